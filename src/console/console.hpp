@@ -1,0 +1,111 @@
+// The AuCrt module: the console model. An 80 x 25 text screen with a cursor and colour
+// attribute, the program's keyboard queue with the translation of key messages into key codes,
+// and the waiting operations (KeyPressed, ReadKey, Delay) that pump the message loop. A front
+// end shows the screen and delivers the key messages; the model itself is plain data.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "console/key_queue.hpp"
+#include "platform/clock.hpp"
+#include "platform/frontend.hpp"
+#include "platform/message_loop.hpp"
+#include "platform/screen.hpp"
+
+namespace cadencio::console {
+
+struct DateParts {
+  int year, month, day, day_of_week;  // day of week 0 = Sunday
+};
+struct TimeParts {
+  int hour, minute, second, hundredths;
+};
+
+class Console {
+ public:
+  Console(platform::Frontend& frontend, platform::MessageLoop& loop, platform::Clock& clock);
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
+
+  // --- keyboard -------------------------------------------------------------------------
+  // True when a key waits; pumps the messages first and never waits.
+  bool KeyPressed();
+  // The oldest queued byte, waiting for one when the queue is empty.
+  uint8_t ReadKey();
+  // Sleeps, then handles the messages that came meanwhile. The count is 16-bit: 70000 ms is
+  // taken as 70000 mod 65536.
+  void Delay(int64_t ms);
+  void PumpAllMessages();
+  void PumpWindowMessages() { PumpAllMessages(); }
+  // Blocks until any message or input arrives (does not handle it).
+  void WaitMessage();
+  // A console line read: keys until Enter, echoed; the text without the line end.
+  std::string ReadScreenLine(int size = 128);
+  KeyQueue& Queue() { return queue_; }
+
+  // Key translation of the three kinds of key message.
+  void TranslateChar(uint8_t ch, bool ctrl);
+  void TranslateKeyDown(int virtual_key, bool ctrl, bool alt, bool shift);
+  void TranslateKeyUp(int virtual_key, bool ctrl);
+
+  // --- screen ---------------------------------------------------------------------------
+  void WriteToScreen(std::string_view bytes);
+  // Standard output: the text goes out in flushes of at most 128 bytes, each followed by a
+  // KeyPressed (so every write also pumps messages).
+  void Write(std::string_view text);
+  void WriteLine(std::string_view text = {});
+  void MoveCursor(int column, int row);  // 1-based, clamped to the screen
+  int CursorColumn() const { return column_ + 1; }
+  int CursorRow() const { return row_ + 1; }
+  void ClearScreen();
+  void ClearToLineEnd();
+  void SetTextBackground(int index);
+  uint8_t TextAttr() const { return text_attr_; }
+  void SetTextAttr(uint8_t attr) { text_attr_ = attr; }
+  void SetColourChangesAllowed(bool allowed) { colour_changes_allowed_ = allowed; }
+  uint8_t ScreenCharAt(int column, int row) const;  // 1-based
+  uint8_t ScreenAttrAt(int column, int row) const;
+  const platform::ScreenCells& Cells() const { return cells_; }
+
+  // --- clock ----------------------------------------------------------------------------
+  DateParts GetDateParts() const;
+  TimeParts GetTimeParts() const;
+  platform::Clock& GetClock() { return clock_; }
+
+  // --- life -----------------------------------------------------------------------------
+  // Empties the key queue, closes the window and ends the program normally.
+  [[noreturn]] void CloseConsole();
+  // The end-of-program procedure: titles the window "Programa terminado".
+  void EndOfProgram();
+  // Handler of the wave-out block-done message, installed by WAV playback.
+  void SetBlockDoneHandler(std::function<void(int64_t)> handler) {
+    block_done_ = std::move(handler);
+  }
+  bool BrailleMode() const { return braille_mode_; }
+
+ private:
+  void EnsureConsoleWindow();
+  void Dispatch(const platform::Message& message);
+  void NewLine();
+  void Present();
+
+  platform::Frontend& frontend_;
+  platform::MessageLoop& loop_;
+  platform::Clock& clock_;
+  platform::ScreenCells cells_;
+  KeyQueue queue_;
+  uint8_t text_attr_ = platform::kLightGray;  // light grey on black
+  int column_ = 0;
+  int row_ = 0;
+  bool window_created_ = false;
+  bool waiting_for_key_ = false;
+  bool break_check_ = true;
+  bool braille_mode_ = false;
+  bool colour_changes_allowed_ = true;
+  std::function<void(int64_t)> block_done_;
+};
+
+}  // namespace cadencio::console

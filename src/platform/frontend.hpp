@@ -1,0 +1,36 @@
+// What the console needs from whatever shows the screen and delivers the keys: a terminal, a
+// window, or a scripted test front end.
+#pragma once
+
+#include <string>
+
+#include "platform/message_loop.hpp"
+#include "platform/screen.hpp"
+
+namespace cadencio::platform {
+
+class Frontend {
+ public:
+  virtual ~Frontend() = default;
+  // Called once when the console first needs its window.
+  virtual void Open() {}
+  // Moves input that has arrived into the message loop; never waits.
+  virtual void PollInput(MessageLoop& loop) = 0;
+  // Blocks until input arrives or a message is posted (the WaitMessage of a window).
+  virtual void WaitInput(MessageLoop& loop) = 0;
+  // Shows the screen: the cells, the cursor position (0-based) and whether the caret shows.
+  virtual void Present(const ScreenCells& cells, int cursor_column, int cursor_row,
+                       bool caret) = 0;
+  virtual void Beep() {}
+  virtual void SetTitle(const std::string& /*title*/) {}
+  // Gives the terminal or window back; called on every way out of the program.
+  virtual void Close() {}
+};
+
+// Thrown to end the program with an exit code; only main() and test harnesses catch it, so
+// that every owner of a terminal, audio device or file unwinds and restores on the way out.
+struct ProgramExit {
+  int code;
+};
+
+}  // namespace cadencio::platform

@@ -1,0 +1,51 @@
+// Mixer rendering: sample-exact starts of scheduled sounds.
+#include "platform/mixer.hpp"
+
+#include <algorithm>
+
+namespace cadencio::platform {
+
+void Mixer::StartBeat(const Sound* sound, int64_t start_frame) {
+  commands_.Push({Command::kStartBeat, sound, start_frame});
+}
+
+void Mixer::StopBeat() { commands_.Push({Command::kStopBeat, nullptr, 0}); }
+
+void Mixer::ApplyCommands() {
+  Command command;
+  int64_t now = rendered_.load(std::memory_order_relaxed);
+  while (commands_.Pop(command)) {
+    if (command.kind == Command::kStopBeat) {
+      beat_ = {};
+      beat_next_ = {};
+    } else {
+      beat_next_ = {command.sound, std::max(command.start, now)};
+    }
+  }
+}
+
+void Mixer::Render(float* out, int frames) {
+  ApplyCommands();
+  std::fill(out, out + frames * 2, 0.0f);
+  int64_t base = rendered_.load(std::memory_order_relaxed);
+  for (int i = 0; i < frames; ++i) {
+    int64_t frame = base + i;
+    if (beat_next_.sound && frame >= beat_next_.start) {
+      beat_ = beat_next_;
+      beat_next_ = {};
+      if (onset_observer_) onset_observer_(frame, *beat_.sound);
+    }
+    if (beat_.sound) {
+      int64_t offset = frame - beat_.start;
+      if (offset < beat_.sound->FrameCount()) {
+        out[2 * i] += beat_.sound->samples[2 * offset];
+        out[2 * i + 1] += beat_.sound->samples[2 * offset + 1];
+      } else {
+        beat_ = {};
+      }
+    }
+  }
+  rendered_.store(base + frames, std::memory_order_release);
+}
+
+}  // namespace cadencio::platform

@@ -1,0 +1,61 @@
+// The mixer: sums the program's sound channels into the output stream. The audio thread (or
+// the capture output in tests) calls Render; the program thread only sends commands through a
+// lock-free ring. The count of frames rendered is the stream's clock, by which beats are timed.
+//
+// Channels: the beat channel (one sound at a time, a new sound cuts the old one at its own
+// start frame). The wave-out channel for speech and prompts joins it here.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "platform/sound.hpp"
+#include "platform/spsc_ring.hpp"
+
+namespace cadencio::platform {
+
+class Mixer {
+ public:
+  explicit Mixer(int sample_rate) : sample_rate_(sample_rate) {}
+  Mixer(const Mixer&) = delete;
+  Mixer& operator=(const Mixer&) = delete;
+
+  int SampleRate() const { return sample_rate_; }
+  // Frames rendered so far: the position of the stream.
+  int64_t FramesRendered() const { return rendered_.load(std::memory_order_acquire); }
+
+  // Program thread. The sound must outlive its playing (sounds are kept in a bank for the
+  // program's life). A start frame already rendered means "as soon as possible".
+  void StartBeat(const Sound* sound, int64_t start_frame);
+  void StopBeat();
+
+  // Rendering thread: fills `frames` stereo frames.
+  void Render(float* out, int frames);
+
+  // Tests: hears every sound start with its exact stream frame (on the rendering thread).
+  using OnsetObserver = std::function<void(int64_t frame, const Sound& sound)>;
+  void SetOnsetObserver(OnsetObserver observer) { onset_observer_ = std::move(observer); }
+
+ private:
+  struct Command {
+    enum Kind { kStartBeat, kStopBeat } kind = kStopBeat;
+    const Sound* sound = nullptr;
+    int64_t start = 0;
+  };
+  struct Voice {
+    const Sound* sound = nullptr;
+    int64_t start = 0;
+  };
+  void ApplyCommands();
+
+  const int sample_rate_;
+  std::atomic<int64_t> rendered_{0};
+  SpscRing<Command, 64> commands_;
+  // Rendering-thread state.
+  Voice beat_;
+  Voice beat_next_;
+  OnsetObserver onset_observer_;
+};
+
+}  // namespace cadencio::platform
