@@ -1,0 +1,327 @@
+// The AuCrt module: screen buffer, cursor, key queue and key translation, and the waits that
+// pump the message loop.
+#include "console/console.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/keys.hpp"
+
+namespace cadencio::console {
+
+namespace {
+
+using platform::kScreenColumns;
+using platform::kScreenRows;
+namespace vk = platform::vk;
+
+// The special keys: virtual key, code without Ctrl, code with Ctrl.
+struct SpecialKey {
+  int virtual_key;
+  uint8_t plain;
+  uint8_t with_ctrl;
+};
+
+constexpr std::array<SpecialKey, 22> kSpecialKeys = {{
+    {vk::F(1), 59, 94},    {vk::F(2), 60, 95},   {vk::F(3), 61, 96},    {vk::F(4), 62, 97},
+    {vk::F(5), 63, 98},    {vk::F(6), 64, 99},   {vk::F(7), 65, 100},   {vk::F(8), 66, 101},
+    {vk::F(9), 67, 102},   {vk::F(10), 68, 103}, {vk::F(11), 69, 104},  {vk::F(12), 70, 105},
+    {vk::kInsert, 82, 255}, {vk::kDelete, 83, 83}, {vk::kHome, 71, 119}, {vk::kEnd, 79, 117},
+    {vk::kPrior, 73, 132}, {vk::kNext, 81, 118}, {vk::kUp, 72, 113},    {vk::kDown, 80, 114},
+    {vk::kLeft, 75, 115},  {vk::kRight, 77, 116},
+}};
+
+// Alt + letter gives the PC keyboard scan code of the letter key.
+constexpr std::array<uint8_t, 26> kLetterScanCodes = {30, 48, 46, 32, 18, 33, 34, 35, 23,
+                                                      36, 37, 38, 50, 49, 24, 25, 16, 19,
+                                                      31, 20, 22, 47, 17, 45, 21, 44};
+
+}  // namespace
+
+Console::Console(platform::Frontend& frontend, platform::MessageLoop& loop,
+                 platform::Clock& clock)
+    : frontend_(frontend), loop_(loop), clock_(clock) {}
+
+void Console::EnsureConsoleWindow() {
+  if (window_created_) return;
+  window_created_ = true;
+  cells_.chars.fill(' ');
+  cells_.attrs.fill(text_attr_);
+  frontend_.Open();
+  Present();
+}
+
+void Console::Present() {
+  if (!window_created_) return;
+  frontend_.Present(cells_, std::min(column_, kScreenColumns - 1), row_, waiting_for_key_);
+}
+
+// --- keyboard ---------------------------------------------------------------------------
+
+bool Console::KeyPressed() {
+  EnsureConsoleWindow();
+  PumpAllMessages();
+  return queue_.Count() > 0;
+}
+
+void Console::PumpAllMessages() {
+  frontend_.PollInput(loop_);
+  platform::Message message;
+  while (loop_.Peek(message)) Dispatch(message);
+}
+
+void Console::WaitMessage() {
+  if (!loop_.Empty()) return;
+  frontend_.WaitInput(loop_);
+}
+
+uint8_t Console::ReadKey() {
+  if (queue_.Count() == 0) {
+    waiting_for_key_ = true;
+    Present();  // shows the caret
+    while (!KeyPressed()) WaitMessage();
+    waiting_for_key_ = false;
+    Present();
+  }
+  return queue_.Pop();
+}
+
+void Console::Delay(int64_t ms) {
+  clock_.SleepMs(ms & 0xFFFF);
+  PumpAllMessages();
+}
+
+std::string Console::ReadScreenLine(int size) {
+  std::string line;
+  for (;;) {
+    uint8_t key = ReadKey();
+    if (key == 13) break;
+    if (key == 8) {
+      if (!line.empty()) {
+        line.pop_back();
+        WriteToScreen("\b");
+      }
+    } else if (key >= 32 && static_cast<int>(line.size()) < size - 2) {
+      line.push_back(static_cast<char>(key));
+      WriteToScreen(std::string_view(line).substr(line.size() - 1));
+    }
+  }
+  WriteToScreen("\r\n");
+  return line;
+}
+
+void Console::Dispatch(const platform::Message& message) {
+  using platform::MessageKind;
+  switch (message.kind) {
+    case MessageKind::kChar:
+      TranslateChar(static_cast<uint8_t>(message.key), message.ctrl);
+      break;
+    case MessageKind::kKeyDown:
+      TranslateKeyDown(message.key, message.ctrl, message.alt, message.shift);
+      break;
+    case MessageKind::kSysKeyDown:
+      // Only Alt+Left and Alt+Right reach the key translation; the system keeps the rest.
+      if (break_check_ && (message.key == vk::kLeft || message.key == vk::kRight)) {
+        TranslateKeyDown(message.key, message.ctrl, message.alt, message.shift);
+      }
+      break;
+    case MessageKind::kKeyUp:
+      TranslateKeyUp(message.key, message.ctrl);
+      break;
+    case MessageKind::kBlockDone:
+      if (block_done_) block_done_(message.param);
+      break;
+    case MessageKind::kWakeSpeech:
+    case MessageKind::kWakeEngine:
+      break;  // they only end a wait
+    case MessageKind::kClose:
+      CloseConsole();
+    case MessageKind::kQuit:
+      waiting_for_key_ = false;
+      throw platform::ProgramExit{255};
+  }
+}
+
+void Console::TranslateChar(uint8_t ch, bool ctrl) {
+  if (braille_mode_ && (ch == ' ' || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'))) {
+    return;  // typed as braille chords instead
+  }
+  if (queue_.Free() == 0) return;
+  if (ch == 8) {
+    queue_.Push(ctrl ? 127 : 8);
+  } else if (ch == 13) {
+    queue_.Push(ctrl ? 10 : 13);
+  } else {
+    queue_.Push(ch);
+  }
+}
+
+void Console::TranslateKeyDown(int virtual_key, bool ctrl, bool alt, bool shift) {
+  if (break_check_ && virtual_key == vk::kCancel) {
+    waiting_for_key_ = false;
+    throw platform::ProgramExit{255};
+  }
+  if (alt) {
+    uint8_t code = 0;
+    if (virtual_key >= '1' && virtual_key <= '9') {
+      code = static_cast<uint8_t>(120 + virtual_key - '1');
+    } else if (virtual_key == '0') {
+      code = 129;
+    } else if (virtual_key >= 'A' && virtual_key <= 'Z') {
+      code = kLetterScanCodes[virtual_key - 'A'];
+    }
+    if (code != 0) {
+      if (queue_.Free() >= 2) {
+        queue_.Push(0);
+        queue_.Push(code);
+      }
+      return;
+    }
+  }
+  if (queue_.Count() > 62) return;
+  for (const auto& key : kSpecialKeys) {
+    if (key.virtual_key != virtual_key) continue;
+    uint8_t code = key.plain;
+    if (ctrl) {
+      code = key.with_ctrl;
+    } else if (shift && virtual_key == vk::kInsert) {
+      code = 254;
+    }
+    queue_.Push(0);
+    queue_.Push(code);
+    return;
+  }
+}
+
+void Console::TranslateKeyUp(int /*virtual_key*/, bool /*ctrl*/) {
+  // Key-ups only complete braille chords, which arrive with the appearance settings.
+}
+
+// --- screen -----------------------------------------------------------------------------
+
+void Console::NewLine() {
+  column_ = 0;
+  ++row_;
+  if (row_ < kScreenRows) return;
+  row_ = kScreenRows - 1;
+  std::copy(cells_.chars.begin() + kScreenColumns, cells_.chars.end(), cells_.chars.begin());
+  std::copy(cells_.attrs.begin() + kScreenColumns, cells_.attrs.end(), cells_.attrs.begin());
+  std::fill(cells_.chars.end() - kScreenColumns, cells_.chars.end(), ' ');
+  std::fill(cells_.attrs.end() - kScreenColumns, cells_.attrs.end(), text_attr_);
+}
+
+void Console::WriteToScreen(std::string_view bytes) {
+  EnsureConsoleWindow();
+  for (unsigned char byte : bytes) {
+    switch (byte) {
+      case 7:
+        frontend_.Beep();
+        break;
+      case 8:
+        if (column_ > 0) {
+          --column_;
+          cells_.chars[row_ * kScreenColumns + column_] = ' ';
+          cells_.attrs[row_ * kScreenColumns + column_] = text_attr_;
+        }
+        break;
+      case 10:
+        NewLine();
+        break;
+      case 13:
+        column_ = 0;
+        break;
+      default:
+        if (byte < 32) break;  // other control bytes are ignored; a tab is not expanded
+        if (column_ == kScreenColumns) NewLine();
+        cells_.chars[row_ * kScreenColumns + column_] = byte;
+        cells_.attrs[row_ * kScreenColumns + column_] = text_attr_;
+        ++column_;
+    }
+  }
+  Present();
+}
+
+void Console::Write(std::string_view text) {
+  constexpr std::size_t kFlushSize = 128;
+  do {
+    std::string_view part = text.substr(0, kFlushSize);
+    text.remove_prefix(part.size());
+    WriteToScreen(part);
+    KeyPressed();
+  } while (!text.empty());
+}
+
+void Console::WriteLine(std::string_view text) {
+  std::string line(text);
+  line += "\r\n";
+  Write(line);
+}
+
+void Console::MoveCursor(int column, int row) {
+  column_ = std::clamp(column - 1, 0, kScreenColumns - 1);
+  row_ = std::clamp(row - 1, 0, kScreenRows - 1);
+}
+
+void Console::ClearScreen() {
+  EnsureConsoleWindow();
+  cells_.chars.fill(' ');
+  cells_.attrs.fill(text_attr_);
+  column_ = 0;
+  row_ = 0;
+  Present();
+}
+
+void Console::ClearToLineEnd() {
+  EnsureConsoleWindow();
+  for (int c = std::min(column_, kScreenColumns); c < kScreenColumns; ++c) {
+    cells_.chars[row_ * kScreenColumns + c] = ' ';
+    cells_.attrs[row_ * kScreenColumns + c] = text_attr_;
+  }
+  Present();
+}
+
+void Console::SetTextBackground(int index) {
+  EnsureConsoleWindow();
+  if (!colour_changes_allowed_) return;
+  text_attr_ = static_cast<uint8_t>((text_attr_ & 0x0F) | ((index * 16) & 0xFF));
+}
+
+uint8_t Console::ScreenCharAt(int column, int row) const {
+  column = std::clamp(column, 1, kScreenColumns);
+  row = std::clamp(row, 1, kScreenRows);
+  return cells_.CharAt(column - 1, row - 1);
+}
+
+uint8_t Console::ScreenAttrAt(int column, int row) const {
+  column = std::clamp(column, 1, kScreenColumns);
+  row = std::clamp(row, 1, kScreenRows);
+  return cells_.AttrAt(column - 1, row - 1);
+}
+
+// --- clock ------------------------------------------------------------------------------
+
+DateParts Console::GetDateParts() const {
+  auto now = clock_.LocalDateTime();
+  return {now.year, now.month, now.day, now.day_of_week};
+}
+
+TimeParts Console::GetTimeParts() const {
+  auto now = clock_.LocalDateTime();
+  return {now.hour, now.minute, now.second, now.millisecond / 10};
+}
+
+// --- life -------------------------------------------------------------------------------
+
+void Console::CloseConsole() {
+  while (queue_.Count() > 0) queue_.Pop();
+  window_created_ = false;
+  waiting_for_key_ = false;
+  throw platform::ProgramExit{0};
+}
+
+void Console::EndOfProgram() {
+  break_check_ = false;
+  frontend_.SetTitle("Programa terminado");
+}
+
+}  // namespace cadencio::console
