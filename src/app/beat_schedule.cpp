@@ -1,0 +1,32 @@
+// Beat schedule arithmetic and the wait on the stream clock.
+#include "app/beat_schedule.hpp"
+
+#include "platform/beat_channel.hpp"
+
+namespace cadencio::app {
+
+int64_t BeatSchedule::OnsetOf(int64_t index, int32_t period_ms) const {
+  const int64_t rate = output_.GetMixer().SampleRate();
+  return start_frame_ + (index * period_ms * rate + 500) / 1000;
+}
+
+int64_t BeatSchedule::NextOnset(int32_t period_ms) {
+  const int64_t now = output_.GetMixer().FramesRendered();
+  // A beat that would already lie in the past (the stream ran on while the program was held
+  // up) starts a new run rather than a burst of late beats.
+  if (!restart_ && OnsetOf(index_, period_ms) < now) restart_ = true;
+  if (restart_) {
+    restart_ = false;
+    start_frame_ = now + output_.LeadFrames();
+    index_ = 0;
+  }
+  return OnsetOf(index_, period_ms);
+}
+
+void BeatSchedule::WaitForFollowingBeat(int32_t period_ms) {
+  ++index_;
+  platform::WaitForStreamFrame(output_.GetMixer(), clock_,
+                               OnsetOf(index_, period_ms) - output_.LeadFrames());
+}
+
+}  // namespace cadencio::app

@@ -1,0 +1,36 @@
+// Places beats on an absolute schedule counted in frames of the audio stream: beat k of a
+// run starts at t0 + k x period, computed from k, so the interval heard is exactly the beat
+// period however long the program thread takes between beats. The run restarts (t0 = now)
+// whenever a new measure starts after a key.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/audio_output.hpp"
+#include "platform/clock.hpp"
+
+namespace cadencio::app {
+
+class BeatSchedule {
+ public:
+  BeatSchedule(platform::AudioOutput& output, platform::Clock& clock)
+      : output_(output), clock_(clock) {}
+
+  // The next beat becomes beat 0 of a new run.
+  void Restart() { restart_ = true; }
+  // The stream frame of the next beat.
+  int64_t NextOnset(int32_t period_ms);
+  // Counts the beat just started and sleeps until the stream comes near the following one.
+  void WaitForFollowingBeat(int32_t period_ms);
+
+ private:
+  int64_t OnsetOf(int64_t index, int32_t period_ms) const;
+
+  platform::AudioOutput& output_;
+  platform::Clock& clock_;
+  bool restart_ = true;
+  int64_t start_frame_ = 0;
+  int64_t index_ = 0;
+};
+
+}  // namespace cadencio::app

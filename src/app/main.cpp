@@ -1,0 +1,77 @@
+// The cadencio program: a talking metronome. It reads no arguments of its own; the options are
+// only the conventional --help and --version and the choice of front end.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/metronome.hpp"
+#include "console/console.hpp"
+#include "platform/audio_output.hpp"
+#include "platform/clock.hpp"
+#include "platform/frontend.hpp"
+#include "platform/message_loop.hpp"
+#include "platform/paths.hpp"
+#include "platform/terminal_frontend.hpp"
+#include "speech/speech_front_end.hpp"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: cadencio [--terminal]\n"
+    "       cadencio --help | --version\n"
+    "\n"
+    "A talking metronome, worked with the keyboard alone. It asks for the tempo (1 to 500\n"
+    "beats per minute) and the measure, then ticks; F1 lists the keys, Esc ends.\n"
+    "\n"
+    "  --terminal   show the 80 x 25 screen in this terminal (the default)\n"
+    "  --help       show this text and end\n"
+    "  --version    show the version and end\n"
+    "\n"
+    "Settings are kept in AUDIRA.INI in $AUDIRA_WINDIR, else $XDG_CONFIG_HOME/audira,\n"
+    "else ~/.config/audira. Sound and voice data are read from $SONAUD_ROOT, else the\n"
+    "installed data directory.\n";
+
+int Run() {
+  cadencio::platform::EnsureDefaultConfig(std::filesystem::current_path().string());
+  auto frontend = cadencio::platform::MakeTerminalFrontend();
+  if (!frontend) {
+    std::fprintf(stderr, "cadencio: standard input and output must be a terminal.\n");
+    return 1;
+  }
+  cadencio::platform::RealClock clock;
+  cadencio::platform::MessageLoop loop;
+  auto audio = cadencio::platform::OpenSdlAudio();
+  cadencio::console::Console console(*frontend, loop, clock);
+  cadencio::speech::SpeechFrontEnd speech(console);
+  try {
+    cadencio::app::RunCadencio(console, speech, *audio, clock);
+  } catch (const cadencio::platform::ProgramExit& exit) {
+    console.EndOfProgram();
+    frontend->Close();
+    return exit.code;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("cadencio %s\n", CADENCIO_VERSION);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--terminal") != 0) {
+      std::fprintf(stderr, "cadencio: unknown option '%s'\n\n%s", argv[i], kUsage);
+      return 2;
+    }
+  }
+  return Run();
+}

@@ -1,0 +1,141 @@
+// Message catalogue: the texts in Windows-1252, exactly as they are written and spoken.
+#include "app/message_catalogue.hpp"
+
+#include <array>
+#include <string_view>
+
+namespace cadencio::app {
+
+namespace {
+
+struct CatalogueEntry {
+  std::string_view key;
+  std::string_view text;
+};
+
+// Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
+constexpr std::array<CatalogueEntry, 54> kCatalogue = {{
+    {"CAINIC", "MARCATEMPO - V. 1.0"},
+    {"CACONFIM", "Confirma o fim do programa ? "},
+    {"CAFIM", "Fim do programa"},
+    {"CAOPTEC",
+     "Op\xE7"
+     "\xF5"
+     "es nas teclas : "},
+    {"CAF1", "F1, ajuda"},
+    {"CAF2", "F2, grava modelo"},
+    {"CAF4",
+     "F4, informa diapas\xE3"
+     "o"},
+    {"CAF6", "F6, informa novo valor"},
+    {"CAF8", "F8, informa hora"},
+    {"CAF9", "F9, informa novos efeitos"},
+    {"CACTLF9",
+     "Control F9, modelos pr\xE9"
+     "-definidos"},
+    {"CABARR1",
+     "Barra de espa\xE7"
+     "o, informa valor BPM atual"},
+    {"CASET", "Setas, cima e baixo, acresce ou decresce valor em 1 BPM"},
+    {"CAPG", "PGUP ou PGDOWN, acresce ou decresce valor em 10 BPM"},
+    {"CAESC1", "ESC, termina o programa"},
+    {"CAQUAL",
+     "Qual sua op\xE7"
+     "\xE3"
+     "o ? "},
+    {"CAA", "A -- nota LA"},
+    {"CAB", "B -- nota SI"},
+    {"CAD",
+     "D -- nota R\xC9"
+     ""},
+    {"CAE", "E -- nota MI"},
+    {"CAG", "G -- nota SOL"},
+    {"CAX", "X -- nota MI (oitavada)"},
+    {"CAM", "M -- acorde MI maior"},
+    {"CAS", "S -- acorde SOL maior"},
+    {"CABARR2",
+     "Barra de espa\xE7"
+     "o -- todas as cordas"},
+    {"CAR",
+     "R -- ativa a\xE7"
+     "\xE3"
+     "o repetida"},
+    {"CAESC2",
+     "ESC, retorna ao metr\xF4"
+     "nomo"},
+    {"CAINFNOT", "Informe a nota desejada, F1 ajuda : "},
+    {"CAINFBPM", "Informe BPM, sugiro 60 : "},
+    {"CAINFCOM", "Informe unidade de compasso"},
+    {"CAINFBTQ",
+     "Pressione : B - bin\xE1"
+     "rio / T - tern\xE1"
+     "rio / Q - Quatern\xE1"
+     "rio"},
+    {"CAOKF1", "OK, F1 ajuda"},
+    {"CAARQINE",
+     "Arquivo que cont\xE9"
+     "m os efeitos n\xE3"
+     "o existe"},
+    {"CAESCSET", "Escolha com as setas, F1 ajuda"},
+    {"CATRTM",
+     "Informe o novo efeito para a marca\xE7"
+     "\xE3"
+     "o do tempo : "},
+    {"CATRCO",
+     "Informe o novo efeito para a marca\xE7"
+     "\xE3"
+     "o do compasso : "},
+    {"CATRMO", "Informe o novo modelo : "},
+    {"CAENV1", "F5, busca efeito"},
+    {"CAENV2", "CTRL+F5, busca de novo"},
+    {"CAENV3", "PGUP, anda 5 na fila"},
+    {"CAENV4", "PGDN, volta 5 na fila"},
+    {"CAENV5",
+     "HOME, vai para o in\xED"
+     "cio da fila"},
+    {"CAENV6", "END, vai para o final da fila"},
+    {"CAENV7", "CTRL+ENTER, testa o som a ser tocado"},
+    {"CANAOINI",
+     "N\xE3"
+     "o consta arquivo com essa inicial"},
+    {"CABUSEFE", "Digite uma letra : "},
+    {"CAAPTF1",
+     "Op\xE7"
+     "\xE3"
+     "o inv\xE1"
+     "lida, aperte F1 para ajuda"},
+    {"CAVALBPM", "Valor BPM = "},
+    {"CAPAUATI", " -- PAUSE ATIVADA"},
+    {"CAPAUDES", " -- PAUSE DESATIVADA"},
+    {"CAASSPAD",
+     "Deseja assumir esse modelo como padr\xE3"
+     "o ? "},
+    {"CADESIST", "Desistiu"},
+    {"MODPAD", "OK, assumido"},
+    {"CARETOR",
+     "OK, retornando ao metr\xF4"
+     "nomo"},
+}};
+
+}  // namespace
+
+std::string MessageText(const std::string& key) {
+  for (const auto& entry : kCatalogue) {
+    if (entry.key == key) return std::string(entry.text);
+  }
+  return "--> Mensagem inv\xE1lida: " + key;
+}
+
+void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const std::string& key,
+                int line_ends) {
+  std::string text = MessageText(key);
+  if (line_ends >= 0) console.Write(text);
+  for (int i = 0; i < line_ends; ++i) console.WriteLine();
+  if (speech.HasPromptWav(key)) {
+    speech.PlayPromptWav(key);
+  } else {
+    speech.SpeakText(text);
+  }
+}
+
+}  // namespace cadencio::app

@@ -1,0 +1,20 @@
+// The caMsg module: every sentence the metronome says, by key, and the rule that writes it and
+// then plays its recording or speaks it.
+#pragma once
+
+#include <string>
+
+#include "console/console.hpp"
+#include "speech/speech_front_end.hpp"
+
+namespace cadencio::app {
+
+// The catalogue text of a key; an unknown key gives "--> Mensagem inválida: " and the key.
+std::string MessageText(const std::string& key);
+
+// Writes the key's text (when line_ends >= 0), then line_ends line ends, then plays the key's
+// recording from the prompt directory or, when there is none, speaks the text.
+void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const std::string& key,
+                int line_ends);
+
+}  // namespace cadencio::app

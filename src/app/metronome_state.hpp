@@ -1,0 +1,33 @@
+// The caVars module: the metronome's one record of tempo, measure, beat sounds and flags.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace cadencio::app {
+
+struct MetronomeState {
+  int32_t Bpm = 60;
+  int32_t BeatsPerMeasure = 4;
+  std::string BpmText;      // as stored, typed, or the decimal Bpm after a tempo key
+  std::string MeasureText;  // as stored; only its first character is used
+  std::string TempoSound;   // full (Windows-form) path of the first-beat sound
+  std::string MeasureSound;
+  int32_t BeatPeriodMs = 1000;
+  bool NoEffectsFile = false;
+  bool ModelMode = false;
+  bool AskAlways = false;
+  int32_t SpeechLevel = 2;
+};
+
+// Lowest and highest tempo, and the tempo taken for a bad or missing number.
+constexpr int32_t kMinBpm = 1;
+constexpr int32_t kMaxBpm = 500;
+constexpr int32_t kDefaultBpm = 60;
+
+// The beat period in milliseconds: 1/Bpm and the product with 60000 are each rounded to the
+// x87 extended format (64-bit significand), and the product is truncated. The rounding of 1/Bpm
+// makes 125, 250 and 500 BPM give one millisecond less than 60000/Bpm.
+int32_t BeatPeriodMs(int32_t bpm);
+
+}  // namespace cadencio::app

@@ -1,0 +1,38 @@
+// The beat channel: what sndPlaySound was to the program. It starts a WAV file without waiting
+// (a new sound cuts the one playing), plays one synchronously, or stops. Files are read and
+// converted once and kept for the program's life, so replaying a beat costs nothing.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/audio_output.hpp"
+#include "platform/clock.hpp"
+#include "platform/sound.hpp"
+
+namespace cadencio::platform {
+
+class BeatChannel {
+ public:
+  BeatChannel(AudioOutput& output, Clock& clock) : output_(output), clock_(clock) {}
+
+  // Starts the file at a stream frame (-1: as soon as possible). A file that cannot be read
+  // plays nothing but still cuts the sound that was playing.
+  void Play(const std::string& path, int64_t start_frame = -1);
+  // Starts the file and returns once it has been rendered to its end.
+  void PlaySync(const std::string& path);
+  void Stop();
+  // The sound of a file, loaded on first use; null when the file is not playable.
+  const Sound* Load(const std::string& path);
+
+ private:
+  AudioOutput& output_;
+  Clock& clock_;
+  std::map<std::string, std::unique_ptr<Sound>> bank_;
+};
+
+// Sleeps on `clock` until the mixer has rendered `frame` (returns at once when it has).
+void WaitForStreamFrame(const Mixer& mixer, Clock& clock, int64_t frame);
+
+}  // namespace cadencio::platform

@@ -1,0 +1,279 @@
+// The metronome on the headless front end: start-up questions, tempo keys, measures, pause,
+// silence, the end question, and the beat sounds with their stream frames.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/metronome_state.hpp"
+#include "platform/keys.hpp"
+#include "support/scenario.hpp"
+
+namespace cadencio::testing {
+namespace {
+
+namespace vk = platform::vk;
+using Script = std::vector<platform::ScriptedMessage>;
+
+Script Join(std::initializer_list<Script> parts) {
+  Script all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// Answers the two start-up questions: the tempo text, Enter, then the measure key.
+Script AnswerStart(const std::string& tempo, uint8_t measure_key) {
+  Script script = TypeText(100, tempo);
+  script.push_back(TypeChar(200, 13));
+  script.push_back(TypeChar(300, measure_key));
+  return script;
+}
+
+// Ends the program: Esc at the given time and "s" once the question has been asked (keys
+// typed before the question are drained).
+Script EndAt(int64_t at_ms) {
+  return {TypeChar(at_ms, 27), TypeChar(at_ms + 1100, 's')};
+}
+
+// True when a frame interval is the beat period rounded either way at 44100 Hz.
+bool IsPeriod(int64_t interval_frames, int period_ms) {
+  return std::abs(interval_frames - period_ms * 44.1) <= 0.5;
+}
+
+std::vector<int64_t> Intervals(const std::vector<BeatOnset>& onsets) {
+  std::vector<int64_t> intervals;
+  for (std::size_t i = 1; i < onsets.size(); ++i) {
+    intervals.push_back(onsets[i].frame - onsets[i - 1].frame);
+  }
+  return intervals;
+}
+
+TEST(BeatPeriod, MatchesTheExtendedPrecisionArithmetic) {
+  struct Case {
+    int bpm, period;
+  };
+  const Case cases[] = {{1, 60000}, {9, 6666},  {60, 1000}, {64, 937},  {72, 833},  {90, 666},
+                        {125, 479}, {144, 416}, {192, 312}, {250, 239}, {320, 187}, {500, 119}};
+  for (const auto& c : cases) EXPECT_EQ(app::BeatPeriodMs(c.bpm), c.period) << c.bpm;
+  for (int bpm = 1; bpm <= 500; ++bpm) {
+    if (bpm == 125 || bpm == 250 || bpm == 500) continue;
+    EXPECT_EQ(app::BeatPeriodMs(bpm), 60000 / bpm) << bpm;
+  }
+}
+
+TEST(StartUp, AsksTempoAndMeasureAndPlaysTheDefaultSounds) {
+  TempDataRoot data;
+  Scenario scenario(Join({AnswerStart("120", 'q'), EndAt(5000)}), 1000);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("MARCATEMPO - V. 1.0\nProjeto AUDIRA - KOR/UNTA\n\n\n"
+                        "Informe BPM, sugiro 60 : 120\n"
+                        "Informe unidade de compasso\n"
+                        "Pressione : B - bin\xE1rio / T - tern\xE1rio / Q - Quatern\xE1rio"
+                        "q\n\n\n"
+                        "OK, F1 ajuda\n"
+                        "Confirma o fim do programa ? s\n"
+                        "Fim do programa\n"),
+            std::string::npos)
+      << screen;
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 8u);
+  for (std::size_t i = 0; i < 8; ++i) {
+    EXPECT_EQ(onsets[i].sound, i % 4 == 0 ? "padrao1.wav" : "padrao2.wav") << i;
+  }
+  // 120 BPM: 500 ms apart, exactly 22050 frames at 44100 Hz, with no drift.
+  for (int64_t interval : Intervals(onsets)) EXPECT_EQ(interval, 22050);
+}
+
+TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
+  struct Case {
+    std::string typed;
+    int period_ms;
+  };
+  const Case cases[] = {
+      {"abc", 1000},  // not a number: 60
+      {"", 1000},     // empty: 60
+      {"0", 1000},    // below 1: 60
+      {"12x", 1000},  // trailing garbage: 60
+      {"900", 119},   // above 500: 500
+      {"192", 312},
+  };
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    Scenario scenario(Join({AnswerStart(c.typed, 'b'), EndAt(3000)}), 500);
+    scenario.Run();
+    auto intervals = Intervals(scenario.Onsets());
+    ASSERT_FALSE(intervals.empty()) << c.typed;
+    EXPECT_TRUE(IsPeriod(intervals.front(), c.period_ms))
+        << "typed '" << c.typed << "': " << intervals.front();
+  }
+}
+
+TEST(TempoKeys, StayWithinOneToFiveHundred) {
+  struct Case {
+    std::string start;
+    int key;
+    int period_after_ms;
+  };
+  const Case cases[] = {
+      {"1", vk::kDown, 1000},   // 1 - 1 gives 60, not 1
+      {"5", vk::kNext, 1000},   // 5 - 10 gives 60
+      {"500", vk::kUp, 119},    // stays 500
+      {"60", vk::kUp, 983},     // 61 BPM
+      {"60", vk::kPrior, 857},  // 70 BPM
+  };
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    // The key comes just after a beat; the slow tempo of 1 BPM only needs the first beat.
+    // At 1 or 5 BPM the key is only seen when the first long beat period has passed.
+    int64_t end_ms = std::stoi(c.start) < 30 ? 63000 : 3000;
+    Scenario scenario(Join({AnswerStart(c.start, '1'), {PressKey(400, c.key)}, EndAt(end_ms)}),
+                      500);
+    scenario.Run();
+    auto intervals = Intervals(scenario.Onsets());
+    ASSERT_GE(intervals.size(), 2u) << c.start << "\n" << scenario.Screen().Text();
+    EXPECT_TRUE(IsPeriod(intervals.back(), c.period_after_ms))
+        << c.start << " key " << c.key << ": " << intervals.back();
+  }
+}
+
+TEST(Measures, ZeroOneAndSevenBeats) {
+  struct Case {
+    uint8_t key;
+    int tempo_sounds, measure_sounds;  // in the first 14 beats
+  };
+  const Case cases[] = {{'0', 14, 0}, {'1', 14, 0}, {'7', 2, 12}, {'b', 7, 7},
+                        {'T', 5, 9},  {'x', 4, 10}, {13, 4, 10}};  // other keys: 4 beats
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    // 600 BPM is not possible; 300 BPM gives 200 ms beats, 14 beats in 2.8 s.
+    Scenario scenario(Join({AnswerStart("300", c.key), EndAt(300 + 2800)}), 500);
+    scenario.Run();
+    auto onsets = scenario.Onsets();
+    ASSERT_GE(onsets.size(), 14u);
+    onsets.resize(14);
+    int tempo = 0;
+    for (const auto& onset : onsets) tempo += onset.sound == "padrao1.wav";
+    EXPECT_EQ(tempo, c.tempo_sounds) << "measure key " << int(c.key);
+    EXPECT_EQ(14 - tempo, c.measure_sounds) << "measure key " << int(c.key);
+  }
+}
+
+TEST(Measures, ExtendedKeyAtTheQuestionGivesFourBeatsAndRunsItsCommand) {
+  TempDataRoot data;
+  Script script = TypeText(100, "60");
+  script.push_back(TypeChar(200, 13));
+  script.push_back(PressKey(300, vk::kUp));  // 0 answers the question, 72 raises the tempo
+  Scenario scenario(Join({script, EndAt(9000)}), 500);
+  scenario.Run();
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 5u);
+  EXPECT_EQ(onsets[0].sound, "padrao1.wav");
+  EXPECT_EQ(onsets[4].sound, "padrao1.wav");
+  EXPECT_TRUE(IsPeriod(onsets[1].frame - onsets[0].frame, 983));  // 61 BPM
+}
+
+TEST(MainLoop, AnyKeyCutsTheMeasureShort) {
+  TempDataRoot data;
+  // 60 BPM in 4: beats at about 0.3, 1.3, 2.3 s; an "x" at 1.5 s starts a new measure.
+  Scenario scenario(Join({AnswerStart("60", 'q'), {TypeChar(1500, 'x')}, EndAt(4600)}), 500);
+  scenario.Run();
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 4u);
+  EXPECT_EQ(onsets[0].sound, "padrao1.wav");
+  EXPECT_EQ(onsets[1].sound, "padrao2.wav");
+  EXPECT_EQ(onsets[2].sound, "padrao1.wav");  // new measure after the key
+  EXPECT_EQ(onsets[3].sound, "padrao2.wav");
+}
+
+TEST(MainLoop, TabSilencesWithABeepAndResumesWithANewMeasure) {
+  TempDataRoot data;
+  Scenario scenario(
+      Join({AnswerStart("60", 'q'), {TypeChar(1500, 9), TypeChar(4000, 9)}, EndAt(5600)}), 500);
+  scenario.Run();
+  EXPECT_EQ(scenario.Screen().Beeps(), 1);
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 4u);
+  // Two beats before the silence, none during it, then the tempo sound again.
+  EXPECT_LT(onsets[1].frame, 1500 * 44100 / 1000);
+  EXPECT_GE(onsets[2].frame, 4000 * 44100 / 1000);
+  EXPECT_EQ(onsets[2].sound, "padrao1.wav");
+}
+
+TEST(MainLoop, PauseSwallowsKeysUntilSpace) {
+  TempDataRoot data;
+  Scenario scenario(Join({AnswerStart("90", 'q'),
+                          {TypeChar(1000, ' '), TypeChar(1500, 27), PressKey(1600, vk::kUp),
+                           TypeChar(1700, 'x'), TypeChar(3000, ' ')},
+                          EndAt(4000)}),
+                    500);
+  scenario.Run();
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("Valor BPM = 90 -- PAUSE ATIVADA\n -- PAUSE DESATIVADA\n"),
+            std::string::npos)
+      << screen;
+  // No beat during the pause, and the tempo key pressed in it had no effect.
+  for (const auto& onset : scenario.Onsets()) {
+    EXPECT_FALSE(onset.frame > 1000 * 44.1 && onset.frame < 3000 * 44.1) << onset.frame;
+  }
+  auto intervals = Intervals(scenario.Onsets());
+  EXPECT_TRUE(IsPeriod(intervals.back(), 666));  // still 90 BPM
+}
+
+TEST(MainLoop, EndQuestionAnswers) {
+  struct Case {
+    uint8_t answer;
+    bool ends;
+  };
+  const Case cases[] = {{'n', false}, {'x', false}, {13, true}, {'s', true}, {'S', true}};
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    Scenario scenario(
+        Join({AnswerStart("60", 'q'), {TypeChar(1000, 27), TypeChar(2100, c.answer)}}), 3000);
+    scenario.Run();
+    const std::string screen = scenario.Screen().Text();
+    EXPECT_EQ(screen.find("Fim do programa") != std::string::npos, c.ends) << int(c.answer);
+    // A refused end keeps the metronome ticking after the answer.
+    int64_t last = scenario.Onsets().back().frame;
+    EXPECT_EQ(last > 2200 * 44100 / 1000, !c.ends) << int(c.answer);
+  }
+}
+
+TEST(MainLoop, F1ListsTheKeys) {
+  TempDataRoot data;
+  Scenario scenario(Join({AnswerStart("60", 'q'), {PressKey(1000, vk::F(1))}, EndAt(3000)}), 500);
+  scenario.Run();
+  EXPECT_NE(scenario.Screen().Text().find(
+                "OK, F1 ajuda\n\nOp\xE7\xF5"
+                "es nas teclas :\n\nF1, ajuda\nF2, grava modelo\n"
+                "F4, informa diapas\xE3o\nF6, informa novo valor\nF8, informa hora\n"
+                "F9, informa novos efeitos\nControl F9, modelos pr\xE9-definidos\n"
+                "Barra de espa\xE7o, informa valor BPM atual\n"
+                "Setas, cima e baixo, acresce ou decresce valor em 1 BPM\n"
+                "PGUP ou PGDOWN, acresce ou decresce valor em 10 BPM\n"
+                "ESC, termina o programa\n\nQual sua op\xE7\xE3o ?\n\n"),
+            std::string::npos)
+      << scenario.Screen().Text();
+}
+
+TEST(MainLoop, F6AsksForTempoAndMeasureAgain) {
+  TempDataRoot data;
+  Script script = AnswerStart("60", 'q');
+  script.push_back(PressKey(1500, vk::F(6)));
+  auto retype = TypeText(1600, "240");
+  script.insert(script.end(), retype.begin(), retype.end());
+  script.push_back(TypeChar(1700, 13));
+  script.push_back(TypeChar(1800, 't'));
+  Scenario scenario(Join({script, EndAt(4000)}), 500);
+  scenario.Run();
+  auto onsets = scenario.Onsets();
+  auto intervals = Intervals(onsets);
+  EXPECT_EQ(intervals.back(), 11025);  // 240 BPM
+  // Ternary after the new answer: tempo, measure, measure, tempo ...
+  std::size_t first_new = 0;
+  while (onsets[first_new].frame < 1800 * 44.1) ++first_new;
+  EXPECT_EQ(onsets[first_new].sound, "padrao1.wav");
+  EXPECT_EQ(onsets[first_new + 3].sound, "padrao1.wav");
+}
+
+}  // namespace
+}  // namespace cadencio::testing

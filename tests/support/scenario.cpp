@@ -1,0 +1,103 @@
+// Scenario harness and temporary data roots.
+#include "support/scenario.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/metronome.hpp"
+#include "platform/wav_file.hpp"
+
+namespace cadencio::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<int16_t> Click(double frequency, int frames) {
+  std::vector<int16_t> samples(frames);
+  for (int i = 0; i < frames; ++i) {
+    double decay = std::exp(-i / (frames / 4.0));
+    samples[i] = static_cast<int16_t>(12000 * decay * std::sin(2 * M_PI * frequency * i / 44100));
+  }
+  return samples;
+}
+
+}  // namespace
+
+TempDataRoot::TempDataRoot() {
+  std::string pattern = (fs::temp_directory_path() / "cadencio-test-XXXXXX").string();
+  base_ = mkdtemp(pattern.data());
+  root_ = base_ + "/sonaud";
+  config_dir_ = base_ + "/config";
+  fs::create_directories(root_ + "/som/cadencio/efeitos");
+  fs::create_directories(config_dir_);
+  platform::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao1.wav", Click(1800, 2000), 44100);
+  platform::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao2.wav", Click(1200, 2000), 44100);
+  setenv("SONAUD_ROOT", root_.c_str(), 1);
+  setenv("AUDIRA_WINDIR", config_dir_.c_str(), 1);
+}
+
+TempDataRoot::~TempDataRoot() {
+  unsetenv("SONAUD_ROOT");
+  unsetenv("AUDIRA_WINDIR");
+  std::error_code ignored;
+  fs::remove_all(base_, ignored);
+}
+
+void TempDataRoot::WriteFile(const std::string& relative, const std::string& content) const {
+  fs::path path = fs::path(root_) / relative;
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+platform::ScriptedMessage TypeChar(int64_t at_ms, uint8_t ch, bool ctrl) {
+  platform::Message message{platform::MessageKind::kChar, ch};
+  message.ctrl = ctrl;
+  return {at_ms, message};
+}
+
+platform::ScriptedMessage PressKey(int64_t at_ms, int virtual_key, bool ctrl, bool alt,
+                                   bool shift) {
+  platform::Message message{platform::MessageKind::kKeyDown, virtual_key};
+  message.ctrl = ctrl;
+  message.alt = alt;
+  message.shift = shift;
+  return {at_ms, message};
+}
+
+std::vector<platform::ScriptedMessage> TypeText(int64_t at_ms, const std::string& text) {
+  std::vector<platform::ScriptedMessage> script;
+  for (unsigned char ch : text) script.push_back(TypeChar(at_ms, ch)), at_ms += 10;
+  return script;
+}
+
+Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms)
+    : frontend_(clock_, std::move(script), tail_ms),
+      audio_(clock_),
+      console_(frontend_, loop_, clock_),
+      speech_(console_) {
+  audio_.GetMixer().SetOnsetObserver([this](int64_t frame, const platform::Sound& sound) {
+    std::size_t slash = sound.name.find_last_of("\\/");
+    onsets_.push_back({frame, sound.name.substr(slash == std::string::npos ? 0 : slash + 1)});
+  });
+}
+
+int Scenario::Run() {
+  try {
+    app::RunCadencio(console_, speech_, audio_, clock_);
+  } catch (const platform::ProgramExit& exit) {
+    console_.EndOfProgram();
+    return exit.code;
+  }
+  return -1;
+}
+
+int Scenario::CountOnsets(const std::string& name) const {
+  int count = 0;
+  for (const auto& onset : onsets_) count += onset.sound == name;
+  return count;
+}
+
+}  // namespace cadencio::testing

@@ -1,0 +1,74 @@
+// Whole-program scenarios on the headless front end: a script of keys at virtual times goes
+// in; the screen text, the exit code and every beat sound with its stream frame come out.
+// Each scenario runs in its own temporary data root and configuration directory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "console/console.hpp"
+#include "platform/audio_output.hpp"
+#include "platform/clock.hpp"
+#include "platform/headless_frontend.hpp"
+#include "platform/message_loop.hpp"
+#include "speech/speech_front_end.hpp"
+
+namespace cadencio::testing {
+
+// A fresh data root with the two default beat sounds, and an empty configuration directory;
+// SONAUD_ROOT and AUDIRA_WINDIR point at them while the object lives.
+class TempDataRoot {
+ public:
+  TempDataRoot();
+  ~TempDataRoot();
+  TempDataRoot(const TempDataRoot&) = delete;
+  TempDataRoot& operator=(const TempDataRoot&) = delete;
+  const std::string& Root() const { return root_; }
+  const std::string& ConfigDir() const { return config_dir_; }
+  // Writes a file (creating its directories) below the root.
+  void WriteFile(const std::string& relative, const std::string& content) const;
+
+ private:
+  std::string base_;
+  std::string root_;
+  std::string config_dir_;
+};
+
+// Key messages for scripts.
+platform::ScriptedMessage TypeChar(int64_t at_ms, uint8_t ch, bool ctrl = false);
+platform::ScriptedMessage PressKey(int64_t at_ms, int virtual_key, bool ctrl = false,
+                                   bool alt = false, bool shift = false);
+// Types a text, one character every 10 ms from `at_ms`.
+std::vector<platform::ScriptedMessage> TypeText(int64_t at_ms, const std::string& text);
+
+struct BeatOnset {
+  int64_t frame;
+  std::string sound;  // file name without directory, e.g. "padrao1.wav"
+};
+
+class Scenario {
+ public:
+  Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms);
+  // Runs the whole program until it ends; returns its exit code.
+  int Run();
+
+  const platform::HeadlessFrontend& Screen() const { return frontend_; }
+  const std::vector<BeatOnset>& Onsets() const { return onsets_; }
+  int SampleRate() { return audio_.GetMixer().SampleRate(); }
+  platform::VirtualClock& Clock() { return clock_; }
+  console::Console& Console() { return console_; }
+  // Onsets whose sound is `name`.
+  int CountOnsets(const std::string& name) const;
+
+ private:
+  platform::VirtualClock clock_;
+  platform::MessageLoop loop_;
+  platform::HeadlessFrontend frontend_;
+  platform::CaptureAudio audio_;
+  console::Console console_;
+  speech::SpeechFrontEnd speech_;
+  std::vector<BeatOnset> onsets_;
+};
+
+}  // namespace cadencio::testing
