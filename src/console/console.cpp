@@ -23,12 +23,12 @@ struct SpecialKey {
 };
 
 constexpr std::array<SpecialKey, 22> kSpecialKeys = {{
-    {vk::F(1), 59, 94},    {vk::F(2), 60, 95},   {vk::F(3), 61, 96},    {vk::F(4), 62, 97},
-    {vk::F(5), 63, 98},    {vk::F(6), 64, 99},   {vk::F(7), 65, 100},   {vk::F(8), 66, 101},
-    {vk::F(9), 67, 102},   {vk::F(10), 68, 103}, {vk::F(11), 69, 104},  {vk::F(12), 70, 105},
+    {vk::F(1), 59, 94},     {vk::F(2), 60, 95},    {vk::F(3), 61, 96},   {vk::F(4), 62, 97},
+    {vk::F(5), 63, 98},     {vk::F(6), 64, 99},    {vk::F(7), 65, 100},  {vk::F(8), 66, 101},
+    {vk::F(9), 67, 102},    {vk::F(10), 68, 103},  {vk::F(11), 69, 104}, {vk::F(12), 70, 105},
     {vk::kInsert, 82, 255}, {vk::kDelete, 83, 83}, {vk::kHome, 71, 119}, {vk::kEnd, 79, 117},
-    {vk::kPrior, 73, 132}, {vk::kNext, 81, 118}, {vk::kUp, 72, 113},    {vk::kDown, 80, 114},
-    {vk::kLeft, 75, 115},  {vk::kRight, 77, 116},
+    {vk::kPrior, 73, 132},  {vk::kNext, 81, 118},  {vk::kUp, 72, 113},   {vk::kDown, 80, 114},
+    {vk::kLeft, 75, 115},   {vk::kRight, 77, 116},
 }};
 
 // Alt + letter gives the PC keyboard scan code of the letter key.
@@ -38,8 +38,7 @@ constexpr std::array<uint8_t, 26> kLetterScanCodes = {30, 48, 46, 32, 18, 33, 34
 
 }  // namespace
 
-Console::Console(platform::Frontend& frontend, platform::MessageLoop& loop,
-                 platform::Clock& clock)
+Console::Console(platform::Frontend& frontend, platform::MessageLoop& loop, platform::Clock& clock)
     : frontend_(frontend), loop_(loop), clock_(clock) {}
 
 void Console::EnsureConsoleWindow() {

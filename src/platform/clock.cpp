@@ -27,8 +27,8 @@ Clock::DateTime RealClock::LocalDateTime() const {
   std::tm tm{};
   localtime_r(&t, &tm);
   int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min,
-          tm.tm_sec,         ms};
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday,
+          tm.tm_hour,        tm.tm_min,     tm.tm_sec,  ms};
 }
 
 Clock::DateTime VirtualClock::LocalDateTime() const {

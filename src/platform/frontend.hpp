@@ -19,8 +19,7 @@ class Frontend {
   // Blocks until input arrives or a message is posted (the WaitMessage of a window).
   virtual void WaitInput(MessageLoop& loop) = 0;
   // Shows the screen: the cells, the cursor position (0-based) and whether the caret shows.
-  virtual void Present(const ScreenCells& cells, int cursor_column, int cursor_row,
-                       bool caret) = 0;
+  virtual void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) = 0;
   virtual void Beep() {}
   virtual void SetTitle(const std::string& /*title*/) {}
   // Gives the terminal or window back; called on every way out of the program.

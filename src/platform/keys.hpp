@@ -20,12 +20,16 @@ constexpr int kRight = 0x27;
 constexpr int kDown = 0x28;
 constexpr int kInsert = 0x2D;
 constexpr int kDelete = 0x2E;
-constexpr int k0 = 0x30;  // '0'..'9' are 0x30..0x39
-constexpr int kA = 0x41;  // 'A'..'Z' are 0x41..0x5A
+constexpr int k0 = 0x30;   // '0'..'9' are 0x30..0x39
+constexpr int kA = 0x41;   // 'A'..'Z' are 0x41..0x5A
 constexpr int kF1 = 0x70;  // F1..F12 are 0x70..0x7B
 constexpr int kF12 = 0x7B;
 
-constexpr int F(int n) { return kF1 + n - 1; }
-constexpr int Letter(char upper) { return upper; }
+constexpr int F(int n) {
+  return kF1 + n - 1;
+}
+constexpr int Letter(char upper) {
+  return upper;
+}
 
 }  // namespace cadencio::platform::vk

@@ -20,8 +20,22 @@ struct ScreenCells {
 
 // The 16 colour indices of the text screen, as on the PC.
 enum ColourIndex : uint8_t {
-  kBlack = 0, kBlue, kGreen, kCyan, kRed, kMagenta, kBrown, kLightGray,
-  kDarkGray, kLightBlue, kLightGreen, kLightCyan, kLightRed, kLightMagenta, kYellow, kWhite,
+  kBlack = 0,
+  kBlue,
+  kGreen,
+  kCyan,
+  kRed,
+  kMagenta,
+  kBrown,
+  kLightGray,
+  kDarkGray,
+  kLightBlue,
+  kLightGreen,
+  kLightCyan,
+  kLightRed,
+  kLightMagenta,
+  kYellow,
+  kWhite,
 };
 
 }  // namespace cadencio::platform
