@@ -74,7 +74,7 @@ void RunProgram(int bpm, int beats) {
   TimedScriptFrontend frontend(clock, script);
   auto audio = platform::OpenSdlAudio();
   console::Console console(frontend, loop, clock);
-  speech::SpeechFrontEnd speech(console);
+  speech::SpeechFrontEnd speech(console, "/nonexistent");
   try {
     app::RunCadencio(console, speech, *audio, clock);
   } catch (const platform::ProgramExit&) {
@@ -164,8 +164,7 @@ int main(int argc, char** argv) {
   }
   for (pid_t pid : children) waitpid(pid, nullptr, 0);
 
-  std::printf("%-6s %-9s %8s %16s %14s\n", "BPM", "loop", "onsets", "max dev (smp)",
-              "drift (smp)");
+  std::printf("%-6s %-9s %8s %16s %14s\n", "BPM", "loop", "onsets", "max dev (smp)", "drift (smp)");
   for (int bpm : tempos) {
     for (int baseline = 0; baseline < 2; ++baseline) {
       std::string file = dir + "/" + std::to_string(bpm) + (baseline ? "-baseline" : "") + ".raw";

@@ -36,7 +36,8 @@ constexpr const char* kUsage =
     "installed data directory.\n";
 
 int Run() {
-  cadencio::platform::EnsureDefaultConfig(std::filesystem::current_path().string());
+  const std::string start_dir = std::filesystem::current_path().string();
+  cadencio::platform::EnsureDefaultConfig(start_dir);
   auto frontend = cadencio::platform::MakeTerminalFrontend();
   if (!frontend) {
     std::fprintf(stderr, "cadencio: standard input and output must be a terminal.\n");
@@ -46,7 +47,7 @@ int Run() {
   cadencio::platform::MessageLoop loop;
   auto audio = cadencio::platform::OpenSdlAudio();
   cadencio::console::Console console(*frontend, loop, clock);
-  cadencio::speech::SpeechFrontEnd speech(console);
+  cadencio::speech::SpeechFrontEnd speech(console, start_dir);
   try {
     cadencio::app::RunCadencio(console, speech, *audio, clock);
   } catch (const cadencio::platform::ProgramExit& exit) {

@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 54> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 55> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -115,6 +115,10 @@ constexpr std::array<CatalogueEntry, 54> kCatalogue = {{
     {"CARETOR",
      "OK, retornando ao metr\xF4"
      "nomo"},
+    // Said instead of "OK, assumido" when the settings file could not be written.
+    {"CAERRGRV",
+     "Erro: o modelo n\xE3"
+     "o foi gravado"},
 }};
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "app/message_catalogue.hpp"
 #include "app/pending_dialogs.hpp"
+#include "app/settings_store.hpp"
 
 namespace cadencio::app {
 
@@ -72,7 +73,7 @@ void Metronome::StartMetronome() {
   console_.WriteLine();
   speech_.LoadSynthSettings(state_.SpeechLevel);
   if (!LoadEffectsFile(state_)) state_.NoEffectsFile = true;
-  LoadDefaults(state_);
+  LoadDefaults(speech_, state_);
   state_.TempoSound = std::string(kEffectsDir) +
                       (state_.TempoSound.empty() ? "padrao1" : state_.TempoSound) + ".wav";
   state_.MeasureSound = std::string(kEffectsDir) +
@@ -177,7 +178,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       ShowMainHelp();
       break;
     case kF2:
-      StoreDefaults(state_);
+      StoreDefaults(console_, speech_, state_);
       break;
     case kF3:
       ReviewScreen();

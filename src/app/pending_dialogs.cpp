@@ -6,8 +6,6 @@ namespace cadencio::app {
 bool LoadEffectsFile(MetronomeState& /*state*/) {
   return false;
 }
-void LoadDefaults(MetronomeState& /*state*/) {}
-void StoreDefaults(MetronomeState& /*state*/) {}
 void ReviewScreen() {}
 void RunTuningFork(MetronomeState& /*state*/) {}
 void SpeakTime() {}

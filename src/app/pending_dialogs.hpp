@@ -8,9 +8,6 @@ namespace cadencio::app {
 
 // The effects file; false: no effects are available (F9 and Ctrl+F9 then stay silent).
 bool LoadEffectsFile(MetronomeState& state);
-// Stored settings: fills nothing while the settings store is not attached.
-void LoadDefaults(MetronomeState& state);
-void StoreDefaults(MetronomeState& state);  // F2
 void ReviewScreen();                        // F3
 void RunTuningFork(MetronomeState& state);  // F4
 void SpeakTime();                           // F8

@@ -3,9 +3,17 @@
 
 #include <charconv>
 
+#include "platform/paths.hpp"
+#include "platform/profile_file.hpp"
+
 namespace cadencio::speech {
 
-SpeechFrontEnd::SpeechFrontEnd(console::Console& console) : console_(console) {}
+SpeechFrontEnd::SpeechFrontEnd(console::Console& console, std::string start_dir)
+    : console_(console), start_dir_(std::move(start_dir)) {
+  while (start_dir_.size() > 1 && (start_dir_.back() == '/' || start_dir_.back() == '\\')) {
+    start_dir_.pop_back();
+  }
+}
 
 void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
   if (speed <= 0) {
@@ -29,9 +37,33 @@ void SpeechFrontEnd::LoadSynthSettings(int speed) {
   speed_ = speed;
 }
 
-std::string SpeechFrontEnd::ReadIniString(const std::string& /*section*/,
-                                          const std::string& /*key*/) const {
-  return {};  // joined to the profile reader with the configuration file
+std::string SpeechFrontEnd::ConfigFile() const {
+  return platform::FindConfigFile(start_dir_);
+}
+
+std::string SpeechFrontEnd::ReadIniString(const std::string& section,
+                                          const std::string& key) const {
+  constexpr std::size_t kMaxValue = 255;
+  // Expansions stop after this many rounds, so that a program directory that itself holds an
+  // at sign before a backslash cannot make the value grow for ever.
+  constexpr int kMaxExpansions = 16;
+  const std::string file = ConfigFile();
+  std::string value =
+      platform::ProfileFile::ReadString(file, section.empty() ? "AUDIRA" : section, key, "")
+          .substr(0, kMaxValue);
+  for (int round = 0; round < kMaxExpansions && !value.empty(); ++round) {
+    std::size_t at;
+    if (value[0] == '@') {
+      at = 0;
+    } else {
+      at = value.find("@\\");
+      if (at == std::string::npos) break;
+    }
+    std::string program_dir = platform::ProfileFile::ReadString(file, "AUDIRA", "PGMAUDIRA", "");
+    if (program_dir.empty() || program_dir[0] == '@') program_dir = start_dir_;
+    value = (value.substr(0, at) + program_dir + value.substr(at + 1)).substr(0, kMaxValue);
+  }
+  return value;
 }
 
 // Seam: the recorded voice is attached here.

@@ -16,7 +16,9 @@ namespace cadencio::speech {
 
 class SpeechFrontEnd {
  public:
-  explicit SpeechFrontEnd(console::Console& console);
+  // `start_dir` is where the program started: the fallback home of AUDIRA.INI and of the
+  // family's program directory.
+  SpeechFrontEnd(console::Console& console, std::string start_dir);
   SpeechFrontEnd(const SpeechFrontEnd&) = delete;
   SpeechFrontEnd& operator=(const SpeechFrontEnd&) = delete;
 
@@ -27,6 +29,8 @@ class SpeechFrontEnd {
   void LoadSynthSettings(int speed);
   // A key of AUDIRA.INI (empty section: AUDIRA), with '@' expanded to the program directory.
   std::string ReadIniString(const std::string& section, const std::string& key) const;
+  // The AUDIRA.INI that is read and written.
+  std::string ConfigFile() const;
 
   void SpeakText(std::string_view text);
   void WriteSpeak(std::string_view text);
@@ -43,9 +47,11 @@ class SpeechFrontEnd {
 
   int Speed() const { return speed_; }
   const std::string& PromptDir() const { return prompt_dir_; }
+  const std::string& StartDir() const { return start_dir_; }
 
  private:
   console::Console& console_;
+  std::string start_dir_;
   std::string prompt_dir_;
   int speed_ = 3;
 };

@@ -24,6 +24,13 @@ std::vector<int16_t> Click(double frequency, int frames) {
   return samples;
 }
 
+// The start directory of a scenario: the one the live TempDataRoot made, so that no
+// AUDIRA.INI of the directory the tests run in is ever read.
+std::string TempStartDir() {
+  const char* dir = std::getenv("CADENCIO_TEST_START_DIR");
+  return dir ? dir : "/nonexistent";
+}
+
 }  // namespace
 
 TempDataRoot::TempDataRoot() {
@@ -33,6 +40,8 @@ TempDataRoot::TempDataRoot() {
   config_dir_ = base_ + "/config";
   fs::create_directories(root_ + "/som/cadencio/efeitos");
   fs::create_directories(config_dir_);
+  fs::create_directories(base_ + "/start");
+  setenv("CADENCIO_TEST_START_DIR", (base_ + "/start").c_str(), 1);
   platform::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao1.wav", Click(1800, 2000), 44100);
   platform::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao2.wav", Click(1200, 2000), 44100);
   setenv("SONAUD_ROOT", root_.c_str(), 1);
@@ -42,6 +51,7 @@ TempDataRoot::TempDataRoot() {
 TempDataRoot::~TempDataRoot() {
   unsetenv("SONAUD_ROOT");
   unsetenv("AUDIRA_WINDIR");
+  unsetenv("CADENCIO_TEST_START_DIR");
   std::error_code ignored;
   fs::remove_all(base_, ignored);
 }
@@ -77,7 +87,7 @@ Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_m
     : frontend_(clock_, std::move(script), tail_ms),
       audio_(clock_),
       console_(frontend_, loop_, clock_),
-      speech_(console_) {
+      speech_(console_, TempStartDir()) {
   audio_.GetMixer().SetOnsetObserver([this](int64_t frame, const platform::Sound& sound) {
     std::size_t slash = sound.name.find_last_of("\\/");
     onsets_.push_back({frame, sound.name.substr(slash == std::string::npos ? 0 : slash + 1)});

@@ -1,0 +1,26 @@
+// The caConf module: the metronome's stored defaults in section CADENCIO of AUDIRA.INI (tempo,
+// measure and the two beat sounds), read at start-up and written on a confirmed F2.
+#pragma once
+
+#include <string>
+
+#include "app/metronome_state.hpp"
+#include "console/console.hpp"
+#include "speech/speech_front_end.hpp"
+
+namespace cadencio::app {
+
+// Fills BpmText, MeasureText and the bare names of the two sounds (empty when missing).
+void LoadDefaults(speech::SpeechFrontEnd& speech, MetronomeState& state);
+
+// F2: asks, and on "s" or "S" stores the current tempo, measure and sounds.
+void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
+                   MetronomeState& state);
+
+// The stored word of a measure: "Binário", "Ternário", or "Quaternário" for any other count.
+std::string MeasureWord(int beats_per_measure);
+
+// A sound's stored name: the path without its directory and without its last four characters.
+std::string SoundName(const std::string& path);
+
+}  // namespace cadencio::app
