@@ -17,11 +17,23 @@ void Mixer::ApplyCommands() {
   while (commands_.Pop(command)) {
     if (command.kind == Command::kStopBeat) {
       beat_ = {};
-      beat_next_ = {};
+      pending_count_ = 0;
     } else {
-      beat_next_ = {command.sound, std::max(command.start, now)};
+      QueueBeat({command.sound, std::max(command.start, now)});
     }
   }
+}
+
+// The newest command wins from its start frame on: pending beats at or after it are dropped.
+void Mixer::QueueBeat(Voice voice) {
+  while (pending_count_ > 0 && pending_[pending_count_ - 1].start >= voice.start) {
+    --pending_count_;
+  }
+  if (pending_count_ == kMaxPending) {
+    std::move(pending_.begin() + 1, pending_.end(), pending_.begin());
+    --pending_count_;
+  }
+  pending_[pending_count_++] = voice;
 }
 
 void Mixer::Render(float* out, int frames) {
@@ -30,10 +42,11 @@ void Mixer::Render(float* out, int frames) {
   int64_t base = rendered_.load(std::memory_order_relaxed);
   for (int i = 0; i < frames; ++i) {
     int64_t frame = base + i;
-    if (beat_next_.sound && frame >= beat_next_.start) {
-      beat_ = beat_next_;
-      beat_next_ = {};
-      if (onset_observer_) onset_observer_(frame, *beat_.sound);
+    while (pending_count_ > 0 && frame >= pending_[0].start) {
+      beat_ = pending_[0];
+      std::move(pending_.begin() + 1, pending_.begin() + pending_count_, pending_.begin());
+      --pending_count_;
+      if (beat_.sound && onset_observer_) onset_observer_(frame, *beat_.sound);
     }
     if (beat_.sound) {
       int64_t offset = frame - beat_.start;

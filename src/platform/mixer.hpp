@@ -6,6 +6,7 @@
 // start frame). The wave-out channel for speech and prompts joins it here.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -48,13 +49,18 @@ class Mixer {
     int64_t start = 0;
   };
   void ApplyCommands();
+  void QueueBeat(Voice voice);
 
   const int sample_rate_;
   std::atomic<int64_t> rendered_{0};
   SpscRing<Command, 64> commands_;
   // Rendering-thread state.
   Voice beat_;
-  Voice beat_next_;
+  // Beats handed over but not yet begun, in order of start frame; each one cuts the sound
+  // before it at its own start, so a beat scheduled ahead is not lost to the next one.
+  static constexpr int kMaxPending = 8;
+  std::array<Voice, kMaxPending> pending_{};
+  int pending_count_ = 0;
   OnsetObserver onset_observer_;
 };
 

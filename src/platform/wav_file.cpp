@@ -1,0 +1,243 @@
+// WAVE files: parsing RIFF/WAVE PCM images, converting their samples once into the mixer's
+// format (stereo float at the stream rate, resampled with libsamplerate), loading from disk and
+// writing plain 16-bit mono files.
+#include "platform/wav_file.hpp"
+
+#include <samplerate.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+namespace cadencio::platform {
+
+namespace {
+
+constexpr uint16_t kFormatPcm = 1;
+constexpr uint16_t kFormatExtensible = 0xFFFE;
+// The sub-format GUID of extensible PCM after its first two bytes (which hold the tag, 1).
+constexpr std::array<uint8_t, 14> kGuidTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                               0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+constexpr int kMaxSampleRate = 1'000'000;
+
+uint16_t Le16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+uint32_t Le32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Chunk tags are compared without regard to case: some writers store "FMT " or "Data".
+bool TagIs(const uint8_t* p, const char* tag) {
+  for (int i = 0; i < 4; ++i) {
+    if (std::tolower(p[i]) != std::tolower(static_cast<unsigned char>(tag[i]))) return false;
+  }
+  return true;
+}
+
+// Reads the "fmt " chunk body; nothing when the format is not one we can play.
+std::optional<PcmFormat> ParseFormat(const uint8_t* body, uint32_t size) {
+  if (size < 16) return std::nullopt;
+  uint16_t tag = Le16(body);
+  PcmFormat format;
+  format.channels = Le16(body + 2);
+  uint32_t rate = Le32(body + 4);
+  format.bits = Le16(body + 14);
+  if (tag == kFormatExtensible) {
+    // cbSize (2), valid bits (2), channel mask (4), sub-format GUID (16).
+    if (size < 40) return std::nullopt;
+    const uint8_t* guid = body + 24;
+    if (Le16(guid) != kFormatPcm || !std::equal(kGuidTail.begin(), kGuidTail.end(), guid + 2)) {
+      return std::nullopt;
+    }
+  } else if (tag != kFormatPcm) {
+    return std::nullopt;
+  }
+  if (format.channels != 1 && format.channels != 2) return std::nullopt;
+  if (format.bits != 8 && format.bits != 16) return std::nullopt;
+  if (rate == 0 || rate > kMaxSampleRate) return std::nullopt;
+  format.sample_rate = static_cast<int>(rate);
+  return format;
+}
+
+int BytesPerFrame(const PcmFormat& format) {
+  return format.channels * format.bits / 8;
+}
+
+float SampleAt(const uint8_t* p, int bits) {
+  if (bits == 8) return (static_cast<int>(p[0]) - 128) / 128.0f;
+  return static_cast<int16_t>(Le16(p)) / 32768.0f;
+}
+
+// Resamples interleaved float frames with `channels` channels; the whole clip is passed with
+// end_of_input so the filter's tail is flushed and the end of the clip is kept.
+std::vector<float> Resample(const std::vector<float>& in, int channels, double ratio,
+                            int64_t out_frames) {
+  const int64_t in_frames = static_cast<int64_t>(in.size()) / channels;
+  // Room for a few frames more than expected, trimmed below.
+  std::vector<float> out(static_cast<std::size_t>(out_frames + 16) * channels, 0.0f);
+  int error = 0;
+  SRC_STATE* state = src_new(SRC_SINC_MEDIUM_QUALITY, channels, &error);
+  if (state == nullptr) return {};
+  SRC_DATA data{};
+  data.src_ratio = ratio;
+  data.end_of_input = 1;
+  int64_t used = 0;
+  int64_t made = 0;
+  const int64_t room = static_cast<int64_t>(out.size()) / channels;
+  while (made < room) {
+    data.data_in = in.data() + used * channels;
+    data.input_frames = static_cast<long>(in_frames - used);
+    data.data_out = out.data() + made * channels;
+    data.output_frames = static_cast<long>(room - made);
+    if (src_process(state, &data) != 0) break;
+    used += data.input_frames_used;
+    made += data.output_frames_gen;
+    if (data.output_frames_gen == 0 && used >= in_frames) break;
+  }
+  src_delete(state);
+  // The converter may end a frame or two short or long of the exact length; the clip is made
+  // exactly as long as the rate change says (a short end is padded with silence).
+  out.resize(static_cast<std::size_t>(out_frames) * channels, 0.0f);
+  return out;
+}
+
+}  // namespace
+
+std::optional<PcmData> ParsePcmWav(const std::vector<uint8_t>& image) {
+  const std::size_t size = image.size();
+  if (size < 12 || !TagIs(image.data(), "RIFF") || !TagIs(image.data() + 8, "WAVE")) {
+    return std::nullopt;
+  }
+  std::optional<PcmFormat> format;
+  std::optional<PcmData> result;
+  std::size_t pos = 12;
+  // Walk the chunks: header of 8 bytes, body, one pad byte after a body of odd length.
+  while (pos + 8 <= size) {
+    const uint8_t* header = image.data() + pos;
+    const uint32_t chunk_size = Le32(header + 4);
+    const std::size_t body = pos + 8;
+    const std::size_t available = size - body;
+    if (TagIs(header, "data")) {
+      if (!format) return std::nullopt;  // samples of an unknown format
+      // A data chunk longer than the file is cut to what the file holds, in whole frames.
+      std::size_t length = std::min<std::size_t>(chunk_size, available);
+      length -= length % static_cast<std::size_t>(BytesPerFrame(*format));
+      result =
+          PcmData{*format, std::vector<uint8_t>(image.begin() + static_cast<long>(body),
+                                                image.begin() + static_cast<long>(body + length))};
+      return result;
+    }
+    if (chunk_size > available) return std::nullopt;  // a truncated chunk
+    if (TagIs(header, "fmt ")) {
+      format = ParseFormat(image.data() + body, chunk_size);
+      if (!format) return std::nullopt;
+    }
+    pos = body + chunk_size + (chunk_size & 1u);
+  }
+  return std::nullopt;  // no data chunk
+}
+
+int64_t ConvertedFrameCount(const PcmData& pcm, int rate) {
+  const int frame_bytes = BytesPerFrame(pcm.format);
+  if (frame_bytes <= 0 || pcm.format.sample_rate <= 0 || rate <= 0) return 0;
+  const int64_t in_frames = static_cast<int64_t>(pcm.bytes.size()) / frame_bytes;
+  if (pcm.format.sample_rate == rate) return in_frames;
+  return std::llround(static_cast<double>(in_frames) * rate / pcm.format.sample_rate);
+}
+
+std::vector<float> ConvertToStereoFloat(const PcmData& pcm, int rate) {
+  const PcmFormat& format = pcm.format;
+  const int frame_bytes = BytesPerFrame(format);
+  if ((format.channels != 1 && format.channels != 2) || (format.bits != 8 && format.bits != 16) ||
+      format.sample_rate <= 0 || rate <= 0) {
+    return {};
+  }
+  const int64_t in_frames = static_cast<int64_t>(pcm.bytes.size()) / frame_bytes;
+  const int64_t out_frames = ConvertedFrameCount(pcm, rate);
+  if (in_frames == 0 || in_frames > kMaxSoundFrames || out_frames > kMaxSoundFrames) return {};
+
+  // 1. Samples to float, in the file's own channel count.
+  const int channels = format.channels;
+  const int sample_bytes = format.bits / 8;
+  std::vector<float> samples(static_cast<std::size_t>(in_frames) * channels);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    samples[i] = SampleAt(pcm.bytes.data() + i * sample_bytes, format.bits);
+  }
+  // 2. Once to the stream rate.
+  if (format.sample_rate != rate) {
+    const double ratio = static_cast<double>(rate) / format.sample_rate;
+    if (!src_is_valid_ratio(ratio)) return {};
+    samples = Resample(samples, channels, ratio, out_frames);
+    if (samples.empty()) return {};
+  }
+  if (channels == 2) return samples;
+  // 3. Mono onto both sides.
+  std::vector<float> stereo(samples.size() * 2);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    stereo[2 * i] = samples[i];
+    stereo[2 * i + 1] = samples[i];
+  }
+  return stereo;
+}
+
+std::optional<Sound> LoadWavFile(const std::string& path, int rate) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return std::nullopt;
+  const std::streamoff length = file.tellg();
+  if (length < 0 || length > kMaxWavFileBytes) return std::nullopt;
+  std::vector<uint8_t> image(static_cast<std::size_t>(length));
+  file.seekg(0);
+  if (!file.read(reinterpret_cast<char*>(image.data()), length)) return std::nullopt;
+  std::optional<PcmData> pcm = ParsePcmWav(image);
+  if (!pcm) return std::nullopt;
+  Sound sound;
+  sound.name = path;
+  sound.samples = ConvertToStereoFloat(*pcm, rate);
+  // A clip with samples that could not be converted is not playable; an empty clip is.
+  if (sound.samples.empty() && ConvertedFrameCount(*pcm, rate) > 0) return std::nullopt;
+  return sound;
+}
+
+bool WriteWav16Mono(const std::string& path, const std::vector<int16_t>& samples, int rate) {
+  if (rate <= 0 || samples.size() > (0xFFFFFFFFu - 36) / 2) return false;
+  const uint32_t data_bytes = static_cast<uint32_t>(samples.size() * 2);
+  std::vector<uint8_t> image;
+  image.reserve(44 + data_bytes);
+  auto put_tag = [&](const char* tag) { image.insert(image.end(), tag, tag + 4); };
+  auto put16 = [&](uint32_t v) {
+    image.push_back(static_cast<uint8_t>(v & 0xFF));
+    image.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+  };
+  auto put32 = [&](uint32_t v) {
+    put16(v & 0xFFFF);
+    put16(v >> 16);
+  };
+  put_tag("RIFF");
+  put32(36 + data_bytes);
+  put_tag("WAVE");
+  put_tag("fmt ");
+  put32(16);
+  put16(kFormatPcm);
+  put16(1);                                // channels
+  put32(static_cast<uint32_t>(rate));      // frames per second
+  put32(static_cast<uint32_t>(rate) * 2);  // bytes per second
+  put16(2);                                // bytes per frame
+  put16(16);                               // bits per sample
+  put_tag("data");
+  put32(data_bytes);
+  for (int16_t s : samples) put16(static_cast<uint16_t>(s));
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) return false;
+  file.write(reinterpret_cast<const char*>(image.data()),
+             static_cast<std::streamsize>(image.size()));
+  file.close();
+  return static_cast<bool>(file);
+}
+
+}  // namespace cadencio::platform
