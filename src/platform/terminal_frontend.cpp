@@ -1,0 +1,528 @@
+// The terminal front end over ncursesw. ncurses draws the screen and knows the terminal's
+// capabilities; the keys are read as raw bytes with read(2) and decoded by TerminalKeyDecoder,
+// so that Ctrl, Alt and the extended key forms survive. The terminal mode is restored by
+// Close, by the destructor, and, for the ways out that skip both, by signal handlers that only
+// use async-signal-safe calls (tcsetattr and write of reset sequences prepared at Open).
+#include "platform/terminal_frontend.hpp"
+
+#include <fcntl.h>
+#include <langinfo.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "platform/terminal_keys.hpp"
+#include "platform/windows1252.hpp"
+
+// ncurses last: its headers define many lower-case macros.
+#define NCURSES_WIDECHAR 1
+#include <curses.h>
+#include <term.h>
+
+namespace cadencio::platform {
+namespace {
+
+// --- state the signal handlers need: plain data, set up before the handlers are installed ----
+
+constexpr int kTerminationSignals[] = {SIGTERM, SIGHUP, SIGINT};
+constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
+constexpr size_t kHandledSignalCount = std::size(kTerminationSignals) + std::size(kCrashSignals);
+
+struct RestoreState {
+  int tty_fd = STDIN_FILENO;
+  int out_fd = STDOUT_FILENO;
+  termios saved{};
+  std::array<char, 512> reset{};  // leave the alternate screen, reset attributes, show cursor
+  size_t reset_length = 0;
+  volatile sig_atomic_t active = 0;
+  std::array<int, kHandledSignalCount> signals{};
+  std::array<struct sigaction, kHandledSignalCount> previous{};
+  struct sigaction previous_winch {};
+};
+
+RestoreState g_restore;
+int g_wake_pipe[2] = {-1, -1};  // written by SIGWINCH so that a waiting poll() wakes up
+volatile sig_atomic_t g_resized = 0;
+std::array<char, 64 * 1024> g_signal_stack;
+
+// Async-signal-safe: writes the reset sequences and puts the saved terminal mode back.
+void RestoreTerminalNow() {
+  if (g_restore.active == 0) return;
+  g_restore.active = 0;
+  size_t done = 0;
+  while (done < g_restore.reset_length) {
+    ssize_t n =
+        write(g_restore.out_fd, g_restore.reset.data() + done, g_restore.reset_length - done);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) continue;
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  tcsetattr(g_restore.tty_fd, TCSANOW, &g_restore.saved);
+}
+
+// Gives the signal back to whoever had it before (the default action, or a sanitizer's report)
+// and raises it again; it is delivered once this handler returns.
+void OnFatalSignal(int sig) {
+  const int saved_errno = errno;
+  RestoreTerminalNow();
+  for (size_t i = 0; i < kHandledSignalCount; ++i) {
+    if (g_restore.signals[i] == sig) sigaction(sig, &g_restore.previous[i], nullptr);
+  }
+  raise(sig);
+  errno = saved_errno;
+}
+
+void OnResize(int) {
+  const int saved_errno = errno;
+  g_resized = 1;
+  if (g_wake_pipe[1] >= 0) {
+    [[maybe_unused]] ssize_t n = write(g_wake_pipe[1], "r", 1);
+  }
+  errno = saved_errno;
+}
+
+void RestoreAtExit() {
+  RestoreTerminalNow();
+}
+
+void InstallSignalHandlers() {
+  stack_t stack{};
+  stack.ss_sp = g_signal_stack.data();
+  stack.ss_size = g_signal_stack.size();
+  sigaltstack(&stack, nullptr);  // so that a stack overflow can still restore the terminal
+
+  size_t slot = 0;
+  auto install = [&slot](int sig) {
+    struct sigaction action {};
+    action.sa_handler = OnFatalSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_ONSTACK;
+    g_restore.signals[slot] = sig;
+    sigaction(sig, &action, &g_restore.previous[slot]);
+    ++slot;
+  };
+  for (int sig : kTerminationSignals) install(sig);
+  for (int sig : kCrashSignals) install(sig);
+
+  struct sigaction resize {};
+  resize.sa_handler = OnResize;
+  sigemptyset(&resize.sa_mask);
+  resize.sa_flags = SA_RESTART;
+  sigaction(SIGWINCH, &resize, &g_restore.previous_winch);
+}
+
+void RemoveSignalHandlers() {
+  for (size_t i = 0; i < kHandledSignalCount; ++i) {
+    sigaction(g_restore.signals[i], &g_restore.previous[i], nullptr);
+  }
+  sigaction(SIGWINCH, &g_restore.previous_winch, nullptr);
+}
+
+// --- small helpers --------------------------------------------------------------------------
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+// A terminfo string capability, without its padding marks ($<5>), or "" when absent.
+std::string Capability(const char* name) {
+  const char* value = tigetstr(name);
+  if (value == nullptr || value == reinterpret_cast<const char*>(-1)) return {};
+  std::string out;
+  for (const char* p = value; *p != '\0'; ++p) {
+    if (p[0] == '$' && p[1] == '<') {
+      const char* end = std::strchr(p, '>');
+      if (end != nullptr) {
+        p = end;
+        continue;
+      }
+    }
+    out += *p;
+  }
+  return out;
+}
+
+// The time-out for a lone ESC: $ESCDELAY (milliseconds) when it is set and sensible.
+int64_t EscapeTimeoutMs() {
+  const char* text = std::getenv("ESCDELAY");
+  if (text != nullptr) {
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (end != text && *end == '\0' && value >= 1 && value <= 1000) return value;
+  }
+  return kDefaultEscapeTimeoutMs;
+}
+
+// The PC colour index (blue = 1, red = 4) as a curses colour (red = 1, blue = 4).
+short CursesColour(int pc_index) {
+  constexpr short kBase[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
+                              COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
+  return static_cast<short>(kBase[pc_index & 7] + ((pc_index & 8) != 0 ? 8 : 0));
+}
+
+bool UsesXtermSequences() {
+  const char* term = std::getenv("TERM");
+  // The Linux console and the dumb terminals would show these as text.
+  return term != nullptr && std::strncmp(term, "linux", 5) != 0 &&
+         std::strncmp(term, "dumb", 4) != 0 && std::strncmp(term, "vt", 2) != 0;
+}
+
+// Extended keys (Ctrl+Enter and the like told apart): xterm's modifyOtherKeys, which tmux also
+// answers, and the "disambiguate" level of the kitty keyboard protocol (kitty, foot, WezTerm).
+// Terminals that know neither ignore both.
+constexpr std::string_view kExtendedKeysOn = "\033[>4;1m\033[>1u";
+constexpr std::string_view kExtendedKeysOff = "\033[<u\033[>4m";
+constexpr std::string_view kTitlePush = "\033[22;0t";
+constexpr std::string_view kTitlePop = "\033[23;0t";
+
+}  // namespace
+
+// --- the front end ------------------------------------------------------------------------
+
+struct TerminalFrontend::State {
+  bool open = false;
+  SCREEN* screen = nullptr;
+  bool xterm_sequences = false;
+  std::unique_ptr<TerminalKeyDecoder> decoder;
+  bool input_closed = false;
+  // Colours: 0 none, 8 (bright foregrounds drawn bold) or 16.
+  int colours = 0;
+  std::array<short, 256> pair_of{};  // by curses background * 16 + foreground; 0: none yet
+  short next_pair = 1;
+  // What the terminal shows, to draw only what changed.
+  ScreenCells shown{};
+  bool have_shown = false;
+  bool full_redraw = true;
+  int cursor_column = 0;
+  int cursor_row = 0;
+  int caret = -1;       // the curs_set state last asked for
+  int view_column = 0;  // the first screen column and row visible in a small terminal
+  int view_row = 0;
+  std::string title;
+
+  std::pair<attr_t, short> Attributes(uint8_t attr);
+  void Draw(const ScreenCells& cells, int column, int row, bool caret_on);
+  void HandleResize();
+};
+
+std::pair<attr_t, short> TerminalFrontend::State::Attributes(uint8_t attr) {
+  const int fg = attr & 0x0F;
+  const int bg = attr >> 4;
+  if (colours == 0) {
+    attr_t a = (fg & 8) != 0 ? A_BOLD : A_NORMAL;
+    if ((bg & 7) != 0 && (fg & 7) == 0) a |= A_REVERSE;  // dark text on a light background
+    return {a, 0};
+  }
+  if (attr == kLightGray) return {A_NORMAL, 0};  // the terminal's own colours
+  attr_t a = A_NORMAL;
+  short curses_fg = CursesColour(fg);
+  short curses_bg = CursesColour(bg);
+  if (colours < 16) {
+    if (curses_fg >= 8) a |= A_BOLD;
+    curses_fg = static_cast<short>(curses_fg & 7);
+    curses_bg = static_cast<short>(curses_bg & 7);
+  }
+  short& pair = pair_of[curses_bg * 16 + curses_fg];
+  if (pair == 0 && next_pair < COLOR_PAIRS) {
+    if (init_pair(next_pair, curses_fg, curses_bg) == OK) pair = next_pair++;
+  }
+  return {a, pair};
+}
+
+void TerminalFrontend::State::HandleResize() {
+  if (g_resized == 0) return;
+  g_resized = 0;
+  winsize size{};
+  if (ioctl(g_restore.out_fd, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
+    resizeterm(size.ws_row, size.ws_col);
+  }
+  clearok(curscr, TRUE);
+  full_redraw = true;
+}
+
+// Draws the cells that changed, keeping the cursor inside the visible part of the screen.
+void TerminalFrontend::State::Draw(const ScreenCells& cells, int column, int row, bool caret_on) {
+  const int visible_columns = std::min(COLS, kScreenColumns);
+  const int visible_rows = std::min(LINES, kScreenRows);
+  if (visible_columns <= 0 || visible_rows <= 0) return;
+  column = std::clamp(column, 0, kScreenColumns - 1);
+  row = std::clamp(row, 0, kScreenRows - 1);
+
+  // Scroll the view only as far as needed to show the cursor.
+  auto follow = [](int view, int cursor, int visible, int total) {
+    if (cursor < view) view = cursor;
+    if (cursor >= view + visible) view = cursor - visible + 1;
+    return std::clamp(view, 0, total - visible);
+  };
+  const int new_view_column = follow(view_column, column, visible_columns, kScreenColumns);
+  const int new_view_row = follow(view_row, row, visible_rows, kScreenRows);
+  if (new_view_column != view_column || new_view_row != view_row) full_redraw = true;
+  view_column = new_view_column;
+  view_row = new_view_row;
+
+  if (full_redraw) erase();
+  for (int r = 0; r < visible_rows; ++r) {
+    for (int c = 0; c < visible_columns; ++c) {
+      const int index = (r + view_row) * kScreenColumns + c + view_column;
+      const uint8_t ch = cells.chars[index];
+      const uint8_t attr = cells.attrs[index];
+      if (!full_redraw && have_shown && shown.chars[index] == ch && shown.attrs[index] == attr) {
+        continue;
+      }
+      wchar_t text[2] = {static_cast<wchar_t>(Windows1252ToUnicode(ch)), L'\0'};
+      if (text[0] < 0x20 || text[0] == 0x7F) text[0] = L' ';
+      const auto [a, pair] = Attributes(attr);
+      cchar_t cell;
+      setcchar(&cell, text, a, pair, nullptr);
+      mvadd_wch(r, c, &cell);  // the bottom-right cell reports an error but is drawn
+    }
+  }
+  shown = cells;
+  have_shown = true;
+  full_redraw = false;
+  cursor_column = column;
+  cursor_row = row;
+  move(row - view_row, column - view_column);
+  if (caret != static_cast<int>(caret_on)) {
+    caret = caret_on ? 1 : 0;
+    curs_set(caret);
+  }
+  refresh();
+}
+
+TerminalFrontend::TerminalFrontend() : state_(std::make_unique<State>()) {}
+
+TerminalFrontend::~TerminalFrontend() {
+  Close();
+}
+
+void TerminalFrontend::Open() {
+  State& s = *state_;
+  if (s.open || g_restore.active != 0) return;  // one terminal owner at a time
+
+  // ncursesw needs a UTF-8 character type to draw accented letters; the terminal is taken to
+  // be UTF-8 even when the locale says nothing.
+  std::setlocale(LC_CTYPE, "");
+  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
+
+  if (tcgetattr(g_restore.tty_fd, &g_restore.saved) != 0) {
+    std::fputs("cadencio: standard input is not a terminal\n", stderr);
+    throw ProgramExit{1};
+  }
+  if (pipe2(g_wake_pipe, O_NONBLOCK | O_CLOEXEC) != 0) g_wake_pipe[0] = g_wake_pipe[1] = -1;
+  // Our handlers go in before ncurses starts, so it keeps its own off these signals.
+  InstallSignalHandlers();
+
+  s.screen = newterm(nullptr, stdout, stdin);
+  if (s.screen == nullptr) {
+    RemoveSignalHandlers();
+    for (int& fd : g_wake_pipe) {
+      if (fd >= 0) close(fd);
+      fd = -1;
+    }
+    std::fputs("cadencio: the terminal type ($TERM) is not known\n", stderr);
+    throw ProgramExit{1};
+  }
+  set_term(s.screen);
+  raw();
+  noecho();
+  nonl();
+  keypad(stdscr, FALSE);  // the key bytes are decoded by TerminalKeyDecoder
+  meta(stdscr, TRUE);
+  intrflush(stdscr, FALSE);
+  typeahead(-1);
+  // Every byte as it is: no CR/LF mapping, no flow control, no signals from the keyboard.
+  termios mode{};
+  if (tcgetattr(g_restore.tty_fd, &mode) == 0) {
+    mode.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | ISTRIP | IXON | IXOFF);
+    mode.c_lflag &= ~static_cast<tcflag_t>(ISIG | ICANON | ECHO | IEXTEN);
+    mode.c_cc[VMIN] = 1;
+    mode.c_cc[VTIME] = 0;
+    tcsetattr(g_restore.tty_fd, TCSANOW, &mode);
+    def_prog_mode();
+  }
+  if (has_colors() && start_color() == OK) {
+    use_default_colors();
+    s.colours = COLORS >= 16 ? 16 : 8;
+  }
+
+  KeySequenceTable table;
+  for (const std::string& name : KeySequenceNames()) {
+    std::string bytes = Capability(name.c_str());
+    if (!bytes.empty()) table[name] = bytes;
+  }
+  s.decoder = std::make_unique<TerminalKeyDecoder>(table, EscapeTimeoutMs());
+
+  // What a crash handler writes: extended keys off, the title back, the normal screen, plain
+  // attributes, a visible cursor.
+  s.xterm_sequences = UsesXtermSequences();
+  std::string reset;
+  if (s.xterm_sequences) reset.append(kExtendedKeysOff).append(kTitlePop);
+  reset += Capability("rmcup") + Capability("sgr0") + Capability("cnorm");
+  g_restore.reset_length = std::min(reset.size(), g_restore.reset.size());
+  std::memcpy(g_restore.reset.data(), reset.data(), g_restore.reset_length);
+  static const bool at_exit_registered = std::atexit(RestoreAtExit) == 0;
+  (void)at_exit_registered;
+  g_restore.active = 1;
+
+  refresh();
+  if (s.xterm_sequences) {
+    std::string start(kExtendedKeysOn);
+    start.append(kTitlePush);
+    WriteAll(g_restore.out_fd, start);
+  }
+  s.open = true;
+  s.full_redraw = true;
+  g_resized = 1;  // read the size once
+  if (!s.title.empty()) SetTitle(s.title);
+}
+
+void TerminalFrontend::Present(const ScreenCells& cells, int cursor_column, int cursor_row,
+                               bool caret) {
+  State& s = *state_;
+  if (!s.open) return;
+  s.HandleResize();
+  s.Draw(cells, cursor_column, cursor_row, caret);
+}
+
+void TerminalFrontend::PollInput(MessageLoop& loop) {
+  State& s = *state_;
+  if (!s.open) return;
+  if (g_resized != 0) {
+    s.HandleResize();
+    if (s.have_shown) s.Draw(s.shown, s.cursor_column, s.cursor_row, s.caret == 1);
+  }
+  if (g_wake_pipe[0] >= 0) {
+    char drain[64];
+    while (read(g_wake_pipe[0], drain, sizeof drain) > 0) {
+    }
+  }
+
+  std::vector<Message> messages;
+  char buffer[512];
+  for (int round = 0; round < 64 && !s.input_closed; ++round) {
+    pollfd in{STDIN_FILENO, POLLIN, 0};
+    if (poll(&in, 1, 0) <= 0) break;
+    if ((in.revents & POLLIN) == 0) {
+      s.input_closed = (in.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+      break;
+    }
+    const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n > 0) {
+      s.decoder->Feed(std::string_view(buffer, static_cast<size_t>(n)), NowMs(), messages);
+      if (static_cast<size_t>(n) < sizeof buffer) break;
+    } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+      s.input_closed = true;
+    }
+  }
+  s.decoder->Flush(NowMs(), messages);
+  // A terminal that went away closes the window.
+  if (s.input_closed) messages.push_back(Message{MessageKind::kClose});
+  for (const Message& m : messages) loop.Post(m);
+}
+
+void TerminalFrontend::WaitInput(MessageLoop& loop) {
+  State& s = *state_;
+  if (!s.open) {
+    loop.Wait(-1);
+    return;
+  }
+  if (!loop.Empty()) return;
+  // The wake-up descriptor may still count messages already taken; empty it, then look again
+  // so that a message posted in between is not missed.
+  uint64_t count = 0;
+  [[maybe_unused]] ssize_t n = read(loop.WakeFd(), &count, sizeof count);
+  if (!loop.Empty()) return;
+
+  int wait_ms = -1;
+  if (int64_t deadline = s.decoder->PendingDeadline(); deadline >= 0) {
+    wait_ms = static_cast<int>(std::clamp<int64_t>(deadline - NowMs(), 0, 1000));
+  }
+  pollfd fds[3];
+  nfds_t count_fds = 0;
+  fds[count_fds++] = {loop.WakeFd(), POLLIN, 0};
+  if (g_wake_pipe[0] >= 0) fds[count_fds++] = {g_wake_pipe[0], POLLIN, 0};
+  if (!s.input_closed) fds[count_fds++] = {STDIN_FILENO, POLLIN, 0};
+  poll(fds, count_fds, wait_ms);
+  PollInput(loop);
+}
+
+void TerminalFrontend::Beep() {
+  if (state_->open) beep();
+}
+
+void TerminalFrontend::SetTitle(const std::string& title) {
+  State& s = *state_;
+  s.title = title;
+  if (!s.open || !s.xterm_sequences) return;
+  std::string text;
+  for (char c : Windows1252ToUtf8(title)) {
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) text += c;
+  }
+  WriteAll(g_restore.out_fd, "\033]0;" + text + "\007");
+}
+
+void TerminalFrontend::Close() {
+  State& s = *state_;
+  if (!s.open) return;
+  s.open = false;
+  if (s.xterm_sequences) {
+    std::string stop(kExtendedKeysOff);
+    stop.append(kTitlePop);
+    WriteAll(g_restore.out_fd, stop);
+  }
+  curs_set(1);
+  endwin();
+  delscreen(s.screen);
+  s.screen = nullptr;
+  tcsetattr(g_restore.tty_fd, TCSANOW, &g_restore.saved);
+  g_restore.active = 0;
+  RemoveSignalHandlers();
+  for (int& fd : g_wake_pipe) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+}
+
+std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why) {
+  auto refuse = [why](const char* reason) -> std::unique_ptr<Frontend> {
+    if (why != nullptr) *why = reason;
+    return nullptr;
+  };
+  if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0) {
+    return refuse("standard input and output are not a terminal");
+  }
+  int error = 0;
+  if (setupterm(nullptr, STDOUT_FILENO, &error) != OK) {
+    return refuse("the terminal type ($TERM) is not known");
+  }
+  del_curterm(cur_term);
+  return std::make_unique<TerminalFrontend>();
+}
+
+}  // namespace cadencio::platform

@@ -1,0 +1,21 @@
+// Conversion between Windows-1252 bytes, the program's text encoding, and Unicode code points,
+// for the edges where text meets a UTF-8 terminal.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace cadencio::platform {
+
+// The code point a Windows-1252 byte stands for; the five bytes that have no character
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) give 0.
+char32_t Windows1252ToUnicode(uint8_t byte);
+
+// The Windows-1252 byte of a code point, or -1 when the code page has none.
+int UnicodeToWindows1252(char32_t code_point);
+
+// UTF-8 text of a Windows-1252 byte string; bytes with no character are left out.
+std::string Windows1252ToUtf8(std::string_view bytes);
+
+}  // namespace cadencio::platform
