@@ -28,9 +28,17 @@ class ScratchDir {
   ScratchDir& operator=(const ScratchDir&) = delete;
   ~ScratchDir() {
     if (path_.empty()) return;
+    // Directories a test made read-only must be writable again before they can be emptied.
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);
+    for (std::filesystem::recursive_directory_iterator it(path_, ignored), end; it != end;
+         it.increment(ignored)) {
+      if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+      }
+    }
     std::filesystem::remove_all(path_, ignored);
   }
   const std::string& path() const { return path_; }
