@@ -23,8 +23,10 @@
 #include "platform/beat_channel.hpp"
 #include "platform/clock.hpp"
 #include "platform/frontend.hpp"
+#include "platform/headless_frontend.hpp"
 #include "platform/message_loop.hpp"
 #include "speech/speech_front_end.hpp"
+#include "speech/wav_playback.hpp"
 
 namespace {
 
@@ -74,7 +76,9 @@ void RunProgram(int bpm, int beats) {
   TimedScriptFrontend frontend(clock, script);
   auto audio = platform::OpenSdlAudio();
   console::Console console(frontend, loop, clock);
-  speech::SpeechFrontEnd speech(console, "/nonexistent");
+  speech::WavPlayback wav(console, audio->GetMixer().WaveOut());
+  audio->GetMixer().WaveOut().SetMessageLoop(&loop);
+  speech::SpeechFrontEnd speech(console, wav, "/nonexistent");
   try {
     app::RunCadencio(console, speech, *audio, clock);
   } catch (const platform::ProgramExit&) {

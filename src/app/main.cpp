@@ -17,6 +17,7 @@
 #include "platform/paths.hpp"
 #include "platform/terminal_frontend.hpp"
 #include "speech/speech_front_end.hpp"
+#include "speech/wav_playback.hpp"
 
 namespace {
 
@@ -47,7 +48,10 @@ int Run() {
   cadencio::platform::MessageLoop loop;
   auto audio = cadencio::platform::OpenSdlAudio();
   cadencio::console::Console console(*frontend, loop, clock);
-  cadencio::speech::SpeechFrontEnd speech(console, start_dir);
+  auto& wave_out = audio->GetMixer().WaveOut();
+  wave_out.SetMessageLoop(&loop);
+  cadencio::speech::WavPlayback wav(console, wave_out);
+  cadencio::speech::SpeechFrontEnd speech(console, wav, start_dir);
   try {
     cadencio::app::RunCadencio(console, speech, *audio, clock);
   } catch (const cadencio::platform::ProgramExit& exit) {

@@ -7,6 +7,7 @@
 #include "app/message_catalogue.hpp"
 #include "app/pending_dialogs.hpp"
 #include "app/settings_store.hpp"
+#include "speech/number_reading.hpp"
 
 namespace cadencio::app {
 
@@ -191,7 +192,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       EnterTempoAndMeasure();
       break;
     case kF8:
-      SpeakTime();
+      speech::SpeakTime(speech_);
       break;
     case kF9:
       if (!state_.NoEffectsFile) {

@@ -8,7 +8,6 @@ bool LoadEffectsFile(MetronomeState& /*state*/) {
 }
 void ReviewScreen() {}
 void RunTuningFork(MetronomeState& /*state*/) {}
-void SpeakTime() {}
 int BuildEffectList() {
   return 0;
 }

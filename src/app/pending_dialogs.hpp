@@ -10,7 +10,6 @@ namespace cadencio::app {
 bool LoadEffectsFile(MetronomeState& state);
 void ReviewScreen();                        // F3
 void RunTuningFork(MetronomeState& state);  // F4
-void SpeakTime();                           // F8
 // F9 and Ctrl+F9: the number of entries found (0 while the browser is not attached).
 int BuildEffectList();
 int BuildModelList();

@@ -45,6 +45,8 @@ class Console {
   // A console line read: keys until Enter, echoed; the text without the line end.
   std::string ReadScreenLine(int size = 128);
   KeyQueue& Queue() { return queue_; }
+  // Posts a message to the program's own queue (the wake-ups that end a WaitMessage).
+  void PostMessage(const platform::Message& message) { loop_.Post(message); }
 
   // Key translation of the three kinds of key message.
   void TranslateChar(uint8_t ch, bool ctrl);

@@ -1,6 +1,7 @@
 // The test front end: keys come from a script at given virtual times, the screen is kept so a
-// test can read it back as text. When the script is spent and the given tail time has passed,
-// it closes the window, which ends the program.
+// test can read it back as text. Waiting for input moves the virtual time on in small steps.
+// When the script is spent and the given tail time has passed, it closes the window, which
+// ends the program.
 #pragma once
 
 #include <cstdint>

@@ -1,41 +1,115 @@
-// Speech front end: writing, key reading and the waits around speech.
+// Speech front end: starting and ending the voice, the per-speed settings, cutting texts into
+// numbers, words and marks, prompts, letters, beep and click, and the spoken key reads.
 #include "speech/speech_front_end.hpp"
 
 #include <charconv>
+#include <filesystem>
+#include <random>
 
 #include "platform/paths.hpp"
 #include "platform/profile_file.hpp"
+#include "speech/engine_dispatch.hpp"
+#include "speech/number_reading.hpp"
+#include "speech/number_words.hpp"
 
 namespace cadencio::speech {
 
-SpeechFrontEnd::SpeechFrontEnd(console::Console& console, std::string start_dir)
-    : console_(console), start_dir_(std::move(start_dir)) {
+namespace {
+
+constexpr int kImageRate = 11025;
+
+// The integer value of a whole decimal number; false for anything else (empty included).
+bool ParseInt(std::string_view text, int& value) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  auto [end, error] = std::from_chars(first, last, value);
+  return error == std::errc() && end == last && first != last;
+}
+
+int IntOr(std::string_view text, int fallback) {
+  int value = 0;
+  return ParseInt(text, value) ? value : fallback;
+}
+
+// A yes/no value: true unless empty or beginning with N.
+bool Switch(std::string_view text) {
+  return !text.empty() && text[0] != 'N' && text[0] != 'n';
+}
+
+bool IsDigit(uint8_t ch) {
+  return ch >= '0' && ch <= '9';
+}
+bool IsWordChar(uint8_t ch) {
+  return ch == ' ' || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 128;
+}
+bool IsLetterOrHigh(uint8_t ch) {
+  return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 128;
+}
+
+std::string WithBackslash(std::string dir) {
+  if (!dir.empty() && dir.back() != '\\') dir += '\\';
+  return dir;
+}
+
+}  // namespace
+
+void BuildWavHeader(std::vector<uint8_t>& image, uint32_t data_size, uint32_t rate, int channels,
+                    int bits) {
+  if (image.size() < 44) image.resize(44);
+  auto put32 = [&](std::size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) image[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  auto put16 = [&](std::size_t at, uint32_t v) {
+    image[at] = static_cast<uint8_t>(v);
+    image[at + 1] = static_cast<uint8_t>(v >> 8);
+  };
+  const char* tags[] = {"RIFF", "WAVE", "fmt ", "data"};
+  const std::size_t tag_at[] = {0, 8, 12, 36};
+  for (int t = 0; t < 4; ++t) std::copy(tags[t], tags[t] + 4, image.begin() + tag_at[t]);
+  put32(4, data_size + 36);
+  put32(16, 16);
+  put16(20, 1);
+  put16(22, static_cast<uint32_t>(channels));
+  put32(24, rate);
+  put32(28, rate * static_cast<uint32_t>(channels) * static_cast<uint32_t>(bits / 8));
+  put16(32, 1);  // block align of the template: every image built here is 8-bit mono
+  put16(34, static_cast<uint32_t>(bits));
+  put32(40, data_size);
+}
+
+std::string LatinUpperCase(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    auto ch = static_cast<uint8_t>(c);
+    if (ch >= 'a' && ch <= 'z') {
+      c = static_cast<char>(ch - 32);
+    } else if (ch > 223) {
+      c = static_cast<char>(ch - 32);
+    }
+  }
+  return upper;
+}
+
+SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav, std::string start_dir)
+    : console_(console), wav_(wav), start_dir_(std::move(start_dir)) {
   while (start_dir_.size() > 1 && (start_dir_.back() == '/' || start_dir_.back() == '\\')) {
     start_dir_.pop_back();
   }
+  // The click: 64 random samples in 128..187, then 192 samples of silence.
+  std::minstd_rand random(20261207);
+  std::vector<uint8_t> samples(256, 128);
+  for (int i = 0; i < 64; ++i) samples[i] = static_cast<uint8_t>(128 + random() % 60);
+  click_image_.assign(44, 0);
+  click_image_.insert(click_image_.end(), samples.begin(), samples.end());
+  BuildWavHeader(click_image_, 256, kImageRate, 1, 8);
 }
 
-void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
-  if (speed <= 0) {
-    std::string text = ReadIniString("TRADUTOR", "VELOCIDADE");
-    speed = 0;
-    std::from_chars(text.data(), text.data() + text.size(), speed);
-  }
-  if (speed <= 0 || speed > 5) speed = 3;
-  speed_ = speed;
-  LoadSynthSettings(speed);
-  prompt_dir_ = prompt_dir;
-  if (!prompt_dir_.empty() && prompt_dir_.back() != '\\') prompt_dir_ += '\\';
+void SpeechFrontEnd::Notify(SpeechEvent::Kind kind, std::string detail) {
+  if (observer_) observer_({kind, std::move(detail), console_.GetClock().NowMs()});
 }
 
-void SpeechFrontEnd::EndSpeech() {
-  WaitSpeechEnd();
-  StopSpeech();
-}
-
-void SpeechFrontEnd::LoadSynthSettings(int speed) {
-  speed_ = speed;
-}
+// --- configuration --------------------------------------------------------------------
 
 std::string SpeechFrontEnd::ConfigFile() const {
   return platform::FindConfigFile(start_dir_);
@@ -66,8 +140,95 @@ std::string SpeechFrontEnd::ReadIniString(const std::string& section,
   return value;
 }
 
-// Seam: the recorded voice is attached here.
-void SpeechFrontEnd::SpeakText(std::string_view /*text*/) {}
+void SpeechFrontEnd::LoadSynthSettings(int speed) {
+  const std::string level = std::to_string(speed).substr(0, 2);
+  auto read = [&](const char* base) { return ReadIniString("SINTETIZADOR", base + level); };
+  SynthSettings s;
+  s.database = read("DIFONES").substr(0, 8);
+  s.piece_cut = IntOr(read("CORTEFON"), 0);
+  s.piece_surplus = IntOr(read("SOBRAFON"), 0);
+  s.word_gap = IntOr(read("INTERPAL"), 0);
+  s.cut_speech = Switch(read("CORTAFALA"));
+  s.fast_playback = Switch(read("RAPIDINHO"));
+  s.full_stop_pause_ms = IntOr(read("PAUSAPONTO"), 250);
+  s.comma_pause_ms = IntOr(read("PAUSAVIRG"), 150);
+  s.colon_pause_ms = IntOr(read("PAUSADOISPONTOS"), 200);
+  settings_ = s;
+  if (voice_) voice_->SetSettings(settings_);
+  wav_.SetCutSpeech(s.cut_speech);
+  wav_.SetFastPlayback(s.fast_playback);
+}
+
+// --- start and end --------------------------------------------------------------------
+
+void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
+  if (speed <= 0) speed = IntOr(ReadIniString("TRADUTOR", "VELOCIDADE"), 0);
+  if (speed <= 0 || speed > 5) speed = 3;
+  speed_ = speed;
+  LoadSynthSettings(speed);
+  if (voice_) {
+    int code = voice_->Open();
+    if (code != 0) {
+      console_.WriteLine("Erro de inicializa\xE7\xE3o: " + std::to_string(code));
+      console_.WriteLine("Banco de dados de voz: " + voice_->DatabaseName());
+      voice_->Close();
+      console_.ReadScreenLine();
+      console_.CloseConsole();
+    }
+  }
+  prompt_dir_ = WithBackslash(prompt_dir);
+  letters_dir_ =
+      WithBackslash(platform::ProfileFile::ReadString(ConfigFile(), "TRADUTOR", "DIRLETRAS",
+                                                      "c:\\sonaud\\som\\letras\\")
+                        .substr(0, 255));
+  engine_active_ = false;
+  if (Switch(ReadIniString("TRADUTOR", "SAPI"))) {
+    int voice = IntOr(ReadIniString("SERVFALA", "VOZ"), 0);
+    int rate = IntOr(ReadIniString("SERVFALA", "VELOCIDADE"), 0);
+    int pitch = IntOr(ReadIniString("SERVFALA", "TOM"), 0);
+    int kind = IntOr(ReadIniString("SERVFALA", "TIPOSAPI"), 0);
+    if (kind != 4 && rate > 10) rate = 0;
+    engine_active_ = StartEngine(voice, rate, pitch, kind);
+    engine_kind_ = kind;
+  }
+}
+
+void SpeechFrontEnd::EndSpeech() {
+  while (SpeechBusy()) console_.WaitMessage();
+  StopSpeech();
+  if (voice_) voice_->Close();
+}
+
+// --- busy, wait, stop -----------------------------------------------------------------
+
+bool SpeechFrontEnd::SpeechBusy() {
+  if (console_.KeyPressed()) {
+    StopSpeech();
+    return false;
+  }
+  return wav_.WavBusy();
+}
+
+void SpeechFrontEnd::WaitSpeechEnd() {
+  if (!speech_pending_) return;
+  while (SpeechBusy()) console_.WaitMessage();
+  speech_pending_ = false;
+}
+
+void SpeechFrontEnd::StopSpeech() {
+  wav_.StopWav();
+  speech_cut_ = true;
+  console_.PostMessage({platform::MessageKind::kWakeSpeech});
+}
+
+void SpeechFrontEnd::SpeechPause(int ms) {
+  if (ms >= 50) Notify(SpeechEvent::kPause, std::to_string(ms));
+  for (int i = 0; i < ms / 50; ++i) {
+    if (!console_.KeyPressed()) console_.Delay(50);
+  }
+}
+
+// --- texts ----------------------------------------------------------------------------
 
 void SpeechFrontEnd::WriteSpeak(std::string_view text) {
   console_.Write(text);
@@ -79,38 +240,203 @@ void SpeechFrontEnd::WriteSpeakLine(std::string_view text) {
   console_.WriteLine();
 }
 
-bool SpeechFrontEnd::HasPromptWav(const std::string& /*name*/) const {
-  return false;
+void SpeechFrontEnd::SpeakText(std::string_view spoken) {
+  Notify(SpeechEvent::kText, std::string(spoken));
+  std::string text(spoken);
+  text += ' ';
+  speech_cut_ = false;
+  previous_mark_ = ' ';
+  mark_repeats_ = 0;
+  while (!speech_cut_ && !text.empty()) {
+    if (console_.KeyPressed()) {
+      StopSpeech();
+      break;
+    }
+    while (!text.empty() && text[0] == '0') {
+      PlayPromptWav("_zero");
+      text.erase(0, 1);
+    }
+    if (text.empty()) break;
+    auto first = static_cast<uint8_t>(text[0]);
+    if (first >= '1' && first <= '9') {
+      SpeakDigitRun(text);
+    } else if (IsWordChar(first)) {
+      SpeakWordRun(text);
+    } else {
+      SpeakMark(text);
+    }
+  }
 }
 
-void SpeechFrontEnd::PlayPromptWav(const std::string& /*name*/) {
+void SpeechFrontEnd::SpeakDigitRun(std::string& text) {
+  std::size_t end = 0;
+  while (end < text.size() && (IsDigit(text[end]) || text[end] == '-')) ++end;
+  std::string run = text.substr(0, end);
+  text.erase(0, end);
+  if (run.find('-') != std::string::npos || run.size() >= 7) {
+    SpellText(run);
+  } else {
+    SpeakNumberWords(*this, NumberWords(std::stoull(run)), false);
+  }
+}
+
+void SpeechFrontEnd::SpeakWordRun(std::string& text) {
+  std::size_t end = 0;
+  while (end < text.size() && IsWordChar(static_cast<uint8_t>(text[end]))) ++end;
+  std::string run = text.substr(0, end);
+  text.erase(0, end);
+  if (LatinUpperCase(run) == "WWW") {
+    SpellText(run);
+  } else if (voice_) {
+    std::string phonetic = voice_->SpeakWords(std::string_view(run).substr(0, 999));
+    Notify(SpeechEvent::kPhonetic, phonetic);
+  }
+  // A hyphen inside a word is silent.
+  if (text.size() >= 2 && text[0] == '-' && IsLetterOrHigh(static_cast<uint8_t>(text[1]))) {
+    text.erase(0, 1);
+  }
+}
+
+void SpeechFrontEnd::SpeakMark(std::string& text) {
+  auto ch = static_cast<uint8_t>(text[0]);
+  if (ch == previous_mark_) {
+    ++mark_repeats_;
+  } else {
+    previous_mark_ = ch;
+    mark_repeats_ = 0;
+  }
+  if (mark_repeats_ > 3) {
+    // The first four of a run of equal marks are spoken, every further one is a click.
+    PlayClick();
+  } else if (ch != '-') {
+    if (text.compare(0, 3, "://") == 0) {
+      SpellText(text.substr(0, 1));  // the colon of an address is named, not paused
+    } else if (ch == '(' || ch == ')' || ch == ',' || ch == '.' || ch == ':' || ch == ';') {
+      PunctuationPause(text);
+    } else if (ch != '\t' && ch != ' ' && !console_.KeyPressed()) {
+      SpeakChar(ch);
+    }
+  } else {
+    auto second = static_cast<uint8_t>(text.size() < 3 ? ' ' : text[1]);
+    if (second == ' ' || second == '-') {
+      PunctuationPause(text);
+    } else if (IsDigit(second)) {
+      PlayPromptWav("_MENOS");
+    } else {
+      SpeakChar('-');
+    }
+  }
+  text.erase(0, 1);
+}
+
+void SpeechFrontEnd::PunctuationPause(std::string_view text) {
+  if (text.empty() || console_.KeyPressed()) return;
+  while (SpeechBusy()) console_.WaitMessage();
+  auto mark = static_cast<uint8_t>(text[0]);
+  bool blank_follows = text.size() > 1 && text[1] == ' ';
+  SpeakChar(mark);
+  if (mark == '(' || mark == ')' || mark == ':' || mark == ';') {
+    SpeechPause(settings_.colon_pause_ms);
+  } else if ((mark == ',' || mark == '-') && blank_follows) {
+    SpeechPause(settings_.comma_pause_ms);
+  } else if (mark == '.' && blank_follows) {
+    SpeechPause(settings_.full_stop_pause_ms);
+  }
+}
+
+void SpeechFrontEnd::SpeakChar(uint8_t ch) {
   WaitSpeechEnd();
+  Notify(SpeechEvent::kChar, std::string(1, static_cast<char>(ch)));
+  wav_.PlayWavFile(platform::MapWindowsPath(letters_dir_ + "_" + std::to_string(ch) + ".wav"));
+}
+
+void SpeechFrontEnd::SpellText(std::string_view text) {
+  for (char ch : text) {
+    if (console_.KeyPressed()) break;
+    SpeakChar(static_cast<uint8_t>(ch));
+  }
+}
+
+// --- recordings -----------------------------------------------------------------------
+
+std::string SpeechFrontEnd::PromptPath(const std::string& name) const {
+  const std::string& dir = !name.empty() && name[0] == '_' ? letters_dir_ : prompt_dir_;
+  return platform::MapWindowsPath(dir + name + ".wav");
+}
+
+bool SpeechFrontEnd::HasPromptWav(const std::string& name) const {
+  std::error_code error;
+  return std::filesystem::is_regular_file(PromptPath(name), error);
+}
+
+void SpeechFrontEnd::PlayPromptWav(const std::string& name) {
+  WaitSpeechEnd();
+  Notify(SpeechEvent::kPrompt, name);
+  wav_.PlayWavFile(PromptPath(name));
+}
+
+void SpeechFrontEnd::PlayWavImage(const std::vector<uint8_t>& image) {
+  WaitSpeechEnd();
+  Notify(SpeechEvent::kImage, std::to_string(image.size() >= 44 ? image.size() - 44 : 0));
+  wav_.PlayWavBuffer(image);
+  while (SpeechBusy()) console_.WaitMessage();
 }
 
 void SpeechFrontEnd::PlayBeep() {
   WaitSpeechEnd();
-  DrainKeys();
-  console_.WriteToScreen("\a");
-}
-
-void SpeechFrontEnd::StopSpeech() {}
-
-bool SpeechFrontEnd::SpeechBusy() {
-  if (console_.KeyPressed()) {
-    StopSpeech();
-    return false;
-  }
-  return false;
-}
-
-void SpeechFrontEnd::WaitSpeechEnd() {
+  DrainKeys();  // keys typed before the beep are discarded
+  Notify(SpeechEvent::kBeep);
+  static constexpr uint8_t kCycle[8] = {128, 112, 96, 80, 64, 80, 96, 112};
+  std::vector<uint8_t> image(44 + 512);
+  for (int i = 0; i < 512; ++i) image[44 + i] = kCycle[i % 8];
+  image.back() = 128;
+  BuildWavHeader(image, 512, kImageRate, 1, 8);
+  wav_.PlayWavBuffer(image);
   while (SpeechBusy()) console_.WaitMessage();
 }
+
+void SpeechFrontEnd::PlayClick() {
+  WaitSpeechEnd();
+  Notify(SpeechEvent::kClick);
+  bool cut = wav_.CutSpeech();
+  wav_.SetCutSpeech(false);
+  wav_.PlayWavBuffer(click_image_);
+  while (SpeechBusy()) console_.WaitMessage();
+  wav_.SetCutSpeech(cut);
+}
+
+// --- keys -----------------------------------------------------------------------------
 
 uint8_t SpeechFrontEnd::ReadKeySpoken() {
   uint8_t key = console_.ReadKey();
   StopSpeech();
-  return key;  // the key's letter recording is played here once the voice is attached
+  SpeakChar(key);
+  return key;
+}
+
+SpeechFrontEnd::MenuKey SpeechFrontEnd::ReadMenuKey() {
+  MenuKey key{};
+  for (;;) {
+    while (SpeechBusy()) console_.WaitMessage();
+    key.extended = ' ';
+    key.character = console_.ReadKey();
+    if (key.character == 0) {
+      key.extended = console_.ReadKey();
+      if (key.extended == 16 || key.extended == 17 || key.extended == 18) {
+        key.character = console_.ReadKey();  // Alt+Q, Alt+W, Alt+E take one more key
+      }
+    }
+    if (key.character == 0 && key.extended == 'B') {
+      SpeakTime(*this);  // F8
+      continue;
+    }
+    break;
+  }
+  if (key.character > 31 && key.character != 222 && key.character != 223) {
+    SpeakChar(key.character);
+    console_.Write(std::string(1, static_cast<char>(key.character)));
+  }
+  return key;
 }
 
 void SpeechFrontEnd::DrainKeys() {

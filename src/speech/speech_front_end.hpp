@@ -1,29 +1,65 @@
-// The auwin module: the one way the program talks to the user. It writes and speaks texts,
-// plays prompts, beeps, reads keys with spoken echo and reads AUDIRA.INI.
-//
-// The voice itself (recorded voice, number reading, prompt recordings) is joined in step by
-// step; until a voice is attached, `SpeakText` and the spoken echoes are silent seams, while
-// everything that is written, read or waited for already behaves as it will with a voice.
+// The auwin module: the one way the program talks to the user. It speaks texts (cut into digit
+// runs read as numbers, word runs for the recorded voice, and marks), plays prompt recordings,
+// speaks single characters from their letter recordings, plays the generated beep and click,
+// reads keys with spoken echo and reads AUDIRA.INI. Every wait ends when a key is pressed, and
+// the key stays queued for the caller.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/console.hpp"
+#include "speech/speech_events.hpp"
+#include "speech/wav_playback.hpp"
 
 namespace cadencio::speech {
+
+// The per-speed settings of section SINTETIZADOR.
+struct SynthSettings {
+  std::string database;  // at most 8 characters
+  int piece_cut = 0;
+  int piece_surplus = 0;
+  int word_gap = 0;
+  bool cut_speech = false;
+  bool fast_playback = false;
+  int full_stop_pause_ms = 250;
+  int comma_pause_ms = 150;
+  int colon_pause_ms = 200;
+};
+
+// The recorded voice as the front end drives it: opened at start, handed the per-speed
+// settings, speaking runs of words, and naming its letters directory.
+class RecordedVoicePort {
+ public:
+  virtual ~RecordedVoicePort() = default;
+  // 0 when ready, else an error code to report.
+  virtual int Open() = 0;
+  virtual void Close() = 0;
+  virtual void SetSettings(const SynthSettings& settings) = 0;
+  // Translates a run of words to the phonetic text and speaks it; returns the phonetic text.
+  virtual std::string SpeakWords(std::string_view words) = 0;
+  virtual std::string DatabaseName() const = 0;
+};
 
 class SpeechFrontEnd {
  public:
   // `start_dir` is where the program started: the fallback home of AUDIRA.INI and of the
-  // family's program directory.
-  SpeechFrontEnd(console::Console& console, std::string start_dir);
+  // family's program directory. The console and the playback must outlive this object.
+  SpeechFrontEnd(console::Console& console, WavPlayback& wav, std::string start_dir);
   SpeechFrontEnd(const SpeechFrontEnd&) = delete;
   SpeechFrontEnd& operator=(const SpeechFrontEnd&) = delete;
 
+  // The recorded voice; without one, word runs are not spoken (the front end still plays
+  // prompts, letters, numbers, beeps and clicks).
+  void AttachRecordedVoice(RecordedVoicePort* voice) { voice_ = voice; }
+  void SetObserver(SpeechObserver observer) { observer_ = std::move(observer); }
+
   // Starts the voice at a speed level (0: read [TRADUTOR] VELOCIDADE) with the program's
-  // prompt directory.
+  // prompt directory. When the recorded voice cannot open, says so, waits for Enter and ends
+  // the program.
   void InitSpeech(int speed, const std::string& prompt_dir);
   void EndSpeech();
   void LoadSynthSettings(int speed);
@@ -35,25 +71,72 @@ class SpeechFrontEnd {
   void SpeakText(std::string_view text);
   void WriteSpeak(std::string_view text);
   void WriteSpeakLine(std::string_view text);
+  void SpeakChar(uint8_t ch);
+  void SpellText(std::string_view text);
   bool HasPromptWav(const std::string& name) const;
   void PlayPromptWav(const std::string& name);
+  // Plays a WAVE image and waits for its end (or a key).
+  void PlayWavImage(const std::vector<uint8_t>& image);
   void PlayBeep();
-  void StopSpeech();
+  void PlayClick();
   bool SpeechBusy();
   void WaitSpeechEnd();
+  void StopSpeech();
+  void SpeechPause(int ms);
+  void PunctuationPause(std::string_view text);
 
   uint8_t ReadKeySpoken();
+  // A key with the time on F8 and a spoken echo: the character, and the extended code (a
+  // blank for a plain character).
+  struct MenuKey {
+    uint8_t character;
+    uint8_t extended;
+  };
+  MenuKey ReadMenuKey();
   void DrainKeys();
 
+  // The file names a prompt is played from.
+  std::string PromptPath(const std::string& name) const;
+  const std::string& LettersDir() const { return letters_dir_; }
   int Speed() const { return speed_; }
   const std::string& PromptDir() const { return prompt_dir_; }
   const std::string& StartDir() const { return start_dir_; }
+  const SynthSettings& Settings() const { return settings_; }
+  bool EchoTyping() const { return echo_typing_; }
+  void SetEchoTyping(bool on) { echo_typing_ = on; }
+  console::Console& Console() { return console_; }
+  WavPlayback& Wav() { return wav_; }
+  void Notify(SpeechEvent::Kind kind, std::string detail = {});
 
  private:
+  void SpeakDigitRun(std::string& text);
+  void SpeakWordRun(std::string& text);
+  void SpeakMark(std::string& text);
+
   console::Console& console_;
+  WavPlayback& wav_;
+  RecordedVoicePort* voice_ = nullptr;
+  SpeechObserver observer_;
   std::string start_dir_;
   std::string prompt_dir_;
+  std::string letters_dir_ = "c:\\sonaud\\som\\letras\\";
+  SynthSettings settings_;
   int speed_ = 3;
+  bool speech_cut_ = false;
+  bool speech_pending_ = true;
+  bool engine_active_ = false;
+  int engine_kind_ = 4;
+  bool echo_typing_ = true;
+  uint8_t previous_mark_ = ' ';
+  int mark_repeats_ = 0;
+  std::vector<uint8_t> click_image_;
 };
+
+// The 44-byte header of a WAVE image of 8-bit PCM (data size, rate, channels, bits).
+void BuildWavHeader(std::vector<uint8_t>& image, uint32_t data_size, uint32_t rate, int channels,
+                    int bits);
+
+// Bytes 'a'..'z' become 'A'..'Z', every byte above 223 is lowered by 32, others stay.
+std::string LatinUpperCase(std::string_view text);
 
 }  // namespace cadencio::speech

@@ -87,7 +87,10 @@ Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_m
     : frontend_(clock_, std::move(script), tail_ms),
       audio_(clock_),
       console_(frontend_, loop_, clock_),
-      speech_(console_, TempStartDir()) {
+      wav_(console_, audio_.GetMixer().WaveOut()),
+      speech_(console_, wav_, TempStartDir()) {
+  audio_.GetMixer().WaveOut().SetMessageLoop(&loop_);
+  speech_.SetObserver([this](const speech::SpeechEvent& event) { spoken_.push_back(event); });
   audio_.GetMixer().SetOnsetObserver([this](int64_t frame, const platform::Sound& sound) {
     std::size_t slash = sound.name.find_last_of("\\/");
     onsets_.push_back({frame, sound.name.substr(slash == std::string::npos ? 0 : slash + 1)});
@@ -102,6 +105,14 @@ int Scenario::Run() {
     return exit.code;
   }
   return -1;
+}
+
+std::vector<std::string> Scenario::Spoken(speech::SpeechEvent::Kind kind) const {
+  std::vector<std::string> details;
+  for (const auto& event : spoken_) {
+    if (event.kind == kind) details.push_back(event.detail);
+  }
+  return details;
 }
 
 int Scenario::CountOnsets(const std::string& name) const {

@@ -12,7 +12,9 @@
 #include "platform/clock.hpp"
 #include "platform/headless_frontend.hpp"
 #include "platform/message_loop.hpp"
+#include "speech/speech_events.hpp"
 #include "speech/speech_front_end.hpp"
+#include "speech/wav_playback.hpp"
 
 namespace cadencio::testing {
 
@@ -60,6 +62,11 @@ class Scenario {
   console::Console& Console() { return console_; }
   // Onsets whose sound is `name`.
   int CountOnsets(const std::string& name) const;
+  // What the speech front end did, in order.
+  const std::vector<speech::SpeechEvent>& Spoken() const { return spoken_; }
+  // The spoken events of one kind, as their details.
+  std::vector<std::string> Spoken(speech::SpeechEvent::Kind kind) const;
+  speech::SpeechFrontEnd& Speech() { return speech_; }
 
  private:
   platform::VirtualClock clock_;
@@ -67,8 +74,10 @@ class Scenario {
   platform::HeadlessFrontend frontend_;
   platform::CaptureAudio audio_;
   console::Console console_;
+  speech::WavPlayback wav_;
   speech::SpeechFrontEnd speech_;
   std::vector<BeatOnset> onsets_;
+  std::vector<speech::SpeechEvent> spoken_;
 };
 
 }  // namespace cadencio::testing

@@ -1,0 +1,107 @@
+// Reading numbers, the time and the date from word recordings.
+#include "speech/number_reading.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/paths.hpp"
+#include "speech/number_words.hpp"
+#include "speech/speech_front_end.hpp"
+
+namespace cadencio::speech {
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 44;
+constexpr std::size_t kBufferSamples = 30000;
+
+const char* const kWeekdays[] = {"Domingo", "Segunda", "Terca", "Quarta",
+                                 "Quinta",  "Sexta",   "Sabado"};
+const char* const kMonths[] = {"Janeiro",  "Fevereiro", "Marco",    "Abril",
+                               "Maio",     "Junho",     "Julho",    "Agosto",
+                               "Setembro", "Outubro",   "Novembro", "Dezembro"};
+
+// The samples of a word recording after its 44-byte header, at most kBufferSamples of them;
+// false when the file cannot be opened.
+bool ReadWordSamples(const std::string& path, std::vector<uint8_t>& samples) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  samples.assign(kHeaderBytes + kBufferSamples, 0);
+  in.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size()));
+  std::size_t got = static_cast<std::size_t>(in.gcount());
+  samples.resize(got);
+  samples.erase(samples.begin(), samples.begin() + std::min(got, kHeaderBytes));
+  return true;
+}
+
+void PlayJoined(SpeechFrontEnd& speech, std::vector<uint8_t>& image) {
+  std::size_t fill = image.size() - kHeaderBytes;
+  if (fill == 0) return;
+  BuildWavHeader(image, static_cast<uint32_t>(fill), 11025, 1, 8);
+  speech.PlayWavImage(image);
+  image.resize(kHeaderBytes);
+}
+
+void SpeakNumber(SpeechFrontEnd& speech, int n, bool feminine) {
+  SpeakNumberWords(speech, NumberWords(static_cast<uint64_t>(n)), feminine);
+}
+
+}  // namespace
+
+void SpeakNumberWords(SpeechFrontEnd& speech, const std::string& words, bool feminine) {
+  speech.Notify(SpeechEvent::kNumber, words);
+  std::vector<std::string> list;
+  std::istringstream split(words);
+  for (std::string word; split >> word;) list.push_back(word);
+  std::vector<uint8_t> image(kHeaderBytes);
+  std::vector<uint8_t> samples;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    std::string name = WordRecordingName(list[i], feminine && i + 1 == list.size());
+    if (!ReadWordSamples(platform::MapWindowsPath(speech.LettersDir() + name + ".wav"), samples)) {
+      continue;  // a missing word file only drops that word
+    }
+    if (image.size() - kHeaderBytes + samples.size() > kBufferSamples) PlayJoined(speech, image);
+    image.insert(image.end(), samples.begin(), samples.end());
+  }
+  PlayJoined(speech, image);
+}
+
+void SpeakHourMinute(SpeechFrontEnd& speech, int hour, int minute) {
+  SpeakNumber(speech, hour, true);
+  speech.PlayPromptWav(hour < 2 ? "_hora" : "_horas");
+  if (minute != 0) {
+    SpeakNumber(speech, minute, false);
+    speech.PlayPromptWav(minute < 2 ? "_minuto" : "_minutos");
+  }
+}
+
+void SpeakTime(SpeechFrontEnd& speech) {
+  console::TimeParts now = speech.Console().GetTimeParts();
+  SpeakHourMinute(speech, now.hour, now.minute);
+}
+
+void SpeakDate(SpeechFrontEnd& speech) {
+  console::DateParts today = speech.Console().GetDateParts();
+  using namespace std::chrono;
+  year_month_day date{year(today.year), month(static_cast<unsigned>(today.month)),
+                      day(static_cast<unsigned>(today.day))};
+  unsigned weekday_index = weekday(sys_days(date)).c_encoding();  // 0 = Sunday
+  speech.PlayPromptWav(("_" + std::string(kWeekdays[weekday_index % 7])).substr(0, 11));
+  if (today.day == 1) {
+    speech.PlayPromptWav("_primeir");
+  } else {
+    SpeakNumber(speech, today.day, false);
+  }
+  speech.PlayPromptWav("_de");
+  int month_index = std::clamp(today.month, 1, 12) - 1;
+  speech.PlayPromptWav("_" + std::string(kMonths[month_index]).substr(0, 7));
+  speech.PlayPromptWav("_de");
+  if (today.year >= 2000) SpeakNumber(speech, 2000, false);
+  if (today.year > 2000) speech.PlayPromptWav("_e");
+  if (today.year % 100 != 0) SpeakNumber(speech, today.year % 100, false);
+}
+
+}  // namespace cadencio::speech
