@@ -115,6 +115,16 @@ std::vector<std::string> Scenario::Spoken(speech::SpeechEvent::Kind kind) const 
   return details;
 }
 
+int Scenario::RunDialog(const std::function<void()>& dialog) {
+  try {
+    dialog();
+  } catch (const platform::ProgramExit& exit) {
+    console_.EndOfProgram();
+    return exit.code;
+  }
+  return -1;
+}
+
 int Scenario::CountOnsets(const std::string& name) const {
   int count = 0;
   for (const auto& onset : onsets_) count += onset.sound == name;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ class Scenario {
   Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms);
   // Runs the whole program until it ends; returns its exit code.
   int Run();
+  // Runs one dialog (or any code) on this scenario's console, speech and audio until it
+  // returns or the program ends; returns the exit code, or -1 when the code returned.
+  int RunDialog(const std::function<void()>& dialog);
+  platform::AudioOutput& Audio() { return audio_; }
 
   const platform::HeadlessFrontend& Screen() const { return frontend_; }
   const std::vector<BeatOnset>& Onsets() const { return onsets_; }
