@@ -39,13 +39,15 @@ constexpr const char* kUsage =
 int Run() {
   const std::string start_dir = std::filesystem::current_path().string();
   cadencio::platform::EnsureDefaultConfig(start_dir);
-  auto frontend = cadencio::platform::MakeTerminalFrontend();
-  if (!frontend) {
-    std::fprintf(stderr, "cadencio: standard input and output must be a terminal.\n");
-    return 1;
-  }
+  // The loop outlives the front end, whose key reader posts into it until the front end closes.
   cadencio::platform::RealClock clock;
   cadencio::platform::MessageLoop loop;
+  std::string why;
+  auto frontend = cadencio::platform::MakeTerminalFrontend(&why);
+  if (!frontend) {
+    std::fprintf(stderr, "cadencio: %s; it needs a terminal.\n", why.c_str());
+    return 1;
+  }
   auto audio = cadencio::platform::OpenSdlAudio();
   cadencio::console::Console console(*frontend, loop, clock);
   auto& wave_out = audio->GetMixer().WaveOut();

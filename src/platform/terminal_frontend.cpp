@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/terminal_keys.hpp"
@@ -209,7 +210,15 @@ struct TerminalFrontend::State {
   SCREEN* screen = nullptr;
   bool xterm_sequences = false;
   std::unique_ptr<TerminalKeyDecoder> decoder;
-  bool input_closed = false;
+  // Keys are read and decoded on a thread of their own, as the system would, so that each byte
+  // is stamped with the time it really arrived: an Esc typed during a beat and a letter typed
+  // after it stay two keys instead of becoming Alt+letter. The thread only posts messages.
+  std::thread reader;
+  int stop_pipe[2] = {-1, -1};
+
+  void StartReader(MessageLoop& loop);
+  void StopReader();
+  void ReadKeys(MessageLoop* loop);
   // Colours: 0 none, 8 (bright foregrounds drawn bold) or 16.
   int colours = 0;
   std::array<short, 256> pair_of{};  // by curses background * 16 + foreground; 0: none yet
@@ -410,9 +419,56 @@ void TerminalFrontend::Present(const ScreenCells& cells, int cursor_column, int 
   s.Draw(cells, cursor_column, cursor_row, caret);
 }
 
+void TerminalFrontend::State::StartReader(MessageLoop& loop) {
+  if (reader.joinable() || pipe2(stop_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  reader = std::thread([this, target = &loop] { ReadKeys(target); });
+}
+
+void TerminalFrontend::State::StopReader() {
+  if (reader.joinable()) {
+    [[maybe_unused]] ssize_t n = write(stop_pipe[1], "x", 1);
+    reader.join();
+  }
+  for (int& fd : stop_pipe) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+}
+
+void TerminalFrontend::State::ReadKeys(MessageLoop* loop) {
+  std::vector<Message> messages;
+  char buffer[512];
+  bool closed = false;
+  while (!closed) {
+    int wait_ms = -1;
+    if (int64_t deadline = decoder->PendingDeadline(); deadline >= 0) {
+      wait_ms = static_cast<int>(std::clamp<int64_t>(deadline - NowMs(), 0, 1000));
+    }
+    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {stop_pipe[0], POLLIN, 0}};
+    if (poll(fds, 2, wait_ms) < 0 && errno == EINTR) continue;
+    if (fds[1].revents != 0) break;
+    if ((fds[0].revents & POLLIN) != 0) {
+      const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+      if (n > 0) {
+        decoder->Feed(std::string_view(buffer, static_cast<size_t>(n)), NowMs(), messages);
+      } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+        closed = true;
+      }
+    } else if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+      closed = true;
+    }
+    decoder->Flush(NowMs(), messages);
+    // A terminal that went away closes the window.
+    if (closed) messages.push_back(Message{MessageKind::kClose});
+    for (const Message& m : messages) loop->Post(m);
+    messages.clear();
+  }
+}
+
 void TerminalFrontend::PollInput(MessageLoop& loop) {
   State& s = *state_;
   if (!s.open) return;
+  s.StartReader(loop);
   if (g_resized != 0) {
     s.HandleResize();
     if (s.have_shown) s.Draw(s.shown, s.cursor_column, s.cursor_row, s.caret == 1);
@@ -422,28 +478,6 @@ void TerminalFrontend::PollInput(MessageLoop& loop) {
     while (read(g_wake_pipe[0], drain, sizeof drain) > 0) {
     }
   }
-
-  std::vector<Message> messages;
-  char buffer[512];
-  for (int round = 0; round < 64 && !s.input_closed; ++round) {
-    pollfd in{STDIN_FILENO, POLLIN, 0};
-    if (poll(&in, 1, 0) <= 0) break;
-    if ((in.revents & POLLIN) == 0) {
-      s.input_closed = (in.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-      break;
-    }
-    const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-    if (n > 0) {
-      s.decoder->Feed(std::string_view(buffer, static_cast<size_t>(n)), NowMs(), messages);
-      if (static_cast<size_t>(n) < sizeof buffer) break;
-    } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-      s.input_closed = true;
-    }
-  }
-  s.decoder->Flush(NowMs(), messages);
-  // A terminal that went away closes the window.
-  if (s.input_closed) messages.push_back(Message{MessageKind::kClose});
-  for (const Message& m : messages) loop.Post(m);
 }
 
 void TerminalFrontend::WaitInput(MessageLoop& loop) {
@@ -452,23 +486,18 @@ void TerminalFrontend::WaitInput(MessageLoop& loop) {
     loop.Wait(-1);
     return;
   }
+  s.StartReader(loop);
   if (!loop.Empty()) return;
   // The wake-up descriptor may still count messages already taken; empty it, then look again
   // so that a message posted in between is not missed.
   uint64_t count = 0;
   [[maybe_unused]] ssize_t n = read(loop.WakeFd(), &count, sizeof count);
   if (!loop.Empty()) return;
-
-  int wait_ms = -1;
-  if (int64_t deadline = s.decoder->PendingDeadline(); deadline >= 0) {
-    wait_ms = static_cast<int>(std::clamp<int64_t>(deadline - NowMs(), 0, 1000));
-  }
-  pollfd fds[3];
+  pollfd fds[2];
   nfds_t count_fds = 0;
   fds[count_fds++] = {loop.WakeFd(), POLLIN, 0};
   if (g_wake_pipe[0] >= 0) fds[count_fds++] = {g_wake_pipe[0], POLLIN, 0};
-  if (!s.input_closed) fds[count_fds++] = {STDIN_FILENO, POLLIN, 0};
-  poll(fds, count_fds, wait_ms);
+  poll(fds, count_fds, -1);
   PollInput(loop);
 }
 
@@ -490,6 +519,7 @@ void TerminalFrontend::SetTitle(const std::string& title) {
 void TerminalFrontend::Close() {
   State& s = *state_;
   if (!s.open) return;
+  s.StopReader();
   s.open = false;
   if (s.xterm_sequences) {
     std::string stop(kExtendedKeysOff);
