@@ -9,9 +9,11 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "app/effects_file.hpp"
 #include "platform/keys.hpp"
+#include "platform/paths.hpp"
 #include "platform/wav_file.hpp"
 #include "support/scenario.hpp"
 
@@ -491,6 +493,41 @@ TEST(LoadEffectsFile, ReadsTheFileNamedInTheConfiguration) {
   EXPECT_TRUE(browser.LoadEffectsFile(scenario.Speech()));
   EXPECT_EQ(browser.Entries(), std::vector<std::string>{"Sino=sino"});
   EXPECT_EQ(browser.BuildModelList(), 0);
+}
+
+// --- the shipped effects file -----------------------------------------------------------
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ShippedEffectsFile, ListsEffectsAndModelsWhoseSoundsAreGenerated) {
+  const auto entries = app::ParseEffectsText(ReadWhole(CADENCIO_SOURCE_DIR "/data/somritmo.ini"));
+  const auto effects = app::BuildEntryList(entries, false);
+  const auto models = app::BuildEntryList(entries, true);
+  EXPECT_GE(effects.size(), 16u);
+  EXPECT_GE(models.size(), 6u);
+  std::vector<std::string> files;
+  for (const auto& effect : effects) {
+    EXPECT_FALSE(app::EntryName(effect).empty()) << effect;
+    files.push_back(app::EntryFile(effect));
+  }
+  for (const auto& model : models) {
+    const std::string file = app::EntryFile(model);
+    const std::size_t slash = file.find('/');
+    ASSERT_NE(slash, std::string::npos) << model;
+    files.push_back(file.substr(0, slash) + ".WAV");
+    files.push_back(file.substr(slash + 1));
+  }
+  const std::string root = CADENCIO_DATA_ROOT;
+  if (!std::filesystem::is_directory(root + "/som/cadencio/efeitos")) {
+    GTEST_SKIP() << "the build's sound data has not been generated";
+  }
+  for (const auto& file : files) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(platform::MapWindowsPath(kDir + file, root)))
+        << file;
+  }
 }
 
 }  // namespace
