@@ -20,25 +20,23 @@ RecordingWriter::RecordingWriter(EspeakVoice& voice, std::string letters_dir,
                                  std::string prompt_dir)
     : voice_(voice), letters_dir_(std::move(letters_dir)), prompt_dir_(std::move(prompt_dir)) {}
 
+Samples ShapeSpeech(const Samples& source, int source_rate, int rate) {
+  Samples samples = TrimSilence(source, source_rate, TrimSettings{});
+  if (samples.empty()) return {};
+  MatchLevel(samples, source_rate, kSpeechLevel, kLimiterKnee);
+  samples = Resample(samples, source_rate, rate);
+  FadeEdges(samples, rate, kEdgeFadeMs);
+  return samples;
+}
+
 Samples RecordingWriter::Speak(const std::string& utf8_text, int rate) {
   if (utf8_text.empty()) {
     error_ = "nothing to say";
     return {};
   }
   Rendering rendering = voice_.Render(utf8_text);
-  const int source_rate = voice_.SampleRate();
-  Samples samples = TrimSilence(ToFloat(rendering.samples), source_rate, TrimSettings{});
-  if (samples.empty()) {
-    error_ = "espeak-ng said nothing for \"" + utf8_text + "\"";
-    return {};
-  }
-  MatchLevel(samples, source_rate, kSpeechLevel, kLimiterKnee);
-  samples = Resample(samples, source_rate, rate);
-  if (samples.empty()) {
-    error_ = "the rate conversion failed for \"" + utf8_text + "\"";
-    return {};
-  }
-  FadeEdges(samples, rate, kEdgeFadeMs);
+  Samples samples = ShapeSpeech(ToFloat(rendering.samples), voice_.SampleRate(), rate);
+  if (samples.empty()) error_ = "espeak-ng said nothing for \"" + utf8_text + "\"";
   return samples;
 }
 

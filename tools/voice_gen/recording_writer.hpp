@@ -23,6 +23,10 @@ inline constexpr double kLimiterKnee = 0.6;
 inline constexpr double kDtmfMs = 150;
 inline constexpr double kDtmfAmplitude = 0.4;
 
+// A rendering made into a recording at `rate`: silence trimmed from both ends, brought to the
+// speech level, rate converted, edges faded. Empty when nothing is left.
+Samples ShapeSpeech(const Samples& source, int source_rate, int rate);
+
 class RecordingWriter {
  public:
   // The directories must exist. The voice must outlive the writer.
