@@ -58,6 +58,7 @@ void Mixer::Render(float* out, int frames) {
       }
     }
   }
+  wave_out_.MixInto(out, frames);
   rendered_.store(base + frames, std::memory_order_release);
 }
 

@@ -3,7 +3,7 @@
 // lock-free ring. The count of frames rendered is the stream's clock, by which beats are timed.
 //
 // Channels: the beat channel (one sound at a time, a new sound cuts the old one at its own
-// start frame). The wave-out channel for speech and prompts joins it here.
+// start frame) and the wave-out channel for speech and prompts (blocks queued by WAV playback).
 #pragma once
 
 #include <array>
@@ -13,6 +13,7 @@
 
 #include "platform/sound.hpp"
 #include "platform/spsc_ring.hpp"
+#include "platform/wave_out_channel.hpp"
 
 namespace cadencio::platform {
 
@@ -30,6 +31,9 @@ class Mixer {
   // program's life). A start frame already rendered means "as soon as possible".
   void StartBeat(const Sound* sound, int64_t start_frame);
   void StopBeat();
+
+  // The wave-out channel: the device that WAV playback writes its blocks to (program thread).
+  WaveOutChannel& WaveOut() { return wave_out_; }
 
   // Rendering thread: fills `frames` stereo frames.
   void Render(float* out, int frames);
@@ -62,6 +66,7 @@ class Mixer {
   std::array<Voice, kMaxPending> pending_{};
   int pending_count_ = 0;
   OnsetObserver onset_observer_;
+  WaveOutChannel wave_out_{sample_rate_};
 };
 
 }  // namespace cadencio::platform

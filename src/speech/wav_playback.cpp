@@ -1,0 +1,263 @@
+// WAV playback: the device, the ring of four blocks, the block-done accounting and the file
+// chunk walk.
+#include "speech/wav_playback.hpp"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace cadencio::speech {
+
+namespace {
+
+// Tries of a device that answers "in use", 100 ms apart.
+constexpr int kOpenRetries = 100;
+constexpr int kOpenRetryMs = 100;
+// Waiting for a free ring block: rounds of 50 ms, about two seconds.
+constexpr int kFreeBlockRounds = 40;
+constexpr int kFreeBlockRoundMs = 50;
+// Waiting while all four blocks play.
+constexpr int kFullRingTestMs = 10;
+// File pieces: a data chunk of 65535..65789 bytes is played as 65278 and the rest, so that no
+// last piece is shorter than 256 bytes.
+constexpr uint32_t kOddPieceLow = 65535;
+constexpr uint32_t kOddPieceHigh = 65789;
+constexpr std::size_t kOddPiece = 65278;
+
+constexpr uint8_t kSilence8 = 128;
+
+}  // namespace
+
+WavPlayback::WavPlayback(console::Console& console, platform::WaveOutDevice& device,
+                         FileOpener opener)
+    : console_(console),
+      device_(device),
+      opener_(std::move(opener)),
+      scratch_(kBlockBytes),
+      cut_buffer_(kBlockBytes) {
+  for (auto& block : ring_) block.assign(kBlockBytes, kSilence8);
+  if (!opener_) {
+    opener_ = [](const std::string& path) -> std::unique_ptr<ByteSource> {
+      return FileByteSource::Open(path);
+    };
+  }
+}
+
+WavPlayback::~WavPlayback() {
+  console_.SetBlockDoneHandler({});
+  if (device_open_) {
+    device_.Reset();
+    device_.Close();
+  }
+}
+
+std::string_view WavPlayback::UnprepareErrorText(int code) {
+  switch (code) {
+    case platform::kWaveErrorInvalidHandle:
+      return "Specified device handle is invalid.";
+    case platform::kWaveErrorNoDriver:
+      return "No device driver is present.";
+    case platform::kWaveErrorNoMemory:
+      return "Unable to allocate or lock memory.";
+    case platform::kWaveErrorStillPlaying:
+      return "The data block pointed to by the pwh parameter is still in queue";
+    default:
+      return {};
+  }
+}
+
+// --- the device ---------------------------------------------------------------------------
+
+int WavPlayback::OpenDevice(const platform::WaveFormat& format) {
+  // Another format: let what plays end first (the busy test closes the device then).
+  if (format != current_format_) WaitWhileBusy();
+  current_format_ = format;
+  if (device_open_) return platform::kWaveOk;
+  console_.SetBlockDoneHandler([this](int64_t index) { OnWaveBlockDone(index); });
+  int result = device_.Open(format);
+  for (int retry = 0; result == platform::kWaveErrorAllocated && retry < kOpenRetries; ++retry) {
+    console_.Delay(kOpenRetryMs);
+    result = device_.Open(format);
+  }
+  if (result == platform::kWaveOk) device_open_ = true;
+  return result;
+}
+
+void WavPlayback::OnWaveBlockDone(int64_t index) {
+  if (index < 1 || index > kRingBlocks) return;  // not one of ours
+  int code = device_.Unprepare(static_cast<int>(index));
+  if (code != platform::kWaveOk) {
+    std::string_view text = UnprepareErrorText(code);
+    if (!text.empty()) console_.Write(text);
+    console_.ReadScreenLine();
+  }
+  headers_[index - 1].queued = false;
+  if (in_flight_ > 0) --in_flight_;
+}
+
+bool WavPlayback::WavBusy() {
+  // KeyPressed handles the pending messages, block-done ones among them.
+  if (console_.KeyPressed() || in_flight_ == 0) StopWav();
+  return in_flight_ > 0;
+}
+
+void WavPlayback::StopWav() {
+  if (!device_open_) return;
+  if (in_flight_ > 0) device_.Reset();
+  console_.PumpAllMessages();
+  device_.Close();
+  console_.PumpAllMessages();
+  device_open_ = false;
+  // A closed device returns nothing more; a block it failed to report must not keep the
+  // busy test true for ever.
+  in_flight_ = 0;
+  for (auto& header : headers_) header.queued = false;
+}
+
+void WavPlayback::WaitWhileBusy() {
+  while (WavBusy()) console_.WaitMessage();
+}
+
+// --- blocks -------------------------------------------------------------------------------
+
+void WavPlayback::QueueBlock(const uint8_t* samples, std::size_t length) {
+  length = std::min(length, kBlockBytes);
+  int next = last_index_ % kRingBlocks + 1;
+  // Wait for the block to come back from the device, about two seconds at most.
+  for (int round = 0; headers_[next - 1].queued; ++round) {
+    if (round == kFreeBlockRounds) return;  // dropped
+    console_.PumpAllMessages();
+    console_.Delay(kFreeBlockRoundMs);
+  }
+  ++in_flight_;
+  last_index_ = next;
+  std::vector<uint8_t>& block = ring_[next - 1];
+  if (length > 0) std::memcpy(block.data(), samples, length);
+  const platform::WaveFormat& format = current_format_;
+  // Short blocks are padded with silence up to 256 bytes; 8-bit mono blocks also end on
+  // silence, which avoids a click at the join.
+  if (length < kMinBlockBytes) {
+    uint8_t silence = format.bits == 8 ? kSilence8 : 0;
+    std::fill(block.begin() + static_cast<std::ptrdiff_t>(length), block.begin() + kMinBlockBytes,
+              silence);
+  }
+  if (format.bits == 8 && format.channels == 1 && length != kBlockBytes && length > 0) {
+    block[length - 1] = kSilence8;
+  }
+  BlockHeader& header = headers_[next - 1];
+  header = {std::max(length, kMinBlockBytes), next, true};
+  if (device_.Write(next, block.data(), header.length) != platform::kWaveOk) {
+    header.queued = false;
+    --in_flight_;
+  }
+}
+
+int WavPlayback::PlayPcm(const uint8_t* samples, std::size_t length, int rate, int channels,
+                         int bits) {
+  // 1. Faster playback: half as many samples again per second, the fraction dropped.
+  if (fast_playback_) {
+    rate = static_cast<int>(std::clamp<int64_t>(int64_t{rate} * 3 / 2, INT_MIN, INT_MAX));
+  }
+  // 2. Cut mono speech is played at 8 bits.
+  const bool cut = cut_speech_ && channels == 1;
+  const int device_bits = cut && bits == 16 ? 8 : bits;
+  int result = OpenDevice({rate, device_bits, channels});
+  if (result != platform::kWaveOk) return result;
+  // 3. Blocks of up to 65534 bytes, never more than four with the device.
+  std::size_t position = 0;
+  while (position < length) {
+    while (in_flight_ >= kRingBlocks) {
+      console_.Delay(kFullRingTestMs);
+      if (console_.KeyPressed()) {
+        StopWav();
+        return 0;
+      }
+    }
+    if (console_.KeyPressed()) {
+      StopWav();
+      return 0;
+    }
+    std::size_t block = std::min(length - position, kBlockBytes);
+    if (cut) {
+      std::memcpy(cut_buffer_.data(), samples + position, block);
+      QueueBlock(cut_buffer_.data(), CutSpeechPeriods(cut_buffer_.data(), block, bits, rate));
+    } else {
+      QueueBlock(samples + position, block);
+    }
+    position += block;
+  }
+  return 0;
+}
+
+void WavPlayback::PlayWavBuffer(std::span<const uint8_t> image) {
+  WavImageInfo info;
+  if (!ParseWavImage(image, info)) return;
+  PlayPcm(info.data, info.length, info.rate, info.channels, info.bits);
+}
+
+// --- files --------------------------------------------------------------------------------
+
+bool WavPlayback::Skip(ByteSource& source, uint64_t count) {
+  while (count > 0) {
+    std::size_t piece = static_cast<std::size_t>(std::min<uint64_t>(count, scratch_.size()));
+    if (source.Read(scratch_.data(), piece) != piece) return false;
+    count -= piece;
+  }
+  return true;
+}
+
+int WavPlayback::QueueWavStream(ByteSource& source) {
+  // The RIFF head; its size and the "WAVE" tag are not checked.
+  uint8_t head[12];
+  if (source.Read(head, sizeof head) != sizeof head || !TagIs(head, "RIFF")) return -1;
+  // The fmt chunk must come first; its body must hold the format fields.
+  uint8_t chunk[8];
+  if (source.Read(chunk, sizeof chunk) != sizeof chunk || !TagIs(chunk, "fmt ")) return -1;
+  uint32_t fmt_size = ReadLe32(chunk + 4);
+  uint8_t fmt[16];
+  if (fmt_size < sizeof fmt || source.Read(fmt, sizeof fmt) != sizeof fmt) return -1;
+  if (!Skip(source, fmt_size - sizeof fmt)) return -1;
+  const int channels = ReadLe16(fmt + 2);
+  const int rate = static_cast<int>(std::min<uint32_t>(ReadLe32(fmt + 4), INT_MAX));
+  const int bits = ReadLe16(fmt + 14);
+  // Walk to the data chunk; other chunks are skipped (no pad byte after odd sizes).
+  for (;;) {
+    if (source.Read(chunk, sizeof chunk) != sizeof chunk) return -1;
+    if (TagIs(chunk, "data")) break;
+    if (!Skip(source, ReadLe32(chunk + 4))) return -1;
+  }
+  // Play the data in pieces.
+  uint32_t remaining = ReadLe32(chunk + 4);
+  int result = 0;
+  while (remaining > 0) {
+    result = -1;
+    std::size_t piece = remaining >= kOddPieceLow && remaining <= kOddPieceHigh
+                            ? kOddPiece
+                            : std::min<std::size_t>(remaining, kBlockBytes);
+    // A file shorter than its data chunk plays what it holds.
+    std::size_t got = source.Read(scratch_.data(), piece);
+    if (got == 0) break;
+    result = PlayPcm(scratch_.data(), got, rate, channels, bits);
+    remaining -= static_cast<uint32_t>(piece);
+    if (result != 0 || console_.KeyPressed()) break;
+  }
+  return result;
+}
+
+int WavPlayback::PlayWavStream(ByteSource& source) {
+  int result = QueueWavStream(source);
+  WaitWhileBusy();
+  return result;
+}
+
+int WavPlayback::PlayWavFile(const std::string& path) {
+  if (console_.KeyPressed()) return 0;
+  std::unique_ptr<ByteSource> file = opener_(path);
+  if (!file) return -1;
+  int result = QueueWavStream(*file);
+  file.reset();
+  WaitWhileBusy();
+  return result;
+}
+
+}  // namespace cadencio::speech

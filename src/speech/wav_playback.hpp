@@ -1,0 +1,108 @@
+// The auwav module: WAV playback. Plays RIFF/WAVE files, WAVE images in memory and bare PCM
+// samples through the wave-out device, in blocks of up to 65534 bytes through a ring of four,
+// so that every prompt, letter, number piece, diphone stream and tone sounds through one
+// path. A waiting key stops playback at once and stays queued for the caller. Two switches
+// make speech faster: FastPlayback raises the rate by half, CutSpeech drops every other
+// pitch period of mono sound.
+//
+// Everything runs on the program thread; finished blocks come back as block-done messages,
+// handled inside the console's message pumping. Every wait goes through the console (Delay,
+// WaitMessage, PumpAllMessages), so tests on a virtual clock never sleep.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/console.hpp"
+#include "platform/wave_out_device.hpp"
+#include "speech/byte_source.hpp"
+#include "speech/cut_speech.hpp"
+#include "speech/wav_image.hpp"
+
+namespace cadencio::speech {
+
+class WavPlayback {
+ public:
+  static constexpr int kRingBlocks = 4;
+  static constexpr std::size_t kBlockBytes = platform::WaveOutDevice::kMaxBlockBytes;
+  // Short blocks are sent at least this long, padded with silence.
+  static constexpr std::size_t kMinBlockBytes = 256;
+
+  // Opens a file for PlayWavFile; nothing when it cannot be opened.
+  using FileOpener = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
+
+  // The console must outlive this object. Without an opener, files are opened as named.
+  WavPlayback(console::Console& console, platform::WaveOutDevice& device, FileOpener opener = {});
+  ~WavPlayback();
+  WavPlayback(const WavPlayback&) = delete;
+  WavPlayback& operator=(const WavPlayback&) = delete;
+
+  // 0 when the data was played (or a key ended it); -1 when the file cannot be opened, is not
+  // a playable RIFF/WAVE file or a read fails; otherwise the device's open error code.
+  // Returns after the sound has ended.
+  int PlayWavFile(const std::string& path);
+  // The same for a file's bytes from any reader.
+  int PlayWavStream(ByteSource& source);
+  // Plays a WAVE image; returns once its last block is queued. Not RIFF/WAVE: plays nothing.
+  void PlayWavBuffer(std::span<const uint8_t> image);
+  // Queues PCM samples; returns once the last block is queued. 0 or the device's open error.
+  int PlayPcm(const uint8_t* samples, std::size_t length, int rate, int channels, int bits);
+  // Handles pending messages; stops when a key waits or nothing is left to play; whether
+  // blocks are still playing.
+  bool WavBusy();
+  void StopWav();
+  // The handler of the device's block-done message.
+  void OnWaveBlockDone(int64_t index);
+
+  bool FastPlayback() const { return fast_playback_; }
+  void SetFastPlayback(bool on) { fast_playback_ = on; }
+  bool CutSpeech() const { return cut_speech_; }
+  void SetCutSpeech(bool on) { cut_speech_ = on; }
+
+  // For tests and diagnostics.
+  int InFlight() const { return in_flight_; }
+  bool DeviceOpen() const { return device_open_; }
+  const platform::WaveFormat& CurrentFormat() const { return current_format_; }
+
+  // The text shown when a finished block cannot be released; empty when the code has none.
+  static std::string_view UnprepareErrorText(int code);
+
+ private:
+  struct BlockHeader {
+    std::size_t length = 0;  // bytes sent to the device
+    int user = 0;            // the ring index 1..4
+    bool queued = false;     // with the device, between writing and its done message
+  };
+
+  // The chunk walk and the pieces of a file, without the final wait.
+  int QueueWavStream(ByteSource& source);
+  void WaitWhileBusy();
+  int OpenDevice(const platform::WaveFormat& format);
+  void QueueBlock(const uint8_t* samples, std::size_t length);
+  // Reads and drops `count` bytes; false when the source ends first.
+  bool Skip(ByteSource& source, uint64_t count);
+
+  console::Console& console_;
+  platform::WaveOutDevice& device_;
+  FileOpener opener_;
+
+  bool device_open_ = false;
+  platform::WaveFormat current_format_;
+  std::array<std::vector<uint8_t>, kRingBlocks> ring_;
+  std::array<BlockHeader, kRingBlocks> headers_;
+  int last_index_ = 0;  // ring index 1..4 used last; 0 before the first
+  int in_flight_ = 0;
+  std::vector<uint8_t> scratch_;     // file pieces
+  std::vector<uint8_t> cut_buffer_;  // a block being shortened
+  bool fast_playback_ = false;
+  bool cut_speech_ = false;
+};
+
+}  // namespace cadencio::speech
