@@ -16,6 +16,7 @@
 #include "platform/message_loop.hpp"
 #include "platform/paths.hpp"
 #include "platform/terminal_frontend.hpp"
+#include "speech/recorded_voice_adapter.hpp"
 #include "speech/speech_front_end.hpp"
 #include "speech/wav_playback.hpp"
 
@@ -54,6 +55,7 @@ int Run() {
   wave_out.SetMessageLoop(&loop);
   cadencio::speech::WavPlayback wav(console, wave_out);
   cadencio::speech::SpeechFrontEnd speech(console, wav, start_dir);
+  cadencio::speech::RecordedVoiceAdapter voice(speech);
   try {
     cadencio::app::RunCadencio(console, speech, *audio, clock);
   } catch (const cadencio::platform::ProgramExit& exit) {

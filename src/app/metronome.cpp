@@ -5,9 +5,11 @@
 #include <charconv>
 
 #include "app/message_catalogue.hpp"
-#include "app/pending_dialogs.hpp"
 #include "app/settings_store.hpp"
+#include "app/tuning_fork.hpp"
+#include "console/screen_review.hpp"
 #include "speech/number_reading.hpp"
+#include "speech/review_voice.hpp"
 
 namespace cadencio::app {
 
@@ -55,6 +57,7 @@ void Metronome::Say(const std::string& key, int line_ends) {
 }
 
 void Metronome::StartMetronome() {
+  console::ClearReviewSearchText();
   std::string prompt_dir = speech_.ReadIniString("CADENCIO", "DIRCADENCIO");
   speech_.InitSpeech(0, prompt_dir);
   state_.BpmText.clear();
@@ -73,7 +76,7 @@ void Metronome::StartMetronome() {
   console_.WriteLine();
   console_.WriteLine();
   speech_.LoadSynthSettings(state_.SpeechLevel);
-  if (!LoadEffectsFile(state_)) state_.NoEffectsFile = true;
+  if (!effects_.LoadEffectsFile(speech_)) state_.NoEffectsFile = true;
   LoadDefaults(speech_, state_);
   state_.TempoSound = std::string(kEffectsDir) +
                       (state_.TempoSound.empty() ? "padrao1" : state_.TempoSound) + ".wav";
@@ -182,10 +185,10 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       StoreDefaults(console_, speech_, state_);
       break;
     case kF3:
-      ReviewScreen();
+      speech::ReviewScreen(speech_);
       break;
     case kF4:
-      RunTuningFork(state_);
+      RunTuningFork(console_, speech_, state_);
       break;
     case kF6:
       state_.AskAlways = true;
@@ -196,8 +199,8 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       break;
     case kF9:
       if (!state_.NoEffectsFile) {
-        if (BuildEffectList() > 0) {
-          ChangeSounds(state_);
+        if (effects_.BuildEffectList() > 0) {
+          effects_.ChangeSounds(console_, speech_, beats_, state_);
         } else {
           Say("CAARQINE", 1);
         }
@@ -205,9 +208,9 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       break;
     case kCtrlF9:
       if (!state_.NoEffectsFile) {
-        if (BuildModelList() > 0) {
+        if (effects_.BuildModelList() > 0) {
           state_.ModelMode = true;
-          ChangeSounds(state_);
+          effects_.ChangeSounds(console_, speech_, beats_, state_);
           state_.ModelMode = false;
         } else {
           Say("CAARQINE", 1);
@@ -272,6 +275,7 @@ void Metronome::EndMetronome() {
   Say("CAFIM", 1);
   speech_.LoadSynthSettings(state_.SpeechLevel);
   speech_.EndSpeech();
+  console::ClearReviewSearchText();
   console_.CloseConsole();
 }
 

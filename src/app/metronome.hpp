@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/beat_schedule.hpp"
+#include "app/effects_browser.hpp"
 #include "app/metronome_state.hpp"
 #include "console/console.hpp"
 #include "platform/audio_output.hpp"
@@ -43,6 +44,7 @@ class Metronome {
   speech::SpeechFrontEnd& speech_;
   platform::BeatChannel& beats_;
   BeatSchedule schedule_;
+  EffectsBrowser effects_;
   MetronomeState state_;
   bool playing_ = true;
   int last_answer_ = -1;  // no answer yet

@@ -10,6 +10,7 @@
 #include "platform/paths.hpp"
 #include "speech/number_words.hpp"
 #include "speech/speech_front_end.hpp"
+#include "voice/wav_header.hpp"
 
 namespace cadencio::speech {
 
@@ -40,7 +41,7 @@ bool ReadWordSamples(const std::string& path, std::vector<uint8_t>& samples) {
 void PlayJoined(SpeechFrontEnd& speech, std::vector<uint8_t>& image) {
   std::size_t fill = image.size() - kHeaderBytes;
   if (fill == 0) return;
-  BuildWavHeader(image, static_cast<uint32_t>(fill), 11025, 1, 8);
+  voice::BuildWavHeader(image, static_cast<uint32_t>(fill), 11025, 1, 8);
   speech.PlayWavImage(image);
   image.resize(kHeaderBytes);
 }

@@ -17,6 +17,7 @@ struct SpeechEvent {
     kImage,     // a sound image played (detail: its data size)
     kPhonetic,  // a phonetic text handed to the recorded voice
     kNumber,    // number words spoken
+    kVoice,     // what the recorded voice did: a piece, letter, pause or image (described)
     kBeep,
     kClick,
     kPause,  // detail: milliseconds

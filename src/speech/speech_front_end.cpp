@@ -11,6 +11,7 @@
 #include "speech/engine_dispatch.hpp"
 #include "speech/number_reading.hpp"
 #include "speech/number_words.hpp"
+#include "voice/wav_header.hpp"
 
 namespace cadencio::speech {
 
@@ -54,30 +55,6 @@ std::string WithBackslash(std::string dir) {
 
 }  // namespace
 
-void BuildWavHeader(std::vector<uint8_t>& image, uint32_t data_size, uint32_t rate, int channels,
-                    int bits) {
-  if (image.size() < 44) image.resize(44);
-  auto put32 = [&](std::size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) image[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  auto put16 = [&](std::size_t at, uint32_t v) {
-    image[at] = static_cast<uint8_t>(v);
-    image[at + 1] = static_cast<uint8_t>(v >> 8);
-  };
-  const char* tags[] = {"RIFF", "WAVE", "fmt ", "data"};
-  const std::size_t tag_at[] = {0, 8, 12, 36};
-  for (int t = 0; t < 4; ++t) std::copy(tags[t], tags[t] + 4, image.begin() + tag_at[t]);
-  put32(4, data_size + 36);
-  put32(16, 16);
-  put16(20, 1);
-  put16(22, static_cast<uint32_t>(channels));
-  put32(24, rate);
-  put32(28, rate * static_cast<uint32_t>(channels) * static_cast<uint32_t>(bits / 8));
-  put16(32, 1);  // block align of the template: every image built here is 8-bit mono
-  put16(34, static_cast<uint32_t>(bits));
-  put32(40, data_size);
-}
-
 std::string LatinUpperCase(std::string_view text) {
   std::string upper(text);
   for (char& c : upper) {
@@ -102,7 +79,7 @@ SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav, std:
   for (int i = 0; i < 64; ++i) samples[i] = static_cast<uint8_t>(128 + random() % 60);
   click_image_.assign(44, 0);
   click_image_.insert(click_image_.end(), samples.begin(), samples.end());
-  BuildWavHeader(click_image_, 256, kImageRate, 1, 8);
+  voice::BuildWavHeader(click_image_, 256, kImageRate, 1, 8);
 }
 
 void SpeechFrontEnd::Notify(SpeechEvent::Kind kind, std::string detail) {
@@ -390,7 +367,7 @@ void SpeechFrontEnd::PlayBeep() {
   std::vector<uint8_t> image(44 + 512);
   for (int i = 0; i < 512; ++i) image[44 + i] = kCycle[i % 8];
   image.back() = 128;
-  BuildWavHeader(image, 512, kImageRate, 1, 8);
+  voice::BuildWavHeader(image, 512, kImageRate, 1, 8);
   wav_.PlayWavBuffer(image);
   while (SpeechBusy()) console_.WaitMessage();
 }

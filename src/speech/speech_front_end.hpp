@@ -132,10 +132,6 @@ class SpeechFrontEnd {
   std::vector<uint8_t> click_image_;
 };
 
-// The 44-byte header of a WAVE image of 8-bit PCM (data size, rate, channels, bits).
-void BuildWavHeader(std::vector<uint8_t>& image, uint32_t data_size, uint32_t rate, int channels,
-                    int bits);
-
 // Bytes 'a'..'z' become 'A'..'Z', every byte above 223 is lowered by 32, others stay.
 std::string LatinUpperCase(std::string_view text);
 

@@ -8,6 +8,7 @@
 
 #include "app/metronome.hpp"
 #include "platform/wav_file.hpp"
+#include "voice/piece_database.hpp"
 
 namespace cadencio::testing {
 
@@ -44,6 +45,18 @@ TempDataRoot::TempDataRoot() {
   setenv("CADENCIO_TEST_START_DIR", (base_ + "/start").c_str(), 1);
   platform::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao1.wav", Click(1800, 2000), 44100);
   platform::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao2.wav", Click(1200, 2000), 44100);
+  // A small recorded voice: a few pieces, one rule per letter, one exception.
+  fs::create_directories(root_ + "/som/letras");
+  std::string samples(600, '\x90');
+  WriteFile("som/difones/DIFONES2.IND",
+            voice::EncodePieceIndex({{"$KA", 200, 0}, {"$SA", 200, 200}, {"$A", 200, 400}}));
+  WriteFile("som/difones/DIFONES2.DIF", samples);
+  std::string rules;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    rules += std::string("(") + letter + ")=" + char(letter + 32) + "|\n";
+  }
+  WriteFile("som/difones/regras.rgr", rules);
+  WriteFile("som/difones/portug.exc", "casa=kaza\n");
   setenv("SONAUD_ROOT", root_.c_str(), 1);
   setenv("AUDIRA_WINDIR", config_dir_.c_str(), 1);
 }
@@ -88,7 +101,8 @@ Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_m
       audio_(clock_),
       console_(frontend_, loop_, clock_),
       wav_(console_, audio_.GetMixer().WaveOut()),
-      speech_(console_, wav_, TempStartDir()) {
+      speech_(console_, wav_, TempStartDir()),
+      voice_(speech_) {
   audio_.GetMixer().WaveOut().SetMessageLoop(&loop_);
   speech_.SetObserver([this](const speech::SpeechEvent& event) { spoken_.push_back(event); });
   audio_.GetMixer().SetOnsetObserver([this](int64_t frame, const platform::Sound& sound) {

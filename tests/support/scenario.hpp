@@ -13,6 +13,7 @@
 #include "platform/clock.hpp"
 #include "platform/headless_frontend.hpp"
 #include "platform/message_loop.hpp"
+#include "speech/recorded_voice_adapter.hpp"
 #include "speech/speech_events.hpp"
 #include "speech/speech_front_end.hpp"
 #include "speech/wav_playback.hpp"
@@ -81,6 +82,7 @@ class Scenario {
   console::Console console_;
   speech::WavPlayback wav_;
   speech::SpeechFrontEnd speech_;
+  speech::RecordedVoiceAdapter voice_;
   std::vector<BeatOnset> onsets_;
   std::vector<speech::SpeechEvent> spoken_;
 };
