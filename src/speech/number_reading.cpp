@@ -53,14 +53,18 @@ void SpeakNumber(SpeechFrontEnd& speech, int n, bool feminine) {
 }  // namespace
 
 void SpeakNumberWords(SpeechFrontEnd& speech, const std::string& words, bool feminine) {
-  speech.Notify(SpeechEvent::kNumber, words);
-  std::vector<std::string> list;
+  std::vector<std::string> names;
   std::istringstream split(words);
-  for (std::string word; split >> word;) list.push_back(word);
+  for (std::string word; split >> word;) names.push_back(word);
+  std::string described;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    names[i] = WordRecordingName(names[i], feminine && i + 1 == names.size());
+    described += (i ? " " : "") + names[i];
+  }
+  speech.Notify(SpeechEvent::kNumber, described);
   std::vector<uint8_t> image(kHeaderBytes);
   std::vector<uint8_t> samples;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    std::string name = WordRecordingName(list[i], feminine && i + 1 == list.size());
+  for (const std::string& name : names) {
     if (!ReadWordSamples(platform::MapWindowsPath(speech.LettersDir() + name + ".wav"), samples)) {
       continue;  // a missing word file only drops that word
     }

@@ -16,7 +16,7 @@ struct SpeechEvent {
     kWavFile,   // a WAV file played (its path)
     kImage,     // a sound image played (detail: its data size)
     kPhonetic,  // a phonetic text handed to the recorded voice
-    kNumber,    // number words spoken
+    kNumber,    // number words spoken (detail: their recordings, "_vinte _e _uma")
     kVoice,     // what the recorded voice did: a piece, letter, pause or image (described)
     kBeep,
     kClick,

@@ -264,7 +264,7 @@ void SpeechFrontEnd::SpeakWordRun(std::string& text) {
   text.erase(0, end);
   if (LatinUpperCase(run) == "WWW") {
     SpellText(run);
-  } else if (voice_) {
+  } else if (voice_ && run.find_first_not_of(' ') != std::string::npos) {
     std::string phonetic = voice_->SpeakWords(std::string_view(run).substr(0, 999));
     Notify(SpeechEvent::kPhonetic, phonetic);
   }

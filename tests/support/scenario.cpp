@@ -96,8 +96,10 @@ std::vector<platform::ScriptedMessage> TypeText(int64_t at_ms, const std::string
   return script;
 }
 
-Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms)
-    : frontend_(clock_, std::move(script), tail_ms),
+Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms,
+                   platform::Clock::DateTime start)
+    : clock_(start),
+      frontend_(clock_, std::move(script), tail_ms),
       audio_(clock_),
       console_(frontend_, loop_, clock_),
       wav_(console_, audio_.GetMixer().WaveOut()),

@@ -53,7 +53,8 @@ struct BeatOnset {
 
 class Scenario {
  public:
-  Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms);
+  Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms,
+           platform::Clock::DateTime start = {2026, 1, 5, 1, 10, 30, 0, 0});
   // Runs the whole program until it ends; returns its exit code.
   int Run();
   // Runs one dialog (or any code) on this scenario's console, speech and audio until it
