@@ -1,0 +1,142 @@
+// Speech latency benchmark, on the capture output with the build's generated voice:
+//  1. the processing time from SayMessage to the first samples handed to the mixer, for every
+//     catalogue message spoken by the recorded voice (no prompt recordings are offered);
+//  2. from a key press to silence while a long text is spoken, in frames of the stream.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/message_catalogue.hpp"
+#include "console/console.hpp"
+#include "platform/audio_output.hpp"
+#include "platform/clock.hpp"
+#include "platform/headless_frontend.hpp"
+#include "platform/message_loop.hpp"
+#include "platform/paths.hpp"
+#include "platform/wave_out_device.hpp"
+#include "speech/recorded_voice_adapter.hpp"
+#include "speech/speech_front_end.hpp"
+#include "speech/wav_playback.hpp"
+
+namespace {
+
+using namespace cadencio;
+using Clock = std::chrono::steady_clock;
+
+// Passes blocks to the mixer's channel and notes when the first one of an utterance arrives.
+class TimedDevice final : public platform::WaveOutDevice {
+ public:
+  explicit TimedDevice(platform::WaveOutDevice& device) : device_(device) {}
+  int Open(const platform::WaveFormat& format) override { return device_.Open(format); }
+  bool IsOpen() const override { return device_.IsOpen(); }
+  int Write(int index, const uint8_t* bytes, std::size_t count) override {
+    if (!first_) first_ = Clock::now();
+    return device_.Write(index, bytes, count);
+  }
+  int Unprepare(int index) override { return device_.Unprepare(index); }
+  void Reset() override { device_.Reset(); }
+  void Close() override { device_.Close(); }
+  std::optional<Clock::time_point> first_;
+
+ private:
+  platform::WaveOutDevice& device_;
+};
+
+struct Rig {
+  explicit Rig(std::vector<platform::ScriptedMessage> script)
+      : frontend(clock, std::move(script), 1000000),
+        audio(clock),
+        console(frontend, loop, clock),
+        device(audio.GetMixer().WaveOut()),
+        wav(console, device),
+        speech(console, wav, "/nonexistent"),
+        voice(speech) {
+    audio.GetMixer().WaveOut().SetMessageLoop(&loop);
+  }
+  platform::VirtualClock clock;
+  platform::MessageLoop loop;
+  platform::HeadlessFrontend frontend;
+  platform::CaptureAudio audio;
+  console::Console console;
+  TimedDevice device;
+  speech::WavPlayback wav;
+  speech::SpeechFrontEnd speech;
+  speech::RecordedVoiceAdapter voice;
+};
+
+const char* const kKeys[] = {"CAINIC",   "CACONFIM", "CAFIM",    "CAOPTEC",  "CAF1",     "CAF2",
+                             "CAF4",     "CAF6",     "CAF8",     "CAF9",     "CACTLF9",  "CABARR1",
+                             "CASET",    "CAPG",     "CAESC1",   "CAQUAL",   "CAINFBPM", "CAINFCOM",
+                             "CAINFBTQ", "CAOKF1",   "CAARQINE", "CAESCSET", "CATRTM",   "CAASSPAD",
+                             "CADESIST", "MODPAD",   "CARETOR"};
+
+void MeasureFirstSample() {
+  std::vector<double> ms;
+  for (const char* key : kKeys) {
+    Rig rig({});
+    try {
+      rig.speech.InitSpeech(3, "c:\\nowhere");  // no prompt recordings: the voice speaks
+      auto start = Clock::now();
+      rig.device.first_.reset();
+      app::SayMessage(rig.console, rig.speech, key, 1);
+      if (rig.device.first_) {
+        ms.push_back(std::chrono::duration<double, std::milli>(*rig.device.first_ - start).count());
+      }
+    } catch (const platform::ProgramExit&) {
+      std::printf("the voice did not open; build the data first\n");
+      return;
+    }
+  }
+  std::sort(ms.begin(), ms.end());
+  if (ms.empty()) return;
+  std::printf("SayMessage to first sample, %zu messages: median %.2f ms, max %.2f ms\n", ms.size(),
+              ms[ms.size() / 2], ms.back());
+}
+
+void MeasureKeyToSilence() {
+  const int64_t key_ms = 1500;
+  Rig rig({{key_ms, {platform::MessageKind::kChar, 'x'}}});
+  try {
+    rig.speech.InitSpeech(3, "c:\\nowhere");
+    rig.speech.SpeakText(
+        "O metronomo marca o andamento da musica com batidas regulares, e o musico acompanha o "
+        "tempo sem pressa, compasso apos compasso, ate o fim da cancao.");
+  } catch (const platform::ProgramExit&) {
+    std::printf("the voice did not open; build the data first\n");
+    return;
+  }
+  rig.clock.AdvanceTo(rig.clock.NowMs() + 500);
+  const auto& stream = rig.audio.Stream();
+  const int rate = rig.audio.GetMixer().SampleRate();
+  const int64_t key_frame = key_ms * rate / 1000;
+  int64_t last_sound = -1;
+  for (int64_t f = key_frame; f < static_cast<int64_t>(stream.size() / 2); ++f) {
+    if (std::fabs(stream[2 * f]) > 1e-4f) last_sound = f;
+  }
+  bool speaking_at_key = false;
+  for (int64_t f = std::max<int64_t>(0, key_frame - rate / 10); f < key_frame; ++f) {
+    speaking_at_key |= std::fabs(stream[2 * f]) > 1e-4f;
+  }
+  std::printf("key to silence: %s; last sound %lld frames (%.1f ms) after the key at %d Hz\n",
+              speaking_at_key ? "speaking when the key came" : "NOT speaking when the key came",
+              static_cast<long long>(last_sound < 0 ? 0 : last_sound - key_frame + 1),
+              last_sound < 0 ? 0.0 : (last_sound - key_frame + 1) * 1000.0 / rate, rate);
+}
+
+}  // namespace
+
+int main() {
+  std::string config = (std::filesystem::temp_directory_path() / "cadencio-latency").string();
+  std::filesystem::create_directories(config);
+  setenv("AUDIRA_WINDIR", config.c_str(), 1);
+  MeasureFirstSample();
+  MeasureKeyToSilence();
+  std::filesystem::remove_all(config);
+  return 0;
+}
