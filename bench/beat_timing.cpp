@@ -70,7 +70,8 @@ void RunProgram(int bpm, int beats) {
   for (char digit : std::to_string(bpm)) script.push_back(Char(t, digit)), t += 10;
   script.push_back(Char(t, 13));
   script.push_back(Char(t + 50, '1'));
-  int64_t end = t + 50 + period * beats + period / 2;
+  // The spoken prompts before the first beat take a few seconds.
+  int64_t end = t + 4000 + period * beats + period / 2;
   script.push_back(Char(end, 27));
   script.push_back(Char(end + period + 100, 's'));
   TimedScriptFrontend frontend(clock, script);
@@ -101,7 +102,7 @@ void RunBaseline(int bpm, int beats) {
 }
 
 // Onsets: the first sample above the threshold after at least `gap` quiet frames.
-std::vector<int64_t> FindOnsets(const std::string& path) {
+std::vector<int64_t> FindOnsets(const std::string& path, int64_t gap) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   std::streamsize bytes = in.tellg();
   in.seekg(0);
@@ -111,7 +112,6 @@ std::vector<int64_t> FindOnsets(const std::string& path) {
           static_cast<std::streamsize>(samples.size() * sizeof(float)));
   std::vector<int64_t> onsets;
   const float threshold = 0.02f;
-  const int64_t gap = 2000;
   int64_t quiet = gap;
   for (std::size_t frame = 0; frame < samples.size() / 2; ++frame) {
     if (std::fabs(samples[2 * frame]) > threshold) {
@@ -124,18 +124,37 @@ std::vector<int64_t> FindOnsets(const std::string& path) {
   return onsets;
 }
 
+// The beats: the longest run of onsets spaced about one period apart. The program also speaks
+// before the first beat and after the last, and those onsets fall outside the run.
+std::vector<int64_t> BeatTrain(const std::vector<int64_t>& onsets, double period) {
+  std::size_t best_start = 0, best_length = onsets.empty() ? 0 : 1;
+  std::size_t start = 0;
+  for (std::size_t i = 1; i <= onsets.size(); ++i) {
+    bool regular =
+        i < onsets.size() && std::fabs((onsets[i] - onsets[i - 1]) - period) < 0.01 * period;
+    if (!regular) {
+      if (i - start > best_length) best_start = start, best_length = i - start;
+      start = i;
+    }
+  }
+  return {onsets.begin() + static_cast<std::ptrdiff_t>(best_start),
+          onsets.begin() + static_cast<std::ptrdiff_t>(best_start + best_length)};
+}
+
 struct Figures {
   std::size_t onsets = 0;
   double max_deviation = 0;  // samples
   double drift = 0;          // samples, last onset against first + n x period
 };
 
-Figures Measure(const std::string& path, int bpm, int rate) {
+Figures Measure(const std::string& path, int bpm, int rate, bool baseline) {
   Figures figures;
-  auto onsets = FindOnsets(path);
+  const double period = app::BeatPeriodMs(bpm) * rate / 1000.0;
+  auto onsets = FindOnsets(path, static_cast<int64_t>(std::min(2000.0, period / 3)));
+  // The baseline loop only ticks; the program also speaks around its beats.
+  if (!baseline) onsets = BeatTrain(onsets, period);
   figures.onsets = onsets.size();
   if (onsets.size() < 2) return figures;
-  const double period = app::BeatPeriodMs(bpm) * rate / 1000.0;
   for (std::size_t i = 1; i < onsets.size(); ++i) {
     figures.max_deviation =
         std::max(figures.max_deviation, std::fabs((onsets[i] - onsets[i - 1]) - period));
@@ -172,7 +191,7 @@ int main(int argc, char** argv) {
   for (int bpm : tempos) {
     for (int baseline = 0; baseline < 2; ++baseline) {
       std::string file = dir + "/" + std::to_string(bpm) + (baseline ? "-baseline" : "") + ".raw";
-      Figures f = Measure(file, bpm, rate);
+      Figures f = Measure(file, bpm, rate, baseline != 0);
       std::printf("%-6d %-9s %8zu %16.2f %14.1f\n", bpm, baseline ? "baseline" : "cadencio",
                   f.onsets, f.max_deviation, f.drift);
     }
