@@ -6,6 +6,7 @@
 #include <array>
 
 #include "platform/keys.hpp"
+#include "platform/windows1252.hpp"
 
 namespace cadencio::console {
 
@@ -111,6 +112,11 @@ std::string Console::ReadScreenLine(int size) {
 
 void Console::Dispatch(const platform::Message& message) {
   using platform::MessageKind;
+  if (message.kind == MessageKind::kChar || message.kind == MessageKind::kKeyDown ||
+      message.kind == MessageKind::kSysKeyDown || message.kind == MessageKind::kKeyUp) {
+    shift_held_ = message.shift;
+    alt_held_ = message.alt;
+  }
   switch (message.kind) {
     case MessageKind::kChar:
       TranslateChar(static_cast<uint8_t>(message.key), message.ctrl);
@@ -295,6 +301,19 @@ uint8_t Console::ScreenAttrAt(int column, int row) const {
   column = std::clamp(column, 1, kScreenColumns);
   row = std::clamp(row, 1, kScreenRows);
   return cells_.AttrAt(column - 1, row - 1);
+}
+
+// --- clipboard --------------------------------------------------------------------------
+
+void Console::CopyToClipboard(std::string_view text) {
+  clipboard_ = std::string(text.substr(0, text.find('\0')));
+  has_clipboard_ = true;
+  frontend_.SetClipboard(platform::Windows1252ToUtf8(clipboard_));
+}
+
+std::string Console::PasteFromClipboard(std::size_t size) {
+  if (size == 0 || !has_clipboard_) return {};
+  return clipboard_.substr(0, std::min(size, clipboard_.size() + 1) - 1);
 }
 
 // --- clock ------------------------------------------------------------------------------

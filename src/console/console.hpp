@@ -45,6 +45,10 @@ class Console {
   // A console line read: keys until Enter, echoed; the text without the line end.
   std::string ReadScreenLine(int size = 128);
   KeyQueue& Queue() { return queue_; }
+  // The GetKeyState stand-in for Shift and Alt: whether they were held in the latest key
+  // message handled, which is what a window's key state reports while its keys are read.
+  bool ShiftHeld() const { return shift_held_; }
+  bool AltHeld() const { return alt_held_; }
   // Posts a message to the program's own queue (the wake-ups that end a WaitMessage).
   void PostMessage(const platform::Message& message) { loop_.Post(message); }
 
@@ -71,6 +75,15 @@ class Console {
   uint8_t ScreenCharAt(int column, int row) const;  // 1-based
   uint8_t ScreenAttrAt(int column, int row) const;
   const platform::ScreenCells& Cells() const { return cells_; }
+
+  // --- clipboard ------------------------------------------------------------------------
+  // The program keeps its own clipboard, so a copy is always found by the next paste; the
+  // front end also hands the text to the desktop's clipboard where it can. The text ends at
+  // its first zero byte, as a zero-terminated clipboard text does.
+  void CopyToClipboard(std::string_view text);
+  // The clipboard's text as a zero-terminated copy of at most `size` bytes would hold it: its
+  // first min(size, length + 1) - 1 bytes. Empty for size 0 or when nothing was copied.
+  std::string PasteFromClipboard(std::size_t size);
 
   // --- clock ----------------------------------------------------------------------------
   DateParts GetDateParts() const;
@@ -107,6 +120,10 @@ class Console {
   bool break_check_ = true;
   bool braille_mode_ = false;
   bool colour_changes_allowed_ = true;
+  bool shift_held_ = false;
+  bool alt_held_ = false;
+  bool has_clipboard_ = false;
+  std::string clipboard_;
   std::function<void(int64_t)> block_done_;
 };
 

@@ -22,6 +22,8 @@ class Frontend {
   virtual void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) = 0;
   virtual void Beep() {}
   virtual void SetTitle(const std::string& /*title*/) {}
+  // Hands copied text (UTF-8) to the desktop's clipboard where the front end can reach it.
+  virtual void SetClipboard(const std::string& /*utf8*/) {}
   // Gives the terminal or window back; called on every way out of the program.
   virtual void Close() {}
 };

@@ -201,6 +201,23 @@ constexpr std::string_view kExtendedKeysOff = "\033[<u\033[>4m";
 constexpr std::string_view kTitlePush = "\033[22;0t";
 constexpr std::string_view kTitlePop = "\033[23;0t";
 
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+    if (i + 2 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 2]);
+    out += kDigits[(group >> 18) & 63];
+    out += kDigits[(group >> 12) & 63];
+    out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
+    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+  }
+  return out;
+}
+
 }  // namespace
 
 // --- the front end ------------------------------------------------------------------------
@@ -514,6 +531,12 @@ void TerminalFrontend::SetTitle(const std::string& title) {
     if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) text += c;
   }
   WriteAll(g_restore.out_fd, "\033]0;" + text + "\007");
+}
+
+void TerminalFrontend::SetClipboard(const std::string& utf8) {
+  State& s = *state_;
+  if (!s.open || !s.xterm_sequences) return;
+  WriteAll(g_restore.out_fd, "\033]52;c;" + Base64(utf8) + "\007");
 }
 
 void TerminalFrontend::Close() {

@@ -25,6 +25,9 @@ class TerminalFrontend final : public Frontend {
   void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) override;
   void Beep() override;
   void SetTitle(const std::string& title) override;
+  // OSC 52: the terminal puts the text on the desktop's clipboard (terminals that do not
+  // allow it ignore the sequence).
+  void SetClipboard(const std::string& utf8) override;
   void Close() override;
 
  private:
