@@ -28,6 +28,41 @@ void AppendUtf8(char32_t cp, std::string& out) {
   }
 }
 
+// Decodes the UTF-8 sequence at `at` and moves past it; false for a malformed, overlong or
+// truncated sequence (then only its first byte is passed).
+bool DecodeUtf8(std::string_view text, std::size_t& at, char32_t& cp) {
+  const auto lead = static_cast<uint8_t>(text[at]);
+  int extra = 0;
+  char32_t minimum = 0;
+  if (lead < 0x80) {
+    cp = lead;
+  } else if ((lead & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = lead & 0x1F;
+    minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = lead & 0x0F;
+    minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = lead & 0x07;
+    minimum = 0x10000;
+  } else {
+    ++at;
+    return false;
+  }
+  for (int k = 1; k <= extra; ++k) {
+    if (at + k >= text.size() || (static_cast<uint8_t>(text[at + k]) & 0xC0) != 0x80) {
+      ++at;
+      return false;
+    }
+    cp = (cp << 6) | (static_cast<uint8_t>(text[at + k]) & 0x3F);
+  }
+  at += 1 + extra;
+  return cp >= minimum && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+}
+
 }  // namespace
 
 char32_t Windows1252ToUnicode(uint8_t byte) {
@@ -52,6 +87,18 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   for (char c : bytes) {
     char32_t cp = Windows1252ToUnicode(static_cast<uint8_t>(c));
     if (cp != 0 || c == 0) AppendUtf8(cp, out);
+  }
+  return out;
+}
+
+Windows1252Text Utf8ToWindows1252(std::string_view utf8, char replacement) {
+  Windows1252Text out;
+  out.bytes.reserve(utf8.size());
+  for (std::size_t at = 0; at < utf8.size();) {
+    char32_t cp = 0;
+    const int byte = DecodeUtf8(utf8, at, cp) ? UnicodeToWindows1252(cp) : -1;
+    if (byte < 0) out.complete = false;
+    out.bytes += byte < 0 ? replacement : static_cast<char>(byte);
   }
   return out;
 }

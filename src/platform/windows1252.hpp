@@ -18,4 +18,13 @@ int UnicodeToWindows1252(char32_t code_point);
 // UTF-8 text of a Windows-1252 byte string; bytes with no character are left out.
 std::string Windows1252ToUtf8(std::string_view bytes);
 
+// Windows-1252 bytes of UTF-8 text (command lines, word lists). A character that the code page
+// lacks, every overlong or surrogate sequence (one each) and every stray byte of a malformed
+// sequence becomes `replacement`, and `complete` then says false.
+struct Windows1252Text {
+  std::string bytes;
+  bool complete = true;
+};
+Windows1252Text Utf8ToWindows1252(std::string_view utf8, char replacement = '?');
+
 }  // namespace cadencio::platform

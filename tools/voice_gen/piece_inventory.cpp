@@ -18,6 +18,33 @@ void AddPiece(std::string name, std::set<std::string>& pieces) {
   }
 }
 
+// Adds a piece as the player asks for it. A name too long for the index is never found, and
+// the player then plays it as smaller pieces (the part before a final vowel, circumflex or
+// tilde, then that ending); those parts are added instead, the same way, so that a long name
+// is heard whole rather than as noise or not at all. The split is the player's own, made on
+// the name's original case (w and y count as vowels only in lower case).
+void AddPlayedPiece(std::string_view name, std::set<std::string>& pieces) {
+  name = name.substr(0, voice::kMaxPieceName);
+  if (name.size() <= kMaxStoredPieceName || name[0] != '$') {
+    AddPiece(std::string(name), pieces);
+    return;
+  }
+  if (voice::IsVoiceVowel(name.back())) {
+    AddPlayedPiece(name.substr(0, name.size() - 1), pieces);
+    AddPlayedPiece(std::string("$") + name.back(), pieces);
+  } else if (name.ends_with("CIRC") && name.size() >= 7) {
+    AddPlayedPiece(name.substr(0, name.size() - 5), pieces);
+    AddPlayedPiece("$" + std::string(name.substr(name.size() - 5)), pieces);
+  } else if (name.ends_with("TIL")) {
+    std::string stem(name.substr(0, name.size() - 3));
+    if (stem.empty() || std::string_view("IiUu").find(stem.back()) == std::string_view::npos) {
+      stem += "CIRC";
+    }
+    AddPlayedPiece(stem, pieces);
+    AddPlayedPiece("$nn", pieces);
+  }
+}
+
 constexpr std::array<const char*, 22> kConsonants = {"B",  "D",  "F",  "G",  "J",   "K", "L", "M",
                                                      "N",  "P",  "R",  "S",  "T",   "V", "X", "Z",
                                                      "RR", "NH", "LH", "DJ", "TCH", "KS"};
@@ -36,7 +63,7 @@ void AddPiecesOfPhonetic(std::string_view phonetic, std::set<std::string>& piece
     if (next.opens_group) mode = voice::kStressGroupStart;
     for (const auto& part : voice::SplitUnit(next.unit, 1.0)) {
       voice::SyllablePieces syllable = voice::SplitSyllable(part.text, mode);
-      for (const auto& piece : syllable.pieces) AddPiece(piece.name, pieces);
+      for (const auto& piece : syllable.pieces) AddPlayedPiece(piece.name, pieces);
       mode = syllable.mode_after;
     }
   }
@@ -57,6 +84,9 @@ std::set<std::string> SystematicPieces() {
     }
   }
   for (const char* c : kConsonants) AddPiece(std::string("$") + c, pieces);
+  // The glides alone: the player splits a unit such as "uww" down to them.
+  AddPiece("$W", pieces);
+  AddPiece("$Y", pieces);
   AddPiece("$NN", pieces);
   return pieces;
 }

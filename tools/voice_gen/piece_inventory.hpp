@@ -16,7 +16,8 @@ namespace cadencio::voicegen {
 inline constexpr std::size_t kMaxStoredPieceName = 8;
 
 // Adds the database pieces (names beginning with "$", at most 8 bytes) that speaking the
-// Windows-1252 text would look up first. Letter recordings ("_...") are not pieces.
+// Windows-1252 text would look up first; for a name too long for the index, the smaller
+// pieces the player plays it as. Letter recordings ("_...") are not pieces.
 void AddPiecesOfText(const voice::PhoneticTranslator& translator, std::string_view text,
                      std::set<std::string>& pieces);
 
@@ -24,7 +25,7 @@ void AddPiecesOfText(const voice::PhoneticTranslator& translator, std::string_vi
 void AddPiecesOfPhonetic(std::string_view phonetic, std::set<std::string>& pieces);
 
 // Consonant-vowel pieces for every consonant and vowel (plain, CIRC, TIL), the vowels, the
-// vowel-glide diphthongs, every lone consonant and the nasal murmur "$NN".
+// vowel-glide diphthongs, every lone consonant, the lone glides and the nasal murmur "$NN".
 std::set<std::string> SystematicPieces();
 
 }  // namespace cadencio::voicegen
