@@ -8,6 +8,7 @@
 #include "app/settings_store.hpp"
 #include "app/tuning_fork.hpp"
 #include "console/screen_review.hpp"
+#include "speech/field_editor.hpp"
 #include "speech/number_reading.hpp"
 #include "speech/review_voice.hpp"
 
@@ -88,11 +89,13 @@ void Metronome::StartMetronome() {
 void Metronome::EnterTempoAndMeasure() {
   if (state_.AskAlways || state_.BpmText.empty()) {
     Say("CAINFBPM", 0);
-    // The tempo is typed at the cursor; the spoken field editor takes over this line later.
-    std::string typed = console_.ReadScreenLine(250);
-    typed.erase(typed.find_last_not_of(' ') + 1);
-    state_.BpmText = typed;
+    // The tempo is edited in place at the cursor; whatever key ends the editing, the text
+    // is taken. Alt+Ctrl+F9 in the field opens the screen review.
+    speech::EditLine(speech_, state_.BpmText, console_.CursorColumn(), console_.CursorRow(),
+                     /*editable=*/true, /*width=*/80, /*capacity=*/250,
+                     [this] { speech::ReviewScreen(speech_); });
     state_.Bpm = TempoFromText(state_.BpmText);
+    console_.WriteLine();
   } else {
     state_.Bpm = TempoFromText(state_.BpmText);
   }
