@@ -133,6 +133,12 @@ std::string ChooseDataRoot(const DataRootSources& sources) {
       return sources.build_root;
     }
   }
+  // Installed under another prefix than the one configured: the data lies beside the program,
+  // in <prefix>/share/sonaud for <prefix>/bin/cadencio.
+  if (!IsDirectory(sources.install_root) && !sources.exe_path.empty()) {
+    std::string beside = ParentOf(ParentOf(Canonical(sources.exe_path))) + "/share/sonaud";
+    if (IsDirectory(beside)) return beside;
+  }
   return sources.install_root;
 }
 

@@ -144,6 +144,18 @@ TEST(DataRootChoice, PicksEnvironmentThenBuildTreeThenInstall) {
   }
 }
 
+TEST(DataRootChoice, InstalledUnderAnotherPrefixFindsTheDataBesideTheProgram) {
+  ScratchDir dir;
+  std::filesystem::create_directories(dir / "prefix/bin");
+  std::filesystem::create_directories(dir / "prefix/share/sonaud");
+  const std::string missing_install = dir / "configured/share/sonaud";
+  EXPECT_EQ(ChooseDataRoot({std::nullopt, dir / "prefix/bin/cadencio", "", missing_install}),
+            std::filesystem::canonical(dir / "prefix").string() + "/share/sonaud");
+  // Nothing beside the program either: the configured place, where a later open fails.
+  EXPECT_EQ(ChooseDataRoot({std::nullopt, dir / "elsewhere/bin/cadencio", "", missing_install}),
+            missing_install);
+}
+
 TEST(DataRootChoice, TestsRunFromTheBuildTree) {
   ScopedEnv env("SONAUD_ROOT", std::nullopt);
   if (std::filesystem::is_directory(CADENCIO_DATA_ROOT)) {
