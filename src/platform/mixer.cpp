@@ -9,7 +9,9 @@ void Mixer::StartBeat(const Sound* sound, int64_t start_frame) {
   commands_.Push({Command::kStartBeat, sound, start_frame});
 }
 
-void Mixer::StopBeat() { commands_.Push({Command::kStopBeat, nullptr, 0}); }
+void Mixer::StopBeat() {
+  commands_.Push({Command::kStopBeat, nullptr, 0});
+}
 
 void Mixer::ApplyCommands() {
   Command command;
