@@ -91,6 +91,16 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::optional<std::u32string> DecodeUtf8(std::string_view utf8) {
+  std::u32string code_points;
+  for (std::size_t at = 0; at < utf8.size();) {
+    char32_t cp = 0;
+    if (!DecodeUtf8(utf8, at, cp)) return std::nullopt;
+    code_points.push_back(cp);
+  }
+  return code_points;
+}
+
 Windows1252Text Utf8ToWindows1252(std::string_view utf8, char replacement) {
   Windows1252Text out;
   out.bytes.reserve(utf8.size());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ int UnicodeToWindows1252(char32_t code_point);
 
 // UTF-8 text of a Windows-1252 byte string; bytes with no character are left out.
 std::string Windows1252ToUtf8(std::string_view bytes);
+
+// The code points of a text in strict UTF-8 (no overlong forms, no surrogates); nothing when
+// the text is not UTF-8.
+std::optional<std::u32string> DecodeUtf8(std::string_view utf8);
 
 // Windows-1252 bytes of UTF-8 text (command lines, word lists). A character that the code page
 // lacks, every overlong or surrogate sequence (one each) and every stray byte of a malformed
