@@ -209,7 +209,9 @@ bool WriteWav16Mono(const std::string& path, const std::vector<int16_t>& samples
   const uint32_t data_bytes = static_cast<uint32_t>(samples.size() * 2);
   std::vector<uint8_t> image;
   image.reserve(44 + data_bytes);
-  auto put_tag = [&](const char* tag) { image.insert(image.end(), tag, tag + 4); };
+  auto put_tag = [&](const char* tag) {
+    for (int i = 0; i < 4; ++i) image.push_back(static_cast<uint8_t>(tag[i]));
+  };
   auto put16 = [&](uint32_t v) {
     image.push_back(static_cast<uint8_t>(v & 0xFF));
     image.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));

@@ -68,7 +68,7 @@ int64_t WaveOutChannel::DecodeToFloat(const uint8_t* bytes, std::size_t count) {
   int64_t frames = static_cast<int64_t>(count) / frame_bytes;
   for (int64_t f = 0; f < frames; ++f) {
     const uint8_t* frame = bytes + f * frame_bytes;
-    float side[2];
+    float side[2] = {0.0f, 0.0f};
     for (int c = 0; c < format_.channels; ++c) {
       if (format_.bits == 8) {
         side[c] = (static_cast<float>(frame[c]) - 128.0f) / 128.0f;
