@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -62,6 +63,11 @@ int Run() {
     console.EndOfProgram();
     frontend->Close();
     return exit.code;
+  } catch (const std::exception& error) {
+    // Say what went wrong on the restored terminal rather than vanishing.
+    frontend->Close();
+    std::fprintf(stderr, "cadencio: internal error: %s\n", error.what());
+    return 1;
   }
 }
 
