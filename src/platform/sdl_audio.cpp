@@ -82,6 +82,9 @@ void SdlAudio::Open(int wanted_rate) {
 // One attempt: start SDL's audio with the given driver (null: SDL's own choice) and open a
 // float stereo device. On failure SDL's audio is shut again, ready for the next attempt.
 bool SdlAudio::OpenDevice(int wanted_rate, const char* forced_driver) {
+  // The program handles its own termination signals (the terminal is restored, then the
+  // signal ends the process); SDL's handlers would turn them into quit events nobody reads.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (forced_driver != nullptr) {
     SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, forced_driver, SDL_HINT_OVERRIDE);
   }
