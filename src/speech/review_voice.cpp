@@ -6,9 +6,7 @@
 namespace cadencio::speech {
 
 bool FrontEndReviewVoice::EngineActive() {
-  // No engine binding is built in (engine_dispatch), so the recorded voice speaks every text
-  // and rows are read word by word.
-  return false;
+  return speech_.EngineActive();
 }
 
 void ReviewScreen(SpeechFrontEnd& speech) {

@@ -102,6 +102,8 @@ class SpeechFrontEnd {
   const std::string& PromptDir() const { return prompt_dir_; }
   const std::string& StartDir() const { return start_dir_; }
   const SynthSettings& Settings() const { return settings_; }
+  // True when a speech engine takes whole texts instead of the recorded voice.
+  bool EngineActive() const { return engine_active_; }
   bool EchoTyping() const { return echo_typing_; }
   void SetEchoTyping(bool on) { echo_typing_ = on; }
   console::Console& Console() { return console_; }
