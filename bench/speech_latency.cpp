@@ -14,60 +14,44 @@
 
 #include "app/message_catalogue.hpp"
 #include "console/console.hpp"
-#include "platform/audio_output.hpp"
-#include "platform/clock.hpp"
-#include "platform/headless_frontend.hpp"
-#include "platform/message_loop.hpp"
 #include "platform/paths.hpp"
 #include "platform/wave_out_device.hpp"
-#include "speech/recorded_voice_adapter.hpp"
+#include "speech/capture_speech.hpp"
 #include "speech/speech_front_end.hpp"
-#include "speech/wav_playback.hpp"
 
 namespace {
 
 using namespace cadencio;
 using Clock = std::chrono::steady_clock;
 
-// Passes blocks to the mixer's channel and notes when the first one of an utterance arrives.
+// Passes blocks on to the mixer's channel and notes when the first one of an utterance arrives.
 class TimedDevice final : public platform::WaveOutDevice {
  public:
-  explicit TimedDevice(platform::WaveOutDevice& device) : device_(device) {}
-  int Open(const platform::WaveFormat& format) override { return device_.Open(format); }
-  bool IsOpen() const override { return device_.IsOpen(); }
+  int Open(const platform::WaveFormat& format) override { return target->Open(format); }
+  bool IsOpen() const override { return target->IsOpen(); }
   int Write(int index, const uint8_t* bytes, std::size_t count) override {
     if (!first_) first_ = Clock::now();
-    return device_.Write(index, bytes, count);
+    return target->Write(index, bytes, count);
   }
-  int Unprepare(int index) override { return device_.Unprepare(index); }
-  void Reset() override { device_.Reset(); }
-  void Close() override { device_.Close(); }
+  int Unprepare(int index) override { return target->Unprepare(index); }
+  void Reset() override { target->Reset(); }
+  void Close() override { target->Close(); }
+  platform::WaveOutDevice* target = nullptr;
   std::optional<Clock::time_point> first_;
-
- private:
-  platform::WaveOutDevice& device_;
 };
 
+// The capture rig with its blocks timed on the way to the mixer.
 struct Rig {
   explicit Rig(std::vector<platform::ScriptedMessage> script)
-      : frontend(clock, std::move(script), 1000000),
-        audio(clock),
-        console(frontend, loop, clock),
-        device(audio.GetMixer().WaveOut()),
-        wav(console, device),
-        speech(console, wav, "/nonexistent"),
-        voice(speech) {
-    audio.GetMixer().WaveOut().SetMessageLoop(&loop);
+      : capture("/nonexistent", std::move(script), &device) {
+    device.target = &capture.audio.GetMixer().WaveOut();
   }
-  platform::VirtualClock clock;
-  platform::MessageLoop loop;
-  platform::HeadlessFrontend frontend;
-  platform::CaptureAudio audio;
-  console::Console console;
   TimedDevice device;
-  speech::WavPlayback wav;
-  speech::SpeechFrontEnd speech;
-  speech::RecordedVoiceAdapter voice;
+  speech::CaptureSpeech capture;
+  speech::SpeechFrontEnd& speech = capture.speech;
+  console::Console& console = capture.console;
+  platform::VirtualClock& clock = capture.clock;
+  platform::CaptureAudio& audio = capture.audio;
 };
 
 const char* const kKeys[] = {"CAINIC",   "CACONFIM", "CAFIM",    "CAOPTEC",  "CAF1",     "CAF2",

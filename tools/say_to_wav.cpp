@@ -18,17 +18,12 @@
 
 #include "app/message_catalogue.hpp"
 #include "console/console.hpp"
-#include "platform/audio_output.hpp"
-#include "platform/clock.hpp"
-#include "platform/headless_frontend.hpp"
-#include "platform/message_loop.hpp"
 #include "platform/paths.hpp"
 #include "platform/profile_file.hpp"
 #include "platform/wav_file.hpp"
 #include "platform/windows1252.hpp"
-#include "speech/recorded_voice_adapter.hpp"
+#include "speech/capture_speech.hpp"
 #include "speech/speech_front_end.hpp"
-#include "speech/wav_playback.hpp"
 #include "voice/recorded_voice.hpp"
 #include "voice/voice_host.hpp"
 #include "voice_gen/recording_list.hpp"
@@ -38,8 +33,7 @@ namespace {
 using namespace cadencio;
 
 constexpr int kRate = 44100;
-constexpr int64_t kGapMs = 500;                        // silence between two texts
-constexpr int64_t kNeverCloseMs = 24LL * 3600 * 1000;  // the headless window stays open
+constexpr int64_t kGapMs = 500;  // silence between two texts
 
 // Spoken after the catalogue messages: ordinary prose with accents, punctuation and numbers.
 constexpr const char* kParagraph =
@@ -140,24 +134,8 @@ int ProbeVoice(const std::string& data_root) {
 }
 
 // The speech front end and the recorded voice on the capture output, as in the program.
-struct Rig {
-  explicit Rig(const std::string& start_dir)
-      : frontend(clock, {}, kNeverCloseMs),
-        audio(clock, kRate),
-        console(frontend, loop, clock),
-        wav(console, audio.GetMixer().WaveOut()),
-        speech(console, wav, start_dir),
-        voice(speech) {
-    audio.GetMixer().WaveOut().SetMessageLoop(&loop);
-  }
-  platform::VirtualClock clock;
-  platform::MessageLoop loop;
-  platform::HeadlessFrontend frontend;
-  platform::CaptureAudio audio;
-  console::Console console;
-  speech::WavPlayback wav;
-  speech::SpeechFrontEnd speech;
-  speech::RecordedVoiceAdapter voice;
+struct Rig : speech::CaptureSpeech {
+  explicit Rig(const std::string& start_dir) : CaptureSpeech(start_dir, {}, nullptr, kRate) {}
 };
 
 const char* KindName(speech::SpeechEvent::Kind kind) {

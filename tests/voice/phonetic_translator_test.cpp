@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "voice/phonetic_stress.hpp"
+#include "voice/visible_text.hpp"
 
 namespace cadencio::voice {
 namespace {
@@ -18,23 +19,6 @@ struct TextCase {
   std::string input;
   std::string expected;
 };
-
-// The input with control and high bytes shown as \xNN, for failure messages.
-std::string Visible(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 32 && b < 127) {
-      out += c;
-    } else {
-      out += "\\x";
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-    }
-  }
-  return out;
-}
 
 PhoneticTranslator MakeTranslator(std::string_view rules, std::string_view exceptions = "") {
   PhoneticTranslator translator;

@@ -13,6 +13,7 @@
 
 #include "voice/phonetic_text.hpp"
 #include "voice/phonetic_translator.hpp"
+#include "voice/visible_text.hpp"
 
 namespace cadencio::voice {
 namespace {
@@ -24,23 +25,6 @@ struct WordCase {
   std::string word;
   std::string phonetic;
 };
-
-// The text with bytes outside printable ASCII shown as \xNN, for failure messages.
-std::string Visible(std::string_view text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 32 && b < 127) {
-      out += c;
-    } else {
-      out += "\\x";
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-    }
-  }
-  return out;
-}
 
 // The translator with the shipped files, loaded once for the whole program.
 const PhoneticTranslator& ShippedTranslator() {
