@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/keys.hpp"
+#include "platform/recorder_program.hpp"
 #include "platform/scratch_dir.hpp"
 #include "support/scenario.hpp"
 
@@ -471,46 +472,6 @@ TEST_F(FieldEditorTest, CtrlBackslashPlaysTelephoneTones) {
 }
 
 // --- opening a link or file -----------------------------------------------------------------
-
-// A stand-in program that writes its arguments, one per line in brackets, to a file.
-class Recorder {
- public:
-  explicit Recorder(const std::string& name) {
-    program_ = bin_ / name;
-    const std::string out = Output();
-    WriteBytes(program_, "#!/bin/sh\n{ for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; } > '" +
-                             out + ".part' && mv '" + out + ".part' '" + out + "'\n");
-    chmod(program_.c_str(), 0755);
-  }
-  const std::string& Program() const { return program_; }
-  std::string BinDir() const { return bin_.path(); }
-  std::string Output() const { return out_ / "args"; }
-  std::string WaitForOutput() const {
-    for (int i = 0; i < 1000; ++i) {
-      if (std::filesystem::exists(Output())) return ReadBytes(Output());
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return {};
-  }
-
- private:
-  ScratchDir bin_;
-  ScratchDir out_;
-  std::string program_;
-};
-
-class InDirectory {
- public:
-  explicit InDirectory(const std::string& dir) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
-  }
-  ~InDirectory() { std::filesystem::current_path(old_); }
-  InDirectory(const InDirectory&) = delete;
-  InDirectory& operator=(const InDirectory&) = delete;
-
- private:
-  std::filesystem::path old_;
-};
 
 TEST_F(FieldEditorTest, F12OpensAnAddressWithTheConfiguredProgram) {
   Recorder browser("navegador");

@@ -11,60 +11,18 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/recorder_program.hpp"
 #include "scratch_dir.hpp"
 
 namespace cadencio::platform {
 namespace {
 
+using testing::InDirectory;
 using testing::ReadBytes;
+using testing::Recorder;
 using testing::ScopedEnv;
 using testing::ScratchDir;
 using testing::WriteBytes;
-
-// A stand-in program that writes its arguments, one per line in brackets, and the directory
-// it ran in to a file, and nothing else.
-class Recorder {
- public:
-  explicit Recorder(const std::string& name = "recorder") {
-    program_ = bin_ / name;
-    WriteBytes(program_,
-               "#!/bin/sh\n"
-               "{ for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; pwd; } > '" +
-                   Output() + ".part' && mv '" + Output() + ".part' '" + Output() + "'\n");
-    chmod(program_.c_str(), 0755);
-  }
-  const std::string& Program() const { return program_; }
-  std::string BinDir() const { return bin_.path(); }
-  std::string Output() const { return out_ / "args"; }
-
-  // What the program recorded; empty when it did not run within a few seconds.
-  std::string WaitForOutput() const {
-    for (int i = 0; i < 1000; ++i) {
-      if (std::filesystem::exists(Output())) return ReadBytes(Output());
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return {};
-  }
-
- private:
-  ScratchDir bin_;
-  ScratchDir out_;
-  std::string program_;
-};
-
-// Runs the test in a scratch directory that the started program inherits.
-class InDirectory {
- public:
-  explicit InDirectory(const std::string& dir) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
-  }
-  ~InDirectory() { std::filesystem::current_path(old_); }
-  InDirectory(const InDirectory&) = delete;
-  InDirectory& operator=(const InDirectory&) = delete;
-
- private:
-  std::filesystem::path old_;
-};
 
 // Children of this process that have ended and were not collected.
 int ZombieChildren() {
@@ -84,7 +42,7 @@ int ZombieChildren() {
 }
 
 TEST(ShellOpen, PassesTheParameterAsOneArgument) {
-  Recorder recorder;
+  Recorder recorder("recorder", /*record_directory=*/true);
   ScratchDir work;
   InDirectory in(work.path());
   ASSERT_TRUE(ShellOpen(recorder.Program(), "notas da aula.txt"));
@@ -92,7 +50,7 @@ TEST(ShellOpen, PassesTheParameterAsOneArgument) {
 }
 
 TEST(ShellOpen, NoParameterGivesNoArgument) {
-  Recorder recorder;
+  Recorder recorder("recorder", /*record_directory=*/true);
   ASSERT_TRUE(ShellOpen(recorder.Program(), ""));
   std::string output = recorder.WaitForOutput();
   ASSERT_FALSE(output.empty());
@@ -103,7 +61,7 @@ TEST(ShellOpen, ShellSyntaxInTheWordIsNeverRun) {
   const char* words[] = {"a;touch${IFS}x", "$(touch y)", "`touch z`",   "b|touch w",
                          "c&&touch v",     "d\ntouch u", "'e'\"f\" > t"};
   for (const char* word : words) {
-    Recorder recorder;
+    Recorder recorder("recorder", /*record_directory=*/true);
     ScratchDir work;
     InDirectory in(work.path());
     ASSERT_TRUE(ShellOpen(recorder.Program(), word)) << word;
@@ -115,7 +73,7 @@ TEST(ShellOpen, ShellSyntaxInTheWordIsNeverRun) {
 }
 
 TEST(ShellOpen, TheProgramIsFoundInThePath) {
-  Recorder recorder("xdg-open");
+  Recorder recorder("xdg-open", /*record_directory=*/true);
   ScopedEnv path("PATH", recorder.BinDir() + ":/usr/bin:/bin");
   ASSERT_TRUE(ShellOpen(kDefaultOpener, "$(id)"));
   EXPECT_EQ(recorder.WaitForOutput().substr(0, 8), "[$(id)]\n");
@@ -130,7 +88,7 @@ TEST(ShellOpen, AMissingProgramFails) {
 }
 
 TEST(ShellOpen, FinishedChildrenAreCollected) {
-  Recorder recorder;
+  Recorder recorder("recorder", /*record_directory=*/true);
   ASSERT_TRUE(ShellOpen(recorder.Program(), "1"));
   ASSERT_FALSE(recorder.WaitForOutput().empty());
   // Once the child has ended, it does not stay behind as a zombie of this process.
