@@ -245,6 +245,8 @@ int64_t SpeakAll(Rig& rig, int speed, const VoiceChoice* voice,
     for (const std::string& text : texts) {
       const int64_t start = rig.clock.NowMs();
       rig.speech.SpeakText(text);
+      // An engine speaks on after SpeakText returns, as the last pieces of the voice do.
+      while (rig.speech.SpeechBusy()) rig.console.WaitMessage();
       speaking_ms += rig.clock.NowMs() - start;
       rig.clock.AdvanceTo(rig.clock.NowMs() + kGapMs);
     }
