@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <exception>
+#include <utility>
 #include <vector>
 
 #include "platform/windows1252.hpp"
@@ -62,6 +64,12 @@ class EspeakEngine final : public EngineBinding {
     const std::string utf8 = platform::Windows1252ToUtf8(text);
     espeak_ERROR result = espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
                                        espeakCHARS_UTF8, nullptr, this);
+    if (thrown_) {
+      // The program ends (its window closed) while a chunk was played: go on ending it.
+      pending_.clear();
+      queued_ = 0;
+      std::rethrow_exception(std::exchange(thrown_, nullptr));
+    }
     if (!aborted_) Flush();
     pending_.clear();
     // A cut or failed synthesis reports no end of the message: the text is done all the same.
@@ -88,7 +96,20 @@ class EspeakEngine final : public EngineBinding {
   void End() override { Stop(); }
 
   // One chunk of samples and the events up to it; 1 asks espeak-ng to stop the synthesis.
+  // Playing a chunk handles messages, and the end of the program raises an exception there;
+  // it must not pass through espeak-ng, so it is kept until espeak_Synth has returned.
   int OnSynth(const short* samples, int count, const espeak_EVENT* events) {
+    try {
+      return HandleChunk(samples, count, events);
+    } catch (...) {
+      thrown_ = std::current_exception();
+      aborted_ = true;
+      return 1;
+    }
+  }
+
+ private:
+  int HandleChunk(const short* samples, int count, const espeak_EVENT* events) {
     for (const espeak_EVENT* e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
       if (e->type == espeakEVENT_MSG_TERMINATED && !finished_) {
         finished_ = true;
@@ -109,7 +130,6 @@ class EspeakEngine final : public EngineBinding {
     return 0;
   }
 
- private:
   // Plays the pending samples as they are: the speed switches belong to the recorded voice.
   void Flush() {
     if (pending_.empty()) return;
@@ -131,6 +151,7 @@ class EspeakEngine final : public EngineBinding {
   bool audio_playing_ = false;
   bool finished_ = false;  // espeak-ng reported the end of the current text
   bool aborted_ = false;   // a key ended the current synthesis
+  std::exception_ptr thrown_;
   std::vector<uint8_t> pending_;
   std::size_t flush_at_ = 1;
 };

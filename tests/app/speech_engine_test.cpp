@@ -172,5 +172,17 @@ TEST(EspeakEngine, ASpeedChangeRestartsTheEngine) {
   EXPECT_GE(FindSound(scenario).first, 0);
 }
 
+TEST(EspeakEngine, ClosingTheWindowWhileItSpeaksEndsTheProgram) {
+  TempDataRoot data;
+  WriteConfig(data, "S", "TIPOSAPI=4\n");
+  Scenario scenario({{800, {platform::MessageKind::kClose}}}, 100000);
+  const int code = scenario.RunDialog([&] {
+    SpeakAndWait(scenario, std::string(kSentence) + " " + kSentence + " " + kSentence);
+    scenario.Console().ReadKey();
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_LE(FindSound(scenario).last, scenario.SampleRate() * 810 / 1000 + 512);
+}
+
 }  // namespace
 }  // namespace cadencio::testing
