@@ -282,10 +282,9 @@ void Metronome::EndMetronome() {
   console_.CloseConsole();
 }
 
-void RunCadencio(console::Console& console, speech::SpeechFrontEnd& speech,
-                 platform::AudioOutput& output, platform::Clock& clock) {
-  platform::BeatChannel beats(output, clock);
-  Metronome metronome(console, speech, output, beats, clock);
+void RunCadencio(speech::ProgramParts& parts) {
+  Metronome metronome(parts.console, parts.speech, parts.devices.audio, parts.beats,
+                      parts.devices.clock);
   metronome.StartMetronome();
   metronome.RunMainLoop();
   metronome.EndMetronome();
