@@ -3,21 +3,21 @@
 
 #include <algorithm>
 
+#include "voice/phonetic_chars.hpp"
+
 namespace cadencio::speech {
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c == '_') c = '-';
-  }
+// Lower case, with '_' as '-' ("pt_BR" is "pt-br").
+std::string Normalised(std::string text) {
+  for (char& c : text) c = c == '_' ? '-' : voice::phonetic_chars::AsciiLower(c);
   return text;
 }
 
 // 0 for Brazilian Portuguese, 1 for other Portuguese, 2 for any other language.
 int Rank(const std::string& language) {
-  const std::string code = Lower(language);
+  const std::string code = Normalised(language);
   if (code == "pt-br" || code.starts_with("pt-br-")) return 0;
   if (code == "pt" || code.starts_with("pt-")) return 1;
   return 2;
