@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/audio_output.hpp"
+#include "platform/scratch_dir.hpp"
 #include "support/scenario.hpp"
 
 namespace cadencio::testing {
@@ -134,17 +135,19 @@ TEST(EspeakEngine, ALoneDigitIsSentWithAFullStop) {
   }
 }
 
-TEST(EspeakEngine, NoEngineMeansTheRecordedVoice) {
+TEST(SpeechEngine, NoEngineStartedMeansTheRecordedVoice) {
   struct Case {
     const char* sapi;
     const char* servfala;
     const char* why;
   };
-  // A voice number beyond the voices, an engine that is not reachable, and SAPI=N.
+  // A voice number beyond the voices, a speech service that cannot be reached, and SAPI=N.
   for (const Case& c : {Case{"S", "TIPOSAPI=4\nVOZ=100000\n", "VOZ beyond the voices"},
                         Case{"S", "TIPOSAPI=4\nVOZ=-1\n", "negative VOZ"},
+                        Case{"S", "TIPOSAPI=5\nVOZ=1\n", "no speech service"},
                         Case{"N", "TIPOSAPI=4\nVOZ=1\n", "SAPI=N"}}) {
     TempDataRoot data;
+    ScopedEnv address("SPEECHD_ADDRESS", "unix_socket:" + data.ConfigDir() + "/none/speechd.sock");
     WriteConfig(data, c.sapi, c.servfala);
     Scenario scenario({}, 100000);
     scenario.RunDialog([&] { SpeakAndWait(scenario, "casa"); });
