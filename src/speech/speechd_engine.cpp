@@ -4,7 +4,7 @@
 //
 // Without a working sound output speech-dispatcher may accept a message and never report its
 // end; the busy test therefore gives up once a message has been speaking much longer than any
-// reading of its text can take.
+// reading of its text can take (ServiceLimits).
 #include "speech/speechd_engine.hpp"
 
 #include <speech-dispatcher/libspeechd.h>
@@ -28,10 +28,8 @@ using SteadyClock = std::chrono::steady_clock;
 
 // How long the busy test waits for the end of the message.
 constexpr auto kBusyWait = std::chrono::milliseconds(20);
-// The longest a message is taken to speak: a generous reading time for its text at the
-// slowest rate, after which the busy test stops waiting for an end that will not come.
-constexpr auto kSpeakingBase = std::chrono::seconds(5);
-constexpr auto kSpeakingPerCharacter = std::chrono::milliseconds(250);
+// Texts longer than this are taken to speak no longer than this.
+constexpr std::size_t kLongestTimedText = 4000;
 
 // The end and cancel events of the one connection, shared with libspeechd's thread. Only one
 // engine binding is active at a time.
@@ -64,8 +62,8 @@ void OnMessageDone(size_t message, size_t /*client*/, SPDNotificationType /*type
 
 class SpeechdEngine final : public EngineBinding {
  public:
-  SpeechdEngine(EngineContext& context, SPDConnection* connection)
-      : context_(context), connection_(connection) {}
+  SpeechdEngine(EngineContext& context, SPDConnection* connection, const ServiceLimits& limits)
+      : context_(context), connection_(connection), limits_(limits) {}
   ~SpeechdEngine() override { Close(); }
 
   void Speak(const std::string& given) override {
@@ -80,9 +78,8 @@ class SpeechdEngine final : public EngineBinding {
     ServiceEvents& events = Events();
     std::lock_guard lock(events.mutex);
     events.speaking = std::max(events.speaking, static_cast<long>(message));
-    give_up_at_ =
-        SteadyClock::now() + kSpeakingBase +
-        kSpeakingPerCharacter * static_cast<int>(std::min<std::size_t>(text.size(), 4000));
+    const auto characters = static_cast<int>(std::min(text.size(), kLongestTimedText));
+    give_up_at_ = SteadyClock::now() + limits_.base + limits_.per_character * characters;
   }
 
   bool Busy(int /*which*/) override {
@@ -128,6 +125,7 @@ class SpeechdEngine final : public EngineBinding {
 
   EngineContext& context_;
   SPDConnection* connection_;
+  ServiceLimits limits_;
   SteadyClock::time_point give_up_at_{};
 };
 
@@ -150,7 +148,8 @@ int ServiceRate(int rate) {
   return std::clamp(rate * 10, -100, 100);
 }
 
-std::unique_ptr<EngineBinding> Sapi5Start(EngineContext& context, const EngineVoice& voice) {
+std::unique_ptr<EngineBinding> Sapi5Start(EngineContext& context, const EngineVoice& voice,
+                                          const ServiceLimits& limits) {
   char* error = nullptr;
   SPDConnection* connection =
       spd_open2("cadencio", "speech", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
@@ -164,7 +163,7 @@ std::unique_ptr<EngineBinding> Sapi5Start(EngineContext& context, const EngineVo
   }
   connection->callback_end = OnMessageDone;
   connection->callback_cancel = OnMessageDone;
-  auto engine = std::make_unique<SpeechdEngine>(context, connection);
+  auto engine = std::make_unique<SpeechdEngine>(context, connection, limits);
   if (spd_set_notification_on(connection, SPD_END) != 0 ||
       spd_set_notification_on(connection, SPD_CANCEL) != 0) {
     return nullptr;

@@ -181,6 +181,24 @@ TEST_F(PrivateSpeechDispatcher, StopCutsALongText) {
   EXPECT_LT(SteadyClock::now() - start, std::chrono::seconds(2));
 }
 
+TEST_F(PrivateSpeechDispatcher, BusyGivesUpOnATextThatNeverEnds) {
+  WriteConfig("VOZ=1\n");
+  std::ofstream(slow_) << "";
+  Rig rig;
+  rig.speech.Engine().SetStarter(
+      EngineFamily::kService, [](EngineContext& context, const EngineVoice& voice) {
+        return Sapi5Start(context, voice,
+                          {std::chrono::milliseconds(800), std::chrono::milliseconds(0)});
+      });
+  rig.speech.InitSpeech(3, "");
+  ASSERT_TRUE(rig.speech.EngineActive());
+  rig.speech.SpeakText("sem fim");
+  const auto waited = rig.WaitWhileBusy();
+  EXPECT_GE(waited, std::chrono::milliseconds(700));
+  EXPECT_LT(waited, std::chrono::seconds(5));
+  rig.speech.EndSpeech();
+}
+
 TEST(SpeechDispatcher, AServiceThatCannotBeReachedDoesNotStart) {
   testing::ScratchDir dir;
   testing::ScopedEnv address("SPEECHD_ADDRESS", "unix_socket:" + dir.path() + "/none/speechd.sock");
