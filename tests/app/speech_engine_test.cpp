@@ -120,19 +120,11 @@ TEST(EspeakEngine, EveryKindButThreeFiveAndFiftyFourTakesIt) {
 }
 
 TEST(EspeakEngine, ALoneDigitIsSentWithAFullStop) {
-  struct Case {
-    const char* text;
-    const char* sent;
-  };
-  for (const Case& c :
-       {Case{"7", "7."}, Case{"  7 ", "7."}, Case{"12", "12"}, Case{"\t Fim. \r\n", "Fim."}}) {
-    TempDataRoot data;
-    WriteConfig(data, "S", "TIPOSAPI=4\n");
-    Scenario scenario({}, 100000);
-    scenario.RunDialog([&] { SpeakAndWait(scenario, c.text); });
-    EXPECT_EQ(scenario.Spoken(SpeechEvent::kEngineText), std::vector<std::string>{c.sent})
-        << "text \"" << c.text << "\"";
-  }
+  TempDataRoot data;
+  WriteConfig(data, "S", "TIPOSAPI=4\n");
+  Scenario scenario({}, 100000);
+  scenario.RunDialog([&] { SpeakAndWait(scenario, " 7 "); });
+  EXPECT_EQ(scenario.Spoken(SpeechEvent::kEngineText), std::vector<std::string>{"7."});
 }
 
 TEST(SpeechEngine, NoEngineStartedMeansTheRecordedVoice) {
