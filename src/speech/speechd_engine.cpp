@@ -31,10 +31,10 @@ constexpr auto kBusyWait = std::chrono::milliseconds(20);
 // Texts longer than this are taken to speak no longer than this.
 constexpr std::size_t kLongestTimedText = 4000;
 
-// The end and cancel events of the one connection, shared with libspeechd's thread. Only one
-// engine binding is active at a time.
-// Messages of one connection are spoken in order, so one number tells which have ended. The
-// lock is never held across a call into libspeechd, whose thread also carries the replies.
+// The end and cancel events of the one connection (only one engine binding is active at a
+// time), shared with libspeechd's thread. Messages of one connection are spoken in order, so
+// one number tells which have ended. The lock is never held across a call into libspeechd,
+// whose thread also carries the replies.
 struct ServiceEvents {
   std::mutex mutex;
   std::condition_variable ended;
