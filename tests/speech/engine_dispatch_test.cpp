@@ -112,6 +112,29 @@ TEST(EngineDispatch, TheRateAboveTenIsKeptOnlyForKindFour) {
   EXPECT_DOUBLE_EQ(SivraPitchFactor(11), 2.0);
 }
 
+TEST(EngineFrontEnd, AnEngineMessageIsShownSpokenAndHeldForAKey) {
+  Rig rig("TIPOSAPI=3\n", {{300, {platform::MessageKind::kChar, 'x'}}});
+  std::vector<SpeechEvent> events;
+  rig.speech.SetObserver([&](const SpeechEvent& e) { events.push_back(e); });
+  rig.speech.Engine().SetStarter(EngineFamily::kSivra,
+                                 [](EngineContext& context, const EngineVoice&) {
+                                   SivraHostAdapter host(context.wav, context.message_box);
+                                   host.MessageBox(
+                                       "Erro no arquivo de pros\xF3"
+                                       "dia");
+                                   return std::unique_ptr<EngineBinding>();
+                                 });
+  rig.speech.InitSpeech(3, "");
+  EXPECT_FALSE(rig.speech.EngineActive());
+  EXPECT_EQ(rig.frontend.Row(0),
+            "Erro no arquivo de pros\xF3"
+            "dia");
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events[0].kind, SpeechEvent::kText);
+  EXPECT_GE(rig.clock.NowMs(), 300) << "did not wait for a key";
+  EXPECT_FALSE(rig.console.KeyPressed()) << "the key was left queued";
+}
+
 TEST(EngineFrontEnd, TextsGoWholeToTheEngineAfterTheSpeechBefore) {
   Rig rig("TIPOSAPI=4\n");
   rig.speech.InitSpeech(3, "");
