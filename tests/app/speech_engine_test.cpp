@@ -3,7 +3,9 @@
 // select it, the lone digit, and the fall-back to the recorded voice when no engine starts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -165,6 +167,23 @@ TEST(EspeakEngine, ASpeedChangeRestartsTheEngine) {
   EXPECT_TRUE(scenario.Speech().EngineActive());
   EXPECT_EQ(scenario.Spoken(SpeechEvent::kEngineText), std::vector<std::string>{"Mais depressa."});
   EXPECT_GE(FindSound(scenario).first, 0);
+}
+
+TEST(EspeakEngine, TheShippedConfigurationSpeaksTheProgramInSentences) {
+  TempDataRoot data;
+  std::filesystem::copy_file(CADENCIO_SOURCE_DIR "/data/AUDIRA.INI",
+                             data.ConfigDir() + "/AUDIRA.INI");
+  std::vector<platform::ScriptedMessage> script = TypeText(3000, "120");
+  script.push_back(TypeChar(4000, 13));
+  script.push_back(TypeChar(7000, 'q'));
+  script.push_back(TypeChar(12000, 27));
+  script.push_back(TypeChar(15000, 's'));
+  Scenario scenario(script, 8000);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::vector<std::string> said = scenario.Spoken(SpeechEvent::kEngineText);
+  EXPECT_NE(std::find(said.begin(), said.end(), "Fim do programa"), said.end());
+  EXPECT_TRUE(scenario.Spoken(SpeechEvent::kPhonetic).empty()) << "the recorded voice spoke";
+  EXPECT_GT(scenario.CountOnsets("padrao1.wav"), 0);
 }
 
 TEST(EspeakEngine, ClosingTheWindowWhileItSpeaksEndsTheProgram) {
