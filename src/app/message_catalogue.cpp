@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 55> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 65> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -119,6 +119,29 @@ constexpr std::array<CatalogueEntry, 55> kCatalogue = {{
     {"CAERRGRV",
      "Erro: o modelo n\xE3"
      "o foi gravado"},
+    // The tuner that listens (O in the tuning fork).
+    {"CAO", "O -- afinador, ouve a corda tocada"},
+    {"CAOUVIR", "Afinador: toque uma corda, F1 ajuda"},
+    {"CAOUVRES",
+     "Diz a nota e quantos cents est\xE1"
+     " acima ou abaixo"},
+    {"CAOUVF",
+     "F -- afina\xE7"
+     "\xE3"
+     "o fina por toques, ou respostas faladas"},
+    {"CAOUVESC",
+     "ESC ou O, retorna ao diapas\xE3"
+     "o"},
+    {"CAFINO",
+     "Afina\xE7"
+     "\xE3"
+     "o fina por toques"},
+    {"CAPALAV", "Respostas faladas"},
+    {"CANENHUM", "Nenhuma nota"},
+    {"CASEMMIC", "Nenhum microfone encontrado"},
+    {"CARETDIA",
+     "OK, retornando ao diapas\xE3"
+     "o"},
 }};
 
 }  // namespace

@@ -56,8 +56,8 @@ void ShowTuningForkHelp(console::Console& console, speech::SpeechFrontEnd& speec
   SayMessage(console, speech, "CAOPTEC", 1);
   console.Delay(kHelpPauseMs);
   console.WriteLine();
-  for (const char* key :
-       {"CAA", "CAB", "CAD", "CAE", "CAG", "CAX", "CAM", "CAS", "CABARR2", "CAR", "CAESC2"}) {
+  for (const char* key : {"CAA", "CAB", "CAD", "CAE", "CAG", "CAX", "CAM", "CAS", "CABARR2", "CAR",
+                          "CAO", "CAESC2"}) {
     SayMessage(console, speech, key, 1);
   }
   console.Delay(kHelpPauseMs);
@@ -67,7 +67,7 @@ void ShowTuningForkHelp(console::Console& console, speech::SpeechFrontEnd& speec
 }
 
 void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
-                   const MetronomeState& state) {
+                   const MetronomeState& state, const TunerDevices& tuner) {
   speech.LoadSynthSettings(1);
   speech.PlayPromptWav("CADIMU");
   speech.LoadSynthSettings(state.SpeechLevel);
@@ -86,6 +86,8 @@ void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
       PlayNote(console, speech, "T", repeat, state.SpeechLevel);
     } else if (upper == kF1) {
       ShowTuningForkHelp(console, speech);
+    } else if (upper == 'O') {
+      RunTuner(console, speech, tuner);
     } else if (upper == 'R') {
       repeat = !repeat;
       speech.PlayPromptWav(repeat ? "CAREP" : "CANAOREP");

@@ -6,14 +6,16 @@
 #include <string>
 
 #include "app/metronome_state.hpp"
+#include "app/tuner_dialog.hpp"
 #include "console/console.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::app {
 
-// The F4 dialog; returns to the main loop after Esc. Uses state.SpeechLevel.
+// The F4 dialog; returns to the main loop after Esc. Uses state.SpeechLevel. O opens the
+// tuner on `tuner`'s devices.
 void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
-                   const MetronomeState& state);
+                   const MetronomeState& state, const TunerDevices& tuner = {});
 
 // Plays one recording of the prompt directory once or, while `repeat` is on, again and again
 // with 500 ms after each play, until a key waits (the key is left in the queue).

@@ -135,6 +135,7 @@ TEST(TuningFork, HelpListsTheKeys) {
       "A -- nota LA\nB -- nota SI\nD -- nota R\xC9\nE -- nota MI\nG -- nota SOL\n"
       "X -- nota MI (oitavada)\nM -- acorde MI maior\nS -- acorde SOL maior\n"
       "Barra de espa\xE7o -- todas as cordas\nR -- ativa a\xE7\xE3o repetida\n"
+      "O -- afinador, ouve a corda tocada\n"
       "ESC, retorna ao metr\xF4nomo\n\nQual sua op\xE7\xE3o ?\n\n";
   EXPECT_NE(screen.find(listing), std::string::npos) << screen;
   EXPECT_EQ(CountText(scenario, "Qual sua op\xE7\xE3o ? "), 2);  // F1 and a typed ';'

@@ -1,0 +1,99 @@
+// Note names and the precise pitch measure of the tuner.
+#include "app/note_pitch.hpp"
+
+#include <cmath>
+#include <complex>
+#include <vector>
+
+namespace cadencio::app {
+
+namespace {
+
+const double kPi = std::acos(-1.0);
+constexpr int kHarmonics = 4;
+
+// The magnitude of the windowed signal's spectrum at `hz`.
+double SpectrumAt(const std::vector<double>& windowed, int rate, double hz) {
+  const std::complex<double> step = std::polar(1.0, -2 * kPi * hz / rate);
+  std::complex<double> phasor = 1.0, sum = 0.0;
+  for (std::size_t n = 0; n < windowed.size(); ++n) {
+    sum += windowed[n] * phasor;
+    phasor *= step;
+    if ((n & 1023) == 1023) phasor /= std::abs(phasor);  // keep the rotation on the circle
+  }
+  return std::abs(sum);
+}
+
+struct Peak {
+  double hz;
+  double magnitude;
+};
+
+// The strongest peak within `span` cents of `hz`: a scan in 2-cent steps, then a golden-section
+// search within a step either side.
+Peak FindPeak(const std::vector<double>& windowed, int rate, double hz, double span) {
+  auto at = [&](double cents) {
+    return SpectrumAt(windowed, rate, hz * std::pow(2.0, cents / 1200));
+  };
+  double best = 0, best_value = -1;
+  for (double c = -span; c <= span; c += 2) {
+    const double v = at(c);
+    if (v > best_value) best_value = v, best = c;
+  }
+  const double ratio = (std::sqrt(5.0) - 1) / 2;
+  double a = best - 2, b = best + 2;
+  double x1 = b - ratio * (b - a), x2 = a + ratio * (b - a);
+  double f1 = at(x1), f2 = at(x2);
+  while (b - a > 0.01) {
+    if (f1 < f2) {
+      a = x1, x1 = x2, f1 = f2, x2 = a + ratio * (b - a), f2 = at(x2);
+    } else {
+      b = x2, x2 = x1, f2 = f1, x1 = b - ratio * (b - a), f1 = at(x1);
+    }
+  }
+  const double cents = (a + b) / 2;
+  return {hz * std::pow(2.0, cents / 1200), std::max(f1, f2)};
+}
+
+}  // namespace
+
+double NoteFrequency(int midi) {
+  return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+}
+
+NearestNote NearestNoteOf(double hz) {
+  const double semitones = 12 * std::log2(hz / 440.0) + 69;
+  const int midi = static_cast<int>(std::lround(semitones));
+  return {midi, 100 * (semitones - midi)};
+}
+
+std::string SolfegeName(int midi) {
+  static const char* const kNames[12] = {
+      "D\xF3", "D\xF3 sustenido", "R\xE9", "R\xE9 sustenido", "Mi", "F\xE1", "F\xE1 sustenido",
+      "Sol",   "Sol sustenido",   "L\xE1", "L\xE1 sustenido", "Si"};
+  return kNames[((midi % 12) + 12) % 12];
+}
+
+double MeasurePitch(const float* samples, std::size_t count, int rate, double coarse_hz) {
+  if (count < 16 || coarse_hz <= 0) return coarse_hz;
+  std::vector<double> windowed(count);
+  const double n = static_cast<double>(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    windowed[i] = samples[i] * (0.5 - 0.5 * std::cos(2 * kPi * (i + 0.5) / n));
+  }
+  // The fundamental first, found within 50 cents; the harmonics are then searched closely
+  // around its multiples.
+  const Peak first = FindPeak(windowed, rate, coarse_hz, 50);
+  double weighted = 0, weights = 0;
+  for (int k = 1; k <= kHarmonics && k * first.hz < rate / 2.5; ++k) {
+    const Peak peak = k == 1 ? first : FindPeak(windowed, rate, k * first.hz, 6);
+    // Only the harmonics that stand out; each one's precision in cents grows with k.
+    if (peak.magnitude < 0.1 * first.magnitude) continue;
+    const double weight = peak.magnitude * k;
+    weighted += weight * 1200 * std::log2(peak.hz / k / first.hz);
+    weights += weight;
+  }
+  return weights > 0 ? first.hz * std::pow(2.0, weighted / weights / 1200) : first.hz;
+}
+
+}  // namespace cadencio::app
