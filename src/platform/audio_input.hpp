@@ -22,7 +22,7 @@ class AudioInput {
 };
 
 // Opens the default capture device through SDL2 (the driver SDL picks, or SDL_AUDIODRIVER's;
-// the `disk` driver reads raw float samples from SDL_DISKAUDIOFILE_IN). Null when no capture
+// the `disk` driver reads raw float samples from SDL_DISKAUDIOFILEIN). Null when no capture
 // device opens.
 std::unique_ptr<AudioInput> OpenSdlCapture(int wanted_rate = 44100);
 

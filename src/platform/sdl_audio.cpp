@@ -2,8 +2,6 @@
 // device opens, SDL's silent `dummy` driver keeps the stream running; when even that fails, a
 // plain thread renders in real time and discards, so the stream clock still advances.
 #include <SDL.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "platform/audio_output.hpp"
+#include "platform/quiet_stderr.hpp"
 
 namespace cadencio::platform {
 
@@ -146,21 +145,10 @@ void SdlAudio::RenderThread() {
 }  // namespace
 
 std::unique_ptr<AudioOutput> OpenSdlAudio(int wanted_rate) {
-  // The sound libraries that SDL probes write their complaints (ALSA: "cannot find card '0'")
-  // straight to standard error, where they would land on the terminal's screen; they are
-  // dropped while the device is opened. The outcome is known from the driver that opened.
-  std::fflush(stderr);
-  int saved_stderr = dup(STDERR_FILENO);
-  int null_fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
-  if (saved_stderr >= 0 && null_fd >= 0) dup2(null_fd, STDERR_FILENO);
-  if (null_fd >= 0) close(null_fd);
+  // The outcome is known from the driver that opened; the libraries' complaints are dropped.
+  QuietStderr quiet;
   auto audio = std::make_unique<SdlAudio>();
   audio->Open(wanted_rate);
-  if (saved_stderr >= 0) {
-    std::fflush(stderr);
-    dup2(saved_stderr, STDERR_FILENO);
-    close(saved_stderr);
-  }
   return audio;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/audio_input.hpp"
+#include "platform/quiet_stderr.hpp"
 
 namespace cadencio::platform {
 
@@ -83,6 +84,7 @@ class SdlCapture final : public AudioInput {
 }  // namespace
 
 std::unique_ptr<AudioInput> OpenSdlCapture(int wanted_rate) {
+  QuietStderr quiet;
   auto capture = std::make_unique<SdlCapture>();
   if (!capture->Open(wanted_rate > 0 ? wanted_rate : 44100)) return nullptr;
   return capture;
