@@ -48,6 +48,8 @@ class SdlCapture final : public AudioInput {
     ring_.assign(kRingSeconds * static_cast<std::size_t>(rate_), 0.0f);
     const char* name = SDL_GetCurrentAudioDriver();
     driver_ = name != nullptr ? name : "sdl";
+    // SDL's `dummy` driver records endless silence: that is no microphone.
+    if (driver_ == "dummy") return false;
     SDL_PauseAudioDevice(device_, 0);
     return true;
   }
