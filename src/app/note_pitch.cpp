@@ -1,6 +1,7 @@
 // Note names and the precise pitch measure of the tuner.
 #include "app/note_pitch.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <vector>
@@ -27,10 +28,12 @@ double SpectrumAt(const std::vector<double>& windowed, int rate, double hz) {
 struct Peak {
   double hz;
   double magnitude;
+  bool inside;  // the maximum lay inside the span, not at its edge
 };
 
-// The strongest peak within `span` cents of `hz`: a scan in 2-cent steps, then a golden-section
-// search within a step either side.
+// The strongest peak within `span` cents of `hz`: a scan in 2-cent steps, then twice the vertex
+// of a parabola through the magnitudes about the best point. The main lobe of the window spans
+// many cents, so near its top the parabola fits closely.
 Peak FindPeak(const std::vector<double>& windowed, int rate, double hz, double span) {
   auto at = [&](double cents) {
     return SpectrumAt(windowed, rate, hz * std::pow(2.0, cents / 1200));
@@ -40,19 +43,15 @@ Peak FindPeak(const std::vector<double>& windowed, int rate, double hz, double s
     const double v = at(c);
     if (v > best_value) best_value = v, best = c;
   }
-  const double ratio = (std::sqrt(5.0) - 1) / 2;
-  double a = best - 2, b = best + 2;
-  double x1 = b - ratio * (b - a), x2 = a + ratio * (b - a);
-  double f1 = at(x1), f2 = at(x2);
-  while (b - a > 0.01) {
-    if (f1 < f2) {
-      a = x1, x1 = x2, f1 = f2, x2 = a + ratio * (b - a), f2 = at(x2);
-    } else {
-      b = x2, x2 = x1, f2 = f1, x1 = b - ratio * (b - a), f1 = at(x1);
-    }
+  if (std::abs(best) >= span - 1) return {hz, best_value, false};
+  for (double step : {1.0, 0.25}) {
+    const double left = at(best - step), right = at(best + step);
+    const double curve = left - 2 * best_value + right;
+    if (curve >= 0) break;  // not a maximum: keep the scanned point
+    best += std::clamp(0.5 * step * (left - right) / curve, -step, step);
+    best_value = at(best);
   }
-  const double cents = (a + b) / 2;
-  return {hz * std::pow(2.0, cents / 1200), std::max(f1, f2)};
+  return {hz * std::pow(2.0, best / 1200), best_value, true};
 }
 
 }  // namespace
@@ -81,14 +80,14 @@ double MeasurePitch(const float* samples, std::size_t count, int rate, double co
   for (std::size_t i = 0; i < count; ++i) {
     windowed[i] = samples[i] * (0.5 - 0.5 * std::cos(2 * kPi * (i + 0.5) / n));
   }
-  // The fundamental first, found within 50 cents; the harmonics are then searched closely
-  // around its multiples.
-  const Peak first = FindPeak(windowed, rate, coarse_hz, 50);
+  // The fundamental first; the harmonics are then searched closely around its multiples.
+  const Peak first = FindPeak(windowed, rate, coarse_hz, 24);
+  if (!first.inside) return 0;
   double weighted = 0, weights = 0;
   for (int k = 1; k <= kHarmonics && k * first.hz < rate / 2.5; ++k) {
     const Peak peak = k == 1 ? first : FindPeak(windowed, rate, k * first.hz, 6);
     // Only the harmonics that stand out; each one's precision in cents grows with k.
-    if (peak.magnitude < 0.1 * first.magnitude) continue;
+    if (!peak.inside || peak.magnitude < 0.1 * first.magnitude) continue;
     const double weight = peak.magnitude * k;
     weighted += weight * 1200 * std::log2(peak.hz / k / first.hz);
     weights += weight;

@@ -20,8 +20,8 @@ std::string SolfegeName(int midi);
 
 // The frequency of the tone in `samples` near `coarse_hz`: the peaks of the Hann-windowed
 // spectrum at the first harmonics, each found to a small fraction of a cent, combined with
-// weights that favour the strong and the higher (finer) ones. `coarse_hz` must be within about
-// 40 cents of the truth.
+// weights that favour the strong and the higher (finer) ones. 0 when no peak stands within 20
+// cents of `coarse_hz` (the pitch detector's estimate is much closer on a steady tone).
 double MeasurePitch(const float* samples, std::size_t count, int rate, double coarse_hz);
 
 }  // namespace cadencio::app

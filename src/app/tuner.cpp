@@ -23,6 +23,12 @@ constexpr double kSameNoteCents = 40.0;
 constexpr int64_t kMeasureWindowMs = 400;
 constexpr int64_t kAttackMs = 60;
 constexpr int64_t kMeasureEveryMs = 100;
+// The two halves of a steady note's window agree to this many cents.
+constexpr double kStableCents = 1.0;
+// The later half keeps at least this share of the earlier half's energy (-6 dB).
+constexpr double kMinLaterEnergy = 0.25;
+// How far past the middle between two notes a note keeps its name.
+constexpr double kHoldNoteCents = 60;
 
 double CentsBetween(double a, double b) {
   return 1200 * std::log2(a / b);
@@ -91,14 +97,38 @@ bool Tuner::Steady() const {
 }
 
 void Tuner::Measure() {
+  measured_at_ms_ = now_ms_;
   const int64_t window_ms = std::min(kMeasureWindowMs, now_ms_ - run_start_ms_ - kAttackMs);
   const std::size_t count =
       std::min(recent_.size(), static_cast<std::size_t>(window_ms * rate_ / 1000));
   std::vector<float> window(recent_.end() - static_cast<long>(count), recent_.end());
-  const double hz = MeasurePitch(window.data(), window.size(), rate_, follow_hz_);
-  const NearestNote note = NearestNoteOf(hz);
+  // Each half of the window is measured: while the string is being turned the halves differ,
+  // and the measure is not said until they agree.
+  const std::size_t half = count / 2;
+  const double earlier = MeasurePitch(window.data(), half, rate_, follow_hz_);
+  const double later = MeasurePitch(window.data() + (count - half), half, rate_, follow_hz_);
+  // A string being damped dies away within the window, and its measure drifts: not said.
+  auto energy = [&](std::size_t from) {
+    double sum = 0;
+    for (std::size_t i = from; i < from + half; ++i) sum += window[i] * window[i];
+    return sum;
+  };
+  if (earlier <= 0 || later <= 0) {
+    stable_ = false;
+    return;
+  }
+  stable_ = std::abs(CentsBetween(later, earlier)) <= kStableCents &&
+            energy(count - half) >= kMinLaterEnergy * energy(0);
+  const double hz = std::sqrt(earlier * later);
+  NearestNote note = NearestNoteOf(hz);
+  // A string near the middle between two notes keeps the note it was named by, instead of
+  // flipping between them with every measure.
+  if (reading_ && held_run_ == run_id_ && note.midi != reading_->midi) {
+    const double from_held = CentsBetween(hz, NoteFrequency(reading_->midi));
+    if (std::abs(from_held) <= kHoldNoteCents) note = {reading_->midi, from_held};
+  }
   reading_ = Reading{note.midi, note.cents};
-  measured_at_ms_ = now_ms_;
+  held_run_ = run_id_;
 }
 
 std::optional<Tuner::Reading> Tuner::Current() {
@@ -107,8 +137,8 @@ std::optional<Tuner::Reading> Tuner::Current() {
 
 std::optional<Tuner::Spoken> Tuner::Answer(int64_t now_ms, bool voice_busy) {
   if (voice_busy) return std::nullopt;
-  if (reading_) {
-    said_no_note_ = false;
+  if (reading_) said_no_note_ = false;
+  if (reading_ && stable_) {
     const int cents = static_cast<int>(std::lround(reading_->cents));
     const bool changed = run_id_ != spoken_run_ || reading_->midi != spoken_midi_ ||
                          std::abs(cents - spoken_cents_) >= kRespeakCents;

@@ -67,6 +67,8 @@ class Tuner {
 
   // The last measure of the steady note.
   std::optional<Reading> reading_;
+  bool stable_ = false;  // the measure holds over its whole window
+  int held_run_ = -1;    // the note whose name the reading keeps
   int64_t measured_at_ms_ = -1;
 
   // What was last said of a note, and the silence before "Nenhuma nota".
