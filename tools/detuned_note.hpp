@@ -6,9 +6,11 @@
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/wav_file.hpp"
@@ -61,6 +63,26 @@ inline void AddNoise(std::vector<float>& samples, double amplitude, uint32_t see
 inline std::vector<float> AfterSilence(const std::vector<float>& sound, int rate, int ms) {
   std::vector<float> out(static_cast<std::size_t>(rate) * ms / 1000, 0.0f);
   out.insert(out.end(), sound.begin(), sound.end());
+  return out;
+}
+
+// A harmonic tone near `hz` whose pitch steps, without a break in its phase, to each
+// (cents, seconds) in turn, as a string turned while it sounds; with a little noise.
+inline std::vector<float> SteppedTone(double hz,
+                                      std::initializer_list<std::pair<double, double>> steps,
+                                      int rate) {
+  std::vector<float> out;
+  double phase = 0;
+  for (const auto& [cents, seconds] : steps) {
+    const double step = 2 * std::acos(-1.0) * hz * std::pow(2.0, cents / 1200) / rate;
+    for (int i = 0; i < static_cast<int>(seconds * rate); ++i) {
+      double s = 0;
+      for (int k = 1; k <= 5; ++k) s += std::sin(k * phase) / k;
+      out.push_back(static_cast<float>(0.3 * s));
+      phase += step;
+    }
+  }
+  AddNoise(out, 0.01);
   return out;
 }
 

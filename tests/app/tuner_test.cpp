@@ -112,26 +112,10 @@ TEST(Tuner, SilenceAndNoiseGiveNoNoteOnceAfterFiveSeconds) {
   }
 }
 
-// A harmonic tone near A2 whose pitch steps, phase-continuous, to each (cents, seconds) in turn.
-std::vector<float> SteppedTone(std::initializer_list<std::pair<double, double>> steps) {
-  std::vector<float> out;
-  double phase = 0;
-  for (const auto& [cents, seconds] : steps) {
-    const double hz = 110.0 * std::pow(2.0, cents / 1200);
-    for (int i = 0; i < static_cast<int>(seconds * kRate); ++i) {
-      double s = 0;
-      for (int k = 1; k <= 5; ++k) s += std::sin(k * phase) / k;
-      out.push_back(static_cast<float>(0.3 * s));
-      phase += 2 * std::acos(-1.0) * hz / kRate;
-    }
-  }
-  tuning::AddNoise(out, 0.01);
-  return out;
-}
-
 TEST(Tuner, SpeaksAgainOnlyWhenTheCentsMoveByThree) {
   // +7, then +9 (2 cents: not said), then +12 (5 from what was said), then +10 (2 again).
-  const auto heard = Listen(SteppedTone({{7, 1.5}, {9, 1.5}, {12, 1.5}, {10, 1.5}}));
+  const auto heard =
+      Listen(tuning::SteppedTone(110, {{7, 1.5}, {9, 1.5}, {12, 1.5}, {10, 1.5}}, kRate));
   ASSERT_EQ(heard.size(), 2u);
   EXPECT_EQ(heard[0].spoken.text, "L\xE1, 7 acima");
   EXPECT_EQ(heard[1].spoken.text, "L\xE1, 12 acima");
