@@ -59,7 +59,7 @@ std::string LineOutput::Update(const ScreenCells& cells) {
     if (row == line_row_ && text.starts_with(printed_)) {
       out += text.substr(printed_.size());
     } else {
-      if (line_open_) out += "\r\n";
+      if (line_open_) out += "\n";
       out += text;
       line_row_ = row;
     }
@@ -74,7 +74,7 @@ std::string LineOutput::Finish() {
   if (!line_open_) return {};
   line_open_ = false;
   line_row_ = -1;
-  return "\r\n";
+  return "\n";
 }
 
 }  // namespace cadencio::platform

@@ -385,7 +385,7 @@ void TerminalFrontend::State::OpenScreen() {
 void TerminalFrontend::State::OpenLines() {
   plain_lines = std::make_unique<LineOutput>();
   SetRawMode();
-  ArmTerminalRestore("\r\n");
+  ArmTerminalRestore("\n");
 }
 
 void TerminalFrontend::Present(const ScreenCells& cells, int cursor_column, int cursor_row,

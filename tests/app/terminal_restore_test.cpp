@@ -1,4 +1,4 @@
-// The real program in a pseudo-terminal: whichever way it ends (Esc and "s", Ctrl+\ for
+// The real program in a pseudo-terminal: whichever way it ends (Esc and "s", Ctrl+] for
 // Ctrl+Break, a termination signal, a crash), the terminal's modes are given back as they were.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -60,7 +60,7 @@ int WaitForEnd(int master, pid_t pid) {
 TEST(TerminalRestore, EveryWayOutGivesTheTerminalBack) {
   const Ending endings[] = {
       {"Esc and s", 0, "\033", 0, 0},
-      {"Ctrl+\\ (Ctrl+Break)", 0, "\x1c", 255, 0},
+      {"Ctrl+] (Ctrl+Break)", 0, "\x1d", 255, 0},
       {"SIGTERM", SIGTERM, nullptr, 0, SIGTERM},
       {"SIGHUP", SIGHUP, nullptr, 0, SIGHUP},
       {"SIGINT", SIGINT, nullptr, 0, SIGINT},
