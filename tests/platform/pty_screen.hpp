@@ -1,0 +1,346 @@
+// Test code run in a child process on a pseudo-terminal of 80 x 25, and a small terminal model
+// that follows what the child draws there: the cursor, its visibility, and each cell's
+// character with its reverse, bold and colour state. It understands the sequences that
+// ncurses sends to the xterm, vt100 and dumb terminal types.
+#pragma once
+
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace cadencio::testing {
+
+class PtyScreen {
+ public:
+  struct Cell {
+    char32_t ch = U' ';
+    bool reverse = false;
+    bool bold = false;
+    int fg = -1;  // -1: the terminal's own colour
+    int bg = -1;
+  };
+  static constexpr int kRows = 25;
+  static constexpr int kColumns = 80;
+
+  PtyScreen() { Clear(); }
+
+  void Feed(std::string_view bytes) {
+    for (char c : bytes) Step(static_cast<unsigned char>(c));
+  }
+  // Everything fed so far.
+  const std::string& Raw() const { return raw_; }
+  // 1-based, as the console counts.
+  int Row() const { return row_ + 1; }
+  int Column() const { return column_ + 1; }
+  bool CursorVisible() const { return cursor_visible_; }
+  const Cell& At(int row, int column) const { return cells_[(row - 1) * kColumns + column - 1]; }
+
+ private:
+  void Clear() {
+    cells_.fill(Cell{});
+    for (auto& cell : cells_) cell.bg = pen_.bg;
+  }
+  void Put(char32_t ch) {
+    if (column_ >= kColumns) {
+      column_ = 0;
+      row_ = std::min(row_ + 1, kRows - 1);
+    }
+    Cell cell = pen_;
+    cell.ch = ch;
+    cells_[row_ * kColumns + column_] = cell;
+    last_ = ch;
+    ++column_;
+  }
+  void EraseLine(int from) {
+    for (int c = from; c < kColumns; ++c) {
+      Cell blank;
+      blank.bg = pen_.bg;
+      cells_[row_ * kColumns + c] = blank;
+    }
+  }
+  int Param(size_t i, int fallback) const {
+    return i < params_.size() && params_[i] > 0 ? params_[i] : fallback;
+  }
+  void Sgr() {
+    if (params_.empty()) params_.push_back(0);
+    for (size_t i = 0; i < params_.size(); ++i) {
+      const int p = params_[i];
+      if (p == 0) {
+        pen_ = Cell{};
+      } else if (p == 1) {
+        pen_.bold = true;
+      } else if (p == 22) {
+        pen_.bold = false;
+      } else if (p == 7) {
+        pen_.reverse = true;
+      } else if (p == 27) {
+        pen_.reverse = false;
+      } else if (p >= 30 && p <= 37) {
+        pen_.fg = p - 30;
+      } else if (p == 39) {
+        pen_.fg = -1;
+      } else if (p >= 40 && p <= 47) {
+        pen_.bg = p - 40;
+      } else if (p == 49) {
+        pen_.bg = -1;
+      } else if (p >= 90 && p <= 97) {
+        pen_.fg = p - 90 + 8;
+      } else if (p >= 100 && p <= 107) {
+        pen_.bg = p - 100 + 8;
+      } else if ((p == 38 || p == 48) && i + 2 < params_.size() && params_[i + 1] == 5) {
+        (p == 38 ? pen_.fg : pen_.bg) = params_[i + 2];
+        i += 2;
+      }
+    }
+  }
+  void Csi(unsigned char final_byte) {
+    if (private_) {
+      if (Param(0, 0) == 25 && (final_byte == 'h' || final_byte == 'l')) {
+        cursor_visible_ = final_byte == 'h';
+      }
+      return;
+    }
+    switch (final_byte) {
+      case 'H':
+      case 'f':
+        row_ = std::clamp(Param(0, 1) - 1, 0, kRows - 1);
+        column_ = std::clamp(Param(1, 1) - 1, 0, kColumns - 1);
+        break;
+      case 'A':
+        row_ = std::max(row_ - Param(0, 1), 0);
+        break;
+      case 'B':
+        row_ = std::min(row_ + Param(0, 1), kRows - 1);
+        break;
+      case 'C':
+        column_ = std::min(column_ + Param(0, 1), kColumns - 1);
+        break;
+      case 'D':
+        column_ = std::max(column_ - Param(0, 1), 0);
+        break;
+      case 'G':
+      case '`':
+        column_ = std::clamp(Param(0, 1) - 1, 0, kColumns - 1);
+        break;
+      case 'd':
+        row_ = std::clamp(Param(0, 1) - 1, 0, kRows - 1);
+        break;
+      case 'K':
+        EraseLine(Param(0, 0) == 0 ? column_ : 0);
+        break;
+      case 'J':
+        if (Param(0, 0) == 2) Clear();
+        break;
+      case 'b':  // repeat the last character
+        for (int i = 0; i < Param(0, 1); ++i) Put(last_);
+        break;
+      case 'm':
+        Sgr();
+        break;
+      default:
+        break;
+    }
+  }
+  void Step(unsigned char b) {
+    raw_ += static_cast<char>(b);
+    switch (state_) {
+      case State::kEscape:
+        state_ = State::kText;
+        if (b == '[') {
+          state_ = State::kCsi;
+          params_.assign(1, 0);
+          private_ = false;
+        } else if (b == ']') {
+          state_ = State::kOsc;
+        } else if (b == '(' || b == ')') {
+          state_ = State::kSkipOne;
+        } else if (b == 'M') {
+          row_ = std::max(row_ - 1, 0);
+        }
+        return;
+      case State::kCsi:
+        if (b >= '0' && b <= '9') {
+          params_.back() = params_.back() * 10 + (b - '0');
+        } else if (b == ';' || b == ':') {
+          params_.push_back(0);
+        } else if (b == '?' || b == '>' || b == '<' || b == '=') {
+          private_ = true;
+        } else if (b >= 0x40 && b <= 0x7E) {
+          state_ = State::kText;
+          Csi(b);
+        }
+        return;
+      case State::kOsc:
+        if (b == 7 || b == '\\') state_ = State::kText;
+        return;
+      case State::kSkipOne:
+        state_ = State::kText;
+        return;
+      case State::kText:
+        break;
+    }
+    if (pending_ > 0) {  // a UTF-8 continuation byte
+      code_ = (code_ << 6) | (b & 0x3F);
+      if (--pending_ == 0) Put(code_);
+      return;
+    }
+    if (b == 0x1B) {
+      state_ = State::kEscape;
+    } else if (b == '\r') {
+      column_ = 0;
+    } else if (b == '\n') {
+      row_ = std::min(row_ + 1, kRows - 1);
+    } else if (b == '\b') {
+      column_ = std::max(std::min(column_, kColumns - 1) - 1, 0);
+    } else if (b == '\t') {
+      column_ = std::min((column_ / 8 + 1) * 8, kColumns - 1);
+    } else if (b >= 0xF0) {
+      code_ = b & 0x07;
+      pending_ = 3;
+    } else if (b >= 0xE0) {
+      code_ = b & 0x0F;
+      pending_ = 2;
+    } else if (b >= 0xC0) {
+      code_ = b & 0x1F;
+      pending_ = 1;
+    } else if (b >= 0x20 && b < 0x7F) {
+      Put(b);
+    }
+  }
+
+  enum class State { kText, kEscape, kCsi, kOsc, kSkipOne };
+  State state_ = State::kText;
+  std::vector<int> params_;
+  bool private_ = false;
+  char32_t code_ = 0;
+  int pending_ = 0;
+  char32_t last_ = U' ';
+  Cell pen_;
+  std::array<Cell, kRows * kColumns> cells_;
+  int row_ = 0;
+  int column_ = 0;
+  bool cursor_visible_ = true;
+  std::string raw_;
+};
+
+// Runs `body` in a child process whose standard input, output and error are a new
+// pseudo-terminal of 80 x 25 with the given TERM. The child can report to the parent and wait
+// for its answer, so that the parent sees the terminal exactly as it was at that moment.
+class PtyChild {
+ public:
+  PtyChild(const char* term, const std::function<int(PtyChild&)>& body) {
+    if (pipe(report_) != 0 || pipe(answer_) != 0) return;
+    winsize size{PtyScreen::kRows, PtyScreen::kColumns, 0, 0};
+    pid_ = forkpty(&master_, nullptr, nullptr, &size);
+    if (pid_ == 0) {
+      setenv("TERM", term, 1);
+      close(report_[0]);
+      close(answer_[1]);
+      _exit(body(*this));
+    }
+    close(report_[1]);
+    close(answer_[0]);
+    report_[1] = answer_[0] = -1;
+  }
+  ~PtyChild() {
+    if (pid_ > 0 && !ended_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    for (int fd : {master_, report_[0], answer_[1]}) {
+      if (fd >= 0) close(fd);
+    }
+  }
+  PtyChild(const PtyChild&) = delete;
+  PtyChild& operator=(const PtyChild&) = delete;
+  bool Started() const { return pid_ > 0 && master_ >= 0; }
+
+  // Child side: sends one line to the parent and waits until it has looked at the terminal.
+  void Report(std::string_view text) {
+    std::string line(text);
+    line += '\n';
+    if (write(report_[1], line.data(), line.size()) < 0) return;
+    char answer;
+    if (read(answer_[0], &answer, 1) < 0) return;
+  }
+
+  // Parent side: what the child types on the keyboard.
+  void Type(std::string_view bytes) {
+    if (write(master_, bytes.data(), bytes.size()) < 0) return;
+  }
+  // Follows the terminal until the next report, then until the child has been quiet for a
+  // moment; nothing when no report came within ten seconds or the child ended.
+  std::optional<std::string> NextReport(PtyScreen& screen) {
+    std::string line;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end) {
+      pollfd fds[2] = {{master_, POLLIN, 0}, {report_[0], POLLIN, 0}};
+      if (poll(fds, 2, 100) <= 0) continue;
+      if ((fds[0].revents & POLLIN) != 0) Drain(screen, 0);
+      if ((fds[1].revents & (POLLIN | POLLHUP)) != 0) {
+        char c;
+        if (read(report_[0], &c, 1) != 1) return std::nullopt;
+        if (c != '\n') {
+          line += c;
+          continue;
+        }
+        Drain(screen, 100);
+        return line;
+      }
+    }
+    return std::nullopt;
+  }
+  // Parent side: lets the child go on after a report.
+  void Answer() {
+    if (write(answer_[1], "k", 1) < 0) return;
+  }
+  // Follows the terminal until the child ends; its exit code, or -1 when it did not exit.
+  int Wait(PtyScreen& screen) {
+    int status = 0;
+    for (int round = 0; round < 200; ++round) {
+      Drain(screen, 50);
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        ended_ = true;
+        Drain(screen, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      // A terminal whose other end has closed answers poll() at once.
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+  }
+
+ private:
+  // Reads what is there, then whatever comes within `quiet_ms` of the last bytes.
+  void Drain(PtyScreen& screen, int quiet_ms) {
+    for (;;) {
+      pollfd fd{master_, POLLIN, 0};
+      if (poll(&fd, 1, quiet_ms) <= 0 || (fd.revents & POLLIN) == 0) return;
+      char buffer[4096];
+      ssize_t n = read(master_, buffer, sizeof buffer);
+      if (n <= 0) return;
+      screen.Feed(std::string_view(buffer, static_cast<size_t>(n)));
+    }
+  }
+
+  pid_t pid_ = -1;
+  int master_ = -1;
+  int report_[2] = {-1, -1};
+  int answer_[2] = {-1, -1};
+  bool ended_ = false;
+};
+
+}  // namespace cadencio::testing
