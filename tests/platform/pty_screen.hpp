@@ -47,6 +47,15 @@ class PtyScreen {
   int Column() const { return column_ + 1; }
   bool CursorVisible() const { return cursor_visible_; }
   const Cell& At(int row, int column) const { return cells_[(row - 1) * kColumns + column - 1]; }
+  // A row's characters without trailing blanks; those outside ASCII as '?'.
+  std::string RowText(int row) const {
+    std::string text;
+    for (int column = 1; column <= kColumns; ++column) {
+      const char32_t ch = At(row, column).ch;
+      text += ch < 0x80 ? static_cast<char>(ch) : '?';
+    }
+    return text.erase(text.find_last_not_of(' ') + 1);
+  }
 
  private:
   void Clear() {
@@ -302,6 +311,14 @@ class PtyChild {
       }
     }
     return std::nullopt;
+  }
+  // Parent side: follows the terminal until `text` has been written; false after ten seconds.
+  bool WaitFor(PtyScreen& screen, std::string_view text) {
+    for (int round = 0; round < 100; ++round) {
+      if (screen.Raw().find(text) != std::string::npos) return true;
+      Drain(screen, 100);
+    }
+    return screen.Raw().find(text) != std::string::npos;
   }
   // Parent side: lets the child go on after a report.
   void Answer() {
