@@ -1,6 +1,6 @@
 // Test code run in a child process on a pseudo-terminal of 80 x 25, and a small terminal model
 // that follows what the child draws there: the cursor, its visibility, and each cell's
-// character with its reverse, bold and colour state. It understands the sequences that
+// character with its reverse video and background colour. It understands the sequences that
 // ncurses sends to the xterm, vt100 and dumb terminal types.
 #pragma once
 
@@ -28,14 +28,10 @@ class PtyScreen {
   struct Cell {
     char32_t ch = U' ';
     bool reverse = false;
-    bool bold = false;
-    int fg = -1;  // -1: the terminal's own colour
-    int bg = -1;
+    int bg = -1;  // -1: the terminal's own colour
   };
   static constexpr int kRows = 25;
   static constexpr int kColumns = 80;
-
-  PtyScreen() { Clear(); }
 
   void Feed(std::string_view bytes) {
     for (char c : bytes) Step(static_cast<unsigned char>(c));
@@ -58,61 +54,25 @@ class PtyScreen {
   }
 
  private:
-  void Clear() {
-    cells_.fill(Cell{});
-    for (auto& cell : cells_) cell.bg = pen_.bg;
-  }
   void Put(char32_t ch) {
     if (column_ >= kColumns) {
       column_ = 0;
       row_ = std::min(row_ + 1, kRows - 1);
     }
-    Cell cell = pen_;
-    cell.ch = ch;
-    cells_[row_ * kColumns + column_] = cell;
+    cells_[row_ * kColumns + column_] = {ch, pen_.reverse, pen_.bg};
     last_ = ch;
     ++column_;
-  }
-  void EraseLine(int from) {
-    for (int c = from; c < kColumns; ++c) {
-      Cell blank;
-      blank.bg = pen_.bg;
-      cells_[row_ * kColumns + c] = blank;
-    }
   }
   int Param(size_t i, int fallback) const {
     return i < params_.size() && params_[i] > 0 ? params_[i] : fallback;
   }
   void Sgr() {
-    if (params_.empty()) params_.push_back(0);
-    for (size_t i = 0; i < params_.size(); ++i) {
-      const int p = params_[i];
-      if (p == 0) {
-        pen_ = Cell{};
-      } else if (p == 1) {
-        pen_.bold = true;
-      } else if (p == 22) {
-        pen_.bold = false;
-      } else if (p == 7) {
-        pen_.reverse = true;
-      } else if (p == 27) {
-        pen_.reverse = false;
-      } else if (p >= 30 && p <= 37) {
-        pen_.fg = p - 30;
-      } else if (p == 39) {
-        pen_.fg = -1;
-      } else if (p >= 40 && p <= 47) {
-        pen_.bg = p - 40;
-      } else if (p == 49) {
-        pen_.bg = -1;
-      } else if (p >= 90 && p <= 97) {
-        pen_.fg = p - 90 + 8;
-      } else if (p >= 100 && p <= 107) {
-        pen_.bg = p - 100 + 8;
-      } else if ((p == 38 || p == 48) && i + 2 < params_.size() && params_[i + 1] == 5) {
-        (p == 38 ? pen_.fg : pen_.bg) = params_[i + 2];
-        i += 2;
-      }
+    for (int p : params_) {
+      if (p == 0) pen_ = Cell{};
+      if (p == 7 || p == 27) pen_.reverse = p == 7;
+      if (p == 49) pen_.bg = -1;
+      if (p >= 40 && p <= 47) pen_.bg = p - 40;
+      if (p >= 100 && p <= 107) pen_.bg = p - 100 + 8;
     }
   }
   void Csi(unsigned char final_byte) {
@@ -122,39 +82,36 @@ class PtyScreen {
       }
       return;
     }
+    const int n = Param(0, 1);
     switch (final_byte) {
       case 'H':
-      case 'f':
-        row_ = std::clamp(Param(0, 1) - 1, 0, kRows - 1);
+        row_ = std::clamp(n - 1, 0, kRows - 1);
         column_ = std::clamp(Param(1, 1) - 1, 0, kColumns - 1);
         break;
       case 'A':
-        row_ = std::max(row_ - Param(0, 1), 0);
+        row_ = std::max(row_ - n, 0);
         break;
       case 'B':
-        row_ = std::min(row_ + Param(0, 1), kRows - 1);
+        row_ = std::min(row_ + n, kRows - 1);
         break;
       case 'C':
-        column_ = std::min(column_ + Param(0, 1), kColumns - 1);
+        column_ = std::min(column_ + n, kColumns - 1);
         break;
       case 'D':
-        column_ = std::max(column_ - Param(0, 1), 0);
+        column_ = std::max(column_ - n, 0);
         break;
       case 'G':
-      case '`':
-        column_ = std::clamp(Param(0, 1) - 1, 0, kColumns - 1);
+        column_ = std::clamp(n - 1, 0, kColumns - 1);
         break;
       case 'd':
-        row_ = std::clamp(Param(0, 1) - 1, 0, kRows - 1);
+        row_ = std::clamp(n - 1, 0, kRows - 1);
         break;
-      case 'K':
-        EraseLine(Param(0, 0) == 0 ? column_ : 0);
-        break;
-      case 'J':
-        if (Param(0, 0) == 2) Clear();
+      case 'K':  // erase to the end of the row
+        std::fill_n(cells_.begin() + row_ * kColumns + std::min(column_, kColumns),
+                    kColumns - std::min(column_, kColumns), Cell{U' ', false, pen_.bg});
         break;
       case 'b':  // repeat the last character
-        for (int i = 0; i < Param(0, 1); ++i) Put(last_);
+        for (int i = 0; i < n; ++i) Put(last_);
         break;
       case 'm':
         Sgr();
@@ -165,48 +122,32 @@ class PtyScreen {
   }
   void Step(unsigned char b) {
     raw_ += static_cast<char>(b);
-    switch (state_) {
-      case State::kEscape:
+    if (state_ == State::kEscape) {
+      state_ = b == '['   ? State::kCsi
+               : b == ']' ? State::kOsc
+               : b == '(' ? State::kSkipOne
+                          : State::kText;
+      params_.assign(1, 0);
+      private_ = false;
+    } else if (state_ == State::kCsi) {
+      if (b >= '0' && b <= '9') {
+        params_.back() = params_.back() * 10 + (b - '0');
+      } else if (b == ';' || b == ':') {
+        params_.push_back(0);
+      } else if (b == '?' || b == '>' || b == '<' || b == '=') {
+        private_ = true;
+      } else if (b >= 0x40 && b <= 0x7E) {
         state_ = State::kText;
-        if (b == '[') {
-          state_ = State::kCsi;
-          params_.assign(1, 0);
-          private_ = false;
-        } else if (b == ']') {
-          state_ = State::kOsc;
-        } else if (b == '(' || b == ')') {
-          state_ = State::kSkipOne;
-        } else if (b == 'M') {
-          row_ = std::max(row_ - 1, 0);
-        }
-        return;
-      case State::kCsi:
-        if (b >= '0' && b <= '9') {
-          params_.back() = params_.back() * 10 + (b - '0');
-        } else if (b == ';' || b == ':') {
-          params_.push_back(0);
-        } else if (b == '?' || b == '>' || b == '<' || b == '=') {
-          private_ = true;
-        } else if (b >= 0x40 && b <= 0x7E) {
-          state_ = State::kText;
-          Csi(b);
-        }
-        return;
-      case State::kOsc:
-        if (b == 7 || b == '\\') state_ = State::kText;
-        return;
-      case State::kSkipOne:
-        state_ = State::kText;
-        return;
-      case State::kText:
-        break;
-    }
-    if (pending_ > 0) {  // a UTF-8 continuation byte
+        Csi(b);
+      }
+    } else if (state_ == State::kOsc) {
+      if (b == 7 || b == '\\') state_ = State::kText;
+    } else if (state_ == State::kSkipOne) {
+      state_ = State::kText;
+    } else if (pending_ > 0) {  // a UTF-8 continuation byte
       code_ = (code_ << 6) | (b & 0x3F);
       if (--pending_ == 0) Put(code_);
-      return;
-    }
-    if (b == 0x1B) {
+    } else if (b == 0x1B) {
       state_ = State::kEscape;
     } else if (b == '\r') {
       column_ = 0;
@@ -214,17 +155,9 @@ class PtyScreen {
       row_ = std::min(row_ + 1, kRows - 1);
     } else if (b == '\b') {
       column_ = std::max(std::min(column_, kColumns - 1) - 1, 0);
-    } else if (b == '\t') {
-      column_ = std::min((column_ / 8 + 1) * 8, kColumns - 1);
-    } else if (b >= 0xF0) {
-      code_ = b & 0x07;
-      pending_ = 3;
-    } else if (b >= 0xE0) {
-      code_ = b & 0x0F;
-      pending_ = 2;
     } else if (b >= 0xC0) {
-      code_ = b & 0x1F;
-      pending_ = 1;
+      pending_ = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : 1;
+      code_ = b & (0x3F >> pending_);
     } else if (b >= 0x20 && b < 0x7F) {
       Put(b);
     }
@@ -238,7 +171,7 @@ class PtyScreen {
   int pending_ = 0;
   char32_t last_ = U' ';
   Cell pen_;
-  std::array<Cell, kRows * kColumns> cells_;
+  std::array<Cell, kRows * kColumns> cells_{};
   int row_ = 0;
   int column_ = 0;
   bool cursor_visible_ = true;
