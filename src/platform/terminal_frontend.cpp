@@ -261,7 +261,7 @@ void TerminalFrontend::State::Draw(const ScreenCells& cells, int column, int row
   if (new_view_column != view_column || new_view_row != view_row) full_redraw = true;
   view_column = new_view_column;
   view_row = new_view_row;
-  if (colours < 16) {
+  if (colours < 16 && (!have_shown || cells.attrs != shown.attrs)) {
     const uint8_t normal = CommonAttribute(cells);
     if (normal != normal_attr) full_redraw = true;  // the highlights are drawn against it
     normal_attr = normal;
@@ -326,8 +326,9 @@ void TerminalFrontend::Open() {
 
   // The terminal's description: its key sequences, and whether it can address the cursor.
   int error = 0;
-  if (setupterm(nullptr, STDOUT_FILENO, &error) != OK)
+  if (setupterm(nullptr, STDOUT_FILENO, &error) != OK) {
     refuse("the terminal type ($TERM) is not known");
+  }
   KeySequenceTable table;
   for (const std::string& name : KeySequenceNames()) {
     std::string bytes = Capability(name.c_str());
@@ -448,7 +449,8 @@ void TerminalFrontend::PollInput(MessageLoop& loop) {
   s.StartReader(loop);
   if (TakeResize()) {
     s.HandleResize();
-    if (s.have_shown && !s.plain_lines) s.Draw(s.shown, s.cursor_column, s.cursor_row, s.caret == 1);
+    if (s.have_shown && !s.plain_lines)
+      s.Draw(s.shown, s.cursor_column, s.cursor_row, s.caret == 1);
   }
 }
 
