@@ -13,7 +13,8 @@ namespace cadencio::platform {
 
 class LineOutput {
  public:
-  // The text (Windows-1252, lines joined by line feeds, which the terminal ends as it is set to) to append for the screen's new state.
+  // The text to append for the screen's new state: Windows-1252, lines joined by line feeds
+  // (the terminal's own output settings turn them into line ends).
   std::string Update(const ScreenCells& cells);
   // Ends the open line, if there is one.
   std::string Finish();
