@@ -41,8 +41,9 @@ void HeadlessFrontend::WaitInputFor(MessageLoop& loop, int64_t timeout_ms) {
 }
 
 void HeadlessFrontend::Present(const ScreenCells& cells, int cursor_column, int cursor_row,
-                               bool /*caret*/) {
+                               bool caret) {
   cells_ = cells;
+  caret_ = caret;
   cursor_column_ = cursor_column;
   cursor_row_ = cursor_row;
 }

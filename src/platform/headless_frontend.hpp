@@ -37,6 +37,7 @@ class HeadlessFrontend final : public Frontend {
   const std::string& Title() const { return title_; }
   int CursorColumn() const { return cursor_column_; }
   int CursorRow() const { return cursor_row_; }
+  bool CaretShown() const { return caret_; }
 
  private:
   // The longest step of virtual time in one wait.
@@ -49,6 +50,7 @@ class HeadlessFrontend final : public Frontend {
   ScreenCells cells_;
   int cursor_column_ = 0;
   int cursor_row_ = 0;
+  bool caret_ = false;
   int beeps_ = 0;
   std::string title_;
 };
