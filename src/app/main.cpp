@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/metronome.hpp"
+#include "platform/audio_input.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/clock.hpp"
 #include "platform/frontend.hpp"
@@ -49,6 +50,7 @@ int Run() {
   }
   auto audio = cadencio::platform::OpenSdlAudio();
   cadencio::speech::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir);
+  parts.open_capture = [] { return cadencio::platform::OpenSdlCapture(); };
   try {
     const int code = parts.RunToExit([&parts] { cadencio::app::RunCadencio(parts); });
     frontend->Close();

@@ -58,7 +58,9 @@ using platform::key::kTab, platform::key::kEsc, platform::key::kSpace, platform:
 Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
                      platform::AudioOutput& output, platform::BeatChannel& beats,
                      platform::Clock& clock)
-    : console_(console), speech_(speech), beats_(beats), schedule_(output, clock) {}
+    : console_(console), speech_(speech), beats_(beats), schedule_(output, clock) {
+  tuner_.output = &output;
+}
 
 void Metronome::Say(const std::string& key, int line_ends) {
   SayMessage(console_, speech_, key, line_ends);
@@ -198,7 +200,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       speech::ReviewScreen(speech_);
       break;
     case kF4:
-      RunTuningFork(console_, speech_, state_);
+      RunTuningFork(console_, speech_, state_, tuner_);
       break;
     case kF6:
       state_.AskAlways = true;
@@ -292,6 +294,7 @@ void Metronome::EndMetronome() {
 void RunCadencio(speech::ProgramParts& parts) {
   Metronome metronome(parts.console, parts.speech, parts.devices.audio, parts.beats,
                       parts.devices.clock);
+  metronome.SetCaptureOpener(parts.open_capture);
   metronome.StartMetronome();
   metronome.RunMainLoop();
   metronome.EndMetronome();

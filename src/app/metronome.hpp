@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "app/beat_schedule.hpp"
 #include "app/effects_browser.hpp"
 #include "app/metronome_state.hpp"
+#include "app/tuner_dialog.hpp"
 #include "console/console.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/beat_channel.hpp"
@@ -33,6 +36,10 @@ class Metronome {
   void ShowMainHelp();
 
   MetronomeState& State() { return state_; }
+  // How the tuning fork's tuner opens the microphone.
+  void SetCaptureOpener(std::function<std::unique_ptr<platform::AudioInput>()> open) {
+    tuner_.open_input = std::move(open);
+  }
 
  private:
   void Say(const std::string& key, int line_ends);
@@ -47,6 +54,7 @@ class Metronome {
   BeatSchedule schedule_;
   EffectsBrowser effects_;
   MetronomeState state_;
+  TunerDevices tuner_;
   bool playing_ = true;
   int last_answer_ = -1;  // no answer yet
 };

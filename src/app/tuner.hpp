@@ -38,6 +38,8 @@ class Tuner {
     bool no_note = false;  // 5 s went by without a note: said once
   };
   std::optional<Spoken> Answer(int64_t now_ms, bool voice_busy);
+  // The steady note is answered again at the next chance (when words come back after ticks).
+  void AnswerAgain() { spoken_run_ = -1; }
 
   // The steady note and its distance in cents (measured, not rounded), while one sounds.
   struct Reading {

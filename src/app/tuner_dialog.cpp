@@ -54,6 +54,7 @@ void RunTunerOn(console::Console& console, speech::SpeechFrontEnd& speech,
         fine = !fine;
         if (fine && output != nullptr && !ticks) ticks.emplace(*output);
         if (!fine && ticks) ticks->Stop();
+        if (!fine) tuner.AnswerAgain();
         SayMessage(console, speech, fine ? "CAFINO" : "CAPALAV", 1);
       } else if (upper == kF1) {
         if (ticks) ticks->Stop();

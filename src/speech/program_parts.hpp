@@ -5,9 +5,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "console/console.hpp"
+#include "platform/audio_input.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/beat_channel.hpp"
 #include "platform/clock.hpp"
@@ -50,6 +52,9 @@ class ProgramParts {
   WavPlayback wav;
   SpeechFrontEnd speech;
   RecordedVoiceAdapter voice;
+  // Opens the microphone for the tuner, only while it listens; unset (no microphone) unless
+  // the program or a test gives one.
+  std::function<std::unique_ptr<platform::AudioInput>()> open_capture;
 };
 
 }  // namespace cadencio::speech
