@@ -7,7 +7,6 @@
 // estimator first. Usage: tuning_pitch [DATA-ROOT]; exit status 1 when an open-string note is
 // off by 0.5 cent or more.
 #include <cmath>
-#include <complex>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/note_pitch.hpp"
 #include "platform/wav_file.hpp"
 #include "tuning_notes.hpp"
 
@@ -40,18 +40,6 @@ std::optional<std::vector<double>> ReadMono16(const std::string& path) {
   return samples;
 }
 
-// The magnitude of the windowed spectrum at `f` Hz.
-double SpectrumAt(const std::vector<double>& windowed, double f) {
-  const std::complex<double> step = std::polar(1.0, -2 * kPi * f / kRate);
-  std::complex<double> phasor = 1.0, sum = 0.0;
-  for (std::size_t n = 0; n < windowed.size(); ++n) {
-    sum += windowed[n] * phasor;
-    phasor *= step;
-    if ((n & 1023) == 1023) phasor /= std::abs(phasor);  // keep the rotation on the circle
-  }
-  return std::abs(sum);
-}
-
 // The frequency of the strongest peak within 50 cents of `nominal`, in [first, last).
 double EstimatePitch(const std::vector<double>& samples, std::size_t first, std::size_t last,
                      double nominal) {
@@ -62,7 +50,7 @@ double EstimatePitch(const std::vector<double>& samples, std::size_t first, std:
     windowed[i] *= 0.5 - 0.5 * std::cos(2 * kPi * (i + 0.5) / n);
   }
   auto at_cents = [&](double cents) {
-    return SpectrumAt(windowed, nominal * std::pow(2.0, cents / 1200));
+    return cadencio::app::SpectrumAt(windowed, kRate, nominal * std::pow(2.0, cents / 1200));
   };
   double best = -50, best_value = -1;
   for (double c = -50; c <= 50; c += 1) {

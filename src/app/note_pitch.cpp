@@ -13,18 +13,6 @@ namespace {
 const double kPi = std::acos(-1.0);
 constexpr int kHarmonics = 4;
 
-// The magnitude of the windowed signal's spectrum at `hz`.
-double SpectrumAt(const std::vector<double>& windowed, int rate, double hz) {
-  const std::complex<double> step = std::polar(1.0, -2 * kPi * hz / rate);
-  std::complex<double> phasor = 1.0, sum = 0.0;
-  for (std::size_t n = 0; n < windowed.size(); ++n) {
-    sum += windowed[n] * phasor;
-    phasor *= step;
-    if ((n & 1023) == 1023) phasor /= std::abs(phasor);  // keep the rotation on the circle
-  }
-  return std::abs(sum);
-}
-
 struct Peak {
   double hz;
   double magnitude;
@@ -55,6 +43,17 @@ Peak FindPeak(const std::vector<double>& windowed, int rate, double hz, double s
 }
 
 }  // namespace
+
+double SpectrumAt(const std::vector<double>& windowed, int rate, double hz) {
+  const std::complex<double> step = std::polar(1.0, -2 * kPi * hz / rate);
+  std::complex<double> phasor = 1.0, sum = 0.0;
+  for (std::size_t n = 0; n < windowed.size(); ++n) {
+    sum += windowed[n] * phasor;
+    phasor *= step;
+    if ((n & 1023) == 1023) phasor /= std::abs(phasor);  // keep the rotation on the circle
+  }
+  return std::abs(sum);
+}
 
 double NoteFrequency(int midi) {
   return 440.0 * std::pow(2.0, (midi - 69) / 12.0);

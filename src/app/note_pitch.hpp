@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace cadencio::app {
 
@@ -17,6 +18,9 @@ double NoteFrequency(int midi);
 
 // "Dó", "Dó sustenido", "Ré" ... "Si" in Windows-1252, without the octave.
 std::string SolfegeName(int midi);
+
+// The magnitude of the spectrum of `windowed` (samples already windowed) at `hz`.
+double SpectrumAt(const std::vector<double>& windowed, int rate, double hz);
 
 // The frequency of the tone in `samples` near `coarse_hz`: the peaks of the Hann-windowed
 // spectrum at the first harmonics, each found to a small fraction of a cent, combined with

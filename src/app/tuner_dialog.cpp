@@ -9,6 +9,7 @@
 #include "app/message_catalogue.hpp"
 #include "app/tuner.hpp"
 #include "platform/keys.hpp"
+#include "voice/phonetic_chars.hpp"
 
 namespace cadencio::app {
 
@@ -18,10 +19,6 @@ using platform::key::kEsc, platform::key::kF1;
 // The loop looks at the keys and the captured sound this often.
 constexpr int kPassMs = 20;
 constexpr int kHelpPauseMs = 250;
-
-uint8_t UpperCode(uint8_t ch) {
-  return (ch >= 'a' && ch <= 'z') ? static_cast<uint8_t>(ch - 32) : ch;
-}
 
 }  // namespace
 
@@ -48,7 +45,8 @@ void RunTunerOn(console::Console& console, speech::SpeechFrontEnd& speech,
       speech.StopSpeech();
       uint8_t code = console.ReadKey();
       if (code == 0) code = console.ReadKey();
-      const uint8_t upper = UpperCode(code);
+      const auto upper =
+          static_cast<uint8_t>(voice::phonetic_chars::AsciiUpper(static_cast<char>(code)));
       if (upper == kEsc || upper == 'O') break;
       if (upper == 'F') {
         fine = !fine;
