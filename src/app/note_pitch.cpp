@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <vector>
 
 namespace cadencio::app {
@@ -45,14 +44,22 @@ Peak FindPeak(const std::vector<double>& windowed, int rate, double hz, double s
 }  // namespace
 
 double SpectrumAt(const std::vector<double>& windowed, int rate, double hz) {
-  const std::complex<double> step = std::polar(1.0, -2 * kPi * hz / rate);
-  std::complex<double> phasor = 1.0, sum = 0.0;
+  // A rotating phasor in plain arithmetic (std::complex's product checks for infinities on
+  // every step, which costs more than the sum itself).
+  const double step_re = std::cos(2 * kPi * hz / rate), step_im = -std::sin(2 * kPi * hz / rate);
+  double re = 1, im = 0, sum_re = 0, sum_im = 0;
   for (std::size_t n = 0; n < windowed.size(); ++n) {
-    sum += windowed[n] * phasor;
-    phasor *= step;
-    if ((n & 1023) == 1023) phasor /= std::abs(phasor);  // keep the rotation on the circle
+    sum_re += windowed[n] * re;
+    sum_im += windowed[n] * im;
+    const double next_re = re * step_re - im * step_im;
+    im = re * step_im + im * step_re;
+    re = next_re;
+    if ((n & 1023) == 1023) {  // keep the rotation on the circle
+      const double length = std::sqrt(re * re + im * im);
+      re /= length, im /= length;
+    }
   }
-  return std::abs(sum);
+  return std::sqrt(sum_re * sum_re + sum_im * sum_im);
 }
 
 double NoteFrequency(int midi) {
