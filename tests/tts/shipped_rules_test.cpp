@@ -324,6 +324,20 @@ TEST(ShippedRules, MetronomeWords) {
   });
 }
 
+// Every letter the tokeniser passes on is pronounced, alone and inside a word; only H is
+// silent.
+TEST(ShippedRules, EveryLetterIsPronounced) {
+  for (int b = 1; b < 256; ++b) {
+    const char letter = UpperCase1252(static_cast<char>(b));
+    if (!IsInLetterSet(letter) || letter == 'H') continue;
+    for (const std::string& word : {std::string(1, letter), "A" + std::string(1, letter) + "A"}) {
+      std::vector<std::string> lines;
+      TranscribeWord(Shipped().rules, word, 0, lines);
+      EXPECT_GE(lines.size(), word.size() + 1) << "letter " << b << " in " << word;
+    }
+  }
+}
+
 // Final unstressed vowels carry the mark that ends the lengthening after the stress.
 TEST(ShippedRules, FinalVowelsAreNotLengthened) {
   const std::vector<std::string> lines = TranscribeTokens({"555|casa", "555|aqui"}, Shipped());
