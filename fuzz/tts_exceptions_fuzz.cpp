@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (word.size() > kMaxExceptionLine + before) __builtin_trap();
   };
   for (std::string_view w : {"CASA", "CASAS", "SSSSMMMM", "", "M"}) respell(std::string(w));
-  ForEachTextLine(text, [&](std::string_view line) {
+  ForEachDataLine(text, [&](std::string_view line) {
     const std::string upper = UpperCase1252(line.substr(0, line.find('=')));
     respell(upper + "S");
     respell(upper + "MS");

@@ -7,7 +7,7 @@ namespace cadencio::tts {
 
 void LoadAbbreviationsFromText(std::string_view text, AbbreviationTable& table) {
   table.entries.clear();
-  ForEachTextLine(text, [&](std::string_view raw) {
+  ForEachDataLine(text, [&](std::string_view raw) {
     const std::string_view line = TrimBlanksAndControls(raw);
     if (line.empty() || line.front() == ';') return;
     // A line without '=' gives an empty key, which never matches.

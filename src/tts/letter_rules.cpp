@@ -61,7 +61,7 @@ Rule ParseRuleLine(std::string_view line) {
 
 void LoadRulesFromText(std::string_view text, RuleTable& table) {
   for (auto& bucket : table.buckets) bucket.clear();
-  ForEachTextLine(text, [&](std::string_view line) {
+  ForEachDataLine(text, [&](std::string_view line) {
     if (line.empty() || line.front() == ';') return;
     Rule rule = ParseRuleLine(line);
     // An empty core would match without consuming a letter.

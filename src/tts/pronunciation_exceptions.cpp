@@ -9,7 +9,7 @@ namespace cadencio::tts {
 
 void LoadExceptionsFromText(std::string_view text, ExceptionTable& table) {
   table.entries.clear();
-  ForEachTextLine(text, [&](std::string_view raw) {
+  ForEachDataLine(text, [&](std::string_view raw) {
     if (raw.empty() || table.entries.size() >= kMaxExceptions) return;
     const std::string line = UpperCase1252(raw.substr(0, kMaxExceptionLine));
     const std::size_t eq = line.find('=');

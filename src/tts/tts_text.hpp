@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/text_lines.hpp"
 
@@ -45,7 +46,10 @@ std::string Cp1252(std::string_view utf8);
 // 64 MiB are refused: no data file of the engine comes near that.
 std::optional<std::string> ReadTtsDataFile(const std::string& path);
 
-// Line-by-line reading of a data file held in memory.
-using platform::ForEachTextLine;
+// Calls `line` for every line of a data file held in memory, without its line end.
+template <typename F>
+void ForEachDataLine(std::string_view text, F&& line) {
+  platform::ForEachTextLine(text, std::forward<F>(line));
+}
 
 }  // namespace cadencio::tts
