@@ -52,6 +52,9 @@ TEST(StressedVowel, GoldenTable) {
       "cajU urubU xerOx jardIns algUns barrIl juIz raIz faturAr partIr corrEr",
       // Diphthongs and hiatus at the end.
       "saIu partIu mEu dEus fUi pAis mAis lEis herOis",
+      // An i between vowels is a glide; an i before two consonants is not.
+      "mEia idEia prAia mAio apOio chEios incluIndo construIndo construIrmos fuInha seguInte "
+      "cUida flUido",
       // Accented vowels win, the last one first.
       "cÂmera mÁquina pÚblico lÂmpada vocÊ avÔ avÓ irmÃo mÃe limÕes parabÉns tambÉm saÚde "
       "paÍs sofÁ atrÁs mÍnimo",
