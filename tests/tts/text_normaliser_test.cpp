@@ -47,6 +47,7 @@ TEST(NumberWords, Cardinals) {
       {999, "novecentos e noventa e nove"},
       {1000, "mil "},
       {1001, "mil e um"},
+      {1005, "mil e cinco"},
       {1200, "mil e duzentos"},
       {1230, "mil e duzentos e trinta"},
       {2000, "dois mil "},
