@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -273,6 +274,11 @@ TEST(Abbreviations, ShippedFileExpandsCommonAbbreviations) {
   AbbreviationTable table;
   ASSERT_TRUE(
       LoadAbbreviations(std::string(CADENCIO_SOURCE_DIR) + "/data/sivratts/portug.abr", table));
+  // A repeated key would never be read.
+  std::set<std::string> keys;
+  for (const Abbreviation& entry : table.entries) {
+    EXPECT_TRUE(keys.insert(entry.key).second) << "repeated key " << entry.key;
+  }
   const std::vector<TextCase> cases = {
       {"Sra. Maria", "senhora Maria"},
       {"Prof. Carlos", "professor Carlos"},
