@@ -70,7 +70,8 @@ void Console::EnsureConsoleWindow() {
 
 void Console::Present() {
   if (!window_created_) return;
-  frontend_.Present(cells_, std::min(column_, kScreenColumns - 1), row_, waiting_for_key_);
+  frontend_.Present(cells_, std::min(column_, kScreenColumns - 1), row_,
+                    waiting_for_key_ || caret_shown_);
 }
 
 // --- keyboard ---------------------------------------------------------------------------
@@ -282,6 +283,12 @@ void Console::WriteLine(std::string_view text) {
 void Console::MoveCursor(int column, int row) {
   column_ = std::clamp(column - 1, 0, kScreenColumns - 1);
   row_ = std::clamp(row - 1, 0, kScreenRows - 1);
+  Present();
+}
+
+void Console::SetCaretShown(bool shown) {
+  caret_shown_ = shown;
+  Present();
 }
 
 void Console::ClearScreen() {
