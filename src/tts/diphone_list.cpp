@@ -43,7 +43,7 @@ std::string DiphoneOfLine(std::string_view line) {
 
 bool DiphoneList::Load(const std::string& path) {
   names_.clear();
-  const std::optional<std::string> text = ReadWholeFile(path);
+  const std::optional<std::string> text = ReadTtsDataFile(path);
   if (!text) return false;
   Parse(*text);
   return true;
@@ -51,13 +51,13 @@ bool DiphoneList::Load(const std::string& path) {
 
 void DiphoneList::Parse(std::string_view text) {
   names_.clear();
-  for (const std::string& raw : SplitLines(text)) {
-    const std::string_view line = TrimText(raw);
+  ForEachDataLine(text, [&](std::string_view raw) {
+    const std::string_view line = TrimBlanksAndControls(raw);
     if (line.empty() || line.front() == '!' || line.front() == '*' || line.front() == ';') {
-      continue;
+      return;
     }
     names_.push_back(DiphoneOfLine(line));
-  }
+  });
   std::sort(names_.begin(), names_.end(), LessNoCase);
 }
 

@@ -77,9 +77,9 @@ std::string PhonemeLineBuilder::SoundLine(std::string line, bool last_of_word) {
   if (line.front() == kStressMark) {
     stress_factor_ = 145;
     line.erase(0, 1);
-    if (!line.empty() && line.front() == kSecondaryMark) line.erase(0, 1);
+    if (!line.empty() && line.front() == kPlainMark) line.erase(0, 1);
     word_state_ = 2;
-  } else if (line.front() == kSecondaryMark) {
+  } else if (line.front() == kPlainMark) {
     line.erase(0, 1);
     stress_factor_ = 100;
   }
@@ -88,7 +88,7 @@ std::string PhonemeLineBuilder::SoundLine(std::string line, bool last_of_word) {
     // 2. A pause: its own duration ("_ 80"), or the table's for its name ("__", "_,").
     if (line == "_") line = "_ 100";
     if (line.size() > 1 && line[1] == ' ') {
-      base = ParseInteger(TrimText(std::string_view(line).substr(2))).value_or(100);
+      base = ParseInteger(TrimBlanksAndControls(std::string_view(line).substr(2))).value_or(100);
     } else {
       base = PhonemeDuration(tables_, line);
     }

@@ -9,12 +9,10 @@
 #include <vector>
 
 #include "tts/diphone_list.hpp"
+#include "tts/letter_rules.hpp"
 #include "tts/prosody.hpp"
 
 namespace cadencio::tts {
-
-inline constexpr char kStressMark = '>';
-inline constexpr char kSecondaryMark = '\xA8';  // ¨: ends the lengthening of a stressed word
 
 // Base duration of a phoneme or pause name; 100 ms when the table lacks it.
 int PhonemeDuration(const ProsodyTables& tables, std::string_view phoneme);

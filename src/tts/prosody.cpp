@@ -41,12 +41,13 @@ constexpr std::string_view kBadValue =
 // is missing. A section ends at the end of the file or at a line beginning with '['.
 std::optional<std::vector<std::string>> SectionLines(const std::vector<std::string>& lines,
                                                      std::string_view header) {
-  auto at = std::find_if(lines.begin(), lines.end(),
-                         [&](const std::string& line) { return TrimText(line) == header; });
+  auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+    return TrimBlanksAndControls(line) == header;
+  });
   if (at == lines.end()) return std::nullopt;
   std::vector<std::string> section;
   for (++at; at != lines.end(); ++at) {
-    const std::string_view line = TrimText(*at);
+    const std::string_view line = TrimBlanksAndControls(*at);
     if (!line.empty() && line.front() == '[') break;
     if (line.empty() || line.front() == ';' || line.front() == '*') continue;
     section.emplace_back(line);
@@ -63,8 +64,10 @@ bool ReadDurations(const std::vector<std::string>& section, ProsodyTables& table
       return false;
     }
     DurationEntry entry;
-    entry.phoneme = std::string(TrimText(std::string_view(line).substr(0, eq)).substr(0, 2));
-    const std::optional<int> ms = ParseInteger(TrimText(std::string_view(line).substr(eq + 1)));
+    entry.phoneme =
+        std::string(TrimBlanksAndControls(std::string_view(line).substr(0, eq)).substr(0, 2));
+    const std::optional<int> ms =
+        ParseInteger(TrimBlanksAndControls(std::string_view(line).substr(eq + 1)));
     if (!ms) message_box(std::string(kBadPhoneme) + line);  // the entry keeps 100 ms
     entry.duration = ms.value_or(100);
     tables.durations.push_back(std::move(entry));
@@ -81,8 +84,9 @@ bool ReadWordClasses(const std::vector<std::string>& section, ProsodyTables& tab
       return false;
     }
     const std::string_view view(line);
-    tables.word_classes.push_back({UpperCase1252(TrimText(view.substr(0, eq))),
-                                   UpperCase1252(TrimText(view.substr(eq + 1))).substr(0, 2)});
+    tables.word_classes.push_back(
+        {UpperCase1252(TrimBlanksAndControls(view.substr(0, eq))),
+         UpperCase1252(TrimBlanksAndControls(view.substr(eq + 1))).substr(0, 2)});
   }
   std::stable_sort(
       tables.word_classes.begin(), tables.word_classes.end(),
@@ -97,7 +101,7 @@ bool ReadPitchLevels(std::string_view values, std::array<int, 10>& levels) {
   for (std::size_t i = 0; i < read.size(); ++i) {
     const std::size_t comma = values.find(',');
     if (comma == std::string_view::npos && i + 1 < read.size()) return false;
-    const std::optional<int> value = ParseInteger(TrimText(values.substr(0, comma)));
+    const std::optional<int> value = ParseInteger(TrimBlanksAndControls(values.substr(0, comma)));
     if (!value) return false;
     read[i] = *value;
     if (comma != std::string_view::npos) values.remove_prefix(comma + 1);
@@ -128,7 +132,7 @@ bool ReadPatterns(const std::vector<std::string>& section, ProsodyTables& tables
     const std::string line = UpperCase1252(original);
     const std::string_view view(line);
     if (view.starts_with("HERTZ=")) {
-      const std::optional<int> hertz = ParseInteger(TrimText(view.substr(6)));
+      const std::optional<int> hertz = ParseInteger(TrimBlanksAndControls(view.substr(6)));
       if (!hertz) {
         message_box(std::string(kBadValue) + original);
         return false;
@@ -145,8 +149,8 @@ bool ReadPatterns(const std::vector<std::string>& section, ProsodyTables& tables
         message_box(std::string(kBadKey) + original);
         return false;
       }
-      tables.patterns.push_back(
-          ParsePattern(TrimText(view.substr(0, eq)), TrimText(view.substr(eq + 1))));
+      tables.patterns.push_back(ParsePattern(TrimBlanksAndControls(view.substr(0, eq)),
+                                             TrimBlanksAndControls(view.substr(eq + 1))));
     }
   }
   return true;
@@ -162,15 +166,6 @@ bool PartMatches(const std::string& part, std::string_view word_class) {
   return part.empty() || part == word_class;
 }
 
-bool IsLetter(char c) {
-  const auto b = static_cast<uint8_t>(c);
-  if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) return true;
-  constexpr std::string_view kAccented =
-      "\xC0\xC1\xC2\xC3\xC7\xC9\xCA\xCC\xCD\xD1\xD3\xD4\xD5\xD9\xDA\xDC"
-      "\xE0\xE1\xE2\xE3\xE7\xE9\xEA\xEC\xED\xF1\xF3\xF4\xF5\xF9\xFA\xFC";
-  return kAccented.find(c) != std::string_view::npos;
-}
-
 }  // namespace
 
 bool ParseProsody(std::string_view text, ProsodyTables& tables, const MessageBoxFn& message_box) {
@@ -178,7 +173,8 @@ bool ParseProsody(std::string_view text, ProsodyTables& tables, const MessageBox
   tables.word_classes.clear();
   tables.patterns.clear();
   tables.base_pitch = kDefaultBasePitch;
-  const std::vector<std::string> lines = SplitLines(text);
+  std::vector<std::string> lines;
+  ForEachDataLine(text, [&](std::string_view line) { lines.emplace_back(line); });
 
   const auto durations = SectionLines(lines, kDurationHeader);
   if (!durations) {
@@ -203,7 +199,7 @@ bool ParseProsody(std::string_view text, ProsodyTables& tables, const MessageBox
 }
 
 bool LoadProsody(const std::string& path, ProsodyTables& tables, const MessageBoxFn& message_box) {
-  const std::optional<std::string> text = ReadWholeFile(path);
+  const std::optional<std::string> text = ReadTtsDataFile(path);
   if (!text) {
     tables.durations.clear();
     tables.word_classes.clear();
@@ -233,12 +229,12 @@ Token NextToken(std::string_view text, std::size_t& position) {
     while (position < text.size() && text[position] == '.') ++position;
     return {".-", true};
   }
-  if (!IsLetter(c)) {
+  if (!IsInLetterSet(c)) {
     ++position;
     return {std::string(2, c), true};
   }
   const std::size_t start = position;
-  while (position < text.size() && IsLetter(text[position])) ++position;
+  while (position < text.size() && IsInLetterSet(text[position])) ++position;
   return {std::string(text.substr(start, position - start)), false};
 }
 

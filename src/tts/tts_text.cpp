@@ -1,68 +1,121 @@
-// Text helpers of the built-in TTS.
+// Windows-1252 case mappings, letter classes, trimming and data-file reading for the TTS.
 #include "tts/tts_text.hpp"
 
 #include <charconv>
-#include <cstdint>
-#include <cstdio>
-#include <memory>
+
+#include "platform/atomic_file.hpp"
+#include "platform/windows1252.hpp"
 
 namespace cadencio::tts {
 
-std::string_view TrimText(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<uint8_t>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<uint8_t>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
-char UpperChar1252(char c) {
-  const auto b = static_cast<uint8_t>(c);
+char UpperCase1252(char c) {
+  const int b = ByteOf(c);
   if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) {
     return static_cast<char>(b - 32);
   }
   switch (b) {
-    case 0x9A:  // š
-    case 0x9C:  // œ
-    case 0x9E:  // ž
-      return static_cast<char>(b - 16);
-    case 0xFF:  // ÿ
-      return static_cast<char>(0x9F);
+    case 0x9A:
+      return '\x8A';  // š
+    case 0x9C:
+      return '\x8C';  // œ
+    case 0x9E:
+      return '\x8E';  // ž
+    case 0xFF:
+      return '\x9F';  // ÿ
+    default:
+      return c;
+  }
+}
+
+char LowerCase1252(char c) {
+  const int b = ByteOf(c);
+  if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
+    return static_cast<char>(b + 32);
+  }
+  switch (b) {
+    case 0x8A:
+      return '\x9A';
+    case 0x8C:
+      return '\x9C';
+    case 0x8E:
+      return '\x9E';
+    case 0x9F:
+      return '\xFF';
     default:
       return c;
   }
 }
 
 std::string UpperCase1252(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = UpperChar1252(c);
-  return upper;
+  std::string out(text);
+  for (char& c : out) c = UpperCase1252(c);
+  return out;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) return std::nullopt;
-  std::string content;
-  char buffer[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
-  if (std::ferror(file.get())) return std::nullopt;  // a directory, a read error
-  return content;
+std::string LowerCase1252(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = LowerCase1252(c);
+  return out;
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-    start = end + 1;
+namespace {
+
+// À Á Â Ã Ç É Ê Ì Í Ñ Ó Ô Õ Ù Ú Ü as capitals; their small forms are 32 above.
+bool IsAccentedCapital(int b) {
+  switch (b) {
+    case 0xC0:
+    case 0xC1:
+    case 0xC2:
+    case 0xC3:
+    case 0xC7:
+    case 0xC9:
+    case 0xCA:
+    case 0xCC:
+    case 0xCD:
+    case 0xD1:
+    case 0xD3:
+    case 0xD4:
+    case 0xD5:
+    case 0xD9:
+    case 0xDA:
+    case 0xDC:
+      return true;
+    default:
+      return false;
   }
-  return lines;
+}
+
+}  // namespace
+
+bool IsInLetterSet(char c) {
+  const int b = ByteOf(c);
+  if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) return true;
+  return IsAccentedCapital(b) || (b >= 0xE0 && IsAccentedCapital(b - 32));
+}
+
+bool IsInConsonantSet(char c) {
+  const int b = ByteOf(UpperCase1252(c));
+  if (b >= 'A' && b <= 'Z') {
+    return b != 'A' && b != 'E' && b != 'I' && b != 'O' && b != 'U';
+  }
+  return b == 0xC7 || b == 0xD1;  // Ç Ñ
+}
+
+std::string_view TrimBlanksAndControls(std::string_view text) {
+  while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string Cp1252(std::string_view utf8) {
+  return platform::Utf8ToWindows1252(utf8).bytes;
+}
+
+std::optional<std::string> ReadTtsDataFile(const std::string& path) {
+  constexpr std::size_t kLimit = 64u << 20;
+  platform::FileContent content = platform::ReadFileLimited(path, kLimit);
+  if (content.status != platform::FileReadStatus::kOk) return std::nullopt;
+  return std::move(content.bytes);
 }
 
 std::optional<int> ParseInteger(std::string_view text) {

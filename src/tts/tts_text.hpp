@@ -1,30 +1,63 @@
-// Text helpers shared by the built-in TTS's stages and data loaders: trimming, the
-// Windows-1252 upper-case mapping, and reading a data file into lines.
+// Text helpers shared by the stages of the built-in Portuguese TTS: the Windows-1252 case
+// mappings, the letter classes of the normaliser and tokeniser, trimming, and reading a data
+// file line by line.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace cadencio::tts {
 
-// The text without its leading and trailing blanks and control characters (bytes up to 32).
-std::string_view TrimText(std::string_view text);
+// The byte as a number 0-255, whatever the signedness of char.
+inline int ByteOf(char c) {
+  return static_cast<unsigned char>(c);
+}
 
-// Windows-1252 upper case: a-z, the accented small letters (á to Á, ç to Ç ...), š œ ž ÿ.
-char UpperChar1252(char c);
+// Windows-1252 upper case: a-z, the accented small letters (à-þ except ÷), š œ ž and ÿ.
+char UpperCase1252(char c);
+// Windows-1252 lower case, the inverse of UpperCase1252.
+char LowerCase1252(char c);
 std::string UpperCase1252(std::string_view text);
+std::string LowerCase1252(std::string_view text);
 
-// The whole file, or nothing when it cannot be opened or read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
+// Letters of the normaliser and tokeniser: A-Z, a-z and the Portuguese accented letters
+// À Á Â Ã Ç É Ê Ì Í Ñ Ó Ô Õ Ù Ú Ü in both cases.
+bool IsInLetterSet(char c);
+// Consonant letters (W and Y count as consonants), Ç Ñ ç ñ included.
+bool IsInConsonantSet(char c);
 
-// The lines of a text, each without its line end (LF or CR LF); a last line without a line end
-// counts, an empty text has no lines.
-std::vector<std::string> SplitLines(std::string_view text);
+// Blanks and control characters (bytes up to 32) are what trimming removes.
+inline bool IsBlankOrControl(char c) {
+  return ByteOf(c) <= 32;
+}
+std::string_view TrimBlanksAndControls(std::string_view text);
 
-// The integer a trimmed text holds (an optional sign and decimal digits, within int), or
-// nothing.
+// A Windows-1252 text written in UTF-8 in the source, so that constant word tables read as the
+// words they hold.
+std::string Cp1252(std::string_view utf8);
+
+// The bytes of a data file; nothing when it is missing or cannot be read. Files larger than
+// 64 MiB are refused: no data file of the engine comes near that.
+std::optional<std::string> ReadTtsDataFile(const std::string& path);
+
+// Calls `line` for every line of a text held in memory, without its line end ("\n", "\r\n").
+template <typename F>
+void ForEachDataLine(std::string_view text, F&& line) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view one = text.substr(start, end - start);
+    if (!one.empty() && one.back() == '\r') one.remove_suffix(1);
+    line(one);
+    start = end + 1;
+  }
+}
+
+// The integer a text holds (an optional sign and decimal digits, within int), or nothing.
 std::optional<int> ParseInteger(std::string_view text);
 
 }  // namespace cadencio::tts
