@@ -5,7 +5,11 @@
 // are played: everything is spoken. The shipped AUDIRA.INI of the data root is used, so the
 // per-speed settings are the default ones.
 //
-// Usage: say_to_wav OUT.wav [--speed N] [--trace] [TEXT...]
+// With --voice sivra the built-in Portuguese TTS speaks instead, into OUT.wav at 16000 Hz
+// (through the `mbrola` program when a voice is installed, else the built-in synthesizer), and
+// --pho FILE writes the MBROLA phoneme lines it made (comments in UTF-8).
+//
+// Usage: say_to_wav OUT.wav [--speed N] [--trace] [--voice recorded|sivra] [--pho FILE] [TEXT...]
 #include <unistd.h>
 
 #include <cmath>
@@ -24,6 +28,8 @@
 #include "platform/windows1252.hpp"
 #include "speech/capture_speech.hpp"
 #include "speech/speech_front_end.hpp"
+#include "tts/sivra_engine.hpp"
+#include "tts/sivra_pipeline.hpp"
 #include "voice/recorded_voice.hpp"
 #include "voice/voice_host.hpp"
 #include "voice_gen/recording_list.hpp"
@@ -46,16 +52,21 @@ struct Options {
   std::string out;
   int speed = 0;  // 0: [TRADUTOR] VELOCIDADE
   bool trace = false;
+  std::string voice = "recorded";
+  std::string pho;
   std::vector<std::string> texts;
 };
 
 void PrintUsage() {
   std::fprintf(stderr,
-               "usage: say_to_wav OUT.wav [--speed N] [--trace] [TEXT...]\n"
+               "usage: say_to_wav OUT.wav [--speed N] [--trace] [--voice recorded|sivra]\n"
+               "                  [--pho FILE] [TEXT...]\n"
                "  Speaks the texts (UTF-8) with the recorded voice into OUT.wav; without texts,\n"
                "  every catalogue message and a paragraph of Portuguese. N is the speech speed,\n"
                "  1 (slow) to 5 (fast); by default [TRADUTOR] VELOCIDADE. --trace lists on\n"
-               "  standard error what the speech and the voice did, with the time.\n");
+               "  standard error what the speech and the voice did, with the time.\n"
+               "  --voice sivra speaks with the built-in Portuguese TTS; --pho FILE then\n"
+               "  writes the MBROLA phoneme lines it made.\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -74,6 +85,13 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.speed = value[0] - '0';
     } else if (!texts_only && arg == "--trace") {
       options.trace = true;
+    } else if (!texts_only && (arg == "--voice" || arg == "--pho")) {
+      if (i + 1 >= argc) return false;
+      (arg == "--voice" ? options.voice : options.pho) = argv[++i];
+      if (options.voice != "recorded" && options.voice != "sivra") {
+        std::fprintf(stderr, "say_to_wav: unknown voice %s\n", options.voice.c_str());
+        return false;
+      }
     } else if (!texts_only && arg.starts_with("--")) {
       std::fprintf(stderr, "say_to_wav: unknown option %s\n", arg.c_str());
       return false;
@@ -82,6 +100,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else {
       options.texts.push_back(arg);
     }
+  }
+  if (!options.pho.empty() && options.voice != "sivra") {
+    std::fprintf(stderr, "say_to_wav: --pho goes with --voice sivra\n");
+    return false;
   }
   return !options.out.empty();
 }
@@ -199,6 +221,81 @@ int64_t SpeakAll(Rig& rig, int speed, const std::vector<std::string>& texts) {
   }
 }
 
+// The built-in TTS in file mode: its WAV output is OUT.wav. The factors are the engine glue's,
+// from [SERVFALA] TOM and VELOCIDADE of the shipped configuration.
+class ToolSivraHost final : public tts::SivraHost {
+ public:
+  void PlayWavBuffer(std::span<const uint8_t> /*image*/) override {}
+  bool WavBusy() override { return false; }
+  void StopWav() override {}
+  bool FastPlayback() const override { return false; }
+  void SetFastPlayback(bool /*on*/) override {}
+  bool CutSpeech() const override { return false; }
+  void SetCutSpeech(bool /*on*/) override {}
+  void MessageBox(const std::string& text) override {
+    std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(text).c_str());
+  }
+};
+
+int SpeakWithSivra(const Options& options, const std::vector<std::string>& texts,
+                   const std::string& data_root) {
+  const std::string config = platform::FindConfigFile(data_root);
+  const auto setting = [&](const char* key) {
+    return std::atoi(platform::ProfileFile::ReadString(config, "SERVFALA", key, "0").c_str());
+  };
+  const double pitch_factor = (setting("TOM") + 11) / 11.0;
+  const double duration_factor = 0.8 - setting("VELOCIDADE") / 15.0;
+  const std::string dir = data_root + "/sivratts/portug";
+  ToolSivraHost host;
+  tts::SivraEngine engine(host);
+  engine.SivraSetOutputFile(options.out);
+  const bool started =
+      engine.SivraStart("", dir + ".nrl", dir + ".exc", dir + ".abr", dir + ".pro", dir + ".dfn");
+  std::vector<std::string> lines;
+  if (started) {
+    engine.SivraSetFactors(pitch_factor, duration_factor);
+    for (const std::string& text : texts) {
+      if (!engine.SivraSpeak(text)) std::fprintf(stderr, "say_to_wav: MBROLA reported an error\n");
+      const auto& made = engine.LastPhonemeLines();
+      lines.insert(lines.end(), made.begin(), made.end());
+    }
+    engine.SivraClose();
+  } else if (!options.pho.empty()) {
+    // No synthesizer: the phoneme lines are still made, by the pipeline alone.
+    tts::SivraPipeline pipeline;
+    const std::string error =
+        pipeline.Load({dir + ".nrl", dir + ".exc", dir + ".abr", dir + ".pro", dir + ".dfn"},
+                      [&](const std::string& text) { host.MessageBox(text); });
+    for (const std::string& text : texts) {
+      if (!error.empty()) break;
+      const auto made = pipeline.TextToPhonemeLines(text, pitch_factor, duration_factor);
+      lines.insert(lines.end(), made.begin(), made.end());
+    }
+  }
+  if (!options.pho.empty()) {
+    std::FILE* pho = std::fopen(options.pho.c_str(), "w");
+    if (pho == nullptr) {
+      std::fprintf(stderr, "say_to_wav: cannot write %s\n", options.pho.c_str());
+      return 1;
+    }
+    for (const std::string& line : lines) {
+      std::fprintf(pho, "%s\n", platform::Windows1252ToUtf8(line).c_str());
+    }
+    std::fclose(pho);
+  }
+  if (!started) {
+    const std::string why = engine.SivraError().empty()
+                                ? "no MBROLA synthesizer (neither the mbrola program with an "
+                                  "installed voice nor the built-in synthesizer)"
+                                : platform::Windows1252ToUtf8(engine.SivraError());
+    std::fprintf(stderr, "say_to_wav: the built-in TTS does not start: %s\n", why.c_str());
+    return 1;
+  }
+  std::printf("say_to_wav: %zu texts with the built-in TTS into %s\n", texts.size(),
+              options.out.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -215,6 +312,7 @@ int main(int argc, char** argv) {
   // for the Windows directory, where AUDIRA.INI is looked for first.
   const std::string data_root = platform::DataRoot();
   setenv("AUDIRA_WINDIR", data_root.c_str(), 1);
+  if (options.voice == "sivra") return SpeakWithSivra(options, texts, data_root);
   const int code = ProbeVoice(data_root);
   if (code != voice::kVoiceReady) {
     std::fprintf(stderr,
