@@ -13,6 +13,8 @@
 
 #include "platform/mbrola_program.hpp"
 #include "platform/scratch_dir.hpp"
+#include "synth/builtin_mbrola.hpp"
+#include "tts/mbrola_loader.hpp"
 
 namespace cadencio::tts {
 namespace {
@@ -395,6 +397,39 @@ TEST(SivraEngineFile, HeaderOfSixteenBitMono) {
                                 1,   0,   0x80, 0x3E, 0,    0,    0,   0x7D, 0,    0,   2,
                                 0,   16,  0,    'd',  'a',  't',  'a', 0xE8, 0x03, 0,   0};
   EXPECT_EQ(std::memcmp(header.data(), expected, 44), 0);
+}
+
+// The usual loading: the `mbrola` program for a voice outside the program's data, when the
+// program is in PATH; else the built-in synthesizer, when there is one.
+TEST(DefaultMbrola, ProgramForInstalledVoicesElseBuiltIn) {
+  ScratchDir bin;
+  ScratchDir voices;
+  ScratchDir data_root;
+  std::filesystem::create_symlink(FAKE_MBROLA, bin / "mbrola");
+  WriteBytes(voices / "br4", "FAKE-MBROLA-VOICE");
+  WriteBytes(data_root / "br4", "FAKE-MBROLA-VOICE");
+  testing::ScopedEnv root("SONAUD_ROOT", data_root.path());
+  EXPECT_TRUE(IsMbrolaVoiceFile(voices / "br4"));
+  EXPECT_FALSE(IsMbrolaVoiceFile(data_root / "br4"));  // the program's own voice
+  EXPECT_FALSE(IsMbrolaVoiceFile(voices / "missing"));
+
+  const bool builtin = synth::OpenBuiltinMbrola() != nullptr;
+  {
+    testing::ScopedEnv path("PATH", bin.path());
+    const std::unique_ptr<platform::Mbrola> mbrola = LoadMbrola();
+    ASSERT_NE(mbrola, nullptr);
+    EXPECT_EQ(mbrola->Init(voices / "br4"), 0);
+    mbrola->Reset();
+    mbrola->Write("a 10\r\n");
+    mbrola->Flush();
+    int16_t samples[400];
+    EXPECT_EQ(mbrola->Read(samples, 400), 160);  // the stand-in program spoke
+    if (!builtin) {
+      EXPECT_LT(LoadMbrola()->Init(data_root / "br4"), 0);
+    }
+  }
+  testing::ScopedEnv path("PATH", voices.path());
+  EXPECT_EQ(LoadMbrola() != nullptr, builtin);
 }
 
 }  // namespace
