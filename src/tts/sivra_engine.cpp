@@ -2,6 +2,7 @@
 // and closing with the WAV sizes set.
 #include "tts/sivra_engine.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -178,7 +179,7 @@ bool SivraEngine::SivraSpeak(const std::string& text) {
       }
       return std::size_t{0};
     }
-    return static_cast<std::size_t>(count) * 2;
+    return static_cast<std::size_t>(std::min(count, kSivraReadSamples)) * 2;
   };
   const std::vector<std::string>& lines = s.last_lines;
   for (std::size_t i = 0; i < lines.size(); ++i) {
