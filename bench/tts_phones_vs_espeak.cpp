@@ -6,7 +6,8 @@
 // they come from, a nasal vowel before a nasal consonant and its oral vowel all count as the
 // same). Prints the share of equal words and the commonest differences with an example word.
 //
-// Usage: tts_phones_vs_espeak [WORD-LIST] [--show N]
+// Usage: tts_phones_vs_espeak [WORD-LIST] [--show N] [--strict]
+// (--strict lists the differences of the strict comparison)
 #include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
@@ -115,6 +116,9 @@ Phones MapEspeak(std::string_view s) {
                i + 1 < s.size()) {
       nasalise(true);  // a nasal consonant closing a syllable only nasalises the vowel
       ++i;
+    } else if (c == 'U' || c == 'y' || c == 'I') {
+      // After a vowel a glide, after a consonant the unstressed vowel.
+      take(1, {after_vowel ? (c == 'U' ? "w" : "y") : (c == 'U' ? "u" : "i")});
     } else if (c == 'r' || c == '*') {
       take(1, {next_is_consonant(i + 1) ? "r2" : "r"});
     } else if ((c == 's' || c == 'z') && next_is_consonant(i + 1)) {
@@ -136,14 +140,20 @@ Phones MapEspeak(std::string_view s) {
   return out;
 }
 
-// The comparison form: stress and vowel quality aside.
-std::string Key(Phones phones) {
+// The comparison form: stress and vowel quality aside. The strict form keeps glides apart
+// from vowels, nasal vowels before a nasal consonant apart from oral ones, and lh apart from l
+// before a glide.
+std::string Key(Phones phones, bool strict = false) {
   std::string key;
   for (std::size_t k = 0; k < phones.size(); ++k) {
     std::string p = phones[k];
     if (p == "ee") p = "e";
     if (p == "oo") p = "o";
     if (p == "@") p = "a";
+    if (strict) {
+      key += p + ' ';
+      continue;
+    }
     if (p == "w") p = "u";
     if (p == "y") p = "i";
     if (p == "lh") p = "l i";  // espeak-ng writes lh and l before a glide alike
@@ -191,9 +201,12 @@ std::string Difference(const std::string& ours, const std::string& theirs) {
 int main(int argc, char** argv) {
   std::string list = "/usr/share/dict/brazilian";
   std::size_t show = 40;
+  bool list_strict = false;
   for (int k = 1; k < argc; ++k) {
     if (std::string(argv[k]) == "--show" && k + 1 < argc) {
       show = std::stoul(argv[++k]);
+    } else if (std::string(argv[k]) == "--strict") {
+      list_strict = true;
     } else {
       list = argv[k];
     }
@@ -215,7 +228,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::map<std::string, std::pair<int, std::string>> differences;
-  long words = 0, equal = 0;
+  long words = 0, equal = 0, strictly_equal = 0;
   double ours_seconds = 0, espeak_seconds = 0;
   std::string utf8;
   while (std::getline(in, utf8)) {
@@ -223,7 +236,8 @@ int main(int argc, char** argv) {
     const platform::Windows1252Text word = platform::Utf8ToWindows1252(utf8);
     if (!word.complete) continue;
     const auto t0 = std::chrono::steady_clock::now();
-    const std::string ours = Key(OurPhones(lexicon, word.bytes));
+    const Phones our_phones = OurPhones(lexicon, word.bytes);
+    const std::string ours = Key(our_phones, list_strict);
     const auto t1 = std::chrono::steady_clock::now();
     std::string mnemonics;
     const void* text = utf8.c_str();
@@ -232,7 +246,9 @@ int main(int argc, char** argv) {
       if (part) mnemonics += part;
     }
     const auto t2 = std::chrono::steady_clock::now();
-    const std::string theirs = Key(MapEspeak(mnemonics));
+    const Phones their_phones = MapEspeak(mnemonics);
+    const std::string theirs = Key(their_phones, list_strict);
+    if (Key(our_phones, true) == Key(their_phones, true)) ++strictly_equal;
     ours_seconds += std::chrono::duration<double>(t1 - t0).count();
     espeak_seconds += std::chrono::duration<double>(t2 - t1).count();
     ++words;
@@ -245,6 +261,9 @@ int main(int argc, char** argv) {
   }
   std::printf("words: %ld, equal: %ld (%.2f %%)\n", words, equal,
               words ? 100.0 * static_cast<double>(equal) / static_cast<double>(words) : 0.0);
+  std::printf(
+      "strictly equal (glides, nasal vowels before m n nh, lh told apart): %.2f %%\n",
+      words ? 100.0 * static_cast<double>(strictly_equal) / static_cast<double>(words) : 0.0);
   std::printf("time per word: ours %.2f us, espeak-ng %.2f us\n", 1e6 * ours_seconds / words,
               1e6 * espeak_seconds / words);
   std::vector<std::pair<int, std::string>> order;

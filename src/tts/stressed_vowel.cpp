@@ -58,7 +58,8 @@ int FindStressedVowel(std::string_view word) {
         } else if (c == 'u') {
           r = k;
           s = kFinalU;
-        } else if (c == 'm') {
+        } else if (c == 'm' || (c == 'n' && k < n && w[k] == 's')) {
+          // -ns is the plural of -m (homens, jovens) and is stressed the same way.
           s = kFinalM;
         } else if (c != 's') {
           s = kFinalConsonant;
