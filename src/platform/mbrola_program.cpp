@@ -337,6 +337,7 @@ int MbrolaProgram::Read(int16_t* samples, int capacity) {
     if (out_fd_ < 0 && pid_ > 0) Reap();
   }
   const std::size_t count = std::min(wanted, output_.size()) / 2;
+  if (count == 0) return 0;
   std::memcpy(samples, output_.data(), count * 2);
   output_.erase(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(count * 2));
   return static_cast<int>(count);

@@ -59,7 +59,8 @@ void FillWaveHeader(std::span<uint8_t, 44> header, uint32_t sample_rate, uint16_
 
 struct SivraState {
   std::unique_ptr<platform::Mbrola> mbrola;
-  std::string output_name;
+  std::string output_name;  // for the next start
+  std::string open_name;    // of the file being written
   File output;
   bool file_mode = false;
   double pitch_factor = 1.0;
@@ -96,8 +97,7 @@ bool SivraEngine::SivraStart(const std::string& database, const std::string& rul
   SivraState& s = *state_;
   // A start without a close loads everything again.
   if (s.mbrola) s.mbrola->Close();
-  s.output.reset();
-  s.file_mode = false;
+  FinishOutputFile();
   // 1. Load MBROLA.
   s.mbrola = loader_();
   if (!s.mbrola) return false;
@@ -127,7 +127,8 @@ bool SivraEngine::SivraStart(const std::string& database, const std::string& rul
   }
   // 11-12. Speech to the sound device, or to the output file.
   if (s.output_name.empty()) return true;
-  s.output.reset(std::fopen(s.output_name.c_str(), "wb"));
+  s.open_name = s.output_name;
+  s.output.reset(std::fopen(s.open_name.c_str(), "wb"));
   if (!s.output) return false;
   std::array<uint8_t, kHeaderBytes> header{};
   FillWaveHeader(header, kSivraSampleRate, 16, 1, 0);
@@ -228,12 +229,12 @@ void SivraEngine::SivraStop() {
   if (!state_->file_mode) host_.StopWav();
 }
 
-void SivraEngine::SivraClose() {
+// Closes the output file with the sizes of what it holds in its header.
+void SivraEngine::FinishOutputFile() {
   SivraState& s = *state_;
-  // 1. The output file gets the sizes of what it holds.
   if (s.file_mode && s.output) {
     s.output.reset();
-    File file(std::fopen(s.output_name.c_str(), "r+b"));
+    File file(std::fopen(s.open_name.c_str(), "r+b"));
     if (file && std::fseek(file.get(), 0, SEEK_END) == 0) {
       const long size = std::ftell(file.get());
       if (size >= static_cast<long>(kHeaderBytes)) {
@@ -247,6 +248,12 @@ void SivraEngine::SivraClose() {
   }
   s.output.reset();
   s.file_mode = false;
+}
+
+void SivraEngine::SivraClose() {
+  SivraState& s = *state_;
+  // 1. The output file gets the sizes of what it holds.
+  FinishOutputFile();
   // 2-3. The data, then MBROLA.
   s.pipeline.Free();
   if (s.mbrola) s.mbrola->Close();

@@ -71,6 +71,7 @@ class SivraEngine {
 
  private:
   void PlayPending(std::size_t bytes);
+  void FinishOutputFile();
 
   SivraHost& host_;
   MbrolaLoader loader_;

@@ -389,6 +389,29 @@ TEST(SivraEngineFile, WritesAValidWaveFileWithMatchingSizes) {
   EXPECT_EQ(std::memcmp(wav.data() + 44, expected.data(), expected.size() * 2), 0);
 }
 
+// Starting again without a close finishes the file of the first start.
+TEST(SivraEngineFile, RestartFinishesTheFirstFile) {
+  ScratchDir dir;
+  WriteBytes(dir / "voice", "FAKE-MBROLA-VOICE");
+  RecordingHost host;
+  SivraEngine engine(
+      host, [] { return std::make_unique<platform::MbrolaProgram>(FAKE_MBROLA); },
+      [&](const std::string&) { return dir / "voice"; });
+  const auto start = [&](const std::string& out) {
+    engine.SivraSetOutputFile(out);
+    return engine.SivraStart("", kData + "portug.nrl", kData + "portug.exc", kData + "portug.abr",
+                             kData + "portug.pro", kData + "portug.dfn");
+  };
+  ASSERT_TRUE(start(dir / "one.wav"));
+  ASSERT_TRUE(engine.SivraSpeak("Sim."));
+  ASSERT_TRUE(start(dir / "two.wav"));
+  const std::string wav = ReadBytes(dir / "one.wav");
+  ASSERT_GT(wav.size(), 44u);
+  uint32_t data = 0;
+  std::memcpy(&data, wav.data() + 40, 4);
+  EXPECT_EQ(data, wav.size() - 44);
+}
+
 TEST(SivraEngineFile, HeaderOfSixteenBitMono) {
   std::array<uint8_t, 44> header{};
   FillWaveHeader(header, 16000, 16, 1, 1000);
