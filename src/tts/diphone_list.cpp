@@ -18,6 +18,11 @@ char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
+std::string LowerAscii(std::string text) {
+  for (char& c : text) c = AsciiLower(c);
+  return text;
+}
+
 bool LessNoCase(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
     return static_cast<uint8_t>(AsciiLower(x)) < static_cast<uint8_t>(AsciiLower(y));
@@ -42,7 +47,7 @@ std::string DiphoneOfLine(std::string_view line) {
 }  // namespace
 
 bool DiphoneList::Load(const std::string& path) {
-  names_.clear();
+  Clear();
   const std::optional<std::string> text = ReadTtsDataFile(path);
   if (!text) return false;
   Parse(*text);
@@ -50,7 +55,7 @@ bool DiphoneList::Load(const std::string& path) {
 }
 
 void DiphoneList::Parse(std::string_view text) {
-  names_.clear();
+  Clear();
   ForEachDataLine(text, [&](std::string_view raw) {
     const std::string_view line = TrimBlanksAndControls(raw);
     if (line.empty() || line.front() == '!' || line.front() == '*' || line.front() == ';') {
@@ -59,16 +64,14 @@ void DiphoneList::Parse(std::string_view text) {
     names_.push_back(DiphoneOfLine(line));
   });
   std::sort(names_.begin(), names_.end(), LessNoCase);
+  for (const std::string& name : names_) lower_names_.insert(LowerAscii(name));
 }
 
 bool DiphoneList::Has(std::string_view first, std::string_view second) const {
   std::string key(first);
   key += '-';
   key += second;
-  const auto at =
-      std::lower_bound(names_.begin(), names_.end(), key,
-                       [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
-  return at != names_.end() && !LessNoCase(key, *at);
+  return lower_names_.contains(LowerAscii(key));
 }
 
 }  // namespace cadencio::tts

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace cadencio::tts {
@@ -16,7 +17,10 @@ class DiphoneList {
   // separator; names are runs of letters, '@', '2' and '_'), lines beginning with '!', '*' or
   // ';' skipped.
   void Parse(std::string_view text);
-  void Clear() { names_.clear(); }
+  void Clear() {
+    names_.clear();
+    lower_names_.clear();
+  }
 
   // Whether the voice has the diphone first-second; letter case is not regarded.
   bool Has(std::string_view first, std::string_view second) const;
@@ -25,6 +29,7 @@ class DiphoneList {
 
  private:
   std::vector<std::string> names_;
+  std::unordered_set<std::string> lower_names_;  // the same in lower case, for Has
 };
 
 }  // namespace cadencio::tts
