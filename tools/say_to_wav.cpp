@@ -1,34 +1,38 @@
-// Speaks texts with the recorded voice into a WAV file, to listen to the voice as it is built:
-// the real speech front end and player run on virtual time with the capture output, and the
-// captured stream is written as 16-bit mono PCM. The texts are the ones given (UTF-8), or else
-// every catalogue message followed by a paragraph of ordinary Portuguese. No prompt recordings
-// are played: everything is spoken. The shipped AUDIRA.INI of the data root is used, so the
-// per-speed settings are the default ones.
+// Speaks texts with one of the program's voices into a WAV file, to listen to a voice as it is
+// built: the real speech front end and player run on virtual time with the capture output, and
+// the captured stream is written as 16-bit mono PCM. The texts are the ones given (UTF-8), or
+// else every catalogue message followed by a paragraph of ordinary Portuguese. No prompt
+// recordings are played: everything is spoken. The shipped AUDIRA.INI of the data root is
+// used, so the per-speed settings are the default ones; --voice overrides its choice of voice.
+// A voice that speaks through the desktop's speech service is heard there, not captured.
 //
-// With --voice sivra the built-in Portuguese TTS speaks instead, into OUT.wav at 16000 Hz
-// (through the `mbrola` program when a voice is installed, else the built-in synthesizer), and
-// --pho FILE writes the MBROLA phoneme lines it made (comments in UTF-8).
+// --voice sivra is the built-in Portuguese TTS; --pho FILE then also writes the MBROLA phoneme
+// lines its pipeline makes of the texts (comments in UTF-8), even when no synthesizer starts.
 //
-// Usage: say_to_wav OUT.wav [--speed N] [--trace] [--voice recorded|sivra] [--pho FILE] [TEXT...]
+// Usage: say_to_wav OUT.wav [--voice NAME] [--speed N] [--trace] [--pho FILE] [TEXT...]
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "app/message_catalogue.hpp"
 #include "console/console.hpp"
+#include "platform/mbrola_voices.hpp"
 #include "platform/paths.hpp"
 #include "platform/profile_file.hpp"
 #include "platform/wav_file.hpp"
 #include "platform/windows1252.hpp"
 #include "speech/capture_speech.hpp"
+#include "speech/sivra_glue.hpp"
 #include "speech/speech_front_end.hpp"
-#include "tts/sivra_engine.hpp"
 #include "tts/sivra_pipeline.hpp"
 #include "voice/recorded_voice.hpp"
 #include "voice/voice_host.hpp"
@@ -48,25 +52,55 @@ constexpr const char* kParagraph =
     "assim, cada trecho difícil fica seguro antes de ser tocado no tempo certo: é a lição "
     "mais antiga da prática musical.";
 
+// The voices --voice chooses, as the [TRADUTOR] SAPI and [SERVFALA] TIPOSAPI they set.
+struct VoiceChoice {
+  const char* name;
+  const char* sapi;
+  const char* kind;
+};
+constexpr std::array kVoices = {
+    VoiceChoice{"recorded", "N", "0"},
+    VoiceChoice{"espeak", "S", "4"},
+    VoiceChoice{"dispatcher", "S", "5"},
+    VoiceChoice{"sivra", "S", "3"},
+};
+
+const VoiceChoice* FindVoice(const std::string& name) {
+  for (const VoiceChoice& voice : kVoices) {
+    if (name == voice.name) return &voice;
+  }
+  return nullptr;
+}
+
+std::string VoiceNames() {
+  std::string names;
+  for (const VoiceChoice& voice : kVoices)
+    names += std::string(names.empty() ? "" : "|") + voice.name;
+  return names;
+}
+
+constexpr std::string_view kSivraKind = "3";
+
 struct Options {
   std::string out;
-  int speed = 0;  // 0: [TRADUTOR] VELOCIDADE
+  const VoiceChoice* voice = nullptr;  // null: as AUDIRA.INI says
+  int speed = 0;                       // 0: [TRADUTOR] VELOCIDADE
   bool trace = false;
-  std::string voice = "recorded";
-  std::string pho;
+  std::string pho;  // where the built-in TTS's phoneme lines go
   std::vector<std::string> texts;
 };
 
 void PrintUsage() {
   std::fprintf(stderr,
-               "usage: say_to_wav OUT.wav [--speed N] [--trace] [--voice recorded|sivra]\n"
+               "usage: say_to_wav OUT.wav [--voice %s] [--speed N] [--trace]\n"
                "                  [--pho FILE] [TEXT...]\n"
-               "  Speaks the texts (UTF-8) with the recorded voice into OUT.wav; without texts,\n"
-               "  every catalogue message and a paragraph of Portuguese. N is the speech speed,\n"
-               "  1 (slow) to 5 (fast); by default [TRADUTOR] VELOCIDADE. --trace lists on\n"
-               "  standard error what the speech and the voice did, with the time.\n"
-               "  --voice sivra speaks with the built-in Portuguese TTS; --pho FILE then\n"
-               "  writes the MBROLA phoneme lines it made.\n");
+               "  Speaks the texts (UTF-8) into OUT.wav; without texts, every catalogue message\n"
+               "  and a paragraph of Portuguese. The voice is the one the shipped AUDIRA.INI\n"
+               "  chooses unless --voice names one. N is the speech speed, 1 (slow) to 5 (fast);\n"
+               "  by default [TRADUTOR] VELOCIDADE. --trace lists on standard error what the\n"
+               "  speech and the voice did, with the time. With --voice sivra, --pho FILE writes\n"
+               "  the MBROLA phoneme lines of the built-in TTS.\n",
+               VoiceNames().c_str());
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -83,15 +117,19 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         return false;
       }
       options.speed = value[0] - '0';
-    } else if (!texts_only && arg == "--trace") {
-      options.trace = true;
-    } else if (!texts_only && (arg == "--voice" || arg == "--pho")) {
+    } else if (!texts_only && arg == "--voice") {
       if (i + 1 >= argc) return false;
-      (arg == "--voice" ? options.voice : options.pho) = argv[++i];
-      if (options.voice != "recorded" && options.voice != "sivra") {
-        std::fprintf(stderr, "say_to_wav: unknown voice %s\n", options.voice.c_str());
+      options.voice = FindVoice(argv[++i]);
+      if (options.voice == nullptr) {
+        std::fprintf(stderr, "say_to_wav: the voice is one of %s, not %s\n", VoiceNames().c_str(),
+                     argv[i]);
         return false;
       }
+    } else if (!texts_only && arg == "--trace") {
+      options.trace = true;
+    } else if (!texts_only && arg == "--pho") {
+      if (i + 1 >= argc) return false;
+      options.pho = argv[++i];
     } else if (!texts_only && arg.starts_with("--")) {
       std::fprintf(stderr, "say_to_wav: unknown option %s\n", arg.c_str());
       return false;
@@ -101,7 +139,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.texts.push_back(arg);
     }
   }
-  if (!options.pho.empty() && options.voice != "sivra") {
+  if (!options.pho.empty() && (options.voice == nullptr || options.voice->kind != kSivraKind)) {
     std::fprintf(stderr, "say_to_wav: --pho goes with --voice sivra\n");
     return false;
   }
@@ -185,6 +223,8 @@ const char* KindName(speech::SpeechEvent::Kind kind) {
       return "click";
     case K::kPause:
       return "pause";
+    case K::kEngineText:
+      return "engine";
   }
   return "?";
 }
@@ -200,15 +240,67 @@ std::vector<int16_t> MonoSamples(const std::vector<float>& stereo) {
   return mono;
 }
 
+// A copy of the shipped configuration in `dir` with the chosen voice; its path.
+std::string ConfigWithVoice(const std::string& shipped, const std::string& dir,
+                            const VoiceChoice& voice) {
+  const std::string copy = dir + "/AUDIRA.INI";
+  std::filesystem::copy_file(shipped, copy, std::filesystem::copy_options::overwrite_existing);
+  platform::ProfileFile::WriteString(copy, "TRADUTOR", "SAPI", voice.sapi);
+  platform::ProfileFile::WriteString(copy, "SERVFALA", "TIPOSAPI", voice.kind);
+  return copy;
+}
+
+// The MBROLA lines the built-in TTS makes of the texts, with the data and the factors its glue
+// takes from the configuration ([SERVFALA] TOM and VELOCIDADE); false when they cannot be
+// written.
+bool WritePhonemeLines(const std::string& path, const std::string& config,
+                       const std::vector<std::string>& texts) {
+  const auto read_ini = [&](const std::string& section, const std::string& key) {
+    return platform::ProfileFile::ReadString(config, section, key, "");
+  };
+  const speech::SivraFileSet files = speech::LoadSivraConfig(
+      read_ini, [](const std::string& name) { return platform::FindMbrolaVoice(name); });
+  int rate = std::atoi(read_ini("SERVFALA", "VELOCIDADE").c_str());
+  if (rate > 10) rate = 0;
+  const int pitch = std::atoi(read_ini("SERVFALA", "TOM").c_str());
+  tts::SivraPipeline pipeline;
+  const std::string error = pipeline.Load(
+      {files.rules, files.exceptions, files.abbreviations, files.prosody, files.diphones},
+      [](const std::string& text) {
+        std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(text).c_str());
+      });
+  if (!error.empty()) {
+    std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(error).c_str());
+    return false;
+  }
+  std::FILE* pho = std::fopen(path.c_str(), "w");
+  if (pho == nullptr) return false;
+  for (const std::string& text : texts) {
+    for (const std::string& line : pipeline.TextToPhonemeLines(
+             text, speech::SivraPitchFactor(pitch), speech::SivraDurationFactor(rate))) {
+      std::fprintf(pho, "%s\n", platform::Windows1252ToUtf8(line).c_str());
+    }
+  }
+  return std::fclose(pho) == 0;
+}
+
 // Speaks every text; answers the virtual time spent speaking, in milliseconds, or -1 when the
-// voice did not open.
-int64_t SpeakAll(Rig& rig, int speed, const std::vector<std::string>& texts) {
+// voice did not open or the chosen engine did not start.
+int64_t SpeakAll(Rig& rig, int speed, const VoiceChoice* voice,
+                 const std::vector<std::string>& texts) {
   try {
     rig.speech.InitSpeech(speed, "");
+    const bool wants_engine = voice != nullptr && std::string(voice->sapi) == "S";
+    if (wants_engine && !rig.speech.EngineActive()) {
+      std::fprintf(stderr, "say_to_wav: the %s voice did not start\n", voice->name);
+      return -1;
+    }
     int64_t speaking_ms = 0;
     for (const std::string& text : texts) {
       const int64_t start = rig.clock.NowMs();
       rig.speech.SpeakText(text);
+      // An engine speaks on after SpeakText returns, as the last pieces of the voice do.
+      while (rig.speech.SpeechBusy()) rig.console.WaitMessage();
       speaking_ms += rig.clock.NowMs() - start;
       rig.clock.AdvanceTo(rig.clock.NowMs() + kGapMs);
     }
@@ -219,81 +311,6 @@ int64_t SpeakAll(Rig& rig, int speed, const std::vector<std::string>& texts) {
                  rig.frontend.Text().c_str());
     return -1;
   }
-}
-
-// The built-in TTS in file mode: its WAV output is OUT.wav. The factors are the engine glue's,
-// from [SERVFALA] TOM and VELOCIDADE of the shipped configuration.
-class ToolSivraHost final : public tts::SivraHost {
- public:
-  void PlayWavBuffer(std::span<const uint8_t> /*image*/) override {}
-  bool WavBusy() override { return false; }
-  void StopWav() override {}
-  bool FastPlayback() const override { return false; }
-  void SetFastPlayback(bool /*on*/) override {}
-  bool CutSpeech() const override { return false; }
-  void SetCutSpeech(bool /*on*/) override {}
-  void MessageBox(const std::string& text) override {
-    std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(text).c_str());
-  }
-};
-
-int SpeakWithSivra(const Options& options, const std::vector<std::string>& texts,
-                   const std::string& data_root) {
-  const std::string config = platform::FindConfigFile(data_root);
-  const auto setting = [&](const char* key) {
-    return std::atoi(platform::ProfileFile::ReadString(config, "SERVFALA", key, "0").c_str());
-  };
-  const double pitch_factor = (setting("TOM") + 11) / 11.0;
-  const double duration_factor = 0.8 - setting("VELOCIDADE") / 15.0;
-  const std::string dir = data_root + "/sivratts/portug";
-  ToolSivraHost host;
-  tts::SivraEngine engine(host);
-  engine.SivraSetOutputFile(options.out);
-  const bool started =
-      engine.SivraStart("", dir + ".nrl", dir + ".exc", dir + ".abr", dir + ".pro", dir + ".dfn");
-  std::vector<std::string> lines;
-  if (started) {
-    engine.SivraSetFactors(pitch_factor, duration_factor);
-    for (const std::string& text : texts) {
-      if (!engine.SivraSpeak(text)) std::fprintf(stderr, "say_to_wav: MBROLA reported an error\n");
-      const auto& made = engine.LastPhonemeLines();
-      lines.insert(lines.end(), made.begin(), made.end());
-    }
-    engine.SivraClose();
-  } else if (!options.pho.empty()) {
-    // No synthesizer: the phoneme lines are still made, by the pipeline alone.
-    tts::SivraPipeline pipeline;
-    const std::string error =
-        pipeline.Load({dir + ".nrl", dir + ".exc", dir + ".abr", dir + ".pro", dir + ".dfn"},
-                      [&](const std::string& text) { host.MessageBox(text); });
-    for (const std::string& text : texts) {
-      if (!error.empty()) break;
-      const auto made = pipeline.TextToPhonemeLines(text, pitch_factor, duration_factor);
-      lines.insert(lines.end(), made.begin(), made.end());
-    }
-  }
-  if (!options.pho.empty()) {
-    std::FILE* pho = std::fopen(options.pho.c_str(), "w");
-    if (pho == nullptr) {
-      std::fprintf(stderr, "say_to_wav: cannot write %s\n", options.pho.c_str());
-      return 1;
-    }
-    for (const std::string& line : lines) {
-      std::fprintf(pho, "%s\n", platform::Windows1252ToUtf8(line).c_str());
-    }
-    std::fclose(pho);
-  }
-  if (!started) {
-    const std::string why = engine.SivraError().empty()
-                                ? "no MBROLA synthesizer (neither the mbrola program with an "
-                                  "installed voice nor the built-in synthesizer)"
-                                : platform::Windows1252ToUtf8(engine.SivraError());
-    std::fprintf(stderr, "say_to_wav: the built-in TTS does not start: %s\n", why.c_str());
-    return 1;
-  }
-  std::printf("say_to_wav: %zu texts with the built-in TTS into %s\n", texts.size(),
-              options.out.c_str());
-  return 0;
 }
 
 }  // namespace
@@ -312,7 +329,21 @@ int main(int argc, char** argv) {
   // for the Windows directory, where AUDIRA.INI is looked for first.
   const std::string data_root = platform::DataRoot();
   setenv("AUDIRA_WINDIR", data_root.c_str(), 1);
-  if (options.voice == "sivra") return SpeakWithSivra(options, texts, data_root);
+  std::string config_dir;
+  if (options.voice != nullptr) {
+    char pattern[] = "/tmp/say_to_wav-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+      std::fprintf(stderr, "say_to_wav: no temporary directory for the configuration\n");
+      return 1;
+    }
+    config_dir = pattern;
+    ConfigWithVoice(platform::FindConfigFile(data_root), config_dir, *options.voice);
+    setenv("AUDIRA_WINDIR", config_dir.c_str(), 1);
+  }
+  if (!options.pho.empty() &&
+      !WritePhonemeLines(options.pho, platform::FindConfigFile(data_root), texts)) {
+    std::fprintf(stderr, "say_to_wav: cannot write the phoneme lines to %s\n", options.pho.c_str());
+  }
   const int code = ProbeVoice(data_root);
   if (code != voice::kVoiceReady) {
     std::fprintf(stderr,
@@ -333,10 +364,11 @@ int main(int argc, char** argv) {
                      KindName(event.kind), platform::Windows1252ToUtf8(event.detail).c_str());
       });
     }
-    speaking_ms = SpeakAll(rig, options.speed, texts);
+    speaking_ms = SpeakAll(rig, options.speed, options.voice, texts);
     speed = rig.speech.Speed();
     samples = MonoSamples(rig.audio.Stream());
   }
+  if (!config_dir.empty()) std::filesystem::remove_all(config_dir);
   if (speaking_ms < 0) return 1;
   if (!platform::WriteWav16Mono(options.out, samples, kRate)) {
     std::fprintf(stderr, "say_to_wav: cannot write %s\n", options.out.c_str());

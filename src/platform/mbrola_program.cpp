@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -91,24 +90,6 @@ class SpawnAttributes {
 };
 
 }  // namespace
-
-std::optional<std::string> FindMbrolaVoice(const std::string& name,
-                                           const std::vector<std::string>& dirs) {
-  if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") {
-    return std::nullopt;
-  }
-  std::string lower = name;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  for (const std::string& dir : dirs) {
-    for (const std::string& n : {name, lower}) {
-      for (const std::string& path : {dir + "/" + n + "/" + n, dir + "/" + n}) {
-        if (IsRegularFile(path)) return path;
-      }
-    }
-  }
-  return std::nullopt;
-}
 
 std::optional<std::string> FindProgram(const std::string& name) {
   if (name.empty()) return std::nullopt;

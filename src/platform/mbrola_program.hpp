@@ -1,4 +1,4 @@
-// The MBROLA operations over the `mbrola` program, and where MBROLA voices are installed.
+// The MBROLA operations over the `mbrola` program.
 // Each utterance runs one `mbrola` process: phoneme lines go to its standard input, "#" and
 // the end of the input flush it, and its standard output brings back the 16-bit samples. The
 // program is started with an argument vector (posix_spawnp), never through a shell.
@@ -13,14 +13,6 @@
 #include "platform/mbrola.hpp"
 
 namespace cadencio::platform {
-
-// The stand-in for the registry's list of MBROLA voices: the voice file of `name` in the
-// usual install places (DIR/NAME/NAME or DIR/NAME, the name as given or in lower case), or
-// nothing.
-inline const std::vector<std::string> kMbrolaVoiceDirs = {"/usr/share/mbrola",
-                                                          "/usr/local/share/mbrola"};
-std::optional<std::string> FindMbrolaVoice(const std::string& name,
-                                           const std::vector<std::string>& dirs = kMbrolaVoiceDirs);
 
 // The full path of an executable program found in PATH (or the path itself when it holds a
 // '/' and is executable), or nothing.

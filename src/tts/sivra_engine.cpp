@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/mbrola_program.hpp"
+#include "platform/mbrola_voices.hpp"
 #include "platform/paths.hpp"
 #include "tts/mbrola_loader.hpp"
 #include "tts/sivra_pipeline.hpp"
