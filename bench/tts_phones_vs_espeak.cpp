@@ -29,6 +29,12 @@ namespace {
 using namespace cadencio;
 using Phones = std::vector<std::string>;
 
+// A transcription and the index of its stressed vowel among its vowels (-1: no stress).
+struct Transcription {
+  Phones phones;
+  int stress = -1;
+};
+
 bool IsVowelPhone(std::string_view p) {
   static const std::vector<std::string_view> vowels = {"a", "@",  "e",  "ee", "i",  "o", "oo",
                                                        "u", "an", "en", "in", "on", "un"};
@@ -44,21 +50,27 @@ std::string Nasal(std::string_view vowel) {
   return std::string(vowel);
 }
 
+int VowelCount(const Phones& phones) {
+  return static_cast<int>(std::count_if(phones.begin(), phones.end(), IsVowelPhone));
+}
+
 // Our phonemes of one word: the phoneme lines without stress marks.
-Phones OurPhones(const tts::Lexicon& lexicon, const std::string& word) {
-  Phones out;
+Transcription OurPhones(const tts::Lexicon& lexicon, const std::string& word) {
+  Transcription t;
   for (std::string line : tts::TranscribeTokens({"555|" + word}, lexicon)) {
     if (line.empty() || line[0] == ';' || line[0] == '_') continue;
+    if (line[0] == tts::kStressMark) t.stress = VowelCount(t.phones);
     std::erase(line, tts::kStressMark);
     std::erase(line, tts::kPlainMark);
-    out.push_back(line);
+    t.phones.push_back(line);
   }
-  return out;
+  return t;
 }
 
 // espeak-ng's mnemonics (its phoneme names for pt-br) mapped onto ours.
-Phones MapEspeak(std::string_view s) {
-  Phones out;
+Transcription MapEspeak(std::string_view s) {
+  Transcription t;
+  Phones& out = t.phones;
   const auto is_espeak_vowel = [](char c) { return std::strchr("a&eEiIoOuUy@jw", c) != nullptr; };
   const auto next_is_consonant = [&](std::size_t at) {
     while (at < s.size() && std::strchr("',#-;~", s[at])) ++at;
@@ -123,7 +135,10 @@ Phones MapEspeak(std::string_view s) {
       take(1, {next_is_consonant(i + 1) ? "r2" : "r"});
     } else if ((c == 's' || c == 'z') && next_is_consonant(i + 1)) {
       take(1, {"s2"});
-    } else if (std::strchr("',#-;~@", c)) {
+    } else if (c == '\'') {
+      t.stress = VowelCount(out);  // the primary stress mark stands before its syllable
+      ++i;
+    } else if (std::strchr(",#-;~@", c)) {
       ++i;
     } else {
       static const std::map<char, const char*> single = {
@@ -137,7 +152,7 @@ Phones MapEspeak(std::string_view s) {
       ++i;
     }
   }
-  return out;
+  return t;
 }
 
 // The comparison form: stress and vowel quality aside. The strict form keeps glides apart
@@ -228,7 +243,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::map<std::string, std::pair<int, std::string>> differences;
-  long words = 0, equal = 0, strictly_equal = 0;
+  long words = 0, equal = 0, strictly_equal = 0, stressed_words = 0, same_stress = 0;
+  std::map<std::string, std::pair<int, std::string>> stress_differences;
   double ours_seconds = 0, espeak_seconds = 0;
   std::string utf8;
   while (std::getline(in, utf8)) {
@@ -236,7 +252,8 @@ int main(int argc, char** argv) {
     const platform::Windows1252Text word = platform::Utf8ToWindows1252(utf8);
     if (!word.complete) continue;
     const auto t0 = std::chrono::steady_clock::now();
-    const Phones our_phones = OurPhones(lexicon, word.bytes);
+    const Transcription our = OurPhones(lexicon, word.bytes);
+    const Phones& our_phones = our.phones;
     const std::string ours = Key(our_phones, list_strict);
     const auto t1 = std::chrono::steady_clock::now();
     std::string mnemonics;
@@ -246,7 +263,21 @@ int main(int argc, char** argv) {
       if (part) mnemonics += part;
     }
     const auto t2 = std::chrono::steady_clock::now();
-    const Phones their_phones = MapEspeak(mnemonics);
+    const Transcription their = MapEspeak(mnemonics);
+    const Phones& their_phones = their.phones;
+    if (our.stress >= 0 && their.stress >= 0) {
+      ++stressed_words;
+      if (our.stress == their.stress) {
+        ++same_stress;
+      } else {
+        const std::string ending =
+            word.bytes.substr(word.bytes.size() - std::min<std::size_t>(3, word.bytes.size()));
+        auto& e = stress_differences[platform::Windows1252ToUtf8(ending)];
+        if (e.first++ == 0)
+          e.second = utf8 + " ours " + std::to_string(our.stress + 1) + ", espeak-ng " +
+                     std::to_string(their.stress + 1);
+      }
+    }
     const std::string theirs = Key(their_phones, list_strict);
     if (Key(our_phones, true) == Key(their_phones, true)) ++strictly_equal;
     ours_seconds += std::chrono::duration<double>(t1 - t0).count();
@@ -273,6 +304,19 @@ int main(int argc, char** argv) {
   for (std::size_t k = 0; k < order.size() && k < show; ++k) {
     std::printf("%6d  %-28s  %s\n", order[k].first, order[k].second.c_str(),
                 differences[order[k].second].second.c_str());
+  }
+  std::printf("same stressed vowel: %.2f %% of %ld words both stress\n",
+              stressed_words
+                  ? 100.0 * static_cast<double>(same_stress) / static_cast<double>(stressed_words)
+                  : 0.0,
+              stressed_words);
+  std::vector<std::pair<int, std::string>> endings;
+  for (const auto& [ending, entry] : stress_differences) endings.emplace_back(entry.first, ending);
+  std::sort(endings.rbegin(), endings.rend());
+  std::printf("word endings with most stress differences (vowels counted from 1), example:\n");
+  for (std::size_t k = 0; k < endings.size() && k < show / 2; ++k) {
+    std::printf("%6d  -%-6s  %s\n", endings[k].first, endings[k].second.c_str(),
+                stress_differences[endings[k].second].second.c_str());
   }
   espeak_Terminate();
   return 0;

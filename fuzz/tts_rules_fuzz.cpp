@@ -15,10 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Lexicon lexicon;
   LoadRulesFromText(text, lexicon.rules);
   LoadExceptionsFromText("TAXI=TAKSI\n", lexicon.exceptions);
-  const std::vector<std::string> entries = {
-      "555|",        "555|casa",   "555|ta\xE7xis", "555|,",
-      "?37|guarda",  "555|-",      "555|AAAAAAAAAAAAAAAAAAAAAAAAAAAAAA",
-      "5|",          "555|" + std::string(text.substr(0, 40))};
+  const std::vector<std::string> entries = {"555|",
+                                            "555|casa",
+                                            "555|ta\xE7xis",
+                                            "555|,",
+                                            "?37|guarda",
+                                            "555|-",
+                                            "555|AAAAAAAAAAAAAAAAAAAAAAAAAAAAAA",
+                                            "5|",
+                                            "555|" + std::string(text.substr(0, 40))};
   const std::vector<std::string> lines = TranscribeTokens(entries, lexicon);
   if (lines.empty() || lines.back() != "__") __builtin_trap();
   // A letter yields at most one rule's eleven phoneme characters, so at most six lines.

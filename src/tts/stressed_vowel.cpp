@@ -68,6 +68,10 @@ int FindStressedVowel(std::string_view word) {
       case kAfterFinalVowel:
         if (c == 'u') {
           s = kFinalVowelAfterU;
+        } else if (c == 'i' && k >= 2 && IsIn(w[k - 2], "aeo")) {
+          // An i between two vowels is a glide; the vowel before it carries the stress
+          // (meia, praia, maio, apoio).
+          return k - 1;
         } else if (IsIn(c, kVowelish)) {
           return k;
         } else {
@@ -92,6 +96,8 @@ int FindStressedVowel(std::string_view word) {
         s = kSyllableBefore;
         break;
       case kUAfterSecondVowel:
+        // An i before two consonants is a syllable of its own (incluindo, construirmos).
+        if (r < n - 1 && !IsIn(w[r], kVowelish) && !IsIn(w[r + 1], kVowelish)) return r;
         return gq ? k + 2 : k + 1;
       case kFinalU:
         return IsIn(c, "aeio") ? k : r;

@@ -1,6 +1,6 @@
 // Text helpers shared by the stages of the built-in Portuguese TTS: the Windows-1252 case
 // mappings, the letter classes of the normaliser and tokeniser, trimming, and reading a data
-// file line by line.
+// file.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "platform/text_lines.hpp"
 
 namespace cadencio::tts {
 
@@ -43,18 +46,10 @@ std::string Cp1252(std::string_view utf8);
 // 64 MiB are refused: no data file of the engine comes near that.
 std::optional<std::string> ReadTtsDataFile(const std::string& path);
 
-// Calls `line` for every line of a text held in memory, without its line end ("\n", "\r\n").
+// Calls `line` for every line of a data file held in memory, without its line end.
 template <typename F>
 void ForEachDataLine(std::string_view text, F&& line) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view one = text.substr(start, end - start);
-    if (!one.empty() && one.back() == '\r') one.remove_suffix(1);
-    line(one);
-    start = end + 1;
-  }
+  platform::ForEachTextLine(text, std::forward<F>(line));
 }
 
 // The integer a text holds (an optional sign and decimal digits, within int), or nothing.

@@ -3,6 +3,8 @@
 // word's phonemes, '>' marking the stressed one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -322,6 +324,40 @@ TEST(ShippedRules, MetronomeWords) {
       {"pressione", "p r e s i >o n i"},
       {"minuto", "m i n >u t u"},
   });
+}
+
+// Every letter the tokeniser passes on is pronounced, alone and inside a word; only H is
+// silent.
+TEST(ShippedRules, EveryLetterIsPronounced) {
+  for (int b = 1; b < 256; ++b) {
+    const char letter = UpperCase1252(static_cast<char>(b));
+    if (!IsInLetterSet(letter) || letter == 'H') continue;
+    for (const std::string& word : {std::string(1, letter), "A" + std::string(1, letter) + "A"}) {
+      std::vector<std::string> lines;
+      TranscribeWord(Shipped().rules, word, 0, lines);
+      EXPECT_GE(lines.size(), word.size() + 1) << "letter " << b << " in " << word;
+    }
+  }
+}
+
+// The rules write only phoneme names of the voice, each at most behind the ¨ mark.
+TEST(ShippedRules, WriteOnlyPhonemesOfTheVoice) {
+  const std::set<std::string> voice = {"_",  "a",  "an", "@",  "b",  "d", "e", "ee", "en", "f",
+                                       "g",  "h",  "i",  "in", "j",  "k", "l", "lh", "m",  "m2",
+                                       "n",  "nh", "o",  "on", "oo", "p", "r", "r2", "rr", "s",
+                                       "s2", "t",  "u",  "un", "v",  "w", "x", "y",  "z"};
+  for (const auto& bucket : Shipped().rules.buckets) {
+    for (const Rule& rule : bucket) {
+      std::string_view rest = rule.phonemes;
+      while (!rest.empty()) {
+        std::string_view name = rest.substr(0, rest.find('&'));
+        rest.remove_prefix(std::min(rest.size(), name.size() + 1));
+        if (name.starts_with(kPlainMark)) name.remove_prefix(1);
+        EXPECT_TRUE(voice.contains(std::string(name)))
+            << rule.left << "(" << rule.core << ")" << rule.right << "=" << rule.phonemes;
+      }
+    }
+  }
 }
 
 // Final unstressed vowels carry the mark that ends the lengthening after the stress.

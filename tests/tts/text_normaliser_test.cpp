@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,7 @@ TEST(NumberWords, Cardinals) {
       {999, "novecentos e noventa e nove"},
       {1000, "mil "},
       {1001, "mil e um"},
+      {1005, "mil e cinco"},
       {1200, "mil e duzentos"},
       {1230, "mil e duzentos e trinta"},
       {2000, "dois mil "},
@@ -272,6 +274,11 @@ TEST(Abbreviations, ShippedFileExpandsCommonAbbreviations) {
   AbbreviationTable table;
   ASSERT_TRUE(
       LoadAbbreviations(std::string(CADENCIO_SOURCE_DIR) + "/data/sivratts/portug.abr", table));
+  // A repeated key would never be read.
+  std::set<std::string> keys;
+  for (const Abbreviation& entry : table.entries) {
+    EXPECT_TRUE(keys.insert(entry.key).second) << "repeated key " << entry.key;
+  }
   const std::vector<TextCase> cases = {
       {"Sra. Maria", "senhora Maria"},
       {"Prof. Carlos", "professor Carlos"},
