@@ -60,7 +60,7 @@ synth::Diphone SilenceDiphone(const voicegen::SpeakerAnalysis& speaker) {
   d.boundary = static_cast<uint32_t>(d.samples.size() / 2);
   d.end = static_cast<uint32_t>(d.samples.size() * 3 / 4);
   for (double p = 0; p < static_cast<double>(d.samples.size()); p += speaker.natural_period) {
-    d.marks.push_back({static_cast<uint32_t>(p), false});
+    d.marks.push_back({std::floor(p), false});
   }
   return d;
 }

@@ -4,10 +4,11 @@
 //   "CDNVOICE", u32 version (1), u32 sample rate (16000), u32 natural pitch in mHz,
 //   u32 phone count, per phone: u8 name length, name bytes,
 //   u32 diphone count, per diphone: u16 first, u16 second, u32 begin, u32 boundary, u32 end,
-//   u32 sample count, u32 mark count, the samples (i16), the marks (u32: position, bit 31 set
-//   when voiced).
+//   u32 sample count, u32 mark count, the samples (i16), the marks (u32: position in 1/64
+//   sample, bit 31 set when voiced).
 #include "synth/diphone_voice.hpp"
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -85,7 +86,7 @@ bool ReadDiphone(Reader& in, std::size_t phone_count, Diphone& d) {
   d.marks.resize(mark_count);
   for (std::size_t i = 0; i < mark_count; ++i) {
     uint32_t v = in.U32();
-    d.marks[i] = {v & ~kVoicedBit, (v & kVoicedBit) != 0};
+    d.marks[i] = {(v & ~kVoicedBit) / kMarkScale, (v & kVoicedBit) != 0};
     if (d.marks[i].position >= sample_count) return false;
     if (i > 0 && d.marks[i].position <= d.marks[i - 1].position) return false;
   }
@@ -138,7 +139,10 @@ std::vector<uint8_t> SerializeVoice(const DiphoneVoice& voice) {
     Put32(out, static_cast<uint32_t>(d.samples.size()));
     Put32(out, static_cast<uint32_t>(d.marks.size()));
     for (int16_t s : d.samples) Put16(out, static_cast<uint16_t>(s));
-    for (const PitchMark& m : d.marks) Put32(out, m.position | (m.voiced ? kVoicedBit : 0));
+    for (const PitchMark& m : d.marks) {
+      const auto position = static_cast<uint32_t>(std::lround(m.position * kMarkScale));
+      Put32(out, position | (m.voiced ? kVoicedBit : 0));
+    }
   }
   return out;
 }

@@ -14,12 +14,14 @@ namespace cadencio::synth {
 
 constexpr int kVoiceRate = 16000;
 
-// A pitch mark: a sample position inside its diphone's samples, and whether the period it marks
-// is voiced (unvoiced stretches carry evenly spaced marks so that they can be cut the same way).
+// A pitch mark: a position inside its diphone's samples, to a fraction of a sample (stored in
+// 1/64 sample), and whether the period it marks is voiced (unvoiced stretches carry evenly
+// spaced marks so that they can be cut the same way).
 struct PitchMark {
-  uint32_t position = 0;
+  double position = 0;
   bool voiced = false;
 };
+constexpr double kMarkScale = 64;
 
 // One diphone. `begin` and `end` are the middles of the first and second phone, `boundary` the
 // point where the first phone ends; the samples before `begin` and after `end` are the margin

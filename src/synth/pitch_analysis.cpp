@@ -89,41 +89,55 @@ std::vector<PitchMark> PlacePitchMarks(const std::vector<int16_t>& samples, cons
                                        double unvoiced_period, bool positive_peaks) {
   std::vector<PitchMark> marks;
   if (samples.empty() || track.hop == 0) return marks;
+  const double size = static_cast<double>(samples.size());
   auto period_at = [&](double pos) {
     std::size_t i = static_cast<std::size_t>(pos / static_cast<double>(track.hop) + 0.5);
     return i < track.period.size() ? track.period[i] : 0.0;
   };
-  auto peak_in = [&](std::size_t from, std::size_t to) {
-    to = std::min(to, samples.size());
-    std::size_t best = from;
-    for (std::size_t i = from; i < to; ++i) {
-      const int v = positive_peaks ? samples[i] : -samples[i];
-      const int b = positive_peaks ? samples[best] : -samples[best];
-      if (v > b) best = i;
+  auto value = [&](std::size_t i) { return positive_peaks ? samples[i] : -samples[i]; };
+  // The largest peak in [from, to), placed between samples by a parabola through its neighbours.
+  auto peak_in = [&](double from, double to) {
+    std::size_t lo = static_cast<std::size_t>(std::max(0.0, std::ceil(from)));
+    std::size_t hi = std::min(samples.size(), static_cast<std::size_t>(std::max(0.0, to)) + 1);
+    std::size_t best = lo;
+    for (std::size_t i = lo; i < hi; ++i) {
+      if (value(i) > value(best)) best = i;
     }
-    return best;
+    double shift = 0;
+    if (best > 0 && best + 1 < samples.size()) {
+      const double a = value(best - 1), b = value(best), c = value(best + 1);
+      const double denom = a - 2 * b + c;
+      if (denom < 0) shift = std::clamp(0.5 * (a - c) / denom, -0.5, 0.5);
+    }
+    return static_cast<double>(best) + shift;
   };
   double pos = 0;
   bool last_voiced = false;
-  while (pos < static_cast<double>(samples.size())) {
+  while (pos < size) {
     const double period = period_at(pos);
-    std::size_t at;
+    double at;
     if (period > 0) {
-      // The next peak: within the first period of a voiced stretch, else 0.8-1.2 periods on.
-      const double from = last_voiced ? pos + 0.8 * period : marks.empty() ? pos : pos + 1;
-      const double to = last_voiced ? pos + 1.2 * period : pos + period;
-      if (from >= static_cast<double>(samples.size())) break;
-      at = peak_in(static_cast<std::size_t>(from), static_cast<std::size_t>(to) + 1);
+      // The next peak: within the first period of a voiced stretch (at least half a period
+      // after an unvoiced mark), else 0.8 to 1.2 periods on.
+      double from = pos, to = pos + period;
+      if (last_voiced) {
+        from = pos + 0.8 * period;
+        to = pos + 1.2 * period;
+      } else if (!marks.empty()) {
+        from = pos + 0.5 * period;
+        to = pos + 1.5 * period;
+      }
+      if (from >= size) break;
+      at = peak_in(from, to);
     } else {
-      at = static_cast<std::size_t>(marks.empty() ? pos : pos + unvoiced_period);
+      at = marks.empty() ? pos : pos + unvoiced_period;
     }
-    if (at >= samples.size()) break;
-    if (!marks.empty() && at <= marks.back().position) at = marks.back().position + 1;
-    if (at >= samples.size()) break;
-    const bool voiced = period > 0 && period_at(static_cast<double>(at)) > 0;
-    marks.push_back({static_cast<uint32_t>(at), voiced});
+    if (!marks.empty() && at <= marks.back().position + 1) at = marks.back().position + 1;
+    if (at >= size) break;
+    const bool voiced = period > 0 && period_at(at) > 0;
+    marks.push_back({at, voiced});
     last_voiced = voiced;
-    pos = static_cast<double>(at);
+    pos = at;
   }
   return marks;
 }

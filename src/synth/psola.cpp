@@ -76,8 +76,26 @@ std::size_t NearestMark(const std::vector<PitchMark>& marks, double s) {
   return k;
 }
 
-// Adds one Hann-windowed period of the diphone, centred on mark k, at output sample `at`.
-void AddFrame(const Diphone& d, std::size_t k, double fallback_period, float gain, int64_t at,
+// The diphone's signal at a fractional position (four-point cubic interpolation), 0 outside.
+double SampleAt(const std::vector<int16_t>& x, double pos) {
+  const double fl = std::floor(pos);
+  const auto i = static_cast<int64_t>(fl);
+  const double f = pos - fl;
+  auto at = [&](int64_t k) {
+    return k >= 0 && k < static_cast<int64_t>(x.size()) ? double(x[static_cast<std::size_t>(k)])
+                                                        : 0.0;
+  };
+  const double y0 = at(i - 1), y1 = at(i), y2 = at(i + 1), y3 = at(i + 2);
+  const double c1 = 0.5 * (y2 - y0);
+  const double c2 = y0 - 2.5 * y1 + 2 * y2 - 0.5 * y3;
+  const double c3 = 0.5 * (y3 - y0) + 1.5 * (y1 - y2);
+  return ((c3 * f + c2) * f + c1) * f + y1;
+}
+
+// Adds one Hann-windowed period of the diphone, centred on mark k, centred at output position
+// `at` (both to a fraction of a sample, so that the periods keep their phase at high
+// frequencies).
+void AddFrame(const Diphone& d, std::size_t k, double fallback_period, float gain, double at,
               std::vector<float>& out) {
   const auto& marks = d.marks;
   const double centre = marks[k].position;
@@ -86,15 +104,15 @@ void AddFrame(const Diphone& d, std::size_t k, double fallback_period, float gai
   if (k == 0) left = right;
   left = std::min(left, kMaxPeriod);
   right = std::min(right, kMaxPeriod);
-  const int64_t lw = static_cast<int64_t>(left), rw = static_cast<int64_t>(right);
-  const int64_t c = marks[k].position;
   const double pi = std::acos(-1.0);
-  for (int64_t j = -lw + 1; j < rw; ++j) {
-    const int64_t src = c + j, dst = at + j;
-    if (src < 0 || src >= static_cast<int64_t>(d.samples.size())) continue;
-    if (dst < 0 || dst >= static_cast<int64_t>(out.size())) continue;
-    const double w = j < 0 ? 0.5 + 0.5 * std::cos(pi * j / lw) : 0.5 + 0.5 * std::cos(pi * j / rw);
-    out[dst] += static_cast<float>(w * gain * d.samples[src]);
+  const int64_t first = std::max<int64_t>(0, static_cast<int64_t>(std::ceil(at - left)));
+  const int64_t last = std::min<int64_t>(static_cast<int64_t>(out.size()) - 1,
+                                         static_cast<int64_t>(std::floor(at + right)));
+  for (int64_t n = first; n <= last; ++n) {
+    const double offset = static_cast<double>(n) - at;
+    const double w = 0.5 + 0.5 * std::cos(pi * offset / (offset < 0 ? left : right));
+    out[static_cast<std::size_t>(n)] +=
+        static_cast<float>(w * gain * SampleAt(d.samples, centre + offset));
   }
 }
 
@@ -208,7 +226,7 @@ std::vector<int16_t> SynthesizePhones(const DiphoneVoice& voice, const JoinGains
                                          : natural;
     period = std::min(period, kMaxPeriod);
     const float gain = g.gain_from + static_cast<float>(frac) * (g.gain_to - g.gain_from);
-    AddFrame(*g.diphone, k, natural, gain, std::llround(t), out);
+    AddFrame(*g.diphone, k, natural, gain, t, out);
     double step = period;
     if (marks[k].voiced && !contour.Empty()) step = kVoiceRate / contour.At(t);
     t += std::max(step, 8.0);

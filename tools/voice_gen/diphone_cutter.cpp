@@ -29,8 +29,8 @@ double FrameRms(const std::vector<int16_t>& x, std::size_t from) {
   return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0;
 }
 
-// Where the silent closure before a stop whose burst is at `burst` starts; the phone before the
-// stop spans [before, burst) and keeps at least kKeepBeforeClosure of it.
+}  // namespace
+
 std::size_t ClosureStart(const std::vector<int16_t>& x, std::size_t before, std::size_t burst) {
   double loudest = 0;
   for (std::size_t i = before; i + kFrame <= burst; i += kFrame)
@@ -43,8 +43,6 @@ std::size_t ClosureStart(const std::vector<int16_t>& x, std::size_t before, std:
   }
   return start;
 }
-
-}  // namespace
 
 std::vector<int16_t> ToVoiceRate(const std::vector<int16_t>& samples, int rate) {
   return ToSigned16(Resample(ToFloat(samples), rate, synth::kVoiceRate));
@@ -113,7 +111,7 @@ CutDiphone CutCarrier(const Rendering& rendering, int rate, const Carrier& carri
              std::abs(double(b.position) - double(pos));
     });
     if (it == marks.end() || !it->voiced) return pos;
-    return std::clamp<std::size_t>(it->position, lo, hi);
+    return std::clamp<std::size_t>(static_cast<std::size_t>(std::lround(it->position)), lo, hi);
   };
   begin = snap(begin, start[carrier.first], boundary);
   end = snap(end, boundary, start[carrier.second + 1]);
@@ -127,8 +125,8 @@ CutDiphone CutCarrier(const Rendering& rendering, int rate, const Carrier& carri
   d.boundary = static_cast<uint32_t>(boundary - from);
   d.end = static_cast<uint32_t>(end - from);
   for (const synth::PitchMark& m : marks) {
-    if (m.position >= from && m.position < to) {
-      d.marks.push_back({static_cast<uint32_t>(m.position - from), m.voiced});
+    if (m.position >= static_cast<double>(from) && m.position < static_cast<double>(to)) {
+      d.marks.push_back({m.position - static_cast<double>(from), m.voiced});
     }
   }
   out.ok = true;

@@ -27,6 +27,11 @@ struct CutDiphone {
   synth::Diphone diphone;
 };
 
+// Where the silent closure before a stop whose burst is at `burst` starts (espeak-ng counts it
+// in the phone before); the phone before the stop spans [before, burst) and keeps at least 30 %
+// of it. Positions in samples of `x`.
+std::size_t ClosureStart(const std::vector<int16_t>& x, std::size_t before, std::size_t burst);
+
 // Rendering samples at synth::kVoiceRate (rate converted from `rate`).
 std::vector<int16_t> ToVoiceRate(const std::vector<int16_t>& samples, int rate);
 
