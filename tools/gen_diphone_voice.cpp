@@ -14,6 +14,7 @@
 #include "voice_gen/diphone_cutter.hpp"
 #include "voice_gen/diphone_phones.hpp"
 #include "voice_gen/espeak_voice.hpp"
+#include "voice_gen/mark_alignment.hpp"
 #include "voice_gen/wav_writer.hpp"
 
 namespace {
@@ -129,6 +130,7 @@ int main(int argc, char** argv) {
       voice.diphones.push_back(std::move(d));
     }
   }
+  voicegen::AlignMarksAtJoins(voice);
   voice.Index();
   if (!voicegen::WriteFileBytes(argv[1], synth::SerializeVoice(voice)) ||
       !WriteDiphoneList(argv[2], voice)) {

@@ -30,6 +30,10 @@ JoinGains ComputeJoinGains(const DiphoneVoice& voice);
 // the total is exact however the milliseconds add up.
 std::vector<int64_t> PhoneSampleCounts(const std::vector<double>& durations_ms);
 
+// Output samples where the two halves of every phone meet (one diphone ends, the next begins).
+std::vector<int64_t> JoinPositions(const DiphoneVoice& voice, const std::vector<SynthPhone>& phones,
+                                   int silence);
+
 // Synthesizes the phones; the result holds exactly the sum of their sample counts. A phone pair
 // that the voice lacks is spoken with the silence diphone `silence`-`silence` in its place.
 std::vector<int16_t> SynthesizePhones(const DiphoneVoice& voice, const JoinGains& gains,
