@@ -6,11 +6,7 @@
 #include <array>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 namespace cadencio::bench {
@@ -224,29 +220,21 @@ double MelCepstralDistance(const std::vector<int16_t>& a, const std::vector<int1
 }
 
 int CountClicks(const std::vector<int16_t>& samples, int rate) {
-  const bool debug = getenv("CLICK_DEBUG") != nullptr;
   const std::size_t frame = static_cast<std::size_t>(rate / 200), size = 128;
   const std::size_t from_bin = static_cast<std::size_t>(6000.0 * size / rate);
   std::vector<double> high;
-  std::vector<std::size_t> where;
   for (std::size_t at = 0; at + frame <= samples.size(); at += frame) {
     if (FrameDb(samples, at, frame) < 20) continue;  // silence (RMS below 10)
     const std::vector<double> power = PowerSpectrum(samples, at, frame, size);
     double e = 0;
     for (std::size_t k = from_bin; k < power.size(); ++k) e += power[k];
     high.push_back(10 * std::log10(e + 1e-12));
-    where.push_back(at);
   }
   if (high.empty()) return 0;
   std::vector<double> sorted = high;
   std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2),
                    sorted.end());
   const double median = sorted[sorted.size() / 2];
-  if (debug) {
-    for (std::size_t i = 0; i < high.size(); ++i) {
-      if (high[i] > median + 40) std::fprintf(stderr, "click at %.1f ms: %.1f dB over median %.1f\n", where[i] * 1000.0 / rate, high[i] - median, median);
-    }
-  }
   return static_cast<int>(
       std::count_if(high.begin(), high.end(), [&](double db) { return db > median + 40; }));
 }

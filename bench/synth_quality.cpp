@@ -8,7 +8,6 @@
 //  3. synthesis speed as a multiple of real time.
 // With --spectrograms DIR it only writes the spectrograms of three sentences, by both voices.
 //   synth_quality [--voice FILE] [--spectrograms DIR]
-#include <espeak-ng/speak_lib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -23,6 +22,7 @@
 #include "synth/builtin_mbrola.hpp"
 #include "synth/diphone_voice.hpp"
 #include "voice_gen/diphone_cutter.hpp"
+#include "voice_gen/diphone_phones.hpp"
 #include "voice_gen/espeak_voice.hpp"
 #include "voice_gen/recording_list.hpp"
 
@@ -49,14 +49,6 @@ constexpr const char* kParagraph =
     "músicos estudam devagar, a sessenta batidas por minuto, e aumentam a velocidade aos poucos; "
     "assim, cada trecho difícil fica seguro antes de ser tocado no tempo certo: é a lição "
     "mais antiga da prática musical.";
-
-// The speaker the voice was built from, with espeak-ng's ordinary intonation.
-bool StartEspeak(voicegen::EspeakVoice& espeak) {
-  if (!espeak.Ok()) return false;
-  espeak_SetParameter(espeakPITCH, 70, 0);
-  espeak.SetRate(150);
-  return true;
-}
 
 struct Said {
   std::vector<int16_t> samples;
@@ -119,8 +111,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   mbrola->SetNoError(1);
-  voicegen::EspeakVoice espeak("pt-br+f2");
-  if (!StartEspeak(espeak)) {
+  // The speaker the voice was built from, with espeak-ng's ordinary intonation.
+  voicegen::EspeakVoice espeak(voicegen::kDiphoneSpeaker);
+  if (!voicegen::StartDiphoneSpeaker(espeak, false)) {
     std::fprintf(stderr, "synth_quality: %s\n", espeak.Error().c_str());
     return 1;
   }
@@ -138,9 +131,9 @@ int main(int argc, char** argv) {
     const std::vector<int16_t> stretched = voicegen::ToVoiceRate(espeak.Render(text).samples, rate);
     espeak.SetRate(150);
     // Both on one steady pitch: the synthesizer's lines without pitch points.
-    espeak_SetParameter(espeakRANGE, 0, 0);
+    voicegen::StartDiphoneSpeaker(espeak, true);
     voicegen::Rendering flat_r = espeak.Render(text);
-    espeak_SetParameter(espeakRANGE, 50, 0);
+    voicegen::StartDiphoneSpeaker(espeak, false);
     std::vector<std::string> flat_lines = bench::PhoneLinesFor(flat_r, rate);
     for (std::string& line : flat_lines) line = line.substr(0, line.find(" 50 "));
     Said flat = SayLines(*mbrola, flat_lines);

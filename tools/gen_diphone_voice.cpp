@@ -3,8 +3,6 @@
 // with its pitch marks in one voice file; the list of its diphones is written beside it as the
 // TTS's diphone file.
 //   gen_diphone_voice VOICE_FILE DIPHONE_LIST
-#include <espeak-ng/speak_lib.h>
-
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -21,11 +19,6 @@ namespace {
 
 using namespace cadencio;
 
-// A female variant of the Brazilian voice, raised and flattened: one steady pitch near the
-// pitch the TTS's prosody asks for, so that the synthesizer moves it little.
-constexpr const char* kEspeakVoice = "pt-br+f2";
-constexpr int kEspeakPitch = 70;
-constexpr int kEspeakRate = 150;
 constexpr std::size_t kSilenceMs = 60;
 
 // The speaker's pitch and peak polarity, measured on a long stressed a.
@@ -82,14 +75,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: gen_diphone_voice VOICE_FILE DIPHONE_LIST\n");
     return 2;
   }
-  voicegen::EspeakVoice espeak(kEspeakVoice);
-  if (!espeak.Ok()) {
+  voicegen::EspeakVoice espeak(voicegen::kDiphoneSpeaker);
+  if (!voicegen::StartDiphoneSpeaker(espeak, true)) {
     std::fprintf(stderr, "gen_diphone_voice: %s\n", espeak.Error().c_str());
     return 1;
   }
-  espeak_SetParameter(espeakRANGE, 0, 0);
-  espeak_SetParameter(espeakPITCH, kEspeakPitch, 0);
-  espeak.SetRate(kEspeakRate);
   voicegen::SpeakerAnalysis speaker;
   if (!AnalyseSpeaker(espeak, speaker)) {
     std::fprintf(stderr, "gen_diphone_voice: the speaker's pitch could not be measured\n");

@@ -14,6 +14,12 @@ constexpr std::size_t kMargin = synth::kVoiceRate / 50;   // 20 ms each side
 constexpr std::size_t kFrame = synth::kVoiceRate / 1000;  // 1 ms for the closure search
 // A closure is quieter than this share of the loudest frame of the phone before it.
 constexpr double kClosureLevel = 0.12;
+// Frames quieter than this are silent whatever the level of the phone before.
+constexpr double kSilentRms = 30;
+// How far before espeak-ng's event a burst may begin.
+constexpr std::size_t kBurstLead = synth::kVoiceRate * 3 / 1000;
+// A closure shorter than this is no place to cut: the stop is cut in its middle instead.
+constexpr std::size_t kMinClosure = synth::kVoiceRate / 100;
 // The phone before a stop keeps at least this share of its length.
 constexpr double kKeepBeforeClosure = 0.3;
 
@@ -33,14 +39,21 @@ double FrameRms(const std::vector<int16_t>& x, std::size_t from) {
 
 std::size_t ClosureStart(const std::vector<int16_t>& x, std::size_t before, std::size_t burst) {
   double loudest = 0;
-  for (std::size_t i = before; i + kFrame <= burst; i += kFrame)
+  for (std::size_t i = before; i + kFrame <= burst; i += kFrame) {
     loudest = std::max(loudest, FrameRms(x, i));
+  }
+  const double quiet = std::max(kClosureLevel * loudest, kSilentRms);
   const std::size_t limit =
       before + static_cast<std::size_t>(kKeepBeforeClosure * static_cast<double>(burst - before));
+  // The burst may begin a little before espeak-ng's event: look for the closure from up to
+  // kBurstLead earlier.
   std::size_t start = burst;
-  while (start >= limit + kFrame && FrameRms(x, start - kFrame) < kClosureLevel * loudest) {
+  while (start >= limit + kFrame && burst - start < kBurstLead &&
+         FrameRms(x, start - kFrame) >= quiet) {
     start -= kFrame;
   }
+  if (start < limit + kFrame || FrameRms(x, start - kFrame) >= quiet) return burst;
+  while (start >= limit + kFrame && FrameRms(x, start - kFrame) < quiet) start -= kFrame;
   return start;
 }
 
@@ -90,7 +103,9 @@ CutDiphone CutCarrier(const Rendering& rendering, int rate, const Carrier& carri
     if (IsEspeakStop(carrier.expected[i])) start[i] = ClosureStart(x, start[i - 1], burst[i]);
   }
   auto middle = [&](std::size_t i) {
-    if (IsEspeakStop(carrier.expected[i])) return (start[i] + burst[i]) / 2;
+    if (IsEspeakStop(carrier.expected[i]) && burst[i] - start[i] >= kMinClosure) {
+      return (start[i] + burst[i]) / 2;
+    }
     return (start[i] + start[i + 1]) / 2;
   };
   std::size_t begin = middle(carrier.first);

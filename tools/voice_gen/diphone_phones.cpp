@@ -1,6 +1,8 @@
 // The voice's phones and their carriers.
 #include "diphone_phones.hpp"
 
+#include <espeak-ng/speak_lib.h>
+
 #include <algorithm>
 #include <map>
 
@@ -41,6 +43,14 @@ struct Token {
 };
 
 }  // namespace
+
+bool StartDiphoneSpeaker(EspeakVoice& voice, bool flat) {
+  if (!voice.Ok()) return false;
+  espeak_SetParameter(espeakPITCH, 75, 0);
+  espeak_SetParameter(espeakRANGE, flat ? 0 : 50, 0);
+  voice.SetRate(150);
+  return true;
+}
 
 const std::vector<std::string>& DiphonePhoneSet() {
   static const std::vector<std::string> phones = {

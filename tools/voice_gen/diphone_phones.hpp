@@ -6,7 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "espeak_voice.hpp"
+
 namespace cadencio::voicegen {
+
+// The speaker the voice is cut from: espeak-ng's Brazilian Portuguese with its first female
+// variant (no echo and no breath noise, which would carry from one phone into the next), raised
+// to about 220 Hz, near the pitch the TTS's prosody asks for. `flat` speaks on one steady pitch,
+// as the carriers are spoken. False when espeak-ng cannot start.
+constexpr const char* kDiphoneSpeaker = "pt-br+f1";
+bool StartDiphoneSpeaker(EspeakVoice& voice, bool flat);
 
 // The voice's phones: _ a an @ b d e ee en f g h i in j k l lh m m2 n nh o on oo p r r2 rr s s2
 // t u un v w x y z.
