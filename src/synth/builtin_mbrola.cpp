@@ -20,6 +20,8 @@ constexpr const char* kSilence = "_";
 constexpr const char* kVoiceExtension = ".cdv";
 // Text written without a line end is kept up to this length; beyond it the line is bad.
 constexpr std::size_t kMaxLineBytes = 4096;
+// Lines are synthesized without waiting for a flush once they add up to this much speech.
+constexpr double kMaxQueuedMs = 120000;
 
 class BuiltinMbrola : public platform::Mbrola {
  public:
@@ -42,6 +44,7 @@ class BuiltinMbrola : public platform::Mbrola {
   void Reset() override {
     pending_text_.clear();
     queue_.clear();
+    queued_ms_ = 0;
     output_.clear();
     read_at_ = 0;
     error_ = 0;
@@ -123,6 +126,9 @@ class BuiltinMbrola : public platform::Mbrola {
       if (phone < 0) phone = silence_;
     }
     queue_.push_back({phone, line.phone.duration_ms, std::move(line.phone.points)});
+    queued_ms_ += line.phone.duration_ms;
+    // A long stretch without a flush is synthesized as it comes, so that memory stays bounded.
+    if (queued_ms_ >= kMaxQueuedMs) Synthesize();
     return 0;
   }
 
@@ -145,6 +151,7 @@ class BuiltinMbrola : public platform::Mbrola {
       phones.push_back({queue_[i].phone, counts[i], std::move(queue_[i].points)});
     }
     queue_.clear();
+    queued_ms_ = 0;
     std::vector<int16_t> samples = SynthesizePhones(voice_, gains_, phones, silence_);
     output_.insert(output_.end(), samples.begin(), samples.end());
   }
@@ -164,6 +171,7 @@ class BuiltinMbrola : public platform::Mbrola {
   int silence_ = 0;
   std::string pending_text_;
   std::vector<Queued> queue_;
+  double queued_ms_ = 0;
   std::vector<int16_t> output_;
   std::size_t read_at_ = 0;
 };
