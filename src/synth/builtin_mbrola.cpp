@@ -20,7 +20,9 @@ constexpr const char* kSilence = "_";
 constexpr const char* kVoiceExtension = ".cdv";
 // Text written without a line end is kept up to this length; beyond it the line is bad.
 constexpr std::size_t kMaxLineBytes = 4096;
-// Lines are synthesized without waiting for a flush once they add up to this much speech.
+// Lines are synthesized without waiting for a flush at a pause once they add up to kStreamMs,
+// and anywhere once they add up to kMaxQueuedMs.
+constexpr double kStreamMs = 1000;
 constexpr double kMaxQueuedMs = 120000;
 
 class BuiltinMbrola : public platform::Mbrola {
@@ -127,8 +129,13 @@ class BuiltinMbrola : public platform::Mbrola {
     }
     queue_.push_back({phone, line.phone.duration_ms, std::move(line.phone.points)});
     queued_ms_ += line.phone.duration_ms;
-    // A long stretch without a flush is synthesized as it comes, so that memory stays bounded.
-    if (queued_ms_ >= kMaxQueuedMs) Synthesize();
+    // What stands before a pause is synthesized at once when it is long enough to be worth
+    // handing out (after a pause the next phone's diphones are the same either way), and a long
+    // stretch without a pause is synthesized as it comes, so that memory stays bounded.
+    if ((phone == silence_ && queue_.size() > 1 && queued_ms_ >= kStreamMs) ||
+        queued_ms_ >= kMaxQueuedMs) {
+      Synthesize();
+    }
     return 0;
   }
 

@@ -125,6 +125,18 @@ TEST_F(BuiltinMbrolaTest, ReadsInPiecesAndResets) {
   EXPECT_TRUE(ReadAll(16000).empty());
 }
 
+TEST_F(BuiltinMbrolaTest, HandsOutSpeechBeforeAPauseWithoutWaitingForTheFlush) {
+  // A second of speech followed by a pause is ready before the flush; the rest comes with it,
+  // and the whole keeps its exact length.
+  for (const char* line : {"_ 100", "a 600 50 210", "i 400 50 190", "_ 200", "a 300"}) {
+    mbrola_->Write(std::string(line) + "\r\n");
+  }
+  const std::vector<int16_t> early = ReadAll(1000);
+  EXPECT_EQ(early.size(), 1300u * 16);
+  mbrola_->Flush();
+  EXPECT_EQ(ReadAll(1000).size(), 300u * 16);
+}
+
 TEST_F(BuiltinMbrolaTest, ReportsMissingDiphonesAndBadLines) {
   // Without SetNoError the line is refused and the error stays until a reset.
   EXPECT_EQ(mbrola_->Write("s 50\r\n"), 0);
