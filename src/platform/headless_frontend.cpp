@@ -35,8 +35,9 @@ void HeadlessFrontend::WaitInput(MessageLoop& loop) {
 }
 
 void HeadlessFrontend::Present(const ScreenCells& cells, int cursor_column, int cursor_row,
-                               bool /*caret*/) {
+                               bool caret) {
   cells_ = cells;
+  caret_ = caret;
   cursor_column_ = cursor_column;
   cursor_row_ = cursor_row;
 }

@@ -36,6 +36,7 @@ class HeadlessFrontend final : public Frontend {
   const std::string& Title() const { return title_; }
   int CursorColumn() const { return cursor_column_; }
   int CursorRow() const { return cursor_row_; }
+  bool CaretShown() const { return caret_; }
 
  private:
   VirtualClock& clock_;
@@ -46,6 +47,7 @@ class HeadlessFrontend final : public Frontend {
   ScreenCells cells_;
   int cursor_column_ = 0;
   int cursor_row_ = 0;
+  bool caret_ = false;
   int beeps_ = 0;
   std::string title_;
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 
+#include "platform/keys.hpp"
 #include "platform/paths.hpp"
 #include "platform/profile_file.hpp"
 #include "speech/engine_dispatch.hpp"
@@ -69,7 +70,17 @@ std::string LatinUpperCase(std::string_view text) {
 }
 
 SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav, std::string start_dir)
-    : console_(console), wav_(wav), start_dir_(std::move(start_dir)) {
+    : console_(console),
+      wav_(wav),
+      start_dir_(std::move(start_dir)),
+      engine_(EngineContext{console, wav,
+                            [this](const std::string& section, const std::string& key) {
+                              return ReadIniString(section, key);
+                            },
+                            [this](const std::string& text) { MessageBox(text); },
+                            [this](SpeechEvent::Kind kind, std::string detail) {
+                              Notify(kind, std::move(detail));
+                            }}) {
   while (start_dir_.size() > 1 && (start_dir_.back() == '/' || start_dir_.back() == '\\')) {
     start_dir_.pop_back();
   }
@@ -165,7 +176,7 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
     int pitch = IntOr(ReadIniString("SERVFALA", "TOM"), 0);
     int kind = IntOr(ReadIniString("SERVFALA", "TIPOSAPI"), 0);
     if (kind != 4 && rate > 10) rate = 0;
-    engine_active_ = StartEngine(voice, rate, pitch, kind);
+    engine_active_ = engine_.StartEngine(voice, rate, pitch, kind);
     engine_kind_ = kind;
   }
 }
@@ -173,7 +184,16 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
 void SpeechFrontEnd::EndSpeech() {
   while (SpeechBusy()) console_.WaitMessage();
   StopSpeech();
+  if (engine_active_) {
+    engine_.EndEngine();
+    engine_active_ = false;
+  }
   if (voice_) voice_->Close();
+}
+
+void SpeechFrontEnd::MessageBox(const std::string& text) {
+  WriteSpeakLine(text);
+  console_.ReadKey();
 }
 
 // --- busy, wait, stop -----------------------------------------------------------------
@@ -183,7 +203,8 @@ bool SpeechFrontEnd::SpeechBusy() {
     StopSpeech();
     return false;
   }
-  return wav_.WavBusy();
+  if (!engine_active_) return wav_.WavBusy();
+  return wav_.WavBusy() || engine_.EngineBusy(0);
 }
 
 void SpeechFrontEnd::WaitSpeechEnd() {
@@ -195,6 +216,7 @@ void SpeechFrontEnd::WaitSpeechEnd() {
 void SpeechFrontEnd::StopSpeech() {
   wav_.StopWav();
   speech_cut_ = true;
+  if (engine_active_ && (engine_.EngineBusy(0) || engine_kind_ == 3)) engine_.EngineStop();
   console_.PostMessage({platform::MessageKind::kWakeSpeech});
 }
 
@@ -219,6 +241,15 @@ void SpeechFrontEnd::WriteSpeakLine(std::string_view text) {
 
 void SpeechFrontEnd::SpeakText(std::string_view spoken) {
   Notify(SpeechEvent::kText, std::string(spoken));
+  if (engine_active_) {
+    // The engine takes the whole text as it is.
+    while (SpeechBusy()) console_.WaitMessage();
+    if (!console_.KeyPressed()) {
+      engine_.EngineSpeak(std::string(spoken));
+      speech_pending_ = true;
+    }
+    return;
+  }
   std::string text(spoken);
   text += ' ';
   speech_cut_ = false;
@@ -399,11 +430,12 @@ SpeechFrontEnd::MenuKey SpeechFrontEnd::ReadMenuKey() {
     key.character = console_.ReadKey();
     if (key.character == 0) {
       key.extended = console_.ReadKey();
-      if (key.extended == 16 || key.extended == 17 || key.extended == 18) {
+      if (key.extended == platform::key::kAltQ || key.extended == platform::key::kAltW ||
+          key.extended == platform::key::kAltE) {
         key.character = console_.ReadKey();  // Alt+Q, Alt+W, Alt+E take one more key
       }
     }
-    if (key.character == 0 && key.extended == 'B') {
+    if (key.character == 0 && key.extended == platform::key::kF8) {
       SpeakTime(*this);  // F8
       continue;
     }

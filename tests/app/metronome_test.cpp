@@ -105,6 +105,14 @@ TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
       {"12x", 1000},  // trailing garbage: 60
       {"900", 119},   // above 500: 500
       {"192", 312},
+      // Blanks around the number are not part of it; inside it they are.
+      {" 120", 500},
+      {"120 ", 500},
+      {" 120 ", 500},
+      {"1 20", 1000},
+      {"+120", 500},
+      {"00120", 500},
+      {"12abc", 1000},
   };
   for (const auto& c : cases) {
     TempDataRoot data;
