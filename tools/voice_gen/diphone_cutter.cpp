@@ -14,6 +14,8 @@ constexpr std::size_t kMargin = synth::kVoiceRate / 50;   // 20 ms each side
 constexpr std::size_t kFrame = synth::kVoiceRate / 1000;  // 1 ms for the closure search
 // A closure is quieter than this share of the loudest frame of the phone before it.
 constexpr double kClosureLevel = 0.12;
+// A phone of the pair shorter than this was dropped by espeak-ng rather than said.
+constexpr std::size_t kMinPhone = synth::kVoiceRate * 15 / 1000;
 // Frames quieter than this are silent whatever the level of the phone before.
 constexpr double kSilentRms = 30;
 // How far before espeak-ng's event a burst may begin.
@@ -108,6 +110,12 @@ CutDiphone CutCarrier(const Rendering& rendering, int rate, const Carrier& carri
     }
     return (start[i] + start[i + 1]) / 2;
   };
+  for (std::size_t i : {carrier.first, carrier.second}) {
+    if (carrier.expected[i] != "_" && start[i + 1] < start[i] + kMinPhone) {
+      out.problem = "espeak-ng said " + carrier.expected[i] + " too briefly";
+      return out;
+    }
+  }
   std::size_t begin = middle(carrier.first);
   std::size_t end = middle(carrier.second);
   const std::size_t boundary = start[carrier.second];

@@ -29,12 +29,19 @@ bool IsCoda(const std::string& phone) {
   return phone == "r2" || phone == "s2" || phone == "m2";
 }
 
-// espeak-ng's phoneme for a phone before `next`: t and d before i are said as in Brazil.
+// espeak-ng's phoneme for a phone before `next`: t and d before i are said as in Brazil, and an
+// l that no vowel follows is written "l/", which espeak-ng says as an l where its plain "l"
+// would turn into a vowel or nothing (it reports both as "l").
 std::string EspeakName(const std::string& phone, const std::string& next) {
   const bool before_i = next == "i" || next == "in";
   if (phone == "t" && before_i) return "tS";
   if (phone == "d" && before_i) return "dZ";
+  if (phone == "l" && !IsVowelPhone(next)) return "l/";
   return EspeakNames().at(phone);
+}
+
+std::string ReportedName(const std::string& espeak_name) {
+  return espeak_name == "l/" ? "l" : espeak_name;
 }
 
 struct Token {
@@ -96,7 +103,7 @@ Carrier DiphoneCarrier(const std::string& first, const std::string& second, bool
     if (separated && i == carrier.second) carrier.input += ' ';
     if (tokens[i].stressed) carrier.input += '\'';
     carrier.input += name;
-    carrier.expected.push_back(name);
+    carrier.expected.push_back(ReportedName(name));
   }
   carrier.input += "]]";
   return carrier;
