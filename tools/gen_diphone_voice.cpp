@@ -59,6 +59,26 @@ synth::Diphone SilenceDiphone(const voicegen::SpeakerAnalysis& speaker) {
   return d;
 }
 
+// Cuts the diphone of a pair from its carrier, or from the carrier with a word boundary between
+// the two phones when espeak-ng merged or changed them; false (and a message) when neither works.
+bool CutPair(voicegen::EspeakVoice& espeak, const voicegen::SpeakerAnalysis& speaker,
+             const std::string& first, const std::string& second, synth::Diphone& d,
+             std::vector<std::string>& separated) {
+  voicegen::CutDiphone cut;
+  for (bool sep : {false, true}) {
+    voicegen::Carrier carrier = voicegen::DiphoneCarrier(first, second, sep);
+    cut = voicegen::CutCarrier(espeak.Render(carrier.input), espeak.SampleRate(), carrier, speaker);
+    if (cut.ok) {
+      if (sep) separated.push_back(first + "-" + second);
+      d = std::move(cut.diphone);
+      return true;
+    }
+  }
+  std::fprintf(stderr, "gen_diphone_voice: no diphone %s-%s: %s\n", first.c_str(), second.c_str(),
+               cut.problem.c_str());
+  return false;
+}
+
 bool WriteDiphoneList(const std::string& path, const synth::DiphoneVoice& voice) {
   std::ofstream out(path, std::ios::binary);
   out << "; Diphones of the built-in voice, one per line: first phone, hyphen, second phone.\r\n";
@@ -89,31 +109,16 @@ int main(int argc, char** argv) {
   synth::DiphoneVoice voice;
   voice.phones = voicegen::DiphonePhoneSet();
   voice.natural_pitch = synth::kVoiceRate / speaker.natural_period;
-  int separated = 0, missing = 0;
+  std::vector<std::string> separated;
+  int missing = 0;
   for (std::size_t a = 0; a < voice.phones.size(); ++a) {
     for (std::size_t b = 0; b < voice.phones.size(); ++b) {
       synth::Diphone d;
       if (a == 0 && b == 0) {
         d = SilenceDiphone(speaker);
-      } else {
-        voicegen::CutDiphone cut;
-        for (bool sep : {false, true}) {
-          voicegen::Carrier carrier =
-              voicegen::DiphoneCarrier(voice.phones[a], voice.phones[b], sep);
-          cut = voicegen::CutCarrier(espeak.Render(carrier.input), espeak.SampleRate(), carrier,
-                                     speaker);
-          if (cut.ok) {
-            separated += sep;
-            break;
-          }
-        }
-        if (!cut.ok) {
-          std::fprintf(stderr, "gen_diphone_voice: no diphone %s-%s: %s\n", voice.phones[a].c_str(),
-                       voice.phones[b].c_str(), cut.problem.c_str());
-          ++missing;
-          continue;
-        }
-        d = std::move(cut.diphone);
+      } else if (!CutPair(espeak, speaker, voice.phones[a], voice.phones[b], d, separated)) {
+        ++missing;
+        continue;
       }
       d.first = static_cast<uint16_t>(a);
       d.second = static_cast<uint16_t>(b);
@@ -127,8 +132,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gen_diphone_voice: cannot write %s or %s\n", argv[1], argv[2]);
     return 1;
   }
-  std::printf(
-      "gen_diphone_voice: %zu diphones (%d with a word boundary, %d missing), pitch %.1f Hz\n",
-      voice.diphones.size(), separated, missing, voice.natural_pitch);
+  std::string joined;
+  for (const std::string& pair : separated) joined += " " + pair;
+  std::printf("gen_diphone_voice: %zu diphones, %d missing, pitch %.1f Hz; a word boundary in%s\n",
+              voice.diphones.size(), missing, voice.natural_pitch, joined.c_str());
   return 0;
 }

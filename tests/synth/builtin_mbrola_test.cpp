@@ -145,8 +145,9 @@ TEST_F(BuiltinMbrolaTest, ReportsMissingDiphonesAndBadLines) {
   EXPECT_NE(mbrola_->LastErrorText().find("s-s"), std::string::npos) << mbrola_->LastErrorText();
   mbrola_->Reset();
   EXPECT_EQ(mbrola_->LastError(), 0);
-  const char* const refused[] = {"q 50\r\n", "a\r\n", "a 100 50\r\n", "a -1\r\n"};
-  for (const char* line : refused) {
+  const std::string refused[] = {"q 50\r\n", "a\r\n", "a 100 50\r\n", "a -1\r\n",
+                                 "a 100" + std::string(5000, ' ') + "50 200\r\n"};
+  for (const std::string& line : refused) {
     mbrola_->Reset();
     EXPECT_LT(mbrola_->Write(line), 0) << line;
     EXPECT_NE(mbrola_->LastError(), 0) << line;
