@@ -244,7 +244,7 @@ bool WriteSpectrogramPng(const std::string& path, const std::vector<int16_t>& sa
   const std::size_t frame = static_cast<std::size_t>(rate / 40), size = 512;
   const int height = static_cast<int>(size / 2);
   const int width = std::max<int>(1, static_cast<int>(samples.size() / hop));
-  // Levels in dB, shown from 90 dB under the loudest to the loudest.
+  // Levels in dB, shown from 80 dB under the loudest to the loudest, the loud end spread out.
   std::vector<double> db(static_cast<std::size_t>(width) * height);
   for (int x = 0; x < width; ++x) {
     const std::vector<double> power =
@@ -257,7 +257,7 @@ bool WriteSpectrogramPng(const std::string& path, const std::vector<int16_t>& sa
   const double top = *std::max_element(db.begin(), db.end());
   std::vector<uint8_t> rgb;
   for (double v : db) {
-    const auto c = Heat((v - top + 90) / 90);
+    const auto c = Heat(std::pow(std::clamp((v - top + 80) / 80, 0.0, 1.0), 1.8));
     rgb.insert(rgb.end(), c.begin(), c.end());
   }
   return WritePng(path, width, height, rgb);

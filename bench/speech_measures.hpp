@@ -21,7 +21,7 @@ double MelCepstralDistance(const std::vector<int16_t>& a, const std::vector<int1
 // energy over the frames of the file that are not silent.
 int CountClicks(const std::vector<int16_t>& samples, int rate);
 
-// A spectrogram (0 .. rate/2, 90 dB range) as a PNG picture; false when it cannot be written.
+// A spectrogram (0 .. rate/2, 80 dB range) as a PNG picture; false when it cannot be written.
 bool WriteSpectrogramPng(const std::string& path, const std::vector<int16_t>& samples, int rate);
 
 }  // namespace cadencio::bench
