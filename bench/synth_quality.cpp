@@ -68,6 +68,22 @@ Said SayLines(platform::Mbrola& mbrola, const std::vector<std::string>& lines) {
   return out;
 }
 
+// Milliseconds from the first line written to the first samples read, reading after every line
+// as the TTS's driver does (lines are written without a final flush until the end).
+double FirstSamplesMs(platform::Mbrola& mbrola, const std::vector<std::string>& lines) {
+  mbrola.Reset();
+  int16_t buffer[16000];
+  const auto start = std::chrono::steady_clock::now();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    mbrola.Write(lines[i] + "\r\n");
+    if (i + 1 == lines.size()) mbrola.Flush();
+    if (mbrola.Read(buffer, 16000) > 0) break;
+  }
+  const double ms = Seconds(std::chrono::steady_clock::now() - start).count() * 1000;
+  mbrola.Reset();
+  return ms;
+}
+
 std::vector<std::string> CatalogueTexts() {
   std::vector<std::string> texts;
   for (const auto& line : voicegen::ReadRecordingList(CADENCIO_PROMPT_LIST, 3).lines) {
@@ -170,5 +186,8 @@ int main(int argc, char** argv) {
               clicks_espeak);
   std::printf("Synthesis speed: %.1f s of speech in %.3f s, %.0f x real time\n", audio, busy,
               audio / busy);
+  const std::vector<std::string> paragraph = bench::PhoneLinesFor(espeak.Render(kParagraph), rate);
+  std::printf("Time to the first samples of the paragraph, written line by line: %.1f ms\n",
+              FirstSamplesMs(*mbrola, paragraph));
   return 0;
 }
