@@ -140,7 +140,7 @@ void Metronome::EnterTempoAndMeasure() {
 void Metronome::PlayBeat(const std::string& path) {
   if (console_.KeyPressed()) return;
   beats_.Play(path, schedule_.NextOnset(state_.BeatPeriodMs));
-  schedule_.WaitForFollowingBeat(state_.BeatPeriodMs);
+  schedule_.WaitForFollowingBeat(state_.BeatPeriodMs, console_);
   console_.PumpAllMessages();
 }
 

@@ -93,6 +93,16 @@ void Console::WaitMessage() {
   frontend_.WaitInput(loop_);
 }
 
+bool Console::WaitForKey(int64_t ms) {
+  const int64_t deadline = clock_.NowMs() + std::max<int64_t>(ms, 0);
+  for (;;) {
+    if (KeyPressed()) return true;
+    const int64_t left = deadline - clock_.NowMs();
+    if (left <= 0) return false;
+    if (loop_.Empty()) frontend_.WaitInputFor(loop_, left);
+  }
+}
+
 uint8_t Console::ReadKey() {
   if (queue_.Count() == 0) {
     waiting_for_key_ = true;

@@ -42,6 +42,9 @@ class Console {
   void PumpWindowMessages() { PumpAllMessages(); }
   // Blocks until any message or input arrives (does not handle it).
   void WaitMessage();
+  // Waits on the message loop for at most `ms`, handling messages as they come, and returns
+  // as soon as a key waits: true then, false when the time ran out.
+  bool WaitForKey(int64_t ms);
   // A console line read: keys until Enter, echoed; the text without the line end.
   std::string ReadScreenLine(int size = 128);
   KeyQueue& Queue() { return queue_; }

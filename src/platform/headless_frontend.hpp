@@ -24,6 +24,7 @@ class HeadlessFrontend final : public Frontend {
 
   void PollInput(MessageLoop& loop) override;
   void WaitInput(MessageLoop& loop) override;
+  void WaitInputFor(MessageLoop& loop, int64_t timeout_ms) override;
   void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) override;
   void Beep() override { ++beeps_; }
   void SetTitle(const std::string& title) override { title_ = title; }
@@ -39,6 +40,8 @@ class HeadlessFrontend final : public Frontend {
   bool CaretShown() const { return caret_; }
 
  private:
+  // The longest step of virtual time in one wait.
+  static constexpr int64_t kStepMs = 10;
   VirtualClock& clock_;
   std::vector<ScriptedMessage> script_;
   std::size_t next_ = 0;
