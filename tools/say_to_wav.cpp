@@ -6,41 +6,19 @@
 // per-speed settings are the default ones.
 //
 // Usage: say_to_wav OUT.wav [--speed N] [--trace] [TEXT...]
-#include <unistd.h>
-
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "app/message_catalogue.hpp"
-#include "console/console.hpp"
-#include "platform/paths.hpp"
-#include "platform/profile_file.hpp"
 #include "platform/wav_file.hpp"
 #include "platform/windows1252.hpp"
-#include "speech/capture_speech.hpp"
-#include "speech/speech_front_end.hpp"
+#include "say/spoken_corpus.hpp"
 #include "voice/recorded_voice.hpp"
-#include "voice/voice_host.hpp"
-#include "voice_gen/recording_list.hpp"
 
 namespace {
 
 using namespace cadencio;
-
-constexpr int kRate = 44100;
-constexpr int64_t kGapMs = 500;  // silence between two texts
-
-// Spoken after the catalogue messages: ordinary prose with accents, punctuation and numbers.
-constexpr const char* kParagraph =
-    "O metrônomo é um aparelho que marca o andamento da música com batidas regulares. Os "
-    "músicos estudam devagar, a 60 batidas por minuto, e aumentam a velocidade aos poucos; "
-    "assim, cada trecho difícil fica seguro antes de ser tocado no tempo certo: é a lição "
-    "mais antiga da prática musical.";
 
 struct Options {
   std::string out;
@@ -86,58 +64,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return !options.out.empty();
 }
 
-// Windows-1252 text of a UTF-8 argument; characters outside the code page become blanks.
-std::string CodePageText(const std::string& utf8) {
-  platform::Windows1252Text text = platform::Utf8ToWindows1252(utf8, ' ');
-  if (!text.complete) {
-    std::fprintf(stderr, "say_to_wav: characters outside Windows-1252 are left out of \"%s\"\n",
-                 utf8.c_str());
-  }
-  return text.bytes;
-}
-
-// The catalogue texts of every key of the prompt list that has one, then the paragraph.
-std::vector<std::string> DefaultTexts() {
-  std::vector<std::string> texts;
-  const voicegen::RecordingList list = voicegen::ReadRecordingList(CADENCIO_PROMPT_LIST, 3);
-  if (!list.error.empty()) {
-    std::fprintf(stderr, "say_to_wav: no catalogue messages (%s)\n", list.error.c_str());
-  }
-  for (const voicegen::RecordingLine& line : list.lines) {
-    if (!line.fields[1].empty()) texts.push_back(app::MessageText(line.fields[0]));
-  }
-  texts.push_back(CodePageText(kParagraph));
-  return texts;
-}
-
-// Opens the recorded voice as the front end would, without sound, and answers its code. The
-// front end, when the voice does not open, waits for Enter before it ends the program; the
-// probe keeps that wait out of the capture.
-int ProbeVoice(const std::string& data_root) {
-  class ProbeHost final : public voice::VoiceHost {
-   public:
-    explicit ProbeHost(std::string config) : config_(std::move(config)) {}
-    void PlayWavImage(std::span<const uint8_t> /*image*/) override {}
-    bool SpeechBusy() override { return false; }
-    void WaitMessage() override {}
-    bool KeyWaiting() override { return false; }
-    std::string ReadTradutorKey(const std::string& key, const std::string& dflt) override {
-      return platform::ProfileFile::ReadString(config_, "TRADUTOR", key, dflt);
-    }
-
-   private:
-    std::string config_;
-  };
-  ProbeHost host(platform::FindConfigFile(data_root));
-  voice::RecordedVoice probe(host);
-  return probe.OpenRecordedVoice();
-}
-
-// The speech front end and the recorded voice on the capture output, as in the program.
-struct Rig : speech::CaptureSpeech {
-  explicit Rig(const std::string& start_dir) : CaptureSpeech(start_dir, {}, nullptr, kRate) {}
-};
-
 const char* KindName(speech::SpeechEvent::Kind kind) {
   using K = speech::SpeechEvent;
   switch (kind) {
@@ -167,38 +93,6 @@ const char* KindName(speech::SpeechEvent::Kind kind) {
   return "?";
 }
 
-// The stream, both channels mixed down, as 16-bit samples.
-std::vector<int16_t> MonoSamples(const std::vector<float>& stereo) {
-  std::vector<int16_t> mono(stereo.size() / 2);
-  for (std::size_t i = 0; i < mono.size(); ++i) {
-    float v = 0.5f * (stereo[2 * i] + stereo[2 * i + 1]);
-    v = std::fmax(-1.0f, std::fmin(1.0f, v));
-    mono[i] = static_cast<int16_t>(std::lround(v * 32767.0f));
-  }
-  return mono;
-}
-
-// Speaks every text; answers the virtual time spent speaking, in milliseconds, or -1 when the
-// voice did not open.
-int64_t SpeakAll(Rig& rig, int speed, const std::vector<std::string>& texts) {
-  try {
-    rig.speech.InitSpeech(speed, "");
-    int64_t speaking_ms = 0;
-    for (const std::string& text : texts) {
-      const int64_t start = rig.clock.NowMs();
-      rig.speech.SpeakText(text);
-      speaking_ms += rig.clock.NowMs() - start;
-      rig.clock.AdvanceTo(rig.clock.NowMs() + kGapMs);
-    }
-    rig.speech.EndSpeech();
-    return speaking_ms;
-  } catch (const platform::ProgramExit&) {
-    std::fprintf(stderr, "say_to_wav: the recorded voice did not open:\n%s",
-                 rig.frontend.Text().c_str());
-    return -1;
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,14 +102,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<std::string> texts;
-  for (const std::string& text : options.texts) texts.push_back(CodePageText(text));
-  if (texts.empty()) texts = DefaultTexts();
+  for (const std::string& text : options.texts) texts.push_back(say::CodePageText(text));
+  if (texts.empty()) texts = say::CatalogueAndParagraph();
 
-  // The shipped configuration of the data root, not the user's own: the data root stands in
-  // for the Windows directory, where AUDIRA.INI is looked for first.
-  const std::string data_root = platform::DataRoot();
-  setenv("AUDIRA_WINDIR", data_root.c_str(), 1);
-  const int code = ProbeVoice(data_root);
+  // The shipped configuration of the data root, not the user's own.
+  const std::string data_root = say::UseShippedConfig();
+  const int code = say::ProbeVoice(data_root);
   if (code != voice::kVoiceReady) {
     std::fprintf(stderr,
                  "say_to_wav: the recorded voice does not open (code %d) with the data in %s; "
@@ -224,28 +116,24 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  int64_t speaking_ms = -1;
-  std::vector<int16_t> samples;
-  int speed = 0;
-  {
-    Rig rig(data_root);
-    if (options.trace) {
-      rig.speech.SetObserver([](const speech::SpeechEvent& event) {
-        std::fprintf(stderr, "%8lld ms  %-8s %s\n", static_cast<long long>(event.at_ms),
-                     KindName(event.kind), platform::Windows1252ToUtf8(event.detail).c_str());
-      });
-    }
-    speaking_ms = SpeakAll(rig, options.speed, texts);
-    speed = rig.speech.Speed();
-    samples = MonoSamples(rig.audio.Stream());
+  speech::SpeechObserver trace;
+  if (options.trace) {
+    trace = [](const speech::SpeechEvent& event) {
+      std::fprintf(stderr, "%8lld ms  %-8s %s\n", static_cast<long long>(event.at_ms),
+                   KindName(event.kind), platform::Windows1252ToUtf8(event.detail).c_str());
+    };
   }
-  if (speaking_ms < 0) return 1;
-  if (!platform::WriteWav16Mono(options.out, samples, kRate)) {
+  const say::SpokenTake take = say::SpeakTexts(data_root, options.speed, texts, trace);
+  if (take.speaking_ms < 0) {
+    std::fprintf(stderr, "say_to_wav: the recorded voice did not open:\n%s", take.screen.c_str());
+    return 1;
+  }
+  if (!platform::WriteWav16Mono(options.out, take.samples, say::kCaptureRate)) {
     std::fprintf(stderr, "say_to_wav: cannot write %s\n", options.out.c_str());
     return 1;
   }
   std::printf("say_to_wav: %zu texts at speed %d, %.2f s of speech; %s holds %.2f s\n",
-              texts.size(), speed, speaking_ms / 1000.0, options.out.c_str(),
-              static_cast<double>(samples.size()) / kRate);
+              texts.size(), take.speed, take.speaking_ms / 1000.0, options.out.c_str(),
+              static_cast<double>(take.samples.size()) / say::kCaptureRate);
   return 0;
 }

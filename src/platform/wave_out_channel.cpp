@@ -8,13 +8,15 @@
 #include <cmath>
 #include <thread>
 
+#include "platform/pcm_fade.hpp"
+
 namespace cadencio::platform {
 
 namespace {
 
 // Room kept in every slot beyond the converted length of a full block, for the samples the
-// resampler held back from the block before.
-constexpr int64_t kSlotMarginFrames = 1024;
+// resampler held back from the block before and for the block's ending.
+constexpr int64_t kSlotMarginFrames = 2048;
 
 bool FormatSupported(const WaveFormat& format) {
   return (format.bits == 8 || format.bits == 16) &&
@@ -33,7 +35,11 @@ struct WaveOutChannel::Resampler {
   }
 };
 
-WaveOutChannel::WaveOutChannel(int output_rate) : output_rate_(output_rate) {}
+WaveOutChannel::WaveOutChannel(int output_rate)
+    : output_rate_(output_rate),
+      tail_(CutFadeSamples(output_rate) * 2, 0.0f),
+      tail_frames_(static_cast<int>(CutFadeSamples(output_rate))),
+      tail_position_(tail_frames_) {}
 
 WaveOutChannel::~WaveOutChannel() = default;
 
@@ -116,10 +122,33 @@ int WaveOutChannel::Write(int index, const uint8_t* bytes, std::size_t count) {
     }
   }
   slot.frames = out_frames;
+  slot.ending = resampler_ ? ConvertEnding(slot, out_frames) : 0;
   slot.index = index;
   slot.order = next_order_++;
   slot.state.store(kQueued, std::memory_order_release);
   return kWaveOk;
+}
+
+int64_t WaveOutChannel::ConvertEnding(Slot& slot, int64_t at) {
+  int error = 0;
+  SRC_STATE* copy = src_clone(resampler_->state, &error);
+  if (!copy) return 0;
+  const int64_t capacity = static_cast<int64_t>(slot.samples.size() / 2);
+  int64_t frames = at;
+  const float none[2] = {0.0f, 0.0f};  // the converter wants an input pointer even for none
+  while (frames < capacity) {
+    SRC_DATA data{};
+    data.data_in = none;
+    data.input_frames = 0;
+    data.data_out = slot.samples.data() + frames * 2;
+    data.output_frames = static_cast<long>(capacity - frames);
+    data.end_of_input = 1;
+    data.src_ratio = resampler_->ratio;
+    if (src_process(copy, &data) != 0 || data.output_frames_gen == 0) break;
+    frames += data.output_frames_gen;
+  }
+  src_delete(copy);
+  return frames - at;
 }
 
 void WaveOutChannel::BeginExclusive() {
@@ -133,6 +162,12 @@ void WaveOutChannel::EndExclusive() {
 }
 
 void WaveOutChannel::DropAll() {
+  // What was playing fades out instead of stopping at once.
+  if (current_ >= 0) {
+    const Slot& slot = slots_[current_];
+    StartTail(slot.samples.data() + position_ * 2, slot.frames + slot.ending - position_, nullptr,
+              0);
+  }
   for (;;) {
     Slot* oldest = nullptr;
     for (Slot& slot : slots_) {
@@ -145,6 +180,7 @@ void WaveOutChannel::DropAll() {
   }
   current_ = -1;
   position_ = 0;
+  in_ending_ = false;
 }
 
 void WaveOutChannel::Reset() {
@@ -171,6 +207,43 @@ void WaveOutChannel::PostDone(int index) {
   loop_->Post(message);
 }
 
+void WaveOutChannel::StartTail(const float* from, int64_t available, float* out, int at) {
+  // The earlier tail's frames before `at` belong to this buffer; the rest joins the new tail.
+  if (out != nullptr) MixTail(out, at);
+  const int left = tail_frames_ - tail_position_;
+  float held[2] = {last_[0], last_[1]};
+  for (int i = 0; i < tail_frames_; ++i) {
+    if (i < available) {
+      held[0] = from[2 * i];
+      held[1] = from[2 * i + 1];
+    }
+    const float gain = static_cast<float>(tail_frames_ - 1 - i) / static_cast<float>(tail_frames_);
+    // Reading ahead of the writing position keeps the earlier tail intact until it is used.
+    const int earlier = tail_position_ + i;
+    const bool add = i < left;
+    tail_[2 * i] = held[0] * gain + (add ? tail_[2 * earlier] : 0.0f);
+    tail_[2 * i + 1] = held[1] * gain + (add ? tail_[2 * earlier + 1] : 0.0f);
+  }
+  tail_position_ = 0;
+  tail_delay_ = at;
+  last_ = {0.0f, 0.0f};
+}
+
+void WaveOutChannel::MixTail(float* out, int frames) {
+  int i = std::min(frames, tail_delay_);
+  tail_delay_ -= i;
+  for (; i < frames && tail_position_ < tail_frames_; ++i, ++tail_position_) {
+    out[2 * i] += tail_[2 * tail_position_];
+    out[2 * i + 1] += tail_[2 * tail_position_ + 1];
+  }
+}
+
+bool WaveOutChannel::AnyQueued() const {
+  return std::any_of(slots_.begin(), slots_.end(), [](const Slot& slot) {
+    return slot.state.load(std::memory_order_acquire) == kQueued;
+  });
+}
+
 int WaveOutChannel::PickNextSlot() {
   int next = -1;
   for (int i = 0; i < kSlots; ++i) {
@@ -192,16 +265,28 @@ void WaveOutChannel::MixInto(float* out, int frames) {
     if (current_ < 0) {
       current_ = PickNextSlot();
       position_ = 0;
-      if (current_ < 0) break;
+      if (current_ < 0) {
+        // The blocks ran out: the last frame fades to silence.
+        if (last_[0] != 0.0f || last_[1] != 0.0f) StartTail(nullptr, 0, out, done);
+        break;
+      }
     }
     Slot& slot = slots_[current_];
-    int64_t count = std::min<int64_t>(frames - done, slot.frames - position_);
+    const int64_t length = in_ending_ ? slot.frames + slot.ending : slot.frames;
+    int64_t count = std::min<int64_t>(frames - done, length - position_);
     const float* from = slot.samples.data() + position_ * 2;
     float* to = out + static_cast<int64_t>(done) * 2;
     for (int64_t i = 0; i < count * 2; ++i) to[i] += from[i];
+    if (count > 0) last_ = {from[count * 2 - 2], from[count * 2 - 1]};
     done += static_cast<int>(count);
     position_ += count;
-    if (position_ >= slot.frames) {
+    if (position_ >= length) {
+      // A block that no other follows ends with what the resampler held back.
+      if (!in_ending_ && slot.ending > 0 && !AnyQueued()) {
+        in_ending_ = true;
+        continue;
+      }
+      in_ending_ = false;
       int index = slot.index;
       slot.state.store(kFree, std::memory_order_release);
       current_ = -1;
@@ -209,6 +294,7 @@ void WaveOutChannel::MixInto(float* out, int frames) {
       PostDone(index);
     }
   }
+  MixTail(out, frames);
   rendering_.store(false, std::memory_order_seq_cst);
 }
 

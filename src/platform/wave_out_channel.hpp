@@ -4,6 +4,11 @@
 // sound join without a seam) into a pool of preallocated slots. The audio thread plays the
 // slots in the order they were written and, after the last sample of a block, posts a
 // block-done message with the block's number. Nothing on the audio thread allocates or waits.
+//
+// No sound stops with a step. Each resampled block carries an ending: what the resampler still
+// holds back at its end, played only when no block follows (the sound ends there). When the
+// blocks run out, the last frame played then fades to silence, and a reset or close fades out
+// the block that was playing, each over 2 ms.
 #pragma once
 
 #include <array>
@@ -47,6 +52,7 @@ class WaveOutChannel final : public WaveOutDevice {
   struct Slot {
     std::vector<float> samples;  // sized at open; the audio thread only reads it
     int64_t frames = 0;
+    int64_t ending = 0;  // frames after `frames` played when no block follows
     int index = 0;
     uint64_t order = 0;
     std::atomic<int> state{kFree};
@@ -62,6 +68,16 @@ class WaveOutChannel final : public WaveOutDevice {
   // Turns the PCM bytes into stereo float at the source rate, in input_.
   int64_t DecodeToFloat(const uint8_t* bytes, std::size_t count);
   int PickNextSlot();
+  bool AnyQueued() const;
+  // Program thread: the resampler's held-back frames after a block, from a copy of its state,
+  // written after `at` frames of the slot; answers their count.
+  int64_t ConvertEnding(Slot& slot, int64_t at);
+  // Starts the fade-out tail at frame `at` of the buffer being rendered: `available` frames
+  // of `from` (then its last frame held) fade to silence, on top of what is left of the tail
+  // before. `out` receives the earlier tail's frames before `at` (none when null).
+  void StartTail(const float* from, int64_t available, float* out, int at);
+  // Adds the tail's next frames to `out`, after the delay it was started with.
+  void MixTail(float* out, int frames);
 
   const int output_rate_;
   MessageLoop* loop_ = nullptr;
@@ -78,6 +94,12 @@ class WaveOutChannel final : public WaveOutDevice {
   // Rendering-thread state (the program thread touches it only while exclusive).
   int current_ = -1;
   int64_t position_ = 0;
+  bool in_ending_ = false;       // the current slot plays its ending
+  std::array<float, 2> last_{};  // the last frame played from a block, until it fades
+  std::vector<float> tail_;      // the fade-out tail, stereo, sized at construction
+  int tail_frames_ = 0;          // its length (2 ms at the output rate)
+  int tail_position_ = 0;        // frames of it played; tail_frames_ when there is none
+  int tail_delay_ = 0;           // frames of the current buffer before it begins
 };
 
 }  // namespace cadencio::platform

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <span>
+
+#include "platform/pcm_fade.hpp"
 
 namespace cadencio::speech {
 
@@ -135,14 +138,15 @@ void WavPlayback::QueueBlock(const uint8_t* samples, std::size_t length) {
   if (length > 0) std::memcpy(block.data(), samples, length);
   const platform::WaveFormat& format = current_format_;
   // Short blocks are padded with silence up to 256 bytes; 8-bit mono blocks also end on
-  // silence, which avoids a click at the join.
+  // silence, reached by a 2 ms fade so that the end itself is no step.
   if (length < kMinBlockBytes) {
     uint8_t silence = format.bits == 8 ? kSilence8 : 0;
     std::fill(block.begin() + static_cast<std::ptrdiff_t>(length), block.begin() + kMinBlockBytes,
               silence);
   }
   if (format.bits == 8 && format.channels == 1 && length != kBlockBytes && length > 0) {
-    block[length - 1] = kSilence8;
+    platform::FadeOutUnsigned8(std::span<uint8_t>(block.data(), length),
+                               platform::CutFadeSamples(format.rate));
   }
   BlockHeader& header = headers_[next - 1];
   header = {std::max(length, kMinBlockBytes), next, true};
