@@ -97,6 +97,7 @@ SpokenTake SpeakTexts(const std::string& data_root, int speed,
   if (observer) rig.speech.SetObserver(std::move(observer));
   try {
     rig.speech.InitSpeech(speed, "");
+    take.fast_playback = rig.wav.FastPlayback();
     int64_t speaking_ms = 0;
     for (const std::string& text : texts) {
       const int64_t start = rig.clock.NowMs();

@@ -33,6 +33,7 @@ int ProbeVoice(const std::string& data_root);
 struct SpokenTake {
   int64_t speaking_ms = -1;      // virtual time spent speaking; -1 when the voice did not open
   int speed = 0;                 // the speed the front end used
+  bool fast_playback = false;    // its settings play the voice half as fast again
   std::vector<int16_t> samples;  // the stream, both channels mixed down, 16-bit mono
   std::string screen;            // the console's text (the voice's start-up error, if any)
 };
