@@ -64,6 +64,7 @@ int WaveOutChannel::Open(const WaveFormat& format) {
   for (Slot& slot : slots_)
     slot.samples.resize(static_cast<std::size_t>(max_out + kSlotMarginFrames) * 2);
   input_.resize(static_cast<std::size_t>(max_in) * 2);
+  ramp_.resize(CutFadeSamples(format.rate) * 2);
   format_ = format;
   open_ = true;
   return kWaveOk;
@@ -122,30 +123,42 @@ int WaveOutChannel::Write(int index, const uint8_t* bytes, std::size_t count) {
     }
   }
   slot.frames = out_frames;
-  slot.ending = resampler_ ? ConvertEnding(slot, out_frames) : 0;
+  slot.ending = resampler_ && in_frames > 0
+                    ? ConvertEnding(slot, out_frames, input_.data() + (in_frames - 1) * 2)
+                    : 0;
   slot.index = index;
   slot.order = next_order_++;
   slot.state.store(kQueued, std::memory_order_release);
   return kWaveOk;
 }
 
-int64_t WaveOutChannel::ConvertEnding(Slot& slot, int64_t at) {
+int64_t WaveOutChannel::ConvertEnding(Slot& slot, int64_t at, const float* last) {
   int error = 0;
   SRC_STATE* copy = src_clone(resampler_->state, &error);
   if (!copy) return 0;
+  // The last frame fades to silence over 2 ms of the sound's own rate, then the converter
+  // gives up what it holds.
+  const int64_t fade = static_cast<int64_t>(ramp_.size() / 2);
+  for (int64_t i = 0; i < fade; ++i) {
+    const float gain = static_cast<float>(fade - 1 - i) / static_cast<float>(fade);
+    ramp_[2 * i] = last[0] * gain;
+    ramp_[2 * i + 1] = last[1] * gain;
+  }
   const int64_t capacity = static_cast<int64_t>(slot.samples.size() / 2);
   int64_t frames = at;
-  const float none[2] = {0.0f, 0.0f};  // the converter wants an input pointer even for none
+  int64_t used = 0;
   while (frames < capacity) {
     SRC_DATA data{};
-    data.data_in = none;
-    data.input_frames = 0;
+    data.data_in = ramp_.data() + std::min(used, fade - 1) * 2;  // never null, even when used up
+    data.input_frames = static_cast<long>(fade - used);
     data.data_out = slot.samples.data() + frames * 2;
     data.output_frames = static_cast<long>(capacity - frames);
     data.end_of_input = 1;
     data.src_ratio = resampler_->ratio;
-    if (src_process(copy, &data) != 0 || data.output_frames_gen == 0) break;
+    if (src_process(copy, &data) != 0) break;
+    used += data.input_frames_used;
     frames += data.output_frames_gen;
+    if (data.output_frames_gen == 0 && used >= fade) break;
   }
   src_delete(copy);
   return frames - at;

@@ -69,9 +69,10 @@ class WaveOutChannel final : public WaveOutDevice {
   int64_t DecodeToFloat(const uint8_t* bytes, std::size_t count);
   int PickNextSlot();
   bool AnyQueued() const;
-  // Program thread: the resampler's held-back frames after a block, from a copy of its state,
-  // written after `at` frames of the slot; answers their count.
-  int64_t ConvertEnding(Slot& slot, int64_t at);
+  // Program thread: how the sound ends after a block, written after `at` frames of the slot:
+  // its `last` frame faded out over 2 ms and what the resampler still holds, from a copy of
+  // the resampler. Answers the count of frames.
+  int64_t ConvertEnding(Slot& slot, int64_t at, const float* last);
   // Starts the fade-out tail at frame `at` of the buffer being rendered: `available` frames
   // of `from` (then its last frame held) fade to silence, on top of what is left of the tail
   // before. `out` receives the earlier tail's frames before `at` (none when null).
@@ -86,6 +87,7 @@ class WaveOutChannel final : public WaveOutDevice {
   WaveFormat format_;
   std::unique_ptr<Resampler> resampler_;
   std::vector<float> input_;
+  std::vector<float> ramp_;  // the fade of a block's last frame, at the sound's rate
   uint64_t next_order_ = 1;
   // Shared with the audio thread.
   std::array<Slot, kSlots> slots_;
