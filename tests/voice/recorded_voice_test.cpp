@@ -804,6 +804,7 @@ TEST_F(RecordedVoiceTest, UnknownShortPieceIsNoise) {
     EXPECT_LE(sample, 167);
   }
   EXPECT_GT(std::set<uint8_t>(samples.begin(), samples.end()).size(), 10u);
+  EXPECT_EQ(samples.back(), kSilenceSample) << "the noise fades out";
 }
 
 TEST_F(RecordedVoiceTest, Decompositions) {
