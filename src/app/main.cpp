@@ -10,16 +10,13 @@
 #include <string>
 
 #include "app/metronome.hpp"
-#include "console/console.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/clock.hpp"
 #include "platform/frontend.hpp"
 #include "platform/message_loop.hpp"
 #include "platform/paths.hpp"
 #include "platform/terminal_frontend.hpp"
-#include "speech/recorded_voice_adapter.hpp"
-#include "speech/speech_front_end.hpp"
-#include "speech/wav_playback.hpp"
+#include "speech/program_parts.hpp"
 
 namespace {
 
@@ -51,18 +48,11 @@ int Run() {
     return 1;
   }
   auto audio = cadencio::platform::OpenSdlAudio();
-  cadencio::console::Console console(*frontend, loop, clock);
-  auto& wave_out = audio->GetMixer().WaveOut();
-  wave_out.SetMessageLoop(&loop);
-  cadencio::speech::WavPlayback wav(console, wave_out);
-  cadencio::speech::SpeechFrontEnd speech(console, wav, start_dir);
-  cadencio::speech::RecordedVoiceAdapter voice(speech);
+  cadencio::speech::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir);
   try {
-    cadencio::app::RunCadencio(console, speech, *audio, clock);
-  } catch (const cadencio::platform::ProgramExit& exit) {
-    console.EndOfProgram();
+    const int code = parts.RunToExit([&parts] { cadencio::app::RunCadencio(parts); });
     frontend->Close();
-    return exit.code;
+    return code;
   } catch (const std::exception& error) {
     // Say what went wrong on the restored terminal rather than vanishing.
     frontend->Close();
