@@ -21,4 +21,12 @@ void FadeOutUnsigned8(std::span<uint8_t> samples, std::size_t fade) {
   }
 }
 
+void FadeInUnsigned8(std::span<uint8_t> samples, std::size_t fade) {
+  fade = std::min(fade, samples.size());
+  for (std::size_t k = 0; k < fade; ++k) {
+    const double gain = static_cast<double>(k) / static_cast<double>(fade);
+    samples[k] = static_cast<uint8_t>(std::lround(128.0 + (samples[k] - 128.0) * gain));
+  }
+}
+
 }  // namespace cadencio::platform

@@ -18,4 +18,8 @@ std::size_t CutFadeSamples(int rate);
 // down to silence (128); the last sample becomes exactly 128.
 void FadeOutUnsigned8(std::span<uint8_t> samples, std::size_t fade);
 
+// Brings the first `fade` samples (or all, when fewer) linearly up from silence: the first
+// sample becomes exactly 128.
+void FadeInUnsigned8(std::span<uint8_t> samples, std::size_t fade);
+
 }  // namespace cadencio::platform

@@ -111,6 +111,7 @@ void WavPlayback::StopWav() {
   device_.Close();
   console_.PumpAllMessages();
   device_open_ = false;
+  after_faded_end_ = false;
   // A closed device returns nothing more; a block it failed to report must not keep the
   // busy test true for ever.
   in_flight_ = 0;
@@ -144,10 +145,14 @@ void WavPlayback::QueueBlock(const uint8_t* samples, std::size_t length) {
     std::fill(block.begin() + static_cast<std::ptrdiff_t>(length), block.begin() + kMinBlockBytes,
               silence);
   }
-  if (format.bits == 8 && format.channels == 1 && length != kBlockBytes && length > 0) {
-    platform::FadeOutUnsigned8(std::span<uint8_t>(block.data(), length),
-                               platform::CutFadeSamples(format.rate));
+  // A block that follows one ended that way (the pieces of a long file) rises from silence.
+  const bool eight_bit_mono = format.bits == 8 && format.channels == 1;
+  const std::span<uint8_t> data(block.data(), length);
+  if (eight_bit_mono && after_faded_end_) {
+    platform::FadeInUnsigned8(data, platform::CutFadeSamples(format.rate));
   }
+  after_faded_end_ = eight_bit_mono && length != kBlockBytes && length > 0;
+  if (after_faded_end_) platform::FadeOutUnsigned8(data, platform::CutFadeSamples(format.rate));
   BlockHeader& header = headers_[next - 1];
   header = {std::max(length, kMinBlockBytes), next, true};
   if (device_.Write(next, block.data(), header.length) != platform::kWaveOk) {

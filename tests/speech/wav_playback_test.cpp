@@ -81,13 +81,18 @@ TEST_F(WavPlaybackTest, DataChunksPlayInPiecesThatNeverLeaveAShortLastOne) {
     ASSERT_EQ(PlayFile(MakeWav(11025, 1, 8, data)), 0);
     ASSERT_EQ(device.WriteSizes(), c.pieces);
     // Every piece holds its slice of the data; only the end of a piece shorter than a full
-    // block fades to silence.
+    // block fades to silence, and the piece after it rises from silence.
     std::size_t at = 0;
+    std::size_t rise = 0;
     for (const auto& written : device.writes) {
       std::size_t n = written.bytes.size();
       const std::size_t kept = n == 65534 ? n - 1 : n - kFade;
-      for (std::size_t i = 0; i < kept; ++i) ASSERT_EQ(written.bytes[i], data[at + i]) << i;
+      for (std::size_t i = rise; i < kept; ++i) ASSERT_EQ(written.bytes[i], data[at + i]) << i;
+      if (rise > 0) {
+        EXPECT_EQ(written.bytes[0], 128);
+      }
       EXPECT_EQ(written.bytes[n - 1], n == 65534 ? data[at + n - 1] : 128);
+      rise = n == 65534 ? 0 : kFade;
       at += n;
     }
     EXPECT_EQ(wav.InFlight(), 0);
