@@ -1,6 +1,6 @@
 // Clicks in the recorded voice: every catalogue message and a paragraph are spoken at each
-// speech speed 1 to 5 (as say_to_wav does), and the captured stream is searched for steps in
-// the waveform. The pieces and letters are sampled at 11025 Hz, so what the stream holds above
+// speech speed 1 to 5 (as say_to_wav --voice recorded does), and the captured stream is searched
+// for the waveform. The pieces and letters are sampled at 11025 Hz, so what the stream holds above
 // 6 kHz comes from a sound cut or ended without a fade. A click is a run of 5 ms frames whose
 // energy above 6 kHz lies more than 40 dB over the median of the file's frames there.
 //
@@ -124,7 +124,13 @@ int main(int argc, char** argv) {
   }
   if (speeds.empty()) speeds = {1, 2, 3, 4, 5};
 
-  const std::string data_root = say::UseShippedConfig();
+  // The recorded voice, whatever voice the shipped configuration chooses.
+  const say::ShippedConfig config(say::FindVoice("recorded"));
+  if (!config.Error().empty()) {
+    std::fprintf(stderr, "voice_clicks: %s\n", config.Error().c_str());
+    return 1;
+  }
+  const std::string& data_root = config.DataRoot();
   if (const int code = say::ProbeVoice(data_root); code != voice::kVoiceReady) {
     std::fprintf(stderr, "voice_clicks: the recorded voice does not open (code %d) under %s\n",
                  code, data_root.c_str());
@@ -140,7 +146,7 @@ int main(int argc, char** argv) {
   for (int speed : speeds) {
     const say::SpokenTake take = say::SpeakTexts(data_root, speed, texts);
     if (take.speaking_ms < 0) {
-      std::fprintf(stderr, "voice_clicks: speed %d: the voice did not open\n", speed);
+      std::fprintf(stderr, "voice_clicks: speed %d: %s\n", speed, take.error.c_str());
       ++failures;
       continue;
     }

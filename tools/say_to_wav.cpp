@@ -1,11 +1,12 @@
-// Speaks texts with the recorded voice into a WAV file, to listen to the voice as it is built:
-// the real speech front end and player run on virtual time with the capture output, and the
-// captured stream is written as 16-bit mono PCM. The texts are the ones given (UTF-8), or else
-// every catalogue message followed by a paragraph of ordinary Portuguese. No prompt recordings
-// are played: everything is spoken. The shipped AUDIRA.INI of the data root is used, so the
-// per-speed settings are the default ones.
+// Speaks texts with one of the program's voices into a WAV file, to listen to a voice as it is
+// built: the real speech front end and player run on virtual time with the capture output, and
+// the captured stream is written as 16-bit mono PCM. The texts are the ones given (UTF-8), or
+// else every catalogue message followed by a paragraph of ordinary Portuguese. No prompt
+// recordings are played: everything is spoken. The shipped AUDIRA.INI of the data root is
+// used, so the per-speed settings are the default ones; --voice overrides its choice of voice.
+// A voice that speaks through the desktop's speech service is heard there, not captured.
 //
-// Usage: say_to_wav OUT.wav [--speed N] [--trace] [TEXT...]
+// Usage: say_to_wav OUT.wav [--voice NAME] [--speed N] [--trace] [TEXT...]
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -19,21 +20,27 @@
 namespace {
 
 using namespace cadencio;
+using say::FindVoice;
+using say::VoiceChoice;
+using say::VoiceNames;
 
 struct Options {
   std::string out;
-  int speed = 0;  // 0: [TRADUTOR] VELOCIDADE
+  const VoiceChoice* voice = nullptr;  // null: as AUDIRA.INI says
+  int speed = 0;                       // 0: [TRADUTOR] VELOCIDADE
   bool trace = false;
   std::vector<std::string> texts;
 };
 
 void PrintUsage() {
   std::fprintf(stderr,
-               "usage: say_to_wav OUT.wav [--speed N] [--trace] [TEXT...]\n"
-               "  Speaks the texts (UTF-8) with the recorded voice into OUT.wav; without texts,\n"
-               "  every catalogue message and a paragraph of Portuguese. N is the speech speed,\n"
-               "  1 (slow) to 5 (fast); by default [TRADUTOR] VELOCIDADE. --trace lists on\n"
-               "  standard error what the speech and the voice did, with the time.\n");
+               "usage: say_to_wav OUT.wav [--voice %s] [--speed N] [--trace] [TEXT...]\n"
+               "  Speaks the texts (UTF-8) into OUT.wav; without texts, every catalogue message\n"
+               "  and a paragraph of Portuguese. The voice is the one the shipped AUDIRA.INI\n"
+               "  chooses unless --voice names one. N is the speech speed, 1 (slow) to 5 (fast);\n"
+               "  by default [TRADUTOR] VELOCIDADE. --trace lists on standard error what the\n"
+               "  speech and the voice did, with the time.\n",
+               VoiceNames().c_str());
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -50,6 +57,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         return false;
       }
       options.speed = value[0] - '0';
+    } else if (!texts_only && arg == "--voice") {
+      if (i + 1 >= argc) return false;
+      options.voice = FindVoice(argv[++i]);
+      if (options.voice == nullptr) {
+        std::fprintf(stderr, "say_to_wav: the voice is one of %s, not %s\n", VoiceNames().c_str(),
+                     argv[i]);
+        return false;
+      }
     } else if (!texts_only && arg == "--trace") {
       options.trace = true;
     } else if (!texts_only && arg.starts_with("--")) {
@@ -89,6 +104,8 @@ const char* KindName(speech::SpeechEvent::Kind kind) {
       return "click";
     case K::kPause:
       return "pause";
+    case K::kEngineText:
+      return "engine";
   }
   return "?";
 }
@@ -106,7 +123,12 @@ int main(int argc, char** argv) {
   if (texts.empty()) texts = say::CatalogueAndParagraph();
 
   // The shipped configuration of the data root, not the user's own.
-  const std::string data_root = say::UseShippedConfig();
+  const say::ShippedConfig config(options.voice);
+  if (!config.Error().empty()) {
+    std::fprintf(stderr, "say_to_wav: %s\n", config.Error().c_str());
+    return 1;
+  }
+  const std::string& data_root = config.DataRoot();
   const int code = say::ProbeVoice(data_root);
   if (code != voice::kVoiceReady) {
     std::fprintf(stderr,
@@ -123,9 +145,11 @@ int main(int argc, char** argv) {
                    KindName(event.kind), platform::Windows1252ToUtf8(event.detail).c_str());
     };
   }
-  const say::SpokenTake take = say::SpeakTexts(data_root, options.speed, texts, trace);
+  const bool engine = options.voice != nullptr && options.voice->IsEngine();
+  const say::SpokenTake take = say::SpeakTexts(data_root, options.speed, texts, trace, engine);
   if (take.speaking_ms < 0) {
-    std::fprintf(stderr, "say_to_wav: the recorded voice did not open:\n%s", take.screen.c_str());
+    std::fprintf(stderr, "say_to_wav: %s%s\n", engine ? options.voice->name : "",
+                 (std::string(engine ? " voice: " : "") + take.error).c_str());
     return 1;
   }
   if (!platform::WriteWav16Mono(options.out, take.samples, say::kCaptureRate)) {

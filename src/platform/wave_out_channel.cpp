@@ -41,7 +41,29 @@ WaveOutChannel::WaveOutChannel(int output_rate)
       tail_frames_(static_cast<int>(CutFadeSamples(output_rate))),
       tail_position_(tail_frames_) {}
 
-WaveOutChannel::~WaveOutChannel() = default;
+WaveOutChannel::~WaveOutChannel() {
+  if (MessageLoop* loop = loop_.load(std::memory_order_relaxed)) loop->RemoveNoticeSource(this);
+}
+
+void WaveOutChannel::SetMessageLoop(MessageLoop* loop) {
+  MessageLoop* old = loop_.load(std::memory_order_relaxed);
+  if (old == loop) return;
+  DrainNotices();
+  if (old) old->RemoveNoticeSource(this);
+  loop_.store(loop, std::memory_order_release);
+  if (loop) loop->AddNoticeSource(this);
+}
+
+void WaveOutChannel::DrainNotices() {
+  int slot = 0;
+  while (done_.Pop(slot)) FreeSlot(slots_[slot]);
+}
+
+void WaveOutChannel::FreeSlot(Slot& slot) {
+  const int index = slot.index;
+  slot.state.store(kFree, std::memory_order_release);
+  PostDone(index);
+}
 
 int WaveOutChannel::Open(const WaveFormat& format) {
   if (open_) return kWaveErrorAllocated;
@@ -93,6 +115,7 @@ int64_t WaveOutChannel::DecodeToFloat(const uint8_t* bytes, std::size_t count) {
 int WaveOutChannel::Write(int index, const uint8_t* bytes, std::size_t count) {
   if (!open_) return kWaveErrorInvalidHandle;
   if (count > kMaxBlockBytes || (count > 0 && !bytes)) return kWaveErrorNoMemory;
+  DrainNotices();  // finished blocks free their slots even when no loop takes the notices
   auto free_slot = std::find_if(slots_.begin(), slots_.end(), [](const Slot& slot) {
     return slot.state.load(std::memory_order_acquire) == kFree;
   });
@@ -175,6 +198,7 @@ void WaveOutChannel::EndExclusive() {
 }
 
 void WaveOutChannel::DropAll() {
+  DrainNotices();  // the blocks that finished are reported first, in their order
   // What was playing fades out instead of stopping at once.
   if (current_ >= 0) {
     const Slot& slot = slots_[current_];
@@ -188,8 +212,7 @@ void WaveOutChannel::DropAll() {
       if (!oldest || slot.order < oldest->order) oldest = &slot;
     }
     if (!oldest) break;
-    oldest->state.store(kFree, std::memory_order_relaxed);
-    PostDone(oldest->index);
+    FreeSlot(*oldest);
   }
   current_ = -1;
   position_ = 0;
@@ -214,10 +237,11 @@ void WaveOutChannel::Close() {
 }
 
 void WaveOutChannel::PostDone(int index) {
-  if (!loop_) return;
+  MessageLoop* loop = loop_.load(std::memory_order_relaxed);
+  if (!loop) return;
   Message message{MessageKind::kBlockDone};
   message.param = index;
-  loop_->Post(message);
+  loop->Post(message);
 }
 
 void WaveOutChannel::StartTail(const float* from, int64_t available, float* out, int at) {
@@ -300,11 +324,12 @@ void WaveOutChannel::MixInto(float* out, int frames) {
         continue;
       }
       in_ending_ = false;
-      int index = slot.index;
-      slot.state.store(kFree, std::memory_order_release);
+      // The notice goes through the ring; the program thread frees the slot when it takes it.
+      slot.state.store(kDone, std::memory_order_release);
+      done_.Push(current_);
       current_ = -1;
       position_ = 0;
-      PostDone(index);
+      if (MessageLoop* loop = loop_.load(std::memory_order_acquire)) loop->Ring();
     }
   }
   MixTail(out, frames);

@@ -1,9 +1,11 @@
 // Speaking texts with the recorded voice into a captured stream.
 #include "say/spoken_corpus.hpp"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <span>
 #include <utility>
 
@@ -40,7 +42,56 @@ std::vector<int16_t> MonoSamples(const std::vector<float>& stereo) {
   return mono;
 }
 
+constexpr std::array kVoices = {
+    VoiceChoice{"recorded", "N", "0"},
+    VoiceChoice{"espeak", "S", "4"},
+    VoiceChoice{"dispatcher", "S", "5"},
+};
+
 }  // namespace
+
+const VoiceChoice* FindVoice(const std::string& name) {
+  for (const VoiceChoice& voice : kVoices) {
+    if (name == voice.name) return &voice;
+  }
+  return nullptr;
+}
+
+std::string VoiceNames() {
+  std::string names;
+  for (const VoiceChoice& voice : kVoices) {
+    names += std::string(names.empty() ? "" : "|") + voice.name;
+  }
+  return names;
+}
+
+ShippedConfig::ShippedConfig(const VoiceChoice* voice) : data_root_(platform::DataRoot()) {
+  // The data root stands in for the Windows directory, where AUDIRA.INI is looked for first.
+  setenv("AUDIRA_WINDIR", data_root_.c_str(), 1);
+  if (voice == nullptr) return;
+  char pattern[] = "/tmp/cadencio-say-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) {
+    error_ = "no temporary directory for the configuration";
+    return;
+  }
+  temp_dir_ = pattern;
+  const std::string copy = temp_dir_ + "/AUDIRA.INI";
+  std::error_code failed;
+  std::filesystem::copy_file(platform::FindConfigFile(data_root_), copy,
+                             std::filesystem::copy_options::overwrite_existing, failed);
+  if (failed) {
+    error_ = "cannot copy the shipped AUDIRA.INI: " + failed.message();
+    return;
+  }
+  platform::ProfileFile::WriteString(copy, "TRADUTOR", "SAPI", voice->sapi);
+  platform::ProfileFile::WriteString(copy, "SERVFALA", "TIPOSAPI", voice->kind);
+  setenv("AUDIRA_WINDIR", temp_dir_.c_str(), 1);
+}
+
+ShippedConfig::~ShippedConfig() {
+  std::error_code ignored;
+  if (!temp_dir_.empty()) std::filesystem::remove_all(temp_dir_, ignored);
+}
 
 std::string CodePageText(const std::string& utf8) {
   platform::Windows1252Text text = platform::Utf8ToWindows1252(utf8, ' ');
@@ -61,13 +112,6 @@ std::vector<std::string> CatalogueAndParagraph() {
   }
   texts.push_back(CodePageText(kParagraph));
   return texts;
-}
-
-std::string UseShippedConfig() {
-  // The data root stands in for the Windows directory, where AUDIRA.INI is looked for first.
-  const std::string data_root = platform::DataRoot();
-  setenv("AUDIRA_WINDIR", data_root.c_str(), 1);
-  return data_root;
 }
 
 int ProbeVoice(const std::string& data_root) {
@@ -91,26 +135,33 @@ int ProbeVoice(const std::string& data_root) {
 }
 
 SpokenTake SpeakTexts(const std::string& data_root, int speed,
-                      const std::vector<std::string>& texts, speech::SpeechObserver observer) {
+                      const std::vector<std::string>& texts, speech::SpeechObserver observer,
+                      bool engine) {
   SpokenTake take;
   speech::CaptureSpeech rig(data_root, {}, nullptr, kCaptureRate);
   if (observer) rig.speech.SetObserver(std::move(observer));
   try {
     rig.speech.InitSpeech(speed, "");
     take.fast_playback = rig.wav.FastPlayback();
+    take.speed = rig.speech.Speed();
+    if (engine && !rig.speech.EngineActive()) {
+      take.error = "the engine did not start";
+      return take;
+    }
     int64_t speaking_ms = 0;
     for (const std::string& text : texts) {
       const int64_t start = rig.clock.NowMs();
       rig.speech.SpeakText(text);
+      // An engine speaks on after SpeakText returns, as the last pieces of the voice do.
+      while (rig.speech.SpeechBusy()) rig.console.WaitMessage();
       speaking_ms += rig.clock.NowMs() - start;
       rig.clock.AdvanceTo(rig.clock.NowMs() + kGapMs);
     }
     rig.speech.EndSpeech();
     take.speaking_ms = speaking_ms;
   } catch (const platform::ProgramExit&) {
-    take.screen = rig.frontend.Text();
+    take.error = "the recorded voice did not open:\n" + rig.frontend.Text();
   }
-  take.speed = rig.speech.Speed();
   take.samples = MonoSamples(rig.audio.Stream());
   return take;
 }
