@@ -5,16 +5,25 @@
 // recordings are played: everything is spoken. The shipped AUDIRA.INI of the data root is
 // used, so the per-speed settings are the default ones; --voice overrides its choice of voice.
 // A voice that speaks through the desktop's speech service is heard there, not captured.
+// --voice sivra is the built-in Portuguese TTS; --pho FILE then also writes the MBROLA phoneme
+// lines its pipeline makes of the texts (comments in UTF-8), even when no synthesizer starts.
 //
-// Usage: say_to_wav OUT.wav [--voice NAME] [--speed N] [--trace] [TEXT...]
+// Usage: say_to_wav OUT.wav [--voice NAME] [--speed N] [--trace] [--pho FILE] [TEXT...]
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/mbrola_voices.hpp"
+#include "platform/paths.hpp"
+#include "platform/profile_file.hpp"
 #include "platform/wav_file.hpp"
 #include "platform/windows1252.hpp"
 #include "say/spoken_corpus.hpp"
+#include "speech/sivra_glue.hpp"
+#include "tts/sivra_pipeline.hpp"
 #include "voice/recorded_voice.hpp"
 
 namespace {
@@ -24,22 +33,27 @@ using say::FindVoice;
 using say::VoiceChoice;
 using say::VoiceNames;
 
+constexpr std::string_view kSivraKind = "3";
+
 struct Options {
   std::string out;
   const VoiceChoice* voice = nullptr;  // null: as AUDIRA.INI says
   int speed = 0;                       // 0: [TRADUTOR] VELOCIDADE
   bool trace = false;
+  std::string pho;  // where the built-in TTS's phoneme lines go
   std::vector<std::string> texts;
 };
 
 void PrintUsage() {
   std::fprintf(stderr,
-               "usage: say_to_wav OUT.wav [--voice %s] [--speed N] [--trace] [TEXT...]\n"
+               "usage: say_to_wav OUT.wav [--voice %s] [--speed N] [--trace]\n"
+               "                  [--pho FILE] [TEXT...]\n"
                "  Speaks the texts (UTF-8) into OUT.wav; without texts, every catalogue message\n"
                "  and a paragraph of Portuguese. The voice is the one the shipped AUDIRA.INI\n"
                "  chooses unless --voice names one. N is the speech speed, 1 (slow) to 5 (fast);\n"
                "  by default [TRADUTOR] VELOCIDADE. --trace lists on standard error what the\n"
-               "  speech and the voice did, with the time.\n",
+               "  speech and the voice did, with the time. With --voice sivra, --pho FILE writes\n"
+               "  the MBROLA phoneme lines of the built-in TTS.\n",
                VoiceNames().c_str());
 }
 
@@ -65,6 +79,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                      argv[i]);
         return false;
       }
+    } else if (!texts_only && arg == "--pho") {
+      if (i + 1 >= argc) return false;
+      options.pho = argv[++i];
     } else if (!texts_only && arg == "--trace") {
       options.trace = true;
     } else if (!texts_only && arg.starts_with("--")) {
@@ -75,6 +92,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else {
       options.texts.push_back(arg);
     }
+  }
+  if (!options.pho.empty() && (options.voice == nullptr || options.voice->kind != kSivraKind)) {
+    std::fprintf(stderr, "say_to_wav: --pho goes with --voice sivra\n");
+    return false;
   }
   return !options.out.empty();
 }
@@ -110,6 +131,69 @@ const char* KindName(speech::SpeechEvent::Kind kind) {
   return "?";
 }
 
+// The MBROLA lines the built-in TTS makes of the texts, with the data and the factors its glue
+// takes from the configuration ([SERVFALA] TOM and VELOCIDADE); false when they cannot be
+// written.
+bool WritePhonemeLines(const std::string& path, const std::string& config,
+                       const std::vector<std::string>& texts) {
+  const auto read_ini = [&](const std::string& section, const std::string& key) {
+    return platform::ProfileFile::ReadString(config, section, key, "");
+  };
+  const speech::SivraFileSet files = speech::LoadSivraConfig(
+      read_ini, [](const std::string& name) { return platform::FindMbrolaVoice(name); });
+  int rate = std::atoi(read_ini("SERVFALA", "VELOCIDADE").c_str());
+  if (rate > 10) rate = 0;
+  const int pitch = std::atoi(read_ini("SERVFALA", "TOM").c_str());
+  tts::SivraPipeline pipeline;
+  const std::string error = pipeline.Load(
+      {files.rules, files.exceptions, files.abbreviations, files.prosody, files.diphones},
+      [](const std::string& text) {
+        std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(text).c_str());
+      });
+  if (!error.empty()) {
+    std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(error).c_str());
+    return false;
+  }
+  std::FILE* pho = std::fopen(path.c_str(), "w");
+  if (pho == nullptr) return false;
+  for (const std::string& text : texts) {
+    for (const std::string& line : pipeline.TextToPhonemeLines(
+             text, speech::SivraPitchFactor(pitch), speech::SivraDurationFactor(rate))) {
+      std::fprintf(pho, "%s\n", platform::Windows1252ToUtf8(line).c_str());
+    }
+  }
+  return std::fclose(pho) == 0;
+}
+
+// Speaks every text; answers the virtual time spent speaking, in milliseconds, or -1 when the
+// voice did not open or the chosen engine did not start.
+int64_t SpeakAll(Rig& rig, int speed, const VoiceChoice* voice,
+                 const std::vector<std::string>& texts) {
+  try {
+    rig.speech.InitSpeech(speed, "");
+    const bool wants_engine = voice != nullptr && std::string(voice->sapi) == "S";
+    if (wants_engine && !rig.speech.EngineActive()) {
+      std::fprintf(stderr, "say_to_wav: the %s voice did not start\n", voice->name);
+      return -1;
+    }
+    int64_t speaking_ms = 0;
+    for (const std::string& text : texts) {
+      const int64_t start = rig.clock.NowMs();
+      rig.speech.SpeakText(text);
+      // An engine speaks on after SpeakText returns, as the last pieces of the voice do.
+      while (rig.speech.SpeechBusy()) rig.console.WaitMessage();
+      speaking_ms += rig.clock.NowMs() - start;
+      rig.clock.AdvanceTo(rig.clock.NowMs() + kGapMs);
+    }
+    rig.speech.EndSpeech();
+    return speaking_ms;
+  } catch (const platform::ProgramExit&) {
+    std::fprintf(stderr, "say_to_wav: the recorded voice did not open:\n%s",
+                 rig.frontend.Text().c_str());
+    return -1;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,6 +220,11 @@ int main(int argc, char** argv) {
                  "build the data first (cmake --build build)\n",
                  code, data_root.c_str());
     return 1;
+  }
+
+  if (!options.pho.empty() &&
+      !WritePhonemeLines(options.pho, platform::FindConfigFile(data_root), texts)) {
+    std::fprintf(stderr, "say_to_wav: cannot write the phoneme lines to %s\n", options.pho.c_str());
   }
 
   speech::SpeechObserver trace;

@@ -46,6 +46,7 @@ constexpr std::array kVoices = {
     VoiceChoice{"recorded", "N", "0"},
     VoiceChoice{"espeak", "S", "4"},
     VoiceChoice{"dispatcher", "S", "5"},
+    VoiceChoice{"sivra", "S", "3"},
 };
 
 }  // namespace

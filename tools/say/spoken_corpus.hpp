@@ -23,9 +23,9 @@ struct VoiceChoice {
   const char* kind;
   bool IsEngine() const { return sapi[0] == 'S'; }
 };
-// recorded, espeak, dispatcher; null when the name is none of them.
+// recorded, espeak, dispatcher, sivra; null when the name is none of them.
 const VoiceChoice* FindVoice(const std::string& name);
-// The names, "recorded|espeak|dispatcher".
+// The names, "recorded|espeak|dispatcher|sivra".
 std::string VoiceNames();
 
 // Points the configuration at the data root's shipped AUDIRA.INI or, when a voice is given, at
