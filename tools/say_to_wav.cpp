@@ -165,35 +165,6 @@ bool WritePhonemeLines(const std::string& path, const std::string& config,
   return std::fclose(pho) == 0;
 }
 
-// Speaks every text; answers the virtual time spent speaking, in milliseconds, or -1 when the
-// voice did not open or the chosen engine did not start.
-int64_t SpeakAll(Rig& rig, int speed, const VoiceChoice* voice,
-                 const std::vector<std::string>& texts) {
-  try {
-    rig.speech.InitSpeech(speed, "");
-    const bool wants_engine = voice != nullptr && std::string(voice->sapi) == "S";
-    if (wants_engine && !rig.speech.EngineActive()) {
-      std::fprintf(stderr, "say_to_wav: the %s voice did not start\n", voice->name);
-      return -1;
-    }
-    int64_t speaking_ms = 0;
-    for (const std::string& text : texts) {
-      const int64_t start = rig.clock.NowMs();
-      rig.speech.SpeakText(text);
-      // An engine speaks on after SpeakText returns, as the last pieces of the voice do.
-      while (rig.speech.SpeechBusy()) rig.console.WaitMessage();
-      speaking_ms += rig.clock.NowMs() - start;
-      rig.clock.AdvanceTo(rig.clock.NowMs() + kGapMs);
-    }
-    rig.speech.EndSpeech();
-    return speaking_ms;
-  } catch (const platform::ProgramExit&) {
-    std::fprintf(stderr, "say_to_wav: the recorded voice did not open:\n%s",
-                 rig.frontend.Text().c_str());
-    return -1;
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
