@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 55> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 66> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -119,6 +119,25 @@ constexpr std::array<CatalogueEntry, 55> kCatalogue = {{
     {"CAERRGRV",
      "Erro: o modelo n\xE3"
      "o foi gravado"},
+    // The keys beyond the classic ones: what they say when used, and their help lines.
+    {"CAVOLUME", "Volume "},
+    {"CASUBDIV", "Notas por tempo = "},
+    {"CAVOL1", "Setas, esquerda e direita, diminui ou aumenta o volume da batida"},
+    {"CASUB1",
+     "S min\xFA"
+     "sculo, 1, 2, 3 ou 4 notas por tempo"},
+    {"CATAP1", "Enter, batido 3 vezes ou mais, marca o BPM"},
+    {"CACONLIG", "Contagem ligada"},
+    {"CACONDES", "Contagem desligada"},
+    {"CAINILIG", "Contagem inicial ligada"},
+    {"CAINIDES", "Contagem inicial desligada"},
+    {"CACON1",
+     "C min\xFA"
+     "sculo, conta os tempos em voz alta"},
+    {"CAINI1",
+     "I min\xFA"
+     "sculo, conta um compasso antes de come\xE7"
+     "ar"},
 }};
 
 }  // namespace

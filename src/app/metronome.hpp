@@ -8,6 +8,7 @@
 #include "app/beat_schedule.hpp"
 #include "app/effects_browser.hpp"
 #include "app/metronome_state.hpp"
+#include "app/tap_tempo.hpp"
 #include "console/console.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/beat_channel.hpp"
@@ -29,7 +30,9 @@ class Metronome {
   // Says farewell and closes the console, which ends the program.
   [[noreturn]] void EndMetronome();
   void EnterTempoAndMeasure();
-  void PlayBeat(const std::string& path);
+  // One beat: the sound at `path` (none when empty: the beat keeps its time in silence) with
+  // its extra notes, and the counted word when there is one.
+  void PlayBeat(const std::string& path, const platform::Sound* word = nullptr);
   void ShowMainHelp();
 
   MetronomeState& State() { return state_; }
@@ -40,15 +43,34 @@ class Metronome {
   bool RunKeyCommand(uint8_t code);
   void Pause();
   void AskToEnd();
+  // One measure of the beat; it ends early when a key waits or a run of taps has stopped.
+  void PlayMeasure();
+  // Beat volume steps (Left, Right) and the notes per beat (s).
+  // One measure of count words alone, before the beat starts.
+  void PlayCountIn();
+  // The word that counts a beat of the measure (1-based) while counting, or null: when a word
+  // of the measure is longer than the beat period only the first beat is counted.
+  const platform::Sound* CountWord(int beat, bool counting) const;
+  void ChangeBeatVolume(int32_t step);
+  void CycleSubdivisions();
+  void ToggleCountAloud();
+  void ToggleCountIn();
+  // A run of taps that has stopped sets the tempo; true when it did.
+  bool TakeTapTempo();
+  // Writes and says a catalogue message followed by a number, and ends the line.
+  void SayValue(const std::string& key, int32_t value);
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
+  platform::AudioOutput& output_;
   platform::BeatChannel& beats_;
   BeatSchedule schedule_;
+  TapTempo taps_;
   EffectsBrowser effects_;
   MetronomeState state_;
   bool playing_ = true;
-  int last_answer_ = -1;  // no answer yet
+  bool count_in_due_ = false;  // a count-in goes before the next measure
+  int last_answer_ = -1;       // no answer yet
 };
 
 // The whole program on its parts: start-up, loop, end.

@@ -1,0 +1,202 @@
+// The keys beyond the classic table on the headless front end: beat volume, notes per beat and
+// tap tempo, heard on the capture output with their stream frames, and stored by F2.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "app/metronome_state.hpp"
+#include "app/tap_tempo.hpp"
+#include "platform/keys.hpp"
+#include "support/scenario.hpp"
+
+namespace cadencio::testing {
+namespace {
+
+namespace vk = platform::vk;
+using Script = std::vector<platform::ScriptedMessage>;
+
+constexpr int kRate = 44100;
+
+// The tempo text and the measure key at start-up, the extra keys, and the end at `end_ms`.
+Script Session(const std::string& tempo, uint8_t measure, Script keys, int64_t end_ms) {
+  Script script = TypeText(100, tempo);
+  script.push_back(TypeChar(200, 13));
+  script.push_back(TypeChar(300, measure));
+  script.insert(script.end(), keys.begin(), keys.end());
+  script.push_back(TypeChar(end_ms, 27));
+  script.push_back(TypeChar(end_ms + 1100, 's'));
+  return script;
+}
+
+std::vector<BeatOnset> OnsetsOf(const Scenario& scenario, const std::string& name) {
+  std::vector<BeatOnset> found;
+  for (const auto& onset : scenario.Onsets()) {
+    if (onset.sound == name) found.push_back(onset);
+  }
+  return found;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+TEST(TapTempo, MedianOfTheIntervalsOfOneRun) {
+  struct Case {
+    std::vector<int64_t> taps;
+    int32_t bpm;  // 0: no tempo
+  };
+  const Case cases[] = {
+      {{0, 500, 1000}, 120},
+      {{0, 500, 1000, 1500, 2000}, 120},
+      {{0, 500}, 0},                      // two taps are not enough
+      {{0, 2500, 5000}, 0},               // each gap over 2 s starts over
+      {{0, 2500, 3000, 3500}, 120},       // the run after the long gap
+      {{0, 500, 1400, 1900, 2400}, 120},  // one slow tap does not move the median
+      {{0, 1000, 2000}, 60},
+      {{0, 333, 667, 1000}, 180},
+  };
+  for (const auto& c : cases) {
+    app::TapTempo taps;
+    for (int64_t at : c.taps) taps.Tap(at);
+    const int64_t later = c.taps.back() + app::TapTempo::kMaxGapMs;
+    ASSERT_EQ(taps.Stopped(later), c.bpm != 0) << ::testing::PrintToString(c.taps);
+    if (c.bpm == 0) continue;
+    EXPECT_FALSE(taps.Stopped(c.taps.back() + 1)) << ::testing::PrintToString(c.taps);
+    EXPECT_EQ(taps.TakeBpm(), c.bpm) << ::testing::PrintToString(c.taps);
+    EXPECT_FALSE(taps.Stopped(later)) << "a taken run starts over";
+  }
+}
+
+TEST(TapTempo, EnterTappedAtHalfSecondsSetsAndSays120) {
+  TempDataRoot data;
+  Script taps;
+  for (int64_t at : {3000, 3500, 4000, 4500}) taps.push_back(TypeChar(at, 13));
+  Scenario scenario(Session("60", 'q', taps, 9000), 500);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("Valor BPM = 120\n"), std::string::npos) << screen;
+  // After the taps have stopped the measures run at 120 BPM: 22050 frames apart.
+  const auto& onsets = scenario.Onsets();
+  std::vector<int64_t> late;
+  for (std::size_t i = 1; i < onsets.size(); ++i) {
+    if (onsets[i - 1].frame > 6000 * kRate / 1000)
+      late.push_back(onsets[i].frame - onsets[i - 1].frame);
+  }
+  ASSERT_GE(late.size(), 4u);
+  for (int64_t interval : late) EXPECT_EQ(interval, 22050);
+}
+
+TEST(TapTempo, TapsMoreThanTwoSecondsApartChangeNothing) {
+  TempDataRoot data;
+  Script taps;
+  for (int64_t at : {2000, 4500, 7000, 9500}) taps.push_back(TypeChar(at, 13));
+  Scenario scenario(Session("60", 'q', taps, 12500), 500);
+  EXPECT_EQ(scenario.Run(), 0);
+  EXPECT_EQ(scenario.Screen().Text().find("Valor BPM"), std::string::npos);
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 2u);
+  EXPECT_EQ(onsets.back().frame - onsets[onsets.size() - 2].frame, kRate);  // still 60 BPM
+}
+
+TEST(Subdivisions, ThreeNotesAt100BpmFallOnThirdsOfEachBeat) {
+  TempDataRoot data;
+  Scenario scenario(Session("100", 'q', {TypeChar(1000, 's'), TypeChar(1100, 's')}, 6000), 500);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("Notas por tempo = 2\n"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("Notas por tempo = 3\n"), std::string::npos) << screen;
+  // 100 BPM: 600 ms = 26460 frames; the extra notes come 8820 and 17640 frames after a beat.
+  std::vector<int64_t> beats;
+  for (const auto& onset : scenario.Onsets()) {
+    if (onset.sound.find(":sub") == std::string::npos && onset.frame > 1200 * kRate / 1000) {
+      beats.push_back(onset.frame);
+    }
+  }
+  const auto subs = OnsetsOf(scenario, "padrao2.wav:sub");
+  ASSERT_GE(beats.size(), 4u);
+  ASSERT_GE(subs.size(), 2 * (beats.size() - 1));
+  for (std::size_t b = 0; b + 1 < beats.size(); ++b) {
+    EXPECT_EQ(beats[b + 1] - beats[b], 26460) << b;
+    int found = 0;
+    for (const auto& sub : subs) {
+      found += sub.frame == beats[b] + 8820 || sub.frame == beats[b] + 17640;
+    }
+    EXPECT_EQ(found, 2) << "beat at frame " << beats[b];
+  }
+}
+
+TEST(Subdivisions, CycleBackToOneNote) {
+  TempDataRoot data;
+  Script keys;
+  for (int i = 0; i < 4; ++i) keys.push_back(TypeChar(1000 + 100 * i, 's'));
+  Scenario scenario(Session("100", 'q', keys, 5000), 500);
+  EXPECT_EQ(scenario.Run(), 0);
+  EXPECT_NE(scenario.Screen().Text().find("Notas por tempo = 4\nNotas por tempo = 1\n"),
+            std::string::npos);
+  // After the fourth press no extra note follows the beats.
+  for (const auto& sub : OnsetsOf(scenario, "padrao2.wav:sub")) {
+    EXPECT_LT(sub.frame, 2000 * kRate / 1000);
+  }
+}
+
+TEST(BeatVolume, ArrowsStepTheBeatGainAndSayTheVolume) {
+  TempDataRoot data;
+  Script keys = {PressKey(1000, vk::kLeft), PressKey(1100, vk::kLeft), PressKey(1200, vk::kLeft),
+                 PressKey(1300, vk::kRight)};
+  for (int i = 0; i < 12; ++i) keys.push_back(PressKey(1400 + 50 * i, vk::kRight));
+  Scenario scenario(Session("60", 'q', keys, 4000), 500);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("Volume 9\nVolume 8\nVolume 7\nVolume 8\nVolume 9\nVolume 10\nVolume 10\n"),
+            std::string::npos)
+      << screen;
+  EXPECT_FLOAT_EQ(scenario.Audio().GetMixer().BeatGain(), 1.0f);
+}
+
+TEST(BeatVolume, GainFallsThreeDecibelsAStep) {
+  EXPECT_FLOAT_EQ(app::BeatGain(10), 1.0f);
+  for (int volume = 1; volume < 10; ++volume) {
+    EXPECT_NEAR(20 * std::log10(app::BeatGain(volume) / app::BeatGain(volume + 1)), -3.0, 1e-4)
+        << volume;
+  }
+}
+
+TEST(StoreNewSettings, F2StoresVolumeAndNotesAndTheNextStartRestoresThem) {
+  TempDataRoot data;
+  const std::string ini = data.ConfigDir() + "/AUDIRA.INI";
+  std::ofstream(ini) << "[CADENCIO]\nBPM=100\nCOMPASSO=Quatern\xE1rio\n";
+  Script keys = {PressKey(1000, vk::kLeft), PressKey(1100, vk::kLeft), TypeChar(1200, 's'),
+                 PressKey(1500, vk::F(2)),  TypeChar(2700, 's'),       TypeChar(4000, 27),
+                 TypeChar(5100, 's')};
+  {
+    Scenario first(keys, 500);
+    EXPECT_EQ(first.Run(), 0);
+  }
+  const std::string stored = ReadFile(ini);
+  EXPECT_NE(stored.find("VOLUME=8\nSUBDIVISOES=2\n"), std::string::npos) << stored;
+  Scenario second({TypeChar(3000, 27), TypeChar(4100, 's')}, 500);
+  EXPECT_EQ(second.Run(), 0);
+  EXPECT_FLOAT_EQ(second.Audio().GetMixer().BeatGain(), app::BeatGain(8));
+  EXPECT_GE(second.CountOnsets("padrao2.wav:sub"), 3);
+}
+
+TEST(StoreNewSettings, BadOrMissingStoredValuesPlayAsBefore) {
+  for (const char* values : {"", "VOLUME=0\nSUBDIVISOES=5\n", "VOLUME=x\nSUBDIVISOES=2x\n"}) {
+    TempDataRoot data;
+    std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
+        << "[CADENCIO]\nBPM=100\nCOMPASSO=Quatern\xE1rio\n"
+        << values;
+    Scenario scenario({TypeChar(2000, 27), TypeChar(3100, 's')}, 500);
+    EXPECT_EQ(scenario.Run(), 0) << values;
+    EXPECT_FLOAT_EQ(scenario.Audio().GetMixer().BeatGain(), 1.0f) << values;
+    EXPECT_EQ(scenario.CountOnsets("padrao2.wav:sub"), 0) << values;
+  }
+}
+
+}  // namespace
+}  // namespace cadencio::testing
