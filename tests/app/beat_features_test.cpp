@@ -2,6 +2,7 @@
 // tap tempo, heard on the capture output with their stream frames, and stored by F2.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -9,6 +10,7 @@
 #include "app/metronome_state.hpp"
 #include "app/tap_tempo.hpp"
 #include "platform/keys.hpp"
+#include "platform/wav_file.hpp"
 #include "support/scenario.hpp"
 
 namespace cadencio::testing {
@@ -43,6 +45,85 @@ std::string ReadFile(const std::string& path) {
   std::stringstream content;
   content << in.rdbuf();
   return content.str();
+}
+
+// Count words of 250 ms in the prompt directory, and the settings file that names it.
+void WriteCountWords(const TempDataRoot& data, const std::string& settings) {
+  for (int n = 1; n <= 9; ++n) {
+    platform::WriteWav16Mono(data.Root() + "/som/cadencio/CANUM" + std::to_string(n) + ".wav",
+                             std::vector<int16_t>(5512, static_cast<int16_t>(1000 * n)), 22050);
+  }
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
+      << "[CADENCIO]\nDIRCADENCIO=c:\\sonaud\\som\\cadencio\\\n"
+      << settings;
+}
+
+// The beat onsets and the count words, as "word@beat index" (-1: a word on no beat frame).
+std::vector<std::string> WordsOnBeats(const Scenario& scenario) {
+  std::vector<int64_t> beats;
+  for (const auto& onset : scenario.Onsets()) {
+    if (onset.sound.rfind("padrao", 0) == 0) beats.push_back(onset.frame);
+  }
+  std::vector<std::string> words;
+  for (const auto& onset : scenario.Onsets()) {
+    if (onset.sound.rfind("CANUM", 0) != 0) continue;
+    auto at = std::find(beats.begin(), beats.end(), onset.frame);
+    words.push_back(onset.sound.substr(5, 1) + "@" +
+                    std::to_string(at == beats.end() ? -1 : at - beats.begin()));
+  }
+  return words;
+}
+
+TEST(CountAloud, WordsStartOnTheBeatFramesAndOnlyTheFirstWhenTheyDoNotFit) {
+  struct Case {
+    std::string tempo;
+    std::vector<std::string> words;  // the first count words after c, by beat
+  };
+  const Case cases[] = {
+      {"120", {"1", "2", "3", "4", "1", "2"}},  // 500 ms beats hold the 250 ms words
+      {"300", {"1", "1", "1"}},                 // 200 ms beats: only the first is counted
+  };
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    WriteCountWords(data, "");
+    Scenario scenario(Session(c.tempo, 'q', {TypeChar(1000, 'c')}, 5000), 500);
+    EXPECT_EQ(scenario.Run(), 0) << c.tempo;
+    EXPECT_NE(scenario.Screen().Text().find("Contagem ligada\n"), std::string::npos);
+    const auto words = WordsOnBeats(scenario);
+    ASSERT_GE(words.size(), c.words.size()) << c.tempo;
+    int first_beat = -1;
+    for (std::size_t i = 0; i < c.words.size(); ++i) {
+      const std::string& word = words[i];
+      ASSERT_EQ(word.substr(0, 1), c.words[i]) << c.tempo << " word " << i;
+      const int beat = std::stoi(word.substr(2));
+      ASSERT_GE(beat, 0) << c.tempo << ": word " << i << " is not on a beat frame";
+      if (i == 0) first_beat = beat;
+      // Every beat is counted at 120; at 300 only every fourth beat, the first of a measure.
+      EXPECT_EQ(beat - first_beat, static_cast<int>(i) * (c.tempo == "120" ? 1 : 4)) << c.tempo;
+    }
+  }
+}
+
+TEST(CountAloud, CountInGoesOneMeasureBeforeTheBeatAtStartAndAfterThePause) {
+  TempDataRoot data;
+  WriteCountWords(data, "BPM=120\nCOMPASSO=Tern\xE1rio\nCONTAGEMINICIAL=1\n");
+  Scenario scenario(
+      {TypeChar(3000, ' '), TypeChar(4000, ' '), TypeChar(7000, 27), TypeChar(8100, 's')}, 500);
+  EXPECT_EQ(scenario.Run(), 0);
+  // Two runs of: um, dois, três on their own, then the beat one period after "três".
+  const auto& onsets = scenario.Onsets();
+  int runs = 0;
+  for (std::size_t i = 0; i + 3 < onsets.size(); ++i) {
+    if (onsets[i].sound != "CANUM1.wav") continue;
+    ++runs;
+    EXPECT_EQ(onsets[i + 1].sound, "CANUM2.wav");
+    EXPECT_EQ(onsets[i + 2].sound, "CANUM3.wav");
+    EXPECT_EQ(onsets[i + 3].sound, "padrao1.wav");
+    for (std::size_t k = 1; k <= 3; ++k) {
+      EXPECT_EQ(onsets[i + k].frame - onsets[i + k - 1].frame, 22050) << "run " << runs;
+    }
+  }
+  EXPECT_EQ(runs, 2);
 }
 
 TEST(TapTempo, MedianOfTheIntervalsOfOneRun) {
