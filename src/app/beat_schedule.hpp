@@ -19,6 +19,9 @@ class BeatSchedule {
 
   // The next beat becomes beat 0 of a new run.
   void Restart() { restart_ = true; }
+  // The next beat keeps the frame it has at `period_ms` and becomes beat 0 of a run, so a new
+  // period takes over from it without a gap or a jump.
+  void ContinueFromNextBeat(int32_t period_ms);
   // The stream frame of the next beat.
   int64_t NextOnset(int32_t period_ms);
   // The stream frame of extra note `k` of `n` per beat after the beat at `beat_onset`: k/n of

@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 66> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 78> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -131,6 +131,27 @@ constexpr std::array<CatalogueEntry, 66> kCatalogue = {{
     {"CACONDES", "Contagem desligada"},
     {"CAINILIG", "Contagem inicial ligada"},
     {"CAINIDES", "Contagem inicial desligada"},
+    {"CAINFTOC", "Compassos tocados : "},
+    {"CAINFMUD",
+     "Compassos em sil\xEA"
+     "ncio : "},
+    {"CAMUDLIG", "Compassos mudos ligados"},
+    {"CAMUDDES", "Compassos mudos desligados"},
+    {"CAINFFIN", "Informe o BPM final : "},
+    {"CAINFPAS", "Informe o passo em BPM : "},
+    {"CAINFCAD", "A cada quantos compassos : "},
+    {"CATRELIG", "Treino de andamento ligado"},
+    {"CATREDES", "Treino de andamento desligado"},
+    {"CATREFIM",
+     "Treino de andamento conclu\xED"
+     "do"},
+    {"CAMUD1",
+     "M min\xFA"
+     "sculo, compassos tocados e compassos em sil\xEA"
+     "ncio"},
+    {"CATRE1",
+     "R min\xFA"
+     "sculo, treino de andamento, liga ou desliga"},
     {"CACON1",
      "C min\xFA"
      "sculo, conta os tempos em voz alta"},

@@ -60,6 +60,8 @@ using platform::key::kTab, platform::key::kEsc, platform::key::kSpace, platform:
 constexpr uint8_t kSubdivisionsKey = 's';
 constexpr uint8_t kCountAloudKey = 'c';
 constexpr uint8_t kCountInKey = 'i';
+constexpr uint8_t kMutedKey = 'm';
+constexpr uint8_t kTrainerKey = 'r';
 
 // Beats per measure that have a count word ("um" .. "nove").
 constexpr int kCountWords = 9;
@@ -165,18 +167,86 @@ void Metronome::PlayBeat(const std::string& path, const platform::Sound* word) {
         beats_.LoadSofter(state_.MeasureSound),
         schedule_.SubdivisionOnset(onset, k, state_.Subdivisions, state_.BeatPeriodMs));
   }
+  // Speaking takes the program thread a while: the new tempo is said only once its first beat
+  // is on the channel, so the beat keeps its frame.
+  if (tempo_news_) {
+    tempo_news_ = false;
+    SayValue("CAVALBPM", state_.Bpm);
+    if (state_.Bpm == trainer_.target) {
+      trainer_.on = false;
+      Say("CATREFIM", 1);
+    }
+  }
   schedule_.WaitForFollowingBeat(state_.BeatPeriodMs, console_);
   console_.PumpAllMessages();
 }
 
-void Metronome::PlayMeasure() {
-  PlayBeat(state_.TempoSound, CountWord(1, state_.CountAloud));
-  if (state_.BeatsPerMeasure <= 1) return;
-  for (int beat = 1;; ++beat) {
-    PlayBeat(state_.MeasureSound, CountWord(beat + 1, state_.CountAloud));
-    if (beat == state_.BeatsPerMeasure - 1 || console_.KeyPressed()) break;
-    if (taps_.Stopped(console_.GetClock().NowMs())) break;
+bool Metronome::PlayMeasure() {
+  const bool muted =
+      state_.PlayedMeasures > 0 && state_.MutedMeasures > 0 &&
+      measures_done_ % (state_.PlayedMeasures + state_.MutedMeasures) >= state_.PlayedMeasures;
+  const bool counting = state_.CountAloud && !muted;
+  const std::string none;
+  PlayBeat(muted ? none : state_.TempoSound, CountWord(1, counting));
+  for (int beat = 1; beat < state_.BeatsPerMeasure; ++beat) {
+    if (console_.KeyPressed() || taps_.Stopped(console_.GetClock().NowMs())) return false;
+    PlayBeat(muted ? none : state_.MeasureSound, CountWord(beat + 1, counting));
   }
+  return !console_.KeyPressed();
+}
+
+void Metronome::MeasureDone() {
+  ++measures_done_;
+  if (!trainer_.on || ++trainer_.measures % trainer_.every != 0) return;
+  const int32_t old_period = state_.BeatPeriodMs;
+  state_.Bpm = state_.Bpm < trainer_.target ? std::min(state_.Bpm + trainer_.step, trainer_.target)
+                                            : std::max(state_.Bpm - trainer_.step, trainer_.target);
+  state_.BpmText = std::to_string(state_.Bpm);
+  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+  schedule_.ContinueFromNextBeat(old_period);
+  tempo_news_ = true;
+}
+
+int32_t Metronome::AskNumber(const std::string& key, int32_t low, int32_t high) {
+  Say(key, 0);
+  std::string text;
+  speech::EditLine(speech_, text, console_.CursorColumn(), console_.CursorRow(),
+                   /*editable=*/true, /*width=*/80, /*capacity=*/3,
+                   [this] { speech::ReviewScreen(speech_); });
+  console_.WriteLine();
+  int32_t value = 0;
+  return WholeNumber(text, value) && value >= low && value <= high ? value : -1;
+}
+
+void Metronome::ChangeMutedMeasures() {
+  if (state_.PlayedMeasures == 0 || state_.MutedMeasures == 0) {
+    const int32_t played = AskNumber("CAINFTOC", 1, kMaxMeasureCount);
+    const int32_t muted = played > 0 ? AskNumber("CAINFMUD", 1, kMaxMeasureCount) : -1;
+    if (played > 0 && muted > 0) {
+      state_.PlayedMeasures = played;
+      state_.MutedMeasures = muted;
+      measures_done_ = 0;
+      Say("CAMUDLIG", 1);
+      return;
+    }
+  }
+  state_.PlayedMeasures = state_.MutedMeasures = 0;
+  Say("CAMUDDES", 1);
+}
+
+void Metronome::ChangeTrainer() {
+  if (!trainer_.on) {
+    const int32_t target = AskNumber("CAINFFIN", kMinBpm, kMaxBpm);
+    const int32_t step = target > 0 ? AskNumber("CAINFPAS", 1, kMaxBpm) : -1;
+    const int32_t every = step > 0 ? AskNumber("CAINFCAD", 1, kMaxMeasureCount) : -1;
+    if (every > 0 && target != state_.Bpm) {
+      trainer_ = {true, target, step, every, 0};
+      Say("CATRELIG", 1);
+      return;
+    }
+  }
+  trainer_.on = false;
+  Say("CATREDES", 1);
 }
 
 void Metronome::PlayCountIn() {
@@ -249,7 +319,7 @@ void Metronome::RunMainLoop() {
   for (;;) {
     TakeTapTempo();
     if (playing_ && count_in_due_) PlayCountIn();
-    if (playing_) PlayMeasure();
+    if (playing_ && PlayMeasure()) MeasureDone();
     if (!playing_ && !console_.KeyPressed()) {
       // Silent: sleep until a key comes instead of spinning, or until a run of taps stops.
       const int64_t stops_at = taps_.StopsAtMs();
@@ -356,6 +426,12 @@ bool Metronome::RunKeyCommand(uint8_t code) {
     case kCountInKey:
       ToggleCountIn();
       break;
+    case kMutedKey:
+      ChangeMutedMeasures();
+      break;
+    case kTrainerKey:
+      ChangeTrainer();
+      break;
     default:
       break;  // no command: the measure restarts
   }
@@ -391,7 +467,7 @@ void Metronome::ShowMainHelp() {
   for (const char* key : {"CAF1", "CAF2", "CAF4", "CAF6", "CAF8", "CAF9", "CACTLF9", "CABARR1",
                           "CASET", "CAPG", "CAESC1",
                           // The keys beyond the classic ones.
-                          "CAVOL1", "CASUB1", "CATAP1", "CACON1", "CAINI1"}) {
+                          "CAVOL1", "CASUB1", "CATAP1", "CACON1", "CAINI1", "CAMUD1", "CATRE1"}) {
     Say(key, 1);
   }
   console_.Delay(250);

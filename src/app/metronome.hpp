@@ -43,8 +43,18 @@ class Metronome {
   bool RunKeyCommand(uint8_t code);
   void Pause();
   void AskToEnd();
-  // One measure of the beat; it ends early when a key waits or a run of taps has stopped.
-  void PlayMeasure();
+  // One measure of the beat (silent when it is a muted one); it ends early when a key waits or
+  // a run of taps has stopped. True when it ran to its end.
+  bool PlayMeasure();
+  // After each whole measure: the muted cycle and the tempo trainer move on.
+  void MeasureDone();
+  // m: asks for the measures to play and to keep silent, or turns muted measures off.
+  void ChangeMutedMeasures();
+  // r: asks for the final tempo, the step and the measures per step, or stops the trainer.
+  void ChangeTrainer();
+  // Asks for a whole number after a catalogue prompt in the spoken field editor; -1 when the
+  // answer is not a whole number from `low` to `high`.
+  int32_t AskNumber(const std::string& key, int32_t low, int32_t high);
   // Beat volume steps (Left, Right) and the notes per beat (s).
   // One measure of count words alone, before the beat starts.
   void PlayCountIn();
@@ -70,7 +80,17 @@ class Metronome {
   MetronomeState state_;
   bool playing_ = true;
   bool count_in_due_ = false;  // a count-in goes before the next measure
-  int last_answer_ = -1;       // no answer yet
+  bool tempo_news_ = false;    // the trainer's new tempo is said once its first beat is set
+  int64_t measures_done_ = 0;  // whole measures since muted measures were set
+  // The tempo trainer: the tempo moves by `step` toward `target` every `every` measures.
+  struct Trainer {
+    bool on = false;
+    int32_t target = 0;
+    int32_t step = 0;
+    int32_t every = 0;
+    int32_t measures = 0;
+  } trainer_;
+  int last_answer_ = -1;  // no answer yet
 };
 
 // The whole program on its parts: start-up, loop, end.

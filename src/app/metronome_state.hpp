@@ -24,7 +24,13 @@ struct MetronomeState {
   int32_t Subdivisions = 1;  // notes per beat, 1..4
   bool CountAloud = false;   // the beats of each measure are counted aloud
   bool CountIn = false;      // one measure is counted before the beat starts
+  // Muted measures: a cycle of PlayedMeasures heard and MutedMeasures kept silent on the same
+  // schedule; off while either is 0.
+  int32_t PlayedMeasures = 0;
+  int32_t MutedMeasures = 0;
 };
+
+constexpr int32_t kMaxMeasureCount = 99;
 
 constexpr int32_t kMinBeatVolume = 1;
 constexpr int32_t kMaxBeatVolume = 10;

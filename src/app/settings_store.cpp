@@ -36,6 +36,8 @@ void LoadDefaults(speech::SpeechFrontEnd& speech, MetronomeState& state) {
   state.Subdivisions = StoredSetting(speech, "SUBDIVISOES", 1, kMaxSubdivisions, 1);
   state.CountAloud = StoredSetting(speech, "CONTAGEM", 0, 1, 0) == 1;
   state.CountIn = StoredSetting(speech, "CONTAGEMINICIAL", 0, 1, 0) == 1;
+  state.PlayedMeasures = StoredSetting(speech, "COMPASSOSTOCADOS", 0, kMaxMeasureCount, 0);
+  state.MutedMeasures = StoredSetting(speech, "COMPASSOSMUDOS", 0, kMaxMeasureCount, 0);
 }
 
 std::string MeasureWord(int beats_per_measure) {
@@ -89,6 +91,8 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   add_setting("SUBDIVISOES", state.Subdivisions, 1);
   add_setting("CONTAGEM", state.CountAloud ? 1 : 0, 0);
   add_setting("CONTAGEMINICIAL", state.CountIn ? 1 : 0, 0);
+  add_setting("COMPASSOSTOCADOS", state.PlayedMeasures, 0);
+  add_setting("COMPASSOSMUDOS", state.MutedMeasures, 0);
   bool written = platform::ProfileFile::WriteStrings(speech.ConfigFile(), "CADENCIO", entries);
   SayMessage(console, speech, written ? "MODPAD" : "CAERRGRV", 1);
 }

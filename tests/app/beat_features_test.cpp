@@ -126,6 +126,127 @@ TEST(CountAloud, CountInGoesOneMeasureBeforeTheBeatAtStartAndAfterThePause) {
   EXPECT_EQ(runs, 2);
 }
 
+// Types a number in the field editor and ends it with Enter.
+Script Answer(int64_t at_ms, const std::string& number) {
+  Script script = TypeText(at_ms, number);
+  script.push_back(TypeChar(at_ms + 100, 13));
+  return script;
+}
+
+Script Keys(std::initializer_list<Script> parts) {
+  Script all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+TEST(MutedMeasures, TwoPlayedTwoMutedBringTheBeatBackOnItsFrame) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=120\nCOMPASSO=B\n";
+  Scenario scenario(Keys({{TypeChar(1000, 'm')},
+                          Answer(2500, "2"),
+                          Answer(4000, "2"),
+                          {TypeChar(16000, 27), TypeChar(17100, 's')}}),
+                    500);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("Compassos tocados : 2\nCompassos em sil\xEAncio : 2\n"
+                        "Compassos mudos ligados\n"),
+            std::string::npos)
+      << screen;
+  // From the first beat after the answers, beat k (two to a measure) is heard exactly when its
+  // measure k / 2 is one of the first two of each cycle of four, on frame first + k x 22050.
+  const auto& onsets = scenario.Onsets();
+  std::size_t first = 0;
+  while (first < onsets.size() &&
+         (onsets[first].frame < 4200 * kRate / 1000 || onsets[first].sound != "padrao1.wav")) {
+    ++first;
+  }
+  ASSERT_LT(first + 6, onsets.size());
+  EXPECT_EQ(onsets[first].sound, "padrao1.wav");
+  std::vector<int64_t> heard;
+  for (std::size_t i = first; i < onsets.size(); ++i) {
+    const int64_t offset = onsets[i].frame - onsets[first].frame;
+    ASSERT_EQ(offset % 22050, 0) << "onset " << i << " is off the schedule";
+    heard.push_back(offset / 22050);
+  }
+  for (int64_t k = 0; k <= heard.back(); ++k) {
+    const bool expected = (k / 2) % 4 < 2;
+    const bool found = std::find(heard.begin(), heard.end(), k) != heard.end();
+    EXPECT_EQ(found, expected) << "beat " << k;
+  }
+  EXPECT_GE(heard.back(), 16);  // more than two whole cycles
+}
+
+TEST(TempoTrainer, From60To80By5Every2MeasuresEndsAt80WithoutAGap) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=60\nCOMPASSO=B\n";
+  Scenario scenario(Keys({{TypeChar(1000, 'r')},
+                          Answer(2500, "80"),
+                          Answer(4000, "5"),
+                          Answer(5500, "2"),
+                          {TypeChar(30000, 27), TypeChar(31100, 's')}}),
+                    500);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("Treino de andamento ligado\nValor BPM = 65\nValor BPM = 70\n"
+                        "Valor BPM = 75\nValor BPM = 80\nTreino de andamento conclu\xED"
+                        "do\n"),
+            std::string::npos)
+      << screen;
+  // Every interval after the answers is the period of one of the trainer's tempos: the tempo
+  // changes on a beat, with no gap; the last ones are 80 BPM, 750 ms.
+  const auto& onsets = scenario.Onsets();
+  std::vector<int64_t> intervals;
+  for (std::size_t i = 1; i < onsets.size(); ++i) {
+    if (onsets[i - 1].frame > 6000 * kRate / 1000) {
+      intervals.push_back(onsets[i].frame - onsets[i - 1].frame);
+    }
+  }
+  ASSERT_GE(intervals.size(), 12u);
+  for (int64_t interval : intervals) {
+    bool known = false;
+    for (int bpm : {60, 65, 70, 75, 80}) {
+      known |= std::abs(interval - app::BeatPeriodMs(bpm) * 44.1) < 1.0;
+    }
+    EXPECT_TRUE(known) << interval;
+  }
+  EXPECT_EQ(intervals.back(), 33075);
+}
+
+TEST(TempoTrainer, RAgainStopsItAndBadAnswersLeaveItOff) {
+  struct Case {
+    Script keys;
+    bool stopped_by_r;
+  };
+  const Case cases[] = {
+      {Keys({{TypeChar(1000, 'r')},
+             Answer(2500, "200"),
+             Answer(4000, "1"),
+             Answer(5500, "4"),
+             {TypeChar(7000, 'r')}}),
+       true},
+      {Keys({{TypeChar(1000, 'r')}, Answer(2500, "abc")}), false},
+      {Keys({{TypeChar(1000, 'r')}, Answer(2500, "80"), Answer(4000, "0")}), false},
+  };
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=60\nCOMPASSO=B\n";
+    Script keys = c.keys;
+    keys.push_back(TypeChar(12000, 27));
+    keys.push_back(TypeChar(13100, 's'));
+    Scenario scenario(keys, 500);
+    EXPECT_EQ(scenario.Run(), 0);
+    const std::string screen = scenario.Screen().Text();
+    EXPECT_NE(screen.find("Treino de andamento desligado\n"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("Treino de andamento ligado") != std::string::npos, c.stopped_by_r)
+        << screen;
+    // No tempo moved: the last beats are still 60 BPM.
+    const auto& onsets = scenario.Onsets();
+    ASSERT_GE(onsets.size(), 2u);
+    EXPECT_EQ(onsets.back().frame - onsets[onsets.size() - 2].frame, kRate) << screen;
+  }
+}
+
 TEST(TapTempo, MedianOfTheIntervalsOfOneRun) {
   struct Case {
     std::vector<int64_t> taps;
@@ -252,15 +373,19 @@ TEST(StoreNewSettings, F2StoresVolumeAndNotesAndTheNextStartRestoresThem) {
   const std::string ini = data.ConfigDir() + "/AUDIRA.INI";
   std::ofstream(ini) << "[CADENCIO]\nBPM=100\nCOMPASSO=Quatern\xE1rio\n";
   Script keys = {PressKey(1000, vk::kLeft), PressKey(1100, vk::kLeft), TypeChar(1200, 's'),
-                 PressKey(1500, vk::F(2)),  TypeChar(2700, 's'),       TypeChar(4000, 27),
-                 TypeChar(5100, 's')};
+                 TypeChar(1300, 'c'),       TypeChar(1400, 'i'),       PressKey(1500, vk::F(2)),
+                 TypeChar(2700, 's'),       TypeChar(4000, 27),        TypeChar(5100, 's')};
   {
     Scenario first(keys, 500);
     EXPECT_EQ(first.Run(), 0);
   }
   const std::string stored = ReadFile(ini);
-  EXPECT_NE(stored.find("VOLUME=8\nSUBDIVISOES=2\n"), std::string::npos) << stored;
-  Scenario second({TypeChar(3000, 27), TypeChar(4100, 's')}, 500);
+  EXPECT_NE(stored.find("VOLUME=8\nSUBDIVISOES=2\nCONTAGEM=1\nCONTAGEMINICIAL=1\n"),
+            std::string::npos)
+      << stored;
+  EXPECT_EQ(stored.find("COMPASSOSMUDOS"), std::string::npos) << "a setting never changed";
+  // The count-in (silent here: no count words) goes first, then the beat with its notes.
+  Scenario second({TypeChar(6000, 27), TypeChar(7100, 's')}, 500);
   EXPECT_EQ(second.Run(), 0);
   EXPECT_FLOAT_EQ(second.Audio().GetMixer().BeatGain(), app::BeatGain(8));
   EXPECT_GE(second.CountOnsets("padrao2.wav:sub"), 3);
