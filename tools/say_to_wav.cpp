@@ -6,7 +6,10 @@
 // used, so the per-speed settings are the default ones; --voice overrides its choice of voice.
 // A voice that speaks through the desktop's speech service is heard there, not captured.
 //
-// Usage: say_to_wav OUT.wav [--voice NAME] [--speed N] [--trace] [TEXT...]
+// --voice sivra is the built-in Portuguese TTS; --pho FILE then also writes the MBROLA phoneme
+// lines its pipeline makes of the texts (comments in UTF-8), even when no synthesizer starts.
+//
+// Usage: say_to_wav OUT.wav [--voice NAME] [--speed N] [--trace] [--pho FILE] [TEXT...]
 #include <unistd.h>
 
 #include <array>
@@ -16,17 +19,21 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "app/message_catalogue.hpp"
 #include "console/console.hpp"
+#include "platform/mbrola_voices.hpp"
 #include "platform/paths.hpp"
 #include "platform/profile_file.hpp"
 #include "platform/wav_file.hpp"
 #include "platform/windows1252.hpp"
 #include "speech/capture_speech.hpp"
+#include "speech/sivra_glue.hpp"
 #include "speech/speech_front_end.hpp"
+#include "tts/sivra_pipeline.hpp"
 #include "voice/recorded_voice.hpp"
 #include "voice/voice_host.hpp"
 #include "voice_gen/recording_list.hpp"
@@ -55,6 +62,7 @@ constexpr std::array kVoices = {
     VoiceChoice{"recorded", "N", "0"},
     VoiceChoice{"espeak", "S", "4"},
     VoiceChoice{"dispatcher", "S", "5"},
+    VoiceChoice{"sivra", "S", "3"},
 };
 
 const VoiceChoice* FindVoice(const std::string& name) {
@@ -71,22 +79,27 @@ std::string VoiceNames() {
   return names;
 }
 
+constexpr std::string_view kSivraKind = "3";
+
 struct Options {
   std::string out;
   const VoiceChoice* voice = nullptr;  // null: as AUDIRA.INI says
   int speed = 0;                       // 0: [TRADUTOR] VELOCIDADE
   bool trace = false;
+  std::string pho;  // where the built-in TTS's phoneme lines go
   std::vector<std::string> texts;
 };
 
 void PrintUsage() {
   std::fprintf(stderr,
-               "usage: say_to_wav OUT.wav [--voice %s] [--speed N] [--trace] [TEXT...]\n"
+               "usage: say_to_wav OUT.wav [--voice %s] [--speed N] [--trace]\n"
+               "                  [--pho FILE] [TEXT...]\n"
                "  Speaks the texts (UTF-8) into OUT.wav; without texts, every catalogue message\n"
                "  and a paragraph of Portuguese. The voice is the one the shipped AUDIRA.INI\n"
                "  chooses unless --voice names one. N is the speech speed, 1 (slow) to 5 (fast);\n"
                "  by default [TRADUTOR] VELOCIDADE. --trace lists on standard error what the\n"
-               "  speech and the voice did, with the time.\n",
+               "  speech and the voice did, with the time. With --voice sivra, --pho FILE writes\n"
+               "  the MBROLA phoneme lines of the built-in TTS.\n",
                VoiceNames().c_str());
 }
 
@@ -114,6 +127,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       }
     } else if (!texts_only && arg == "--trace") {
       options.trace = true;
+    } else if (!texts_only && arg == "--pho") {
+      if (i + 1 >= argc) return false;
+      options.pho = argv[++i];
     } else if (!texts_only && arg.starts_with("--")) {
       std::fprintf(stderr, "say_to_wav: unknown option %s\n", arg.c_str());
       return false;
@@ -122,6 +138,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else {
       options.texts.push_back(arg);
     }
+  }
+  if (!options.pho.empty() && (options.voice == nullptr || options.voice->kind != kSivraKind)) {
+    std::fprintf(stderr, "say_to_wav: --pho goes with --voice sivra\n");
+    return false;
   }
   return !options.out.empty();
 }
@@ -230,6 +250,40 @@ std::string ConfigWithVoice(const std::string& shipped, const std::string& dir,
   return copy;
 }
 
+// The MBROLA lines the built-in TTS makes of the texts, with the data and the factors its glue
+// takes from the configuration ([SERVFALA] TOM and VELOCIDADE); false when they cannot be
+// written.
+bool WritePhonemeLines(const std::string& path, const std::string& config,
+                       const std::vector<std::string>& texts) {
+  const auto read_ini = [&](const std::string& section, const std::string& key) {
+    return platform::ProfileFile::ReadString(config, section, key, "");
+  };
+  const speech::SivraFileSet files = speech::LoadSivraConfig(
+      read_ini, [](const std::string& name) { return platform::FindMbrolaVoice(name); });
+  int rate = std::atoi(read_ini("SERVFALA", "VELOCIDADE").c_str());
+  if (rate > 10) rate = 0;
+  const int pitch = std::atoi(read_ini("SERVFALA", "TOM").c_str());
+  tts::SivraPipeline pipeline;
+  const std::string error = pipeline.Load(
+      {files.rules, files.exceptions, files.abbreviations, files.prosody, files.diphones},
+      [](const std::string& text) {
+        std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(text).c_str());
+      });
+  if (!error.empty()) {
+    std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(error).c_str());
+    return false;
+  }
+  std::FILE* pho = std::fopen(path.c_str(), "w");
+  if (pho == nullptr) return false;
+  for (const std::string& text : texts) {
+    for (const std::string& line : pipeline.TextToPhonemeLines(
+             text, speech::SivraPitchFactor(pitch), speech::SivraDurationFactor(rate))) {
+      std::fprintf(pho, "%s\n", platform::Windows1252ToUtf8(line).c_str());
+    }
+  }
+  return std::fclose(pho) == 0;
+}
+
 // Speaks every text; answers the virtual time spent speaking, in milliseconds, or -1 when the
 // voice did not open or the chosen engine did not start.
 int64_t SpeakAll(Rig& rig, int speed, const VoiceChoice* voice,
@@ -285,6 +339,10 @@ int main(int argc, char** argv) {
     config_dir = pattern;
     ConfigWithVoice(platform::FindConfigFile(data_root), config_dir, *options.voice);
     setenv("AUDIRA_WINDIR", config_dir.c_str(), 1);
+  }
+  if (!options.pho.empty() &&
+      !WritePhonemeLines(options.pho, platform::FindConfigFile(data_root), texts)) {
+    std::fprintf(stderr, "say_to_wav: cannot write the phoneme lines to %s\n", options.pho.c_str());
   }
   const int code = ProbeVoice(data_root);
   if (code != voice::kVoiceReady) {
