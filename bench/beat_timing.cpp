@@ -2,7 +2,8 @@
 // real time by SDL, with no sound card) at several tempos, finds the beat onsets in the written
 // stream and prints, per tempo, the largest deviation of an interval from the beat period in
 // samples and the total drift over the run. The same figures are printed for the plain "start
-// the sound, then sleep" loop as a baseline. Every run is a child process, all run at once.
+// the sound, then sleep" loop as a baseline, and for the program with two notes per beat and
+// counting aloud. Every run is a child process, all run at once.
 //
 // Usage: beat_timing [beats-per-tempo]   (default 200)
 #include <sys/wait.h>
@@ -59,8 +60,9 @@ platform::ScriptedMessage Char(int64_t at_ms, uint8_t ch) {
   return {at_ms, {platform::MessageKind::kChar, ch}};
 }
 
-// The program itself: type the tempo, a measure of one beat, and end after `beats` beats.
-void RunProgram(int bpm, int beats) {
+// The program itself: type the tempo, a measure of one beat, the extra keys (s: two notes per
+// beat, c: counting aloud), and end after `beats` beats.
+void RunProgram(int bpm, int beats, const std::string& extra_keys) {
   platform::RealClock clock;
   platform::MessageLoop loop;
   int64_t period = app::BeatPeriodMs(bpm);
@@ -69,6 +71,7 @@ void RunProgram(int bpm, int beats) {
   for (char digit : std::to_string(bpm)) script.push_back(Char(t, digit)), t += 10;
   script.push_back(Char(t, 13));
   script.push_back(Char(t + 50, '1'));
+  for (char key : extra_keys) script.push_back(Char(t += 1500, key));
   // The spoken prompts before the first beat take a few seconds.
   int64_t end = t + 4000 + period * beats + period / 2;
   script.push_back(Char(end, 27));
@@ -140,9 +143,10 @@ struct Figures {
   double drift = 0;          // samples, last onset against first + n x period
 };
 
-Figures Measure(const std::string& path, int bpm, int rate, bool baseline) {
+// `parts`: notes per beat, so the onsets come every period / parts.
+Figures Measure(const std::string& path, int bpm, int rate, bool baseline, int parts) {
   Figures figures;
-  const double period = app::BeatPeriodMs(bpm) * rate / 1000.0;
+  const double period = app::BeatPeriodMs(bpm) * rate / 1000.0 / parts;
   auto onsets = FindOnsets(path, static_cast<int64_t>(std::min(2000.0, period / 3)));
   // The baseline loop only ticks; the program also speaks around its beats.
   if (!baseline) onsets = BeatTrain(onsets, period);
@@ -165,14 +169,25 @@ int main(int argc, char** argv) {
   std::string dir = "/tmp/cadencio-beat-timing-" + std::to_string(getpid());
   std::system(("mkdir -p " + dir).c_str());
   std::vector<pid_t> children;
+  // Loops: 0 the program, 1 the baseline, 2 the program with two notes per beat and counting
+  // aloud (the onsets are then the beats and the notes between them; the count word starts
+  // with its beat).
+  const char* names[] = {"cadencio", "baseline", "s2+count"};
+  auto file_of = [&dir](int bpm, int loop) {
+    return dir + "/" + std::to_string(bpm) + "-" + std::to_string(loop) + ".raw";
+  };
   for (int bpm : tempos) {
-    for (int baseline = 0; baseline < 2; ++baseline) {
-      std::string file = dir + "/" + std::to_string(bpm) + (baseline ? "-baseline" : "") + ".raw";
+    for (int loop = 0; loop < 3; ++loop) {
+      std::string file = file_of(bpm, loop);
       pid_t pid = fork();
       if (pid == 0) {
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-        baseline ? RunBaseline(bpm, beats) : RunProgram(bpm, beats);
+        if (loop == 1) {
+          RunBaseline(bpm, beats);
+        } else {
+          RunProgram(bpm, beats, loop == 2 ? "sc" : "");
+        }
         _exit(0);
       }
       children.push_back(pid);
@@ -182,11 +197,10 @@ int main(int argc, char** argv) {
 
   std::printf("%-6s %-9s %8s %16s %14s\n", "BPM", "loop", "onsets", "max dev (smp)", "drift (smp)");
   for (int bpm : tempos) {
-    for (int baseline = 0; baseline < 2; ++baseline) {
-      std::string file = dir + "/" + std::to_string(bpm) + (baseline ? "-baseline" : "") + ".raw";
-      Figures f = Measure(file, bpm, rate, baseline != 0);
-      std::printf("%-6d %-9s %8zu %16.2f %14.1f\n", bpm, baseline ? "baseline" : "cadencio",
-                  f.onsets, f.max_deviation, f.drift);
+    for (int loop = 0; loop < 3; ++loop) {
+      Figures f = Measure(file_of(bpm, loop), bpm, rate, loop == 1, loop == 2 ? 2 : 1);
+      std::printf("%-6d %-9s %8zu %16.2f %14.1f\n", bpm, names[loop], f.onsets, f.max_deviation,
+                  f.drift);
     }
   }
   std::system(("rm -rf " + dir).c_str());

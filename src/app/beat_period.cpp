@@ -26,4 +26,8 @@ int32_t BeatPeriodMs(int32_t bpm) {
   return static_cast<int32_t>(std::trunc(product));
 }
 
+float BeatGain(int32_t volume) {
+  return std::pow(10.0f, -0.15f * static_cast<float>(kMaxBeatVolume - volume));
+}
+
 }  // namespace cadencio::app

@@ -10,6 +10,12 @@ int64_t BeatSchedule::OnsetOf(int64_t index, int32_t period_ms) const {
   return start_frame_ + (index * period_ms * rate + 500) / 1000;
 }
 
+void BeatSchedule::ContinueFromNextBeat(int32_t period_ms) {
+  if (restart_) return;
+  start_frame_ = OnsetOf(index_, period_ms);
+  index_ = 0;
+}
+
 int64_t BeatSchedule::NextOnset(int32_t period_ms) {
   const int64_t now = output_.GetMixer().FramesRendered();
   // A beat that would already lie in the past (the stream ran on while the program was held
@@ -21,6 +27,12 @@ int64_t BeatSchedule::NextOnset(int32_t period_ms) {
     index_ = 0;
   }
   return OnsetOf(index_, period_ms);
+}
+
+int64_t BeatSchedule::SubdivisionOnset(int64_t beat_onset, int k, int n, int32_t period_ms) const {
+  const int64_t rate = output_.GetMixer().SampleRate();
+  const int64_t parts = static_cast<int64_t>(n) * 1000;
+  return beat_onset + (k * period_ms * rate * 2 + parts) / (2 * parts);
 }
 
 void BeatSchedule::WaitForFollowingBeat(int32_t period_ms, console::Console& console) {

@@ -19,8 +19,14 @@ class BeatSchedule {
 
   // The next beat becomes beat 0 of a new run.
   void Restart() { restart_ = true; }
+  // The next beat keeps the frame it has at `period_ms` and becomes beat 0 of a run, so a new
+  // period takes over from it without a gap or a jump.
+  void ContinueFromNextBeat(int32_t period_ms);
   // The stream frame of the next beat.
   int64_t NextOnset(int32_t period_ms);
+  // The stream frame of extra note `k` of `n` per beat after the beat at `beat_onset`: k/n of
+  // the period from the beat's own frame, rounded to the nearest frame, so nothing drifts.
+  int64_t SubdivisionOnset(int64_t beat_onset, int k, int n, int32_t period_ms) const;
   // Counts the beat just started and waits on the console's message loop until the stream
   // comes near the following one, or until a key waits (the schedule stays as it was).
   void WaitForFollowingBeat(int32_t period_ms, console::Console& console);

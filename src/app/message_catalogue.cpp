@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 65> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 88> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -142,6 +142,46 @@ constexpr std::array<CatalogueEntry, 65> kCatalogue = {{
     {"CARETDIA",
      "OK, retornando ao diapas\xE3"
      "o"},
+    // The keys beyond the classic ones: what they say when used, and their help lines.
+    {"CAVOLUME", "Volume "},
+    {"CASUBDIV", "Notas por tempo = "},
+    {"CAVOL1", "Setas, esquerda e direita, diminui ou aumenta o volume da batida"},
+    {"CASUB1",
+     "S min\xFA"
+     "sculo, 1, 2, 3 ou 4 notas por tempo"},
+    {"CATAP1", "Enter, batido 3 vezes ou mais, marca o BPM"},
+    {"CACONLIG", "Contagem ligada"},
+    {"CACONDES", "Contagem desligada"},
+    {"CAINILIG", "Contagem inicial ligada"},
+    {"CAINIDES", "Contagem inicial desligada"},
+    {"CAINFTOC", "Compassos tocados : "},
+    {"CAINFMUD",
+     "Compassos em sil\xEA"
+     "ncio : "},
+    {"CAMUDLIG", "Compassos mudos ligados"},
+    {"CAMUDDES", "Compassos mudos desligados"},
+    {"CAINFFIN", "Informe o BPM final : "},
+    {"CAINFPAS", "Informe o passo em BPM : "},
+    {"CAINFCAD", "A cada quantos compassos : "},
+    {"CATRELIG", "Treino de andamento ligado"},
+    {"CATREDES", "Treino de andamento desligado"},
+    {"CATREFIM",
+     "Treino de andamento conclu\xED"
+     "do"},
+    {"CAMUD1",
+     "M min\xFA"
+     "sculo, compassos tocados e compassos em sil\xEA"
+     "ncio"},
+    {"CATRE1",
+     "R min\xFA"
+     "sculo, treino de andamento, liga ou desliga"},
+    {"CACON1",
+     "C min\xFA"
+     "sculo, conta os tempos em voz alta"},
+    {"CAINI1",
+     "I min\xFA"
+     "sculo, conta um compasso antes de come\xE7"
+     "ar"},
 }};
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The metronome: start-up sequence, tempo entry, beat loop and key commands.
 #include "app/metronome.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -51,14 +52,26 @@ uint8_t AsciiUpper(uint8_t ch) {
 using platform::key::kTab, platform::key::kEsc, platform::key::kSpace, platform::key::kF1,
     platform::key::kF2, platform::key::kF3, platform::key::kF4, platform::key::kF6,
     platform::key::kF8, platform::key::kF9, platform::key::kCtrlF9, platform::key::kUp,
-    platform::key::kPgUp, platform::key::kDown, platform::key::kPgDn;
+    platform::key::kPgUp, platform::key::kDown, platform::key::kPgDn, platform::key::kLeft,
+    platform::key::kRight, platform::key::kEnter;
+
+// Keys beyond the classic table, on codes that table leaves without a command. Commands go by
+// the code alone, so these are the lower-case letters: "C" and "I" are F9 and PgUp.
+constexpr uint8_t kSubdivisionsKey = 's';
+constexpr uint8_t kCountAloudKey = 'c';
+constexpr uint8_t kCountInKey = 'i';
+constexpr uint8_t kMutedKey = 'm';
+constexpr uint8_t kTrainerKey = 'r';
+
+// Beats per measure that have a count word ("um" .. "nove").
+constexpr int kCountWords = 9;
 
 }  // namespace
 
 Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
                      platform::AudioOutput& output, platform::BeatChannel& beats,
                      platform::Clock& clock)
-    : console_(console), speech_(speech), beats_(beats), schedule_(output, clock) {
+    : console_(console), speech_(speech), output_(output), beats_(beats), schedule_(output, clock) {
   tuner_.output = &output;
 }
 
@@ -88,6 +101,7 @@ void Metronome::StartMetronome() {
   speech_.LoadSynthSettings(state_.SpeechLevel);
   if (!effects_.LoadEffectsFile(speech_)) state_.NoEffectsFile = true;
   LoadDefaults(speech_, state_);
+  output_.GetMixer().SetBeatGain(BeatGain(state_.BeatVolume));
   state_.TempoSound = std::string(kEffectsDir) +
                       (state_.TempoSound.empty() ? "padrao1" : state_.TempoSound) + ".wav";
   state_.MeasureSound = std::string(kEffectsDir) +
@@ -139,29 +153,179 @@ void Metronome::EnterTempoAndMeasure() {
   schedule_.Restart();
 }
 
-void Metronome::PlayBeat(const std::string& path) {
+void Metronome::PlayBeat(const std::string& path, const platform::Sound* word) {
   if (console_.KeyPressed()) return;
-  beats_.Play(path, schedule_.NextOnset(state_.BeatPeriodMs));
+  const int64_t onset = schedule_.NextOnset(state_.BeatPeriodMs);
+  if (word != nullptr) output_.GetMixer().StartCount(word, onset);
+  if (!path.empty()) beats_.Play(path, onset);
+  // The extra notes go on the channel at once, each on its own frame after the beat; a key
+  // that starts a new measure replaces the ones not yet reached.
+  for (int k = 1; !path.empty() && k < state_.Subdivisions; ++k) {
+    beats_.PlaySound(
+        beats_.LoadSofter(state_.MeasureSound),
+        schedule_.SubdivisionOnset(onset, k, state_.Subdivisions, state_.BeatPeriodMs));
+  }
+  // Speaking takes the program thread a while: the new tempo is said only once its first beat
+  // is on the channel, so the beat keeps its frame.
+  if (tempo_news_) {
+    tempo_news_ = false;
+    SayValue("CAVALBPM", state_.Bpm);
+    if (state_.Bpm == trainer_.target) {
+      trainer_.on = false;
+      Say("CATREFIM", 1);
+    }
+  }
   schedule_.WaitForFollowingBeat(state_.BeatPeriodMs, console_);
   console_.PumpAllMessages();
+}
+
+bool Metronome::PlayMeasure() {
+  const bool muted =
+      state_.PlayedMeasures > 0 && state_.MutedMeasures > 0 &&
+      measures_done_ % (state_.PlayedMeasures + state_.MutedMeasures) >= state_.PlayedMeasures;
+  const bool counting = state_.CountAloud && !muted;
+  const std::string none;
+  PlayBeat(muted ? none : state_.TempoSound, CountWord(1, counting));
+  for (int beat = 1; beat < state_.BeatsPerMeasure; ++beat) {
+    if (console_.KeyPressed() || taps_.Stopped(console_.GetClock().NowMs())) return false;
+    PlayBeat(muted ? none : state_.MeasureSound, CountWord(beat + 1, counting));
+  }
+  return !console_.KeyPressed();
+}
+
+void Metronome::MeasureDone() {
+  ++measures_done_;
+  if (!trainer_.on || ++trainer_.measures % trainer_.every != 0) return;
+  const int32_t old_period = state_.BeatPeriodMs;
+  state_.Bpm = state_.Bpm < trainer_.target ? std::min(state_.Bpm + trainer_.step, trainer_.target)
+                                            : std::max(state_.Bpm - trainer_.step, trainer_.target);
+  state_.BpmText = std::to_string(state_.Bpm);
+  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+  schedule_.ContinueFromNextBeat(old_period);
+  tempo_news_ = true;
+}
+
+int32_t Metronome::AskNumber(const std::string& key, int32_t low, int32_t high) {
+  Say(key, 0);
+  std::string text;
+  speech::EditLine(speech_, text, console_.CursorColumn(), console_.CursorRow(),
+                   /*editable=*/true, /*width=*/80, /*capacity=*/3,
+                   [this] { speech::ReviewScreen(speech_); });
+  console_.WriteLine();
+  int32_t value = 0;
+  return WholeNumber(text, value) && value >= low && value <= high ? value : -1;
+}
+
+void Metronome::ChangeMutedMeasures() {
+  if (state_.PlayedMeasures == 0 || state_.MutedMeasures == 0) {
+    const int32_t played = AskNumber("CAINFTOC", 1, kMaxMeasureCount);
+    const int32_t muted = played > 0 ? AskNumber("CAINFMUD", 1, kMaxMeasureCount) : -1;
+    if (played > 0 && muted > 0) {
+      state_.PlayedMeasures = played;
+      state_.MutedMeasures = muted;
+      measures_done_ = 0;
+      Say("CAMUDLIG", 1);
+      return;
+    }
+  }
+  state_.PlayedMeasures = state_.MutedMeasures = 0;
+  Say("CAMUDDES", 1);
+}
+
+void Metronome::ChangeTrainer() {
+  if (!trainer_.on) {
+    const int32_t target = AskNumber("CAINFFIN", kMinBpm, kMaxBpm);
+    const int32_t step = target > 0 ? AskNumber("CAINFPAS", 1, kMaxBpm) : -1;
+    const int32_t every = step > 0 ? AskNumber("CAINFCAD", 1, kMaxMeasureCount) : -1;
+    if (every > 0 && target != state_.Bpm) {
+      trainer_ = {true, target, step, every, 0};
+      Say("CATRELIG", 1);
+      return;
+    }
+  }
+  trainer_.on = false;
+  Say("CATREDES", 1);
+}
+
+void Metronome::PlayCountIn() {
+  count_in_due_ = false;
+  const int beats = std::max(1, state_.BeatsPerMeasure);
+  for (int beat = 1; beat <= beats && !console_.KeyPressed(); ++beat) {
+    PlayBeat("", CountWord(beat, true));
+  }
+}
+
+const platform::Sound* Metronome::CountWord(int beat, bool counting) const {
+  if (!counting || beat > kCountWords) return nullptr;
+  auto word = [this](int n) {
+    return beats_.Load(speech_.PromptDir() + "CANUM" + std::to_string(n) + ".wav");
+  };
+  const int64_t period_frames =
+      static_cast<int64_t>(state_.BeatPeriodMs) * output_.GetMixer().SampleRate() / 1000;
+  const int beats = std::clamp(state_.BeatsPerMeasure, 1, kCountWords);
+  if (beat > 1) {
+    for (int n = 1; n <= beats; ++n) {
+      const platform::Sound* sound = word(n);
+      if (sound != nullptr && sound->FrameCount() > period_frames) return nullptr;
+    }
+  }
+  return word(beat);
+}
+
+bool Metronome::TakeTapTempo() {
+  if (!taps_.Stopped(console_.GetClock().NowMs())) return false;
+  state_.Bpm = BpmIntoRange(taps_.TakeBpm());
+  state_.BpmText = std::to_string(state_.Bpm);
+  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+  SayValue("CAVALBPM", state_.Bpm);
+  schedule_.Restart();  // the next measure starts on the new tempo
+  return true;
+}
+
+void Metronome::ChangeBeatVolume(int32_t step) {
+  state_.BeatVolume = std::clamp(state_.BeatVolume + step, kMinBeatVolume, kMaxBeatVolume);
+  output_.GetMixer().SetBeatGain(BeatGain(state_.BeatVolume));
+  SayValue("CAVOLUME", state_.BeatVolume);
+}
+
+void Metronome::ToggleCountAloud() {
+  state_.CountAloud = !state_.CountAloud;
+  Say(state_.CountAloud ? "CACONLIG" : "CACONDES", 1);
+}
+
+void Metronome::ToggleCountIn() {
+  state_.CountIn = !state_.CountIn;
+  Say(state_.CountIn ? "CAINILIG" : "CAINIDES", 1);
+}
+
+void Metronome::CycleSubdivisions() {
+  state_.Subdivisions = state_.Subdivisions % kMaxSubdivisions + 1;
+  SayValue("CASUBDIV", state_.Subdivisions);
+}
+
+void Metronome::SayValue(const std::string& key, int32_t value) {
+  Say(key, 0);
+  speech_.WriteSpeak(std::to_string(value));
+  console_.WriteLine();
 }
 
 void Metronome::RunMainLoop() {
   Say("CAOKF1", 1);
   playing_ = true;
+  count_in_due_ = state_.CountIn;
   schedule_.Restart();
   for (;;) {
-    if (playing_) {
-      PlayBeat(state_.TempoSound);
-      if (state_.BeatsPerMeasure > 1) {
-        for (int beat = 1;; ++beat) {
-          PlayBeat(state_.MeasureSound);
-          if (beat == state_.BeatsPerMeasure - 1 || console_.KeyPressed()) break;
-        }
-      }
-    }
+    TakeTapTempo();
+    if (playing_ && count_in_due_) PlayCountIn();
+    if (playing_ && PlayMeasure()) MeasureDone();
     if (!playing_ && !console_.KeyPressed()) {
-      console_.WaitMessage();  // silent: sleep until a key comes instead of spinning
+      // Silent: sleep until a key comes instead of spinning, or until a run of taps stops.
+      const int64_t stops_at = taps_.StopsAtMs();
+      if (stops_at < 0) {
+        console_.WaitMessage();
+      } else {
+        console_.WaitForKey(std::max<int64_t>(0, stops_at - console_.GetClock().NowMs()));
+      }
     }
     if (console_.KeyPressed()) {
       uint8_t code = console_.ReadKey();
@@ -205,6 +369,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
     case kF6:
       state_.AskAlways = true;
       EnterTempoAndMeasure();
+      count_in_due_ = state_.CountIn;
       break;
     case kF8:
       speech::SpeakTime(speech_);
@@ -241,6 +406,30 @@ bool Metronome::RunKeyCommand(uint8_t code) {
     case kPgDn:
       state_.Bpm -= 10;
       break;
+    case kLeft:
+      ChangeBeatVolume(-1);
+      break;
+    case kRight:
+      ChangeBeatVolume(+1);
+      break;
+    case kSubdivisionsKey:
+      CycleSubdivisions();
+      break;
+    case kEnter:
+      taps_.Tap(console_.GetClock().NowMs());
+      break;
+    case kCountAloudKey:
+      ToggleCountAloud();
+      break;
+    case kCountInKey:
+      ToggleCountIn();
+      break;
+    case kMutedKey:
+      ChangeMutedMeasures();
+      break;
+    case kTrainerKey:
+      ChangeTrainer();
+      break;
     default:
       break;  // no command: the measure restarts
   }
@@ -256,6 +445,7 @@ void Metronome::Pause() {
   }
   speech_.DrainKeys();
   Say("CAPAUDES", 1);
+  count_in_due_ = state_.CountIn;
 }
 
 void Metronome::AskToEnd() {
@@ -273,7 +463,9 @@ void Metronome::ShowMainHelp() {
   console_.Delay(250);
   console_.WriteLine();
   for (const char* key : {"CAF1", "CAF2", "CAF4", "CAF6", "CAF8", "CAF9", "CACTLF9", "CABARR1",
-                          "CASET", "CAPG", "CAESC1"}) {
+                          "CASET", "CAPG", "CAESC1",
+                          // The keys beyond the classic ones.
+                          "CAVOL1", "CASUB1", "CATAP1", "CACON1", "CAINI1", "CAMUD1", "CATRE1"}) {
     Say(key, 1);
   }
   console_.Delay(250);

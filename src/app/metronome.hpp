@@ -10,6 +10,7 @@
 #include "app/beat_schedule.hpp"
 #include "app/effects_browser.hpp"
 #include "app/metronome_state.hpp"
+#include "app/tap_tempo.hpp"
 #include "app/tuner_dialog.hpp"
 #include "console/console.hpp"
 #include "platform/audio_output.hpp"
@@ -32,7 +33,9 @@ class Metronome {
   // Says farewell and closes the console, which ends the program.
   [[noreturn]] void EndMetronome();
   void EnterTempoAndMeasure();
-  void PlayBeat(const std::string& path);
+  // One beat: the sound at `path` (none when empty: the beat keeps its time in silence) with
+  // its extra notes, and the counted word when there is one.
+  void PlayBeat(const std::string& path, const platform::Sound* word = nullptr);
   void ShowMainHelp();
 
   MetronomeState& State() { return state_; }
@@ -47,15 +50,54 @@ class Metronome {
   bool RunKeyCommand(uint8_t code);
   void Pause();
   void AskToEnd();
+  // One measure of the beat (silent when it is a muted one); it ends early when a key waits or
+  // a run of taps has stopped. True when it ran to its end.
+  bool PlayMeasure();
+  // After each whole measure: the muted cycle and the tempo trainer move on.
+  void MeasureDone();
+  // m: asks for the measures to play and to keep silent, or turns muted measures off.
+  void ChangeMutedMeasures();
+  // r: asks for the final tempo, the step and the measures per step, or stops the trainer.
+  void ChangeTrainer();
+  // Asks for a whole number after a catalogue prompt in the spoken field editor; -1 when the
+  // answer is not a whole number from `low` to `high`.
+  int32_t AskNumber(const std::string& key, int32_t low, int32_t high);
+  // Beat volume steps (Left, Right) and the notes per beat (s).
+  // One measure of count words alone, before the beat starts.
+  void PlayCountIn();
+  // The word that counts a beat of the measure (1-based) while counting, or null: when a word
+  // of the measure is longer than the beat period only the first beat is counted.
+  const platform::Sound* CountWord(int beat, bool counting) const;
+  void ChangeBeatVolume(int32_t step);
+  void CycleSubdivisions();
+  void ToggleCountAloud();
+  void ToggleCountIn();
+  // A run of taps that has stopped sets the tempo; true when it did.
+  bool TakeTapTempo();
+  // Writes and says a catalogue message followed by a number, and ends the line.
+  void SayValue(const std::string& key, int32_t value);
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
+  platform::AudioOutput& output_;
   platform::BeatChannel& beats_;
   BeatSchedule schedule_;
+  TapTempo taps_;
   EffectsBrowser effects_;
   MetronomeState state_;
   TunerDevices tuner_;
   bool playing_ = true;
+  bool count_in_due_ = false;  // a count-in goes before the next measure
+  bool tempo_news_ = false;    // the trainer's new tempo is said once its first beat is set
+  int64_t measures_done_ = 0;  // whole measures since muted measures were set
+  // The tempo trainer: the tempo moves by `step` toward `target` every `every` measures.
+  struct Trainer {
+    bool on = false;
+    int32_t target = 0;
+    int32_t step = 0;
+    int32_t every = 0;
+    int32_t measures = 0;
+  } trainer_;
   int last_answer_ = -1;  // no answer yet
 };
 

@@ -18,7 +18,26 @@ struct MetronomeState {
   bool ModelMode = false;
   bool AskAlways = false;
   int32_t SpeechLevel = 2;
+  // Settings of the keys beyond the classic ones; each starts at the value that plays as
+  // before.
+  int32_t BeatVolume = 10;   // loudness of the beat, 1..10 (10: as recorded)
+  int32_t Subdivisions = 1;  // notes per beat, 1..4
+  bool CountAloud = false;   // the beats of each measure are counted aloud
+  bool CountIn = false;      // one measure is counted before the beat starts
+  // Muted measures: a cycle of PlayedMeasures heard and MutedMeasures kept silent on the same
+  // schedule; off while either is 0.
+  int32_t PlayedMeasures = 0;
+  int32_t MutedMeasures = 0;
 };
+
+constexpr int32_t kMaxMeasureCount = 99;
+
+constexpr int32_t kMinBeatVolume = 1;
+constexpr int32_t kMaxBeatVolume = 10;
+constexpr int32_t kMaxSubdivisions = 4;
+
+// The beat channel's gain at a volume step: 3 dB a step below 10.
+float BeatGain(int32_t volume);
 
 // Lowest and highest tempo, and the tempo taken for a bad or missing number.
 constexpr int32_t kMinBpm = 1;

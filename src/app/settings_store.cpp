@@ -1,6 +1,8 @@
 // Stored defaults: reading them at start-up and the F2 question that writes them.
 #include "app/settings_store.hpp"
 
+#include <charconv>
+
 #include "app/message_catalogue.hpp"
 #include "platform/profile_file.hpp"
 
@@ -11,6 +13,17 @@ namespace {
 // Values are stored at most this long.
 constexpr std::size_t kMaxStoredValue = 144;
 
+// A stored setting of the keys beyond the classic ones: its value when it is a whole number in
+// range, otherwise the value that plays as before.
+int32_t StoredSetting(speech::SpeechFrontEnd& speech, const char* key, int32_t low, int32_t high,
+                      int32_t fallback) {
+  const std::string text = speech.ReadIniString("CADENCIO", key);
+  int32_t value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return fallback;
+  return value < low || value > high ? fallback : value;
+}
+
 }  // namespace
 
 void LoadDefaults(speech::SpeechFrontEnd& speech, MetronomeState& state) {
@@ -18,6 +31,13 @@ void LoadDefaults(speech::SpeechFrontEnd& speech, MetronomeState& state) {
   state.MeasureText = speech.ReadIniString("CADENCIO", "COMPASSO");
   state.TempoSound = speech.ReadIniString("CADENCIO", "SOMTEMPO");
   state.MeasureSound = speech.ReadIniString("CADENCIO", "SOMCOMPASSO");
+  state.BeatVolume =
+      StoredSetting(speech, "VOLUME", kMinBeatVolume, kMaxBeatVolume, kMaxBeatVolume);
+  state.Subdivisions = StoredSetting(speech, "SUBDIVISOES", 1, kMaxSubdivisions, 1);
+  state.CountAloud = StoredSetting(speech, "CONTAGEM", 0, 1, 0) == 1;
+  state.CountIn = StoredSetting(speech, "CONTAGEMINICIAL", 0, 1, 0) == 1;
+  state.PlayedMeasures = StoredSetting(speech, "COMPASSOSTOCADOS", 0, kMaxMeasureCount, 0);
+  state.MutedMeasures = StoredSetting(speech, "COMPASSOSMUDOS", 0, kMaxMeasureCount, 0);
 }
 
 std::string MeasureWord(int beats_per_measure) {
@@ -52,15 +72,28 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   state.BpmText = std::to_string(state.Bpm);
   state.MeasureText = MeasureWord(state.BeatsPerMeasure);
   auto stored = [](std::string value) { return value.substr(0, kMaxStoredValue); };
-  // One atomic replacement of the file: the four keys in this order, everything else kept.
+  // One atomic replacement of the file: the four classic keys in this order, then the settings
+  // of the newer keys, everything else kept.
   // When the file cannot be written the old one stays whole and the user is told so, rather
   // than hearing that the model was stored.
-  bool written =
-      platform::ProfileFile::WriteStrings(speech.ConfigFile(), "CADENCIO",
-                                          {{"BPM", stored(state.BpmText)},
-                                           {"COMPASSO", stored(state.MeasureText)},
-                                           {"SOMTEMPO", stored(SoundName(state.TempoSound))},
-                                           {"SOMCOMPASSO", stored(SoundName(state.MeasureSound))}});
+  platform::ProfileEntries entries = {{"BPM", stored(state.BpmText)},
+                                      {"COMPASSO", stored(state.MeasureText)},
+                                      {"SOMTEMPO", stored(SoundName(state.TempoSound))},
+                                      {"SOMCOMPASSO", stored(SoundName(state.MeasureSound))}};
+  // A newer setting is written when it is not at its first value or is stored already, so the
+  // file of a user who never touched it stays as it always was.
+  auto add_setting = [&](const char* key, int32_t value, int32_t first) {
+    if (value != first || !speech.ReadIniString("CADENCIO", key).empty()) {
+      entries.push_back({key, std::to_string(value)});
+    }
+  };
+  add_setting("VOLUME", state.BeatVolume, kMaxBeatVolume);
+  add_setting("SUBDIVISOES", state.Subdivisions, 1);
+  add_setting("CONTAGEM", state.CountAloud ? 1 : 0, 0);
+  add_setting("CONTAGEMINICIAL", state.CountIn ? 1 : 0, 0);
+  add_setting("COMPASSOSTOCADOS", state.PlayedMeasures, 0);
+  add_setting("COMPASSOSMUDOS", state.MutedMeasures, 0);
+  bool written = platform::ProfileFile::WriteStrings(speech.ConfigFile(), "CADENCIO", entries);
   SayMessage(console, speech, written ? "MODPAD" : "CAERRGRV", 1);
 }
 

@@ -10,7 +10,8 @@
 
 namespace cadencio::app {
 
-// Fills BpmText, MeasureText and the bare names of the two sounds (empty when missing).
+// Fills BpmText, MeasureText and the bare names of the two sounds (empty when missing), and
+// the settings of the newer keys (as before when missing or out of range).
 void LoadDefaults(speech::SpeechFrontEnd& speech, MetronomeState& state);
 
 // F2: asks, and on "s" or "S" stores the current tempo, measure and sounds.

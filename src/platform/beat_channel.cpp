@@ -1,6 +1,8 @@
 // Beat channel over the mixer, with its bank of loaded sounds.
 #include "platform/beat_channel.hpp"
 
+#include <algorithm>
+
 #include "platform/paths.hpp"
 #include "platform/wav_file.hpp"
 
@@ -15,6 +17,36 @@ const Sound* BeatChannel::Load(const std::string& path) {
     sound->name = path;
   }
   return bank_.emplace(path, std::move(sound)).first->second.get();
+}
+
+const Sound* BeatChannel::LoadSofter(const std::string& path) {
+  // The level and length of the extra notes: a third as loud, at most 30 ms with a 10 ms fade.
+  constexpr float kLevel = 0.35f;
+  constexpr int kLengthMs = 30;
+  constexpr int kFadeMs = 10;
+  const std::string key = path + ":sub";
+  auto found = bank_.find(key);
+  if (found != bank_.end()) return found->second.get();
+  std::unique_ptr<Sound> softer;
+  if (const Sound* full = Load(path)) {
+    const int64_t rate = output_.GetMixer().SampleRate();
+    const int64_t frames = std::min<int64_t>(full->FrameCount(), rate * kLengthMs / 1000);
+    const int64_t fade = std::min<int64_t>(frames, rate * kFadeMs / 1000);
+    softer = std::make_unique<Sound>();
+    softer->name = key;
+    softer->samples.resize(static_cast<std::size_t>(frames) * 2);
+    for (int64_t i = 0; i < frames; ++i) {
+      const int64_t left = frames - i;
+      const float gain = kLevel * (left < fade ? static_cast<float>(left) / fade : 1.0f);
+      softer->samples[2 * i] = gain * full->samples[2 * i];
+      softer->samples[2 * i + 1] = gain * full->samples[2 * i + 1];
+    }
+  }
+  return bank_.emplace(key, std::move(softer)).first->second.get();
+}
+
+void BeatChannel::PlaySound(const Sound* sound, int64_t start_frame) {
+  if (sound != nullptr) output_.GetMixer().StartBeat(sound, start_frame);
 }
 
 void BeatChannel::Play(const std::string& path, int64_t start_frame) {

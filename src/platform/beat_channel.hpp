@@ -26,6 +26,11 @@ class BeatChannel {
   void Stop();
   // The sound of a file, loaded on first use; null when the file is not playable.
   const Sound* Load(const std::string& path);
+  // A softer, shorter form of a file's sound (the extra notes between beats), made once from
+  // the file and kept in the bank; null when the file is not playable.
+  const Sound* LoadSofter(const std::string& path);
+  // Starts a sound of the bank at a stream frame; nothing for null.
+  void PlaySound(const Sound* sound, int64_t start_frame);
 
  private:
   AudioOutput& output_;

@@ -13,7 +13,7 @@ void CaptureAudio::RenderUpTo(int64_t now_ms) {
   if (frames <= 0) return;
   std::size_t at = stream_.size();
   stream_.resize(at + static_cast<std::size_t>(frames) * 2);
-  mixer_.Render(stream_.data() + at, static_cast<int>(frames));
+  mixer_.RenderOutput(stream_.data() + at, static_cast<int>(frames));
 }
 
 }  // namespace cadencio::platform

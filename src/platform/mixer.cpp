@@ -2,73 +2,101 @@
 #include "platform/mixer.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 namespace cadencio::platform {
 
-void Mixer::StartBeat(const Sound* sound, int64_t start_frame) {
-  PruneSchedule();
+void Mixer::Start(int index, const Sound* sound, int64_t start_frame) {
+  Channel& channel = channels_[index];
+  Schedule& schedule = channel.schedule;
+  PruneSchedule(channel);
   // The newest start wins from its frame on: starts at or after it are dropped.
-  while (schedule_.count > 0 && schedule_.starts[schedule_.count - 1].start >= start_frame) {
-    --schedule_.count;
+  while (schedule.count > 0 && schedule.starts[schedule.count - 1].start >= start_frame) {
+    --schedule.count;
   }
-  if (schedule_.count == kMaxStarts) {
-    std::move(schedule_.starts.begin() + 1, schedule_.starts.end(), schedule_.starts.begin());
-    --schedule_.count;
+  if (schedule.count == kMaxStarts) {
+    std::move(schedule.starts.begin() + 1, schedule.starts.end(), schedule.starts.begin());
+    --schedule.count;
   }
-  schedule_.starts[schedule_.count++] = {sound, start_frame, next_serial_++};
-  PublishSchedule();
+  schedule.starts[schedule.count++] = {sound, start_frame, channel.next_serial++};
+  channel.published.Back() = schedule;
+  channel.published.Publish();
 }
 
-void Mixer::StopBeat() {
-  schedule_.count = 0;
-  PublishSchedule();
+void Mixer::Stop(int index) {
+  Channel& channel = channels_[index];
+  channel.schedule.count = 0;
+  channel.published.Back() = channel.schedule;
+  channel.published.Publish();
 }
 
-void Mixer::PruneSchedule() {
+void Mixer::PruneSchedule(Channel& channel) {
   // Every frame still to be rendered lies at or after `rendered`: a start before the last one
   // reached by then is never heard again.
+  Schedule& schedule = channel.schedule;
   const int64_t rendered = FramesRendered();
   int reached = 0;
-  while (reached + 1 < schedule_.count && schedule_.starts[reached + 1].start <= rendered) {
+  while (reached + 1 < schedule.count && schedule.starts[reached + 1].start <= rendered) {
     ++reached;
   }
   if (reached == 0) return;
-  std::move(schedule_.starts.begin() + reached, schedule_.starts.begin() + schedule_.count,
-            schedule_.starts.begin());
-  schedule_.count -= reached;
-}
-
-void Mixer::PublishSchedule() {
-  published_.Back() = schedule_;
-  published_.Publish();
+  std::move(schedule.starts.begin() + reached, schedule.starts.begin() + schedule.count,
+            schedule.starts.begin());
+  schedule.count -= reached;
 }
 
 void Mixer::Render(float* out, int frames) {
-  const Schedule& schedule = published_.Latest();
   std::fill(out, out + frames * 2, 0.0f);
   const int64_t base = rendered_.load(std::memory_order_relaxed);
+  MixChannel(channels_[kBeat], beat_gain_.load(std::memory_order_relaxed), out, frames, base);
+  MixChannel(channels_[kCount], 1.0f, out, frames, base);
+  wave_out_.MixInto(out, frames);
+  rendered_.store(base + frames, std::memory_order_release);
+}
+
+void Mixer::MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base) {
+  const Schedule& schedule = channel.published.Latest();
+  Voice& playing = channel.playing;
   int latest = -1;  // the latest start at or before the frame
   for (int i = 0; i < frames; ++i) {
     const int64_t frame = base + i;
     while (latest + 1 < schedule.count && schedule.starts[latest + 1].start <= frame) ++latest;
     if (latest < 0) {
-      beat_ = {};
-    } else if (schedule.starts[latest].serial != beat_.serial) {
+      playing = {};
+    } else if (schedule.starts[latest].serial != playing.serial) {
       // A start first reached here; one that is already late begins from its top now.
-      beat_ = schedule.starts[latest];
-      beat_.start = frame;
-      if (beat_.sound && onset_observer_) onset_observer_(frame, *beat_.sound);
+      playing = schedule.starts[latest];
+      playing.start = frame;
+      if (playing.sound && onset_observer_) onset_observer_(frame, *playing.sound);
     }
-    if (beat_.sound) {
-      const int64_t offset = frame - beat_.start;
-      if (offset < beat_.sound->FrameCount()) {
-        out[2 * i] += beat_.sound->samples[2 * offset];
-        out[2 * i + 1] += beat_.sound->samples[2 * offset + 1];
+    if (playing.sound) {
+      const int64_t offset = frame - playing.start;
+      if (offset < playing.sound->FrameCount()) {
+        out[2 * i] += gain * playing.sound->samples[2 * offset];
+        out[2 * i + 1] += gain * playing.sound->samples[2 * offset + 1];
       }
     }
   }
-  wave_out_.MixInto(out, frames);
-  rendered_.store(base + frames, std::memory_order_release);
+}
+
+void Mixer::RenderOutput(float* out, int frames) {
+  Render(out, frames);
+  Limit(out, frames);
+}
+
+void Mixer::Limit(float* out, int frames) {
+  // The gain drops at once to what the loudest sample of a frame needs and comes back to 1
+  // over about 50 ms, so no frame ever exceeds the ceiling and the recovery does not pump.
+  const float release = 1.0f / (0.05f * static_cast<float>(sample_rate_));
+  for (int i = 0; i < frames; ++i) {
+    float& left = out[2 * i];
+    float& right = out[2 * i + 1];
+    const float peak = std::max(std::abs(left), std::abs(right));
+    limiter_gain_ = std::min(1.0f, limiter_gain_ + release);
+    if (peak * limiter_gain_ > kCeiling) limiter_gain_ = kCeiling / peak;
+    left *= limiter_gain_;
+    right *= limiter_gain_;
+  }
 }
 
 }  // namespace cadencio::platform

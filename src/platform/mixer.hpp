@@ -31,14 +31,26 @@ class Mixer {
 
   // Program thread. The sound must outlive its playing (sounds are kept in a bank for the
   // program's life). A start frame already rendered means "as soon as possible".
-  void StartBeat(const Sound* sound, int64_t start_frame);
-  void StopBeat();
+  void StartBeat(const Sound* sound, int64_t start_frame) { Start(kBeat, sound, start_frame); }
+  void StopBeat() { Stop(kBeat); }
+  // The count channel: words counted aloud, scheduled like the beat and mixed over it (each
+  // word cuts the one before it, never the beat).
+  void StartCount(const Sound* sound, int64_t start_frame) { Start(kCount, sound, start_frame); }
+  void StopCount() { Stop(kCount); }
 
   // The wave-out channel: the device that WAV playback writes its blocks to (program thread).
   WaveOutChannel& WaveOut() { return wave_out_; }
 
-  // Rendering thread: fills `frames` stereo frames.
+  // The beat channel's gain (1 = as recorded); speech keeps its own level. Any thread.
+  void SetBeatGain(float gain) { beat_gain_.store(gain, std::memory_order_relaxed); }
+  float BeatGain() const { return beat_gain_.load(std::memory_order_relaxed); }
+
+  // Rendering thread: fills `frames` stereo frames with the plain sum of the channels.
   void Render(float* out, int frames);
+  // Rendering thread: what a device plays, Render through a peak limiter that keeps the sum of
+  // beat and speech within kCeiling, so the two together never clip.
+  void RenderOutput(float* out, int frames);
+  static constexpr float kCeiling = 0.98f;
 
   // Tests: hears every sound start with its exact stream frame (on the rendering thread).
   using OnsetObserver = std::function<void(int64_t frame, const Sound& sound)>;
@@ -60,18 +72,30 @@ class Mixer {
     std::array<Voice, kMaxStarts> starts{};
     int count = 0;
   };
+  // The scheduled channels: the beat (its gain is the beat volume) and the counted words.
+  enum ChannelIndex { kBeat = 0, kCount = 1, kChannels = 2 };
+  struct Channel {
+    // Program-thread state.
+    Schedule schedule;
+    uint64_t next_serial = 1;
+    TripleBuffer<Schedule> published;
+    // Rendering-thread state: the start being heard (its start is the frame it began at).
+    Voice playing;
+  };
+  void Start(int channel, const Sound* sound, int64_t start_frame);
+  void Stop(int channel);
   // Program thread: drops the starts that a later start, already reached, has cut.
-  void PruneSchedule();
-  void PublishSchedule();
+  void PruneSchedule(Channel& channel);
+  // Rendering thread: adds one channel's sounds over a block.
+  void MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base);
+  // Rendering thread: the peak limiter over a rendered block.
+  void Limit(float* out, int frames);
 
   const int sample_rate_;
   std::atomic<int64_t> rendered_{0};
-  // Program-thread state.
-  Schedule schedule_;
-  uint64_t next_serial_ = 1;
-  TripleBuffer<Schedule> published_;
-  // Rendering-thread state: the start being heard (its start is the frame it began at).
-  Voice beat_;
+  std::array<Channel, kChannels> channels_;
+  float limiter_gain_ = 1.0f;
+  std::atomic<float> beat_gain_{1.0f};
   OnsetObserver onset_observer_;
   WaveOutChannel wave_out_{sample_rate_};
 };

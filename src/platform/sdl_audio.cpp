@@ -118,7 +118,7 @@ bool SdlAudio::OpenDevice(int wanted_rate, const char* forced_driver) {
 void SdlAudio::Callback(void* self, Uint8* stream, int len) {
   auto* audio = static_cast<SdlAudio*>(self);
   const int frames = len / static_cast<int>(2 * sizeof(float));
-  audio->mixer_->Render(reinterpret_cast<float*>(stream), frames);
+  audio->mixer_->RenderOutput(reinterpret_cast<float*>(stream), frames);
   const int rest = len - frames * static_cast<int>(2 * sizeof(float));
   if (rest > 0) SDL_memset(stream + len - rest, 0, static_cast<std::size_t>(rest));
 }
@@ -136,7 +136,7 @@ void SdlAudio::RenderThread() {
   const auto start = std::chrono::steady_clock::now();
   const int rate = mixer_->SampleRate();
   while (!stop_.load(std::memory_order_acquire)) {
-    mixer_->Render(buffer.data(), buffer_frames_);
+    mixer_->RenderOutput(buffer.data(), buffer_frames_);
     const int64_t done = mixer_->FramesRendered();
     std::this_thread::sleep_until(start + std::chrono::microseconds(done * 1'000'000 / rate));
   }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,45 @@ TEST(MixerBeat, CommandsPilingUpBetweenRendersLoseNoBeatAndNoStop) {
     SCOPED_TRACE(stop_last ? "stop last" : "beat last");
     ExpectSpan(stream, 0, 30, stop_last ? nullptr : &a);
     ExpectSpan(stream, 100, 130, stop_last ? nullptr : &b);
+  }
+}
+
+// The beat's gain scales the beat channel only; the output's limiter keeps every frame within
+// the ceiling however loud the sum, and leaves quiet frames exactly as they were.
+TEST(MixerOutput, BeatGainAndLimiter) {
+  Sound loud;
+  loud.name = "loud";
+  Sound quiet;
+  quiet.name = "quiet";
+  for (int i = 0; i < 4000; ++i) {
+    const float wave = (i % 20 < 10) ? 1.0f : -1.0f;
+    loud.samples.insert(loud.samples.end(), {2.5f * wave, -2.5f * wave});
+    quiet.samples.insert(quiet.samples.end(), {0.25f * wave, -0.25f * wave});
+  }
+  struct Case {
+    const Sound* sound;
+    float gain;
+  };
+  for (const Case& c : {Case{&quiet, 1.0f}, Case{&quiet, 0.5f}, Case{&loud, 1.0f}}) {
+    SCOPED_TRACE(c.sound->name + " at gain " + std::to_string(c.gain));
+    Mixer raw(44100);
+    Mixer limited(44100);
+    for (Mixer* mixer : {&raw, &limited}) {
+      mixer->SetBeatGain(c.gain);
+      mixer->StartBeat(c.sound, 0);
+    }
+    std::vector<float> plain(8000 * 2);
+    std::vector<float> out(8000 * 2);
+    raw.Render(plain.data(), 8000);
+    for (int at = 0; at < 8000; at += 500) limited.RenderOutput(out.data() + 2 * at, 500);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      const float expected = i < 8000 ? c.gain * c.sound->samples[i] : 0.0f;
+      ASSERT_EQ(plain[i], expected) << "sample " << i;
+      ASSERT_LE(std::abs(out[i]), Mixer::kCeiling) << "sample " << i;
+      if (c.sound == &quiet) {
+        ASSERT_EQ(out[i], plain[i]) << "sample " << i;
+      }
+    }
   }
 }
 
