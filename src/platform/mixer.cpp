@@ -9,6 +9,10 @@ void Mixer::StartBeat(const Sound* sound, int64_t start_frame) {
   commands_.Push({Command::kStartBeat, sound, start_frame});
 }
 
+void Mixer::StartLoop(const Sound* sound) {
+  commands_.Push({Command::kStartBeat, sound, 0, true});
+}
+
 void Mixer::StopBeat() {
   commands_.Push({Command::kStopBeat, nullptr, 0});
 }
@@ -21,7 +25,7 @@ void Mixer::ApplyCommands() {
       beat_ = {};
       pending_count_ = 0;
     } else {
-      QueueBeat({command.sound, std::max(command.start, now)});
+      QueueBeat({command.sound, std::max(command.start, now), command.loop});
     }
   }
 }
@@ -52,7 +56,9 @@ void Mixer::Render(float* out, int frames) {
     }
     if (beat_.sound) {
       int64_t offset = frame - beat_.start;
-      if (offset < beat_.sound->FrameCount()) {
+      const int64_t length = beat_.sound->FrameCount();
+      if (beat_.loop && length > 0) offset %= length;
+      if (offset < length) {
         out[2 * i] += beat_.sound->samples[2 * offset];
         out[2 * i + 1] += beat_.sound->samples[2 * offset + 1];
       } else {

@@ -30,6 +30,8 @@ class Mixer {
   // Program thread. The sound must outlive its playing (sounds are kept in a bank for the
   // program's life). A start frame already rendered means "as soon as possible".
   void StartBeat(const Sound* sound, int64_t start_frame);
+  // Starts a sound at once on the beat channel and repeats it until it is stopped or cut.
+  void StartLoop(const Sound* sound);
   void StopBeat();
 
   // The wave-out channel: the device that WAV playback writes its blocks to (program thread).
@@ -47,10 +49,12 @@ class Mixer {
     enum Kind { kStartBeat, kStopBeat } kind = kStopBeat;
     const Sound* sound = nullptr;
     int64_t start = 0;
+    bool loop = false;
   };
   struct Voice {
     const Sound* sound = nullptr;
     int64_t start = 0;
+    bool loop = false;
   };
   void ApplyCommands();
   void QueueBeat(Voice voice);

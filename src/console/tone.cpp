@@ -1,0 +1,64 @@
+// Square-wave tones for the braille mode beeps.
+#include "console/tone.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/wav_file.hpp"
+#include "voice/wav_header.hpp"
+
+namespace cadencio::console {
+
+namespace {
+
+constexpr int kToneBufferBytes = 11071;
+constexpr int kRate = 11025;
+constexpr uint8_t kLow = 96;
+constexpr uint8_t kHigh = 160;
+
+}  // namespace
+
+std::vector<uint8_t> BuildToneWave(uint16_t frequency) {
+  if (frequency == 0) return {};
+  std::vector<uint8_t> buffer(kToneBufferBytes, voice::kSilenceSample);
+  const int f = frequency;
+  const int period = kRate / f;
+  // Each period starts at 44 + floor(j * 11025 / f), so the pitch stays exact over the second
+  // although periods are whole samples. The first period is written twice.
+  int p = 44;
+  for (int64_t j = 0; p <= kRate - period; ++j) {
+    const int half = period / 2;
+    std::fill_n(buffer.begin() + p, half + 1, kLow);
+    p += half;
+    std::fill_n(buffer.begin() + p, period - half + 1, kHigh);
+    p = static_cast<int>(44 + (j * kRate) / f);
+  }
+  buffer[p - 1] = voice::kSilenceSample;
+  const uint32_t data_size = static_cast<uint32_t>(p - 44);
+  buffer.resize(p);
+  voice::BuildWavHeader(buffer, data_size, kRate, 1, 8);
+  return buffer;
+}
+
+void MixerTonePlayer::StartTone(uint16_t frequency) {
+  if (playing_) StopTone();
+  auto& sound = tones_[frequency];
+  if (!sound) {
+    sound = std::make_unique<platform::Sound>();
+    sound->name = "tone " + std::to_string(frequency) + " Hz";
+    if (auto pcm = platform::ParsePcmWav(BuildToneWave(frequency))) {
+      sound->samples = platform::ConvertToStereoFloat(*pcm, mixer_.SampleRate());
+    }
+  }
+  if (sound->samples.empty()) return;
+  mixer_.StartLoop(sound.get());
+  playing_ = true;
+}
+
+void MixerTonePlayer::StopTone() {
+  if (!playing_) return;
+  mixer_.StopBeat();
+  playing_ = false;
+}
+
+}  // namespace cadencio::console

@@ -1,0 +1,43 @@
+// The tones that announce braille modes: a square wave built in memory as a WAV image and
+// looped on the beat channel until it is stopped.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/mixer.hpp"
+#include "platform/sound.hpp"
+
+namespace cadencio::console {
+
+// The tone buffer for `frequency` (above 0): a 44-byte header and about a second of 8-bit
+// samples at 11025 per second, alternating 96 and 160 so that each period starts at the exact
+// sample position of the frequency; the last sample is silence. Empty for frequency 0.
+std::vector<uint8_t> BuildToneWave(uint16_t frequency);
+
+class TonePlayer {
+ public:
+  virtual ~TonePlayer() = default;
+  // Starts the looped tone (a tone already playing is stopped first).
+  virtual void StartTone(uint16_t frequency) = 0;
+  virtual void StopTone() = 0;
+};
+
+// Plays tones on the mixer's beat channel, as the beat sounds play: a tone cuts a beat and a
+// beat cuts a tone. Each frequency's sound is built once and kept for the program's life, so
+// the audio thread never sees a sound freed.
+class MixerTonePlayer final : public TonePlayer {
+ public:
+  explicit MixerTonePlayer(platform::Mixer& mixer) : mixer_(mixer) {}
+  void StartTone(uint16_t frequency) override;
+  void StopTone() override;
+
+ private:
+  platform::Mixer& mixer_;
+  std::map<uint16_t, std::unique_ptr<platform::Sound>> tones_;
+  bool playing_ = false;
+};
+
+}  // namespace cadencio::console
