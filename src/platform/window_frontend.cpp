@@ -211,28 +211,37 @@ void WindowFrontend::State::DrawCaret(bool on) {
   caret_drawn = true;
 }
 
-// When the new screen is the shown one moved up by a row, the pixels move up by one cell
-// height and only the new bottom row is left to draw.
+// When the new screen is the shown one moved up by some rows (a write that ended in line
+// feeds on the last row), the pixels move up and only the rows below are left to draw. The
+// last row of the shown screen may have been written before it moved, so it is not compared.
 bool WindowFrontend::State::ScrollByCopy(const ScreenCells& cells) {
-  constexpr int kRowCells = kScreenColumns;
-  auto up_by_one = [&](const auto& now, const auto& before) {
-    return std::equal(now.begin(), now.end() - kRowCells, before.begin() + kRowCells);
+  if (!shown_valid) return false;
+  constexpr int kMaxRows = kScreenRows / 2;
+  auto rows_match = [&](int to, int from, int count) {
+    const int at = to * kScreenColumns, source = from * kScreenColumns, n = count * kScreenColumns;
+    return std::equal(cells.chars.begin() + at, cells.chars.begin() + at + n,
+                      shown.chars.begin() + source) &&
+           std::equal(cells.attrs.begin() + at, cells.attrs.begin() + at + n,
+                      shown.attrs.begin() + source);
   };
-  if (!shown_valid || !up_by_one(cells.chars, shown.chars) ||
-      !up_by_one(cells.attrs, shown.attrs)) {
-    return false;
+  int rows = 0;
+  for (int n = 1; n <= kMaxRows && rows == 0; ++n) {
+    const int kept = kScreenRows - 1 - n;
+    if (rows_match(0, n, kept) && !rows_match(0, 0, kept)) rows = n;
   }
-  if (cells.chars == shown.chars && cells.attrs == shown.attrs) return false;
+  if (rows == 0) return false;
+  const int cells_moved = rows * kScreenColumns;
   SDL_LockSurface(canvas);
   auto* pixels = static_cast<uint8_t*>(canvas->pixels);
-  const int row_bytes = canvas->pitch * cell.height;
-  std::copy(pixels + row_bytes, pixels + canvas->pitch * canvas->h, pixels);
+  const int moved_bytes = canvas->pitch * cell.height * rows;
+  std::copy(pixels + moved_bytes, pixels + canvas->pitch * canvas->h, pixels);
   SDL_UnlockSurface(canvas);
-  std::copy(shown.chars.begin() + kRowCells, shown.chars.end(), shown.chars.begin());
-  std::copy(shown.attrs.begin() + kRowCells, shown.attrs.end(), shown.attrs.begin());
-  std::copy(stale.begin() + kRowCells, stale.end(), stale.begin());
-  std::fill(stale.end() - kRowCells, stale.end(), true);
-  if (caret_row > 0) --caret_row;
+  std::copy(shown.chars.begin() + cells_moved, shown.chars.end(), shown.chars.begin());
+  std::copy(shown.attrs.begin() + cells_moved, shown.attrs.end(), shown.attrs.begin());
+  std::copy(stale.begin() + cells_moved, stale.end(), stale.begin());
+  std::fill(stale.end() - cells_moved, stale.end(), true);
+  caret_row -= rows;
+  if (caret_row < 0) caret_drawn = false;  // the caret moved out of the screen
   return true;
 }
 
