@@ -516,6 +516,8 @@ bool WindowFrontend::InjectMessage(const Message& message) {
 
 std::unique_ptr<WindowFrontend> MakeWindowFrontend(std::string* why) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // The screen is drawn in software; the window shows it without a GPU renderer in between.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (why != nullptr) *why = std::string("no display for a window (") + SDL_GetError() + ")";
     return nullptr;

@@ -100,8 +100,9 @@ Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_m
                    platform::Clock::DateTime start)
     : clock_(start),
       frontend_(clock_, std::move(script), tail_ms),
+      window_(MaybeScriptedWindow(frontend_)),
       audio_(clock_),
-      console_(frontend_, loop_, clock_),
+      console_(window_ ? static_cast<platform::Frontend&>(*window_) : frontend_, loop_, clock_),
       wav_(console_, audio_.GetMixer().WaveOut()),
       speech_(console_, wav_, TempStartDir()),
       voice_(speech_) {

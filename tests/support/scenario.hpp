@@ -17,6 +17,7 @@
 #include "speech/speech_events.hpp"
 #include "speech/speech_front_end.hpp"
 #include "speech/wav_playback.hpp"
+#include "support/window_scenario.hpp"
 
 namespace cadencio::testing {
 
@@ -79,6 +80,8 @@ class Scenario {
   platform::VirtualClock clock_;
   platform::MessageLoop loop_;
   platform::HeadlessFrontend frontend_;
+  // The window that shows the scenario when CADENCIO_SCENARIO_FRONTEND=window.
+  std::unique_ptr<ScriptedWindowFrontend> window_;
   platform::CaptureAudio audio_;
   console::Console console_;
   speech::WavPlayback wav_;
