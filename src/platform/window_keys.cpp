@@ -55,7 +55,11 @@ void KeyDownMessages(const SDL_KeyboardEvent& key, std::vector<Message>& out) {
     out.push_back(Message{MessageKind::kClose});
     return;
   }
-  const bool system_key = alt_only && !IsLetter(virtual_key) && !IsDigit(virtual_key);
+  // Alt with Enter, Tab, Backspace, Esc or the space bar is the system's (the terminal never
+  // sees these either); Alt with any other key reaches the key translation.
+  const bool system_key = alt_only && (virtual_key == vk::kReturn || virtual_key == vk::kTab ||
+                                       virtual_key == vk::kBack || virtual_key == vk::kEscape ||
+                                       virtual_key == vk::kSpace);
   out.push_back(
       Make(system_key ? MessageKind::kSysKeyDown : MessageKind::kKeyDown, virtual_key, mod));
   // The characters that these keys type (what TranslateMessage would have made of them).

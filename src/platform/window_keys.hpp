@@ -15,10 +15,10 @@ namespace cadencio::platform {
 int VirtualKeyOf(SDL_Keycode key, Uint16 modifiers);
 
 // The messages of one SDL event: a key-down gives its key-down message (a system key-down for
-// Alt with keys other than letters and digits) and, for the keys that type a control character
-// (Enter, Backspace, Tab, Esc, Ctrl+letter), that character; Alt+F4 closes; a key-up gives its
-// key-up; text input gives one character per Windows-1252 character (none while Alt alone or
-// Ctrl alone is held, since those keys arrive as key-downs); the close of the window closes.
+// Alt with Enter, Tab, Backspace, Esc or the space bar) and, for the keys that type a control
+// character (Enter, Backspace, Tab, Esc, Ctrl+letter), that character; Alt+F4 closes; a key-up
+// gives its key-up; text input gives one character per Windows-1252 character (none while Alt alone
+// or Ctrl alone is held, since those keys arrive as key-downs); the close of the window closes.
 std::vector<Message> TranslateWindowEvent(const SDL_Event& event);
 
 // The SDL events that would have produced a key message, for scripted input; empty when the

@@ -23,12 +23,18 @@ SDL_Event Key(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE) {
 std::string Describe(const Message& m) {
   std::string flags = std::string(m.ctrl ? " c" : "") + (m.alt ? " a" : "") + (m.shift ? " s" : "");
   switch (m.kind) {
-    case MessageKind::kKeyDown: return "down " + std::to_string(m.key) + flags;
-    case MessageKind::kSysKeyDown: return "sys " + std::to_string(m.key) + flags;
-    case MessageKind::kKeyUp: return "up " + std::to_string(m.key) + flags;
-    case MessageKind::kChar: return "char " + std::to_string(m.key) + flags;
-    case MessageKind::kClose: return "close";
-    default: return "other";
+    case MessageKind::kKeyDown:
+      return "down " + std::to_string(m.key) + flags;
+    case MessageKind::kSysKeyDown:
+      return "sys " + std::to_string(m.key) + flags;
+    case MessageKind::kKeyUp:
+      return "up " + std::to_string(m.key) + flags;
+    case MessageKind::kChar:
+      return "char " + std::to_string(m.key) + flags;
+    case MessageKind::kClose:
+      return "close";
+    default:
+      return "other";
   }
 }
 
@@ -56,8 +62,9 @@ TEST(WindowKeysTest, KeyEventsBecomeTheConsolesMessages) {
       {"Alt+X", Key(SDL_KEYDOWN, SDLK_x, KMOD_LALT), {"down 88 a"}},
       {"Alt+0", Key(SDL_KEYDOWN, SDLK_0, KMOD_LALT), {"down 48 a"}},
       {"Ctrl+Alt+F11", Key(SDL_KEYDOWN, SDLK_F11, KMOD_LCTRL | KMOD_LALT), {"down 122 c a"}},
-      {"Alt+Left", Key(SDL_KEYDOWN, SDLK_LEFT, KMOD_LALT), {"sys 37 a"}},
-      {"Alt+F10", Key(SDL_KEYDOWN, SDLK_F10, KMOD_LALT), {"sys 121 a"}},
+      {"Alt+Left", Key(SDL_KEYDOWN, SDLK_LEFT, KMOD_LALT), {"down 37 a"}},
+      {"Alt+space", Key(SDL_KEYDOWN, SDLK_SPACE, KMOD_RALT), {"sys 32 a"}},
+      {"Alt+F10", Key(SDL_KEYDOWN, SDLK_F10, KMOD_LALT), {"down 121 a"}},
       {"Alt+Enter", Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT), {"sys 13 a"}},
       {"Alt+F4", Key(SDL_KEYDOWN, SDLK_F4, KMOD_LALT), {"close"}},
       {"Ctrl+Pause", Key(SDL_KEYDOWN, SDLK_PAUSE, KMOD_LCTRL), {"down 3 c"}},
@@ -70,8 +77,7 @@ TEST(WindowKeysTest, KeyEventsBecomeTheConsolesMessages) {
   SDL_Event text{};
   text.text.type = SDL_TEXTINPUT;
   std::strcpy(text.text.text, "a\xC3\xA7\xE2\x82\xAC\xE4\xB8\x80");  // a ç € and one it lacks
-  EXPECT_EQ(Translate(text),
-            (std::vector<std::string>{"char 97", "char 231", "char 128"}));
+  EXPECT_EQ(Translate(text), (std::vector<std::string>{"char 97", "char 231", "char 128"}));
   SDL_Event close{};
   close.window.type = SDL_WINDOWEVENT;
   close.window.event = SDL_WINDOWEVENT_CLOSE;
