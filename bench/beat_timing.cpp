@@ -18,15 +18,13 @@
 
 #include "app/metronome.hpp"
 #include "app/metronome_state.hpp"
-#include "console/console.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/beat_channel.hpp"
 #include "platform/clock.hpp"
 #include "platform/frontend.hpp"
 #include "platform/headless_frontend.hpp"
 #include "platform/message_loop.hpp"
-#include "speech/speech_front_end.hpp"
-#include "speech/wav_playback.hpp"
+#include "speech/program_parts.hpp"
 
 namespace {
 
@@ -76,14 +74,8 @@ void RunProgram(int bpm, int beats) {
   script.push_back(Char(end + period + 100, 's'));
   TimedScriptFrontend frontend(clock, script);
   auto audio = platform::OpenSdlAudio();
-  console::Console console(frontend, loop, clock);
-  speech::WavPlayback wav(console, audio->GetMixer().WaveOut());
-  audio->GetMixer().WaveOut().SetMessageLoop(&loop);
-  speech::SpeechFrontEnd speech(console, wav, "/nonexistent");
-  try {
-    app::RunCadencio(console, speech, *audio, clock);
-  } catch (const platform::ProgramExit&) {
-  }
+  speech::ProgramParts parts({frontend, loop, *audio, clock}, "/nonexistent");
+  parts.RunToExit([&parts] { app::RunCadencio(parts); });
 }
 
 // The baseline: start the sound, then sleep the beat period, with no correction.

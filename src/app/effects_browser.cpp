@@ -10,6 +10,7 @@
 #include "app/effects_file.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
+#include "platform/keys.hpp"
 #include "platform/paths.hpp"
 
 namespace cadencio::app {
@@ -17,9 +18,9 @@ namespace cadencio::app {
 namespace {
 
 // Keys of the choosers: characters, and scan codes after a 0 character.
-constexpr uint8_t kCtrlEnter = 10, kEnter = 13, kEsc = 27;
-constexpr uint8_t kF1 = 59, kF5 = 63, kHome = 71, kUp = 72, kPgUp = 73, kEnd = 79, kDown = 80,
-                  kPgDn = 81, kCtrlF5 = 98;
+using platform::key::kCtrlEnter, platform::key::kEnter, platform::key::kEsc, platform::key::kF1,
+    platform::key::kF5, platform::key::kHome, platform::key::kUp, platform::key::kPgUp,
+    platform::key::kEnd, platform::key::kDown, platform::key::kPgDn, platform::key::kCtrlF5;
 
 bool IsAsciiLetter(uint8_t ch) {
   return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');

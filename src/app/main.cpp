@@ -11,7 +11,6 @@
 #include <string>
 
 #include "app/metronome.hpp"
-#include "console/console.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/clock.hpp"
 #include "platform/frontend.hpp"
@@ -20,9 +19,7 @@
 #include "platform/terminal_frontend.hpp"
 #include "platform/window_frontend.hpp"
 #include "platform/windows1252.hpp"
-#include "speech/recorded_voice_adapter.hpp"
-#include "speech/speech_front_end.hpp"
-#include "speech/wav_playback.hpp"
+#include "speech/program_parts.hpp"
 
 namespace {
 
@@ -80,26 +77,13 @@ int Run(FrontendChoice choice) {
     std::fprintf(stderr, "cadencio: %s; it needs a terminal or a display.\n", why.c_str());
     return 1;
   }
-  // The tones outlive the audio device, which may still be playing one while it closes.
-  std::unique_ptr<cadencio::console::MixerTonePlayer> tones;
   auto audio = cadencio::platform::OpenSdlAudio();
-  tones = std::make_unique<cadencio::console::MixerTonePlayer>(audio->GetMixer());
-  cadencio::console::Console console(*frontend, loop, clock);
-  console.SetTonePlayer(tones.get());
-  console.SetVideoSettings(
-      cadencio::console::SettingsFromFile(cadencio::platform::FindConfigFile(start_dir)));
-  console.SetWindowTitle(ProgramTitle());
-  auto& wave_out = audio->GetMixer().WaveOut();
-  wave_out.SetMessageLoop(&loop);
-  cadencio::speech::WavPlayback wav(console, wave_out);
-  cadencio::speech::SpeechFrontEnd speech(console, wav, start_dir);
-  cadencio::speech::RecordedVoiceAdapter voice(speech);
+  cadencio::speech::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir);
+  parts.console.SetWindowTitle(ProgramTitle());
   try {
-    cadencio::app::RunCadencio(console, speech, *audio, clock);
-  } catch (const cadencio::platform::ProgramExit& exit) {
-    console.EndOfProgram();
+    const int code = parts.RunToExit([&parts] { cadencio::app::RunCadencio(parts); });
     frontend->Close();
-    return exit.code;
+    return code;
   } catch (const std::exception& error) {
     // Say what went wrong on the restored terminal rather than vanishing.
     frontend->Close();

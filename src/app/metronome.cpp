@@ -8,6 +8,7 @@
 #include "app/settings_store.hpp"
 #include "app/tuning_fork.hpp"
 #include "console/screen_review.hpp"
+#include "platform/keys.hpp"
 #include "speech/field_editor.hpp"
 #include "speech/number_reading.hpp"
 #include "speech/review_voice.hpp"
@@ -42,9 +43,10 @@ uint8_t AsciiUpper(uint8_t ch) {
 }
 
 // Main-loop key codes (the character, or the scan code after a 0).
-constexpr uint8_t kTab = 9, kEsc = 27, kSpace = 32, kF1 = 59, kF2 = 60, kF3 = 61, kF4 = 62,
-                  kF6 = 64, kF8 = 66, kF9 = 67, kCtrlF9 = 102, kUp = 72, kPgUp = 73, kDown = 80,
-                  kPgDn = 81;
+using platform::key::kTab, platform::key::kEsc, platform::key::kSpace, platform::key::kF1,
+    platform::key::kF2, platform::key::kF3, platform::key::kF4, platform::key::kF6,
+    platform::key::kF8, platform::key::kF9, platform::key::kCtrlF9, platform::key::kUp,
+    platform::key::kPgUp, platform::key::kDown, platform::key::kPgDn;
 
 }  // namespace
 
@@ -282,10 +284,9 @@ void Metronome::EndMetronome() {
   console_.CloseConsole();
 }
 
-void RunCadencio(console::Console& console, speech::SpeechFrontEnd& speech,
-                 platform::AudioOutput& output, platform::Clock& clock) {
-  platform::BeatChannel beats(output, clock);
-  Metronome metronome(console, speech, output, beats, clock);
+void RunCadencio(speech::ProgramParts& parts) {
+  Metronome metronome(parts.console, parts.speech, parts.devices.audio, parts.beats,
+                      parts.devices.clock);
   metronome.StartMetronome();
   metronome.RunMainLoop();
   metronome.EndMetronome();

@@ -11,6 +11,7 @@
 #include "console/console.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/beat_channel.hpp"
+#include "speech/program_parts.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::app {
@@ -50,8 +51,7 @@ class Metronome {
   int last_answer_ = -1;  // no answer yet
 };
 
-// The whole program on a given console, speech and audio: start-up, loop, end.
-[[noreturn]] void RunCadencio(console::Console& console, speech::SpeechFrontEnd& speech,
-                              platform::AudioOutput& output, platform::Clock& clock);
+// The whole program on its parts: start-up, loop, end.
+[[noreturn]] void RunCadencio(speech::ProgramParts& parts);
 
 }  // namespace cadencio::app

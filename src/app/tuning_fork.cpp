@@ -4,12 +4,13 @@
 #include <cstdint>
 
 #include "app/message_catalogue.hpp"
+#include "platform/keys.hpp"
 
 namespace cadencio::app {
 
 namespace {
 
-constexpr uint8_t kEsc = 27, kSpace = 32, kF1 = 59;
+using platform::key::kEsc, platform::key::kSpace, platform::key::kF1;
 constexpr int kRepeatGapMs = 500;
 constexpr int kHelpPauseMs = 250;
 

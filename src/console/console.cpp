@@ -15,6 +15,7 @@ namespace {
 using platform::kScreenColumns;
 using platform::kScreenRows;
 namespace vk = platform::vk;
+namespace key = platform::key;
 
 // The special keys: virtual key, code without Ctrl, code with Ctrl.
 struct SpecialKey {
@@ -24,12 +25,28 @@ struct SpecialKey {
 };
 
 constexpr std::array<SpecialKey, 22> kSpecialKeys = {{
-    {vk::F(1), 59, 94},     {vk::F(2), 60, 95},    {vk::F(3), 61, 96},   {vk::F(4), 62, 97},
-    {vk::F(5), 63, 98},     {vk::F(6), 64, 99},    {vk::F(7), 65, 100},  {vk::F(8), 66, 101},
-    {vk::F(9), 67, 102},    {vk::F(10), 68, 103},  {vk::F(11), 69, 104}, {vk::F(12), 70, 105},
-    {vk::kInsert, 82, 255}, {vk::kDelete, 83, 83}, {vk::kHome, 71, 119}, {vk::kEnd, 79, 117},
-    {vk::kPrior, 73, 132},  {vk::kNext, 81, 118},  {vk::kUp, 72, 113},   {vk::kDown, 80, 114},
-    {vk::kLeft, 75, 115},   {vk::kRight, 77, 116},
+    {vk::F(1), key::F(1), key::CtrlF(1)},
+    {vk::F(2), key::F(2), key::CtrlF(2)},
+    {vk::F(3), key::F(3), key::CtrlF(3)},
+    {vk::F(4), key::F(4), key::CtrlF(4)},
+    {vk::F(5), key::F(5), key::CtrlF(5)},
+    {vk::F(6), key::F(6), key::CtrlF(6)},
+    {vk::F(7), key::F(7), key::CtrlF(7)},
+    {vk::F(8), key::F(8), key::CtrlF(8)},
+    {vk::F(9), key::F(9), key::CtrlF(9)},
+    {vk::F(10), key::F(10), key::CtrlF(10)},
+    {vk::F(11), key::kF11, key::kCtrlF11},
+    {vk::F(12), key::kF12, key::kCtrlF12},
+    {vk::kInsert, key::kInsert, key::kCtrlInsert},
+    {vk::kDelete, key::kDelete, key::kDelete},
+    {vk::kHome, key::kHome, key::kCtrlHome},
+    {vk::kEnd, key::kEnd, key::kCtrlEnd},
+    {vk::kPrior, key::kPgUp, key::kCtrlPgUp},
+    {vk::kNext, key::kPgDn, key::kCtrlPgDn},
+    {vk::kUp, key::kUp, key::kCtrlUp},
+    {vk::kDown, key::kDown, key::kCtrlDown},
+    {vk::kLeft, key::kLeft, key::kCtrlLeft},
+    {vk::kRight, key::kRight, key::kCtrlRight},
 }};
 
 // Alt + letter gives the PC keyboard scan code of the letter key.
@@ -169,10 +186,10 @@ void Console::TranslateChar(uint8_t ch, bool ctrl) {
     return;  // typed as braille chords instead
   }
   if (queue_.Free() == 0) return;
-  if (ch == 8) {
-    queue_.Push(ctrl ? 127 : 8);
-  } else if (ch == 13) {
-    queue_.Push(ctrl ? 10 : 13);
+  if (ch == key::kBackspace) {
+    queue_.Push(ctrl ? key::kCtrlBackspace : key::kBackspace);
+  } else if (ch == key::kEnter) {
+    queue_.Push(ctrl ? key::kCtrlEnter : key::kEnter);
   } else {
     queue_.Push(ch);
   }
@@ -194,9 +211,9 @@ void Console::TranslateKeyDown(int virtual_key, bool ctrl, bool alt, bool shift)
     }
     uint8_t code = 0;
     if (virtual_key >= '1' && virtual_key <= '9') {
-      code = static_cast<uint8_t>(120 + virtual_key - '1');
+      code = static_cast<uint8_t>(key::kAlt1 + virtual_key - '1');
     } else if (virtual_key == '0') {
-      code = 129;
+      code = key::kAlt0;
     } else if (virtual_key >= 'A' && virtual_key <= 'Z') {
       code = kLetterScanCodes[virtual_key - 'A'];
     }
@@ -219,7 +236,7 @@ void Console::TranslateKeyDown(int virtual_key, bool ctrl, bool alt, bool shift)
     if (ctrl) {
       code = key.with_ctrl;
     } else if (shift && virtual_key == vk::kInsert) {
-      code = 254;
+      code = key::kShiftInsert;
     }
     queue_.Push(0);
     queue_.Push(code);

@@ -5,43 +5,20 @@
 #include <string_view>
 
 #include "console/review_reader.hpp"
+#include "platform/keys.hpp"
 
 namespace cadencio::console {
 
 namespace {
 
-// Second bytes of the extended keys the review knows.
-enum ExtendedKey : uint8_t {
-  kF1 = 59,
-  kF5 = 63,
-  kF6 = 64,
-  kHome = 71,
-  kUp = 72,
-  kPageUp = 73,
-  kLeft = 75,
-  kRight = 77,
-  kEnd = 79,
-  kDown = 80,
-  kPageDown = 81,
-  kCtrlF1 = 94,
-  kCtrlF5 = 98,
-  kCtrlLeft = 115,
-  kCtrlRight = 116,
-  kCtrlPageDown = 118,
-  kCtrlPageUp = 132,
-};
-
-// Plain key bytes.
-enum PlainKey : uint8_t {
-  kCtrlC = 3,
-  kBackspace = 8,
-  kTab = 9,
-  kCtrlK = 11,
-  kCtrlL = 12,
-  kEnter = 13,
-  kEsc = 27,
-  kSpace = 32,
-};
+// The keys the review knows: characters, and the second bytes of extended keys.
+using platform::key::kBackspace, platform::key::kCtrlC, platform::key::kCtrlF1,
+    platform::key::kCtrlF5, platform::key::kCtrlK, platform::key::kCtrlL, platform::key::kCtrlLeft,
+    platform::key::kCtrlPgDn, platform::key::kCtrlPgUp, platform::key::kCtrlRight,
+    platform::key::kDown, platform::key::kEnd, platform::key::kEnter, platform::key::kEsc,
+    platform::key::kF1, platform::key::kF5, platform::key::kF6, platform::key::kHome,
+    platform::key::kLeft, platform::key::kPgDn, platform::key::kPgUp, platform::key::kRight,
+    platform::key::kSpace, platform::key::kTab, platform::key::kUp;
 
 uint8_t UpperAscii(uint8_t ch) {
   return ch >= 'a' && ch <= 'z' ? static_cast<uint8_t>(ch - 32) : ch;
@@ -161,16 +138,16 @@ void ScreenReview::ExtendedCommand(uint8_t code) {
         reader_.ReadLine();
       }
       break;
-    case kPageUp:
-    case kPageDown:
-      pos = {code == kPageUp ? 1 : kReviewRows, 1};
+    case kPgUp:
+    case kPgDn:
+      pos = {code == kPgUp ? 1 : kReviewRows, 1};
       reader_.ReadLine();
       break;
-    case kCtrlPageUp:
+    case kCtrlPgUp:
       reader_.GoToFirstLetter();
       reader_.ReadLine();
       break;
-    case kCtrlPageDown:
+    case kCtrlPgDn:
       reader_.GoToLastLetter();
       reader_.ReadLine();
       break;

@@ -2,6 +2,8 @@
 #include "console/tone.hpp"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "platform/wav_file.hpp"
@@ -42,7 +44,10 @@ std::vector<uint8_t> BuildToneWave(uint16_t frequency) {
 
 void MixerTonePlayer::StartTone(uint16_t frequency) {
   if (playing_) StopTone();
-  auto& sound = tones_[frequency];
+  // Program thread only; never freed (see the class comment).
+  static auto* const tones =
+      new std::map<std::pair<uint16_t, int>, std::unique_ptr<platform::Sound>>;
+  auto& sound = (*tones)[{frequency, mixer_.SampleRate()}];
   if (!sound) {
     sound = std::make_unique<platform::Sound>();
     sound->name = "tone " + std::to_string(frequency) + " Hz";

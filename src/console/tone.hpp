@@ -3,8 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <vector>
 
 #include "platform/mixer.hpp"
@@ -26,8 +24,8 @@ class TonePlayer {
 };
 
 // Plays tones on the mixer's beat channel, as the beat sounds play: a tone cuts a beat and a
-// beat cuts a tone. Each frequency's sound is built once and kept for the program's life, so
-// the audio thread never sees a sound freed.
+// beat cuts a tone. Each tone's sound is built once and kept until the process ends, so the
+// audio thread never sees a sound freed, even when the player goes while a tone still loops.
 class MixerTonePlayer final : public TonePlayer {
  public:
   explicit MixerTonePlayer(platform::Mixer& mixer) : mixer_(mixer) {}
@@ -36,7 +34,6 @@ class MixerTonePlayer final : public TonePlayer {
 
  private:
   platform::Mixer& mixer_;
-  std::map<uint16_t, std::unique_ptr<platform::Sound>> tones_;
   bool playing_ = false;
 };
 

@@ -34,7 +34,9 @@ class RealClock final : public Clock {
 // capture audio output can render the stream up to the new time.
 class VirtualClock final : public Clock {
  public:
-  explicit VirtualClock(DateTime start = {2026, 1, 5, 1, 10, 30, 0, 0}) : start_(start) {}
+  // Monday 5 January 2026, 01:10:30.
+  static constexpr DateTime kDefaultStart = {2026, 1, 5, 1, 10, 30, 0, 0};
+  explicit VirtualClock(DateTime start = kDefaultStart) : start_(start) {}
   int64_t NowMs() const override { return now_ms_; }
   void SleepMs(int64_t ms) override { AdvanceTo(now_ms_ + (ms > 0 ? ms : 0)); }
   DateTime LocalDateTime() const override;

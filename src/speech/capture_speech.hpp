@@ -1,48 +1,53 @@
-// The speech front end and the recorded voice on the capture output, with virtual time and a
-// headless console: what the program speaks, rendered into a stream instead of a sound card.
-// The listening tool and the speech benchmarks use it.
+// The whole program on the capture output, with virtual time and a headless console: what the
+// program speaks and plays, rendered into a stream instead of a sound card. The listening
+// tool, the speech benchmarks and the test scenarios use it.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "console/console.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/clock.hpp"
 #include "platform/headless_frontend.hpp"
 #include "platform/message_loop.hpp"
 #include "platform/wave_out_device.hpp"
-#include "speech/recorded_voice_adapter.hpp"
-#include "speech/speech_front_end.hpp"
-#include "speech/wav_playback.hpp"
+#include "speech/program_parts.hpp"
 
 namespace cadencio::speech {
 
 struct CaptureSpeech {
-  // Keys come from `script`; the window never closes on its own. WAV playback writes to
-  // `device` when one is given (it must pass the blocks on to the mixer's channel), else
-  // straight to the mixer's wave-out channel.
-  CaptureSpeech(const std::string& start_dir, std::vector<platform::ScriptedMessage> script = {},
-                platform::WaveOutDevice* device = nullptr, int rate = 44100)
-      : frontend(clock, std::move(script), kNeverCloseMs),
-        audio(clock, rate),
-        console(frontend, loop, clock),
-        wav(console, device ? *device : audio.GetMixer().WaveOut()),
-        speech(console, wav, start_dir),
-        voice(speech) {
-    audio.GetMixer().WaveOut().SetMessageLoop(&loop);
-  }
-
   static constexpr int64_t kNeverCloseMs = 24LL * 3600 * 1000;
+  using FrontendWrapper =
+      std::function<std::unique_ptr<platform::Frontend>(platform::HeadlessFrontend& script)>;
+
+  // Keys come from `script`; the window closes `tail_ms` after the last one. WAV playback
+  // writes to `device` when one is given (it must pass the blocks on to the mixer's channel),
+  // else straight to the mixer's wave-out channel.
+  CaptureSpeech(const std::string& start_dir, std::vector<platform::ScriptedMessage> script = {},
+                platform::WaveOutDevice* device = nullptr, int rate = 44100,
+                int64_t tail_ms = kNeverCloseMs,
+                platform::Clock::DateTime start = platform::VirtualClock::kDefaultStart,
+                const FrontendWrapper& wrap = {})
+      : clock(start),
+        frontend(clock, std::move(script), tail_ms),
+        shown(wrap ? wrap(frontend) : nullptr),
+        audio(clock, rate),
+        parts({shown ? *shown : frontend, loop, audio, clock}, start_dir, device) {}
+
   platform::VirtualClock clock;
   platform::MessageLoop loop;
   platform::HeadlessFrontend frontend;
+  // A front end that shows the screen instead, taking its keys from `frontend` (or null).
+  std::unique_ptr<platform::Frontend> shown;
   platform::CaptureAudio audio;
-  console::Console console;
-  WavPlayback wav;
-  SpeechFrontEnd speech;
-  RecordedVoiceAdapter voice;
+  ProgramParts parts;
+  console::Console& console = parts.console;
+  WavPlayback& wav = parts.wav;
+  SpeechFrontEnd& speech = parts.speech;
+  RecordedVoiceAdapter& voice = parts.voice;
 };
 
 }  // namespace cadencio::speech

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/keys.hpp"
 #include "platform/screen.hpp"
 #include "speech/field_text.hpp"
 #include "speech/number_reading.hpp"
@@ -21,16 +22,8 @@ using platform::kScreenRows;
 
 constexpr int kSelectionBackground = 8;
 
-// Extended key codes the field uses (the second byte after 0).
-namespace code {
-constexpr uint8_t kAltQ = 16, kAltW = 17, kAltE = 18;
-constexpr uint8_t kF1 = 59, kF4 = 62, kF8 = 66, kF12 = 70;
-constexpr uint8_t kHome = 71, kLeft = 75, kRight = 77, kEnd = 79, kDelete = 83;
-constexpr uint8_t kCtrlF1 = 94, kCtrlF4 = 97, kCtrlF8 = 101, kCtrlF9 = 102;
-constexpr uint8_t kCtrlLeft = 115, kCtrlRight = 116;
-constexpr uint8_t kAlt1 = 120, kAlt0 = 129;
-constexpr uint8_t kShiftInsert = 254, kCtrlInsert = 255;
-}  // namespace code
+// Key codes the field uses: characters, and the second bytes of extended keys.
+namespace code = platform::key;
 
 // Control bytes would beep or be skipped by the console; the field shows them as blanks so
 // that its cells stay in line with its text.
@@ -151,17 +144,17 @@ class FieldEditor {
   // --- plain keys -------------------------------------------------------------------
 
   void PlainKey(uint8_t key) {
-    if (key != 3 && key != 22 && key != 222 && key != 223) ClearSelection();
+    if (key != code::kCtrlC && key != code::kCtrlV && key != 222 && key != 223) ClearSelection();
     switch (key) {
-      case 3:  // Ctrl+C
+      case code::kCtrlC:
         Copy();
         break;
-      case 4:  // Ctrl+D: blank from the cursor to the end
+      case code::kCtrlD:  // blank from the cursor to the end
         if (!editable_) break;
         if (pos_ <= capacity_) std::fill(text_.begin() + (pos_ - 1), text_.end(), ' ');
         Prompt("_APFCPO");
         break;
-      case 8:  // Backspace
+      case code::kBackspace:
         if (pos_ == 1) {
           speech_.PlayBeep();
         } else {
@@ -169,41 +162,41 @@ class FieldEditor {
           DeleteAtCursor(true);
         }
         break;
-      case 9:
-      case 10:
-      case 13:
-      case 27:
+      case code::kTab:
+      case code::kCtrlEnter:
+      case code::kEnter:
+      case code::kEsc:
         EndWith(key);
         break;
-      case 11:  // Ctrl+K: where the cursor is
+      case code::kCtrlK:  // where the cursor is
         speech_.SpeakText(std::to_string(pos_));
         break;
-      case 19:  // Ctrl+S: drop everything before the cursor
+      case code::kCtrlS:  // drop everything before the cursor
         if (!editable_) break;
         text_ = text_.substr(std::min(pos_ - 1, capacity_));
         text_.resize(capacity_, ' ');
         pos_ = 1;
         Prompt("_APICPO");
         break;
-      case 21:  // Ctrl+U: the text as it came in
+      case code::kCtrlU:  // the text as it came in
         if (!editable_) break;
         text_ = saved_;
         pos_ = 1;
         for (int i = 0; i < 3; ++i) speech_.PlayBeep();
         break;
-      case 22:  // Ctrl+V
+      case code::kCtrlV:
         Paste();
         break;
-      case 25:  // Ctrl+Y: blank the field
+      case code::kCtrlY:  // blank the field
         if (!editable_) break;
         std::fill(text_.begin(), text_.end(), ' ');
         Prompt("_CPOAPA");
         pos_ = 1;
         break;
-      case 28:  // Ctrl+\ : the field as telephone tones
+      case code::kCtrlBackslash:  // the field as telephone tones
         SpeakDtmf(speech_, text_);
         break;
-      case 127:  // Ctrl+Backspace
+      case code::kCtrlBackspace:
         DeleteWord();
         break;
       case 222:
@@ -455,7 +448,7 @@ class FieldEditor {
     do {
       last = speech_.ReadKeySpoken();
     } while (console_.KeyPressed());
-    if (last == 27 || last == 13) return;
+    if (last == code::kEsc || last == code::kEnter) return;
     const std::string prompt_dir = speech_.PromptDir();
     speech_.EndSpeech();
     speech_.InitSpeech(last - '0', prompt_dir);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 
+#include "platform/keys.hpp"
 #include "platform/paths.hpp"
 #include "platform/profile_file.hpp"
 #include "speech/engine_dispatch.hpp"
@@ -399,11 +400,12 @@ SpeechFrontEnd::MenuKey SpeechFrontEnd::ReadMenuKey() {
     key.character = console_.ReadKey();
     if (key.character == 0) {
       key.extended = console_.ReadKey();
-      if (key.extended == 16 || key.extended == 17 || key.extended == 18) {
+      if (key.extended == platform::key::kAltQ || key.extended == platform::key::kAltW ||
+          key.extended == platform::key::kAltE) {
         key.character = console_.ReadKey();  // Alt+Q, Alt+W, Alt+E take one more key
       }
     }
-    if (key.character == 0 && key.extended == 'B') {
+    if (key.character == 0 && key.extended == platform::key::kF8) {
       SpeakTime(*this);  // F8
       continue;
     }

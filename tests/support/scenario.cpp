@@ -98,30 +98,19 @@ std::vector<platform::ScriptedMessage> TypeText(int64_t at_ms, const std::string
 
 Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms,
                    platform::Clock::DateTime start)
-    : clock_(start),
-      frontend_(clock_, std::move(script), tail_ms),
-      window_(MaybeScriptedWindow(frontend_)),
-      audio_(clock_),
-      console_(window_ ? static_cast<platform::Frontend&>(*window_) : frontend_, loop_, clock_),
-      wav_(console_, audio_.GetMixer().WaveOut()),
-      speech_(console_, wav_, TempStartDir()),
-      voice_(speech_) {
-  audio_.GetMixer().WaveOut().SetMessageLoop(&loop_);
-  speech_.SetObserver([this](const speech::SpeechEvent& event) { spoken_.push_back(event); });
-  audio_.GetMixer().SetOnsetObserver([this](int64_t frame, const platform::Sound& sound) {
+    : rig_(TempStartDir(), std::move(script), nullptr, 44100, tail_ms, start,
+           [](platform::HeadlessFrontend& keys) -> std::unique_ptr<platform::Frontend> {
+             return MaybeScriptedWindow(keys);  // shown in a window when the tests ask for it
+           }) {
+  rig_.speech.SetObserver([this](const speech::SpeechEvent& event) { spoken_.push_back(event); });
+  rig_.audio.GetMixer().SetOnsetObserver([this](int64_t frame, const platform::Sound& sound) {
     std::size_t slash = sound.name.find_last_of("\\/");
     onsets_.push_back({frame, sound.name.substr(slash == std::string::npos ? 0 : slash + 1)});
   });
 }
 
 int Scenario::Run() {
-  try {
-    app::RunCadencio(console_, speech_, audio_, clock_);
-  } catch (const platform::ProgramExit& exit) {
-    console_.EndOfProgram();
-    return exit.code;
-  }
-  return -1;
+  return rig_.parts.RunToExit([this] { app::RunCadencio(rig_.parts); });
 }
 
 std::vector<std::string> Scenario::Spoken(speech::SpeechEvent::Kind kind) const {
@@ -133,13 +122,7 @@ std::vector<std::string> Scenario::Spoken(speech::SpeechEvent::Kind kind) const 
 }
 
 int Scenario::RunDialog(const std::function<void()>& dialog) {
-  try {
-    dialog();
-  } catch (const platform::ProgramExit& exit) {
-    console_.EndOfProgram();
-    return exit.code;
-  }
-  return -1;
+  return rig_.parts.RunToExit(dialog);
 }
 
 int Scenario::CountOnsets(const std::string& name) const {

@@ -8,15 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "console/console.hpp"
-#include "platform/audio_output.hpp"
-#include "platform/clock.hpp"
-#include "platform/headless_frontend.hpp"
-#include "platform/message_loop.hpp"
-#include "speech/recorded_voice_adapter.hpp"
+#include "speech/capture_speech.hpp"
 #include "speech/speech_events.hpp"
-#include "speech/speech_front_end.hpp"
-#include "speech/wav_playback.hpp"
 #include "support/window_scenario.hpp"
 
 namespace cadencio::testing {
@@ -55,38 +48,30 @@ struct BeatOnset {
 class Scenario {
  public:
   Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms,
-           platform::Clock::DateTime start = {2026, 1, 5, 1, 10, 30, 0, 0});
+           platform::Clock::DateTime start = platform::VirtualClock::kDefaultStart);
   // Runs the whole program until it ends; returns its exit code.
   int Run();
   // Runs one dialog (or any code) on this scenario's console, speech and audio until it
   // returns or the program ends; returns the exit code, or -1 when the code returned.
   int RunDialog(const std::function<void()>& dialog);
-  platform::AudioOutput& Audio() { return audio_; }
+  platform::AudioOutput& Audio() { return rig_.audio; }
 
-  const platform::HeadlessFrontend& Screen() const { return frontend_; }
+  const platform::HeadlessFrontend& Screen() const { return rig_.frontend; }
   const std::vector<BeatOnset>& Onsets() const { return onsets_; }
-  int SampleRate() { return audio_.GetMixer().SampleRate(); }
-  platform::VirtualClock& Clock() { return clock_; }
-  console::Console& Console() { return console_; }
+  int SampleRate() { return rig_.audio.GetMixer().SampleRate(); }
+  platform::VirtualClock& Clock() { return rig_.clock; }
+  console::Console& Console() { return rig_.console; }
   // Onsets whose sound is `name`.
   int CountOnsets(const std::string& name) const;
   // What the speech front end did, in order.
   const std::vector<speech::SpeechEvent>& Spoken() const { return spoken_; }
   // The spoken events of one kind, as their details.
   std::vector<std::string> Spoken(speech::SpeechEvent::Kind kind) const;
-  speech::SpeechFrontEnd& Speech() { return speech_; }
+  speech::SpeechFrontEnd& Speech() { return rig_.speech; }
+  speech::ProgramParts& Parts() { return rig_.parts; }
 
  private:
-  platform::VirtualClock clock_;
-  platform::MessageLoop loop_;
-  platform::HeadlessFrontend frontend_;
-  // The window that shows the scenario when CADENCIO_SCENARIO_FRONTEND=window.
-  std::unique_ptr<ScriptedWindowFrontend> window_;
-  platform::CaptureAudio audio_;
-  console::Console console_;
-  speech::WavPlayback wav_;
-  speech::SpeechFrontEnd speech_;
-  speech::RecordedVoiceAdapter voice_;
+  speech::CaptureSpeech rig_;
   std::vector<BeatOnset> onsets_;
   std::vector<speech::SpeechEvent> spoken_;
 };
