@@ -80,6 +80,9 @@ int Run(FrontendChoice choice) {
   auto audio = cadencio::platform::OpenSdlAudio();
   cadencio::speech::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir);
   parts.console.SetWindowTitle(ProgramTitle());
+  if (auto* window = dynamic_cast<cadencio::platform::WindowFrontend*>(frontend.get())) {
+    window->SetBeepSound([&parts] { parts.tones.Beep(); });
+  }
   try {
     const int code = parts.RunToExit([&parts] { cadencio::app::RunCadencio(parts); });
     frontend->Close();

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "platform/wav_file.hpp"
 #include "voice/wav_header.hpp"
@@ -42,22 +43,43 @@ std::vector<uint8_t> BuildToneWave(uint16_t frequency) {
   return buffer;
 }
 
-void MixerTonePlayer::StartTone(uint16_t frequency) {
-  if (playing_) StopTone();
-  // Program thread only; never freed (see the class comment).
-  static auto* const tones =
-      new std::map<std::pair<uint16_t, int>, std::unique_ptr<platform::Sound>>;
-  auto& sound = (*tones)[{frequency, mixer_.SampleRate()}];
+namespace {
+
+// The sound of a tone at the mixer's rate, `frames` long (0: the whole tone buffer). Program
+// thread only; never freed (see MixerTonePlayer).
+const platform::Sound& ToneSound(uint16_t frequency, int rate, int64_t frames) {
+  using Key = std::tuple<uint16_t, int, int64_t>;
+  static auto* const sounds = new std::map<Key, std::unique_ptr<platform::Sound>>;
+  auto& sound = (*sounds)[{frequency, rate, frames}];
   if (!sound) {
     sound = std::make_unique<platform::Sound>();
     sound->name = "tone " + std::to_string(frequency) + " Hz";
     if (auto pcm = platform::ParsePcmWav(BuildToneWave(frequency))) {
-      sound->samples = platform::ConvertToStereoFloat(*pcm, mixer_.SampleRate());
+      sound->samples = platform::ConvertToStereoFloat(*pcm, rate);
     }
+    if (frames > 0 && sound->FrameCount() > frames) sound->samples.resize(frames * 2);
   }
-  if (sound->samples.empty()) return;
-  mixer_.StartLoop(sound.get());
+  return *sound;
+}
+
+}  // namespace
+
+void MixerTonePlayer::StartTone(uint16_t frequency) {
+  if (playing_) StopTone();
+  const platform::Sound& sound = ToneSound(frequency, mixer_.SampleRate(), 0);
+  if (sound.samples.empty()) return;
+  mixer_.StartLoop(&sound);
   playing_ = true;
+}
+
+void MixerTonePlayer::Beep() {
+  constexpr uint16_t kBeepHz = 800;
+  constexpr int kBeepMs = 120;
+  const platform::Sound& sound =
+      ToneSound(kBeepHz, mixer_.SampleRate(), int64_t{mixer_.SampleRate()} * kBeepMs / 1000);
+  if (sound.samples.empty()) return;
+  mixer_.StartBeat(&sound, 0);
+  playing_ = false;
 }
 
 void MixerTonePlayer::StopTone() {

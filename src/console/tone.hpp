@@ -31,6 +31,8 @@ class MixerTonePlayer final : public TonePlayer {
   explicit MixerTonePlayer(platform::Mixer& mixer) : mixer_(mixer) {}
   void StartTone(uint16_t frequency) override;
   void StopTone() override;
+  // A short beep played once (the bell of a window that has no sound of its own).
+  void Beep();
 
  private:
   platform::Mixer& mixer_;

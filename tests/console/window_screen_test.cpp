@@ -61,7 +61,8 @@ class WindowScreen {
   // The colour of a pixel inside cell (column, row) at an offset from its top left.
   Rgb At(int column, int row, int dx = 0, int dy = 0) {
     auto cell = frontend_->Cells();
-    return frontend_->PixelAt(column * cell.width + dx, row * cell.height + dy).value_or(Rgb{1, 2, 3});
+    return frontend_->PixelAt(column * cell.width + dx, row * cell.height + dy)
+        .value_or(Rgb{1, 2, 3});
   }
   // How many pixels of a cell have the colour.
   int Count(int column, int row, Rgb colour) {
