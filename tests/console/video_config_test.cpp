@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace cadencio::console {
@@ -135,6 +137,22 @@ TEST(VideoConfigTest, FontSizesStayWithinBounds) {
              .appearance;
   EXPECT_EQ(look.font_width, 26);
   EXPECT_EQ(look.font_height, 56);
+}
+
+TEST(VideoConfigTest, SettingsFromAProfileFile) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("cadencio-video-" +
+                     std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".ini");
+  std::ofstream(path) << "[Video]\r\ntabcores = 4,1\r\nCORLETRA=\r\nAMPLIF=9\r\n"
+                         "[BRAILLE]\r\nmodo=2\r\n[OTHER]\r\nCORFUNDO=3\r\n";
+  VideoConfig config = ReadVideoConfig(SettingsFromFile(path.string()), {});
+  EXPECT_EQ(config.appearance.colour_map[0], 4);
+  EXPECT_EQ(config.text_attr, 0x07);  // CORLETRA present but empty; CORFUNDO of another section
+  EXPECT_EQ(config.appearance.magnifier_factor, 1);
+  EXPECT_EQ(config.braille_mode, 2);
+  std::filesystem::remove(path);
+  // A missing file gives the defaults.
+  EXPECT_EQ(ReadVideoConfig(SettingsFromFile(path.string()), {}).text_attr, 0x0F);
 }
 
 }  // namespace
