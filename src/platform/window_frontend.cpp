@@ -107,6 +107,7 @@ struct WindowFrontend::State {
   bool shown_valid = false;
   std::array<bool, kScreenColumns * kScreenRows> stale{};  // cells to redraw regardless
   bool caret_drawn = false;
+  bool caret_wanted = false;  // a key is awaited
   int caret_column = 0;
   int caret_row = 0;
   bool focused = true;
@@ -133,7 +134,23 @@ struct WindowFrontend::State {
   void Show(const std::vector<SDL_Rect>& rects);
   void ShowAll();
   void Zoom(int x, int y);
+  bool MayScrollByCopy() const;
 };
+
+// Pixels are copied only while the window is the active one and clear of the bottom of the
+// screen; otherwise the rows are drawn again.
+bool WindowFrontend::State::MayScrollByCopy() const {
+  constexpr int kBottomMargin = 32;
+  if (!look.lento || !focused) return false;
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(window, &x, &y);
+  SDL_GetWindowSize(window, &w, &h);
+  SDL_Rect display{0, 0, 0, 0};
+  if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &display) != 0) {
+    return true;
+  }
+  return y + h < display.y + display.h - kBottomMargin;
+}
 
 bool WindowFrontend::State::LoadFont() {
   bool synthesise_bold = false;
@@ -348,7 +365,12 @@ void WindowFrontend::PollInput(MessageLoop& loop) {
             break;
           case SDL_WINDOWEVENT_FOCUS_GAINED:
           case SDL_WINDOWEVENT_FOCUS_LOST:
+            // The caret shows only in the focused window.
             s.focused = event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+            if (s.shown_valid) {
+              const ScreenCells shown = s.shown;
+              Present(shown, s.caret_column, s.caret_row, s.caret_wanted);
+            }
             break;
           default:
             break;
@@ -381,7 +403,9 @@ void WindowFrontend::Present(const ScreenCells& cells, int cursor_column, int cu
   State& s = *s_;
   if (s.window == nullptr) return;
   std::vector<SDL_Rect> damage;
-  if (s.look.lento && s.ScrollByCopy(cells)) damage.push_back({0, 0, s.Width(), s.Height()});
+  if (s.MayScrollByCopy() && s.ScrollByCopy(cells)) {
+    damage.push_back({0, 0, s.Width(), s.Height()});
+  }
   if (s.caret_drawn) {
     s.stale[s.caret_row * kScreenColumns + s.caret_column] = true;
     s.caret_drawn = false;
@@ -411,6 +435,7 @@ void WindowFrontend::Present(const ScreenCells& cells, int cursor_column, int cu
   s.shown = cells;
   s.shown_valid = true;
   s.stale.fill(false);
+  s.caret_wanted = caret;
   s.caret_column = std::clamp(cursor_column, 0, kScreenColumns - 1);
   s.caret_row = std::clamp(cursor_row, 0, kScreenRows - 1);
   if (caret && s.focused) {

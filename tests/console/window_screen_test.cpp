@@ -1,6 +1,7 @@
 // The console in the real window front end, drawn by SDL's offscreen video driver: the cells'
 // colours for the default palette and a remapped one, the caret, the scroll by pixel copy,
 // and the magnifier. The screenshots are kept under the build tree's test-artefacts.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -139,6 +140,19 @@ TEST(WindowScreenTest, CaretOnTheBaselineWhileAKeyIsAwaited) {
     EXPECT_EQ(screen.At(column, 2, x, ascent), kWhite) << x;
     EXPECT_EQ(screen.At(column, 2, x, ascent + 1), kWhite) << x;
   }
+  EXPECT_EQ(screen.Count(column, 2, kWhite), 20);
+  // The caret leaves with the focus and comes back with it.
+  auto focus = [&](Uint8 change) {
+    SDL_Event event{};
+    event.window.type = SDL_WINDOWEVENT;
+    event.window.event = change;
+    SDL_PushEvent(&event);
+    platform::MessageLoop loop;
+    window.PollInput(loop);
+  };
+  focus(SDL_WINDOWEVENT_FOCUS_LOST);
+  EXPECT_EQ(screen.Count(column, 2, kBlue), 200);
+  focus(SDL_WINDOWEVENT_FOCUS_GAINED);
   EXPECT_EQ(screen.Count(column, 2, kWhite), 20);
   // The wait ends: the caret goes and the cell is plain again.
   window.Present(cells, column, 2, false);
