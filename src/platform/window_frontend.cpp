@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/png_file.hpp"
@@ -48,6 +49,10 @@ struct FontMatch {
 FontMatch MatchFont(const std::string& family, int weight) {
   FontMatch result;
   if (!FcInit()) return result;
+  // fontconfig's configuration is given back when the program ends, so that leak checkers
+  // see nothing left over.
+  static const bool released_at_exit = std::atexit([] { FcFini(); }) == 0;
+  (void)released_at_exit;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   if (weight > 0) FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));

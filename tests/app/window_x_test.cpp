@@ -161,8 +161,12 @@ TEST(WindowX, TempoAndMeasureTypedIntoTheWindow) {
   fs::create_directories(config);
   std::ofstream(config / "AUDIRA.INI") << "[VIDEO]\r\nCORFUNDO=1\r\nCORLETRA=14\r\n"
                                           "LARGURALETRA=10\r\nALTURALETRA=20\r\nCANTOTELA=XS\r\n";
+  // Under the address sanitizer: libdbus, which SDL's X11 video starts, keeps a buffer that is
+  // never freed; that is no leak of this program.
+  std::ofstream(config / "leaks.supp") << "leak:libdbus-1.so\n";
   pid_t pid = fork();
   if (pid == 0) {
+    setenv("LSAN_OPTIONS", ("suppressions=" + (config / "leaks.supp").string()).c_str(), 1);
     setenv("DISPLAY", display->c_str(), 1);
     setenv("AUDIRA_WINDIR", config.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
