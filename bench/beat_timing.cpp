@@ -40,9 +40,10 @@ class TimedScriptFrontend final : public platform::Frontend {
       loop.Post(script_[next_++].message);
     }
   }
-  void WaitInput(platform::MessageLoop& loop) override {
+  void WaitInput(platform::MessageLoop& loop) override { WaitInputFor(loop, 50); }
+  void WaitInputFor(platform::MessageLoop& loop, int64_t timeout_ms) override {
     int64_t wait = next_ < script_.size() ? start_ + script_[next_].at_ms - clock_.NowMs() : 50;
-    loop.Wait(std::max<int64_t>(wait, 0));
+    loop.Wait(std::clamp<int64_t>(wait, 0, timeout_ms));
     PollInput(loop);
   }
   void Present(const platform::ScreenCells&, int, int, bool) override {}

@@ -1,6 +1,7 @@
-// Speech latency benchmark, on the capture output with the build's generated voice:
-//  1. the processing time from SayMessage to the first samples handed to the mixer, for every
-//     catalogue message spoken by the recorded voice (no prompt recordings are offered);
+// Speech latency benchmark, on the capture output with the build's generated voice, for the
+// recorded voice and for the espeak-ng engine in the same run:
+//  1. the processing time from SpeakText to the first samples handed to the mixer, for every
+//     catalogue message;
 //  2. from a key press to silence while a long text is spoken, in frames of the stream.
 #include <algorithm>
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,15 +62,32 @@ const char* const kKeys[] = {"CAINIC",   "CACONFIM", "CAFIM",    "CAOPTEC",  "CA
                              "CAINFBTQ", "CAOKF1",   "CAARQINE", "CAESCSET", "CATRTM",   "CAASSPAD",
                              "CADESIST", "MODPAD",   "CARETOR"};
 
-void MeasureFirstSample() {
+// Starts speech; false (and says why) when the voice did not open or the wanted engine did
+// not start.
+bool Start(Rig& rig, bool engine) {
+  try {
+    rig.speech.InitSpeech(3, "c:\\nowhere");  // no prompt recordings: the voice speaks
+  } catch (const platform::ProgramExit&) {
+    std::printf("the voice did not open; build the data first\n");
+    return false;
+  }
+  if (engine != rig.speech.EngineActive()) {
+    std::printf("the engine did not start\n");
+    return false;
+  }
+  return true;
+}
+
+void MeasureFirstSample(const char* voice, bool engine) {
   std::vector<double> ms;
   for (const char* key : kKeys) {
     Rig rig({});
+    if (!Start(rig, engine)) return;
     try {
-      rig.speech.InitSpeech(3, "c:\\nowhere");  // no prompt recordings: the voice speaks
+      const std::string text = app::MessageText(key);
       auto start = Clock::now();
       rig.device.first_.reset();
-      app::SayMessage(rig.console, rig.speech, key, 1);
+      rig.speech.SpeakText(text);
       if (rig.device.first_) {
         ms.push_back(std::chrono::duration<double, std::milli>(*rig.device.first_ - start).count());
       }
@@ -79,18 +98,20 @@ void MeasureFirstSample() {
   }
   std::sort(ms.begin(), ms.end());
   if (ms.empty()) return;
-  std::printf("SayMessage to first sample, %zu messages: median %.2f ms, max %.2f ms\n", ms.size(),
-              ms[ms.size() / 2], ms.back());
+  std::printf("%-9s SpeakText to first sample, %zu messages: median %.2f ms, max %.2f ms\n", voice,
+              ms.size(), ms[ms.size() / 2], ms.back());
 }
 
-void MeasureKeyToSilence() {
+void MeasureKeyToSilence(const char* voice, bool engine) {
   const int64_t key_ms = 1500;
   Rig rig({{key_ms, {platform::MessageKind::kChar, 'x'}}});
+  if (!Start(rig, engine)) return;
   try {
-    rig.speech.InitSpeech(3, "c:\\nowhere");
     rig.speech.SpeakText(
         "O metronomo marca o andamento da musica com batidas regulares, e o musico acompanha o "
         "tempo sem pressa, compasso apos compasso, ate o fim da cancao.");
+    // An engine speaks on after SpeakText returns; the program waits as every caller does.
+    while (rig.speech.SpeechBusy()) rig.console.WaitMessage();
   } catch (const platform::ProgramExit&) {
     std::printf("the voice did not open; build the data first\n");
     return;
@@ -107,7 +128,8 @@ void MeasureKeyToSilence() {
   for (int64_t f = std::max<int64_t>(0, key_frame - rate / 10); f < key_frame; ++f) {
     speaking_at_key |= std::fabs(stream[2 * f]) > 1e-4f;
   }
-  std::printf("key to silence: %s; last sound %lld frames (%.1f ms) after the key at %d Hz\n",
+  std::printf("%-9s key to silence: %s; last sound %lld frames (%.1f ms) after the key at %d Hz\n",
+              voice,
               speaking_at_key ? "speaking when the key came" : "NOT speaking when the key came",
               static_cast<long long>(last_sound < 0 ? 0 : last_sound - key_frame + 1),
               last_sound < 0 ? 0.0 : (last_sound - key_frame + 1) * 1000.0 / rate, rate);
@@ -119,8 +141,13 @@ int main() {
   std::string config = (std::filesystem::temp_directory_path() / "cadencio-latency").string();
   std::filesystem::create_directories(config);
   setenv("AUDIRA_WINDIR", config.c_str(), 1);
-  MeasureFirstSample();
-  MeasureKeyToSilence();
+  const std::string ini = config + "/AUDIRA.INI";
+  std::ofstream(ini) << "[TRADUTOR]\nSAPI=N\n";
+  MeasureFirstSample("recorded", false);
+  MeasureKeyToSilence("recorded", false);
+  std::ofstream(ini) << "[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n";
+  MeasureFirstSample("espeak-ng", true);
+  MeasureKeyToSilence("espeak-ng", true);
   std::filesystem::remove_all(config);
   return 0;
 }

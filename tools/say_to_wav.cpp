@@ -1,17 +1,20 @@
-// Speaks texts with the recorded voice into a WAV file, to listen to the voice as it is built:
-// the real speech front end and player run on virtual time with the capture output, and the
-// captured stream is written as 16-bit mono PCM. The texts are the ones given (UTF-8), or else
-// every catalogue message followed by a paragraph of ordinary Portuguese. No prompt recordings
-// are played: everything is spoken. The shipped AUDIRA.INI of the data root is used, so the
-// per-speed settings are the default ones.
+// Speaks texts with one of the program's voices into a WAV file, to listen to a voice as it is
+// built: the real speech front end and player run on virtual time with the capture output, and
+// the captured stream is written as 16-bit mono PCM. The texts are the ones given (UTF-8), or
+// else every catalogue message followed by a paragraph of ordinary Portuguese. No prompt
+// recordings are played: everything is spoken. The shipped AUDIRA.INI of the data root is
+// used, so the per-speed settings are the default ones; --voice overrides its choice of voice.
+// A voice that speaks through the desktop's speech service is heard there, not captured.
 //
-// Usage: say_to_wav OUT.wav [--speed N] [--trace] [TEXT...]
+// Usage: say_to_wav OUT.wav [--voice NAME] [--speed N] [--trace] [TEXT...]
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,20 +45,49 @@ constexpr const char* kParagraph =
     "assim, cada trecho difícil fica seguro antes de ser tocado no tempo certo: é a lição "
     "mais antiga da prática musical.";
 
+// The voices --voice chooses, as the [TRADUTOR] SAPI and [SERVFALA] TIPOSAPI they set.
+struct VoiceChoice {
+  const char* name;
+  const char* sapi;
+  const char* kind;
+};
+constexpr std::array kVoices = {
+    VoiceChoice{"recorded", "N", "0"},
+    VoiceChoice{"espeak", "S", "4"},
+    VoiceChoice{"dispatcher", "S", "5"},
+};
+
+const VoiceChoice* FindVoice(const std::string& name) {
+  for (const VoiceChoice& voice : kVoices) {
+    if (name == voice.name) return &voice;
+  }
+  return nullptr;
+}
+
+std::string VoiceNames() {
+  std::string names;
+  for (const VoiceChoice& voice : kVoices)
+    names += std::string(names.empty() ? "" : "|") + voice.name;
+  return names;
+}
+
 struct Options {
   std::string out;
-  int speed = 0;  // 0: [TRADUTOR] VELOCIDADE
+  const VoiceChoice* voice = nullptr;  // null: as AUDIRA.INI says
+  int speed = 0;                       // 0: [TRADUTOR] VELOCIDADE
   bool trace = false;
   std::vector<std::string> texts;
 };
 
 void PrintUsage() {
   std::fprintf(stderr,
-               "usage: say_to_wav OUT.wav [--speed N] [--trace] [TEXT...]\n"
-               "  Speaks the texts (UTF-8) with the recorded voice into OUT.wav; without texts,\n"
-               "  every catalogue message and a paragraph of Portuguese. N is the speech speed,\n"
-               "  1 (slow) to 5 (fast); by default [TRADUTOR] VELOCIDADE. --trace lists on\n"
-               "  standard error what the speech and the voice did, with the time.\n");
+               "usage: say_to_wav OUT.wav [--voice %s] [--speed N] [--trace] [TEXT...]\n"
+               "  Speaks the texts (UTF-8) into OUT.wav; without texts, every catalogue message\n"
+               "  and a paragraph of Portuguese. The voice is the one the shipped AUDIRA.INI\n"
+               "  chooses unless --voice names one. N is the speech speed, 1 (slow) to 5 (fast);\n"
+               "  by default [TRADUTOR] VELOCIDADE. --trace lists on standard error what the\n"
+               "  speech and the voice did, with the time.\n",
+               VoiceNames().c_str());
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -72,6 +104,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         return false;
       }
       options.speed = value[0] - '0';
+    } else if (!texts_only && arg == "--voice") {
+      if (i + 1 >= argc) return false;
+      options.voice = FindVoice(argv[++i]);
+      if (options.voice == nullptr) {
+        std::fprintf(stderr, "say_to_wav: the voice is one of %s, not %s\n", VoiceNames().c_str(),
+                     argv[i]);
+        return false;
+      }
     } else if (!texts_only && arg == "--trace") {
       options.trace = true;
     } else if (!texts_only && arg.starts_with("--")) {
@@ -163,6 +203,8 @@ const char* KindName(speech::SpeechEvent::Kind kind) {
       return "click";
     case K::kPause:
       return "pause";
+    case K::kEngineText:
+      return "engine";
   }
   return "?";
 }
@@ -178,15 +220,33 @@ std::vector<int16_t> MonoSamples(const std::vector<float>& stereo) {
   return mono;
 }
 
+// A copy of the shipped configuration in `dir` with the chosen voice; its path.
+std::string ConfigWithVoice(const std::string& shipped, const std::string& dir,
+                            const VoiceChoice& voice) {
+  const std::string copy = dir + "/AUDIRA.INI";
+  std::filesystem::copy_file(shipped, copy, std::filesystem::copy_options::overwrite_existing);
+  platform::ProfileFile::WriteString(copy, "TRADUTOR", "SAPI", voice.sapi);
+  platform::ProfileFile::WriteString(copy, "SERVFALA", "TIPOSAPI", voice.kind);
+  return copy;
+}
+
 // Speaks every text; answers the virtual time spent speaking, in milliseconds, or -1 when the
-// voice did not open.
-int64_t SpeakAll(Rig& rig, int speed, const std::vector<std::string>& texts) {
+// voice did not open or the chosen engine did not start.
+int64_t SpeakAll(Rig& rig, int speed, const VoiceChoice* voice,
+                 const std::vector<std::string>& texts) {
   try {
     rig.speech.InitSpeech(speed, "");
+    const bool wants_engine = voice != nullptr && std::string(voice->sapi) == "S";
+    if (wants_engine && !rig.speech.EngineActive()) {
+      std::fprintf(stderr, "say_to_wav: the %s voice did not start\n", voice->name);
+      return -1;
+    }
     int64_t speaking_ms = 0;
     for (const std::string& text : texts) {
       const int64_t start = rig.clock.NowMs();
       rig.speech.SpeakText(text);
+      // An engine speaks on after SpeakText returns, as the last pieces of the voice do.
+      while (rig.speech.SpeechBusy()) rig.console.WaitMessage();
       speaking_ms += rig.clock.NowMs() - start;
       rig.clock.AdvanceTo(rig.clock.NowMs() + kGapMs);
     }
@@ -215,6 +275,17 @@ int main(int argc, char** argv) {
   // for the Windows directory, where AUDIRA.INI is looked for first.
   const std::string data_root = platform::DataRoot();
   setenv("AUDIRA_WINDIR", data_root.c_str(), 1);
+  std::string config_dir;
+  if (options.voice != nullptr) {
+    char pattern[] = "/tmp/say_to_wav-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+      std::fprintf(stderr, "say_to_wav: no temporary directory for the configuration\n");
+      return 1;
+    }
+    config_dir = pattern;
+    ConfigWithVoice(platform::FindConfigFile(data_root), config_dir, *options.voice);
+    setenv("AUDIRA_WINDIR", config_dir.c_str(), 1);
+  }
   const int code = ProbeVoice(data_root);
   if (code != voice::kVoiceReady) {
     std::fprintf(stderr,
@@ -235,10 +306,11 @@ int main(int argc, char** argv) {
                      KindName(event.kind), platform::Windows1252ToUtf8(event.detail).c_str());
       });
     }
-    speaking_ms = SpeakAll(rig, options.speed, texts);
+    speaking_ms = SpeakAll(rig, options.speed, options.voice, texts);
     speed = rig.speech.Speed();
     samples = MonoSamples(rig.audio.Stream());
   }
+  if (!config_dir.empty()) std::filesystem::remove_all(config_dir);
   if (speaking_ms < 0) return 1;
   if (!platform::WriteWav16Mono(options.out, samples, kRate)) {
     std::fprintf(stderr, "say_to_wav: cannot write %s\n", options.out.c_str());

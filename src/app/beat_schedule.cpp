@@ -23,10 +23,13 @@ int64_t BeatSchedule::NextOnset(int32_t period_ms) {
   return OnsetOf(index_, period_ms);
 }
 
-void BeatSchedule::WaitForFollowingBeat(int32_t period_ms) {
+void BeatSchedule::WaitForFollowingBeat(int32_t period_ms, console::Console& console) {
   ++index_;
+  // A key ends the wait the moment it arrives, whatever the tempo: at 1 BPM a beat lasts a
+  // minute. The schedule is absolute, so waking early or often shifts no beat.
   platform::WaitForStreamFrame(output_.GetMixer(), clock_,
-                               OnsetOf(index_, period_ms) - output_.LeadFrames());
+                               OnsetOf(index_, period_ms) - output_.LeadFrames(),
+                               [&console](int64_t ms) { return console.WaitForKey(ms); });
 }
 
 }  // namespace cadencio::app

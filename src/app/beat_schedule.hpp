@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "console/console.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/clock.hpp"
 
@@ -20,8 +21,9 @@ class BeatSchedule {
   void Restart() { restart_ = true; }
   // The stream frame of the next beat.
   int64_t NextOnset(int32_t period_ms);
-  // Counts the beat just started and sleeps until the stream comes near the following one.
-  void WaitForFollowingBeat(int32_t period_ms);
+  // Counts the beat just started and waits on the console's message loop until the stream
+  // comes near the following one, or until a key waits (the schedule stays as it was).
+  void WaitForFollowingBeat(int32_t period_ms, console::Console& console);
 
  private:
   int64_t OnsetOf(int64_t index, int32_t period_ms) const;

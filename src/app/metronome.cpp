@@ -27,9 +27,14 @@ bool WholeNumber(const std::string& text, int32_t& value) {
   return error == std::errc() && end == last && first != last;
 }
 
+// The tempo a text gives: blanks around the number are not part of it; anything that is not
+// a whole number then gives the default tempo.
 int32_t TempoFromText(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  const std::string number =
+      first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
   int32_t bpm = 0;
-  return WholeNumber(text, bpm) ? bpm : kDefaultBpm;
+  return WholeNumber(number, bpm) ? bpm : kDefaultBpm;
 }
 
 int32_t BpmIntoRange(int32_t bpm) {
@@ -135,7 +140,7 @@ void Metronome::EnterTempoAndMeasure() {
 void Metronome::PlayBeat(const std::string& path) {
   if (console_.KeyPressed()) return;
   beats_.Play(path, schedule_.NextOnset(state_.BeatPeriodMs));
-  schedule_.WaitForFollowingBeat(state_.BeatPeriodMs);
+  schedule_.WaitForFollowingBeat(state_.BeatPeriodMs, console_);
   console_.PumpAllMessages();
 }
 

@@ -87,7 +87,8 @@ void Console::SetBrailleMode(int mode) {
 
 void Console::Present() {
   if (!window_created_) return;
-  frontend_.Present(cells_, std::min(column_, kScreenColumns - 1), row_, waiting_for_key_);
+  frontend_.Present(cells_, std::min(column_, kScreenColumns - 1), row_,
+                    waiting_for_key_ || caret_shown_);
 }
 
 // --- keyboard ---------------------------------------------------------------------------
@@ -107,6 +108,16 @@ void Console::PumpAllMessages() {
 void Console::WaitMessage() {
   if (!loop_.Empty()) return;
   frontend_.WaitInput(loop_);
+}
+
+bool Console::WaitForKey(int64_t ms) {
+  const int64_t deadline = clock_.NowMs() + std::max<int64_t>(ms, 0);
+  for (;;) {
+    if (KeyPressed()) return true;
+    const int64_t left = deadline - clock_.NowMs();
+    if (left <= 0) return false;
+    if (loop_.Empty()) frontend_.WaitInputFor(loop_, left);
+  }
 }
 
 uint8_t Console::ReadKey() {
@@ -314,6 +325,12 @@ void Console::WriteLine(std::string_view text) {
 void Console::MoveCursor(int column, int row) {
   column_ = std::clamp(column - 1, 0, kScreenColumns - 1);
   row_ = std::clamp(row - 1, 0, kScreenRows - 1);
+  Present();
+}
+
+void Console::SetCaretShown(bool shown) {
+  caret_shown_ = shown;
+  Present();
 }
 
 void Console::ClearScreen() {

@@ -45,6 +45,9 @@ class Console {
   void PumpWindowMessages() { PumpAllMessages(); }
   // Blocks until any message or input arrives (does not handle it).
   void WaitMessage();
+  // Waits on the message loop for at most `ms`, handling messages as they come, and returns
+  // as soon as a key waits: true then, false when the time ran out.
+  bool WaitForKey(int64_t ms);
   // A console line read: keys until Enter, echoed; the text without the line end.
   std::string ReadScreenLine(int size = 128);
   KeyQueue& Queue() { return queue_; }
@@ -66,7 +69,11 @@ class Console {
   // KeyPressed (so every write also pumps messages).
   void Write(std::string_view text);
   void WriteLine(std::string_view text = {});
-  void MoveCursor(int column, int row);  // 1-based, clamped to the screen
+  // 1-based, clamped to the screen. The front end shows the cursor there at once, so that a
+  // reading that moves it word by word can be followed on screen.
+  void MoveCursor(int column, int row);
+  // Keeps the caret shown while no key is awaited too (the screen review shows where it reads).
+  void SetCaretShown(bool shown);
   int CursorColumn() const { return column_ + 1; }
   int CursorRow() const { return row_ + 1; }
   void ClearScreen();
@@ -134,6 +141,7 @@ class Console {
   int row_ = 0;
   bool window_created_ = false;
   bool waiting_for_key_ = false;
+  bool caret_shown_ = false;
   bool break_check_ = true;
   BrailleEntry braille_;
   VideoConfig video_;

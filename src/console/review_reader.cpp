@@ -98,6 +98,7 @@ void ReviewReader::ReadStretch(int start, int end) {
   end = std::min(end, kReviewColumns);
   if (start > end) return;  // an empty stretch reads nothing on this row
   if (voice_.EngineActive()) {
+    console_.MoveCursor(start, position_.row);  // the row is spoken whole from its start
     std::string text;
     for (int column = start; column <= end; ++column) {
       text.push_back(static_cast<char>(CharAt(column, position_.row)));

@@ -59,7 +59,20 @@ class ScreenReview {
   std::string& search_text_;
 };
 
+// Shows the caret for the whole review, on every way out too.
+class CaretShown {
+ public:
+  explicit CaretShown(Console& console) : console_(console) { console_.SetCaretShown(true); }
+  ~CaretShown() { console_.SetCaretShown(false); }
+  CaretShown(const CaretShown&) = delete;
+  CaretShown& operator=(const CaretShown&) = delete;
+
+ private:
+  Console& console_;
+};
+
 void ScreenReview::Run() {
+  const CaretShown caret(console_);
   voice_.PlayBeep();
   const ReviewPosition start{console_.CursorRow(), console_.CursorColumn()};
   Pos() = start;

@@ -7,8 +7,8 @@
 #include <string>
 #include <tuple>
 
+#include "platform/riff_wav.hpp"
 #include "platform/wav_file.hpp"
-#include "voice/wav_header.hpp"
 
 namespace cadencio::console {
 
@@ -18,12 +18,13 @@ constexpr int kToneBufferBytes = 11071;
 constexpr int kRate = 11025;
 constexpr uint8_t kLow = 96;
 constexpr uint8_t kHigh = 160;
+constexpr uint8_t kSilence = 128;
 
 }  // namespace
 
 std::vector<uint8_t> BuildToneWave(uint16_t frequency) {
   if (frequency == 0) return {};
-  std::vector<uint8_t> buffer(kToneBufferBytes, voice::kSilenceSample);
+  std::vector<uint8_t> buffer(kToneBufferBytes, kSilence);
   const int f = frequency;
   const int period = kRate / f;
   // Each period starts at 44 + floor(j * 11025 / f), so the pitch stays exact over the second
@@ -36,10 +37,10 @@ std::vector<uint8_t> BuildToneWave(uint16_t frequency) {
     std::fill_n(buffer.begin() + p, period - half + 1, kHigh);
     p = static_cast<int>(44 + (j * kRate) / f);
   }
-  buffer[p - 1] = voice::kSilenceSample;
+  buffer[p - 1] = kSilence;
   const uint32_t data_size = static_cast<uint32_t>(p - 44);
   buffer.resize(p);
-  voice::BuildWavHeader(buffer, data_size, kRate, 1, 8);
+  platform::BuildWavHeader(buffer, data_size, kRate, 1, 8);
   return buffer;
 }
 

@@ -43,6 +43,14 @@ void BeatChannel::Stop() {
 }
 
 void WaitForStreamFrame(const Mixer& mixer, Clock& clock, int64_t frame) {
+  WaitForStreamFrame(mixer, clock, frame, [&clock](int64_t ms) {
+    clock.SleepMs(ms);
+    return false;
+  });
+}
+
+bool WaitForStreamFrame(const Mixer& mixer, Clock& clock, int64_t frame,
+                        const std::function<bool(int64_t ms)>& wait) {
   // A stream that stops moving (a stalled device) must not hang the program: after two
   // seconds without progress the wait gives up.
   constexpr int64_t kStallMs = 2000;
@@ -52,15 +60,15 @@ void WaitForStreamFrame(const Mixer& mixer, Clock& clock, int64_t frame) {
   for (;;) {
     int64_t frames = mixer.FramesRendered();
     int64_t remaining = frame - frames;
-    if (remaining <= 0) return;
+    if (remaining <= 0) return true;
     int64_t now = clock.NowMs();
     if (frames != last_frames) {
       last_frames = frames;
       last_progress_ms = now;
     } else if (now - last_progress_ms > kStallMs) {
-      return;
+      return true;
     }
-    clock.SleepMs((remaining * 1000 + rate - 1) / rate);
+    if (wait((remaining * 1000 + rate - 1) / rate)) return false;
   }
 }
 

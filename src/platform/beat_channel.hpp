@@ -3,6 +3,7 @@
 // converted once and kept for the program's life, so replaying a beat costs nothing.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -34,5 +35,9 @@ class BeatChannel {
 
 // Sleeps on `clock` until the mixer has rendered `frame` (returns at once when it has).
 void WaitForStreamFrame(const Mixer& mixer, Clock& clock, int64_t frame);
+// The same with another way to wait: `wait(ms)` waits about that long and answers true to end
+// the wait early. True when the frame was reached (or the stream stalled), false when cut.
+bool WaitForStreamFrame(const Mixer& mixer, Clock& clock, int64_t frame,
+                        const std::function<bool(int64_t ms)>& wait);
 
 }  // namespace cadencio::platform

@@ -2,6 +2,7 @@
 // window, or a scripted test front end.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/appearance.hpp"
@@ -23,6 +24,9 @@ class Frontend {
   virtual void PollInput(MessageLoop& loop) = 0;
   // Blocks until input arrives or a message is posted (the WaitMessage of a window).
   virtual void WaitInput(MessageLoop& loop) = 0;
+  // The same, for at most `timeout_ms` of the clock the front end runs on. A front end whose
+  // input reaches the loop from a thread of its own needs nothing more than the loop's wait.
+  virtual void WaitInputFor(MessageLoop& loop, int64_t timeout_ms) { loop.Wait(timeout_ms); }
   // Shows the screen: the cells, the cursor position (0-based) and whether the caret shows.
   virtual void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) = 0;
   virtual void Beep() {}

@@ -25,18 +25,25 @@ void HeadlessFrontend::PollInput(MessageLoop& loop) {
 }
 
 void HeadlessFrontend::WaitInput(MessageLoop& loop) {
+  WaitInputFor(loop, kStepMs);
+}
+
+void HeadlessFrontend::WaitInputFor(MessageLoop& loop, int64_t timeout_ms) {
   if (!loop.Empty()) return;
   // Time moves on in small steps, as it would while a real program waits: sound that is
-  // playing finishes (and reports its blocks) before a later key arrives.
-  constexpr int64_t kStepMs = 10;
-  int64_t next = next_ < script_.size() ? script_[next_].at_ms : end_ms_;
-  clock_.AdvanceTo(std::max(clock_.NowMs(), std::min(next, clock_.NowMs() + kStepMs)));
+  // playing finishes (and reports its blocks) before a later key arrives, and a key arrives
+  // at its own time.
+  const int64_t now = clock_.NowMs();
+  const int64_t next = next_ < script_.size() ? script_[next_].at_ms : end_ms_;
+  const int64_t step = std::clamp<int64_t>(timeout_ms, 0, kStepMs);
+  clock_.AdvanceTo(std::max(now, std::min(next, now + step)));
   PollInput(loop);
 }
 
 void HeadlessFrontend::Present(const ScreenCells& cells, int cursor_column, int cursor_row,
-                               bool /*caret*/) {
+                               bool caret) {
   cells_ = cells;
+  caret_ = caret;
   cursor_column_ = cursor_column;
   cursor_row_ = cursor_row;
 }

@@ -24,6 +24,7 @@ class HeadlessFrontend final : public Frontend {
 
   void PollInput(MessageLoop& loop) override;
   void WaitInput(MessageLoop& loop) override;
+  void WaitInputFor(MessageLoop& loop, int64_t timeout_ms) override;
   void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) override;
   void Beep() override { ++beeps_; }
   void SetTitle(const std::string& title) override { title_ = title; }
@@ -36,8 +37,11 @@ class HeadlessFrontend final : public Frontend {
   const std::string& Title() const { return title_; }
   int CursorColumn() const { return cursor_column_; }
   int CursorRow() const { return cursor_row_; }
+  bool CaretShown() const { return caret_; }
 
  private:
+  // The longest step of virtual time in one wait.
+  static constexpr int64_t kStepMs = 10;
   VirtualClock& clock_;
   std::vector<ScriptedMessage> script_;
   std::size_t next_ = 0;
@@ -46,6 +50,7 @@ class HeadlessFrontend final : public Frontend {
   ScreenCells cells_;
   int cursor_column_ = 0;
   int cursor_row_ = 0;
+  bool caret_ = false;
   int beeps_ = 0;
   std::string title_;
 };

@@ -1,12 +1,14 @@
 // The program thread's message queue: what a window's message queue was. Front ends post key
-// messages, the audio thread posts block-done messages, the speech code posts wake-ups; only
-// the program thread takes them out.
+// messages and the speech code posts wake-ups; only the program thread takes them out. A
+// producer that must never lock or allocate (the audio thread) keeps its notices in a
+// lock-free ring of its own, a notice source, which the loop drains on the program thread
+// whenever messages are looked at; it only rings the loop's doorbell to end a wait.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 namespace cadencio::platform {
 
@@ -31,6 +33,18 @@ struct Message {
   int64_t param = 0;
 };
 
+class MessageLoop;
+
+// Notices gathered without locks on another thread, turned into messages on the program thread.
+class NoticeSource {
+ public:
+  virtual ~NoticeSource() = default;
+  // Program thread: posts the notices that have arrived, oldest first.
+  virtual void DrainNotices() = 0;
+  // The loop the source was added to is going away; it must not be used any more.
+  virtual void LoopGone() = 0;
+};
+
 class MessageLoop {
  public:
   MessageLoop();
@@ -38,20 +52,30 @@ class MessageLoop {
   MessageLoop(const MessageLoop&) = delete;
   MessageLoop& operator=(const MessageLoop&) = delete;
 
-  // Any thread.
+  // Any thread but the audio thread (it locks).
   void Post(const Message& message);
-  // Program thread: takes the oldest message; false when none waits.
+  // Any thread, including the audio thread: ends a pending Wait. Never locks, allocates or
+  // blocks (one write to a non-blocking event counter).
+  void Ring();
+
+  // Program thread from here on.
+  void AddNoticeSource(NoticeSource* source);
+  void RemoveNoticeSource(NoticeSource* source);
+  // Takes the oldest message; false when none waits.
   bool Peek(Message& out);
-  bool Empty() const;
-  // Blocks up to `timeout_ms` (negative: no limit) until a message is posted.
+  bool Empty();
+  // Blocks up to `timeout_ms` (negative: no limit) until a message is posted or the doorbell
+  // rings.
   void Wait(int64_t timeout_ms);
   // A descriptor that is readable while messages wait, for poll() in a front end.
   int WakeFd() const { return wake_fd_; }
 
  private:
+  void DrainSources();
+
   mutable std::mutex mutex_;
-  std::condition_variable posted_;
   std::deque<Message> queue_;
+  std::vector<NoticeSource*> sources_;  // program thread only
   int wake_fd_ = -1;
 };
 

@@ -1,6 +1,8 @@
 // The mixer: sums the program's sound channels into the output stream. The audio thread (or
-// the capture output in tests) calls Render; the program thread only sends commands through a
-// lock-free ring. The count of frames rendered is the stream's clock, by which beats are timed.
+// the capture output in tests) calls Render; the program thread keeps the beat channel's
+// schedule and publishes it whole through a lock-free triple buffer, so no beat and no stop is
+// ever lost to a full queue. The count of frames rendered is the stream's clock, by which
+// beats are timed.
 //
 // Channels: the beat channel (one sound at a time, a new sound cuts the old one at its own
 // start frame) and the wave-out channel for speech and prompts (blocks queued by WAV playback).
@@ -12,7 +14,7 @@
 #include <functional>
 
 #include "platform/sound.hpp"
-#include "platform/spsc_ring.hpp"
+#include "platform/triple_buffer.hpp"
 #include "platform/wave_out_channel.hpp"
 
 namespace cadencio::platform {
@@ -45,30 +47,35 @@ class Mixer {
   void SetOnsetObserver(OnsetObserver observer) { onset_observer_ = std::move(observer); }
 
  private:
-  struct Command {
-    enum Kind { kStartBeat, kStopBeat } kind = kStopBeat;
-    const Sound* sound = nullptr;
-    int64_t start = 0;
-    bool loop = false;
-  };
+  // One start of a sound on the beat channel; `serial` tells starts of the same sound apart.
   struct Voice {
     const Sound* sound = nullptr;
     int64_t start = 0;
+    uint64_t serial = 0;
     bool loop = false;
   };
-  void ApplyCommands();
-  void QueueBeat(Voice voice);
+  // The beat channel's starts in order of start frame. The sound heard at a frame is the one
+  // of the latest start at or before it, from its start on: each start cuts the sound before
+  // it at its own frame, so a beat scheduled ahead is not lost to the next one. An empty
+  // schedule is silence.
+  static constexpr int kMaxStarts = 16;
+  struct Schedule {
+    std::array<Voice, kMaxStarts> starts{};
+    int count = 0;
+  };
+  void Start(const Sound* sound, int64_t start_frame, bool loop);
+  // Program thread: drops the starts that a later start, already reached, has cut.
+  void PruneSchedule();
+  void PublishSchedule();
 
   const int sample_rate_;
   std::atomic<int64_t> rendered_{0};
-  SpscRing<Command, 64> commands_;
-  // Rendering-thread state.
+  // Program-thread state.
+  Schedule schedule_;
+  uint64_t next_serial_ = 1;
+  TripleBuffer<Schedule> published_;
+  // Rendering-thread state: the start being heard (its start is the frame it began at).
   Voice beat_;
-  // Beats handed over but not yet begun, in order of start frame; each one cuts the sound
-  // before it at its own start, so a beat scheduled ahead is not lost to the next one.
-  static constexpr int kMaxPending = 8;
-  std::array<Voice, kMaxPending> pending_{};
-  int pending_count_ = 0;
   OnsetObserver onset_observer_;
   WaveOutChannel wave_out_{sample_rate_};
 };

@@ -1,8 +1,8 @@
 // The terminal front end over ncursesw. ncurses draws the screen and knows the terminal's
 // capabilities; the keys are read as raw bytes with read(2) and decoded by TerminalKeyDecoder,
-// so that Ctrl, Alt and the extended key forms survive. The terminal mode is restored by
-// Close, by the destructor, and, for the ways out that skip both, by signal handlers that only
-// use async-signal-safe calls (tcsetattr and write of reset sequences prepared at Open).
+// so that Ctrl, Alt and the extended key forms survive. A terminal that cannot move its cursor
+// gets the screen as plain lines (LineOutput) instead. The terminal mode is restored by Close,
+// by the destructor, and, for the ways out that skip both, by terminal_restore.
 #include "platform/terminal_frontend.hpp"
 
 #include <fcntl.h>
@@ -25,7 +25,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/line_output.hpp"
 #include "platform/terminal_keys.hpp"
+#include "platform/terminal_restore.hpp"
 #include "platform/windows1252.hpp"
 
 // ncurses last: its headers define many lower-case macros.
@@ -35,104 +37,6 @@
 
 namespace cadencio::platform {
 namespace {
-
-// --- state the signal handlers need: plain data, set up before the handlers are installed ----
-
-constexpr int kTerminationSignals[] = {SIGTERM, SIGHUP, SIGINT};
-constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
-constexpr size_t kHandledSignalCount = std::size(kTerminationSignals) + std::size(kCrashSignals);
-
-struct RestoreState {
-  int tty_fd = STDIN_FILENO;
-  int out_fd = STDOUT_FILENO;
-  termios saved{};
-  std::array<char, 512> reset{};  // leave the alternate screen, reset attributes, show cursor
-  size_t reset_length = 0;
-  volatile sig_atomic_t active = 0;
-  std::array<int, kHandledSignalCount> signals{};
-  std::array<struct sigaction, kHandledSignalCount> previous{};
-  struct sigaction previous_winch {};
-};
-
-RestoreState g_restore;
-int g_wake_pipe[2] = {-1, -1};  // written by SIGWINCH so that a waiting poll() wakes up
-volatile sig_atomic_t g_resized = 0;
-std::array<char, 64 * 1024> g_signal_stack;
-
-// Async-signal-safe: writes the reset sequences and puts the saved terminal mode back.
-void RestoreTerminalNow() {
-  if (g_restore.active == 0) return;
-  g_restore.active = 0;
-  size_t done = 0;
-  while (done < g_restore.reset_length) {
-    ssize_t n =
-        write(g_restore.out_fd, g_restore.reset.data() + done, g_restore.reset_length - done);
-    if (n <= 0) {
-      if (n < 0 && errno == EINTR) continue;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  tcsetattr(g_restore.tty_fd, TCSANOW, &g_restore.saved);
-}
-
-// Gives the signal back to whoever had it before (the default action, or a sanitizer's report)
-// and raises it again; it is delivered once this handler returns.
-void OnFatalSignal(int sig) {
-  const int saved_errno = errno;
-  RestoreTerminalNow();
-  for (size_t i = 0; i < kHandledSignalCount; ++i) {
-    if (g_restore.signals[i] == sig) sigaction(sig, &g_restore.previous[i], nullptr);
-  }
-  raise(sig);
-  errno = saved_errno;
-}
-
-void OnResize(int) {
-  const int saved_errno = errno;
-  g_resized = 1;
-  if (g_wake_pipe[1] >= 0) {
-    [[maybe_unused]] ssize_t n = write(g_wake_pipe[1], "r", 1);
-  }
-  errno = saved_errno;
-}
-
-void RestoreAtExit() {
-  RestoreTerminalNow();
-}
-
-void InstallSignalHandlers() {
-  stack_t stack{};
-  stack.ss_sp = g_signal_stack.data();
-  stack.ss_size = g_signal_stack.size();
-  sigaltstack(&stack, nullptr);  // so that a stack overflow can still restore the terminal
-
-  size_t slot = 0;
-  auto install = [&slot](int sig) {
-    struct sigaction action {};
-    action.sa_handler = OnFatalSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_ONSTACK;
-    g_restore.signals[slot] = sig;
-    sigaction(sig, &action, &g_restore.previous[slot]);
-    ++slot;
-  };
-  for (int sig : kTerminationSignals) install(sig);
-  for (int sig : kCrashSignals) install(sig);
-
-  struct sigaction resize {};
-  resize.sa_handler = OnResize;
-  sigemptyset(&resize.sa_mask);
-  resize.sa_flags = SA_RESTART;
-  sigaction(SIGWINCH, &resize, &g_restore.previous_winch);
-}
-
-void RemoveSignalHandlers() {
-  for (size_t i = 0; i < kHandledSignalCount; ++i) {
-    sigaction(g_restore.signals[i], &g_restore.previous[i], nullptr);
-  }
-  sigaction(SIGWINCH, &g_restore.previous_winch, nullptr);
-}
 
 // --- small helpers --------------------------------------------------------------------------
 
@@ -218,6 +122,26 @@ std::string Base64(std::string_view bytes) {
   return out;
 }
 
+// The attribute of most cells: the normal text colour, which other attributes must stand out
+// from.
+uint8_t CommonAttribute(const ScreenCells& cells) {
+  std::array<int, 256> count{};
+  for (uint8_t attr : cells.attrs) ++count[attr];
+  return static_cast<uint8_t>(std::max_element(count.begin(), count.end()) - count.begin());
+}
+
+// Puts the terminal on standard input in raw mode: every byte as it is, no CR/LF mapping, no
+// flow control, no signals from the keyboard (Ctrl+C, Ctrl+\ and Ctrl+Z are keys).
+void SetRawMode() {
+  termios mode{};
+  if (tcgetattr(STDIN_FILENO, &mode) != 0) return;
+  mode.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | ISTRIP | IXON | IXOFF);
+  mode.c_lflag &= ~static_cast<tcflag_t>(ISIG | ICANON | ECHO | IEXTEN);
+  mode.c_cc[VMIN] = 1;
+  mode.c_cc[VTIME] = 0;
+  tcsetattr(STDIN_FILENO, TCSANOW, &mode);
+}
+
 }  // namespace
 
 // --- the front end ------------------------------------------------------------------------
@@ -236,6 +160,8 @@ struct TerminalFrontend::State {
   void StartReader(MessageLoop& loop);
   void StopReader();
   void ReadKeys(MessageLoop* loop);
+  // A terminal without cursor addressing: the screen goes out as plain lines.
+  std::unique_ptr<LineOutput> plain_lines;
   // Colours: 0 none, 8 (bright foregrounds drawn bold) or 16.
   int colours = 0;
   std::array<short, 256> pair_of{};  // by curses background * 16 + foreground; 0: none yet
@@ -244,6 +170,7 @@ struct TerminalFrontend::State {
   ScreenCells shown{};
   bool have_shown = false;
   bool full_redraw = true;
+  uint8_t normal_attr = kLightGray;
   int cursor_column = 0;
   int cursor_row = 0;
   int caret = -1;       // the curs_set state last asked for
@@ -251,40 +178,60 @@ struct TerminalFrontend::State {
   int view_row = 0;
   std::string title;
 
+  // How the terminal can show an attribute: curses colours (-1: none) and video attributes.
+  struct Look {
+    attr_t video;
+    short fg;
+    short bg;
+    bool operator==(const Look&) const = default;
+  };
+  Look LookOf(uint8_t attr) const;
   std::pair<attr_t, short> Attributes(uint8_t attr);
   void Draw(const ScreenCells& cells, int column, int row, bool caret_on);
   void HandleResize();
+  void OpenScreen();
+  void OpenLines();
 };
 
-std::pair<attr_t, short> TerminalFrontend::State::Attributes(uint8_t attr) {
+TerminalFrontend::State::Look TerminalFrontend::State::LookOf(uint8_t attr) const {
   const int fg = attr & 0x0F;
   const int bg = attr >> 4;
   if (colours == 0) {
-    attr_t a = (fg & 8) != 0 ? A_BOLD : A_NORMAL;
-    if ((bg & 7) != 0 && (fg & 7) == 0) a |= A_REVERSE;  // dark text on a light background
-    return {a, 0};
+    attr_t video = (fg & 8) != 0 ? A_BOLD : A_NORMAL;
+    if ((bg & 7) != 0 && (fg & 7) == 0) video |= A_REVERSE;  // dark text on a light background
+    return {video, -1, -1};
   }
-  if (attr == kLightGray) return {A_NORMAL, 0};  // the terminal's own colours
-  attr_t a = A_NORMAL;
   short curses_fg = CursesColour(fg);
   short curses_bg = CursesColour(bg);
+  attr_t video = A_NORMAL;
   if (colours < 16) {
-    if (curses_fg >= 8) a |= A_BOLD;
+    if (curses_fg >= 8) video |= A_BOLD;
     curses_fg = static_cast<short>(curses_fg & 7);
     curses_bg = static_cast<short>(curses_bg & 7);
   }
-  short& pair = pair_of[curses_bg * 16 + curses_fg];
-  if (pair == 0 && next_pair < COLOR_PAIRS) {
-    if (init_pair(next_pair, curses_fg, curses_bg) == OK) pair = next_pair++;
-  }
-  return {a, pair};
+  return {video, curses_fg, curses_bg};
 }
 
+std::pair<attr_t, short> TerminalFrontend::State::Attributes(uint8_t attr) {
+  Look look = LookOf(attr);
+  // With few colours a highlight (the editor's selection on a dark grey background) can look
+  // the same as the text around it; it is then shown in reverse video.
+  if (colours < 16 && attr != normal_attr && look == LookOf(normal_attr)) {
+    look.video ^= A_REVERSE;
+  }
+  if (colours == 0 || attr == kLightGray) return {look.video, 0};  // the terminal's own colours
+  short& pair = pair_of[look.bg * 16 + look.fg];
+  if (pair == 0 && next_pair < COLOR_PAIRS) {
+    if (init_pair(next_pair, look.fg, look.bg) == OK) pair = next_pair++;
+  }
+  return {look.video, pair};
+}
+
+// Follows a change of the window size (noted by TakeResize).
 void TerminalFrontend::State::HandleResize() {
-  if (g_resized == 0) return;
-  g_resized = 0;
+  if (plain_lines) return;
   winsize size{};
-  if (ioctl(g_restore.out_fd, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
     resizeterm(size.ws_row, size.ws_col);
   }
   clearok(curscr, TRUE);
@@ -293,6 +240,10 @@ void TerminalFrontend::State::HandleResize() {
 
 // Draws the cells that changed, keeping the cursor inside the visible part of the screen.
 void TerminalFrontend::State::Draw(const ScreenCells& cells, int column, int row, bool caret_on) {
+  if (plain_lines) {
+    WriteAll(STDOUT_FILENO, Windows1252ToUtf8(plain_lines->Update(cells)));
+    return;
+  }
   const int visible_columns = std::min(COLS, kScreenColumns);
   const int visible_rows = std::min(LINES, kScreenRows);
   if (visible_columns <= 0 || visible_rows <= 0) return;
@@ -310,6 +261,11 @@ void TerminalFrontend::State::Draw(const ScreenCells& cells, int column, int row
   if (new_view_column != view_column || new_view_row != view_row) full_redraw = true;
   view_column = new_view_column;
   view_row = new_view_row;
+  if (colours < 16 && (!have_shown || cells.attrs != shown.attrs)) {
+    const uint8_t normal = CommonAttribute(cells);
+    if (normal != normal_attr) full_redraw = true;  // the highlights are drawn against it
+    normal_attr = normal;
+  }
 
   if (full_redraw) erase();
   for (int r = 0; r < visible_rows; ++r) {
@@ -349,32 +305,52 @@ TerminalFrontend::~TerminalFrontend() {
 
 void TerminalFrontend::Open() {
   State& s = *state_;
-  if (s.open || g_restore.active != 0) return;  // one terminal owner at a time
+  if (s.open || TerminalRestoreArmed()) return;  // one terminal owner at a time
 
   // ncursesw needs a UTF-8 character type to draw accented letters; the terminal is taken to
   // be UTF-8 even when the locale says nothing.
   std::setlocale(LC_CTYPE, "");
   if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
 
-  if (tcgetattr(g_restore.tty_fd, &g_restore.saved) != 0) {
+  if (!SaveTerminalMode()) {
     std::fputs("cadencio: standard input is not a terminal\n", stderr);
     throw ProgramExit{1};
   }
-  if (pipe2(g_wake_pipe, O_NONBLOCK | O_CLOEXEC) != 0) g_wake_pipe[0] = g_wake_pipe[1] = -1;
   // Our handlers go in before ncurses starts, so it keeps its own off these signals.
-  InstallSignalHandlers();
-
-  s.screen = newterm(nullptr, stdout, stdin);
-  if (s.screen == nullptr) {
-    RemoveSignalHandlers();
-    for (int& fd : g_wake_pipe) {
-      if (fd >= 0) close(fd);
-      fd = -1;
-    }
-    std::fputs("cadencio: the terminal type ($TERM) is not known\n", stderr);
+  InstallTerminalSignalHandlers();
+  auto refuse = [](const char* reason) {
+    RemoveTerminalSignalHandlers();
+    std::fprintf(stderr, "cadencio: %s\n", reason);
     throw ProgramExit{1};
+  };
+
+  // The terminal's description: its key sequences, and whether it can address the cursor.
+  int error = 0;
+  if (setupterm(nullptr, STDOUT_FILENO, &error) != OK) {
+    refuse("the terminal type ($TERM) is not known");
   }
-  set_term(s.screen);
+  KeySequenceTable table;
+  for (const std::string& name : KeySequenceNames()) {
+    std::string bytes = Capability(name.c_str());
+    if (!bytes.empty()) table[name] = bytes;
+  }
+  const bool addressable = !Capability("cup").empty();
+  del_curterm(cur_term);
+  s.decoder = std::make_unique<TerminalKeyDecoder>(table, EscapeTimeoutMs());
+
+  if (addressable) {
+    s.screen = newterm(nullptr, stdout, stdin);
+    if (s.screen == nullptr) refuse("the terminal type ($TERM) is not known");
+    s.OpenScreen();
+  } else {
+    s.OpenLines();
+  }
+  s.open = true;
+  if (!s.title.empty()) SetTitle(s.title);
+}
+
+void TerminalFrontend::State::OpenScreen() {
+  set_term(screen);
   raw();
   noecho();
   nonl();
@@ -382,57 +358,42 @@ void TerminalFrontend::Open() {
   meta(stdscr, TRUE);
   intrflush(stdscr, FALSE);
   typeahead(-1);
-  // Every byte as it is: no CR/LF mapping, no flow control, no signals from the keyboard.
-  termios mode{};
-  if (tcgetattr(g_restore.tty_fd, &mode) == 0) {
-    mode.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | ISTRIP | IXON | IXOFF);
-    mode.c_lflag &= ~static_cast<tcflag_t>(ISIG | ICANON | ECHO | IEXTEN);
-    mode.c_cc[VMIN] = 1;
-    mode.c_cc[VTIME] = 0;
-    tcsetattr(g_restore.tty_fd, TCSANOW, &mode);
-    def_prog_mode();
-  }
+  SetRawMode();
+  def_prog_mode();
   if (has_colors() && start_color() == OK) {
     use_default_colors();
-    s.colours = COLORS >= 16 ? 16 : 8;
+    colours = COLORS >= 16 ? 16 : 8;
   }
-
-  KeySequenceTable table;
-  for (const std::string& name : KeySequenceNames()) {
-    std::string bytes = Capability(name.c_str());
-    if (!bytes.empty()) table[name] = bytes;
-  }
-  s.decoder = std::make_unique<TerminalKeyDecoder>(table, EscapeTimeoutMs());
 
   // What a crash handler writes: extended keys off, the title back, the normal screen, plain
   // attributes, a visible cursor.
-  s.xterm_sequences = UsesXtermSequences();
+  xterm_sequences = UsesXtermSequences();
   std::string reset;
-  if (s.xterm_sequences) reset.append(kExtendedKeysOff).append(kTitlePop);
+  if (xterm_sequences) reset.append(kExtendedKeysOff).append(kTitlePop);
   reset += Capability("rmcup") + Capability("sgr0") + Capability("cnorm");
-  g_restore.reset_length = std::min(reset.size(), g_restore.reset.size());
-  std::memcpy(g_restore.reset.data(), reset.data(), g_restore.reset_length);
-  static const bool at_exit_registered = std::atexit(RestoreAtExit) == 0;
-  (void)at_exit_registered;
-  g_restore.active = 1;
+  ArmTerminalRestore(reset);
 
   refresh();
-  if (s.xterm_sequences) {
+  if (xterm_sequences) {
     std::string start(kExtendedKeysOn);
     start.append(kTitlePush);
-    WriteAll(g_restore.out_fd, start);
+    WriteAll(STDOUT_FILENO, start);
   }
-  s.open = true;
-  s.full_redraw = true;
-  g_resized = 1;  // read the size once
-  if (!s.title.empty()) SetTitle(s.title);
+  full_redraw = true;
+  MarkResized();  // read the size once
+}
+
+void TerminalFrontend::State::OpenLines() {
+  plain_lines = std::make_unique<LineOutput>();
+  SetRawMode();
+  ArmTerminalRestore("\n");
 }
 
 void TerminalFrontend::Present(const ScreenCells& cells, int cursor_column, int cursor_row,
                                bool caret) {
   State& s = *state_;
   if (!s.open) return;
-  s.HandleResize();
+  if (TakeResize()) s.HandleResize();
   s.Draw(cells, cursor_column, cursor_row, caret);
 }
 
@@ -486,14 +447,10 @@ void TerminalFrontend::PollInput(MessageLoop& loop) {
   State& s = *state_;
   if (!s.open) return;
   s.StartReader(loop);
-  if (g_resized != 0) {
+  if (TakeResize()) {
     s.HandleResize();
-    if (s.have_shown) s.Draw(s.shown, s.cursor_column, s.cursor_row, s.caret == 1);
-  }
-  if (g_wake_pipe[0] >= 0) {
-    char drain[64];
-    while (read(g_wake_pipe[0], drain, sizeof drain) > 0) {
-    }
+    if (s.have_shown && !s.plain_lines)
+      s.Draw(s.shown, s.cursor_column, s.cursor_row, s.caret == 1);
   }
 }
 
@@ -513,13 +470,19 @@ void TerminalFrontend::WaitInput(MessageLoop& loop) {
   pollfd fds[2];
   nfds_t count_fds = 0;
   fds[count_fds++] = {loop.WakeFd(), POLLIN, 0};
-  if (g_wake_pipe[0] >= 0) fds[count_fds++] = {g_wake_pipe[0], POLLIN, 0};
+  if (ResizeWakeFd() >= 0) fds[count_fds++] = {ResizeWakeFd(), POLLIN, 0};
   poll(fds, count_fds, -1);
   PollInput(loop);
 }
 
 void TerminalFrontend::Beep() {
-  if (state_->open) beep();
+  State& s = *state_;
+  if (!s.open) return;
+  if (s.plain_lines) {
+    WriteAll(STDOUT_FILENO, "\a");
+  } else {
+    beep();
+  }
 }
 
 void TerminalFrontend::SetTitle(const std::string& title) {
@@ -530,13 +493,13 @@ void TerminalFrontend::SetTitle(const std::string& title) {
   for (char c : Windows1252ToUtf8(title)) {
     if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) text += c;
   }
-  WriteAll(g_restore.out_fd, "\033]0;" + text + "\007");
+  WriteAll(STDOUT_FILENO, "\033]0;" + text + "\007");
 }
 
 void TerminalFrontend::SetClipboard(const std::string& utf8) {
   State& s = *state_;
   if (!s.open || !s.xterm_sequences) return;
-  WriteAll(g_restore.out_fd, "\033]52;c;" + Base64(utf8) + "\007");
+  WriteAll(STDOUT_FILENO, "\033]52;c;" + Base64(utf8) + "\007");
 }
 
 void TerminalFrontend::Close() {
@@ -544,22 +507,23 @@ void TerminalFrontend::Close() {
   if (!s.open) return;
   s.StopReader();
   s.open = false;
-  if (s.xterm_sequences) {
-    std::string stop(kExtendedKeysOff);
-    stop.append(kTitlePop);
-    WriteAll(g_restore.out_fd, stop);
+  if (s.plain_lines) {
+    WriteAll(STDOUT_FILENO, s.plain_lines->Finish());
+    s.plain_lines.reset();
+  } else {
+    if (s.xterm_sequences) {
+      std::string stop(kExtendedKeysOff);
+      stop.append(kTitlePop);
+      WriteAll(STDOUT_FILENO, stop);
+    }
+    curs_set(1);
+    endwin();
+    delscreen(s.screen);
+    s.screen = nullptr;
   }
-  curs_set(1);
-  endwin();
-  delscreen(s.screen);
-  s.screen = nullptr;
-  tcsetattr(g_restore.tty_fd, TCSANOW, &g_restore.saved);
-  g_restore.active = 0;
-  RemoveSignalHandlers();
-  for (int& fd : g_wake_pipe) {
-    if (fd >= 0) close(fd);
-    fd = -1;
-  }
+  PutBackTerminalMode();
+  DisarmTerminalRestore();
+  RemoveTerminalSignalHandlers();
 }
 
 std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why) {

@@ -19,6 +19,10 @@ constexpr uint8_t kEsc = 0x1B;
 constexpr int kShift = 1;
 constexpr int kAlt = 2;
 constexpr int kCtrl = 4;
+// Ctrl+], the byte that stands in for Ctrl+Break: no key table of the program uses it.
+constexpr uint8_t kBreakStandIn = 0x1D;
+// The Pause key of the kitty keyboard protocol; with Ctrl it is Ctrl+Break, as on a PC.
+constexpr long kKittyPause = 57362;
 // Longest control sequence kept whole; longer ones are thrown away up to their final byte.
 constexpr size_t kMaxSequence = 64;
 
@@ -117,10 +121,10 @@ void EmitControl(uint8_t byte, bool backspace_is_ctrl_h, std::vector<Message>& o
     case 0x0D:
       out.push_back(Char(byte));
       break;
-    case 0x1C:  // Ctrl+\ stands in for Ctrl+Break, which no terminal sends
+    case kBreakStandIn:  // no terminal sends Ctrl+Break
       out.push_back(KeyDown(vk::kCancel, kCtrl));
       break;
-    default:  // Ctrl+letter and Ctrl+] ^ _
+    default:  // Ctrl+letter and Ctrl+\ ^ _ (Ctrl+\ is a key here, never SIGQUIT)
       out.push_back(Char(byte, true));
       break;
   }
@@ -128,7 +132,7 @@ void EmitControl(uint8_t byte, bool backspace_is_ctrl_h, std::vector<Message>& o
 
 // ESC followed by a control byte: Ctrl+Alt+letter.
 void EmitAltControl(uint8_t byte, std::vector<Message>& out) {
-  if (byte == 0x1C) {
+  if (byte == kBreakStandIn) {
     out.push_back(KeyDown(vk::kCancel, kCtrl | kAlt));
   } else if (byte >= 1 && byte <= 26 && byte != 0x09 && byte != 0x0D) {
     out.push_back(KeyDown(vk::kA + byte - 1, kCtrl | kAlt));
@@ -182,6 +186,10 @@ void EmitCodeKey(long code, int modifiers, bool backspace_is_ctrl_h, std::vector
       return EmitKey(vk::kEscape, modifiers, out);
     default:
       break;
+  }
+  if (code == kKittyPause) {
+    if ((modifiers & kCtrl) != 0) out.push_back(KeyDown(vk::kCancel, modifiers));
+    return;
   }
   // Code 0 and the private-use keys of some protocols are not characters.
   if (code <= 0 || code > 0x10FFFF || (code >= 0xE000 && code <= 0xF8FF)) return;

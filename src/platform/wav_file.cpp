@@ -12,6 +12,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/riff_wav.hpp"
+
 namespace cadencio::platform {
 
 namespace {
@@ -23,36 +25,19 @@ constexpr std::array<uint8_t, 14> kGuidTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x0
                                                0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 constexpr int kMaxSampleRate = 1'000'000;
 
-uint16_t Le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-// Chunk tags are compared without regard to case: some writers store "FMT " or "Data".
-bool TagIs(const uint8_t* p, const char* tag) {
-  for (int i = 0; i < 4; ++i) {
-    if (std::tolower(p[i]) != std::tolower(static_cast<unsigned char>(tag[i]))) return false;
-  }
-  return true;
-}
-
 // Reads the "fmt " chunk body; nothing when the format is not one we can play.
 std::optional<PcmFormat> ParseFormat(const uint8_t* body, uint32_t size) {
   if (size < 16) return std::nullopt;
-  uint16_t tag = Le16(body);
+  uint16_t tag = ReadLe16(body);
   PcmFormat format;
-  format.channels = Le16(body + 2);
-  uint32_t rate = Le32(body + 4);
-  format.bits = Le16(body + 14);
+  format.channels = ReadLe16(body + 2);
+  uint32_t rate = ReadLe32(body + 4);
+  format.bits = ReadLe16(body + 14);
   if (tag == kFormatExtensible) {
     // cbSize (2), valid bits (2), channel mask (4), sub-format GUID (16).
     if (size < 40) return std::nullopt;
     const uint8_t* guid = body + 24;
-    if (Le16(guid) != kFormatPcm || !std::equal(kGuidTail.begin(), kGuidTail.end(), guid + 2)) {
+    if (ReadLe16(guid) != kFormatPcm || !std::equal(kGuidTail.begin(), kGuidTail.end(), guid + 2)) {
       return std::nullopt;
     }
   } else if (tag != kFormatPcm) {
@@ -71,7 +56,7 @@ int BytesPerFrame(const PcmFormat& format) {
 
 float SampleAt(const uint8_t* p, int bits) {
   if (bits == 8) return (static_cast<int>(p[0]) - 128) / 128.0f;
-  return static_cast<int16_t>(Le16(p)) / 32768.0f;
+  return static_cast<int16_t>(ReadLe16(p)) / 32768.0f;
 }
 
 // Resamples interleaved float frames with `channels` channels; the whole clip is passed with
@@ -110,37 +95,26 @@ std::vector<float> Resample(const std::vector<float>& in, int channels, double r
 }  // namespace
 
 std::optional<PcmData> ParsePcmWav(const std::vector<uint8_t>& image) {
-  const std::size_t size = image.size();
-  if (size < 12 || !TagIs(image.data(), "RIFF") || !TagIs(image.data() + 8, "WAVE")) {
-    return std::nullopt;
-  }
+  // Standard RIFF: "WAVE" checked, chunks in any order with a pad byte after odd sizes, and
+  // every fmt chunk met must be a format we can play.
+  RiffOptions options;
+  options.wave_tag = true;
+  options.fmt_first = false;
+  options.fmt_fields = 0;
+  options.pad_odd_chunks = true;
   std::optional<PcmFormat> format;
-  std::optional<PcmData> result;
-  std::size_t pos = 12;
-  // Walk the chunks: header of 8 bytes, body, one pad byte after a body of odd length.
-  while (pos + 8 <= size) {
-    const uint8_t* header = image.data() + pos;
-    const uint32_t chunk_size = Le32(header + 4);
-    const std::size_t body = pos + 8;
-    const std::size_t available = size - body;
-    if (TagIs(header, "data")) {
-      if (!format) return std::nullopt;  // samples of an unknown format
-      // A data chunk longer than the file is cut to what the file holds, in whole frames.
-      std::size_t length = std::min<std::size_t>(chunk_size, available);
-      length -= length % static_cast<std::size_t>(BytesPerFrame(*format));
-      result =
-          PcmData{*format, std::vector<uint8_t>(image.begin() + static_cast<long>(body),
-                                                image.begin() + static_cast<long>(body + length))};
-      return result;
-    }
-    if (chunk_size > available) return std::nullopt;  // a truncated chunk
-    if (TagIs(header, "fmt ")) {
-      format = ParseFormat(image.data() + body, chunk_size);
-      if (!format) return std::nullopt;
-    }
-    pos = body + chunk_size + (chunk_size & 1u);
-  }
-  return std::nullopt;  // no data chunk
+  RiffWav wav;
+  std::span<const uint8_t> data;
+  const bool found = ParseRiffImage(image, options, wav, data, [&format](const RiffWav& fmt) {
+    format = ParseFormat(fmt.fmt.data(), fmt.fmt_size);
+    return format.has_value();
+  });
+  if (!found) return std::nullopt;
+  // A data chunk longer than the file is cut to what the file holds, in whole frames.
+  std::size_t length = data.size();
+  length -= length % static_cast<std::size_t>(BytesPerFrame(*format));
+  return PcmData{*format,
+                 std::vector<uint8_t>(data.begin(), data.begin() + static_cast<long>(length))};
 }
 
 int64_t ConvertedFrameCount(const PcmData& pcm, int rate) {
@@ -207,33 +181,13 @@ std::optional<Sound> LoadWavFile(const std::string& path, int rate) {
 bool WriteWav16Mono(const std::string& path, const std::vector<int16_t>& samples, int rate) {
   if (rate <= 0 || samples.size() > (0xFFFFFFFFu - 36) / 2) return false;
   const uint32_t data_bytes = static_cast<uint32_t>(samples.size() * 2);
-  std::vector<uint8_t> image;
-  image.reserve(44 + data_bytes);
-  auto put_tag = [&](const char* tag) {
-    for (int i = 0; i < 4; ++i) image.push_back(static_cast<uint8_t>(tag[i]));
-  };
-  auto put16 = [&](uint32_t v) {
-    image.push_back(static_cast<uint8_t>(v & 0xFF));
-    image.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-  };
-  auto put32 = [&](uint32_t v) {
-    put16(v & 0xFFFF);
-    put16(v >> 16);
-  };
-  put_tag("RIFF");
-  put32(36 + data_bytes);
-  put_tag("WAVE");
-  put_tag("fmt ");
-  put32(16);
-  put16(kFormatPcm);
-  put16(1);                                // channels
-  put32(static_cast<uint32_t>(rate));      // frames per second
-  put32(static_cast<uint32_t>(rate) * 2);  // bytes per second
-  put16(2);                                // bytes per frame
-  put16(16);                               // bits per sample
-  put_tag("data");
-  put32(data_bytes);
-  for (int16_t s : samples) put16(static_cast<uint16_t>(s));
+  std::vector<uint8_t> image(kWavHeaderSize);
+  BuildWavHeader(image, data_bytes, static_cast<uint32_t>(rate), 1, 16);
+  image.reserve(kWavHeaderSize + data_bytes);
+  for (int16_t s : samples) {
+    image.push_back(static_cast<uint8_t>(s & 0xFF));
+    image.push_back(static_cast<uint8_t>((static_cast<uint16_t>(s) >> 8) & 0xFF));
+  }
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   if (!file) return false;
   file.write(reinterpret_cast<const char*>(image.data()),

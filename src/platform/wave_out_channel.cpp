@@ -35,7 +35,29 @@ struct WaveOutChannel::Resampler {
 
 WaveOutChannel::WaveOutChannel(int output_rate) : output_rate_(output_rate) {}
 
-WaveOutChannel::~WaveOutChannel() = default;
+WaveOutChannel::~WaveOutChannel() {
+  if (MessageLoop* loop = loop_.load(std::memory_order_relaxed)) loop->RemoveNoticeSource(this);
+}
+
+void WaveOutChannel::SetMessageLoop(MessageLoop* loop) {
+  MessageLoop* old = loop_.load(std::memory_order_relaxed);
+  if (old == loop) return;
+  DrainNotices();
+  if (old) old->RemoveNoticeSource(this);
+  loop_.store(loop, std::memory_order_release);
+  if (loop) loop->AddNoticeSource(this);
+}
+
+void WaveOutChannel::DrainNotices() {
+  int slot = 0;
+  while (done_.Pop(slot)) FreeSlot(slots_[slot]);
+}
+
+void WaveOutChannel::FreeSlot(Slot& slot) {
+  const int index = slot.index;
+  slot.state.store(kFree, std::memory_order_release);
+  PostDone(index);
+}
 
 int WaveOutChannel::Open(const WaveFormat& format) {
   if (open_) return kWaveErrorAllocated;
@@ -86,6 +108,7 @@ int64_t WaveOutChannel::DecodeToFloat(const uint8_t* bytes, std::size_t count) {
 int WaveOutChannel::Write(int index, const uint8_t* bytes, std::size_t count) {
   if (!open_) return kWaveErrorInvalidHandle;
   if (count > kMaxBlockBytes || (count > 0 && !bytes)) return kWaveErrorNoMemory;
+  DrainNotices();  // finished blocks free their slots even when no loop takes the notices
   auto free_slot = std::find_if(slots_.begin(), slots_.end(), [](const Slot& slot) {
     return slot.state.load(std::memory_order_acquire) == kFree;
   });
@@ -133,6 +156,7 @@ void WaveOutChannel::EndExclusive() {
 }
 
 void WaveOutChannel::DropAll() {
+  DrainNotices();  // the blocks that finished are reported first, in their order
   for (;;) {
     Slot* oldest = nullptr;
     for (Slot& slot : slots_) {
@@ -140,8 +164,7 @@ void WaveOutChannel::DropAll() {
       if (!oldest || slot.order < oldest->order) oldest = &slot;
     }
     if (!oldest) break;
-    oldest->state.store(kFree, std::memory_order_relaxed);
-    PostDone(oldest->index);
+    FreeSlot(*oldest);
   }
   current_ = -1;
   position_ = 0;
@@ -165,10 +188,11 @@ void WaveOutChannel::Close() {
 }
 
 void WaveOutChannel::PostDone(int index) {
-  if (!loop_) return;
+  MessageLoop* loop = loop_.load(std::memory_order_relaxed);
+  if (!loop) return;
   Message message{MessageKind::kBlockDone};
   message.param = index;
-  loop_->Post(message);
+  loop->Post(message);
 }
 
 int WaveOutChannel::PickNextSlot() {
@@ -202,11 +226,12 @@ void WaveOutChannel::MixInto(float* out, int frames) {
     done += static_cast<int>(count);
     position_ += count;
     if (position_ >= slot.frames) {
-      int index = slot.index;
-      slot.state.store(kFree, std::memory_order_release);
+      // The notice goes through the ring; the program thread frees the slot when it takes it.
+      slot.state.store(kDone, std::memory_order_release);
+      done_.Push(current_);
       current_ = -1;
       position_ = 0;
-      PostDone(index);
+      if (MessageLoop* loop = loop_.load(std::memory_order_acquire)) loop->Ring();
     }
   }
   rendering_.store(false, std::memory_order_seq_cst);

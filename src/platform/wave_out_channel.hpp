@@ -2,8 +2,10 @@
 // thread when they are written (8-bit unsigned or 16-bit signed, mono or stereo, any rate, to
 // stereo float at the mixer's rate; one resampler per open device, so that the blocks of one
 // sound join without a seam) into a pool of preallocated slots. The audio thread plays the
-// slots in the order they were written and, after the last sample of a block, posts a
-// block-done message with the block's number. Nothing on the audio thread allocates or waits.
+// slots in the order they were written and, after the last sample of a block, puts the slot in
+// a lock-free ring of done notices and rings the message loop's doorbell; the program thread
+// drains the ring into block-done messages with the blocks' numbers and only then frees the
+// slots. Nothing on the audio thread locks, allocates or waits.
 #pragma once
 
 #include <array>
@@ -13,11 +15,12 @@
 #include <vector>
 
 #include "platform/message_loop.hpp"
+#include "platform/spsc_ring.hpp"
 #include "platform/wave_out_device.hpp"
 
 namespace cadencio::platform {
 
-class WaveOutChannel final : public WaveOutDevice {
+class WaveOutChannel final : public WaveOutDevice, public NoticeSource {
  public:
   // Blocks that can be queued at once.
   static constexpr int kSlots = 4;
@@ -31,7 +34,10 @@ class WaveOutChannel final : public WaveOutDevice {
   WaveOutChannel& operator=(const WaveOutChannel&) = delete;
 
   // Program thread: the loop that hears of finished blocks (none: they are not reported).
-  void SetMessageLoop(MessageLoop* loop) { loop_ = loop; }
+  void SetMessageLoop(MessageLoop* loop);
+  // Program thread: turns the done notices into block-done messages and frees their slots.
+  void DrainNotices() override;
+  void LoopGone() override { loop_.store(nullptr, std::memory_order_release); }
 
   int Open(const WaveFormat& format) override;
   bool IsOpen() const override { return open_; }
@@ -43,7 +49,7 @@ class WaveOutChannel final : public WaveOutDevice {
   void MixInto(float* out, int frames);
 
  private:
-  enum SlotState : int { kFree, kQueued, kPlaying };
+  enum SlotState : int { kFree, kQueued, kPlaying, kDone };
   struct Slot {
     std::vector<float> samples;  // sized at open; the audio thread only reads it
     int64_t frames = 0;
@@ -59,12 +65,14 @@ class WaveOutChannel final : public WaveOutDevice {
   // Exclusive: reports every queued block done, in the order written, and frees its slot.
   void DropAll();
   void PostDone(int index);
+  void FreeSlot(Slot& slot);
   // Turns the PCM bytes into stereo float at the source rate, in input_.
   int64_t DecodeToFloat(const uint8_t* bytes, std::size_t count);
   int PickNextSlot();
 
   const int output_rate_;
-  MessageLoop* loop_ = nullptr;
+  // Written on the program thread; the audio thread only rings its doorbell.
+  std::atomic<MessageLoop*> loop_{nullptr};
   // Program-thread state.
   bool open_ = false;
   WaveFormat format_;
@@ -73,6 +81,9 @@ class WaveOutChannel final : public WaveOutDevice {
   uint64_t next_order_ = 1;
   // Shared with the audio thread.
   std::array<Slot, kSlots> slots_;
+  // Slots whose block has finished, in the order they finished. A slot is freed only when its
+  // notice has been taken, so the ring never holds more than kSlots and never overflows.
+  SpscRing<int, kSlots + 1> done_;
   std::atomic<bool> rendering_{false};
   std::atomic<bool> excluded_{false};
   // Rendering-thread state (the program thread touches it only while exclusive).

@@ -1,11 +1,59 @@
-// Engine selection and dispatch: the speech engines that can take whole texts instead of the
-// recorded voice. No engine binding is built in yet, so starting one fails and the recorded
-// voice speaks, which is what happens whenever the configured engine cannot start.
+// The engine dispatch: which speech engine takes whole texts instead of the recorded voice,
+// and the five operations routed to it. Engine kind 3 is the built-in Portuguese TTS, 5 and 54
+// the desktop's speech service (speech-dispatcher), and every other kind (4 is the usual one)
+// the in-process engine (espeak-ng). A start that fails leaves no engine, and the recorded
+// voice speaks.
 #pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "speech/engine_binding.hpp"
+#include "speech/sivra_glue.hpp"
 
 namespace cadencio::speech {
 
-// Starts the engine of `kind` with a voice number, rate and pitch; false when it cannot start.
-bool StartEngine(int voice, int rate, int pitch, int kind);
+enum class EngineFamily { kInProcess, kService, kSivra };
+
+// The binding that an engine kind (TIPOSAPI) selects.
+EngineFamily FamilyOf(int kind);
+
+// Starts one family's binding; null when it cannot start.
+using EngineStarter =
+    std::function<std::unique_ptr<EngineBinding>(EngineContext&, const EngineVoice&)>;
+
+class EngineDispatch {
+ public:
+  // The context must outlive this object.
+  explicit EngineDispatch(EngineContext context);
+  ~EngineDispatch();
+  EngineDispatch(const EngineDispatch&) = delete;
+  EngineDispatch& operator=(const EngineDispatch&) = delete;
+
+  // Starts the engine of `kind` and waits (testing every 50 ms) until what it says on start
+  // has ended; false when it cannot start.
+  bool StartEngine(int voice, int rate, int pitch, int kind);
+  void EndEngine();
+  void EngineSpeak(const std::string& text);
+  // Handles pending messages first; which 1: a text is still queued, 0: or still sounding.
+  bool EngineBusy(int which);
+  void EngineStop();
+  // The TIPOSAPI value of the last start (4 before any).
+  int EngineKind() const { return kind_; }
+  bool Started() const { return binding_ != nullptr; }
+
+  // Replaces a family's binding, for tests.
+  void SetStarter(EngineFamily family, EngineStarter starter);
+  // The built-in TTS's file set, prepared at its first start.
+  const SivraFileSet& SivraFiles();
+
+ private:
+  EngineContext context_;
+  int kind_ = 4;
+  std::unique_ptr<EngineBinding> binding_;
+  std::optional<EngineStarter> in_process_, service_, sivra_;
+  std::optional<SivraFileSet> sivra_files_;
+};
 
 }  // namespace cadencio::speech

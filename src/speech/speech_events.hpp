@@ -20,7 +20,8 @@ struct SpeechEvent {
     kVoice,     // what the recorded voice did: a piece, letter, pause or image (described)
     kBeep,
     kClick,
-    kPause,  // detail: milliseconds
+    kPause,       // detail: milliseconds
+    kEngineText,  // a text handed to the speech engine, as the engine gets it
   };
   Kind kind;
   std::string detail;

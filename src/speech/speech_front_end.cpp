@@ -70,7 +70,17 @@ std::string LatinUpperCase(std::string_view text) {
 }
 
 SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav, std::string start_dir)
-    : console_(console), wav_(wav), start_dir_(std::move(start_dir)) {
+    : console_(console),
+      wav_(wav),
+      start_dir_(std::move(start_dir)),
+      engine_(EngineContext{console, wav,
+                            [this](const std::string& section, const std::string& key) {
+                              return ReadIniString(section, key);
+                            },
+                            [this](const std::string& text) { MessageBox(text); },
+                            [this](SpeechEvent::Kind kind, std::string detail) {
+                              Notify(kind, std::move(detail));
+                            }}) {
   while (start_dir_.size() > 1 && (start_dir_.back() == '/' || start_dir_.back() == '\\')) {
     start_dir_.pop_back();
   }
@@ -166,7 +176,7 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
     int pitch = IntOr(ReadIniString("SERVFALA", "TOM"), 0);
     int kind = IntOr(ReadIniString("SERVFALA", "TIPOSAPI"), 0);
     if (kind != 4 && rate > 10) rate = 0;
-    engine_active_ = StartEngine(voice, rate, pitch, kind);
+    engine_active_ = engine_.StartEngine(voice, rate, pitch, kind);
     engine_kind_ = kind;
   }
 }
@@ -174,7 +184,16 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
 void SpeechFrontEnd::EndSpeech() {
   while (SpeechBusy()) console_.WaitMessage();
   StopSpeech();
+  if (engine_active_) {
+    engine_.EndEngine();
+    engine_active_ = false;
+  }
   if (voice_) voice_->Close();
+}
+
+void SpeechFrontEnd::MessageBox(const std::string& text) {
+  WriteSpeakLine(text);
+  console_.ReadKey();
 }
 
 // --- busy, wait, stop -----------------------------------------------------------------
@@ -184,7 +203,8 @@ bool SpeechFrontEnd::SpeechBusy() {
     StopSpeech();
     return false;
   }
-  return wav_.WavBusy();
+  if (!engine_active_) return wav_.WavBusy();
+  return wav_.WavBusy() || engine_.EngineBusy(0);
 }
 
 void SpeechFrontEnd::WaitSpeechEnd() {
@@ -196,6 +216,7 @@ void SpeechFrontEnd::WaitSpeechEnd() {
 void SpeechFrontEnd::StopSpeech() {
   wav_.StopWav();
   speech_cut_ = true;
+  if (engine_active_ && (engine_.EngineBusy(0) || engine_kind_ == 3)) engine_.EngineStop();
   console_.PostMessage({platform::MessageKind::kWakeSpeech});
 }
 
@@ -220,6 +241,15 @@ void SpeechFrontEnd::WriteSpeakLine(std::string_view text) {
 
 void SpeechFrontEnd::SpeakText(std::string_view spoken) {
   Notify(SpeechEvent::kText, std::string(spoken));
+  if (engine_active_) {
+    // The engine takes the whole text as it is.
+    while (SpeechBusy()) console_.WaitMessage();
+    if (!console_.KeyPressed()) {
+      engine_.EngineSpeak(std::string(spoken));
+      speech_pending_ = true;
+    }
+    return;
+  }
   std::string text(spoken);
   text += ' ';
   speech_cut_ = false;

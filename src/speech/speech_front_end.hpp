@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "console/console.hpp"
+#include "speech/engine_dispatch.hpp"
 #include "speech/speech_events.hpp"
 #include "speech/wav_playback.hpp"
 
@@ -104,6 +105,8 @@ class SpeechFrontEnd {
   const SynthSettings& Settings() const { return settings_; }
   // True when a speech engine takes whole texts instead of the recorded voice.
   bool EngineActive() const { return engine_active_; }
+  // The engine dispatch, whose bindings tests may replace.
+  EngineDispatch& Engine() { return engine_; }
   bool EchoTyping() const { return echo_typing_; }
   void SetEchoTyping(bool on) { echo_typing_ = on; }
   console::Console& Console() { return console_; }
@@ -114,6 +117,8 @@ class SpeechFrontEnd {
   void SpeakDigitRun(std::string& text);
   void SpeakWordRun(std::string& text);
   void SpeakMark(std::string& text);
+  // A message of an engine: shown, spoken and held until a key is pressed.
+  void MessageBox(const std::string& text);
 
   console::Console& console_;
   WavPlayback& wav_;
@@ -132,6 +137,7 @@ class SpeechFrontEnd {
   uint8_t previous_mark_ = ' ';
   int mark_repeats_ = 0;
   std::vector<uint8_t> click_image_;
+  EngineDispatch engine_;
 };
 
 // Bytes 'a'..'z' become 'A'..'Z', every byte above 223 is lowered by 32, others stay.

@@ -21,9 +21,4 @@ struct WavImageInfo {
 // claims more bytes than the image holds is cut to what is there.
 bool ParseWavImage(std::span<const uint8_t> image, WavImageInfo& info);
 
-// Tags are compared without regard to case, as the file system of the recordings does.
-bool TagIs(const uint8_t* bytes, const char (&tag)[5]);
-uint16_t ReadLe16(const uint8_t* bytes);
-uint32_t ReadLe32(const uint8_t* bytes);
-
 }  // namespace cadencio::speech

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/riff_wav.hpp"
+
 namespace cadencio::speech {
 
 namespace {
@@ -197,37 +199,16 @@ void WavPlayback::PlayWavBuffer(std::span<const uint8_t> image) {
 
 // --- files --------------------------------------------------------------------------------
 
-bool WavPlayback::Skip(ByteSource& source, uint64_t count) {
-  while (count > 0) {
-    std::size_t piece = static_cast<std::size_t>(std::min<uint64_t>(count, scratch_.size()));
-    if (source.Read(scratch_.data(), piece) != piece) return false;
-    count -= piece;
-  }
-  return true;
-}
-
 int WavPlayback::QueueWavStream(ByteSource& source) {
-  // The RIFF head; its size and the "WAVE" tag are not checked.
-  uint8_t head[12];
-  if (source.Read(head, sizeof head) != sizeof head || !TagIs(head, "RIFF")) return -1;
-  // The fmt chunk must come first; its body must hold the format fields.
-  uint8_t chunk[8];
-  if (source.Read(chunk, sizeof chunk) != sizeof chunk || !TagIs(chunk, "fmt ")) return -1;
-  uint32_t fmt_size = ReadLe32(chunk + 4);
-  uint8_t fmt[16];
-  if (fmt_size < sizeof fmt || source.Read(fmt, sizeof fmt) != sizeof fmt) return -1;
-  if (!Skip(source, fmt_size - sizeof fmt)) return -1;
-  const int channels = ReadLe16(fmt + 2);
-  const int rate = static_cast<int>(std::min<uint32_t>(ReadLe32(fmt + 4), INT_MAX));
-  const int bits = ReadLe16(fmt + 14);
-  // Walk to the data chunk; other chunks are skipped (no pad byte after odd sizes).
-  for (;;) {
-    if (source.Read(chunk, sizeof chunk) != sizeof chunk) return -1;
-    if (TagIs(chunk, "data")) break;
-    if (!Skip(source, ReadLe32(chunk + 4))) return -1;
-  }
+  // The RIFF head (its size and the "WAVE" tag not checked), "fmt " first with the fields up
+  // to the bits, then the chunks up to "data" (no pad byte after odd sizes).
+  platform::RiffWav wav;
+  if (!platform::ReadRiffHead(source, {}, wav)) return -1;
+  const int channels = wav.Channels();
+  const int rate = wav.Rate();
+  const int bits = wav.Bits();
   // Play the data in pieces.
-  uint32_t remaining = ReadLe32(chunk + 4);
+  uint32_t remaining = wav.data_size;
   int result = 0;
   while (remaining > 0) {
     result = -1;

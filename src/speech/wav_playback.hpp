@@ -86,8 +86,6 @@ class WavPlayback {
   void WaitWhileBusy();
   int OpenDevice(const platform::WaveFormat& format);
   void QueueBlock(const uint8_t* samples, std::size_t length);
-  // Reads and drops `count` bytes; false when the source ends first.
-  bool Skip(ByteSource& source, uint64_t count);
 
   console::Console& console_;
   platform::WaveOutDevice& device_;

@@ -7,24 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_lines.hpp"
+
 namespace cadencio::voice {
 
 // The bytes of a file; nothing when it cannot be opened or read (missing, a directory, ...).
 std::optional<std::string> ReadPhoneticFile(const std::string& file_name);
 
-// Calls `line` for every line of a text held in memory, without its line end ("\n" or
-// "\r\n").
-template <typename F>
-void ForEachTextLine(std::string_view text, F&& line) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view one = text.substr(start, end - start);
-    if (!one.empty() && one.back() == '\r') one.remove_suffix(1);
-    line(one);
-    start = end + 1;
-  }
-}
+// Line-by-line reading of a text held in memory.
+using platform::ForEachTextLine;
 
 }  // namespace cadencio::voice

@@ -15,6 +15,7 @@
 #include "platform/keys.hpp"
 #include "platform/recorder_program.hpp"
 #include "platform/scratch_dir.hpp"
+#include "platform/terminal_keys.hpp"
 #include "support/scenario.hpp"
 
 namespace cadencio::testing {
@@ -54,6 +55,15 @@ class Keys {
   }
   Keys& AltCtrl(int key) {
     Add(PressKey(0, key, true, true));
+    return *this;
+  }
+  // Bytes as a terminal sends them, through the terminal's key decoder.
+  Keys& Terminal(const std::string& bytes) {
+    std::vector<platform::Message> messages;
+    platform::TerminalKeyDecoder decoder({});
+    decoder.Feed(bytes, 0, messages);
+    decoder.Flush(1000, messages);
+    for (const auto& message : messages) Add({0, message});
     return *this;
   }
   Keys& Wait(int64_t ms) {
@@ -467,8 +477,21 @@ TEST_F(FieldEditorTest, CtrlF4ChangesTheSpeechSpeed) {
 }
 
 TEST_F(FieldEditorTest, CtrlBackslashPlaysTelephoneTones) {
+  const std::string tones = "wav:dtmf_1.wav wav:dtmf_X.wav wav:dtmf_#.wav wav:dtmf_9.wav";
   Edit(Keys().Char(28, true).Wait(2000), {"1*#,a9 "});
-  EXPECT_EQ(Said(), "wav:dtmf_1.wav wav:dtmf_X.wav wav:dtmf_#.wav wav:dtmf_9.wav");
+  EXPECT_EQ(Said(), tones);
+  // The terminal's Ctrl+\ byte is that key too, not the stand-in for Ctrl+Break.
+  Edited edited = Edit(Keys().Terminal("\x1c").Wait(2000), {"1*#,a9 "});
+  EXPECT_EQ(Said(), tones);
+  EXPECT_EQ(edited.code, 13);
+}
+
+TEST_F(FieldEditorTest, TheTerminalsCtrlBracketEndsTheProgramAsCtrlBreak) {
+  scenario_.emplace(Keys().Type("12").Terminal("\x1d").Build(), 500);
+  std::string text;
+  const int exit = scenario_->RunDialog(
+      [&] { speech::EditLine(scenario_->Speech(), text, 1, 1, true, 80, 250, review_); });
+  EXPECT_EQ(exit, 255);
 }
 
 // --- opening a link or file -----------------------------------------------------------------

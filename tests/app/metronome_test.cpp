@@ -34,9 +34,10 @@ Script EndAt(int64_t at_ms) {
   return {TypeChar(at_ms, 27), TypeChar(at_ms + 1100, 's')};
 }
 
-// True when a frame interval is the beat period rounded either way at 44100 Hz.
+// True when a frame interval is the beat period rounded either way at 44100 Hz (onsets fall
+// on whole frames, so successive intervals alternate between the two).
 bool IsPeriod(int64_t interval_frames, int period_ms) {
-  return std::abs(interval_frames - period_ms * 44.1) <= 0.5;
+  return std::abs(interval_frames - period_ms * 44.1) < 1.0;
 }
 
 // The onsets as "ms:sound" for failure messages.
@@ -105,6 +106,14 @@ TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
       {"12x", 1000},  // trailing garbage: 60
       {"900", 119},   // above 500: 500
       {"192", 312},
+      // Blanks around the number are not part of it; inside it they are.
+      {" 120", 500},
+      {"120 ", 500},
+      {" 120 ", 500},
+      {"1 20", 1000},
+      {"+120", 500},
+      {"00120", 500},
+      {"12abc", 1000},
   };
   for (const auto& c : cases) {
     TempDataRoot data;
@@ -133,7 +142,6 @@ TEST(TempoKeys, StayWithinOneToFiveHundred) {
   for (const auto& c : cases) {
     TempDataRoot data;
     // The key comes just after a beat; the slow tempo of 1 BPM only needs the first beat.
-    // At 1 or 5 BPM the key is only seen when the first long beat period has passed.
     int64_t end_ms = std::stoi(c.start) < 30 ? 63000 : 3000;
     Scenario scenario(Join({AnswerStart(c.start, '1'), {PressKey(700, c.key)}, EndAt(end_ms)}),
                       500);
@@ -244,6 +252,57 @@ TEST(MainLoop, EndQuestionAnswers) {
     // A refused end keeps the metronome ticking after the answer.
     int64_t last = scenario.Onsets().back().frame;
     EXPECT_EQ(last > 2200 * 44100 / 1000, !c.ends) << int(c.answer);
+  }
+}
+
+TEST(MainLoop, KeysInTheMiddleOfASlowBeatActAtOnce) {
+  struct Case {
+    int bpm;
+    const char* name;
+    platform::ScriptedMessage key;  // at time 0
+    uint8_t follow_up;              // typed 3 s later: ends the pause, answers the end question
+  };
+  const Case cases[] = {{1, "F8", PressKey(0, vk::F(8)), 0},  {1, "Space", TypeChar(0, ' '), ' '},
+                        {1, "Esc", TypeChar(0, 27), 'n'},     {30, "F8", PressKey(0, vk::F(8)), 0},
+                        {30, "Space", TypeChar(0, ' '), ' '}, {30, "Esc", TypeChar(0, 27), 'n'}};
+  for (auto c : cases) {
+    TempDataRoot data;
+    const int period_ms = 60000 / c.bpm;
+    // Two beats, then the key halfway through the second beat period.
+    const int64_t key_ms = 5000 + period_ms + period_ms / 2;
+    c.key.at_ms = key_ms;
+    Script script = Join({AnswerStart(std::to_string(c.bpm), '1'), {c.key}});
+    if (c.follow_up != 0) script.push_back(TypeChar(key_ms + 3000, c.follow_up));
+    const int64_t end_ms = key_ms + 8000 + 2 * period_ms;
+    Scenario scenario(Join({script, EndAt(end_ms)}), 500);
+    scenario.Run();
+    const std::string which = std::to_string(c.bpm) + " BPM, " + c.name;
+
+    // What the key does is heard within 20 ms of its arrival.
+    const speech::SpeechEvent* first = nullptr;
+    for (const auto& event : scenario.Spoken()) {
+      if (event.at_ms >= key_ms) {
+        first = &event;
+        break;
+      }
+    }
+    ASSERT_NE(first, nullptr) << which;
+    EXPECT_LE(first->at_ms - key_ms, 20) << which << ": " << first->detail;
+
+    // The beats before and after the key keep the beat period; the key fell mid-beat.
+    const int64_t key_frame = key_ms * 44100 / 1000;
+    std::vector<BeatOnset> before, after;
+    for (const auto& onset : scenario.Onsets()) {
+      (onset.frame < key_frame ? before : after).push_back(onset);
+    }
+    ASSERT_GE(before.size(), 2u) << which << ": " << Describe(scenario.Onsets());
+    ASSERT_GE(after.size(), 2u) << which << ": " << Describe(scenario.Onsets());
+    EXPECT_GT(key_frame - before.back().frame, period_ms * 44100 / 1000 / 4) << which;
+    for (const auto* run : {&before, &after}) {
+      for (int64_t interval : Intervals(*run)) {
+        EXPECT_TRUE(IsPeriod(interval, period_ms)) << which << ": " << Describe(*run);
+      }
+    }
   }
 }
 

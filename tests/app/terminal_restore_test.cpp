@@ -1,4 +1,4 @@
-// The real program in a pseudo-terminal: whichever way it ends (Esc and "s", Ctrl+\ for
+// The real program in a pseudo-terminal: whichever way it ends (Esc and "s", Ctrl+] for
 // Ctrl+Break, a termination signal, a crash), the terminal's modes are given back as they were.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include "platform/pty_screen.hpp"
 
 namespace {
 
@@ -60,7 +62,7 @@ int WaitForEnd(int master, pid_t pid) {
 TEST(TerminalRestore, EveryWayOutGivesTheTerminalBack) {
   const Ending endings[] = {
       {"Esc and s", 0, "\033", 0, 0},
-      {"Ctrl+\\ (Ctrl+Break)", 0, "\x1c", 255, 0},
+      {"Ctrl+] (Ctrl+Break)", 0, "\x1d", 255, 0},
       {"SIGTERM", SIGTERM, nullptr, 0, SIGTERM},
       {"SIGHUP", SIGHUP, nullptr, 0, SIGHUP},
       {"SIGINT", SIGINT, nullptr, 0, SIGINT},
@@ -118,6 +120,50 @@ TEST(TerminalRestore, EveryWayOutGivesTheTerminalBack) {
       EXPECT_EQ(WEXITSTATUS(status), ending.expected_exit) << ending.name;
     }
     close(master);
+  }
+  std::filesystem::remove_all(config);
+}
+
+// The program on a terminal that cannot move its cursor writes each message as a plain line,
+// and on a terminal without colours draws its screen; both read the keys and end normally.
+TEST(TerminalTypes, DumbGetsPlainLinesAndVt100TheScreen) {
+  const std::string config =
+      (std::filesystem::temp_directory_path() / ("cadencio-types-" + std::to_string(getpid())))
+          .string();
+  std::filesystem::create_directories(config);
+  for (const char* term : {"dumb", "vt100"}) {
+    cadencio::testing::PtyChild child(term, [&config](cadencio::testing::PtyChild&) {
+      setenv("AUDIRA_WINDIR", config.c_str(), 1);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      execl(CADENCIO_BINARY, CADENCIO_BINARY, static_cast<char*>(nullptr));
+      return 127;
+    });
+    ASSERT_TRUE(child.Started()) << term;
+    cadencio::testing::PtyScreen screen;
+    ASSERT_TRUE(child.WaitFor(screen, "Informe BPM")) << term << ": " << screen.Raw();
+    child.Type("60\r");
+    ASSERT_TRUE(child.WaitFor(screen, "Pressione")) << term;
+    child.Type("q");
+    ASSERT_TRUE(child.WaitFor(screen, "OK, F1 ajuda")) << term;
+    child.Type("\033");
+    ASSERT_TRUE(child.WaitFor(screen, "Confirma")) << term;
+    child.Type("s");
+    EXPECT_EQ(child.Wait(screen), 0) << term;
+    if (std::string(term) == "dumb") {
+      EXPECT_EQ(screen.Raw().find('\033'), std::string::npos) << "no control sequences";
+      EXPECT_NE(screen.Raw().find("MARCATEMPO - V. 1.0\r\nProjeto AUDIRA - KOR/UNTA\r\n"
+                                  "Informe BPM, sugiro 60 : 60\r\nInforme unidade de compasso\r\n"),
+                std::string::npos)
+          << screen.Raw();
+      EXPECT_NE(screen.Raw().find("OK, F1 ajuda\r\nConfirma o fim do programa ? s\r\n"
+                                  "Fim do programa\r\n"),
+                std::string::npos)
+          << screen.Raw();
+    } else {
+      EXPECT_EQ(screen.RowText(1), "MARCATEMPO - V. 1.0");
+      EXPECT_EQ(screen.RowText(5), "Informe BPM, sugiro 60 : 60");
+      EXPECT_EQ(screen.RowText(10), "OK, F1 ajuda");
+    }
   }
   std::filesystem::remove_all(config);
 }

@@ -12,6 +12,8 @@
 #include "console/review_reader.hpp"
 #include "platform/headless_frontend.hpp"
 #include "platform/keys.hpp"
+#include "platform/pty_screen.hpp"
+#include "platform/terminal_frontend.hpp"
 
 namespace cadencio::console {
 namespace {
@@ -28,6 +30,9 @@ class RecordingVoice final : public ReviewVoice {
   void SpeakText(std::string_view text) override { Say("text:" + std::string(text)); }
   void SpeakChar(uint8_t ch) override { Say("char:" + std::string(1, static_cast<char>(ch))); }
   void SpellText(std::string_view text) override { Say("spell:" + std::string(text)); }
+  // When given, each text and spelling also notes where the screen shows the cursor then, as
+  // "@row,column" (1-based), and " hidden" when the caret is not shown.
+  const platform::HeadlessFrontend* screen = nullptr;
   void PlayPromptWav(const std::string& name) override { events.push_back("prompt:" + name); }
   void PlayBeep() override {
     while (console_.KeyPressed()) console_.ReadKey();
@@ -43,6 +48,10 @@ class RecordingVoice final : public ReviewVoice {
 
  private:
   void Say(std::string event) {
+    if (screen != nullptr && !event.starts_with("char:")) {
+      event += "@" + std::to_string(screen->CursorRow() + 1) + "," +
+               std::to_string(screen->CursorColumn() + 1) + (screen->CaretShown() ? "" : " hidden");
+    }
     events.push_back(std::move(event));
     if (speaking_ms > 0) console_.Delay(speaking_ms);
   }
@@ -95,6 +104,10 @@ class Review {
   }
   Review& Engine() {
     voice_.engine_active = true;
+    return *this;
+  }
+  Review& FollowCursor() {
+    voice_.screen = &frontend_;
     return *this;
   }
   // Runs from (row, column) and returns what was said between the opening beep and the two
@@ -342,6 +355,88 @@ TEST(ScreenReviewRanges, AnEngineGetsEachStretchInOnePiece) {
   Review review(Typed("FL"));
   review.Engine().Put(1, 1, "um dois");
   EXPECT_EQ(review.Run(1, 4), (Events{"text:dois" + std::string(73, ' '), "click"}));
+}
+
+// --- the cursor on screen while reading ---------------------------------------------------
+
+// The screen of the cursor tests: words, and a consonant group that is spelled.
+void PutCursorScreen(Console& console) {
+  console.MoveCursor(1, 1);
+  console.WriteToScreen("alfa beta");
+  console.MoveCursor(3, 2);
+  console.WriteToScreen("gama XYZ");
+}
+// Where the shown cursor stands while each word of TT is said: on its last character.
+const Events kWordsWithCursor = {"text:alfa@1,4", "text:beta@1,9", "text:gama@2,6",
+                                 "spell:XYZ@2,10"};
+
+TEST(ScreenReviewCursor, TtShowsTheCursorOnEachWordAsItIsRead) {
+  Review review(Typed("TT"));
+  review.FollowCursor();
+  PutCursorScreen(review.GetConsole());
+  Events events = review.Run(5, 1);
+  events.erase(std::remove(events.begin(), events.end(), "click"), events.end());
+  EXPECT_EQ(events, kWordsWithCursor);
+
+  // With an engine each row is said whole, with the cursor at the row's start.
+  Review engine(Typed("TT"));
+  engine.Engine().FollowCursor().Put(1, 1, "um dois").Put(2, 3, "tres");
+  Events rows = engine.Run(5, 1);
+  ASSERT_GE(rows.size(), 3u);
+  EXPECT_EQ(rows[0], "text:um dois" + std::string(73, ' ') + "@1,1");
+  EXPECT_EQ(rows[2], "text:  tres" + std::string(74, ' ') + "@2,1");
+}
+
+// The voice of the child process: it reports each text to the test and waits for it.
+class ReportingVoice final : public ReviewVoice {
+ public:
+  explicit ReportingVoice(testing::PtyChild& child) : child_(child) {}
+  void SpeakText(std::string_view text) override { child_.Report("text:" + std::string(text)); }
+  void SpeakChar(uint8_t) override {}
+  void SpellText(std::string_view text) override { child_.Report("spell:" + std::string(text)); }
+  void PlayPromptWav(const std::string&) override {}
+  void PlayBeep() override {}
+  void PlayClick() override {}
+  bool SpeechBusy() override { return false; }
+  bool EngineActive() override { return false; }
+
+ private:
+  testing::PtyChild& child_;
+};
+
+TEST(ScreenReviewCursor, TheTerminalShowsTheCursorOnEachWordAsItIsRead) {
+  testing::PtyChild child("xterm-256color", [](testing::PtyChild& self) {
+    try {
+      platform::TerminalFrontend frontend;
+      platform::MessageLoop loop;
+      platform::RealClock clock;
+      Console console(frontend, loop, clock);
+      ReportingVoice voice(self);
+      console.ClearScreen();
+      PutCursorScreen(console);
+      console.MoveCursor(1, 5);
+      std::string search;
+      ReviewScreen(console, voice, search);
+      frontend.Close();
+      return 0;
+    } catch (const platform::ProgramExit& exit) {
+      return exit.code;
+    }
+  });
+  ASSERT_TRUE(child.Started());
+  testing::PtyScreen screen;
+  child.Type("TT");
+  Events events;
+  for (std::size_t i = 0; i < kWordsWithCursor.size(); ++i) {
+    std::optional<std::string> said = child.NextReport(screen);
+    ASSERT_TRUE(said.has_value()) << "word " << i;
+    events.push_back(*said + "@" + std::to_string(screen.Row()) + "," +
+                     std::to_string(screen.Column()) + (screen.CursorVisible() ? "" : " hidden"));
+    child.Answer();
+  }
+  EXPECT_EQ(events, kWordsWithCursor);
+  child.Type("\033");
+  EXPECT_EQ(child.Wait(screen), 0);
 }
 
 // --- fields -----------------------------------------------------------------------------

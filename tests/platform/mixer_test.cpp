@@ -173,3 +173,26 @@ TEST(MixerBeat, EarlierNewCommandDropsLaterPendingBeats) {
 
 }  // namespace
 }  // namespace cadencio::platform
+
+namespace cadencio::platform {
+namespace {
+
+// However many commands come between two renders, the last beat and the last stop are kept.
+TEST(MixerBeat, CommandsPilingUpBetweenRendersLoseNoBeatAndNoStop) {
+  const Sound a = Ramp("a", 1, 30);
+  const Sound b = Ramp("b", 1000, 30);
+  for (bool stop_last : {false, true}) {
+    Mixer mixer(44100);
+    std::vector<float> stream;
+    for (int i = 0; i < 500; ++i) mixer.StartBeat(&a, -1);
+    mixer.StartBeat(&b, 100);
+    if (stop_last) mixer.StopBeat();
+    RenderInBlocks(mixer, stream, 200, {64});
+    SCOPED_TRACE(stop_last ? "stop last" : "beat last");
+    ExpectSpan(stream, 0, 30, stop_last ? nullptr : &a);
+    ExpectSpan(stream, 100, 130, stop_last ? nullptr : &b);
+  }
+}
+
+}  // namespace
+}  // namespace cadencio::platform

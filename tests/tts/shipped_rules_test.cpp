@@ -1,0 +1,371 @@
+// Golden table of the shipped letter-to-phoneme data (rules and exceptions of the built-in
+// TTS): words through the token loop, grouped by what they show. Each expected line lists the
+// word's phonemes, '>' marking the stressed one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tts/phoneme_transcriber.hpp"
+#include "tts/tts_text.hpp"
+
+namespace cadencio::tts {
+namespace {
+
+const Lexicon& Shipped() {
+  static const Lexicon lexicon = [] {
+    Lexicon l;
+    const std::string dir = std::string(CADENCIO_SOURCE_DIR) + "/data/sivratts/";
+    EXPECT_TRUE(LoadLexicon(dir + "portug.nrl", dir + "portug.exc", l));
+    return l;
+  }();
+  return lexicon;
+}
+
+// The phoneme lines of one word joined by blanks, without the ¨ marks.
+std::string Phonemes(std::string_view utf8_word) {
+  const std::vector<std::string> lines = TranscribeTokens({"555|" + Cp1252(utf8_word)}, Shipped());
+  std::string out;
+  for (std::size_t k = 1; k < lines.size() && !lines[k].empty(); ++k) {
+    std::string line = lines[k];
+    std::erase(line, kPlainMark);
+    out += (out.empty() ? "" : " ") + line;
+  }
+  return out;
+}
+
+struct WordCase {
+  std::string word;  // UTF-8
+  std::string phonemes;
+};
+
+void ExpectAll(const std::vector<WordCase>& cases) {
+  for (const WordCase& c : cases) EXPECT_EQ(Phonemes(c.word), c.phonemes) << c.word;
+}
+
+TEST(ShippedRules, VowelsAndUnstressedEndings) {
+  ExpectAll({
+      {"casa", "k >a z @"},       {"casas", "k >a z @ s2"}, {"mesa", "m >e z @"},
+      {"livro", "l >i v r u"},    {"leite", "l >e y t i"},  {"pato", "p >a t u"},
+      {"bolo", "b >o l u"},       {"povo", "p >o v u"},     {"vida", "v >i d @"},
+      {"nome", "n >o m i"},       {"tarde", "t >a r2 d i"}, {"menino", "m e n >i n u"},
+      {"sabia", "s a b >i @"},    {"tudo", "t >u d u"},     {"pele", "p >e l i"},
+      {"bonita", "b o n >i t @"}, {"lado", "l >a d u"},     {"uma", ">u m @"},
+      {"para", "p >a r @"},       {"pelo", "p >e l u"},
+  });
+}
+
+TEST(ShippedRules, AccentedVowels) {
+  ExpectAll({
+      {"café", "k a f >ee"},         {"avó", "a v >oo"},           {"avô", "a v >o"},
+      {"você", "v o s >e"},          {"ônibus", ">on n i b u s2"}, {"música", "m >u z i k @"},
+      {"pássaro", "p >a s a r u"},   {"lâmpada", "l >an p a d @"}, {"câmera", "k >an m e r @"},
+      {"três", "t r >e s2"},         {"sofá", "s o f >a"},         {"até", "a t >ee"},
+      {"país", "p a >i s2"},         {"saúde", "s a >u d i"},      {"público", "p >u b l i k u"},
+      {"máquina", "m >a k i n @"},   {"médico", "m >ee d i k u"},  {"fácil", "f >a s i w"},
+      {"difícil", "d i f >i s i w"}, {"árvore", ">a r2 v o r i"},
+  });
+}
+
+TEST(ShippedRules, NasalVowels) {
+  ExpectAll({
+      {"campo", "k >an p u"},
+      {"canto", "k >an t u"},
+      {"tempo", "t >en p u"},
+      {"dente", "d >en t i"},
+      {"limpo", "l >in p u"},
+      {"cinto", "s >in t u"},
+      {"onda", ">on d @"},
+      {"conto", "k >on t u"},
+      {"mundo", "m >un d u"},
+      {"fundo", "f >un d u"},
+      {"bom", "b >on"},
+      {"algum", "a w g >un"},
+      {"fim", "f >in"},
+      {"sim", "s in"},
+      {"um", "un"},
+      {"irmã", "i r2 m >an"},
+      {"maçã", "m a s >an"},
+      {"ontem", ">on t en y"},
+      {"samba", "s >an b @"},
+      {"sempre", "s >en p r i"},
+      {"cantar", "k an t >a r2"},
+      {"lindo", "l >in d u"},
+      {"alguns", "a w g >un s2"},
+  });
+}
+
+TEST(ShippedRules, NasalDiphthongs) {
+  ExpectAll({
+      {"mão", "m >an w"},
+      {"pão", "p >an w"},
+      {"não", "n an w"},
+      {"irmão", "i r2 m >an w"},
+      {"mãe", "m >an y"},
+      {"pães", "p >an y s2"},
+      {"põe", "p >on y"},
+      {"limões", "l i m >on y s2"},
+      {"falam", "f >a l an w"},
+      {"cantam", "k >an t an w"},
+      {"bem", "b >en y"},
+      {"também", "t an b >en y"},
+      {"homem", ">o m en y"},
+      {"homens", ">o m en y s2"},
+      {"viagem", "v i >a j en y"},
+      {"têm", "t >en y"},
+      {"parabéns", "p a r a b >en y s2"},
+      {"jovem", "j >o v en y"},
+      {"ninguém", "n in g >en y"},
+  });
+}
+
+TEST(ShippedRules, OralDiphthongs) {
+  ExpectAll({
+      {"pai", "p >a y"},
+      {"mais", "m >a y s2"},
+      {"auto", ">a w t u"},
+      {"meu", "m >e w"},
+      {"céu", "s >ee w"},
+      {"oito", ">o y t u"},
+      {"coisa", "k >o y z @"},
+      {"ouro", ">o w r u"},
+      {"falou", "f a l >o w"},
+      {"fui", "f >u y"},
+      {"saiu", "s a >i w"},
+      {"herói", "e r >oo y"},
+      {"papéis", "p a p >ee y s2"},
+      {"peixe", "p >e y x i"},
+      {"baixo", "b >a y x u"},
+      {"queijo", "k >e y j u"},
+      {"deus", "d >e w s2"},
+      {"reino", "rr >e y n u"},
+      {"muito", "m >u in t u"},
+      {"muitas", "m >u in t @ s2"},
+  });
+}
+
+TEST(ShippedRules, Hiatus) {
+  ExpectAll({
+      {"dia", "d >i @"},
+      {"rua", "rr >u @"},
+      {"tia", "t >i @"},
+      {"rio", "rr >i u"},
+      {"frio", "f r >i u"},
+      {"lua", "l >u @"},
+      {"sair", "s a >i r2"},
+      {"cair", "k a >i r2"},
+      {"juiz", "j u >i s2"},
+      {"raiz", "rr a >i s2"},
+      {"ruim", "rr u >in"},
+      {"construir", "k on s2 t r u >i r2"},
+      {"rainha", "rr a >i nh @"},
+      {"ainda", "a >in d @"},
+      {"moinho", "m o >i nh u"},
+      {"caindo", "k a >in d u"},
+      {"Bahia", "b a >i @"},
+  });
+}
+
+TEST(ShippedRules, SoftAndHardCAndG) {
+  ExpectAll({
+      {"cedo", "s >e d u"},
+      {"cinema", "s i n >e m @"},
+      {"ação", "a s >an w"},
+      {"gente", "j >en t i"},
+      {"girar", "j i r >a r2"},
+      {"gato", "g >a t u"},
+      {"guerra", "g >ee rr @"},
+      {"guia", "g >i @"},
+      {"água", ">a g w @"},
+      {"guarda", "g w >a r2 d @"},
+      {"que", "k >i"},
+      {"quilo", "k >i l u"},
+      {"quando", "k w >an d u"},
+      {"quase", "k w >a z i"},
+      {"cinqüenta", "s in k w >en t @"},
+      {"cinquenta", "s in k w >en t @"},
+      {"aqui", "a k >i"},
+      {"porque", "p >o r2 k i"},
+      {"linguiça", "l in g w >i s @"},
+      {"jogue", "j >o g i"},
+      {"ficção", "f i k s >an w"},
+  });
+}
+
+TEST(ShippedRules, StrongTapAndFinalR) {
+  ExpectAll({
+      {"rato", "rr >a t u"},
+      {"carro", "k >a rr u"},
+      {"caro", "k >a r u"},
+      {"prato", "p r >a t u"},
+      {"mar", "m >a r2"},
+      {"porta", "p >oo r2 t @"},
+      {"honra", ">on rr @"},
+      {"Israel", "i s2 rr a >e w"},
+      {"genro", "j >en rr u"},
+      {"melro", "m >e w rr u"},
+      {"amor", "a m >o r2"},
+      {"falar", "f a l >a r2"},
+      {"garrafa", "g a rr >a f @"},
+      {"correr", "k o rr >e r2"},
+  });
+}
+
+TEST(ShippedRules, SAndZ) {
+  ExpectAll({
+      {"sapo", "s >a p u"},
+      {"passo", "p >a s u"},
+      {"assim", "a s >in"},
+      {"nascer", "n a s >e r2"},
+      {"piscina", "p i s >i n @"},
+      {"descer", "d e s >e r2"},
+      {"festa", "f >ee s2 t @"},
+      {"mesmo", "m >e s2 m u"},
+      {"pensar", "p en s >a r2"},
+      {"transação", "t r an z a s >an w"},
+      {"paz", "p >a s2"},
+      {"feliz", "f e l >i s2"},
+      {"zero", "z >e r u"},
+      {"fazer", "f a z >e r2"},
+      {"mês", "m >e s2"},
+  });
+}
+
+TEST(ShippedRules, X) {
+  ExpectAll({
+      {"xícara", "x >i k a r @"},
+      {"mexer", "m e x >e r2"},
+      {"lixo", "l >i x u"},
+      {"exame", "e z >a m i"},
+      {"exato", "e z >a t u"},
+      {"texto", "t >e s2 t u"},
+      {"extra", ">e s2 t r @"},
+      {"explicar", "e s2 p l i k >a r2"},
+      {"excelente", "e s e l >en t i"},
+      {"táxi", "t >a k s i"},
+      {"fixo", "f >i k s u"},
+      {"tóxico", "t >oo k s i k u"},
+      {"sexo", "s >e k s u"},
+      {"próximo", "p r >oo s i m u"},
+      {"máximo", "m >a s i m u"},
+      {"tórax", "t >oo r a k s"},
+      {"trouxe", "t r >o w s i"},
+      {"enxada", "en x >a d @"},
+      {"reflexo", "rr e f l >e k s u"},
+  });
+}
+
+TEST(ShippedRules, LAndPalatals) {
+  ExpectAll({
+      {"mal", "m >a w"},
+      {"sol", "s >oo w"},
+      {"papel", "p a p >e w"},
+      {"azul", "a z >u w"},
+      {"alto", ">a w t u"},
+      {"Brasil", "b r a z >i w"},
+      {"filho", "f >i lh u"},
+      {"trabalho", "t r a b >a lh u"},
+      {"olhar", "o lh >a r2"},
+      {"ninho", "n >i nh u"},
+      {"senha", "s >e nh @"},
+      {"ganhar", "g a nh >a r2"},
+      {"lhe", "lh >i"},
+      {"animal", "a n i m >a w"},
+  });
+}
+
+TEST(ShippedRules, SilentHAndDoubleLetters) {
+  ExpectAll({{"hora", ">oo r @"},
+             {"hoje", ">o j i"},
+             {"hotel", "o t >e w"},
+             {"chave", "x >a v i"},
+             {"chuva", "x >u v @"},
+             {"hífen", ">i f en"},
+             {"pizza", "p >i t s @"}});
+}
+
+TEST(ShippedRules, ShortWordsAndExceptions) {
+  ExpectAll({
+      {"e", "i"},
+      {"o", "u"},
+      {"a", "@"},
+      {"de", "d i"},
+      {"com", "k on"},
+      {"por", "p o r2"},
+      {"das", "d @ s2"},
+      {"é", "ee"},
+      {"há", "a"},
+      {"mas", "m >@ s2"},
+      {"dez", "d >ee s2"},
+      {"sete", "s >ee t i"},
+      {"nove", "n >oo v i"},
+      {"software", "s >oo f t u e r2"},
+      {"mouse", "m >a w z i"},
+      {"site", "s >a y t i"},
+      {"internet", "in t e r2 n >ee t i"},
+      {"cadencio", "k a d >en s i u"},
+  });
+}
+
+TEST(ShippedRules, MetronomeWords) {
+  ExpectAll({
+      {"metrônomo", "m e t r >on n o m u"},
+      {"compasso", "k on p >a s u"},
+      {"batida", "b a t >i d @"},
+      {"batidas", "b a t >i d @ s2"},
+      {"binário", "b i n >a r i u"},
+      {"ternário", "t e r2 n >a r i u"},
+      {"quaternário", "k w a t e r2 n >a r i u"},
+      {"volume", "v o l >u m i"},
+      {"velocidade", "v e l o s i d >a d i"},
+      {"tecla", "t >ee k l @"},
+      {"pressione", "p r e s i >o n i"},
+      {"minuto", "m i n >u t u"},
+  });
+}
+
+// Every letter the tokeniser passes on is pronounced, alone and inside a word; only H is
+// silent.
+TEST(ShippedRules, EveryLetterIsPronounced) {
+  for (int b = 1; b < 256; ++b) {
+    const char letter = UpperCase1252(static_cast<char>(b));
+    if (!IsInLetterSet(letter) || letter == 'H') continue;
+    for (const std::string& word : {std::string(1, letter), "A" + std::string(1, letter) + "A"}) {
+      std::vector<std::string> lines;
+      TranscribeWord(Shipped().rules, word, 0, lines);
+      EXPECT_GE(lines.size(), word.size() + 1) << "letter " << b << " in " << word;
+    }
+  }
+}
+
+// The rules write only phoneme names of the voice, each at most behind the ¨ mark.
+TEST(ShippedRules, WriteOnlyPhonemesOfTheVoice) {
+  const std::set<std::string> voice = {"_",  "a",  "an", "@",  "b",  "d", "e", "ee", "en", "f",
+                                       "g",  "h",  "i",  "in", "j",  "k", "l", "lh", "m",  "m2",
+                                       "n",  "nh", "o",  "on", "oo", "p", "r", "r2", "rr", "s",
+                                       "s2", "t",  "u",  "un", "v",  "w", "x", "y",  "z"};
+  for (const auto& bucket : Shipped().rules.buckets) {
+    for (const Rule& rule : bucket) {
+      std::string_view rest = rule.phonemes;
+      while (!rest.empty()) {
+        std::string_view name = rest.substr(0, rest.find('&'));
+        rest.remove_prefix(std::min(rest.size(), name.size() + 1));
+        if (name.starts_with(kPlainMark)) name.remove_prefix(1);
+        EXPECT_TRUE(voice.contains(std::string(name)))
+            << rule.left << "(" << rule.core << ")" << rule.right << "=" << rule.phonemes;
+      }
+    }
+  }
+}
+
+// Final unstressed vowels carry the mark that ends the lengthening after the stress.
+TEST(ShippedRules, FinalVowelsAreNotLengthened) {
+  const std::vector<std::string> lines = TranscribeTokens({"555|casa", "555|aqui"}, Shipped());
+  EXPECT_EQ(lines, (std::vector<std::string>{";555|casa", "k", ">a", "z", "\xA8@", "", ";555|aqui",
+                                             "a", "k", ">\xA8i", "", "__"}));
+}
+
+}  // namespace
+}  // namespace cadencio::tts
