@@ -398,8 +398,12 @@ void WindowFrontend::PollInput(MessageLoop& loop) {
 }
 
 void WindowFrontend::WaitInput(MessageLoop& loop) {
+  WaitInputFor(loop, kWaitSliceMs);
+}
+
+void WindowFrontend::WaitInputFor(MessageLoop& loop, int64_t timeout_ms) {
   if (!loop.Empty()) return;
-  SDL_WaitEventTimeout(nullptr, kWaitSliceMs);
+  SDL_WaitEventTimeout(nullptr, static_cast<int>(std::clamp<int64_t>(timeout_ms, 0, kWaitSliceMs)));
   PollInput(loop);
 }
 

@@ -33,6 +33,7 @@ class WindowFrontend final : public Frontend {
   void Open() override;
   void PollInput(MessageLoop& loop) override;
   void WaitInput(MessageLoop& loop) override;
+  void WaitInputFor(MessageLoop& loop, int64_t timeout_ms) override;
   void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) override;
   void Beep() override;
   void SetTitle(const std::string& title) override;

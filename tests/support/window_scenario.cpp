@@ -41,6 +41,12 @@ void ScriptedWindowFrontend::WaitInput(platform::MessageLoop& loop) {
   Forward(loop);
 }
 
+void ScriptedWindowFrontend::WaitInputFor(platform::MessageLoop& loop, int64_t timeout_ms) {
+  if (!loop.Empty()) return;
+  script_.WaitInputFor(due_, timeout_ms);  // moves the virtual time on, at most that far
+  Forward(loop);
+}
+
 void ScriptedWindowFrontend::Present(const platform::ScreenCells& cells, int cursor_column,
                                      int cursor_row, bool caret) {
   script_.Present(cells, cursor_column, cursor_row, caret);

@@ -21,6 +21,7 @@ class ScriptedWindowFrontend final : public platform::Frontend {
   void Open() override;
   void PollInput(platform::MessageLoop& loop) override;
   void WaitInput(platform::MessageLoop& loop) override;
+  void WaitInputFor(platform::MessageLoop& loop, int64_t timeout_ms) override;
   void Present(const platform::ScreenCells& cells, int cursor_column, int cursor_row,
                bool caret) override;
   void Beep() override { script_.Beep(); }
