@@ -1,5 +1,5 @@
 // Speech latency benchmark, on the capture output with the build's generated voice, for the
-// recorded voice and for the espeak-ng engine in the same run:
+// recorded voice, the espeak-ng engine and the built-in TTS in the same run:
 //  1. the processing time from SpeakText to the first samples handed to the mixer, for every
 //     catalogue message;
 //  2. from a key press to silence while a long text is spoken, in frames of the stream.
@@ -148,6 +148,10 @@ int main() {
   std::ofstream(ini) << "[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n";
   MeasureFirstSample("espeak-ng", true);
   MeasureKeyToSilence("espeak-ng", true);
+  std::ofstream(ini)
+      << "[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=3\n[SIVRATTS]\nDIR=c:\\sonaud\\sivratts\\\n";
+  MeasureFirstSample("built-in", true);
+  MeasureKeyToSilence("built-in", true);
   std::filesystem::remove_all(config);
   return 0;
 }

@@ -8,13 +8,15 @@
 #include <cmath>
 #include <thread>
 
+#include "platform/pcm_fade.hpp"
+
 namespace cadencio::platform {
 
 namespace {
 
 // Room kept in every slot beyond the converted length of a full block, for the samples the
-// resampler held back from the block before.
-constexpr int64_t kSlotMarginFrames = 1024;
+// resampler held back from the block before and for the block's ending.
+constexpr int64_t kSlotMarginFrames = 2048;
 
 bool FormatSupported(const WaveFormat& format) {
   return (format.bits == 8 || format.bits == 16) &&
@@ -33,7 +35,11 @@ struct WaveOutChannel::Resampler {
   }
 };
 
-WaveOutChannel::WaveOutChannel(int output_rate) : output_rate_(output_rate) {}
+WaveOutChannel::WaveOutChannel(int output_rate)
+    : output_rate_(output_rate),
+      tail_(CutFadeSamples(output_rate) * 2, 0.0f),
+      tail_frames_(static_cast<int>(CutFadeSamples(output_rate))),
+      tail_position_(tail_frames_) {}
 
 WaveOutChannel::~WaveOutChannel() {
   if (MessageLoop* loop = loop_.load(std::memory_order_relaxed)) loop->RemoveNoticeSource(this);
@@ -80,6 +86,7 @@ int WaveOutChannel::Open(const WaveFormat& format) {
   for (Slot& slot : slots_)
     slot.samples.resize(static_cast<std::size_t>(max_out + kSlotMarginFrames) * 2);
   input_.resize(static_cast<std::size_t>(max_in) * 2);
+  ramp_.resize(CutFadeSamples(format.rate) * 2);
   format_ = format;
   open_ = true;
   return kWaveOk;
@@ -139,10 +146,45 @@ int WaveOutChannel::Write(int index, const uint8_t* bytes, std::size_t count) {
     }
   }
   slot.frames = out_frames;
+  slot.ending = resampler_ && in_frames > 0
+                    ? ConvertEnding(slot, out_frames, input_.data() + (in_frames - 1) * 2)
+                    : 0;
   slot.index = index;
   slot.order = next_order_++;
   slot.state.store(kQueued, std::memory_order_release);
   return kWaveOk;
+}
+
+int64_t WaveOutChannel::ConvertEnding(Slot& slot, int64_t at, const float* last) {
+  int error = 0;
+  SRC_STATE* copy = src_clone(resampler_->state, &error);
+  if (!copy) return 0;
+  // The last frame fades to silence over 2 ms of the sound's own rate, then the converter
+  // gives up what it holds.
+  const int64_t fade = static_cast<int64_t>(ramp_.size() / 2);
+  for (int64_t i = 0; i < fade; ++i) {
+    const float gain = static_cast<float>(fade - 1 - i) / static_cast<float>(fade);
+    ramp_[2 * i] = last[0] * gain;
+    ramp_[2 * i + 1] = last[1] * gain;
+  }
+  const int64_t capacity = static_cast<int64_t>(slot.samples.size() / 2);
+  int64_t frames = at;
+  int64_t used = 0;
+  while (frames < capacity) {
+    SRC_DATA data{};
+    data.data_in = ramp_.data() + std::min(used, fade - 1) * 2;  // never null, even when used up
+    data.input_frames = static_cast<long>(fade - used);
+    data.data_out = slot.samples.data() + frames * 2;
+    data.output_frames = static_cast<long>(capacity - frames);
+    data.end_of_input = 1;
+    data.src_ratio = resampler_->ratio;
+    if (src_process(copy, &data) != 0) break;
+    used += data.input_frames_used;
+    frames += data.output_frames_gen;
+    if (data.output_frames_gen == 0 && used >= fade) break;
+  }
+  src_delete(copy);
+  return frames - at;
 }
 
 void WaveOutChannel::BeginExclusive() {
@@ -157,6 +199,12 @@ void WaveOutChannel::EndExclusive() {
 
 void WaveOutChannel::DropAll() {
   DrainNotices();  // the blocks that finished are reported first, in their order
+  // What was playing fades out instead of stopping at once.
+  if (current_ >= 0) {
+    const Slot& slot = slots_[current_];
+    StartTail(slot.samples.data() + position_ * 2, slot.frames + slot.ending - position_, nullptr,
+              0);
+  }
   for (;;) {
     Slot* oldest = nullptr;
     for (Slot& slot : slots_) {
@@ -168,6 +216,7 @@ void WaveOutChannel::DropAll() {
   }
   current_ = -1;
   position_ = 0;
+  in_ending_ = false;
 }
 
 void WaveOutChannel::Reset() {
@@ -195,6 +244,43 @@ void WaveOutChannel::PostDone(int index) {
   loop->Post(message);
 }
 
+void WaveOutChannel::StartTail(const float* from, int64_t available, float* out, int at) {
+  // The earlier tail's frames before `at` belong to this buffer; the rest joins the new tail.
+  if (out != nullptr) MixTail(out, at);
+  const int left = tail_frames_ - tail_position_;
+  float held[2] = {last_[0], last_[1]};
+  for (int i = 0; i < tail_frames_; ++i) {
+    if (i < available) {
+      held[0] = from[2 * i];
+      held[1] = from[2 * i + 1];
+    }
+    const float gain = static_cast<float>(tail_frames_ - 1 - i) / static_cast<float>(tail_frames_);
+    // Reading ahead of the writing position keeps the earlier tail intact until it is used.
+    const int earlier = tail_position_ + i;
+    const bool add = i < left;
+    tail_[2 * i] = held[0] * gain + (add ? tail_[2 * earlier] : 0.0f);
+    tail_[2 * i + 1] = held[1] * gain + (add ? tail_[2 * earlier + 1] : 0.0f);
+  }
+  tail_position_ = 0;
+  tail_delay_ = at;
+  last_ = {0.0f, 0.0f};
+}
+
+void WaveOutChannel::MixTail(float* out, int frames) {
+  int i = std::min(frames, tail_delay_);
+  tail_delay_ -= i;
+  for (; i < frames && tail_position_ < tail_frames_; ++i, ++tail_position_) {
+    out[2 * i] += tail_[2 * tail_position_];
+    out[2 * i + 1] += tail_[2 * tail_position_ + 1];
+  }
+}
+
+bool WaveOutChannel::AnyQueued() const {
+  return std::any_of(slots_.begin(), slots_.end(), [](const Slot& slot) {
+    return slot.state.load(std::memory_order_acquire) == kQueued;
+  });
+}
+
 int WaveOutChannel::PickNextSlot() {
   int next = -1;
   for (int i = 0; i < kSlots; ++i) {
@@ -216,16 +302,28 @@ void WaveOutChannel::MixInto(float* out, int frames) {
     if (current_ < 0) {
       current_ = PickNextSlot();
       position_ = 0;
-      if (current_ < 0) break;
+      if (current_ < 0) {
+        // The blocks ran out: the last frame fades to silence.
+        if (last_[0] != 0.0f || last_[1] != 0.0f) StartTail(nullptr, 0, out, done);
+        break;
+      }
     }
     Slot& slot = slots_[current_];
-    int64_t count = std::min<int64_t>(frames - done, slot.frames - position_);
+    const int64_t length = in_ending_ ? slot.frames + slot.ending : slot.frames;
+    int64_t count = std::min<int64_t>(frames - done, length - position_);
     const float* from = slot.samples.data() + position_ * 2;
     float* to = out + static_cast<int64_t>(done) * 2;
     for (int64_t i = 0; i < count * 2; ++i) to[i] += from[i];
+    if (count > 0) last_ = {from[count * 2 - 2], from[count * 2 - 1]};
     done += static_cast<int>(count);
     position_ += count;
-    if (position_ >= slot.frames) {
+    if (position_ >= length) {
+      // A block that no other follows ends with what the resampler held back.
+      if (!in_ending_ && slot.ending > 0 && !AnyQueued()) {
+        in_ending_ = true;
+        continue;
+      }
+      in_ending_ = false;
       // The notice goes through the ring; the program thread frees the slot when it takes it.
       slot.state.store(kDone, std::memory_order_release);
       done_.Push(current_);
@@ -234,6 +332,7 @@ void WaveOutChannel::MixInto(float* out, int frames) {
       if (MessageLoop* loop = loop_.load(std::memory_order_acquire)) loop->Ring();
     }
   }
+  MixTail(out, frames);
   rendering_.store(false, std::memory_order_seq_cst);
 }
 

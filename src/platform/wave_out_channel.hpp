@@ -6,6 +6,11 @@
 // a lock-free ring of done notices and rings the message loop's doorbell; the program thread
 // drains the ring into block-done messages with the blocks' numbers and only then frees the
 // slots. Nothing on the audio thread locks, allocates or waits.
+//
+// No sound stops with a step. Each resampled block carries an ending: what the resampler still
+// holds back at its end, played only when no block follows (the sound ends there). When the
+// blocks run out, the last frame played then fades to silence, and a reset or close fades out
+// the block that was playing, each over 2 ms.
 #pragma once
 
 #include <array>
@@ -53,6 +58,7 @@ class WaveOutChannel final : public WaveOutDevice, public NoticeSource {
   struct Slot {
     std::vector<float> samples;  // sized at open; the audio thread only reads it
     int64_t frames = 0;
+    int64_t ending = 0;  // frames after `frames` played when no block follows
     int index = 0;
     uint64_t order = 0;
     std::atomic<int> state{kFree};
@@ -69,6 +75,17 @@ class WaveOutChannel final : public WaveOutDevice, public NoticeSource {
   // Turns the PCM bytes into stereo float at the source rate, in input_.
   int64_t DecodeToFloat(const uint8_t* bytes, std::size_t count);
   int PickNextSlot();
+  bool AnyQueued() const;
+  // Program thread: how the sound ends after a block, written after `at` frames of the slot:
+  // its `last` frame faded out over 2 ms and what the resampler still holds, from a copy of
+  // the resampler. Answers the count of frames.
+  int64_t ConvertEnding(Slot& slot, int64_t at, const float* last);
+  // Starts the fade-out tail at frame `at` of the buffer being rendered: `available` frames
+  // of `from` (then its last frame held) fade to silence, on top of what is left of the tail
+  // before. `out` receives the earlier tail's frames before `at` (none when null).
+  void StartTail(const float* from, int64_t available, float* out, int at);
+  // Adds the tail's next frames to `out`, after the delay it was started with.
+  void MixTail(float* out, int frames);
 
   const int output_rate_;
   // Written on the program thread; the audio thread only rings its doorbell.
@@ -78,6 +95,7 @@ class WaveOutChannel final : public WaveOutDevice, public NoticeSource {
   WaveFormat format_;
   std::unique_ptr<Resampler> resampler_;
   std::vector<float> input_;
+  std::vector<float> ramp_;  // the fade of a block's last frame, at the sound's rate
   uint64_t next_order_ = 1;
   // Shared with the audio thread.
   std::array<Slot, kSlots> slots_;
@@ -89,6 +107,12 @@ class WaveOutChannel final : public WaveOutDevice, public NoticeSource {
   // Rendering-thread state (the program thread touches it only while exclusive).
   int current_ = -1;
   int64_t position_ = 0;
+  bool in_ending_ = false;       // the current slot plays its ending
+  std::array<float, 2> last_{};  // the last frame played from a block, until it fades
+  std::vector<float> tail_;      // the fade-out tail, stereo, sized at construction
+  int tail_frames_ = 0;          // its length (2 ms at the output rate)
+  int tail_position_ = 0;        // frames of it played; tail_frames_ when there is none
+  int tail_delay_ = 0;           // frames of the current buffer before it begins
 };
 
 }  // namespace cadencio::platform

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <span>
+
+#include "platform/pcm_fade.hpp"
 
 #include "platform/riff_wav.hpp"
 
@@ -110,6 +113,7 @@ void WavPlayback::StopWav() {
   device_.Close();
   console_.PumpAllMessages();
   device_open_ = false;
+  after_faded_end_ = false;
   // A closed device returns nothing more; a block it failed to report must not keep the
   // busy test true for ever.
   in_flight_ = 0;
@@ -137,15 +141,20 @@ void WavPlayback::QueueBlock(const uint8_t* samples, std::size_t length) {
   if (length > 0) std::memcpy(block.data(), samples, length);
   const platform::WaveFormat& format = current_format_;
   // Short blocks are padded with silence up to 256 bytes; 8-bit mono blocks also end on
-  // silence, which avoids a click at the join.
+  // silence, reached by a 2 ms fade so that the end itself is no step.
   if (length < kMinBlockBytes) {
     uint8_t silence = format.bits == 8 ? kSilence8 : 0;
     std::fill(block.begin() + static_cast<std::ptrdiff_t>(length), block.begin() + kMinBlockBytes,
               silence);
   }
-  if (format.bits == 8 && format.channels == 1 && length != kBlockBytes && length > 0) {
-    block[length - 1] = kSilence8;
+  // A block that follows one ended that way (the pieces of a long file) rises from silence.
+  const bool eight_bit_mono = format.bits == 8 && format.channels == 1;
+  const std::span<uint8_t> data(block.data(), length);
+  if (eight_bit_mono && after_faded_end_) {
+    platform::FadeInUnsigned8(data, platform::CutFadeSamples(format.rate));
   }
+  after_faded_end_ = eight_bit_mono && length != kBlockBytes && length > 0;
+  if (after_faded_end_) platform::FadeOutUnsigned8(data, platform::CutFadeSamples(format.rate));
   BlockHeader& header = headers_[next - 1];
   header = {std::max(length, kMinBlockBytes), next, true};
   if (device_.Write(next, block.data(), header.length) != platform::kWaveOk) {

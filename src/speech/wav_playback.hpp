@@ -92,6 +92,7 @@ class WavPlayback {
   FileOpener opener_;
 
   bool device_open_ = false;
+  bool after_faded_end_ = false;  // the last block queued faded out to silence
   platform::WaveFormat current_format_;
   std::array<std::vector<uint8_t>, kRingBlocks> ring_;
   std::array<BlockHeader, kRingBlocks> headers_;

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/mbrola.hpp"
 
@@ -29,11 +31,26 @@ class SivraHost {
 
 // Opens MBROLA; null when no synthesizer can be loaded.
 using MbrolaLoader = std::function<std::unique_ptr<platform::Mbrola>()>;
+// The stand-in for the registry's voice entries: the voice file recorded for a database name
+// (possibly empty), or nothing when there is no entry.
+using VoiceLocator = std::function<std::optional<std::string>(const std::string& database)>;
+
+// Sound handed to MBROLA's reader and to the playback: 16-bit mono at 16000 Hz.
+inline constexpr int kSivraSampleRate = 16000;
+inline constexpr int kSivraReadSamples = 16000;
+inline constexpr std::size_t kSivraPieceBytes = 16000;  // pending bytes played at once
+inline constexpr std::size_t kSivraMinLastPiece = 256;
+
+// Fills the 44-byte RIFF/WAVE header of PCM sound.
+void FillWaveHeader(std::span<uint8_t, 44> header, uint32_t sample_rate, uint16_t bits,
+                    uint16_t channels, uint32_t data_size);
 
 class SivraEngine {
  public:
-  // Without a loader, the engine loads MBROLA the program's usual way.
-  explicit SivraEngine(SivraHost& host, MbrolaLoader loader = {});
+  // Without a loader, the engine loads MBROLA the program's usual way (the `mbrola` program
+  // or the built-in synthesizer); without a locator, voices are looked for where MBROLA
+  // installs them.
+  explicit SivraEngine(SivraHost& host, MbrolaLoader loader = {}, VoiceLocator locator = {});
   ~SivraEngine();
   SivraEngine(const SivraEngine&) = delete;
   SivraEngine& operator=(const SivraEngine&) = delete;
@@ -49,9 +66,16 @@ class SivraEngine {
   void SivraClose();
   const std::string& SivraError() const { return error_; }
 
+  // The MBROLA lines of the last text spoken, as written to MBROLA.
+  const std::vector<std::string>& LastPhonemeLines() const;
+
  private:
+  void PlayPending(std::size_t bytes);
+  void FinishOutputFile();
+
   SivraHost& host_;
   MbrolaLoader loader_;
+  VoiceLocator locator_;
   std::string error_;
   std::unique_ptr<struct SivraState> state_;
 };

@@ -1,6 +1,8 @@
 // Windows-1252 case mappings, letter classes, trimming and data-file reading for the TTS.
 #include "tts/tts_text.hpp"
 
+#include <charconv>
+
 #include "platform/atomic_file.hpp"
 #include "platform/windows1252.hpp"
 
@@ -114,6 +116,15 @@ std::optional<std::string> ReadTtsDataFile(const std::string& path) {
   platform::FileContent content = platform::ReadFileLimited(path, kLimit);
   if (content.status != platform::FileReadStatus::kOk) return std::nullopt;
   return std::move(content.bytes);
+}
+
+std::optional<int> ParseInteger(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || text.front() == '+') return std::nullopt;
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
 }
 
 }  // namespace cadencio::tts

@@ -52,4 +52,7 @@ void ForEachDataLine(std::string_view text, F&& line) {
   platform::ForEachTextLine(text, std::forward<F>(line));
 }
 
+// The integer a text holds (an optional sign and decimal digits, within int), or nothing.
+std::optional<int> ParseInteger(std::string_view text);
+
 }  // namespace cadencio::tts

@@ -6,6 +6,9 @@
 #include <iterator>
 #include <sstream>
 
+#include "platform/pcm_fade.hpp"
+#include "voice/wav_header.hpp"
+
 namespace cadencio::voice {
 namespace {
 
@@ -154,6 +157,9 @@ bool PieceDatabase::Lookup(std::string_view name, int mode, double factor, const
   out.resize(count);
   samples_->read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(count));
   out.resize(static_cast<std::size_t>(std::max<std::streamsize>(samples_->gcount(), 0)));
+  // A piece cut short ends in the middle of its sound: it fades out instead of stopping.
+  if (out.size() < entry->length)
+    platform::FadeOutUnsigned8(out, platform::CutFadeSamples(kVoiceSampleRate));
   return true;
 }
 

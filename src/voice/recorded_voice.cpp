@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/pcm_fade.hpp"
 #include "voice/letter_wav.hpp"
 
 namespace cadencio::voice {
@@ -202,6 +203,8 @@ void RecordedVoice::PlayNoise(const std::string& name, int mode, double factor) 
   std::uniform_int_distribution<int> sample(88, 167);
   piece_.resize(kNoiseSamples);
   for (uint8_t& value : piece_) value = static_cast<uint8_t>(sample(noise_source_));
+  // The noise ends on silence, like every other piece, rather than with a step.
+  platform::FadeOutUnsigned8(piece_, platform::CutFadeSamples(kVoiceSampleRate));
   EmitPiece(name, mode, factor, PieceOutcome::kNoise, piece_.size());
   Append(piece_);
 }

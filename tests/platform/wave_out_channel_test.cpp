@@ -97,7 +97,9 @@ TEST_F(WaveOutChannelTest, PlaysSamplesAtTheMixerRateAndReportsTheBlockAfterItsL
 
   auto second = Render(mixer, 4);
   EXPECT_NEAR(second[0], 32767.0f / 32768.0f, 1e-6);
-  EXPECT_FLOAT_EQ(second[2], 0.0f);
+  // After the last sample the sound fades out instead of stopping.
+  EXPECT_LT(second[2], second[0]);
+  EXPECT_GT(second[2], 0.9f);
   EXPECT_EQ(TakeDone(loop), std::vector<int64_t>{3});
 }
 
@@ -121,8 +123,11 @@ TEST_F(WaveOutChannelTest, BlocksPlayInTheOrderWrittenAndJoinWithoutAGap) {
   channel().Write(1, b, 2);
   channel().Write(2, c, 1);
   auto out = Render(mixer, 8);
-  const float expected[] = {0.25f, 0.25f, 0.25f, -0.25f, -0.25f, 0.5f, 0.0f, 0.0f};
-  for (int i = 0; i < 8; ++i) EXPECT_FLOAT_EQ(out[2 * i], expected[i]) << "frame " << i;
+  const float expected[] = {0.25f, 0.25f, 0.25f, -0.25f, -0.25f, 0.5f};
+  for (int i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(out[2 * i], expected[i]) << "frame " << i;
+  // Then the last one fades.
+  EXPECT_LT(out[12], 0.5f);
+  EXPECT_LT(out[14], out[12]);
   EXPECT_EQ(TakeDone(loop), (std::vector<int64_t>{4, 1, 2}));
 }
 
@@ -133,8 +138,10 @@ TEST_F(WaveOutChannelTest, ResetReportsEveryQueuedBlockInOrderAndSilencesThem) {
   Render(mixer, 500);  // the first block is half played
   channel().Reset();
   EXPECT_EQ(TakeDone(loop), (std::vector<int64_t>{1, 2, 3}));
-  auto out = Render(mixer, 100);
-  for (float sample : out) EXPECT_EQ(sample, 0.0f);
+  // It fades out over 2 ms (88 frames), then all is silent.
+  auto out = Render(mixer, 200);
+  for (int i = 1; i < 88; ++i) EXPECT_LT(out[2 * i], out[2 * i - 2]) << "frame " << i;
+  for (int i = 88; i < 200; ++i) EXPECT_EQ(out[2 * i], 0.0f) << "frame " << i;
   EXPECT_TRUE(TakeDone(loop).empty());
   // The device stays open and takes new blocks.
   EXPECT_EQ(channel().Write(4, block.data(), 10), kWaveOk);
@@ -187,6 +194,57 @@ TEST_F(WaveOutChannelTest, ResampledBlocksJoinSeamlessly) {
   EXPECT_LT(max_step, sine_step * 1.25);
   const double seconds = (last - 100) / double{kRate};
   EXPECT_NEAR(crossings / seconds / 2, hz, 5.0);
+}
+
+// However a sound stops, no step reaches the output: a loud sine stopped at its peak by a
+// reset, by a close or by its own end (with and without the resampler) comes down to silence
+// with steps no larger than the sine's own, and is silent soon after.
+TEST_F(WaveOutChannelTest, SoundsStopWithoutAStep) {
+  enum Stop { kReset, kClose, kEnd };
+  struct Case {
+    const char* name;
+    int rate;
+    Stop stop;
+  };
+  const Case cases[] = {{"reset, resampled", 11025, kReset},
+                        {"close, resampled", 11025, kClose},
+                        {"end, resampled", 11025, kEnd},
+                        {"reset", kRate, kReset},
+                        {"end", kRate, kEnd}};
+  constexpr double kHz = 200.0;
+  constexpr double kAmplitude = 30000.0 / 32768.0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(channel().Open({c.rate, 16, 1}), kWaveOk);
+    // A quarter period more than 20 periods: the sound ends at its peak.
+    const int length = static_cast<int>(c.rate * 20.25 / kHz);
+    std::vector<int16_t> sine(static_cast<std::size_t>(length));
+    for (int i = 0; i < length; ++i) {
+      sine[static_cast<std::size_t>(i)] = static_cast<int16_t>(
+          std::lround(kAmplitude * 32768.0 * std::sin(2 * M_PI * kHz * (i + 1) / c.rate)));
+    }
+    auto bytes = Pcm16(sine);
+    ASSERT_EQ(channel().Write(1, bytes.data(), bytes.size()), kWaveOk);
+    // Stopped at a peak (five and a quarter periods in), or left to end.
+    const int stop_at = static_cast<int>(kRate * 5.25 / kHz);
+    std::vector<float> out = Render(mixer, c.stop == kEnd ? kRate / 5 : stop_at);
+    if (c.stop == kReset) channel().Reset();
+    if (c.stop == kClose) channel().Close();
+    if (c.stop != kEnd) {
+      auto rest = Render(mixer, kRate / 10);
+      out.insert(out.end(), rest.begin(), rest.end());
+    }
+    channel().Close();
+    TakeDone(loop);
+    // The sine's largest step at the output rate, with a margin for the resampler's ripple.
+    const double sine_step = 2 * M_PI * kHz / kRate * kAmplitude;
+    double max_step = 0;
+    for (std::size_t i = 2; i < out.size(); i += 2) {
+      max_step = std::max(max_step, std::fabs(double{out[i]} - out[i - 2]));
+    }
+    EXPECT_LT(max_step, sine_step * 1.25);
+    EXPECT_EQ(out[out.size() - 2], 0.0f) << "silent at the end";
+  }
 }
 
 // The audio thread renders on its own while the program thread writes and resets: every block

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "platform/audio_output.hpp"
+#include "platform/pcm_fade.hpp"
 #include "wav_test_support.hpp"
 
 namespace cadencio::speech {
@@ -16,6 +17,9 @@ namespace {
 
 using namespace testing_support;
 using platform::WaveFormat;
+
+// Samples at the end of an 8-bit mono block at 11025 Hz that fade to silence.
+const std::size_t kFade = platform::CutFadeSamples(11025);
 
 Bytes Pattern(std::size_t size) {
   Bytes data(size);
@@ -76,13 +80,19 @@ TEST_F(WavPlaybackTest, DataChunksPlayInPiecesThatNeverLeaveAShortLastOne) {
     Bytes data = Pattern(c.data_size);
     ASSERT_EQ(PlayFile(MakeWav(11025, 1, 8, data)), 0);
     ASSERT_EQ(device.WriteSizes(), c.pieces);
-    // Every piece holds its slice of the data; only the last sample of a piece shorter than
-    // a full block is turned into silence.
+    // Every piece holds its slice of the data; only the end of a piece shorter than a full
+    // block fades to silence, and the piece after it rises from silence.
     std::size_t at = 0;
+    std::size_t rise = 0;
     for (const auto& written : device.writes) {
       std::size_t n = written.bytes.size();
-      for (std::size_t i = 0; i + 1 < n; ++i) ASSERT_EQ(written.bytes[i], data[at + i]) << i;
+      const std::size_t kept = n == 65534 ? n - 1 : n - kFade;
+      for (std::size_t i = rise; i < kept; ++i) ASSERT_EQ(written.bytes[i], data[at + i]) << i;
+      if (rise > 0) {
+        EXPECT_EQ(written.bytes[0], 128);
+      }
       EXPECT_EQ(written.bytes[n - 1], n == 65534 ? data[at + n - 1] : 128);
+      rise = n == 65534 ? 0 : kFade;
       at += n;
     }
     EXPECT_EQ(wav.InFlight(), 0);
@@ -116,7 +126,8 @@ TEST_F(WavPlaybackTest, ShortBlocksArePaddedWithSilence) {
     ASSERT_EQ(device.writes.size(), 1u);
     const Bytes& sent = device.writes[0].bytes;
     ASSERT_EQ(sent.size(), c.sent);
-    for (std::size_t i = 0; i + 1 < c.length; ++i) ASSERT_EQ(sent[i], c.fill);
+    const std::size_t faded = c.channels == 1 && c.bits == 8 ? kFade : 1;
+    for (std::size_t i = 0; i + faded < c.length; ++i) ASSERT_EQ(sent[i], c.fill);
     EXPECT_EQ(sent[c.length - 1], c.last);
     for (std::size_t i = c.length; i < sent.size(); ++i) ASSERT_EQ(sent[i], c.padding) << i;
   }
@@ -133,6 +144,35 @@ TEST_F(WavPlaybackTest, AFullBlockKeepsItsLastSampleAndTheRingIndexCycles) {
   EXPECT_EQ(device.writes[5].bytes[9], 128);
   // The fifth block waited for the first to come back.
   EXPECT_GE(device.writes[4].at_ms, static_cast<int64_t>(65534 * 1000 / 22050));
+}
+
+// The end of a block is no step: from full scale, from a sample just off silence and from a
+// loud sine, the block's last 2 ms come down to silence with steps no larger than the fade's.
+TEST_F(WavPlaybackTest, TheEndOfAnEightBitMonoBlockFadesToSilence) {
+  struct Case {
+    const char* name;
+    Bytes data;
+  };
+  Bytes sine(700);
+  for (std::size_t i = 0; i < sine.size(); ++i) {
+    sine[i] = static_cast<uint8_t>(128 + 120 * std::sin(2 * M_PI * 300 * i / 11025.0));
+  }
+  const Case cases[] = {
+      {"full scale", Bytes(500, 255)}, {"near silence", Bytes(500, 130)}, {"sine", sine}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    device.writes.clear();
+    ASSERT_EQ(wav.PlayPcm(c.data.data(), c.data.size(), 11025, 1, 8), 0);
+    WaitDone();
+    const Bytes& sent = device.writes.at(0).bytes;
+    ASSERT_EQ(sent.size(), c.data.size());
+    EXPECT_EQ(sent.back(), 128);
+    // The sine's own largest step between neighbours is about 120 * 2 pi * 300 / 11025 = 21.
+    for (std::size_t i = sent.size() - kFade; i < sent.size(); ++i) {
+      EXPECT_LE(std::abs(sent[i] - sent[i - 1]), 22) << "sample " << i;
+      EXPECT_LE(std::abs(sent[i] - 128), std::abs(c.data[i] - 128)) << "sample " << i;
+    }
+  }
 }
 
 // --- the chunk walk -----------------------------------------------------------------------
@@ -160,7 +200,7 @@ TEST_F(WavPlaybackTest, ChunksBeforeTheDataAreSkipped) {
     device.writes.clear();
     EXPECT_EQ(PlayFile(c.file), 0);
     ASSERT_EQ(device.writes.size(), 1u);
-    EXPECT_TRUE(std::equal(data.begin(), data.end() - 1, device.writes[0].bytes.begin()));
+    EXPECT_TRUE(std::equal(data.begin(), data.end() - kFade, device.writes[0].bytes.begin()));
     EXPECT_EQ(device.writes[0].format, (WaveFormat{11025, 8, 1}));
   }
 }
@@ -311,7 +351,7 @@ TEST_F(WavPlaybackTest, BufferImagesPlayTheirDataAndReturnOnceQueued) {
   wav.PlayWavBuffer(MakeWav(11025, 1, 8, data));
   EXPECT_EQ(wav.InFlight(), 1);
   ASSERT_EQ(device.writes.size(), 1u);
-  EXPECT_TRUE(std::equal(data.begin(), data.end() - 1, device.writes[0].bytes.begin()));
+  EXPECT_TRUE(std::equal(data.begin(), data.end() - kFade, device.writes[0].bytes.begin()));
   WaitDone();
 
   Bytes not_wave = MakeWav(11025, 1, 8, data);
@@ -364,7 +404,7 @@ TEST_F(WavPlaybackTest, WithBothSwitchesTheCutUsesTheParametersOfTheRaisedRate) 
 
   Bytes expected = data;
   expected.resize(CutSpeechPeriods(expected.data(), expected.size(), 16, 16537));
-  expected.back() = 128;
+  platform::FadeOutUnsigned8(expected, platform::CutFadeSamples(16537));
   Bytes at_11025 = data;
   at_11025.resize(CutSpeechPeriods(at_11025.data(), at_11025.size(), 16, 11025));
   EXPECT_EQ(device.Stream(), expected);
@@ -377,7 +417,9 @@ TEST_F(WavPlaybackTest, BlocksUnderAThousandSamplesAreNotCut) {
   ASSERT_EQ(PlayFile(MakeWav(11025, 1, 16, data)), 0);
   Bytes stream = device.Stream();
   ASSERT_EQ(stream.size(), 999u);
-  for (std::size_t i = 0; i + 1 < 999; ++i) ASSERT_EQ(stream[i], data[2 * i + 1] ^ 0x80) << i;
+  for (std::size_t i = 0; i + kFade < 999; ++i) {
+    ASSERT_EQ(stream[i], data[2 * i + 1] ^ 0x80) << i;
+  }
 }
 
 // --- keys ---------------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/pcm_fade.hpp"
 #include "voice/letter_wav.hpp"
 #include "voice/phonetic_units.hpp"
 #include "voice/piece_database.hpp"
@@ -177,13 +178,25 @@ class RecordedVoiceTest : public ::testing::Test {
     return samples;
   }
 
-  // The played samples as runs "value x count".
+  // The played samples as runs "value x count". A cut piece fades to silence at its end
+  // (2 ms at most, ending on silence); the fade is counted with the run it ends.
   std::vector<std::string> Runs() const {
     std::vector<std::string> runs;
     const std::vector<uint8_t> samples = Played();
+    const std::size_t fade = platform::CutFadeSamples(kVoiceSampleRate);
+    auto distance = [](uint8_t sample) { return std::abs(sample - kSilenceSample); };
     for (std::size_t i = 0; i < samples.size();) {
       std::size_t j = i;
       while (j < samples.size() && samples[j] == samples[i]) ++j;
+      std::size_t k = j;
+      while (k < samples.size() && k - j < fade && distance(samples[k]) > 0 &&
+             distance(samples[k]) < distance(samples[k - 1])) {
+        ++k;
+      }
+      if (samples[i] != kSilenceSample && k > j && k < samples.size() && k - j < fade &&
+          samples[k] == kSilenceSample) {
+        j = k + 1;
+      }
       runs.push_back(std::to_string(samples[i]) + "x" + std::to_string(j - i));
       i = j;
     }
@@ -461,15 +474,60 @@ TEST(PieceDatabaseLookup, ReadsCutsAndGuards) {
   EXPECT_EQ(out, std::vector<uint8_t>(100, 'b'));
   ASSERT_TRUE(database.Lookup("$A", 2, 0.5, cuts, 64000, out));
   EXPECT_EQ(out.size(), 50u);
+  EXPECT_EQ(out.back(), kSilenceSample) << "a piece cut short fades out";
   ASSERT_TRUE(database.Lookup("$A", 2, 1.0, cuts, 30, out));  // cut to what the image holds
   EXPECT_EQ(out.size(), 30u);
   ASSERT_TRUE(database.Lookup("$PAST", 2, 1.0, cuts, 64000, out));  // runs off the end
-  EXPECT_EQ(out, std::vector<uint8_t>(50, 'b'));
+  ASSERT_EQ(out.size(), 50u);
+  EXPECT_EQ(out.front(), 'b');
+  EXPECT_EQ(out.back(), kSilenceSample);
   ASSERT_TRUE(database.Lookup("$FAR", 2, 1.0, cuts, 64000, out));  // starts past the end
   EXPECT_TRUE(out.empty());
   EXPECT_FALSE(database.Lookup("$C", 2, 1.0, cuts, 64000, out));
   database.Close();
   EXPECT_FALSE(database.Lookup("$A", 2, 1.0, cuts, 64000, out));
+}
+
+// A loud sine piece cut mid-wave (by the piece cut, by a factor, by both) and followed by the
+// same piece: the energy of the sound's second difference (what a step or a kink adds, and
+// what the ear hears as a click) around the join stays near that of the sine itself.
+TEST(PieceDatabaseLookup, ACutPieceJoinsTheNextWithoutAClick) {
+  constexpr int kLength = 1000;
+  constexpr double kStep = 2 * M_PI * 300 / 11025.0;
+  std::string sine;
+  for (int i = 0; i < kLength; ++i) {
+    sine += static_cast<char>(std::lround(128 + 110 * std::sin(kStep * i)));
+  }
+  PieceDatabase database;
+  database.OpenFromMemory(EncodePieceIndex({{"$KA", kLength, 0}}), sine);
+  // Energy of the second difference over the 45 samples centred on `at`.
+  auto click_energy = [](const std::vector<uint8_t>& s, std::size_t at) {
+    double energy = 0;
+    for (std::size_t i = at - 22; i <= at + 22; ++i) {
+      const double second = static_cast<double>(s[i + 1]) - 2.0 * s[i] + s[i - 1];
+      energy += second * second;
+    }
+    return energy;
+  };
+  struct Case {
+    int piece_cut;
+    double factor;
+  };
+  for (const Case& c : {Case{431, 1.0}, Case{0, 0.777}, Case{250, 0.9}, Case{10, 1.0}}) {
+    SCOPED_TRACE(testing::Message() << "cut " << c.piece_cut << ", factor " << c.factor);
+    const VoiceCuts cuts{c.piece_cut, 0, 0};
+    std::vector<uint8_t> cut;
+    std::vector<uint8_t> whole;
+    ASSERT_TRUE(database.Lookup("$KA", 0, c.factor, cuts, 64000, cut));
+    ASSERT_TRUE(database.Lookup("$KA", 2, 1.0, cuts, 64000, whole));
+    ASSERT_EQ(whole.size(), static_cast<std::size_t>(kLength));
+    ASSERT_GT(cut.size(), 100u);
+    ASSERT_LT(cut.size(), whole.size());
+    std::vector<uint8_t> joined = cut;
+    joined.insert(joined.end(), whole.begin(), whole.end());
+    const double body = click_energy(whole, 500);
+    EXPECT_LT(click_energy(joined, cut.size()), 4 * body) << "body " << body;
+  }
 }
 
 TEST(PieceDatabaseLookup, OpenFailsOnMissingOrHugeFiles) {
@@ -746,6 +804,7 @@ TEST_F(RecordedVoiceTest, UnknownShortPieceIsNoise) {
     EXPECT_LE(sample, 167);
   }
   EXPECT_GT(std::set<uint8_t>(samples.begin(), samples.end()).size(), 10u);
+  EXPECT_EQ(samples.back(), kSilenceSample) << "the noise fades out";
 }
 
 TEST_F(RecordedVoiceTest, Decompositions) {
