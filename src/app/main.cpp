@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -17,18 +18,22 @@
 #include "platform/message_loop.hpp"
 #include "platform/paths.hpp"
 #include "platform/terminal_frontend.hpp"
+#include "platform/window_frontend.hpp"
+#include "platform/windows1252.hpp"
 #include "speech/program_parts.hpp"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cadencio [--terminal]\n"
+    "Usage: cadencio [--terminal | --window]\n"
     "       cadencio --help | --version\n"
     "\n"
     "A talking metronome, worked with the keyboard alone. It asks for the tempo (1 to 500\n"
     "beats per minute) and the measure, then ticks; F1 lists the keys, Esc ends.\n"
     "\n"
-    "  --terminal   show the 80 x 25 screen in this terminal (the default)\n"
+    "  --terminal   show the 80 x 25 screen in this terminal (the default when there is one)\n"
+    "  --window     show it in a window with the colours, font and magnifier of the [VIDEO]\n"
+    "               settings (the default when there is a display but no terminal)\n"
     "  --help       show this text and end\n"
     "  --version    show the version and end\n"
     "\n"
@@ -36,21 +41,50 @@ constexpr const char* kUsage =
     "else ~/.config/audira. Sound and voice data are read from $SONAUD_ROOT, else the\n"
     "installed data directory.\n";
 
-int Run() {
+enum class FrontendChoice { kAuto, kTerminal, kWindow };
+
+// The terminal when asked for, or by default when standard input is a terminal; the window
+// when asked for, or by default when there is a display and no terminal.
+std::unique_ptr<cadencio::platform::Frontend> ChooseFrontend(FrontendChoice choice,
+                                                             std::string* why) {
+  const bool has_display = std::getenv("DISPLAY") != nullptr ||
+                           std::getenv("WAYLAND_DISPLAY") != nullptr ||
+                           std::getenv("SDL_VIDEODRIVER") != nullptr;
+  if (choice == FrontendChoice::kAuto) {
+    choice =
+        isatty(STDIN_FILENO) || !has_display ? FrontendChoice::kTerminal : FrontendChoice::kWindow;
+  }
+  if (choice == FrontendChoice::kWindow) return cadencio::platform::MakeWindowFrontend(why);
+  return cadencio::platform::MakeTerminalFrontend(why);
+}
+
+// The window title: the program's full path, at most 79 characters, in the program's code page.
+std::string ProgramTitle() {
+  std::error_code error;
+  std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
+  if (error) path = "cadencio";
+  return cadencio::platform::Utf8ToWindows1252(path).bytes.substr(0, 79);
+}
+
+int Run(FrontendChoice choice) {
   const std::string start_dir = std::filesystem::current_path().string();
   cadencio::platform::EnsureDefaultConfig(start_dir);
   // The loop outlives the front end, whose key reader posts into it until the front end closes.
   cadencio::platform::RealClock clock;
   cadencio::platform::MessageLoop loop;
   std::string why;
-  auto frontend = cadencio::platform::MakeTerminalFrontend(&why);
+  auto frontend = ChooseFrontend(choice, &why);
   if (!frontend) {
-    std::fprintf(stderr, "cadencio: %s; it needs a terminal.\n", why.c_str());
+    std::fprintf(stderr, "cadencio: %s; it needs a terminal or a display.\n", why.c_str());
     return 1;
   }
   auto audio = cadencio::platform::OpenSdlAudio();
   cadencio::speech::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir);
   parts.open_capture = [] { return cadencio::platform::OpenSdlCapture(); };
+  parts.console.SetWindowTitle(ProgramTitle());
+  if (auto* window = dynamic_cast<cadencio::platform::WindowFrontend*>(frontend.get())) {
+    window->SetBeepSound([&parts] { parts.tones.Beep(); });
+  }
   try {
     const int code = parts.RunToExit([&parts] { cadencio::app::RunCadencio(parts); });
     frontend->Close();
@@ -66,6 +100,7 @@ int Run() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  FrontendChoice choice = FrontendChoice::kAuto;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
       std::fputs(kUsage, stdout);
@@ -75,10 +110,14 @@ int main(int argc, char** argv) {
       std::printf("cadencio %s\n", CADENCIO_VERSION);
       return 0;
     }
-    if (std::strcmp(argv[i], "--terminal") != 0) {
+    if (std::strcmp(argv[i], "--terminal") == 0) {
+      choice = FrontendChoice::kTerminal;
+    } else if (std::strcmp(argv[i], "--window") == 0) {
+      choice = FrontendChoice::kWindow;
+    } else {
       std::fprintf(stderr, "cadencio: unknown option '%s'\n\n%s", argv[i], kUsage);
       return 2;
     }
   }
-  return Run();
+  return Run(choice);
 }

@@ -62,10 +62,27 @@ Console::Console(platform::Frontend& frontend, platform::MessageLoop& loop, plat
 void Console::EnsureConsoleWindow() {
   if (window_created_) return;
   window_created_ = true;
+  if (video_settings_) {
+    video_ = ReadVideoConfig(video_settings_, frontend_.GetWorkArea());
+    text_attr_ = video_.text_attr;
+    colour_changes_allowed_ = !video_.colours_fixed;
+  }
   cells_.chars.fill(' ');
   cells_.attrs.fill(text_attr_);
+  frontend_.SetAppearance(video_.appearance);
   frontend_.Open();
+  if (!window_title_.empty()) frontend_.SetTitle(window_title_);
   Present();
+  if (video_settings_) SetBrailleMode(video_.braille_mode);
+}
+
+void Console::SetBrailleMode(int mode) {
+  for (int frequency : braille_.ToneFrequencies(mode)) {
+    if (tones_) tones_->StartTone(static_cast<uint16_t>(frequency));
+    Delay(200);
+    if (tones_) tones_->StopTone();
+  }
+  braille_.SetMode(mode);
 }
 
 void Console::Present() {
@@ -176,7 +193,7 @@ void Console::Dispatch(const platform::Message& message) {
 }
 
 void Console::TranslateChar(uint8_t ch, bool ctrl) {
-  if (braille_mode_ && (ch == ' ' || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'))) {
+  if (BrailleMode() && (ch == ' ' || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'))) {
     return;  // typed as braille chords instead
   }
   if (queue_.Free() == 0) return;
@@ -195,6 +212,14 @@ void Console::TranslateKeyDown(int virtual_key, bool ctrl, bool alt, bool shift)
     throw platform::ProgramExit{255};
   }
   if (alt) {
+    if (ctrl && virtual_key == vk::F(12)) {
+      SetBrailleMode(0);
+      return;
+    }
+    if (ctrl && virtual_key == vk::F(11)) {
+      SetBrailleMode(braille_.Mode() + 1);
+      return;
+    }
     uint8_t code = 0;
     if (virtual_key >= '1' && virtual_key <= '9') {
       code = static_cast<uint8_t>(key::kAlt1 + virtual_key - '1');
@@ -211,6 +236,10 @@ void Console::TranslateKeyDown(int virtual_key, bool ctrl, bool alt, bool shift)
       return;
     }
   }
+  if (!ctrl && BrailleMode() && BrailleEntry::DotBit(virtual_key) != 0) {
+    braille_.KeyDown(virtual_key);
+    return;
+  }
   if (queue_.Count() > 62) return;
   for (const auto& key : kSpecialKeys) {
     if (key.virtual_key != virtual_key) continue;
@@ -226,8 +255,11 @@ void Console::TranslateKeyDown(int virtual_key, bool ctrl, bool alt, bool shift)
   }
 }
 
-void Console::TranslateKeyUp(int /*virtual_key*/, bool /*ctrl*/) {
-  // Key-ups only complete braille chords, which arrive with the appearance settings.
+void Console::TranslateKeyUp(int virtual_key, bool ctrl) {
+  // Key-ups only complete braille chords.
+  if (!BrailleMode()) return;
+  auto result = braille_.KeyUp(virtual_key, ctrl);
+  if (result.queue && queue_.Free() > 0) queue_.Push(*result.queue);
 }
 
 // --- screen -----------------------------------------------------------------------------

@@ -9,7 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "console/braille.hpp"
 #include "console/key_queue.hpp"
+#include "console/tone.hpp"
+#include "console/video_config.hpp"
 #include "platform/clock.hpp"
 #include "platform/frontend.hpp"
 #include "platform/message_loop.hpp"
@@ -106,7 +109,21 @@ class Console {
   void SetBlockDoneHandler(std::function<void(int64_t)> handler) {
     block_done_ = std::move(handler);
   }
-  bool BrailleMode() const { return braille_mode_; }
+  bool BrailleMode() const { return braille_.Mode() != 0; }
+  int BrailleModeNumber() const { return braille_.Mode(); }
+
+  // --- appearance -----------------------------------------------------------------------
+  // Where the VIDEO and BRAILLE settings are read from when the window is created. Without a
+  // source the console keeps its built-in start (light grey on black, braille entry off).
+  void SetVideoSettings(SettingLookup settings) { video_settings_ = std::move(settings); }
+  const VideoConfig& Video() const { return video_; }
+  // The window's title while the program runs (the program's path).
+  void SetWindowTitle(std::string title) { window_title_ = std::move(title); }
+  // Where the braille mode tones are played; without a player they are silent.
+  void SetTonePlayer(TonePlayer* player) { tones_ = player; }
+  // Switches braille entry mode (above 2 counts as 1), announcing it with its tones; each tone
+  // sounds for 200 ms of Delay, so keys are still handled meanwhile.
+  void SetBrailleMode(int mode);
 
  private:
   void EnsureConsoleWindow();
@@ -126,7 +143,11 @@ class Console {
   bool waiting_for_key_ = false;
   bool caret_shown_ = false;
   bool break_check_ = true;
-  bool braille_mode_ = false;
+  BrailleEntry braille_;
+  VideoConfig video_;
+  SettingLookup video_settings_;
+  std::string window_title_;
+  TonePlayer* tones_ = nullptr;
   bool colour_changes_allowed_ = true;
   bool shift_held_ = false;
   bool alt_held_ = false;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/appearance.hpp"
 #include "platform/message_loop.hpp"
 #include "platform/screen.hpp"
 
@@ -13,6 +14,10 @@ namespace cadencio::platform {
 class Frontend {
  public:
   virtual ~Frontend() = default;
+  // The desktop area a window may cover, which the default font size follows.
+  virtual WorkArea GetWorkArea() { return {}; }
+  // The colours, font and window settings to open with; called before Open.
+  virtual void SetAppearance(const Appearance& /*appearance*/) {}
   // Called once when the console first needs its window.
   virtual void Open() {}
   // Moves input that has arrived into the message loop; never waits.

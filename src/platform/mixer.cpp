@@ -6,7 +6,7 @@
 
 namespace cadencio::platform {
 
-void Mixer::Start(int index, const Sound* sound, int64_t start_frame) {
+void Mixer::Start(int index, const Sound* sound, int64_t start_frame, bool loop) {
   Channel& channel = channels_[index];
   Schedule& schedule = channel.schedule;
   PruneSchedule(channel);
@@ -18,7 +18,7 @@ void Mixer::Start(int index, const Sound* sound, int64_t start_frame) {
     std::move(schedule.starts.begin() + 1, schedule.starts.end(), schedule.starts.begin());
     --schedule.count;
   }
-  schedule.starts[schedule.count++] = {sound, start_frame, channel.next_serial++};
+  schedule.starts[schedule.count++] = {sound, start_frame, channel.next_serial++, loop};
   channel.published.Back() = schedule;
   channel.published.Publish();
 }
@@ -70,8 +70,10 @@ void Mixer::MixChannel(Channel& channel, float gain, float* out, int frames, int
       if (playing.sound && onset_observer_) onset_observer_(frame, *playing.sound);
     }
     if (playing.sound) {
-      const int64_t offset = frame - playing.start;
-      if (offset < playing.sound->FrameCount()) {
+      int64_t offset = frame - playing.start;
+      const int64_t length = playing.sound->FrameCount();
+      if (playing.loop && length > 0) offset %= length;
+      if (offset < length) {
         out[2 * i] += gain * playing.sound->samples[2 * offset];
         out[2 * i + 1] += gain * playing.sound->samples[2 * offset + 1];
       }

@@ -32,6 +32,8 @@ class Mixer {
   // Program thread. The sound must outlive its playing (sounds are kept in a bank for the
   // program's life). A start frame already rendered means "as soon as possible".
   void StartBeat(const Sound* sound, int64_t start_frame) { Start(kBeat, sound, start_frame); }
+  // Starts a sound at once on the beat channel and repeats it until it is stopped or cut.
+  void StartLoop(const Sound* sound) { Start(kBeat, sound, FramesRendered(), true); }
   void StopBeat() { Stop(kBeat); }
   // The count channel: words counted aloud, scheduled like the beat and mixed over it (each
   // word cuts the one before it, never the beat).
@@ -62,6 +64,7 @@ class Mixer {
     const Sound* sound = nullptr;
     int64_t start = 0;
     uint64_t serial = 0;
+    bool loop = false;
   };
   // The beat channel's starts in order of start frame. The sound heard at a frame is the one
   // of the latest start at or before it, from its start on: each start cuts the sound before
@@ -82,7 +85,7 @@ class Mixer {
     // Rendering-thread state: the start being heard (its start is the frame it began at).
     Voice playing;
   };
-  void Start(int channel, const Sound* sound, int64_t start_frame);
+  void Start(int channel, const Sound* sound, int64_t start_frame, bool loop = false);
   void Stop(int channel);
   // Program thread: drops the starts that a later start, already reached, has cut.
   void PruneSchedule(Channel& channel);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,8 @@ namespace cadencio::speech {
 
 struct CaptureSpeech {
   static constexpr int64_t kNeverCloseMs = 24LL * 3600 * 1000;
+  using FrontendWrapper =
+      std::function<std::unique_ptr<platform::Frontend>(platform::HeadlessFrontend& script)>;
 
   // Keys come from `script`; the window closes `tail_ms` after the last one. WAV playback
   // writes to `device` when one is given (it must pass the blocks on to the mixer's channel),
@@ -25,15 +29,19 @@ struct CaptureSpeech {
   CaptureSpeech(const std::string& start_dir, std::vector<platform::ScriptedMessage> script = {},
                 platform::WaveOutDevice* device = nullptr, int rate = 44100,
                 int64_t tail_ms = kNeverCloseMs,
-                platform::Clock::DateTime start = platform::VirtualClock::kDefaultStart)
+                platform::Clock::DateTime start = platform::VirtualClock::kDefaultStart,
+                const FrontendWrapper& wrap = {})
       : clock(start),
         frontend(clock, std::move(script), tail_ms),
+        shown(wrap ? wrap(frontend) : nullptr),
         audio(clock, rate),
-        parts({frontend, loop, audio, clock}, start_dir, device) {}
+        parts({shown ? *shown : frontend, loop, audio, clock}, start_dir, device) {}
 
   platform::VirtualClock clock;
   platform::MessageLoop loop;
   platform::HeadlessFrontend frontend;
+  // A front end that shows the screen instead, taking its keys from `frontend` (or null).
+  std::unique_ptr<platform::Frontend> shown;
   platform::CaptureAudio audio;
   ProgramParts parts;
   console::Console& console = parts.console;

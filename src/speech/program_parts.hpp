@@ -9,6 +9,7 @@
 #include <string>
 
 #include "console/console.hpp"
+#include "console/tone.hpp"
 #include "platform/audio_input.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/beat_channel.hpp"
@@ -47,6 +48,7 @@ class ProgramParts {
   int RunToExit(const std::function<void()>& program);
 
   Devices devices;
+  console::MixerTonePlayer tones;  // the braille mode beeps
   console::Console console;
   platform::BeatChannel beats;
   WavPlayback wav;

@@ -98,7 +98,10 @@ std::vector<platform::ScriptedMessage> TypeText(int64_t at_ms, const std::string
 
 Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms,
                    platform::Clock::DateTime start)
-    : rig_(TempStartDir(), std::move(script), nullptr, 44100, tail_ms, start) {
+    : rig_(TempStartDir(), std::move(script), nullptr, 44100, tail_ms, start,
+           [](platform::HeadlessFrontend& keys) -> std::unique_ptr<platform::Frontend> {
+             return MaybeScriptedWindow(keys);  // shown in a window when the tests ask for it
+           }) {
   rig_.speech.SetObserver([this](const speech::SpeechEvent& event) { spoken_.push_back(event); });
   rig_.audio.GetMixer().SetOnsetObserver([this](int64_t frame, const platform::Sound& sound) {
     std::size_t slash = sound.name.find_last_of("\\/");

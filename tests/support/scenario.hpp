@@ -10,6 +10,7 @@
 
 #include "speech/capture_speech.hpp"
 #include "speech/speech_events.hpp"
+#include "support/window_scenario.hpp"
 
 namespace cadencio::testing {
 

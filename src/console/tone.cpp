@@ -1,0 +1,92 @@
+// Square-wave tones for the braille mode beeps.
+#include "console/tone.hpp"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+
+#include "platform/riff_wav.hpp"
+#include "platform/wav_file.hpp"
+
+namespace cadencio::console {
+
+namespace {
+
+constexpr int kToneBufferBytes = 11071;
+constexpr int kRate = 11025;
+constexpr uint8_t kLow = 96;
+constexpr uint8_t kHigh = 160;
+constexpr uint8_t kSilence = 128;
+
+}  // namespace
+
+std::vector<uint8_t> BuildToneWave(uint16_t frequency) {
+  if (frequency == 0) return {};
+  std::vector<uint8_t> buffer(kToneBufferBytes, kSilence);
+  const int f = frequency;
+  const int period = kRate / f;
+  // Each period starts at 44 + floor(j * 11025 / f), so the pitch stays exact over the second
+  // although periods are whole samples. The first period is written twice.
+  int p = 44;
+  for (int64_t j = 0; p <= kRate - period; ++j) {
+    const int half = period / 2;
+    std::fill_n(buffer.begin() + p, half + 1, kLow);
+    p += half;
+    std::fill_n(buffer.begin() + p, period - half + 1, kHigh);
+    p = static_cast<int>(44 + (j * kRate) / f);
+  }
+  buffer[p - 1] = kSilence;
+  const uint32_t data_size = static_cast<uint32_t>(p - 44);
+  buffer.resize(p);
+  platform::BuildWavHeader(buffer, data_size, kRate, 1, 8);
+  return buffer;
+}
+
+namespace {
+
+// The sound of a tone at the mixer's rate, `frames` long (0: the whole tone buffer). Program
+// thread only; never freed (see MixerTonePlayer).
+const platform::Sound& ToneSound(uint16_t frequency, int rate, int64_t frames) {
+  using Key = std::tuple<uint16_t, int, int64_t>;
+  static auto* const sounds = new std::map<Key, std::unique_ptr<platform::Sound>>;
+  auto& sound = (*sounds)[{frequency, rate, frames}];
+  if (!sound) {
+    sound = std::make_unique<platform::Sound>();
+    sound->name = "tone " + std::to_string(frequency) + " Hz";
+    if (auto pcm = platform::ParsePcmWav(BuildToneWave(frequency))) {
+      sound->samples = platform::ConvertToStereoFloat(*pcm, rate);
+    }
+    if (frames > 0 && sound->FrameCount() > frames) sound->samples.resize(frames * 2);
+  }
+  return *sound;
+}
+
+}  // namespace
+
+void MixerTonePlayer::StartTone(uint16_t frequency) {
+  if (playing_) StopTone();
+  const platform::Sound& sound = ToneSound(frequency, mixer_.SampleRate(), 0);
+  if (sound.samples.empty()) return;
+  mixer_.StartLoop(&sound);
+  playing_ = true;
+}
+
+void MixerTonePlayer::Beep() {
+  constexpr uint16_t kBeepHz = 800;
+  constexpr int kBeepMs = 120;
+  const platform::Sound& sound =
+      ToneSound(kBeepHz, mixer_.SampleRate(), int64_t{mixer_.SampleRate()} * kBeepMs / 1000);
+  if (sound.samples.empty()) return;
+  mixer_.StartBeat(&sound, 0);
+  playing_ = false;
+}
+
+void MixerTonePlayer::StopTone() {
+  if (!playing_) return;
+  mixer_.StopBeat();
+  playing_ = false;
+}
+
+}  // namespace cadencio::console

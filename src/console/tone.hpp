@@ -1,0 +1,42 @@
+// The tones that announce braille modes: a square wave built in memory as a WAV image and
+// looped on the beat channel until it is stopped.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/mixer.hpp"
+#include "platform/sound.hpp"
+
+namespace cadencio::console {
+
+// The tone buffer for `frequency` (above 0): a 44-byte header and about a second of 8-bit
+// samples at 11025 per second, alternating 96 and 160 so that each period starts at the exact
+// sample position of the frequency; the last sample is silence. Empty for frequency 0.
+std::vector<uint8_t> BuildToneWave(uint16_t frequency);
+
+class TonePlayer {
+ public:
+  virtual ~TonePlayer() = default;
+  // Starts the looped tone (a tone already playing is stopped first).
+  virtual void StartTone(uint16_t frequency) = 0;
+  virtual void StopTone() = 0;
+};
+
+// Plays tones on the mixer's beat channel, as the beat sounds play: a tone cuts a beat and a
+// beat cuts a tone. Each tone's sound is built once and kept until the process ends, so the
+// audio thread never sees a sound freed, even when the player goes while a tone still loops.
+class MixerTonePlayer final : public TonePlayer {
+ public:
+  explicit MixerTonePlayer(platform::Mixer& mixer) : mixer_(mixer) {}
+  void StartTone(uint16_t frequency) override;
+  void StopTone() override;
+  // A short beep played once (the bell of a window that has no sound of its own).
+  void Beep();
+
+ private:
+  platform::Mixer& mixer_;
+  bool playing_ = false;
+};
+
+}  // namespace cadencio::console

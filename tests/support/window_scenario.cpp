@@ -1,0 +1,75 @@
+// Scenario keys through the window's events.
+#include "support/window_scenario.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace cadencio::testing {
+
+ScriptedWindowFrontend::ScriptedWindowFrontend(platform::HeadlessFrontend& script,
+                                               std::unique_ptr<platform::WindowFrontend> window)
+    : script_(script), window_(std::move(window)) {}
+
+void ScriptedWindowFrontend::SetAppearance(const platform::Appearance& appearance) {
+  script_.SetAppearance(appearance);
+  window_->SetAppearance(appearance);
+}
+
+void ScriptedWindowFrontend::Open() {
+  script_.Open();
+  window_->Open();
+}
+
+void ScriptedWindowFrontend::Forward(platform::MessageLoop& loop) {
+  platform::Message message;
+  while (due_.Peek(message)) {
+    if (!window_->InjectMessage(message)) loop.Post(message);
+  }
+  window_->PollInput(loop);
+}
+
+void ScriptedWindowFrontend::PollInput(platform::MessageLoop& loop) {
+  script_.PollInput(due_);
+  Forward(loop);
+}
+
+void ScriptedWindowFrontend::WaitInput(platform::MessageLoop& loop) {
+  if (!loop.Empty()) return;
+  script_.WaitInput(due_);  // moves the virtual time on to the next key
+  Forward(loop);
+}
+
+void ScriptedWindowFrontend::WaitInputFor(platform::MessageLoop& loop, int64_t timeout_ms) {
+  if (!loop.Empty()) return;
+  script_.WaitInputFor(due_, timeout_ms);  // moves the virtual time on, at most that far
+  Forward(loop);
+}
+
+void ScriptedWindowFrontend::Present(const platform::ScreenCells& cells, int cursor_column,
+                                     int cursor_row, bool caret) {
+  script_.Present(cells, cursor_column, cursor_row, caret);
+  window_->Present(cells, cursor_column, cursor_row, caret);
+}
+
+void ScriptedWindowFrontend::SetTitle(const std::string& title) {
+  script_.SetTitle(title);
+  window_->SetTitle(title);
+}
+
+std::unique_ptr<ScriptedWindowFrontend> MaybeScriptedWindow(platform::HeadlessFrontend& script) {
+  const char* choice = std::getenv("CADENCIO_SCENARIO_FRONTEND");
+  if (choice == nullptr || std::string(choice) != "window") return nullptr;
+  setenv("SDL_VIDEODRIVER",
+         std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "offscreen", 1);
+  std::string why;
+  auto window = platform::MakeWindowFrontend(&why);
+  if (!window) {
+    ADD_FAILURE() << "the window front end does not open: " << why;
+    return nullptr;
+  }
+  return std::make_unique<ScriptedWindowFrontend>(script, std::move(window));
+}
+
+}  // namespace cadencio::testing
