@@ -298,7 +298,7 @@ TEST(MainLoop, KeysInTheMiddleOfASlowBeatActAtOnce) {
     }
     ASSERT_GE(before.size(), 2u) << which << ": " << Describe(scenario.Onsets());
     ASSERT_GE(after.size(), 2u) << which << ": " << Describe(scenario.Onsets());
-    EXPECT_GT(key_frame - before.back().frame, period_ms * 44100 / 1000 / 4) << which;
+    EXPECT_GT(key_frame - before.back().frame, int64_t{period_ms} * 44100 / 1000 / 4) << which;
     for (const auto* run : {&before, &after}) {
       for (int64_t interval : Intervals(*run)) {
         EXPECT_TRUE(IsPeriod(interval, period_ms)) << which << ": " << Describe(*run);
