@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/child_spawn.hpp"
+
 extern char** environ;
 
 namespace cadencio::platform {
@@ -51,43 +53,6 @@ ssize_t WriteNoSigpipe(int fd, const char* data, std::size_t size) {
   errno = saved;
   return written;
 }
-
-// Spawn attributes for the child: its own session, default signals, nothing blocked.
-class SpawnAttributes {
- public:
-  SpawnAttributes() {
-    ok_ = posix_spawnattr_init(&attr_) == 0 && posix_spawn_file_actions_init(&actions_) == 0;
-  }
-  ~SpawnAttributes() {
-    posix_spawn_file_actions_destroy(&actions_);
-    posix_spawnattr_destroy(&attr_);
-  }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-
-  bool Prepare(int in_fd, int out_fd, int err_fd) {
-    if (!ok_) return false;
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, sig);
-    const short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID;
-    return posix_spawnattr_setflags(&attr_, flags) == 0 &&
-           posix_spawnattr_setsigmask(&attr_, &none) == 0 &&
-           posix_spawnattr_setsigdefault(&attr_, &defaults) == 0 &&
-           posix_spawn_file_actions_adddup2(&actions_, in_fd, STDIN_FILENO) == 0 &&
-           posix_spawn_file_actions_adddup2(&actions_, out_fd, STDOUT_FILENO) == 0 &&
-           posix_spawn_file_actions_adddup2(&actions_, err_fd, STDERR_FILENO) == 0;
-  }
-  const posix_spawnattr_t* Attr() const { return &attr_; }
-  const posix_spawn_file_actions_t* Actions() const { return &actions_; }
-
- private:
-  posix_spawnattr_t attr_{};
-  posix_spawn_file_actions_t actions_{};
-  bool ok_ = false;
-};
 
 }  // namespace
 
@@ -163,7 +128,7 @@ bool MbrolaProgram::Start() {
     Fail("no pipe for mbrola");
     return false;
   }
-  SpawnAttributes spawn;
+  ChildSpawn spawn;
   std::vector<std::string> args = {program_};
   if (no_error_) args.emplace_back("-e");
   args.insert(args.end(), {database_, "-", "-"});

@@ -8,7 +8,6 @@
 #include <span>
 
 #include "platform/pcm_fade.hpp"
-
 #include "platform/riff_wav.hpp"
 
 namespace cadencio::speech {
