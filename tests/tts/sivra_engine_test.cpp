@@ -340,19 +340,25 @@ TEST_F(SivraEngineTest, BusyAndStopFollowThePlayback) {
   EXPECT_EQ(host_.stops, 1);
 }
 
-// The whole road with the stand-in `mbrola` program, into a WAV file.
-TEST(SivraEngineFile, WritesAValidWaveFileWithMatchingSizes) {
+// The engine over the stand-in `mbrola` program, writing into WAV files.
+class SivraEngineFile : public ::testing::Test {
+ protected:
+  SivraEngineFile() { WriteBytes(dir / "voice", "FAKE-MBROLA-VOICE"); }
+  bool Start(const std::string& out) {
+    engine.SivraSetOutputFile(out);
+    return engine.SivraStart("", kData + "portug.nrl", kData + "portug.exc", kData + "portug.abr",
+                             kData + "portug.pro", kData + "portug.dfn");
+  }
   ScratchDir dir;
-  WriteBytes(dir / "voice", "FAKE-MBROLA-VOICE");
   RecordingHost host;
-  SivraEngine engine(
-      host, [] { return std::make_unique<platform::MbrolaProgram>(FAKE_MBROLA); },
-      [&](const std::string&) { return dir / "voice"; });
+  SivraEngine engine{host, [] { return std::make_unique<platform::MbrolaProgram>(FAKE_MBROLA); },
+                     [this](const std::string&) { return dir / "voice"; }};
+};
+
+// The whole road with the stand-in `mbrola` program, into a WAV file.
+TEST_F(SivraEngineFile, WritesAValidWaveFileWithMatchingSizes) {
   const std::string out = dir / "out.wav";
-  engine.SivraSetOutputFile(out);
-  ASSERT_TRUE(engine.SivraStart("", kData + "portug.nrl", kData + "portug.exc",
-                                kData + "portug.abr", kData + "portug.pro", kData + "portug.dfn"))
-      << engine.SivraError();
+  ASSERT_TRUE(Start(out)) << engine.SivraError();
   engine.SivraSetFactors(1.0, 0.5);
   std::vector<int16_t> expected;
   for (const char* text : {"O metr\xF4nomo marca 120 batidas.", "Quer ouvir de novo?"}) {
@@ -390,21 +396,10 @@ TEST(SivraEngineFile, WritesAValidWaveFileWithMatchingSizes) {
 }
 
 // Starting again without a close finishes the file of the first start.
-TEST(SivraEngineFile, RestartFinishesTheFirstFile) {
-  ScratchDir dir;
-  WriteBytes(dir / "voice", "FAKE-MBROLA-VOICE");
-  RecordingHost host;
-  SivraEngine engine(
-      host, [] { return std::make_unique<platform::MbrolaProgram>(FAKE_MBROLA); },
-      [&](const std::string&) { return dir / "voice"; });
-  const auto start = [&](const std::string& out) {
-    engine.SivraSetOutputFile(out);
-    return engine.SivraStart("", kData + "portug.nrl", kData + "portug.exc", kData + "portug.abr",
-                             kData + "portug.pro", kData + "portug.dfn");
-  };
-  ASSERT_TRUE(start(dir / "one.wav"));
+TEST_F(SivraEngineFile, RestartFinishesTheFirstFile) {
+  ASSERT_TRUE(Start(dir / "one.wav"));
   ASSERT_TRUE(engine.SivraSpeak("Sim."));
-  ASSERT_TRUE(start(dir / "two.wav"));
+  ASSERT_TRUE(Start(dir / "two.wav"));
   const std::string wav = ReadBytes(dir / "one.wav");
   ASSERT_GT(wav.size(), 44u);
   uint32_t data = 0;
@@ -412,7 +407,7 @@ TEST(SivraEngineFile, RestartFinishesTheFirstFile) {
   EXPECT_EQ(data, wav.size() - 44);
 }
 
-TEST(SivraEngineFile, HeaderOfSixteenBitMono) {
+TEST(SivraWaveHeader, HeaderOfSixteenBitMono) {
   std::array<uint8_t, 44> header{};
   FillWaveHeader(header, 16000, 16, 1, 1000);
   const uint8_t expected[44] = {'R', 'I', 'F',  'F',  0x0C, 0x04, 0,   0,    'W',  'A', 'V',
