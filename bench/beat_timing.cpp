@@ -2,8 +2,8 @@
 // real time by SDL, with no sound card) at several tempos, finds the onsets in the written stream
 // and prints, per tempo, the largest deviation of an interval from the exact (fractional) beat
 // period in samples and the total drift over the run. The same figures are printed for the plain
-// "start the sound, then sleep" loop as a baseline, and for the program with two notes per beat
-// and counting aloud. Every run is a child process, all run at once.
+// "start the sound, then sleep" loop as a baseline, and for the program with two or three notes
+// per beat and counting aloud. Every run is a child process, all run at once.
 //
 // Two measurements stand side by side: the first sample above a threshold (whose latency
 // depends on the sound's level and on what is mixed over it), and the onset matched to the
@@ -148,7 +148,7 @@ Figures FiguresOf(const std::vector<int64_t>& onsets, double spacing) {
 }
 
 // How many onsets lie off the frames the program's schedule gives them: beat k at
-// t0 + k x period rounded, note j of n at k/n of the period after its beat, rounded. The train
+// t0 + k x period rounded, note j of n at j/n of the period after its beat, rounded. The train
 // may begin on a note, so every phase is tried and the best kept.
 std::size_t OffSchedule(const std::vector<int64_t>& onsets, int bpm, int rate, int parts) {
   const int64_t period_ms = app::BeatPeriodMs(bpm);
@@ -182,9 +182,26 @@ struct BeatSounds {
   const platform::Sound* note = nullptr;
 };
 
-// Both measurements of one stream. `parts`: onsets per beat.
-void PrintMeasure(const std::string& path, int bpm, int rate, const char* name, bool baseline,
-                  int parts, const BeatSounds& sounds) {
+// The loops measured: the program, the baseline, and the program with two or three notes per
+// beat and counting aloud (the onsets are then the beats and the notes between them; the count
+// word starts with its beat).
+struct Loop {
+  const char* name;
+  const char* keys;  // typed once the beat runs
+  int parts;         // onsets per beat
+  bool baseline;
+};
+constexpr Loop kLoops[] = {{"cadencio", "", 1, false},
+                           {"baseline", "", 1, true},
+                           {"s2+count", "sc", 2, false},
+                           {"s3+count", "ssc", 3, false}};
+constexpr int kLoopCount = static_cast<int>(std::size(kLoops));
+
+// Both measurements of one stream.
+void PrintMeasure(const std::string& path, int bpm, int rate, const Loop& loop,
+                  const BeatSounds& sounds) {
+  const bool baseline = loop.baseline;
+  const int parts = loop.parts;
   const std::vector<float> left = ReadRawLeft(path);
   const double spacing = app::BeatPeriodMs(bpm) * rate / 1000.0 / parts;
   const auto rough = ThresholdOnsets(left, static_cast<int64_t>(std::min(2000.0, spacing / 3)));
@@ -201,7 +218,7 @@ void PrintMeasure(const std::string& path, int bpm, int rate, const char* name, 
       baseline ? finder.RefineAll(rough, 32) : finder.LongestTrain(rough, spacing, radius);
   Figures after = FiguresOf(onsets, spacing);
   std::string off = baseline ? "-" : std::to_string(OffSchedule(onsets, bpm, rate, parts));
-  std::printf("%-5d %-9s %7zu %8.2f %8.1f   %7zu %8.2f %8.1f %6s\n", bpm, name, before.onsets,
+  std::printf("%-5d %-9s %7zu %8.2f %8.1f   %7zu %8.2f %8.1f %6s\n", bpm, loop.name, before.onsets,
               before.max_deviation, before.drift, after.onsets, after.max_deviation, after.drift,
               off.c_str());
 }
@@ -321,10 +338,6 @@ int main(int argc, char** argv) {
   const int rate = 44100;
   const bool run = dir.empty();
   if (run) dir = "/tmp/cadencio-beat-timing-" + std::to_string(getpid());
-  // Loops: 0 the program, 1 the baseline, 2 the program with two notes per beat and counting
-  // aloud (the onsets are then the beats and the notes between them; the count word starts
-  // with its beat).
-  const char* names[] = {"cadencio", "baseline", "s2+count"};
   auto file_of = [&dir](int bpm, int loop) {
     return dir + "/" + std::to_string(bpm) + "-" + std::to_string(loop) + ".raw";
   };
@@ -332,17 +345,17 @@ int main(int argc, char** argv) {
     std::system(("mkdir -p " + dir).c_str());
     std::vector<pid_t> children;
     for (int bpm : tempos) {
-      for (int loop = 0; loop < 3; ++loop) {
+      for (int loop = 0; loop < kLoopCount; ++loop) {
         std::string file = file_of(bpm, loop);
         pid_t pid = fork();
         if (pid == 0) {
           setenv("SDL_AUDIODRIVER", "disk", 1);
           setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
           setenv("AUDIRA_WINDIR", dir.c_str(), 1);
-          if (loop == 1) {
+          if (kLoops[loop].baseline) {
             RunBaseline(bpm, beats);
           } else {
-            RunProgram(bpm, beats, loop == 2 ? "sc" : "");
+            RunProgram(bpm, beats, kLoops[loop].keys);
           }
           _exit(0);
         }
@@ -357,10 +370,8 @@ int main(int argc, char** argv) {
   std::printf("%-5s %-9s %7s %8s %8s   %7s %8s %8s %6s\n", "BPM", "loop", "onsets", "max dev",
               "drift", "onsets", "max dev", "drift", "off");
   for (int bpm : tempos) {
-    for (int loop = 0; loop < 3; ++loop) {
-      PrintMeasure(file_of(bpm, loop), bpm, rate, names[loop], loop == 1, loop == 2 ? 2 : 1,
-                   sounds);
-    }
+    for (int loop = 0; loop < kLoopCount; ++loop)
+      PrintMeasure(file_of(bpm, loop), bpm, rate, kLoops[loop], sounds);
   }
   std::printf(
       "(samples; max dev: largest |interval - period / notes per beat|; drift: last "

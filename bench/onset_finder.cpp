@@ -9,49 +9,40 @@ namespace cadencio::bench {
 
 namespace {
 
-// The coefficients a[1..order] of the predictor x[n] ~ -sum a[k] x[n-k] fitted on `samples`
-// (autocorrelation method, Levinson-Durbin); a[0] = 1. Silence gives the identity.
-std::vector<double> Predictor(const float* samples, std::size_t count, int order) {
-  std::vector<double> r(static_cast<std::size_t>(order) + 1, 0.0);
-  for (int k = 0; k <= order; ++k) {
-    for (std::size_t i = static_cast<std::size_t>(k); i < count; ++i) {
-      r[static_cast<std::size_t>(k)] +=
-          double(samples[i]) * samples[i - static_cast<std::size_t>(k)];
-    }
+// The prediction-error filter a[0..order] (a[0] = 1, x[n] predicted as -sum a[k] x[n-k]) fitted
+// on `samples` by the autocorrelation method (Levinson-Durbin). Silence gives the identity.
+std::vector<double> Predictor(const float* samples, std::size_t count, std::size_t order) {
+  std::vector<double> r(order + 1, 0.0);
+  for (std::size_t k = 0; k <= order; ++k) {
+    for (std::size_t i = k; i < count; ++i) r[k] += double(samples[i]) * samples[i - k];
   }
   // A little white noise keeps the fit stable on quiet or very tonal stretches.
   r[0] = r[0] * (1 + 1e-3) + 1e-12;
-  std::vector<double> a(static_cast<std::size_t>(order) + 1, 0.0), previous;
+  std::vector<double> a(order + 1, 0.0);
   a[0] = 1;
   double error = r[0];
-  for (int i = 1; i <= order; ++i) {
-    double acc = r[static_cast<std::size_t>(i)];
-    for (int k = 1; k < i; ++k)
-      acc += a[static_cast<std::size_t>(k)] * r[static_cast<std::size_t>(i - k)];
+  for (std::size_t i = 1; i <= order && error > 0; ++i) {
+    double acc = r[i];
+    for (std::size_t k = 1; k < i; ++k) acc += a[k] * r[i - k];
     const double reflection = -acc / error;
-    previous = a;
-    for (int k = 1; k < i; ++k) {
-      a[static_cast<std::size_t>(k)] += reflection * previous[static_cast<std::size_t>(i - k)];
-    }
-    a[static_cast<std::size_t>(i)] = reflection;
+    const std::vector<double> before = a;
+    for (std::size_t k = 1; k < i; ++k) a[k] += reflection * before[i - k];
+    a[i] = reflection;
     error *= 1 - reflection * reflection;
-    if (error <= 0) break;
   }
   return a;
 }
 
-// `samples` through the prediction-error filter `a`, samples before the first taken as silence.
-std::vector<double> Whiten(const float* samples, std::size_t count, std::size_t stride,
-                           const std::vector<double>& a) {
+// `samples` through the filter `a`, samples before the first taken as silence.
+std::vector<double> Whiten(const float* samples, std::size_t count, const std::vector<double>& a) {
   std::vector<double> out(count);
   for (std::size_t n = 0; n < count; ++n) {
-    double e = 0;
-    for (std::size_t k = 0; k < a.size() && k <= n; ++k) e += a[k] * samples[(n - k) * stride];
-    out[n] = e;
+    for (std::size_t k = 0; k < a.size() && k <= n; ++k) out[n] += a[k] * samples[n - k];
   }
   return out;
 }
 
+// Normalized cross-correlation of x and t over [from, to).
 double Ncc(const double* x, const double* t, std::size_t from, std::size_t to) {
   double product = 0, xx = 0, tt = 0;
   for (std::size_t i = from; i < to; ++i) {
@@ -115,15 +106,15 @@ OnsetMatch OnsetFinder::Refine(int64_t guess, int64_t radius) const {
   if (first > last) return {};
   // The predictor is fitted on what sounds before the window: speech, the sound before.
   const int64_t fit_from = std::max<int64_t>(0, first - kFitFrames);
-  const auto a =
-      Predictor(left_.data() + fit_from, static_cast<std::size_t>(first - fit_from), kOrder);
+  const auto a = Predictor(left_.data() + fit_from, static_cast<std::size_t>(first - fit_from),
+                           std::size_t{kOrder});
   // The window's whitened samples, with the order's worth of history before it.
   const int64_t from = std::max<int64_t>(0, first - kOrder);
   const int64_t to = last + kTemplateFrames;
-  const auto stream = Whiten(left_.data() + from, static_cast<std::size_t>(to - from), 1, a);
+  const auto stream = Whiten(left_.data() + from, static_cast<std::size_t>(to - from), a);
   OnsetMatch best;
   for (const auto& sound : sounds_) {
-    const auto shape = Whiten(sound.data(), sound.size(), 1, a);
+    const auto shape = Whiten(sound.data(), sound.size(), a);
     for (int64_t at = first; at <= last; ++at) {
       // The first `order` whitened frames of the sound mix in what played before it.
       const double score = Ncc(stream.data() + (at - from), shape.data(),
