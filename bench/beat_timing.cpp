@@ -147,21 +147,19 @@ Figures FiguresOf(const std::vector<int64_t>& onsets, double spacing) {
   return figures;
 }
 
-// How many onsets lie off the frames the program's schedule gives them: beat k at
-// t0 + k x period rounded, note j of n at j/n of the period after its beat, rounded. The train
-// may begin on a note, so every phase is tried and the best kept.
+// How many onsets lie off the frames the program's schedule gives them: from the beat that
+// starts the run, onset j (beats and notes, n to a beat) at j/n of the period, rounded once.
+// The train may begin on a note, so every phase is tried and the best kept.
 std::size_t OffSchedule(const std::vector<int64_t>& onsets, int bpm, int rate, int parts) {
   const int64_t period_ms = app::BeatPeriodMs(bpm);
+  const int64_t whole = int64_t{parts} * 1000;
   std::size_t best = onsets.size();
   for (int phase = 0; phase < parts && phase < static_cast<int>(onsets.size()); ++phase) {
     std::size_t off = static_cast<std::size_t>(phase);
     const int64_t t0 = onsets[static_cast<std::size_t>(phase)];
     for (std::size_t i = static_cast<std::size_t>(phase); i < onsets.size(); ++i) {
       const int64_t j = static_cast<int64_t>(i) - phase;
-      const int64_t beat = t0 + (j / parts * period_ms * rate + 500) / 1000;
-      const int64_t whole = int64_t{parts} * 1000;
-      const int64_t note = (j % parts * period_ms * rate * 2 + whole) / (2 * whole);
-      if (onsets[i] != beat + note) ++off;
+      if (onsets[i] != t0 + (j * period_ms * rate * 2 + whole) / (2 * whole)) ++off;
     }
     best = std::min(best, off);
   }
