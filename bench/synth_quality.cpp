@@ -3,24 +3,39 @@
 // with espeak-ng's timing and melody (see espeak_phone_lines.hpp), and the two are compared:
 //  1. mel-cepstral distance after DTW, beside the distance of espeak-ng's own rendering at
 //     another speed (espeak-ng time-stretched) as a reference point;
-//  2. clicks per minute (5 ms frames whose energy above 6 kHz lies 40 dB over the file's median)
-//     over the catalogue messages and a paragraph, for both;
+//  2. clicks per minute over the catalogue messages and a paragraph (speech_measures.hpp: loud
+//     frames, 40 dB over the file's median above 6 kHz, and the bursts among them), for both,
+//     and for the same texts said by the built-in TTS itself (its normalisation, rules and
+//     prosody write the lines), once as the synthesizer hands the samples to the playback and
+//     once as the program plays them (the captured stream, resampled to 44100 Hz);
 //  3. synthesis speed as a multiple of real time.
-// With --spectrograms DIR it only writes the spectrograms of three sentences, by both voices.
-//   synth_quality [--voice FILE] [--spectrograms DIR]
+// --dump-clicks lists every loud frame of the TTS's samples with the phone lines around it.
+// With --spectrograms DIR it only writes the spectrograms of three sentences, by both voices,
+// and three catalogue messages said by the built-in TTS as WAV files to listen to.
+//   synth_quality [--voice FILE] [--spectrograms DIR] [--dump-clicks]
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "espeak_phone_lines.hpp"
+#include "platform/paths.hpp"
 #include "platform/wav_file.hpp"
+#include "platform/windows1252.hpp"
+#include "say/spoken_corpus.hpp"
 #include "speech_measures.hpp"
 #include "synth/builtin_mbrola.hpp"
 #include "synth/diphone_voice.hpp"
+#include "synth/phoneme_line.hpp"
+#include "synth/psola.hpp"
+#include "tts/sivra_engine.hpp"
 #include "voice_gen/diphone_cutter.hpp"
 #include "voice_gen/diphone_phones.hpp"
 #include "voice_gen/espeak_voice.hpp"
@@ -84,6 +99,174 @@ double FirstSamplesMs(platform::Mbrola& mbrola, const std::vector<std::string>& 
   return ms;
 }
 
+// The built-in TTS as the program runs it with the shipped voice settings (pitch and rate 0),
+// speaking with our synthesizer and the given voice file; the pieces the engine hands to the
+// playback are collected.
+class TtsSpeaker : private tts::SivraHost {
+ public:
+  explicit TtsSpeaker(const std::string& voice_file)
+      : engine_(*this, synth::OpenBuiltinMbrola, [voice_file](const std::string&) {
+          return std::optional<std::string>(voice_file);
+        }) {}
+
+  bool Start() {
+    const std::string dir = platform::DataRoot() + "/sivratts/portug";
+    if (!engine_.SivraStart("br4", dir + ".nrl", dir + ".exc", dir + ".abr", dir + ".pro",
+                            dir + ".dfn")) {
+      return false;
+    }
+    engine_.SivraSetFactors(1.0, 0.8);
+    return true;
+  }
+
+  // A Windows-1252 text as the TTS says it.
+  std::vector<int16_t> Say(const std::string& text) {
+    samples_.clear();
+    engine_.SivraSpeak(text);
+    return samples_;
+  }
+  const std::vector<std::string>& Lines() const { return engine_.LastPhonemeLines(); }
+
+ private:
+  void PlayWavBuffer(std::span<const uint8_t> image) override {
+    for (std::size_t i = 44; i + 1 < image.size(); i += 2)
+      samples_.push_back(static_cast<int16_t>(image[i] | image[i + 1] << 8));
+  }
+  bool WavBusy() override { return false; }
+  void StopWav() override {}
+  bool FastPlayback() const override { return false; }
+  void SetFastPlayback(bool) override {}
+  bool CutSpeech() const override { return false; }
+  void SetCutSpeech(bool) override {}
+  void MessageBox(const std::string& text) override {
+    std::fprintf(stderr, "synth_quality: %s\n", text.c_str());
+  }
+
+  tts::SivraEngine engine_;
+  std::vector<int16_t> samples_;
+};
+
+// Loud frames and bursts per minute of speech.
+struct ClickTally {
+  int loud = 0, bursts = 0;
+  double minutes = 0;
+  void Add(const std::vector<int16_t>& samples, int rate) {
+    const bench::ClickFrameSet set = bench::FindClickFrames(samples, rate);
+    loud += static_cast<int>(set.loud.size());
+    bursts += static_cast<int>(set.bursts.size());
+    minutes += static_cast<double>(samples.size()) / (60.0 * rate);
+  }
+  void Print(const char* what) const {
+    std::printf("  %-44s %5.1f min %8.2f (%3d) %8.2f (%3d)\n", what, minutes, loud / minutes, loud,
+                bursts / minutes, bursts);
+  }
+};
+
+// The phones of MBROLA lines as the synthesizer takes them (an unknown phone is a pause).
+std::vector<synth::SynthPhone> PhonesOf(const synth::DiphoneVoice& voice,
+                                        const std::vector<std::string>& lines) {
+  std::vector<synth::SynthPhone> phones;
+  std::vector<double> ms;
+  for (const std::string& line : lines) {
+    synth::ParsedLine parsed = synth::ParsePhonemeLine(line);
+    if (parsed.kind != synth::LineKind::kPhone) continue;
+    const int phone = voice.PhoneIndex(parsed.phone.name);
+    phones.push_back({phone < 0 ? voice.PhoneIndex("_") : phone, 0, parsed.phone.points});
+    ms.push_back(parsed.phone.duration_ms);
+  }
+  const std::vector<int64_t> counts = synth::PhoneSampleCounts(ms);
+  for (std::size_t i = 0; i < phones.size(); ++i) phones[i].samples = counts[i];
+  return phones;
+}
+
+// Joins between diphones whose waveform stands out from its surroundings by more than 6 dB: a
+// step or break that the synthesizer made where two diphones meet. So that a count of 0 says
+// something, the same test is also run on copies of every tenth join with a step added there
+// (one that dies away within a few milliseconds, kTestSteps high), and the share found is told.
+constexpr double kStandOutDb = 6;
+constexpr int kTestSteps[] = {1000, 3000};
+
+struct JoinTally {
+  int joins = 0, standing_out = 0, tested = 0;
+  int found[2] = {0, 0};
+  double worst = -100;
+  // With `dump`, every join that stands out is listed with the phones around it.
+  void Add(const synth::DiphoneVoice& voice, const std::vector<int16_t>& samples,
+           const std::vector<std::string>& lines, bool dump) {
+    const std::vector<synth::SynthPhone> phones = PhonesOf(voice, lines);
+    for (int64_t join : synth::JoinPositions(voice, phones, voice.PhoneIndex("_"))) {
+      const double db = bench::StandOutDb(samples, join, synth::kVoiceRate);
+      if (joins++ % 10 == 0) TestSteps(samples, join);
+      standing_out += db > kStandOutDb;
+      worst = std::max(worst, db);
+      if (!dump || db <= kStandOutDb) continue;
+      std::size_t i = 0;
+      for (int64_t end = phones[0].samples; i + 1 < phones.size() && end <= join;)
+        end += phones[++i].samples;
+      std::printf("  join at %.1f ms stands out by %.1f dB, in", join * 1000.0 / synth::kVoiceRate,
+                  db);
+      for (std::size_t j = i > 0 ? i - 1 : 0; j <= i + 1 && j < phones.size(); ++j)
+        std::printf(" %s%s", j == i ? "*" : "", voice.phones[phones[j].phone].c_str());
+      std::printf("\n");
+    }
+  }
+  void TestSteps(const std::vector<int16_t>& samples, int64_t join) {
+    const int64_t half = synth::kVoiceRate / 50;  // 20 ms either side
+    if (join < half || join + half > static_cast<int64_t>(samples.size())) return;
+    ++tested;
+    for (int k = 0; k < 2; ++k) {
+      std::vector<int16_t> copy(samples.begin() + join - half, samples.begin() + join + half);
+      for (int64_t n = 0; n < half; ++n) {
+        const double v = copy[half + n] + kTestSteps[k] * std::exp(-n / 16.0);
+        copy[half + n] = static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0));
+      }
+      found[k] += bench::StandOutDb(copy, half, synth::kVoiceRate) > kStandOutDb;
+    }
+  }
+  void Print(const char* what) const {
+    std::printf("  %-44s %6d joins, %4d stand out by more than %.0f dB; the most %.1f dB\n", what,
+                joins, standing_out, kStandOutDb, worst);
+    std::printf("  %-44s steps of %d and %d added at %d joins are found at %.0f %% and %.0f %%\n",
+                "", kTestSteps[0], kTestSteps[1], tested, 100.0 * found[0] / tested,
+                100.0 * found[1] / tested);
+  }
+};
+
+// Lists every loud frame and every burst of an utterance ('L' loud, 'B' burst) with the phone
+// line it falls in and the lines on either side.
+void DumpClicks(const std::string& text, const std::vector<int16_t>& samples,
+                const std::vector<std::string>& lines) {
+  const bench::ClickFrameSet set = bench::FindClickFrames(samples, synth::kVoiceRate);
+  std::vector<std::size_t> frames = set.loud;
+  frames.insert(frames.end(), set.bursts.begin(), set.bursts.end());
+  std::sort(frames.begin(), frames.end());
+  frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+  if (frames.empty()) return;
+  std::printf("-- %s\n", platform::Windows1252ToUtf8(text).c_str());
+  std::vector<std::string> phones;
+  std::vector<double> ms;
+  for (const std::string& line : lines) {
+    synth::ParsedLine parsed = synth::ParsePhonemeLine(line);
+    if (parsed.kind != synth::LineKind::kPhone) continue;
+    phones.push_back(line);
+    ms.push_back(parsed.phone.duration_ms);
+  }
+  const std::vector<int64_t> counts = synth::PhoneSampleCounts(ms);
+  const auto has = [](const std::vector<std::size_t>& v, std::size_t at) {
+    return std::find(v.begin(), v.end(), at) != v.end();
+  };
+  for (std::size_t at : frames) {
+    std::size_t i = 0;
+    int64_t end = counts.empty() ? 0 : counts[0];
+    while (i + 1 < counts.size() && end <= static_cast<int64_t>(at)) end += counts[++i];
+    std::printf("  %c%c %7.1f ms:", has(set.loud, at) ? 'L' : ' ', has(set.bursts, at) ? 'B' : ' ',
+                at * 1000.0 / synth::kVoiceRate);
+    for (std::size_t j = i > 0 ? i - 1 : 0; j <= i + 1 && j < phones.size(); ++j)
+      std::printf(" %s[%s]", j == i ? "*" : "", phones[j].c_str());
+    std::printf("\n");
+  }
+}
+
 std::vector<std::string> CatalogueTexts() {
   std::vector<std::string> texts;
   for (const auto& line : voicegen::ReadRecordingList(CADENCIO_PROMPT_LIST, 3).lines) {
@@ -94,8 +277,11 @@ std::vector<std::string> CatalogueTexts() {
   return texts;
 }
 
-int WriteSpectrograms(voicegen::EspeakVoice& espeak, platform::Mbrola& mbrola,
-                      const std::string& dir) {
+// Three catalogue messages said by the built-in TTS, to listen to.
+constexpr int kListeningMessages[] = {1, 12, 28};
+
+int WriteArtefacts(voicegen::EspeakVoice& espeak, platform::Mbrola& mbrola, TtsSpeaker& tts,
+                   const std::string& dir) {
   std::filesystem::create_directories(dir);
   const int rate = espeak.SampleRate();
   for (int i = 0; i < 3; ++i) {
@@ -110,6 +296,15 @@ int WriteSpectrograms(voicegen::EspeakVoice& espeak, platform::Mbrola& mbrola,
       return 1;
     }
   }
+  const std::vector<std::string> texts = say::CatalogueAndParagraph();
+  for (int k = 0; k < 3; ++k) {
+    const std::string path = dir + "/message" + std::to_string(k + 1) + "-tts.wav";
+    if (!platform::WriteWav16Mono(path, tts.Say(texts.at(kListeningMessages[k])),
+                                  synth::kVoiceRate)) {
+      std::fprintf(stderr, "synth_quality: cannot write %s\n", path.c_str());
+      return 1;
+    }
+  }
   return 0;
 }
 
@@ -117,9 +312,11 @@ int WriteSpectrograms(voicegen::EspeakVoice& espeak, platform::Mbrola& mbrola,
 
 int main(int argc, char** argv) {
   std::string voice_arg = "br4", spectrograms;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--voice") == 0) voice_arg = argv[i + 1];
-    if (std::strcmp(argv[i], "--spectrograms") == 0) spectrograms = argv[i + 1];
+  bool dump = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--voice") == 0 && i + 1 < argc) voice_arg = argv[++i];
+    if (std::strcmp(argv[i], "--spectrograms") == 0 && i + 1 < argc) spectrograms = argv[++i];
+    if (std::strcmp(argv[i], "--dump-clicks") == 0) dump = true;
   }
   auto mbrola = synth::OpenBuiltinMbrola();
   if (mbrola->Init(voice_arg) < 0) {
@@ -133,7 +330,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "synth_quality: %s\n", espeak.Error().c_str());
     return 1;
   }
-  if (!spectrograms.empty()) return WriteSpectrograms(espeak, *mbrola, spectrograms);
+  TtsSpeaker tts(synth::FindBuiltinVoice(voice_arg));
+  if (!tts.Start()) {
+    std::fprintf(stderr, "synth_quality: the built-in TTS does not start\n");
+    return 1;
+  }
+  if (!spectrograms.empty()) return WriteArtefacts(espeak, *mbrola, tts, spectrograms);
   const int rate = espeak.SampleRate();
 
   std::printf("Mel-cepstral distance to espeak-ng after DTW (dB)\n");
@@ -166,24 +368,49 @@ int main(int argc, char** argv) {
   std::printf("%-64s %9.2f %9.2f %9.2f\n\n", "mean", sum_ours / count, sum_flat / count,
               sum_stretched / count);
 
-  int clicks_ours = 0, clicks_espeak = 0;
-  double minutes_ours = 0, minutes_espeak = 0;
+  const std::optional<synth::DiphoneVoice> voice =
+      synth::LoadVoiceFile(synth::FindBuiltinVoice(voice_arg));
+  if (!voice) return 1;
+  ClickTally ours_tally, espeak_tally, tts_tally, played_tally;
+  JoinTally ours_joins, tts_joins;
   for (const std::string& text : CatalogueTexts()) {
     voicegen::Rendering r = espeak.Render(text);
     const std::vector<int16_t> reference = voicegen::ToVoiceRate(r.samples, rate);
-    Said ours = SayLines(*mbrola, bench::PhoneLinesFor(r, rate));
-    clicks_ours += bench::CountClicks(ours.samples, synth::kVoiceRate);
-    clicks_espeak += bench::CountClicks(reference, synth::kVoiceRate);
-    minutes_ours += ours.samples.size() / (60.0 * synth::kVoiceRate);
-    minutes_espeak += reference.size() / (60.0 * synth::kVoiceRate);
+    const std::vector<std::string> lines = bench::PhoneLinesFor(r, rate);
+    Said ours = SayLines(*mbrola, lines);
+    ours_tally.Add(ours.samples, synth::kVoiceRate);
+    ours_joins.Add(*voice, ours.samples, lines, false);
+    espeak_tally.Add(reference, synth::kVoiceRate);
     audio += ours.samples.size() / double(synth::kVoiceRate);
     busy += ours.seconds;
   }
-  std::printf("Clicks per minute over the catalogue and a paragraph (%.1f min of speech):\n",
-              minutes_ours);
-  std::printf("  built-in %.2f (%d clicks), espeak-ng %.2f (%d clicks)\n\n",
-              clicks_ours / minutes_ours, clicks_ours, clicks_espeak / minutes_espeak,
-              clicks_espeak);
+  for (const std::string& text : say::CatalogueAndParagraph()) {
+    const std::vector<int16_t> said = tts.Say(text);
+    tts_tally.Add(said, synth::kVoiceRate);
+    tts_joins.Add(*voice, said, tts.Lines(), dump);
+    if (dump) DumpClicks(text, said, tts.Lines());
+  }
+  // The program itself speaking with the built-in TTS (the data root's voice), as captured.
+  const say::ShippedConfig config(say::FindVoice("sivra"));
+  const say::SpokenTake take =
+      say::SpeakTexts(config.DataRoot(), 0, say::CatalogueAndParagraph(), {}, true);
+  if (take.speaking_ms >= 0) played_tally.Add(take.samples, say::kCaptureRate);
+  std::printf("Clicks per minute over the catalogue and a paragraph:\n");
+  std::printf("  %-44s %9s %14s %14s\n", "", "speech", "loud frames", "bursts");
+  ours_tally.Print("built-in, espeak-ng's phones and timing");
+  espeak_tally.Print("espeak-ng at 16000 Hz");
+  tts_tally.Print("built-in TTS, its own lines");
+  if (take.speaking_ms >= 0) {
+    played_tally.Print("built-in TTS as the program plays it");
+  } else {
+    std::printf("  the program's built-in TTS did not speak: %s%s\n", config.Error().c_str(),
+                take.error.c_str());
+  }
+  std::printf("\n");
+  std::printf("Joins over the same texts:\n");
+  ours_joins.Print("built-in, espeak-ng's phones and timing");
+  tts_joins.Print("built-in TTS, its own lines");
+  std::printf("\n");
   std::printf("Synthesis speed: %.1f s of speech in %.3f s, %.0f x real time\n", audio, busy,
               audio / busy);
   const std::vector<std::string> paragraph = bench::PhoneLinesFor(espeak.Render(kParagraph), rate);
