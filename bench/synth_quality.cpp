@@ -23,6 +23,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "espeak_phone_lines.hpp"
@@ -241,38 +242,44 @@ struct JoinTally {
   }
 };
 
-// Lists every loud frame and every burst of an utterance ('L' loud, 'B' burst) with the phone
-// line it falls in and the lines on either side.
-void DumpClicks(const std::string& text, const std::vector<int16_t>& samples,
-                const std::vector<std::string>& lines) {
-  const bench::ClickFrameSet set = bench::FindClickFrames(samples, synth::kVoiceRate);
-  std::vector<std::size_t> frames = set.loud;
-  frames.insert(frames.end(), set.bursts.begin(), set.bursts.end());
-  std::sort(frames.begin(), frames.end());
-  frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
-  if (frames.empty()) return;
-  std::printf("-- %s\n", platform::Windows1252ToUtf8(text).c_str());
+// The phone line of an utterance's lines that holds `ms`, between the lines on either side.
+std::string LinesAround(const std::vector<std::string>& lines, double ms) {
   std::vector<std::string> phones;
-  std::vector<double> ms;
+  double end = 0;
+  std::size_t at = 0;
   for (const std::string& line : lines) {
     synth::ParsedLine parsed = synth::ParsePhonemeLine(line);
     if (parsed.kind != synth::LineKind::kPhone) continue;
+    if (end <= ms) at = phones.size();
     phones.push_back(line);
-    ms.push_back(parsed.phone.duration_ms);
+    end += parsed.phone.duration_ms;
   }
-  const std::vector<int64_t> counts = synth::PhoneSampleCounts(ms);
-  const auto has = [](const std::vector<std::size_t>& v, std::size_t at) {
-    return std::find(v.begin(), v.end(), at) != v.end();
-  };
-  for (std::size_t at : frames) {
-    std::size_t i = 0;
-    int64_t end = counts.empty() ? 0 : counts[0];
-    while (i + 1 < counts.size() && end <= static_cast<int64_t>(at)) end += counts[++i];
-    std::printf("  %c%c %7.1f ms:", has(set.loud, at) ? 'L' : ' ', has(set.bursts, at) ? 'B' : ' ',
-                at * 1000.0 / synth::kVoiceRate);
-    for (std::size_t j = i > 0 ? i - 1 : 0; j <= i + 1 && j < phones.size(); ++j)
-      std::printf(" %s[%s]", j == i ? "*" : "", phones[j].c_str());
-    std::printf("\n");
+  std::string around;
+  for (std::size_t j = at > 0 ? at - 1 : 0; j <= at + 1 && j < phones.size(); ++j)
+    around += (j == at ? " *[" : " [") + phones[j] + "]";
+  return around;
+}
+
+// Lists every loud frame of a stream ('B' marks the bursts) with the text being said then (the
+// last that began before it) and the phone lines the built-in TTS writes there.
+void DumpClicks(const std::vector<int16_t>& samples, int rate,
+                const std::vector<std::pair<double, std::string>>& texts, TtsSpeaker& tts) {
+  const bench::ClickFrameSet set = bench::FindClickFrames(samples, rate);
+  std::size_t spoken = texts.size();
+  for (std::size_t at : set.loud) {
+    const double ms = static_cast<double>(at) * 1000 / rate;
+    std::size_t t = 0;
+    while (t + 1 < texts.size() && texts[t + 1].first <= ms) ++t;
+    if (t >= texts.size()) continue;
+    if (t != spoken) {
+      spoken = t;
+      tts.Say(texts[t].second);
+      std::printf("-- %s\n", platform::Windows1252ToUtf8(texts[t].second).c_str());
+    }
+    const bool burst = std::find(set.bursts.begin(), set.bursts.end(), at) != set.bursts.end();
+    const double into = ms - texts[t].first;
+    std::printf("  %c %8.1f ms (%6.1f ms into it):%s\n", burst ? 'B' : ' ', ms, into,
+                LinesAround(tts.Lines(), into).c_str());
   }
 }
 
@@ -393,17 +400,31 @@ int main(int argc, char** argv) {
     audio += ours.samples.size() / double(synth::kVoiceRate);
     busy += ours.seconds;
   }
-  for (const std::string& text : say::CatalogueAndParagraph()) {
+  const std::vector<std::string> texts = say::CatalogueAndParagraph();
+  for (const std::string& text : texts) {
     const std::vector<int16_t> said = tts.Say(text);
     tts_tally.Add(said, synth::kVoiceRate);
     tts_joins.Add(*voice, said, tts.Lines(), dump);
-    if (dump) DumpClicks(text, said, tts.Lines());
   }
+  std::vector<std::pair<double, std::string>> played;  // when each text was handed over (ms)
   // The program itself speaking with the built-in TTS (the data root's voice), as captured.
   const say::ShippedConfig config(say::FindVoice("sivra"));
-  const say::SpokenTake take =
-      say::SpeakTexts(config.DataRoot(), 0, say::CatalogueAndParagraph(), {}, true);
+  const say::SpokenTake take = say::SpeakTexts(
+      config.DataRoot(), 0, texts,
+      [&played](const speech::SpeechEvent& e) {
+        if (e.kind == speech::SpeechEvent::kEngineText)
+          played.emplace_back(static_cast<double>(e.at_ms), e.detail);
+      },
+      true);
   if (take.speaking_ms >= 0) played_tally.Add(take.samples, say::kCaptureRate);
+  if (dump) {
+    std::printf("Loud frames of the TTS's own samples ('B': a burst):\n");
+    for (const std::string& text : texts)
+      DumpClicks(tts.Say(text), synth::kVoiceRate, {{0.0, text}}, tts);
+    std::printf("Loud frames of the stream the program plays:\n");
+    DumpClicks(take.samples, say::kCaptureRate, played, tts);
+    std::printf("\n");
+  }
   std::printf("Clicks per minute over the catalogue and a paragraph:\n");
   std::printf("  %-44s %9s %14s %14s\n", "", "speech", "loud frames", "bursts");
   ours_tally.Print("built-in, espeak-ng's phones and timing");
