@@ -63,9 +63,6 @@ constexpr uint8_t kCountInKey = 'i';
 constexpr uint8_t kMutedKey = 'm';
 constexpr uint8_t kTrainerKey = 'r';
 
-// Beats per measure that have a count word ("um" .. "nove").
-constexpr int kCountWords = 9;
-
 }  // namespace
 
 Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
@@ -170,8 +167,8 @@ void Metronome::PlayBeat(const std::string& path, const platform::Sound* word) {
   if (tempo_news_) {
     tempo_news_ = false;
     SayValue("CAVALBPM", state_.Bpm);
-    if (state_.Bpm == trainer_.target) {
-      trainer_.on = false;
+    if (state_.Bpm == state_.TrainerTarget) {
+      state_.StopTrainer();
       Say("CATREFIM", 1);
     }
   }
@@ -195,10 +192,11 @@ bool Metronome::PlayMeasure() {
 
 void Metronome::MeasureDone() {
   ++measures_done_;
-  if (!trainer_.on || ++trainer_.measures % trainer_.every != 0) return;
+  if (!state_.TrainerOn() || ++trainer_measures_ % state_.TrainerEvery != 0) return;
   const int32_t old_period = state_.BeatPeriodMs;
-  state_.Bpm = state_.Bpm < trainer_.target ? std::min(state_.Bpm + trainer_.step, trainer_.target)
-                                            : std::max(state_.Bpm - trainer_.step, trainer_.target);
+  const int32_t target = state_.TrainerTarget;
+  state_.Bpm = state_.Bpm < target ? std::min(state_.Bpm + state_.TrainerStep, target)
+                                   : std::max(state_.Bpm - state_.TrainerStep, target);
   state_.BpmText = std::to_string(state_.Bpm);
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
   schedule_.ContinueFromNextBeat(old_period);
@@ -233,17 +231,20 @@ void Metronome::ChangeMutedMeasures() {
 }
 
 void Metronome::ChangeTrainer() {
-  if (!trainer_.on) {
+  if (!state_.TrainerOn()) {
     const int32_t target = AskNumber("CAINFFIN", kMinBpm, kMaxBpm);
     const int32_t step = target > 0 ? AskNumber("CAINFPAS", 1, kMaxBpm) : -1;
     const int32_t every = step > 0 ? AskNumber("CAINFCAD", 1, kMaxMeasureCount) : -1;
     if (every > 0 && target != state_.Bpm) {
-      trainer_ = {true, target, step, every, 0};
+      state_.TrainerTarget = target;
+      state_.TrainerStep = step;
+      state_.TrainerEvery = every;
+      trainer_measures_ = 0;
       Say("CATRELIG", 1);
       return;
     }
   }
-  trainer_.on = false;
+  state_.StopTrainer();
   Say("CATREDES", 1);
 }
 
@@ -257,19 +258,22 @@ void Metronome::PlayCountIn() {
 
 const platform::Sound* Metronome::CountWord(int beat, bool counting) const {
   if (!counting || beat > kCountWords) return nullptr;
-  auto word = [this](int n) {
-    return beats_.Load(speech_.PromptDir() + "CANUM" + std::to_string(n) + ".wav");
-  };
   const int64_t period_frames =
       static_cast<int64_t>(state_.BeatPeriodMs) * output_.GetMixer().SampleRate() / 1000;
   const int beats = std::clamp(state_.BeatsPerMeasure, 1, kCountWords);
   if (beat > 1) {
     for (int n = 1; n <= beats; ++n) {
-      const platform::Sound* sound = word(n);
+      const platform::Sound* sound = count_words_.Word(n);
       if (sound != nullptr && sound->FrameCount() > period_frames) return nullptr;
     }
   }
-  return word(beat);
+  return count_words_.Word(beat);
+}
+
+void Metronome::PrepareCountWords() {
+  if (state_.CountAloud || state_.CountIn) {
+    count_words_.Prepare(speech_, recorder_, beats_, output_.GetMixer().SampleRate());
+  }
 }
 
 bool Metronome::TakeTapTempo() {
@@ -291,11 +295,13 @@ void Metronome::ChangeBeatVolume(int32_t step) {
 void Metronome::ToggleCountAloud() {
   state_.CountAloud = !state_.CountAloud;
   Say(state_.CountAloud ? "CACONLIG" : "CACONDES", 1);
+  PrepareCountWords();
 }
 
 void Metronome::ToggleCountIn() {
   state_.CountIn = !state_.CountIn;
   Say(state_.CountIn ? "CAINILIG" : "CAINIDES", 1);
+  PrepareCountWords();
 }
 
 void Metronome::CycleSubdivisions() {
@@ -311,6 +317,7 @@ void Metronome::SayValue(const std::string& key, int32_t value) {
 
 void Metronome::RunMainLoop() {
   Say("CAOKF1", 1);
+  PrepareCountWords();
   playing_ = true;
   count_in_due_ = state_.CountIn;
   schedule_.Restart();
@@ -330,7 +337,11 @@ void Metronome::RunMainLoop() {
     if (console_.KeyPressed()) {
       uint8_t code = console_.ReadKey();
       if (code == 0) code = console_.ReadKey();
-      schedule_.Restart();  // the next pass starts a new measure
+      // The next pass starts a new measure; the notes and words this one scheduled ahead are
+      // not heard (what sounds already ends as it would).
+      schedule_.Restart();
+      output_.GetMixer().DropStartsAfter(output_.GetMixer().FramesRendered() +
+                                         output_.LeadFrames());
       if (!RunKeyCommand(code)) continue;
       state_.Bpm = BpmIntoRange(state_.Bpm);
       if (code == kUp || code == kDown || code == kPgUp || code == kPgDn) {
@@ -487,6 +498,7 @@ void RunCadencio(speech::ProgramParts& parts) {
   Metronome metronome(parts.console, parts.speech, parts.devices.audio, parts.beats,
                       parts.devices.clock);
   metronome.SetCaptureOpener(parts.open_capture);
+  metronome.SetSpeechRecorder(&parts.recorder);
   metronome.StartMetronome();
   metronome.RunMainLoop();
   metronome.EndMetronome();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/beat_schedule.hpp"
+#include "app/count_words.hpp"
 #include "app/effects_browser.hpp"
 #include "app/metronome_state.hpp"
 #include "app/tap_tempo.hpp"
@@ -43,6 +44,8 @@ class Metronome {
   void SetCaptureOpener(std::function<std::unique_ptr<platform::AudioInput>()> open) {
     tuner_.open_input = std::move(open);
   }
+  // Where the count words are rendered by the current voice (none: the count recordings).
+  void SetSpeechRecorder(platform::WaveOutRecorder* recorder) { recorder_ = recorder; }
 
  private:
   void Say(const std::string& key, int line_ends);
@@ -68,6 +71,8 @@ class Metronome {
   // The word that counts a beat of the measure (1-based) while counting, or null: when a word
   // of the measure is longer than the beat period only the first beat is counted.
   const platform::Sound* CountWord(int beat, bool counting) const;
+  // Renders the count words once counting or the count-in is on.
+  void PrepareCountWords();
   void ChangeBeatVolume(int32_t step);
   void CycleSubdivisions();
   void ToggleCountAloud();
@@ -87,17 +92,12 @@ class Metronome {
   MetronomeState state_;
   TunerDevices tuner_;
   bool playing_ = true;
-  bool count_in_due_ = false;  // a count-in goes before the next measure
-  bool tempo_news_ = false;    // the trainer's new tempo is said once its first beat is set
-  int64_t measures_done_ = 0;  // whole measures since muted measures were set
-  // The tempo trainer: the tempo moves by `step` toward `target` every `every` measures.
-  struct Trainer {
-    bool on = false;
-    int32_t target = 0;
-    int32_t step = 0;
-    int32_t every = 0;
-    int32_t measures = 0;
-  } trainer_;
+  bool count_in_due_ = false;     // a count-in goes before the next measure
+  bool tempo_news_ = false;       // the trainer's new tempo is said once its first beat is set
+  int64_t measures_done_ = 0;     // whole measures since muted measures were set
+  int32_t trainer_measures_ = 0;  // whole measures since the trainer's last step
+  CountWords count_words_;
+  platform::WaveOutRecorder* recorder_ = nullptr;
   int last_answer_ = -1;  // no answer yet
 };
 

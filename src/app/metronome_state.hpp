@@ -28,6 +28,13 @@ struct MetronomeState {
   // schedule; off while either is 0.
   int32_t PlayedMeasures = 0;
   int32_t MutedMeasures = 0;
+  // The tempo trainer: the tempo moves by TrainerStep BPM toward TrainerTarget every
+  // TrainerEvery measures; off while TrainerTarget is 0.
+  int32_t TrainerTarget = 0;
+  int32_t TrainerStep = 0;
+  int32_t TrainerEvery = 0;
+  bool TrainerOn() const { return TrainerTarget > 0; }
+  void StopTrainer() { TrainerTarget = TrainerStep = TrainerEvery = 0; }
 };
 
 constexpr int32_t kMaxMeasureCount = 99;

@@ -38,6 +38,11 @@ void LoadDefaults(speech::SpeechFrontEnd& speech, MetronomeState& state) {
   state.CountIn = StoredSetting(speech, "CONTAGEMINICIAL", 0, 1, 0) == 1;
   state.PlayedMeasures = StoredSetting(speech, "COMPASSOSTOCADOS", 0, kMaxMeasureCount, 0);
   state.MutedMeasures = StoredSetting(speech, "COMPASSOSMUDOS", 0, kMaxMeasureCount, 0);
+  state.TrainerTarget = StoredSetting(speech, "TREINOFINAL", 0, kMaxBpm, 0);
+  state.TrainerStep = StoredSetting(speech, "TREINOPASSO", 0, kMaxBpm, 0);
+  state.TrainerEvery = StoredSetting(speech, "TREINOCOMPASSOS", 0, kMaxMeasureCount, 0);
+  // The trainer runs only with all three of its settings.
+  if (state.TrainerStep == 0 || state.TrainerEvery == 0) state.StopTrainer();
 }
 
 std::string MeasureWord(int beats_per_measure) {
@@ -93,6 +98,9 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   add_setting("CONTAGEMINICIAL", state.CountIn ? 1 : 0, 0);
   add_setting("COMPASSOSTOCADOS", state.PlayedMeasures, 0);
   add_setting("COMPASSOSMUDOS", state.MutedMeasures, 0);
+  add_setting("TREINOFINAL", state.TrainerTarget, 0);
+  add_setting("TREINOPASSO", state.TrainerStep, 0);
+  add_setting("TREINOCOMPASSOS", state.TrainerEvery, 0);
   bool written = platform::ProfileFile::WriteStrings(speech.ConfigFile(), "CADENCIO", entries);
   SayMessage(console, speech, written ? "MODPAD" : "CAERRGRV", 1);
 }

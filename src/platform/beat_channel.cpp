@@ -45,6 +45,15 @@ const Sound* BeatChannel::LoadSofter(const std::string& path) {
   return bank_.emplace(key, std::move(softer)).first->second.get();
 }
 
+const Sound* BeatChannel::Keep(const std::string& name, Sound sound) {
+  // A sound the mixer may still be playing is never freed, so every kept sound has its own
+  // entry, even when an earlier one has the same name.
+  auto& kept = bank_[name + "#" + std::to_string(bank_.size())];
+  kept = std::make_unique<Sound>(std::move(sound));
+  kept->name = name;
+  return kept.get();
+}
+
 void BeatChannel::PlaySound(const Sound* sound, int64_t start_frame) {
   if (sound != nullptr) output_.GetMixer().StartBeat(sound, start_frame);
 }

@@ -29,6 +29,9 @@ class BeatChannel {
   // A softer, shorter form of a file's sound (the extra notes between beats), made once from
   // the file and kept in the bank; null when the file is not playable.
   const Sound* LoadSofter(const std::string& path);
+  // Keeps a sound made by the program in the bank for the program's life, named `name`; the
+  // sound as kept, for playing.
+  const Sound* Keep(const std::string& name, Sound sound);
   // Starts a sound of the bank at a stream frame; nothing for null.
   void PlaySound(const Sound* sound, int64_t start_frame);
 

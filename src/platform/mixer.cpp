@@ -30,6 +30,19 @@ void Mixer::Stop(int index) {
   channel.published.Publish();
 }
 
+void Mixer::DropStartsAfter(int64_t frame) {
+  for (Channel& channel : channels_) {
+    Schedule& schedule = channel.schedule;
+    const int count = schedule.count;
+    while (schedule.count > 0 && schedule.starts[schedule.count - 1].start > frame) {
+      --schedule.count;
+    }
+    if (schedule.count == count) continue;
+    channel.published.Back() = schedule;
+    channel.published.Publish();
+  }
+}
+
 void Mixer::PruneSchedule(Channel& channel) {
   // Every frame still to be rendered lies at or after `rendered`: a start before the last one
   // reached by then is never heard again.

@@ -39,6 +39,10 @@ class Mixer {
   // word cuts the one before it, never the beat).
   void StartCount(const Sound* sound, int64_t start_frame) { Start(kCount, sound, start_frame); }
   void StopCount() { Stop(kCount); }
+  // Drops the starts of the beat and count channels scheduled after `frame`, keeping what is
+  // playing: a sound already heard ends as it would, and no note scheduled ahead follows it.
+  // `frame` must not lie before what the device may be rendering (the position plus the lead).
+  void DropStartsAfter(int64_t frame);
 
   // The wave-out channel: the device that WAV playback writes its blocks to (program thread).
   WaveOutChannel& WaveOut() { return wave_out_; }

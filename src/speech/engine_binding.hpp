@@ -22,6 +22,9 @@ class EngineBinding {
   virtual void Stop() = 0;
   // Waits for the end as the engine requires and releases it; the binding is not used again.
   virtual void End() = 0;
+  // Whether the engine's sound goes through the program's WAV playback (an engine that plays
+  // it on its own cannot be recorded).
+  virtual bool SoundsThroughPlayback() const { return true; }
 };
 
 // What the bindings use of the program: the console (Delay, keys, wake-up messages), the WAV

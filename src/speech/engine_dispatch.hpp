@@ -42,6 +42,8 @@ class EngineDispatch {
   // The TIPOSAPI value of the last start (4 before any).
   int EngineKind() const { return kind_; }
   bool Started() const { return binding_ != nullptr; }
+  // Whether what the engine says goes through the program's WAV playback (true without one).
+  bool SoundsThroughPlayback() const { return !binding_ || binding_->SoundsThroughPlayback(); }
 
   // Replaces a family's binding, for tests.
   void SetStarter(EngineFamily family, EngineStarter starter);

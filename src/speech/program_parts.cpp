@@ -12,7 +12,8 @@ ProgramParts::ProgramParts(const Devices& devices, const std::string& start_dir,
       tones(devices.audio.GetMixer()),
       console(devices.frontend, devices.loop, devices.clock),
       beats(devices.audio, devices.clock),
-      wav(console, wave_out ? *wave_out : devices.audio.GetMixer().WaveOut()),
+      recorder(wave_out ? *wave_out : devices.audio.GetMixer().WaveOut(), devices.loop),
+      wav(console, recorder),
       speech(console, wav, start_dir),
       voice(speech) {
   // The window's colours, font and braille entry come from the VIDEO and BRAILLE settings.

@@ -17,6 +17,7 @@
 #include "platform/frontend.hpp"
 #include "platform/message_loop.hpp"
 #include "platform/wave_out_device.hpp"
+#include "platform/wave_out_recorder.hpp"
 #include "speech/recorded_voice_adapter.hpp"
 #include "speech/speech_front_end.hpp"
 #include "speech/wav_playback.hpp"
@@ -51,6 +52,8 @@ class ProgramParts {
   console::MixerTonePlayer tones;  // the braille mode beeps
   console::Console console;
   platform::BeatChannel beats;
+  // Between WAV playback and the device: renders what a voice says into a sound on demand.
+  platform::WaveOutRecorder recorder;
   WavPlayback wav;
   SpeechFrontEnd speech;
   RecordedVoiceAdapter voice;

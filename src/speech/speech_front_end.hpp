@@ -105,6 +105,8 @@ class SpeechFrontEnd {
   const SynthSettings& Settings() const { return settings_; }
   // True when a speech engine takes whole texts instead of the recorded voice.
   bool EngineActive() const { return engine_active_; }
+  // True when everything the voice says goes through WAV playback, so it can be recorded.
+  bool SpeechRecordable() const { return !engine_active_ || engine_.SoundsThroughPlayback(); }
   // The engine dispatch, whose bindings tests may replace.
   EngineDispatch& Engine() { return engine_; }
   bool EchoTyping() const { return echo_typing_; }

@@ -82,6 +82,8 @@ class SpeechdEngine final : public EngineBinding {
     give_up_at_ = SteadyClock::now() + limits_.base + limits_.per_character * characters;
   }
 
+  // The service plays its sound itself.
+  bool SoundsThroughPlayback() const override { return false; }
   bool Busy(int /*which*/) override {
     bool busy;
     {

@@ -1,0 +1,41 @@
+// The words that count the beats aloud, "um" to "nove". They are rendered once by the voice the
+// user hears (recorded, espeak-ng or the built-in TTS, at the current speed) into sounds of the
+// beat channel's bank, trimmed so that each starts with its first sound and can be placed on
+// its beat's frame. A voice whose sound does not pass through the program (the speech
+// service) leaves the count recordings of the prompt directory.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/beat_channel.hpp"
+#include "platform/wave_out_recorder.hpp"
+#include "speech/speech_front_end.hpp"
+
+namespace cadencio::app {
+
+// Beats per measure that have a count word.
+constexpr int kCountWords = 9;
+
+class CountWords {
+ public:
+  // Renders the words when they are not yet rendered; without a recorder, or while the voice
+  // cannot be recorded, the recordings take their place. A key that cuts the rendering leaves
+  // the recordings until the next call. `rate` is the stream's.
+  void Prepare(speech::SpeechFrontEnd& speech, platform::WaveOutRecorder* recorder,
+               platform::BeatChannel& beats, int rate);
+  // The word of beat `n` (1-based), or null when there is none.
+  const platform::Sound* Word(int n) const;
+  bool Rendered() const { return rendered_; }
+
+ private:
+  std::array<const platform::Sound*, kCountWords> words_{};
+  bool rendered_ = false;
+};
+
+// A rendered word (stereo float at `rate`) without its silences: from the first frame whose
+// level reaches 1/64 of the word's peak to the last one, faded out over its last 2 ms. Empty
+// when the word is silent.
+platform::Sound TrimmedWord(const std::vector<float>& samples, int rate);
+
+}  // namespace cadencio::app
