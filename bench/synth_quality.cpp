@@ -4,15 +4,20 @@
 //  1. mel-cepstral distance after DTW, beside the distance of espeak-ng's own rendering at
 //     another speed (espeak-ng time-stretched) as a reference point;
 //  2. clicks per minute over the catalogue messages and a paragraph (speech_measures.hpp: loud
-//     frames, 40 dB over the file's median above 6 kHz, and the bursts among them), for both,
-//     and for the same texts said by the built-in TTS itself (its normalisation, rules and
-//     prosody write the lines), once as the synthesizer hands the samples to the playback and
-//     once as the program plays them (the captured stream, resampled to 44100 Hz);
-//  3. synthesis speed as a multiple of real time.
-// --dump-clicks lists every loud frame of the TTS's samples with the phone lines around it.
+//     frames, 40 dB over the file's median above 6 kHz, and the bursts among them), for both
+//     (espeak-ng also converted to 44100 Hz as the program plays 16 kHz sound), and for the same
+//     texts said by the built-in TTS itself (its normalisation, rules and prosody write the
+//     lines), once as the synthesizer hands the samples to the playback and once as the program
+//     plays them (the captured stream at 44100 Hz);
+//  3. the joins between diphones that stand out from their surroundings;
+//  4. synthesis speed as a multiple of real time.
+// --dump-clicks lists every loud frame of the TTS's samples and of the played stream with the
+// phone lines around it, and every join that stands out.
 // With --spectrograms DIR it only writes the spectrograms of three sentences, by both voices,
 // and three catalogue messages said by the built-in TTS as WAV files to listen to.
 //   synth_quality [--voice FILE] [--spectrograms DIR] [--dump-clicks]
+
+#include <samplerate.h>
 
 #include <algorithm>
 #include <chrono>
@@ -162,6 +167,27 @@ struct ClickTally {
                 bursts / minutes, bursts);
   }
 };
+
+// Sound at 16000 Hz as the program's wave-out channel hands it to the mixer: converted to the
+// stream's rate with libsamplerate's fastest sinc converter, as the channel converts it.
+std::vector<int16_t> AsPlayed(const std::vector<int16_t>& x) {
+  std::vector<float> in(x.size());
+  for (std::size_t i = 0; i < x.size(); ++i) in[i] = x[i] / 32768.0f;
+  const double ratio = static_cast<double>(say::kCaptureRate) / synth::kVoiceRate;
+  std::vector<float> out(static_cast<std::size_t>(x.size() * ratio) + 64);
+  SRC_DATA data{};
+  data.data_in = in.data();
+  data.input_frames = static_cast<long>(in.size());
+  data.data_out = out.data();
+  data.output_frames = static_cast<long>(out.size());
+  data.src_ratio = ratio;
+  if (src_simple(&data, SRC_SINC_FASTEST, 1) != 0) return {};
+  std::vector<int16_t> played(static_cast<std::size_t>(data.output_frames_gen));
+  for (std::size_t i = 0; i < played.size(); ++i)
+    played[i] =
+        static_cast<int16_t>(std::lround(std::clamp(out[i] * 32768.0f, -32768.0f, 32767.0f)));
+  return played;
+}
 
 // The phones of MBROLA lines as the synthesizer takes them (an unknown phone is a pause).
 std::vector<synth::SynthPhone> PhonesOf(const synth::DiphoneVoice& voice,
@@ -387,7 +413,7 @@ int main(int argc, char** argv) {
   const std::optional<synth::DiphoneVoice> voice =
       synth::LoadVoiceFile(synth::FindBuiltinVoice(voice_arg));
   if (!voice) return 1;
-  ClickTally ours_tally, espeak_tally, tts_tally, played_tally;
+  ClickTally ours_tally, espeak_tally, espeak_played_tally, tts_tally, played_tally;
   JoinTally ours_joins, tts_joins;
   for (const std::string& text : CatalogueTexts()) {
     voicegen::Rendering r = espeak.Render(text);
@@ -397,6 +423,7 @@ int main(int argc, char** argv) {
     ours_tally.Add(ours.samples, synth::kVoiceRate);
     ours_joins.Add(*voice, ours.samples, lines, false);
     espeak_tally.Add(reference, synth::kVoiceRate);
+    espeak_played_tally.Add(AsPlayed(reference), say::kCaptureRate);
     audio += ours.samples.size() / double(synth::kVoiceRate);
     busy += ours.seconds;
   }
@@ -429,6 +456,7 @@ int main(int argc, char** argv) {
   std::printf("  %-44s %9s %14s %14s\n", "", "speech", "loud frames", "bursts");
   ours_tally.Print("built-in, espeak-ng's phones and timing");
   espeak_tally.Print("espeak-ng at 16000 Hz");
+  espeak_played_tally.Print("the same, converted as the program plays it");
   tts_tally.Print("built-in TTS, its own lines");
   if (take.speaking_ms >= 0) {
     played_tally.Print("built-in TTS as the program plays it");
