@@ -17,8 +17,6 @@
 // and three catalogue messages said by the built-in TTS as WAV files to listen to.
 //   synth_quality [--voice FILE] [--spectrograms DIR] [--dump-clicks]
 
-#include <samplerate.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -46,6 +44,7 @@
 #include "voice_gen/diphone_phones.hpp"
 #include "voice_gen/espeak_voice.hpp"
 #include "voice_gen/recording_list.hpp"
+#include "voice_gen/sound_shaping.hpp"
 
 namespace {
 
@@ -171,22 +170,8 @@ struct ClickTally {
 // Sound at 16000 Hz as the program's wave-out channel hands it to the mixer: converted to the
 // stream's rate with libsamplerate's fastest sinc converter, as the channel converts it.
 std::vector<int16_t> AsPlayed(const std::vector<int16_t>& x) {
-  std::vector<float> in(x.size());
-  for (std::size_t i = 0; i < x.size(); ++i) in[i] = x[i] / 32768.0f;
-  const double ratio = static_cast<double>(say::kCaptureRate) / synth::kVoiceRate;
-  std::vector<float> out(static_cast<std::size_t>(x.size() * ratio) + 64);
-  SRC_DATA data{};
-  data.data_in = in.data();
-  data.input_frames = static_cast<long>(in.size());
-  data.data_out = out.data();
-  data.output_frames = static_cast<long>(out.size());
-  data.src_ratio = ratio;
-  if (src_simple(&data, SRC_SINC_FASTEST, 1) != 0) return {};
-  std::vector<int16_t> played(static_cast<std::size_t>(data.output_frames_gen));
-  for (std::size_t i = 0; i < played.size(); ++i)
-    played[i] =
-        static_cast<int16_t>(std::lround(std::clamp(out[i] * 32768.0f, -32768.0f, 32767.0f)));
-  return played;
+  return voicegen::ToSigned16(
+      voicegen::Resample(voicegen::ToFloat(x), synth::kVoiceRate, say::kCaptureRate, true));
 }
 
 // The phones of MBROLA lines as the synthesizer takes them (an unknown phone is a pause).
