@@ -261,13 +261,15 @@ int CountClicks(const std::vector<int16_t>& samples, int rate) {
 
 namespace {
 
-// Mean square of the first difference over `half` samples either side of `at`.
+// Mean square of the second difference (the signal's highest frequencies, where a step or break
+// puts its energy and voiced speech little of its own) over `half` samples either side of `at`.
 double EdgeEnergy(const std::vector<int16_t>& x, int64_t at, int64_t half) {
   const int64_t from = std::max<int64_t>(1, at - half);
-  const int64_t to = std::min<int64_t>(static_cast<int64_t>(x.size()), at + half);
+  const int64_t to = std::min<int64_t>(static_cast<int64_t>(x.size()) - 1, at + half);
   double sum = 0;
   for (int64_t n = from; n < to; ++n) {
-    const double d = double(x[static_cast<std::size_t>(n)]) - x[static_cast<std::size_t>(n - 1)];
+    const auto i = static_cast<std::size_t>(n);
+    const double d = double(x[i + 1]) - 2.0 * x[i] + x[i - 1];
     sum += d * d;
   }
   return sum / static_cast<double>(2 * half) + 1;
@@ -279,9 +281,10 @@ double StandOutDb(const std::vector<int16_t>& samples, int64_t at, int rate) {
   const int64_t ms = rate / 1000;
   double around = 0;
   for (int64_t d : {3 * ms, 5 * ms, 7 * ms, 9 * ms}) {
-    around = std::max({around, EdgeEnergy(samples, at - d, ms), EdgeEnergy(samples, at + d, ms)});
+    around = std::max(
+        {around, EdgeEnergy(samples, at - d, ms / 2), EdgeEnergy(samples, at + d, ms / 2)});
   }
-  return 10 * std::log10(EdgeEnergy(samples, at, ms) / around);
+  return 10 * std::log10(EdgeEnergy(samples, at, ms / 2) / around);
 }
 
 bool WriteSpectrogramPng(const std::string& path, const std::vector<int16_t>& samples, int rate) {

@@ -40,8 +40,9 @@ struct ClickFrameSet {
 };
 ClickFrameSet FindClickFrames(const std::vector<int16_t>& samples, int rate);
 
-// How far (dB) the energy of the first difference in the 2 ms around `at` lies above the loudest
-// of the 2 ms windows 3 to 9 ms either side: a step or break in the waveform there stands out.
+// How far (dB) the energy of the second difference in the 1 ms around `at` lies above the
+// loudest of the 1 ms windows 3 to 9 ms either side (each holds a period's excitation, or not,
+// alike): a step or break in the waveform there stands out.
 double StandOutDb(const std::vector<int16_t>& samples, int64_t at, int rate);
 
 // A spectrogram (0 .. rate/2, 80 dB range) as a PNG picture; false when it cannot be written.
