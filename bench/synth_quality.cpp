@@ -397,7 +397,10 @@ int main(int argc, char** argv) {
 
   const std::optional<synth::DiphoneVoice> voice =
       synth::LoadVoiceFile(synth::FindBuiltinVoice(voice_arg));
-  if (!voice) return 1;
+  if (!voice) {
+    std::fprintf(stderr, "synth_quality: cannot read the voice %s\n", voice_arg.c_str());
+    return 1;
+  }
   ClickTally ours_tally, espeak_tally, espeak_played_tally, tts_tally, played_tally;
   JoinTally ours_joins, tts_joins;
   for (const std::string& text : CatalogueTexts()) {
