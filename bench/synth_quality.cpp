@@ -151,19 +151,51 @@ class TtsSpeaker : private tts::SivraHost {
   std::vector<int16_t> samples_;
 };
 
-// Loud frames and bursts per minute of speech.
+// A step kStep high, dying away within a few milliseconds, added to a copy of the sound every
+// half second where the sound around (10 ms) is no louder, tells how many clicks of that size
+// each click measure finds.
+constexpr int kStep = 3000;
+
+// Loud frames and bursts per minute of speech, and the share of added steps each finds.
 struct ClickTally {
-  int loud = 0, bursts = 0;
+  int loud = 0, bursts = 0, steps = 0, steps_loud = 0, steps_burst = 0;
   double minutes = 0;
   void Add(const std::vector<int16_t>& samples, int rate) {
     const bench::ClickFrameSet set = bench::FindClickFrames(samples, rate);
     loud += static_cast<int>(set.loud.size());
     bursts += static_cast<int>(set.bursts.size());
     minutes += static_cast<double>(samples.size()) / (60.0 * rate);
+    AddSteps(samples, rate);
+  }
+  void AddSteps(std::vector<int16_t> x, int rate) {
+    std::vector<std::size_t> at;
+    const auto around = static_cast<std::size_t>(rate / 200);
+    for (std::size_t p = around; p + 2 * around < x.size();
+         p += static_cast<std::size_t>(rate / 2)) {
+      double sum = 0;
+      for (std::size_t n = p - around; n < p + around; ++n) sum += double(x[n]) * x[n];
+      if (std::sqrt(sum / static_cast<double>(2 * around)) > kStep) continue;
+      at.push_back(p);
+      for (std::size_t n = p; n < x.size() && n < p + 8 * around; ++n) {
+        const double v = x[n] + kStep * std::exp(-static_cast<double>(n - p) * 1000 / rate);
+        x[n] = static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0));
+      }
+    }
+    const bench::ClickFrameSet set = bench::FindClickFrames(x, rate);
+    const auto found = [&](const std::vector<std::size_t>& frames, std::size_t p) {
+      return std::any_of(frames.begin(), frames.end(),
+                         [&](std::size_t f) { return f + 2 * around > p && f <= p; });
+    };
+    for (std::size_t p : at) {
+      ++steps;
+      steps_loud += found(set.loud, p);
+      steps_burst += found(set.bursts, p);
+    }
   }
   void Print(const char* what) const {
-    std::printf("  %-44s %5.1f min %8.2f (%3d) %8.2f (%3d)\n", what, minutes, loud / minutes, loud,
-                bursts / minutes, bursts);
+    std::printf("  %-44s %5.1f min %8.2f (%3d) %8.2f (%3d) %5.0f %% %5.0f %%\n", what, minutes,
+                loud / minutes, loud, bursts / minutes, bursts,
+                100.0 * steps_loud / std::max(1, steps), 100.0 * steps_burst / std::max(1, steps));
   }
 };
 
@@ -441,7 +473,7 @@ int main(int argc, char** argv) {
     std::printf("\n");
   }
   std::printf("Clicks per minute over the catalogue and a paragraph:\n");
-  std::printf("  %-44s %9s %14s %14s\n", "", "speech", "loud frames", "bursts");
+  std::printf("  %-44s %9s %14s %14s   steps found\n", "", "speech", "loud frames", "bursts");
   ours_tally.Print("built-in, espeak-ng's phones and timing");
   espeak_tally.Print("espeak-ng at 16000 Hz");
   espeak_played_tally.Print("the same, converted as the program plays it");
