@@ -1,11 +1,18 @@
 // Beat-timing benchmark. Runs the real metronome loop on SDL's `disk` audio driver (paced in
-// real time by SDL, with no sound card) at several tempos, finds the beat onsets in the written
-// stream and prints, per tempo, the largest deviation of an interval from the beat period in
-// samples and the total drift over the run. The same figures are printed for the plain "start
-// the sound, then sleep" loop as a baseline, and for the program with two notes per beat and
-// counting aloud. Every run is a child process, all run at once.
+// real time by SDL, with no sound card) at several tempos, finds the onsets in the written stream
+// and prints, per tempo, the largest deviation of an interval from the exact (fractional) beat
+// period in samples and the total drift over the run. The same figures are printed for the plain
+// "start the sound, then sleep" loop as a baseline, and for the program with two or three notes
+// per beat and counting aloud. Every run is a child process, all run at once.
 //
-// Usage: beat_timing [beats-per-tempo]   (default 200)
+// Two measurements stand side by side: the first sample above a threshold (whose latency
+// depends on the sound's level and on what is mixed over it), and the onset matched to the
+// known waveform of the beat sound or the softer note, followed along the expected spacing. For
+// the program, the matched onsets are also checked against the frames its schedule gives.
+//
+// Usage: beat_timing [beats-per-tempo] [--keep]   (default 200; --keep keeps the raw streams)
+//        beat_timing --measure DIR                  (measures the streams kept in DIR again)
+//        beat_timing --self-test                    (the onset finder on a synthetic stream)
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,23 +20,28 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/metronome.hpp"
 #include "app/metronome_state.hpp"
+#include "onset_finder.hpp"
 #include "platform/audio_output.hpp"
 #include "platform/beat_channel.hpp"
 #include "platform/clock.hpp"
 #include "platform/frontend.hpp"
 #include "platform/headless_frontend.hpp"
 #include "platform/message_loop.hpp"
+#include "platform/paths.hpp"
 #include "speech/program_parts.hpp"
 
 namespace {
 
 using namespace cadencio;
+using bench::LeftChannel;
+using bench::OnsetFinder;
+using bench::ReadRawLeft;
+using bench::ThresholdOnsets;
 
 // Delivers scripted keys at real times and shows nothing.
 class TimedScriptFrontend final : public platform::Frontend {
@@ -78,7 +90,10 @@ void RunProgram(int bpm, int beats, const std::string& extra_keys) {
   script.push_back(Char(end + period + 100, 's'));
   TimedScriptFrontend frontend(clock, script);
   auto audio = platform::OpenSdlAudio();
-  speech::ProgramParts parts({frontend, loop, *audio, clock}, "/nonexistent");
+  // The shipped settings, as a new user has them (the caller points AUDIRA_WINDIR at an empty
+  // folder, so settings stored on this machine do not count): they name the prompt folder
+  // that holds the count words.
+  speech::ProgramParts parts({frontend, loop, *audio, clock}, platform::DataRoot());
   parts.RunToExit([&parts] { app::RunCadencio(parts); });
 }
 
@@ -95,29 +110,6 @@ void RunBaseline(int bpm, int beats) {
     channel.Play(sound);
     clock.SleepMs(period);
   }
-}
-
-// Onsets: the first sample above the threshold after at least `gap` quiet frames.
-std::vector<int64_t> FindOnsets(const std::string& path, int64_t gap) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  std::streamsize bytes = in.tellg();
-  in.seekg(0);
-  std::vector<float> samples(static_cast<std::size_t>(std::max<std::streamsize>(bytes, 0)) /
-                             sizeof(float));
-  in.read(reinterpret_cast<char*>(samples.data()),
-          static_cast<std::streamsize>(samples.size() * sizeof(float)));
-  std::vector<int64_t> onsets;
-  const float threshold = 0.02f;
-  int64_t quiet = gap;
-  for (std::size_t frame = 0; frame < samples.size() / 2; ++frame) {
-    if (std::fabs(samples[2 * frame]) > threshold) {
-      if (quiet >= gap) onsets.push_back(static_cast<int64_t>(frame));
-      quiet = 0;
-    } else {
-      ++quiet;
-    }
-  }
-  return onsets;
 }
 
 // The beats: the longest run of onsets spaced about one period apart. The program also speaks
@@ -140,69 +132,251 @@ std::vector<int64_t> BeatTrain(const std::vector<int64_t>& onsets, double period
 struct Figures {
   std::size_t onsets = 0;
   double max_deviation = 0;  // samples
-  double drift = 0;          // samples, last onset against first + n x period
+  double drift = 0;          // samples, last onset against first + n x spacing
 };
 
-// `parts`: notes per beat, so the onsets come every period / parts.
-Figures Measure(const std::string& path, int bpm, int rate, bool baseline, int parts) {
+Figures FiguresOf(const std::vector<int64_t>& onsets, double spacing) {
   Figures figures;
-  const double period = app::BeatPeriodMs(bpm) * rate / 1000.0 / parts;
-  auto onsets = FindOnsets(path, static_cast<int64_t>(std::min(2000.0, period / 3)));
-  // The baseline loop only ticks; the program also speaks around its beats.
-  if (!baseline) onsets = BeatTrain(onsets, period);
   figures.onsets = onsets.size();
   if (onsets.size() < 2) return figures;
   for (std::size_t i = 1; i < onsets.size(); ++i) {
     figures.max_deviation =
-        std::max(figures.max_deviation, std::fabs((onsets[i] - onsets[i - 1]) - period));
+        std::max(figures.max_deviation, std::fabs((onsets[i] - onsets[i - 1]) - spacing));
   }
-  figures.drift = (onsets.back() - onsets.front()) - period * (onsets.size() - 1);
+  figures.drift = (onsets.back() - onsets.front()) - spacing * (onsets.size() - 1);
   return figures;
+}
+
+// How many onsets lie off the frames the program's schedule gives them: beat k at
+// t0 + k x period rounded, note j of n at j/n of the period after its beat, rounded. The train
+// may begin on a note, so every phase is tried and the best kept.
+std::size_t OffSchedule(const std::vector<int64_t>& onsets, int bpm, int rate, int parts) {
+  const int64_t period_ms = app::BeatPeriodMs(bpm);
+  std::size_t best = onsets.size();
+  for (int phase = 0; phase < parts && phase < static_cast<int>(onsets.size()); ++phase) {
+    std::size_t off = static_cast<std::size_t>(phase);
+    const int64_t t0 = onsets[static_cast<std::size_t>(phase)];
+    for (std::size_t i = static_cast<std::size_t>(phase); i < onsets.size(); ++i) {
+      const int64_t j = static_cast<int64_t>(i) - phase;
+      const int64_t beat = t0 + (j / parts * period_ms * rate + 500) / 1000;
+      const int64_t whole = int64_t{parts} * 1000;
+      const int64_t note = (j % parts * period_ms * rate * 2 + whole) / (2 * whole);
+      if (onsets[i] != beat + note) ++off;
+    }
+    best = std::min(best, off);
+  }
+  return best;
+}
+
+// The sounds the program starts on its onsets, loaded as the program loads them.
+struct BeatSounds {
+  BeatSounds() : output(clock), channel(output, clock) {
+    const std::string dir = app::kEffectsDir;
+    beat = channel.Load(dir + "padrao1.wav");
+    note = channel.LoadSofter(dir + "padrao2.wav");
+  }
+  platform::VirtualClock clock;
+  platform::CaptureAudio output;
+  platform::BeatChannel channel;
+  const platform::Sound* beat = nullptr;
+  const platform::Sound* note = nullptr;
+};
+
+// The loops measured: the program, the baseline, and the program with two or three notes per
+// beat and counting aloud (the onsets are then the beats and the notes between them; the count
+// word starts with its beat).
+struct Loop {
+  const char* name;
+  const char* keys;  // typed once the beat runs
+  int parts;         // onsets per beat
+  bool baseline;
+};
+constexpr Loop kLoops[] = {{"cadencio", "", 1, false},
+                           {"baseline", "", 1, true},
+                           {"s2+count", "sc", 2, false},
+                           {"s3+count", "ssc", 3, false}};
+constexpr int kLoopCount = static_cast<int>(std::size(kLoops));
+
+// Both measurements of one stream.
+void PrintMeasure(const std::string& path, int bpm, int rate, const Loop& loop,
+                  const BeatSounds& sounds) {
+  const bool baseline = loop.baseline;
+  const int parts = loop.parts;
+  const std::vector<float> left = ReadRawLeft(path);
+  const double spacing = app::BeatPeriodMs(bpm) * rate / 1000.0 / parts;
+  const auto rough = ThresholdOnsets(left, static_cast<int64_t>(std::min(2000.0, spacing / 3)));
+  // The baseline loop only ticks; the program also speaks around its beats.
+  Figures before = FiguresOf(baseline ? rough : BeatTrain(rough, spacing), spacing);
+
+  std::vector<const platform::Sound*> starts{sounds.beat};
+  if (parts > 1) starts.push_back(sounds.note);
+  OnsetFinder finder(starts, left);
+  // The baseline's intervals stray by whole device buffers, so each onset is refined on its
+  // own; the program's onsets are followed along the spacing.
+  const int64_t radius = std::max<int64_t>(8, std::llround(spacing / 100));
+  const auto onsets =
+      baseline ? finder.RefineAll(rough, 32) : finder.LongestTrain(rough, spacing, radius);
+  Figures after = FiguresOf(onsets, spacing);
+  std::string off = baseline ? "-" : std::to_string(OffSchedule(onsets, bpm, rate, parts));
+  std::printf("%-5d %-9s %7zu %8.2f %8.1f   %7zu %8.2f %8.1f %6s\n", bpm, loop.name, before.onsets,
+              before.max_deviation, before.drift, after.onsets, after.max_deviation, after.drift,
+              off.c_str());
+}
+
+// A word-like burst of about `level` RMS, made as a voice is: a 140 Hz pulse train and some
+// breath noise through two formant resonators (700 and 1200 Hz), rising over 5 ms.
+platform::Sound WordLikeBurst(int rate, float level, uint32_t seed) {
+  struct Resonator {
+    double b1, b2, y1 = 0, y2 = 0;
+    Resonator(double hz, double bandwidth, int rate) {
+      const double r = std::exp(-M_PI * bandwidth / rate);
+      b1 = 2 * r * std::cos(2 * M_PI * hz / rate);
+      b2 = -r * r;
+    }
+    double operator()(double x) {
+      const double y = x + b1 * y1 + b2 * y2;
+      y2 = y1;
+      y1 = y;
+      return y;
+    }
+  };
+  Resonator first(700, 130, rate), second(1200, 150, rate);
+  std::vector<double> wave(static_cast<std::size_t>(rate * 3 / 10));
+  double energy = 0;
+  for (std::size_t i = 0; i < wave.size(); ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const double noise = (seed >> 8) / double(1 << 24) - 0.5;
+    const double pulse = i % static_cast<std::size_t>(rate / 140) == 0 ? 1.0 : 0.0;
+    const double source = pulse + 0.05 * noise;
+    wave[i] = first(source) + 0.5 * second(source);
+    energy += wave[i] * wave[i];
+  }
+  const double gain = level / std::sqrt(energy / static_cast<double>(wave.size()));
+  platform::Sound word;
+  word.samples.resize(wave.size() * 2);
+  for (std::size_t i = 0; i < wave.size(); ++i) {
+    const double rise = std::min(1.0, static_cast<double>(i) / (0.005 * rate));
+    word.samples[2 * i] = word.samples[2 * i + 1] = static_cast<float>(gain * rise * wave[i]);
+  }
+  return word;
+}
+
+// The onset finder on streams made by the mixer from the program's own sounds, at known frames
+// a few samples off a 500 BPM grid of two notes per beat: word-like bursts before the first
+// beat, on most beats, just before some notes and after the last, at several beat and word
+// levels. Every onset must be found on its exact frame, and nothing else.
+int SelfTest() {
+  const struct {
+    float beat_gain, word_level;
+  } levels[] = {{1.0f, 0.0f}, {1.0f, 0.1f}, {1.0f, 0.25f}, {0.5f, 0.1f}, {0.3f, 0.1f}};
+  const int jitter[] = {0, 1, -1, 3, 0, -2, 2, 0, -3, 1, 0, 0, 2, -1};
+  int failures = 0;
+  for (const auto& level : levels) {
+    BeatSounds run;
+    if (run.beat == nullptr || run.note == nullptr) {
+      std::fprintf(stderr, "self-test: the beat sounds are missing in %s\n", app::kEffectsDir);
+      return 1;
+    }
+    platform::Mixer& mixer = run.output.GetMixer();
+    const int rate = mixer.SampleRate();
+    const double spacing = app::BeatPeriodMs(500) * rate / 1000.0 / 2;
+    mixer.SetBeatGain(level.beat_gain);
+    const platform::Sound word = WordLikeBurst(rate, level.word_level, 7);
+    auto say_at = [&](int64_t frame) {
+      if (level.word_level > 0) mixer.StartCount(&word, frame);
+    };
+    say_at(rate / 10);
+    const int64_t start = rate;
+    std::vector<int64_t> known;
+    for (int i = 0; i < 48; ++i) {
+      const int64_t frame = start + std::llround(i * spacing) + jitter[i % std::size(jitter)];
+      const bool beat = i % 2 == 0;
+      run.channel.PlaySound(beat ? run.beat : run.note, frame);
+      if (beat && i % 6 != 4) say_at(frame);
+      if (!beat && i % 6 == 3) say_at(frame - 300);
+      known.push_back(frame);
+      run.clock.AdvanceTo((frame + rate / 20) * 1000 / rate);
+    }
+    say_at(known.back() + rate / 10);
+    run.clock.SleepMs(1000);
+    const auto left = LeftChannel(run.output.Stream());
+    OnsetFinder finder({run.beat, run.note}, left);
+    const auto found =
+        finder.LongestTrain(ThresholdOnsets(left, 800), spacing, std::llround(spacing / 100));
+    if (found != known) {
+      ++failures;
+      std::printf("beat gain %.1f, word level %.2f: %zu onsets found of %zu, first wrong: ",
+                  level.beat_gain, level.word_level, found.size(), known.size());
+      auto wrong = std::mismatch(found.begin(), found.end(), known.begin(), known.end());
+      std::printf("%lld instead of %lld\n",
+                  wrong.first == found.end() ? -1LL : (long long)*wrong.first,
+                  wrong.second == known.end() ? -1LL : (long long)*wrong.second);
+    }
+  }
+  std::printf("onset finder: %d passed, %d failed\n", int(std::size(levels)) - failures, failures);
+  return failures == 0 ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int beats = argc > 1 ? std::atoi(argv[1]) : 200;
+  int beats = 200;
+  bool keep = false;
+  std::string dir;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--self-test") return SelfTest();
+    if (arg == "--keep") {
+      keep = true;
+    } else if (arg == "--measure" && i + 1 < argc) {
+      dir = argv[++i];
+    } else {
+      beats = std::atoi(argv[i]);
+    }
+  }
   const int tempos[] = {60, 125, 192, 500};
   const int rate = 44100;
-  std::string dir = "/tmp/cadencio-beat-timing-" + std::to_string(getpid());
-  std::system(("mkdir -p " + dir).c_str());
-  std::vector<pid_t> children;
-  // Loops: 0 the program, 1 the baseline, 2 the program with two notes per beat and counting
-  // aloud (the onsets are then the beats and the notes between them; the count word starts
-  // with its beat).
-  const char* names[] = {"cadencio", "baseline", "s2+count"};
+  const bool run = dir.empty();
+  if (run) dir = "/tmp/cadencio-beat-timing-" + std::to_string(getpid());
   auto file_of = [&dir](int bpm, int loop) {
     return dir + "/" + std::to_string(bpm) + "-" + std::to_string(loop) + ".raw";
   };
-  for (int bpm : tempos) {
-    for (int loop = 0; loop < 3; ++loop) {
-      std::string file = file_of(bpm, loop);
-      pid_t pid = fork();
-      if (pid == 0) {
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-        if (loop == 1) {
-          RunBaseline(bpm, beats);
-        } else {
-          RunProgram(bpm, beats, loop == 2 ? "sc" : "");
+  if (run) {
+    std::system(("mkdir -p " + dir).c_str());
+    std::vector<pid_t> children;
+    for (int bpm : tempos) {
+      for (int loop = 0; loop < kLoopCount; ++loop) {
+        std::string file = file_of(bpm, loop);
+        pid_t pid = fork();
+        if (pid == 0) {
+          setenv("SDL_AUDIODRIVER", "disk", 1);
+          setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+          setenv("AUDIRA_WINDIR", dir.c_str(), 1);
+          if (kLoops[loop].baseline) {
+            RunBaseline(bpm, beats);
+          } else {
+            RunProgram(bpm, beats, kLoops[loop].keys);
+          }
+          _exit(0);
         }
-        _exit(0);
+        children.push_back(pid);
       }
-      children.push_back(pid);
     }
+    for (pid_t pid : children) waitpid(pid, nullptr, 0);
   }
-  for (pid_t pid : children) waitpid(pid, nullptr, 0);
 
-  std::printf("%-6s %-9s %8s %16s %14s\n", "BPM", "loop", "onsets", "max dev (smp)", "drift (smp)");
+  BeatSounds sounds;
+  std::printf("%-15s %-26s   %-32s\n", "", "threshold onsets", "matched onsets");
+  std::printf("%-5s %-9s %7s %8s %8s   %7s %8s %8s %6s\n", "BPM", "loop", "onsets", "max dev",
+              "drift", "onsets", "max dev", "drift", "off");
   for (int bpm : tempos) {
-    for (int loop = 0; loop < 3; ++loop) {
-      Figures f = Measure(file_of(bpm, loop), bpm, rate, loop == 1, loop == 2 ? 2 : 1);
-      std::printf("%-6d %-9s %8zu %16.2f %14.1f\n", bpm, names[loop], f.onsets, f.max_deviation,
-                  f.drift);
-    }
+    for (int loop = 0; loop < kLoopCount; ++loop)
+      PrintMeasure(file_of(bpm, loop), bpm, rate, kLoops[loop], sounds);
   }
-  std::system(("rm -rf " + dir).c_str());
+  std::printf(
+      "(samples; max dev: largest |interval - period / notes per beat|; drift: last "
+      "onset against first + n x that; off: onsets off the program's schedule)\n");
+  if (run && !keep) std::system(("rm -rf " + dir).c_str());
+  if (run && keep) std::printf("streams kept in %s\n", dir.c_str());
   return 0;
 }

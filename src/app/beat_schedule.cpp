@@ -29,10 +29,10 @@ int64_t BeatSchedule::NextOnset(int32_t period_ms) {
   return OnsetOf(index_, period_ms);
 }
 
-int64_t BeatSchedule::SubdivisionOnset(int64_t beat_onset, int k, int n, int32_t period_ms) const {
+int64_t BeatSchedule::SubdivisionOnset(int k, int n, int32_t period_ms) const {
   const int64_t rate = output_.GetMixer().SampleRate();
   const int64_t parts = static_cast<int64_t>(n) * 1000;
-  return beat_onset + (k * period_ms * rate * 2 + parts) / (2 * parts);
+  return start_frame_ + ((index_ * n + k) * period_ms * rate * 2 + parts) / (2 * parts);
 }
 
 void BeatSchedule::WaitForFollowingBeat(int32_t period_ms, console::Console& console) {

@@ -24,9 +24,11 @@ class BeatSchedule {
   void ContinueFromNextBeat(int32_t period_ms);
   // The stream frame of the next beat.
   int64_t NextOnset(int32_t period_ms);
-  // The stream frame of extra note `k` of `n` per beat after the beat at `beat_onset`: k/n of
-  // the period from the beat's own frame, rounded to the nearest frame, so nothing drifts.
-  int64_t SubdivisionOnset(int64_t beat_onset, int k, int n, int32_t period_ms) const;
+  // The stream frame of extra note `k` of `n` per beat after the beat NextOnset gave: the
+  // run's position index + k/n periods, rounded once to the nearest frame. Every interval is
+  // then the nearest frame count to period/n (rounding the beat's frame and then k/n of the
+  // period from it would add two roundings), and nothing drifts.
+  int64_t SubdivisionOnset(int k, int n, int32_t period_ms) const;
   // Counts the beat just started and waits on the console's message loop until the stream
   // comes near the following one, or until a key waits (the schedule stays as it was).
   void WaitForFollowingBeat(int32_t period_ms, console::Console& console);

@@ -158,9 +158,8 @@ void Metronome::PlayBeat(const std::string& path, const platform::Sound* word) {
   // The extra notes go on the channel at once, each on its own frame after the beat; a key
   // that starts a new measure replaces the ones not yet reached.
   for (int k = 1; !path.empty() && k < state_.Subdivisions; ++k) {
-    beats_.PlaySound(
-        beats_.LoadSofter(state_.MeasureSound),
-        schedule_.SubdivisionOnset(onset, k, state_.Subdivisions, state_.BeatPeriodMs));
+    beats_.PlaySound(beats_.LoadSofter(state_.MeasureSound),
+                     schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.BeatPeriodMs));
   }
   // Speaking takes the program thread a while: the new tempo is said only once its first beat
   // is on the channel, so the beat keeps its frame.

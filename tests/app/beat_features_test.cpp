@@ -355,6 +355,29 @@ TEST(Subdivisions, ThreeNotesAt100BpmFallOnThirdsOfEachBeat) {
   }
 }
 
+TEST(Subdivisions, EveryIntervalIsAPartOfThePeriodToTheNearestFrame) {
+  // Tempos whose period is no whole number of frames: a note placed from its beat's rounded
+  // frame would be up to 1.3 frames off the exact part.
+  const std::pair<const char*, int> cases[] = {{"125", 3}, {"500", 3}, {"139", 4}, {"54", 4}};
+  for (const auto& [tempo, notes] : cases) {
+    TempDataRoot data;
+    Script keys;
+    for (int i = 1; i < notes; ++i) keys.push_back(TypeChar(1000 + 100 * i, 's'));
+    Scenario scenario(Session(tempo, 'q', keys, 5000), 500);
+    EXPECT_EQ(scenario.Run(), 0) << tempo;
+    const double part = app::BeatPeriodMs(std::stoi(tempo)) * (kRate / 1000.0) / notes;
+    const auto& onsets = scenario.Onsets();
+    int measured = 0;
+    for (std::size_t i = 1; i < onsets.size(); ++i) {
+      if (onsets[i - 1].frame < 2000 * kRate / 1000) continue;
+      EXPECT_LT(std::abs(static_cast<double>(onsets[i].frame - onsets[i - 1].frame) - part), 1.0)
+          << tempo << " BPM, " << notes << " notes, onset " << i;
+      ++measured;
+    }
+    EXPECT_GE(measured, 2 * notes) << tempo;
+  }
+}
+
 TEST(Subdivisions, CycleBackToOneNote) {
   TempDataRoot data;
   Script keys;
