@@ -219,24 +219,72 @@ double MelCepstralDistance(const std::vector<int16_t>& a, const std::vector<int1
   return cost[at(n, m)] / len[at(n, m)];
 }
 
-int CountClicks(const std::vector<int16_t>& samples, int rate) {
-  const std::size_t frame = static_cast<std::size_t>(rate / 200), size = 128;
+ClickFrameSet FindClickFrames(const std::vector<int16_t>& samples, int rate) {
+  const std::size_t frame = static_cast<std::size_t>(rate / 200);
+  std::size_t size = 128;  // a power of two that holds the whole frame, at any rate
+  while (size < frame) size *= 2;
   const std::size_t from_bin = static_cast<std::size_t>(6000.0 * size / rate);
+  // Energy above 6 kHz of every frame; silent frames (RMS below 10) take part only as the
+  // surroundings of a burst.
   std::vector<double> high;
+  std::vector<bool> audible;
+  std::vector<double> heard;
   for (std::size_t at = 0; at + frame <= samples.size(); at += frame) {
-    if (FrameDb(samples, at, frame) < 20) continue;  // silence (RMS below 10)
     const std::vector<double> power = PowerSpectrum(samples, at, frame, size);
     double e = 0;
     for (std::size_t k = from_bin; k < power.size(); ++k) e += power[k];
     high.push_back(10 * std::log10(e + 1e-12));
+    audible.push_back(FrameDb(samples, at, frame) >= 20);
+    if (audible.back()) heard.push_back(high.back());
   }
-  if (high.empty()) return 0;
-  std::vector<double> sorted = high;
-  std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2),
-                   sorted.end());
-  const double median = sorted[sorted.size() / 2];
-  return static_cast<int>(
-      std::count_if(high.begin(), high.end(), [&](double db) { return db > median + 40; }));
+  ClickFrameSet set;
+  if (heard.empty()) return set;
+  std::nth_element(heard.begin(), heard.begin() + static_cast<std::ptrdiff_t>(heard.size() / 2),
+                   heard.end());
+  const double median = heard[heard.size() / 2];
+  for (std::size_t i = 0; i < high.size(); ++i) {
+    if (!audible[i] || high[i] <= median + kClickOverMedianDb) continue;
+    set.loud.push_back(i * frame);
+    double around = 10 * std::log10(1e-12);
+    for (std::size_t d = kClickNeighbourFrom; d <= kClickNeighbourTo; ++d) {
+      if (i >= d) around = std::max(around, high[i - d]);
+      if (i + d < high.size()) around = std::max(around, high[i + d]);
+    }
+    if (high[i] > around + kClickOverNeighboursDb) set.bursts.push_back(i * frame);
+  }
+  return set;
+}
+
+int CountClicks(const std::vector<int16_t>& samples, int rate) {
+  return static_cast<int>(FindClickFrames(samples, rate).loud.size());
+}
+
+namespace {
+
+// Mean square of the second difference (the signal's highest frequencies, where a step or break
+// puts its energy and voiced speech little of its own) over `half` samples either side of `at`.
+double EdgeEnergy(const std::vector<int16_t>& x, int64_t at, int64_t half) {
+  const int64_t from = std::max<int64_t>(1, at - half);
+  const int64_t to = std::min<int64_t>(static_cast<int64_t>(x.size()) - 1, at + half);
+  double sum = 0;
+  for (int64_t n = from; n < to; ++n) {
+    const auto i = static_cast<std::size_t>(n);
+    const double d = double(x[i + 1]) - 2.0 * x[i] + x[i - 1];
+    sum += d * d;
+  }
+  return sum / static_cast<double>(2 * half) + 1;
+}
+
+}  // namespace
+
+double StandOutDb(const std::vector<int16_t>& samples, int64_t at, int rate) {
+  const int64_t ms = rate / 1000;
+  double around = 0;
+  for (int64_t d : {3 * ms, 5 * ms, 7 * ms, 9 * ms}) {
+    around = std::max(
+        {around, EdgeEnergy(samples, at - d, ms / 2), EdgeEnergy(samples, at + d, ms / 2)});
+  }
+  return 10 * std::log10(EdgeEnergy(samples, at, ms / 2) / around);
 }
 
 bool WriteSpectrogramPng(const std::string& path, const std::vector<int16_t>& samples, int rate) {

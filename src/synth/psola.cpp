@@ -126,9 +126,9 @@ double SampleAt(const std::vector<int16_t>& x, double pos) {
 
 // Adds one Hann-windowed period of the diphone, centred on mark k, centred at output position
 // `at` (both to a fraction of a sample, so that the periods keep their phase at high
-// frequencies).
+// frequencies). `reversed` adds it backwards in time.
 void AddFrame(const Diphone& d, std::size_t k, double fallback_period, float gain, double at,
-              std::vector<float>& out) {
+              bool reversed, std::vector<float>& out) {
   const auto& marks = d.marks;
   const double centre = marks[k].position;
   double left = k > 0 ? centre - marks[k - 1].position : fallback_period;
@@ -136,6 +136,7 @@ void AddFrame(const Diphone& d, std::size_t k, double fallback_period, float gai
   if (k == 0) left = right;
   left = std::min(left, kMaxPeriod);
   right = std::min(right, kMaxPeriod);
+  if (reversed) std::swap(left, right);
   const double pi = std::acos(-1.0);
   const int64_t first = std::max<int64_t>(0, static_cast<int64_t>(std::ceil(at - left)));
   const int64_t last = std::min<int64_t>(static_cast<int64_t>(out.size()) - 1,
@@ -143,8 +144,8 @@ void AddFrame(const Diphone& d, std::size_t k, double fallback_period, float gai
   for (int64_t n = first; n <= last; ++n) {
     const double offset = static_cast<double>(n) - at;
     const double w = 0.5 + 0.5 * std::cos(pi * offset / (offset < 0 ? left : right));
-    out[static_cast<std::size_t>(n)] +=
-        static_cast<float>(w * gain * SampleAt(d.samples, centre + offset));
+    const double from = reversed ? centre - offset : centre + offset;
+    out[static_cast<std::size_t>(n)] += static_cast<float>(w * gain * SampleAt(d.samples, from));
   }
 }
 
@@ -253,6 +254,11 @@ std::vector<int16_t> SynthesizePhones(const DiphoneVoice& voice, const JoinGains
 
   std::size_t seg = 0;
   double t = 0;
+  // A stretched unvoiced stretch takes the same frame of noise more than once; every other
+  // repeat is added backwards, so that the noise does not turn into a buzz at the frame rate.
+  const Diphone* last_diphone = nullptr;
+  std::size_t last_mark = 0;
+  bool last_reversed = false;
   while (t < static_cast<double>(total) && seg < segments.size()) {
     while (seg < segments.size() && segments[seg].out_to <= static_cast<int64_t>(t)) ++seg;
     if (seg == segments.size()) break;
@@ -270,7 +276,12 @@ std::vector<int16_t> SynthesizePhones(const DiphoneVoice& voice, const JoinGains
                                          : natural;
     period = std::min(period, kMaxPeriod);
     const float gain = g.gain_from + static_cast<float>(frac) * (g.gain_to - g.gain_from);
-    AddFrame(*g.diphone, k, natural, gain, t, out);
+    const bool repeat = g.diphone == last_diphone && k == last_mark;
+    const bool reversed = repeat && !marks[k].voiced && !last_reversed;
+    AddFrame(*g.diphone, k, natural, gain, t, reversed, out);
+    last_diphone = g.diphone;
+    last_mark = k;
+    last_reversed = reversed;
     double step = period;
     if (marks[k].voiced && !contour.Empty()) step = kVoiceRate / contour.At(t);
     t += std::max(step, 8.0);

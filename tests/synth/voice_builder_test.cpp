@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <random>
 #include <set>
 
 #include "synth/diphone_voice.hpp"
@@ -70,6 +71,37 @@ TEST(VoiceBuilderTest, FindsTheClosureBeforeABurst) {
   }
 }
 
+TEST(VoiceBuilderTest, FindsTheBurstAfterAVoicedClosure) {
+  // espeak-ng's event at 50 ms; from there `closure` ms of closure (a quiet 200 Hz voice bar, or
+  // silence), then a burst of noise up to 150 ms, where the next phone begins.
+  struct Case {
+    double closure_ms;
+    bool voiced;
+    double expected_ms;  // the burst; 50 when the event is taken as the burst
+  };
+  const Case cases[] = {
+      {40, true, 90},
+      {20, true, 70},
+      {0, true, 50},    // the event on the burst itself
+      {40, false, 50},  // a silent closure has no level to leave
+  };
+  for (const Case& c : cases) {
+    std::vector<int16_t> x(16 * 160, 0);
+    const std::size_t burst = static_cast<std::size_t>(16 * (50 + c.closure_ms));
+    std::minstd_rand noise(7);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      if (i < 16 * 50 || (i < burst && c.voiced)) {
+        x[i] = static_cast<int16_t>((i < 16 * 50 ? 8000 : 600) * std::sin(i * 2 * M_PI / 80));
+      } else if (i >= burst) {
+        x[i] = static_cast<int16_t>(noise() % 4001) - 2000;
+      }
+    }
+    const double got = BurstAfter(x, 16 * 50, 16 * 150) / 16.0;
+    EXPECT_NEAR(got, c.expected_ms, 1.01)
+        << c.closure_ms << " ms of " << (c.voiced ? "voiced" : "silent") << " closure";
+  }
+}
+
 TEST(VoiceBuilderTest, AlignsTheMarksOfAPhoneAtItsJoins) {
   // Two diphones a-a of the same periodic sound; in the second every mark sits 7 samples late.
   // After alignment the marks at its ends match the first one's.
@@ -116,6 +148,44 @@ TEST(VoiceBuilderTest, BuiltVoiceHoldsEveryPairWithTwoHalvesAndItsList) {
     EXPECT_LT(d.begin, d.boundary) << name;
     EXPECT_LT(d.boundary, d.end) << name;
     EXPECT_FALSE(d.marks.empty()) << name;
+  }
+}
+
+// Mean square of the first difference in the 4 ms around `at`: the level of what is heard there.
+double EdgeLevel(const synth::Diphone& d, std::size_t at) {
+  double sum = 0;
+  const std::size_t from = std::max<std::size_t>(at, 33) - 32;
+  const std::size_t to = std::min(d.samples.size(), at + 32);
+  for (std::size_t i = from; i < to; ++i) {
+    const double step = double(d.samples[i]) - d.samples[i - 1];
+    sum += step * step;
+  }
+  return std::sqrt(sum / static_cast<double>(to - from)) + 1;
+}
+
+TEST(VoiceBuilderTest, StopsAreJoinedInsideTheirClosure) {
+  // After a vowel, the half of a stop that ends one diphone and the half that begins the next
+  // meet in the closure, at one level: a cut after the burst would start the noise of the
+  // release there, without its burst.
+  const std::string path = std::string(CADENCIO_DATA_ROOT) + "/sivratts/br4.cdv";
+  std::optional<synth::DiphoneVoice> voice = synth::LoadVoiceFile(path);
+  ASSERT_TRUE(voice);
+  const auto& phones = voice->phones;
+  for (const char* stop : {"b", "d", "g", "p", "t", "k"}) {
+    const int s = voice->PhoneIndex(stop);
+    for (int x = 0; x < static_cast<int>(phones.size()); ++x) {
+      if (!IsVowelPhone(phones[x])) continue;
+      const synth::Diphone* before = voice->Find(x, s);
+      for (int y = 0; y < static_cast<int>(phones.size()); ++y) {
+        const synth::Diphone* after = voice->Find(s, y);
+        ASSERT_TRUE(before && after);
+        const double end = EdgeLevel(*before, before->end);
+        const double begin = EdgeLevel(*after, after->begin);
+        if (std::max(end, begin) < 300) continue;  // a quiet closure on both sides
+        EXPECT_LT(std::abs(20 * std::log10(begin / end)), 10)
+            << phones[x] << "-" << stop << " then " << stop << "-" << phones[y];
+      }
+    }
   }
 }
 

@@ -24,6 +24,11 @@ constexpr std::size_t kBurstLead = synth::kVoiceRate * 3 / 1000;
 constexpr std::size_t kMinClosure = synth::kVoiceRate / 100;
 // The phone before a stop keeps at least this share of its length.
 constexpr double kKeepBeforeClosure = 0.3;
+// A burst's first difference is this many times the closure's (its median over the frames
+// before that are not silent).
+constexpr double kBurstJump = 4;
+// The closure's level is taken over at least this many frames before a burst is looked for.
+constexpr std::size_t kMinClosureFrames = 3;
 
 bool IsEspeakStop(const std::string& name) {
   static const std::vector<std::string> stops = {"p", "t", "k", "b", "d", "g", "tS", "dZ"};
@@ -37,7 +42,36 @@ double FrameRms(const std::vector<int16_t>& x, std::size_t from) {
   return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0;
 }
 
+double FrameDiffRms(const std::vector<int16_t>& x, std::size_t from) {
+  double sum = 0;
+  const std::size_t to = std::min(x.size(), from + kFrame);
+  for (std::size_t i = std::max<std::size_t>(from, 1); i < to; ++i) {
+    const double d = double(x[i]) - x[i - 1];
+    sum += d * d;
+  }
+  return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0;
+}
+
 }  // namespace
+
+std::size_t BurstAfter(const std::vector<int16_t>& x, std::size_t from, std::size_t to) {
+  // The closure's level: its frames that are not silent (a silent closure has no level to
+  // jump from, and its burst is the event itself).
+  std::vector<double> closure;
+  for (std::size_t at = from; at + kFrame <= std::min(to, x.size()); at += kFrame) {
+    const double d = FrameDiffRms(x, at);
+    if (d <= kSilentRms) continue;
+    if (closure.size() >= kMinClosureFrames) {
+      std::vector<double> sorted = closure;
+      std::nth_element(sorted.begin(),
+                       sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2),
+                       sorted.end());
+      if (d > kBurstJump * sorted[sorted.size() / 2]) return at;
+    }
+    closure.push_back(d);
+  }
+  return from;
+}
 
 std::size_t ClosureStart(const std::vector<int16_t>& x, std::size_t before, std::size_t burst) {
   double loudest = 0;
@@ -102,7 +136,12 @@ CutDiphone CutCarrier(const Rendering& rendering, int rate, const Carrier& carri
   std::vector<std::size_t> start(n + 1), burst(n + 1);
   for (std::size_t i = 0; i <= n; ++i) start[i] = burst[i] = at(i);
   for (std::size_t i = 1; i < n; ++i) {
-    if (IsEspeakStop(carrier.expected[i])) start[i] = ClosureStart(x, start[i - 1], burst[i]);
+    if (!IsEspeakStop(carrier.expected[i])) continue;
+    start[i] = ClosureStart(x, start[i - 1], burst[i]);
+    // The event of a voiced stop may stand at the start of its (voiced) closure, with the burst
+    // still to come: the middle is then the closure's, not the whole phone's (which, before a
+    // tap, can lie after the burst).
+    burst[i] = BurstAfter(x, burst[i], start[i + 1]);
   }
   auto middle = [&](std::size_t i) {
     if (IsEspeakStop(carrier.expected[i]) && burst[i] - start[i] >= kMinClosure) {

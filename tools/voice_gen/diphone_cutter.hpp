@@ -32,6 +32,12 @@ struct CutDiphone {
 // of it. Positions in samples of `x`.
 std::size_t ClosureStart(const std::vector<int16_t>& x, std::size_t before, std::size_t burst);
 
+// Where the burst of a stop lies when espeak-ng's event at `from` marks the start of its voiced
+// closure: the first 1 ms frame in [from, to) whose first difference (its high frequencies)
+// jumps to four times the closure's typical level. `from` when none does (the event was the
+// burst itself, or the closure is silent).
+std::size_t BurstAfter(const std::vector<int16_t>& x, std::size_t from, std::size_t to);
+
 // Rendering samples at synth::kVoiceRate (rate converted from `rate`).
 std::vector<int16_t> ToVoiceRate(const std::vector<int16_t>& samples, int rate);
 
