@@ -200,7 +200,7 @@ struct ClickTally {
 };
 
 // Sound at 16000 Hz as the program's wave-out channel hands it to the mixer: converted to the
-// stream's rate with libsamplerate's fastest sinc converter, as the channel converts it.
+// stream's rate with libsamplerate's medium sinc converter, as the channel converts it.
 std::vector<int16_t> AsPlayed(const std::vector<int16_t>& x) {
   return voicegen::ToSigned16(
       voicegen::Resample(voicegen::ToFloat(x), synth::kVoiceRate, say::kCaptureRate, true));

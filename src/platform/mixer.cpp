@@ -95,22 +95,33 @@ void Mixer::MixChannel(Channel& channel, float gain, float* out, int frames, int
 }
 
 void Mixer::RenderOutput(float* out, int frames) {
-  Render(out, frames);
-  Limit(out, frames);
-}
-
-void Mixer::Limit(float* out, int frames) {
-  // The gain drops at once to what the loudest sample of a frame needs and comes back to 1
-  // over about 50 ms, so no frame ever exceeds the ceiling and the recovery does not pump.
-  const float release = 1.0f / (0.05f * static_cast<float>(sample_rate_));
-  for (int i = 0; i < frames; ++i) {
-    float& left = out[2 * i];
-    float& right = out[2 * i + 1];
-    const float peak = std::max(std::abs(left), std::abs(right));
-    limiter_gain_ = std::min(1.0f, limiter_gain_ + release);
-    if (peak * limiter_gain_ > kCeiling) limiter_gain_ = kCeiling / peak;
-    left *= limiter_gain_;
-    right *= limiter_gain_;
+  // The gain a loud frame needs is reached before it: it falls linearly over the lookahead
+  // (3 ms) ahead of the frame, since a drop at once would itself be a small step, heard as a
+  // click. It comes back to 1 over about 50 ms, so the recovery does not pump. No frame ever
+  // exceeds the ceiling.
+  const float rate = static_cast<float>(sample_rate_);
+  const float release = 1.0f / (0.05f * rate);
+  const float attack = 1.0f / static_cast<float>(lookahead_);
+  float* held = limited_.data();
+  float* needs = limiter_needs_.data();
+  for (int done = 0; done < frames; done += kLimiterFrames) {
+    const int count = std::min(frames - done, kLimiterFrames);
+    const int total = lookahead_ + count;
+    // The frames held back from before are followed by the new ones.
+    Render(held + 2 * lookahead_, count);
+    for (int i = 0; i < total; ++i) {
+      const float peak = std::max(std::abs(held[2 * i]), std::abs(held[2 * i + 1]));
+      needs[i] = peak > kCeiling ? kCeiling / peak : 1.0f;
+    }
+    for (int i = total - 2; i >= 0; --i) needs[i] = std::min(needs[i], needs[i + 1] + attack);
+    float* piece = out + 2 * done;
+    for (int i = 0; i < count; ++i) {
+      limiter_gain_ = std::min(limiter_gain_ + release, needs[i]);
+      // The clamp only takes away the rounding of ceiling / peak x peak.
+      piece[2 * i] = std::clamp(held[2 * i] * limiter_gain_, -kCeiling, kCeiling);
+      piece[2 * i + 1] = std::clamp(held[2 * i + 1] * limiter_gain_, -kCeiling, kCeiling);
+    }
+    std::copy(held + 2 * count, held + 2 * total, held);
   }
 }
 

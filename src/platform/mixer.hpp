@@ -54,9 +54,14 @@ class Mixer {
   // Rendering thread: fills `frames` stereo frames with the plain sum of the channels.
   void Render(float* out, int frames);
   // Rendering thread: what a device plays, Render through a peak limiter that keeps the sum of
-  // beat and speech within kCeiling, so the two together never clip.
+  // beat and speech within kCeiling, so the two together never clip. The output runs
+  // LookaheadFrames() behind the mix, so that the limiter's gain falls smoothly ahead of every
+  // loud frame instead of at once.
   void RenderOutput(float* out, int frames);
   static constexpr float kCeiling = 0.98f;
+  // 3 ms of the stream: a gain that falls over less would still be heard as a faint click on
+  // loud speech with much sound above 7 kHz.
+  int LookaheadFrames() const { return lookahead_; }
 
   // Tests: hears every sound start with its exact stream frame (on the rendering thread).
   using OnsetObserver = std::function<void(int64_t frame, const Sound& sound)>;
@@ -95,13 +100,19 @@ class Mixer {
   void PruneSchedule(Channel& channel);
   // Rendering thread: adds one channel's sounds over a block.
   void MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base);
-  // Rendering thread: the peak limiter over a rendered block.
-  void Limit(float* out, int frames);
 
   const int sample_rate_;
   std::atomic<int64_t> rendered_{0};
   std::array<Channel, kChannels> channels_;
   float limiter_gain_ = 1.0f;
+  // The limiter works in pieces of at most kLimiterFrames new frames, behind the mix by the
+  // lookahead: `limited_` holds the frames of the mix not yet played and the new piece, and
+  // `limiter_needs_` the gain each of them needs.
+  static constexpr int kLimiterFrames = 1024;
+  static constexpr int kMaxLookahead = 1024;
+  const int lookahead_ = std::min(kMaxLookahead, std::max(1, sample_rate_ * 3 / 1000));
+  std::array<float, 2 * (kLimiterFrames + kMaxLookahead)> limited_{};
+  std::array<float, kLimiterFrames + kMaxLookahead> limiter_needs_{};
   std::atomic<float> beat_gain_{1.0f};
   OnsetObserver onset_observer_;
   WaveOutChannel wave_out_{sample_rate_};

@@ -75,7 +75,10 @@ int WaveOutChannel::Open(const WaveFormat& format) {
   if (format.rate != output_rate_) {
     auto resampler = std::make_unique<Resampler>();
     int error = 0;
-    resampler->state = src_new(SRC_SINC_FASTEST, 2, &error);
+    // The medium sinc converter keeps 90 % of the source's band, where the fastest one keeps
+    // 80 %: a 16 kHz voice keeps its "s" up to 7.2 kHz instead of losing everything above
+    // 6.4 kHz. Blocks are converted on the program thread, ahead of their playing.
+    resampler->state = src_new(SRC_SINC_MEDIUM_QUALITY, 2, &error);
     if (!resampler->state) return kWaveErrorNoMemory;
     resampler->ratio = ratio;
     resampler_ = std::move(resampler);

@@ -223,15 +223,47 @@ TEST(MixerOutput, BeatGainAndLimiter) {
     std::vector<float> out(8000 * 2);
     raw.Render(plain.data(), 8000);
     for (int at = 0; at < 8000; at += 500) limited.RenderOutput(out.data() + 2 * at, 500);
+    // The output runs the lookahead behind the mix.
+    const std::size_t behind = 2 * static_cast<std::size_t>(limited.LookaheadFrames());
     for (std::size_t i = 0; i < out.size(); ++i) {
       const float expected = i < 8000 ? c.gain * c.sound->samples[i] : 0.0f;
       ASSERT_EQ(plain[i], expected) << "sample " << i;
       ASSERT_LE(std::abs(out[i]), Mixer::kCeiling) << "sample " << i;
       if (c.sound == &quiet) {
-        ASSERT_EQ(out[i], plain[i]) << "sample " << i;
+        ASSERT_EQ(out[i], i < behind ? 0.0f : plain[i - behind]) << "sample " << i;
       }
     }
   }
+}
+
+// A loud sound meets a gain already falling towards what it needs, wherever it begins in the
+// pieces the device asks for: the gain moves by at most the 3 ms attack step from one frame to
+// the next, so the limiter adds no step of its own.
+TEST(MixerOutput, LimiterGainFallsAheadOfALoudFrame) {
+  Sound sound;
+  for (int i = 0; i < 2000; ++i) {
+    const float level = i < 300 ? 0.1f : 1.6f;
+    const float wave = level * std::sin(static_cast<float>(i) * 0.05f) + (i < 300 ? 0 : 0.01f);
+    sound.samples.insert(sound.samples.end(), {wave, wave});
+  }
+  Mixer raw(44100);
+  Mixer limited(44100);
+  raw.StartBeat(&sound, 0);
+  limited.StartBeat(&sound, 0);
+  // Rendered in small pieces, as a device with short buffers asks for them.
+  std::vector<float> plain(2000 * 2), out(2000 * 2);
+  raw.Render(plain.data(), 2000);
+  for (int at = 0; at < 2000; at += 100) limited.RenderOutput(out.data() + 2 * at, 100);
+  const int behind = limited.LookaheadFrames();
+  float previous = 1.0f;
+  for (int i = 0; i + behind < 2000; ++i) {
+    ASSERT_LE(std::abs(out[2 * (i + behind)]), Mixer::kCeiling) << i;
+    if (std::abs(plain[2 * i]) < 1e-3f) continue;
+    const float gain = out[2 * (i + behind)] / plain[2 * i];
+    EXPECT_LE(previous - gain, 1.0f / static_cast<float>(behind) + 1e-4f) << "frame " << i;
+    previous = gain;
+  }
+  EXPECT_LT(previous, 0.7f);  // the loud part was limited
 }
 
 }  // namespace

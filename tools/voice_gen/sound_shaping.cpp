@@ -86,7 +86,7 @@ void MatchLevel(Samples& samples, int rate, double target_level, double knee) {
   }
 }
 
-Samples Resample(const Samples& samples, int from_rate, int to_rate, bool fastest) {
+Samples Resample(const Samples& samples, int from_rate, int to_rate, bool as_played) {
   if (samples.empty() || from_rate == to_rate) return samples;
   const double ratio = static_cast<double>(to_rate) / from_rate;
   Samples out(static_cast<std::size_t>(std::ceil(samples.size() * ratio)) + 16);
@@ -96,7 +96,8 @@ Samples Resample(const Samples& samples, int from_rate, int to_rate, bool fastes
   data.data_out = out.data();
   data.output_frames = static_cast<long>(out.size());
   data.src_ratio = ratio;
-  if (src_simple(&data, fastest ? SRC_SINC_FASTEST : SRC_SINC_BEST_QUALITY, 1) != 0) return {};
+  if (src_simple(&data, as_played ? SRC_SINC_MEDIUM_QUALITY : SRC_SINC_BEST_QUALITY, 1) != 0)
+    return {};
   out.resize(static_cast<std::size_t>(data.output_frames_gen));
   return out;
 }

@@ -39,9 +39,9 @@ double ActiveLevel(const Samples& samples, int rate);
 // lower level on the whole recording. Silence is left alone.
 void MatchLevel(Samples& samples, int rate, double target_level, double knee);
 
-// Converts the rate with libsamplerate's best sinc converter, or with its fastest one (the one
+// Converts the rate with libsamplerate's best sinc converter, or with its medium one (the one
 // the program's wave-out channel plays with); empty on failure.
-Samples Resample(const Samples& samples, int from_rate, int to_rate, bool fastest = false);
+Samples Resample(const Samples& samples, int from_rate, int to_rate, bool as_played = false);
 
 // Raised-cosine fade-in and fade-out over `ms` at each end.
 void FadeEdges(Samples& samples, int rate, double ms);
