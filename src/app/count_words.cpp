@@ -46,7 +46,8 @@ platform::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
 
 void CountWords::Prepare(speech::SpeechFrontEnd& speech, platform::WaveOutRecorder* recorder,
                          platform::BeatChannel& beats, int rate) {
-  if (rendered_) return;
+  if (rendered_ && prepared_speed_ == speech.Speed()) return;
+  prepared_speed_ = speech.Speed();
   std::array<const platform::Sound*, kCountWords> rendered{};
   bool whole = recorder != nullptr && speech.SpeechRecordable();
   // What was still being said ends first, so that none of it is taken into a word.

@@ -19,18 +19,20 @@ constexpr int kCountWords = 9;
 
 class CountWords {
  public:
-  // Renders the words when they are not yet rendered; without a recorder, or while the voice
-  // cannot be recorded, the recordings take their place. A key that cuts the rendering leaves
-  // the recordings until the next call. `rate` is the stream's.
+  // Renders the words when they are not yet rendered at the voice's current speed; without a
+  // recorder, or while the voice cannot be recorded, the recordings take their place. A key that
+  // cuts the rendering leaves the recordings until the next call. `rate` is the stream's.
   void Prepare(speech::SpeechFrontEnd& speech, platform::WaveOutRecorder* recorder,
                platform::BeatChannel& beats, int rate);
   // The word of beat `n` (1-based), or null when there is none.
   const platform::Sound* Word(int n) const;
-  bool Rendered() const { return rendered_; }
+  // The speech speed of the last Prepare (0 before any).
+  int PreparedSpeed() const { return prepared_speed_; }
 
  private:
   std::array<const platform::Sound*, kCountWords> words_{};
   bool rendered_ = false;
+  int prepared_speed_ = 0;
 };
 
 // A rendered word (stereo float at `rate`) without its silences: from the first frame whose

@@ -342,6 +342,8 @@ void Metronome::RunMainLoop() {
       output_.GetMixer().DropStartsAfter(output_.GetMixer().FramesRendered() +
                                          output_.LeadFrames());
       if (!RunKeyCommand(code)) continue;
+      // A field editor may have changed the speech speed: the words follow it.
+      if (count_words_.PreparedSpeed() != speech_.Speed()) PrepareCountWords();
       state_.Bpm = BpmIntoRange(state_.Bpm);
       if (code == kUp || code == kDown || code == kPgUp || code == kPgDn) {
         state_.BpmText = std::to_string(state_.Bpm);

@@ -71,7 +71,8 @@ class Metronome {
   // The word that counts a beat of the measure (1-based) while counting, or null: when a word
   // of the measure is longer than the beat period only the first beat is counted.
   const platform::Sound* CountWord(int beat, bool counting) const;
-  // Renders the count words once counting or the count-in is on.
+  // Renders the count words once counting or the count-in is on, and again after the speech
+  // speed has changed.
   void PrepareCountWords();
   void ChangeBeatVolume(int32_t step);
   void CycleSubdivisions();
