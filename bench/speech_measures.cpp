@@ -1,13 +1,13 @@
-// Spectral measures: a radix-2 FFT, mel cepstra, DTW, the click count and a PNG writer with
-// stored (uncompressed) deflate blocks.
+// Spectral measures: a radix-2 FFT, mel cepstra, DTW, the click count and spectrogram pictures.
 #include "speech_measures.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
-#include <fstream>
 #include <limits>
+
+#include "platform/png_file.hpp"
 
 namespace cadencio::bench {
 
@@ -85,66 +85,6 @@ double FrameDb(const std::vector<int16_t>& x, std::size_t from, std::size_t n) {
   double sum = 0;
   for (std::size_t i = from; i < from + n && i < x.size(); ++i) sum += double(x[i]) * x[i];
   return 10 * std::log10(sum / static_cast<double>(n) + 1e-3);
-}
-
-uint32_t Crc32(const uint8_t* data, std::size_t n, uint32_t crc = 0) {
-  crc = ~crc;
-  for (std::size_t i = 0; i < n; ++i) {
-    crc ^= data[i];
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
-}
-
-void PutChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& body) {
-  PutBe32(png, static_cast<uint32_t>(body.size()));
-  std::vector<uint8_t> typed(type, type + 4);
-  typed.insert(typed.end(), body.begin(), body.end());
-  png.insert(png.end(), typed.begin(), typed.end());
-  PutBe32(png, Crc32(typed.data(), typed.size()));
-}
-
-// An RGB picture as PNG, its pixel rows stored in uncompressed deflate blocks.
-bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb) {
-  std::vector<uint8_t> raw;
-  for (int y = 0; y < height; ++y) {
-    raw.push_back(0);  // no filter
-    raw.insert(raw.end(), rgb.begin() + static_cast<std::ptrdiff_t>(y) * width * 3,
-               rgb.begin() + static_cast<std::ptrdiff_t>(y + 1) * width * 3);
-  }
-  std::vector<uint8_t> z = {0x78, 0x01};
-  for (std::size_t at = 0; at < raw.size() || at == 0; at += 65535) {
-    const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
-    z.push_back(at + n >= raw.size() ? 1 : 0);
-    z.push_back(static_cast<uint8_t>(n & 0xFF));
-    z.push_back(static_cast<uint8_t>(n >> 8));
-    z.push_back(static_cast<uint8_t>(~n & 0xFF));
-    z.push_back(static_cast<uint8_t>((~n >> 8) & 0xFF));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
-             raw.begin() + static_cast<std::ptrdiff_t>(at + n));
-    if (raw.empty()) break;
-  }
-  uint32_t s1 = 1, s2 = 0;
-  for (uint8_t b : raw) {
-    s1 = (s1 + b) % 65521;
-    s2 = (s2 + s1) % 65521;
-  }
-  PutBe32(z, (s2 << 16) | s1);
-  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<uint8_t> header;
-  PutBe32(header, static_cast<uint32_t>(width));
-  PutBe32(header, static_cast<uint32_t>(height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-  PutChunk(png, "IHDR", header);
-  PutChunk(png, "IDAT", z);
-  PutChunk(png, "IEND", {});
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  return static_cast<bool>(out.flush());
 }
 
 // Black through red and yellow to white.
@@ -308,7 +248,7 @@ bool WriteSpectrogramPng(const std::string& path, const std::vector<int16_t>& sa
     const auto c = Heat(std::pow(std::clamp((v - top + 80) / 80, 0.0, 1.0), 1.8));
     rgb.insert(rgb.end(), c.begin(), c.end());
   }
-  return WritePng(path, width, height, rgb);
+  return platform::WritePngFile(path, width, height, rgb);
 }
 
 }  // namespace cadencio::bench

@@ -157,9 +157,10 @@ void Metronome::PlayBeat(const std::string& path, const platform::Sound* word) {
   if (!path.empty()) beats_.Play(path, onset);
   // The extra notes go on the channel at once, each on its own frame after the beat; a key
   // that starts a new measure replaces the ones not yet reached.
-  for (int k = 1; !path.empty() && k < state_.Subdivisions; ++k) {
-    beats_.PlaySound(beats_.LoadSofter(state_.MeasureSound),
-                     schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.BeatPeriodMs));
+  const platform::Sound* note =
+      path.empty() || state_.Subdivisions < 2 ? nullptr : beats_.LoadSofter(state_.MeasureSound);
+  for (int k = 1; note != nullptr && k < state_.Subdivisions; ++k) {
+    beats_.PlaySound(note, schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.BeatPeriodMs));
   }
   // Speaking takes the program thread a while: the new tempo is said only once its first beat
   // is on the channel, so the beat keeps its frame.

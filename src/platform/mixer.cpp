@@ -6,40 +6,42 @@
 
 namespace cadencio::platform {
 
+bool Mixer::DropFrom(Schedule& schedule, int64_t frame) {
+  const int count = schedule.count;
+  while (schedule.count > 0 && schedule.starts[schedule.count - 1].start >= frame) {
+    --schedule.count;
+  }
+  return schedule.count != count;
+}
+
+void Mixer::Publish(Channel& channel) {
+  channel.published.Back() = channel.schedule;
+  channel.published.Publish();
+}
+
 void Mixer::Start(int index, const Sound* sound, int64_t start_frame, bool loop) {
   Channel& channel = channels_[index];
   Schedule& schedule = channel.schedule;
   PruneSchedule(channel);
   // The newest start wins from its frame on: starts at or after it are dropped.
-  while (schedule.count > 0 && schedule.starts[schedule.count - 1].start >= start_frame) {
-    --schedule.count;
-  }
+  DropFrom(schedule, start_frame);
   if (schedule.count == kMaxStarts) {
     std::move(schedule.starts.begin() + 1, schedule.starts.end(), schedule.starts.begin());
     --schedule.count;
   }
   schedule.starts[schedule.count++] = {sound, start_frame, channel.next_serial++, loop};
-  channel.published.Back() = schedule;
-  channel.published.Publish();
+  Publish(channel);
 }
 
 void Mixer::Stop(int index) {
   Channel& channel = channels_[index];
   channel.schedule.count = 0;
-  channel.published.Back() = channel.schedule;
-  channel.published.Publish();
+  Publish(channel);
 }
 
 void Mixer::DropStartsAfter(int64_t frame) {
   for (Channel& channel : channels_) {
-    Schedule& schedule = channel.schedule;
-    const int count = schedule.count;
-    while (schedule.count > 0 && schedule.starts[schedule.count - 1].start > frame) {
-      --schedule.count;
-    }
-    if (schedule.count == count) continue;
-    channel.published.Back() = schedule;
-    channel.published.Publish();
+    if (DropFrom(channel.schedule, frame + 1)) Publish(channel);
   }
 }
 

@@ -96,6 +96,10 @@ class Mixer {
   };
   void Start(int channel, const Sound* sound, int64_t start_frame, bool loop = false);
   void Stop(int channel);
+  // Program thread: drops the starts at or after `frame`; whether any was dropped.
+  static bool DropFrom(Schedule& schedule, int64_t frame);
+  // Program thread: hands the channel's schedule to the rendering thread whole.
+  static void Publish(Channel& channel);
   // Program thread: drops the starts that a later start, already reached, has cut.
   void PruneSchedule(Channel& channel);
   // Rendering thread: adds one channel's sounds over a block.
