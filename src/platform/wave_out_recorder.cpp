@@ -33,12 +33,14 @@ int WaveOutRecorder::Write(int index, const uint8_t* bytes, std::size_t count) {
       runs_.back().format.sample_rate != pcm.sample_rate || runs_.back().format.bits != pcm.bits) {
     runs_.push_back({pcm, {}});
   }
-  // Whole frames only, as the device would play them; a recording is bounded like any sound.
+  // Whole frames only, as the device would play them; a recording is bounded like any sound,
+  // and a block beyond that is refused as a device without room refuses it.
   const std::size_t frame_bytes = static_cast<std::size_t>(pcm.channels * pcm.bits / 8);
   std::vector<uint8_t>& run = runs_.back().bytes;
-  if (static_cast<int64_t>((run.size() + count) / frame_bytes) <= kMaxSoundFrames) {
-    run.insert(run.end(), bytes, bytes + count / frame_bytes * frame_bytes);
+  if (static_cast<int64_t>((run.size() + count) / frame_bytes) > kMaxSoundFrames) {
+    return kWaveErrorNoMemory;
   }
+  run.insert(run.end(), bytes, bytes + count / frame_bytes * frame_bytes);
   Message done{MessageKind::kBlockDone};
   done.param = index;
   loop_.Post(done);
