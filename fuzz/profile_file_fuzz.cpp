@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/profile_text.hpp"
+#include "files/profile_text.hpp"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/terminal_keys.hpp"
+#include "frontends/terminal/terminal_keys.hpp"
 
-using cadencio::platform::KeySequenceTable;
-using cadencio::platform::Message;
-using cadencio::platform::MessageKind;
-using cadencio::platform::TerminalKeyDecoder;
+using cadencio::base::Message;
+using cadencio::base::MessageKind;
+using cadencio::frontends::KeySequenceTable;
+using cadencio::frontends::TerminalKeyDecoder;
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <fstream>
 
+#include "lib/diphone_cutter.hpp"
+#include "lib/diphone_phones.hpp"
+#include "lib/espeak_voice.hpp"
+#include "lib/mark_alignment.hpp"
+#include "lib/wav_writer.hpp"
 #include "synth/diphone_voice.hpp"
 #include "synth/pitch_analysis.hpp"
-#include "voice_gen/diphone_cutter.hpp"
-#include "voice_gen/diphone_phones.hpp"
-#include "voice_gen/espeak_voice.hpp"
-#include "voice_gen/mark_alignment.hpp"
-#include "voice_gen/wav_writer.hpp"
 
 namespace {
 

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows1252.hpp"
+#include "base/windows1252.hpp"
+#include "lib/espeak_voice.hpp"
+#include "lib/piece_inventory.hpp"
+#include "lib/piece_renderer.hpp"
+#include "lib/recording_list.hpp"
+#include "lib/wav_writer.hpp"
 #include "voice/phonetic_translator.hpp"
 #include "voice/piece_database.hpp"
-#include "voice_gen/espeak_voice.hpp"
-#include "voice_gen/piece_inventory.hpp"
-#include "voice_gen/piece_renderer.hpp"
-#include "voice_gen/recording_list.hpp"
-#include "voice_gen/wav_writer.hpp"
 
 namespace {
 
@@ -36,7 +36,7 @@ bool Utf8ToWindows1252(const std::string& utf8, std::string& out) {
     for (int k = 1; k <= extra; ++k)
       cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
     i += 1 + extra;
-    int byte = cadencio::platform::UnicodeToWindows1252(cp);
+    int byte = cadencio::base::UnicodeToWindows1252(cp);
     if (byte < 0) return false;
     out += static_cast<char>(byte);
   }

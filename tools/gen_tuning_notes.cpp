@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/wav_file.hpp"
-#include "tuning_notes.hpp"
+#include "audio/wav_loader.hpp"
+#include "lib/tuning_notes.hpp"
 
 namespace {
 
@@ -108,11 +108,10 @@ int main(int argc, char** argv) {
                        file.pluck_position, seed += 7919);
     }
     mix.resize(mix.size() + kRate / 20, 0.0);  // a little silence at the end
-    ok = ok && cadencio::platform::WriteWav16Mono(dir + "/" + file.name + ".wav", ToPcm(mix, 0.85),
-                                                  kRate);
+    ok = ok &&
+         cadencio::audio::WriteWav16Mono(dir + "/" + file.name + ".wav", ToPcm(mix, 0.85), kRate);
   }
-  ok = ok &&
-       cadencio::platform::WriteWav16Mono(dir + "/CADIMU.wav", ToPcm(TuningFork(), 0.8), kRate);
+  ok = ok && cadencio::audio::WriteWav16Mono(dir + "/CADIMU.wav", ToPcm(TuningFork(), 0.8), kRate);
   if (!ok) {
     std::fprintf(stderr, "gen_tuning_notes: cannot write into %s\n", dir.c_str());
     return 1;

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <string>
 
-#include "voice_gen/dtmf.hpp"
-#include "voice_gen/espeak_voice.hpp"
-#include "voice_gen/recording_list.hpp"
-#include "voice_gen/recording_writer.hpp"
+#include "lib/dtmf.hpp"
+#include "lib/espeak_voice.hpp"
+#include "lib/recording_list.hpp"
+#include "lib/recording_writer.hpp"
 
 namespace {
 

@@ -16,13 +16,13 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/mbrola_voices.hpp"
-#include "platform/paths.hpp"
-#include "platform/profile_file.hpp"
-#include "platform/wav_file.hpp"
-#include "platform/windows1252.hpp"
-#include "say/spoken_corpus.hpp"
-#include "speech/sivra_glue.hpp"
+#include "audio/wav_loader.hpp"
+#include "base/windows1252.hpp"
+#include "files/paths.hpp"
+#include "files/profile_file.hpp"
+#include "lib/spoken_corpus.hpp"
+#include "speech/engines/sivra_glue.hpp"
+#include "synth/mbrola_voices.hpp"
 #include "tts/sivra_pipeline.hpp"
 #include "voice/recorded_voice.hpp"
 
@@ -137,10 +137,10 @@ const char* KindName(speech::SpeechEvent::Kind kind) {
 bool WritePhonemeLines(const std::string& path, const std::string& config,
                        const std::vector<std::string>& texts) {
   const auto read_ini = [&](const std::string& section, const std::string& key) {
-    return platform::ProfileFile::ReadString(config, section, key, "");
+    return files::ProfileFile::ReadString(config, section, key, "");
   };
   const speech::SivraFileSet files = speech::LoadSivraConfig(
-      read_ini, [](const std::string& name) { return platform::FindMbrolaVoice(name); });
+      read_ini, [](const std::string& name) { return synth::FindMbrolaVoice(name); });
   int rate = std::atoi(read_ini("SERVFALA", "VELOCIDADE").c_str());
   if (rate > 10) rate = 0;
   const int pitch = std::atoi(read_ini("SERVFALA", "TOM").c_str());
@@ -148,10 +148,10 @@ bool WritePhonemeLines(const std::string& path, const std::string& config,
   const std::string error = pipeline.Load(
       {files.rules, files.exceptions, files.abbreviations, files.prosody, files.diphones},
       [](const std::string& text) {
-        std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(text).c_str());
+        std::fprintf(stderr, "say_to_wav: %s\n", base::Windows1252ToUtf8(text).c_str());
       });
   if (!error.empty()) {
-    std::fprintf(stderr, "say_to_wav: %s\n", platform::Windows1252ToUtf8(error).c_str());
+    std::fprintf(stderr, "say_to_wav: %s\n", base::Windows1252ToUtf8(error).c_str());
     return false;
   }
   std::FILE* pho = std::fopen(path.c_str(), "w");
@@ -159,7 +159,7 @@ bool WritePhonemeLines(const std::string& path, const std::string& config,
   for (const std::string& text : texts) {
     for (const std::string& line : pipeline.TextToPhonemeLines(
              text, speech::SivraPitchFactor(pitch), speech::SivraDurationFactor(rate))) {
-      std::fprintf(pho, "%s\n", platform::Windows1252ToUtf8(line).c_str());
+      std::fprintf(pho, "%s\n", base::Windows1252ToUtf8(line).c_str());
     }
   }
   return std::fclose(pho) == 0;
@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
   }
 
   if (!options.pho.empty() &&
-      !WritePhonemeLines(options.pho, platform::FindConfigFile(data_root), texts)) {
+      !WritePhonemeLines(options.pho, files::FindConfigFile(data_root), texts)) {
     std::fprintf(stderr, "say_to_wav: cannot write the phoneme lines to %s\n", options.pho.c_str());
   }
 
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
   if (options.trace) {
     trace = [](const speech::SpeechEvent& event) {
       std::fprintf(stderr, "%8lld ms  %-8s %s\n", static_cast<long long>(event.at_ms),
-                   KindName(event.kind), platform::Windows1252ToUtf8(event.detail).c_str());
+                   KindName(event.kind), base::Windows1252ToUtf8(event.detail).c_str());
     };
   }
   const bool engine = options.voice != nullptr && options.voice->IsEngine();
@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
                  (std::string(engine ? " voice: " : "") + take.error).c_str());
     return 1;
   }
-  if (!platform::WriteWav16Mono(options.out, take.samples, say::kCaptureRate)) {
+  if (!audio::WriteWav16Mono(options.out, take.samples, say::kCaptureRate)) {
     std::fprintf(stderr, "say_to_wav: cannot write %s\n", options.out.c_str());
     return 1;
   }

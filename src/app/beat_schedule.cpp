@@ -1,7 +1,7 @@
 // Beat schedule arithmetic and the wait on the stream clock.
 #include "app/beat_schedule.hpp"
 
-#include "platform/beat_channel.hpp"
+#include "audio/beat_channel.hpp"
 
 namespace cadencio::app {
 
@@ -39,9 +39,9 @@ void BeatSchedule::WaitForFollowingBeat(int32_t period_ms, console::Console& con
   ++index_;
   // A key ends the wait the moment it arrives, whatever the tempo: at 1 BPM a beat lasts a
   // minute. The schedule is absolute, so waking early or often shifts no beat.
-  platform::WaitForStreamFrame(output_.GetMixer(), clock_,
-                               OnsetOf(index_, period_ms) - output_.LeadFrames(),
-                               [&console](int64_t ms) { return console.WaitForKey(ms); });
+  audio::WaitForStreamFrame(output_.GetMixer(), clock_,
+                            OnsetOf(index_, period_ms) - output_.LeadFrames(),
+                            [&console](int64_t ms) { return console.WaitForKey(ms); });
 }
 
 }  // namespace cadencio::app

@@ -6,16 +6,15 @@
 
 #include <cstdint>
 
+#include "audio/audio_output.hpp"
+#include "base/clock.hpp"
 #include "console/console.hpp"
-#include "platform/audio_output.hpp"
-#include "platform/clock.hpp"
 
 namespace cadencio::app {
 
 class BeatSchedule {
  public:
-  BeatSchedule(platform::AudioOutput& output, platform::Clock& clock)
-      : output_(output), clock_(clock) {}
+  BeatSchedule(audio::AudioOutput& output, base::Clock& clock) : output_(output), clock_(clock) {}
 
   // The next beat becomes beat 0 of a new run.
   void Restart() { restart_ = true; }
@@ -36,8 +35,8 @@ class BeatSchedule {
  private:
   int64_t OnsetOf(int64_t index, int32_t period_ms) const;
 
-  platform::AudioOutput& output_;
-  platform::Clock& clock_;
+  audio::AudioOutput& output_;
+  base::Clock& clock_;
   bool restart_ = true;
   int64_t start_frame_ = 0;
   int64_t index_ = 0;

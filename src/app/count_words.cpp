@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "platform/pcm_fade.hpp"
+#include "audio/pcm_fade.hpp"
 
 namespace cadencio::app {
 
@@ -21,11 +21,11 @@ float FrameLevel(const std::vector<float>& samples, std::size_t frame) {
 
 }  // namespace
 
-platform::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
+audio::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
   const std::size_t frames = samples.size() / 2;
   float peak = 0;
   for (std::size_t i = 0; i < frames; ++i) peak = std::max(peak, FrameLevel(samples, i));
-  platform::Sound word;
+  audio::Sound word;
   if (peak <= 0) return word;
   const float floor = peak / 64;
   std::size_t first = 0, last = frames;
@@ -35,7 +35,7 @@ platform::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
                       samples.begin() + static_cast<std::ptrdiff_t>(2 * last));
   // The trimmed end is not silence yet: it fades out, so that it ends without a step.
   const std::size_t length = last - first;
-  const std::size_t fade = std::min(length, platform::CutFadeSamples(rate));
+  const std::size_t fade = std::min(length, audio::CutFadeSamples(rate));
   for (std::size_t i = 0; i < fade; ++i) {
     const float gain = static_cast<float>(i) / static_cast<float>(fade);
     word.samples[2 * (length - 1 - i)] *= gain;
@@ -44,11 +44,11 @@ platform::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
   return word;
 }
 
-void CountWords::Prepare(speech::SpeechFrontEnd& speech, platform::WaveOutRecorder* recorder,
-                         platform::BeatChannel& beats, int rate) {
+void CountWords::Prepare(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder* recorder,
+                         audio::BeatChannel& beats, int rate) {
   if (rendered_ && prepared_speed_ == speech.Speed()) return;
   prepared_speed_ = speech.Speed();
-  std::array<const platform::Sound*, kCountWords> rendered{};
+  std::array<const audio::Sound*, kCountWords> rendered{};
   bool whole = recorder != nullptr && speech.SpeechRecordable();
   // What was still being said ends first, so that none of it is taken into a word.
   if (whole) speech.WaitSpeechEnd();
@@ -56,7 +56,7 @@ void CountWords::Prepare(speech::SpeechFrontEnd& speech, platform::WaveOutRecord
     recorder->BeginRecording();
     speech.SpeakText(kWordTexts[n]);
     speech.WaitSpeechEnd();
-    platform::Sound word = TrimmedWord(recorder->EndRecording(rate), rate);
+    audio::Sound word = TrimmedWord(recorder->EndRecording(rate), rate);
     // A key cuts the rendering short; an empty word means the voice said nothing.
     whole = !speech.Console().KeyPressed() && word.FrameCount() > 0;
     if (whole) rendered[n] = beats.Keep("count:" + std::to_string(n + 1), std::move(word));
@@ -68,7 +68,7 @@ void CountWords::Prepare(speech::SpeechFrontEnd& speech, platform::WaveOutRecord
   }
 }
 
-const platform::Sound* CountWords::Word(int n) const {
+const audio::Sound* CountWords::Word(int n) const {
   return n >= 1 && n <= kCountWords ? words_[n - 1] : nullptr;
 }
 

@@ -8,8 +8,8 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/beat_channel.hpp"
-#include "platform/wave_out_recorder.hpp"
+#include "audio/beat_channel.hpp"
+#include "audio/wave_out_recorder.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::app {
@@ -22,15 +22,15 @@ class CountWords {
   // Renders the words when they are not yet rendered at the voice's current speed; without a
   // recorder, or while the voice cannot be recorded, the recordings take their place. A key that
   // cuts the rendering leaves the recordings until the next call. `rate` is the stream's.
-  void Prepare(speech::SpeechFrontEnd& speech, platform::WaveOutRecorder* recorder,
-               platform::BeatChannel& beats, int rate);
+  void Prepare(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder* recorder,
+               audio::BeatChannel& beats, int rate);
   // The word of beat `n` (1-based), or null when there is none.
-  const platform::Sound* Word(int n) const;
+  const audio::Sound* Word(int n) const;
   // The speech speed of the last Prepare (0 before any).
   int PreparedSpeed() const { return prepared_speed_; }
 
  private:
-  std::array<const platform::Sound*, kCountWords> words_{};
+  std::array<const audio::Sound*, kCountWords> words_{};
   bool rendered_ = false;
   int prepared_speed_ = 0;
 };
@@ -38,6 +38,6 @@ class CountWords {
 // A rendered word (stereo float at `rate`) without its silences: from the first frame whose
 // level reaches 1/64 of the word's peak to the last one, faded out over its last 2 ms. Empty
 // when the word is silent.
-platform::Sound TrimmedWord(const std::vector<float>& samples, int rate);
+audio::Sound TrimmedWord(const std::vector<float>& samples, int rate);
 
 }  // namespace cadencio::app

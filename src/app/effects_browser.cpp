@@ -10,17 +10,17 @@
 #include "app/effects_file.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
-#include "platform/keys.hpp"
-#include "platform/paths.hpp"
+#include "base/keys.hpp"
+#include "files/paths.hpp"
 
 namespace cadencio::app {
 
 namespace {
 
 // Keys of the choosers: characters, and scan codes after a 0 character.
-using platform::key::kCtrlEnter, platform::key::kEnter, platform::key::kEsc, platform::key::kF1,
-    platform::key::kF5, platform::key::kHome, platform::key::kUp, platform::key::kPgUp,
-    platform::key::kEnd, platform::key::kDown, platform::key::kPgDn, platform::key::kCtrlF5;
+using base::key::kCtrlEnter, base::key::kEnter, base::key::kEsc, base::key::kF1, base::key::kF5,
+    base::key::kHome, base::key::kUp, base::key::kPgUp, base::key::kEnd, base::key::kDown,
+    base::key::kPgDn, base::key::kCtrlF5;
 
 bool IsAsciiLetter(uint8_t ch) {
   return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
@@ -111,7 +111,7 @@ bool EffectsBrowser::LoadEffectsFrom(const std::string& windows_path) {
   entries_.clear();
   effects_.clear();
   models_.clear();
-  auto text = ReadSmallFile(platform::MapWindowsPath(windows_path), kMaxEffectsFileBytes);
+  auto text = ReadSmallFile(files::MapWindowsPath(windows_path), kMaxEffectsFileBytes);
   if (!text) return false;
   entries_ = ParseEffectsText(*text);
   return !entries_.empty();
@@ -128,7 +128,7 @@ int EffectsBrowser::BuildModelList() {
 }
 
 std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
-                                         platform::BeatChannel& beats) {
+                                         audio::BeatChannel& beats) {
   ListCursor list(console, speech, effects_);
   std::optional<uint8_t> remembered;
   list.Say("CAESCSET", 1);
@@ -252,7 +252,7 @@ std::string EffectsBrowser::ChooseModel(console::Console& console, speech::Speec
 }
 
 void EffectsBrowser::ChangeSounds(console::Console& console, speech::SpeechFrontEnd& speech,
-                                  platform::BeatChannel& beats, MetronomeState& state) {
+                                  audio::BeatChannel& beats, MetronomeState& state) {
   const std::string old_tempo = state.TempoSound;
   const std::string old_measure = state.MeasureSound;
   if (state.ModelMode) {

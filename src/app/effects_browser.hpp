@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/metronome_state.hpp"
+#include "audio/beat_channel.hpp"
 #include "console/console.hpp"
-#include "platform/beat_channel.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::app {
@@ -31,12 +31,12 @@ class EffectsBrowser {
   // The F9 dialog (effect mode) or, while state.ModelMode is set, the Ctrl+F9 dialog. Changes
   // state.TempoSound and state.MeasureSound; a question left without a choice keeps its sound.
   void ChangeSounds(console::Console& console, speech::SpeechFrontEnd& speech,
-                    platform::BeatChannel& beats, MetronomeState& state);
+                    audio::BeatChannel& beats, MetronomeState& state);
 
   // The effect chooser: the full path of the chosen WAV file, or empty when none was chosen.
   // Ctrl+Enter plays the effect under the cursor on `beats` and waits for its end.
   std::string ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
-                           platform::BeatChannel& beats);
+                           audio::BeatChannel& beats);
   // The model chooser: the chosen model's file part ("TEMPO/MEASURE.WAV"), or empty.
   std::string ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech);
 

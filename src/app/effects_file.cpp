@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "platform/windows1252.hpp"
+#include "base/windows1252.hpp"
 
 namespace cadencio::app {
 
@@ -92,7 +92,7 @@ std::string ToCodePage(std::string_view text) {
   std::string out;
   out.reserve(decoded->size());
   for (char32_t code : *decoded) {
-    int byte = platform::UnicodeToWindows1252(code);
+    int byte = base::UnicodeToWindows1252(code);
     out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
   }
   return out;

@@ -7,12 +7,12 @@
 
 #include "app/message_catalogue.hpp"
 #include "app/settings_store.hpp"
-#include "app/tuning_fork.hpp"
-#include "console/screen_review.hpp"
-#include "platform/keys.hpp"
-#include "speech/field_editor.hpp"
+#include "app/tuner/tuning_fork.hpp"
+#include "base/keys.hpp"
+#include "dialogs/field_editor.hpp"
+#include "dialogs/front_end_review_voice.hpp"
+#include "dialogs/screen_review.hpp"
 #include "speech/number_reading.hpp"
-#include "speech/review_voice.hpp"
 
 namespace cadencio::app {
 
@@ -49,11 +49,10 @@ uint8_t AsciiUpper(uint8_t ch) {
 }
 
 // Main-loop key codes (the character, or the scan code after a 0).
-using platform::key::kTab, platform::key::kEsc, platform::key::kSpace, platform::key::kF1,
-    platform::key::kF2, platform::key::kF3, platform::key::kF4, platform::key::kF6,
-    platform::key::kF8, platform::key::kF9, platform::key::kCtrlF9, platform::key::kUp,
-    platform::key::kPgUp, platform::key::kDown, platform::key::kPgDn, platform::key::kLeft,
-    platform::key::kRight, platform::key::kEnter;
+using base::key::kTab, base::key::kEsc, base::key::kSpace, base::key::kF1, base::key::kF2,
+    base::key::kF3, base::key::kF4, base::key::kF6, base::key::kF8, base::key::kF9,
+    base::key::kCtrlF9, base::key::kUp, base::key::kPgUp, base::key::kDown, base::key::kPgDn,
+    base::key::kLeft, base::key::kRight, base::key::kEnter;
 
 // Keys beyond the classic table, on codes that table leaves without a command. Commands go by
 // the code alone, so these are the lower-case letters: "C" and "I" are F9 and PgUp.
@@ -66,8 +65,7 @@ constexpr uint8_t kTrainerKey = 'r';
 }  // namespace
 
 Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
-                     platform::AudioOutput& output, platform::BeatChannel& beats,
-                     platform::Clock& clock)
+                     audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock)
     : console_(console), speech_(speech), output_(output), beats_(beats), schedule_(output, clock) {
   tuner_.output = &output;
 }
@@ -77,7 +75,7 @@ void Metronome::Say(const std::string& key, int line_ends) {
 }
 
 void Metronome::StartMetronome() {
-  console::ClearReviewSearchText();
+  dialogs::ClearReviewSearchText();
   std::string prompt_dir = speech_.ReadIniString("CADENCIO", "DIRCADENCIO");
   speech_.InitSpeech(0, prompt_dir);
   state_.BpmText.clear();
@@ -111,9 +109,9 @@ void Metronome::EnterTempoAndMeasure() {
     Say("CAINFBPM", 0);
     // The tempo is edited in place at the cursor; whatever key ends the editing, the text
     // is taken. Alt+Ctrl+F9 in the field opens the screen review.
-    speech::EditLine(speech_, state_.BpmText, console_.CursorColumn(), console_.CursorRow(),
-                     /*editable=*/true, /*width=*/80, /*capacity=*/250,
-                     [this] { speech::ReviewScreen(speech_); });
+    dialogs::EditLine(speech_, state_.BpmText, console_.CursorColumn(), console_.CursorRow(),
+                      /*editable=*/true, /*width=*/80, /*capacity=*/250,
+                      [this] { dialogs::ReviewScreen(speech_); });
     state_.Bpm = TempoFromText(state_.BpmText);
     console_.WriteLine();
   } else {
@@ -150,14 +148,14 @@ void Metronome::EnterTempoAndMeasure() {
   schedule_.Restart();
 }
 
-void Metronome::PlayBeat(const std::string& path, const platform::Sound* word) {
+void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
   if (console_.KeyPressed()) return;
   const int64_t onset = schedule_.NextOnset(state_.BeatPeriodMs);
   if (word != nullptr) output_.GetMixer().StartCount(word, onset);
   if (!path.empty()) beats_.Play(path, onset);
   // The extra notes go on the channel at once, each on its own frame after the beat; a key
   // that starts a new measure replaces the ones not yet reached.
-  const platform::Sound* note =
+  const audio::Sound* note =
       path.empty() || state_.Subdivisions < 2 ? nullptr : beats_.LoadSofter(state_.MeasureSound);
   for (int k = 1; note != nullptr && k < state_.Subdivisions; ++k) {
     beats_.PlaySound(note, schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.BeatPeriodMs));
@@ -206,9 +204,9 @@ void Metronome::MeasureDone() {
 int32_t Metronome::AskNumber(const std::string& key, int32_t low, int32_t high) {
   Say(key, 0);
   std::string text;
-  speech::EditLine(speech_, text, console_.CursorColumn(), console_.CursorRow(),
-                   /*editable=*/true, /*width=*/80, /*capacity=*/3,
-                   [this] { speech::ReviewScreen(speech_); });
+  dialogs::EditLine(speech_, text, console_.CursorColumn(), console_.CursorRow(),
+                    /*editable=*/true, /*width=*/80, /*capacity=*/3,
+                    [this] { dialogs::ReviewScreen(speech_); });
   console_.WriteLine();
   int32_t value = 0;
   return WholeNumber(text, value) && value >= low && value <= high ? value : -1;
@@ -256,14 +254,14 @@ void Metronome::PlayCountIn() {
   }
 }
 
-const platform::Sound* Metronome::CountWord(int beat, bool counting) const {
+const audio::Sound* Metronome::CountWord(int beat, bool counting) const {
   if (!counting || beat > kCountWords) return nullptr;
   const int64_t period_frames =
       static_cast<int64_t>(state_.BeatPeriodMs) * output_.GetMixer().SampleRate() / 1000;
   const int beats = std::clamp(state_.BeatsPerMeasure, 1, kCountWords);
   if (beat > 1) {
     for (int n = 1; n <= beats; ++n) {
-      const platform::Sound* sound = count_words_.Word(n);
+      const audio::Sound* sound = count_words_.Word(n);
       if (sound != nullptr && sound->FrameCount() > period_frames) return nullptr;
     }
   }
@@ -374,7 +372,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       StoreDefaults(console_, speech_, state_);
       break;
     case kF3:
-      speech::ReviewScreen(speech_);
+      dialogs::ReviewScreen(speech_);
       break;
     case kF4:
       RunTuningFork(console_, speech_, state_, tuner_);
@@ -492,18 +490,8 @@ void Metronome::EndMetronome() {
   Say("CAFIM", 1);
   speech_.LoadSynthSettings(state_.SpeechLevel);
   speech_.EndSpeech();
-  console::ClearReviewSearchText();
+  dialogs::ClearReviewSearchText();
   console_.CloseConsole();
-}
-
-void RunCadencio(speech::ProgramParts& parts) {
-  Metronome metronome(parts.console, parts.speech, parts.devices.audio, parts.beats,
-                      parts.devices.clock);
-  metronome.SetCaptureOpener(parts.open_capture);
-  metronome.SetSpeechRecorder(&parts.recorder);
-  metronome.StartMetronome();
-  metronome.RunMainLoop();
-  metronome.EndMetronome();
 }
 
 }  // namespace cadencio::app

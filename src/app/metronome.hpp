@@ -12,11 +12,10 @@
 #include "app/effects_browser.hpp"
 #include "app/metronome_state.hpp"
 #include "app/tap_tempo.hpp"
-#include "app/tuner_dialog.hpp"
+#include "app/tuner/tuner_dialog.hpp"
+#include "audio/audio_output.hpp"
+#include "audio/beat_channel.hpp"
 #include "console/console.hpp"
-#include "platform/audio_output.hpp"
-#include "platform/beat_channel.hpp"
-#include "speech/program_parts.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::app {
@@ -26,8 +25,8 @@ inline constexpr const char* kEffectsDir = "c:\\sonaud\\som\\cadencio\\efeitos\\
 
 class Metronome {
  public:
-  Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
-            platform::AudioOutput& output, platform::BeatChannel& beats, platform::Clock& clock);
+  Metronome(console::Console& console, speech::SpeechFrontEnd& speech, audio::AudioOutput& output,
+            audio::BeatChannel& beats, base::Clock& clock);
 
   void StartMetronome();
   void RunMainLoop();
@@ -36,16 +35,16 @@ class Metronome {
   void EnterTempoAndMeasure();
   // One beat: the sound at `path` (none when empty: the beat keeps its time in silence) with
   // its extra notes, and the counted word when there is one.
-  void PlayBeat(const std::string& path, const platform::Sound* word = nullptr);
+  void PlayBeat(const std::string& path, const audio::Sound* word = nullptr);
   void ShowMainHelp();
 
   MetronomeState& State() { return state_; }
   // How the tuning fork's tuner opens the microphone.
-  void SetCaptureOpener(std::function<std::unique_ptr<platform::AudioInput>()> open) {
+  void SetCaptureOpener(std::function<std::unique_ptr<audio::AudioInput>()> open) {
     tuner_.open_input = std::move(open);
   }
   // Where the count words are rendered by the current voice (none: the count recordings).
-  void SetSpeechRecorder(platform::WaveOutRecorder* recorder) { recorder_ = recorder; }
+  void SetSpeechRecorder(audio::WaveOutRecorder* recorder) { recorder_ = recorder; }
 
  private:
   void Say(const std::string& key, int line_ends);
@@ -70,7 +69,7 @@ class Metronome {
   void PlayCountIn();
   // The word that counts a beat of the measure (1-based) while counting, or null: when a word
   // of the measure is longer than the beat period only the first beat is counted.
-  const platform::Sound* CountWord(int beat, bool counting) const;
+  const audio::Sound* CountWord(int beat, bool counting) const;
   // Renders the count words once counting or the count-in is on, and again after the speech
   // speed has changed.
   void PrepareCountWords();
@@ -85,8 +84,8 @@ class Metronome {
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
-  platform::AudioOutput& output_;
-  platform::BeatChannel& beats_;
+  audio::AudioOutput& output_;
+  audio::BeatChannel& beats_;
   BeatSchedule schedule_;
   TapTempo taps_;
   EffectsBrowser effects_;
@@ -98,11 +97,8 @@ class Metronome {
   int64_t measures_done_ = 0;     // whole measures since muted measures were set
   int32_t trainer_measures_ = 0;  // whole measures since the trainer's last step
   CountWords count_words_;
-  platform::WaveOutRecorder* recorder_ = nullptr;
+  audio::WaveOutRecorder* recorder_ = nullptr;
   int last_answer_ = -1;  // no answer yet
 };
-
-// The whole program on its parts: start-up, loop, end.
-[[noreturn]] void RunCadencio(speech::ProgramParts& parts);
 
 }  // namespace cadencio::app

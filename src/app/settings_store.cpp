@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "app/message_catalogue.hpp"
-#include "platform/profile_file.hpp"
+#include "files/profile_file.hpp"
 
 namespace cadencio::app {
 
@@ -81,10 +81,10 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   // of the newer keys, everything else kept.
   // When the file cannot be written the old one stays whole and the user is told so, rather
   // than hearing that the model was stored.
-  platform::ProfileEntries entries = {{"BPM", stored(state.BpmText)},
-                                      {"COMPASSO", stored(state.MeasureText)},
-                                      {"SOMTEMPO", stored(SoundName(state.TempoSound))},
-                                      {"SOMCOMPASSO", stored(SoundName(state.MeasureSound))}};
+  files::ProfileEntries entries = {{"BPM", stored(state.BpmText)},
+                                   {"COMPASSO", stored(state.MeasureText)},
+                                   {"SOMTEMPO", stored(SoundName(state.TempoSound))},
+                                   {"SOMCOMPASSO", stored(SoundName(state.MeasureSound))}};
   // A newer setting is written when it is not at its first value or is stored already, so the
   // file of a user who never touched it stays as it always was.
   auto add_setting = [&](const char* key, int32_t value, int32_t first) {
@@ -101,7 +101,7 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   add_setting("TREINOFINAL", state.TrainerTarget, 0);
   add_setting("TREINOPASSO", state.TrainerStep, 0);
   add_setting("TREINOCOMPASSOS", state.TrainerEvery, 0);
-  bool written = platform::ProfileFile::WriteStrings(speech.ConfigFile(), "CADENCIO", entries);
+  bool written = files::ProfileFile::WriteStrings(speech.ConfigFile(), "CADENCIO", entries);
   SayMessage(console, speech, written ? "MODPAD" : "CAERRGRV", 1);
 }
 

@@ -3,13 +3,13 @@
 
 #include <string_view>
 
-#include "platform/keys.hpp"
+#include "base/keys.hpp"
 
 namespace cadencio::console {
 
 namespace {
 
-namespace vk = platform::vk;
+namespace vk = base::vk;
 
 struct Cell {
   std::string_view dots;  // "" for no dots, "12" for dots 1 and 2 ...
@@ -46,7 +46,7 @@ constexpr uint8_t kNumberSign = '#';   // dots 3456
 constexpr uint8_t kCapitalSign = '{';  // dots 46
 
 bool IsLetterKey(int virtual_key) {
-  return virtual_key >= vk::kA && virtual_key <= vk::kA + 25;
+  return virtual_key >= base::vk::kA && virtual_key <= base::vk::kA + 25;
 }
 
 }  // namespace
@@ -83,7 +83,7 @@ int BrailleEntry::DotBit(int virtual_key) {
       return 1 << 4;
     case 'L':
       return 1 << 5;
-    case vk::kSpace:
+    case base::vk::kSpace:
       return kBlankBit;
     default:
       return 0;
@@ -103,7 +103,7 @@ void BrailleEntry::ClearSigns() {
 
 BrailleEntry::KeyUpResult BrailleEntry::KeyUp(int virtual_key, bool ctrl) {
   // 1. Other keys (and Ctrl combinations) end the signs and go on to default handling.
-  if (ctrl || (virtual_key != vk::kSpace && !IsLetterKey(virtual_key))) {
+  if (ctrl || (virtual_key != base::vk::kSpace && !IsLetterKey(virtual_key))) {
     ClearSigns();
     return {};
   }

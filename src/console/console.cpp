@@ -5,17 +5,17 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/keys.hpp"
-#include "platform/windows1252.hpp"
+#include "base/keys.hpp"
+#include "base/windows1252.hpp"
 
 namespace cadencio::console {
 
 namespace {
 
-using platform::kScreenColumns;
-using platform::kScreenRows;
-namespace vk = platform::vk;
-namespace key = platform::key;
+using frontends::kScreenColumns;
+using frontends::kScreenRows;
+namespace vk = base::vk;
+namespace key = base::key;
 
 // The special keys: virtual key, code without Ctrl, code with Ctrl.
 struct SpecialKey {
@@ -25,28 +25,28 @@ struct SpecialKey {
 };
 
 constexpr std::array<SpecialKey, 22> kSpecialKeys = {{
-    {vk::F(1), key::F(1), key::CtrlF(1)},
-    {vk::F(2), key::F(2), key::CtrlF(2)},
-    {vk::F(3), key::F(3), key::CtrlF(3)},
-    {vk::F(4), key::F(4), key::CtrlF(4)},
-    {vk::F(5), key::F(5), key::CtrlF(5)},
-    {vk::F(6), key::F(6), key::CtrlF(6)},
-    {vk::F(7), key::F(7), key::CtrlF(7)},
-    {vk::F(8), key::F(8), key::CtrlF(8)},
-    {vk::F(9), key::F(9), key::CtrlF(9)},
-    {vk::F(10), key::F(10), key::CtrlF(10)},
-    {vk::F(11), key::kF11, key::kCtrlF11},
-    {vk::F(12), key::kF12, key::kCtrlF12},
-    {vk::kInsert, key::kInsert, key::kCtrlInsert},
-    {vk::kDelete, key::kDelete, key::kDelete},
-    {vk::kHome, key::kHome, key::kCtrlHome},
-    {vk::kEnd, key::kEnd, key::kCtrlEnd},
-    {vk::kPrior, key::kPgUp, key::kCtrlPgUp},
-    {vk::kNext, key::kPgDn, key::kCtrlPgDn},
-    {vk::kUp, key::kUp, key::kCtrlUp},
-    {vk::kDown, key::kDown, key::kCtrlDown},
-    {vk::kLeft, key::kLeft, key::kCtrlLeft},
-    {vk::kRight, key::kRight, key::kCtrlRight},
+    {base::vk::F(1), base::key::F(1), base::key::CtrlF(1)},
+    {base::vk::F(2), base::key::F(2), base::key::CtrlF(2)},
+    {base::vk::F(3), base::key::F(3), base::key::CtrlF(3)},
+    {base::vk::F(4), base::key::F(4), base::key::CtrlF(4)},
+    {base::vk::F(5), base::key::F(5), base::key::CtrlF(5)},
+    {base::vk::F(6), base::key::F(6), base::key::CtrlF(6)},
+    {base::vk::F(7), base::key::F(7), base::key::CtrlF(7)},
+    {base::vk::F(8), base::key::F(8), base::key::CtrlF(8)},
+    {base::vk::F(9), base::key::F(9), base::key::CtrlF(9)},
+    {base::vk::F(10), base::key::F(10), base::key::CtrlF(10)},
+    {base::vk::F(11), base::key::kF11, base::key::kCtrlF11},
+    {base::vk::F(12), base::key::kF12, base::key::kCtrlF12},
+    {base::vk::kInsert, base::key::kInsert, base::key::kCtrlInsert},
+    {base::vk::kDelete, base::key::kDelete, base::key::kDelete},
+    {base::vk::kHome, base::key::kHome, base::key::kCtrlHome},
+    {base::vk::kEnd, base::key::kEnd, base::key::kCtrlEnd},
+    {base::vk::kPrior, base::key::kPgUp, base::key::kCtrlPgUp},
+    {base::vk::kNext, base::key::kPgDn, base::key::kCtrlPgDn},
+    {base::vk::kUp, base::key::kUp, base::key::kCtrlUp},
+    {base::vk::kDown, base::key::kDown, base::key::kCtrlDown},
+    {base::vk::kLeft, base::key::kLeft, base::key::kCtrlLeft},
+    {base::vk::kRight, base::key::kRight, base::key::kCtrlRight},
 }};
 
 // Alt + letter gives the PC keyboard scan code of the letter key.
@@ -56,7 +56,7 @@ constexpr std::array<uint8_t, 26> kLetterScanCodes = {30, 48, 46, 32, 18, 33, 34
 
 }  // namespace
 
-Console::Console(platform::Frontend& frontend, platform::MessageLoop& loop, platform::Clock& clock)
+Console::Console(frontends::Frontend& frontend, base::MessageLoop& loop, base::Clock& clock)
     : frontend_(frontend), loop_(loop), clock_(clock) {}
 
 void Console::EnsureConsoleWindow() {
@@ -101,7 +101,7 @@ bool Console::KeyPressed() {
 
 void Console::PumpAllMessages() {
   frontend_.PollInput(loop_);
-  platform::Message message;
+  base::Message message;
   while (loop_.Peek(message)) Dispatch(message);
 }
 
@@ -155,8 +155,8 @@ std::string Console::ReadScreenLine(int size) {
   return line;
 }
 
-void Console::Dispatch(const platform::Message& message) {
-  using platform::MessageKind;
+void Console::Dispatch(const base::Message& message) {
+  using base::MessageKind;
   if (message.kind == MessageKind::kChar || message.kind == MessageKind::kKeyDown ||
       message.kind == MessageKind::kSysKeyDown || message.kind == MessageKind::kKeyUp) {
     shift_held_ = message.shift;
@@ -171,7 +171,7 @@ void Console::Dispatch(const platform::Message& message) {
       break;
     case MessageKind::kSysKeyDown:
       // Only Alt+Left and Alt+Right reach the key translation; the system keeps the rest.
-      if (break_check_ && (message.key == vk::kLeft || message.key == vk::kRight)) {
+      if (break_check_ && (message.key == base::vk::kLeft || message.key == base::vk::kRight)) {
         TranslateKeyDown(message.key, message.ctrl, message.alt, message.shift);
       }
       break;
@@ -188,7 +188,7 @@ void Console::Dispatch(const platform::Message& message) {
       CloseConsole();
     case MessageKind::kQuit:
       waiting_for_key_ = false;
-      throw platform::ProgramExit{255};
+      throw frontends::ProgramExit{255};
   }
 }
 
@@ -197,34 +197,34 @@ void Console::TranslateChar(uint8_t ch, bool ctrl) {
     return;  // typed as braille chords instead
   }
   if (queue_.Free() == 0) return;
-  if (ch == key::kBackspace) {
-    queue_.Push(ctrl ? key::kCtrlBackspace : key::kBackspace);
-  } else if (ch == key::kEnter) {
-    queue_.Push(ctrl ? key::kCtrlEnter : key::kEnter);
+  if (ch == base::key::kBackspace) {
+    queue_.Push(ctrl ? base::key::kCtrlBackspace : base::key::kBackspace);
+  } else if (ch == base::key::kEnter) {
+    queue_.Push(ctrl ? base::key::kCtrlEnter : base::key::kEnter);
   } else {
     queue_.Push(ch);
   }
 }
 
 void Console::TranslateKeyDown(int virtual_key, bool ctrl, bool alt, bool shift) {
-  if (break_check_ && virtual_key == vk::kCancel) {
+  if (break_check_ && virtual_key == base::vk::kCancel) {
     waiting_for_key_ = false;
-    throw platform::ProgramExit{255};
+    throw frontends::ProgramExit{255};
   }
   if (alt) {
-    if (ctrl && virtual_key == vk::F(12)) {
+    if (ctrl && virtual_key == base::vk::F(12)) {
       SetBrailleMode(0);
       return;
     }
-    if (ctrl && virtual_key == vk::F(11)) {
+    if (ctrl && virtual_key == base::vk::F(11)) {
       SetBrailleMode(braille_.Mode() + 1);
       return;
     }
     uint8_t code = 0;
     if (virtual_key >= '1' && virtual_key <= '9') {
-      code = static_cast<uint8_t>(key::kAlt1 + virtual_key - '1');
+      code = static_cast<uint8_t>(base::key::kAlt1 + virtual_key - '1');
     } else if (virtual_key == '0') {
-      code = key::kAlt0;
+      code = base::key::kAlt0;
     } else if (virtual_key >= 'A' && virtual_key <= 'Z') {
       code = kLetterScanCodes[virtual_key - 'A'];
     }
@@ -246,8 +246,8 @@ void Console::TranslateKeyDown(int virtual_key, bool ctrl, bool alt, bool shift)
     uint8_t code = key.plain;
     if (ctrl) {
       code = key.with_ctrl;
-    } else if (shift && virtual_key == vk::kInsert) {
-      code = key::kShiftInsert;
+    } else if (shift && virtual_key == base::vk::kInsert) {
+      code = base::key::kShiftInsert;
     }
     queue_.Push(0);
     queue_.Push(code);
@@ -374,7 +374,7 @@ uint8_t Console::ScreenAttrAt(int column, int row) const {
 void Console::CopyToClipboard(std::string_view text) {
   clipboard_ = std::string(text.substr(0, text.find('\0')));
   has_clipboard_ = true;
-  frontend_.SetClipboard(platform::Windows1252ToUtf8(clipboard_));
+  frontend_.SetClipboard(base::Windows1252ToUtf8(clipboard_));
 }
 
 std::string Console::PasteFromClipboard(std::size_t size) {
@@ -400,7 +400,7 @@ void Console::CloseConsole() {
   while (queue_.Count() > 0) queue_.Pop();
   window_created_ = false;
   waiting_for_key_ = false;
-  throw platform::ProgramExit{0};
+  throw frontends::ProgramExit{0};
 }
 
 void Console::EndOfProgram() {

@@ -9,14 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "base/clock.hpp"
+#include "base/message_loop.hpp"
 #include "console/braille.hpp"
 #include "console/key_queue.hpp"
 #include "console/tone.hpp"
 #include "console/video_config.hpp"
-#include "platform/clock.hpp"
-#include "platform/frontend.hpp"
-#include "platform/message_loop.hpp"
-#include "platform/screen.hpp"
+#include "frontends/frontend.hpp"
+#include "frontends/screen.hpp"
 
 namespace cadencio::console {
 
@@ -29,7 +29,7 @@ struct TimeParts {
 
 class Console {
  public:
-  Console(platform::Frontend& frontend, platform::MessageLoop& loop, platform::Clock& clock);
+  Console(frontends::Frontend& frontend, base::MessageLoop& loop, base::Clock& clock);
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
 
@@ -56,7 +56,7 @@ class Console {
   bool ShiftHeld() const { return shift_held_; }
   bool AltHeld() const { return alt_held_; }
   // Posts a message to the program's own queue (the wake-ups that end a WaitMessage).
-  void PostMessage(const platform::Message& message) { loop_.Post(message); }
+  void PostMessage(const base::Message& message) { loop_.Post(message); }
 
   // Key translation of the three kinds of key message.
   void TranslateChar(uint8_t ch, bool ctrl);
@@ -84,7 +84,7 @@ class Console {
   void SetColourChangesAllowed(bool allowed) { colour_changes_allowed_ = allowed; }
   uint8_t ScreenCharAt(int column, int row) const;  // 1-based
   uint8_t ScreenAttrAt(int column, int row) const;
-  const platform::ScreenCells& Cells() const { return cells_; }
+  const frontends::ScreenCells& Cells() const { return cells_; }
 
   // --- clipboard ------------------------------------------------------------------------
   // The program keeps its own clipboard, so a copy is always found by the next paste; the
@@ -98,7 +98,7 @@ class Console {
   // --- clock ----------------------------------------------------------------------------
   DateParts GetDateParts() const;
   TimeParts GetTimeParts() const;
-  platform::Clock& GetClock() { return clock_; }
+  base::Clock& GetClock() { return clock_; }
 
   // --- life -----------------------------------------------------------------------------
   // Empties the key queue, closes the window and ends the program normally.
@@ -127,16 +127,16 @@ class Console {
 
  private:
   void EnsureConsoleWindow();
-  void Dispatch(const platform::Message& message);
+  void Dispatch(const base::Message& message);
   void NewLine();
   void Present();
 
-  platform::Frontend& frontend_;
-  platform::MessageLoop& loop_;
-  platform::Clock& clock_;
-  platform::ScreenCells cells_;
+  frontends::Frontend& frontend_;
+  base::MessageLoop& loop_;
+  base::Clock& clock_;
+  frontends::ScreenCells cells_;
   KeyQueue queue_;
-  uint8_t text_attr_ = platform::kLightGray;  // light grey on black
+  uint8_t text_attr_ = frontends::kLightGray;  // light grey on black
   int column_ = 0;
   int row_ = 0;
   bool window_created_ = false;

@@ -7,8 +7,8 @@
 #include <string>
 #include <tuple>
 
-#include "platform/riff_wav.hpp"
-#include "platform/wav_file.hpp"
+#include "audio/wav_loader.hpp"
+#include "formats/riff_reader.hpp"
 
 namespace cadencio::console {
 
@@ -40,7 +40,7 @@ std::vector<uint8_t> BuildToneWave(uint16_t frequency) {
   buffer[p - 1] = kSilence;
   const uint32_t data_size = static_cast<uint32_t>(p - 44);
   buffer.resize(p);
-  platform::BuildWavHeader(buffer, data_size, kRate, 1, 8);
+  formats::BuildWavHeader(buffer, data_size, kRate, 1, 8);
   return buffer;
 }
 
@@ -48,15 +48,15 @@ namespace {
 
 // The sound of a tone at the mixer's rate, `frames` long (0: the whole tone buffer). Program
 // thread only; never freed (see MixerTonePlayer).
-const platform::Sound& ToneSound(uint16_t frequency, int rate, int64_t frames) {
+const audio::Sound& ToneSound(uint16_t frequency, int rate, int64_t frames) {
   using Key = std::tuple<uint16_t, int, int64_t>;
-  static auto* const sounds = new std::map<Key, std::unique_ptr<platform::Sound>>;
+  static auto* const sounds = new std::map<Key, std::unique_ptr<audio::Sound>>;
   auto& sound = (*sounds)[{frequency, rate, frames}];
   if (!sound) {
-    sound = std::make_unique<platform::Sound>();
+    sound = std::make_unique<audio::Sound>();
     sound->name = "tone " + std::to_string(frequency) + " Hz";
-    if (auto pcm = platform::ParsePcmWav(BuildToneWave(frequency))) {
-      sound->samples = platform::ConvertToStereoFloat(*pcm, rate);
+    if (auto pcm = audio::ParsePcmWav(BuildToneWave(frequency))) {
+      sound->samples = audio::ConvertToStereoFloat(*pcm, rate);
     }
     if (frames > 0 && sound->FrameCount() > frames) sound->samples.resize(frames * 2);
   }
@@ -67,7 +67,7 @@ const platform::Sound& ToneSound(uint16_t frequency, int rate, int64_t frames) {
 
 void MixerTonePlayer::StartTone(uint16_t frequency) {
   if (playing_) StopTone();
-  const platform::Sound& sound = ToneSound(frequency, mixer_.SampleRate(), 0);
+  const audio::Sound& sound = ToneSound(frequency, mixer_.SampleRate(), 0);
   if (sound.samples.empty()) return;
   mixer_.StartLoop(&sound);
   playing_ = true;
@@ -76,7 +76,7 @@ void MixerTonePlayer::StartTone(uint16_t frequency) {
 void MixerTonePlayer::Beep() {
   constexpr uint16_t kBeepHz = 800;
   constexpr int kBeepMs = 120;
-  const platform::Sound& sound =
+  const audio::Sound& sound =
       ToneSound(kBeepHz, mixer_.SampleRate(), int64_t{mixer_.SampleRate()} * kBeepMs / 1000);
   if (sound.samples.empty()) return;
   mixer_.StartBeat(&sound, 0);

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/mixer.hpp"
-#include "platform/sound.hpp"
+#include "audio/mixer.hpp"
+#include "audio/sound.hpp"
 
 namespace cadencio::console {
 
@@ -28,14 +28,14 @@ class TonePlayer {
 // audio thread never sees a sound freed, even when the player goes while a tone still loops.
 class MixerTonePlayer final : public TonePlayer {
  public:
-  explicit MixerTonePlayer(platform::Mixer& mixer) : mixer_(mixer) {}
+  explicit MixerTonePlayer(audio::Mixer& mixer) : mixer_(mixer) {}
   void StartTone(uint16_t frequency) override;
   void StopTone() override;
   // A short beep played once (the bell of a window that has no sound of its own).
   void Beep();
 
  private:
-  platform::Mixer& mixer_;
+  audio::Mixer& mixer_;
   bool playing_ = false;
 };
 

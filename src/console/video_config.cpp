@@ -6,7 +6,7 @@
 #include <cctype>
 #include <climits>
 
-#include "platform/profile_file.hpp"
+#include "files/profile_file.hpp"
 
 namespace cadencio::console {
 
@@ -62,9 +62,9 @@ LeadingNumber ReadLeadingNumber(std::string_view text) {
   return {static_cast<int>(value), digits > 0 && i == text.size()};
 }
 
-VideoConfig ReadVideoConfig(const SettingLookup& lookup, platform::WorkArea area) {
+VideoConfig ReadVideoConfig(const SettingLookup& lookup, frontends::WorkArea area) {
   VideoConfig config;
-  platform::Appearance& look = config.appearance;
+  frontends::Appearance& look = config.appearance;
   // Present keys give their value (cut to the buffer); missing keys their default.
   auto read = [&](std::string_view section, std::string_view key, std::string_view fallback) {
     std::optional<std::string> value = lookup ? lookup(section, key) : std::nullopt;
@@ -125,8 +125,8 @@ VideoConfig ReadVideoConfig(const SettingLookup& lookup, platform::WorkArea area
 }
 
 SettingLookup SettingsFromFile(const std::string& path) {
-  auto video = platform::ProfileFile::ReadSection(path, "VIDEO");
-  auto braille = platform::ProfileFile::ReadSection(path, "BRAILLE");
+  auto video = files::ProfileFile::ReadSection(path, "VIDEO");
+  auto braille = files::ProfileFile::ReadSection(path, "BRAILLE");
   return [video = std::move(video), braille = std::move(braille)](
              std::string_view section, std::string_view key) -> std::optional<std::string> {
     const auto& entries = section == "BRAILLE" ? braille : video;

@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/appearance.hpp"
+#include "frontends/appearance.hpp"
 
 namespace cadencio::console {
 
 struct VideoConfig {
-  platform::Appearance appearance;
+  frontends::Appearance appearance;
   bool colours_fixed = false;  // the program may not change the background colour
   uint8_t text_attr = 0x0F;    // the start colours: background * 16 + foreground
   int braille_mode = 0;        // 0 off, 1 or 2 (3 is taken as 1 when applied)
@@ -27,7 +27,7 @@ using SettingLookup =
 
 // Every key of VIDEO and BRAILLE with its default; `area` is the work area that the font size
 // defaults are computed from.
-VideoConfig ReadVideoConfig(const SettingLookup& lookup, platform::WorkArea area);
+VideoConfig ReadVideoConfig(const SettingLookup& lookup, frontends::WorkArea area);
 
 // Looks settings up in a profile file; the file's two sections are read once, here.
 SettingLookup SettingsFromFile(const std::string& path);

@@ -2,10 +2,6 @@
 // busy, stop and end to the bound engine.
 #include "speech/engine_dispatch.hpp"
 
-#include "platform/mbrola_voices.hpp"
-#include "speech/espeak_engine.hpp"
-#include "speech/speechd_engine.hpp"
-
 namespace cadencio::speech {
 
 EngineFamily FamilyOf(int kind) {
@@ -32,32 +28,14 @@ void EngineDispatch::SetStarter(EngineFamily family, EngineStarter starter) {
   }
 }
 
-// The file set is read when the built-in TTS is first started, by then from the AUDIRA.INI
-// that the front end reads; the values are the same as when read at program start.
-const SivraFileSet& EngineDispatch::SivraFiles() {
-  if (!sivra_files_) {
-    sivra_files_ = LoadSivraConfig(
-        context_.read_ini, [](const std::string& name) { return platform::FindMbrolaVoice(name); });
-  }
-  return *sivra_files_;
-}
-
 bool EngineDispatch::StartEngine(int voice, int rate, int pitch, int kind) {
   binding_.reset();
   kind_ = kind;
   const EngineVoice settings{voice, rate, pitch};
-  switch (FamilyOf(kind)) {
-    case EngineFamily::kInProcess:
-      binding_ = in_process_ ? (*in_process_)(context_, settings) : Sapi4Start(context_, settings);
-      break;
-    case EngineFamily::kService:
-      binding_ = service_ ? (*service_)(context_, settings) : Sapi5Start(context_, settings);
-      break;
-    case EngineFamily::kSivra:
-      binding_ =
-          sivra_ ? (*sivra_)(context_, settings) : SivraGlueStart(context_, settings, SivraFiles());
-      break;
-  }
+  const EngineStarter& starter = FamilyOf(kind) == EngineFamily::kSivra     ? sivra_
+                                 : FamilyOf(kind) == EngineFamily::kService ? service_
+                                                                            : in_process_;
+  if (starter) binding_ = starter(context_, settings);
   if (!binding_) return false;
   while (EngineBusy(1)) context_.console.Delay(50);
   return true;

@@ -1,16 +1,14 @@
 // The engine dispatch: which speech engine takes whole texts instead of the recorded voice,
 // and the five operations routed to it. Engine kind 3 is the built-in Portuguese TTS, 5 and 54
 // the desktop's speech service (speech-dispatcher), and every other kind (4 is the usual one)
-// the in-process engine (espeak-ng). A start that fails leaves no engine, and the recorded
-// voice speaks.
+// the in-process engine (espeak-ng). The program hands each family its starter; a family
+// without one, or a start that fails, leaves no engine, and the recorded voice speaks.
 #pragma once
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "speech/engine_binding.hpp"
-#include "speech/sivra_glue.hpp"
 
 namespace cadencio::speech {
 
@@ -45,17 +43,15 @@ class EngineDispatch {
   // Whether what the engine says goes through the program's WAV playback (true without one).
   bool SoundsThroughPlayback() const { return !binding_ || binding_->SoundsThroughPlayback(); }
 
-  // Replaces a family's binding, for tests.
+  // Sets the binding that starts a family's engine (the program sets all three; tests set
+  // their own).
   void SetStarter(EngineFamily family, EngineStarter starter);
-  // The built-in TTS's file set, prepared at its first start.
-  const SivraFileSet& SivraFiles();
 
  private:
   EngineContext context_;
   int kind_ = 4;
   std::unique_ptr<EngineBinding> binding_;
-  std::optional<EngineStarter> in_process_, service_, sivra_;
-  std::optional<SivraFileSet> sivra_files_;
+  EngineStarter in_process_, service_, sivra_;
 };
 
 }  // namespace cadencio::speech

@@ -7,10 +7,10 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/paths.hpp"
+#include "files/paths.hpp"
 #include "speech/number_words.hpp"
 #include "speech/speech_front_end.hpp"
-#include "voice/wav_header.hpp"
+#include "voice/voice_format.hpp"
 
 namespace cadencio::speech {
 
@@ -65,7 +65,7 @@ void SpeakNumberWords(SpeechFrontEnd& speech, const std::string& words, bool fem
   std::vector<uint8_t> image(kHeaderBytes);
   std::vector<uint8_t> samples;
   for (const std::string& name : names) {
-    if (!ReadWordSamples(platform::MapWindowsPath(speech.LettersDir() + name + ".wav"), samples)) {
+    if (!ReadWordSamples(files::MapWindowsPath(speech.LettersDir() + name + ".wav"), samples)) {
       continue;  // a missing word file only drops that word
     }
     if (image.size() - kHeaderBytes + samples.size() > kBufferSamples) PlayJoined(speech, image);

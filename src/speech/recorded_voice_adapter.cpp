@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/profile_file.hpp"
+#include "files/profile_file.hpp"
 
 namespace cadencio::speech {
 
@@ -42,7 +42,7 @@ void RecordedVoiceAdapter::PlayWavImage(std::span<const uint8_t> image) {
 }
 
 std::string RecordedVoiceAdapter::ReadTradutorKey(const std::string& key, const std::string& dflt) {
-  return platform::ProfileFile::ReadString(speech_.ConfigFile(), "TRADUTOR", key, dflt);
+  return files::ProfileFile::ReadString(speech_.ConfigFile(), "TRADUTOR", key, dflt);
 }
 
 void RecordedVoiceAdapter::OnVoiceEvent(const voice::VoiceEvent& event) {

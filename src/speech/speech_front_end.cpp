@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <random>
 
-#include "platform/keys.hpp"
-#include "platform/paths.hpp"
-#include "platform/profile_file.hpp"
+#include "base/keys.hpp"
+#include "files/paths.hpp"
+#include "files/profile_file.hpp"
 #include "speech/engine_dispatch.hpp"
 #include "speech/number_reading.hpp"
 #include "speech/number_words.hpp"
-#include "voice/wav_header.hpp"
+#include "voice/voice_format.hpp"
 
 namespace cadencio::speech {
 
@@ -100,7 +100,7 @@ void SpeechFrontEnd::Notify(SpeechEvent::Kind kind, std::string detail) {
 // --- configuration --------------------------------------------------------------------
 
 std::string SpeechFrontEnd::ConfigFile() const {
-  return platform::FindConfigFile(start_dir_);
+  return files::FindConfigFile(start_dir_);
 }
 
 std::string SpeechFrontEnd::ReadIniString(const std::string& section,
@@ -111,7 +111,7 @@ std::string SpeechFrontEnd::ReadIniString(const std::string& section,
   constexpr int kMaxExpansions = 16;
   const std::string file = ConfigFile();
   std::string value =
-      platform::ProfileFile::ReadString(file, section.empty() ? "AUDIRA" : section, key, "")
+      files::ProfileFile::ReadString(file, section.empty() ? "AUDIRA" : section, key, "")
           .substr(0, kMaxValue);
   for (int round = 0; round < kMaxExpansions && !value.empty(); ++round) {
     std::size_t at;
@@ -121,7 +121,7 @@ std::string SpeechFrontEnd::ReadIniString(const std::string& section,
       at = value.find("@\\");
       if (at == std::string::npos) break;
     }
-    std::string program_dir = platform::ProfileFile::ReadString(file, "AUDIRA", "PGMAUDIRA", "");
+    std::string program_dir = files::ProfileFile::ReadString(file, "AUDIRA", "PGMAUDIRA", "");
     if (program_dir.empty() || program_dir[0] == '@') program_dir = start_dir_;
     value = (value.substr(0, at) + program_dir + value.substr(at + 1)).substr(0, kMaxValue);
   }
@@ -165,10 +165,9 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
     }
   }
   prompt_dir_ = WithBackslash(prompt_dir);
-  letters_dir_ =
-      WithBackslash(platform::ProfileFile::ReadString(ConfigFile(), "TRADUTOR", "DIRLETRAS",
-                                                      "c:\\sonaud\\som\\letras\\")
-                        .substr(0, 255));
+  letters_dir_ = WithBackslash(files::ProfileFile::ReadString(ConfigFile(), "TRADUTOR", "DIRLETRAS",
+                                                              "c:\\sonaud\\som\\letras\\")
+                                   .substr(0, 255));
   engine_active_ = false;
   if (Switch(ReadIniString("TRADUTOR", "SAPI"))) {
     int voice = IntOr(ReadIniString("SERVFALA", "VOZ"), 0);
@@ -217,7 +216,7 @@ void SpeechFrontEnd::StopSpeech() {
   wav_.StopWav();
   speech_cut_ = true;
   if (engine_active_ && (engine_.EngineBusy(0) || engine_kind_ == 3)) engine_.EngineStop();
-  console_.PostMessage({platform::MessageKind::kWakeSpeech});
+  console_.PostMessage({base::MessageKind::kWakeSpeech});
 }
 
 void SpeechFrontEnd::SpeechPause(int ms) {
@@ -355,7 +354,7 @@ void SpeechFrontEnd::PunctuationPause(std::string_view text) {
 void SpeechFrontEnd::SpeakChar(uint8_t ch) {
   WaitSpeechEnd();
   Notify(SpeechEvent::kChar, std::string(1, static_cast<char>(ch)));
-  wav_.PlayWavFile(platform::MapWindowsPath(letters_dir_ + "_" + std::to_string(ch) + ".wav"));
+  wav_.PlayWavFile(files::MapWindowsPath(letters_dir_ + "_" + std::to_string(ch) + ".wav"));
 }
 
 void SpeechFrontEnd::SpellText(std::string_view text) {
@@ -369,7 +368,7 @@ void SpeechFrontEnd::SpellText(std::string_view text) {
 
 std::string SpeechFrontEnd::PromptPath(const std::string& name) const {
   const std::string& dir = !name.empty() && name[0] == '_' ? letters_dir_ : prompt_dir_;
-  return platform::MapWindowsPath(dir + name + ".wav");
+  return files::MapWindowsPath(dir + name + ".wav");
 }
 
 bool SpeechFrontEnd::HasPromptWav(const std::string& name) const {
@@ -430,12 +429,12 @@ SpeechFrontEnd::MenuKey SpeechFrontEnd::ReadMenuKey() {
     key.character = console_.ReadKey();
     if (key.character == 0) {
       key.extended = console_.ReadKey();
-      if (key.extended == platform::key::kAltQ || key.extended == platform::key::kAltW ||
-          key.extended == platform::key::kAltE) {
+      if (key.extended == base::key::kAltQ || key.extended == base::key::kAltW ||
+          key.extended == base::key::kAltE) {
         key.character = console_.ReadKey();  // Alt+Q, Alt+W, Alt+E take one more key
       }
     }
-    if (key.character == 0 && key.extended == platform::key::kF8) {
+    if (key.character == 0 && key.extended == base::key::kF8) {
       SpeakTime(*this);  // F8
       continue;
     }

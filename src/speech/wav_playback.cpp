@@ -7,8 +7,8 @@
 #include <cstring>
 #include <span>
 
-#include "platform/pcm_fade.hpp"
-#include "platform/riff_wav.hpp"
+#include "audio/pcm_fade.hpp"
+#include "formats/riff_reader.hpp"
 
 namespace cadencio::speech {
 
@@ -32,8 +32,7 @@ constexpr uint8_t kSilence8 = 128;
 
 }  // namespace
 
-WavPlayback::WavPlayback(console::Console& console, platform::WaveOutDevice& device,
-                         FileOpener opener)
+WavPlayback::WavPlayback(console::Console& console, audio::WaveOutDevice& device, FileOpener opener)
     : console_(console),
       device_(device),
       opener_(std::move(opener)),
@@ -41,8 +40,8 @@ WavPlayback::WavPlayback(console::Console& console, platform::WaveOutDevice& dev
       cut_buffer_(kBlockBytes) {
   for (auto& block : ring_) block.assign(kBlockBytes, kSilence8);
   if (!opener_) {
-    opener_ = [](const std::string& path) -> std::unique_ptr<ByteSource> {
-      return FileByteSource::Open(path);
+    opener_ = [](const std::string& path) -> std::unique_ptr<formats::ByteSource> {
+      return formats::FileByteSource::Open(path);
     };
   }
 }
@@ -57,13 +56,13 @@ WavPlayback::~WavPlayback() {
 
 std::string_view WavPlayback::UnprepareErrorText(int code) {
   switch (code) {
-    case platform::kWaveErrorInvalidHandle:
+    case audio::kWaveErrorInvalidHandle:
       return "Specified device handle is invalid.";
-    case platform::kWaveErrorNoDriver:
+    case audio::kWaveErrorNoDriver:
       return "No device driver is present.";
-    case platform::kWaveErrorNoMemory:
+    case audio::kWaveErrorNoMemory:
       return "Unable to allocate or lock memory.";
-    case platform::kWaveErrorStillPlaying:
+    case audio::kWaveErrorStillPlaying:
       return "The data block pointed to by the pwh parameter is still in queue";
     default:
       return {};
@@ -72,25 +71,25 @@ std::string_view WavPlayback::UnprepareErrorText(int code) {
 
 // --- the device ---------------------------------------------------------------------------
 
-int WavPlayback::OpenDevice(const platform::WaveFormat& format) {
+int WavPlayback::OpenDevice(const audio::WaveFormat& format) {
   // Another format: let what plays end first (the busy test closes the device then).
   if (format != current_format_) WaitWhileBusy();
   current_format_ = format;
-  if (device_open_) return platform::kWaveOk;
+  if (device_open_) return audio::kWaveOk;
   console_.SetBlockDoneHandler([this](int64_t index) { OnWaveBlockDone(index); });
   int result = device_.Open(format);
-  for (int retry = 0; result == platform::kWaveErrorAllocated && retry < kOpenRetries; ++retry) {
+  for (int retry = 0; result == audio::kWaveErrorAllocated && retry < kOpenRetries; ++retry) {
     console_.Delay(kOpenRetryMs);
     result = device_.Open(format);
   }
-  if (result == platform::kWaveOk) device_open_ = true;
+  if (result == audio::kWaveOk) device_open_ = true;
   return result;
 }
 
 void WavPlayback::OnWaveBlockDone(int64_t index) {
   if (index < 1 || index > kRingBlocks) return;  // not one of ours
   int code = device_.Unprepare(static_cast<int>(index));
-  if (code != platform::kWaveOk) {
+  if (code != audio::kWaveOk) {
     std::string_view text = UnprepareErrorText(code);
     if (!text.empty()) console_.Write(text);
     console_.ReadScreenLine();
@@ -138,7 +137,7 @@ void WavPlayback::QueueBlock(const uint8_t* samples, std::size_t length) {
   last_index_ = next;
   std::vector<uint8_t>& block = ring_[next - 1];
   if (length > 0) std::memcpy(block.data(), samples, length);
-  const platform::WaveFormat& format = current_format_;
+  const audio::WaveFormat& format = current_format_;
   // Short blocks are padded with silence up to 256 bytes; 8-bit mono blocks also end on
   // silence, reached by a 2 ms fade so that the end itself is no step.
   if (length < kMinBlockBytes) {
@@ -150,13 +149,13 @@ void WavPlayback::QueueBlock(const uint8_t* samples, std::size_t length) {
   const bool eight_bit_mono = format.bits == 8 && format.channels == 1;
   const std::span<uint8_t> data(block.data(), length);
   if (eight_bit_mono && after_faded_end_) {
-    platform::FadeInUnsigned8(data, platform::CutFadeSamples(format.rate));
+    audio::FadeInUnsigned8(data, audio::CutFadeSamples(format.rate));
   }
   after_faded_end_ = eight_bit_mono && length != kBlockBytes && length > 0;
-  if (after_faded_end_) platform::FadeOutUnsigned8(data, platform::CutFadeSamples(format.rate));
+  if (after_faded_end_) audio::FadeOutUnsigned8(data, audio::CutFadeSamples(format.rate));
   BlockHeader& header = headers_[next - 1];
   header = {std::max(length, kMinBlockBytes), next, true};
-  if (device_.Write(next, block.data(), header.length) != platform::kWaveOk) {
+  if (device_.Write(next, block.data(), header.length) != audio::kWaveOk) {
     header.queued = false;
     --in_flight_;
   }
@@ -172,7 +171,7 @@ int WavPlayback::PlayPcm(const uint8_t* samples, std::size_t length, int rate, i
   const bool cut = cut_speech_ && channels == 1;
   const int device_bits = cut && bits == 16 ? 8 : bits;
   int result = OpenDevice({rate, device_bits, channels});
-  if (result != platform::kWaveOk) return result;
+  if (result != audio::kWaveOk) return result;
   // 3. Blocks of up to 65534 bytes, never more than four with the device.
   std::size_t position = 0;
   while (position < length) {
@@ -207,11 +206,11 @@ void WavPlayback::PlayWavBuffer(std::span<const uint8_t> image) {
 
 // --- files --------------------------------------------------------------------------------
 
-int WavPlayback::QueueWavStream(ByteSource& source) {
+int WavPlayback::QueueWavStream(formats::ByteSource& source) {
   // The RIFF head (its size and the "WAVE" tag not checked), "fmt " first with the fields up
   // to the bits, then the chunks up to "data" (no pad byte after odd sizes).
-  platform::RiffWav wav;
-  if (!platform::ReadRiffHead(source, {}, wav)) return -1;
+  formats::RiffWav wav;
+  if (!formats::ReadRiffHead(source, {}, wav)) return -1;
   const int channels = wav.Channels();
   const int rate = wav.Rate();
   const int bits = wav.Bits();
@@ -233,7 +232,7 @@ int WavPlayback::QueueWavStream(ByteSource& source) {
   return result;
 }
 
-int WavPlayback::PlayWavStream(ByteSource& source) {
+int WavPlayback::PlayWavStream(formats::ByteSource& source) {
   int result = QueueWavStream(source);
   WaitWhileBusy();
   return result;
@@ -241,7 +240,7 @@ int WavPlayback::PlayWavStream(ByteSource& source) {
 
 int WavPlayback::PlayWavFile(const std::string& path) {
   if (console_.KeyPressed()) return 0;
-  std::unique_ptr<ByteSource> file = opener_(path);
+  std::unique_ptr<formats::ByteSource> file = opener_(path);
   if (!file) return -1;
   int result = QueueWavStream(*file);
   file.reset();

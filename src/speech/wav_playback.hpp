@@ -20,26 +20,26 @@
 #include <string_view>
 #include <vector>
 
+#include "audio/wave_out_device.hpp"
 #include "console/console.hpp"
-#include "platform/wave_out_device.hpp"
-#include "speech/byte_source.hpp"
+#include "formats/byte_source.hpp"
 #include "speech/cut_speech.hpp"
-#include "speech/wav_image.hpp"
+#include "speech/wav_image_reader.hpp"
 
 namespace cadencio::speech {
 
 class WavPlayback {
  public:
   static constexpr int kRingBlocks = 4;
-  static constexpr std::size_t kBlockBytes = platform::WaveOutDevice::kMaxBlockBytes;
+  static constexpr std::size_t kBlockBytes = audio::WaveOutDevice::kMaxBlockBytes;
   // Short blocks are sent at least this long, padded with silence.
   static constexpr std::size_t kMinBlockBytes = 256;
 
   // Opens a file for PlayWavFile; nothing when it cannot be opened.
-  using FileOpener = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
+  using FileOpener = std::function<std::unique_ptr<formats::ByteSource>(const std::string& path)>;
 
   // The console must outlive this object. Without an opener, files are opened as named.
-  WavPlayback(console::Console& console, platform::WaveOutDevice& device, FileOpener opener = {});
+  WavPlayback(console::Console& console, audio::WaveOutDevice& device, FileOpener opener = {});
   ~WavPlayback();
   WavPlayback(const WavPlayback&) = delete;
   WavPlayback& operator=(const WavPlayback&) = delete;
@@ -49,7 +49,7 @@ class WavPlayback {
   // Returns after the sound has ended.
   int PlayWavFile(const std::string& path);
   // The same for a file's bytes from any reader.
-  int PlayWavStream(ByteSource& source);
+  int PlayWavStream(formats::ByteSource& source);
   // Plays a WAVE image; returns once its last block is queued. Not RIFF/WAVE: plays nothing.
   void PlayWavBuffer(std::span<const uint8_t> image);
   // Queues PCM samples; returns once the last block is queued. 0 or the device's open error.
@@ -69,7 +69,7 @@ class WavPlayback {
   // For tests and diagnostics.
   int InFlight() const { return in_flight_; }
   bool DeviceOpen() const { return device_open_; }
-  const platform::WaveFormat& CurrentFormat() const { return current_format_; }
+  const audio::WaveFormat& CurrentFormat() const { return current_format_; }
 
   // The text shown when a finished block cannot be released; empty when the code has none.
   static std::string_view UnprepareErrorText(int code);
@@ -82,18 +82,18 @@ class WavPlayback {
   };
 
   // The chunk walk and the pieces of a file, without the final wait.
-  int QueueWavStream(ByteSource& source);
+  int QueueWavStream(formats::ByteSource& source);
   void WaitWhileBusy();
-  int OpenDevice(const platform::WaveFormat& format);
+  int OpenDevice(const audio::WaveFormat& format);
   void QueueBlock(const uint8_t* samples, std::size_t length);
 
   console::Console& console_;
-  platform::WaveOutDevice& device_;
+  audio::WaveOutDevice& device_;
   FileOpener opener_;
 
   bool device_open_ = false;
   bool after_faded_end_ = false;  // the last block queued faded out to silence
-  platform::WaveFormat current_format_;
+  audio::WaveFormat current_format_;
   std::array<std::vector<uint8_t>, kRingBlocks> ring_;
   std::array<BlockHeader, kRingBlocks> headers_;
   int last_index_ = 0;  // ring index 1..4 used last; 0 before the first

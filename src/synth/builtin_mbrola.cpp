@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/paths.hpp"
+#include "files/paths.hpp"
 #include "synth/diphone_voice.hpp"
 #include "synth/phoneme_line.hpp"
 #include "synth/psola.hpp"
@@ -25,7 +25,7 @@ constexpr std::size_t kMaxLineBytes = 4096;
 constexpr double kStreamMs = 1000;
 constexpr double kMaxQueuedMs = 120000;
 
-class BuiltinMbrola : public platform::Mbrola {
+class BuiltinMbrola : public synth::Mbrola {
  public:
   int Init(const std::string& database) override {
     Close();
@@ -201,11 +201,11 @@ std::string FindBuiltinVoice(const std::string& database) {
   if (name.empty()) return {};
   name = std::filesystem::path(name).stem().string();
   const std::string path =
-      platform::ResolvePathNoCase(platform::DataRoot() + "/sivratts/" + name + kVoiceExtension);
+      files::ResolvePathNoCase(files::DataRoot() + "/sivratts/" + name + kVoiceExtension);
   return IsFile(path) ? path : std::string();
 }
 
-std::unique_ptr<platform::Mbrola> OpenBuiltinMbrola() {
+std::unique_ptr<synth::Mbrola> OpenBuiltinMbrola() {
   return std::make_unique<BuiltinMbrola>();
 }
 

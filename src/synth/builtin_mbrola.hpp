@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "platform/mbrola.hpp"
+#include "synth/mbrola.hpp"
 
 namespace cadencio::synth {
 
 // A synthesizer behind the MBROLA operations; its Init opens the built-in voice that
 // FindBuiltinVoice finds for the database argument, and fails (negative) when there is none.
-std::unique_ptr<platform::Mbrola> OpenBuiltinMbrola();
+std::unique_ptr<synth::Mbrola> OpenBuiltinMbrola();
 
 // The voice file for a database argument: the argument itself when it is a voice file (or is one
 // with ".cdv" added), else the data root's "sivratts/NAME.cdv" where NAME is the argument's last

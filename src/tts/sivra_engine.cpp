@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/mbrola_voices.hpp"
-#include "platform/paths.hpp"
-#include "tts/mbrola_loader.hpp"
+#include "files/paths.hpp"
+#include "synth/mbrola_loader.hpp"
+#include "synth/mbrola_voices.hpp"
 #include "tts/sivra_pipeline.hpp"
 #include "tts/tts_text.hpp"
 
@@ -58,7 +58,7 @@ void FillWaveHeader(std::span<uint8_t, 44> header, uint32_t sample_rate, uint16_
 }
 
 struct SivraState {
-  std::unique_ptr<platform::Mbrola> mbrola;
+  std::unique_ptr<synth::Mbrola> mbrola;
   std::string output_name;  // for the next start
   std::string open_name;    // of the file being written
   File output;
@@ -77,9 +77,9 @@ SivraEngine::SivraEngine(SivraHost& host, MbrolaLoader loader, VoiceLocator loca
       loader_(std::move(loader)),
       locator_(std::move(locator)),
       state_(std::make_unique<SivraState>()) {
-  if (!loader_) loader_ = LoadMbrola;
+  if (!loader_) loader_ = synth::LoadMbrola;
   if (!locator_) {
-    locator_ = [](const std::string& database) { return platform::FindMbrolaVoice(database); };
+    locator_ = [](const std::string& database) { return synth::FindMbrolaVoice(database); };
   }
 }
 
@@ -105,7 +105,7 @@ bool SivraEngine::SivraStart(const std::string& database, const std::string& rul
   // entry without a file gives the engine's own directory.
   std::string voice = OrDefault(database, kDefaultDatabase);
   if (const std::optional<std::string> located = locator_(voice)) voice = *located;
-  if (voice.empty()) voice = platform::MapWindowsPath(kFallbackDatabase);
+  if (voice.empty()) voice = files::MapWindowsPath(kFallbackDatabase);
   // 5-6. Open the voice; go on after unknown diphones.
   if (s.mbrola->Init(voice) < 0) {
     s.mbrola.reset();
@@ -114,7 +114,7 @@ bool SivraEngine::SivraStart(const std::string& database, const std::string& rul
   s.mbrola->SetNoError(1);
   // 7-10. The language data.
   const auto map = [](const std::string& path, const char* fallback) {
-    return platform::MapWindowsPath(OrDefault(path, fallback));
+    return files::MapWindowsPath(OrDefault(path, fallback));
   };
   const SivraFiles files{map(rules, "portug.nrl"), map(exceptions, "portug.exc"),
                          map(abbreviations, "portug.abr"), map(prosody, "portug.pro"),
@@ -167,7 +167,7 @@ bool SivraEngine::SivraSpeak(const std::string& text) {
   host_.SetFastPlayback(false);
   host_.SetCutSpeech(false);
   // 4-5. Each line to MBROLA, and whatever it has made so far to the sound or the file.
-  platform::Mbrola& mbrola = *s.mbrola;
+  synth::Mbrola& mbrola = *s.mbrola;
   mbrola.Reset();
   std::size_t pending = 0;
   bool result = true;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/mbrola.hpp"
+#include "synth/mbrola.hpp"
 
 namespace cadencio::tts {
 
@@ -30,7 +30,7 @@ class SivraHost {
 };
 
 // Opens MBROLA; null when no synthesizer can be loaded.
-using MbrolaLoader = std::function<std::unique_ptr<platform::Mbrola>()>;
+using MbrolaLoader = std::function<std::unique_ptr<synth::Mbrola>()>;
 // The stand-in for the registry's voice entries: the voice file recorded for a database name
 // (possibly empty), or nothing when there is no entry.
 using VoiceLocator = std::function<std::optional<std::string>(const std::string& database)>;

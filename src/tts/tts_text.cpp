@@ -3,8 +3,8 @@
 
 #include <charconv>
 
-#include "platform/atomic_file.hpp"
-#include "platform/windows1252.hpp"
+#include "base/windows1252.hpp"
+#include "files/atomic_file.hpp"
 
 namespace cadencio::tts {
 
@@ -108,13 +108,13 @@ std::string_view TrimBlanksAndControls(std::string_view text) {
 }
 
 std::string Cp1252(std::string_view utf8) {
-  return platform::Utf8ToWindows1252(utf8).bytes;
+  return base::Utf8ToWindows1252(utf8).bytes;
 }
 
 std::optional<std::string> ReadTtsDataFile(const std::string& path) {
   constexpr std::size_t kLimit = 64u << 20;
-  platform::FileContent content = platform::ReadFileLimited(path, kLimit);
-  if (content.status != platform::FileReadStatus::kOk) return std::nullopt;
+  files::FileContent content = files::ReadFileLimited(path, kLimit);
+  if (content.status != files::FileReadStatus::kOk) return std::nullopt;
   return std::move(content.bytes);
 }
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/text_lines.hpp"
+#include "base/text_lines.hpp"
 
 namespace cadencio::tts {
 
@@ -49,7 +49,7 @@ std::optional<std::string> ReadTtsDataFile(const std::string& path);
 // Calls `line` for every line of a data file held in memory, without its line end.
 template <typename F>
 void ForEachDataLine(std::string_view text, F&& line) {
-  platform::ForEachTextLine(text, std::forward<F>(line));
+  base::ForEachTextLine(text, std::forward<F>(line));
 }
 
 // The integer a text holds (an optional sign and decimal digits, within int), or nothing.

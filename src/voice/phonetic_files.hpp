@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_lines.hpp"
+#include "base/text_lines.hpp"
 
 namespace cadencio::voice {
 
@@ -15,6 +15,6 @@ namespace cadencio::voice {
 std::optional<std::string> ReadPhoneticFile(const std::string& file_name);
 
 // Line-by-line reading of a text held in memory.
-using platform::ForEachTextLine;
+using base::ForEachTextLine;
 
 }  // namespace cadencio::voice

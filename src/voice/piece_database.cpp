@@ -6,8 +6,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "platform/pcm_fade.hpp"
-#include "voice/wav_header.hpp"
+#include "audio/pcm_fade.hpp"
+#include "voice/voice_format.hpp"
 
 namespace cadencio::voice {
 namespace {
@@ -159,7 +159,7 @@ bool PieceDatabase::Lookup(std::string_view name, int mode, double factor, const
   out.resize(static_cast<std::size_t>(std::max<std::streamsize>(samples_->gcount(), 0)));
   // A piece cut short ends in the middle of its sound: it fades out instead of stopping.
   if (out.size() < entry->length)
-    platform::FadeOutUnsigned8(out, platform::CutFadeSamples(kVoiceSampleRate));
+    audio::FadeOutUnsigned8(out, audio::CutFadeSamples(kVoiceSampleRate));
   return true;
 }
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/pcm_fade.hpp"
-#include "voice/letter_wav.hpp"
+#include "audio/pcm_fade.hpp"
+#include "voice/letter_wav_reader.hpp"
 
 namespace cadencio::voice {
 namespace {
@@ -204,7 +204,7 @@ void RecordedVoice::PlayNoise(const std::string& name, int mode, double factor) 
   piece_.resize(kNoiseSamples);
   for (uint8_t& value : piece_) value = static_cast<uint8_t>(sample(noise_source_));
   // The noise ends on silence, like every other piece, rather than with a step.
-  platform::FadeOutUnsigned8(piece_, platform::CutFadeSamples(kVoiceSampleRate));
+  audio::FadeOutUnsigned8(piece_, audio::CutFadeSamples(kVoiceSampleRate));
   EmitPiece(name, mode, factor, PieceOutcome::kNoise, piece_.size());
   Append(piece_);
 }

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "voice/wav_header.hpp"
+#include "voice/voice_format.hpp"
 
 namespace cadencio::voice {
 

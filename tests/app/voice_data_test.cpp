@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "app/message_catalogue.hpp"
-#include "platform/paths.hpp"
-#include "platform/profile_file.hpp"
-#include "platform/wav_file.hpp"
-#include "platform/windows1252.hpp"
+#include "audio/wav_loader.hpp"
+#include "base/windows1252.hpp"
+#include "files/paths.hpp"
+#include "files/profile_file.hpp"
 #include "speech/number_words.hpp"
 
 namespace cadencio::app {
@@ -53,20 +53,20 @@ std::string DefaultConfig() {
 
 // A directory of the default configuration, as the program finds it on Linux.
 std::string ConfiguredDir(const char* section, const char* key, const char* fallback) {
-  std::string dir = platform::ProfileFile::ReadString(DefaultConfig(), section, key, fallback);
+  std::string dir = files::ProfileFile::ReadString(DefaultConfig(), section, key, fallback);
   if (!dir.empty() && dir.back() != '\\') dir += '\\';
   return dir;
 }
 
 std::string LetterPath(const std::string& name) {
-  return platform::MapWindowsPath(
+  return files::MapWindowsPath(
       ConfiguredDir("TRADUTOR", "DIRLETRAS", "c:\\sonaud\\som\\letras\\") + name + ".wav",
       CADENCIO_DATA_ROOT);
 }
 
 std::string PromptPath(const std::string& key) {
-  return platform::MapWindowsPath(ConfiguredDir("CADENCIO", "DIRCADENCIO", "") + key + ".wav",
-                                  CADENCIO_DATA_ROOT);
+  return files::MapWindowsPath(ConfiguredDir("CADENCIO", "DIRCADENCIO", "") + key + ".wav",
+                               CADENCIO_DATA_ROOT);
 }
 
 // The samples of a letters-directory recording, checked to be 8-bit unsigned mono PCM at
@@ -154,7 +154,7 @@ TEST(LetterRecordings, EveryCharacterWithANameHasOne) {
   // The keys echoed as single bytes: Backspace, Tab, Ctrl+Enter, Enter, Esc, Ctrl+Backspace.
   std::vector<int> codes = {8, 9, 10, 13, 27, 127};
   for (int code = 32; code <= 255; ++code) {
-    if (code != 127 && platform::Windows1252ToUnicode(code) != 0) codes.push_back(code);
+    if (code != 127 && base::Windows1252ToUnicode(code) != 0) codes.push_back(code);
   }
   for (int code : codes) EXPECT_TRUE(ReadLetterRecording("_" + std::to_string(code)));
 }
@@ -267,7 +267,7 @@ std::vector<std::string> CatalogueKeys() {
 ::testing::AssertionResult IsPlayablePrompt(const std::string& key) {
   auto image = ReadBytes(PromptPath(key));
   if (image.empty()) return ::testing::AssertionFailure() << PromptPath(key) << " is missing";
-  auto pcm = platform::ParsePcmWav(image);
+  auto pcm = audio::ParsePcmWav(image);
   if (!pcm || pcm->bytes.empty()) {
     return ::testing::AssertionFailure() << PromptPath(key) << " is no PCM sound";
   }
@@ -301,7 +301,7 @@ TEST(PromptRecordings, ListedTextsAreTheCatalogueTexts) {
     std::string key = line.substr(0, bar);
     std::string text = line.substr(bar + 1, second - bar - 1);
     if (text.empty()) continue;  // a recording-only prompt
-    EXPECT_EQ(text, platform::Windows1252ToUtf8(MessageText(key))) << key;
+    EXPECT_EQ(text, base::Windows1252ToUtf8(MessageText(key))) << key;
     ++listed;
   }
   EXPECT_EQ(listed, static_cast<int>(CatalogueKeys().size()));

@@ -6,20 +6,20 @@
 #include <map>
 #include <vector>
 
+#include "base/keys.hpp"
 #include "console/console.hpp"
 #include "console/tone.hpp"
-#include "platform/headless_frontend.hpp"
-#include "platform/keys.hpp"
+#include "frontends/headless_frontend.hpp"
 
 namespace cadencio::console {
 namespace {
 
-namespace vk = platform::vk;
+namespace vk = base::vk;
 
 // Records each tone with when it started and stopped.
 class ToneRecorder final : public TonePlayer {
  public:
-  explicit ToneRecorder(platform::Clock& clock) : clock_(clock) {}
+  explicit ToneRecorder(base::Clock& clock) : clock_(clock) {}
   struct Tone {
     int frequency;
     int64_t start_ms;
@@ -36,7 +36,7 @@ class ToneRecorder final : public TonePlayer {
   std::vector<Tone> tones;
 
  private:
-  platform::Clock& clock_;
+  base::Clock& clock_;
 };
 
 class BrailleTest : public ::testing::Test {
@@ -56,16 +56,16 @@ class BrailleTest : public ::testing::Test {
     for (char key : keys) console_.TranslateKeyDown(Key(key), false, false, false);
     for (char key : keys) console_.TranslateKeyUp(Key(key), false);
   }
-  static int Key(char key) { return key == ' ' ? vk::kSpace : key; }
+  static int Key(char key) { return key == ' ' ? base::vk::kSpace : key; }
   std::string Typed() {
     std::string bytes;
     while (console_.Queue().Count() > 0) bytes.push_back(static_cast<char>(console_.Queue().Pop()));
     return bytes;
   }
 
-  platform::VirtualClock clock_;
-  platform::MessageLoop loop_;
-  platform::HeadlessFrontend frontend_;
+  base::VirtualClock clock_;
+  base::MessageLoop loop_;
+  frontends::HeadlessFrontend frontend_;
   Console console_;
   ToneRecorder tones_;
 };
@@ -110,7 +110,7 @@ TEST_F(BrailleTest, KeysThatAreNotChordsGoOnAsUsual) {
   console_.TranslateChar(' ', false);
   console_.TranslateChar('5', false);
   console_.TranslateKeyDown('F', true, false, false);  // Ctrl+F is no dot
-  console_.TranslateKeyDown(vk::F(1), false, false, false);
+  console_.TranslateKeyDown(base::vk::F(1), false, false, false);
   EXPECT_EQ(Typed(), std::string("5\0;", 3));
   console_.TranslateKeyUp('F', true);
   EXPECT_EQ(Typed(), "");
@@ -141,7 +141,7 @@ TEST_F(BrailleModeTwoTest, NumberAndCapitalSigns) {
   }
   // Releasing another key (an arrow) also ends the signs.
   Chord("SJKL");
-  console_.TranslateKeyUp(vk::kDown, false);
+  console_.TranslateKeyUp(base::vk::kDown, false);
   Chord("F");
   EXPECT_EQ(Typed(), "a");
 }
@@ -166,13 +166,13 @@ TEST_F(BrailleModeTwoTest, ModeTonesAtStartAndOnEveryChange) {
       {false, {800, 1600}, 1},
   };
   for (const Step& step : steps) {
-    console_.TranslateKeyDown(vk::F(step.f12 ? 12 : 11), true, true, false);
+    console_.TranslateKeyDown(base::vk::F(step.f12 ? 12 : 11), true, true, false);
     EXPECT_EQ(tones_.Frequencies(), step.tones) << "to mode " << step.mode;
     EXPECT_EQ(console_.BrailleModeNumber(), step.mode);
     EXPECT_EQ(console_.Queue().Count(), 0);  // the keys themselves queue nothing
   }
   // Ctrl+F11 and Ctrl+F12 without Alt are ordinary keys.
-  console_.TranslateKeyDown(vk::F(11), true, false, false);
+  console_.TranslateKeyDown(base::vk::F(11), true, false, false);
   EXPECT_EQ(Typed(), std::string("\0h", 2));
 }
 

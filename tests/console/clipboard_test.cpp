@@ -6,32 +6,32 @@
 #include <vector>
 
 #include "console/console.hpp"
-#include "platform/headless_frontend.hpp"
+#include "frontends/headless_frontend.hpp"
 
 namespace cadencio::console {
 namespace {
 
 // The headless front end, also noting what it was asked to put on the desktop's clipboard.
-class ClipboardFrontend final : public platform::Frontend {
+class ClipboardFrontend final : public frontends::Frontend {
  public:
-  explicit ClipboardFrontend(platform::VirtualClock& clock) : inner_(clock, {}, 100000) {}
-  void PollInput(platform::MessageLoop& loop) override { inner_.PollInput(loop); }
-  void WaitInput(platform::MessageLoop& loop) override { inner_.WaitInput(loop); }
-  void Present(const platform::ScreenCells& cells, int column, int row, bool caret) override {
+  explicit ClipboardFrontend(base::VirtualClock& clock) : inner_(clock, {}, 100000) {}
+  void PollInput(base::MessageLoop& loop) override { inner_.PollInput(loop); }
+  void WaitInput(base::MessageLoop& loop) override { inner_.WaitInput(loop); }
+  void Present(const frontends::ScreenCells& cells, int column, int row, bool caret) override {
     inner_.Present(cells, column, row, caret);
   }
   void SetClipboard(const std::string& utf8) override { exported.push_back(utf8); }
   std::vector<std::string> exported;
 
  private:
-  platform::HeadlessFrontend inner_;
+  frontends::HeadlessFrontend inner_;
 };
 
 class ClipboardTest : public ::testing::Test {
  protected:
   ClipboardTest() : frontend_(clock_), console_(frontend_, loop_, clock_) {}
-  platform::VirtualClock clock_;
-  platform::MessageLoop loop_;
+  base::VirtualClock clock_;
+  base::MessageLoop loop_;
   ClipboardFrontend frontend_;
   Console console_;
 };

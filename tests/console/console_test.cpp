@@ -6,17 +6,17 @@
 
 #include <vector>
 
-#include "platform/headless_frontend.hpp"
-#include "platform/keys.hpp"
+#include "base/keys.hpp"
+#include "frontends/headless_frontend.hpp"
 
 namespace cadencio::console {
 namespace {
 
-namespace vk = platform::vk;
+namespace vk = base::vk;
 
 class ConsoleTest : public ::testing::Test {
  protected:
-  explicit ConsoleTest(std::vector<platform::ScriptedMessage> script = {})
+  explicit ConsoleTest(std::vector<frontends::ScriptedMessage> script = {})
       : frontend_(clock_, std::move(script), 100000), console_(frontend_, loop_, clock_) {}
 
   std::vector<int> Drain() {
@@ -25,9 +25,9 @@ class ConsoleTest : public ::testing::Test {
     return bytes;
   }
 
-  platform::VirtualClock clock_;
-  platform::MessageLoop loop_;
-  platform::HeadlessFrontend frontend_;
+  base::VirtualClock clock_;
+  base::MessageLoop loop_;
+  frontends::HeadlessFrontend frontend_;
   Console console_;
 };
 
@@ -59,13 +59,13 @@ TEST_F(ConsoleTest, LineFeedOnTheLastRowScrolls) {
   for (int row = 1; row <= 25; ++row) {
     console_.WriteToScreen("row " + std::to_string(row) + (row < 25 ? "\r\n" : ""));
   }
-  console_.SetTextBackground(platform::kBlue);
+  console_.SetTextBackground(frontends::kBlue);
   console_.WriteToScreen("\n");
   EXPECT_EQ(frontend_.Row(0), "row 2");
   EXPECT_EQ(frontend_.Row(23), "row 25");
   EXPECT_EQ(frontend_.Row(24), "");
   EXPECT_EQ(console_.CursorRow(), 25);
-  EXPECT_EQ(console_.ScreenAttrAt(1, 25), platform::kBlue * 16 + platform::kLightGray);
+  EXPECT_EQ(console_.ScreenAttrAt(1, 25), frontends::kBlue * 16 + frontends::kLightGray);
 }
 
 TEST_F(ConsoleTest, BackspaceBlanksTheCellToTheLeft) {
@@ -118,15 +118,24 @@ TEST_F(ConsoleTest, SpecialKeysQueueZeroAndTheirCode) {
     std::vector<int> queued;
   };
   const Case cases[] = {
-      {vk::F(1), false, false, false, {0, 59}},    {vk::F(1), true, false, false, {0, 94}},
-      {vk::F(10), false, false, false, {0, 68}},   {vk::F(12), true, false, false, {0, 105}},
-      {vk::kInsert, false, false, true, {0, 254}}, {vk::kInsert, true, false, false, {0, 255}},
-      {vk::kDelete, true, false, false, {0, 83}},  {vk::kHome, true, false, false, {0, 119}},
-      {vk::kPrior, true, false, false, {0, 132}},  {vk::kNext, false, false, false, {0, 81}},
-      {vk::kUp, false, false, true, {0, 72}},      {vk::kLeft, true, false, false, {0, 115}},
-      {'X', false, true, false, {0, 45}},          {'0', false, true, false, {0, 129}},
-      {'1', true, true, false, {0, 120}},          {'Q', false, true, false, {0, 16}},
-      {vk::kLeft, false, true, false, {0, 75}},    {'X', false, false, false, {}},
+      {base::vk::F(1), false, false, false, {0, 59}},
+      {base::vk::F(1), true, false, false, {0, 94}},
+      {base::vk::F(10), false, false, false, {0, 68}},
+      {base::vk::F(12), true, false, false, {0, 105}},
+      {base::vk::kInsert, false, false, true, {0, 254}},
+      {base::vk::kInsert, true, false, false, {0, 255}},
+      {base::vk::kDelete, true, false, false, {0, 83}},
+      {base::vk::kHome, true, false, false, {0, 119}},
+      {base::vk::kPrior, true, false, false, {0, 132}},
+      {base::vk::kNext, false, false, false, {0, 81}},
+      {base::vk::kUp, false, false, true, {0, 72}},
+      {base::vk::kLeft, true, false, false, {0, 115}},
+      {'X', false, true, false, {0, 45}},
+      {'0', false, true, false, {0, 129}},
+      {'1', true, true, false, {0, 120}},
+      {'Q', false, true, false, {0, 16}},
+      {base::vk::kLeft, false, true, false, {0, 75}},
+      {'X', false, false, false, {}},
   };
   for (const auto& c : cases) {
     console_.TranslateKeyDown(c.key, c.ctrl, c.alt, c.shift);
@@ -145,7 +154,7 @@ TEST_F(ConsoleTest, CharactersWithCtrl) {
 
 TEST_F(ConsoleTest, QueueLimits) {
   for (int i = 0; i < 63; ++i) console_.TranslateChar('a', false);
-  console_.TranslateKeyDown(vk::kUp, false, false, false);  // needs two bytes: dropped
+  console_.TranslateKeyDown(base::vk::kUp, false, false, false);  // needs two bytes: dropped
   EXPECT_EQ(console_.Queue().Count(), 63);
   console_.TranslateKeyDown('A', false, true, false);  // Alt needs two free bytes too
   EXPECT_EQ(console_.Queue().Count(), 63);
@@ -157,8 +166,8 @@ TEST_F(ConsoleTest, QueueLimits) {
 }
 
 TEST_F(ConsoleTest, SystemKeysOtherThanAltArrowsQueueNothing) {
-  loop_.Post({platform::MessageKind::kSysKeyDown, vk::F(10)});
-  loop_.Post({platform::MessageKind::kSysKeyDown, vk::kRight, false, true});
+  loop_.Post({base::MessageKind::kSysKeyDown, base::vk::F(10)});
+  loop_.Post({base::MessageKind::kSysKeyDown, base::vk::kRight, false, true});
   console_.PumpAllMessages();
   EXPECT_EQ(Drain(), (std::vector<int>{0, 77}));
 }
@@ -167,26 +176,26 @@ TEST_F(ConsoleTest, CtrlBreakAndQuitEndWith255AndCloseWithZero) {
   EXPECT_THROW(
       {
         try {
-          console_.TranslateKeyDown(vk::kCancel, true, false, false);
-        } catch (const platform::ProgramExit& exit) {
+          console_.TranslateKeyDown(base::vk::kCancel, true, false, false);
+        } catch (const frontends::ProgramExit& exit) {
           EXPECT_EQ(exit.code, 255);
           throw;
         }
       },
-      platform::ProgramExit);
-  loop_.Post({platform::MessageKind::kQuit});
+      frontends::ProgramExit);
+  loop_.Post({base::MessageKind::kQuit});
   try {
     console_.KeyPressed();
     FAIL() << "the quit message must end the program";
-  } catch (const platform::ProgramExit& exit) {
+  } catch (const frontends::ProgramExit& exit) {
     EXPECT_EQ(exit.code, 255);
   }
   console_.TranslateChar('a', false);
-  loop_.Post({platform::MessageKind::kClose});
+  loop_.Post({base::MessageKind::kClose});
   try {
     console_.KeyPressed();
     FAIL() << "closing the window must end the program";
-  } catch (const platform::ProgramExit& exit) {
+  } catch (const frontends::ProgramExit& exit) {
     EXPECT_EQ(exit.code, 0);
     EXPECT_EQ(console_.Queue().Count(), 0);
   }
@@ -195,7 +204,7 @@ TEST_F(ConsoleTest, CtrlBreakAndQuitEndWith255AndCloseWithZero) {
 TEST_F(ConsoleTest, DelayIsSixteenBitAndStillPumps) {
   console_.Delay(70000);
   EXPECT_EQ(clock_.NowMs(), 70000 % 65536);
-  loop_.Post({platform::MessageKind::kChar, 'z'});
+  loop_.Post({base::MessageKind::kChar, 'z'});
   console_.Delay(0);
   EXPECT_EQ(Drain(), std::vector<int>{'z'});
 }
@@ -215,11 +224,11 @@ TEST_F(ConsoleTest, DateAndTimeParts) {
 class ScriptedConsoleTest : public ConsoleTest {
  protected:
   ScriptedConsoleTest()
-      : ConsoleTest({{10, {platform::MessageKind::kChar, '1'}},
-                     {20, {platform::MessageKind::kChar, '2'}},
-                     {30, {platform::MessageKind::kChar, 8}},
-                     {40, {platform::MessageKind::kKeyDown, vk::F(1)}},
-                     {50, {platform::MessageKind::kChar, 13}}}) {}
+      : ConsoleTest({{10, {base::MessageKind::kChar, '1'}},
+                     {20, {base::MessageKind::kChar, '2'}},
+                     {30, {base::MessageKind::kChar, 8}},
+                     {40, {base::MessageKind::kKeyDown, base::vk::F(1)}},
+                     {50, {base::MessageKind::kChar, 13}}}) {}
 };
 
 TEST_F(ScriptedConsoleTest, LineReadEchoesAndTakesTheCodeOfAnExtendedKey) {

@@ -43,7 +43,7 @@ TEST(ToneWaveTest, SquareWaveWithExactPeriodStarts) {
 }
 
 TEST(MixerTonePlayerTest, TonesLoopUntilStoppedAndTheBeepPlaysOnce) {
-  platform::Mixer mixer(11025);
+  audio::Mixer mixer(11025);
   MixerTonePlayer player(mixer);
   std::vector<float> out(2 * 11025 * 3);
   // Whether the left channel has sound in [from, to) seconds of a render of three seconds.

@@ -61,11 +61,11 @@ TEST(VideoConfigTest, ColourMap) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(map[i], c.first[i]) << c.value << " entry " << i;
     EXPECT_EQ(map[15], c.last) << c.value;
   }
-  platform::Appearance look;
+  frontends::Appearance look;
   look.colour_map[0] = 4;
   look.colour_map[1] = 20;
-  EXPECT_EQ(look.Colour(0), (platform::Rgb{255, 0, 0}));
-  EXPECT_EQ(look.Colour(1), (platform::Rgb{0, 0, 0}));  // beyond the palette: black
+  EXPECT_EQ(look.Colour(0), (frontends::Rgb{255, 0, 0}));
+  EXPECT_EQ(look.Colour(1), (frontends::Rgb{0, 0, 0}));  // beyond the palette: black
 }
 
 TEST(VideoConfigTest, StartColoursAndPresets) {

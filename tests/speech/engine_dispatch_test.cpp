@@ -11,12 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/mbrola_voices.hpp"
-#include "platform/paths.hpp"
-#include "platform/scratch_dir.hpp"
-#include "speech/capture_speech.hpp"
-#include "speech/engine_voices.hpp"
-#include "speech/espeak_engine.hpp"
+#include "files/paths.hpp"
+#include "program/capture_rig.hpp"
+#include "speech/engines/engine_voices.hpp"
+#include "speech/engines/espeak_engine.hpp"
+#include "speech/engines/sivra_glue.hpp"
+#include "support/scratch_dir.hpp"
+#include "synth/mbrola_voices.hpp"
 
 namespace cadencio::speech {
 namespace {
@@ -55,9 +56,10 @@ EngineStarter FakeStarter(FakeLog& log, const char* name) {
 }
 
 // A capture rig whose configuration asks for engine `kind`, with every family faked.
-struct Rig : CaptureSpeech {
-  explicit Rig(const std::string& servfala, std::vector<platform::ScriptedMessage> script = {})
-      : CaptureSpeech("/nonexistent", std::move(script)), windir("AUDIRA_WINDIR", scratch.path()) {
+struct Rig : program::CaptureRig {
+  explicit Rig(const std::string& servfala, std::vector<frontends::ScriptedMessage> script = {})
+      : program::CaptureRig("/nonexistent", std::move(script)),
+        windir("AUDIRA_WINDIR", scratch.path()) {
     speech.AttachRecordedVoice(nullptr);
     std::ofstream(scratch / "AUDIRA.INI") << "[TRADUTOR]\nSAPI=S\n[SERVFALA]\n" << servfala;
     speech.Engine().SetStarter(EngineFamily::kInProcess, FakeStarter(log, "in-process"));
@@ -113,7 +115,7 @@ TEST(EngineDispatch, TheRateAboveTenIsKeptOnlyForKindFour) {
 }
 
 TEST(EngineFrontEnd, AnEngineMessageIsShownSpokenAndHeldForAKey) {
-  Rig rig("TIPOSAPI=3\n", {{300, {platform::MessageKind::kChar, 'x'}}});
+  Rig rig("TIPOSAPI=3\n", {{300, {base::MessageKind::kChar, 'x'}}});
   std::vector<SpeechEvent> events;
   rig.speech.SetObserver([&](const SpeechEvent& e) { events.push_back(e); });
   rig.speech.Engine().SetStarter(EngineFamily::kSivra,
@@ -219,8 +221,8 @@ TEST(SivraConfig, DefaultsAndTheInstalledVoice) {
   EXPECT_EQ(defaults.database, "br4");
   EXPECT_EQ(defaults.dir, "\\sonaud\\sivratts\\");
   EXPECT_EQ(defaults.base, "portug");
-  EXPECT_EQ(defaults.rules, platform::MapWindowsPath("\\sonaud\\sivratts\\portug.nrl"));
-  EXPECT_EQ(defaults.diphones, platform::MapWindowsPath("\\sonaud\\sivratts\\portug.dfn"));
+  EXPECT_EQ(defaults.rules, files::MapWindowsPath("\\sonaud\\sivratts\\portug.nrl"));
+  EXPECT_EQ(defaults.diphones, files::MapWindowsPath("\\sonaud\\sivratts\\portug.dfn"));
 
   SivraFileSet voice = LoadSivraConfig(reader({}), installed);
   EXPECT_EQ(voice.dir, "/usr/share/mbrola/br4/");
@@ -240,11 +242,11 @@ TEST(MbrolaVoices, FoundInTheFirstRootThatHoldsThem) {
   std::ofstream(dir / "b/br4/br4") << "voice";
   std::filesystem::create_directories(dir / "a/br4");  // a directory without the voice file
   const std::vector<std::string> roots = {dir / "a", dir / "b"};
-  EXPECT_EQ(platform::FindMbrolaVoice("br4", roots), dir / "b/br4/br4");
-  EXPECT_EQ(platform::FindMbrolaVoice("BR4", roots), dir / "b/br4/br4");
-  EXPECT_EQ(platform::FindMbrolaVoice("br1", roots), std::nullopt);
-  EXPECT_EQ(platform::FindMbrolaVoice("../b/br4", roots), std::nullopt);
-  EXPECT_EQ(platform::FindMbrolaVoice("", roots), std::nullopt);
+  EXPECT_EQ(synth::FindMbrolaVoice("br4", roots), dir / "b/br4/br4");
+  EXPECT_EQ(synth::FindMbrolaVoice("BR4", roots), dir / "b/br4/br4");
+  EXPECT_EQ(synth::FindMbrolaVoice("br1", roots), std::nullopt);
+  EXPECT_EQ(synth::FindMbrolaVoice("../b/br4", roots), std::nullopt);
+  EXPECT_EQ(synth::FindMbrolaVoice("", roots), std::nullopt);
 }
 
 }  // namespace

@@ -8,18 +8,18 @@
 #include <cmath>
 #include <map>
 
-#include "platform/audio_output.hpp"
-#include "platform/pcm_fade.hpp"
-#include "wav_test_support.hpp"
+#include "audio/audio_output.hpp"
+#include "audio/pcm_fade.hpp"
+#include "support/wav_test_support.hpp"
 
 namespace cadencio::speech {
 namespace {
 
-using namespace testing_support;
-using platform::WaveFormat;
+using namespace cadencio::testing;
+using audio::WaveFormat;
 
 // Samples at the end of an 8-bit mono block at 11025 Hz that fade to silence.
-const std::size_t kFade = platform::CutFadeSamples(11025);
+const std::size_t kFade = audio::CutFadeSamples(11025);
 
 Bytes Pattern(std::size_t size) {
   Bytes data(size);
@@ -49,16 +49,17 @@ class WavPlaybackTest : public ::testing::Test {
     while (wav.WavBusy()) console.WaitMessage();
   }
 
-  platform::VirtualClock clock;
-  platform::MessageLoop loop;
+  base::VirtualClock clock;
+  base::MessageLoop loop;
   TestFrontend frontend{clock};
   console::Console console{frontend, loop, clock};
   FakeWaveOut device{clock, loop};
   std::map<std::string, Bytes> files;
-  WavPlayback wav{console, device, [this](const std::string& path) -> std::unique_ptr<ByteSource> {
+  WavPlayback wav{console, device,
+                  [this](const std::string& path) -> std::unique_ptr<formats::ByteSource> {
                     auto found = files.find(path);
                     if (found == files.end()) return nullptr;
-                    return std::make_unique<MemoryByteSource>(found->second);
+                    return std::make_unique<formats::MemoryByteSource>(found->second);
                   }};
 };
 
@@ -75,7 +76,7 @@ TEST_F(WavPlaybackTest, DataChunksPlayInPiecesThatNeverLeaveAShortLastOne) {
       {300, {300}},          {196602, {65534, 65534, 65534}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "data of " << c.data_size << " bytes");
+    SCOPED_TRACE(::testing::Message() << "data of " << c.data_size << " bytes");
     device.writes.clear();
     Bytes data = Pattern(c.data_size);
     ASSERT_EQ(PlayFile(MakeWav(11025, 1, 8, data)), 0);
@@ -290,12 +291,12 @@ TEST_F(WavPlaybackTest, AFileShorterThanItsDataChunkPlaysWhatItHolds) {
 // --- the device ---------------------------------------------------------------------------
 
 TEST_F(WavPlaybackTest, AnOpenErrorIsReturnedAndNothingPlays) {
-  device.open_results = {platform::kWaveErrorBadFormat};
-  EXPECT_EQ(PlayFile(MakeWav(11025, 1, 8, Bytes(500, 1))), platform::kWaveErrorBadFormat);
+  device.open_results = {audio::kWaveErrorBadFormat};
+  EXPECT_EQ(PlayFile(MakeWav(11025, 1, 8, Bytes(500, 1))), audio::kWaveErrorBadFormat);
   EXPECT_TRUE(device.writes.empty());
-  device.open_results = {platform::kWaveErrorNoDriver};
+  device.open_results = {audio::kWaveErrorNoDriver};
   Bytes data(10, 1);
-  EXPECT_EQ(wav.PlayPcm(data.data(), data.size(), 11025, 1, 8), platform::kWaveErrorNoDriver);
+  EXPECT_EQ(wav.PlayPcm(data.data(), data.size(), 11025, 1, 8), audio::kWaveErrorNoDriver);
 }
 
 TEST_F(WavPlaybackTest, ABusyDeviceIsTriedAgainEveryHundredMilliseconds) {
@@ -306,8 +307,8 @@ TEST_F(WavPlaybackTest, ABusyDeviceIsTriedAgainEveryHundredMilliseconds) {
 }
 
 TEST_F(WavPlaybackTest, ADeviceBusyForTenSecondsGivesUp) {
-  device.open_results = std::deque<int>(200, platform::kWaveErrorAllocated);
-  EXPECT_EQ(PlayFile(MakeWav(11025, 1, 8, Bytes(500, 1))), platform::kWaveErrorAllocated);
+  device.open_results = std::deque<int>(200, audio::kWaveErrorAllocated);
+  EXPECT_EQ(PlayFile(MakeWav(11025, 1, 8, Bytes(500, 1))), audio::kWaveErrorAllocated);
   EXPECT_EQ(device.opens.size(), 101u);
   EXPECT_EQ(clock.NowMs(), 10000);
   EXPECT_TRUE(device.writes.empty());
@@ -404,7 +405,7 @@ TEST_F(WavPlaybackTest, WithBothSwitchesTheCutUsesTheParametersOfTheRaisedRate) 
 
   Bytes expected = data;
   expected.resize(CutSpeechPeriods(expected.data(), expected.size(), 16, 16537));
-  platform::FadeOutUnsigned8(expected, platform::CutFadeSamples(16537));
+  audio::FadeOutUnsigned8(expected, audio::CutFadeSamples(16537));
   Bytes at_11025 = data;
   at_11025.resize(CutSpeechPeriods(at_11025.data(), at_11025.size(), 16, 11025));
   EXPECT_EQ(device.Stream(), expected);
@@ -515,15 +516,15 @@ class WavPlaybackMixerTest : public ::testing::Test {
     return {first, last};
   }
   int Play(const Bytes& file) {
-    MemoryByteSource source(file);
+    formats::MemoryByteSource source(file);
     return wav.PlayWavStream(source);
   }
 
-  platform::VirtualClock clock;
-  platform::MessageLoop loop;
+  base::VirtualClock clock;
+  base::MessageLoop loop;
   TestFrontend frontend{clock};
   console::Console console{frontend, loop, clock};
-  platform::CaptureAudio audio{clock, 44100};
+  audio::CaptureAudio audio{clock, 44100};
   WavPlayback wav{console, audio.GetMixer().WaveOut()};
 };
 

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "app/metronome.hpp"
-#include "platform/wav_file.hpp"
+#include "audio/wav_loader.hpp"
 #include "voice/piece_database.hpp"
 
 namespace cadencio::testing {
@@ -43,8 +43,8 @@ TempDataRoot::TempDataRoot() {
   fs::create_directories(config_dir_);
   fs::create_directories(base_ + "/start");
   setenv("CADENCIO_TEST_START_DIR", (base_ + "/start").c_str(), 1);
-  platform::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao1.wav", Click(1800, 2000), 44100);
-  platform::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao2.wav", Click(1200, 2000), 44100);
+  audio::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao1.wav", Click(1800, 2000), 44100);
+  audio::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao2.wav", Click(1200, 2000), 44100);
   // A small recorded voice: a few pieces, one rule per letter, one exception.
   fs::create_directories(root_ + "/som/letras");
   std::string samples(600, '\x90');
@@ -75,42 +75,42 @@ void TempDataRoot::WriteFile(const std::string& relative, const std::string& con
   std::ofstream(path, std::ios::binary) << content;
 }
 
-platform::ScriptedMessage TypeChar(int64_t at_ms, uint8_t ch, bool ctrl) {
-  platform::Message message{platform::MessageKind::kChar, ch};
+frontends::ScriptedMessage TypeChar(int64_t at_ms, uint8_t ch, bool ctrl) {
+  base::Message message{base::MessageKind::kChar, ch};
   message.ctrl = ctrl;
   return {at_ms, message};
 }
 
-platform::ScriptedMessage PressKey(int64_t at_ms, int virtual_key, bool ctrl, bool alt,
-                                   bool shift) {
-  platform::Message message{platform::MessageKind::kKeyDown, virtual_key};
+frontends::ScriptedMessage PressKey(int64_t at_ms, int virtual_key, bool ctrl, bool alt,
+                                    bool shift) {
+  base::Message message{base::MessageKind::kKeyDown, virtual_key};
   message.ctrl = ctrl;
   message.alt = alt;
   message.shift = shift;
   return {at_ms, message};
 }
 
-std::vector<platform::ScriptedMessage> TypeText(int64_t at_ms, const std::string& text) {
-  std::vector<platform::ScriptedMessage> script;
+std::vector<frontends::ScriptedMessage> TypeText(int64_t at_ms, const std::string& text) {
+  std::vector<frontends::ScriptedMessage> script;
   for (unsigned char ch : text) script.push_back(TypeChar(at_ms, ch)), at_ms += 10;
   return script;
 }
 
-Scenario::Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms,
-                   platform::Clock::DateTime start)
+Scenario::Scenario(std::vector<frontends::ScriptedMessage> script, int64_t tail_ms,
+                   base::Clock::DateTime start)
     : rig_(TempStartDir(), std::move(script), nullptr, 44100, tail_ms, start,
-           [](platform::HeadlessFrontend& keys) -> std::unique_ptr<platform::Frontend> {
+           [](frontends::HeadlessFrontend& keys) -> std::unique_ptr<frontends::Frontend> {
              return MaybeScriptedWindow(keys);  // shown in a window when the tests ask for it
            }) {
   rig_.speech.SetObserver([this](const speech::SpeechEvent& event) { spoken_.push_back(event); });
-  rig_.audio.GetMixer().SetOnsetObserver([this](int64_t frame, const platform::Sound& sound) {
+  rig_.audio.GetMixer().SetOnsetObserver([this](int64_t frame, const audio::Sound& sound) {
     std::size_t slash = sound.name.find_last_of("\\/");
     onsets_.push_back({frame, sound.name.substr(slash == std::string::npos ? 0 : slash + 1)});
   });
 }
 
 int Scenario::Run() {
-  return rig_.parts.RunToExit([this] { app::RunCadencio(rig_.parts); });
+  return rig_.parts.RunToExit([this] { program::RunCadencio(rig_.parts); });
 }
 
 std::vector<std::string> Scenario::Spoken(speech::SpeechEvent::Kind kind) const {

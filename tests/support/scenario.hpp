@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "speech/capture_speech.hpp"
+#include "program/capture_rig.hpp"
 #include "speech/speech_events.hpp"
 #include "support/window_scenario.hpp"
 
@@ -34,11 +34,11 @@ class TempDataRoot {
 };
 
 // Key messages for scripts.
-platform::ScriptedMessage TypeChar(int64_t at_ms, uint8_t ch, bool ctrl = false);
-platform::ScriptedMessage PressKey(int64_t at_ms, int virtual_key, bool ctrl = false,
-                                   bool alt = false, bool shift = false);
+frontends::ScriptedMessage TypeChar(int64_t at_ms, uint8_t ch, bool ctrl = false);
+frontends::ScriptedMessage PressKey(int64_t at_ms, int virtual_key, bool ctrl = false,
+                                    bool alt = false, bool shift = false);
 // Types a text, one character every 10 ms from `at_ms`.
-std::vector<platform::ScriptedMessage> TypeText(int64_t at_ms, const std::string& text);
+std::vector<frontends::ScriptedMessage> TypeText(int64_t at_ms, const std::string& text);
 
 struct BeatOnset {
   int64_t frame;
@@ -47,19 +47,19 @@ struct BeatOnset {
 
 class Scenario {
  public:
-  Scenario(std::vector<platform::ScriptedMessage> script, int64_t tail_ms,
-           platform::Clock::DateTime start = platform::VirtualClock::kDefaultStart);
+  Scenario(std::vector<frontends::ScriptedMessage> script, int64_t tail_ms,
+           base::Clock::DateTime start = base::VirtualClock::kDefaultStart);
   // Runs the whole program until it ends; returns its exit code.
   int Run();
   // Runs one dialog (or any code) on this scenario's console, speech and audio until it
   // returns or the program ends; returns the exit code, or -1 when the code returned.
   int RunDialog(const std::function<void()>& dialog);
-  platform::AudioOutput& Audio() { return rig_.audio; }
+  audio::AudioOutput& Audio() { return rig_.audio; }
 
-  const platform::HeadlessFrontend& Screen() const { return rig_.frontend; }
+  const frontends::HeadlessFrontend& Screen() const { return rig_.frontend; }
   const std::vector<BeatOnset>& Onsets() const { return onsets_; }
   int SampleRate() { return rig_.audio.GetMixer().SampleRate(); }
-  platform::VirtualClock& Clock() { return rig_.clock; }
+  base::VirtualClock& Clock() { return rig_.clock; }
   console::Console& Console() { return rig_.console; }
   // Onsets whose sound is `name`.
   int CountOnsets(const std::string& name) const;
@@ -68,10 +68,10 @@ class Scenario {
   // The spoken events of one kind, as their details.
   std::vector<std::string> Spoken(speech::SpeechEvent::Kind kind) const;
   speech::SpeechFrontEnd& Speech() { return rig_.speech; }
-  speech::ProgramParts& Parts() { return rig_.parts; }
+  program::ProgramParts& Parts() { return rig_.parts; }
 
  private:
-  speech::CaptureSpeech rig_;
+  program::CaptureRig rig_;
   std::vector<BeatOnset> onsets_;
   std::vector<speech::SpeechEvent> spoken_;
 };

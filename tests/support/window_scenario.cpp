@@ -8,11 +8,11 @@
 
 namespace cadencio::testing {
 
-ScriptedWindowFrontend::ScriptedWindowFrontend(platform::HeadlessFrontend& script,
-                                               std::unique_ptr<platform::WindowFrontend> window)
+ScriptedWindowFrontend::ScriptedWindowFrontend(frontends::HeadlessFrontend& script,
+                                               std::unique_ptr<frontends::WindowFrontend> window)
     : script_(script), window_(std::move(window)) {}
 
-void ScriptedWindowFrontend::SetAppearance(const platform::Appearance& appearance) {
+void ScriptedWindowFrontend::SetAppearance(const frontends::Appearance& appearance) {
   script_.SetAppearance(appearance);
   window_->SetAppearance(appearance);
 }
@@ -22,32 +22,32 @@ void ScriptedWindowFrontend::Open() {
   window_->Open();
 }
 
-void ScriptedWindowFrontend::Forward(platform::MessageLoop& loop) {
-  platform::Message message;
+void ScriptedWindowFrontend::Forward(base::MessageLoop& loop) {
+  base::Message message;
   while (due_.Peek(message)) {
     if (!window_->InjectMessage(message)) loop.Post(message);
   }
   window_->PollInput(loop);
 }
 
-void ScriptedWindowFrontend::PollInput(platform::MessageLoop& loop) {
+void ScriptedWindowFrontend::PollInput(base::MessageLoop& loop) {
   script_.PollInput(due_);
   Forward(loop);
 }
 
-void ScriptedWindowFrontend::WaitInput(platform::MessageLoop& loop) {
+void ScriptedWindowFrontend::WaitInput(base::MessageLoop& loop) {
   if (!loop.Empty()) return;
   script_.WaitInput(due_);  // moves the virtual time on to the next key
   Forward(loop);
 }
 
-void ScriptedWindowFrontend::WaitInputFor(platform::MessageLoop& loop, int64_t timeout_ms) {
+void ScriptedWindowFrontend::WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) {
   if (!loop.Empty()) return;
   script_.WaitInputFor(due_, timeout_ms);  // moves the virtual time on, at most that far
   Forward(loop);
 }
 
-void ScriptedWindowFrontend::Present(const platform::ScreenCells& cells, int cursor_column,
+void ScriptedWindowFrontend::Present(const frontends::ScreenCells& cells, int cursor_column,
                                      int cursor_row, bool caret) {
   script_.Present(cells, cursor_column, cursor_row, caret);
   window_->Present(cells, cursor_column, cursor_row, caret);
@@ -58,13 +58,13 @@ void ScriptedWindowFrontend::SetTitle(const std::string& title) {
   window_->SetTitle(title);
 }
 
-std::unique_ptr<ScriptedWindowFrontend> MaybeScriptedWindow(platform::HeadlessFrontend& script) {
+std::unique_ptr<ScriptedWindowFrontend> MaybeScriptedWindow(frontends::HeadlessFrontend& script) {
   const char* choice = std::getenv("CADENCIO_SCENARIO_FRONTEND");
   if (choice == nullptr || std::string(choice) != "window") return nullptr;
   setenv("SDL_VIDEODRIVER",
          std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "offscreen", 1);
   std::string why;
-  auto window = platform::MakeWindowFrontend(&why);
+  auto window = frontends::MakeWindowFrontend(&why);
   if (!window) {
     ADD_FAILURE() << "the window front end does not open: " << why;
     return nullptr;

@@ -6,39 +6,39 @@
 
 #include <memory>
 
-#include "platform/headless_frontend.hpp"
-#include "platform/window_frontend.hpp"
+#include "frontends/headless_frontend.hpp"
+#include "frontends/window/window_frontend.hpp"
 
 namespace cadencio::testing {
 
-class ScriptedWindowFrontend final : public platform::Frontend {
+class ScriptedWindowFrontend final : public frontends::Frontend {
  public:
-  ScriptedWindowFrontend(platform::HeadlessFrontend& script,
-                         std::unique_ptr<platform::WindowFrontend> window);
+  ScriptedWindowFrontend(frontends::HeadlessFrontend& script,
+                         std::unique_ptr<frontends::WindowFrontend> window);
 
-  platform::WorkArea GetWorkArea() override { return window_->GetWorkArea(); }
-  void SetAppearance(const platform::Appearance& appearance) override;
+  frontends::WorkArea GetWorkArea() override { return window_->GetWorkArea(); }
+  void SetAppearance(const frontends::Appearance& appearance) override;
   void Open() override;
-  void PollInput(platform::MessageLoop& loop) override;
-  void WaitInput(platform::MessageLoop& loop) override;
-  void WaitInputFor(platform::MessageLoop& loop, int64_t timeout_ms) override;
-  void Present(const platform::ScreenCells& cells, int cursor_column, int cursor_row,
+  void PollInput(base::MessageLoop& loop) override;
+  void WaitInput(base::MessageLoop& loop) override;
+  void WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) override;
+  void Present(const frontends::ScreenCells& cells, int cursor_column, int cursor_row,
                bool caret) override;
   void Beep() override { script_.Beep(); }
   void SetTitle(const std::string& title) override;
   void Close() override { window_->Close(); }
-  platform::WindowFrontend& Window() { return *window_; }
+  frontends::WindowFrontend& Window() { return *window_; }
 
  private:
   // Sends the script's due messages to the window as SDL events.
-  void Forward(platform::MessageLoop& loop);
-  platform::HeadlessFrontend& script_;
-  std::unique_ptr<platform::WindowFrontend> window_;
-  platform::MessageLoop due_;
+  void Forward(base::MessageLoop& loop);
+  frontends::HeadlessFrontend& script_;
+  std::unique_ptr<frontends::WindowFrontend> window_;
+  base::MessageLoop due_;
 };
 
 // The window front end for scenarios when CADENCIO_SCENARIO_FRONTEND=window; null otherwise.
 // A window that cannot be opened fails the test.
-std::unique_ptr<ScriptedWindowFrontend> MaybeScriptedWindow(platform::HeadlessFrontend& script);
+std::unique_ptr<ScriptedWindowFrontend> MaybeScriptedWindow(frontends::HeadlessFrontend& script);
 
 }  // namespace cadencio::testing

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/test_voice.hpp"
 #include "synth/pitch_analysis.hpp"
-#include "synth/test_voice.hpp"
 
 namespace cadencio::synth {
 namespace {
@@ -54,7 +54,7 @@ class BuiltinMbrolaTest : public ::testing::Test {
 
   fs::path root_;
   std::string voice_path_;
-  std::unique_ptr<platform::Mbrola> mbrola_ = OpenBuiltinMbrola();
+  std::unique_ptr<synth::Mbrola> mbrola_ = OpenBuiltinMbrola();
 };
 
 TEST_F(BuiltinMbrolaTest, FindsTheVoiceByPathNameOrLastComponent) {

@@ -65,7 +65,7 @@ class BuiltinVoiceTest : public ::testing::Test {
     return phones;
   }
 
-  std::unique_ptr<platform::Mbrola> mbrola_ = OpenBuiltinMbrola();
+  std::unique_ptr<synth::Mbrola> mbrola_ = OpenBuiltinMbrola();
   DiphoneVoice voice_;
 };
 

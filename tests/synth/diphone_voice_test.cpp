@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "synth/test_voice.hpp"
+#include "support/test_voice.hpp"
 
 namespace cadencio::synth {
 namespace {

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/mbrola_program.hpp"
-#include "platform/scratch_dir.hpp"
+#include "support/scratch_dir.hpp"
 #include "synth/builtin_mbrola.hpp"
-#include "tts/mbrola_loader.hpp"
+#include "synth/mbrola_loader.hpp"
+#include "synth/mbrola_program.hpp"
 
 namespace cadencio::tts {
 namespace {
@@ -51,7 +51,7 @@ class RecordingHost final : public SivraHost {
 
 // MBROLA in the test's hands: each phoneme line "name ms ..." makes ms x 16 samples of value
 // ms, ready once flushed; Read hands out at most `chunk` samples per call.
-class ScriptedMbrola final : public platform::Mbrola {
+class ScriptedMbrola final : public synth::Mbrola {
  public:
   explicit ScriptedMbrola(Lines& calls) : calls_(calls) {}
   int Init(const std::string& database) override {
@@ -116,7 +116,7 @@ class SivraEngineTest : public ::testing::Test {
   SivraEngineTest()
       : engine_(
             host_,
-            [this]() -> std::unique_ptr<platform::Mbrola> {
+            [this]() -> std::unique_ptr<synth::Mbrola> {
               if (!mbrola_available_) return nullptr;
               auto mbrola = std::make_unique<ScriptedMbrola>(calls_);
               mbrola_ = mbrola.get();
@@ -188,7 +188,7 @@ TEST_F(SivraEngineTest, StartStepsAndErrorTexts) {
     host_.messages.clear();
     SivraEngine engine(
         host_,
-        [this]() -> std::unique_ptr<platform::Mbrola> {
+        [this]() -> std::unique_ptr<synth::Mbrola> {
           if (!mbrola_available_) return nullptr;
           auto mbrola = std::make_unique<ScriptedMbrola>(calls_);
           mbrola->init_result = init_result_;
@@ -351,7 +351,7 @@ class SivraEngineFile : public ::testing::Test {
   }
   ScratchDir dir;
   RecordingHost host;
-  SivraEngine engine{host, [] { return std::make_unique<platform::MbrolaProgram>(FAKE_MBROLA); },
+  SivraEngine engine{host, [] { return std::make_unique<synth::MbrolaProgram>(FAKE_MBROLA); },
                      [this](const std::string&) { return dir / "voice"; }};
 };
 
@@ -427,14 +427,14 @@ TEST(DefaultMbrola, ProgramForInstalledVoicesElseBuiltIn) {
   WriteBytes(voices / "br4", "FAKE-MBROLA-VOICE");
   WriteBytes(data_root / "br4", "FAKE-MBROLA-VOICE");
   testing::ScopedEnv root("SONAUD_ROOT", data_root.path());
-  EXPECT_TRUE(IsMbrolaVoiceFile(voices / "br4"));
-  EXPECT_FALSE(IsMbrolaVoiceFile(data_root / "br4"));  // the program's own voice
-  EXPECT_FALSE(IsMbrolaVoiceFile(voices / "missing"));
+  EXPECT_TRUE(synth::IsMbrolaVoiceFile(voices / "br4"));
+  EXPECT_FALSE(synth::IsMbrolaVoiceFile(data_root / "br4"));  // the program's own voice
+  EXPECT_FALSE(synth::IsMbrolaVoiceFile(voices / "missing"));
 
   const bool builtin = synth::OpenBuiltinMbrola() != nullptr;
   {
     testing::ScopedEnv path("PATH", bin.path());
-    const std::unique_ptr<platform::Mbrola> mbrola = LoadMbrola();
+    const std::unique_ptr<synth::Mbrola> mbrola = synth::LoadMbrola();
     ASSERT_NE(mbrola, nullptr);
     EXPECT_EQ(mbrola->Init(voices / "br4"), 0);
     mbrola->Reset();
@@ -443,11 +443,11 @@ TEST(DefaultMbrola, ProgramForInstalledVoicesElseBuiltIn) {
     int16_t samples[400];
     EXPECT_EQ(mbrola->Read(samples, 400), 160);  // the stand-in program spoke
     if (!builtin) {
-      EXPECT_LT(LoadMbrola()->Init(data_root / "br4"), 0);
+      EXPECT_LT(synth::LoadMbrola()->Init(data_root / "br4"), 0);
     }
   }
   testing::ScopedEnv path("PATH", voices.path());
-  EXPECT_EQ(LoadMbrola() != nullptr, builtin);
+  EXPECT_EQ(synth::LoadMbrola() != nullptr, builtin);
 }
 
 }  // namespace

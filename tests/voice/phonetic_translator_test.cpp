@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/visible_text.hpp"
 #include "voice/phonetic_stress.hpp"
-#include "voice/visible_text.hpp"
 
 namespace cadencio::voice {
 namespace {
@@ -71,7 +71,7 @@ TEST(PhoneticPreprocess, GoldenTable) {
       {"", ""},
   };
   for (const TextCase& c : cases) {
-    EXPECT_EQ(PreprocessPhoneticText(c.input), c.expected) << "input " << Visible(c.input);
+    EXPECT_EQ(PreprocessPhoneticText(c.input), c.expected) << "input " << testing::Visible(c.input);
   }
 }
 
@@ -105,7 +105,7 @@ TEST(PhoneticWords, SplitTable) {
       {"   ", {}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(SplitPhoneticWords(c.input), c.expected) << "input " << Visible(c.input);
+    EXPECT_EQ(SplitPhoneticWords(c.input), c.expected) << "input " << testing::Visible(c.input);
   }
 }
 
@@ -154,7 +154,7 @@ TEST(PhoneticStress, GoldenTable) {
   for (const TextCase& c : cases) {
     const std::vector<PhoneticWord> words = translator.AnalyseWords(c.input);
     ASSERT_EQ(words.size(), 1u) << c.input;
-    EXPECT_EQ(words[0].text, c.expected) << "input " << Visible(c.input);
+    EXPECT_EQ(words[0].text, c.expected) << "input " << testing::Visible(c.input);
   }
 }
 
@@ -197,7 +197,7 @@ TEST(PhoneticRuleParse, AcceptedLines) {
 TEST(PhoneticRuleParse, RejectedLines) {
   for (const std::string line : {"(a)=x|", "()=x|", "(\xC9)=x|", "(\tA)=x|", "(`)=x|", "A=x|",
                                  "(A)x|", "(A=x|", "x", "# comment"}) {
-    EXPECT_FALSE(ParsePhoneticRuleLine(line).has_value()) << Visible(line);
+    EXPECT_FALSE(ParsePhoneticRuleLine(line).has_value()) << testing::Visible(line);
   }
 }
 
@@ -244,7 +244,7 @@ void ExpectTranslations(const std::vector<RuleCase>& cases) {
   for (const RuleCase& c : cases) {
     const PhoneticTranslator translator = MakeTranslator(c.rules);
     EXPECT_EQ(translator.TranslateToPhonetic(c.text), c.expected)
-        << "rules " << Visible(c.rules) << " text " << Visible(c.text);
+        << "rules " << testing::Visible(c.rules) << " text " << testing::Visible(c.text);
   }
 }
 
@@ -324,7 +324,8 @@ TEST(PhoneticSpelling, WhichWordsAreSpelled) {
       {"sr", true}, {",", true},  {"\x01", true}, {"s,", true}, {"h", true},
       {"", true},   {"a", false}, {"-", false},   {"'", false}, {"srA", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(IsSpelledWord(c.word), c.spelled) << Visible(c.word);
+  for (const Case& c : cases)
+    EXPECT_EQ(IsSpelledWord(c.word), c.spelled) << testing::Visible(c.word);
 }
 
 TEST(PhoneticSpelling, Translations) {
@@ -337,7 +338,7 @@ TEST(PhoneticSpelling, Translations) {
       {"a\tb", "[ /_A][ /_\x01][ /_b]"},
   };
   for (const TextCase& c : cases) {
-    EXPECT_EQ(translator.TranslateToPhonetic(c.input), c.expected) << Visible(c.input);
+    EXPECT_EQ(translator.TranslateToPhonetic(c.input), c.expected) << testing::Visible(c.input);
   }
 }
 
@@ -425,7 +426,7 @@ TEST(PhoneticTranslation, WithoutRules) {
       {"   ", ""},
   };
   for (const TextCase& c : cases) {
-    EXPECT_EQ(translator.TranslateToPhonetic(c.input), c.expected) << Visible(c.input);
+    EXPECT_EQ(translator.TranslateToPhonetic(c.input), c.expected) << testing::Visible(c.input);
   }
 }
 

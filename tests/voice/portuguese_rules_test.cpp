@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "support/visible_text.hpp"
 #include "voice/phonetic_text.hpp"
 #include "voice/phonetic_translator.hpp"
-#include "voice/visible_text.hpp"
 
 namespace cadencio::voice {
 namespace {
@@ -42,7 +42,7 @@ class PortugueseRules : public ::testing::Test {
   static void ExpectTable(std::initializer_list<WordCase> table) {
     for (const WordCase& c : table) {
       EXPECT_EQ(ShippedTranslator().TranslateToPhonetic(c.word), c.phonetic)
-          << "word: " << Visible(c.word);
+          << "word: " << testing::Visible(c.word);
     }
   }
 };
@@ -108,8 +108,9 @@ TEST(PortugueseRuleFiles, EveryLetterInEveryPlaceHasARule) {
            {letter + v, v + letter, v + letter + v, "pa" + letter + v, letter + letter + v,
             "tr" + v + letter, v + letter + "s", letter + v + "m", letter + v + "ns"}) {
         const std::string phonetic = ShippedTranslator().TranslateToPhonetic(word);
-        EXPECT_FALSE(HasDefaultUnit(phonetic)) << Visible(word) << " -> " << Visible(phonetic);
-        EXPECT_EQ(phonetic.find('\x01'), std::string::npos) << Visible(word);
+        EXPECT_FALSE(HasDefaultUnit(phonetic))
+            << testing::Visible(word) << " -> " << testing::Visible(phonetic);
+        EXPECT_EQ(phonetic.find('\x01'), std::string::npos) << testing::Visible(word);
       }
     }
   }

@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/pcm_fade.hpp"
-#include "voice/letter_wav.hpp"
+#include "audio/pcm_fade.hpp"
+#include "voice/letter_wav_reader.hpp"
 #include "voice/phonetic_units.hpp"
 #include "voice/piece_database.hpp"
-#include "voice/wav_header.hpp"
+#include "voice/voice_format.hpp"
 
 namespace cadencio::voice {
 namespace {
@@ -183,7 +183,7 @@ class RecordedVoiceTest : public ::testing::Test {
   std::vector<std::string> Runs() const {
     std::vector<std::string> runs;
     const std::vector<uint8_t> samples = Played();
-    const std::size_t fade = platform::CutFadeSamples(kVoiceSampleRate);
+    const std::size_t fade = audio::CutFadeSamples(kVoiceSampleRate);
     auto distance = [](uint8_t sample) { return std::abs(sample - kSilenceSample); };
     for (std::size_t i = 0; i < samples.size();) {
       std::size_t j = i;

@@ -1,0 +1,381 @@
+// Beat-timing benchmark. Runs the real metronome loop on SDL's `disk` audio driver (paced in
+// real time by SDL, with no sound card) at several tempos, finds the onsets in the written stream
+// and prints, per tempo, the largest deviation of an interval from the exact (fractional) beat
+// period in samples and the total drift over the run. The same figures are printed for the plain
+// "start the sound, then sleep" loop as a baseline, and for the program with two or three notes
+// per beat and counting aloud. Every run is a child process, all run at once.
+//
+// Two measurements stand side by side: the first sample above a threshold (whose latency
+// depends on the sound's level and on what is mixed over it), and the onset matched to the
+// known waveform of the beat sound or the softer note, followed along the expected spacing. For
+// the program, the matched onsets are also checked against the frames its schedule gives.
+//
+// Usage: beat_timing [beats-per-tempo] [--keep]   (default 200; --keep keeps the raw streams)
+//        beat_timing --measure DIR                  (measures the streams kept in DIR again)
+//        beat_timing --self-test                    (the onset finder on a synthetic stream)
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/metronome.hpp"
+#include "app/metronome_state.hpp"
+#include "audio/beat_channel.hpp"
+#include "audio/sdl/sdl_audio.hpp"
+#include "base/clock.hpp"
+#include "base/message_loop.hpp"
+#include "files/paths.hpp"
+#include "frontends/frontend.hpp"
+#include "frontends/headless_frontend.hpp"
+#include "measures/onset_finder.hpp"
+#include "program/program_parts.hpp"
+
+namespace {
+
+using namespace cadencio;
+using bench::LeftChannel;
+using bench::OnsetFinder;
+using bench::ReadRawLeft;
+using bench::ThresholdOnsets;
+
+// Delivers scripted keys at real times and shows nothing.
+class TimedScriptFrontend final : public frontends::Frontend {
+ public:
+  TimedScriptFrontend(base::Clock& clock, std::vector<frontends::ScriptedMessage> script)
+      : clock_(clock), script_(std::move(script)), start_(clock.NowMs()) {}
+  void PollInput(base::MessageLoop& loop) override {
+    while (next_ < script_.size() && start_ + script_[next_].at_ms <= clock_.NowMs()) {
+      loop.Post(script_[next_++].message);
+    }
+  }
+  void WaitInput(base::MessageLoop& loop) override { WaitInputFor(loop, 50); }
+  void WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) override {
+    int64_t wait = next_ < script_.size() ? start_ + script_[next_].at_ms - clock_.NowMs() : 50;
+    loop.Wait(std::clamp<int64_t>(wait, 0, timeout_ms));
+    PollInput(loop);
+  }
+  void Present(const frontends::ScreenCells&, int, int, bool) override {}
+
+ private:
+  base::Clock& clock_;
+  std::vector<frontends::ScriptedMessage> script_;
+  std::size_t next_ = 0;
+  int64_t start_;
+};
+
+frontends::ScriptedMessage Char(int64_t at_ms, uint8_t ch) {
+  return {at_ms, {base::MessageKind::kChar, ch}};
+}
+
+// The program itself: type the tempo, a measure of one beat, the extra keys (s: two notes per
+// beat, c: counting aloud), and end after `beats` beats.
+void RunProgram(int bpm, int beats, const std::string& extra_keys) {
+  base::RealClock clock;
+  base::MessageLoop loop;
+  int64_t period = app::BeatPeriodMs(bpm);
+  std::vector<frontends::ScriptedMessage> script;
+  int64_t t = 100;
+  for (char digit : std::to_string(bpm)) script.push_back(Char(t, digit)), t += 10;
+  script.push_back(Char(t, 13));
+  script.push_back(Char(t + 50, '1'));
+  for (char key : extra_keys) script.push_back(Char(t += 1500, key));
+  // The spoken prompts before the first beat take a few seconds.
+  int64_t end = t + 4000 + period * beats + period / 2;
+  script.push_back(Char(end, 27));
+  script.push_back(Char(end + period + 100, 's'));
+  TimedScriptFrontend frontend(clock, script);
+  auto audio = audio::OpenSdlAudio();
+  // The shipped settings, as a new user has them (the caller points AUDIRA_WINDIR at an empty
+  // folder, so settings stored on this machine do not count): they name the prompt folder
+  // that holds the count words.
+  program::ProgramParts parts({frontend, loop, *audio, clock}, files::DataRoot());
+  parts.RunToExit([&parts] { program::RunCadencio(parts); });
+}
+
+// The baseline: start the sound, then sleep the beat period, with no correction.
+void RunBaseline(int bpm, int beats) {
+  base::RealClock clock;
+  auto audio = audio::OpenSdlAudio();
+  audio::BeatChannel channel(*audio, clock);
+  const std::string sound = std::string(app::kEffectsDir) + "padrao1.wav";
+  channel.Load(sound);
+  int32_t period = app::BeatPeriodMs(bpm);
+  clock.SleepMs(200);
+  for (int i = 0; i < beats + 1; ++i) {
+    channel.Play(sound);
+    clock.SleepMs(period);
+  }
+}
+
+// The beats: the longest run of onsets spaced about one period apart. The program also speaks
+// before the first beat and after the last, and those onsets fall outside the run.
+std::vector<int64_t> BeatTrain(const std::vector<int64_t>& onsets, double period) {
+  std::size_t best_start = 0, best_length = onsets.empty() ? 0 : 1;
+  std::size_t start = 0;
+  for (std::size_t i = 1; i <= onsets.size(); ++i) {
+    bool regular =
+        i < onsets.size() && std::fabs((onsets[i] - onsets[i - 1]) - period) < 0.01 * period;
+    if (!regular) {
+      if (i - start > best_length) best_start = start, best_length = i - start;
+      start = i;
+    }
+  }
+  return {onsets.begin() + static_cast<std::ptrdiff_t>(best_start),
+          onsets.begin() + static_cast<std::ptrdiff_t>(best_start + best_length)};
+}
+
+struct Figures {
+  std::size_t onsets = 0;
+  double max_deviation = 0;  // samples
+  double drift = 0;          // samples, last onset against first + n x spacing
+};
+
+Figures FiguresOf(const std::vector<int64_t>& onsets, double spacing) {
+  Figures figures;
+  figures.onsets = onsets.size();
+  if (onsets.size() < 2) return figures;
+  for (std::size_t i = 1; i < onsets.size(); ++i) {
+    figures.max_deviation =
+        std::max(figures.max_deviation, std::fabs((onsets[i] - onsets[i - 1]) - spacing));
+  }
+  figures.drift = (onsets.back() - onsets.front()) - spacing * (onsets.size() - 1);
+  return figures;
+}
+
+// How many onsets lie off the frames the program's schedule gives them: from the beat that
+// starts the run, onset j (beats and notes, n to a beat) at j/n of the period, rounded once.
+// The train may begin on a note, so every phase is tried and the best kept.
+std::size_t OffSchedule(const std::vector<int64_t>& onsets, int bpm, int rate, int parts) {
+  const int64_t period_ms = app::BeatPeriodMs(bpm);
+  const int64_t whole = int64_t{parts} * 1000;
+  std::size_t best = onsets.size();
+  for (int phase = 0; phase < parts && phase < static_cast<int>(onsets.size()); ++phase) {
+    std::size_t off = static_cast<std::size_t>(phase);
+    const int64_t t0 = onsets[static_cast<std::size_t>(phase)];
+    for (std::size_t i = static_cast<std::size_t>(phase); i < onsets.size(); ++i) {
+      const int64_t j = static_cast<int64_t>(i) - phase;
+      if (onsets[i] != t0 + (j * period_ms * rate * 2 + whole) / (2 * whole)) ++off;
+    }
+    best = std::min(best, off);
+  }
+  return best;
+}
+
+// The sounds the program starts on its onsets, loaded as the program loads them.
+struct BeatSounds {
+  BeatSounds() : output(clock), channel(output, clock) {
+    const std::string dir = app::kEffectsDir;
+    beat = channel.Load(dir + "padrao1.wav");
+    note = channel.LoadSofter(dir + "padrao2.wav");
+  }
+  base::VirtualClock clock;
+  audio::CaptureAudio output;
+  audio::BeatChannel channel;
+  const audio::Sound* beat = nullptr;
+  const audio::Sound* note = nullptr;
+};
+
+// The loops measured: the program, the baseline, and the program with two or three notes per
+// beat and counting aloud (the onsets are then the beats and the notes between them; the count
+// word starts with its beat).
+struct Loop {
+  const char* name;
+  const char* keys;  // typed once the beat runs
+  int parts;         // onsets per beat
+  bool baseline;
+};
+constexpr Loop kLoops[] = {{"cadencio", "", 1, false},
+                           {"baseline", "", 1, true},
+                           {"s2+count", "sc", 2, false},
+                           {"s3+count", "ssc", 3, false}};
+constexpr int kLoopCount = static_cast<int>(std::size(kLoops));
+
+// Both measurements of one stream.
+void PrintMeasure(const std::string& path, int bpm, int rate, const Loop& loop,
+                  const BeatSounds& sounds) {
+  const bool baseline = loop.baseline;
+  const int parts = loop.parts;
+  const std::vector<float> left = ReadRawLeft(path);
+  const double spacing = app::BeatPeriodMs(bpm) * rate / 1000.0 / parts;
+  const auto rough = ThresholdOnsets(left, static_cast<int64_t>(std::min(2000.0, spacing / 3)));
+  // The baseline loop only ticks; the program also speaks around its beats.
+  Figures before = FiguresOf(baseline ? rough : BeatTrain(rough, spacing), spacing);
+
+  std::vector<const audio::Sound*> starts{sounds.beat};
+  if (parts > 1) starts.push_back(sounds.note);
+  OnsetFinder finder(starts, left);
+  // The baseline's intervals stray by whole device buffers, so each onset is refined on its
+  // own; the program's onsets are followed along the spacing.
+  const int64_t radius = std::max<int64_t>(8, std::llround(spacing / 100));
+  const auto onsets =
+      baseline ? finder.RefineAll(rough, 32) : finder.LongestTrain(rough, spacing, radius);
+  Figures after = FiguresOf(onsets, spacing);
+  std::string off = baseline ? "-" : std::to_string(OffSchedule(onsets, bpm, rate, parts));
+  std::printf("%-5d %-9s %7zu %8.2f %8.1f   %7zu %8.2f %8.1f %6s\n", bpm, loop.name, before.onsets,
+              before.max_deviation, before.drift, after.onsets, after.max_deviation, after.drift,
+              off.c_str());
+}
+
+// A word-like burst of about `level` RMS, made as a voice is: a 140 Hz pulse train and some
+// breath noise through two formant resonators (700 and 1200 Hz), rising over 5 ms.
+audio::Sound WordLikeBurst(int rate, float level, uint32_t seed) {
+  struct Resonator {
+    double b1, b2, y1 = 0, y2 = 0;
+    Resonator(double hz, double bandwidth, int rate) {
+      const double r = std::exp(-M_PI * bandwidth / rate);
+      b1 = 2 * r * std::cos(2 * M_PI * hz / rate);
+      b2 = -r * r;
+    }
+    double operator()(double x) {
+      const double y = x + b1 * y1 + b2 * y2;
+      y2 = y1;
+      y1 = y;
+      return y;
+    }
+  };
+  Resonator first(700, 130, rate), second(1200, 150, rate);
+  std::vector<double> wave(static_cast<std::size_t>(rate * 3 / 10));
+  double energy = 0;
+  for (std::size_t i = 0; i < wave.size(); ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const double noise = (seed >> 8) / double(1 << 24) - 0.5;
+    const double pulse = i % static_cast<std::size_t>(rate / 140) == 0 ? 1.0 : 0.0;
+    const double source = pulse + 0.05 * noise;
+    wave[i] = first(source) + 0.5 * second(source);
+    energy += wave[i] * wave[i];
+  }
+  const double gain = level / std::sqrt(energy / static_cast<double>(wave.size()));
+  audio::Sound word;
+  word.samples.resize(wave.size() * 2);
+  for (std::size_t i = 0; i < wave.size(); ++i) {
+    const double rise = std::min(1.0, static_cast<double>(i) / (0.005 * rate));
+    word.samples[2 * i] = word.samples[2 * i + 1] = static_cast<float>(gain * rise * wave[i]);
+  }
+  return word;
+}
+
+// The onset finder on streams made by the mixer from the program's own sounds, at known frames
+// a few samples off a 500 BPM grid of two notes per beat: word-like bursts before the first
+// beat, on most beats, just before some notes and after the last, at several beat and word
+// levels. Every onset must be found on its exact frame, and nothing else.
+int SelfTest() {
+  const struct {
+    float beat_gain, word_level;
+  } levels[] = {{1.0f, 0.0f}, {1.0f, 0.1f}, {1.0f, 0.25f}, {0.5f, 0.1f}, {0.3f, 0.1f}};
+  const int jitter[] = {0, 1, -1, 3, 0, -2, 2, 0, -3, 1, 0, 0, 2, -1};
+  int failures = 0;
+  for (const auto& level : levels) {
+    BeatSounds run;
+    if (run.beat == nullptr || run.note == nullptr) {
+      std::fprintf(stderr, "self-test: the beat sounds are missing in %s\n", app::kEffectsDir);
+      return 1;
+    }
+    audio::Mixer& mixer = run.output.GetMixer();
+    const int rate = mixer.SampleRate();
+    const double spacing = app::BeatPeriodMs(500) * rate / 1000.0 / 2;
+    mixer.SetBeatGain(level.beat_gain);
+    const audio::Sound word = WordLikeBurst(rate, level.word_level, 7);
+    auto say_at = [&](int64_t frame) {
+      if (level.word_level > 0) mixer.StartCount(&word, frame);
+    };
+    say_at(rate / 10);
+    const int64_t start = rate;
+    std::vector<int64_t> known;
+    for (int i = 0; i < 48; ++i) {
+      const int64_t frame = start + std::llround(i * spacing) + jitter[i % std::size(jitter)];
+      const bool beat = i % 2 == 0;
+      run.channel.PlaySound(beat ? run.beat : run.note, frame);
+      if (beat && i % 6 != 4) say_at(frame);
+      if (!beat && i % 6 == 3) say_at(frame - 300);
+      // The output runs the limiter's lookahead behind the mix.
+      known.push_back(frame + mixer.LookaheadFrames());
+      run.clock.AdvanceTo((frame + rate / 20) * 1000 / rate);
+    }
+    say_at(known.back() - mixer.LookaheadFrames() + rate / 10);
+    run.clock.SleepMs(1000);
+    const auto left = LeftChannel(run.output.Stream());
+    OnsetFinder finder({run.beat, run.note}, left);
+    const auto found =
+        finder.LongestTrain(ThresholdOnsets(left, 800), spacing, std::llround(spacing / 100));
+    if (found != known) {
+      ++failures;
+      std::printf("beat gain %.1f, word level %.2f: %zu onsets found of %zu, first wrong: ",
+                  level.beat_gain, level.word_level, found.size(), known.size());
+      auto wrong = std::mismatch(found.begin(), found.end(), known.begin(), known.end());
+      std::printf("%lld instead of %lld\n",
+                  wrong.first == found.end() ? -1LL : (long long)*wrong.first,
+                  wrong.second == known.end() ? -1LL : (long long)*wrong.second);
+    }
+  }
+  std::printf("onset finder: %d passed, %d failed\n", int(std::size(levels)) - failures, failures);
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int beats = 200;
+  bool keep = false;
+  std::string dir;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--self-test") return SelfTest();
+    if (arg == "--keep") {
+      keep = true;
+    } else if (arg == "--measure" && i + 1 < argc) {
+      dir = argv[++i];
+    } else {
+      beats = std::atoi(argv[i]);
+    }
+  }
+  const int tempos[] = {60, 125, 192, 500};
+  const int rate = 44100;
+  const bool run = dir.empty();
+  if (run) dir = "/tmp/cadencio-beat-timing-" + std::to_string(getpid());
+  auto file_of = [&dir](int bpm, int loop) {
+    return dir + "/" + std::to_string(bpm) + "-" + std::to_string(loop) + ".raw";
+  };
+  if (run) {
+    std::system(("mkdir -p " + dir).c_str());
+    std::vector<pid_t> children;
+    for (int bpm : tempos) {
+      for (int loop = 0; loop < kLoopCount; ++loop) {
+        std::string file = file_of(bpm, loop);
+        pid_t pid = fork();
+        if (pid == 0) {
+          setenv("SDL_AUDIODRIVER", "disk", 1);
+          setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+          setenv("AUDIRA_WINDIR", dir.c_str(), 1);
+          if (kLoops[loop].baseline) {
+            RunBaseline(bpm, beats);
+          } else {
+            RunProgram(bpm, beats, kLoops[loop].keys);
+          }
+          _exit(0);
+        }
+        children.push_back(pid);
+      }
+    }
+    for (pid_t pid : children) waitpid(pid, nullptr, 0);
+  }
+
+  BeatSounds sounds;
+  std::printf("%-15s %-26s   %-32s\n", "", "threshold onsets", "matched onsets");
+  std::printf("%-5s %-9s %7s %8s %8s   %7s %8s %8s %6s\n", "BPM", "loop", "onsets", "max dev",
+              "drift", "onsets", "max dev", "drift", "off");
+  for (int bpm : tempos) {
+    for (int loop = 0; loop < kLoopCount; ++loop)
+      PrintMeasure(file_of(bpm, loop), bpm, rate, kLoops[loop], sounds);
+  }
+  std::printf(
+      "(samples; max dev: largest |interval - period / notes per beat|; drift: last "
+      "onset against first + n x that; off: onsets off the program's schedule)\n");
+  if (run && !keep) std::system(("rm -rf " + dir).c_str());
+  if (run && keep) std::printf("streams kept in %s\n", dir.c_str());
+  return 0;
+}

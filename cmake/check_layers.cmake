@@ -1,0 +1,73 @@
+# Checks the floors of src/: every `#include "folder/..."` of a source file names a folder that
+# the file's own folder may include, and every backend header is included only by the folder
+# that owns it. Run at build time (cmake -P) with RULES set to the file that the build writes
+# from its library declarations; a violation fails the build and names the file and the line.
+#
+# RULES holds one line per folder:   folder|allowed folder,allowed folder,...|
+# and one per backend:                backend:<header prefix>|owning folder,...
+cmake_minimum_required(VERSION 3.25)
+file(STRINGS "${RULES}" lines)
+set(folders)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^backend:([^|]*)\\|(.*)$")
+    list(APPEND backends "${CMAKE_MATCH_1}")
+    string(REPLACE "," ";" owner_${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
+  elseif(line MATCHES "^([^|]*)\\|([^|]*)\\|(.*)$")
+    list(APPEND folders "${CMAKE_MATCH_1}")
+    string(REPLACE "," ";" allowed_${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
+  endif()
+endforeach()
+# Longest folders first, so that a file of audio/sdl belongs to audio/sdl and not to audio.
+list(SORT folders COMPARE STRING ORDER DESCENDING)
+
+function(folder_of path out)
+  foreach(folder IN LISTS folders)
+    string(LENGTH "${folder}/" n)
+    string(SUBSTRING "${path}" 0 ${n} head)
+    if(head STREQUAL "${folder}/")
+      set(${out} "${folder}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  set(${out} "" PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE sources RELATIVE "${SRC}" "${SRC}/*.cpp" "${SRC}/*.hpp")
+set(errors 0)
+foreach(source IN LISTS sources)
+  folder_of("${source}" own)
+  if(own STREQUAL "")
+    message(SEND_ERROR "${source}: its folder is not declared as a library of the build")
+    math(EXPR errors "${errors} + 1")
+    continue()
+  endif()
+  file(STRINGS "${SRC}/${source}" includes REGEX "^#include [\"<]")
+  foreach(include IN LISTS includes)
+    if(include MATCHES "^#include \"([^\"]+)\"")
+      folder_of("${CMAKE_MATCH_1}" target)
+      if(target STREQUAL "")
+        continue()  # a header beside the file or of a library outside src/
+      endif()
+      if(NOT target STREQUAL own AND NOT target IN_LIST allowed_${own})
+        message(SEND_ERROR "src/${source}: includes ${CMAKE_MATCH_1}, but ${own}/ may not "
+                           "include ${target}/ (it may include: ${allowed_${own}})")
+        math(EXPR errors "${errors} + 1")
+      endif()
+    elseif(include MATCHES "^#include <([^>]+)>")
+      set(header "${CMAKE_MATCH_1}")
+      foreach(backend IN LISTS backends)
+        string(LENGTH "${backend}" n)
+        string(SUBSTRING "${header}" 0 ${n} head)
+        if(head STREQUAL backend AND NOT own IN_LIST owner_${backend})
+          message(SEND_ERROR "src/${source}: includes <${header}>, which only "
+                             "${owner_${backend}} may include")
+          math(EXPR errors "${errors} + 1")
+        endif()
+      endforeach()
+    endif()
+  endforeach()
+endforeach()
+if(errors GREATER 0)
+  message(FATAL_ERROR "${errors} include(s) cross the floors of src/ (see docs/architecture.md)")
+endif()
+file(WRITE "${STAMP}" "")

@@ -1,0 +1,41 @@
+// The sound device behind the mixer: SDL2 audio in the program (audio/sdl), a capture of the
+// stream against the virtual clock in tests.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/mixer.hpp"
+#include "base/clock.hpp"
+
+namespace cadencio::audio {
+
+class AudioOutput {
+ public:
+  virtual ~AudioOutput() = default;
+  virtual Mixer& GetMixer() = 0;
+  // How many frames ahead of the stream position a sound must be scheduled so that the
+  // device has not rendered past its start frame yet.
+  virtual int LeadFrames() const = 0;
+  // The driver in use, for messages ("pulseaudio", "alsa", "dummy", "capture" ...).
+  virtual std::string DriverName() const = 0;
+};
+
+// Renders the stream on the program thread whenever the virtual clock advances, and keeps it.
+class CaptureAudio final : public AudioOutput {
+ public:
+  CaptureAudio(base::VirtualClock& clock, int rate = 44100);
+  Mixer& GetMixer() override { return mixer_; }
+  int LeadFrames() const override { return mixer_.SampleRate() / 100; }
+  std::string DriverName() const override { return "capture"; }
+  // The whole stream so far, interleaved stereo.
+  const std::vector<float>& Stream() const { return stream_; }
+
+ private:
+  void RenderUpTo(int64_t now_ms);
+  Mixer mixer_;
+  std::vector<float> stream_;
+};
+
+}  // namespace cadencio::audio

@@ -1,0 +1,116 @@
+// Beat channel over the mixer, with its bank of loaded sounds.
+#include "audio/beat_channel.hpp"
+
+#include <algorithm>
+
+#include "audio/wav_loader.hpp"
+#include "files/paths.hpp"
+
+namespace cadencio::audio {
+
+const Sound* BeatChannel::Load(const std::string& path) {
+  auto found = bank_.find(path);
+  if (found != bank_.end()) return found->second.get();
+  std::unique_ptr<Sound> sound;
+  if (auto loaded = LoadWavFile(files::MapWindowsPath(path), output_.GetMixer().SampleRate())) {
+    sound = std::make_unique<Sound>(std::move(*loaded));
+    sound->name = path;
+  }
+  return bank_.emplace(path, std::move(sound)).first->second.get();
+}
+
+const Sound* BeatChannel::LoadSofter(const std::string& path) {
+  // The level and length of the extra notes: a third as loud, at most 30 ms with a 10 ms fade.
+  constexpr float kLevel = 0.35f;
+  constexpr int kLengthMs = 30;
+  constexpr int kFadeMs = 10;
+  const std::string key = path + ":sub";
+  auto found = bank_.find(key);
+  if (found != bank_.end()) return found->second.get();
+  std::unique_ptr<Sound> softer;
+  if (const Sound* full = Load(path)) {
+    const int64_t rate = output_.GetMixer().SampleRate();
+    const int64_t frames = std::min<int64_t>(full->FrameCount(), rate * kLengthMs / 1000);
+    const int64_t fade = std::min<int64_t>(frames, rate * kFadeMs / 1000);
+    softer = std::make_unique<Sound>();
+    softer->name = key;
+    softer->samples.resize(static_cast<std::size_t>(frames) * 2);
+    for (int64_t i = 0; i < frames; ++i) {
+      const int64_t left = frames - i;
+      const float gain = kLevel * (left < fade ? static_cast<float>(left) / fade : 1.0f);
+      softer->samples[2 * i] = gain * full->samples[2 * i];
+      softer->samples[2 * i + 1] = gain * full->samples[2 * i + 1];
+    }
+  }
+  return bank_.emplace(key, std::move(softer)).first->second.get();
+}
+
+const Sound* BeatChannel::Keep(const std::string& name, Sound sound) {
+  // A sound the mixer may still be playing is never freed, so every kept sound has its own
+  // entry, even when an earlier one has the same name.
+  auto& kept = bank_[name + "#" + std::to_string(bank_.size())];
+  kept = std::make_unique<Sound>(std::move(sound));
+  kept->name = name;
+  return kept.get();
+}
+
+void BeatChannel::PlaySound(const Sound* sound, int64_t start_frame) {
+  if (sound != nullptr) output_.GetMixer().StartBeat(sound, start_frame);
+}
+
+void BeatChannel::Play(const std::string& path, int64_t start_frame) {
+  const Sound* sound = Load(path);
+  if (sound == nullptr) {
+    Stop();
+    return;
+  }
+  output_.GetMixer().StartBeat(sound, start_frame);
+}
+
+void BeatChannel::PlaySync(const std::string& path) {
+  const Sound* sound = Load(path);
+  if (sound == nullptr) {
+    Stop();
+    return;
+  }
+  Mixer& mixer = output_.GetMixer();
+  int64_t start = mixer.FramesRendered() + output_.LeadFrames();
+  mixer.StartBeat(sound, start);
+  WaitForStreamFrame(mixer, clock_, start + sound->FrameCount());
+}
+
+void BeatChannel::Stop() {
+  output_.GetMixer().StopBeat();
+}
+
+void WaitForStreamFrame(const Mixer& mixer, base::Clock& clock, int64_t frame) {
+  WaitForStreamFrame(mixer, clock, frame, [&clock](int64_t ms) {
+    clock.SleepMs(ms);
+    return false;
+  });
+}
+
+bool WaitForStreamFrame(const Mixer& mixer, base::Clock& clock, int64_t frame,
+                        const std::function<bool(int64_t ms)>& wait) {
+  // A stream that stops moving (a stalled device) must not hang the program: after two
+  // seconds without progress the wait gives up.
+  constexpr int64_t kStallMs = 2000;
+  const int64_t rate = mixer.SampleRate();
+  int64_t last_frames = mixer.FramesRendered();
+  int64_t last_progress_ms = clock.NowMs();
+  for (;;) {
+    int64_t frames = mixer.FramesRendered();
+    int64_t remaining = frame - frames;
+    if (remaining <= 0) return true;
+    int64_t now = clock.NowMs();
+    if (frames != last_frames) {
+      last_frames = frames;
+      last_progress_ms = now;
+    } else if (now - last_progress_ms > kStallMs) {
+      return true;
+    }
+    if (wait((remaining * 1000 + rate - 1) / rate)) return false;
+  }
+}
+
+}  // namespace cadencio::audio

@@ -1,0 +1,125 @@
+// The mixer: sums the program's sound channels into the output stream. The audio thread (or
+// the capture output in tests) calls Render; the program thread keeps the beat channel's
+// schedule and publishes it whole through a lock-free triple buffer, so no beat and no stop is
+// ever lost to a full queue. The count of frames rendered is the stream's clock, by which
+// beats are timed.
+//
+// Channels: the beat channel (one sound at a time, a new sound cuts the old one at its own
+// start frame) and the wave-out channel for speech and prompts (blocks queued by WAV playback).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "audio/sound.hpp"
+#include "audio/wave_out_channel.hpp"
+#include "base/triple_buffer.hpp"
+
+namespace cadencio::audio {
+
+class Mixer {
+ public:
+  explicit Mixer(int sample_rate) : sample_rate_(sample_rate) {}
+  Mixer(const Mixer&) = delete;
+  Mixer& operator=(const Mixer&) = delete;
+
+  int SampleRate() const { return sample_rate_; }
+  // Frames rendered so far: the position of the stream.
+  int64_t FramesRendered() const { return rendered_.load(std::memory_order_acquire); }
+
+  // Program thread. The sound must outlive its playing (sounds are kept in a bank for the
+  // program's life). A start frame already rendered means "as soon as possible".
+  void StartBeat(const Sound* sound, int64_t start_frame) { Start(kBeat, sound, start_frame); }
+  // Starts a sound at once on the beat channel and repeats it until it is stopped or cut.
+  void StartLoop(const Sound* sound) { Start(kBeat, sound, FramesRendered(), true); }
+  void StopBeat() { Stop(kBeat); }
+  // The count channel: words counted aloud, scheduled like the beat and mixed over it (each
+  // word cuts the one before it, never the beat).
+  void StartCount(const Sound* sound, int64_t start_frame) { Start(kCount, sound, start_frame); }
+  void StopCount() { Stop(kCount); }
+  // Drops the starts of the beat and count channels scheduled after `frame`, keeping what is
+  // playing: a sound already heard ends as it would, and no note scheduled ahead follows it.
+  // `frame` must not lie before what the device may be rendering (the position plus the lead).
+  void DropStartsAfter(int64_t frame);
+
+  // The wave-out channel: the device that WAV playback writes its blocks to (program thread).
+  WaveOutChannel& WaveOut() { return wave_out_; }
+
+  // The beat channel's gain (1 = as recorded); speech keeps its own level. Any thread.
+  void SetBeatGain(float gain) { beat_gain_.store(gain, std::memory_order_relaxed); }
+  float BeatGain() const { return beat_gain_.load(std::memory_order_relaxed); }
+
+  // Rendering thread: fills `frames` stereo frames with the plain sum of the channels.
+  void Render(float* out, int frames);
+  // Rendering thread: what a device plays, Render through a peak limiter that keeps the sum of
+  // beat and speech within kCeiling, so the two together never clip. The output runs
+  // LookaheadFrames() behind the mix, so that the limiter's gain falls smoothly ahead of every
+  // loud frame instead of at once.
+  void RenderOutput(float* out, int frames);
+  static constexpr float kCeiling = 0.98f;
+  // 3 ms of the stream: a gain that falls over less would still be heard as a faint click on
+  // loud speech with much sound above 7 kHz.
+  int LookaheadFrames() const { return lookahead_; }
+
+  // Tests: hears every sound start with its exact stream frame (on the rendering thread).
+  using OnsetObserver = std::function<void(int64_t frame, const Sound& sound)>;
+  void SetOnsetObserver(OnsetObserver observer) { onset_observer_ = std::move(observer); }
+
+ private:
+  // One start of a sound on the beat channel; `serial` tells starts of the same sound apart.
+  struct Voice {
+    const Sound* sound = nullptr;
+    int64_t start = 0;
+    uint64_t serial = 0;
+    bool loop = false;
+  };
+  // The beat channel's starts in order of start frame. The sound heard at a frame is the one
+  // of the latest start at or before it, from its start on: each start cuts the sound before
+  // it at its own frame, so a beat scheduled ahead is not lost to the next one. An empty
+  // schedule is silence.
+  static constexpr int kMaxStarts = 16;
+  struct Schedule {
+    std::array<Voice, kMaxStarts> starts{};
+    int count = 0;
+  };
+  // The scheduled channels: the beat (its gain is the beat volume) and the counted words.
+  enum ChannelIndex { kBeat = 0, kCount = 1, kChannels = 2 };
+  struct Channel {
+    // Program-thread state.
+    Schedule schedule;
+    uint64_t next_serial = 1;
+    base::TripleBuffer<Schedule> published;
+    // Rendering-thread state: the start being heard (its start is the frame it began at).
+    Voice playing;
+  };
+  void Start(int channel, const Sound* sound, int64_t start_frame, bool loop = false);
+  void Stop(int channel);
+  // Program thread: drops the starts at or after `frame`; whether any was dropped.
+  static bool DropFrom(Schedule& schedule, int64_t frame);
+  // Program thread: hands the channel's schedule to the rendering thread whole.
+  static void Publish(Channel& channel);
+  // Program thread: drops the starts that a later start, already reached, has cut.
+  void PruneSchedule(Channel& channel);
+  // Rendering thread: adds one channel's sounds over a block.
+  void MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base);
+
+  const int sample_rate_;
+  std::atomic<int64_t> rendered_{0};
+  std::array<Channel, kChannels> channels_;
+  float limiter_gain_ = 1.0f;
+  // The limiter works in pieces of at most kLimiterFrames new frames, behind the mix by the
+  // lookahead: `limited_` holds the frames of the mix not yet played and the new piece, and
+  // `limiter_needs_` the gain each of them needs.
+  static constexpr int kLimiterFrames = 1024;
+  static constexpr int kMaxLookahead = 1024;
+  const int lookahead_ = std::min(kMaxLookahead, std::max(1, sample_rate_ * 3 / 1000));
+  std::array<float, 2 * (kLimiterFrames + kMaxLookahead)> limited_{};
+  std::array<float, kLimiterFrames + kMaxLookahead> limiter_needs_{};
+  std::atomic<float> beat_gain_{1.0f};
+  OnsetObserver onset_observer_;
+  WaveOutChannel wave_out_{sample_rate_};
+};
+
+}  // namespace cadencio::audio

@@ -1,0 +1,32 @@
+// Fades at the cuts of 8-bit unsigned sound.
+#include "audio/pcm_fade.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace cadencio::audio {
+
+std::size_t CutFadeSamples(int rate) {
+  return std::max<std::size_t>(1, static_cast<std::size_t>(std::max(rate, 0)) * kCutFadeMs / 1000);
+}
+
+void FadeOutUnsigned8(std::span<uint8_t> samples, std::size_t fade) {
+  fade = std::min(fade, samples.size());
+  const std::size_t first = samples.size() - fade;
+  for (std::size_t k = 0; k < fade; ++k) {
+    // The gain falls from almost 1 to 0 at the last sample.
+    const double gain = static_cast<double>(fade - 1 - k) / static_cast<double>(fade);
+    const double value = 128.0 + (samples[first + k] - 128.0) * gain;
+    samples[first + k] = static_cast<uint8_t>(std::lround(value));
+  }
+}
+
+void FadeInUnsigned8(std::span<uint8_t> samples, std::size_t fade) {
+  fade = std::min(fade, samples.size());
+  for (std::size_t k = 0; k < fade; ++k) {
+    const double gain = static_cast<double>(k) / static_cast<double>(fade);
+    samples[k] = static_cast<uint8_t>(std::lround(128.0 + (samples[k] - 128.0) * gain));
+  }
+}
+
+}  // namespace cadencio::audio

@@ -1,0 +1,155 @@
+// The program's sound device: SDL2 audio driving the mixer from SDL's audio thread. When no
+// device opens, SDL's silent `dummy` driver keeps the stream running; when even that fails, a
+// plain thread renders in real time and discards, so the stream clock still advances.
+#include <SDL.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "audio/sdl/quiet_stderr.hpp"
+#include "audio/sdl/sdl_audio.hpp"
+
+namespace cadencio::audio {
+
+namespace {
+
+// Small buffers keep the time from scheduling a beat to hearing it short.
+constexpr int kBufferFrames = 512;
+// SDL's `dummy` and `disk` drivers pace the stream by sleeping the buffer's length in whole
+// milliseconds, rounded down: 512 frames at 44100 Hz sleep 11 ms for 11.6 ms of sound, so the
+// stream runs 4.5 % fast; 1024 frames sleep 23 ms for 23.2 ms (0.6 % fast).
+constexpr int kTimerDriverBufferFrames = 1024;
+
+int BufferFramesFor(const char* driver) {
+  if (driver != nullptr && (SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "disk") == 0)) {
+    return kTimerDriverBufferFrames;
+  }
+  return kBufferFrames;
+}
+
+class SdlAudio final : public AudioOutput {
+ public:
+  SdlAudio() = default;
+  SdlAudio(const SdlAudio&) = delete;
+  SdlAudio& operator=(const SdlAudio&) = delete;
+  ~SdlAudio() override;
+
+  // Tries the driver SDL picks (or SDL_AUDIODRIVER names), then `dummy`, then the thread.
+  void Open(int wanted_rate);
+
+  Mixer& GetMixer() override { return *mixer_; }
+  int LeadFrames() const override { return 2 * buffer_frames_ + mixer_->SampleRate() / 100; }
+  std::string DriverName() const override { return driver_; }
+
+ private:
+  bool OpenDevice(int wanted_rate, const char* forced_driver);
+  void StartThread(int wanted_rate);
+  static void Callback(void* self, Uint8* stream, int len);
+  void RenderThread();
+
+  std::optional<Mixer> mixer_;
+  SDL_AudioDeviceID device_ = 0;
+  int buffer_frames_ = kBufferFrames;
+  std::string driver_;
+  // Last resort: a thread of our own.
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+};
+
+SdlAudio::~SdlAudio() {
+  if (device_ != 0) {
+    SDL_CloseAudioDevice(device_);  // waits for the callback to return
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  if (thread_.joinable()) {
+    stop_.store(true, std::memory_order_release);
+    thread_.join();
+  }
+}
+
+void SdlAudio::Open(int wanted_rate) {
+  if (wanted_rate <= 0) wanted_rate = 44100;
+  if (OpenDevice(wanted_rate, nullptr)) return;
+  if (OpenDevice(wanted_rate, "dummy")) return;
+  StartThread(wanted_rate);
+}
+
+// One attempt: start SDL's audio with the given driver (null: SDL's own choice) and open a
+// float stereo device. On failure SDL's audio is shut again, ready for the next attempt.
+bool SdlAudio::OpenDevice(int wanted_rate, const char* forced_driver) {
+  // The program handles its own termination signals (the terminal is restored, then the
+  // signal ends the process); SDL's handlers would turn them into quit events nobody reads.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (forced_driver != nullptr) {
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, forced_driver, SDL_HINT_OVERRIDE);
+  }
+  const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  // The override served this start only; later starts go back to the environment's choice.
+  if (forced_driver != nullptr) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+  if (!started) return false;
+
+  SDL_AudioSpec want{};
+  want.freq = wanted_rate;
+  want.format = AUDIO_F32SYS;
+  want.channels = 2;
+  want.samples = static_cast<Uint16>(BufferFramesFor(SDL_GetCurrentAudioDriver()));
+  want.callback = &SdlAudio::Callback;
+  want.userdata = this;
+  SDL_AudioSpec have{};
+  // SDL converts format and channels for us; only the rate may change (the mixer follows it).
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+  if (device_ == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  // The device starts paused, so the callback cannot run before the mixer exists.
+  mixer_.emplace(have.freq);
+  buffer_frames_ = have.samples > 0 ? have.samples : want.samples;
+  const char* name = SDL_GetCurrentAudioDriver();
+  driver_ = name != nullptr ? name : "sdl";
+  SDL_PauseAudioDevice(device_, 0);
+  return true;
+}
+
+void SdlAudio::Callback(void* self, Uint8* stream, int len) {
+  auto* audio = static_cast<SdlAudio*>(self);
+  const int frames = len / static_cast<int>(2 * sizeof(float));
+  audio->mixer_->RenderOutput(reinterpret_cast<float*>(stream), frames);
+  const int rest = len - frames * static_cast<int>(2 * sizeof(float));
+  if (rest > 0) SDL_memset(stream + len - rest, 0, static_cast<std::size_t>(rest));
+}
+
+void SdlAudio::StartThread(int wanted_rate) {
+  mixer_.emplace(wanted_rate);
+  buffer_frames_ = kBufferFrames;
+  driver_ = "none";
+  thread_ = std::thread([this] { RenderThread(); });
+}
+
+// Renders one buffer per buffer period on an absolute schedule, so the stream keeps real time.
+void SdlAudio::RenderThread() {
+  std::vector<float> buffer(static_cast<std::size_t>(buffer_frames_) * 2);
+  const auto start = std::chrono::steady_clock::now();
+  const int rate = mixer_->SampleRate();
+  while (!stop_.load(std::memory_order_acquire)) {
+    mixer_->RenderOutput(buffer.data(), buffer_frames_);
+    const int64_t done = mixer_->FramesRendered();
+    std::this_thread::sleep_until(start + std::chrono::microseconds(done * 1'000'000 / rate));
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<AudioOutput> OpenSdlAudio(int wanted_rate) {
+  // The outcome is known from the driver that opened; the libraries' complaints are dropped.
+  QuietStderr quiet;
+  auto audio = std::make_unique<SdlAudio>();
+  audio->Open(wanted_rate);
+  return audio;
+}
+
+}  // namespace cadencio::audio

@@ -1,0 +1,17 @@
+// The screen review's voice over the speech front end.
+#include "dialogs/front_end_review_voice.hpp"
+
+#include "dialogs/screen_review.hpp"
+
+namespace cadencio::dialogs {
+
+bool FrontEndReviewVoice::EngineActive() {
+  return speech_.EngineActive();
+}
+
+void ReviewScreen(speech::SpeechFrontEnd& speech) {
+  FrontEndReviewVoice voice(speech);
+  dialogs::ReviewScreen(speech.Console(), voice);
+}
+
+}  // namespace cadencio::dialogs

@@ -1,0 +1,50 @@
+// What the console needs from whatever shows the screen and delivers the keys: a terminal, a
+// window, or a scripted test front end.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "base/message_loop.hpp"
+#include "frontends/appearance.hpp"
+#include "frontends/screen.hpp"
+
+namespace cadencio::frontends {
+
+class Frontend {
+ public:
+  virtual ~Frontend() = default;
+  // The desktop area a window may cover, which the default font size follows.
+  virtual WorkArea GetWorkArea() { return {}; }
+  // The colours, font and window settings to open with; called before Open.
+  virtual void SetAppearance(const Appearance& /*appearance*/) {}
+  // Called once when the console first needs its window.
+  virtual void Open() {}
+  // Moves input that has arrived into the message loop; never waits.
+  virtual void PollInput(base::MessageLoop& loop) = 0;
+  // Blocks until input arrives or a message is posted (the WaitMessage of a window).
+  virtual void WaitInput(base::MessageLoop& loop) = 0;
+  // The same, for at most `timeout_ms` of the clock the front end runs on. A front end whose
+  // input reaches the loop from a thread of its own needs nothing more than the loop's wait.
+  virtual void WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) { loop.Wait(timeout_ms); }
+  // Shows the screen: the cells, the cursor position (0-based) and whether the caret shows.
+  virtual void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) = 0;
+  virtual void Beep() {}
+  // The sound to play for Beep where the front end has none of its own (the window); the
+  // program hands it its short beep.
+  virtual void SetBeepSound(std::function<void()> /*play*/) {}
+  virtual void SetTitle(const std::string& /*title*/) {}
+  // Hands copied text (UTF-8) to the desktop's clipboard where the front end can reach it.
+  virtual void SetClipboard(const std::string& /*utf8*/) {}
+  // Gives the terminal or window back; called on every way out of the program.
+  virtual void Close() {}
+};
+
+// Thrown to end the program with an exit code; only main() and test harnesses catch it, so
+// that every owner of a terminal, audio device or file unwinds and restores on the way out.
+struct ProgramExit {
+  int code;
+};
+
+}  // namespace cadencio::frontends

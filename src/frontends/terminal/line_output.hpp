@@ -1,0 +1,33 @@
+// Plain line-by-line output of the 80 x 25 screen, for terminals that cannot move the cursor
+// (TERM=dumb: editor and IDE shells). Each state of the screen is compared with the one
+// before: a row that grew at its end has the new characters appended, any other row that
+// changed is written again whole on a line of its own. Scrolling is recognised so that rows
+// that only moved up are not written again. Rows are written without their trailing blanks.
+#pragma once
+
+#include <string>
+
+#include "frontends/screen.hpp"
+
+namespace cadencio::frontends {
+
+class LineOutput {
+ public:
+  // The text to append for the screen's new state: Windows-1252, lines joined by line feeds
+  // (the terminal's own output settings turn them into line ends).
+  std::string Update(const ScreenCells& cells);
+  // Ends the open line, if there is one.
+  std::string Finish();
+
+ private:
+  ScreenCells last_{};
+  bool have_last_ = false;
+  int line_row_ = -1;       // the row that the open line shows and may grow; -1: none
+  std::string printed_;     // what the open line shows of that row
+  bool line_open_ = false;  // text was written since the last line end
+};
+
+// How many rows the screen moved up between two states, or 0 when it did not scroll.
+int ScrollDistance(const ScreenCells& before, const ScreenCells& after);
+
+}  // namespace cadencio::frontends

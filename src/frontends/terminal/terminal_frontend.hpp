@@ -1,0 +1,42 @@
+// The terminal front end: shows the console's 80 x 25 screen in a text terminal with ncursesw
+// and turns the terminal's key bytes into key messages. It owns the terminal mode and gives it
+// back on every way out: Close, destruction, the termination signals and crashes.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "frontends/frontend.hpp"
+
+namespace cadencio::frontends {
+
+class TerminalFrontend final : public Frontend {
+ public:
+  TerminalFrontend();
+  ~TerminalFrontend() override;
+  TerminalFrontend(const TerminalFrontend&) = delete;
+  TerminalFrontend& operator=(const TerminalFrontend&) = delete;
+
+  // Takes over the terminal on standard input and output; throws ProgramExit when the terminal
+  // cannot be used (the reason goes to standard error).
+  void Open() override;
+  void PollInput(base::MessageLoop& loop) override;
+  void WaitInput(base::MessageLoop& loop) override;
+  void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) override;
+  void Beep() override;
+  void SetTitle(const std::string& title) override;
+  // OSC 52: the terminal puts the text on the desktop's clipboard (terminals that do not
+  // allow it ignore the sequence).
+  void SetClipboard(const std::string& utf8) override;
+  void Close() override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// The terminal front end when standard input and output are a terminal that the terminal
+// database describes; otherwise null, with the reason in `why` when it is given.
+std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why = nullptr);
+
+}  // namespace cadencio::frontends

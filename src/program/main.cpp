@@ -1,0 +1,119 @@
+// The cadencio program: a talking metronome. It reads no arguments of its own; the options are
+// only the conventional --help and --version and the choice of front end.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/metronome.hpp"
+#include "audio/sdl/sdl_audio.hpp"
+#include "base/clock.hpp"
+#include "base/message_loop.hpp"
+#include "base/windows1252.hpp"
+#include "files/paths.hpp"
+#include "frontends/frontend.hpp"
+#include "frontends/terminal/terminal_frontend.hpp"
+#include "frontends/window/window_frontend.hpp"
+#include "program/program_parts.hpp"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: cadencio [--terminal | --window]\n"
+    "       cadencio --help | --version\n"
+    "\n"
+    "A talking metronome, worked with the keyboard alone. It asks for the tempo (1 to 500\n"
+    "beats per minute) and the measure, then ticks; F1 lists the keys, Esc ends.\n"
+    "\n"
+    "  --terminal   show the 80 x 25 screen in this terminal (the default when there is one)\n"
+    "  --window     show it in a window with the colours, font and magnifier of the [VIDEO]\n"
+    "               settings (the default when there is a display but no terminal)\n"
+    "  --help       show this text and end\n"
+    "  --version    show the version and end\n"
+    "\n"
+    "Settings are kept in AUDIRA.INI in $AUDIRA_WINDIR, else $XDG_CONFIG_HOME/audira,\n"
+    "else ~/.config/audira. Sound and voice data are read from $SONAUD_ROOT, else the\n"
+    "installed data directory.\n";
+
+enum class FrontendChoice { kAuto, kTerminal, kWindow };
+
+// The terminal when asked for, or by default when standard input is a terminal; the window
+// when asked for, or by default when there is a display and no terminal.
+std::unique_ptr<cadencio::frontends::Frontend> ChooseFrontend(FrontendChoice choice,
+                                                              std::string* why) {
+  const bool has_display = std::getenv("DISPLAY") != nullptr ||
+                           std::getenv("WAYLAND_DISPLAY") != nullptr ||
+                           std::getenv("SDL_VIDEODRIVER") != nullptr;
+  if (choice == FrontendChoice::kAuto) {
+    choice =
+        isatty(STDIN_FILENO) || !has_display ? FrontendChoice::kTerminal : FrontendChoice::kWindow;
+  }
+  if (choice == FrontendChoice::kWindow) return cadencio::frontends::MakeWindowFrontend(why);
+  return cadencio::frontends::MakeTerminalFrontend(why);
+}
+
+// The window title: the program's full path, at most 79 characters, in the program's code page.
+std::string ProgramTitle() {
+  std::error_code error;
+  std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
+  if (error) path = "cadencio";
+  return cadencio::base::Utf8ToWindows1252(path).bytes.substr(0, 79);
+}
+
+int Run(FrontendChoice choice) {
+  const std::string start_dir = std::filesystem::current_path().string();
+  cadencio::files::EnsureDefaultConfig(start_dir);
+  // The loop outlives the front end, whose key reader posts into it until the front end closes.
+  cadencio::base::RealClock clock;
+  cadencio::base::MessageLoop loop;
+  std::string why;
+  auto frontend = ChooseFrontend(choice, &why);
+  if (!frontend) {
+    std::fprintf(stderr, "cadencio: %s; it needs a terminal or a display.\n", why.c_str());
+    return 1;
+  }
+  auto audio = cadencio::audio::OpenSdlAudio();
+  cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir);
+  parts.open_capture = [] { return cadencio::audio::OpenSdlCapture(); };
+  parts.console.SetWindowTitle(ProgramTitle());
+  try {
+    const int code = parts.RunToExit([&parts] { cadencio::program::RunCadencio(parts); });
+    frontend->Close();
+    return code;
+  } catch (const std::exception& error) {
+    // Say what went wrong on the restored terminal rather than vanishing.
+    frontend->Close();
+    std::fprintf(stderr, "cadencio: internal error: %s\n", error.what());
+    return 1;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  FrontendChoice choice = FrontendChoice::kAuto;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("cadencio %s\n", CADENCIO_VERSION);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--terminal") == 0) {
+      choice = FrontendChoice::kTerminal;
+    } else if (std::strcmp(argv[i], "--window") == 0) {
+      choice = FrontendChoice::kWindow;
+    } else {
+      std::fprintf(stderr, "cadencio: unknown option '%s'\n\n%s", argv[i], kUsage);
+      return 2;
+    }
+  }
+  return Run(choice);
+}

@@ -1,0 +1,51 @@
+// The one wiring of the program's parts.
+#include "program/program_parts.hpp"
+
+#include "app/metronome.hpp"
+#include "console/video_config.hpp"
+#include "files/paths.hpp"
+#include "speech/engines/system_engines.hpp"
+
+namespace cadencio::program {
+
+ProgramParts::ProgramParts(const Devices& devices, const std::string& start_dir,
+                           audio::WaveOutDevice* wave_out)
+    : devices(devices),
+      tones(devices.audio.GetMixer()),
+      console(devices.frontend, devices.loop, devices.clock),
+      beats(devices.audio, devices.clock),
+      recorder(wave_out ? *wave_out : devices.audio.GetMixer().WaveOut(), devices.loop),
+      wav(console, recorder),
+      speech(console, wav, start_dir),
+      voice(speech) {
+  // The window's colours, font and braille entry come from the VIDEO and BRAILLE settings.
+  console.SetVideoSettings(console::SettingsFromFile(files::FindConfigFile(start_dir)));
+  console.SetTonePlayer(&tones);
+  // Finished wave-out blocks come back through the program thread's message loop.
+  devices.audio.GetMixer().WaveOut().SetMessageLoop(&devices.loop);
+  speech::InstallSystemEngines(speech.Engine());
+  // A front end without a bell of its own (the window) plays the short beep.
+  devices.frontend.SetBeepSound([this] { tones.Beep(); });
+}
+
+int ProgramParts::RunToExit(const std::function<void()>& program) {
+  try {
+    program();
+  } catch (const frontends::ProgramExit& exit) {
+    console.EndOfProgram();
+    return exit.code;
+  }
+  return -1;
+}
+
+void RunCadencio(ProgramParts& parts) {
+  app::Metronome metronome(parts.console, parts.speech, parts.devices.audio, parts.beats,
+                           parts.devices.clock);
+  metronome.SetCaptureOpener(parts.open_capture);
+  metronome.SetSpeechRecorder(&parts.recorder);
+  metronome.StartMetronome();
+  metronome.RunMainLoop();
+  metronome.EndMetronome();
+}
+
+}  // namespace cadencio::program

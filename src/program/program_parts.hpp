@@ -1,0 +1,69 @@
+// The composition root: the program's parts above its devices, connected in one place. The
+// console over the screen and keys, the beat channel and WAV playback over the sound device,
+// the speech front end with its engines and the recorded voice. The program, the test
+// scenarios, the capture rig and the benchmarks all build the program here, so that a new part
+// is connected once.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "audio/audio_input.hpp"
+#include "audio/audio_output.hpp"
+#include "audio/beat_channel.hpp"
+#include "audio/wave_out_device.hpp"
+#include "audio/wave_out_recorder.hpp"
+#include "base/clock.hpp"
+#include "base/message_loop.hpp"
+#include "console/console.hpp"
+#include "console/tone.hpp"
+#include "frontends/frontend.hpp"
+#include "speech/recorded_voice_adapter.hpp"
+#include "speech/speech_front_end.hpp"
+#include "speech/wav_playback.hpp"
+
+namespace cadencio::program {
+
+// What lies under the program and differs between the program, its tests and its tools: the
+// screen and keys, the program thread's message queue, the sound device and the clock. They
+// must outlive the parts.
+struct Devices {
+  frontends::Frontend& frontend;
+  base::MessageLoop& loop;
+  audio::AudioOutput& audio;
+  base::Clock& clock;
+};
+
+class ProgramParts {
+ public:
+  // `start_dir` is where the program started. WAV playback writes to `wave_out` when one is
+  // given (it must pass the blocks on to the mixer's wave-out channel), else straight to the
+  // mixer's channel.
+  ProgramParts(const Devices& devices, const std::string& start_dir,
+               audio::WaveOutDevice* wave_out = nullptr);
+  ProgramParts(const ProgramParts&) = delete;
+  ProgramParts& operator=(const ProgramParts&) = delete;
+
+  // Runs `program` until it returns or ends the program; the end-of-program procedure runs on
+  // the way out. The exit code, or -1 when `program` returned.
+  int RunToExit(const std::function<void()>& program);
+
+  Devices devices;
+  console::MixerTonePlayer tones;  // the braille mode beeps
+  console::Console console;
+  audio::BeatChannel beats;
+  // Between WAV playback and the device: renders what a voice says into a sound on demand.
+  audio::WaveOutRecorder recorder;
+  speech::WavPlayback wav;
+  speech::SpeechFrontEnd speech;
+  speech::RecordedVoiceAdapter voice;
+  // Opens the microphone for the tuner, only while it listens; unset (no microphone) unless
+  // the program or a test gives one.
+  std::function<std::unique_ptr<audio::AudioInput>()> open_capture;
+};
+
+// Runs the metronome on the parts: start, main loop, end. Leaves by ProgramExit.
+void RunCadencio(ProgramParts& parts);
+
+}  // namespace cadencio::program

@@ -1,0 +1,270 @@
+// Tests of the mixer's beat channel, rendered directly as an audio device would: which sound
+// is heard at which stream frame, whatever the sizes of the blocks asked for.
+#include "audio/mixer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace cadencio::audio {
+namespace {
+
+// A sound whose every frame is recognisable: left = base + index, right = -(base + index).
+Sound Ramp(const std::string& name, float base, int frames) {
+  Sound s;
+  s.name = name;
+  for (int i = 0; i < frames; ++i) {
+    s.samples.push_back(base + static_cast<float>(i));
+    s.samples.push_back(-(base + static_cast<float>(i)));
+  }
+  return s;
+}
+
+// Renders `frames` frames in blocks of the given sizes (repeated), appending to `stream`.
+void RenderInBlocks(Mixer& mixer, std::vector<float>& stream, int frames,
+                    const std::vector<int>& blocks) {
+  std::size_t b = 0;
+  while (frames > 0) {
+    const int n = std::min(frames, blocks[b++ % blocks.size()]);
+    const std::size_t at = stream.size();
+    stream.resize(at + static_cast<std::size_t>(n) * 2);
+    mixer.Render(stream.data() + at, n);
+    frames -= n;
+  }
+}
+
+// Expects frames [from, to) to hold `sound` from its frame `offset` on (null: silence).
+void ExpectSpan(const std::vector<float>& stream, int64_t from, int64_t to, const Sound* sound,
+                int64_t offset = 0) {
+  for (int64_t f = from; f < to; ++f) {
+    const float left =
+        sound ? sound->samples[static_cast<std::size_t>(2 * (offset + f - from))] : 0;
+    const float right =
+        sound ? sound->samples[static_cast<std::size_t>(2 * (offset + f - from) + 1)] : 0;
+    ASSERT_EQ(stream[static_cast<std::size_t>(2 * f)], left) << "frame " << f;
+    ASSERT_EQ(stream[static_cast<std::size_t>(2 * f + 1)], right) << "frame " << f;
+  }
+}
+
+const std::vector<std::vector<int>> kBlockPatterns = {{1}, {7}, {13, 5}, {64}, {333}, {512}};
+
+TEST(MixerBeat, StartsExactlyAtItsFrame) {
+  const Sound click = Ramp("click", 1, 40);
+  for (int64_t start : {0, 1, 6, 7, 100, 511, 512, 513}) {
+    for (const auto& blocks : kBlockPatterns) {
+      Mixer mixer(44100);
+      mixer.StartBeat(&click, start);
+      std::vector<float> stream;
+      RenderInBlocks(mixer, stream, 700, blocks);
+      SCOPED_TRACE("start " + std::to_string(start) + ", first block " + std::to_string(blocks[0]));
+      ExpectSpan(stream, 0, start, nullptr);
+      ExpectSpan(stream, start, start + 40, &click);
+      ExpectSpan(stream, start + 40, 700, nullptr);
+      EXPECT_EQ(mixer.FramesRendered(), 700);
+    }
+  }
+}
+
+TEST(MixerBeat, ReportsEachOnsetWithItsFrame) {
+  const Sound a = Ramp("a", 1, 10);
+  const Sound b = Ramp("b", 100, 10);
+  Mixer mixer(44100);
+  std::vector<std::pair<int64_t, std::string>> onsets;
+  mixer.SetOnsetObserver(
+      [&](int64_t frame, const Sound& s) { onsets.emplace_back(frame, s.name); });
+  std::vector<float> stream;
+  mixer.StartBeat(&a, 30);
+  RenderInBlocks(mixer, stream, 50, {7});
+  mixer.StartBeat(&b, 77);
+  RenderInBlocks(mixer, stream, 100, {13});
+  EXPECT_EQ(onsets, (std::vector<std::pair<int64_t, std::string>>{{30, "a"}, {77, "b"}}));
+}
+
+TEST(MixerBeat, NewBeatCutsTheOldOneAtItsOwnStart) {
+  const Sound first = Ramp("first", 1, 300);
+  const Sound second = Ramp("second", 1000, 50);
+  for (const auto& blocks : kBlockPatterns) {
+    Mixer mixer(44100);
+    std::vector<float> stream;
+    mixer.StartBeat(&first, 10);
+    RenderInBlocks(mixer, stream, 60, blocks);  // the first sound is playing
+    mixer.StartBeat(&second, 150);
+    RenderInBlocks(mixer, stream, 340, blocks);
+    SCOPED_TRACE("first block " + std::to_string(blocks[0]));
+    ExpectSpan(stream, 0, 10, nullptr);
+    ExpectSpan(stream, 10, 150, &first);  // not cut when the command arrives
+    ExpectSpan(stream, 150, 200, &second);
+    ExpectSpan(stream, 200, 400, nullptr);
+  }
+}
+
+// Both beats handed over before the first has begun: each still plays at its own frame.
+TEST(MixerBeat, BeatsQueuedAheadEachPlayAtTheirFrames) {
+  const Sound first = Ramp("first", 1, 300);
+  const Sound second = Ramp("second", 1000, 50);
+  Mixer mixer(44100);
+  std::vector<float> stream;
+  mixer.StartBeat(&first, 100);
+  mixer.StartBeat(&second, 250);
+  RenderInBlocks(mixer, stream, 400, {37});
+  ExpectSpan(stream, 0, 100, nullptr);
+  ExpectSpan(stream, 100, 250, &first);
+  ExpectSpan(stream, 250, 300, &second);
+  ExpectSpan(stream, 300, 400, nullptr);
+}
+
+TEST(MixerBeat, StopSilencesPlayingAndPendingBeats) {
+  const Sound a = Ramp("a", 1, 500);
+  const Sound b = Ramp("b", 1000, 500);
+  Mixer mixer(44100);
+  std::vector<float> stream;
+  mixer.StartBeat(&a, 0);
+  RenderInBlocks(mixer, stream, 100, {9});
+  mixer.StartBeat(&b, 200);
+  mixer.StopBeat();
+  RenderInBlocks(mixer, stream, 400, {9});
+  ExpectSpan(stream, 0, 100, &a);
+  ExpectSpan(stream, 100, 500, nullptr);
+}
+
+TEST(MixerBeat, StartFrameAlreadyPastStartsAtOnce) {
+  const Sound a = Ramp("a", 1, 30);
+  for (int64_t late : {-1, 0, 50, 99}) {
+    Mixer mixer(44100);
+    std::vector<float> stream;
+    RenderInBlocks(mixer, stream, 100, {17});
+    mixer.StartBeat(&a, late);
+    RenderInBlocks(mixer, stream, 100, {17});
+    SCOPED_TRACE("start " + std::to_string(late));
+    // Heard from its first frame at the next frame rendered, not skipped into its middle.
+    ExpectSpan(stream, 100, 130, &a);
+    ExpectSpan(stream, 130, 200, nullptr);
+  }
+}
+
+TEST(MixerBeat, ReplaysOfOneSoundEachStartFromTheTop) {
+  const Sound a = Ramp("a", 1, 20);
+  Mixer mixer(48000);
+  std::vector<float> stream;
+  for (int64_t start : {5, 40, 50}) mixer.StartBeat(&a, start);
+  RenderInBlocks(mixer, stream, 100, {3, 11});
+  ExpectSpan(stream, 0, 5, nullptr);
+  ExpectSpan(stream, 5, 25, &a);
+  ExpectSpan(stream, 25, 40, nullptr);
+  ExpectSpan(stream, 40, 50, &a);  // cut after 10 frames by the replay at 50
+  ExpectSpan(stream, 50, 70, &a);
+  ExpectSpan(stream, 70, 100, nullptr);
+}
+
+// A newer command that starts earlier than a pending one replaces it (the schedule restarts).
+TEST(MixerBeat, EarlierNewCommandDropsLaterPendingBeats) {
+  const Sound a = Ramp("a", 1, 30);
+  const Sound b = Ramp("b", 1000, 30);
+  Mixer mixer(44100);
+  std::vector<float> stream;
+  mixer.StartBeat(&a, 200);
+  mixer.StartBeat(&b, 50);
+  RenderInBlocks(mixer, stream, 300, {64});
+  ExpectSpan(stream, 0, 50, nullptr);
+  ExpectSpan(stream, 50, 80, &b);
+  ExpectSpan(stream, 80, 300, nullptr);
+}
+
+}  // namespace
+}  // namespace cadencio::audio
+
+namespace cadencio::audio {
+namespace {
+
+// However many commands come between two renders, the last beat and the last stop are kept.
+TEST(MixerBeat, CommandsPilingUpBetweenRendersLoseNoBeatAndNoStop) {
+  const Sound a = Ramp("a", 1, 30);
+  const Sound b = Ramp("b", 1000, 30);
+  for (bool stop_last : {false, true}) {
+    Mixer mixer(44100);
+    std::vector<float> stream;
+    for (int i = 0; i < 500; ++i) mixer.StartBeat(&a, -1);
+    mixer.StartBeat(&b, 100);
+    if (stop_last) mixer.StopBeat();
+    RenderInBlocks(mixer, stream, 200, {64});
+    SCOPED_TRACE(stop_last ? "stop last" : "beat last");
+    ExpectSpan(stream, 0, 30, stop_last ? nullptr : &a);
+    ExpectSpan(stream, 100, 130, stop_last ? nullptr : &b);
+  }
+}
+
+// The beat's gain scales the beat channel only; the output's limiter keeps every frame within
+// the ceiling however loud the sum, and leaves quiet frames exactly as they were.
+TEST(MixerOutput, BeatGainAndLimiter) {
+  Sound loud;
+  loud.name = "loud";
+  Sound quiet;
+  quiet.name = "quiet";
+  for (int i = 0; i < 4000; ++i) {
+    const float wave = (i % 20 < 10) ? 1.0f : -1.0f;
+    loud.samples.insert(loud.samples.end(), {2.5f * wave, -2.5f * wave});
+    quiet.samples.insert(quiet.samples.end(), {0.25f * wave, -0.25f * wave});
+  }
+  struct Case {
+    const Sound* sound;
+    float gain;
+  };
+  for (const Case& c : {Case{&quiet, 1.0f}, Case{&quiet, 0.5f}, Case{&loud, 1.0f}}) {
+    SCOPED_TRACE(c.sound->name + " at gain " + std::to_string(c.gain));
+    Mixer raw(44100);
+    Mixer limited(44100);
+    for (Mixer* mixer : {&raw, &limited}) {
+      mixer->SetBeatGain(c.gain);
+      mixer->StartBeat(c.sound, 0);
+    }
+    std::vector<float> plain(8000 * 2);
+    std::vector<float> out(8000 * 2);
+    raw.Render(plain.data(), 8000);
+    for (int at = 0; at < 8000; at += 500) limited.RenderOutput(out.data() + 2 * at, 500);
+    // The output runs the lookahead behind the mix.
+    const std::size_t behind = 2 * static_cast<std::size_t>(limited.LookaheadFrames());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      const float expected = i < 8000 ? c.gain * c.sound->samples[i] : 0.0f;
+      ASSERT_EQ(plain[i], expected) << "sample " << i;
+      ASSERT_LE(std::abs(out[i]), Mixer::kCeiling) << "sample " << i;
+      if (c.sound == &quiet) {
+        ASSERT_EQ(out[i], i < behind ? 0.0f : plain[i - behind]) << "sample " << i;
+      }
+    }
+  }
+}
+
+// A loud sound meets a gain already falling towards what it needs, wherever it begins in the
+// pieces the device asks for: the gain moves by at most the 3 ms attack step from one frame to
+// the next, so the limiter adds no step of its own.
+TEST(MixerOutput, LimiterGainFallsAheadOfALoudFrame) {
+  Sound sound;
+  for (int i = 0; i < 2000; ++i) {
+    const float level = i < 300 ? 0.1f : 1.6f;
+    const float wave = level * std::sin(static_cast<float>(i) * 0.05f) + (i < 300 ? 0 : 0.01f);
+    sound.samples.insert(sound.samples.end(), {wave, wave});
+  }
+  Mixer raw(44100);
+  Mixer limited(44100);
+  raw.StartBeat(&sound, 0);
+  limited.StartBeat(&sound, 0);
+  // Rendered in small pieces, as a device with short buffers asks for them.
+  std::vector<float> plain(2000 * 2), out(2000 * 2);
+  raw.Render(plain.data(), 2000);
+  for (int at = 0; at < 2000; at += 100) limited.RenderOutput(out.data() + 2 * at, 100);
+  const int behind = limited.LookaheadFrames();
+  float previous = 1.0f;
+  for (int i = 0; i + behind < 2000; ++i) {
+    ASSERT_LE(std::abs(out[2 * (i + behind)]), Mixer::kCeiling) << i;
+    if (std::abs(plain[2 * i]) < 1e-3f) continue;
+    const float gain = out[2 * (i + behind)] / plain[2 * i];
+    EXPECT_LE(previous - gain, 1.0f / static_cast<float>(behind) + 1e-4f) << "frame " << i;
+    previous = gain;
+  }
+  EXPECT_LT(previous, 0.7f);  // the loud part was limited
+}
+
+}  // namespace
+}  // namespace cadencio::audio

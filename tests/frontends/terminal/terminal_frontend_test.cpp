@@ -1,0 +1,77 @@
+// The terminal front end on pseudo-terminals of several types: what it draws for a highlight
+// on terminals with few colours.
+#include "frontends/terminal/terminal_frontend.hpp"
+
+#include <gtest/gtest.h>
+
+#include "support/pty_screen.hpp"
+
+namespace cadencio::frontends {
+namespace {
+
+using testing::PtyChild;
+using testing::PtyScreen;
+
+// Draws "abcdef" on the first row in the normal attribute, with "cd" in the highlight one,
+// and lets the test look at the terminal.
+int DrawHighlight(PtyChild& self, uint8_t normal, uint8_t highlight) {
+  try {
+    TerminalFrontend frontend;
+    frontend.Open();
+    ScreenCells cells;
+    cells.chars.fill(' ');
+    cells.attrs.fill(normal);
+    for (int c = 0; c < 6; ++c) cells.chars[c] = static_cast<uint8_t>('a' + c);
+    cells.attrs[2] = cells.attrs[3] = highlight;
+    frontend.Present(cells, 6, 0, false);
+    self.Report("drawn");
+    frontend.Close();
+    return 0;
+  } catch (const ProgramExit& exit) {
+    return 10 + exit.code;
+  }
+}
+
+TEST(TerminalFrontendColours, HighlightsStandOutWhateverTheColourCount) {
+  struct Case {
+    const char* term;
+    uint8_t normal;
+    uint8_t highlight;
+    bool reverse;    // the highlight is drawn in reverse video
+    int background;  // its background colour when not reversed
+  };
+  const Case cases[] = {
+      // The editor's selection: a dark grey background, which 8 colours show as black.
+      {"xterm", 0x07, 0x87, true, 0},
+      {"xterm", 0x0F, 0x8F, true, 0},
+      {"screen", 0x0F, 0x8F, true, 0},
+      {"linux", 0x0F, 0x8F, true, 0},
+      {"vt100", 0x07, 0x87, true, 0},
+      {"vt100", 0x0F, 0x8F, true, 0},
+      // A colour the terminal can show stays a colour.
+      {"xterm", 0x0F, 0x1F, false, 4},
+      {"xterm-256color", 0x0F, 0x8F, false, 8},
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string(c.term) + " highlight " + std::to_string(c.highlight);
+    PtyChild child(c.term,
+                   [&c](PtyChild& self) { return DrawHighlight(self, c.normal, c.highlight); });
+    ASSERT_TRUE(child.Started()) << name;
+    PtyScreen screen;
+    ASSERT_TRUE(child.NextReport(screen).has_value()) << name;
+    for (int column = 1; column <= 6; ++column) {
+      const PtyScreen::Cell& cell = screen.At(1, column);
+      const bool highlighted = column == 3 || column == 4;
+      EXPECT_EQ(cell.ch, U'a' + column - 1) << name;
+      EXPECT_EQ(cell.reverse, highlighted && c.reverse) << name << ", column " << column;
+      if (highlighted && !c.reverse) {
+        EXPECT_EQ(cell.bg, c.background) << name;
+      }
+    }
+    child.Answer();
+    EXPECT_EQ(child.Wait(screen), 0) << name;
+  }
+}
+
+}  // namespace
+}  // namespace cadencio::frontends

@@ -1,0 +1,266 @@
+// The audio thread never allocates, locks or blocks. This test program replaces the global
+// operator new and delete and stands between the program and the C library's locking and
+// sleeping calls; while a thread marked as the audio thread renders the mixer in real time,
+// the program plays beats and speech through the real beat channel, WAV playback and wave-out
+// channel, and every allocation, lock and blocking call made on the audio thread is counted.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pthread.h>
+#include <semaphore.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "audio/audio_output.hpp"
+#include "audio/wav_loader.hpp"
+#include "base/clock.hpp"
+#include "base/message_loop.hpp"
+#include "frontends/frontend.hpp"
+#include "program/program_parts.hpp"
+#include "voice/voice_format.hpp"
+
+namespace {
+
+thread_local bool t_audio_thread = false;
+std::atomic<int> g_allocations{0};
+std::atomic<int> g_frees{0};
+std::atomic<int> g_locks{0};
+std::atomic<int> g_blocking{0};
+
+void* Allocate(std::size_t size) {
+  if (t_audio_thread) ++g_allocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+
+void Free(void* p) {
+  if (t_audio_thread && p) ++g_frees;
+  std::free(p);
+}
+
+// The C library's own function of that name, found once.
+template <typename F>
+F Real(const char* name) {
+  return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return Allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (t_audio_thread) ++g_allocations;
+  return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  if (t_audio_thread) ++g_allocations;
+  return std::malloc(size ? size : 1);
+}
+void operator delete(void* p) noexcept {
+  Free(p);
+}
+void operator delete[](void* p) noexcept {
+  Free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  Free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  Free(p);
+}
+
+extern "C" {
+
+int pthread_mutex_lock(pthread_mutex_t* mutex) {
+  static auto real = Real<int (*)(pthread_mutex_t*)>("pthread_mutex_lock");
+  if (t_audio_thread) ++g_locks;
+  return real(mutex);
+}
+
+int pthread_mutex_trylock(pthread_mutex_t* mutex) {
+  static auto real = Real<int (*)(pthread_mutex_t*)>("pthread_mutex_trylock");
+  if (t_audio_thread) ++g_locks;
+  return real(mutex);
+}
+
+int pthread_cond_wait(pthread_cond_t* cond, pthread_mutex_t* mutex) {
+  static auto real = Real<int (*)(pthread_cond_t*, pthread_mutex_t*)>("pthread_cond_wait");
+  if (t_audio_thread) ++g_blocking;
+  return real(cond, mutex);
+}
+
+int sem_wait(sem_t* sem) {
+  static auto real = Real<int (*)(sem_t*)>("sem_wait");
+  if (t_audio_thread) ++g_blocking;
+  return real(sem);
+}
+
+int nanosleep(const timespec* request, timespec* remain) {
+  static auto real = Real<int (*)(const timespec*, timespec*)>("nanosleep");
+  if (t_audio_thread) ++g_blocking;
+  return real(request, remain);
+}
+
+int clock_nanosleep(clockid_t clock, int flags, const timespec* request, timespec* remain) {
+  static auto real = Real<int (*)(clockid_t, int, const timespec*, timespec*)>("clock_nanosleep");
+  if (t_audio_thread) ++g_blocking;
+  return real(clock, flags, request, remain);
+}
+
+int poll(pollfd* fds, nfds_t count, int timeout) {
+  static auto real = Real<int (*)(pollfd*, nfds_t, int)>("poll");
+  if (t_audio_thread) ++g_blocking;
+  return real(fds, count, timeout);
+}
+
+}  // extern "C"
+
+namespace cadencio {
+namespace {
+
+// Marks the calling thread as the audio thread while it lives.
+struct AudioThreadMark {
+  AudioThreadMark() { t_audio_thread = true; }
+  ~AudioThreadMark() { t_audio_thread = false; }
+};
+
+// The sound device: a thread that renders the mixer in buffers of 256 frames, in real time.
+class ThreadAudio final : public audio::AudioOutput {
+ public:
+  ThreadAudio() : thread_([this] { Run(); }) {}
+  ~ThreadAudio() override {
+    stop_.store(true);
+    thread_.join();
+  }
+  audio::Mixer& GetMixer() override { return mixer_; }
+  int LeadFrames() const override { return 3 * kBufferFrames; }
+  std::string DriverName() const override { return "test thread"; }
+  int Buffers() const { return buffers_.load(); }
+
+ private:
+  static constexpr int kBufferFrames = 256;
+  void Run() {
+    std::vector<float> buffer(kBufferFrames * 2);
+    const auto start = std::chrono::steady_clock::now();
+    while (!stop_.load()) {
+      {
+        AudioThreadMark mark;
+        mixer_.Render(buffer.data(), kBufferFrames);
+        buffers_.fetch_add(1, std::memory_order_relaxed);
+      }
+      const int64_t done = mixer_.FramesRendered();
+      std::this_thread::sleep_until(start + std::chrono::microseconds(done * 1'000'000 / 44100));
+    }
+  }
+  audio::Mixer mixer_{44100};
+  std::atomic<bool> stop_{false};
+  std::atomic<int> buffers_{0};
+  std::thread thread_;
+};
+
+// A screen nobody sees and no keys.
+class QuietFrontend final : public frontends::Frontend {
+ public:
+  void PollInput(base::MessageLoop&) override {}
+  void WaitInput(base::MessageLoop& loop) override { loop.Wait(10); }
+  void Present(const frontends::ScreenCells&, int, int, bool) override {}
+};
+
+// A WAVE image of a tone: 8-bit mono at 11025 Hz, or 16-bit stereo at 22050 Hz.
+std::vector<uint8_t> ToneImage(bool sixteen_bit, double seconds) {
+  const int rate = sixteen_bit ? 22050 : 11025;
+  const int frames = static_cast<int>(seconds * rate);
+  const int frame_bytes = sixteen_bit ? 4 : 1;
+  std::vector<uint8_t> image(44 + static_cast<std::size_t>(frames) * frame_bytes);
+  voice::BuildWavHeader(image, static_cast<uint32_t>(frames * frame_bytes), rate,
+                        sixteen_bit ? 2 : 1, sixteen_bit ? 16 : 8);
+  for (int i = 0; i < frames; ++i) {
+    const double v = 0.3 * std::sin(2 * M_PI * 440 * i / rate);
+    if (sixteen_bit) {
+      const auto s = static_cast<int16_t>(v * 32767);
+      for (int c = 0; c < 2; ++c) {
+        image[44 + 4 * i + 2 * c] = static_cast<uint8_t>(s & 0xFF);
+        image[44 + 4 * i + 2 * c + 1] = static_cast<uint8_t>((s >> 8) & 0xFF);
+      }
+    } else {
+      image[44 + i] = static_cast<uint8_t>(128 + v * 127);
+    }
+  }
+  return image;
+}
+
+TEST(AudioThread, CountersSeeAllocationsLocksAndSleeps) {
+  g_allocations = g_locks = g_blocking = 0;
+  std::thread([] {
+    AudioThreadMark mark;
+    delete new int(1);
+    std::mutex mutex;
+    mutex.lock();
+    mutex.unlock();
+    std::this_thread::sleep_for(std::chrono::microseconds(10));
+  }).join();
+  EXPECT_EQ(g_allocations.load(), 1);
+  EXPECT_EQ(g_locks.load(), 1);
+  EXPECT_EQ(g_blocking.load(), 1);
+}
+
+TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileSpeechAndBeatsPlay) {
+  const std::string dir =
+      std::filesystem::temp_directory_path() / ("cadencio-realtime-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string beat = dir + "/beat.wav";
+  std::vector<int16_t> click(2000);
+  for (std::size_t i = 0; i < click.size(); ++i) {
+    click[i] = static_cast<int16_t>(9000 * std::sin(0.3 * static_cast<double>(i)));
+  }
+  ASSERT_TRUE(audio::WriteWav16Mono(beat, click, 44100));
+
+  base::RealClock clock;
+  base::MessageLoop loop;
+  QuietFrontend frontend;
+  g_allocations = g_frees = g_locks = g_blocking = 0;
+  int onsets = 0;
+  {
+    ThreadAudio audio;
+    std::atomic<int> heard{0};
+    audio.GetMixer().SetOnsetObserver([&heard](int64_t, const audio::Sound&) { ++heard; });
+    program::ProgramParts parts({frontend, loop, audio, clock}, dir);
+    audio::Mixer& mixer = audio.GetMixer();
+    // Two utterances, the second cut halfway (a reset), with a beat every 100 ms throughout.
+    for (bool sixteen_bit : {false, true}) {
+      parts.wav.PlayWavBuffer(ToneImage(sixteen_bit, 1.2));
+      const int64_t began = clock.NowMs();
+      while (parts.wav.WavBusy()) {
+        parts.beats.Play(beat, mixer.FramesRendered() + audio.LeadFrames());
+        parts.console.WaitForKey(100);
+        if (sixteen_bit && clock.NowMs() - began > 600) parts.wav.StopWav();
+        ASSERT_LT(clock.NowMs() - began, 5000) << "the blocks never came back";
+      }
+    }
+    parts.beats.Stop();
+    EXPECT_EQ(parts.wav.InFlight(), 0);
+    EXPECT_GT(audio.Buffers(), 300);
+    onsets = heard.load();
+  }
+  std::filesystem::remove_all(dir);
+  EXPECT_GE(onsets, 10);
+  EXPECT_EQ(g_allocations.load(), 0);
+  EXPECT_EQ(g_frees.load(), 0);
+  EXPECT_EQ(g_locks.load(), 0);
+  EXPECT_EQ(g_blocking.load(), 0);
+}
+
+}  // namespace
+}  // namespace cadencio

@@ -1,0 +1,369 @@
+// The metronome on the headless front end: start-up questions, tempo keys, measures, pause,
+// silence, the end question, and the beat sounds with their stream frames.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/metronome_state.hpp"
+#include "base/keys.hpp"
+#include "support/scenario.hpp"
+
+namespace cadencio::testing {
+namespace {
+
+namespace vk = base::vk;
+using Script = std::vector<frontends::ScriptedMessage>;
+
+Script Join(std::initializer_list<Script> parts) {
+  Script all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// Answers the two start-up questions: the tempo text, Enter, then the measure key.
+Script AnswerStart(const std::string& tempo, uint8_t measure_key) {
+  Script script = TypeText(100, tempo);
+  script.push_back(TypeChar(200, 13));
+  script.push_back(TypeChar(300, measure_key));
+  return script;
+}
+
+// Ends the program: Esc at the given time and "s" once the question has been asked (keys
+// typed before the question are drained).
+Script EndAt(int64_t at_ms) {
+  return {TypeChar(at_ms, 27), TypeChar(at_ms + 1100, 's')};
+}
+
+// True when a frame interval is the beat period rounded either way at 44100 Hz (onsets fall
+// on whole frames, so successive intervals alternate between the two).
+bool IsPeriod(int64_t interval_frames, int period_ms) {
+  return std::abs(interval_frames - period_ms * 44.1) < 1.0;
+}
+
+// The onsets as "ms:sound" for failure messages.
+std::string Describe(const std::vector<BeatOnset>& onsets) {
+  std::string text;
+  for (const auto& onset : onsets) {
+    text += std::to_string(onset.frame * 1000 / 44100) + ":" + onset.sound + " ";
+  }
+  return text;
+}
+
+std::vector<int64_t> Intervals(const std::vector<BeatOnset>& onsets) {
+  std::vector<int64_t> intervals;
+  for (std::size_t i = 1; i < onsets.size(); ++i) {
+    intervals.push_back(onsets[i].frame - onsets[i - 1].frame);
+  }
+  return intervals;
+}
+
+TEST(BeatPeriod, MatchesTheExtendedPrecisionArithmetic) {
+  struct Case {
+    int bpm, period;
+  };
+  const Case cases[] = {{1, 60000}, {9, 6666},  {60, 1000}, {64, 937},  {72, 833},  {90, 666},
+                        {125, 479}, {144, 416}, {192, 312}, {250, 239}, {320, 187}, {500, 119}};
+  for (const auto& c : cases) EXPECT_EQ(app::BeatPeriodMs(c.bpm), c.period) << c.bpm;
+  for (int bpm = 1; bpm <= 500; ++bpm) {
+    if (bpm == 125 || bpm == 250 || bpm == 500) continue;
+    EXPECT_EQ(app::BeatPeriodMs(bpm), 60000 / bpm) << bpm;
+  }
+}
+
+TEST(StartUp, AsksTempoAndMeasureAndPlaysTheDefaultSounds) {
+  TempDataRoot data;
+  Scenario scenario(Join({AnswerStart("120", 'q'), EndAt(5000)}), 1000);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("MARCATEMPO - V. 1.0\nProjeto AUDIRA - KOR/UNTA\n\n\n"
+                        "Informe BPM, sugiro 60 : 120\n"
+                        "Informe unidade de compasso\n"
+                        "Pressione : B - bin\xE1rio / T - tern\xE1rio / Q - Quatern\xE1rio"
+                        "q\n\n\n"
+                        "OK, F1 ajuda\n"
+                        "Confirma o fim do programa ? s\n"
+                        "Fim do programa\n"),
+            std::string::npos)
+      << screen;
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 8u);
+  for (std::size_t i = 0; i < 8; ++i) {
+    EXPECT_EQ(onsets[i].sound, i % 4 == 0 ? "padrao1.wav" : "padrao2.wav") << i;
+  }
+  // 120 BPM: 500 ms apart, exactly 22050 frames at 44100 Hz, with no drift.
+  for (int64_t interval : Intervals(onsets)) EXPECT_EQ(interval, 22050);
+}
+
+TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
+  struct Case {
+    std::string typed;
+    int period_ms;
+  };
+  const Case cases[] = {
+      {"abc", 1000},  // not a number: 60
+      {"", 1000},     // empty: 60
+      {"0", 1000},    // below 1: 60
+      {"12x", 1000},  // trailing garbage: 60
+      {"900", 119},   // above 500: 500
+      {"192", 312},
+      // Blanks around the number are not part of it; inside it they are.
+      {" 120", 500},
+      {"120 ", 500},
+      {" 120 ", 500},
+      {"1 20", 1000},
+      {"+120", 500},
+      {"00120", 500},
+      {"12abc", 1000},
+  };
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    Scenario scenario(Join({AnswerStart(c.typed, 'b'), EndAt(3000)}), 500);
+    scenario.Run();
+    auto intervals = Intervals(scenario.Onsets());
+    ASSERT_FALSE(intervals.empty()) << c.typed;
+    EXPECT_TRUE(IsPeriod(intervals.front(), c.period_ms))
+        << "typed '" << c.typed << "': " << intervals.front();
+  }
+}
+
+TEST(TempoKeys, StayWithinOneToFiveHundred) {
+  struct Case {
+    std::string start;
+    int key;
+    int period_after_ms;
+  };
+  const Case cases[] = {
+      {"1", base::vk::kDown, 1000},   // 1 - 1 gives 60, not 1
+      {"5", base::vk::kNext, 1000},   // 5 - 10 gives 60
+      {"500", base::vk::kUp, 119},    // stays 500
+      {"60", base::vk::kUp, 983},     // 61 BPM
+      {"60", base::vk::kPrior, 857},  // 70 BPM
+  };
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    // The key comes just after a beat; the slow tempo of 1 BPM only needs the first beat.
+    int64_t end_ms = std::stoi(c.start) < 30 ? 63000 : 3000;
+    Scenario scenario(Join({AnswerStart(c.start, '1'), {PressKey(700, c.key)}, EndAt(end_ms)}),
+                      500);
+    scenario.Run();
+    auto intervals = Intervals(scenario.Onsets());
+    ASSERT_GE(intervals.size(), 2u) << c.start << "\n" << scenario.Screen().Text();
+    EXPECT_TRUE(IsPeriod(intervals.back(), c.period_after_ms))
+        << c.start << " key " << c.key << ": " << intervals.back() << " frames";
+  }
+}
+
+TEST(Measures, ZeroOneAndSevenBeats) {
+  struct Case {
+    uint8_t key;
+    int tempo_sounds, measure_sounds;  // in the first 14 beats
+  };
+  const Case cases[] = {{'0', 14, 0}, {'1', 14, 0}, {'7', 2, 12}, {'b', 7, 7},
+                        {'T', 5, 9},  {'x', 4, 10}, {13, 4, 10}};  // other keys: 4 beats
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    // 600 BPM is not possible; 300 BPM gives 200 ms beats, 14 beats in 2.8 s.
+    Scenario scenario(Join({AnswerStart("300", c.key), EndAt(3400)}), 500);
+    scenario.Run();
+    auto onsets = scenario.Onsets();
+    ASSERT_GE(onsets.size(), 14u);
+    onsets.resize(14);
+    int tempo = 0;
+    for (const auto& onset : onsets) tempo += onset.sound == "padrao1.wav";
+    EXPECT_EQ(tempo, c.tempo_sounds) << "measure key " << int(c.key);
+    EXPECT_EQ(14 - tempo, c.measure_sounds) << "measure key " << int(c.key);
+  }
+}
+
+TEST(Measures, ExtendedKeyAtTheQuestionGivesFourBeatsAndRunsItsCommand) {
+  TempDataRoot data;
+  Script script = TypeText(100, "60");
+  script.push_back(TypeChar(200, 13));
+  script.push_back(PressKey(300, base::vk::kUp));  // 0 answers the question, 72 raises the tempo
+  Scenario scenario(Join({script, EndAt(9000)}), 500);
+  scenario.Run();
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 5u);
+  EXPECT_EQ(onsets[0].sound, "padrao1.wav");
+  EXPECT_EQ(onsets[4].sound, "padrao1.wav");
+  EXPECT_TRUE(IsPeriod(onsets[1].frame - onsets[0].frame, 983));  // 61 BPM
+}
+
+TEST(MainLoop, AnyKeyCutsTheMeasureShort) {
+  TempDataRoot data;
+  // 60 BPM in 4: beats at about 0.5, 1.5, 2.5 s; an "x" at 1.7 s starts a new measure.
+  Scenario scenario(Join({AnswerStart("60", 'q'), {TypeChar(1700, 'x')}, EndAt(4600)}), 500);
+  scenario.Run();
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 4u);
+  EXPECT_EQ(onsets[0].sound, "padrao1.wav");
+  EXPECT_EQ(onsets[1].sound, "padrao2.wav");
+  EXPECT_EQ(onsets[2].sound, "padrao1.wav");  // new measure after the key
+  EXPECT_EQ(onsets[3].sound, "padrao2.wav");
+}
+
+TEST(MainLoop, TabSilencesWithABeepAndResumesWithANewMeasure) {
+  TempDataRoot data;
+  Scenario scenario(
+      Join({AnswerStart("60", 'q'), {TypeChar(1700, 9), TypeChar(4200, 9)}, EndAt(5600)}), 500);
+  scenario.Run();
+  EXPECT_EQ(scenario.Spoken(speech::SpeechEvent::kBeep).size(), 1u);
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 3u) << Describe(onsets);
+  // Two beats before the silence, none during it, then the tempo sound again.
+  EXPECT_LT(onsets[1].frame, 2000 * 44100 / 1000) << Describe(onsets);
+  EXPECT_GE(onsets[2].frame, 4200 * 44100 / 1000);
+  EXPECT_EQ(onsets[2].sound, "padrao1.wav");
+}
+
+TEST(MainLoop, PauseSwallowsKeysUntilSpace) {
+  TempDataRoot data;
+  Scenario scenario(Join({AnswerStart("90", 'q'),
+                          {TypeChar(1000, ' '), TypeChar(1500, 27), PressKey(1600, base::vk::kUp),
+                           TypeChar(1700, 'x'), TypeChar(3000, ' ')},
+                          EndAt(4000)}),
+                    500);
+  scenario.Run();
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("Valor BPM = 90 -- PAUSE ATIVADA\n -- PAUSE DESATIVADA\n"),
+            std::string::npos)
+      << screen;
+  // No beat during the pause, and the tempo key pressed in it had no effect.
+  for (const auto& onset : scenario.Onsets()) {
+    EXPECT_FALSE(onset.frame > 1000 * 44.1 && onset.frame < 3000 * 44.1) << onset.frame;
+  }
+  auto intervals = Intervals(scenario.Onsets());
+  EXPECT_TRUE(IsPeriod(intervals.back(), 666));  // still 90 BPM
+}
+
+TEST(MainLoop, EndQuestionAnswers) {
+  struct Case {
+    uint8_t answer;
+    bool ends;
+  };
+  const Case cases[] = {{'n', false}, {'x', false}, {13, true}, {'s', true}, {'S', true}};
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    Scenario scenario(
+        Join({AnswerStart("60", 'q'), {TypeChar(1000, 27), TypeChar(2100, c.answer)}}), 3000);
+    scenario.Run();
+    const std::string screen = scenario.Screen().Text();
+    EXPECT_EQ(screen.find("Fim do programa") != std::string::npos, c.ends) << int(c.answer);
+    // A refused end keeps the metronome ticking after the answer.
+    int64_t last = scenario.Onsets().back().frame;
+    EXPECT_EQ(last > 2200 * 44100 / 1000, !c.ends) << int(c.answer);
+  }
+}
+
+TEST(MainLoop, KeysInTheMiddleOfASlowBeatActAtOnce) {
+  struct Case {
+    int bpm;
+    const char* name;
+    frontends::ScriptedMessage key;  // at time 0
+    uint8_t follow_up;               // typed 3 s later: ends the pause, answers the end question
+  };
+  const Case cases[] = {
+      {1, "F8", PressKey(0, base::vk::F(8)), 0}, {1, "Space", TypeChar(0, ' '), ' '},
+      {1, "Esc", TypeChar(0, 27), 'n'},          {30, "F8", PressKey(0, base::vk::F(8)), 0},
+      {30, "Space", TypeChar(0, ' '), ' '},      {30, "Esc", TypeChar(0, 27), 'n'}};
+  for (auto c : cases) {
+    TempDataRoot data;
+    const int period_ms = 60000 / c.bpm;
+    // Two beats, then the key halfway through the second beat period.
+    const int64_t key_ms = 5000 + period_ms + period_ms / 2;
+    c.key.at_ms = key_ms;
+    Script script = Join({AnswerStart(std::to_string(c.bpm), '1'), {c.key}});
+    if (c.follow_up != 0) script.push_back(TypeChar(key_ms + 3000, c.follow_up));
+    const int64_t end_ms = key_ms + 8000 + 2 * period_ms;
+    Scenario scenario(Join({script, EndAt(end_ms)}), 500);
+    scenario.Run();
+    const std::string which = std::to_string(c.bpm) + " BPM, " + c.name;
+
+    // What the key does is heard within 20 ms of its arrival.
+    const speech::SpeechEvent* first = nullptr;
+    for (const auto& event : scenario.Spoken()) {
+      if (event.at_ms >= key_ms) {
+        first = &event;
+        break;
+      }
+    }
+    ASSERT_NE(first, nullptr) << which;
+    EXPECT_LE(first->at_ms - key_ms, 20) << which << ": " << first->detail;
+
+    // The beats before and after the key keep the beat period; the key fell mid-beat.
+    const int64_t key_frame = key_ms * 44100 / 1000;
+    std::vector<BeatOnset> before, after;
+    for (const auto& onset : scenario.Onsets()) {
+      (onset.frame < key_frame ? before : after).push_back(onset);
+    }
+    ASSERT_GE(before.size(), 2u) << which << ": " << Describe(scenario.Onsets());
+    ASSERT_GE(after.size(), 2u) << which << ": " << Describe(scenario.Onsets());
+    EXPECT_GT(key_frame - before.back().frame, int64_t{period_ms} * 44100 / 1000 / 4) << which;
+    for (const auto* run : {&before, &after}) {
+      for (int64_t interval : Intervals(*run)) {
+        EXPECT_TRUE(IsPeriod(interval, period_ms)) << which << ": " << Describe(*run);
+      }
+    }
+  }
+}
+
+TEST(MainLoop, F1ListsTheKeys) {
+  TempDataRoot data;
+  Scenario scenario(Join({AnswerStart("60", 'q'), {PressKey(1000, base::vk::F(1))}, EndAt(3000)}),
+                    500);
+  scenario.Run();
+  // The listing is longer than the screen: its first lines have scrolled off by the end, and
+  // are heard in order before the rest.
+  const auto said = scenario.Spoken(speech::SpeechEvent::kText);
+  auto heading = std::find(said.begin(), said.end(),
+                           "Op\xE7\xF5"
+                           "es nas teclas : ");
+  ASSERT_NE(heading, said.end());
+  ASSERT_LT(heading + 2, said.end());
+  EXPECT_EQ(heading[1], "F1, ajuda");
+  EXPECT_EQ(heading[2], "F2, grava modelo");
+  EXPECT_NE(scenario.Screen().Text().find(
+                "F2, grava modelo\n"
+                "F4, informa diapas\xE3o\nF6, informa novo valor\nF8, informa hora\n"
+                "F9, informa novos efeitos\nControl F9, modelos pr\xE9-definidos\n"
+                "Barra de espa\xE7o, informa valor BPM atual\n"
+                "Setas, cima e baixo, acresce ou decresce valor em 1 BPM\n"
+                "PGUP ou PGDOWN, acresce ou decresce valor em 10 BPM\n"
+                "ESC, termina o programa\n"
+                // The keys beyond the classic ones follow the classic lines.
+                "Setas, esquerda e direita, diminui ou aumenta o volume da batida\n"
+                "S min\xFAsculo, 1, 2, 3 ou 4 notas por tempo\n"
+                "Enter, batido 3 vezes ou mais, marca o BPM\n"
+                "C min\xFAsculo, conta os tempos em voz alta\n"
+                "I min\xFAsculo, conta um compasso antes de come\xE7"
+                "ar\n"
+                "M min\xFAsculo, compassos tocados e compassos em sil\xEAncio\n"
+                "R min\xFAsculo, treino de andamento, liga ou desliga\n"
+                "\nQual sua op\xE7\xE3o ?\n\n"),
+            std::string::npos)
+      << scenario.Screen().Text();
+}
+
+TEST(MainLoop, F6AsksForTempoAndMeasureAgain) {
+  TempDataRoot data;
+  Script script = AnswerStart("60", 'q');
+  script.push_back(PressKey(1500, base::vk::F(6)));
+  auto retype = TypeText(1600, "240");
+  script.insert(script.end(), retype.begin(), retype.end());
+  script.push_back(TypeChar(1700, 13));
+  script.push_back(TypeChar(1800, 't'));
+  Scenario scenario(Join({script, EndAt(4000)}), 500);
+  scenario.Run();
+  auto onsets = scenario.Onsets();
+  auto intervals = Intervals(onsets);
+  EXPECT_EQ(intervals.back(), 11025);  // 240 BPM
+  // Ternary after the new answer: tempo, measure, measure, tempo ...
+  std::size_t first_new = 0;
+  while (onsets[first_new].frame < 1800 * 44.1) ++first_new;
+  EXPECT_EQ(onsets[first_new].sound, "padrao1.wav");
+  EXPECT_EQ(onsets[first_new + 3].sound, "padrao1.wav");
+}
+
+}  // namespace
+}  // namespace cadencio::testing
