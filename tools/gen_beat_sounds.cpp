@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wav_loader.hpp"
+#include "formats/wav_writer.hpp"
 
 namespace {
 
@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
   std::string dir = argv[1];
   auto first = WoodBlock({{1850, 1.0, 18}, {2950, 0.45, 10}, {4400, 0.2, 6}}, 90, 0.8);
   auto other = WoodBlock({{1180, 1.0, 16}, {1930, 0.4, 9}, {3100, 0.15, 5}}, 80, 0.55);
-  if (!cadencio::audio::WriteWav16Mono(dir + "/padrao1.wav", first, kRate) ||
-      !cadencio::audio::WriteWav16Mono(dir + "/padrao2.wav", other, kRate)) {
+  if (!cadencio::formats::WriteWav16Mono(dir + "/padrao1.wav", first, kRate) ||
+      !cadencio::formats::WriteWav16Mono(dir + "/padrao2.wav", other, kRate)) {
     std::fprintf(stderr, "gen_beat_sounds: cannot write into %s\n", dir.c_str());
     return 1;
   }

@@ -6,12 +6,14 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <string_view>
+#include <vector>
 
+#include "files/atomic_file.hpp"
 #include "lib/diphone_cutter.hpp"
 #include "lib/diphone_phones.hpp"
 #include "lib/espeak_voice.hpp"
 #include "lib/mark_alignment.hpp"
-#include "lib/wav_writer.hpp"
 #include "synth/diphone_voice.hpp"
 #include "synth/pitch_analysis.hpp"
 
@@ -127,7 +129,10 @@ int main(int argc, char** argv) {
   }
   voicegen::AlignMarksAtJoins(voice);
   voice.Index();
-  if (!voicegen::WriteFileBytes(argv[1], synth::SerializeVoice(voice)) ||
+  const std::vector<uint8_t> voice_file = synth::SerializeVoice(voice);
+  if (!files::ReplaceFileAtomically(
+          argv[1],
+          std::string_view(reinterpret_cast<const char*>(voice_file.data()), voice_file.size())) ||
       !WriteDiphoneList(argv[2], voice)) {
     std::fprintf(stderr, "gen_diphone_voice: cannot write %s or %s\n", argv[1], argv[2]);
     return 1;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wav_loader.hpp"
+#include "formats/wav_writer.hpp"
 
 namespace {
 
@@ -312,8 +312,8 @@ int main(int argc, char** argv) {
       {"ganza", Ganza(), 0.6},
   };
   for (const auto& effect : effects) {
-    if (!cadencio::audio::WriteWav16Mono(dir + "/" + effect.name + ".wav",
-                                         ToPcm(effect.sound, effect.level), kRate)) {
+    if (!cadencio::formats::WriteWav16Mono(dir + "/" + effect.name + ".wav",
+                                           ToPcm(effect.sound, effect.level), kRate)) {
       std::fprintf(stderr, "gen_effects: cannot write %s into %s\n", effect.name, dir.c_str());
       return 1;
     }

@@ -7,14 +7,15 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/windows1252.hpp"
+#include "files/atomic_file.hpp"
 #include "lib/espeak_voice.hpp"
 #include "lib/piece_inventory.hpp"
 #include "lib/piece_renderer.hpp"
 #include "lib/recording_list.hpp"
-#include "lib/wav_writer.hpp"
 #include "voice/phonetic_translator.hpp"
 #include "voice/piece_database.hpp"
 
@@ -120,9 +121,10 @@ int main(int argc, char** argv) {
     samples.insert(samples.end(), piece.begin(), piece.end());
   }
   std::string index = cadencio::voice::EncodePieceIndex(entries);
-  if (!cadencio::voicegen::WriteFileBytes(out_dir + "/DIFONES2.IND",
-                                          std::vector<uint8_t>(index.begin(), index.end())) ||
-      !cadencio::voicegen::WriteFileBytes(out_dir + "/DIFONES2.DIF", samples)) {
+  const std::string_view sample_bytes(reinterpret_cast<const char*>(samples.data()),
+                                      samples.size());
+  if (!cadencio::files::ReplaceFileAtomically(out_dir + "/DIFONES2.IND", index) ||
+      !cadencio::files::ReplaceFileAtomically(out_dir + "/DIFONES2.DIF", sample_bytes)) {
     std::fprintf(stderr, "gen_piece_database: cannot write into %s\n", out_dir.c_str());
     return 1;
   }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wav_loader.hpp"
+#include "formats/wav_writer.hpp"
 #include "lib/tuning_notes.hpp"
 
 namespace {
@@ -109,9 +109,10 @@ int main(int argc, char** argv) {
     }
     mix.resize(mix.size() + kRate / 20, 0.0);  // a little silence at the end
     ok = ok &&
-         cadencio::audio::WriteWav16Mono(dir + "/" + file.name + ".wav", ToPcm(mix, 0.85), kRate);
+         cadencio::formats::WriteWav16Mono(dir + "/" + file.name + ".wav", ToPcm(mix, 0.85), kRate);
   }
-  ok = ok && cadencio::audio::WriteWav16Mono(dir + "/CADIMU.wav", ToPcm(TuningFork(), 0.8), kRate);
+  ok =
+      ok && cadencio::formats::WriteWav16Mono(dir + "/CADIMU.wav", ToPcm(TuningFork(), 0.8), kRate);
   if (!ok) {
     std::fprintf(stderr, "gen_tuning_notes: cannot write into %s\n", dir.c_str());
     return 1;

@@ -16,10 +16,10 @@
 #include <string_view>
 #include <vector>
 
-#include "audio/wav_loader.hpp"
 #include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
+#include "formats/wav_writer.hpp"
 #include "lib/spoken_corpus.hpp"
 #include "speech/engines/sivra_glue.hpp"
 #include "synth/mbrola_voices.hpp"
@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
                  (std::string(engine ? " voice: " : "") + take.error).c_str());
     return 1;
   }
-  if (!audio::WriteWav16Mono(options.out, take.samples, say::kCaptureRate)) {
+  if (!formats::WriteWav16Mono(options.out, take.samples, say::kCaptureRate)) {
     std::fprintf(stderr, "say_to_wav: cannot write %s\n", options.out.c_str());
     return 1;
   }

@@ -29,9 +29,9 @@
 #include <utility>
 #include <vector>
 
-#include "audio/wav_loader.hpp"
 #include "base/windows1252.hpp"
 #include "files/paths.hpp"
+#include "formats/wav_writer.hpp"
 #include "lib/diphone_cutter.hpp"
 #include "lib/diphone_phones.hpp"
 #include "lib/espeak_voice.hpp"
@@ -347,7 +347,7 @@ int WriteArtefacts(voicegen::EspeakVoice& espeak, synth::Mbrola& mbrola, TtsSpea
     voicegen::Rendering r = espeak.Render(kSentences[i]);
     Said ours = SayLines(mbrola, bench::PhoneLinesFor(r, rate));
     const std::string base = dir + "/sentence" + std::to_string(i + 1);
-    audio::WriteWav16Mono(base + "-builtin.wav", ours.samples, synth::kVoiceRate);
+    formats::WriteWav16Mono(base + "-builtin.wav", ours.samples, synth::kVoiceRate);
     if (!bench::WriteSpectrogramPng(base + "-builtin.png", ours.samples, synth::kVoiceRate) ||
         !bench::WriteSpectrogramPng(base + "-espeak.png", voicegen::ToVoiceRate(r.samples, rate),
                                     synth::kVoiceRate)) {
@@ -358,7 +358,8 @@ int WriteArtefacts(voicegen::EspeakVoice& espeak, synth::Mbrola& mbrola, TtsSpea
   const std::vector<std::string> texts = say::CatalogueAndParagraph();
   for (int k = 0; k < 3; ++k) {
     const std::string path = dir + "/message" + std::to_string(k + 1) + "-tts.wav";
-    if (!audio::WriteWav16Mono(path, tts.Say(texts.at(kListeningMessages[k])), synth::kVoiceRate)) {
+    if (!formats::WriteWav16Mono(path, tts.Say(texts.at(kListeningMessages[k])),
+                                 synth::kVoiceRate)) {
       std::fprintf(stderr, "synth_quality: cannot write %s\n", path.c_str());
       return 1;
     }

@@ -1,6 +1,5 @@
 // WAVE files: parsing RIFF/WAVE PCM images, converting their samples once into the mixer's
-// format (stereo float at the stream rate, resampled with libsamplerate), loading from disk and
-// writing plain 16-bit mono files.
+// format (stereo float at the stream rate, resampled with libsamplerate) and loading from disk.
 #include "audio/wav_loader.hpp"
 
 #include <samplerate.h>
@@ -178,24 +177,6 @@ std::optional<Sound> LoadWavFile(const std::string& path, int rate) {
   // A clip with samples that could not be converted is not playable; an empty clip is.
   if (sound.samples.empty() && ConvertedFrameCount(*pcm, rate) > 0) return std::nullopt;
   return sound;
-}
-
-bool WriteWav16Mono(const std::string& path, const std::vector<int16_t>& samples, int rate) {
-  if (rate <= 0 || samples.size() > (0xFFFFFFFFu - 36) / 2) return false;
-  const uint32_t data_bytes = static_cast<uint32_t>(samples.size() * 2);
-  std::vector<uint8_t> image(formats::kWavHeaderSize);
-  formats::BuildWavHeader(image, data_bytes, static_cast<uint32_t>(rate), 1, 16);
-  image.reserve(formats::kWavHeaderSize + data_bytes);
-  for (int16_t s : samples) {
-    image.push_back(static_cast<uint8_t>(s & 0xFF));
-    image.push_back(static_cast<uint8_t>((static_cast<uint16_t>(s) >> 8) & 0xFF));
-  }
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file.write(reinterpret_cast<const char*>(image.data()),
-             static_cast<std::streamsize>(image.size()));
-  file.close();
-  return static_cast<bool>(file);
 }
 
 }  // namespace cadencio::audio

@@ -47,7 +47,4 @@ std::vector<float> ConvertToStereoFloat(const PcmData& pcm, int rate);
 // Reads and converts a file; nothing when the file is missing or not playable.
 std::optional<Sound> LoadWavFile(const std::string& path, int rate);
 
-// Writes 16-bit mono PCM as a plain 44-byte-header WAVE file; false when it cannot be written.
-bool WriteWav16Mono(const std::string& path, const std::vector<int16_t>& samples, int rate);
-
 }  // namespace cadencio::audio

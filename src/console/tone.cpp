@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "audio/wav_loader.hpp"
-#include "formats/riff_reader.hpp"
+#include "formats/wav_writer.hpp"
 
 namespace cadencio::console {
 

@@ -3,8 +3,8 @@
 // in memory) is walked here from its first byte to the head of its data chunk. The readers
 // differ on purpose in a few points, which are options: whether "WAVE" is checked, whether
 // "fmt " must be the first chunk, how much of its body must be there, whether a pad byte
-// follows a body of odd length, and whether the data size is read as 16 bits. Every header the
-// program writes is built here too.
+// follows a body of odd length, and whether the data size is read as 16 bits. Headers are
+// written by formats/wav_writer.
 #pragma once
 
 #include <array>
@@ -55,13 +55,5 @@ bool ReadRiffHead(ByteSource& source, const RiffOptions& options, RiffWav& wav,
 bool ParseRiffImage(std::span<const uint8_t> image, const RiffOptions& options, RiffWav& wav,
                     std::span<const uint8_t>& samples,
                     const std::function<bool(const RiffWav&)>& accept_fmt = {});
-
-inline constexpr std::size_t kWavHeaderSize = 44;
-
-// The writer's side: fills the first 44 bytes of `image` with the plain header of PCM data:
-// "RIFF", data size + 36, "WAVE", a 16-byte PCM "fmt " chunk with the given format, "data" and
-// the data size. Does nothing when the image is shorter than the header.
-void BuildWavHeader(std::span<uint8_t> image, uint32_t data_size, uint32_t sample_rate,
-                    uint16_t channels, uint16_t bits);
 
 }  // namespace cadencio::formats

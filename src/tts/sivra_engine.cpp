@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "files/paths.hpp"
+#include "formats/wav_writer.hpp"
 #include "synth/mbrola_loader.hpp"
 #include "synth/mbrola_voices.hpp"
 #include "tts/sivra_pipeline.hpp"
@@ -17,45 +18,28 @@ namespace cadencio::tts {
 
 namespace {
 
-constexpr std::size_t kHeaderBytes = 44;
+using formats::kWavHeaderSize;
 constexpr const char* kDefaultDatabase = "br4";
 constexpr const char* kFallbackDatabase = "c:\\sonaud\\sivratts\\br4";
 constexpr const char* kOutputError =
     "Arquivo de sa\xED"
     "da n\xE3o pode ser criado";
 
-void PutLe(uint8_t* at, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// The header of the engine's sound: 16-bit mono at its own rate.
+void WriteHeader(std::span<uint8_t> header, uint32_t data_size) {
+  formats::BuildWavHeader(header, data_size, kSivraSampleRate, 1, 16);
+}
 
 std::string OrDefault(const std::string& value, const char* fallback) {
   return value.empty() ? std::string(fallback) : value;
 }
 
 }  // namespace
-
-void FillWaveHeader(std::span<uint8_t, 44> header, uint32_t sample_rate, uint16_t bits,
-                    uint16_t channels, uint32_t data_size) {
-  uint8_t* h = header.data();
-  const uint32_t block_align = channels * (bits / 8u);
-  std::memcpy(h, "RIFF", 4);
-  PutLe(h + 4, data_size + 36, 4);
-  std::memcpy(h + 8, "WAVEfmt ", 8);
-  PutLe(h + 16, 16, 4);
-  PutLe(h + 20, 1, 2);
-  PutLe(h + 22, channels, 2);
-  PutLe(h + 24, sample_rate, 4);
-  PutLe(h + 28, block_align * sample_rate, 4);
-  PutLe(h + 32, block_align, 2);
-  PutLe(h + 34, bits, 2);
-  std::memcpy(h + 36, "data", 4);
-  PutLe(h + 40, data_size, 4);
-}
 
 struct SivraState {
   std::unique_ptr<synth::Mbrola> mbrola;
@@ -67,7 +51,7 @@ struct SivraState {
   double duration_factor = 1.0;
   std::vector<int16_t> read_buffer = std::vector<int16_t>(kSivraReadSamples);
   // The WAVE header directly followed by the pending sample bytes: one image to play.
-  std::vector<uint8_t> image = std::vector<uint8_t>(kHeaderBytes + 2 * kSivraReadSamples);
+  std::vector<uint8_t> image = std::vector<uint8_t>(kWavHeaderSize + 2 * kSivraReadSamples);
   SivraPipeline pipeline;
   std::vector<std::string> last_lines;
 };
@@ -130,8 +114,8 @@ bool SivraEngine::SivraStart(const std::string& database, const std::string& rul
   s.open_name = s.output_name;
   s.output.reset(std::fopen(s.open_name.c_str(), "wb"));
   if (!s.output) return false;
-  std::array<uint8_t, kHeaderBytes> header{};
-  FillWaveHeader(header, kSivraSampleRate, 16, 1, 0);
+  std::array<uint8_t, kWavHeaderSize> header{};
+  WriteHeader(header, 0);
   if (std::fwrite(header.data(), 1, header.size(), s.output.get()) != header.size() ||
       std::fflush(s.output.get()) != 0) {
     error_ = kOutputError;
@@ -149,9 +133,8 @@ void SivraEngine::SivraSetFactors(double pitch_factor, double duration_factor) {
 
 void SivraEngine::PlayPending(std::size_t bytes) {
   std::vector<uint8_t>& image = state_->image;
-  FillWaveHeader(std::span<uint8_t, 44>(image.data(), 44), kSivraSampleRate, 16, 1,
-                 static_cast<uint32_t>(bytes));
-  host_.PlayWavBuffer(std::span<const uint8_t>(image.data(), kHeaderBytes + bytes));
+  WriteHeader(image, static_cast<uint32_t>(bytes));
+  host_.PlayWavBuffer(std::span<const uint8_t>(image.data(), kWavHeaderSize + bytes));
 }
 
 bool SivraEngine::SivraSpeak(const std::string& text) {
@@ -202,14 +185,14 @@ bool SivraEngine::SivraSpeak(const std::string& text) {
         PlayPending(pending);
         pending = 0;
       }
-      std::memcpy(s.image.data() + kHeaderBytes + pending, bytes, n);
+      std::memcpy(s.image.data() + kWavHeaderSize + pending, bytes, n);
       pending += n;
     }
   }
   // 6. The last piece, at least 256 bytes long.
   if (!s.file_mode && pending > 0) {
     if (pending < kSivraMinLastPiece) {
-      std::memset(s.image.data() + kHeaderBytes + pending, 0, kSivraMinLastPiece - pending);
+      std::memset(s.image.data() + kWavHeaderSize + pending, 0, kSivraMinLastPiece - pending);
       pending = kSivraMinLastPiece;
     }
     PlayPending(pending);
@@ -237,10 +220,9 @@ void SivraEngine::FinishOutputFile() {
     File file(std::fopen(s.open_name.c_str(), "r+b"));
     if (file && std::fseek(file.get(), 0, SEEK_END) == 0) {
       const long size = std::ftell(file.get());
-      if (size >= static_cast<long>(kHeaderBytes)) {
-        std::array<uint8_t, kHeaderBytes> header{};
-        FillWaveHeader(header, kSivraSampleRate, 16, 1,
-                       static_cast<uint32_t>(size - static_cast<long>(kHeaderBytes)));
+      if (size >= static_cast<long>(kWavHeaderSize)) {
+        std::array<uint8_t, kWavHeaderSize> header{};
+        WriteHeader(header, static_cast<uint32_t>(size - static_cast<long>(kWavHeaderSize)));
         std::rewind(file.get());
         std::fwrite(header.data(), 1, header.size(), file.get());
       }

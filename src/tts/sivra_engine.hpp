@@ -41,10 +41,6 @@ inline constexpr int kSivraReadSamples = 16000;
 inline constexpr std::size_t kSivraPieceBytes = 16000;  // pending bytes played at once
 inline constexpr std::size_t kSivraMinLastPiece = 256;
 
-// Fills the 44-byte RIFF/WAVE header of PCM sound.
-void FillWaveHeader(std::span<uint8_t, 44> header, uint32_t sample_rate, uint16_t bits,
-                    uint16_t channels, uint32_t data_size);
-
 class SivraEngine {
  public:
   // Without a loader, the engine loads MBROLA the program's usual way (the `mbrola` program

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "formats/riff_reader.hpp"
+#include "formats/wav_writer.hpp"
 
 namespace cadencio::voice {
 

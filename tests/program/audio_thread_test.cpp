@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "audio/audio_output.hpp"
-#include "audio/wav_loader.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
+#include "formats/wav_writer.hpp"
 #include "frontends/frontend.hpp"
 #include "program/program_parts.hpp"
 #include "voice/voice_format.hpp"
@@ -225,7 +225,7 @@ TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileSpeechAndBeatsPlay) {
   for (std::size_t i = 0; i < click.size(); ++i) {
     click[i] = static_cast<int16_t>(9000 * std::sin(0.3 * static_cast<double>(i)));
   }
-  ASSERT_TRUE(audio::WriteWav16Mono(beat, click, 44100));
+  ASSERT_TRUE(formats::WriteWav16Mono(beat, click, 44100));
 
   base::RealClock clock;
   base::MessageLoop loop;

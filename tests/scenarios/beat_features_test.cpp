@@ -10,8 +10,8 @@
 #include "app/count_words.hpp"
 #include "app/metronome_state.hpp"
 #include "app/tap_tempo.hpp"
-#include "audio/wav_loader.hpp"
 #include "base/keys.hpp"
+#include "formats/wav_writer.hpp"
 #include "support/scenario.hpp"
 
 namespace cadencio::testing {
@@ -52,8 +52,8 @@ std::string ReadFile(const std::string& path) {
 // with `espeak` the program speaks through espeak-ng, which renders the count words itself.
 void WriteCountWords(const TempDataRoot& data, const std::string& settings, bool espeak = false) {
   for (int n = 1; n <= 9; ++n) {
-    audio::WriteWav16Mono(data.Root() + "/som/cadencio/CANUM" + std::to_string(n) + ".wav",
-                          std::vector<int16_t>(5512, static_cast<int16_t>(1000 * n)), 22050);
+    formats::WriteWav16Mono(data.Root() + "/som/cadencio/CANUM" + std::to_string(n) + ".wav",
+                            std::vector<int16_t>(5512, static_cast<int16_t>(1000 * n)), 22050);
   }
   std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
       << (espeak ? "[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n" : "")

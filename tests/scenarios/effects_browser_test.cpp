@@ -12,9 +12,9 @@
 #include <iterator>
 
 #include "app/effects_file.hpp"
-#include "audio/wav_loader.hpp"
 #include "base/keys.hpp"
 #include "files/paths.hpp"
+#include "formats/wav_writer.hpp"
 #include "support/scenario.hpp"
 
 namespace cadencio::testing {
@@ -416,7 +416,7 @@ std::vector<int16_t> Tone(int frames) {
 TEST(ChooseEffect, CtrlEnterPlaysTheEffectAndWaitsForItsEnd) {
   TempDataRoot data;
   data.WriteFile("somritmo.ini", "Bumbo=bumbo\nCaixa=caixa\n");
-  audio::WriteWav16Mono(data.Root() + "/som/cadencio/efeitos/bumbo.wav", Tone(13230), 44100);
+  formats::WriteWav16Mono(data.Root() + "/som/cadencio/efeitos/bumbo.wav", Tone(13230), 44100);
   Keys keys;
   keys.Char(13, true);                       // before the list: names no file, nothing heard
   keys.Key(base::vk::kDown).Char(13, true);  // Bumbo, 300 ms

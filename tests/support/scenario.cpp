@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "app/metronome.hpp"
-#include "audio/wav_loader.hpp"
+#include "formats/wav_writer.hpp"
 #include "voice/piece_database.hpp"
 
 namespace cadencio::testing {
@@ -43,8 +43,8 @@ TempDataRoot::TempDataRoot() {
   fs::create_directories(config_dir_);
   fs::create_directories(base_ + "/start");
   setenv("CADENCIO_TEST_START_DIR", (base_ + "/start").c_str(), 1);
-  audio::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao1.wav", Click(1800, 2000), 44100);
-  audio::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao2.wav", Click(1200, 2000), 44100);
+  formats::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao1.wav", Click(1800, 2000), 44100);
+  formats::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao2.wav", Click(1200, 2000), 44100);
   // A small recorded voice: a few pieces, one rule per letter, one exception.
   fs::create_directories(root_ + "/som/letras");
   std::string samples(600, '\x90');

@@ -588,28 +588,6 @@ TEST(LetterRecording, LongDataIsCutToTheImage) {
   EXPECT_TRUE(out.empty());
 }
 
-// ---------------------------------------------------------------- header
-
-TEST(WavHeader, Fields) {
-  std::vector<uint8_t> image(44 + 10, 0);
-  BuildWavHeader(image, 10, 11025, 1, 8);
-  EXPECT_EQ(std::string(image.begin(), image.begin() + 4), "RIFF");
-  EXPECT_EQ(ReadLe(image, 4, 4), 46u);
-  EXPECT_EQ(std::string(image.begin() + 8, image.begin() + 16), "WAVEfmt ");
-  EXPECT_EQ(ReadLe(image, 16, 4), 16u);
-  EXPECT_EQ(ReadLe(image, 20, 2), 1u);
-  EXPECT_EQ(ReadLe(image, 22, 2), 1u);
-  EXPECT_EQ(ReadLe(image, 24, 4), 11025u);
-  EXPECT_EQ(ReadLe(image, 28, 4), 11025u);
-  EXPECT_EQ(ReadLe(image, 32, 2), 1u);
-  EXPECT_EQ(ReadLe(image, 34, 2), 8u);
-  EXPECT_EQ(std::string(image.begin() + 36, image.begin() + 40), "data");
-  EXPECT_EQ(ReadLe(image, 40, 4), 10u);
-  std::vector<uint8_t> small(20, 7);
-  BuildWavHeader(small, 10, 11025, 1, 8);  // too small: untouched
-  EXPECT_EQ(small, std::vector<uint8_t>(20, 7));
-}
-
 // ---------------------------------------------------------------- opening
 
 TEST_F(RecordedVoiceTest, OpenCodes) {

@@ -3,16 +3,15 @@
 
 #include <utility>
 
-#include "audio/wav_loader.hpp"
+#include "formats/wav_writer.hpp"
 #include "lib/dtmf.hpp"
-#include "lib/wav_writer.hpp"
 
 namespace cadencio::voicegen {
 
 namespace {
 
 constexpr double kEdgeFadeMs = 2;
-constexpr std::size_t kHeaderBytes = 44;
+using formats::kWavHeaderSize;
 
 }  // namespace
 
@@ -54,16 +53,16 @@ bool RecordingWriter::WriteLetterRecording(const std::string& name, const std::s
   Samples samples = Speak(utf8_text, kLetterRate);
   if (samples.empty()) return false;
   std::string path = letters_dir_ + "/" + name + ".wav";
-  return Written(path, WriteWav8Mono(path, ToUnsigned8(samples), kLetterRate),
-                 kHeaderBytes + samples.size());
+  return Written(path, formats::WriteWav8Mono(path, ToUnsigned8(samples), kLetterRate),
+                 kWavHeaderSize + samples.size());
 }
 
 bool RecordingWriter::WritePromptRecording(const std::string& name, const std::string& utf8_text) {
   Samples samples = Speak(utf8_text, kPromptRate);
   if (samples.empty()) return false;
   std::string path = prompt_dir_ + "/" + name + ".wav";
-  return Written(path, audio::WriteWav16Mono(path, ToSigned16(samples), kPromptRate),
-                 kHeaderBytes + 2 * samples.size());
+  return Written(path, formats::WriteWav16Mono(path, ToSigned16(samples), kPromptRate),
+                 kWavHeaderSize + 2 * samples.size());
 }
 
 bool RecordingWriter::WriteDtmf(const std::string& name, char key) {
@@ -73,8 +72,8 @@ bool RecordingWriter::WriteDtmf(const std::string& name, char key) {
     return false;
   }
   std::string path = letters_dir_ + "/" + name + ".wav";
-  return Written(path, WriteWav8Mono(path, ToUnsigned8(tone), kLetterRate),
-                 kHeaderBytes + tone.size());
+  return Written(path, formats::WriteWav8Mono(path, ToUnsigned8(tone), kLetterRate),
+                 kWavHeaderSize + tone.size());
 }
 
 }  // namespace cadencio::voicegen
