@@ -133,9 +133,8 @@ class TtsSpeaker : private tts::SivraHost {
   const std::vector<std::string>& Lines() const { return engine_.LastPhonemeLines(); }
 
  private:
-  void PlayWavBuffer(std::span<const uint8_t> image) override {
-    for (std::size_t i = 44; i + 1 < image.size(); i += 2)
-      samples_.push_back(static_cast<int16_t>(image[i] | image[i + 1] << 8));
+  void PlaySamples(std::span<const int16_t> samples) override {
+    samples_.insert(samples_.end(), samples.begin(), samples.end());
   }
   bool WavBusy() override { return false; }
   void StopWav() override {}

@@ -25,10 +25,10 @@ constexpr std::array<uint8_t, 14> kGuidTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x0
 constexpr int kMaxSampleRate = 1'000'000;
 
 // Reads the "fmt " chunk body; nothing when the format is not one we can play.
-std::optional<PcmFormat> ParseFormat(const uint8_t* body, uint32_t size) {
+std::optional<formats::PcmFormat> ParseFormat(const uint8_t* body, uint32_t size) {
   if (size < 16) return std::nullopt;
   uint16_t tag = formats::ReadLe16(body);
-  PcmFormat format;
+  formats::PcmFormat format;
   format.channels = formats::ReadLe16(body + 2);
   uint32_t rate = formats::ReadLe32(body + 4);
   format.bits = formats::ReadLe16(body + 14);
@@ -50,7 +50,7 @@ std::optional<PcmFormat> ParseFormat(const uint8_t* body, uint32_t size) {
   return format;
 }
 
-int BytesPerFrame(const PcmFormat& format) {
+int BytesPerFrame(const formats::PcmFormat& format) {
   return format.channels * format.bits / 8;
 }
 
@@ -102,7 +102,7 @@ std::optional<PcmData> ParsePcmWav(const std::vector<uint8_t>& image) {
   options.fmt_first = false;
   options.fmt_fields = 0;
   options.pad_odd_chunks = true;
-  std::optional<PcmFormat> format;
+  std::optional<formats::PcmFormat> format;
   formats::RiffWav wav;
   std::span<const uint8_t> data;
   const bool found =
@@ -127,7 +127,7 @@ int64_t ConvertedFrameCount(const PcmData& pcm, int rate) {
 }
 
 std::vector<float> ConvertToStereoFloat(const PcmData& pcm, int rate) {
-  const PcmFormat& format = pcm.format;
+  const formats::PcmFormat& format = pcm.format;
   const int frame_bytes = BytesPerFrame(format);
   if ((format.channels != 1 && format.channels != 2) || (format.bits != 8 && format.bits != 16) ||
       format.sample_rate <= 0 || rate <= 0) {

@@ -8,17 +8,12 @@
 #include <vector>
 
 #include "audio/sound.hpp"
+#include "formats/pcm_format.hpp"
 
 namespace cadencio::audio {
 
-struct PcmFormat {
-  int channels = 0;
-  int sample_rate = 0;
-  int bits = 0;
-};
-
 struct PcmData {
-  PcmFormat format;
+  formats::PcmFormat format;
   std::vector<uint8_t> bytes;  // the data chunk as stored, in whole frames
 };
 

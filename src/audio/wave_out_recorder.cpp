@@ -28,7 +28,7 @@ int WaveOutRecorder::Open(const WaveFormat& format) {
 int WaveOutRecorder::Write(int index, const uint8_t* bytes, std::size_t count) {
   if (!recording_) return device_.Write(index, bytes, count);
   if (!device_.IsOpen()) return kWaveErrorInvalidHandle;
-  const PcmFormat pcm{format_.channels, format_.rate, format_.bits};
+  const formats::PcmFormat pcm{format_.channels, format_.rate, format_.bits};
   if (runs_.empty() || runs_.back().format.channels != pcm.channels ||
       runs_.back().format.sample_rate != pcm.sample_rate || runs_.back().format.bits != pcm.bits) {
     runs_.push_back({pcm, {}});

@@ -8,40 +8,41 @@
 #include <tuple>
 
 #include "audio/wav_loader.hpp"
-#include "formats/wav_writer.hpp"
 
 namespace cadencio::console {
 
 namespace {
 
-constexpr int kToneBufferBytes = 11071;
 constexpr int kRate = 11025;
+// Periods start within the first 10981 samples (just under a second); the buffer has room for
+// one more period after the last start.
+constexpr int kPeriodRoom = 10981;
+constexpr int kToneBufferSamples = 11027;
 constexpr uint8_t kLow = 96;
 constexpr uint8_t kHigh = 160;
 constexpr uint8_t kSilence = 128;
 
 }  // namespace
 
-std::vector<uint8_t> BuildToneWave(uint16_t frequency) {
+std::vector<uint8_t> BuildToneSamples(uint16_t frequency) {
   if (frequency == 0) return {};
-  std::vector<uint8_t> buffer(kToneBufferBytes, kSilence);
+  std::vector<uint8_t> samples(kToneBufferSamples, kSilence);
   const int f = frequency;
   const int period = kRate / f;
-  // Each period starts at 44 + floor(j * 11025 / f), so the pitch stays exact over the second
+  // Each period starts at floor(j * 11025 / f), so the pitch stays exact over the second
   // although periods are whole samples. The first period is written twice.
-  int p = 44;
-  for (int64_t j = 0; p <= kRate - period; ++j) {
+  int p = 0;
+  for (int64_t j = 0; p <= kPeriodRoom - period; ++j) {
     const int half = period / 2;
-    std::fill_n(buffer.begin() + p, half + 1, kLow);
+    std::fill_n(samples.begin() + p, half + 1, kLow);
     p += half;
-    std::fill_n(buffer.begin() + p, period - half + 1, kHigh);
-    p = static_cast<int>(44 + (j * kRate) / f);
+    std::fill_n(samples.begin() + p, period - half + 1, kHigh);
+    p = static_cast<int>((j * kRate) / f);
   }
-  buffer[p - 1] = kSilence;
-  const uint32_t data_size = static_cast<uint32_t>(p - 44);
-  buffer.resize(p);
-  formats::BuildWavHeader(buffer, data_size, kRate, 1, 8);
-  return buffer;
+  // The tone ends where the first period that does not fit would start, on silence.
+  if (p > 0) samples[p - 1] = kSilence;
+  samples.resize(p);
+  return samples;
 }
 
 namespace {
@@ -55,9 +56,8 @@ const audio::Sound& ToneSound(uint16_t frequency, int rate, int64_t frames) {
   if (!sound) {
     sound = std::make_unique<audio::Sound>();
     sound->name = "tone " + std::to_string(frequency) + " Hz";
-    if (auto pcm = audio::ParsePcmWav(BuildToneWave(frequency))) {
-      sound->samples = audio::ConvertToStereoFloat(*pcm, rate);
-    }
+    const audio::PcmData pcm{{1, kRate, 8}, BuildToneSamples(frequency)};
+    sound->samples = audio::ConvertToStereoFloat(pcm, rate);
     if (frames > 0 && sound->FrameCount() > frames) sound->samples.resize(frames * 2);
   }
   return *sound;

@@ -1,5 +1,5 @@
-// The tones that announce braille modes: a square wave built in memory as a WAV image and
-// looped on the beat channel until it is stopped.
+// The tones that announce braille modes: a square wave built in memory and looped on the beat
+// channel until it is stopped.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +10,11 @@
 
 namespace cadencio::console {
 
-// The tone buffer for `frequency` (above 0): a 44-byte header and about a second of 8-bit
-// samples at 11025 per second, alternating 96 and 160 so that each period starts at the exact
-// sample position of the frequency; the last sample is silence. Empty for frequency 0.
-std::vector<uint8_t> BuildToneWave(uint16_t frequency);
+// The samples of the tone for `frequency`: about a second of 8-bit mono samples at 11025 per
+// second, alternating 96 and 160 so that each period starts at the exact sample position of
+// the frequency; the last sample is silence. Empty for frequency 0, and for a frequency whose
+// period is longer than the tone.
+std::vector<uint8_t> BuildToneSamples(uint16_t frequency);
 
 class TonePlayer {
  public:

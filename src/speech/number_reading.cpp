@@ -16,7 +16,7 @@ namespace cadencio::speech {
 
 namespace {
 
-constexpr std::size_t kHeaderBytes = 44;
+using voice::kWavHeaderSize;
 constexpr std::size_t kBufferSamples = 30000;
 
 const char* const kWeekdays[] = {"Domingo", "Segunda", "Terca", "Quarta",
@@ -30,20 +30,19 @@ const char* const kMonths[] = {"Janeiro",  "Fevereiro", "Marco",    "Abril",
 bool ReadWordSamples(const std::string& path, std::vector<uint8_t>& samples) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  samples.assign(kHeaderBytes + kBufferSamples, 0);
+  samples.assign(kWavHeaderSize + kBufferSamples, 0);
   in.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size()));
   std::size_t got = static_cast<std::size_t>(in.gcount());
   samples.resize(got);
-  samples.erase(samples.begin(), samples.begin() + std::min(got, kHeaderBytes));
+  samples.erase(samples.begin(), samples.begin() + std::min(got, kWavHeaderSize));
   return true;
 }
 
-void PlayJoined(SpeechFrontEnd& speech, std::vector<uint8_t>& image) {
-  std::size_t fill = image.size() - kHeaderBytes;
-  if (fill == 0) return;
-  voice::BuildWavHeader(image, static_cast<uint32_t>(fill), 11025, 1, 8);
-  speech.PlayWavImage(image);
-  image.resize(kHeaderBytes);
+// Plays the joined recordings and empties them for the next.
+void PlayJoined(SpeechFrontEnd& speech, std::vector<uint8_t>& joined) {
+  if (joined.empty()) return;
+  speech.PlayVoiceSamples(joined);
+  joined.clear();
 }
 
 void SpeakNumber(SpeechFrontEnd& speech, int n, bool feminine) {
@@ -62,16 +61,16 @@ void SpeakNumberWords(SpeechFrontEnd& speech, const std::string& words, bool fem
     described += (i ? " " : "") + names[i];
   }
   speech.Notify(SpeechEvent::kNumber, described);
-  std::vector<uint8_t> image(kHeaderBytes);
+  std::vector<uint8_t> joined;
   std::vector<uint8_t> samples;
   for (const std::string& name : names) {
     if (!ReadWordSamples(files::MapWindowsPath(speech.LettersDir() + name + ".wav"), samples)) {
       continue;  // a missing word file only drops that word
     }
-    if (image.size() - kHeaderBytes + samples.size() > kBufferSamples) PlayJoined(speech, image);
-    image.insert(image.end(), samples.begin(), samples.end());
+    if (joined.size() + samples.size() > kBufferSamples) PlayJoined(speech, joined);
+    joined.insert(joined.end(), samples.begin(), samples.end());
   }
-  PlayJoined(speech, image);
+  PlayJoined(speech, joined);
 }
 
 void SpeakHourMinute(SpeechFrontEnd& speech, int hour, int minute) {

@@ -14,7 +14,7 @@ struct SpeechEvent {
     kPrompt,    // a prompt recording played (its name)
     kChar,      // a character spoken by its letter recording (detail: the byte)
     kWavFile,   // a WAV file played (its path)
-    kImage,     // a sound image played (detail: its data size)
+    kImage,     // a sound image or joined word recordings played (detail: sample bytes)
     kPhonetic,  // a phonetic text handed to the recorded voice
     kNumber,    // number words spoken (detail: their recordings, "_vinte _e _uma")
     kVoice,     // what the recorded voice did: a piece, letter, pause or image (described)

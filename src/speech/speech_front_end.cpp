@@ -18,7 +18,8 @@ namespace cadencio::speech {
 
 namespace {
 
-constexpr int kImageRate = 11025;
+// The generated beep and click, and joined word recordings.
+constexpr formats::PcmFormat kVoiceSound{1, voice::kVoiceSampleRate, 8};
 
 // The integer value of a whole decimal number; false for anything else (empty included).
 bool ParseInt(std::string_view text, int& value) {
@@ -86,11 +87,8 @@ SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav, std:
   }
   // The click: 64 random samples in 128..187, then 192 samples of silence.
   std::minstd_rand random(20261207);
-  std::vector<uint8_t> samples(256, 128);
-  for (int i = 0; i < 64; ++i) samples[i] = static_cast<uint8_t>(128 + random() % 60);
-  click_image_.assign(44, 0);
-  click_image_.insert(click_image_.end(), samples.begin(), samples.end());
-  voice::BuildWavHeader(click_image_, 256, kImageRate, 1, 8);
+  click_samples_.assign(256, voice::kSilenceSample);
+  for (int i = 0; i < 64; ++i) click_samples_[i] = static_cast<uint8_t>(128 + random() % 60);
 }
 
 void SpeechFrontEnd::Notify(SpeechEvent::Kind kind, std::string detail) {
@@ -384,8 +382,17 @@ void SpeechFrontEnd::PlayPromptWav(const std::string& name) {
 
 void SpeechFrontEnd::PlayWavImage(const std::vector<uint8_t>& image) {
   WaitSpeechEnd();
-  Notify(SpeechEvent::kImage, std::to_string(image.size() >= 44 ? image.size() - 44 : 0));
+  Notify(SpeechEvent::kImage,
+         std::to_string(image.size() >= voice::kWavHeaderSize ? image.size() - voice::kWavHeaderSize
+                                                              : 0));
   wav_.PlayWavBuffer(image);
+  while (SpeechBusy()) console_.WaitMessage();
+}
+
+void SpeechFrontEnd::PlayVoiceSamples(std::span<const uint8_t> samples) {
+  WaitSpeechEnd();
+  Notify(SpeechEvent::kImage, std::to_string(samples.size()));
+  wav_.PlayPcm(kVoiceSound, samples);
   while (SpeechBusy()) console_.WaitMessage();
 }
 
@@ -394,11 +401,10 @@ void SpeechFrontEnd::PlayBeep() {
   DrainKeys();  // keys typed before the beep are discarded
   Notify(SpeechEvent::kBeep);
   static constexpr uint8_t kCycle[8] = {128, 112, 96, 80, 64, 80, 96, 112};
-  std::vector<uint8_t> image(44 + 512);
-  for (int i = 0; i < 512; ++i) image[44 + i] = kCycle[i % 8];
-  image.back() = 128;
-  voice::BuildWavHeader(image, 512, kImageRate, 1, 8);
-  wav_.PlayWavBuffer(image);
+  std::vector<uint8_t> samples(512);
+  for (int i = 0; i < 512; ++i) samples[i] = kCycle[i % 8];
+  samples.back() = voice::kSilenceSample;
+  wav_.PlayPcm(kVoiceSound, samples);
   while (SpeechBusy()) console_.WaitMessage();
 }
 
@@ -407,7 +413,7 @@ void SpeechFrontEnd::PlayClick() {
   Notify(SpeechEvent::kClick);
   bool cut = wav_.CutSpeech();
   wav_.SetCutSpeech(false);
-  wav_.PlayWavBuffer(click_image_);
+  wav_.PlayPcm(kVoiceSound, click_samples_);
   while (SpeechBusy()) console_.WaitMessage();
   wav_.SetCutSpeech(cut);
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,9 @@ class SpeechFrontEnd {
   void PlayPromptWav(const std::string& name);
   // Plays a WAVE image and waits for its end (or a key).
   void PlayWavImage(const std::vector<uint8_t>& image);
+  // Plays 8-bit mono samples at the recorded voice's rate (11025 per second) and waits for
+  // their end (or a key).
+  void PlayVoiceSamples(std::span<const uint8_t> samples);
   void PlayBeep();
   void PlayClick();
   bool SpeechBusy();
@@ -138,7 +142,7 @@ class SpeechFrontEnd {
   bool echo_typing_ = true;
   uint8_t previous_mark_ = ' ';
   int mark_repeats_ = 0;
-  std::vector<uint8_t> click_image_;
+  std::vector<uint8_t> click_samples_;
   EngineDispatch engine_;
 };
 

@@ -161,8 +161,11 @@ void WavPlayback::QueueBlock(const uint8_t* samples, std::size_t length) {
   }
 }
 
-int WavPlayback::PlayPcm(const uint8_t* samples, std::size_t length, int rate, int channels,
-                         int bits) {
+int WavPlayback::PlayPcm(const formats::PcmFormat& format, std::span<const uint8_t> samples) {
+  int rate = format.sample_rate;
+  const int channels = format.channels;
+  const int bits = format.bits;
+  const std::size_t length = samples.size();
   // 1. Faster playback: half as many samples again per second, the fraction dropped.
   if (fast_playback_) {
     rate = static_cast<int>(std::clamp<int64_t>(int64_t{rate} * 3 / 2, INT_MIN, INT_MAX));
@@ -188,10 +191,10 @@ int WavPlayback::PlayPcm(const uint8_t* samples, std::size_t length, int rate, i
     }
     std::size_t block = std::min(length - position, kBlockBytes);
     if (cut) {
-      std::memcpy(cut_buffer_.data(), samples + position, block);
+      std::memcpy(cut_buffer_.data(), samples.data() + position, block);
       QueueBlock(cut_buffer_.data(), CutSpeechPeriods(cut_buffer_.data(), block, bits, rate));
     } else {
-      QueueBlock(samples + position, block);
+      QueueBlock(samples.data() + position, block);
     }
     position += block;
   }
@@ -201,7 +204,7 @@ int WavPlayback::PlayPcm(const uint8_t* samples, std::size_t length, int rate, i
 void WavPlayback::PlayWavBuffer(std::span<const uint8_t> image) {
   WavImageInfo info;
   if (!ParseWavImage(image, info)) return;
-  PlayPcm(info.data, info.length, info.rate, info.channels, info.bits);
+  PlayPcm({info.channels, info.rate, info.bits}, {info.data, info.length});
 }
 
 // --- files --------------------------------------------------------------------------------
@@ -211,9 +214,7 @@ int WavPlayback::QueueWavStream(formats::ByteSource& source) {
   // to the bits, then the chunks up to "data" (no pad byte after odd sizes).
   formats::RiffWav wav;
   if (!formats::ReadRiffHead(source, {}, wav)) return -1;
-  const int channels = wav.Channels();
-  const int rate = wav.Rate();
-  const int bits = wav.Bits();
+  const formats::PcmFormat format{wav.Channels(), wav.Rate(), wav.Bits()};
   // Play the data in pieces.
   uint32_t remaining = wav.data_size;
   int result = 0;
@@ -225,7 +226,7 @@ int WavPlayback::QueueWavStream(formats::ByteSource& source) {
     // A file shorter than its data chunk plays what it holds.
     std::size_t got = source.Read(scratch_.data(), piece);
     if (got == 0) break;
-    result = PlayPcm(scratch_.data(), got, rate, channels, bits);
+    result = PlayPcm(format, std::span<const uint8_t>(scratch_.data(), got));
     remaining -= static_cast<uint32_t>(piece);
     if (result != 0 || console_.KeyPressed()) break;
   }

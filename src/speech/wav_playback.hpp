@@ -23,6 +23,7 @@
 #include "audio/wave_out_device.hpp"
 #include "console/console.hpp"
 #include "formats/byte_source.hpp"
+#include "formats/pcm_format.hpp"
 #include "speech/cut_speech.hpp"
 #include "speech/wav_image_reader.hpp"
 
@@ -52,8 +53,10 @@ class WavPlayback {
   int PlayWavStream(formats::ByteSource& source);
   // Plays a WAVE image; returns once its last block is queued. Not RIFF/WAVE: plays nothing.
   void PlayWavBuffer(std::span<const uint8_t> image);
-  // Queues PCM samples; returns once the last block is queued. 0 or the device's open error.
-  int PlayPcm(const uint8_t* samples, std::size_t length, int rate, int channels, int bits);
+  // Queues PCM samples in `format`; returns once the last block is queued. 0 or the device's
+  // open error. Files and images come here once their header is read; sound made in memory
+  // (the built-in TTS, espeak-ng, the generated beep and click) comes here directly.
+  int PlayPcm(const formats::PcmFormat& format, std::span<const uint8_t> samples);
   // Handles pending messages; stops when a key waits or nothing is left to play; whether
   // blocks are still playing.
   bool WavBusy();

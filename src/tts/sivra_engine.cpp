@@ -50,8 +50,8 @@ struct SivraState {
   double pitch_factor = 1.0;
   double duration_factor = 1.0;
   std::vector<int16_t> read_buffer = std::vector<int16_t>(kSivraReadSamples);
-  // The WAVE header directly followed by the pending sample bytes: one image to play.
-  std::vector<uint8_t> image = std::vector<uint8_t>(kWavHeaderSize + 2 * kSivraReadSamples);
+  // The samples made and not yet played.
+  std::vector<int16_t> pending = std::vector<int16_t>(kSivraReadSamples);
   SivraPipeline pipeline;
   std::vector<std::string> last_lines;
 };
@@ -131,10 +131,8 @@ void SivraEngine::SivraSetFactors(double pitch_factor, double duration_factor) {
   state_->duration_factor = duration_factor;
 }
 
-void SivraEngine::PlayPending(std::size_t bytes) {
-  std::vector<uint8_t>& image = state_->image;
-  WriteHeader(image, static_cast<uint32_t>(bytes));
-  host_.PlayWavBuffer(std::span<const uint8_t>(image.data(), kWavHeaderSize + bytes));
+void SivraEngine::PlayPending(std::size_t count) {
+  host_.PlaySamples(std::span<const int16_t>(state_->pending.data(), count));
 }
 
 bool SivraEngine::SivraSpeak(const std::string& text) {
@@ -163,7 +161,7 @@ bool SivraEngine::SivraSpeak(const std::string& text) {
       }
       return std::size_t{0};
     }
-    return static_cast<std::size_t>(std::min(count, kSivraReadSamples)) * 2;
+    return static_cast<std::size_t>(std::min(count, kSivraReadSamples));
   };
   const std::vector<std::string>& lines = s.last_lines;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -176,24 +174,27 @@ bool SivraEngine::SivraSpeak(const std::string& text) {
     }
     if (last) mbrola.Flush();
     for (std::size_t n = read(); n > 0; n = read()) {
-      const auto* bytes = reinterpret_cast<const uint8_t*>(s.read_buffer.data());
       if (s.file_mode) {
-        if (std::fwrite(bytes, 1, n, s.output.get()) != n) result = false;
+        if (std::fwrite(s.read_buffer.data(), sizeof(int16_t), n, s.output.get()) != n) {
+          result = false;
+        }
         continue;
       }
-      if (pending + n >= kSivraPieceBytes && pending > 0) {
+      if (pending + n >= kSivraPieceSamples && pending > 0) {
         PlayPending(pending);
         pending = 0;
       }
-      std::memcpy(s.image.data() + kWavHeaderSize + pending, bytes, n);
+      std::copy_n(s.read_buffer.begin(), n,
+                  s.pending.begin() + static_cast<std::ptrdiff_t>(pending));
       pending += n;
     }
   }
-  // 6. The last piece, at least 256 bytes long.
+  // 6. The last piece, at least 128 samples long.
   if (!s.file_mode && pending > 0) {
-    if (pending < kSivraMinLastPiece) {
-      std::memset(s.image.data() + kWavHeaderSize + pending, 0, kSivraMinLastPiece - pending);
-      pending = kSivraMinLastPiece;
+    if (pending < kSivraMinLastSamples) {
+      std::fill(s.pending.begin() + static_cast<std::ptrdiff_t>(pending),
+                s.pending.begin() + kSivraMinLastSamples, 0);
+      pending = kSivraMinLastSamples;
     }
     PlayPending(pending);
   }

@@ -19,7 +19,8 @@ namespace cadencio::tts {
 class SivraHost {
  public:
   virtual ~SivraHost() = default;
-  virtual void PlayWavBuffer(std::span<const uint8_t> image) = 0;
+  // Queues 16-bit mono samples at kSivraSampleRate; returns once they are queued.
+  virtual void PlaySamples(std::span<const int16_t> samples) = 0;
   virtual bool WavBusy() = 0;
   virtual void StopWav() = 0;
   virtual bool FastPlayback() const = 0;
@@ -38,8 +39,10 @@ using VoiceLocator = std::function<std::optional<std::string>(const std::string&
 // Sound handed to MBROLA's reader and to the playback: 16-bit mono at 16000 Hz.
 inline constexpr int kSivraSampleRate = 16000;
 inline constexpr int kSivraReadSamples = 16000;
-inline constexpr std::size_t kSivraPieceBytes = 16000;  // pending bytes played at once
-inline constexpr std::size_t kSivraMinLastPiece = 256;
+// Pending samples are played once the next read would make them this many (16000 bytes).
+inline constexpr std::size_t kSivraPieceSamples = 8000;
+// A shorter last piece is padded with silence to this many samples (256 bytes).
+inline constexpr std::size_t kSivraMinLastSamples = 128;
 
 class SivraEngine {
  public:
@@ -66,7 +69,7 @@ class SivraEngine {
   const std::vector<std::string>& LastPhonemeLines() const;
 
  private:
-  void PlayPending(std::size_t bytes);
+  void PlayPending(std::size_t count);
   void FinishOutputFile();
 
   SivraHost& host_;

@@ -1,6 +1,6 @@
-// Sound images built in memory: 8-bit mono PCM at 11025 samples per second everywhere in this
-// program, behind the platform's 44-byte RIFF/WAVE header. Shared by the recorded voice and the
-// speech front end's generated beep and click.
+// The recorded voice's sound: 8-bit mono PCM at 11025 samples per second, shared by the speech
+// front end's generated beep and click and its joined word recordings. The voice's sound images
+// carry it behind the plain 44-byte RIFF/WAVE header.
 #pragma once
 
 #include <cstddef>

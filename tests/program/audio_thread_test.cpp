@@ -22,10 +22,10 @@
 #include "audio/audio_output.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
+#include "formats/pcm_format.hpp"
 #include "formats/wav_writer.hpp"
 #include "frontends/frontend.hpp"
 #include "program/program_parts.hpp"
-#include "voice/voice_format.hpp"
 
 namespace {
 
@@ -178,27 +178,30 @@ class QuietFrontend final : public frontends::Frontend {
   void Present(const frontends::ScreenCells&, int, int, bool) override {}
 };
 
-// A WAVE image of a tone: 8-bit mono at 11025 Hz, or 16-bit stereo at 22050 Hz.
-std::vector<uint8_t> ToneImage(bool sixteen_bit, double seconds) {
-  const int rate = sixteen_bit ? 22050 : 11025;
+// The format of a test tone: 8-bit mono at 11025 Hz, or 16-bit stereo at 22050 Hz.
+formats::PcmFormat ToneFormat(bool sixteen_bit) {
+  return sixteen_bit ? formats::PcmFormat{2, 22050, 16} : formats::PcmFormat{1, 11025, 8};
+}
+
+// The samples of a 440 Hz tone in that format.
+std::vector<uint8_t> ToneSamples(bool sixteen_bit, double seconds) {
+  const formats::PcmFormat format = ToneFormat(sixteen_bit);
+  const int rate = format.sample_rate;
   const int frames = static_cast<int>(seconds * rate);
-  const int frame_bytes = sixteen_bit ? 4 : 1;
-  std::vector<uint8_t> image(44 + static_cast<std::size_t>(frames) * frame_bytes);
-  voice::BuildWavHeader(image, static_cast<uint32_t>(frames * frame_bytes), rate,
-                        sixteen_bit ? 2 : 1, sixteen_bit ? 16 : 8);
+  std::vector<uint8_t> samples;
   for (int i = 0; i < frames; ++i) {
     const double v = 0.3 * std::sin(2 * M_PI * 440 * i / rate);
     if (sixteen_bit) {
       const auto s = static_cast<int16_t>(v * 32767);
       for (int c = 0; c < 2; ++c) {
-        image[44 + 4 * i + 2 * c] = static_cast<uint8_t>(s & 0xFF);
-        image[44 + 4 * i + 2 * c + 1] = static_cast<uint8_t>((s >> 8) & 0xFF);
+        samples.push_back(static_cast<uint8_t>(s & 0xFF));
+        samples.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
       }
     } else {
-      image[44 + i] = static_cast<uint8_t>(128 + v * 127);
+      samples.push_back(static_cast<uint8_t>(128 + v * 127));
     }
   }
-  return image;
+  return samples;
 }
 
 TEST(AudioThread, CountersSeeAllocationsLocksAndSleeps) {
@@ -240,7 +243,7 @@ TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileSpeechAndBeatsPlay) {
     audio::Mixer& mixer = audio.GetMixer();
     // Two utterances, the second cut halfway (a reset), with a beat every 100 ms throughout.
     for (bool sixteen_bit : {false, true}) {
-      parts.wav.PlayWavBuffer(ToneImage(sixteen_bit, 1.2));
+      parts.wav.PlayPcm(ToneFormat(sixteen_bit), ToneSamples(sixteen_bit, 1.2));
       const int64_t began = clock.NowMs();
       while (parts.wav.WavBusy()) {
         parts.beats.Play(beat, mixer.FramesRendered() + audio.LeadFrames());

@@ -122,7 +122,7 @@ TEST_F(WavPlaybackTest, ShortBlocksArePaddedWithSilence) {
     SCOPED_TRACE(c.name);
     device.writes.clear();
     Bytes data(c.length, c.fill);
-    ASSERT_EQ(wav.PlayPcm(data.data(), data.size(), 11025, c.channels, c.bits), 0);
+    ASSERT_EQ(wav.PlayPcm({c.channels, 11025, c.bits}, data), 0);
     WaitDone();
     ASSERT_EQ(device.writes.size(), 1u);
     const Bytes& sent = device.writes[0].bytes;
@@ -136,7 +136,7 @@ TEST_F(WavPlaybackTest, ShortBlocksArePaddedWithSilence) {
 
 TEST_F(WavPlaybackTest, AFullBlockKeepsItsLastSampleAndTheRingIndexCycles) {
   Bytes data(65534 * 5 + 10, 200);
-  ASSERT_EQ(wav.PlayPcm(data.data(), data.size(), 22050, 1, 8), 0);
+  ASSERT_EQ(wav.PlayPcm({1, 22050, 8}, data), 0);
   WaitDone();
   ASSERT_EQ(device.writes.size(), 6u);
   const int expected_index[] = {1, 2, 3, 4, 1, 2};
@@ -163,7 +163,7 @@ TEST_F(WavPlaybackTest, TheEndOfAnEightBitMonoBlockFadesToSilence) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     device.writes.clear();
-    ASSERT_EQ(wav.PlayPcm(c.data.data(), c.data.size(), 11025, 1, 8), 0);
+    ASSERT_EQ(wav.PlayPcm({1, 11025, 8}, c.data), 0);
     WaitDone();
     const Bytes& sent = device.writes.at(0).bytes;
     ASSERT_EQ(sent.size(), c.data.size());
@@ -296,7 +296,7 @@ TEST_F(WavPlaybackTest, AnOpenErrorIsReturnedAndNothingPlays) {
   EXPECT_TRUE(device.writes.empty());
   device.open_results = {audio::kWaveErrorNoDriver};
   Bytes data(10, 1);
-  EXPECT_EQ(wav.PlayPcm(data.data(), data.size(), 11025, 1, 8), audio::kWaveErrorNoDriver);
+  EXPECT_EQ(wav.PlayPcm({1, 11025, 8}, data), audio::kWaveErrorNoDriver);
 }
 
 TEST_F(WavPlaybackTest, ABusyDeviceIsTriedAgainEveryHundredMilliseconds) {
@@ -316,16 +316,16 @@ TEST_F(WavPlaybackTest, ADeviceBusyForTenSecondsGivesUp) {
 
 TEST_F(WavPlaybackTest, AnotherFormatWaitsUntilTheBlocksInFlightAreBack) {
   Bytes first(2 * 65534, 200);
-  ASSERT_EQ(wav.PlayPcm(first.data(), first.size(), 11025, 1, 8), 0);
+  ASSERT_EQ(wav.PlayPcm({1, 11025, 8}, first), 0);
   const int64_t first_end_ms = 2 * 65534 * 1000 / 11025;
   // The same format keeps the open device.
   Bytes more(1000, 200);
-  ASSERT_EQ(wav.PlayPcm(more.data(), more.size(), 11025, 1, 8), 0);
+  ASSERT_EQ(wav.PlayPcm({1, 11025, 8}, more), 0);
   EXPECT_EQ(device.opens.size(), 1u);
   EXPECT_LT(clock.NowMs(), 100);
 
   Bytes other(1000, 0);
-  ASSERT_EQ(wav.PlayPcm(other.data(), other.size(), 11025, 1, 16), 0);
+  ASSERT_EQ(wav.PlayPcm({1, 11025, 16}, other), 0);
   ASSERT_EQ(device.opens.size(), 2u);
   EXPECT_EQ(device.opens[1], (WaveFormat{11025, 16, 1}));
   EXPECT_GE(device.open_times[1], first_end_ms);
@@ -336,7 +336,7 @@ TEST_F(WavPlaybackTest, AnotherFormatWaitsUntilTheBlocksInFlightAreBack) {
 
 TEST_F(WavPlaybackTest, TheBusyTestClosesTheDeviceWhenEveryBlockIsBack) {
   Bytes data(1100, 200);  // 100 ms
-  ASSERT_EQ(wav.PlayPcm(data.data(), data.size(), 11025, 1, 8), 0);
+  ASSERT_EQ(wav.PlayPcm({1, 11025, 8}, data), 0);
   EXPECT_TRUE(wav.WavBusy());
   EXPECT_TRUE(wav.DeviceOpen());
   EXPECT_EQ(wav.InFlight(), 1);
@@ -440,7 +440,7 @@ TEST_F(WavPlaybackTest, AKeyDuringTheFinalWaitStopsTheFileAndStaysQueued) {
 TEST_F(WavPlaybackTest, AKeyWhileTheRingIsFullStopsWithinOneTenMillisecondTest) {
   frontend.AddChar(1003, 'y');
   Bytes data(6 * 65534, 200);
-  ASSERT_EQ(wav.PlayPcm(data.data(), data.size(), 11025, 1, 8), 0);
+  ASSERT_EQ(wav.PlayPcm({1, 11025, 8}, data), 0);
   EXPECT_EQ(device.writes.size(), 4u);
   ASSERT_EQ(device.reset_times.size(), 1u);
   EXPECT_GE(device.reset_times[0], 1003);
@@ -478,7 +478,7 @@ TEST_F(WavPlaybackTest, UnprepareFailuresShowTheirTextAndWaitForEnter) {
     frontend.AddChar(enter_at, 13);
     device.unprepare_results = {c.code};
     Bytes data(300, 200);
-    ASSERT_EQ(wav.PlayPcm(data.data(), data.size(), 11025, 1, 8), 0);
+    ASSERT_EQ(wav.PlayPcm({1, 11025, 8}, data), 0);
     WaitDone();
     EXPECT_EQ(frontend.Row(0), c.text);
     EXPECT_GE(clock.NowMs(), enter_at) << "the Enter was waited for";
@@ -490,7 +490,7 @@ TEST_F(WavPlaybackTest, UnprepareFailuresShowTheirTextAndWaitForEnter) {
 
 TEST_F(WavPlaybackTest, StrayBlockDoneMessagesAreIgnored) {
   Bytes data(2000, 200);
-  ASSERT_EQ(wav.PlayPcm(data.data(), data.size(), 11025, 1, 8), 0);
+  ASSERT_EQ(wav.PlayPcm({1, 11025, 8}, data), 0);
   wav.OnWaveBlockDone(0);
   wav.OnWaveBlockDone(5);
   EXPECT_EQ(wav.InFlight(), 1);
@@ -573,7 +573,7 @@ TEST_F(WavPlaybackMixerTest, AKeyCutsTheSoundAtOnceAndStaysQueued) {
   EXPECT_EQ(console.ReadKey(), 'k');
   // Later sounds start from a fresh device.
   Bytes data = Tone8(1000, 11025);
-  ASSERT_EQ(wav.PlayPcm(data.data(), data.size(), 11025, 1, 8), 0);
+  ASSERT_EQ(wav.PlayPcm({1, 11025, 8}, data), 0);
   while (wav.WavBusy()) console.WaitMessage();
   EXPECT_FALSE(audio.GetMixer().WaveOut().IsOpen());
 }

@@ -28,8 +28,8 @@ const std::string kData = CADENCIO_SOURCE_DIR "/data/sivratts/";
 
 class RecordingHost final : public SivraHost {
  public:
-  void PlayWavBuffer(std::span<const uint8_t> image) override {
-    images.emplace_back(image.begin(), image.end());
+  void PlaySamples(std::span<const int16_t> samples) override {
+    pieces.emplace_back(samples.begin(), samples.end());
     switches_while_playing.push_back(fast || cut);
   }
   bool WavBusy() override { return busy; }
@@ -40,7 +40,7 @@ class RecordingHost final : public SivraHost {
   void SetCutSpeech(bool on) override { cut = on; }
   void MessageBox(const std::string& text) override { messages.push_back(text); }
 
-  std::vector<std::vector<uint8_t>> images;
+  std::vector<std::vector<int16_t>> pieces;
   std::vector<bool> switches_while_playing;
   bool fast = true;
   bool cut = true;
@@ -133,12 +133,6 @@ class SivraEngineTest : public ::testing::Test {
              const std::string& abbreviations = kData + "portug.abr",
              const std::string& rules = kData + "portug.nrl") {
     return engine_.SivraStart("br4", rules, kData + "portug.exc", abbreviations, prosody, diphones);
-  }
-
-  static uint32_t DataSize(const std::vector<uint8_t>& image) {
-    uint32_t size = 0;
-    std::memcpy(&size, image.data() + 40, 4);
-    return size;
   }
 
   RecordingHost host_;
@@ -268,47 +262,43 @@ TEST_F(SivraEngineTest, SpeaksInPiecesWithTheSwitchesOff) {
   expected.push_back("flush");
   EXPECT_EQ(calls_, expected);
 
-  // Reads of 3000 samples (6000 bytes) are handed over as soon as the next one would reach
-  // 16000 bytes: 12000-byte pieces, and what is left at the end.
+  // Reads of 3000 samples are handed over as soon as the next one would reach 8000 samples
+  // (16000 bytes): pieces of 6000 samples, and what is left at the end.
   std::size_t total = 0;
-  ASSERT_GE(host_.images.size(), 2u);
-  for (std::size_t i = 0; i < host_.images.size(); ++i) {
-    const auto& image = host_.images[i];
-    ASSERT_EQ(DataSize(image) + 44, image.size());
-    EXPECT_EQ(std::memcmp(image.data(), "RIFF", 4), 0);
-    if (i + 1 < host_.images.size()) {
-      EXPECT_EQ(DataSize(image), 12000u) << i;
+  ASSERT_GE(host_.pieces.size(), 2u);
+  for (std::size_t i = 0; i < host_.pieces.size(); ++i) {
+    if (i + 1 < host_.pieces.size()) {
+      EXPECT_EQ(host_.pieces[i].size(), 6000u) << i;
     }
-    total += DataSize(image);
+    total += host_.pieces[i].size();
   }
   EXPECT_FALSE(host_.switches_while_playing[0]);
   EXPECT_TRUE(host_.fast && host_.cut);  // restored
-  std::size_t expected_bytes = 0;
+  std::size_t expected_samples = 0;
   for (const std::string& line : lines) {
     char name[8] = {};
     int ms = 0;
     if (line[0] != ';' && std::sscanf(line.c_str(), "%7s %d", name, &ms) == 2) {
-      expected_bytes += static_cast<std::size_t>(ms) * 32;
+      expected_samples += static_cast<std::size_t>(ms) * 16;
     }
   }
-  EXPECT_EQ(total, expected_bytes);
+  EXPECT_EQ(total, expected_samples);
 }
 
-TEST_F(SivraEngineTest, ShortLastPieceIsPaddedTo256Bytes) {
+TEST_F(SivraEngineTest, ShortLastPieceIsPaddedTo128Samples) {
   // 4 ms of sound: 64 samples, 128 bytes.
   WriteBytes(dir_ / "tiny.pro",
              "[DURA\xC7\xC3O]\n__=0\n_=0\n_.=0\na=4\n@=4\n[CHAVES]\n[PROS\xD3"
              "DIA]\n");
   ASSERT_TRUE(Start(dir_ / "tiny.pro"));
-  host_.images.clear();
+  host_.pieces.clear();
   EXPECT_TRUE(engine_.SivraSpeak("a"));
-  ASSERT_EQ(host_.images.size(), 1u);
-  const auto& image = host_.images[0];
-  ASSERT_EQ(DataSize(image), 256u);
-  ASSERT_EQ(image.size(), 300u);
-  EXPECT_EQ(image[44], 4);  // the samples of the one 4 ms phoneme
-  EXPECT_EQ(image[44 + 127], 0);
-  EXPECT_EQ(std::count(image.begin() + 44 + 128, image.end(), 0), 128);
+  ASSERT_EQ(host_.pieces.size(), 1u);
+  const std::vector<int16_t>& piece = host_.pieces[0];
+  ASSERT_EQ(piece.size(), 128u);
+  // The 64 samples of the one 4 ms phoneme, then silence.
+  EXPECT_EQ(std::count(piece.begin(), piece.begin() + 64, 4), 64);
+  EXPECT_EQ(std::count(piece.begin() + 64, piece.end(), 0), 64);
 }
 
 TEST_F(SivraEngineTest, MbrolaErrorsResetAndGoOn) {
@@ -376,7 +366,7 @@ TEST_F(SivraEngineFile, WritesAValidWaveFileWithMatchingSizes) {
   EXPECT_FALSE(engine.SivraBusy());
   engine.SivraStop();
   EXPECT_EQ(host.stops, 0);
-  EXPECT_TRUE(host.images.empty());
+  EXPECT_TRUE(host.pieces.empty());
   engine.SivraClose();
 
   const std::string wav = ReadBytes(out);

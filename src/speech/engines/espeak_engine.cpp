@@ -138,7 +138,7 @@ class EspeakEngine final : public EngineBinding {
     const bool cut = wav.CutSpeech();
     wav.SetFastPlayback(false);
     wav.SetCutSpeech(false);
-    wav.PlayPcm(pending_.data(), pending_.size(), sample_rate_, 1, 16);
+    wav.PlayPcm({1, sample_rate_, 16}, pending_);
     wav.SetFastPlayback(fast);
     wav.SetCutSpeech(cut);
     pending_.clear();

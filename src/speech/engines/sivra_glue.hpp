@@ -41,7 +41,12 @@ class SivraHostAdapter final : public tts::SivraHost {
  public:
   SivraHostAdapter(WavPlayback& wav, std::function<void(const std::string&)> message_box)
       : wav_(wav), message_box_(std::move(message_box)) {}
-  void PlayWavBuffer(std::span<const uint8_t> image) override { wav_.PlayWavBuffer(image); }
+  // The samples' bytes as they lie in memory, which is little-endian on the machines the
+  // program is built for, as PCM playback wants them.
+  void PlaySamples(std::span<const int16_t> samples) override {
+    wav_.PlayPcm({1, tts::kSivraSampleRate, 16},
+                 {reinterpret_cast<const uint8_t*>(samples.data()), samples.size_bytes()});
+  }
   bool WavBusy() override { return wav_.WavBusy(); }
   void StopWav() override { wav_.StopWav(); }
   bool FastPlayback() const override { return wav_.FastPlayback(); }

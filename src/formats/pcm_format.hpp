@@ -1,0 +1,15 @@
+// The format of plain PCM samples: how many channels are interleaved, at what rate and in how
+// many bits (8-bit samples are unsigned with silence at 128, 16-bit ones signed little-endian).
+#pragma once
+
+namespace cadencio::formats {
+
+struct PcmFormat {
+  int channels = 0;
+  int sample_rate = 0;
+  int bits = 0;
+
+  friend bool operator==(const PcmFormat&, const PcmFormat&) = default;
+};
+
+}  // namespace cadencio::formats
