@@ -43,6 +43,22 @@ void MessageLoop::RemoveNoticeSource(NoticeSource* source) {
   sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
 }
 
+void MessageLoop::SetNoticeHandler(MessageKind kind, NoticeHandler handler) {
+  std::erase_if(notice_handlers_, [kind](const auto& entry) { return entry.first == kind; });
+  if (handler) notice_handlers_.emplace_back(kind, std::move(handler));
+}
+
+bool MessageLoop::DispatchNotice(const Message& message) {
+  for (const auto& [kind, handler] : notice_handlers_) {
+    if (kind != message.kind) continue;
+    // A copy, so that the handler may replace or remove itself while it runs.
+    const NoticeHandler call = handler;
+    call(message);
+    return true;
+  }
+  return false;
+}
+
 void MessageLoop::DrainSources() {
   for (NoticeSource* source : sources_) source->DrainNotices();
 }

@@ -3,11 +3,17 @@
 // producer that must never lock or allocate (the audio thread) keeps its notices in a
 // lock-free ring of its own, a notice source, which the loop drains on the program thread
 // whenever messages are looked at; it only rings the loop's doorbell to end a wait.
+//
+// Whoever pumps the messages (the console) handles the keys, the window's close and the quit
+// itself and hands every other message back to the loop, which calls the handler registered
+// for its kind: WAV playback registers the one of the wave-out block-done notices.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace cadencio::base {
@@ -70,12 +76,21 @@ class MessageLoop {
   // A descriptor that is readable while messages wait, for poll() in a front end.
   int WakeFd() const { return wake_fd_; }
 
+  // The handler of a kind of message that the pump does not handle itself; one per kind, and
+  // an empty handler removes it.
+  using NoticeHandler = std::function<void(const Message&)>;
+  void SetNoticeHandler(MessageKind kind, NoticeHandler handler);
+  // Calls the handler of the message's kind; false when the kind has none. A handler may pump
+  // messages, and replace or remove itself, while it runs.
+  bool DispatchNotice(const Message& message);
+
  private:
   void DrainSources();
 
   mutable std::mutex mutex_;
   std::deque<Message> queue_;
-  std::vector<NoticeSource*> sources_;  // program thread only
+  std::vector<NoticeSource*> sources_;                                  // program thread only
+  std::vector<std::pair<MessageKind, NoticeHandler>> notice_handlers_;  // program thread only
   int wake_fd_ = -1;
 };
 

@@ -179,11 +179,12 @@ void Console::Dispatch(const base::Message& message) {
       TranslateKeyUp(message.key, message.ctrl);
       break;
     case MessageKind::kBlockDone:
-      if (block_done_) block_done_(message.param);
-      break;
     case MessageKind::kWakeSpeech:
     case MessageKind::kWakeEngine:
-      break;  // they only end a wait
+      // Not the console's: the loop hands them to whoever registered for them (the wake-ups
+      // have nobody; they only end a wait).
+      loop_.DispatchNotice(message);
+      break;
     case MessageKind::kClose:
       CloseConsole();
     case MessageKind::kQuit:

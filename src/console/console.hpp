@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -57,6 +56,9 @@ class Console {
   bool AltHeld() const { return alt_held_; }
   // Posts a message to the program's own queue (the wake-ups that end a WaitMessage).
   void PostMessage(const base::Message& message) { loop_.Post(message); }
+  // The message loop the console pumps: the messages that are not the console's (the
+  // wave-out block-done notices) go to the handlers registered on it, in their turn.
+  base::MessageLoop& Loop() { return loop_; }
 
   // Key translation of the three kinds of key message.
   void TranslateChar(uint8_t ch, bool ctrl);
@@ -105,10 +107,6 @@ class Console {
   [[noreturn]] void CloseConsole();
   // The end-of-program procedure: titles the window "Programa terminado".
   void EndOfProgram();
-  // Handler of the wave-out block-done message, installed by WAV playback.
-  void SetBlockDoneHandler(std::function<void(int64_t)> handler) {
-    block_done_ = std::move(handler);
-  }
   bool BrailleMode() const { return braille_.Mode() != 0; }
   int BrailleModeNumber() const { return braille_.Mode(); }
 
@@ -153,7 +151,6 @@ class Console {
   bool alt_held_ = false;
   bool has_clipboard_ = false;
   std::string clipboard_;
-  std::function<void(int64_t)> block_done_;
 };
 
 }  // namespace cadencio::console

@@ -47,7 +47,7 @@ WavPlayback::WavPlayback(console::Console& console, audio::WaveOutDevice& device
 }
 
 WavPlayback::~WavPlayback() {
-  console_.SetBlockDoneHandler({});
+  console_.Loop().SetNoticeHandler(base::MessageKind::kBlockDone, {});
   if (device_open_) {
     device_.Reset();
     device_.Close();
@@ -76,7 +76,10 @@ int WavPlayback::OpenDevice(const audio::WaveFormat& format) {
   if (format != current_format_) WaitWhileBusy();
   current_format_ = format;
   if (device_open_) return audio::kWaveOk;
-  console_.SetBlockDoneHandler([this](int64_t index) { OnWaveBlockDone(index); });
+  // Finished blocks come back as block-done notices through the message loop.
+  console_.Loop().SetNoticeHandler(
+      base::MessageKind::kBlockDone,
+      [this](const base::Message& done) { OnWaveBlockDone(done.param); });
   int result = device_.Open(format);
   for (int retry = 0; result == audio::kWaveErrorAllocated && retry < kOpenRetries; ++retry) {
     console_.Delay(kOpenRetryMs);

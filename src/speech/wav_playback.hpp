@@ -5,8 +5,9 @@
 // make speech faster: FastPlayback raises the rate by half, CutSpeech drops every other
 // pitch period of mono sound.
 //
-// Everything runs on the program thread; finished blocks come back as block-done messages,
-// handled inside the console's message pumping. Every wait goes through the console (Delay,
+// Everything runs on the program thread; finished blocks come back as block-done notices of
+// the message loop, whose handler WAV playback registers there and which the loop calls
+// wherever the console pumps messages. Every wait goes through the console (Delay,
 // WaitMessage, PumpAllMessages), so tests on a virtual clock never sleep.
 #pragma once
 
@@ -61,7 +62,7 @@ class WavPlayback {
   // blocks are still playing.
   bool WavBusy();
   void StopWav();
-  // The handler of the device's block-done message.
+  // The handler of the device's block-done notice.
   void OnWaveBlockDone(int64_t index);
 
   bool FastPlayback() const { return fast_playback_; }

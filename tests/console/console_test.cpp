@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "base/keys.hpp"
@@ -207,6 +208,40 @@ TEST_F(ConsoleTest, DelayIsSixteenBitAndStillPumps) {
   loop_.Post({base::MessageKind::kChar, 'z'});
   console_.Delay(0);
   EXPECT_EQ(Drain(), std::vector<int>{'z'});
+}
+
+// Messages that are not the console's go to the handler registered on the loop for their
+// kind, in their turn among the keys; a kind without a handler is dropped.
+TEST_F(ConsoleTest, NoticesGoToTheLoopsHandlersInTheirTurn) {
+  std::vector<std::pair<int64_t, int>> seen;  // block index, keys queued by then
+  loop_.SetNoticeHandler(base::MessageKind::kBlockDone, [&](const base::Message& message) {
+    seen.emplace_back(message.param, console_.Queue().Count());
+  });
+  const auto post = [&](base::MessageKind kind, int key, int64_t param) {
+    base::Message message{kind, key};
+    message.param = param;
+    loop_.Post(message);
+  };
+  post(base::MessageKind::kChar, 'a', 0);
+  post(base::MessageKind::kBlockDone, 0, 3);
+  post(base::MessageKind::kWakeSpeech, 0, 0);
+  post(base::MessageKind::kChar, 'b', 0);
+  post(base::MessageKind::kBlockDone, 0, 4);
+  console_.PumpAllMessages();
+  EXPECT_EQ(seen, (std::vector<std::pair<int64_t, int>>{{3, 1}, {4, 2}}));
+  EXPECT_EQ(Drain(), (std::vector<int>{'a', 'b'}));
+
+  // A handler that removes itself while it runs is called once.
+  int calls = 0;
+  loop_.SetNoticeHandler(base::MessageKind::kBlockDone, [&](const base::Message&) {
+    ++calls;
+    loop_.SetNoticeHandler(base::MessageKind::kBlockDone, {});
+  });
+  post(base::MessageKind::kBlockDone, 0, 1);
+  post(base::MessageKind::kBlockDone, 0, 2);
+  console_.PumpAllMessages();
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(seen.size(), 2u);
 }
 
 TEST_F(ConsoleTest, DateAndTimeParts) {
