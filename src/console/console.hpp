@@ -12,7 +12,7 @@
 #include "base/message_loop.hpp"
 #include "console/braille.hpp"
 #include "console/key_queue.hpp"
-#include "console/tone.hpp"
+#include "console/tone_player.hpp"
 #include "console/video_config.hpp"
 #include "frontends/frontend.hpp"
 #include "frontends/screen.hpp"

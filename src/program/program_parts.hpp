@@ -17,7 +17,7 @@
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
 #include "console/console.hpp"
-#include "console/tone.hpp"
+#include "console/mixer_tone_player.hpp"
 #include "frontends/frontend.hpp"
 #include "speech/recorded_voice_adapter.hpp"
 #include "speech/speech_front_end.hpp"

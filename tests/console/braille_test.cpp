@@ -8,7 +8,7 @@
 
 #include "base/keys.hpp"
 #include "console/console.hpp"
-#include "console/tone.hpp"
+#include "console/tone_player.hpp"
 #include "frontends/headless_frontend.hpp"
 
 namespace cadencio::console {

@@ -1,5 +1,5 @@
 // The braille mode tones: the square-wave samples and their looped playing on the mixer.
-#include "console/tone.hpp"
+#include "console/mixer_tone_player.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-// Square-wave tones for the braille mode beeps.
-#include "console/tone.hpp"
+// Square-wave tones for the braille mode beeps, played on the mixer.
+#include "console/mixer_tone_player.hpp"
 
 #include <algorithm>
 #include <map>
@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 
+#include "audio/sound.hpp"
 #include "audio/wav_loader.hpp"
 
 namespace cadencio::console {

@@ -1,12 +1,13 @@
-// The tones that announce braille modes: a square wave built in memory and looped on the beat
-// channel until it is stopped.
+// The tones that announce braille modes played on the mixer: a square wave built in memory and
+// looped on the beat channel until it is stopped. Only the composition root sees this; the
+// console knows the tone player's interface alone.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "audio/mixer.hpp"
-#include "audio/sound.hpp"
+#include "console/tone_player.hpp"
 
 namespace cadencio::console {
 
@@ -15,14 +16,6 @@ namespace cadencio::console {
 // the frequency; the last sample is silence. Empty for frequency 0, and for a frequency whose
 // period is longer than the tone.
 std::vector<uint8_t> BuildToneSamples(uint16_t frequency);
-
-class TonePlayer {
- public:
-  virtual ~TonePlayer() = default;
-  // Starts the looped tone (a tone already playing is stopped first).
-  virtual void StartTone(uint16_t frequency) = 0;
-  virtual void StopTone() = 0;
-};
 
 // Plays tones on the mixer's beat channel, as the beat sounds play: a tone cuts a beat and a
 // beat cuts a tone. Each tone's sound is built once and kept until the process ends, so the
