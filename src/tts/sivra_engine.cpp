@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstring>
 
 #include "files/paths.hpp"
 #include "formats/wav_writer.hpp"

@@ -92,28 +92,35 @@ ReadBack ReadFile(const std::string& path) {
 
 TEST(WavFiles, WrittenFilesReadBackAsWritten) {
   testing::ScratchDir dir;
-  ASSERT_TRUE(WriteWav8Mono(dir / "eight.wav", Bytes{0, 128, 255, 7, 9}, 11025));
-  ReadBack eight = ReadFile(dir / "eight.wav");
-  EXPECT_TRUE(eight.ok);
-  EXPECT_EQ(eight.channels, 1);
-  EXPECT_EQ(eight.rate, 11025);
-  EXPECT_EQ(eight.bits, 8);
-  EXPECT_EQ(eight.data, (Bytes{0, 128, 255, 7, 9}));
-
-  const std::vector<int16_t> samples = {0, 1, -1, 32767, -32768, 0x1234};
-  ASSERT_TRUE(WriteWav16Mono(dir / "sixteen.wav", samples, 44100));
-  ReadBack sixteen = ReadFile(dir / "sixteen.wav");
-  EXPECT_TRUE(sixteen.ok);
-  EXPECT_EQ(sixteen.channels, 1);
-  EXPECT_EQ(sixteen.rate, 44100);
-  EXPECT_EQ(sixteen.bits, 16);
-  // Little-endian whatever the machine.
-  EXPECT_EQ(sixteen.data, (Bytes{0, 0, 1, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0x80, 0x34, 0x12}));
-
-  ASSERT_TRUE(WriteWav8Mono(dir / "empty.wav", {}, 8000));
-  ReadBack empty = ReadFile(dir / "empty.wav");
-  EXPECT_TRUE(empty.ok);
-  EXPECT_TRUE(empty.data.empty());
+  const std::vector<int16_t> sixteen = {0, 1, -1, 32767, -32768, 0x1234};
+  struct Case {
+    const char* name;
+    bool written;
+    int rate, bits;
+    Bytes data;  // as stored: 16-bit samples little-endian whatever the machine
+  };
+  const Case cases[] = {
+      {"eight.wav",
+       WriteWav8Mono(dir / "eight.wav", Bytes{0, 128, 255, 7, 9}, 11025),
+       11025,
+       8,
+       {0, 128, 255, 7, 9}},
+      {"sixteen.wav",
+       WriteWav16Mono(dir / "sixteen.wav", sixteen, 44100),
+       44100,
+       16,
+       {0, 0, 1, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0x80, 0x34, 0x12}},
+      {"empty.wav", WriteWav8Mono(dir / "empty.wav", {}, 8000), 8000, 8, {}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(c.written) << c.name;
+    const ReadBack back = ReadFile(dir / c.name);
+    EXPECT_TRUE(back.ok) << c.name;
+    EXPECT_EQ(back.channels, 1) << c.name;
+    EXPECT_EQ(back.rate, c.rate) << c.name;
+    EXPECT_EQ(back.bits, c.bits) << c.name;
+    EXPECT_EQ(back.data, c.data) << c.name;
+  }
 }
 
 TEST(WavFiles, ImpossibleWritesFail) {
