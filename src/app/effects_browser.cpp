@@ -3,14 +3,13 @@
 #include "app/effects_browser.hpp"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "app/effects_file.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
 #include "base/keys.hpp"
+#include "files/file_reader.hpp"
 #include "files/paths.hpp"
 
 namespace cadencio::app {
@@ -85,21 +84,6 @@ class ListCursor {
   int position_ = 0;
 };
 
-// Reads at most `limit` bytes of a regular file; nothing when it cannot be read.
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  const auto size = std::filesystem::file_size(path, error);
-  if (error) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text(std::min<std::uintmax_t>(size, limit), '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad()) return std::nullopt;
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return text;
-}
-
 }  // namespace
 
 bool EffectsBrowser::LoadEffectsFile(speech::SpeechFrontEnd& speech) {
@@ -111,9 +95,14 @@ bool EffectsBrowser::LoadEffectsFrom(const std::string& windows_path) {
   entries_.clear();
   effects_.clear();
   models_.clear();
-  auto text = ReadSmallFile(files::MapWindowsPath(windows_path), kMaxEffectsFileBytes);
-  if (!text) return false;
-  entries_ = ParseEffectsText(*text);
+  // A file longer than the limit is read in its first part.
+  files::FileContent file =
+      files::ReadWholeFile(files::MapWindowsPath(windows_path), kMaxEffectsFileBytes);
+  if (file.status != files::FileReadStatus::kOk &&
+      file.status != files::FileReadStatus::kTooLarge) {
+    return false;
+  }
+  entries_ = ParseEffectsText(file.bytes);
   return !entries_.empty();
 }
 

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "audio/resampler.hpp"
+#include "files/file_reader.hpp"
 #include "formats/riff_reader.hpp"
 
 namespace cadencio::audio {
@@ -134,13 +135,10 @@ std::vector<float> ConvertToStereoFloat(const PcmData& pcm, int rate) {
 }
 
 std::optional<Sound> LoadWavFile(const std::string& path, int rate) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return std::nullopt;
-  const std::streamoff length = file.tellg();
-  if (length < 0 || length > kMaxWavFileBytes) return std::nullopt;
-  std::vector<uint8_t> image(static_cast<std::size_t>(length));
-  file.seekg(0);
-  if (!file.read(reinterpret_cast<char*>(image.data()), length)) return std::nullopt;
+  const files::FileContent file =
+      files::ReadWholeFile(path, static_cast<std::size_t>(kMaxWavFileBytes));
+  if (file.status != files::FileReadStatus::kOk) return std::nullopt;
+  const std::vector<uint8_t> image(file.bytes.begin(), file.bytes.end());
   std::optional<PcmData> pcm = ParsePcmWav(image);
   if (!pcm) return std::nullopt;
   Sound sound;

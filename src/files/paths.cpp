@@ -13,6 +13,7 @@
 
 #include "files/atomic_file.hpp"
 #include "files/file_name_match.hpp"
+#include "files/file_reader.hpp"
 #include "files/profile_file.hpp"
 
 namespace cadencio::files {
@@ -223,7 +224,7 @@ bool EnsureDefaultConfig(const std::string& start_dir) {
   }
   std::optional<std::string> source = ConfigFileIn(DataRoot());
   if (!source) return false;
-  FileContent content = ReadFileLimited(*source, ProfileFile::kMaxFileBytes);
+  FileContent content = ReadWholeFile(*source, ProfileFile::kMaxFileBytes);
   if (content.status != FileReadStatus::kOk) return false;
   if (!MakeDirectories(windows_dir)) return false;
   return ReplaceFileAtomically(Join(windows_dir, kConfigName), content.bytes);

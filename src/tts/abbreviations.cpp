@@ -1,6 +1,7 @@
 // Loading and looking up abbreviations.
 #include "tts/abbreviations.hpp"
 
+#include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -23,7 +24,7 @@ void LoadAbbreviationsFromText(std::string_view text, AbbreviationTable& table) 
 
 bool LoadAbbreviations(const std::string& path, AbbreviationTable& table) {
   table.entries.clear();
-  const std::optional<std::string> text = ReadTtsDataFile(path);
+  const std::optional<std::string> text = files::ReadDataFile(path);
   if (!text) return false;
   LoadAbbreviationsFromText(*text, table);
   return true;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -48,7 +49,7 @@ std::string DiphoneOfLine(std::string_view line) {
 
 bool DiphoneList::Load(const std::string& path) {
   Clear();
-  const std::optional<std::string> text = ReadTtsDataFile(path);
+  const std::optional<std::string> text = files::ReadDataFile(path);
   if (!text) return false;
   Parse(*text);
   return true;

@@ -1,6 +1,7 @@
 // Reading the rules file and pronouncing a word with the rules.
 #include "tts/letter_rules.hpp"
 
+#include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -72,7 +73,7 @@ void LoadRulesFromText(std::string_view text, RuleTable& table) {
 
 bool LoadRules(const std::string& path, RuleTable& table) {
   for (auto& bucket : table.buckets) bucket.clear();
-  const std::optional<std::string> text = ReadTtsDataFile(path);
+  const std::optional<std::string> text = files::ReadDataFile(path);
   if (!text) return false;
   LoadRulesFromText(*text, table);
   return true;

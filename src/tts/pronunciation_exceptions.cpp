@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -31,7 +32,7 @@ void LoadExceptionsFromText(std::string_view text, ExceptionTable& table) {
 
 bool LoadExceptions(const std::string& path, ExceptionTable& table) {
   table.entries.clear();
-  const std::optional<std::string> text = ReadTtsDataFile(path);
+  const std::optional<std::string> text = files::ReadDataFile(path);
   if (!text) return false;
   LoadExceptionsFromText(*text, table);
   return true;

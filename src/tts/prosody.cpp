@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -199,7 +200,7 @@ bool ParseProsody(std::string_view text, ProsodyTables& tables, const MessageBox
 }
 
 bool LoadProsody(const std::string& path, ProsodyTables& tables, const MessageBoxFn& message_box) {
-  const std::optional<std::string> text = ReadTtsDataFile(path);
+  const std::optional<std::string> text = files::ReadDataFile(path);
   if (!text) {
     tables.durations.clear();
     tables.word_classes.clear();

@@ -1,10 +1,9 @@
-// Windows-1252 case mappings, letter classes, trimming and data-file reading for the TTS.
+// Windows-1252 case mappings, letter classes, trimming and number reading for the TTS.
 #include "tts/tts_text.hpp"
 
 #include <charconv>
 
 #include "base/windows1252.hpp"
-#include "files/atomic_file.hpp"
 
 namespace cadencio::tts {
 
@@ -109,13 +108,6 @@ std::string_view TrimBlanksAndControls(std::string_view text) {
 
 std::string Cp1252(std::string_view utf8) {
   return base::Utf8ToWindows1252(utf8).bytes;
-}
-
-std::optional<std::string> ReadTtsDataFile(const std::string& path) {
-  constexpr std::size_t kLimit = 64u << 20;
-  files::FileContent content = files::ReadFileLimited(path, kLimit);
-  if (content.status != files::FileReadStatus::kOk) return std::nullopt;
-  return std::move(content.bytes);
 }
 
 std::optional<int> ParseInteger(std::string_view text) {

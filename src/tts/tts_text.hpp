@@ -1,6 +1,6 @@
 // Text helpers shared by the stages of the built-in Portuguese TTS: the Windows-1252 case
-// mappings, the letter classes of the normaliser and tokeniser, trimming, and reading a data
-// file.
+// mappings, the letter classes of the normaliser and tokeniser, trimming, the lines of a data
+// file and its numbers.
 #pragma once
 
 #include <cstddef>
@@ -41,10 +41,6 @@ std::string_view TrimBlanksAndControls(std::string_view text);
 // A Windows-1252 text written in UTF-8 in the source, so that constant word tables read as the
 // words they hold.
 std::string Cp1252(std::string_view utf8);
-
-// The bytes of a data file; nothing when it is missing or cannot be read. Files larger than
-// 64 MiB are refused: no data file of the engine comes near that.
-std::optional<std::string> ReadTtsDataFile(const std::string& path);
 
 // Calls `line` for every line of a data file held in memory, without its line end.
 template <typename F>

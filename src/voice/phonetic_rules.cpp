@@ -1,8 +1,8 @@
 // Rule table and rule matcher of the recorded voice's text-to-phonetic translator.
 #include "voice/phonetic_rules.hpp"
 
+#include "base/text_lines.hpp"
 #include "voice/phonetic_chars.hpp"
-#include "voice/phonetic_files.hpp"
 
 namespace cadencio::voice {
 
@@ -189,7 +189,7 @@ std::optional<PhoneticRule> ParsePhoneticRuleLine(std::string_view line) {
 
 void PhoneticRules::LoadFromText(std::string_view text) {
   Clear();
-  ForEachTextLine(text, [this](std::string_view line) {
+  base::ForEachTextLine(text, [this](std::string_view line) {
     if (!line.empty()) AddLine(line);
   });
 }

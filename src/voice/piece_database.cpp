@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "audio/pcm_fade.hpp"
+#include "files/file_reader.hpp"
 #include "voice/voice_format.hpp"
 
 namespace cadencio::voice {
@@ -104,16 +105,8 @@ std::size_t PieceByteCount(uint16_t length, int mode, std::size_t name_length,
 
 bool PieceDatabase::Open(const std::string& index_path, const std::string& sample_path) {
   Close();
-  std::ifstream index_file(index_path, std::ios::binary);
-  if (!index_file) return false;
-  index_file.seekg(0, std::ios::end);
-  const std::streamoff index_size = index_file.tellg();
-  if (index_size < 0 || static_cast<uint64_t>(index_size) > PieceIndex::kMaxIndexBytes) {
-    return false;
-  }
-  index_file.seekg(0, std::ios::beg);
-  std::string index_bytes(static_cast<std::size_t>(index_size), '\0');
-  if (!index_file.read(index_bytes.data(), index_size)) return false;
+  files::FileContent index = files::ReadWholeFile(index_path, PieceIndex::kMaxIndexBytes);
+  if (index.status != files::FileReadStatus::kOk) return false;
 
   auto samples = std::make_unique<std::ifstream>(sample_path, std::ios::binary);
   if (!*samples) return false;
@@ -121,7 +114,7 @@ bool PieceDatabase::Open(const std::string& index_path, const std::string& sampl
   const std::streamoff sample_size = samples->tellg();
   if (sample_size < 0) return false;
 
-  index_.Load(index_bytes);
+  index_.Load(index.bytes);
   sample_size_ = static_cast<uint64_t>(sample_size);
   samples_ = std::move(samples);
   return true;
