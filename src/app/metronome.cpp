@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
+#include <optional>
 
 #include "app/message_catalogue.hpp"
 #include "app/settings_store.hpp"
 #include "app/tuner/tuning_fork.hpp"
 #include "base/keys.hpp"
+#include "base/whole_number.hpp"
 #include "dialogs/field_editor.hpp"
 #include "dialogs/front_end_review_voice.hpp"
 #include "dialogs/screen_review.hpp"
@@ -18,14 +19,11 @@ namespace cadencio::app {
 
 namespace {
 
-// The integer value of a text that is a whole decimal number (an optional sign, digits and
-// nothing else); nothing otherwise.
+// Sets `value` to the whole number `text` holds; false, and `value` unchanged, otherwise.
 bool WholeNumber(const std::string& text, int32_t& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last && first != last;
+  const std::optional<int> number = base::ParseWholeNumber(text);
+  if (number) value = *number;
+  return number.has_value();
 }
 
 // The tempo a text gives: blanks around the number are not part of it; anything that is not

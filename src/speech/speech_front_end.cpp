@@ -2,11 +2,11 @@
 // numbers, words and marks, prompts, letters, beep and click, and the spoken key reads.
 #include "speech/speech_front_end.hpp"
 
-#include <charconv>
 #include <filesystem>
 #include <random>
 
 #include "base/keys.hpp"
+#include "base/whole_number.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
 #include "speech/engine_dispatch.hpp"
@@ -20,18 +20,8 @@ namespace {
 
 constexpr int kImageRate = 11025;
 
-// The integer value of a whole decimal number; false for anything else (empty included).
-bool ParseInt(std::string_view text, int& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last && first != last;
-}
-
 int IntOr(std::string_view text, int fallback) {
-  int value = 0;
-  return ParseInt(text, value) ? value : fallback;
+  return base::ParseWholeNumber(text).value_or(fallback);
 }
 
 // A yes/no value: true unless empty or beginning with N.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/whole_number.hpp"
 #include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
@@ -68,7 +69,7 @@ bool ReadDurations(const std::vector<std::string>& section, ProsodyTables& table
     entry.phoneme =
         std::string(TrimBlanksAndControls(std::string_view(line).substr(0, eq)).substr(0, 2));
     const std::optional<int> ms =
-        ParseInteger(TrimBlanksAndControls(std::string_view(line).substr(eq + 1)));
+        base::ParseWholeNumber(TrimBlanksAndControls(std::string_view(line).substr(eq + 1)));
     if (!ms) message_box(std::string(kBadPhoneme) + line);  // the entry keeps 100 ms
     entry.duration = ms.value_or(100);
     tables.durations.push_back(std::move(entry));
@@ -102,7 +103,8 @@ bool ReadPitchLevels(std::string_view values, std::array<int, 10>& levels) {
   for (std::size_t i = 0; i < read.size(); ++i) {
     const std::size_t comma = values.find(',');
     if (comma == std::string_view::npos && i + 1 < read.size()) return false;
-    const std::optional<int> value = ParseInteger(TrimBlanksAndControls(values.substr(0, comma)));
+    const std::optional<int> value =
+        base::ParseWholeNumber(TrimBlanksAndControls(values.substr(0, comma)));
     if (!value) return false;
     read[i] = *value;
     if (comma != std::string_view::npos) values.remove_prefix(comma + 1);
@@ -133,7 +135,8 @@ bool ReadPatterns(const std::vector<std::string>& section, ProsodyTables& tables
     const std::string line = UpperCase1252(original);
     const std::string_view view(line);
     if (view.starts_with("HERTZ=")) {
-      const std::optional<int> hertz = ParseInteger(TrimBlanksAndControls(view.substr(6)));
+      const std::optional<int> hertz =
+          base::ParseWholeNumber(TrimBlanksAndControls(view.substr(6)));
       if (!hertz) {
         message_box(std::string(kBadValue) + original);
         return false;

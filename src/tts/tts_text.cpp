@@ -1,7 +1,5 @@
-// Windows-1252 case mappings, letter classes, trimming and number reading for the TTS.
+// Windows-1252 case mappings, letter classes and trimming for the TTS.
 #include "tts/tts_text.hpp"
-
-#include <charconv>
 
 #include "base/windows1252.hpp"
 
@@ -108,15 +106,6 @@ std::string_view TrimBlanksAndControls(std::string_view text) {
 
 std::string Cp1252(std::string_view utf8) {
   return base::Utf8ToWindows1252(utf8).bytes;
-}
-
-std::optional<int> ParseInteger(std::string_view text) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '+') return std::nullopt;
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
 }
 
 }  // namespace cadencio::tts

@@ -1,6 +1,6 @@
 // Text helpers shared by the stages of the built-in Portuguese TTS: the Windows-1252 case
-// mappings, the letter classes of the normaliser and tokeniser, trimming, the lines of a data
-// file and its numbers.
+// mappings, the letter classes of the normaliser and tokeniser, trimming, and the lines of a data
+// file.
 #pragma once
 
 #include <cstddef>
@@ -47,8 +47,5 @@ template <typename F>
 void ForEachDataLine(std::string_view text, F&& line) {
   base::ForEachTextLine(text, std::forward<F>(line));
 }
-
-// The integer a text holds (an optional sign and decimal digits, within int), or nothing.
-std::optional<int> ParseInteger(std::string_view text);
 
 }  // namespace cadencio::tts
