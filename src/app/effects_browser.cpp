@@ -9,6 +9,7 @@
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
 #include "base/keys.hpp"
+#include "base/windows1252.hpp"
 #include "files/file_reader.hpp"
 #include "files/paths.hpp"
 
@@ -23,10 +24,6 @@ using base::key::kCtrlEnter, base::key::kEnter, base::key::kEsc, base::key::kF1,
 
 bool IsAsciiLetter(uint8_t ch) {
   return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
-}
-
-uint8_t UpperLetter(uint8_t ch) {
-  return (ch >= 'a' && ch <= 'z') ? static_cast<uint8_t>(ch - 32) : ch;
 }
 
 // A list being browsed: position 0 is before the first text, 1..n on a text, n + 1 after the
@@ -182,7 +179,7 @@ std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::Spee
       case kF5: {
         console.WriteLine();
         list.Say("CABUSEFE", 0);
-        const uint8_t letter = UpperLetter(speech.ReadKeySpoken());
+        const uint8_t letter = base::AsciiUpperCase(speech.ReadKeySpoken());
         remembered = letter;
         if (letter < 'A' || letter > 'Z') return {};
         if (int found = list.Find(letter, 1); found != 0) {
@@ -253,8 +250,8 @@ void EffectsBrowser::ChangeSounds(console::Console& console, speech::SpeechFront
     const std::size_t slash = model.find('/');
     const std::string before = slash == std::string::npos ? std::string() : model.substr(0, slash);
     const std::string after = slash == std::string::npos ? model : model.substr(slash + 1);
-    state.TempoSound = std::string(kEffectsDir) + UpperCaseAscii(before + ".WAV");
-    state.MeasureSound = std::string(kEffectsDir) + UpperCaseAscii(after);
+    state.TempoSound = std::string(kEffectsDir) + base::AsciiUpperCase(before + ".WAV");
+    state.MeasureSound = std::string(kEffectsDir) + base::AsciiUpperCase(after);
     return;
   }
   SayMessage(console, speech, "CATRTM", 1);

@@ -2,7 +2,6 @@
 #include "app/metronome.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 #include "app/message_catalogue.hpp"
@@ -10,6 +9,7 @@
 #include "app/tuner/tuning_fork.hpp"
 #include "base/keys.hpp"
 #include "base/whole_number.hpp"
+#include "base/windows1252.hpp"
 #include "dialogs/field_editor.hpp"
 #include "dialogs/front_end_review_voice.hpp"
 #include "dialogs/screen_review.hpp"
@@ -29,21 +29,13 @@ bool WholeNumber(const std::string& text, int32_t& value) {
 // The tempo a text gives: blanks around the number are not part of it; anything that is not
 // a whole number then gives the default tempo.
 int32_t TempoFromText(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  const std::string number =
-      first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
-  int32_t bpm = 0;
-  return WholeNumber(number, bpm) ? bpm : kDefaultBpm;
+  return base::ParseWholeNumber(base::TrimBlanks(text)).value_or(kDefaultBpm);
 }
 
 int32_t BpmIntoRange(int32_t bpm) {
   if (bpm < kMinBpm) return kDefaultBpm;
   if (bpm > kMaxBpm) return kMaxBpm;
   return bpm;
-}
-
-uint8_t AsciiUpper(uint8_t ch) {
-  return (ch >= 'a' && ch <= 'z') ? ch - 32 : ch;
 }
 
 // Main-loop key codes (the character, or the scan code after a 0).
@@ -128,7 +120,7 @@ void Metronome::EnterTempoAndMeasure() {
   } else {
     key = static_cast<uint8_t>(state_.MeasureText[0]);
   }
-  key = AsciiUpper(key);
+  key = base::AsciiUpperCase(key);
   if (key == 'B') {
     state_.BeatsPerMeasure = 2;
   } else if (key == 'T') {
@@ -349,7 +341,10 @@ void Metronome::RunMainLoop() {
       }
       if (code == kEsc) AskToEnd();
     }
-    if (last_answer_ == 13 || (last_answer_ >= 0 && AsciiUpper(last_answer_) == 'S')) return;
+    if (last_answer_ == 13 ||
+        (last_answer_ >= 0 && base::AsciiUpperCase(static_cast<uint8_t>(last_answer_)) == 'S')) {
+      return;
+    }
   }
 }
 

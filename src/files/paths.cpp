@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/windows1252.hpp"
 #include "files/atomic_file.hpp"
 #include "files/file_name_match.hpp"
 #include "files/file_reader.hpp"
@@ -72,8 +73,7 @@ std::string RunningProgram() {
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char a = s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] + 32) : s[i];
-    if (a != prefix[i]) return false;
+    if (base::AsciiLowerCase(s[i]) != prefix[i]) return false;
   }
   return true;
 }

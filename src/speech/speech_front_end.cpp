@@ -7,6 +7,7 @@
 
 #include "base/keys.hpp"
 #include "base/whole_number.hpp"
+#include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
 #include "speech/engine_dispatch.hpp"
@@ -45,19 +46,6 @@ std::string WithBackslash(std::string dir) {
 }
 
 }  // namespace
-
-std::string LatinUpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    auto ch = static_cast<uint8_t>(c);
-    if (ch >= 'a' && ch <= 'z') {
-      c = static_cast<char>(ch - 32);
-    } else if (ch > 223) {
-      c = static_cast<char>(ch - 32);
-    }
-  }
-  return upper;
-}
 
 SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav, std::string start_dir)
     : console_(console),
@@ -282,7 +270,7 @@ void SpeechFrontEnd::SpeakWordRun(std::string& text) {
   while (end < text.size() && IsWordChar(static_cast<uint8_t>(text[end]))) ++end;
   std::string run = text.substr(0, end);
   text.erase(0, end);
-  if (LatinUpperCase(run) == "WWW") {
+  if (base::AsciiUpperCase(run) == "WWW") {
     SpellText(run);
   } else if (voice_ && run.find_first_not_of(' ') != std::string::npos) {
     std::string phonetic = voice_->SpeakWords(std::string_view(run).substr(0, 999));

@@ -12,7 +12,7 @@ void LoadExceptionsFromText(std::string_view text, ExceptionTable& table) {
   table.entries.clear();
   ForEachDataLine(text, [&](std::string_view raw) {
     if (raw.empty() || table.entries.size() >= kMaxExceptions) return;
-    const std::string line = UpperCase1252(raw.substr(0, kMaxExceptionLine));
+    const std::string line = base::UpperCase1252(raw.substr(0, kMaxExceptionLine));
     const std::size_t eq = line.find('=');
     PronunciationException entry;
     if (eq == std::string::npos) {

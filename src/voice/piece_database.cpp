@@ -7,19 +7,12 @@
 #include <sstream>
 
 #include "audio/pcm_fade.hpp"
+#include "base/windows1252.hpp"
 #include "files/file_reader.hpp"
 #include "voice/voice_format.hpp"
 
 namespace cadencio::voice {
 namespace {
-
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return upper;
-}
 
 uint32_t ReadLe(const char* at, int bytes) {
   uint32_t value = 0;
@@ -72,7 +65,7 @@ const PieceEntry* PieceIndex::Find(std::string_view name) const {
 
 std::string EncodePieceIndex(std::vector<PieceEntry> entries) {
   for (PieceEntry& entry : entries) {
-    entry.name = UpperAscii(entry.name.substr(0, PieceIndex::kMaxNameLength));
+    entry.name = base::AsciiUpperCase(entry.name.substr(0, PieceIndex::kMaxNameLength));
   }
   std::stable_sort(entries.begin(), entries.end(), [](const PieceEntry& a, const PieceEntry& b) {
     return PieceNameLess(a.name, b.name);
@@ -137,7 +130,7 @@ bool PieceDatabase::Lookup(std::string_view name, int mode, double factor, const
                            std::size_t max_bytes, std::vector<uint8_t>& out) {
   out.clear();
   if (!samples_) return false;
-  const PieceEntry* entry = index_.Find(UpperAscii(name));
+  const PieceEntry* entry = index_.Find(base::AsciiUpperCase(name));
   if (entry == nullptr) return false;
   std::size_t count = PieceByteCount(entry->length, mode, name.size(), cuts, factor);
   count = std::min(count, max_bytes);
