@@ -259,7 +259,8 @@ TEST(ShippedRules, X) {
 
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
-// final -ol; -ela, -eve, -ebre, -erra, final -el), closed where the exceptions keep them so.
+// final -ol; -ela, -eve, -ebre, -erra, -ece, final -el), closed where the
+// exceptions keep them so.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l @"},
@@ -278,6 +279,8 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"febre", "f >ee b r i"},
       {"guerra", "g >ee rr @"},
       {"anel", "a n >ee w"},
+      {"parece", "p a r >ee s i"},
+      {"comeram", "k o m >e r an w"},   // the regular past keeps its e closed
       {"amável", "a m >a v e w"},       // stressed before the -el: stays closed
       {"cebola", "s e b >o l @"},       // exception: closed
       {"toda", "t >o d @"},             // exception: closed
