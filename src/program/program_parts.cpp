@@ -11,13 +11,15 @@ namespace cadencio::program {
 ProgramParts::ProgramParts(const Devices& devices, const std::string& start_dir,
                            audio::WaveOutDevice* wave_out)
     : devices(devices),
+      settings(start_dir),
       tones(devices.audio.GetMixer()),
       console(devices.frontend, devices.loop, devices.clock),
       beats(devices.audio, devices.clock),
       recorder(wave_out ? *wave_out : devices.audio.GetMixer().WaveOut(), devices.loop),
       wav(console, recorder),
-      speech(console, wav, start_dir),
-      voice(speech) {
+      speech(console, wav, settings),
+      keys(console, speech),
+      voice(speech, console, settings) {
   // The window's colours, font and braille entry come from the VIDEO and BRAILLE settings.
   console.SetVideoSettings(console::SettingsFromFile(files::FindConfigFile(start_dir)));
   console.SetTonePlayer(&tones);
@@ -39,8 +41,8 @@ int ProgramParts::RunToExit(const std::function<void()>& program) {
 }
 
 void RunCadencio(ProgramParts& parts) {
-  app::Metronome metronome(parts.console, parts.speech, parts.devices.audio, parts.beats,
-                           parts.devices.clock);
+  app::Metronome metronome(parts.console, parts.speech, parts.keys, parts.settings,
+                           parts.devices.audio, parts.beats, parts.devices.clock);
   metronome.SetCaptureOpener(parts.open_capture);
   metronome.SetSpeechRecorder(&parts.recorder);
   metronome.StartMetronome();
