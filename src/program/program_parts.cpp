@@ -5,6 +5,7 @@
 #include "console/video_config.hpp"
 #include "files/paths.hpp"
 #include "speech/engines/system_engines.hpp"
+#include "synth/mbrola_loader.hpp"
 
 namespace cadencio::program {
 
@@ -25,7 +26,9 @@ ProgramParts::ProgramParts(const Devices& devices, const std::string& start_dir,
   console.SetTonePlayer(&tones);
   // Finished wave-out blocks come back through the program thread's message loop.
   devices.audio.GetMixer().WaveOut().SetMessageLoop(&devices.loop);
-  speech::InstallSystemEngines(speech.Engine());
+  // The built-in TTS speaks through the installed `mbrola` program when there is one, else
+  // through the built-in synthesizer.
+  speech::InstallSystemEngines(speech.Engine(), synth::LoadMbrola);
   // A front end without a bell of its own (the window) plays the short beep.
   devices.frontend.SetBeepSound([this] { tones.Beep(); });
 }
