@@ -65,8 +65,16 @@ constexpr uint8_t kTrainerKey = 'r';
 }  // namespace
 
 Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
+                     speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                      audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock)
-    : console_(console), speech_(speech), output_(output), beats_(beats), schedule_(output, clock) {
+    : console_(console),
+      speech_(speech),
+      keys_(keys),
+      settings_(settings),
+      field_{console, speech, keys, settings},
+      output_(output),
+      beats_(beats),
+      schedule_(output, clock) {
   tuner_.output = &output;
 }
 
@@ -76,7 +84,7 @@ void Metronome::Say(const std::string& key, int line_ends) {
 
 void Metronome::StartMetronome() {
   dialogs::ClearReviewSearchText();
-  std::string prompt_dir = speech_.ReadIniString("CADENCIO", "DIRCADENCIO");
+  std::string prompt_dir = settings_.ReadIniString("CADENCIO", "DIRCADENCIO");
   speech_.InitSpeech(0, prompt_dir);
   state_.BpmText.clear();
   state_.MeasureText.clear();
@@ -84,7 +92,7 @@ void Metronome::StartMetronome() {
   state_.MeasureSound.clear();
   state_.NoEffectsFile = false;
   state_.AskAlways = false;
-  if (!WholeNumber(speech_.ReadIniString("TRADUTOR", "VELOCIDADE"), state_.SpeechLevel)) {
+  if (!WholeNumber(settings_.ReadIniString("TRADUTOR", "VELOCIDADE"), state_.SpeechLevel)) {
     state_.SpeechLevel = 2;
   }
   console_.ClearScreen();
@@ -94,8 +102,8 @@ void Metronome::StartMetronome() {
   console_.WriteLine();
   console_.WriteLine();
   speech_.LoadSynthSettings(state_.SpeechLevel);
-  if (!effects_.LoadEffectsFile(speech_)) state_.NoEffectsFile = true;
-  LoadDefaults(speech_, state_);
+  if (!effects_.LoadEffectsFile(settings_)) state_.NoEffectsFile = true;
+  LoadDefaults(settings_, state_);
   output_.GetMixer().SetBeatGain(BeatGain(state_.BeatVolume));
   state_.TempoSound = std::string(kEffectsDir) +
                       (state_.TempoSound.empty() ? "padrao1" : state_.TempoSound) + ".wav";
@@ -109,9 +117,9 @@ void Metronome::EnterTempoAndMeasure() {
     Say("CAINFBPM", 0);
     // The tempo is edited in place at the cursor; whatever key ends the editing, the text
     // is taken. Alt+Ctrl+F9 in the field opens the screen review.
-    dialogs::EditLine(speech_, state_.BpmText, console_.CursorColumn(), console_.CursorRow(),
+    dialogs::EditLine(field_, state_.BpmText, console_.CursorColumn(), console_.CursorRow(),
                       /*editable=*/true, /*width=*/80, /*capacity=*/250,
-                      [this] { dialogs::ReviewScreen(speech_); });
+                      [this] { dialogs::ReviewScreen(console_, speech_); });
     state_.Bpm = TempoFromText(state_.BpmText);
     console_.WriteLine();
   } else {
@@ -124,7 +132,7 @@ void Metronome::EnterTempoAndMeasure() {
     Say("CAINFCOM", 1);
     console_.Delay(150);
     Say("CAINFBTQ", 0);
-    key = speech_.ReadKeySpoken();
+    key = keys_.ReadKeySpoken();
     console_.Write(std::string(1, static_cast<char>(key)));
     console_.WriteLine();
   } else {
@@ -204,9 +212,9 @@ void Metronome::MeasureDone() {
 int32_t Metronome::AskNumber(const std::string& key, int32_t low, int32_t high) {
   Say(key, 0);
   std::string text;
-  dialogs::EditLine(speech_, text, console_.CursorColumn(), console_.CursorRow(),
+  dialogs::EditLine(field_, text, console_.CursorColumn(), console_.CursorRow(),
                     /*editable=*/true, /*width=*/80, /*capacity=*/3,
-                    [this] { dialogs::ReviewScreen(speech_); });
+                    [this] { dialogs::ReviewScreen(console_, speech_); });
   console_.WriteLine();
   int32_t value = 0;
   return WholeNumber(text, value) && value >= low && value <= high ? value : -1;
@@ -270,7 +278,7 @@ const audio::Sound* Metronome::CountWord(int beat, bool counting) const {
 
 void Metronome::PrepareCountWords() {
   if (state_.CountAloud || state_.CountIn) {
-    count_words_.Prepare(speech_, recorder_, beats_, output_.GetMixer().SampleRate());
+    count_words_.Prepare(console_, speech_, recorder_, beats_, output_.GetMixer().SampleRate());
   }
 }
 
@@ -360,7 +368,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
     case kTab:
       playing_ = !playing_;
       if (!playing_) speech_.PlayBeep();
-      speech_.DrainKeys();
+      speech::DrainKeys(console_);
       return false;
     case kSpace:
       Pause();
@@ -369,10 +377,10 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       ShowMainHelp();
       break;
     case kF2:
-      StoreDefaults(console_, speech_, state_);
+      StoreDefaults(console_, speech_, keys_, settings_, state_);
       break;
     case kF3:
-      dialogs::ReviewScreen(speech_);
+      dialogs::ReviewScreen(console_, speech_);
       break;
     case kF4:
       RunTuningFork(console_, speech_, state_, tuner_);
@@ -383,12 +391,12 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       count_in_due_ = state_.CountIn;
       break;
     case kF8:
-      speech::SpeakTime(speech_);
+      speech::SpeakTime(console_, speech_);
       break;
     case kF9:
       if (!state_.NoEffectsFile) {
         if (effects_.BuildEffectList() > 0) {
-          effects_.ChangeSounds(console_, speech_, beats_, state_);
+          effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
         } else {
           Say("CAARQINE", 1);
         }
@@ -398,7 +406,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       if (!state_.NoEffectsFile) {
         if (effects_.BuildModelList() > 0) {
           state_.ModelMode = true;
-          effects_.ChangeSounds(console_, speech_, beats_, state_);
+          effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
           state_.ModelMode = false;
         } else {
           Say("CAARQINE", 1);
@@ -454,15 +462,15 @@ void Metronome::Pause() {
   Say("CAPAUATI", 1);
   while (console_.ReadKey() != ' ') {
   }
-  speech_.DrainKeys();
+  speech::DrainKeys(console_);
   Say("CAPAUDES", 1);
   count_in_due_ = state_.CountIn;
 }
 
 void Metronome::AskToEnd() {
-  speech_.DrainKeys();
+  speech::DrainKeys(console_);
   Say("CACONFIM", 0);
-  uint8_t answer = speech_.ReadKeySpoken();
+  uint8_t answer = keys_.ReadKeySpoken();
   console_.Write(std::string(1, static_cast<char>(answer)));
   console_.WriteLine();
   last_answer_ = answer;

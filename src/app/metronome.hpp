@@ -16,7 +16,10 @@
 #include "audio/audio_output.hpp"
 #include "audio/beat_channel.hpp"
 #include "console/console.hpp"
+#include "dialogs/field_editor.hpp"
+#include "files/audira_settings.hpp"
 #include "speech/speech_front_end.hpp"
+#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -25,8 +28,10 @@ inline constexpr const char* kEffectsDir = "c:\\sonaud\\som\\cadencio\\efeitos\\
 
 class Metronome {
  public:
-  Metronome(console::Console& console, speech::SpeechFrontEnd& speech, audio::AudioOutput& output,
-            audio::BeatChannel& beats, base::Clock& clock);
+  // Everything given must outlive the metronome.
+  Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
+            speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
+            audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock);
 
   void StartMetronome();
   void RunMainLoop();
@@ -84,6 +89,10 @@ class Metronome {
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
+  speech::SpokenKeyReader& keys_;
+  const files::AudiraSettings& settings_;
+  // The field editor's parts, for the tempo and the numbers asked for.
+  const dialogs::FieldContext field_;
   audio::AudioOutput& output_;
   audio::BeatChannel& beats_;
   BeatSchedule schedule_;

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "tts/character_names.hpp"
-#include "tts/number_words.hpp"
+#include "tts/number_expansion.hpp"
 #include "tts/text_normaliser.hpp"
 #include "tts/tts_text.hpp"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "tts/character_names.hpp"
-#include "tts/number_words.hpp"
+#include "tts/number_expansion.hpp"
 #include "tts/text_forms.hpp"
 #include "tts/tts_text.hpp"
 

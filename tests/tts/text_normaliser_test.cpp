@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tts/character_names.hpp"
-#include "tts/number_words.hpp"
+#include "tts/number_expansion.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -83,7 +83,7 @@ TEST(NumberWords, TripletsAndOrdinals) {
       {"990", "novecentos e noventa"},
   };
   for (const auto& [digits, expected] : triplets) {
-    EXPECT_EQ(TripletWords(digits), expected) << digits;
+    EXPECT_EQ(base::GroupWords(TtsNumberWords(), digits), expected) << digits;
   }
   struct OrdinalCase {
     uint64_t value;

@@ -9,6 +9,7 @@
 #include "app/tuner/fine_tuning.hpp"
 #include "app/tuner/tuner.hpp"
 #include "base/keys.hpp"
+#include "speech/spoken_key_reader.hpp"
 #include "voice/phonetic_chars.hpp"
 
 namespace cadencio::app {
@@ -83,7 +84,7 @@ void RunTunerOn(console::Console& console, speech::SpeechFrontEnd& speech, audio
     console.Delay(kPassMs);
   }
   if (ticks) ticks->Stop();
-  speech.DrainKeys();
+  speech::DrainKeys(console);
   console.WriteLine();
   SayMessage(console, speech, "CARETDIA", 1);
 }
