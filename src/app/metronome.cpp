@@ -158,7 +158,7 @@ void Metronome::EnterTempoAndMeasure() {
 
 void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
   if (console_.KeyPressed()) return;
-  const int64_t onset = schedule_.NextOnset(state_.BeatPeriodMs);
+  const int64_t onset = schedule_.NextOnset(state_.Bpm);
   if (word != nullptr) output_.GetMixer().StartCount(word, onset);
   if (!path.empty()) beats_.Play(path, onset);
   // The extra notes go on the channel at once, each on its own frame after the beat; a key
@@ -166,7 +166,7 @@ void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
   const audio::Sound* note =
       path.empty() || state_.Subdivisions < 2 ? nullptr : beats_.LoadSofter(state_.MeasureSound);
   for (int k = 1; note != nullptr && k < state_.Subdivisions; ++k) {
-    beats_.PlaySound(note, schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.BeatPeriodMs));
+    beats_.PlaySound(note, schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.Bpm));
   }
   // Speaking takes the program thread a while: the new tempo is said only once its first beat
   // is on the channel, so the beat keeps its frame.
@@ -178,7 +178,7 @@ void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
       Say("CATREFIM", 1);
     }
   }
-  schedule_.WaitForFollowingBeat(state_.BeatPeriodMs, console_);
+  schedule_.WaitForFollowingBeat(state_.Bpm, console_);
   console_.PumpAllMessages();
 }
 
@@ -199,13 +199,13 @@ bool Metronome::PlayMeasure() {
 void Metronome::MeasureDone() {
   ++measures_done_;
   if (!state_.TrainerOn() || ++trainer_measures_ % state_.TrainerEvery != 0) return;
-  const int32_t old_period = state_.BeatPeriodMs;
+  const int32_t old_bpm = state_.Bpm;
   const int32_t target = state_.TrainerTarget;
   state_.Bpm = state_.Bpm < target ? std::min(state_.Bpm + state_.TrainerStep, target)
                                    : std::max(state_.Bpm - state_.TrainerStep, target);
   state_.BpmText = std::to_string(state_.Bpm);
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
-  schedule_.ContinueFromNextBeat(old_period);
+  schedule_.ContinueFromNextBeat(old_bpm);
   tempo_news_ = true;
 }
 
@@ -264,8 +264,9 @@ void Metronome::PlayCountIn() {
 
 const audio::Sound* Metronome::CountWord(int beat, bool counting) const {
   if (!counting || beat > kCountWords) return nullptr;
-  const int64_t period_frames =
-      static_cast<int64_t>(state_.BeatPeriodMs) * output_.GetMixer().SampleRate() / 1000;
+  // The shortest interval of the schedule (the exact one or a frame less): a longer word would
+  // run into the next.
+  const int64_t period_frames = int64_t{60} * output_.GetMixer().SampleRate() / state_.Bpm;
   const int beats = std::clamp(state_.BeatsPerMeasure, 1, kCountWords);
   if (beat > 1) {
     for (int n = 1; n <= beats; ++n) {

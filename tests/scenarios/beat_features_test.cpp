@@ -12,6 +12,7 @@
 #include "app/tap_tempo.hpp"
 #include "audio/wav_loader.hpp"
 #include "base/keys.hpp"
+#include "support/beat_frames.hpp"
 #include "support/scenario.hpp"
 
 namespace cadencio::testing {
@@ -229,7 +230,7 @@ TEST(TempoTrainer, From60To80By5Every2MeasuresEndsAt80WithoutAGap) {
   for (int64_t interval : intervals) {
     bool known = false;
     for (int bpm : {60, 65, 70, 75, 80}) {
-      known |= std::abs(interval - app::BeatPeriodMs(bpm) * 44.1) < 1.0;
+      known |= IsBeatInterval(interval, bpm);
     }
     EXPECT_TRUE(known) << interval;
   }
@@ -365,7 +366,7 @@ TEST(Subdivisions, EveryIntervalIsAPartOfThePeriodToTheNearestFrame) {
     for (int i = 1; i < notes; ++i) keys.push_back(TypeChar(1000 + 100 * i, 's'));
     Scenario scenario(Session(tempo, 'q', keys, 5000), 500);
     EXPECT_EQ(scenario.Run(), 0) << tempo;
-    const double part = app::BeatPeriodMs(std::stoi(tempo)) * (kRate / 1000.0) / notes;
+    const double part = ExactBeatFrames(std::stoi(tempo), notes, kRate);
     const auto& onsets = scenario.Onsets();
     int measured = 0;
     for (std::size_t i = 1; i < onsets.size(); ++i) {
