@@ -38,6 +38,19 @@ int32_t TempoFromText(const std::string& text) {
   return WholeNumber(number, bpm) ? bpm : kDefaultBpm;
 }
 
+// What is said after a typed tempo that was not taken as it stands: the default for a text
+// that is not a whole number from 1 up (an empty field takes the suggested tempo in silence),
+// the highest tempo for a number above it; null when the tempo is the one typed.
+const char* TypedTempoNotice(const std::string& text) {
+  if (text.find_first_not_of(' ') == std::string::npos) return nullptr;
+  const int32_t bpm = TempoFromText(text);
+  if (bpm > kMaxBpm) return "CABPMMAX";
+  int32_t typed = 0;
+  const size_t first = text.find_first_not_of(' ');
+  const bool whole = WholeNumber(text.substr(first, text.find_last_not_of(' ') - first + 1), typed);
+  return whole && bpm >= kMinBpm ? nullptr : "CABPMINV";
+}
+
 int32_t BpmIntoRange(int32_t bpm) {
   if (bpm < kMinBpm) return kDefaultBpm;
   if (bpm > kMaxBpm) return kMaxBpm;
@@ -114,6 +127,7 @@ void Metronome::EnterTempoAndMeasure() {
                       [this] { dialogs::ReviewScreen(speech_); });
     state_.Bpm = TempoFromText(state_.BpmText);
     console_.WriteLine();
+    if (const char* notice = TypedTempoNotice(state_.BpmText)) Say(notice, 1);
   } else {
     state_.Bpm = TempoFromText(state_.BpmText);
   }

@@ -95,26 +95,37 @@ TEST(StartUp, AsksTempoAndMeasureAndPlaysTheDefaultSounds) {
   for (int64_t interval : Intervals(onsets)) EXPECT_EQ(interval, 22050);
 }
 
+// A typed tempo that is not taken as it stands is said and shown: the default for what is not
+// a whole number from 1 up, the highest tempo above 500.
 TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
+  const std::string invalid = "Valor inv\xE1lido, assumido 60";
+  const std::string highest = "M\xE1ximo 500 BPM";
   struct Case {
     std::string typed;
     int period_ms;
+    std::string notice;  // the line said after the answer; empty: none
   };
   const Case cases[] = {
-      {"abc", 1000},  // not a number: 60
-      {"", 1000},     // empty: 60
-      {"0", 1000},    // below 1: 60
-      {"12x", 1000},  // trailing garbage: 60
-      {"900", 119},   // above 500: 500
-      {"192", 312},
+      {"abc", 1000, invalid},  // not a number: 60
+      {"", 1000, ""},          // empty: the suggested 60
+      {"0", 1000, invalid},    // below 1: 60
+      {"-5", 1000, invalid},
+      {"12x", 1000, invalid},  // trailing garbage: 60
+      {"1e2", 1000, invalid},
+      {"99999999999999999999", 1000, invalid},  // beyond any integer
+      {"900", 119, highest},                    // above 500: 500
+      {"501", 119, highest},
+      {"1200", 119, highest},
+      {"500", 119, ""},
+      {"192", 312, ""},
       // Blanks around the number are not part of it; inside it they are.
-      {" 120", 500},
-      {"120 ", 500},
-      {" 120 ", 500},
-      {"1 20", 1000},
-      {"+120", 500},
-      {"00120", 500},
-      {"12abc", 1000},
+      {" 120", 500, ""},
+      {"120 ", 500, ""},
+      {" 120 ", 500, ""},
+      {"1 20", 1000, invalid},
+      {"+120", 500, ""},
+      {"00120", 500, ""},
+      {"12abc", 1000, invalid},
   };
   for (const auto& c : cases) {
     TempDataRoot data;
@@ -124,6 +135,48 @@ TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
     ASSERT_FALSE(intervals.empty()) << c.typed;
     EXPECT_TRUE(IsPeriod(intervals.front(), c.period_ms))
         << "typed '" << c.typed << "': " << intervals.front();
+    const std::string screen = scenario.Screen().Text();
+    const auto said = scenario.Spoken(speech::SpeechEvent::kText);
+    for (const std::string& notice : {invalid, highest}) {
+      const bool expected = notice == c.notice;
+      EXPECT_EQ(screen.find("\n" + notice + "\n") != std::string::npos, expected)
+          << "typed '" << c.typed << "'\n"
+          << screen;
+      EXPECT_EQ(std::count(said.begin(), said.end(), notice), expected ? 1 : 0) << c.typed;
+    }
+  }
+}
+
+// After a key in the tempo field that neither edits nor moves (Left at the start, a speed
+// change kept with Esc, the typing echo switched), typing still replaces the old tempo.
+TEST(StartUp, TypingAfterAKeyThatDidNotEditReplacesTheOldTempo) {
+  struct Case {
+    const char* what;
+    Script keys;  // at 1600 ms, in the F6 field holding "121"
+    int period_ms;
+  };
+  const Case cases[] = {
+      {"Left", {PressKey(1600, vk::kLeft)}, 461},                                   // 130 BPM
+      {"Ctrl+F4, Esc", {PressKey(1600, vk::F(4), true), TypeChar(1650, 27)}, 461},  // 130 BPM
+      {"F4, echo switched", {PressKey(1600, vk::F(4))}, 461},
+      {"Right", {PressKey(1600, vk::kRight)}, 119},  // moved: "1" + "130" + "21" gives 500
+  };
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    Script script = AnswerStart("121", 'q');
+    script.push_back(PressKey(1500, vk::F(6)));
+    script.insert(script.end(), c.keys.begin(), c.keys.end());
+    auto retype = TypeText(1700, "130");
+    script.insert(script.end(), retype.begin(), retype.end());
+    script.push_back(TypeChar(1800, 13));
+    script.push_back(TypeChar(1900, 'q'));
+    Scenario scenario(Join({script, EndAt(4000)}), 500);
+    scenario.Run();
+    auto intervals = Intervals(scenario.Onsets());
+    ASSERT_FALSE(intervals.empty()) << c.what;
+    EXPECT_TRUE(IsPeriod(intervals.back(), c.period_ms))
+        << c.what << ": " << intervals.back() << "\n"
+        << scenario.Screen().Text();
   }
 }
 
