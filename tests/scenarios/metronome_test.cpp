@@ -378,8 +378,11 @@ TEST(MainLoop, F1ListsTheKeys) {
   EXPECT_EQ(heading[2], "F2, grava modelo");
   EXPECT_NE(scenario.Screen().Text().find(
                 "F2, grava modelo\n"
+                // F3 and Tab, which the classic listing left out, in their places.
+                "F3, revisa a tela\n"
                 "F4, informa diapas\xE3o\nF6, informa novo valor\nF8, informa hora\n"
                 "F9, informa novos efeitos\nControl F9, modelos pr\xE9-definidos\n"
+                "TAB, silencia ou retoma a batida\n"
                 "Barra de espa\xE7o, informa valor BPM atual\n"
                 "Setas, cima e baixo, acresce ou decresce valor em 1 BPM\n"
                 "PGUP ou PGDOWN, acresce ou decresce valor em 10 BPM\n"
