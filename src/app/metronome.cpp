@@ -38,10 +38,31 @@ int32_t TempoFromText(const std::string& text) {
   return WholeNumber(number, bpm) ? bpm : kDefaultBpm;
 }
 
+// What is said after a typed tempo that was not taken as it stands: the default for a text
+// that is not a whole number from 1 up (an empty field takes the suggested tempo in silence),
+// the highest tempo for a number above it; null when the tempo is the one typed.
+const char* TypedTempoNotice(const std::string& text) {
+  if (text.find_first_not_of(' ') == std::string::npos) return nullptr;
+  const int32_t bpm = TempoFromText(text);
+  if (bpm > kMaxBpm) return "CABPMMAX";
+  int32_t typed = 0;
+  const size_t first = text.find_first_not_of(' ');
+  const bool whole = WholeNumber(text.substr(first, text.find_last_not_of(' ') - first + 1), typed);
+  return whole && bpm >= kMinBpm ? nullptr : "CABPMINV";
+}
+
 int32_t BpmIntoRange(int32_t bpm) {
   if (bpm < kMinBpm) return kDefaultBpm;
   if (bpm > kMaxBpm) return kMaxBpm;
   return bpm;
+}
+
+// The word said after a value at an end of its range: "máximo" at the top, "mínimo" at the
+// bottom; null in between.
+const char* RangeEnd(int32_t value, int32_t low, int32_t high) {
+  if (value >= high) return "CAMAXIMO";
+  if (value <= low) return "CAMINIMO";
+  return nullptr;
 }
 
 uint8_t AsciiUpper(uint8_t ch) {
@@ -122,6 +143,7 @@ void Metronome::EnterTempoAndMeasure() {
                       [this] { dialogs::ReviewScreen(console_, speech_); });
     state_.Bpm = TempoFromText(state_.BpmText);
     console_.WriteLine();
+    if (const char* notice = TypedTempoNotice(state_.BpmText)) Say(notice, 1);
   } else {
     state_.Bpm = TempoFromText(state_.BpmText);
   }
@@ -172,7 +194,11 @@ void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
   // is on the channel, so the beat keeps its frame.
   if (tempo_news_) {
     tempo_news_ = false;
-    SayValue("CAVALBPM", state_.Bpm);
+    // Only the number is said, as after Up and Down: the whole line would cover most of a
+    // measure at a step every measure. The screen keeps the whole line.
+    console_.Write(MessageText("CAVALBPM"));
+    speech_.WriteSpeak(std::to_string(state_.Bpm));
+    console_.WriteLine();
     if (state_.Bpm == state_.TrainerTarget) {
       state_.StopTrainer();
       Say("CATREFIM", 1);
@@ -296,7 +322,8 @@ bool Metronome::TakeTapTempo() {
 void Metronome::ChangeBeatVolume(int32_t step) {
   state_.BeatVolume = std::clamp(state_.BeatVolume + step, kMinBeatVolume, kMaxBeatVolume);
   output_.GetMixer().SetBeatGain(BeatGain(state_.BeatVolume));
-  SayValue("CAVOLUME", state_.BeatVolume);
+  SayValue("CAVOLUME", state_.BeatVolume,
+           RangeEnd(state_.BeatVolume, kMinBeatVolume, kMaxBeatVolume));
 }
 
 void Metronome::ToggleCountAloud() {
@@ -313,12 +340,13 @@ void Metronome::ToggleCountIn() {
 
 void Metronome::CycleSubdivisions() {
   state_.Subdivisions = state_.Subdivisions % kMaxSubdivisions + 1;
-  SayValue("CASUBDIV", state_.Subdivisions);
+  SayValue("CASUBDIV", state_.Subdivisions, RangeEnd(state_.Subdivisions, 1, kMaxSubdivisions));
 }
 
-void Metronome::SayValue(const std::string& key, int32_t value) {
+void Metronome::SayValue(const std::string& key, int32_t value, const char* end) {
   Say(key, 0);
   speech_.WriteSpeak(std::to_string(value));
+  if (end != nullptr) Say(end, 0);
   console_.WriteLine();
 }
 
@@ -357,6 +385,7 @@ void Metronome::RunMainLoop() {
         state_.BpmText = std::to_string(state_.Bpm);
         state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
         speech_.SpeakText(state_.BpmText);
+        if (const char* end = RangeEnd(state_.Bpm, kMinBpm, kMaxBpm)) Say(end, -1);
       }
       if (code == kEsc) AskToEnd();
     }
@@ -482,8 +511,8 @@ void Metronome::ShowMainHelp() {
   Say("CAOPTEC", 1);
   console_.Delay(250);
   console_.WriteLine();
-  for (const char* key : {"CAF1", "CAF2", "CAF4", "CAF6", "CAF8", "CAF9", "CACTLF9", "CABARR1",
-                          "CASET", "CAPG", "CAESC1",
+  for (const char* key : {"CAF1", "CAF2", "CAF3", "CAF4", "CAF6", "CAF8", "CAF9", "CACTLF9",
+                          "CATAB", "CABARR1", "CASET", "CAPG", "CAESC1",
                           // The keys beyond the classic ones.
                           "CAVOL1", "CASUB1", "CATAP1", "CACON1", "CAINI1", "CAMUD1", "CATRE1"}) {
     Say(key, 1);

@@ -84,8 +84,9 @@ class Metronome {
   void ToggleCountIn();
   // A run of taps that has stopped sets the tempo; true when it did.
   bool TakeTapTempo();
-  // Writes and says a catalogue message followed by a number, and ends the line.
-  void SayValue(const std::string& key, int32_t value);
+  // Writes and says a catalogue message followed by a number and, when given, the message of
+  // the range's end it has reached, and ends the line.
+  void SayValue(const std::string& key, int32_t value, const char* end = nullptr);
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;

@@ -51,8 +51,12 @@ std::string MeasureWord(int beats_per_measure) {
       return "Bin\xE1rio";
     case 3:
       return "Tern\xE1rio";
-    default:
+    case 4:
       return "Quatern\xE1rio";
+    default:
+      // Any other measure keeps its digit, which the reader takes as the measure itself; a
+      // word would turn it into four beats at the next start.
+      return std::to_string(beats_per_measure);
   }
 }
 

@@ -21,7 +21,8 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
                    speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                    MetronomeState& state);
 
-// The stored word of a measure: "Binário", "Ternário", or "Quaternário" for any other count.
+// The stored form of a measure: "Binário", "Ternário" or "Quaternário" for 2, 3 and 4 (what
+// other programs of the family read), the digit itself for any other count.
 std::string MeasureWord(int beats_per_measure);
 
 // A sound's stored name: the path without its directory and without its last four characters.

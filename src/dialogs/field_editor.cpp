@@ -63,6 +63,8 @@ class FieldEditor {
     while (!done_) {
       KeepCursorVisible();
       Draw();
+      const std::string text_before = text_;
+      const int pos_before = pos_;
       uint8_t key = console_.ReadKey();
       speech_.StopSpeech();
       const bool shift = console_.ShiftHeld();
@@ -76,7 +78,10 @@ class FieldEditor {
           ExtendedKey(extended, shift);
         }
       }
-      first_key_ = false;
+      // A key that left the text, the cursor and the selection as they were (a speed change,
+      // the echo switched, Left at the start) has not begun the editing: the next key typed
+      // still replaces the old text rather than going in before it.
+      if (text_ != text_before || pos_ != pos_before || anchor_ != 0) first_key_ = false;
     }
     Finish(out);
     return ending_code_;
@@ -369,6 +374,7 @@ class FieldEditor {
       }
       case code::kHome:
         pos_ = 1;
+        first_key_ = false;  // placed at the start on purpose: typing goes in there
         break;
       case code::kLeft:
         if (pos_ == 1) {
@@ -383,6 +389,7 @@ class FieldEditor {
         break;
       case code::kEnd:
         pos_ = LastNonBlank(text_) + 1;
+        first_key_ = false;
         break;
       case code::kDelete:
         Delete();

@@ -4,10 +4,10 @@
 
 #include <charconv>
 #include <filesystem>
-#include <random>
 
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
+#include "speech/beep_and_click.hpp"
 #include "speech/engine_dispatch.hpp"
 #include "speech/number_reading.hpp"
 #include "speech/number_words.hpp"
@@ -17,8 +17,6 @@
 namespace cadencio::speech {
 
 namespace {
-
-constexpr int kImageRate = 11025;
 
 // The integer value of a whole decimal number; false for anything else (empty included).
 bool ParseInt(std::string_view text, int& value) {
@@ -82,13 +80,7 @@ SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav,
                             [this](SpeechEvent::Kind kind, std::string detail) {
                               Notify(kind, std::move(detail));
                             }}) {
-  // The click: 64 random samples in 128..187, then 192 samples of silence.
-  std::minstd_rand random(20261207);
-  std::vector<uint8_t> samples(256, 128);
-  for (int i = 0; i < 64; ++i) samples[i] = static_cast<uint8_t>(128 + random() % 60);
-  click_image_.assign(44, 0);
-  click_image_.insert(click_image_.end(), samples.begin(), samples.end());
-  voice::BuildWavHeader(click_image_, 256, kImageRate, 1, 8);
+  click_image_ = ClickImage();
 }
 
 void SpeechFrontEnd::Notify(SpeechEvent::Kind kind, std::string detail) {
@@ -363,12 +355,7 @@ void SpeechFrontEnd::PlayBeep() {
   WaitSpeechEnd();
   DrainKeys(console_);  // keys typed before the beep are discarded
   Notify(SpeechEvent::kBeep);
-  static constexpr uint8_t kCycle[8] = {128, 112, 96, 80, 64, 80, 96, 112};
-  std::vector<uint8_t> image(44 + 512);
-  for (int i = 0; i < 512; ++i) image[44 + i] = kCycle[i % 8];
-  image.back() = 128;
-  voice::BuildWavHeader(image, 512, kImageRate, 1, 8);
-  wav_.PlayWavBuffer(image);
+  wav_.PlayWavBuffer(BeepImage());
   while (SpeechBusy()) console_.WaitMessage();
 }
 

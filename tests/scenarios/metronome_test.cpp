@@ -95,26 +95,37 @@ TEST(StartUp, AsksTempoAndMeasureAndPlaysTheDefaultSounds) {
   for (int64_t interval : Intervals(onsets)) EXPECT_EQ(interval, 22050);
 }
 
+// A typed tempo that is not taken as it stands is said and shown: the default for what is not
+// a whole number from 1 up, the highest tempo above 500.
 TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
+  const std::string invalid = "Valor inv\xE1lido, assumido 60";
+  const std::string highest = "M\xE1ximo 500 BPM";
   struct Case {
     std::string typed;
     int bpm;
+    std::string notice;  // the line said after the answer; empty: none
   };
   const Case cases[] = {
-      {"abc", 60},   // not a number: 60
-      {"", 60},      // empty: 60
-      {"0", 60},     // below 1: 60
-      {"12x", 60},   // trailing garbage: 60
-      {"900", 500},  // above 500: 500
-      {"192", 192},
+      {"abc", 60, invalid},  // not a number: 60
+      {"", 60, ""},          // empty: the suggested 60
+      {"0", 60, invalid},    // below 1: 60
+      {"-5", 60, invalid},
+      {"12x", 60, invalid},  // trailing garbage: 60
+      {"1e2", 60, invalid},
+      {"99999999999999999999", 60, invalid},  // beyond any integer
+      {"900", 500, highest},                  // above 500: 500
+      {"501", 500, highest},
+      {"1200", 500, highest},
+      {"500", 500, ""},
+      {"192", 192, ""},
       // Blanks around the number are not part of it; inside it they are.
-      {" 120", 120},
-      {"120 ", 120},
-      {" 120 ", 120},
-      {"1 20", 60},
-      {"+120", 120},
-      {"00120", 120},
-      {"12abc", 60},
+      {" 120", 120, ""},
+      {"120 ", 120, ""},
+      {" 120 ", 120, ""},
+      {"1 20", 60, invalid},
+      {"+120", 120, ""},
+      {"00120", 120, ""},
+      {"12abc", 60, invalid},
   };
   for (const auto& c : cases) {
     TempDataRoot data;
@@ -124,6 +135,48 @@ TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
     ASSERT_FALSE(intervals.empty()) << c.typed;
     EXPECT_TRUE(IsBeatInterval(intervals.front(), c.bpm))
         << "typed '" << c.typed << "': " << intervals.front();
+    const std::string screen = scenario.Screen().Text();
+    const auto said = scenario.Spoken(speech::SpeechEvent::kText);
+    for (const std::string& notice : {invalid, highest}) {
+      const bool expected = notice == c.notice;
+      EXPECT_EQ(screen.find("\n" + notice + "\n") != std::string::npos, expected)
+          << "typed '" << c.typed << "'\n"
+          << screen;
+      EXPECT_EQ(std::count(said.begin(), said.end(), notice), expected ? 1 : 0) << c.typed;
+    }
+  }
+}
+
+// After a key in the tempo field that neither edits nor moves (Left at the start, a speed
+// change kept with Esc, the typing echo switched), typing still replaces the old tempo.
+TEST(StartUp, TypingAfterAKeyThatDidNotEditReplacesTheOldTempo) {
+  struct Case {
+    const char* what;
+    Script keys;  // at 1600 ms, in the F6 field holding "121"
+    int bpm;
+  };
+  const Case cases[] = {
+      {"Left", {PressKey(1600, vk::kLeft)}, 130},
+      {"Ctrl+F4, Esc", {PressKey(1600, vk::F(4), true), TypeChar(1650, 27)}, 130},
+      {"F4, echo switched", {PressKey(1600, vk::F(4))}, 130},
+      {"Right", {PressKey(1600, vk::kRight)}, 500},  // moved: "1" + "130" + "21" gives 500
+  };
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    Script script = AnswerStart("121", 'q');
+    script.push_back(PressKey(1500, vk::F(6)));
+    script.insert(script.end(), c.keys.begin(), c.keys.end());
+    auto retype = TypeText(1700, "130");
+    script.insert(script.end(), retype.begin(), retype.end());
+    script.push_back(TypeChar(1800, 13));
+    script.push_back(TypeChar(1900, 'q'));
+    Scenario scenario(Join({script, EndAt(4000)}), 500);
+    scenario.Run();
+    auto intervals = Intervals(scenario.Onsets());
+    ASSERT_FALSE(intervals.empty()) << c.what;
+    EXPECT_TRUE(IsBeatInterval(intervals.back(), c.bpm))
+        << c.what << ": " << intervals.back() << "\n"
+        << scenario.Screen().Text();
   }
 }
 
@@ -325,8 +378,11 @@ TEST(MainLoop, F1ListsTheKeys) {
   EXPECT_EQ(heading[2], "F2, grava modelo");
   EXPECT_NE(scenario.Screen().Text().find(
                 "F2, grava modelo\n"
+                // F3 and Tab, which the classic listing left out, in their places.
+                "F3, revisa a tela\n"
                 "F4, informa diapas\xE3o\nF6, informa novo valor\nF8, informa hora\n"
                 "F9, informa novos efeitos\nControl F9, modelos pr\xE9-definidos\n"
+                "TAB, silencia ou retoma a batida\n"
                 "Barra de espa\xE7o, informa valor BPM atual\n"
                 "Setas, cima e baixo, acresce ou decresce valor em 1 BPM\n"
                 "PGUP ou PGDOWN, acresce ou decresce valor em 10 BPM\n"
