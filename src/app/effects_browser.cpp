@@ -83,8 +83,8 @@ class ListCursor {
 
 }  // namespace
 
-bool EffectsBrowser::LoadEffectsFile(speech::SpeechFrontEnd& speech) {
-  std::string path = speech.ReadIniString("CADENCIO", "ARQEFEITOS");
+bool EffectsBrowser::LoadEffectsFile(const files::AudiraSettings& settings) {
+  std::string path = settings.ReadIniString("CADENCIO", "ARQEFEITOS");
   return LoadEffectsFrom(path.empty() ? kDefaultEffectsFile : path);
 }
 
@@ -114,13 +114,13 @@ int EffectsBrowser::BuildModelList() {
 }
 
 std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
-                                         audio::BeatChannel& beats) {
+                                         speech::SpokenKeyReader& keys, audio::BeatChannel& beats) {
   ListCursor list(console, speech, effects_);
   std::optional<uint8_t> remembered;
   list.Say("CAESCSET", 1);
   console.WriteLine();
   for (;;) {
-    const auto key = speech.ReadMenuKey();
+    const auto key = keys.ReadMenuKey();
     if (key.character != 0) {
       const uint8_t ch = key.character;
       if (IsAsciiLetter(ch)) {
@@ -179,7 +179,7 @@ std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::Spee
       case kF5: {
         console.WriteLine();
         list.Say("CABUSEFE", 0);
-        const uint8_t letter = base::AsciiUpperCase(speech.ReadKeySpoken());
+        const uint8_t letter = base::AsciiUpperCase(keys.ReadKeySpoken());
         remembered = letter;
         if (letter < 'A' || letter > 'Z') return {};
         if (int found = list.Find(letter, 1); found != 0) {
@@ -209,12 +209,13 @@ std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::Spee
   }
 }
 
-std::string EffectsBrowser::ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech) {
+std::string EffectsBrowser::ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech,
+                                        speech::SpokenKeyReader& keys) {
   ListCursor list(console, speech, models_);
   list.Say("CAESCSET", 1);
   console.WriteLine();
   for (;;) {
-    const auto key = speech.ReadMenuKey();
+    const auto key = keys.ReadMenuKey();
     if (key.character == 0 && key.extended == kF1) {
       list.Say("CAESCSET", 1);
       console.WriteLine();
@@ -238,12 +239,13 @@ std::string EffectsBrowser::ChooseModel(console::Console& console, speech::Speec
 }
 
 void EffectsBrowser::ChangeSounds(console::Console& console, speech::SpeechFrontEnd& speech,
-                                  audio::BeatChannel& beats, MetronomeState& state) {
+                                  speech::SpokenKeyReader& keys, audio::BeatChannel& beats,
+                                  MetronomeState& state) {
   const std::string old_tempo = state.TempoSound;
   const std::string old_measure = state.MeasureSound;
   if (state.ModelMode) {
     SayMessage(console, speech, "CATRMO", 1);
-    const std::string model = ChooseModel(console, speech);
+    const std::string model = ChooseModel(console, speech, keys);
     if (model.empty()) return;
     // "TEMPO/MEASURE.WAV": the part before the first '/' gets its own ".WAV". Without a '/',
     // the tempo sound names no file and the whole model is the measure sound.
@@ -255,10 +257,10 @@ void EffectsBrowser::ChangeSounds(console::Console& console, speech::SpeechFront
     return;
   }
   SayMessage(console, speech, "CATRTM", 1);
-  state.TempoSound = ChooseEffect(console, speech, beats);
+  state.TempoSound = ChooseEffect(console, speech, keys, beats);
   if (state.TempoSound.empty()) state.TempoSound = old_tempo;
   SayMessage(console, speech, "CATRCO", 1);
-  state.MeasureSound = ChooseEffect(console, speech, beats);
+  state.MeasureSound = ChooseEffect(console, speech, keys, beats);
   if (state.MeasureSound.empty()) state.MeasureSound = old_measure;
 }
 

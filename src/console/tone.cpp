@@ -28,14 +28,17 @@ std::vector<uint8_t> BuildToneWave(uint16_t frequency) {
   const int f = frequency;
   const int period = kRate / f;
   // Each period starts at 44 + floor(j * 11025 / f), so the pitch stays exact over the second
-  // although periods are whole samples. The first period is written twice.
+  // although periods are whole samples; the data ends at the first start past 11025 - period.
   int p = 44;
   for (int64_t j = 0; p <= kRate - period; ++j) {
-    const int half = period / 2;
-    std::fill_n(buffer.begin() + p, half + 1, kLow);
-    p += half;
-    std::fill_n(buffer.begin() + p, period - half + 1, kHigh);
     p = static_cast<int>(44 + (j * kRate) / f);
+  }
+  // Sample i lies at ((i + 1) * f - 1) mod 11025 within its period: low in the first half,
+  // high in the second. The two levels so take equal time and the tone has no steady offset
+  // (whole-sample halves gave the odd sample to the high level in every period).
+  for (int i = 0; i < p - 44; ++i) {
+    const int64_t phase = (int64_t{i + 1} * f - 1) % kRate;
+    buffer[44 + i] = 2 * phase < kRate ? kLow : kHigh;
   }
   buffer[p - 1] = kSilence;
   const uint32_t data_size = static_cast<uint32_t>(p - 44);

@@ -71,13 +71,11 @@ OpenRequest ResolveOpenRequest(std::string_view word, const AudiraKeyReader& rea
   return {LocalPath(program), AsParameter(LocalPath(word))};
 }
 
-bool OpenLinkOrFile(speech::SpeechFrontEnd& speech, std::string_view word) {
+bool OpenLinkOrFile(console::Console& console, speech::SpeechFrontEnd& speech,
+                    const AudiraKeyReader& read_key, std::string_view word) {
   std::error_code error;
   std::string current_dir = std::filesystem::current_path(error).string();
-  OpenRequest request = ResolveOpenRequest(
-      word, [&speech](const std::string& key) { return speech.ReadIniString("AUDIRA", key); },
-      current_dir);
-  auto& console = speech.Console();
+  OpenRequest request = ResolveOpenRequest(word, read_key, current_dir);
   while (speech.SpeechBusy()) console.WaitMessage();
   bool started = files::ShellOpen(request.program, request.parameter);
   while (speech.SpeechBusy()) console.WaitMessage();

@@ -7,8 +7,7 @@
 
 namespace cadencio::dialogs {
 
-void SpeakDtmf(speech::SpeechFrontEnd& speech, std::string_view text) {
-  auto& console = speech.Console();
+void SpeakDtmf(console::Console& console, speech::SpeechFrontEnd& speech, std::string_view text) {
   auto& wav = speech.Wav();
   const bool fast = wav.FastPlayback();
   wav.SetFastPlayback(false);

@@ -134,9 +134,10 @@ std::string ChooseDataRoot(const DataRootSources& sources) {
       return sources.build_root;
     }
   }
-  // Installed under another prefix than the one configured: the data lies beside the program,
-  // in <prefix>/share/sonaud for <prefix>/bin/cadencio.
-  if (!IsDirectory(sources.install_root) && !sources.exe_path.empty()) {
+  // Installed: the data lies beside the program, in <prefix>/share/sonaud for
+  // <prefix>/bin/cadencio, whatever prefix the build was configured with (a package installs
+  // under /usr what was built for /usr/local). Else the configured place.
+  if (!sources.exe_path.empty()) {
     std::string beside = ParentOf(ParentOf(Canonical(sources.exe_path))) + "/share/sonaud";
     if (IsDirectory(beside)) return beside;
   }

@@ -81,13 +81,13 @@ void SpeakHourMinute(SpeechFrontEnd& speech, int hour, int minute) {
   }
 }
 
-void SpeakTime(SpeechFrontEnd& speech) {
-  console::TimeParts now = speech.Console().GetTimeParts();
+void SpeakTime(const console::Console& console, SpeechFrontEnd& speech) {
+  console::TimeParts now = console.GetTimeParts();
   SpeakHourMinute(speech, now.hour, now.minute);
 }
 
-void SpeakDate(SpeechFrontEnd& speech) {
-  console::DateParts today = speech.Console().GetDateParts();
+void SpeakDate(const console::Console& console, SpeechFrontEnd& speech) {
+  console::DateParts today = console.GetDateParts();
   using namespace std::chrono;
   year_month_day date{year(today.year), month(static_cast<unsigned>(today.month)),
                       day(static_cast<unsigned>(today.day))};

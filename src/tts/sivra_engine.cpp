@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "files/paths.hpp"
-#include "synth/mbrola_loader.hpp"
 #include "synth/mbrola_voices.hpp"
 #include "tts/sivra_pipeline.hpp"
 #include "tts/tts_text.hpp"
@@ -77,7 +76,6 @@ SivraEngine::SivraEngine(SivraHost& host, MbrolaLoader loader, VoiceLocator loca
       loader_(std::move(loader)),
       locator_(std::move(locator)),
       state_(std::make_unique<SivraState>()) {
-  if (!loader_) loader_ = synth::LoadMbrola;
   if (!locator_) {
     locator_ = [](const std::string& database) { return synth::FindMbrolaVoice(database); };
   }

@@ -10,6 +10,7 @@
 #include "app/tuner/tuner.hpp"
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
+#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -82,7 +83,7 @@ void RunTunerOn(console::Console& console, speech::SpeechFrontEnd& speech, audio
     console.Delay(kPassMs);
   }
   if (ticks) ticks->Stop();
-  speech.DrainKeys();
+  speech::DrainKeys(console);
   console.WriteLine();
   SayMessage(console, speech, "CARETDIA", 1);
 }

@@ -6,6 +6,7 @@
 #include "app/message_catalogue.hpp"
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
+#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -92,7 +93,7 @@ void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
       SayMessage(console, speech, "CAAPTF1", 1);
     }
   }
-  speech.DrainKeys();
+  speech::DrainKeys(console);
   console.WriteLine();
   SayMessage(console, speech, "CARETOR", 1);
 }
