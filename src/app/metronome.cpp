@@ -2,13 +2,14 @@
 #include "app/metronome.hpp"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
+#include <optional>
 
 #include "app/message_catalogue.hpp"
 #include "app/settings_store.hpp"
 #include "app/tuner/tuning_fork.hpp"
 #include "base/keys.hpp"
+#include "base/whole_number.hpp"
+#include "base/windows1252.hpp"
 #include "dialogs/field_editor.hpp"
 #include "dialogs/front_end_review_voice.hpp"
 #include "dialogs/screen_review.hpp"
@@ -18,37 +19,28 @@ namespace cadencio::app {
 
 namespace {
 
-// The integer value of a text that is a whole decimal number (an optional sign, digits and
-// nothing else); nothing otherwise.
+// Sets `value` to the whole number `text` holds; false, and `value` unchanged, otherwise.
 bool WholeNumber(const std::string& text, int32_t& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last && first != last;
+  const std::optional<int> number = base::ParseWholeNumber(text);
+  if (number) value = *number;
+  return number.has_value();
 }
 
 // The tempo a text gives: blanks around the number are not part of it; anything that is not
 // a whole number then gives the default tempo.
 int32_t TempoFromText(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  const std::string number =
-      first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
-  int32_t bpm = 0;
-  return WholeNumber(number, bpm) ? bpm : kDefaultBpm;
+  return base::ParseWholeNumber(base::TrimBlanks(text)).value_or(kDefaultBpm);
 }
 
 // What is said after a typed tempo that was not taken as it stands: the default for a text
 // that is not a whole number from 1 up (an empty field takes the suggested tempo in silence),
 // the highest tempo for a number above it; null when the tempo is the one typed.
 const char* TypedTempoNotice(const std::string& text) {
-  if (text.find_first_not_of(' ') == std::string::npos) return nullptr;
+  const std::string_view typed = base::TrimBlanks(text);
+  if (typed.empty()) return nullptr;
   const int32_t bpm = TempoFromText(text);
   if (bpm > kMaxBpm) return "CABPMMAX";
-  int32_t typed = 0;
-  const size_t first = text.find_first_not_of(' ');
-  const bool whole = WholeNumber(text.substr(first, text.find_last_not_of(' ') - first + 1), typed);
-  return whole && bpm >= kMinBpm ? nullptr : "CABPMINV";
+  return base::ParseWholeNumber(typed) && bpm >= kMinBpm ? nullptr : "CABPMINV";
 }
 
 int32_t BpmIntoRange(int32_t bpm) {
@@ -63,10 +55,6 @@ const char* RangeEnd(int32_t value, int32_t low, int32_t high) {
   if (value >= high) return "CAMAXIMO";
   if (value <= low) return "CAMINIMO";
   return nullptr;
-}
-
-uint8_t AsciiUpper(uint8_t ch) {
-  return (ch >= 'a' && ch <= 'z') ? ch - 32 : ch;
 }
 
 // Main-loop key codes (the character, or the scan code after a 0).
@@ -160,7 +148,7 @@ void Metronome::EnterTempoAndMeasure() {
   } else {
     key = static_cast<uint8_t>(state_.MeasureText[0]);
   }
-  key = AsciiUpper(key);
+  key = base::AsciiUpperCase(key);
   if (key == 'B') {
     state_.BeatsPerMeasure = 2;
   } else if (key == 'T') {
@@ -389,7 +377,10 @@ void Metronome::RunMainLoop() {
       }
       if (code == kEsc) AskToEnd();
     }
-    if (last_answer_ == 13 || (last_answer_ >= 0 && AsciiUpper(last_answer_) == 'S')) return;
+    if (last_answer_ == 13 ||
+        (last_answer_ >= 0 && base::AsciiUpperCase(static_cast<uint8_t>(last_answer_)) == 'S')) {
+      return;
+    }
   }
 }
 

@@ -1,9 +1,10 @@
 // Stored defaults: reading them at start-up and the F2 question that writes them.
 #include "app/settings_store.hpp"
 
-#include <charconv>
+#include <optional>
 
 #include "app/message_catalogue.hpp"
+#include "base/whole_number.hpp"
 #include "files/profile_file.hpp"
 
 namespace cadencio::app {
@@ -17,11 +18,8 @@ constexpr std::size_t kMaxStoredValue = 144;
 // range, otherwise the value that plays as before.
 int32_t StoredSetting(const files::AudiraSettings& settings, const char* key, int32_t low,
                       int32_t high, int32_t fallback) {
-  const std::string text = settings.ReadIniString("CADENCIO", key);
-  int32_t value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return fallback;
-  return value < low || value > high ? fallback : value;
+  const std::optional<int> value = base::ParseWholeNumber(settings.ReadIniString("CADENCIO", key));
+  return !value || *value < low || *value > high ? fallback : *value;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "files/shell_open.hpp"
 #include "speech/speech_front_end.hpp"
@@ -41,7 +42,7 @@ std::string AsParameter(std::string text) {
 std::string Extension(std::string_view word) {
   std::size_t dot = word.find('.');
   std::string_view extension = dot == std::string_view::npos ? word : word.substr(dot + 1);
-  return speech::LatinUpperCase(extension.substr(0, 3));
+  return base::UpperCaseAsciiAndHighBytes(extension.substr(0, 3));
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 // numbers, words and marks, prompts, letters, beep and click.
 #include "speech/speech_front_end.hpp"
 
-#include <charconv>
 #include <filesystem>
 
+#include "base/whole_number.hpp"
+#include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
 #include "speech/beep_and_click.hpp"
@@ -18,18 +19,8 @@ namespace cadencio::speech {
 
 namespace {
 
-// The integer value of a whole decimal number; false for anything else (empty included).
-bool ParseInt(std::string_view text, int& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last && first != last;
-}
-
 int IntOr(std::string_view text, int fallback) {
-  int value = 0;
-  return ParseInt(text, value) ? value : fallback;
+  return base::ParseWholeNumber(text).value_or(fallback);
 }
 
 // A yes/no value: true unless empty or beginning with N.
@@ -53,19 +44,6 @@ std::string WithBackslash(std::string dir) {
 }
 
 }  // namespace
-
-std::string LatinUpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    auto ch = static_cast<uint8_t>(c);
-    if (ch >= 'a' && ch <= 'z') {
-      c = static_cast<char>(ch - 32);
-    } else if (ch > 223) {
-      c = static_cast<char>(ch - 32);
-    }
-  }
-  return upper;
-}
 
 SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav,
                                const files::AudiraSettings& settings)
@@ -254,7 +232,7 @@ void SpeechFrontEnd::SpeakWordRun(std::string& text) {
   while (end < text.size() && IsWordChar(static_cast<uint8_t>(text[end]))) ++end;
   std::string run = text.substr(0, end);
   text.erase(0, end);
-  if (LatinUpperCase(run) == "WWW") {
+  if (base::AsciiUpperCase(run) == "WWW") {
     SpellText(run);
   } else if (voice_ && run.find_first_not_of(' ') != std::string::npos) {
     std::string phonetic = voice_->SpeakWords(std::string_view(run).substr(0, 999));

@@ -127,7 +127,4 @@ class SpeechFrontEnd {
   EngineDispatch engine_;
 };
 
-// Bytes 'a'..'z' become 'A'..'Z', every byte above 223 is lowered by 32, others stay.
-std::string LatinUpperCase(std::string_view text);
-
 }  // namespace cadencio::speech

@@ -155,7 +155,7 @@ void SivraEngine::PlayPending(std::size_t bytes) {
 bool SivraEngine::SivraSpeak(const std::string& text) {
   SivraState& s = *state_;
   // 1. Nothing to say.
-  if (TrimBlanksAndControls(text).empty()) return true;
+  if (base::TrimBlanksAndControls(text).empty()) return true;
   if (!s.mbrola) return false;
   // 2. The pipeline.
   s.last_lines = s.pipeline.TextToPhonemeLines(text, s.pitch_factor, s.duration_factor);

@@ -274,7 +274,8 @@ bool ReadMeasure(std::string_view text, std::size_t& pos, std::string& out) {
     pos = end;
     // "5 km. de casa": a full stop between the unit and a small letter is the abbreviation's.
     if (At(text, pos) == '.' && At(text, pos + 1) == ' ' &&
-        LowerCase1252(At(text, pos + 2)) == At(text, pos + 2) && IsInLetterSet(At(text, pos + 2))) {
+        base::LowerCase1252(At(text, pos + 2)) == At(text, pos + 2) &&
+        IsInLetterSet(At(text, pos + 2))) {
       ++pos;
     }
     return true;
@@ -371,9 +372,9 @@ std::string WordAfter(std::string_view text, std::size_t start) {
 }
 
 bool IsCapitalised(std::string_view word) {
-  if (word.size() < 2 || UpperCase1252(word[0]) != word[0]) return false;
+  if (word.size() < 2 || base::UpperCase1252(word[0]) != word[0]) return false;
   for (std::size_t k = 1; k < word.size(); ++k) {
-    if (LowerCase1252(word[k]) != word[k]) return false;
+    if (base::LowerCase1252(word[k]) != word[k]) return false;
   }
   return true;
 }
@@ -440,8 +441,8 @@ bool ReadRomanNumeral(std::string_view text, std::size_t& pos, std::string& out)
   if (letters.size() == 1 && letters != "I" && letters != "V" && letters != "X") return false;
   const std::optional<int> value = RomanValue(letters);
   if (!value) return false;
-  const std::string before = LowerCase1252(WordBefore(text, pos));
-  const std::string after = LowerCase1252(WordAfter(text, end));
+  const std::string before = base::LowerCase1252(WordBefore(text, pos));
+  const std::string after = base::LowerCase1252(WordAfter(text, end));
   const std::string century = Cp1252("século");
   const std::string centuries = Cp1252("séculos");
   bool cardinal = false;
@@ -460,7 +461,7 @@ bool ReadAcronym(std::string_view text, std::size_t& pos, std::string& out,
   std::size_t end = pos;
   bool vowel = false;
   while (end < text.size() && IsInLetterSet(text[end])) {
-    if (UpperCase1252(text[end]) != text[end]) return false;
+    if (base::UpperCase1252(text[end]) != text[end]) return false;
     vowel |= IsVowelLetter(text[end]);
     ++end;
   }

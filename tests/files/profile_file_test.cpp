@@ -161,22 +161,6 @@ TEST_F(ProfileFileTest, LeftoversOfDeadWritersAreRemoved) {
   EXPECT_TRUE(std::filesystem::exists(dir_ / alive));
 }
 
-TEST(FileReading, ReportsWhatItFound) {
-  ScratchDir dir;
-  std::string path = dir / "f";
-  WriteBytes(path, "abcdef");
-  FileContent whole = ReadFileLimited(path, 6);
-  EXPECT_EQ(whole.status, FileReadStatus::kOk);
-  EXPECT_EQ(whole.bytes, "abcdef");
-  FileContent part = ReadFileLimited(path, 4);
-  EXPECT_EQ(part.status, FileReadStatus::kTooLarge);
-  EXPECT_EQ(part.bytes, "abcd");
-  EXPECT_EQ(ReadFileLimited(dir / "none", 4).status, FileReadStatus::kMissing);
-  EXPECT_EQ(ReadFileLimited(dir.path(), 4).status, FileReadStatus::kFailed);
-  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-  EXPECT_EQ(ReadFileLimited(dir / "fifo", 4).status, FileReadStatus::kFailed);
-}
-
 // A writer process killed at random moments during the write must leave either the complete
 // old file or the complete new one, and no pile of temporaries.
 constexpr int kIterations = 200;

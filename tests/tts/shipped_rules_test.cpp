@@ -364,7 +364,7 @@ TEST(ShippedRules, MetronomeWords) {
 // silent.
 TEST(ShippedRules, EveryLetterIsPronounced) {
   for (int b = 1; b < 256; ++b) {
-    const char letter = UpperCase1252(static_cast<char>(b));
+    const char letter = base::UpperCase1252(static_cast<char>(b));
     if (!IsInLetterSet(letter) || letter == 'H') continue;
     for (const std::string& word : {std::string(1, letter), "A" + std::string(1, letter) + "A"}) {
       std::vector<std::string> lines;
