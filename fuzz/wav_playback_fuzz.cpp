@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     wav.SetFastPlayback(data[size - 1] & 1);
     wav.SetCutSpeech(data[size - 1] & 2);
   }
-  speech::MemoryByteSource source({data, size});
+  formats::MemoryByteSource source({data, size});
   int result = wav.PlayWavStream(source);
   if (result > 0 && result != audio::kWaveErrorBadFormat) std::abort();
   if (wav.InFlight() != 0 || wav.DeviceOpen()) std::abort();

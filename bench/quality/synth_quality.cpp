@@ -29,6 +29,8 @@
 #include <utility>
 #include <vector>
 
+#include "audio/resampler.hpp"
+#include "audio/wav_loader.hpp"
 #include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "formats/wav_writer.hpp"
@@ -199,10 +201,10 @@ struct ClickTally {
 };
 
 // Sound at 16000 Hz as the program's wave-out channel hands it to the mixer: converted to the
-// stream's rate with libsamplerate's medium sinc converter, as the channel converts it.
+// stream's rate with the converter the channel plays with.
 std::vector<int16_t> AsPlayed(const std::vector<int16_t>& x) {
-  return voicegen::ToSigned16(
-      voicegen::Resample(voicegen::ToFloat(x), synth::kVoiceRate, say::kCaptureRate, true));
+  return voicegen::ToSigned16(voicegen::Resample(voicegen::ToFloat(x), synth::kVoiceRate,
+                                                 say::kCaptureRate, audio::kPlaybackQuality));
 }
 
 // The phones of MBROLA lines as the synthesizer takes them (an unknown phone is a pause).

@@ -4,7 +4,9 @@
 // phoneme mnemonics are mapped onto our phoneme names, and the two strings are compared with
 // stress and vowel quality aside (open and closed e and o, reduced a, glides and the vowels
 // they come from, a nasal vowel before a nasal consonant and its oral vowel all count as the
-// same). Prints the share of equal words and the commonest differences with an example word.
+// same). Prints the share of equal words and the commonest differences with an example word,
+// the share of words stressed on the same vowel, and among those with a stressed e or o the
+// share whose vowel has the same quality (open or closed).
 //
 // Usage: tts_phones_vs_espeak [WORD-LIST] [--show N] [--strict]
 // (--strict lists the differences of the strict comparison)
@@ -48,6 +50,14 @@ std::string Nasal(std::string_view vowel) {
   if (vowel == "o" || vowel == "oo") return "on";
   if (vowel == "u") return "un";
   return std::string(vowel);
+}
+
+// The vowel of a transcription that is the `index`-th (from 0), or empty.
+std::string VowelAt(const Phones& phones, int index) {
+  for (const std::string& p : phones) {
+    if (IsVowelPhone(p) && index-- == 0) return p;
+  }
+  return {};
 }
 
 int VowelCount(const Phones& phones) {
@@ -245,6 +255,9 @@ int main(int argc, char** argv) {
   std::map<std::string, std::pair<int, std::string>> differences;
   long words = 0, equal = 0, strictly_equal = 0, stressed_words = 0, same_stress = 0;
   std::map<std::string, std::pair<int, std::string>> stress_differences;
+  // Stressed e and o, open or closed, where both put the stress on the same vowel.
+  long stressed_eo = 0, same_quality = 0;
+  std::map<std::string, std::pair<int, std::string>> quality_differences;
   double ours_seconds = 0, espeak_seconds = 0;
   std::string utf8;
   while (std::getline(in, utf8)) {
@@ -269,6 +282,23 @@ int main(int argc, char** argv) {
       ++stressed_words;
       if (our.stress == their.stress) {
         ++same_stress;
+        const std::string mine = VowelAt(our.phones, our.stress);
+        const std::string theirs = VowelAt(their.phones, their.stress);
+        const auto is_eo = [](const std::string& v) {
+          return v == "e" || v == "ee" || v == "o" || v == "oo";
+        };
+        if (is_eo(mine) && is_eo(theirs)) {
+          ++stressed_eo;
+          if (mine == theirs) {
+            ++same_quality;
+          } else {
+            const std::string ending =
+                word.bytes.substr(word.bytes.size() - std::min<std::size_t>(4, word.bytes.size()));
+            auto& e =
+                quality_differences[base::Windows1252ToUtf8(ending) + " " + mine + "/" + theirs];
+            if (e.first++ == 0) e.second = utf8;
+          }
+        }
       } else {
         const std::string ending =
             word.bytes.substr(word.bytes.size() - std::min<std::size_t>(3, word.bytes.size()));
@@ -317,6 +347,19 @@ int main(int argc, char** argv) {
   for (std::size_t k = 0; k < endings.size() && k < show / 2; ++k) {
     std::printf("%6d  -%-6s  %s\n", endings[k].first, endings[k].second.c_str(),
                 stress_differences[endings[k].second].second.c_str());
+  }
+  std::printf("same quality of a stressed e or o (open or closed): %.2f %% of %ld words\n",
+              stressed_eo
+                  ? 100.0 * static_cast<double>(same_quality) / static_cast<double>(stressed_eo)
+                  : 0.0,
+              stressed_eo);
+  std::vector<std::pair<int, std::string>> qualities;
+  for (const auto& [key, entry] : quality_differences) qualities.emplace_back(entry.first, key);
+  std::sort(qualities.rbegin(), qualities.rend());
+  std::printf("word endings with most quality differences (ours/espeak-ng), example:\n");
+  for (std::size_t k = 0; k < qualities.size() && k < show; ++k) {
+    std::printf("%6d  -%-16s  %s\n", qualities[k].first, qualities[k].second.c_str(),
+                quality_differences[qualities[k].second].second.c_str());
   }
   espeak_Terminate();
   return 0;

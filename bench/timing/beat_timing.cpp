@@ -1,16 +1,20 @@
 // Beat-timing benchmark. Runs the real metronome loop on SDL's `disk` audio driver (paced in
 // real time by SDL, with no sound card) at several tempos, finds the onsets in the written stream
 // and prints, per tempo, the largest deviation of an interval from the exact (fractional) beat
-// period in samples and the total drift over the run. The same figures are printed for the plain
+// period in samples, the total drift over the run, and the tempo heard (from the least-squares
+// spacing of the onsets) against the tempo asked for. The same figures are printed for the plain
 // "start the sound, then sleep" loop as a baseline, and for the program with two or three notes
-// per beat and counting aloud. Every run is a child process, all run at once.
+// per beat and counting aloud, and for tempos reached by a tempo key (Up, Down, PgUp, PgDn) or
+// by the tempo trainer. Every run is a child process, all run at once.
 //
 // Two measurements stand side by side: the first sample above a threshold (whose latency
 // depends on the sound's level and on what is mixed over it), and the onset matched to the
 // known waveform of the beat sound or the softer note, followed along the expected spacing. For
 // the program, the matched onsets are also checked against the frames its schedule gives.
 //
-// Usage: beat_timing [beats-per-tempo] [--keep]   (default 200; --keep keeps the raw streams)
+// Usage: beat_timing [beats-per-tempo] [--keep] [--tempo]
+//          (default 200; --keep keeps the raw streams; --tempo runs only the program's plain
+//          loop and the tempo keys, the runs the tempo table needs)
 //        beat_timing --measure DIR                  (measures the streams kept in DIR again)
 //        beat_timing --self-test                    (the onset finder on a synthetic stream)
 #include <sys/wait.h>
@@ -28,6 +32,7 @@
 #include "audio/beat_channel.hpp"
 #include "audio/sdl/sdl_audio.hpp"
 #include "base/clock.hpp"
+#include "base/keys.hpp"
 #include "base/message_loop.hpp"
 #include "files/paths.hpp"
 #include "frontends/frontend.hpp"
@@ -69,15 +74,32 @@ class TimedScriptFrontend final : public frontends::Frontend {
 };
 
 frontends::ScriptedMessage Char(int64_t at_ms, uint8_t ch) {
-  return {at_ms, {base::MessageKind::kChar, ch}};
+  // The extended keys the tempo runs press, written as one character each.
+  const struct {
+    char written;
+    int virtual_key;
+  } extended[] = {{'^', base::vk::kUp},
+                  {'v', base::vk::kDown},
+                  {'+', base::vk::kPrior},
+                  {'-', base::vk::kNext}};
+  for (const auto& key : extended) {
+    if (ch == key.written) return {at_ms, {base::MessageKind::kKeyDown, key.virtual_key}};
+  }
+  return {at_ms, {base::MessageKind::kChar, ch == '\n' ? uint8_t{13} : ch}};
 }
 
-// The program itself: type the tempo, a measure of one beat, the extra keys (s: two notes per
-// beat, c: counting aloud), and end after `beats` beats.
+// When the extra keys have all been typed, in ms from the start of the script.
+int64_t KeysDoneMs(int bpm, const std::string& extra_keys) {
+  return 100 + 10 * static_cast<int64_t>(std::to_string(bpm).size()) +
+         1500 * static_cast<int64_t>(extra_keys.size());
+}
+
+// The program itself: type the tempo, a measure of one beat, the extra keys (s: notes per beat,
+// c: counting aloud, ^ v + -: Up, Down, PgUp, PgDn, \n: Enter), and end after `beats` beats.
 void RunProgram(int bpm, int beats, const std::string& extra_keys) {
   base::RealClock clock;
   base::MessageLoop loop;
-  int64_t period = app::BeatPeriodMs(bpm);
+  int64_t period = 60000 / bpm + 1;
   std::vector<frontends::ScriptedMessage> script;
   int64_t t = 100;
   for (char digit : std::to_string(bpm)) script.push_back(Char(t, digit)), t += 10;
@@ -147,23 +169,42 @@ Figures FiguresOf(const std::vector<int64_t>& onsets, double spacing) {
   return figures;
 }
 
-// How many onsets lie off the frames the program's schedule gives them: from the beat that
-// starts the run, onset j (beats and notes, n to a beat) at j/n of the period, rounded once.
-// The train may begin on a note, so every phase is tried and the best kept.
+// How many onsets lie more than a frame off the exact grid (n notes to the beat at the tempo
+// asked for) through the beat that starts the train; the program's schedule rounds each onset
+// once, so none should. The train may begin on a note, so every phase is tried and the best
+// kept.
 std::size_t OffSchedule(const std::vector<int64_t>& onsets, int bpm, int rate, int parts) {
-  const int64_t period_ms = app::BeatPeriodMs(bpm);
-  const int64_t whole = int64_t{parts} * 1000;
+  const double spacing = 60.0 * rate / bpm / parts;
   std::size_t best = onsets.size();
   for (int phase = 0; phase < parts && phase < static_cast<int>(onsets.size()); ++phase) {
     std::size_t off = static_cast<std::size_t>(phase);
     const int64_t t0 = onsets[static_cast<std::size_t>(phase)];
     for (std::size_t i = static_cast<std::size_t>(phase); i < onsets.size(); ++i) {
-      const int64_t j = static_cast<int64_t>(i) - phase;
-      if (onsets[i] != t0 + (j * period_ms * rate * 2 + whole) / (2 * whole)) ++off;
+      const double j = static_cast<double>(i) - phase;
+      if (std::fabs(static_cast<double>(onsets[i] - t0) - j * spacing) > 1.0) ++off;
     }
     best = std::min(best, off);
   }
   return best;
+}
+
+// The tempo the onsets play: 60 x rate over the least-squares spacing of a beat (`parts`
+// onsets to the beat). Zero for fewer than two onsets.
+double HeardBpm(const std::vector<int64_t>& onsets, int rate, int parts) {
+  const std::size_t n = onsets.size();
+  if (n < 2) return 0;
+  // Centred sums keep the arithmetic exact enough for a ratio to 1e-6 over an hour.
+  const double mean_i = (static_cast<double>(n) - 1) / 2;
+  double mean_t = 0;
+  for (int64_t t : onsets) mean_t += static_cast<double>(t - onsets.front());
+  mean_t /= static_cast<double>(n);
+  double num = 0, den = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double di = static_cast<double>(i) - mean_i;
+    num += di * (static_cast<double>(onsets[i] - onsets.front()) - mean_t);
+    den += di * di;
+  }
+  return 60.0 * rate / (num / den * parts);
 }
 
 // The sounds the program starts on its onsets, loaded as the program loads them.
@@ -188,6 +229,7 @@ struct Loop {
   const char* keys;  // typed once the beat runs
   int parts;         // onsets per beat
   bool baseline;
+  int start_bpm = 0;  // for a tempo reached by keys: the tempo typed at the start (else the tempo)
 };
 constexpr Loop kLoops[] = {{"cadencio", "", 1, false},
                            {"baseline", "", 1, true},
@@ -195,13 +237,35 @@ constexpr Loop kLoops[] = {{"cadencio", "", 1, false},
                            {"s3+count", "ssc", 3, false}};
 constexpr int kLoopCount = static_cast<int>(std::size(kLoops));
 
+// Tempos reached by a key or by the trainer (r: to 317 by 5 every 2 measures of one beat),
+// each run at the one tempo it ends on.
+struct TempoRun {
+  int bpm;
+  Loop loop;
+};
+const TempoRun kTempoRuns[] = {
+    {125, {"Up", "^", 1, false, 124}},
+    {192, {"Down", "v", 1, false, 193}},
+    {317, {"PgUp", "+", 1, false, 307}},
+    {125, {"PgDn", "-", 1, false, 135}},
+    {317, {"trainer", "r317\n5\n2\n", 1, false, 307}},
+};
+
 // Both measurements of one stream.
 void PrintMeasure(const std::string& path, int bpm, int rate, const Loop& loop,
                   const BeatSounds& sounds) {
   const bool baseline = loop.baseline;
   const int parts = loop.parts;
-  const std::vector<float> left = ReadRawLeft(path);
-  const double spacing = app::BeatPeriodMs(bpm) * rate / 1000.0 / parts;
+  std::vector<float> left = ReadRawLeft(path);
+  if (left.empty()) return;  // a run this measure did not make
+  // A run that reaches its tempo by keys is measured from a second after the last key.
+  if (loop.start_bpm != 0) {
+    const auto from =
+        static_cast<std::size_t>((KeysDoneMs(loop.start_bpm, loop.keys) + 1000) * rate / 1000);
+    std::fill(left.begin(), left.begin() + static_cast<std::ptrdiff_t>(std::min(from, left.size())),
+              0.0f);
+  }
+  const double spacing = 60.0 * rate / bpm / parts;
   const auto rough = ThresholdOnsets(left, static_cast<int64_t>(std::min(2000.0, spacing / 3)));
   // The baseline loop only ticks; the program also speaks around its beats.
   Figures before = FiguresOf(baseline ? rough : BeatTrain(rough, spacing), spacing);
@@ -216,9 +280,10 @@ void PrintMeasure(const std::string& path, int bpm, int rate, const Loop& loop,
       baseline ? finder.RefineAll(rough, 32) : finder.LongestTrain(rough, spacing, radius);
   Figures after = FiguresOf(onsets, spacing);
   std::string off = baseline ? "-" : std::to_string(OffSchedule(onsets, bpm, rate, parts));
-  std::printf("%-5d %-9s %7zu %8.2f %8.1f   %7zu %8.2f %8.1f %6s\n", bpm, loop.name, before.onsets,
-              before.max_deviation, before.drift, after.onsets, after.max_deviation, after.drift,
-              off.c_str());
+  const double heard = HeardBpm(onsets, rate, parts);
+  std::printf("%-5d %-9s %7zu %8.2f %8.1f   %7zu %8.2f %8.1f %6s %11.6f %9.6f\n", bpm, loop.name,
+              before.onsets, before.max_deviation, before.drift, after.onsets, after.max_deviation,
+              after.drift, off.c_str(), heard, heard / bpm);
 }
 
 // A word-like burst of about `level` RMS, made as a voice is: a 140 Hz pulse train and some
@@ -277,7 +342,7 @@ int SelfTest() {
     }
     audio::Mixer& mixer = run.output.GetMixer();
     const int rate = mixer.SampleRate();
-    const double spacing = app::BeatPeriodMs(500) * rate / 1000.0 / 2;
+    const double spacing = 60.0 * rate / 500 / 2;
     mixer.SetBeatGain(level.beat_gain);
     const audio::Sound word = WordLikeBurst(rate, level.word_level, 7);
     auto say_at = [&](int64_t frame) {
@@ -321,60 +386,76 @@ int SelfTest() {
 int main(int argc, char** argv) {
   int beats = 200;
   bool keep = false;
+  bool tempo_only = false;
   std::string dir;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--self-test") return SelfTest();
     if (arg == "--keep") {
       keep = true;
+    } else if (arg == "--tempo") {
+      tempo_only = true;
     } else if (arg == "--measure" && i + 1 < argc) {
       dir = argv[++i];
     } else {
       beats = std::atoi(argv[i]);
     }
   }
-  const int tempos[] = {60, 125, 192, 500};
   const int rate = 44100;
   const bool run = dir.empty();
   if (run) dir = "/tmp/cadencio-beat-timing-" + std::to_string(getpid());
-  auto file_of = [&dir](int bpm, int loop) {
-    return dir + "/" + std::to_string(bpm) + "-" + std::to_string(loop) + ".raw";
+
+  // Every run: a tempo, the loop, and its stream file (named as earlier versions named theirs,
+  // so that their kept streams can be measured again).
+  struct Run {
+    int bpm;
+    Loop loop;
+    std::string file;
   };
+  std::vector<Run> runs;
+  for (int bpm : {60, 125, 192, 317, 500}) {
+    for (int loop = 0; loop < kLoopCount; ++loop) {
+      if (tempo_only && loop != 0) continue;
+      runs.push_back({bpm, kLoops[loop],
+                      dir + "/" + std::to_string(bpm) + "-" + std::to_string(loop) + ".raw"});
+    }
+  }
+  for (const TempoRun& tempo : kTempoRuns) {
+    runs.push_back({tempo.bpm, tempo.loop,
+                    dir + "/" + std::to_string(tempo.bpm) + "-" + tempo.loop.name + ".raw"});
+  }
+
   if (run) {
     std::system(("mkdir -p " + dir).c_str());
     std::vector<pid_t> children;
-    for (int bpm : tempos) {
-      for (int loop = 0; loop < kLoopCount; ++loop) {
-        std::string file = file_of(bpm, loop);
-        pid_t pid = fork();
-        if (pid == 0) {
-          setenv("SDL_AUDIODRIVER", "disk", 1);
-          setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-          setenv("AUDIRA_WINDIR", dir.c_str(), 1);
-          if (kLoops[loop].baseline) {
-            RunBaseline(bpm, beats);
-          } else {
-            RunProgram(bpm, beats, kLoops[loop].keys);
-          }
-          _exit(0);
+    for (const Run& each : runs) {
+      pid_t pid = fork();
+      if (pid == 0) {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", each.file.c_str(), 1);
+        setenv("AUDIRA_WINDIR", dir.c_str(), 1);
+        if (each.loop.baseline) {
+          RunBaseline(each.bpm, beats);
+        } else {
+          RunProgram(each.loop.start_bpm != 0 ? each.loop.start_bpm : each.bpm, beats,
+                     each.loop.keys);
         }
-        children.push_back(pid);
+        _exit(0);
       }
+      children.push_back(pid);
     }
     for (pid_t pid : children) waitpid(pid, nullptr, 0);
   }
 
   BeatSounds sounds;
   std::printf("%-15s %-26s   %-32s\n", "", "threshold onsets", "matched onsets");
-  std::printf("%-5s %-9s %7s %8s %8s   %7s %8s %8s %6s\n", "BPM", "loop", "onsets", "max dev",
-              "drift", "onsets", "max dev", "drift", "off");
-  for (int bpm : tempos) {
-    for (int loop = 0; loop < kLoopCount; ++loop)
-      PrintMeasure(file_of(bpm, loop), bpm, rate, kLoops[loop], sounds);
-  }
+  std::printf("%-5s %-9s %7s %8s %8s   %7s %8s %8s %6s %11s %9s\n", "BPM", "loop", "onsets",
+              "max dev", "drift", "onsets", "max dev", "drift", "off", "heard BPM", "ratio");
+  for (const Run& each : runs) PrintMeasure(each.file, each.bpm, rate, each.loop, sounds);
   std::printf(
-      "(samples; max dev: largest |interval - period / notes per beat|; drift: last "
-      "onset against first + n x that; off: onsets off the program's schedule)\n");
+      "(samples; max dev: largest |interval - exact beat / notes per beat|; drift: last onset "
+      "against first + n x that; off: onsets more than a frame off the exact grid; heard BPM: "
+      "from the least-squares spacing of the matched onsets; ratio: heard / asked)\n");
   if (run && !keep) std::system(("rm -rf " + dir).c_str());
   if (run && keep) std::printf("streams kept in %s\n", dir.c_str());
   return 0;

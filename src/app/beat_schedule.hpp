@@ -1,7 +1,9 @@
-// Places beats on an absolute schedule counted in frames of the audio stream: beat k of a
-// run starts at t0 + k x period, computed from k, so the interval heard is exactly the beat
-// period however long the program thread takes between beats. The run restarts (t0 = now)
-// whenever a new measure starts after a key.
+// Places beats on an absolute schedule counted in frames of the audio stream: beat n of a run
+// starts at round(n x 60 x rate / Bpm) frames from the run's start, computed from n in whole
+// numbers, so the tempo heard is the tempo asked for at every Bpm, every interval is within one
+// frame of the exact one, and nothing drifts however long the run or however late the program
+// thread is between beats. The run restarts (start = now) whenever a new measure starts after a
+// key.
 #pragma once
 
 #include <cstdint>
@@ -12,28 +14,32 @@
 
 namespace cadencio::app {
 
+// The frame, from a run's start, of note `note` of a run with `parts` notes to the beat (beat n
+// is note n x parts) at `bpm`: note x 60 x rate / (bpm x parts), rounded once to the nearest
+// frame (halves up).
+int64_t ScheduleFrame(int64_t note, int parts, int32_t bpm, int64_t rate);
+
 class BeatSchedule {
  public:
   BeatSchedule(audio::AudioOutput& output, base::Clock& clock) : output_(output), clock_(clock) {}
 
   // The next beat becomes beat 0 of a new run.
   void Restart() { restart_ = true; }
-  // The next beat keeps the frame it has at `period_ms` and becomes beat 0 of a run, so a new
-  // period takes over from it without a gap or a jump.
-  void ContinueFromNextBeat(int32_t period_ms);
+  // The next beat keeps the frame it has at `bpm` (the tempo the run was started with) and
+  // becomes beat 0 of a run, so a new tempo takes over from it without a gap or a jump.
+  void ContinueFromNextBeat(int32_t bpm);
   // The stream frame of the next beat.
-  int64_t NextOnset(int32_t period_ms);
+  int64_t NextOnset(int32_t bpm);
   // The stream frame of extra note `k` of `n` per beat after the beat NextOnset gave: the
-  // run's position index + k/n periods, rounded once to the nearest frame. Every interval is
-  // then the nearest frame count to period/n (rounding the beat's frame and then k/n of the
-  // period from it would add two roundings), and nothing drifts.
-  int64_t SubdivisionOnset(int k, int n, int32_t period_ms) const;
+  // run's position index + k/n beats, rounded once to the nearest frame. Every interval is
+  // then within a frame of the exact part of the beat, and nothing drifts.
+  int64_t SubdivisionOnset(int k, int n, int32_t bpm) const;
   // Counts the beat just started and waits on the console's message loop until the stream
   // comes near the following one, or until a key waits (the schedule stays as it was).
-  void WaitForFollowingBeat(int32_t period_ms, console::Console& console);
+  void WaitForFollowingBeat(int32_t bpm, console::Console& console);
 
  private:
-  int64_t OnsetOf(int64_t index, int32_t period_ms) const;
+  int64_t OnsetOf(int64_t index, int32_t bpm) const;
 
   audio::AudioOutput& output_;
   base::Clock& clock_;

@@ -44,8 +44,8 @@ audio::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
   return word;
 }
 
-void CountWords::Prepare(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder* recorder,
-                         audio::BeatChannel& beats, int rate) {
+void CountWords::Prepare(console::Console& console, speech::SpeechFrontEnd& speech,
+                         audio::WaveOutRecorder* recorder, audio::BeatChannel& beats, int rate) {
   if (rendered_ && prepared_speed_ == speech.Speed()) return;
   prepared_speed_ = speech.Speed();
   std::array<const audio::Sound*, kCountWords> rendered{};
@@ -58,7 +58,7 @@ void CountWords::Prepare(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder*
     speech.WaitSpeechEnd();
     audio::Sound word = TrimmedWord(recorder->EndRecording(rate), rate);
     // A key cuts the rendering short; an empty word means the voice said nothing.
-    whole = !speech.Console().KeyPressed() && word.FrameCount() > 0;
+    whole = !console.KeyPressed() && word.FrameCount() > 0;
     if (whole) rendered[n] = beats.Keep("count:" + std::to_string(n + 1), std::move(word));
   }
   rendered_ = whole;

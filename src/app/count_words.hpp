@@ -10,6 +10,7 @@
 
 #include "audio/beat_channel.hpp"
 #include "audio/wave_out_recorder.hpp"
+#include "console/console.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::app {
@@ -22,8 +23,8 @@ class CountWords {
   // Renders the words when they are not yet rendered at the voice's current speed; without a
   // recorder, or while the voice cannot be recorded, the recordings take their place. A key that
   // cuts the rendering leaves the recordings until the next call. `rate` is the stream's.
-  void Prepare(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder* recorder,
-               audio::BeatChannel& beats, int rate);
+  void Prepare(console::Console& console, speech::SpeechFrontEnd& speech,
+               audio::WaveOutRecorder* recorder, audio::BeatChannel& beats, int rate);
   // The word of beat `n` (1-based), or null when there is none.
   const audio::Sound* Word(int n) const;
   // The speech speed of the last Prepare (0 before any).

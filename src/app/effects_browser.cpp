@@ -3,14 +3,14 @@
 #include "app/effects_browser.hpp"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "app/effects_file.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
 #include "base/keys.hpp"
+#include "base/windows1252.hpp"
+#include "files/file_reader.hpp"
 #include "files/paths.hpp"
 
 namespace cadencio::app {
@@ -24,10 +24,6 @@ using base::key::kCtrlEnter, base::key::kEnter, base::key::kEsc, base::key::kF1,
 
 bool IsAsciiLetter(uint8_t ch) {
   return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
-}
-
-uint8_t UpperLetter(uint8_t ch) {
-  return (ch >= 'a' && ch <= 'z') ? static_cast<uint8_t>(ch - 32) : ch;
 }
 
 // A list being browsed: position 0 is before the first text, 1..n on a text, n + 1 after the
@@ -85,25 +81,10 @@ class ListCursor {
   int position_ = 0;
 };
 
-// Reads at most `limit` bytes of a regular file; nothing when it cannot be read.
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  const auto size = std::filesystem::file_size(path, error);
-  if (error) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text(std::min<std::uintmax_t>(size, limit), '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad()) return std::nullopt;
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return text;
-}
-
 }  // namespace
 
-bool EffectsBrowser::LoadEffectsFile(speech::SpeechFrontEnd& speech) {
-  std::string path = speech.ReadIniString("CADENCIO", "ARQEFEITOS");
+bool EffectsBrowser::LoadEffectsFile(const files::AudiraSettings& settings) {
+  std::string path = settings.ReadIniString("CADENCIO", "ARQEFEITOS");
   return LoadEffectsFrom(path.empty() ? kDefaultEffectsFile : path);
 }
 
@@ -111,9 +92,14 @@ bool EffectsBrowser::LoadEffectsFrom(const std::string& windows_path) {
   entries_.clear();
   effects_.clear();
   models_.clear();
-  auto text = ReadSmallFile(files::MapWindowsPath(windows_path), kMaxEffectsFileBytes);
-  if (!text) return false;
-  entries_ = ParseEffectsText(*text);
+  // A file longer than the limit is read in its first part.
+  files::FileContent file =
+      files::ReadWholeFile(files::MapWindowsPath(windows_path), kMaxEffectsFileBytes);
+  if (file.status != files::FileReadStatus::kOk &&
+      file.status != files::FileReadStatus::kTooLarge) {
+    return false;
+  }
+  entries_ = ParseEffectsText(file.bytes);
   return !entries_.empty();
 }
 
@@ -128,13 +114,13 @@ int EffectsBrowser::BuildModelList() {
 }
 
 std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
-                                         audio::BeatChannel& beats) {
+                                         speech::SpokenKeyReader& keys, audio::BeatChannel& beats) {
   ListCursor list(console, speech, effects_);
   std::optional<uint8_t> remembered;
   list.Say("CAESCSET", 1);
   console.WriteLine();
   for (;;) {
-    const auto key = speech.ReadMenuKey();
+    const auto key = keys.ReadMenuKey();
     if (key.character != 0) {
       const uint8_t ch = key.character;
       if (IsAsciiLetter(ch)) {
@@ -193,7 +179,7 @@ std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::Spee
       case kF5: {
         console.WriteLine();
         list.Say("CABUSEFE", 0);
-        const uint8_t letter = UpperLetter(speech.ReadKeySpoken());
+        const uint8_t letter = base::AsciiUpperCase(keys.ReadKeySpoken());
         remembered = letter;
         if (letter < 'A' || letter > 'Z') return {};
         if (int found = list.Find(letter, 1); found != 0) {
@@ -223,12 +209,13 @@ std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::Spee
   }
 }
 
-std::string EffectsBrowser::ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech) {
+std::string EffectsBrowser::ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech,
+                                        speech::SpokenKeyReader& keys) {
   ListCursor list(console, speech, models_);
   list.Say("CAESCSET", 1);
   console.WriteLine();
   for (;;) {
-    const auto key = speech.ReadMenuKey();
+    const auto key = keys.ReadMenuKey();
     if (key.character == 0 && key.extended == kF1) {
       list.Say("CAESCSET", 1);
       console.WriteLine();
@@ -252,27 +239,28 @@ std::string EffectsBrowser::ChooseModel(console::Console& console, speech::Speec
 }
 
 void EffectsBrowser::ChangeSounds(console::Console& console, speech::SpeechFrontEnd& speech,
-                                  audio::BeatChannel& beats, MetronomeState& state) {
+                                  speech::SpokenKeyReader& keys, audio::BeatChannel& beats,
+                                  MetronomeState& state) {
   const std::string old_tempo = state.TempoSound;
   const std::string old_measure = state.MeasureSound;
   if (state.ModelMode) {
     SayMessage(console, speech, "CATRMO", 1);
-    const std::string model = ChooseModel(console, speech);
+    const std::string model = ChooseModel(console, speech, keys);
     if (model.empty()) return;
     // "TEMPO/MEASURE.WAV": the part before the first '/' gets its own ".WAV". Without a '/',
     // the tempo sound names no file and the whole model is the measure sound.
     const std::size_t slash = model.find('/');
     const std::string before = slash == std::string::npos ? std::string() : model.substr(0, slash);
     const std::string after = slash == std::string::npos ? model : model.substr(slash + 1);
-    state.TempoSound = std::string(kEffectsDir) + UpperCaseAscii(before + ".WAV");
-    state.MeasureSound = std::string(kEffectsDir) + UpperCaseAscii(after);
+    state.TempoSound = std::string(kEffectsDir) + base::AsciiUpperCase(before + ".WAV");
+    state.MeasureSound = std::string(kEffectsDir) + base::AsciiUpperCase(after);
     return;
   }
   SayMessage(console, speech, "CATRTM", 1);
-  state.TempoSound = ChooseEffect(console, speech, beats);
+  state.TempoSound = ChooseEffect(console, speech, keys, beats);
   if (state.TempoSound.empty()) state.TempoSound = old_tempo;
   SayMessage(console, speech, "CATRCO", 1);
-  state.MeasureSound = ChooseEffect(console, speech, beats);
+  state.MeasureSound = ChooseEffect(console, speech, keys, beats);
   if (state.MeasureSound.empty()) state.MeasureSound = old_measure;
 }
 

@@ -9,7 +9,9 @@
 #include "app/metronome_state.hpp"
 #include "audio/beat_channel.hpp"
 #include "console/console.hpp"
+#include "files/audira_settings.hpp"
 #include "speech/speech_front_end.hpp"
+#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -20,7 +22,7 @@ class EffectsBrowser {
  public:
   // Reads the effects file named by [CADENCIO] ARQEFEITOS. False when the file cannot be read
   // or keeps no entry; the caller then sets NoEffectsFile.
-  bool LoadEffectsFile(speech::SpeechFrontEnd& speech);
+  bool LoadEffectsFile(const files::AudiraSettings& settings);
   // The same from a file path given the Windows way (mapped onto the data root).
   bool LoadEffectsFrom(const std::string& windows_path);
 
@@ -31,14 +33,16 @@ class EffectsBrowser {
   // The F9 dialog (effect mode) or, while state.ModelMode is set, the Ctrl+F9 dialog. Changes
   // state.TempoSound and state.MeasureSound; a question left without a choice keeps its sound.
   void ChangeSounds(console::Console& console, speech::SpeechFrontEnd& speech,
-                    audio::BeatChannel& beats, MetronomeState& state);
+                    speech::SpokenKeyReader& keys, audio::BeatChannel& beats,
+                    MetronomeState& state);
 
   // The effect chooser: the full path of the chosen WAV file, or empty when none was chosen.
   // Ctrl+Enter plays the effect under the cursor on `beats` and waits for its end.
   std::string ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
-                           audio::BeatChannel& beats);
+                           speech::SpokenKeyReader& keys, audio::BeatChannel& beats);
   // The model chooser: the chosen model's file part ("TEMPO/MEASURE.WAV"), or empty.
-  std::string ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech);
+  std::string ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech,
+                          speech::SpokenKeyReader& keys);
 
   const std::vector<std::string>& Entries() const { return entries_; }
   const std::vector<std::string>& Effects() const { return effects_; }

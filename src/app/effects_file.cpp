@@ -11,15 +11,11 @@ namespace cadencio::app {
 
 namespace {
 
-uint8_t UpperByte(uint8_t ch) {
-  return (ch >= 'a' && ch <= 'z') ? static_cast<uint8_t>(ch - 32) : ch;
-}
-
 // The folding of every byte: ASCII upper-cased, the accented letters of code pages 850
 // (0x80..0xA5) and 1252 (0xC0..0xFF) to their base letter, the rest of the upper half to 0xFE.
 std::array<uint8_t, 256> MakeFoldTable() {
   std::array<uint8_t, 256> table{};
-  for (int ch = 0; ch < 128; ++ch) table[ch] = UpperByte(static_cast<uint8_t>(ch));
+  for (int ch = 0; ch < 128; ++ch) table[ch] = base::AsciiUpperCase(static_cast<uint8_t>(ch));
   for (int ch = 128; ch < 256; ++ch) table[ch] = 0xFE;
   struct Group {
     uint8_t target;
@@ -156,19 +152,14 @@ std::string EntryName(std::string_view entry) {
 std::string EntryFile(std::string_view entry) {
   std::size_t eq = entry.find('=');
   std::string_view file = eq == std::string_view::npos ? entry : entry.substr(eq + 1);
-  return UpperCaseAscii(file) + ".WAV";
+  return base::AsciiUpperCase(file) + ".WAV";
 }
 
 bool MatchesLetter(std::string_view entry, uint8_t letter) {
   if (entry.empty()) return false;
   const auto& fold = FoldTable();
-  return fold[UpperByte(letter)] == fold[UpperByte(static_cast<uint8_t>(entry[0]))];
-}
-
-std::string UpperCaseAscii(std::string_view text) {
-  std::string out(text);
-  for (char& ch : out) ch = static_cast<char>(UpperByte(static_cast<uint8_t>(ch)));
-  return out;
+  return fold[base::AsciiUpperCase(letter)] ==
+         fold[base::AsciiUpperCase(static_cast<uint8_t>(entry[0]))];
 }
 
 }  // namespace cadencio::app

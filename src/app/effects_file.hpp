@@ -41,7 +41,4 @@ std::string EntryFile(std::string_view entry);
 // Whether the entry's first character folds to the same key as the letter (both upper-cased).
 bool MatchesLetter(std::string_view entry, uint8_t letter);
 
-// a..z to upper case; every other byte stays.
-std::string UpperCaseAscii(std::string_view text);
-
 }  // namespace cadencio::app

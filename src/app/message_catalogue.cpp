@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 88> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 94> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -119,6 +119,23 @@ constexpr std::array<CatalogueEntry, 88> kCatalogue = {{
     {"CAERRGRV",
      "Erro: o modelo n\xE3"
      "o foi gravado"},
+    // Said after a typed tempo that was not taken as it stands.
+    {"CABPMINV",
+     "Valor inv\xE1"
+     "lido, assumido 60"},
+    {"CABPMMAX",
+     "M\xE1"
+     "ximo 500 BPM"},
+    // Help lines of the two classic keys the listing used to leave out.
+    {"CAF3", "F3, revisa a tela"},
+    {"CATAB", "TAB, silencia ou retoma a batida"},
+    // Said after a value that has reached an end of its range.
+    {"CAMAXIMO",
+     ", m\xE1"
+     "ximo"},
+    {"CAMINIMO",
+     ", m\xED"
+     "nimo"},
     // The tuner that listens (O in the tuning fork).
     {"CAO", "O -- afinador, ouve a corda tocada"},
     {"CAOUVIR", "Afinador: toque uma corda, F1 ajuda"},

@@ -2,13 +2,14 @@
 #include "app/metronome.hpp"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
+#include <optional>
 
 #include "app/message_catalogue.hpp"
 #include "app/settings_store.hpp"
 #include "app/tuner/tuning_fork.hpp"
 #include "base/keys.hpp"
+#include "base/whole_number.hpp"
+#include "base/windows1252.hpp"
 #include "dialogs/field_editor.hpp"
 #include "dialogs/front_end_review_voice.hpp"
 #include "dialogs/screen_review.hpp"
@@ -18,24 +19,28 @@ namespace cadencio::app {
 
 namespace {
 
-// The integer value of a text that is a whole decimal number (an optional sign, digits and
-// nothing else); nothing otherwise.
+// Sets `value` to the whole number `text` holds; false, and `value` unchanged, otherwise.
 bool WholeNumber(const std::string& text, int32_t& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last && first != last;
+  const std::optional<int> number = base::ParseWholeNumber(text);
+  if (number) value = *number;
+  return number.has_value();
 }
 
 // The tempo a text gives: blanks around the number are not part of it; anything that is not
 // a whole number then gives the default tempo.
 int32_t TempoFromText(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  const std::string number =
-      first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
-  int32_t bpm = 0;
-  return WholeNumber(number, bpm) ? bpm : kDefaultBpm;
+  return base::ParseWholeNumber(base::TrimBlanks(text)).value_or(kDefaultBpm);
+}
+
+// What is said after a typed tempo that was not taken as it stands: the default for a text
+// that is not a whole number from 1 up (an empty field takes the suggested tempo in silence),
+// the highest tempo for a number above it; null when the tempo is the one typed.
+const char* TypedTempoNotice(const std::string& text) {
+  const std::string_view typed = base::TrimBlanks(text);
+  if (typed.empty()) return nullptr;
+  const int32_t bpm = TempoFromText(text);
+  if (bpm > kMaxBpm) return "CABPMMAX";
+  return base::ParseWholeNumber(typed) && bpm >= kMinBpm ? nullptr : "CABPMINV";
 }
 
 int32_t BpmIntoRange(int32_t bpm) {
@@ -44,8 +49,12 @@ int32_t BpmIntoRange(int32_t bpm) {
   return bpm;
 }
 
-uint8_t AsciiUpper(uint8_t ch) {
-  return (ch >= 'a' && ch <= 'z') ? ch - 32 : ch;
+// The word said after a value at an end of its range: "máximo" at the top, "mínimo" at the
+// bottom; null in between.
+const char* RangeEnd(int32_t value, int32_t low, int32_t high) {
+  if (value >= high) return "CAMAXIMO";
+  if (value <= low) return "CAMINIMO";
+  return nullptr;
 }
 
 // Main-loop key codes (the character, or the scan code after a 0).
@@ -65,8 +74,16 @@ constexpr uint8_t kTrainerKey = 'r';
 }  // namespace
 
 Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
+                     speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                      audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock)
-    : console_(console), speech_(speech), output_(output), beats_(beats), schedule_(output, clock) {
+    : console_(console),
+      speech_(speech),
+      keys_(keys),
+      settings_(settings),
+      field_{console, speech, keys, settings},
+      output_(output),
+      beats_(beats),
+      schedule_(output, clock) {
   tuner_.output = &output;
 }
 
@@ -76,7 +93,7 @@ void Metronome::Say(const std::string& key, int line_ends) {
 
 void Metronome::StartMetronome() {
   dialogs::ClearReviewSearchText();
-  std::string prompt_dir = speech_.ReadIniString("CADENCIO", "DIRCADENCIO");
+  std::string prompt_dir = settings_.ReadIniString("CADENCIO", "DIRCADENCIO");
   speech_.InitSpeech(0, prompt_dir);
   state_.BpmText.clear();
   state_.MeasureText.clear();
@@ -84,7 +101,7 @@ void Metronome::StartMetronome() {
   state_.MeasureSound.clear();
   state_.NoEffectsFile = false;
   state_.AskAlways = false;
-  if (!WholeNumber(speech_.ReadIniString("TRADUTOR", "VELOCIDADE"), state_.SpeechLevel)) {
+  if (!WholeNumber(settings_.ReadIniString("TRADUTOR", "VELOCIDADE"), state_.SpeechLevel)) {
     state_.SpeechLevel = 2;
   }
   console_.ClearScreen();
@@ -94,8 +111,8 @@ void Metronome::StartMetronome() {
   console_.WriteLine();
   console_.WriteLine();
   speech_.LoadSynthSettings(state_.SpeechLevel);
-  if (!effects_.LoadEffectsFile(speech_)) state_.NoEffectsFile = true;
-  LoadDefaults(speech_, state_);
+  if (!effects_.LoadEffectsFile(settings_)) state_.NoEffectsFile = true;
+  LoadDefaults(settings_, state_);
   output_.GetMixer().SetBeatGain(BeatGain(state_.BeatVolume));
   state_.TempoSound = std::string(kEffectsDir) +
                       (state_.TempoSound.empty() ? "padrao1" : state_.TempoSound) + ".wav";
@@ -109,11 +126,12 @@ void Metronome::EnterTempoAndMeasure() {
     Say("CAINFBPM", 0);
     // The tempo is edited in place at the cursor; whatever key ends the editing, the text
     // is taken. Alt+Ctrl+F9 in the field opens the screen review.
-    dialogs::EditLine(speech_, state_.BpmText, console_.CursorColumn(), console_.CursorRow(),
+    dialogs::EditLine(field_, state_.BpmText, console_.CursorColumn(), console_.CursorRow(),
                       /*editable=*/true, /*width=*/80, /*capacity=*/250,
-                      [this] { dialogs::ReviewScreen(speech_); });
+                      [this] { dialogs::ReviewScreen(console_, speech_); });
     state_.Bpm = TempoFromText(state_.BpmText);
     console_.WriteLine();
+    if (const char* notice = TypedTempoNotice(state_.BpmText)) Say(notice, 1);
   } else {
     state_.Bpm = TempoFromText(state_.BpmText);
   }
@@ -124,13 +142,13 @@ void Metronome::EnterTempoAndMeasure() {
     Say("CAINFCOM", 1);
     console_.Delay(150);
     Say("CAINFBTQ", 0);
-    key = speech_.ReadKeySpoken();
+    key = keys_.ReadKeySpoken();
     console_.Write(std::string(1, static_cast<char>(key)));
     console_.WriteLine();
   } else {
     key = static_cast<uint8_t>(state_.MeasureText[0]);
   }
-  key = AsciiUpper(key);
+  key = base::AsciiUpperCase(key);
   if (key == 'B') {
     state_.BeatsPerMeasure = 2;
   } else if (key == 'T') {
@@ -150,7 +168,7 @@ void Metronome::EnterTempoAndMeasure() {
 
 void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
   if (console_.KeyPressed()) return;
-  const int64_t onset = schedule_.NextOnset(state_.BeatPeriodMs);
+  const int64_t onset = schedule_.NextOnset(state_.Bpm);
   if (word != nullptr) output_.GetMixer().StartCount(word, onset);
   if (!path.empty()) beats_.Play(path, onset);
   // The extra notes go on the channel at once, each on its own frame after the beat; a key
@@ -158,19 +176,23 @@ void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
   const audio::Sound* note =
       path.empty() || state_.Subdivisions < 2 ? nullptr : beats_.LoadSofter(state_.MeasureSound);
   for (int k = 1; note != nullptr && k < state_.Subdivisions; ++k) {
-    beats_.PlaySound(note, schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.BeatPeriodMs));
+    beats_.PlaySound(note, schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.Bpm));
   }
   // Speaking takes the program thread a while: the new tempo is said only once its first beat
   // is on the channel, so the beat keeps its frame.
   if (tempo_news_) {
     tempo_news_ = false;
-    SayValue("CAVALBPM", state_.Bpm);
+    // Only the number is said, as after Up and Down: the whole line would cover most of a
+    // measure at a step every measure. The screen keeps the whole line.
+    console_.Write(MessageText("CAVALBPM"));
+    speech_.WriteSpeak(std::to_string(state_.Bpm));
+    console_.WriteLine();
     if (state_.Bpm == state_.TrainerTarget) {
       state_.StopTrainer();
       Say("CATREFIM", 1);
     }
   }
-  schedule_.WaitForFollowingBeat(state_.BeatPeriodMs, console_);
+  schedule_.WaitForFollowingBeat(state_.Bpm, console_);
   console_.PumpAllMessages();
 }
 
@@ -191,22 +213,22 @@ bool Metronome::PlayMeasure() {
 void Metronome::MeasureDone() {
   ++measures_done_;
   if (!state_.TrainerOn() || ++trainer_measures_ % state_.TrainerEvery != 0) return;
-  const int32_t old_period = state_.BeatPeriodMs;
+  const int32_t old_bpm = state_.Bpm;
   const int32_t target = state_.TrainerTarget;
   state_.Bpm = state_.Bpm < target ? std::min(state_.Bpm + state_.TrainerStep, target)
                                    : std::max(state_.Bpm - state_.TrainerStep, target);
   state_.BpmText = std::to_string(state_.Bpm);
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
-  schedule_.ContinueFromNextBeat(old_period);
+  schedule_.ContinueFromNextBeat(old_bpm);
   tempo_news_ = true;
 }
 
 int32_t Metronome::AskNumber(const std::string& key, int32_t low, int32_t high) {
   Say(key, 0);
   std::string text;
-  dialogs::EditLine(speech_, text, console_.CursorColumn(), console_.CursorRow(),
+  dialogs::EditLine(field_, text, console_.CursorColumn(), console_.CursorRow(),
                     /*editable=*/true, /*width=*/80, /*capacity=*/3,
-                    [this] { dialogs::ReviewScreen(speech_); });
+                    [this] { dialogs::ReviewScreen(console_, speech_); });
   console_.WriteLine();
   int32_t value = 0;
   return WholeNumber(text, value) && value >= low && value <= high ? value : -1;
@@ -256,8 +278,9 @@ void Metronome::PlayCountIn() {
 
 const audio::Sound* Metronome::CountWord(int beat, bool counting) const {
   if (!counting || beat > kCountWords) return nullptr;
-  const int64_t period_frames =
-      static_cast<int64_t>(state_.BeatPeriodMs) * output_.GetMixer().SampleRate() / 1000;
+  // The shortest interval of the schedule (the exact one or a frame less): a longer word would
+  // run into the next.
+  const int64_t period_frames = int64_t{60} * output_.GetMixer().SampleRate() / state_.Bpm;
   const int beats = std::clamp(state_.BeatsPerMeasure, 1, kCountWords);
   if (beat > 1) {
     for (int n = 1; n <= beats; ++n) {
@@ -270,7 +293,7 @@ const audio::Sound* Metronome::CountWord(int beat, bool counting) const {
 
 void Metronome::PrepareCountWords() {
   if (state_.CountAloud || state_.CountIn) {
-    count_words_.Prepare(speech_, recorder_, beats_, output_.GetMixer().SampleRate());
+    count_words_.Prepare(console_, speech_, recorder_, beats_, output_.GetMixer().SampleRate());
   }
 }
 
@@ -287,7 +310,8 @@ bool Metronome::TakeTapTempo() {
 void Metronome::ChangeBeatVolume(int32_t step) {
   state_.BeatVolume = std::clamp(state_.BeatVolume + step, kMinBeatVolume, kMaxBeatVolume);
   output_.GetMixer().SetBeatGain(BeatGain(state_.BeatVolume));
-  SayValue("CAVOLUME", state_.BeatVolume);
+  SayValue("CAVOLUME", state_.BeatVolume,
+           RangeEnd(state_.BeatVolume, kMinBeatVolume, kMaxBeatVolume));
 }
 
 void Metronome::ToggleCountAloud() {
@@ -304,12 +328,13 @@ void Metronome::ToggleCountIn() {
 
 void Metronome::CycleSubdivisions() {
   state_.Subdivisions = state_.Subdivisions % kMaxSubdivisions + 1;
-  SayValue("CASUBDIV", state_.Subdivisions);
+  SayValue("CASUBDIV", state_.Subdivisions, RangeEnd(state_.Subdivisions, 1, kMaxSubdivisions));
 }
 
-void Metronome::SayValue(const std::string& key, int32_t value) {
+void Metronome::SayValue(const std::string& key, int32_t value, const char* end) {
   Say(key, 0);
   speech_.WriteSpeak(std::to_string(value));
+  if (end != nullptr) Say(end, 0);
   console_.WriteLine();
 }
 
@@ -348,10 +373,14 @@ void Metronome::RunMainLoop() {
         state_.BpmText = std::to_string(state_.Bpm);
         state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
         speech_.SpeakText(state_.BpmText);
+        if (const char* end = RangeEnd(state_.Bpm, kMinBpm, kMaxBpm)) Say(end, -1);
       }
       if (code == kEsc) AskToEnd();
     }
-    if (last_answer_ == 13 || (last_answer_ >= 0 && AsciiUpper(last_answer_) == 'S')) return;
+    if (last_answer_ == 13 ||
+        (last_answer_ >= 0 && base::AsciiUpperCase(static_cast<uint8_t>(last_answer_)) == 'S')) {
+      return;
+    }
   }
 }
 
@@ -360,7 +389,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
     case kTab:
       playing_ = !playing_;
       if (!playing_) speech_.PlayBeep();
-      speech_.DrainKeys();
+      speech::DrainKeys(console_);
       return false;
     case kSpace:
       Pause();
@@ -369,10 +398,10 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       ShowMainHelp();
       break;
     case kF2:
-      StoreDefaults(console_, speech_, state_);
+      StoreDefaults(console_, speech_, keys_, settings_, state_);
       break;
     case kF3:
-      dialogs::ReviewScreen(speech_);
+      dialogs::ReviewScreen(console_, speech_);
       break;
     case kF4:
       RunTuningFork(console_, speech_, state_, tuner_);
@@ -383,12 +412,12 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       count_in_due_ = state_.CountIn;
       break;
     case kF8:
-      speech::SpeakTime(speech_);
+      speech::SpeakTime(console_, speech_);
       break;
     case kF9:
       if (!state_.NoEffectsFile) {
         if (effects_.BuildEffectList() > 0) {
-          effects_.ChangeSounds(console_, speech_, beats_, state_);
+          effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
         } else {
           Say("CAARQINE", 1);
         }
@@ -398,7 +427,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       if (!state_.NoEffectsFile) {
         if (effects_.BuildModelList() > 0) {
           state_.ModelMode = true;
-          effects_.ChangeSounds(console_, speech_, beats_, state_);
+          effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
           state_.ModelMode = false;
         } else {
           Say("CAARQINE", 1);
@@ -454,15 +483,15 @@ void Metronome::Pause() {
   Say("CAPAUATI", 1);
   while (console_.ReadKey() != ' ') {
   }
-  speech_.DrainKeys();
+  speech::DrainKeys(console_);
   Say("CAPAUDES", 1);
   count_in_due_ = state_.CountIn;
 }
 
 void Metronome::AskToEnd() {
-  speech_.DrainKeys();
+  speech::DrainKeys(console_);
   Say("CACONFIM", 0);
-  uint8_t answer = speech_.ReadKeySpoken();
+  uint8_t answer = keys_.ReadKeySpoken();
   console_.Write(std::string(1, static_cast<char>(answer)));
   console_.WriteLine();
   last_answer_ = answer;
@@ -473,8 +502,8 @@ void Metronome::ShowMainHelp() {
   Say("CAOPTEC", 1);
   console_.Delay(250);
   console_.WriteLine();
-  for (const char* key : {"CAF1", "CAF2", "CAF4", "CAF6", "CAF8", "CAF9", "CACTLF9", "CABARR1",
-                          "CASET", "CAPG", "CAESC1",
+  for (const char* key : {"CAF1", "CAF2", "CAF3", "CAF4", "CAF6", "CAF8", "CAF9", "CACTLF9",
+                          "CATAB", "CABARR1", "CASET", "CAPG", "CAESC1",
                           // The keys beyond the classic ones.
                           "CAVOL1", "CASUB1", "CATAP1", "CACON1", "CAINI1", "CAMUD1", "CATRE1"}) {
     Say(key, 1);

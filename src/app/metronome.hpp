@@ -16,7 +16,10 @@
 #include "audio/audio_output.hpp"
 #include "audio/beat_channel.hpp"
 #include "console/console.hpp"
+#include "dialogs/field_editor.hpp"
+#include "files/audira_settings.hpp"
 #include "speech/speech_front_end.hpp"
+#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -25,8 +28,10 @@ inline constexpr const char* kEffectsDir = "c:\\sonaud\\som\\cadencio\\efeitos\\
 
 class Metronome {
  public:
-  Metronome(console::Console& console, speech::SpeechFrontEnd& speech, audio::AudioOutput& output,
-            audio::BeatChannel& beats, base::Clock& clock);
+  // Everything given must outlive the metronome.
+  Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
+            speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
+            audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock);
 
   void StartMetronome();
   void RunMainLoop();
@@ -79,11 +84,16 @@ class Metronome {
   void ToggleCountIn();
   // A run of taps that has stopped sets the tempo; true when it did.
   bool TakeTapTempo();
-  // Writes and says a catalogue message followed by a number, and ends the line.
-  void SayValue(const std::string& key, int32_t value);
+  // Writes and says a catalogue message followed by a number and, when given, the message of
+  // the range's end it has reached, and ends the line.
+  void SayValue(const std::string& key, int32_t value, const char* end = nullptr);
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
+  speech::SpokenKeyReader& keys_;
+  const files::AudiraSettings& settings_;
+  // The field editor's parts, for the tempo and the numbers asked for.
+  const dialogs::FieldContext field_;
   audio::AudioOutput& output_;
   audio::BeatChannel& beats_;
   BeatSchedule schedule_;

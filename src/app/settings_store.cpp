@@ -1,9 +1,10 @@
 // Stored defaults: reading them at start-up and the F2 question that writes them.
 #include "app/settings_store.hpp"
 
-#include <charconv>
+#include <optional>
 
 #include "app/message_catalogue.hpp"
+#include "base/whole_number.hpp"
 #include "files/profile_file.hpp"
 
 namespace cadencio::app {
@@ -15,32 +16,29 @@ constexpr std::size_t kMaxStoredValue = 144;
 
 // A stored setting of the keys beyond the classic ones: its value when it is a whole number in
 // range, otherwise the value that plays as before.
-int32_t StoredSetting(speech::SpeechFrontEnd& speech, const char* key, int32_t low, int32_t high,
-                      int32_t fallback) {
-  const std::string text = speech.ReadIniString("CADENCIO", key);
-  int32_t value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return fallback;
-  return value < low || value > high ? fallback : value;
+int32_t StoredSetting(const files::AudiraSettings& settings, const char* key, int32_t low,
+                      int32_t high, int32_t fallback) {
+  const std::optional<int> value = base::ParseWholeNumber(settings.ReadIniString("CADENCIO", key));
+  return !value || *value < low || *value > high ? fallback : *value;
 }
 
 }  // namespace
 
-void LoadDefaults(speech::SpeechFrontEnd& speech, MetronomeState& state) {
-  state.BpmText = speech.ReadIniString("CADENCIO", "BPM");
-  state.MeasureText = speech.ReadIniString("CADENCIO", "COMPASSO");
-  state.TempoSound = speech.ReadIniString("CADENCIO", "SOMTEMPO");
-  state.MeasureSound = speech.ReadIniString("CADENCIO", "SOMCOMPASSO");
+void LoadDefaults(const files::AudiraSettings& settings, MetronomeState& state) {
+  state.BpmText = settings.ReadIniString("CADENCIO", "BPM");
+  state.MeasureText = settings.ReadIniString("CADENCIO", "COMPASSO");
+  state.TempoSound = settings.ReadIniString("CADENCIO", "SOMTEMPO");
+  state.MeasureSound = settings.ReadIniString("CADENCIO", "SOMCOMPASSO");
   state.BeatVolume =
-      StoredSetting(speech, "VOLUME", kMinBeatVolume, kMaxBeatVolume, kMaxBeatVolume);
-  state.Subdivisions = StoredSetting(speech, "SUBDIVISOES", 1, kMaxSubdivisions, 1);
-  state.CountAloud = StoredSetting(speech, "CONTAGEM", 0, 1, 0) == 1;
-  state.CountIn = StoredSetting(speech, "CONTAGEMINICIAL", 0, 1, 0) == 1;
-  state.PlayedMeasures = StoredSetting(speech, "COMPASSOSTOCADOS", 0, kMaxMeasureCount, 0);
-  state.MutedMeasures = StoredSetting(speech, "COMPASSOSMUDOS", 0, kMaxMeasureCount, 0);
-  state.TrainerTarget = StoredSetting(speech, "TREINOFINAL", 0, kMaxBpm, 0);
-  state.TrainerStep = StoredSetting(speech, "TREINOPASSO", 0, kMaxBpm, 0);
-  state.TrainerEvery = StoredSetting(speech, "TREINOCOMPASSOS", 0, kMaxMeasureCount, 0);
+      StoredSetting(settings, "VOLUME", kMinBeatVolume, kMaxBeatVolume, kMaxBeatVolume);
+  state.Subdivisions = StoredSetting(settings, "SUBDIVISOES", 1, kMaxSubdivisions, 1);
+  state.CountAloud = StoredSetting(settings, "CONTAGEM", 0, 1, 0) == 1;
+  state.CountIn = StoredSetting(settings, "CONTAGEMINICIAL", 0, 1, 0) == 1;
+  state.PlayedMeasures = StoredSetting(settings, "COMPASSOSTOCADOS", 0, kMaxMeasureCount, 0);
+  state.MutedMeasures = StoredSetting(settings, "COMPASSOSMUDOS", 0, kMaxMeasureCount, 0);
+  state.TrainerTarget = StoredSetting(settings, "TREINOFINAL", 0, kMaxBpm, 0);
+  state.TrainerStep = StoredSetting(settings, "TREINOPASSO", 0, kMaxBpm, 0);
+  state.TrainerEvery = StoredSetting(settings, "TREINOCOMPASSOS", 0, kMaxMeasureCount, 0);
   // The trainer runs only with all three of its settings.
   if (state.TrainerStep == 0 || state.TrainerEvery == 0) state.StopTrainer();
 }
@@ -51,8 +49,12 @@ std::string MeasureWord(int beats_per_measure) {
       return "Bin\xE1rio";
     case 3:
       return "Tern\xE1rio";
-    default:
+    case 4:
       return "Quatern\xE1rio";
+    default:
+      // Any other measure keeps its digit, which the reader takes as the measure itself; a
+      // word would turn it into four beats at the next start.
+      return std::to_string(beats_per_measure);
   }
 }
 
@@ -64,10 +66,11 @@ std::string SoundName(const std::string& path) {
 }
 
 void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
+                   speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                    MetronomeState& state) {
   console.WriteLine();
   SayMessage(console, speech, "CAASSPAD", 0);
-  uint8_t answer = speech.ReadKeySpoken();
+  uint8_t answer = keys.ReadKeySpoken();
   console.Write(std::string(1, static_cast<char>(answer)));
   console.WriteLine();
   if (answer != 's' && answer != 'S') {
@@ -88,7 +91,7 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   // A newer setting is written when it is not at its first value or is stored already, so the
   // file of a user who never touched it stays as it always was.
   auto add_setting = [&](const char* key, int32_t value, int32_t first) {
-    if (value != first || !speech.ReadIniString("CADENCIO", key).empty()) {
+    if (value != first || !settings.ReadIniString("CADENCIO", key).empty()) {
       entries.push_back({key, std::to_string(value)});
     }
   };
@@ -101,7 +104,7 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   add_setting("TREINOFINAL", state.TrainerTarget, 0);
   add_setting("TREINOPASSO", state.TrainerStep, 0);
   add_setting("TREINOCOMPASSOS", state.TrainerEvery, 0);
-  bool written = files::ProfileFile::WriteStrings(speech.ConfigFile(), "CADENCIO", entries);
+  bool written = files::ProfileFile::WriteStrings(settings.ConfigFile(), "CADENCIO", entries);
   SayMessage(console, speech, written ? "MODPAD" : "CAERRGRV", 1);
 }
 

@@ -6,19 +6,23 @@
 
 #include "app/metronome_state.hpp"
 #include "console/console.hpp"
+#include "files/audira_settings.hpp"
 #include "speech/speech_front_end.hpp"
+#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
 // Fills BpmText, MeasureText and the bare names of the two sounds (empty when missing), and
 // the settings of the newer keys (as before when missing or out of range).
-void LoadDefaults(speech::SpeechFrontEnd& speech, MetronomeState& state);
+void LoadDefaults(const files::AudiraSettings& settings, MetronomeState& state);
 
 // F2: asks, and on "s" or "S" stores the current tempo, measure and sounds.
 void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
+                   speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                    MetronomeState& state);
 
-// The stored word of a measure: "Binário", "Ternário", or "Quaternário" for any other count.
+// The stored form of a measure: "Binário", "Ternário" or "Quaternário" for 2, 3 and 4 (what
+// other programs of the family read), the digit itself for any other count.
 std::string MeasureWord(int beats_per_measure);
 
 // A sound's stored name: the path without its directory and without its last four characters.

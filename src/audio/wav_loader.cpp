@@ -1,8 +1,6 @@
 // WAVE files: parsing RIFF/WAVE PCM images, converting their samples once into the mixer's
-// format (stereo float at the stream rate, resampled with libsamplerate) and loading from disk.
+// format (stereo float at the stream rate, resampled for playback) and loading from disk.
 #include "audio/wav_loader.hpp"
-
-#include <samplerate.h>
 
 #include <algorithm>
 #include <array>
@@ -11,6 +9,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "audio/resampler.hpp"
+#include "files/file_reader.hpp"
 #include "formats/riff_reader.hpp"
 
 namespace cadencio::audio {
@@ -57,39 +57,6 @@ int BytesPerFrame(const formats::PcmFormat& format) {
 float SampleAt(const uint8_t* p, int bits) {
   if (bits == 8) return (static_cast<int>(p[0]) - 128) / 128.0f;
   return static_cast<int16_t>(formats::ReadLe16(p)) / 32768.0f;
-}
-
-// Resamples interleaved float frames with `channels` channels; the whole clip is passed with
-// end_of_input so the filter's tail is flushed and the end of the clip is kept.
-std::vector<float> Resample(const std::vector<float>& in, int channels, double ratio,
-                            int64_t out_frames) {
-  const int64_t in_frames = static_cast<int64_t>(in.size()) / channels;
-  // Room for a few frames more than expected, trimmed below.
-  std::vector<float> out(static_cast<std::size_t>(out_frames + 16) * channels, 0.0f);
-  int error = 0;
-  SRC_STATE* state = src_new(SRC_SINC_MEDIUM_QUALITY, channels, &error);
-  if (state == nullptr) return {};
-  SRC_DATA data{};
-  data.src_ratio = ratio;
-  data.end_of_input = 1;
-  int64_t used = 0;
-  int64_t made = 0;
-  const int64_t room = static_cast<int64_t>(out.size()) / channels;
-  while (made < room) {
-    data.data_in = in.data() + used * channels;
-    data.input_frames = static_cast<long>(in_frames - used);
-    data.data_out = out.data() + made * channels;
-    data.output_frames = static_cast<long>(room - made);
-    if (src_process(state, &data) != 0) break;
-    used += data.input_frames_used;
-    made += data.output_frames_gen;
-    if (data.output_frames_gen == 0 && used >= in_frames) break;
-  }
-  src_delete(state);
-  // The converter may end a frame or two short or long of the exact length; the clip is made
-  // exactly as long as the rate change says (a short end is padded with silence).
-  out.resize(static_cast<std::size_t>(out_frames) * channels, 0.0f);
-  return out;
 }
 
 }  // namespace
@@ -147,9 +114,14 @@ std::vector<float> ConvertToStereoFloat(const PcmData& pcm, int rate) {
   // 2. Once to the stream rate.
   if (format.sample_rate != rate) {
     const double ratio = static_cast<double>(rate) / format.sample_rate;
-    if (!src_is_valid_ratio(ratio)) return {};
-    samples = Resample(samples, channels, ratio, out_frames);
-    if (samples.empty()) return {};
+    if (!IsResampleRatioValid(ratio)) return {};
+    // Room for a few frames more than expected: the converter may end a frame or two short or
+    // long of the exact length. The clip is then made exactly as long as the rate change says
+    // (a short end is padded with silence).
+    std::vector<float> converted(static_cast<std::size_t>(out_frames + 16) * channels, 0.0f);
+    if (!ResampleBuffer(samples, converted, channels, ratio)) return {};
+    converted.resize(static_cast<std::size_t>(out_frames) * channels, 0.0f);
+    samples = std::move(converted);
   }
   if (channels == 2) return samples;
   // 3. Mono onto both sides.
@@ -162,13 +134,10 @@ std::vector<float> ConvertToStereoFloat(const PcmData& pcm, int rate) {
 }
 
 std::optional<Sound> LoadWavFile(const std::string& path, int rate) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return std::nullopt;
-  const std::streamoff length = file.tellg();
-  if (length < 0 || length > kMaxWavFileBytes) return std::nullopt;
-  std::vector<uint8_t> image(static_cast<std::size_t>(length));
-  file.seekg(0);
-  if (!file.read(reinterpret_cast<char*>(image.data()), length)) return std::nullopt;
+  const files::FileContent file =
+      files::ReadWholeFile(path, static_cast<std::size_t>(kMaxWavFileBytes));
+  if (file.status != files::FileReadStatus::kOk) return std::nullopt;
+  const std::vector<uint8_t> image(file.bytes.begin(), file.bytes.end());
   std::optional<PcmData> pcm = ParsePcmWav(image);
   if (!pcm) return std::nullopt;
   Sound sound;

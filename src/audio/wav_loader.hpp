@@ -1,5 +1,5 @@
 // Reading RIFF/WAVE PCM files (8 or 16 bits, mono or stereo, any rate) into sounds at the
-// stream rate. The rate conversion is done once, at load, with libsamplerate.
+// stream rate. The rate conversion is done once, at load, with the playback resampler.
 #pragma once
 
 #include <cstdint>

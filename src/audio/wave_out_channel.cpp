@@ -2,8 +2,6 @@
 // thread through slot states, and the block-done reports.
 #include "audio/wave_out_channel.hpp"
 
-#include <samplerate.h>
-
 #include <algorithm>
 #include <cmath>
 #include <thread>
@@ -25,15 +23,6 @@ bool FormatSupported(const WaveFormat& format) {
 }
 
 }  // namespace
-
-// One libsamplerate converter, kept for the whole time the device is open.
-struct WaveOutChannel::Resampler {
-  SRC_STATE* state = nullptr;
-  double ratio = 1.0;
-  ~Resampler() {
-    if (state) src_delete(state);
-  }
-};
 
 WaveOutChannel::WaveOutChannel(int output_rate)
     : output_rate_(output_rate),
@@ -74,15 +63,10 @@ int WaveOutChannel::Open(const WaveFormat& format) {
   double ratio = static_cast<double>(output_rate_) / format.rate;
   int64_t max_out = static_cast<int64_t>(std::ceil(static_cast<double>(max_in) * ratio));
   if (format.rate != output_rate_) {
-    auto resampler = std::make_unique<Resampler>();
-    int error = 0;
-    // The medium sinc converter keeps 90 % of the source's band, where the fastest one keeps
-    // 80 %: a 16 kHz voice keeps its "s" up to 7.2 kHz instead of losing everything above
-    // 6.4 kHz. Blocks are converted on the program thread, ahead of their playing.
-    resampler->state = src_new(SRC_SINC_MEDIUM_QUALITY, 2, &error);
-    if (!resampler->state) return kWaveErrorNoMemory;
-    resampler->ratio = ratio;
-    resampler_ = std::move(resampler);
+    // One converter for the whole time the device is open. Blocks are converted on the
+    // program thread, ahead of their playing.
+    resampler_ = StreamResampler::Create(2, ratio);
+    if (!resampler_) return kWaveErrorNoMemory;
   } else {
     resampler_.reset();
   }
@@ -134,20 +118,8 @@ int WaveOutChannel::Write(int index, const uint8_t* bytes, std::size_t count) {
     std::copy_n(input_.begin(), in_frames * 2, slot.samples.begin());
   } else {
     // Feed the whole block; the converter keeps its filter state for the next block.
-    int64_t used = 0;
-    while (used < in_frames && out_frames < capacity) {
-      SRC_DATA data{};
-      data.data_in = input_.data() + used * 2;
-      data.input_frames = static_cast<long>(in_frames - used);
-      data.data_out = slot.samples.data() + out_frames * 2;
-      data.output_frames = static_cast<long>(capacity - out_frames);
-      data.end_of_input = 0;
-      data.src_ratio = resampler_->ratio;
-      if (src_process(resampler_->state, &data) != 0) break;
-      if (data.input_frames_used == 0 && data.output_frames_gen == 0) break;
-      used += data.input_frames_used;
-      out_frames += data.output_frames_gen;
-    }
+    out_frames = resampler_->Convert(input_.data(), in_frames, slot.samples.data(), capacity,
+                                     /*end_of_input=*/false);
   }
   slot.frames = out_frames;
   slot.ending = resampler_ && in_frames > 0
@@ -160,8 +132,7 @@ int WaveOutChannel::Write(int index, const uint8_t* bytes, std::size_t count) {
 }
 
 int64_t WaveOutChannel::ConvertEnding(Slot& slot, int64_t at, const float* last) {
-  int error = 0;
-  SRC_STATE* copy = src_clone(resampler_->state, &error);
+  std::unique_ptr<StreamResampler> copy = resampler_->Clone();
   if (!copy) return 0;
   // The last frame fades to silence over 2 ms of the sound's own rate, then the converter
   // gives up what it holds.
@@ -172,23 +143,9 @@ int64_t WaveOutChannel::ConvertEnding(Slot& slot, int64_t at, const float* last)
     ramp_[2 * i + 1] = last[1] * gain;
   }
   const int64_t capacity = static_cast<int64_t>(slot.samples.size() / 2);
-  int64_t frames = at;
-  int64_t used = 0;
-  while (frames < capacity) {
-    SRC_DATA data{};
-    data.data_in = ramp_.data() + std::min(used, fade - 1) * 2;  // never null, even when used up
-    data.input_frames = static_cast<long>(fade - used);
-    data.data_out = slot.samples.data() + frames * 2;
-    data.output_frames = static_cast<long>(capacity - frames);
-    data.end_of_input = 1;
-    data.src_ratio = resampler_->ratio;
-    if (src_process(copy, &data) != 0) break;
-    used += data.input_frames_used;
-    frames += data.output_frames_gen;
-    if (data.output_frames_gen == 0 && used >= fade) break;
-  }
-  src_delete(copy);
-  return frames - at;
+  if (at >= capacity) return 0;
+  return copy->Convert(ramp_.data(), fade, slot.samples.data() + at * 2, capacity - at,
+                       /*end_of_input=*/true);
 }
 
 void WaveOutChannel::BeginExclusive() {
@@ -227,7 +184,7 @@ void WaveOutChannel::Reset() {
   if (!open_) return;
   BeginExclusive();
   DropAll();
-  if (resampler_) src_reset(resampler_->state);
+  if (resampler_) resampler_->Reset();
   EndExclusive();
 }
 

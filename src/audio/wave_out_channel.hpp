@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "audio/resampler.hpp"
 #include "audio/wave_out_device.hpp"
 #include "base/message_loop.hpp"
 #include "base/spsc_ring.hpp"
@@ -63,7 +64,6 @@ class WaveOutChannel final : public WaveOutDevice, public base::NoticeSource {
     uint64_t order = 0;
     std::atomic<int> state{kFree};
   };
-  struct Resampler;
 
   // Keeps the audio thread out of the slots while the program thread drops blocks.
   void BeginExclusive();
@@ -93,7 +93,7 @@ class WaveOutChannel final : public WaveOutDevice, public base::NoticeSource {
   // Program-thread state.
   bool open_ = false;
   WaveFormat format_;
-  std::unique_ptr<Resampler> resampler_;
+  std::unique_ptr<StreamResampler> resampler_;
   std::vector<float> input_;
   std::vector<float> ramp_;  // the fade of a block's last frame, at the sound's rate
   uint64_t next_order_ = 1;

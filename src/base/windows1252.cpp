@@ -113,4 +113,87 @@ Windows1252Text Utf8ToWindows1252(std::string_view utf8, char replacement) {
   return out;
 }
 
+std::string AsciiUpperCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiUpperCase(c);
+  return out;
+}
+
+std::string AsciiLowerCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiLowerCase(c);
+  return out;
+}
+
+char UpperCase1252(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) {
+    return static_cast<char>(b - 32);
+  }
+  switch (b) {
+    case 0x9A:
+      return '\x8A';  // š
+    case 0x9C:
+      return '\x8C';  // œ
+    case 0x9E:
+      return '\x8E';  // ž
+    case 0xFF:
+      return '\x9F';  // ÿ
+    default:
+      return c;
+  }
+}
+
+char LowerCase1252(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
+    return static_cast<char>(b + 32);
+  }
+  switch (b) {
+    case 0x8A:
+      return '\x9A';
+    case 0x8C:
+      return '\x9C';
+    case 0x8E:
+      return '\x9E';
+    case 0x9F:
+      return '\xFF';
+    default:
+      return c;
+  }
+}
+
+std::string UpperCase1252(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = UpperCase1252(c);
+  return out;
+}
+
+std::string LowerCase1252(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = LowerCase1252(c);
+  return out;
+}
+
+std::string UpperCaseAsciiAndHighBytes(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b >= 'a' && b <= 'z') || b >= 0xE0) c = static_cast<char>(b - 32);
+  }
+  return out;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+std::string_view TrimBlanksAndControls(std::string_view text) {
+  while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 }  // namespace cadencio::base

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/keys.hpp"
+#include "base/windows1252.hpp"
 
 namespace cadencio::console {
 
@@ -138,7 +139,7 @@ std::optional<uint8_t> BrailleEntry::ApplySigns(uint8_t c) {
     }
   }
   // 2. Capitals.
-  if ((capital_ || capitals_lock_) && c >= 'a' && c <= 'z') c = static_cast<uint8_t>(c - 32);
+  if (capital_ || capitals_lock_) c = base::AsciiUpperCase(c);
   // 3-5. The signs themselves type nothing; a doubled capital sign locks capitals.
   if (c == kNumberSign) {
     number_ = true;

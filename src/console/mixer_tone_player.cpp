@@ -31,16 +31,17 @@ std::vector<uint8_t> BuildToneSamples(uint16_t frequency) {
   const int f = frequency;
   const int period = kRate / f;
   // Each period starts at floor(j * 11025 / f), so the pitch stays exact over the second
-  // although periods are whole samples. The first period is written twice.
+  // although periods are whole samples; the tone ends at the first start past the room left
+  // for a whole period.
   int p = 0;
-  for (int64_t j = 0; p <= kPeriodRoom - period; ++j) {
-    const int half = period / 2;
-    std::fill_n(samples.begin() + p, half + 1, kLow);
-    p += half;
-    std::fill_n(samples.begin() + p, period - half + 1, kHigh);
-    p = static_cast<int>((j * kRate) / f);
+  for (int64_t j = 0; p <= kPeriodRoom - period; ++j) p = static_cast<int>((j * kRate) / f);
+  // Sample i lies at ((i + 1) * f - 1) mod 11025 within its period: low in the first half,
+  // high in the second. The two levels so take equal time and the tone has no steady offset
+  // (whole-sample halves gave the odd sample to the high level in every period).
+  for (int i = 0; i < p; ++i) {
+    const int64_t phase = (int64_t{i + 1} * f - 1) % kRate;
+    samples[i] = 2 * phase < kRate ? kLow : kHigh;
   }
-  // The tone ends where the first period that does not fit would start, on silence.
   if (p > 0) samples[p - 1] = kSilence;
   samples.resize(p);
   return samples;

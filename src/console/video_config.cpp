@@ -6,6 +6,7 @@
 #include <cctype>
 #include <climits>
 
+#include "base/windows1252.hpp"
 #include "files/profile_file.hpp"
 
 namespace cadencio::console {
@@ -21,14 +22,8 @@ constexpr int kMinFontHeight = 4;
 constexpr int kMaxFontHeight = 300;
 constexpr int kMaxFontWidth = 200;
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 bool IsYes(const std::string& value) {
-  return !value.empty() && std::toupper(static_cast<unsigned char>(value[0])) == 'S';
+  return !value.empty() && base::AsciiUpperCase(value[0]) == 'S';
 }
 
 // The ColourMap entries of a comma-separated list; entries past the first bad number keep
@@ -39,7 +34,7 @@ void ReadColourMap(std::string text, std::array<int, 16>& map) {
   for (int i = 0; i < 16; ++i) {
     std::size_t comma = rest.find(',');
     if (comma == std::string_view::npos) return;
-    LeadingNumber number = ReadLeadingNumber(TrimBlanks(rest.substr(0, comma)));
+    LeadingNumber number = ReadLeadingNumber(base::TrimBlanks(rest.substr(0, comma)));
     map[i] = number.value;
     if (!number.whole) return;
     rest.remove_prefix(comma + 1);
@@ -119,8 +114,7 @@ VideoConfig ReadVideoConfig(const SettingLookup& lookup, frontends::WorkArea are
       std::clamp(ReadLeadingNumber(read("VIDEO", "PESOLETRA", "700")).value, 0, 1000);
   // Maximised unless the second character is S ("XS"); "SIM", "NAO", "S" all maximise.
   std::string corner = read("VIDEO", "CANTOTELA", "SIM");
-  look.maximised =
-      !(corner.size() >= 2 && std::toupper(static_cast<unsigned char>(corner[1])) == 'S');
+  look.maximised = !(corner.size() >= 2 && base::AsciiUpperCase(corner[1]) == 'S');
   return config;
 }
 
@@ -132,8 +126,7 @@ SettingLookup SettingsFromFile(const std::string& path) {
     const auto& entries = section == "BRAILLE" ? braille : video;
     for (const auto& [name, value] : entries) {
       if (std::equal(name.begin(), name.end(), key.begin(), key.end(), [](char a, char b) {
-            return std::toupper(static_cast<unsigned char>(a)) ==
-                   std::toupper(static_cast<unsigned char>(b));
+            return base::AsciiUpperCase(a) == base::AsciiUpperCase(b);
           })) {
         return value;
       }

@@ -37,9 +37,13 @@ std::string Shown(std::string_view text) {
 
 class FieldEditor {
  public:
-  FieldEditor(speech::SpeechFrontEnd& speech, std::string_view text, int column, int row,
+  FieldEditor(const FieldContext& context, std::string_view text, int column, int row,
               bool editable, int width, int capacity, const ScreenReviewHook& review_screen)
-      : speech_(speech), console_(speech.Console()), review_screen_(review_screen) {
+      : speech_(context.speech),
+        console_(context.console),
+        keys_(context.keys),
+        settings_(context.settings),
+        review_screen_(review_screen) {
     // Set-up: capacity 1..2048, width 1..capacity, and a field on the last row never reaches
     // the last column, so writing it cannot scroll the screen.
     capacity_ = std::clamp(capacity, 1, kMaxFieldCapacity);
@@ -59,6 +63,8 @@ class FieldEditor {
     while (!done_) {
       KeepCursorVisible();
       Draw();
+      const std::string text_before = text_;
+      const int pos_before = pos_;
       uint8_t key = console_.ReadKey();
       speech_.StopSpeech();
       const bool shift = console_.ShiftHeld();
@@ -72,7 +78,10 @@ class FieldEditor {
           ExtendedKey(extended, shift);
         }
       }
-      first_key_ = false;
+      // A key that left the text, the cursor and the selection as they were (a speed change,
+      // the echo switched, Left at the start) has not begun the editing: the next key typed
+      // still replaces the old text rather than going in before it.
+      if (text_ != text_before || pos_ != pos_before || anchor_ != 0) first_key_ = false;
     }
     Finish(out);
     return ending_code_;
@@ -194,7 +203,7 @@ class FieldEditor {
         pos_ = 1;
         break;
       case code::kCtrlBackslash:  // the field as telephone tones
-        SpeakDtmf(speech_, text_);
+        SpeakDtmf(console_, speech_, text_);
         break;
       case code::kCtrlBackspace:
         DeleteWord();
@@ -349,19 +358,23 @@ class FieldEditor {
         Prompt(speech_.EchoTyping() ? "_FALACI" : "_FALDLG");
         break;
       case code::kF8:
-        SpeakTime(speech_);
+        SpeakTime(console_, speech_);
         break;
       case code::kF12: {
         std::string word = LinkWordAt(text_, pos_);
         if (word.empty()) {
           speech_.PlayBeep();
         } else {
-          OpenLinkOrFile(speech_, word);
+          OpenLinkOrFile(
+              console_, speech_,
+              [this](const std::string& key) { return settings_.ReadIniString("AUDIRA", key); },
+              word);
         }
         break;
       }
       case code::kHome:
         pos_ = 1;
+        first_key_ = false;  // placed at the start on purpose: typing goes in there
         break;
       case code::kLeft:
         if (pos_ == 1) {
@@ -376,6 +389,7 @@ class FieldEditor {
         break;
       case code::kEnd:
         pos_ = LastNonBlank(text_) + 1;
+        first_key_ = false;
         break;
       case code::kDelete:
         Delete();
@@ -387,7 +401,7 @@ class FieldEditor {
         ChangeSpeed();
         break;
       case code::kCtrlF8:
-        SpeakDate(speech_);
+        SpeakDate(console_, speech_);
         break;
       case code::kCtrlF9:
         if (!console_.AltHeld()) {
@@ -446,7 +460,7 @@ class FieldEditor {
     Prompt("_VELOC");
     uint8_t last = 0;
     do {
-      last = speech_.ReadKeySpoken();
+      last = keys_.ReadKeySpoken();
     } while (console_.KeyPressed());
     if (last == code::kEsc || last == code::kEnter) return;
     const std::string prompt_dir = speech_.PromptDir();
@@ -456,6 +470,8 @@ class FieldEditor {
 
   speech::SpeechFrontEnd& speech_;
   console::Console& console_;
+  speech::SpokenKeyReader& keys_;
+  const files::AudiraSettings& settings_;
   const ScreenReviewHook& review_screen_;
   std::string text_;
   std::string saved_;
@@ -475,9 +491,9 @@ class FieldEditor {
 
 }  // namespace
 
-uint8_t EditLine(speech::SpeechFrontEnd& speech, std::string& text, int column, int row,
-                 bool editable, int width, int capacity, const ScreenReviewHook& review_screen) {
-  FieldEditor editor(speech, text, column, row, editable, width, capacity, review_screen);
+uint8_t EditLine(const FieldContext& context, std::string& text, int column, int row, bool editable,
+                 int width, int capacity, const ScreenReviewHook& review_screen) {
+  FieldEditor editor(context, text, column, row, editable, width, capacity, review_screen);
   return editor.Run(text);
 }
 

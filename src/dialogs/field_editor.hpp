@@ -8,11 +8,21 @@
 #include <functional>
 #include <string>
 
-namespace cadencio::speech {
-class SpeechFrontEnd;
-}  // namespace cadencio::speech
+#include "console/console.hpp"
+#include "files/audira_settings.hpp"
+#include "speech/speech_front_end.hpp"
+#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::dialogs {
+
+// What a field works with: the screen and keys, the voice, the spoken key reads (the speed
+// digit of Ctrl+F4) and the settings (the programs that open links and files).
+struct FieldContext {
+  console::Console& console;
+  speech::SpeechFrontEnd& speech;
+  speech::SpokenKeyReader& keys;
+  const files::AudiraSettings& settings;
+};
 
 // Largest capacity of a field; larger requests are cut to it.
 inline constexpr int kMaxFieldCapacity = 2048;
@@ -26,8 +36,7 @@ using ScreenReviewHook = std::function<void()>;
 // Tab 9, Ctrl+Enter 10, Enter 13, Esc 27, 'h' for Alt+F1, 'f' for Ctrl+F9, or the code of an
 // extended key the field does not use. `text` then holds the edited text without trailing
 // blanks, whatever the key.
-uint8_t EditLine(speech::SpeechFrontEnd& speech, std::string& text, int column, int row,
-                 bool editable, int width, int capacity,
-                 const ScreenReviewHook& review_screen = {});
+uint8_t EditLine(const FieldContext& context, std::string& text, int column, int row, bool editable,
+                 int width, int capacity, const ScreenReviewHook& review_screen = {});
 
 }  // namespace cadencio::dialogs

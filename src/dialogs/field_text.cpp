@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "base/windows1252.hpp"
+
 namespace cadencio::dialogs {
 
 namespace {
@@ -17,13 +19,9 @@ uint8_t At(std::string_view text, int pos) {
   return static_cast<uint8_t>(text[pos - 1]);
 }
 
-uint8_t AsciiUpper(uint8_t ch) {
-  return ch >= 'a' && ch <= 'z' ? static_cast<uint8_t>(ch - 32) : ch;
-}
-
 bool IsConsonant(uint8_t ch) {
-  return std::string_view("BCDFGHJKLMNPQRSTVXZ").find(static_cast<char>(AsciiUpper(ch))) !=
-         std::string_view::npos;
+  return std::string_view("BCDFGHJKLMNPQRSTVXZ")
+             .find(static_cast<char>(base::AsciiUpperCase(ch))) != std::string_view::npos;
 }
 
 bool IsStripped(char ch) {

@@ -9,9 +9,9 @@ bool FrontEndReviewVoice::EngineActive() {
   return speech_.EngineActive();
 }
 
-void ReviewScreen(speech::SpeechFrontEnd& speech) {
+void ReviewScreen(console::Console& console, speech::SpeechFrontEnd& speech) {
   FrontEndReviewVoice voice(speech);
-  dialogs::ReviewScreen(speech.Console(), voice);
+  dialogs::ReviewScreen(console, voice);
 }
 
 }  // namespace cadencio::dialogs

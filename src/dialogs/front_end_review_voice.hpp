@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/console.hpp"
 #include "dialogs/review_voice.hpp"
 #include "speech/speech_front_end.hpp"
 
@@ -28,7 +29,8 @@ class FrontEndReviewVoice final : public dialogs::ReviewVoice {
   speech::SpeechFrontEnd& speech_;
 };
 
-// Runs the screen review on the front end's console with the program's kept search text.
-void ReviewScreen(speech::SpeechFrontEnd& speech);
+// Runs the screen review on the console, spoken by the front end, with the program's kept
+// search text.
+void ReviewScreen(console::Console& console, speech::SpeechFrontEnd& speech);
 
 }  // namespace cadencio::dialogs

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "files/shell_open.hpp"
 #include "speech/speech_front_end.hpp"
@@ -41,7 +42,7 @@ std::string AsParameter(std::string text) {
 std::string Extension(std::string_view word) {
   std::size_t dot = word.find('.');
   std::string_view extension = dot == std::string_view::npos ? word : word.substr(dot + 1);
-  return speech::LatinUpperCase(extension.substr(0, 3));
+  return base::UpperCaseAsciiAndHighBytes(extension.substr(0, 3));
 }
 
 }  // namespace
@@ -70,13 +71,11 @@ OpenRequest ResolveOpenRequest(std::string_view word, const AudiraKeyReader& rea
   return {LocalPath(program), AsParameter(LocalPath(word))};
 }
 
-bool OpenLinkOrFile(speech::SpeechFrontEnd& speech, std::string_view word) {
+bool OpenLinkOrFile(console::Console& console, speech::SpeechFrontEnd& speech,
+                    const AudiraKeyReader& read_key, std::string_view word) {
   std::error_code error;
   std::string current_dir = std::filesystem::current_path(error).string();
-  OpenRequest request = ResolveOpenRequest(
-      word, [&speech](const std::string& key) { return speech.ReadIniString("AUDIRA", key); },
-      current_dir);
-  auto& console = speech.Console();
+  OpenRequest request = ResolveOpenRequest(word, read_key, current_dir);
   while (speech.SpeechBusy()) console.WaitMessage();
   bool started = files::ShellOpen(request.program, request.parameter);
   while (speech.SpeechBusy()) console.WaitMessage();

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "console/console.hpp"
+
 namespace cadencio::speech {
 class SpeechFrontEnd;
 }  // namespace cadencio::speech
@@ -34,8 +36,10 @@ using AudiraKeyReader = std::function<std::string(const std::string& key)>;
 OpenRequest ResolveOpenRequest(std::string_view word, const AudiraKeyReader& read_key,
                                const std::string& current_dir);
 
-// Resolves the word, waits for speech to end, starts the program, and waits for speech again.
-// Whether the program was started; a failure is not reported to the user.
-bool OpenLinkOrFile(speech::SpeechFrontEnd& speech, std::string_view word);
+// Resolves the word with the programs `read_key` names, waits for speech to end, starts the
+// program, and waits for speech again. Whether the program was started; a failure is not
+// reported to the user.
+bool OpenLinkOrFile(console::Console& console, speech::SpeechFrontEnd& speech,
+                    const AudiraKeyReader& read_key, std::string_view word);
 
 }  // namespace cadencio::dialogs

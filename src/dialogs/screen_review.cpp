@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/keys.hpp"
+#include "base/windows1252.hpp"
 #include "dialogs/review_reader.hpp"
 
 namespace cadencio::dialogs {
@@ -18,10 +19,6 @@ using base::key::kBackspace, base::key::kCtrlC, base::key::kCtrlF1, base::key::k
     base::key::kEnter, base::key::kEsc, base::key::kF1, base::key::kF5, base::key::kF6,
     base::key::kHome, base::key::kLeft, base::key::kPgDn, base::key::kPgUp, base::key::kRight,
     base::key::kSpace, base::key::kTab, base::key::kUp;
-
-uint8_t UpperAscii(uint8_t ch) {
-  return ch >= 'a' && ch <= 'z' ? static_cast<uint8_t>(ch - 32) : ch;
-}
 
 class ScreenReview {
  public:
@@ -248,7 +245,7 @@ void ScreenReview::ReadWordCommand() {
 }
 
 void ScreenReview::TwoLetterCommand(uint8_t first) {
-  first = UpperAscii(first);
+  first = base::AsciiUpperCase(first);
   if (first != 'I' && first != 'T' && first != 'F' && first != 'L') {
     BeepClickBeep();
     return;
@@ -256,7 +253,7 @@ void ScreenReview::TwoLetterCommand(uint8_t first) {
   if (first == 'L') first = 'T';
   const uint8_t key = console_.ReadKey();
   DropExtendedCode(key);
-  const uint8_t second = UpperAscii(key);
+  const uint8_t second = base::AsciiUpperCase(key);
   if (second != 'T' && second != 'L' && second != 'C') {
     BeepClickBeep();
     return;

@@ -1,20 +1,19 @@
 // Telephone-key tones from their recordings in the letters directory.
 #include "dialogs/telephone_tones.hpp"
 
+#include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::dialogs {
 
-void SpeakDtmf(speech::SpeechFrontEnd& speech, std::string_view text) {
-  auto& console = speech.Console();
+void SpeakDtmf(console::Console& console, speech::SpeechFrontEnd& speech, std::string_view text) {
   auto& wav = speech.Wav();
   const bool fast = wav.FastPlayback();
   wav.SetFastPlayback(false);
   for (char c : text) {
     if (console.KeyPressed()) break;
-    auto ch = static_cast<uint8_t>(c);
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<uint8_t>(ch - 32);
+    const uint8_t ch = base::AsciiUpperCase(static_cast<uint8_t>(c));
     if (ch == '#' || ch == '*' || (ch >= '0' && ch <= '9')) {
       std::string path =
           speech.LettersDir() + "dtmf_" + (ch == '*' ? 'X' : static_cast<char>(ch)) + ".wav";

@@ -1,5 +1,4 @@
-// Whole-file reading with a size limit, and crash-safe replacement of a file through a
-// temporary file, fsync and rename.
+// Crash-safe replacement of a file through a temporary file, fsync and rename.
 #include "files/atomic_file.hpp"
 
 #include <dirent.h>
@@ -114,41 +113,6 @@ bool SyncDirectory(const std::string& dir) {
 }
 
 }  // namespace
-
-FileContent ReadFileLimited(const std::string& path, std::size_t limit) {
-  FileContent content;
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (fd.get() < 0) {
-    content.status =
-        (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::kMissing : FileReadStatus::kFailed;
-    return content;
-  }
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    content.status = FileReadStatus::kFailed;
-    return content;
-  }
-  std::vector<char> buffer(64 * 1024);
-  while (true) {
-    ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      content.status = FileReadStatus::kFailed;
-      content.bytes.clear();
-      return content;
-    }
-    if (n == 0) break;
-    std::size_t room = limit - content.bytes.size();
-    if (static_cast<std::size_t>(n) > room) {
-      content.bytes.append(buffer.data(), room);
-      content.status = FileReadStatus::kTooLarge;
-      return content;
-    }
-    content.bytes.append(buffer.data(), static_cast<std::size_t>(n));
-  }
-  content.status = FileReadStatus::kOk;
-  return content;
-}
 
 std::string TemporaryPrefixFor(const std::string& path) {
   return "." + BaseNameOf(path).substr(0, kMaxNameInTemporary) + ".tmp-";

@@ -1,28 +1,12 @@
-// Whole-file reading with a size limit, and crash-safe replacement of a file: the new bytes go
-// to a temporary file in the same directory, which is flushed to disk and renamed over the old
-// one, so that a reader or a crash sees either the complete old file or the complete new one.
+// Crash-safe replacement of a file: the new bytes go to a temporary file in the same directory,
+// which is flushed to disk and renamed over the old one, so that a reader or a crash sees either
+// the complete old file or the complete new one.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace cadencio::files {
-
-enum class FileReadStatus {
-  kOk,        // the whole file is in `bytes`
-  kMissing,   // no such file
-  kTooLarge,  // `bytes` holds only the first `limit` bytes
-  kFailed,    // not a regular file, or it could not be read
-};
-
-struct FileContent {
-  FileReadStatus status = FileReadStatus::kMissing;
-  std::string bytes;
-};
-
-// Reads `path`, at most `limit` bytes. Never blocks on a FIFO or device.
-FileContent ReadFileLimited(const std::string& path, std::size_t limit);
 
 // Replaces `path` (or creates it) with `bytes`. A symbolic link is followed, so the file it
 // points to is replaced and the link stays. An existing file keeps its permission bits; a new

@@ -11,8 +11,10 @@
 #include <memory>
 #include <vector>
 
+#include "base/windows1252.hpp"
 #include "files/atomic_file.hpp"
 #include "files/file_name_match.hpp"
+#include "files/file_reader.hpp"
 #include "files/profile_file.hpp"
 
 namespace cadencio::files {
@@ -71,8 +73,7 @@ std::string RunningProgram() {
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char a = s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] + 32) : s[i];
-    if (a != prefix[i]) return false;
+    if (base::AsciiLowerCase(s[i]) != prefix[i]) return false;
   }
   return true;
 }
@@ -133,9 +134,10 @@ std::string ChooseDataRoot(const DataRootSources& sources) {
       return sources.build_root;
     }
   }
-  // Installed under another prefix than the one configured: the data lies beside the program,
-  // in <prefix>/share/sonaud for <prefix>/bin/cadencio.
-  if (!IsDirectory(sources.install_root) && !sources.exe_path.empty()) {
+  // Installed: the data lies beside the program, in <prefix>/share/sonaud for
+  // <prefix>/bin/cadencio, whatever prefix the build was configured with (a package installs
+  // under /usr what was built for /usr/local). Else the configured place.
+  if (!sources.exe_path.empty()) {
     std::string beside = ParentOf(ParentOf(Canonical(sources.exe_path))) + "/share/sonaud";
     if (IsDirectory(beside)) return beside;
   }
@@ -223,7 +225,7 @@ bool EnsureDefaultConfig(const std::string& start_dir) {
   }
   std::optional<std::string> source = ConfigFileIn(DataRoot());
   if (!source) return false;
-  FileContent content = ReadFileLimited(*source, ProfileFile::kMaxFileBytes);
+  FileContent content = ReadWholeFile(*source, ProfileFile::kMaxFileBytes);
   if (content.status != FileReadStatus::kOk) return false;
   if (!MakeDirectories(windows_dir)) return false;
   return ReplaceFileAtomically(Join(windows_dir, kConfigName), content.bytes);

@@ -3,13 +3,14 @@
 #include "files/profile_file.hpp"
 
 #include "files/atomic_file.hpp"
+#include "files/file_reader.hpp"
 
 namespace cadencio::files {
 namespace {
 
 // The text a lookup sees: the file, or its first kMaxFileBytes; empty when it cannot be read.
 std::string TextForReading(const std::string& path) {
-  FileContent content = ReadFileLimited(path, ProfileFile::kMaxFileBytes);
+  FileContent content = ReadWholeFile(path, ProfileFile::kMaxFileBytes);
   if (content.status == FileReadStatus::kOk || content.status == FileReadStatus::kTooLarge) {
     return std::move(content.bytes);
   }
@@ -35,7 +36,7 @@ bool ProfileFile::WriteString(const std::string& path, std::string_view section,
 
 bool ProfileFile::WriteStrings(const std::string& path, std::string_view section,
                                const ProfileEntries& entries) {
-  FileContent old = ReadFileLimited(path, kMaxFileBytes);
+  FileContent old = ReadWholeFile(path, kMaxFileBytes);
   if (old.status != FileReadStatus::kOk && old.status != FileReadStatus::kMissing) return false;
   std::optional<std::string> updated = UpdateProfileText(old.bytes, section, entries);
   if (!updated || updated->size() > kMaxFileBytes) return false;

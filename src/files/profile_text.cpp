@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "base/windows1252.hpp"
+
 namespace cadencio::files {
 namespace {
 
@@ -35,21 +37,10 @@ std::vector<Line> SplitLines(std::string_view text) {
   return lines;
 }
 
-std::string_view Trim(std::string_view s) {
-  std::size_t first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  std::size_t last = s.find_last_not_of(kBlanks);
-  return s.substr(first, last - first + 1);
-}
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    if (base::AsciiLowerCase(a[i]) != base::AsciiLowerCase(b[i])) return false;
   }
   return true;
 }
@@ -61,7 +52,7 @@ std::string_view CutAtLineBreak(std::string_view s) {
 // A section or key name as it can stand in a file: up to its first line break, without the
 // blanks around it. Reading and writing use the same names.
 std::string_view CleanName(std::string_view name) {
-  return Trim(CutAtLineBreak(name));
+  return base::TrimBlanks(CutAtLineBreak(name));
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -93,17 +84,17 @@ LineInfo Classify(std::string_view text, bool first_line) {
   if (text[pos] == '[') {
     std::string_view rest = text.substr(pos + 1);
     info.kind = LineKind::kSection;
-    info.name = Trim(rest.substr(0, rest.find(']')));
+    info.name = base::TrimBlanks(rest.substr(0, rest.find(']')));
     return info;
   }
   std::size_t eq = text.find('=', pos);
   if (eq == std::string_view::npos) return {};
-  info.name = Trim(text.substr(pos, eq - pos));
+  info.name = base::TrimBlanks(text.substr(pos, eq - pos));
   if (info.name.empty()) return {};
   info.kind = LineKind::kKey;
   std::size_t value_pos = text.find_first_not_of(kBlanks, eq + 1);
   info.value_pos = value_pos == std::string_view::npos ? text.size() : value_pos;
-  info.value = Trim(text.substr(info.value_pos));
+  info.value = base::TrimBlanks(text.substr(info.value_pos));
   return info;
 }
 
@@ -160,7 +151,7 @@ std::string WriteOne(std::string_view text, std::string_view section, std::strin
     out.append(text);
     if (!lines.empty()) {
       out.append(MissingLineEnd(lines.back(), eol));
-      if (!Trim(lines.back().text).empty()) out.append(eol);
+      if (!base::TrimBlanks(lines.back().text).empty()) out.append(eol);
     }
     out.append("[").append(section).append("]").append(eol);
     out.append(key).append("=").append(value).append(eol);

@@ -3,21 +3,21 @@
 
 #include <algorithm>
 
+#include "base/windows1252.hpp"
+
 namespace cadencio::formats {
 
 namespace {
 
 constexpr std::size_t kChunkHeadSize = 8;
 
-uint8_t UpperAscii(uint8_t c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c;
-}
-
 }  // namespace
 
 bool TagIs(const uint8_t* bytes, const char (&tag)[5]) {
   for (int i = 0; i < 4; ++i) {
-    if (UpperAscii(bytes[i]) != UpperAscii(static_cast<uint8_t>(tag[i]))) return false;
+    if (base::AsciiUpperCase(bytes[i]) != base::AsciiUpperCase(static_cast<uint8_t>(tag[i]))) {
+      return false;
+    }
   }
   return true;
 }

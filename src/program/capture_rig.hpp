@@ -47,6 +47,8 @@ struct CaptureRig {
   console::Console& console = parts.console;
   speech::WavPlayback& wav = parts.wav;
   speech::SpeechFrontEnd& speech = parts.speech;
+  speech::SpokenKeyReader& keys = parts.keys;
+  files::AudiraSettings& settings = parts.settings;
   speech::RecordedVoiceAdapter& voice = parts.voice;
 };
 

@@ -1,7 +1,10 @@
 // The cadencio program: a talking metronome. It reads no arguments of its own; the options are
-// only the conventional --help and --version and the choice of front end.
+// only the conventional --help and --version and the choice of front end, answered in the
+// user's language.
+#include <libintl.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,22 +26,68 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: cadencio [--terminal | --window]\n"
-    "       cadencio --help | --version\n"
-    "\n"
-    "A talking metronome, worked with the keyboard alone. It asks for the tempo (1 to 500\n"
-    "beats per minute) and the measure, then ticks; F1 lists the keys, Esc ends.\n"
-    "\n"
-    "  --terminal   show the 80 x 25 screen in this terminal (the default when there is one)\n"
-    "  --window     show it in a window with the colours, font and magnifier of the [VIDEO]\n"
-    "               settings (the default when there is a display but no terminal)\n"
-    "  --help       show this text and end\n"
-    "  --version    show the version and end\n"
-    "\n"
-    "Settings are kept in AUDIRA.INI in $AUDIRA_WINDIR, else $XDG_CONFIG_HOME/audira,\n"
-    "else ~/.config/audira. Sound and voice data are read from $SONAUD_ROOT, else the\n"
-    "installed data directory.\n";
+// The command line speaks the user's language through the "cadencio" message catalogue; the
+// program's own screen and speech stay in Portuguese whatever the locale.
+const char* Tr(const char* text) {
+  return dgettext("cadencio", text);
+}
+
+// Chooses the language of the command line. When the locale the environment names is not
+// installed (a fresh system often has only C.UTF-8), C.UTF-8 stands in and the language the
+// environment asked for is still honoured through LANGUAGE, which gettext reads on any locale
+// but plain "C".
+void SetUpMessages() {
+  // Only the messages' category: the rest of the program (the window's title through X11
+  // above all) keeps running in the "C" locale it was written for.
+  if (std::setlocale(LC_MESSAGES, "") == nullptr) {
+    std::setlocale(LC_MESSAGES, "C.UTF-8");
+    const char* language = std::getenv("LANGUAGE");
+    if (language == nullptr || *language == '\0') {
+      for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+          std::string wanted(value);
+          wanted = wanted.substr(0, wanted.find_first_of(".@"));
+          if (wanted != "C" && wanted != "POSIX") setenv("LANGUAGE", wanted.c_str(), 1);
+          break;
+        }
+      }
+    }
+  }
+  // The catalogues lie in share/locale beside the data root: in the build tree while the
+  // program runs from it, else under the prefix it was installed to.
+  std::string locale_dir =
+      std::filesystem::path(cadencio::files::DataRoot()).parent_path() / "locale";
+  if (!std::filesystem::is_directory(locale_dir)) locale_dir = CADENCIO_INSTALL_LOCALE_DIR;
+  bindtextdomain("cadencio", locale_dir.c_str());
+  bind_textdomain_codeset("cadencio", "UTF-8");
+}
+
+// The usage text: the synopsis, what the program is, one entry per option, where it keeps
+// things. The manual pages take the synopsis and the options from this text, so the two agree.
+std::string Usage() {
+  std::string text =
+      Tr("Usage: cadencio [--terminal | --window]\n"
+         "       cadencio --help | --version\n");
+  text += "\n";
+  text +=
+      Tr("A talking metronome, worked with the keyboard alone. It asks for the tempo (1 to 500\n"
+         "beats per minute) and the measure, then ticks; F1 lists the keys, Esc ends.\n");
+  text += "\n";
+  text += Tr(
+      "  --terminal   show the 80 x 25 screen in this terminal (the default when there is one)\n");
+  text +=
+      Tr("  --window     show it in a window with the colours, font and magnifier of the [VIDEO]\n"
+         "               settings (the default when there is a display but no terminal)\n");
+  text += Tr("  --help       show this text and end\n");
+  text += Tr("  --version    show the version and end\n");
+  text += "\n";
+  text +=
+      Tr("Settings are kept in AUDIRA.INI in $AUDIRA_WINDIR, else $XDG_CONFIG_HOME/audira,\n"
+         "else ~/.config/audira. Sound and voice data are read from $SONAUD_ROOT, else the\n"
+         "installed data directory.\n");
+  return text;
+}
 
 enum class FrontendChoice { kAuto, kTerminal, kWindow };
 
@@ -74,7 +123,7 @@ int Run(FrontendChoice choice) {
   std::string why;
   auto frontend = ChooseFrontend(choice, &why);
   if (!frontend) {
-    std::fprintf(stderr, "cadencio: %s; it needs a terminal or a display.\n", why.c_str());
+    std::fprintf(stderr, Tr("cadencio: %s; it needs a terminal or a display.\n"), why.c_str());
     return 1;
   }
   auto audio = cadencio::audio::OpenSdlAudio();
@@ -88,7 +137,7 @@ int Run(FrontendChoice choice) {
   } catch (const std::exception& error) {
     // Say what went wrong on the restored terminal rather than vanishing.
     frontend->Close();
-    std::fprintf(stderr, "cadencio: internal error: %s\n", error.what());
+    std::fprintf(stderr, Tr("cadencio: internal error: %s\n"), error.what());
     return 1;
   }
 }
@@ -96,14 +145,16 @@ int Run(FrontendChoice choice) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  SetUpMessages();
   FrontendChoice choice = FrontendChoice::kAuto;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
-      std::fputs(kUsage, stdout);
+      std::fputs(Usage().c_str(), stdout);
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
       std::printf("cadencio %s\n", CADENCIO_VERSION);
+      std::fputs(Tr("A talking metronome for blind and low-vision musicians.\n"), stdout);
       return 0;
     }
     if (std::strcmp(argv[i], "--terminal") == 0) {
@@ -111,7 +162,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--window") == 0) {
       choice = FrontendChoice::kWindow;
     } else {
-      std::fprintf(stderr, "cadencio: unknown option '%s'\n\n%s", argv[i], kUsage);
+      std::fprintf(stderr, Tr("cadencio: unknown option '%s'\n"), argv[i]);
+      std::fprintf(stderr, "\n%s", Usage().c_str());
       return 2;
     }
   }

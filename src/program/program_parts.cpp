@@ -5,25 +5,30 @@
 #include "console/video_config.hpp"
 #include "files/paths.hpp"
 #include "speech/engines/system_engines.hpp"
+#include "synth/mbrola_loader.hpp"
 
 namespace cadencio::program {
 
 ProgramParts::ProgramParts(const Devices& devices, const std::string& start_dir,
                            audio::WaveOutDevice* wave_out)
     : devices(devices),
+      settings(start_dir),
       tones(devices.audio.GetMixer()),
       console(devices.frontend, devices.loop, devices.clock),
       beats(devices.audio, devices.clock),
       recorder(wave_out ? *wave_out : devices.audio.GetMixer().WaveOut(), devices.loop),
       wav(console, recorder),
-      speech(console, wav, start_dir),
-      voice(speech) {
+      speech(console, wav, settings),
+      keys(console, speech),
+      voice(speech, console, settings) {
   // The window's colours, font and braille entry come from the VIDEO and BRAILLE settings.
   console.SetVideoSettings(console::SettingsFromFile(files::FindConfigFile(start_dir)));
   console.SetTonePlayer(&tones);
   // Finished wave-out blocks come back through the program thread's message loop.
   devices.audio.GetMixer().WaveOut().SetMessageLoop(&devices.loop);
-  speech::InstallSystemEngines(speech.Engine());
+  // The built-in TTS speaks through the installed `mbrola` program when there is one, else
+  // through the built-in synthesizer.
+  speech::InstallSystemEngines(speech.Engine(), synth::LoadMbrola);
   // A front end without a bell of its own (the window) plays the short beep.
   devices.frontend.SetBeepSound([this] { tones.Beep(); });
 }
@@ -39,8 +44,8 @@ int ProgramParts::RunToExit(const std::function<void()>& program) {
 }
 
 void RunCadencio(ProgramParts& parts) {
-  app::Metronome metronome(parts.console, parts.speech, parts.devices.audio, parts.beats,
-                           parts.devices.clock);
+  app::Metronome metronome(parts.console, parts.speech, parts.keys, parts.settings,
+                           parts.devices.audio, parts.beats, parts.devices.clock);
   metronome.SetCaptureOpener(parts.open_capture);
   metronome.SetSpeechRecorder(&parts.recorder);
   metronome.StartMetronome();

@@ -1,6 +1,7 @@
 // The composition root: the program's parts above its devices, connected in one place. The
-// console over the screen and keys, the beat channel and WAV playback over the sound device,
-// the speech front end with its engines and the recorded voice. The program, the test
+// settings file, the console over the screen and keys, the beat channel and WAV playback over
+// the sound device, the speech front end with its engines, the spoken key reads and the
+// recorded voice. The program, the test
 // scenarios, the capture rig and the benchmarks all build the program here, so that a new part
 // is connected once.
 #pragma once
@@ -18,9 +19,11 @@
 #include "base/message_loop.hpp"
 #include "console/console.hpp"
 #include "console/mixer_tone_player.hpp"
+#include "files/audira_settings.hpp"
 #include "frontends/frontend.hpp"
 #include "speech/recorded_voice_adapter.hpp"
 #include "speech/speech_front_end.hpp"
+#include "speech/spoken_key_reader.hpp"
 #include "speech/wav_playback.hpp"
 
 namespace cadencio::program {
@@ -50,6 +53,7 @@ class ProgramParts {
   int RunToExit(const std::function<void()>& program);
 
   Devices devices;
+  files::AudiraSettings settings;  // AUDIRA.INI, with the start directory as its fallback home
   console::MixerTonePlayer tones;  // the braille mode beeps
   console::Console console;
   audio::BeatChannel beats;
@@ -57,6 +61,7 @@ class ProgramParts {
   audio::WaveOutRecorder recorder;
   speech::WavPlayback wav;
   speech::SpeechFrontEnd speech;
+  speech::SpokenKeyReader keys;
   speech::RecordedVoiceAdapter voice;
   // Opens the microphone for the tuner, only while it listens; unset (no microphone) unless
   // the program or a test gives one.

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
+#include "files/file_reader.hpp"
 #include "files/paths.hpp"
 #include "speech/number_words.hpp"
 #include "speech/speech_front_end.hpp"
@@ -26,15 +26,13 @@ const char* const kMonths[] = {"Janeiro",  "Fevereiro", "Marco",    "Abril",
                                "Setembro", "Outubro",   "Novembro", "Dezembro"};
 
 // The samples of a word recording after its 44-byte header, at most kBufferSamples of them;
-// false when the file cannot be opened.
+// false when the file cannot be read.
 bool ReadWordSamples(const std::string& path, std::vector<uint8_t>& samples) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  samples.assign(kWavHeaderSize + kBufferSamples, 0);
-  in.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size()));
-  std::size_t got = static_cast<std::size_t>(in.gcount());
-  samples.resize(got);
-  samples.erase(samples.begin(), samples.begin() + std::min(got, kWavHeaderSize));
+  const files::FileContent file = files::ReadWholeFile(path, kWavHeaderSize + kBufferSamples);
+  if (file.status != files::FileReadStatus::kOk && file.status != files::FileReadStatus::kTooLarge)
+    return false;
+  const std::size_t header = std::min(file.bytes.size(), kWavHeaderSize);
+  samples.assign(file.bytes.begin() + static_cast<std::ptrdiff_t>(header), file.bytes.end());
   return true;
 }
 
@@ -82,13 +80,13 @@ void SpeakHourMinute(SpeechFrontEnd& speech, int hour, int minute) {
   }
 }
 
-void SpeakTime(SpeechFrontEnd& speech) {
-  console::TimeParts now = speech.Console().GetTimeParts();
+void SpeakTime(const console::Console& console, SpeechFrontEnd& speech) {
+  console::TimeParts now = console.GetTimeParts();
   SpeakHourMinute(speech, now.hour, now.minute);
 }
 
-void SpeakDate(SpeechFrontEnd& speech) {
-  console::DateParts today = speech.Console().GetDateParts();
+void SpeakDate(const console::Console& console, SpeechFrontEnd& speech) {
+  console::DateParts today = console.GetDateParts();
   using namespace std::chrono;
   year_month_day date{year(today.year), month(static_cast<unsigned>(today.month)),
                       day(static_cast<unsigned>(today.day))};

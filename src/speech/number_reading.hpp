@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "console/console.hpp"
+
 namespace cadencio::speech {
 
 class SpeechFrontEnd;
@@ -12,7 +14,8 @@ class SpeechFrontEnd;
 // the last word "um"/"dois" is read "uma"/"duas".
 void SpeakNumberWords(SpeechFrontEnd& speech, const std::string& words, bool feminine);
 void SpeakHourMinute(SpeechFrontEnd& speech, int hour, int minute);
-void SpeakTime(SpeechFrontEnd& speech);
-void SpeakDate(SpeechFrontEnd& speech);
+// The time and the date of the console's clock.
+void SpeakTime(const console::Console& console, SpeechFrontEnd& speech);
+void SpeakDate(const console::Console& console, SpeechFrontEnd& speech);
 
 }  // namespace cadencio::speech

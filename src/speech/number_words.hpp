@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "base/portuguese_numbers.hpp"
+
 namespace cadencio::speech {
 
-// The words of one group of three digits ("000" gives the empty text, "100" gives "cem").
-std::string GroupWords(char hundreds, char tens, char units);
+// The words the recorded voice reads numbers with ("tres", "cinquenta": no accents).
+const base::PortugueseNumberWords& RecordedNumberWords();
 
 // The words of n, separated by blanks: 0 "zero", 1001 "mil e um", 1000000 "um milhão".
 std::string NumberWords(uint64_t n);

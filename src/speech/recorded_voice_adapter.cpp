@@ -7,8 +7,9 @@
 
 namespace cadencio::speech {
 
-RecordedVoiceAdapter::RecordedVoiceAdapter(SpeechFrontEnd& speech)
-    : speech_(speech), voice_(*this) {
+RecordedVoiceAdapter::RecordedVoiceAdapter(SpeechFrontEnd& speech, console::Console& console,
+                                           const files::AudiraSettings& settings)
+    : speech_(speech), console_(console), settings_(settings), voice_(*this) {
   voice_.SetObserver(this);
   speech_.AttachRecordedVoice(this);
 }
@@ -42,7 +43,7 @@ void RecordedVoiceAdapter::PlayWavImage(std::span<const uint8_t> image) {
 }
 
 std::string RecordedVoiceAdapter::ReadTradutorKey(const std::string& key, const std::string& dflt) {
-  return files::ProfileFile::ReadString(speech_.ConfigFile(), "TRADUTOR", key, dflt);
+  return files::ProfileFile::ReadString(settings_.ConfigFile(), "TRADUTOR", key, dflt);
 }
 
 void RecordedVoiceAdapter::OnVoiceEvent(const voice::VoiceEvent& event) {

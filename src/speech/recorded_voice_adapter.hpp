@@ -1,12 +1,14 @@
 // Joins the recorded voice to the speech front end: the front end drives it through its port
-// (open, settings, speak a run of words), and the voice plays its images, waits and reads its
-// settings through the front end.
+// (open, settings, speak a run of words), and the voice plays its images through the front end,
+// waits on the console and reads its settings from AUDIRA.INI.
 #pragma once
 
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "console/console.hpp"
+#include "files/audira_settings.hpp"
 #include "speech/speech_front_end.hpp"
 #include "voice/recorded_voice.hpp"
 #include "voice/voice_events.hpp"
@@ -18,8 +20,9 @@ class RecordedVoiceAdapter final : public RecordedVoicePort,
                                    public voice::VoiceHost,
                                    public voice::VoiceObserver {
  public:
-  // Attaches itself to `speech`, which must outlive it.
-  explicit RecordedVoiceAdapter(SpeechFrontEnd& speech);
+  // Attaches itself to `speech`; the front end, the console and the settings must outlive it.
+  RecordedVoiceAdapter(SpeechFrontEnd& speech, console::Console& console,
+                       const files::AudiraSettings& settings);
   ~RecordedVoiceAdapter() override;
   RecordedVoiceAdapter(const RecordedVoiceAdapter&) = delete;
   RecordedVoiceAdapter& operator=(const RecordedVoiceAdapter&) = delete;
@@ -34,8 +37,8 @@ class RecordedVoiceAdapter final : public RecordedVoicePort,
   // The voice's side.
   void PlayWavImage(std::span<const uint8_t> image) override;
   bool SpeechBusy() override { return speech_.SpeechBusy(); }
-  void WaitMessage() override { speech_.Console().WaitMessage(); }
-  bool KeyWaiting() override { return speech_.Console().KeyPressed(); }
+  void WaitMessage() override { console_.WaitMessage(); }
+  bool KeyWaiting() override { return console_.KeyPressed(); }
   std::string ReadTradutorKey(const std::string& key, const std::string& dflt) override;
 
   // Every piece, letter, pause and image of the voice reaches the front end's observer.
@@ -45,6 +48,8 @@ class RecordedVoiceAdapter final : public RecordedVoicePort,
 
  private:
   SpeechFrontEnd& speech_;
+  console::Console& console_;
+  const files::AudiraSettings& settings_;
   voice::RecordedVoice voice_;
 };
 

@@ -1,17 +1,18 @@
 // Speech front end: starting and ending the voice, the per-speed settings, cutting texts into
-// numbers, words and marks, prompts, letters, beep and click, and the spoken key reads.
+// numbers, words and marks, prompts, letters, beep and click.
 #include "speech/speech_front_end.hpp"
 
-#include <charconv>
 #include <filesystem>
-#include <random>
 
-#include "base/keys.hpp"
+#include "base/whole_number.hpp"
+#include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
+#include "speech/beep_and_click.hpp"
 #include "speech/engine_dispatch.hpp"
 #include "speech/number_reading.hpp"
 #include "speech/number_words.hpp"
+#include "speech/spoken_key_reader.hpp"
 #include "voice/voice_format.hpp"
 
 namespace cadencio::speech {
@@ -21,18 +22,8 @@ namespace {
 // The generated beep and click, and joined word recordings.
 constexpr formats::PcmFormat kVoiceSound{1, voice::kVoiceSampleRate, 8};
 
-// The integer value of a whole decimal number; false for anything else (empty included).
-bool ParseInt(std::string_view text, int& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last && first != last;
-}
-
 int IntOr(std::string_view text, int fallback) {
-  int value = 0;
-  return ParseInt(text, value) ? value : fallback;
+  return base::ParseWholeNumber(text).value_or(fallback);
 }
 
 // A yes/no value: true unless empty or beginning with N.
@@ -57,38 +48,20 @@ std::string WithBackslash(std::string dir) {
 
 }  // namespace
 
-std::string LatinUpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    auto ch = static_cast<uint8_t>(c);
-    if (ch >= 'a' && ch <= 'z') {
-      c = static_cast<char>(ch - 32);
-    } else if (ch > 223) {
-      c = static_cast<char>(ch - 32);
-    }
-  }
-  return upper;
-}
-
-SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav, std::string start_dir)
+SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav,
+                               const files::AudiraSettings& settings)
     : console_(console),
       wav_(wav),
-      start_dir_(std::move(start_dir)),
+      config_(settings),
       engine_(EngineContext{console, wav,
-                            [this](const std::string& section, const std::string& key) {
-                              return ReadIniString(section, key);
+                            [&settings](const std::string& section, const std::string& key) {
+                              return settings.ReadIniString(section, key);
                             },
                             [this](const std::string& text) { MessageBox(text); },
                             [this](SpeechEvent::Kind kind, std::string detail) {
                               Notify(kind, std::move(detail));
                             }}) {
-  while (start_dir_.size() > 1 && (start_dir_.back() == '/' || start_dir_.back() == '\\')) {
-    start_dir_.pop_back();
-  }
-  // The click: 64 random samples in 128..187, then 192 samples of silence.
-  std::minstd_rand random(20261207);
-  click_samples_.assign(256, voice::kSilenceSample);
-  for (int i = 0; i < 64; ++i) click_samples_[i] = static_cast<uint8_t>(128 + random() % 60);
+  click_samples_ = ClickSamples();
 }
 
 void SpeechFrontEnd::Notify(SpeechEvent::Kind kind, std::string detail) {
@@ -97,38 +70,9 @@ void SpeechFrontEnd::Notify(SpeechEvent::Kind kind, std::string detail) {
 
 // --- configuration --------------------------------------------------------------------
 
-std::string SpeechFrontEnd::ConfigFile() const {
-  return files::FindConfigFile(start_dir_);
-}
-
-std::string SpeechFrontEnd::ReadIniString(const std::string& section,
-                                          const std::string& key) const {
-  constexpr std::size_t kMaxValue = 255;
-  // Expansions stop after this many rounds, so that a program directory that itself holds an
-  // at sign before a backslash cannot make the value grow for ever.
-  constexpr int kMaxExpansions = 16;
-  const std::string file = ConfigFile();
-  std::string value =
-      files::ProfileFile::ReadString(file, section.empty() ? "AUDIRA" : section, key, "")
-          .substr(0, kMaxValue);
-  for (int round = 0; round < kMaxExpansions && !value.empty(); ++round) {
-    std::size_t at;
-    if (value[0] == '@') {
-      at = 0;
-    } else {
-      at = value.find("@\\");
-      if (at == std::string::npos) break;
-    }
-    std::string program_dir = files::ProfileFile::ReadString(file, "AUDIRA", "PGMAUDIRA", "");
-    if (program_dir.empty() || program_dir[0] == '@') program_dir = start_dir_;
-    value = (value.substr(0, at) + program_dir + value.substr(at + 1)).substr(0, kMaxValue);
-  }
-  return value;
-}
-
 void SpeechFrontEnd::LoadSynthSettings(int speed) {
   const std::string level = std::to_string(speed).substr(0, 2);
-  auto read = [&](const char* base) { return ReadIniString("SINTETIZADOR", base + level); };
+  auto read = [&](const char* base) { return config_.ReadIniString("SINTETIZADOR", base + level); };
   SynthSettings s;
   s.database = read("DIFONES").substr(0, 8);
   s.piece_cut = IntOr(read("CORTEFON"), 0);
@@ -148,7 +92,7 @@ void SpeechFrontEnd::LoadSynthSettings(int speed) {
 // --- start and end --------------------------------------------------------------------
 
 void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
-  if (speed <= 0) speed = IntOr(ReadIniString("TRADUTOR", "VELOCIDADE"), 0);
+  if (speed <= 0) speed = IntOr(config_.ReadIniString("TRADUTOR", "VELOCIDADE"), 0);
   if (speed <= 0 || speed > 5) speed = 3;
   speed_ = speed;
   LoadSynthSettings(speed);
@@ -163,15 +107,16 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
     }
   }
   prompt_dir_ = WithBackslash(prompt_dir);
-  letters_dir_ = WithBackslash(files::ProfileFile::ReadString(ConfigFile(), "TRADUTOR", "DIRLETRAS",
-                                                              "c:\\sonaud\\som\\letras\\")
-                                   .substr(0, 255));
+  letters_dir_ =
+      WithBackslash(files::ProfileFile::ReadString(config_.ConfigFile(), "TRADUTOR", "DIRLETRAS",
+                                                   "c:\\sonaud\\som\\letras\\")
+                        .substr(0, 255));
   engine_active_ = false;
-  if (Switch(ReadIniString("TRADUTOR", "SAPI"))) {
-    int voice = IntOr(ReadIniString("SERVFALA", "VOZ"), 0);
-    int rate = IntOr(ReadIniString("SERVFALA", "VELOCIDADE"), 0);
-    int pitch = IntOr(ReadIniString("SERVFALA", "TOM"), 0);
-    int kind = IntOr(ReadIniString("SERVFALA", "TIPOSAPI"), 0);
+  if (Switch(config_.ReadIniString("TRADUTOR", "SAPI"))) {
+    int voice = IntOr(config_.ReadIniString("SERVFALA", "VOZ"), 0);
+    int rate = IntOr(config_.ReadIniString("SERVFALA", "VELOCIDADE"), 0);
+    int pitch = IntOr(config_.ReadIniString("SERVFALA", "TOM"), 0);
+    int kind = IntOr(config_.ReadIniString("SERVFALA", "TIPOSAPI"), 0);
     if (kind != 4 && rate > 10) rate = 0;
     engine_active_ = engine_.StartEngine(voice, rate, pitch, kind);
     engine_kind_ = kind;
@@ -290,7 +235,7 @@ void SpeechFrontEnd::SpeakWordRun(std::string& text) {
   while (end < text.size() && IsWordChar(static_cast<uint8_t>(text[end]))) ++end;
   std::string run = text.substr(0, end);
   text.erase(0, end);
-  if (LatinUpperCase(run) == "WWW") {
+  if (base::AsciiUpperCase(run) == "WWW") {
     SpellText(run);
   } else if (voice_ && run.find_first_not_of(' ') != std::string::npos) {
     std::string phonetic = voice_->SpeakWords(std::string_view(run).substr(0, 999));
@@ -398,13 +343,9 @@ void SpeechFrontEnd::PlayVoiceSamples(std::span<const uint8_t> samples) {
 
 void SpeechFrontEnd::PlayBeep() {
   WaitSpeechEnd();
-  DrainKeys();  // keys typed before the beep are discarded
+  DrainKeys(console_);  // keys typed before the beep are discarded
   Notify(SpeechEvent::kBeep);
-  static constexpr uint8_t kCycle[8] = {128, 112, 96, 80, 64, 80, 96, 112};
-  std::vector<uint8_t> samples(512);
-  for (int i = 0; i < 512; ++i) samples[i] = kCycle[i % 8];
-  samples.back() = voice::kSilenceSample;
-  wav_.PlayPcm(kVoiceSound, samples);
+  wav_.PlayPcm(kVoiceSound, BeepSamples());
   while (SpeechBusy()) console_.WaitMessage();
 }
 
@@ -416,45 +357,6 @@ void SpeechFrontEnd::PlayClick() {
   wav_.PlayPcm(kVoiceSound, click_samples_);
   while (SpeechBusy()) console_.WaitMessage();
   wav_.SetCutSpeech(cut);
-}
-
-// --- keys -----------------------------------------------------------------------------
-
-uint8_t SpeechFrontEnd::ReadKeySpoken() {
-  uint8_t key = console_.ReadKey();
-  StopSpeech();
-  SpeakChar(key);
-  return key;
-}
-
-SpeechFrontEnd::MenuKey SpeechFrontEnd::ReadMenuKey() {
-  MenuKey key{};
-  for (;;) {
-    while (SpeechBusy()) console_.WaitMessage();
-    key.extended = ' ';
-    key.character = console_.ReadKey();
-    if (key.character == 0) {
-      key.extended = console_.ReadKey();
-      if (key.extended == base::key::kAltQ || key.extended == base::key::kAltW ||
-          key.extended == base::key::kAltE) {
-        key.character = console_.ReadKey();  // Alt+Q, Alt+W, Alt+E take one more key
-      }
-    }
-    if (key.character == 0 && key.extended == base::key::kF8) {
-      SpeakTime(*this);  // F8
-      continue;
-    }
-    break;
-  }
-  if (key.character > 31 && key.character != 222 && key.character != 223) {
-    SpeakChar(key.character);
-    console_.Write(std::string(1, static_cast<char>(key.character)));
-  }
-  return key;
-}
-
-void SpeechFrontEnd::DrainKeys() {
-  while (console_.KeyPressed()) console_.ReadKey();
 }
 
 }  // namespace cadencio::speech

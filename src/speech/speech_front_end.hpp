@@ -1,8 +1,7 @@
 // The auwin module: the one way the program talks to the user. It speaks texts (cut into digit
 // runs read as numbers, word runs for the recorded voice, and marks), plays prompt recordings,
-// speaks single characters from their letter recordings, plays the generated beep and click,
-// reads keys with spoken echo and reads AUDIRA.INI. Every wait ends when a key is pressed, and
-// the key stays queued for the caller.
+// speaks single characters from their letter recordings and plays the generated beep and
+// click. Every wait ends when a key is pressed, and the key stays queued for the caller.
 #pragma once
 
 #include <array>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "console/console.hpp"
+#include "files/audira_settings.hpp"
 #include "speech/engine_dispatch.hpp"
 #include "speech/speech_events.hpp"
 #include "speech/wav_playback.hpp"
@@ -48,9 +48,10 @@ class RecordedVoicePort {
 
 class SpeechFrontEnd {
  public:
-  // `start_dir` is where the program started: the fallback home of AUDIRA.INI and of the
-  // family's program directory. The console and the playback must outlive this object.
-  SpeechFrontEnd(console::Console& console, WavPlayback& wav, std::string start_dir);
+  // The voice's settings are read from `settings`. The console, the playback and the settings
+  // must outlive this object.
+  SpeechFrontEnd(console::Console& console, WavPlayback& wav,
+                 const files::AudiraSettings& settings);
   SpeechFrontEnd(const SpeechFrontEnd&) = delete;
   SpeechFrontEnd& operator=(const SpeechFrontEnd&) = delete;
 
@@ -65,10 +66,6 @@ class SpeechFrontEnd {
   void InitSpeech(int speed, const std::string& prompt_dir);
   void EndSpeech();
   void LoadSynthSettings(int speed);
-  // A key of AUDIRA.INI (empty section: AUDIRA), with '@' expanded to the program directory.
-  std::string ReadIniString(const std::string& section, const std::string& key) const;
-  // The AUDIRA.INI that is read and written.
-  std::string ConfigFile() const;
 
   void SpeakText(std::string_view text);
   void WriteSpeak(std::string_view text);
@@ -90,22 +87,11 @@ class SpeechFrontEnd {
   void SpeechPause(int ms);
   void PunctuationPause(std::string_view text);
 
-  uint8_t ReadKeySpoken();
-  // A key with the time on F8 and a spoken echo: the character, and the extended code (a
-  // blank for a plain character).
-  struct MenuKey {
-    uint8_t character;
-    uint8_t extended;
-  };
-  MenuKey ReadMenuKey();
-  void DrainKeys();
-
   // The file names a prompt is played from.
   std::string PromptPath(const std::string& name) const;
   const std::string& LettersDir() const { return letters_dir_; }
   int Speed() const { return speed_; }
   const std::string& PromptDir() const { return prompt_dir_; }
-  const std::string& StartDir() const { return start_dir_; }
   const SynthSettings& Settings() const { return settings_; }
   // True when a speech engine takes whole texts instead of the recorded voice.
   bool EngineActive() const { return engine_active_; }
@@ -115,7 +101,6 @@ class SpeechFrontEnd {
   EngineDispatch& Engine() { return engine_; }
   bool EchoTyping() const { return echo_typing_; }
   void SetEchoTyping(bool on) { echo_typing_ = on; }
-  console::Console& Console() { return console_; }
   WavPlayback& Wav() { return wav_; }
   void Notify(SpeechEvent::Kind kind, std::string detail = {});
 
@@ -128,9 +113,9 @@ class SpeechFrontEnd {
 
   console::Console& console_;
   WavPlayback& wav_;
+  const files::AudiraSettings& config_;
   RecordedVoicePort* voice_ = nullptr;
   SpeechObserver observer_;
-  std::string start_dir_;
   std::string prompt_dir_;
   std::string letters_dir_ = "c:\\sonaud\\som\\letras\\";
   SynthSettings settings_;
@@ -145,8 +130,5 @@ class SpeechFrontEnd {
   std::vector<uint8_t> click_samples_;
   EngineDispatch engine_;
 };
-
-// Bytes 'a'..'z' become 'A'..'Z', every byte above 223 is lowered by 32, others stay.
-std::string LatinUpperCase(std::string_view text);
 
 }  // namespace cadencio::speech

@@ -9,8 +9,9 @@
 #include "synth/diphone_voice.hpp"
 
 #include <cmath>
-#include <fstream>
 #include <iterator>
+
+#include "files/file_reader.hpp"
 
 namespace cadencio::synth {
 
@@ -21,7 +22,6 @@ constexpr uint32_t kMaxPhones = 256;
 constexpr uint32_t kMaxPhoneName = 8;
 constexpr uint32_t kMaxDiphoneSamples = 4 * kVoiceRate;
 constexpr uint32_t kVoicedBit = 0x80000000u;
-constexpr std::streamoff kMaxVoiceFileBytes = 256 << 20;
 
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(static_cast<uint8_t>(v & 0xFF));
@@ -174,20 +174,15 @@ std::optional<DiphoneVoice> ParseVoice(const std::vector<uint8_t>& image) {
 }
 
 std::optional<DiphoneVoice> LoadVoiceFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return std::nullopt;
-  std::streamoff size = file.tellg();
-  if (size <= 0 || size > kMaxVoiceFileBytes) return std::nullopt;
-  file.seekg(0);
-  std::vector<uint8_t> image(static_cast<std::size_t>(size));
-  if (!file.read(reinterpret_cast<char*>(image.data()), size)) return std::nullopt;
+  const std::optional<std::string> bytes = files::ReadDataFile(path);
+  if (!bytes) return std::nullopt;
+  const std::vector<uint8_t> image(bytes->begin(), bytes->end());
   return ParseVoice(image);
 }
 
 bool IsVoiceFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::string head(kVoiceMagic.size(), '\0');
-  return file.read(head.data(), static_cast<std::streamsize>(head.size())) && head == kVoiceMagic;
+  // Only the head is read: a longer file stops at the limit.
+  return files::ReadWholeFile(path, kVoiceMagic.size()).bytes == kVoiceMagic;
 }
 
 }  // namespace cadencio::synth

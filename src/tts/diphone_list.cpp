@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -14,18 +15,10 @@ bool IsNameChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '@' || c == '2' || c == '_';
 }
 
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) c = AsciiLower(c);
-  return text;
-}
-
 bool LessNoCase(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<uint8_t>(AsciiLower(x)) < static_cast<uint8_t>(AsciiLower(y));
+    return static_cast<uint8_t>(base::AsciiLowerCase(x)) <
+           static_cast<uint8_t>(base::AsciiLowerCase(y));
   });
 }
 
@@ -48,7 +41,7 @@ std::string DiphoneOfLine(std::string_view line) {
 
 bool DiphoneList::Load(const std::string& path) {
   Clear();
-  const std::optional<std::string> text = ReadTtsDataFile(path);
+  const std::optional<std::string> text = files::ReadDataFile(path);
   if (!text) return false;
   Parse(*text);
   return true;
@@ -57,21 +50,21 @@ bool DiphoneList::Load(const std::string& path) {
 void DiphoneList::Parse(std::string_view text) {
   Clear();
   ForEachDataLine(text, [&](std::string_view raw) {
-    const std::string_view line = TrimBlanksAndControls(raw);
+    const std::string_view line = base::TrimBlanksAndControls(raw);
     if (line.empty() || line.front() == '!' || line.front() == '*' || line.front() == ';') {
       return;
     }
     names_.push_back(DiphoneOfLine(line));
   });
   std::sort(names_.begin(), names_.end(), LessNoCase);
-  for (const std::string& name : names_) lower_names_.insert(LowerAscii(name));
+  for (const std::string& name : names_) lower_names_.insert(base::AsciiLowerCase(name));
 }
 
 bool DiphoneList::Has(std::string_view first, std::string_view second) const {
   std::string key(first);
   key += '-';
   key += second;
-  return lower_names_.contains(LowerAscii(key));
+  return lower_names_.contains(base::AsciiLowerCase(key));
 }
 
 }  // namespace cadencio::tts

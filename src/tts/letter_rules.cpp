@@ -1,6 +1,7 @@
 // Reading the rules file and pronouncing a word with the rules.
 #include "tts/letter_rules.hpp"
 
+#include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -12,29 +13,29 @@ bool IsIn(char c, std::string_view set) {
 
 // The context classes, on upper-cased words (the small letters belong to the sets too).
 bool IsVowel(char c) {
-  const char u = UpperCase1252(c);
+  const char u = base::UpperCase1252(c);
   return IsIn(u, "AEIOU\xC0\xC1\xC2\xC3\xC9\xCA\xCC\xCD\xD3\xD4\xD5\xD9\xDA\xDC");
 }
 
 bool IsConsonant(char c) {
-  const char u = UpperCase1252(c);
+  const char u = base::UpperCase1252(c);
   return (u >= 'A' && u <= 'Z' && !IsIn(u, "AEIOU")) || u == '\xC7' || u == '\xD1';
 }
 
 bool IsFrontVowel(char c) {
-  return IsIn(UpperCase1252(c), "EI\xC9\xCD");  // E I É Í
+  return IsIn(base::UpperCase1252(c), "EI\xC9\xCD");  // E I É Í
 }
 
 bool IsBackVowel(char c) {
-  return IsIn(UpperCase1252(c), "AO\xC1\xC2\xD3\xD4");  // A O Á Â Ó Ô
+  return IsIn(base::UpperCase1252(c), "AO\xC1\xC2\xD3\xD4");  // A O Á Â Ó Ô
 }
 
 bool IsLiquidOrNasal(char c) {
-  return IsIn(UpperCase1252(c), "LMNRZ");
+  return IsIn(base::UpperCase1252(c), "LMNRZ");
 }
 
 bool IsNrs(char c) {
-  return IsIn(UpperCase1252(c), "NRS");
+  return IsIn(base::UpperCase1252(c), "NRS");
 }
 
 std::string_view Field(std::string_view text, std::size_t limit) {
@@ -72,7 +73,7 @@ void LoadRulesFromText(std::string_view text, RuleTable& table) {
 
 bool LoadRules(const std::string& path, RuleTable& table) {
   for (auto& bucket : table.buckets) bucket.clear();
-  const std::optional<std::string> text = ReadTtsDataFile(path);
+  const std::optional<std::string> text = files::ReadDataFile(path);
   if (!text) return false;
   LoadRulesFromText(*text, table);
   return true;
@@ -136,14 +137,14 @@ bool MatchRightContext(const Rule& rule, std::string_view word, std::size_t pos)
         ++next;
         break;
       case '*':
-        if (at_end || !IsConsonant(letter) || IsIn(UpperCase1252(letter), "LR")) return false;
+        if (at_end || !IsConsonant(letter) || IsIn(base::UpperCase1252(letter), "LR")) return false;
         break;
       case '+':
         if (at_end || !IsFrontVowel(letter)) return false;
         ++next;
         break;
       case '[':
-        if (!at_end && (!IsConsonant(letter) || UpperCase1252(letter) == 'H')) return false;
+        if (!at_end && (!IsConsonant(letter) || base::UpperCase1252(letter) == 'H')) return false;
         break;
       case '\\':
         if (!at_end && letter == 'S') ++next;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/whole_number.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -88,7 +89,8 @@ std::string PhonemeLineBuilder::SoundLine(std::string line, bool last_of_word) {
     // 2. A pause: its own duration ("_ 80"), or the table's for its name ("__", "_,").
     if (line == "_") line = "_ 100";
     if (line.size() > 1 && line[1] == ' ') {
-      base = ParseInteger(TrimBlanksAndControls(std::string_view(line).substr(2))).value_or(100);
+      base = base::ParseWholeNumber(base::TrimBlanksAndControls(std::string_view(line).substr(2)))
+                 .value_or(100);
     } else {
       base = PhonemeDuration(tables_, line);
     }

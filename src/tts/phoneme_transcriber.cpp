@@ -33,7 +33,8 @@ std::vector<std::string> TranscribeTokens(const std::vector<std::string>& entrie
   std::vector<std::string> phonemes;
   for (const std::string& entry : entries) {
     phonemes.push_back(";" + entry);
-    std::string token = entry.size() > 4 ? UpperCase1252(std::string_view(entry).substr(4)) : "";
+    std::string token =
+        entry.size() > 4 ? base::UpperCase1252(std::string_view(entry).substr(4)) : "";
     if (token.empty()) {  // a phrase mark
       phonemes.emplace_back("__");
       phonemes.emplace_back();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -11,7 +12,7 @@ void LoadExceptionsFromText(std::string_view text, ExceptionTable& table) {
   table.entries.clear();
   ForEachDataLine(text, [&](std::string_view raw) {
     if (raw.empty() || table.entries.size() >= kMaxExceptions) return;
-    const std::string line = UpperCase1252(raw.substr(0, kMaxExceptionLine));
+    const std::string line = base::UpperCase1252(raw.substr(0, kMaxExceptionLine));
     const std::size_t eq = line.find('=');
     PronunciationException entry;
     if (eq == std::string::npos) {
@@ -31,7 +32,7 @@ void LoadExceptionsFromText(std::string_view text, ExceptionTable& table) {
 
 bool LoadExceptions(const std::string& path, ExceptionTable& table) {
   table.entries.clear();
-  const std::optional<std::string> text = ReadTtsDataFile(path);
+  const std::optional<std::string> text = files::ReadDataFile(path);
   if (!text) return false;
   LoadExceptionsFromText(*text, table);
   return true;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/whole_number.hpp"
+#include "files/file_reader.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -42,12 +44,12 @@ constexpr std::string_view kBadValue =
 std::optional<std::vector<std::string>> SectionLines(const std::vector<std::string>& lines,
                                                      std::string_view header) {
   auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
-    return TrimBlanksAndControls(line) == header;
+    return base::TrimBlanksAndControls(line) == header;
   });
   if (at == lines.end()) return std::nullopt;
   std::vector<std::string> section;
   for (++at; at != lines.end(); ++at) {
-    const std::string_view line = TrimBlanksAndControls(*at);
+    const std::string_view line = base::TrimBlanksAndControls(*at);
     if (!line.empty() && line.front() == '[') break;
     if (line.empty() || line.front() == ';' || line.front() == '*') continue;
     section.emplace_back(line);
@@ -65,9 +67,9 @@ bool ReadDurations(const std::vector<std::string>& section, ProsodyTables& table
     }
     DurationEntry entry;
     entry.phoneme =
-        std::string(TrimBlanksAndControls(std::string_view(line).substr(0, eq)).substr(0, 2));
+        std::string(base::TrimBlanksAndControls(std::string_view(line).substr(0, eq)).substr(0, 2));
     const std::optional<int> ms =
-        ParseInteger(TrimBlanksAndControls(std::string_view(line).substr(eq + 1)));
+        base::ParseWholeNumber(base::TrimBlanksAndControls(std::string_view(line).substr(eq + 1)));
     if (!ms) message_box(std::string(kBadPhoneme) + line);  // the entry keeps 100 ms
     entry.duration = ms.value_or(100);
     tables.durations.push_back(std::move(entry));
@@ -85,8 +87,8 @@ bool ReadWordClasses(const std::vector<std::string>& section, ProsodyTables& tab
     }
     const std::string_view view(line);
     tables.word_classes.push_back(
-        {UpperCase1252(TrimBlanksAndControls(view.substr(0, eq))),
-         UpperCase1252(TrimBlanksAndControls(view.substr(eq + 1))).substr(0, 2)});
+        {base::UpperCase1252(base::TrimBlanksAndControls(view.substr(0, eq))),
+         base::UpperCase1252(base::TrimBlanksAndControls(view.substr(eq + 1))).substr(0, 2)});
   }
   std::stable_sort(
       tables.word_classes.begin(), tables.word_classes.end(),
@@ -101,7 +103,8 @@ bool ReadPitchLevels(std::string_view values, std::array<int, 10>& levels) {
   for (std::size_t i = 0; i < read.size(); ++i) {
     const std::size_t comma = values.find(',');
     if (comma == std::string_view::npos && i + 1 < read.size()) return false;
-    const std::optional<int> value = ParseInteger(TrimBlanksAndControls(values.substr(0, comma)));
+    const std::optional<int> value =
+        base::ParseWholeNumber(base::TrimBlanksAndControls(values.substr(0, comma)));
     if (!value) return false;
     read[i] = *value;
     if (comma != std::string_view::npos) values.remove_prefix(comma + 1);
@@ -129,10 +132,11 @@ ProsodyPattern ParsePattern(std::string_view classes, std::string_view code) {
 bool ReadPatterns(const std::vector<std::string>& section, ProsodyTables& tables,
                   const MessageBoxFn& message_box) {
   for (const std::string& original : section) {
-    const std::string line = UpperCase1252(original);
+    const std::string line = base::UpperCase1252(original);
     const std::string_view view(line);
     if (view.starts_with("HERTZ=")) {
-      const std::optional<int> hertz = ParseInteger(TrimBlanksAndControls(view.substr(6)));
+      const std::optional<int> hertz =
+          base::ParseWholeNumber(base::TrimBlanksAndControls(view.substr(6)));
       if (!hertz) {
         message_box(std::string(kBadValue) + original);
         return false;
@@ -149,8 +153,8 @@ bool ReadPatterns(const std::vector<std::string>& section, ProsodyTables& tables
         message_box(std::string(kBadKey) + original);
         return false;
       }
-      tables.patterns.push_back(ParsePattern(TrimBlanksAndControls(view.substr(0, eq)),
-                                             TrimBlanksAndControls(view.substr(eq + 1))));
+      tables.patterns.push_back(ParsePattern(base::TrimBlanksAndControls(view.substr(0, eq)),
+                                             base::TrimBlanksAndControls(view.substr(eq + 1))));
     }
   }
   return true;
@@ -199,7 +203,7 @@ bool ParseProsody(std::string_view text, ProsodyTables& tables, const MessageBox
 }
 
 bool LoadProsody(const std::string& path, ProsodyTables& tables, const MessageBoxFn& message_box) {
-  const std::optional<std::string> text = ReadTtsDataFile(path);
+  const std::optional<std::string> text = files::ReadDataFile(path);
   if (!text) {
     tables.durations.clear();
     tables.word_classes.clear();
@@ -212,7 +216,7 @@ bool LoadProsody(const std::string& path, ProsodyTables& tables, const MessageBo
 }
 
 std::string WordClass(const ProsodyTables& tables, std::string_view word) {
-  const std::string upper = UpperCase1252(word);
+  const std::string upper = base::UpperCase1252(word);
   const auto& table = tables.word_classes;
   const auto at = std::lower_bound(
       table.begin(), table.end(), upper,

@@ -8,7 +8,6 @@
 
 #include "files/paths.hpp"
 #include "formats/wav_writer.hpp"
-#include "synth/mbrola_loader.hpp"
 #include "synth/mbrola_voices.hpp"
 #include "tts/sivra_pipeline.hpp"
 #include "tts/tts_text.hpp"
@@ -60,7 +59,6 @@ SivraEngine::SivraEngine(SivraHost& host, MbrolaLoader loader, VoiceLocator loca
       loader_(std::move(loader)),
       locator_(std::move(locator)),
       state_(std::make_unique<SivraState>()) {
-  if (!loader_) loader_ = synth::LoadMbrola;
   if (!locator_) {
     locator_ = [](const std::string& database) { return synth::FindMbrolaVoice(database); };
   }
@@ -137,7 +135,7 @@ void SivraEngine::PlayPending(std::size_t count) {
 bool SivraEngine::SivraSpeak(const std::string& text) {
   SivraState& s = *state_;
   // 1. Nothing to say.
-  if (TrimBlanksAndControls(text).empty()) return true;
+  if (base::TrimBlanksAndControls(text).empty()) return true;
   if (!s.mbrola) return false;
   // 2. The pipeline.
   s.last_lines = s.pipeline.TextToPhonemeLines(text, s.pitch_factor, s.duration_factor);

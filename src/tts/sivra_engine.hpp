@@ -46,10 +46,10 @@ inline constexpr std::size_t kSivraMinLastSamples = 128;
 
 class SivraEngine {
  public:
-  // Without a loader, the engine loads MBROLA the program's usual way (the `mbrola` program
-  // or the built-in synthesizer); without a locator, voices are looked for where MBROLA
-  // installs them.
-  explicit SivraEngine(SivraHost& host, MbrolaLoader loader = {}, VoiceLocator locator = {});
+  // `loader` opens the synthesizer at every start: the program chooses which one (the
+  // `mbrola` program or the built-in synthesizer). Without a locator, voices are looked for
+  // where MBROLA installs them.
+  explicit SivraEngine(SivraHost& host, MbrolaLoader loader, VoiceLocator locator = {});
   ~SivraEngine();
   SivraEngine(const SivraEngine&) = delete;
   SivraEngine& operator=(const SivraEngine&) = delete;

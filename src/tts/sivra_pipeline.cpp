@@ -24,7 +24,7 @@ void SivraPipeline::Free() {
 std::vector<std::string> SivraPipeline::TextToPhonemeLines(std::string_view text,
                                                            double pitch_factor,
                                                            double duration_factor) {
-  const std::string normalised = NormaliseText(text, abbreviations);
+  const std::string normalised = NormaliseText(text, abbreviations, &lexicon.exceptions);
   const std::vector<std::string> coded =
       AssignProsodyCodes(prosody, TokeniseText(prosody, normalised));
   return builder_.BuildPhonemeLines(TranscribeTokens(coded, lexicon), pitch_factor,

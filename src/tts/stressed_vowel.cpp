@@ -35,7 +35,7 @@ enum State {
 }  // namespace
 
 int FindStressedVowel(std::string_view word) {
-  const std::string w = LowerCase1252(word);
+  const std::string w = base::LowerCase1252(word);
   const int n = static_cast<int>(w.size());
   for (int k = n; k >= 1; --k) {
     if (IsIn(w[k - 1], kAccented)) return k;

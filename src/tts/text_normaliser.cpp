@@ -4,7 +4,8 @@
 #include <cstdint>
 
 #include "tts/character_names.hpp"
-#include "tts/number_words.hpp"
+#include "tts/number_expansion.hpp"
+#include "tts/text_forms.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -106,12 +107,18 @@ std::string ReadWordToken(std::string_view text, std::size_t& pos,
   return spelled;
 }
 
-std::string NormaliseText(std::string_view text, const AbbreviationTable& abbreviations) {
+std::string NormaliseText(std::string_view text, const AbbreviationTable& abbreviations,
+                          const ExceptionTable* exceptions) {
   if (text.size() == 1) return CharacterName(text[0]);
   std::string out;
   std::size_t p = 0;
   while (p < text.size()) {
     const char c = text[p];
+    if (ReadNumberForm(text, p, out)) continue;
+    if (IsInLetterSet(c) &&
+        (ReadRomanNumeral(text, p, out) || ReadAcronym(text, p, out, exceptions))) {
+      continue;
+    }
     if (c == '-' && p > 0 && text[p - 1] == ' ' && At(text, p + 1) == ' ') {
       out += ',';  // a spaced hyphen is a pause
       ++p;

@@ -1,62 +1,7 @@
-// Windows-1252 case mappings, letter classes, trimming and data-file reading for the TTS.
+// The letter classes of the TTS, and its constant texts in Windows-1252.
 #include "tts/tts_text.hpp"
 
-#include <charconv>
-
-#include "base/windows1252.hpp"
-#include "files/atomic_file.hpp"
-
 namespace cadencio::tts {
-
-char UpperCase1252(char c) {
-  const int b = ByteOf(c);
-  if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) {
-    return static_cast<char>(b - 32);
-  }
-  switch (b) {
-    case 0x9A:
-      return '\x8A';  // š
-    case 0x9C:
-      return '\x8C';  // œ
-    case 0x9E:
-      return '\x8E';  // ž
-    case 0xFF:
-      return '\x9F';  // ÿ
-    default:
-      return c;
-  }
-}
-
-char LowerCase1252(char c) {
-  const int b = ByteOf(c);
-  if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
-    return static_cast<char>(b + 32);
-  }
-  switch (b) {
-    case 0x8A:
-      return '\x9A';
-    case 0x8C:
-      return '\x9C';
-    case 0x8E:
-      return '\x9E';
-    case 0x9F:
-      return '\xFF';
-    default:
-      return c;
-  }
-}
-
-std::string UpperCase1252(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = UpperCase1252(c);
-  return out;
-}
-
-std::string LowerCase1252(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = LowerCase1252(c);
-  return out;
-}
 
 namespace {
 
@@ -94,37 +39,15 @@ bool IsInLetterSet(char c) {
 }
 
 bool IsInConsonantSet(char c) {
-  const int b = ByteOf(UpperCase1252(c));
+  const int b = ByteOf(base::UpperCase1252(c));
   if (b >= 'A' && b <= 'Z') {
     return b != 'A' && b != 'E' && b != 'I' && b != 'O' && b != 'U';
   }
   return b == 0xC7 || b == 0xD1;  // Ç Ñ
 }
 
-std::string_view TrimBlanksAndControls(std::string_view text) {
-  while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 std::string Cp1252(std::string_view utf8) {
   return base::Utf8ToWindows1252(utf8).bytes;
-}
-
-std::optional<std::string> ReadTtsDataFile(const std::string& path) {
-  constexpr std::size_t kLimit = 64u << 20;
-  files::FileContent content = files::ReadFileLimited(path, kLimit);
-  if (content.status != files::FileReadStatus::kOk) return std::nullopt;
-  return std::move(content.bytes);
-}
-
-std::optional<int> ParseInteger(std::string_view text) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '+') return std::nullopt;
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
 }
 
 }  // namespace cadencio::tts

@@ -57,14 +57,6 @@ inline bool IsFrontVowel(char c) {
   return IsOneOf(c, "EIei");
 }
 
-inline char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
-
-inline char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 inline bool IsAsciiUpperVowel(char c) {
   return IsOneOf(c, "AEIOU");
 }

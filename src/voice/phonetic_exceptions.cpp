@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "base/text_lines.hpp"
 #include "voice/phonetic_chars.hpp"
-#include "voice/phonetic_files.hpp"
 
 namespace cadencio::voice {
 
@@ -30,7 +30,7 @@ bool WordLess(const std::pair<std::string, std::string>& a,
 
 void PhoneticExceptions::LoadFromText(std::string_view text) {
   Clear();
-  ForEachTextLine(text, [this](std::string_view line) {
+  base::ForEachTextLine(text, [this](std::string_view line) {
     if (pairs_.size() >= kMaxPairs) return;
     line = line.substr(0, kMaxLine);
     if (line.empty()) return;

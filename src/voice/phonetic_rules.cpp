@@ -1,8 +1,9 @@
 // Rule table and rule matcher of the recorded voice's text-to-phonetic translator.
 #include "voice/phonetic_rules.hpp"
 
+#include "base/text_lines.hpp"
+#include "base/windows1252.hpp"
 #include "voice/phonetic_chars.hpp"
-#include "voice/phonetic_files.hpp"
 
 namespace cadencio::voice {
 
@@ -60,7 +61,7 @@ bool MatchRightSymbol(const WordCursor& w, char symbol, int& k) {
       if (w.Inside(k) && w.At(k) == 's') ++k;
       return true;
     default:
-      if (!w.Inside(k) || AsciiUpper(w.At(k)) != symbol) return false;
+      if (!w.Inside(k) || base::AsciiUpperCase(w.At(k)) != symbol) return false;
       ++k;
       return true;
   }
@@ -102,7 +103,7 @@ bool MatchLeftSymbol(const WordCursor& w, char symbol, int& k) {
       --k;
       return true;
     default:
-      if (!w.Inside(k) || AsciiUpper(w.At(k)) != symbol) return false;
+      if (!w.Inside(k) || base::AsciiUpperCase(w.At(k)) != symbol) return false;
       --k;
       return true;
   }
@@ -111,7 +112,7 @@ bool MatchLeftSymbol(const WordCursor& w, char symbol, int& k) {
 bool PatternMatches(const WordCursor& w, std::string_view pattern, int p) {
   for (std::size_t j = 0; j < pattern.size(); ++j) {
     const int k = p + static_cast<int>(j);
-    if (!w.Inside(k) || AsciiUpper(w.At(k)) != pattern[j]) return false;
+    if (!w.Inside(k) || base::AsciiUpperCase(w.At(k)) != pattern[j]) return false;
   }
   return true;
 }
@@ -140,7 +141,7 @@ bool RuleMatches(const WordCursor& w, const PhoneticRule& rule, int p) {
 
 // The unit for the letter at p, and how many letters it covers.
 std::string UnitAt(const WordCursor& w, const PhoneticRules& rules, int p, int& covered) {
-  const char upper = AsciiUpper(w.At(p));
+  const char upper = base::AsciiUpperCase(w.At(p));
   // 1. Default: the letter itself, spoken from its recording.
   std::string unit = std::string(" /_") + upper;
   covered = 1;
@@ -155,7 +156,7 @@ std::string UnitAt(const WordCursor& w, const PhoneticRules& rules, int p, int& 
   if (IsAsciiUpperVowel(w.At(p))) {
     for (char& c : unit) {
       if (IsPhoneticVowel(c)) {
-        c = AsciiUpper(c);
+        c = base::AsciiUpperCase(c);
         break;
       }
     }
@@ -189,7 +190,7 @@ std::optional<PhoneticRule> ParsePhoneticRuleLine(std::string_view line) {
 
 void PhoneticRules::LoadFromText(std::string_view text) {
   Clear();
-  ForEachTextLine(text, [this](std::string_view line) {
+  base::ForEachTextLine(text, [this](std::string_view line) {
     if (!line.empty()) AddLine(line);
   });
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "base/windows1252.hpp"
 #include "voice/phonetic_chars.hpp"
 
 namespace cadencio::voice {
@@ -31,7 +32,7 @@ class WordView {
   void Stress(int i) {
     if (i >= 1 && i <= Size()) {
       char& c = text_[static_cast<std::size_t>(i - 1)];
-      c = AsciiUpper(c);
+      c = base::AsciiUpperCase(c);
     }
   }
 

@@ -1,6 +1,7 @@
 // Preprocessing and word cutting of the recorded voice's text-to-phonetic translator.
 #include "voice/phonetic_text.hpp"
 
+#include "base/windows1252.hpp"
 #include "voice/phonetic_chars.hpp"
 
 namespace cadencio::voice {
@@ -78,7 +79,7 @@ std::optional<PhoneticWord> NextPhoneticWord(std::string_view text, std::size_t&
   if (pos >= text.size()) return std::nullopt;
 
   PhoneticWord word;
-  const char first = AsciiLower(text[pos++]);
+  const char first = base::AsciiLowerCase(text[pos++]);
   word.text += first;
   // 3. Anything but a letter is a word of its own.
   if (!IsPhoneticLetter(first)) return word;
@@ -86,7 +87,7 @@ std::optional<PhoneticWord> NextPhoneticWord(std::string_view text, std::size_t&
   // 2. A letter and every word character after it.
   if (IsPhoneticVowel(first)) ++word.vowel_count;
   while (pos < text.size() && IsPhoneticWordChar(text[pos])) {
-    const char c = AsciiLower(text[pos++]);
+    const char c = base::AsciiLowerCase(text[pos++]);
     if (word.text.size() >= kMaxPhoneticWord) continue;  // an over-long word is cut
     word.text += c;
     if (IsPhoneticVowel(c)) ++word.vowel_count;

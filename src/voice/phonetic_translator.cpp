@@ -4,14 +4,14 @@
 
 #include <optional>
 
-#include "voice/phonetic_files.hpp"
+#include "files/file_reader.hpp"
 #include "voice/phonetic_stress.hpp"
 
 namespace cadencio::voice {
 
 bool PhoneticTranslator::LoadPhoneticRules(const std::string& file_name) {
   rules_.Clear();
-  const std::optional<std::string> text = ReadPhoneticFile(file_name);
+  const std::optional<std::string> text = files::ReadDataFile(file_name);
   if (!text) return false;
   rules_.LoadFromText(*text);
   return true;
@@ -23,7 +23,7 @@ void PhoneticTranslator::LoadPhoneticRulesFromText(std::string_view text) {
 
 bool PhoneticTranslator::LoadPhoneticExceptions(const std::string& file_name) {
   exceptions_.Clear();
-  const std::optional<std::string> text = ReadPhoneticFile(file_name);
+  const std::optional<std::string> text = files::ReadDataFile(file_name);
   if (!text) return false;
   exceptions_.LoadFromText(*text);
   return true;

@@ -7,18 +7,12 @@
 #include <sstream>
 
 #include "audio/pcm_fade.hpp"
+#include "base/windows1252.hpp"
+#include "files/file_reader.hpp"
 #include "voice/voice_format.hpp"
 
 namespace cadencio::voice {
 namespace {
-
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return upper;
-}
 
 uint32_t ReadLe(const char* at, int bytes) {
   uint32_t value = 0;
@@ -71,7 +65,7 @@ const PieceEntry* PieceIndex::Find(std::string_view name) const {
 
 std::string EncodePieceIndex(std::vector<PieceEntry> entries) {
   for (PieceEntry& entry : entries) {
-    entry.name = UpperAscii(entry.name.substr(0, PieceIndex::kMaxNameLength));
+    entry.name = base::AsciiUpperCase(entry.name.substr(0, PieceIndex::kMaxNameLength));
   }
   std::stable_sort(entries.begin(), entries.end(), [](const PieceEntry& a, const PieceEntry& b) {
     return PieceNameLess(a.name, b.name);
@@ -104,16 +98,8 @@ std::size_t PieceByteCount(uint16_t length, int mode, std::size_t name_length,
 
 bool PieceDatabase::Open(const std::string& index_path, const std::string& sample_path) {
   Close();
-  std::ifstream index_file(index_path, std::ios::binary);
-  if (!index_file) return false;
-  index_file.seekg(0, std::ios::end);
-  const std::streamoff index_size = index_file.tellg();
-  if (index_size < 0 || static_cast<uint64_t>(index_size) > PieceIndex::kMaxIndexBytes) {
-    return false;
-  }
-  index_file.seekg(0, std::ios::beg);
-  std::string index_bytes(static_cast<std::size_t>(index_size), '\0');
-  if (!index_file.read(index_bytes.data(), index_size)) return false;
+  files::FileContent index = files::ReadWholeFile(index_path, PieceIndex::kMaxIndexBytes);
+  if (index.status != files::FileReadStatus::kOk) return false;
 
   auto samples = std::make_unique<std::ifstream>(sample_path, std::ios::binary);
   if (!*samples) return false;
@@ -121,7 +107,7 @@ bool PieceDatabase::Open(const std::string& index_path, const std::string& sampl
   const std::streamoff sample_size = samples->tellg();
   if (sample_size < 0) return false;
 
-  index_.Load(index_bytes);
+  index_.Load(index.bytes);
   sample_size_ = static_cast<uint64_t>(sample_size);
   samples_ = std::move(samples);
   return true;
@@ -144,7 +130,7 @@ bool PieceDatabase::Lookup(std::string_view name, int mode, double factor, const
                            std::size_t max_bytes, std::vector<uint8_t>& out) {
   out.clear();
   if (!samples_) return false;
-  const PieceEntry* entry = index_.Find(UpperAscii(name));
+  const PieceEntry* entry = index_.Find(base::AsciiUpperCase(name));
   if (entry == nullptr) return false;
   std::size_t count = PieceByteCount(entry->length, mode, name.size(), cuts, factor);
   count = std::min(count, max_bytes);

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <regex>
 #include <set>
 #include <string>
@@ -18,8 +20,10 @@
 #include "app/message_catalogue.hpp"
 #include "audio/wav_loader.hpp"
 #include "base/windows1252.hpp"
+#include "console/mixer_tone_player.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
+#include "speech/beep_and_click.hpp"
 #include "speech/number_words.hpp"
 
 namespace cadencio::app {
@@ -305,6 +309,53 @@ TEST(PromptRecordings, ListedTextsAreTheCatalogueTexts) {
     ++listed;
   }
   EXPECT_EQ(listed, static_cast<int>(CatalogueKeys().size()));
+}
+
+// The mean of 8-bit or 16-bit PCM as a fraction of full scale.
+double MeanOfFullScale(const audio::PcmData& pcm) {
+  double sum = 0;
+  std::size_t count = 0;
+  if (pcm.format.bits == 8) {
+    for (uint8_t b : pcm.bytes) sum += (b - 128) / 128.0, ++count;
+  } else {
+    for (std::size_t i = 0; i + 1 < pcm.bytes.size(); i += 2, ++count) {
+      sum += static_cast<int16_t>(Le16(pcm.bytes, i)) / 32768.0;
+    }
+  }
+  return sum / static_cast<double>(std::max<std::size_t>(count, 1));
+}
+
+// Every sound the program makes or ships swings about the centre: a sound lying to one side
+// steps the speaker off its rest and thumps. The beep and click the speech front end builds,
+// the braille-mode tones and the window's beep, and every WAVE file of the data root (beat
+// sounds, effects, tuning notes, prompts, letters).
+TEST(Sounds, EverySoundIsCentredOnZero) {
+  const formats::PcmFormat kMade{1, 11025, 8};
+  std::vector<std::pair<std::string, audio::PcmData>> sounds = {
+      {"beep", {kMade, speech::BeepSamples()}}, {"click", {kMade, speech::ClickSamples()}}};
+  for (uint16_t hz : {200, 440, 800, 1000, 1500, 2000, 3000}) {
+    sounds.push_back(
+        {"tone " + std::to_string(hz) + " Hz", {kMade, console::BuildToneSamples(hz)}});
+  }
+  int files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(CADENCIO_DATA_ROOT)) {
+    std::string name = entry.path().filename().string();
+    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+    if (!entry.is_regular_file() || name.size() < 4 || name.substr(name.size() - 4) != ".wav") {
+      continue;
+    }
+    auto pcm = audio::ParsePcmWav(ReadBytes(entry.path().string()));
+    ASSERT_TRUE(pcm && (pcm->format.bits == 8 || pcm->format.bits == 16) && !pcm->bytes.empty())
+        << entry.path();
+    sounds.push_back({entry.path().string(), std::move(*pcm)});
+    ++files;
+  }
+  EXPECT_GT(files, 400);  // the data root was generated
+  for (const auto& [name, pcm] : sounds) {
+    ASSERT_FALSE(pcm.bytes.empty()) << name;
+    const double mean = MeanOfFullScale(pcm);
+    EXPECT_LE(std::abs(mean), 0.01) << name << ": mean " << mean << " of full scale";
+  }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Tests of the Windows-1252 <-> Unicode conversion used where text meets a UTF-8 terminal.
+// Tests of the Windows-1252 <-> Unicode conversion used where text meets a UTF-8 terminal, and
+// of the case mappings and trimming of code-page text.
 #include "base/windows1252.hpp"
 
 #include <gtest/gtest.h>
@@ -80,6 +81,75 @@ TEST(Windows1252, EveryCharacterOfThePageSurvivesUtf8) {
 
 TEST(Windows1252, ReplacementIsChosenByTheCaller) {
   EXPECT_EQ(Utf8ToWindows1252("x\xe2\x86\x92y", ' ').bytes, "x y");
+}
+
+TEST(Windows1252Case, EachVariantChangesItsOwnBytes) {
+  struct Case {
+    std::string text;
+    std::string ascii;       // AsciiUpperCase
+    std::string code_page;   // UpperCase1252
+    std::string high_bytes;  // UpperCaseAsciiAndHighBytes
+  };
+  const Case cases[] = {
+      {"abz ABZ 09@[`{", "ABZ ABZ 09@[`{", "ABZ ABZ 09@[`{", "ABZ ABZ 09@[`{"},
+      {"m\xFAsica", "M\xFASICA", "M\xDASICA", "M\xDASICA"},                              // ú
+      {"\xE0\xE7\xF5\xFE", "\xE0\xE7\xF5\xFE", "\xC0\xC7\xD5\xDE", "\xC0\xC7\xD5\xDE"},  // à ç õ þ
+      {"\xF7", "\xF7", "\xF7", "\xD7"},                                  // ÷ is no letter
+      {"\xFF", "\xFF", "\x9F", "\xDF"},                                  // ÿ
+      {"\x9A\x9C\x9E", "\x9A\x9C\x9E", "\x8A\x8C\x8E", "\x9A\x9C\x9E"},  // š œ ž
+      {"\xDF\xC9", "\xDF\xC9", "\xDF\xC9", "\xDF\xC9"},                  // ß, É stay
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(AsciiUpperCase(c.text), c.ascii) << c.text;
+    EXPECT_EQ(UpperCase1252(c.text), c.code_page) << c.text;
+    EXPECT_EQ(UpperCaseAsciiAndHighBytes(c.text), c.high_bytes) << c.text;
+  }
+}
+
+TEST(Windows1252Case, LowerCaseUndoesUpperCase) {
+  int letters = 0;
+  for (int byte = 0; byte < 256; ++byte) {
+    const char c = static_cast<char>(byte);
+    const char upper = UpperCase1252(c);
+    if (upper == c) continue;
+    ++letters;
+    EXPECT_EQ(LowerCase1252(upper), c) << "byte " << byte;
+    EXPECT_EQ(LowerCase1252(c), c) << "byte " << byte << " is already small";
+  }
+  EXPECT_EQ(letters, 26 + 30 + 4);  // a-z, à-þ without ÷, š œ ž ÿ
+  EXPECT_EQ(LowerCase1252("\xC7"
+                          "A\xD7"),
+            "\xE7"
+            "a\xD7");  // Ç A ×
+  EXPECT_EQ(AsciiLowerCase("\xC7"
+                           "A\xD7"),
+            "\xC7"
+            "a\xD7");
+  // One byte at a time, the same mapping in whatever integer the byte comes.
+  EXPECT_EQ(AsciiUpperCase(static_cast<uint8_t>('q')), 'Q');
+  EXPECT_EQ(AsciiUpperCase(static_cast<uint8_t>(0xE7)), 0xE7);
+  EXPECT_EQ(AsciiLowerCase('Q'), 'q');
+}
+
+TEST(Windows1252Trim, BlanksOrBlanksAndControls) {
+  struct Case {
+    std::string text;
+    std::string blanks;               // TrimBlanks
+    std::string blanks_and_controls;  // TrimBlanksAndControls
+  };
+  const Case cases[] = {
+      {"  a b \t", "a b", "a b"},
+      {"\t120", "120", "120"},
+      {"\r\na\x01", "\r\na\x01", "a"},
+      {" \x1Fx\x7F ", "\x1Fx\x7F", "x\x7F"},    // DEL is above 32
+      {"\xA0x\xA0", "\xA0x\xA0", "\xA0x\xA0"},  // nor is the no-break space a blank
+      {" \t ", "", ""},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TrimBlanks(c.text), c.blanks) << c.text;
+    EXPECT_EQ(TrimBlanksAndControls(c.text), c.blanks_and_controls) << c.text;
+  }
 }
 
 }  // namespace

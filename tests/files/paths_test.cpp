@@ -151,6 +151,12 @@ TEST(DataRootChoice, InstalledUnderAnotherPrefixFindsTheDataBesideTheProgram) {
   const std::string missing_install = dir / "configured/share/sonaud";
   EXPECT_EQ(ChooseDataRoot({std::nullopt, dir / "prefix/bin/cadencio", "", missing_install}),
             std::filesystem::canonical(dir / "prefix").string() + "/share/sonaud");
+  // The configured place exists too (an older install under another prefix): the data of the
+  // program's own prefix still wins.
+  std::filesystem::create_directories(dir / "configured/share/sonaud");
+  EXPECT_EQ(ChooseDataRoot({std::nullopt, dir / "prefix/bin/cadencio", "", missing_install}),
+            std::filesystem::canonical(dir / "prefix").string() + "/share/sonaud");
+  std::filesystem::remove_all(dir / "configured");
   // Nothing beside the program either: the configured place, where a later open fails.
   EXPECT_EQ(ChooseDataRoot({std::nullopt, dir / "elsewhere/bin/cadencio", "", missing_install}),
             missing_install);

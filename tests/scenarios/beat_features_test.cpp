@@ -12,6 +12,7 @@
 #include "app/tap_tempo.hpp"
 #include "base/keys.hpp"
 #include "formats/wav_writer.hpp"
+#include "support/beat_frames.hpp"
 #include "support/scenario.hpp"
 
 namespace cadencio::testing {
@@ -216,6 +217,12 @@ TEST(TempoTrainer, From60To80By5Every2MeasuresEndsAt80WithoutAGap) {
                         "do\n"),
             std::string::npos)
       << screen;
+  // Each step says only the new tempo, as Up and Down do; the screen keeps the whole line.
+  const auto said = scenario.Spoken(speech::SpeechEvent::kText);
+  EXPECT_EQ(std::count(said.begin(), said.end(), "Valor BPM = "), 0);
+  for (const char* tempo : {"65", "70", "75", "80"}) {
+    EXPECT_EQ(std::count(said.begin(), said.end(), tempo), 1) << tempo;
+  }
   // Every interval after the answers is the period of one of the trainer's tempos: the tempo
   // changes on a beat, with no gap; the last ones are 80 BPM, 750 ms.
   const auto& onsets = scenario.Onsets();
@@ -229,7 +236,7 @@ TEST(TempoTrainer, From60To80By5Every2MeasuresEndsAt80WithoutAGap) {
   for (int64_t interval : intervals) {
     bool known = false;
     for (int bpm : {60, 65, 70, 75, 80}) {
-      known |= std::abs(interval - app::BeatPeriodMs(bpm) * 44.1) < 1.0;
+      known |= IsBeatInterval(interval, bpm);
     }
     EXPECT_TRUE(known) << interval;
   }
@@ -365,7 +372,7 @@ TEST(Subdivisions, EveryIntervalIsAPartOfThePeriodToTheNearestFrame) {
     for (int i = 1; i < notes; ++i) keys.push_back(TypeChar(1000 + 100 * i, 's'));
     Scenario scenario(Session(tempo, 'q', keys, 5000), 500);
     EXPECT_EQ(scenario.Run(), 0) << tempo;
-    const double part = app::BeatPeriodMs(std::stoi(tempo)) * (kRate / 1000.0) / notes;
+    const double part = ExactBeatFrames(std::stoi(tempo), notes, kRate);
     const auto& onsets = scenario.Onsets();
     int measured = 0;
     for (std::size_t i = 1; i < onsets.size(); ++i) {
@@ -384,7 +391,8 @@ TEST(Subdivisions, CycleBackToOneNote) {
   for (int i = 0; i < 4; ++i) keys.push_back(TypeChar(1000 + 100 * i, 's'));
   Scenario scenario(Session("100", 'q', keys, 5000), 500);
   EXPECT_EQ(scenario.Run(), 0);
-  EXPECT_NE(scenario.Screen().Text().find("Notas por tempo = 4\nNotas por tempo = 1\n"),
+  EXPECT_NE(scenario.Screen().Text().find(
+                "Notas por tempo = 4, m\xE1ximo\nNotas por tempo = 1, m\xEDnimo\n"),
             std::string::npos);
   // After the fourth press no extra note follows the beats.
   for (const auto& sub : OnsetsOf(scenario, "padrao2.wav:sub")) {
@@ -425,10 +433,57 @@ TEST(BeatVolume, ArrowsStepTheBeatGainAndSayTheVolume) {
   Scenario scenario(Session("60", 'q', keys, 4000), 500);
   EXPECT_EQ(scenario.Run(), 0);
   const std::string screen = scenario.Screen().Text();
-  EXPECT_NE(screen.find("Volume 9\nVolume 8\nVolume 7\nVolume 8\nVolume 9\nVolume 10\nVolume 10\n"),
+  EXPECT_NE(screen.find("Volume 9\nVolume 8\nVolume 7\nVolume 8\nVolume 9\nVolume 10, m\xE1ximo\n"
+                        "Volume 10, m\xE1ximo\n"),
             std::string::npos)
       << screen;
   EXPECT_FLOAT_EQ(scenario.Audio().GetMixer().BeatGain(), 1.0f);
+}
+
+// A value that reaches an end of its range is followed by "máximo" or "mínimo": the tempo
+// (said alone after Up, Down, PgUp, PgDn), the beat volume and the notes per beat.
+TEST(RangeEnds, AreSaidAtTheTopAndBottomOfTempoVolumeAndNotes) {
+  const std::string top = ", m\xE1ximo";
+  const std::string bottom = ", m\xEDnimo";
+  struct Row {
+    const char* what;
+    const char* tempo;
+    int vk_key;  // pressed `presses` times, 100 ms apart from 1 s; 0: the letter s
+    int presses;
+    const char* value;  // the last value said
+    std::string end;    // said after it; empty: nothing
+  };
+  const Row rows[] = {
+      {"Up to 500", "499", vk::kUp, 1, "500", top},
+      {"Up at 500", "500", vk::kUp, 1, "500", top},
+      {"PgUp past 500", "495", vk::kPrior, 1, "500", top},
+      {"Up below 500", "498", vk::kUp, 1, "499", ""},
+      {"Down to 1", "2", vk::kDown, 1, "1", bottom},
+      {"Down above 1", "3", vk::kDown, 1, "2", ""},
+      {"Down at 1 gives 60", "1", vk::kDown, 1, "60", ""},
+      {"Right at 10", "60", vk::kRight, 1, "10", top},
+      {"Left to 9", "60", vk::kLeft, 1, "9", ""},
+      {"Left to 1", "60", vk::kLeft, 9, "1", bottom},
+      {"Left at 1", "60", vk::kLeft, 10, "1", bottom},
+      {"s to 3", "60", 0, 2, "3", ""},
+      {"s to 4", "60", 0, 3, "4", top},
+      {"s back to 1", "60", 0, 4, "1", bottom},
+  };
+  for (const Row& row : rows) {
+    TempDataRoot data;
+    Script keys;
+    for (int i = 0; i < row.presses; ++i) {
+      keys.push_back(row.vk_key == 0 ? TypeChar(1000 + 100 * i, 's')
+                                     : PressKey(1000 + 100 * i, row.vk_key));
+    }
+    Scenario scenario(Session(row.tempo, 'q', keys, 3000), 500);
+    EXPECT_EQ(scenario.Run(), 0) << row.what;
+    const auto said = scenario.Spoken(speech::SpeechEvent::kText);
+    auto value = std::find(said.rbegin(), said.rend(), std::string(row.value));
+    ASSERT_NE(value, said.rend()) << row.what;
+    const std::string next = value == said.rbegin() ? "" : *(value - 1);
+    EXPECT_EQ(next == top || next == bottom ? next : "", row.end) << row.what << ": " << next;
+  }
 }
 
 TEST(BeatVolume, GainFallsThreeDecibelsAStep) {

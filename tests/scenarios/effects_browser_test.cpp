@@ -211,10 +211,10 @@ void RunChangeSounds(Scenario& scenario, app::MetronomeState& state, bool models
     scenario.Speech().InitSpeech(3, "c:\\sonaud\\som\\cadencio\\");
     audio::BeatChannel beats(scenario.Audio(), scenario.Clock());
     app::EffectsBrowser browser;
-    ASSERT_TRUE(browser.LoadEffectsFile(scenario.Speech()));
+    ASSERT_TRUE(browser.LoadEffectsFile(scenario.Settings()));
     ASSERT_GT(models ? browser.BuildModelList() : browser.BuildEffectList(), 0);
     state.ModelMode = models;
-    browser.ChangeSounds(scenario.Console(), scenario.Speech(), beats, state);
+    browser.ChangeSounds(scenario.Console(), scenario.Speech(), scenario.Keys(), beats, state);
     state.ModelMode = false;
   });
 }
@@ -495,7 +495,7 @@ TEST(LoadEffectsFile, ReadsTheFileNamedInTheConfiguration) {
       << "[CADENCIO]\nARQEFEITOS=c:\\sonaud\\outros\\meus.ini\n";
   Scenario scenario({}, 100);
   app::EffectsBrowser browser;
-  EXPECT_TRUE(browser.LoadEffectsFile(scenario.Speech()));
+  EXPECT_TRUE(browser.LoadEffectsFile(scenario.Settings()));
   EXPECT_EQ(browser.Entries(), std::vector<std::string>{"Sino=sino"});
   EXPECT_EQ(browser.BuildModelList(), 0);
 }

@@ -143,7 +143,7 @@ class FieldEditorTest : public ::testing::Test {
     if (before) before(*scenario_);
     Edited edited{0, field.text};
     int exit = scenario_->RunDialog([&] {
-      edited.code = dialogs::EditLine(scenario_->Speech(), edited.text, field.column, field.row,
+      edited.code = dialogs::EditLine(scenario_->Field(), edited.text, field.column, field.row,
                                       field.editable, field.width, field.capacity, review_);
     });
     EXPECT_EQ(exit, -1) << "the editing did not end";
@@ -506,7 +506,7 @@ TEST_F(FieldEditorTest, TheTerminalsCtrlBracketEndsTheProgramAsCtrlBreak) {
   scenario_.emplace(Keys().Type("12").Terminal("\x1d").Build(), 500);
   std::string text;
   const int exit = scenario_->RunDialog(
-      [&] { dialogs::EditLine(scenario_->Speech(), text, 1, 1, true, 80, 250, review_); });
+      [&] { dialogs::EditLine(scenario_->Field(), text, 1, 1, true, 80, 250, review_); });
   EXPECT_EQ(exit, 255);
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/metronome_state.hpp"
 #include "base/keys.hpp"
+#include "support/beat_frames.hpp"
 #include "support/scenario.hpp"
 
 namespace cadencio::testing {
@@ -37,10 +38,6 @@ Script EndAt(int64_t at_ms) {
 
 // True when a frame interval is the beat period rounded either way at 44100 Hz (onsets fall
 // on whole frames, so successive intervals alternate between the two).
-bool IsPeriod(int64_t interval_frames, int period_ms) {
-  return std::abs(interval_frames - period_ms * 44.1) < 1.0;
-}
-
 // The onsets as "ms:sound" for failure messages.
 std::string Describe(const std::vector<BeatOnset>& onsets) {
   std::string text;
@@ -58,16 +55,19 @@ std::vector<int64_t> Intervals(const std::vector<BeatOnset>& onsets) {
   return intervals;
 }
 
-TEST(BeatPeriod, MatchesTheExtendedPrecisionArithmetic) {
-  struct Case {
-    int bpm, period;
-  };
-  const Case cases[] = {{1, 60000}, {9, 6666},  {60, 1000}, {64, 937},  {72, 833},  {90, 666},
-                        {125, 479}, {144, 416}, {192, 312}, {250, 239}, {320, 187}, {500, 119}};
-  for (const auto& c : cases) EXPECT_EQ(app::BeatPeriodMs(c.bpm), c.period) << c.bpm;
-  for (int bpm = 1; bpm <= 500; ++bpm) {
-    if (bpm == 125 || bpm == 250 || bpm == 500) continue;
-    EXPECT_EQ(app::BeatPeriodMs(bpm), 60000 / bpm) << bpm;
+TEST(BeatSchedule, BeatNStartsOnTheExactFrameOfTheTempo) {
+  // Tempos whose beat is no whole number of milliseconds, or of frames: a beat period in
+  // whole milliseconds would play 125 BPM at 125.26 and 500 BPM at 504.2, and drift.
+  for (int bpm : {125, 192, 317, 500, 139, 64}) {
+    TempDataRoot data;
+    Scenario scenario(Join({AnswerStart(std::to_string(bpm), 'q'), EndAt(7000)}), 500);
+    scenario.Run();
+    const auto& onsets = scenario.Onsets();
+    ASSERT_GE(onsets.size(), 6u) << bpm;
+    for (std::size_t n = 1; n < onsets.size(); ++n) {
+      EXPECT_EQ(onsets[n].frame - onsets[0].frame, ExactNoteFrame(static_cast<int64_t>(n), bpm))
+          << bpm << " BPM, beat " << n << ": " << Describe(onsets);
+    }
   }
 }
 
@@ -95,26 +95,37 @@ TEST(StartUp, AsksTempoAndMeasureAndPlaysTheDefaultSounds) {
   for (int64_t interval : Intervals(onsets)) EXPECT_EQ(interval, 22050);
 }
 
+// A typed tempo that is not taken as it stands is said and shown: the default for what is not
+// a whole number from 1 up, the highest tempo above 500.
 TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
+  const std::string invalid = "Valor inv\xE1lido, assumido 60";
+  const std::string highest = "M\xE1ximo 500 BPM";
   struct Case {
     std::string typed;
-    int period_ms;
+    int bpm;
+    std::string notice;  // the line said after the answer; empty: none
   };
   const Case cases[] = {
-      {"abc", 1000},  // not a number: 60
-      {"", 1000},     // empty: 60
-      {"0", 1000},    // below 1: 60
-      {"12x", 1000},  // trailing garbage: 60
-      {"900", 119},   // above 500: 500
-      {"192", 312},
+      {"abc", 60, invalid},  // not a number: 60
+      {"", 60, ""},          // empty: the suggested 60
+      {"0", 60, invalid},    // below 1: 60
+      {"-5", 60, invalid},
+      {"12x", 60, invalid},  // trailing garbage: 60
+      {"1e2", 60, invalid},
+      {"99999999999999999999", 60, invalid},  // beyond any integer
+      {"900", 500, highest},                  // above 500: 500
+      {"501", 500, highest},
+      {"1200", 500, highest},
+      {"500", 500, ""},
+      {"192", 192, ""},
       // Blanks around the number are not part of it; inside it they are.
-      {" 120", 500},
-      {"120 ", 500},
-      {" 120 ", 500},
-      {"1 20", 1000},
-      {"+120", 500},
-      {"00120", 500},
-      {"12abc", 1000},
+      {" 120", 120, ""},
+      {"120 ", 120, ""},
+      {" 120 ", 120, ""},
+      {"1 20", 60, invalid},
+      {"+120", 120, ""},
+      {"00120", 120, ""},
+      {"12abc", 60, invalid},
   };
   for (const auto& c : cases) {
     TempDataRoot data;
@@ -122,8 +133,50 @@ TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
     scenario.Run();
     auto intervals = Intervals(scenario.Onsets());
     ASSERT_FALSE(intervals.empty()) << c.typed;
-    EXPECT_TRUE(IsPeriod(intervals.front(), c.period_ms))
+    EXPECT_TRUE(IsBeatInterval(intervals.front(), c.bpm))
         << "typed '" << c.typed << "': " << intervals.front();
+    const std::string screen = scenario.Screen().Text();
+    const auto said = scenario.Spoken(speech::SpeechEvent::kText);
+    for (const std::string& notice : {invalid, highest}) {
+      const bool expected = notice == c.notice;
+      EXPECT_EQ(screen.find("\n" + notice + "\n") != std::string::npos, expected)
+          << "typed '" << c.typed << "'\n"
+          << screen;
+      EXPECT_EQ(std::count(said.begin(), said.end(), notice), expected ? 1 : 0) << c.typed;
+    }
+  }
+}
+
+// After a key in the tempo field that neither edits nor moves (Left at the start, a speed
+// change kept with Esc, the typing echo switched), typing still replaces the old tempo.
+TEST(StartUp, TypingAfterAKeyThatDidNotEditReplacesTheOldTempo) {
+  struct Case {
+    const char* what;
+    Script keys;  // at 1600 ms, in the F6 field holding "121"
+    int bpm;
+  };
+  const Case cases[] = {
+      {"Left", {PressKey(1600, vk::kLeft)}, 130},
+      {"Ctrl+F4, Esc", {PressKey(1600, vk::F(4), true), TypeChar(1650, 27)}, 130},
+      {"F4, echo switched", {PressKey(1600, vk::F(4))}, 130},
+      {"Right", {PressKey(1600, vk::kRight)}, 500},  // moved: "1" + "130" + "21" gives 500
+  };
+  for (const auto& c : cases) {
+    TempDataRoot data;
+    Script script = AnswerStart("121", 'q');
+    script.push_back(PressKey(1500, vk::F(6)));
+    script.insert(script.end(), c.keys.begin(), c.keys.end());
+    auto retype = TypeText(1700, "130");
+    script.insert(script.end(), retype.begin(), retype.end());
+    script.push_back(TypeChar(1800, 13));
+    script.push_back(TypeChar(1900, 'q'));
+    Scenario scenario(Join({script, EndAt(4000)}), 500);
+    scenario.Run();
+    auto intervals = Intervals(scenario.Onsets());
+    ASSERT_FALSE(intervals.empty()) << c.what;
+    EXPECT_TRUE(IsBeatInterval(intervals.back(), c.bpm))
+        << c.what << ": " << intervals.back() << "\n"
+        << scenario.Screen().Text();
   }
 }
 
@@ -131,14 +184,14 @@ TEST(TempoKeys, StayWithinOneToFiveHundred) {
   struct Case {
     std::string start;
     int key;
-    int period_after_ms;
+    int bpm_after;
   };
   const Case cases[] = {
-      {"1", base::vk::kDown, 1000},   // 1 - 1 gives 60, not 1
-      {"5", base::vk::kNext, 1000},   // 5 - 10 gives 60
-      {"500", base::vk::kUp, 119},    // stays 500
-      {"60", base::vk::kUp, 983},     // 61 BPM
-      {"60", base::vk::kPrior, 857},  // 70 BPM
+      {"1", base::vk::kDown, 60},    // 1 - 1 gives 60, not 1
+      {"5", base::vk::kNext, 60},    // 5 - 10 gives 60
+      {"500", base::vk::kUp, 500},   // stays 500
+      {"60", base::vk::kUp, 61},     // 61 BPM
+      {"60", base::vk::kPrior, 70},  // 70 BPM
   };
   for (const auto& c : cases) {
     TempDataRoot data;
@@ -149,7 +202,7 @@ TEST(TempoKeys, StayWithinOneToFiveHundred) {
     scenario.Run();
     auto intervals = Intervals(scenario.Onsets());
     ASSERT_GE(intervals.size(), 2u) << c.start << "\n" << scenario.Screen().Text();
-    EXPECT_TRUE(IsPeriod(intervals.back(), c.period_after_ms))
+    EXPECT_TRUE(IsBeatInterval(intervals.back(), c.bpm_after))
         << c.start << " key " << c.key << ": " << intervals.back() << " frames";
   }
 }
@@ -187,7 +240,7 @@ TEST(Measures, ExtendedKeyAtTheQuestionGivesFourBeatsAndRunsItsCommand) {
   ASSERT_GE(onsets.size(), 5u);
   EXPECT_EQ(onsets[0].sound, "padrao1.wav");
   EXPECT_EQ(onsets[4].sound, "padrao1.wav");
-  EXPECT_TRUE(IsPeriod(onsets[1].frame - onsets[0].frame, 983));  // 61 BPM
+  EXPECT_TRUE(IsBeatInterval(onsets[1].frame - onsets[0].frame, 61));
 }
 
 TEST(MainLoop, AnyKeyCutsTheMeasureShort) {
@@ -234,7 +287,7 @@ TEST(MainLoop, PauseSwallowsKeysUntilSpace) {
     EXPECT_FALSE(onset.frame > 1000 * 44.1 && onset.frame < 3000 * 44.1) << onset.frame;
   }
   auto intervals = Intervals(scenario.Onsets());
-  EXPECT_TRUE(IsPeriod(intervals.back(), 666));  // still 90 BPM
+  EXPECT_TRUE(IsBeatInterval(intervals.back(), 90));  // still 90 BPM
 }
 
 TEST(MainLoop, EndQuestionAnswers) {
@@ -302,7 +355,7 @@ TEST(MainLoop, KeysInTheMiddleOfASlowBeatActAtOnce) {
     EXPECT_GT(key_frame - before.back().frame, int64_t{period_ms} * 44100 / 1000 / 4) << which;
     for (const auto* run : {&before, &after}) {
       for (int64_t interval : Intervals(*run)) {
-        EXPECT_TRUE(IsPeriod(interval, period_ms)) << which << ": " << Describe(*run);
+        EXPECT_TRUE(IsBeatInterval(interval, c.bpm)) << which << ": " << Describe(*run);
       }
     }
   }
@@ -325,8 +378,11 @@ TEST(MainLoop, F1ListsTheKeys) {
   EXPECT_EQ(heading[2], "F2, grava modelo");
   EXPECT_NE(scenario.Screen().Text().find(
                 "F2, grava modelo\n"
+                // F3 and Tab, which the classic listing left out, in their places.
+                "F3, revisa a tela\n"
                 "F4, informa diapas\xE3o\nF6, informa novo valor\nF8, informa hora\n"
                 "F9, informa novos efeitos\nControl F9, modelos pr\xE9-definidos\n"
+                "TAB, silencia ou retoma a batida\n"
                 "Barra de espa\xE7o, informa valor BPM atual\n"
                 "Setas, cima e baixo, acresce ou decresce valor em 1 BPM\n"
                 "PGUP ou PGDOWN, acresce ou decresce valor em 10 BPM\n"

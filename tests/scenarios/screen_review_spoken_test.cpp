@@ -27,7 +27,7 @@ void RunReview(Scenario& scenario, const std::string& row_text, int row, int col
     console.WriteToScreen(row_text);
     console.MoveCursor(column, row);
     dialogs::ClearReviewSearchText();
-    dialogs::ReviewScreen(scenario.Speech());
+    dialogs::ReviewScreen(scenario.Console(), scenario.Speech());
   });
   EXPECT_EQ(exit_code, -1);  // the review returned on Esc
 }

@@ -90,25 +90,63 @@ TEST(StoreDefaults, AnythingButSLeavesTheFileAlone) {
   }
 }
 
-TEST(StoreDefaults, StoredSettingsAreUsedAtTheNextStart) {
+// Stores a measure with F2 at 300 BPM, then starts again on the stored file; the second run's
+// beat sounds, or null when the first did not store `stored`.
+std::vector<BeatOnset> StoreAndRestart(uint8_t measure_key, const std::string& stored,
+                                       std::string* second_screen = nullptr) {
   TempDataRoot data;
   const std::string ini = data.ConfigDir() + "/AUDIRA.INI";
   WriteFile(ini, kOtherSettings);
   {
-    Scenario first(StoreWith("300", '7', 'S'), 500);  // 7 beats are stored as Quaternário
+    Scenario first(StoreWith("300", measure_key, 'S'), 500);
     first.Run();
+    const std::string screen = first.Screen().Text();
+    EXPECT_NE(screen.find("OK, assumido"), std::string::npos) << screen;
   }
-  EXPECT_NE(ReadFile(ini).find("COMPASSO=Quatern\xE1rio\n"), std::string::npos);
+  EXPECT_NE(ReadFile(ini).find("COMPASSO=" + stored + "\n"), std::string::npos) << ReadFile(ini);
   Scenario second({TypeChar(3000, 27), TypeChar(4200, 's')}, 500);
   second.Run();
-  const std::string screen = second.Screen().Text();
+  if (second_screen != nullptr) *second_screen = second.Screen().Text();
+  return second.Onsets();
+}
+
+TEST(StoreDefaults, StoredSettingsAreUsedAtTheNextStart) {
+  std::string screen;
+  auto onsets = StoreAndRestart('q', "Quatern\xE1rio", &screen);
   EXPECT_EQ(screen.find("Informe BPM"), std::string::npos) << screen;
-  auto onsets = second.Onsets();
   ASSERT_GE(onsets.size(), 8u);
   for (std::size_t i = 0; i < 8; ++i) {
     EXPECT_EQ(onsets[i].sound, i % 4 == 0 ? "padrao1.wav" : "padrao2.wav") << i;
   }
   EXPECT_EQ(onsets[1].frame - onsets[0].frame, 8820);  // 300 BPM: 200 ms
+}
+
+// Every measure comes back as it was stored: 2, 3 and 4 as the words other programs read, the
+// others as their digit (a word would have turned them into four beats).
+TEST(StoreDefaults, EveryMeasureComesBackAfterTheNextStart) {
+  struct Row {
+    uint8_t key;
+    const char* stored;
+    int beats;  // beats per measure after the next start; 0 and 1 play the tempo sound only
+  };
+  const Row rows[] = {{'0', "0", 1},
+                      {'1', "1", 1},
+                      {'2', "Bin\xE1rio", 2},
+                      {'3', "Tern\xE1rio", 3},
+                      {'4', "Quatern\xE1rio", 4},
+                      {'5', "5", 5},
+                      {'6', "6", 6},
+                      {'7', "7", 7},
+                      {'8', "8", 8},
+                      {'9', "9", 9}};
+  for (const Row& row : rows) {
+    auto onsets = StoreAndRestart(row.key, row.stored);
+    ASSERT_GE(onsets.size(), 10u) << row.key;
+    for (std::size_t i = 0; i < 10; ++i) {
+      EXPECT_EQ(onsets[i].sound, i % row.beats == 0 ? "padrao1.wav" : "padrao2.wav")
+          << "measure " << row.key << ", beat " << i;
+    }
+  }
 }
 
 TEST(StoreDefaults, ChosenSoundsAreStoredByName) {
@@ -143,10 +181,7 @@ TEST(StoreDefaults, AnUnwritableDirectoryIsReportedAndNothingBreaks) {
   EXPECT_EQ(screen.find("OK, assumido"), std::string::npos);
 }
 
-TEST(SettingsWords, MeasureWordsAndSoundNames) {
-  EXPECT_EQ(app::MeasureWord(2), "Bin\xE1rio");
-  EXPECT_EQ(app::MeasureWord(3), "Tern\xE1rio");
-  for (int other : {0, 1, 4, 5, 9}) EXPECT_EQ(app::MeasureWord(other), "Quatern\xE1rio");
+TEST(SettingsWords, SoundNames) {
   EXPECT_EQ(app::SoundName("c:\\sonaud\\som\\cadencio\\efeitos\\padrao1.wav"), "padrao1");
   EXPECT_EQ(app::SoundName("PRATO.WAV"), "PRATO");
   EXPECT_EQ(app::SoundName("c:\\x\\ab"), "");

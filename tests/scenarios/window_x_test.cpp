@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "formats/png_writer.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -214,6 +216,11 @@ TEST(WindowX, TempoAndMeasureTypedIntoTheWindow) {
            image.Count(caret_column, entry_row, yellow) > 0;
   });
   ASSERT_TRUE(typing && typing->width >= 800 && typing->height >= 500) << "no screenshot";
+  // Kept for the AppStream metadata's screenshot (desktop/screenshots/window.png).
+  fs::create_directories(CADENCIO_TEST_ARTEFACTS);
+  EXPECT_TRUE(
+      cadencio::formats::WritePngFile(std::string(CADENCIO_TEST_ARTEFACTS) + "/window-x-tempo.png",
+                                      typing->width, typing->height, typing->rgb));
   // Row 1 is the banner "MARCATEMPO - V. 1.0": yellow letters on blue.
   EXPECT_GT(typing->Count(0, 0, yellow), 10);
   EXPECT_GT(typing->Count(0, 0, blue), 50);

@@ -16,6 +16,7 @@
 #include "speech/engines/engine_voices.hpp"
 #include "speech/engines/espeak_engine.hpp"
 #include "speech/engines/sivra_glue.hpp"
+#include "speech/engines/system_engines.hpp"
 #include "support/scratch_dir.hpp"
 #include "synth/mbrola_voices.hpp"
 
@@ -172,6 +173,18 @@ TEST(EngineFrontEnd, EndSpeechWaitsThenEndsTheEngine) {
   rig.log.busy_zeros = 5;
   rig.speech.EndSpeech();
   EXPECT_EQ(rig.log.calls, (std::vector<std::string>{"start service", "speak Fim", "end"}));
+  EXPECT_FALSE(rig.speech.EngineActive());
+}
+
+TEST(EngineDispatch, TheBuiltInTtsOpensTheSynthesizerTheProgramHandsIt) {
+  Rig rig("TIPOSAPI=3\n");
+  int loads = 0;
+  InstallSystemEngines(rig.speech.Engine(), [&loads]() -> std::unique_ptr<synth::Mbrola> {
+    ++loads;
+    return nullptr;  // no synthesizer: the start fails
+  });
+  rig.speech.InitSpeech(3, "");
+  EXPECT_EQ(loads, 1);
   EXPECT_FALSE(rig.speech.EngineActive());
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace cadencio::speech {
 namespace {
 
@@ -46,11 +48,13 @@ TEST(NumberWords, ReadsPortugueseNumbers) {
 }
 
 TEST(NumberWords, GroupWords) {
-  EXPECT_EQ(GroupWords('0', '0', '0'), "");
-  EXPECT_EQ(GroupWords('1', '0', '0'), "cem");
-  EXPECT_EQ(GroupWords('3', '1', '5'), "trezentos e quinze");
-  EXPECT_EQ(GroupWords('0', '4', '0'), "quarenta");
-  EXPECT_EQ(GroupWords('0', '0', '9'), "nove");
+  const std::pair<const char*, const char*> cases[] = {
+      {"000", ""},         {"100", "cem"},  {"315", "trezentos e quinze"},
+      {"040", "quarenta"}, {"009", "nove"},
+  };
+  for (const auto& [digits, words] : cases) {
+    EXPECT_EQ(base::GroupWords(RecordedNumberWords(), digits), words) << digits;
+  }
 }
 
 TEST(NumberWords, RecordingNames) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/field_editor.hpp"
 #include "program/capture_rig.hpp"
 #include "speech/speech_events.hpp"
 #include "support/window_scenario.hpp"
@@ -68,6 +69,10 @@ class Scenario {
   // The spoken events of one kind, as their details.
   std::vector<std::string> Spoken(speech::SpeechEvent::Kind kind) const;
   speech::SpeechFrontEnd& Speech() { return rig_.speech; }
+  speech::SpokenKeyReader& Keys() { return rig_.keys; }
+  const files::AudiraSettings& Settings() const { return rig_.settings; }
+  // What the field editor works with.
+  dialogs::FieldContext Field() { return {Console(), Speech(), Keys(), rig_.settings}; }
   program::ProgramParts& Parts() { return rig_.parts; }
 
  private:

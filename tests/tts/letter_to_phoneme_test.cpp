@@ -68,9 +68,9 @@ TEST(StressedVowel, GoldenTable) {
       // The capital letter is the expected stressed vowel.
       int expected = 0;
       for (std::size_t k = 0; k < marked.size() && expected == 0; ++k) {
-        if (LowerCase1252(marked[k]) != marked[k]) expected = static_cast<int>(k) + 1;
+        if (base::LowerCase1252(marked[k]) != marked[k]) expected = static_cast<int>(k) + 1;
       }
-      EXPECT_EQ(FindStressedVowel(UpperCase1252(marked)), expected) << marked;
+      EXPECT_EQ(FindStressedVowel(base::UpperCase1252(marked)), expected) << marked;
     }
   }
   // The last accented vowel wins, whatever the endings.
@@ -275,7 +275,7 @@ TEST(Exceptions, RespellingWithStrippedEndings) {
   for (const Case& c : cases) {
     std::string word = c.word;
     ApplyException(table, word);
-    EXPECT_EQ(word, UpperCase1252(c.expected)) << c.word;
+    EXPECT_EQ(word, base::UpperCase1252(c.expected)) << c.word;
   }
 }
 

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,13 +45,14 @@ struct Case {
   std::string lines;
 };
 
-// Statements end falling (level 2 = 176 Hz), the question rising (level 9 = 297 Hz).
+// Statements fall on their last stressed syllable (level 3 = 187 Hz) and lower still after it
+// (level 1 = 165 Hz); the question rises on it (level 9 = 297 Hz) and stays high (level 6).
 const Case kSentences[] = {
     {"Ela saiu.",
      "; / _ 120 50 220 /  / "
      ";Ela / ee 130 80 220 / l 79 / @ 60 50 220 /  / "
-     ";saiu / s 85 50 220 / a 85 / i 101 80 255 / w 65 50 176 /  / "
-     ";. / _ 280 50 176 / ; / _ 120 50 176 /  / "
+     ";saiu / s 85 50 237 / a 85 / i 101 80 187 / w 65 50 165 /  / "
+     ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
     {"O metr\xF4nomo marca 120 batidas por minuto.",
      "; / _ 120 50 220 /  / "
@@ -62,8 +65,8 @@ const Case kSentences[] = {
      ";vinte / v 60 50 202 / in 130 80 237 / t 94 / i 70 50 220 /  / "
      ";batidas / b 60 50 220 / a 85 / t 65 / i 101 80 237 / d 79 / @ 60 / s2 75 50 220 /  / "
      ";por / p 70 50 220 / o 80 / r2 45 /  / "
-     ";minuto / m 60 50 202 / i 70 / n 55 / u 101 80 255 / t 94 / u 70 50 176 /  / "
-     ";. / _ 280 50 176 / ; / _ 120 50 176 /  / "
+     ";minuto / m 60 50 237 / i 70 / n 55 / u 101 80 187 / t 94 / u 70 50 165 /  / "
+     ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
     {"Voc\xEA quer ouvir de novo?",
      "; / _ 120 50 220 /  / "
@@ -71,8 +74,8 @@ const Case kSentences[] = {
      ";quer / k 70 50 220 / e 116 80 237 / r 43 50 220 /  / "
      ";ouvir / o 80 50 220 / w 45 / v 60 / i 101 80 237 / r2 65 50 220 /  / "
      ";de / d 55 50 220 / i 70 /  / "
-     ";novo / n 55 50 202 / o 116 80 255 / v 87 / u 70 50 297 /  / "
-     ";? / _ 280 50 297 / ; / _ 120 50 275 /  / "
+     ";novo / n 55 50 202 / o 116 80 297 / v 87 / u 70 50 237 /  / "
+     ";? / _ 280 50 237 / ; / _ 120 50 275 /  / "
      "_ 120"},
     {"Dr. Silva chegou \xE0s 8h30, no dia 25-12.",
      "; / _ 120 50 220 /  / "
@@ -81,16 +84,18 @@ const Case kSentences[] = {
      ";chegou / x 90 50 220 / e 80 / g 55 / o 116 80 237 / w 65 50 220 /  / "
      ";\xE0s / a 85 50 220 / s2 75 /  / "
      ";oito / o 116 80 237 / y 65 / t 94 / u 70 50 220 /  / "
-     ";ag\xE1trinta / a 76 50 220 / g 49 / a 123 80 237 / t 94 / r 43 / in 130 / t 94 / @ 60 50 "
-     "237 /  / "
+     ";horas / oo 130 80 237 / r 43 / @ 60 / z 65 50 220 /  / "
+     ";e / i 70 50 220 /  / "
+     ";trinta / t 65 50 202 / r 30 / in 130 80 237 / t 94 / @ 60 50 220 /  / "
+     ";minutos / m 60 50 220 / i 70 / n 55 / u 101 80 237 / t 94 / u 70 / s2 75 50 237 /  / "
      ";, / _ 150 50 237 / ;no / n 55 50 220 / u 70 /  / "
      ";dia / d 55 50 202 / i 101 80 237 / @ 60 50 220 /  / "
      ";dois / d 55 50 220 / o 116 80 237 / y 65 / s2 108 50 220 /  / "
      ";cinco / s 85 50 220 / in 130 80 237 / k 101 / u 70 50 220 /  / "
      ";tra\xE7o / t 65 50 220 / r 30 / a 123 80 237 / s 123 / u 70 50 220 /  / "
      ";um / un 90 50 220 /  / "
-     ";dois / d 55 50 202 / o 116 80 255 / y 65 / s2 108 50 176 /  / "
-     ";. / _ 280 50 176 / ; / _ 120 50 176 /  / "
+     ";dois / d 55 50 237 / o 116 80 187 / y 65 / s2 108 50 165 /  / "
+     ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
     {"Compasso tern\xE1rio: tr\xEAs tempos!",
      "; / _ 120 50 220 /  / "
@@ -106,8 +111,8 @@ const Case kSentences[] = {
      ";Mar / m 60 50 220 / a 123 80 237 / r 43 50 237 /  / "
      ";azul / a 85 50 237 / z 65 / u 101 80 237 / w 65 50 237 /  / "
      ";, / _ 150 50 237 / ;por / p 70 50 220 / o 80 / r2 45 /  / "
-     ";favor / f 80 50 202 / a 85 / v 60 / o 116 80 255 / r2 65 50 176 /  / "
-     ";. / _ 280 50 176 / ; / _ 120 50 176 /  / "
+     ";favor / f 80 50 237 / a 85 / v 60 / o 116 80 187 / r2 65 50 165 /  / "
+     ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
     {"Pressione a tecla F2 para gravar.",
      "; / _ 120 50 220 /  / "
@@ -118,8 +123,8 @@ const Case kSentences[] = {
      ";\xE9"
      "fedois / ee 130 80 237 / f 116 / e 116 / d 79 / o 116 / y 65 / s2 108 50 220 /  / "
      ";para / p 70 50 220 / a 123 80 202 / r 43 / @ 60 50 202 /  / "
-     ";gravar / g 55 50 202 / r 30 / a 85 / v 60 / a 123 80 255 / r2 65 50 176 /  / "
-     ";. / _ 280 50 176 / ; / _ 120 50 176 /  / "
+     ";gravar / g 55 50 237 / r 30 / a 85 / v 60 / a 123 80 187 / r2 65 50 165 /  / "
+     ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
     {"O 1\xBA lugar custou R$ 1.500,00.",
      "; / _ 120 50 220 /  / "
@@ -127,15 +132,11 @@ const Case kSentences[] = {
      ";primeiro / p 70 50 202 / r 30 / i 70 / m 60 / e 116 80 237 / y 65 / r 43 / u 70 50 220 /  / "
      ";lugar / l 55 50 220 / u 70 / g 55 / a 123 80 237 / r2 65 50 220 /  / "
      ";custou / k 70 50 220 / u 70 / s2 75 / t 65 / o 116 80 237 / w 65 50 220 /  / "
-     ";\xE9rre / ee 130 80 237 / rr 108 / i 70 50 220 /  / "
-     ";cifr\xE3o / s 85 50 220 / i 70 / f 80 / r 30 / an 145 80 237 / w 65 50 220 /  / "
      ";mil / m 60 50 220 / i 101 80 237 / w 65 50 220 /  / "
      ";e / i 70 50 220 /  / "
      ";quinhentos / k 63 50 202 / i 63 / nh 58 / en 137 80 237 / t 94 / u 70 / s2 75 50 220 /  / "
-     ";v\xEDrgula / v 60 50 220 / i 101 80 237 / r2 65 / g 79 / u 101 / l 79 / @ 60 50 220 /  / "
-     ";zero / z 65 50 220 / e 116 80 237 / r 43 / u 70 50 220 /  / "
-     ";zero / z 65 50 220 / e 116 80 255 / r 43 / u 70 50 176 /  / "
-     ";. / _ 280 50 176 / ; / _ 120 50 176 /  / "
+     ";reais / rr 75 50 237 / e 116 80 187 / a 123 / y 65 / s2 108 50 165 /  / "
+     ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
     {"Guarda-chuva... e sapatos.",
      "; / _ 120 50 220 /  / "
@@ -144,8 +145,8 @@ const Case kSentences[] = {
      ";chuva / x 90 50 220 / u 101 80 237 / v 87 / @ 60 50 237 /  / "
      ";. / _ 280 50 237 / ; / _ 120 50 202 /  / "
      ";e / i 70 50 220 /  / "
-     ";sapatos / s 85 50 202 / a 85 / p 70 / a 123 80 255 / t 94 / u 70 / s2 75 50 176 /  / "
-     ";. / _ 280 50 176 / ; / _ 120 50 176 /  / "
+     ";sapatos / s 85 50 237 / a 85 / p 70 / a 123 80 187 / t 94 / u 70 / s2 75 50 165 /  / "
+     ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
     {"Afina\xE7\xE3o do viol\xE3o em l\xE1 440 hertz.",
      "; / _ 120 50 220 /  / "
@@ -159,10 +160,9 @@ const Case kSentences[] = {
      "/ u 70 / z 65 50 220 /  / "
      ";e / i 70 50 220 /  / "
      ";quarenta / k 70 50 202 / w 45 / a 85 / r 30 / en 137 80 237 / t 94 / @ 60 50 220 /  / "
-     ";hertz / e 116 80 255 / r2 65 / t 94 / s2 108 50 176 /  / "
-     ";. / _ 280 50 176 / ; / _ 120 50 176 /  / "
+     ";hertz / e 116 80 187 / r2 65 / t 94 / s2 108 50 165 /  / "
+     ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
-
 };
 
 TEST(SivraPipeline, TenSentencesToMbrolaLines) {
@@ -213,7 +213,50 @@ TEST(SivraPipeline, FactorsScaleTheLines) {
   const Lines fast = Shipped().TextToPhonemeLines("Ela saiu.", 2.0, 0.5);
   ASSERT_EQ(slow.size(), fast.size());
   EXPECT_EQ(fast[4], "ee 65 80 440");
-  EXPECT_EQ(fast[11], "i 50 80 510");
+  EXPECT_EQ(fast[11], "i 50 80 374");
+}
+
+// The pitch (Hz) of the last pitch point on a sound of the utterance (pauses aside): where the
+// voice ends.
+double LastSoundPitch(const Lines& lines) {
+  double pitch = 0;
+  for (const std::string& line : lines) {
+    if (line.empty() || line[0] == ';' || line[0] == '_') continue;
+    std::istringstream fields(line);
+    std::string phone;
+    double duration = 0, position = 0, hz = 0;
+    fields >> phone >> duration;
+    if (fields >> position >> hz) pitch = hz;
+  }
+  return pitch;
+}
+
+// A yes/no question ends at least 2 semitones above the same words said as a statement,
+// whether its last word is stressed on the last, second-to-last or third-to-last syllable;
+// when the stressed vowel is the word's last sound the contour has to be on that vowel, since
+// the pause after it is silent.
+TEST(SivraPipeline, QuestionEndsAboveItsStatement) {
+  struct Pair {
+    std::string words;
+    std::string why;
+  };
+  const Pair pairs[] = {
+      {"Est\xE1 muito bom", "one syllable, stressed vowel last"},
+      {"Voc\xEA volta amanh\xE3", "stressed on the last syllable"},
+      {"Ele j\xE1 chegou", "stressed on the last syllable, a verb"},
+      {"Voc\xEA quer a casa", "stressed on the second-to-last"},
+      {"Voc\xEA gosta de m\xFAsica", "stressed on the third-to-last"},
+      {"Voc\xEA est\xE1 bem", "an adverb last"},
+      {"\xC9 voc\xEA", "a pronoun last"},
+  };
+  const double two_semitones = std::pow(2.0, 2.0 / 12.0);
+  for (const Pair& pair : pairs) {
+    const double statement = LastSoundPitch(Shipped().TextToPhonemeLines(pair.words + ".", 1, 1));
+    const double question = LastSoundPitch(Shipped().TextToPhonemeLines(pair.words + "?", 1, 1));
+    ASSERT_GT(statement, 0) << pair.words;
+    EXPECT_GE(question, statement * two_semitones)
+        << pair.words << " (" << pair.why << "): " << statement << " Hz then " << question;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Tests of the built-in TTS's text normalisation: number and ordinal words, character names,
 // the abbreviations file, and golden tables of whole texts (numbers, dates, telephone numbers,
-// money, ordinals, abbreviations, signs).
+// money, ordinals, abbreviations, signs), and of the forms read as wholes (money, dates,
+// times, units, Roman numerals, acronyms).
 #include "tts/text_normaliser.hpp"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@
 #include <vector>
 
 #include "tts/character_names.hpp"
-#include "tts/number_words.hpp"
+#include "tts/number_expansion.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -82,7 +83,7 @@ TEST(NumberWords, TripletsAndOrdinals) {
       {"990", "novecentos e noventa"},
   };
   for (const auto& [digits, expected] : triplets) {
-    EXPECT_EQ(TripletWords(digits), expected) << digits;
+    EXPECT_EQ(base::GroupWords(TtsNumberWords(), digits), expected) << digits;
   }
   struct OrdinalCase {
     uint64_t value;
@@ -189,15 +190,15 @@ TEST(NormaliseText, GoldenTable) {
       {"1\xBA lugar", "primeiro  lugar"},
       {"a 3a. vez", "a terceira  vez"},
       // Dates and times
-      {"25/12/2024", W("vinte e cinco  barra doze  barra dois mil e vinte e quatro ")},
+      {"25/12/2024", "vinte e cinco de dezembro de dois mil e vinte e quatro "},
       {"25-12", W(" dois cinco traço um dois ")},
-      {"10:30", "dez :trinta "},
+      {"10:30", "dez horas e trinta minutos "},
       // Telephone numbers
       {"3333-4444", W(" três três três três traço quatro quatro quatro quatro ")},
       {"(11) 98765-4321", W("(onze )  nove oito sete seis cinco traço quatro três dois um ")},
       // Money and percentages
-      {"R$ 10,50", W("érre cifrão  dez vírgula cinqüenta ")},
-      {"US$ 5", W("US cifrão  cinco ")},
+      {"R$ 10,50", W("dez reais e cinqüenta centavos ")},
+      {"US$ 5", W("cinco dólares ")},
       {"50%", W("cinqüenta  porcento ")},
       // Abbreviations and letter groups
       {"FGTS", W("éfejêtêésse")},
@@ -232,6 +233,60 @@ TEST(NormaliseText, GoldenTable) {
   };
   for (const TextCase& c : cases) {
     EXPECT_EQ(NormaliseText(c.input, abbreviations), c.expected) << "input: " << c.input;
+  }
+}
+
+// Forms a Brazilian reads as a whole: money, dates, times, units after a number, the number
+// sign, Roman numerals by a name or by "século", acronyms that make no word.
+TEST(NormaliseText, FormsReadAsWholes) {
+  struct Case {
+    std::string input;
+    std::string expected;
+    std::string why;
+  };
+  const AbbreviationTable abbreviations = TestAbbreviations();
+  ExceptionTable exceptions;
+  LoadExceptionsFromText(W("OK=OKÊI\n"), exceptions);
+  const Case cases[] = {
+      {"R$ 12,50", W("doze reais e cinqüenta centavos "), "reais and centavos"},
+      {"R$1,00", "um real ", "one real, no blank after the sign"},
+      {"R$ 0,01", "um centavo ", "centavos alone"},
+      {"R$ 1.000.000", W("um milhão de reais "), "a scale word takes de"},
+      {"\x80 3", W("três euros "), "the euro sign"},
+      {"07/12/2026", "sete de dezembro de dois mil e vinte e seis ", "day, month name, year"},
+      {"1/5/26", "primeiro de maio de vinte e seis ", "the first day, a two-digit year"},
+      {"25/12", "vinte e cinco de dezembro ", "two parts of two digits"},
+      {"1/2", "um  barra dois ", "a fraction is no date"},
+      {"31/13/2020", "trinta e um  barra treze  barra dois mil e vinte ", "no month 13"},
+      {"14h30", "quatorze horas e trinta minutos ", "hours and minutes"},
+      {"1h", "uma hora ", "hora is feminine"},
+      {"22h01", "vinte e duas horas e um minuto ", "feminine hours, one minute"},
+      {W("às 9:05"), W("às nove horas e cinco minutos "), "a time with a colon"},
+      {"5 km", W("cinco quilômetros "), "a unit after a blank"},
+      {"1 km", W("um quilômetro "), "one takes the singular"},
+      {"440 Hz", "quatrocentos e quarenta hertz ", "hertz"},
+      {W("25 °C"), "vinte e cinco graus Celsius ", "degrees Celsius"},
+      {"2,5 kg", W("dois vírgula cinco quilos "), "decimals take the plural"},
+      {"2 h", "duas horas ", "a feminine unit"},
+      {"5 meses", "cinco  meses", "a word that begins like a unit is no unit"},
+      {W("nº 5"), W("número cinco "), "the number sign"},
+      {W("N° 12"), W("número doze "), "with the degree sign"},
+      {W("século XXI"), W("século vinte e um"), "a century above ten is a cardinal"},
+      {W("século V"), W("século quinto"), "a century up to ten is an ordinal"},
+      {"Pedro II", "Pedro segundo", "a name and its ordinal"},
+      {"Bento XVI", "Bento dezesseis", "above ten a cardinal"},
+      {W("Capítulo IV"), W("Capítulo quatro"), "chapters take cardinals"},
+      {"Vitamina C", W("Vitamina  sê"), "a lone C is a letter"},
+      {"o II", "o II", "no name before it"},
+      {"INSS", W("iêneésseésse"), "capitals that make no word are spelled"},
+      {"IBGE", W("ibêjêé"), "b and g cannot meet"},
+      {"ONU", "ONU", "capitals that make a word are read"},
+      {"OK", "OK", "the exceptions make it a word"},
+      {"Inss", "Inss", "not all capitals"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NormaliseText(c.input, abbreviations, &exceptions), c.expected)
+        << "input: " << c.input << " (" << c.why << ")";
   }
 }
 
@@ -282,7 +337,7 @@ TEST(Abbreviations, ShippedFileExpandsCommonAbbreviations) {
   const std::vector<TextCase> cases = {
       {"Sra. Maria", "senhora Maria"},
       {"Prof. Carlos", "professor Carlos"},
-      {"5 km. de casa", W("cinco  quilômetros de casa")},
+      {"5 km. de casa", W("cinco quilômetros  de casa")},
       {W("seg. e ter. de manhã"), W("segunda-feira e terça-feira de manhã")},
       {"15 de jan. de 2024", W("quinze  de janeiro de dois mil e vinte e quatro ")},
       {"Av. Brasil, 100", "avenida Brasil, cem "},

@@ -1,10 +1,11 @@
 // Trimming, levels, rate conversion and sample formats of the generated recordings.
 #include "lib/sound_shaping.hpp"
 
-#include <samplerate.h>
-
 #include <algorithm>
 #include <cmath>
+#include <optional>
+
+#include "audio/resampler.hpp"
 
 namespace cadencio::voicegen {
 
@@ -86,19 +87,14 @@ void MatchLevel(Samples& samples, int rate, double target_level, double knee) {
   }
 }
 
-Samples Resample(const Samples& samples, int from_rate, int to_rate, bool as_played) {
+Samples Resample(const Samples& samples, int from_rate, int to_rate,
+                 audio::ResampleQuality quality) {
   if (samples.empty() || from_rate == to_rate) return samples;
   const double ratio = static_cast<double>(to_rate) / from_rate;
   Samples out(static_cast<std::size_t>(std::ceil(samples.size() * ratio)) + 16);
-  SRC_DATA data{};
-  data.data_in = samples.data();
-  data.input_frames = static_cast<long>(samples.size());
-  data.data_out = out.data();
-  data.output_frames = static_cast<long>(out.size());
-  data.src_ratio = ratio;
-  if (src_simple(&data, as_played ? SRC_SINC_MEDIUM_QUALITY : SRC_SINC_BEST_QUALITY, 1) != 0)
-    return {};
-  out.resize(static_cast<std::size_t>(data.output_frames_gen));
+  const std::optional<int64_t> made = audio::ResampleBuffer(samples, out, 1, ratio, quality);
+  if (!made) return {};
+  out.resize(static_cast<std::size_t>(*made));
   return out;
 }
 

@@ -1,11 +1,13 @@
 // Shaping a rendering into a recording: silence trimmed from both ends, one speech level for
-// every recording, rate conversion with libsamplerate, short fades at the edges, and the
+// every recording, rate conversion, short fades at the edges, and the
 // sample formats of the WAVE files (8-bit unsigned, 16-bit signed).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "audio/resampler.hpp"
 
 namespace cadencio::voicegen {
 
@@ -39,9 +41,10 @@ double ActiveLevel(const Samples& samples, int rate);
 // lower level on the whole recording. Silence is left alone.
 void MatchLevel(Samples& samples, int rate, double target_level, double knee);
 
-// Converts the rate with libsamplerate's best sinc converter, or with its medium one (the one
-// the program's wave-out channel plays with); empty on failure.
-Samples Resample(const Samples& samples, int from_rate, int to_rate, bool as_played = false);
+// Converts the rate, by default with the best converter; audio::kPlaybackQuality gives the
+// sound as the program plays it. Empty on failure.
+Samples Resample(const Samples& samples, int from_rate, int to_rate,
+                 audio::ResampleQuality quality = audio::ResampleQuality::kBest);
 
 // Raised-cosine fade-in and fade-out over `ms` at each end.
 void FadeEdges(Samples& samples, int rate, double ms);

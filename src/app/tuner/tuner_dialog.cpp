@@ -9,7 +9,8 @@
 #include "app/tuner/fine_tuning.hpp"
 #include "app/tuner/tuner.hpp"
 #include "base/keys.hpp"
-#include "voice/phonetic_chars.hpp"
+#include "base/windows1252.hpp"
+#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -45,8 +46,7 @@ void RunTunerOn(console::Console& console, speech::SpeechFrontEnd& speech, audio
       speech.StopSpeech();
       uint8_t code = console.ReadKey();
       if (code == 0) code = console.ReadKey();
-      const auto upper =
-          static_cast<uint8_t>(voice::phonetic_chars::AsciiUpper(static_cast<char>(code)));
+      const uint8_t upper = base::AsciiUpperCase(code);
       if (upper == kEsc || upper == 'O') break;
       if (upper == 'F') {
         fine = !fine;
@@ -83,7 +83,7 @@ void RunTunerOn(console::Console& console, speech::SpeechFrontEnd& speech, audio
     console.Delay(kPassMs);
   }
   if (ticks) ticks->Stop();
-  speech.DrainKeys();
+  speech::DrainKeys(console);
   console.WriteLine();
   SayMessage(console, speech, "CARETDIA", 1);
 }

@@ -5,6 +5,8 @@
 
 #include "app/message_catalogue.hpp"
 #include "base/keys.hpp"
+#include "base/windows1252.hpp"
+#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -13,10 +15,6 @@ namespace {
 using base::key::kEsc, base::key::kSpace, base::key::kF1;
 constexpr int kRepeatGapMs = 500;
 constexpr int kHelpPauseMs = 250;
-
-uint8_t UpperCode(uint8_t ch) {
-  return (ch >= 'a' && ch <= 'z') ? static_cast<uint8_t>(ch - 32) : ch;
-}
 
 bool IsNoteKey(uint8_t upper) {
   switch (upper) {
@@ -77,7 +75,7 @@ void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
     // One code per key: an extended key acts as the character of its scan code.
     uint8_t code = console.ReadKey();
     if (code == 0) code = console.ReadKey();
-    const uint8_t upper = UpperCode(code);
+    const uint8_t upper = base::AsciiUpperCase(code);
     if (upper == kEsc) break;
     if (IsNoteKey(upper)) {
       // The recording is named by the character as typed; its lookup ignores case.
@@ -95,7 +93,7 @@ void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
       SayMessage(console, speech, "CAAPTF1", 1);
     }
   }
-  speech.DrainKeys();
+  speech::DrainKeys(console);
   console.WriteLine();
   SayMessage(console, speech, "CARETOR", 1);
 }

@@ -21,10 +21,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "base/whole_number.hpp"
 #include "base/windows1252.hpp"
 #include "frontends/terminal/line_output.hpp"
 #include "frontends/terminal/terminal_keys.hpp"
@@ -76,9 +78,11 @@ std::string Capability(const char* name) {
 int64_t EscapeTimeoutMs() {
   const char* text = std::getenv("ESCDELAY");
   if (text != nullptr) {
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (end != text && *end == '\0' && value >= 1 && value <= 1000) return value;
+    // White space before the number is allowed, as curses itself allows it.
+    std::string_view value(text);
+    value.remove_prefix(std::min(value.find_first_not_of(" \t\n\v\f\r"), value.size()));
+    const std::optional<int> ms = base::ParseWholeNumber(value);
+    if (ms && *ms >= 1 && *ms <= 1000) return *ms;
   }
   return kDefaultEscapeTimeoutMs;
 }

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -33,8 +32,7 @@ constexpr int kWaitSliceMs = 5;
 
 bool SameNameNoCase(const std::string& a, const std::string& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
+    return base::AsciiLowerCase(x) == base::AsciiLowerCase(y);
   });
 }
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "voice/phonetic_chars.hpp"
+#include "base/windows1252.hpp"
 
 namespace cadencio::speech {
 
@@ -11,7 +11,7 @@ namespace {
 
 // Lower case, with '_' as '-' ("pt_BR" is "pt-br").
 std::string Normalised(std::string text) {
-  for (char& c : text) c = c == '_' ? '-' : voice::phonetic_chars::AsciiLower(c);
+  for (char& c : text) c = c == '_' ? '-' : base::AsciiLowerCase(c);
   return text;
 }
 

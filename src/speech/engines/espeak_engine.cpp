@@ -42,10 +42,6 @@ int EspeakSampleRate() {
   return rate;
 }
 
-bool IsBlankOrControl(char c) {
-  return static_cast<uint8_t>(c) <= ' ';
-}
-
 class EspeakEngine final : public EngineBinding {
  public:
   EspeakEngine(EngineContext& context, int sample_rate)
@@ -179,9 +175,7 @@ int EspeakPitch(int pitch) {
 }
 
 std::string EngineTextFor(std::string text) {
-  const auto first = std::find_if_not(text.begin(), text.end(), IsBlankOrControl);
-  text.erase(text.begin(), first);
-  while (!text.empty() && IsBlankOrControl(text.back())) text.pop_back();
+  text = std::string(base::TrimBlanksAndControls(text));
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') text += '.';
   if (text.size() > kMaxTextLength) text.resize(kMaxTextLength);
   return text;

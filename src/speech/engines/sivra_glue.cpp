@@ -17,8 +17,10 @@ void Wake(console::Console& console) {
 
 class SivraBinding final : public EngineBinding {
  public:
-  explicit SivraBinding(EngineContext& context)
-      : context_(context), host_(context.wav, context.message_box), engine_(host_) {}
+  SivraBinding(EngineContext& context, tts::MbrolaLoader load_mbrola)
+      : context_(context),
+        host_(context.wav, context.message_box),
+        engine_(host_, std::move(load_mbrola)) {}
 
   bool Start(const EngineVoice& voice, const SivraFileSet& files) {
     engine_.SivraSetOutputFile("");  // the speech is heard, not written
@@ -97,9 +99,10 @@ double SivraDurationFactor(int rate) {
 }
 
 std::unique_ptr<EngineBinding> SivraGlueStart(EngineContext& context, const EngineVoice& voice,
-                                              const SivraFileSet& files) {
+                                              const SivraFileSet& files,
+                                              tts::MbrolaLoader load_mbrola) {
   // A binding that did not start is dropped with its engine, which releases what it loaded.
-  auto binding = std::make_unique<SivraBinding>(context);
+  auto binding = std::make_unique<SivraBinding>(context, std::move(load_mbrola));
   if (binding->Start(voice, files)) return binding;
   return nullptr;
 }

@@ -62,9 +62,10 @@ class SivraHostAdapter final : public tts::SivraHost {
   std::function<void(const std::string&)> message_box_;
 };
 
-// Starts the built-in TTS with the file set and the factors of `voice` (its voice number is
-// not used); null when the engine does not start.
+// Starts the built-in TTS with the file set, the factors of `voice` (its voice number is not
+// used) and the synthesizer `load_mbrola` opens; null when the engine does not start.
 std::unique_ptr<EngineBinding> SivraGlueStart(EngineContext& context, const EngineVoice& voice,
-                                              const SivraFileSet& files);
+                                              const SivraFileSet& files,
+                                              tts::MbrolaLoader load_mbrola);
 
 }  // namespace cadencio::speech

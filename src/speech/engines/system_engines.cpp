@@ -11,7 +11,7 @@
 
 namespace cadencio::speech {
 
-void InstallSystemEngines(EngineDispatch& dispatch) {
+void InstallSystemEngines(EngineDispatch& dispatch, tts::MbrolaLoader load_mbrola) {
   dispatch.SetStarter(
       EngineFamily::kInProcess,
       [](EngineContext& context, const EngineVoice& voice) { return Sapi4Start(context, voice); });
@@ -21,15 +21,14 @@ void InstallSystemEngines(EngineDispatch& dispatch) {
   // The file set is read when the built-in TTS is first started, by then from the AUDIRA.INI
   // that the front end reads; the values are the same as when read at program start.
   auto files = std::make_shared<std::optional<SivraFileSet>>();
-  dispatch.SetStarter(EngineFamily::kSivra,
-                      [files](EngineContext& context, const EngineVoice& voice) {
-                        if (!*files) {
-                          *files = LoadSivraConfig(context.read_ini, [](const std::string& name) {
-                            return synth::FindMbrolaVoice(name);
-                          });
-                        }
-                        return SivraGlueStart(context, voice, **files);
-                      });
+  dispatch.SetStarter(EngineFamily::kSivra, [files, load_mbrola = std::move(load_mbrola)](
+                                                EngineContext& context, const EngineVoice& voice) {
+    if (!*files) {
+      *files = LoadSivraConfig(
+          context.read_ini, [](const std::string& name) { return synth::FindMbrolaVoice(name); });
+    }
+    return SivraGlueStart(context, voice, **files, load_mbrola);
+  });
 }
 
 }  // namespace cadencio::speech

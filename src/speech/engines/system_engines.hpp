@@ -3,11 +3,13 @@
 #pragma once
 
 #include "speech/engine_dispatch.hpp"
+#include "tts/sivra_engine.hpp"
 
 namespace cadencio::speech {
 
 // Sets the starter of every engine family. The built-in TTS's file set is read from the
-// settings at its first start and kept.
-void InstallSystemEngines(EngineDispatch& dispatch);
+// settings at its first start and kept; the TTS speaks through the synthesizer that
+// `load_mbrola` opens at each of its starts.
+void InstallSystemEngines(EngineDispatch& dispatch, tts::MbrolaLoader load_mbrola);
 
 }  // namespace cadencio::speech

@@ -1,20 +1,21 @@
 // Number words of the built-in TTS's normaliser (part of the uttsPreproc module): cardinals
-// up to 999 trillion, groups of three digits and ordinals, in Brazilian Portuguese.
+// up to 999 trillion and ordinals, in Brazilian Portuguese, from the TTS's table of words.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <string_view>
+
+#include "base/portuguese_numbers.hpp"
 
 namespace cadencio::tts {
 
 enum class Gender { kMasculine, kFeminine };
 
+// The words the TTS reads cardinals with, in Windows-1252 ("três", "cinqüenta").
+const base::PortugueseNumberWords& TtsNumberWords();
+
 // Cardinal of a number below 10^15; the words of a scale (mil, milhão ...) end with a blank.
 std::string CardinalWords(uint64_t value);
-
-// Words of one group of three digit characters ("021" vinte e um); "000" gives nothing.
-std::string TripletWords(std::string_view digits);
 
 // Ordinal of a number; from 2000 on, the cardinal.
 std::string OrdinalWords(uint64_t value, Gender gender);
