@@ -21,6 +21,10 @@ float FrameLevel(const std::vector<float>& samples, std::size_t frame) {
 
 }  // namespace
 
+const char* CountWordText(int n) {
+  return kWordTexts[std::clamp(n, 1, kCountWords) - 1];
+}
+
 audio::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
   const std::size_t frames = samples.size() / 2;
   float peak = 0;

@@ -36,6 +36,9 @@ class CountWords {
   int prepared_speed_ = 0;
 };
 
+// The word that counts beat `n` (1 to kCountWords), as the voice is given it (Windows-1252).
+const char* CountWordText(int n);
+
 // A rendered word (stereo float at `rate`) without its silences: from the first frame whose
 // level reaches 1/64 of the word's peak to the last one, faded out over its last 2 ms. Empty
 // when the word is silent.

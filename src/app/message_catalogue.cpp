@@ -2,6 +2,7 @@
 #include "app/message_catalogue.hpp"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace cadencio::app {
@@ -14,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 94> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 96> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -199,15 +200,28 @@ constexpr std::array<CatalogueEntry, 94> kCatalogue = {{
      "I min\xFA"
      "sculo, conta um compasso antes de come\xE7"
      "ar"},
+    // The tuning fork's repeat switch (R), played from its recordings.
+    {"CAREP",
+     "Repeti\xE7"
+     "\xE3"
+     "o ligada"},
+    {"CANAOREP",
+     "Repeti\xE7"
+     "\xE3"
+     "o desligada"},
 }};
 
 }  // namespace
 
-std::string MessageText(const std::string& key) {
+std::optional<std::string> FindMessageText(const std::string& key) {
   for (const auto& entry : kCatalogue) {
     if (entry.key == key) return std::string(entry.text);
   }
-  return "--> Mensagem inv\xE1lida: " + key;
+  return std::nullopt;
+}
+
+std::string MessageText(const std::string& key) {
+  return FindMessageText(key).value_or("--> Mensagem inv\xE1lida: " + key);
 }
 
 void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const std::string& key,

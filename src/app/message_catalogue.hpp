@@ -2,12 +2,16 @@
 // then plays its recording or speaks it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "console/console.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::app {
+
+// The catalogue text of a key, or nothing for an unknown key.
+std::optional<std::string> FindMessageText(const std::string& key);
 
 // The catalogue text of a key; an unknown key gives "--> Mensagem inválida: " and the key.
 std::string MessageText(const std::string& key);

@@ -276,8 +276,13 @@ void Metronome::PlayCountIn() {
   }
 }
 
-const audio::Sound* Metronome::CountWord(int beat, bool counting) const {
+const audio::Sound* Metronome::CountWord(int beat, bool counting) {
   if (!counting || beat > kCountWords) return nullptr;
+  // The screen-reader mode writes the word on its beat instead of saying it.
+  if (speech_.WritesSpeech()) {
+    speech_.SpeakText(CountWordText(beat));
+    return nullptr;
+  }
   // The shortest interval of the schedule (the exact one or a frame less): a longer word would
   // run into the next.
   const int64_t period_frames = int64_t{60} * output_.GetMixer().SampleRate() / state_.Bpm;

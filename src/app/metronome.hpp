@@ -74,7 +74,7 @@ class Metronome {
   void PlayCountIn();
   // The word that counts a beat of the measure (1-based) while counting, or null: when a word
   // of the measure is longer than the beat period only the first beat is counted.
-  const audio::Sound* CountWord(int beat, bool counting) const;
+  const audio::Sound* CountWord(int beat, bool counting);
   // Renders the count words once counting or the count-in is on, and again after the speech
   // speed has changed.
   void PrepareCountWords();

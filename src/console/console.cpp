@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
@@ -107,11 +108,13 @@ void Console::PumpAllMessages() {
 
 void Console::WaitMessage() {
   if (!loop_.Empty()) return;
+  BeforeWait();
   frontend_.WaitInput(loop_);
 }
 
 bool Console::WaitForKey(int64_t ms) {
   const int64_t deadline = clock_.NowMs() + std::max<int64_t>(ms, 0);
+  BeforeWait();
   for (;;) {
     if (KeyPressed()) return true;
     const int64_t left = deadline - clock_.NowMs();
@@ -122,6 +125,7 @@ bool Console::WaitForKey(int64_t ms) {
 
 uint8_t Console::ReadKey() {
   if (queue_.Count() == 0) {
+    BeforeWait();
     waiting_for_key_ = true;
     Present();  // shows the caret
     while (!KeyPressed()) WaitMessage();
@@ -132,6 +136,7 @@ uint8_t Console::ReadKey() {
 }
 
 void Console::Delay(int64_t ms) {
+  BeforeWait();
   clock_.SleepMs(ms & 0xFFFF);
   PumpAllMessages();
 }
@@ -278,6 +283,9 @@ void Console::NewLine() {
 
 void Console::WriteToScreen(std::string_view bytes) {
   EnsureConsoleWindow();
+  constexpr std::size_t kWrittenKept = 1024;
+  written_.append(bytes);
+  if (written_.size() > kWrittenKept) written_.erase(0, written_.size() - kWrittenKept);
   for (unsigned char byte : bytes) {
     switch (byte) {
       case 7:
@@ -321,6 +329,15 @@ void Console::WriteLine(std::string_view text) {
   std::string line(text);
   line += "\r\n";
   Write(line);
+}
+
+std::string Console::TakeWrittenText() {
+  return std::exchange(written_, {});
+}
+
+void Console::AppendLine(std::string_view text) {
+  EnsureConsoleWindow();
+  frontend_.AppendLine(std::string(text));
 }
 
 void Console::MoveCursor(int column, int row) {

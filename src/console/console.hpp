@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -80,6 +81,15 @@ class Console {
   int CursorRow() const { return row_ + 1; }
   void ClearScreen();
   void ClearToLineEnd();
+  // What was written since the last call (its last 1024 bytes at most): the speech front end
+  // compares it with what it is given to say.
+  std::string TakeWrittenText();
+  // Hands the front end a line to append to its output, outside the 80 x 25 screen (for a
+  // screen reader); nothing when the front end cannot (FrontendWritesLines).
+  void AppendLine(std::string_view text);
+  bool FrontendWritesLines() const { return frontend_.WritesLines(); }
+  // Runs before every wait for input or time (ReadKey, WaitMessage, WaitForKey, Delay).
+  void SetBeforeWait(std::function<void()> hook) { before_wait_ = std::move(hook); }
   void SetTextBackground(int index);
   uint8_t TextAttr() const { return text_attr_; }
   void SetTextAttr(uint8_t attr) { text_attr_ = attr; }
@@ -128,6 +138,9 @@ class Console {
   void Dispatch(const base::Message& message);
   void NewLine();
   void Present();
+  void BeforeWait() {
+    if (before_wait_) before_wait_();
+  }
 
   frontends::Frontend& frontend_;
   base::MessageLoop& loop_;
@@ -151,6 +164,8 @@ class Console {
   bool alt_held_ = false;
   bool has_clipboard_ = false;
   std::string clipboard_;
+  std::string written_;
+  std::function<void()> before_wait_;
 };
 
 }  // namespace cadencio::console

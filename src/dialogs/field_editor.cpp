@@ -354,6 +354,7 @@ class FieldEditor {
         }
         break;
       case code::kF4:
+        if (speech_.LeftToScreenReader()) break;
         speech_.SetEchoTyping(!speech_.EchoTyping());
         Prompt(speech_.EchoTyping() ? "_FALACI" : "_FALDLG");
         break;
@@ -457,6 +458,7 @@ class FieldEditor {
 
   // Ctrl+F4: the digit typed is the new speech speed; Esc or Enter keep the old one.
   void ChangeSpeed() {
+    if (speech_.LeftToScreenReader()) return;
     Prompt("_VELOC");
     uint8_t last = 0;
     do {

@@ -37,6 +37,11 @@ class Frontend {
   virtual void SetTitle(const std::string& /*title*/) {}
   // Hands copied text (UTF-8) to the desktop's clipboard where the front end can reach it.
   virtual void SetClipboard(const std::string& /*utf8*/) {}
+  // Whether the front end writes its output as lines that a screen reader follows, and can
+  // append lines of its own to them (AppendLine).
+  virtual bool WritesLines() const { return false; }
+  // Appends a line (Windows-1252) after what the screen has shown.
+  virtual void AppendLine(const std::string& /*text*/) {}
   // Gives the terminal or window back; called on every way out of the program.
   virtual void Close() {}
 };

@@ -1,6 +1,6 @@
-// The cadencio program: a talking metronome. It reads no arguments of its own; the options are
-// only the conventional --help and --version and the choice of front end, answered in the
-// user's language.
+// The cadencio program: a talking metronome. Its options are the conventional --help and
+// --version, the choice of front end and the screen-reader mode, answered in the user's
+// language.
 #include <libintl.h>
 #include <unistd.h>
 
@@ -67,7 +67,7 @@ void SetUpMessages() {
 // things. The manual pages take the synopsis and the options from this text, so the two agree.
 std::string Usage() {
   std::string text =
-      Tr("Usage: cadencio [--terminal | --window]\n"
+      Tr("Usage: cadencio [--terminal | --window] [--screen-reader]\n"
          "       cadencio --help | --version\n");
   text += "\n";
   text +=
@@ -79,6 +79,11 @@ std::string Usage() {
   text +=
       Tr("  --window     show it in a window with the colours, font and magnifier of the [VIDEO]\n"
          "               settings (the default when there is a display but no terminal)\n");
+  text +=
+      Tr("  --screen-reader  leave speech to your screen reader (Orca, Speakup, Fenrir, BRLTTY):\n"
+         "               cadencio says nothing itself and writes what it would say as plain\n"
+         "               lines in the terminal; beats, tones and beeps still sound. The same\n"
+         "               as --leitor-de-tela, or LEITORDETELA=S in [CADENCIO] of AUDIRA.INI\n");
   text += Tr("  --help       show this text and end\n");
   text += Tr("  --version    show the version and end\n");
   text += "\n";
@@ -93,7 +98,9 @@ enum class FrontendChoice { kAuto, kTerminal, kWindow };
 
 // The terminal when asked for, or by default when standard input is a terminal; the window
 // when asked for, or by default when there is a display and no terminal.
+// A screen reader is served with plain lines in the terminal.
 std::unique_ptr<cadencio::frontends::Frontend> ChooseFrontend(FrontendChoice choice,
+                                                              bool screen_reader,
                                                               std::string* why) {
   const bool has_display = std::getenv("DISPLAY") != nullptr ||
                            std::getenv("WAYLAND_DISPLAY") != nullptr ||
@@ -103,7 +110,7 @@ std::unique_ptr<cadencio::frontends::Frontend> ChooseFrontend(FrontendChoice cho
         isatty(STDIN_FILENO) || !has_display ? FrontendChoice::kTerminal : FrontendChoice::kWindow;
   }
   if (choice == FrontendChoice::kWindow) return cadencio::frontends::MakeWindowFrontend(why);
-  return cadencio::frontends::MakeTerminalFrontend(why);
+  return cadencio::frontends::MakeTerminalFrontend(why, screen_reader);
 }
 
 // The window title: the program's full path, at most 79 characters, in the program's code page.
@@ -114,14 +121,16 @@ std::string ProgramTitle() {
   return cadencio::base::Utf8ToWindows1252(path).bytes.substr(0, 79);
 }
 
-int Run(FrontendChoice choice) {
+int Run(FrontendChoice choice, bool screen_reader) {
   const std::string start_dir = std::filesystem::current_path().string();
   cadencio::files::EnsureDefaultConfig(start_dir);
+  screen_reader = screen_reader || cadencio::program::ScreenReaderSetting(
+                                       cadencio::files::AudiraSettings(start_dir));
   // The loop outlives the front end, whose key reader posts into it until the front end closes.
   cadencio::base::RealClock clock;
   cadencio::base::MessageLoop loop;
   std::string why;
-  auto frontend = ChooseFrontend(choice, &why);
+  auto frontend = ChooseFrontend(choice, screen_reader, &why);
   if (!frontend) {
     std::fprintf(stderr, Tr("cadencio: %s; it needs a terminal or a display.\n"), why.c_str());
     return 1;
@@ -129,6 +138,8 @@ int Run(FrontendChoice choice) {
   auto audio = cadencio::audio::OpenSdlAudio();
   cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir);
   parts.open_capture = [] { return cadencio::audio::OpenSdlCapture(); };
+  // The window cannot be read by a screen reader: there cadencio keeps speaking.
+  if (screen_reader && frontend->WritesLines()) parts.speech.SetWrittenSpeech(true);
   parts.console.SetWindowTitle(ProgramTitle());
   try {
     const int code = parts.RunToExit([&parts] { cadencio::program::RunCadencio(parts); });
@@ -147,6 +158,7 @@ int Run(FrontendChoice choice) {
 int main(int argc, char** argv) {
   SetUpMessages();
   FrontendChoice choice = FrontendChoice::kAuto;
+  bool screen_reader = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
       std::fputs(Usage().c_str(), stdout);
@@ -161,11 +173,14 @@ int main(int argc, char** argv) {
       choice = FrontendChoice::kTerminal;
     } else if (std::strcmp(argv[i], "--window") == 0) {
       choice = FrontendChoice::kWindow;
+    } else if (std::strcmp(argv[i], "--screen-reader") == 0 ||
+               std::strcmp(argv[i], "--leitor-de-tela") == 0) {
+      screen_reader = true;
     } else {
       std::fprintf(stderr, Tr("cadencio: unknown option '%s'\n"), argv[i]);
       std::fprintf(stderr, "\n%s", Usage().c_str());
       return 2;
     }
   }
-  return Run(choice);
+  return Run(choice, screen_reader);
 }

@@ -1,6 +1,7 @@
 // The one wiring of the program's parts.
 #include "program/program_parts.hpp"
 
+#include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
 #include "console/video_config.hpp"
 #include "files/paths.hpp"
@@ -30,7 +31,18 @@ ProgramParts::ProgramParts(const Devices& devices, const std::string& start_dir,
   // through the built-in synthesizer.
   speech::InstallSystemEngines(speech.Engine(), synth::LoadMbrola);
   // A front end without a bell of its own (the window) plays the short beep.
-  devices.frontend.SetBeepSound([this] { tones.Beep(); });
+  devices.frontend.SetBeepSound([this] {
+    tones.Beep();
+  });  // Prompts are written from the catalogue's texts when the screen reader speaks instead.
+  speech.SetPromptTexts(app::FindMessageText);
+  if (ScreenReaderSetting(settings) && devices.frontend.WritesLines()) {
+    speech.SetWrittenSpeech(true);
+  }
+}
+
+bool ScreenReaderSetting(const files::AudiraSettings& settings) {
+  const std::string value = settings.ReadIniString("CADENCIO", "LEITORDETELA");
+  return !value.empty() && (value[0] == 'S' || value[0] == 's');
 }
 
 int ProgramParts::RunToExit(const std::function<void()>& program) {

@@ -43,6 +43,7 @@ class ProgramParts {
   // `start_dir` is where the program started. WAV playback writes to `wave_out` when one is
   // given (it must pass the blocks on to the mixer's wave-out channel), else straight to the
   // mixer's channel.
+  // The screen-reader mode is on when the settings ask for it and the front end writes lines.
   ProgramParts(const Devices& devices, const std::string& start_dir,
                audio::WaveOutDevice* wave_out = nullptr);
   ProgramParts(const ProgramParts&) = delete;
@@ -67,6 +68,9 @@ class ProgramParts {
   // the program or a test gives one.
   std::function<std::unique_ptr<audio::AudioInput>()> open_capture;
 };
+
+// Whether the settings ask for the screen-reader mode ([CADENCIO] LEITORDETELA=S).
+bool ScreenReaderSetting(const files::AudiraSettings& settings);
 
 // Runs the metronome on the parts: start, main loop, end. Leaves by ProgramExit.
 void RunCadencio(ProgramParts& parts);

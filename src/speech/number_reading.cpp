@@ -43,6 +43,20 @@ void PlayJoined(SpeechFrontEnd& speech, std::vector<uint8_t>& joined) {
   joined.clear();
 }
 
+// The names as the screen-reader mode writes them (Windows-1252 in octal escapes).
+const char* const kWeekdayNames[] = {"Domingo", "Segunda", "Ter\347a", "Quarta",
+                                     "Quinta",  "Sexta",   "S\341bado"};
+const char* const kMonthNames[] = {"janeiro",  "fevereiro", "mar\347o", "abril",
+                                   "maio",     "junho",     "julho",    "agosto",
+                                   "setembro", "outubro",   "novembro", "dezembro"};
+
+// "14 horas e 5 minutos", "1 hora": the time as the screen-reader mode writes it.
+std::string HourMinuteText(int hour, int minute) {
+  std::string text = std::to_string(hour) + (hour < 2 ? " hora" : " horas");
+  if (minute != 0) text += " e " + std::to_string(minute) + (minute < 2 ? " minuto" : " minutos");
+  return text;
+}
+
 void SpeakNumber(SpeechFrontEnd& speech, int n, bool feminine) {
   SpeakNumberWords(speech, NumberWords(static_cast<uint64_t>(n)), feminine);
 }
@@ -72,6 +86,8 @@ void SpeakNumberWords(SpeechFrontEnd& speech, const std::string& words, bool fem
 }
 
 void SpeakHourMinute(SpeechFrontEnd& speech, int hour, int minute) {
+  // The recordings are joined from words; the screen-reader mode writes the whole text.
+  if (speech.WritesSpeech()) return speech.SpeakText(HourMinuteText(hour, minute));
   SpeakNumber(speech, hour, true);
   speech.PlayPromptWav(hour < 2 ? "_hora" : "_horas");
   if (minute != 0) {
@@ -91,6 +107,12 @@ void SpeakDate(const console::Console& console, SpeechFrontEnd& speech) {
   year_month_day date{year(today.year), month(static_cast<unsigned>(today.month)),
                       day(static_cast<unsigned>(today.day))};
   unsigned weekday_index = weekday(sys_days(date)).c_encoding();  // 0 = Sunday
+  int month_index = std::clamp(today.month, 1, 12) - 1;
+  if (speech.WritesSpeech()) {
+    return speech.SpeakText(std::string(kWeekdayNames[weekday_index % 7]) + ", " +
+                            std::to_string(today.day) + " de " + kMonthNames[month_index] + " de " +
+                            std::to_string(today.year));
+  }
   speech.PlayPromptWav(("_" + std::string(kWeekdays[weekday_index % 7])).substr(0, 11));
   if (today.day == 1) {
     speech.PlayPromptWav("_primeir");
@@ -98,7 +120,6 @@ void SpeakDate(const console::Console& console, SpeechFrontEnd& speech) {
     SpeakNumber(speech, today.day, false);
   }
   speech.PlayPromptWav("_de");
-  int month_index = std::clamp(today.month, 1, 12) - 1;
   speech.PlayPromptWav("_" + std::string(kMonths[month_index]).substr(0, 7));
   speech.PlayPromptWav("_de");
   if (today.year >= 2000) SpeakNumber(speech, 2000, false);

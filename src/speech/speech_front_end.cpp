@@ -41,6 +41,15 @@ bool IsLetterOrHigh(uint8_t ch) {
   return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 128;
 }
 
+// What the screen-reader mode writes for a key that only changes speech.
+constexpr const char* kScreenReaderSettings = "Valem os ajustes do seu leitor de tela";
+
+// A text as the screen shows it: without blanks and line ends around it; a blank alone stays.
+std::string_view Shown(std::string_view text) {
+  std::string_view trimmed = base::TrimBlanksAndControls(text);
+  return trimmed.empty() ? text : trimmed;
+}
+
 std::string WithBackslash(std::string dir) {
   if (!dir.empty() && dir.back() != '\\') dir += '\\';
   return dir;
@@ -62,6 +71,50 @@ SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav,
                               Notify(kind, std::move(detail));
                             }}) {
   click_samples_ = ClickSamples();
+}
+
+void SpeechFrontEnd::SetWrittenSpeech(bool on) {
+  written_speech_ = on;
+  waiting_lines_.clear();
+  if (on) {
+    console_.SetBeforeWait([this] { AppendWaitingLines(); });
+  } else {
+    console_.SetBeforeWait(nullptr);
+  }
+}
+
+bool SpeechFrontEnd::LeftToScreenReader() {
+  if (!written_speech_) return false;
+  WriteSpoken(kScreenReaderSettings);
+  return true;
+}
+
+void SpeechFrontEnd::WriteSpoken(std::string_view text) {
+  const std::string written = DropShown();
+  const std::string_view shown = Shown(text);
+  if (shown.empty() || base::TrimBlanksAndControls(written).ends_with(shown)) return;
+  // A text that goes on from a mark (", máximo") stays on the line of the text before it.
+  const char first = shown[0];
+  if (!waiting_lines_.empty() && (first == ',' || first == '.' || first == ';' || first == ':')) {
+    waiting_lines_.back() += shown;
+  } else {
+    waiting_lines_.emplace_back(shown);
+  }
+}
+
+std::string SpeechFrontEnd::DropShown() {
+  std::string written = console_.TakeWrittenText();
+  std::erase_if(waiting_lines_, [&written](const std::string& line) {
+    return written.find(line) != std::string::npos;
+  });
+  return written;
+}
+
+void SpeechFrontEnd::AppendWaitingLines() {
+  DropShown();
+  std::vector<std::string> lines = std::move(waiting_lines_);
+  waiting_lines_.clear();
+  for (const std::string& line : lines) console_.AppendLine(line);
 }
 
 void SpeechFrontEnd::Notify(SpeechEvent::Kind kind, std::string detail) {
@@ -96,7 +149,7 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
   if (speed <= 0 || speed > 5) speed = 3;
   speed_ = speed;
   LoadSynthSettings(speed);
-  if (voice_) {
+  if (voice_ && !written_speech_) {
     int code = voice_->Open();
     if (code != 0) {
       console_.WriteLine("Erro de inicializa\xE7\xE3o: " + std::to_string(code));
@@ -112,7 +165,7 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
                                                    "c:\\sonaud\\som\\letras\\")
                         .substr(0, 255));
   engine_active_ = false;
-  if (Switch(config_.ReadIniString("TRADUTOR", "SAPI"))) {
+  if (!written_speech_ && Switch(config_.ReadIniString("TRADUTOR", "SAPI"))) {
     int voice = IntOr(config_.ReadIniString("SERVFALA", "VOZ"), 0);
     int rate = IntOr(config_.ReadIniString("SERVFALA", "VELOCIDADE"), 0);
     int pitch = IntOr(config_.ReadIniString("SERVFALA", "TOM"), 0);
@@ -124,13 +177,14 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
 }
 
 void SpeechFrontEnd::EndSpeech() {
+  if (written_speech_) AppendWaitingLines();
   while (SpeechBusy()) console_.WaitMessage();
   StopSpeech();
   if (engine_active_) {
     engine_.EndEngine();
     engine_active_ = false;
   }
-  if (voice_) voice_->Close();
+  if (voice_ && !written_speech_) voice_->Close();
 }
 
 void SpeechFrontEnd::MessageBox(const std::string& text) {
@@ -183,6 +237,10 @@ void SpeechFrontEnd::WriteSpeakLine(std::string_view text) {
 
 void SpeechFrontEnd::SpeakText(std::string_view spoken) {
   Notify(SpeechEvent::kText, std::string(spoken));
+  if (written_speech_) {
+    WriteSpoken(spoken);
+    return;
+  }
   if (engine_active_) {
     // The engine takes the whole text as it is.
     while (SpeechBusy()) console_.WaitMessage();
@@ -295,12 +353,20 @@ void SpeechFrontEnd::PunctuationPause(std::string_view text) {
 }
 
 void SpeechFrontEnd::SpeakChar(uint8_t ch) {
+  if (written_speech_) {
+    WriteSpoken(std::string(1, static_cast<char>(ch)));
+    return;
+  }
   WaitSpeechEnd();
   Notify(SpeechEvent::kChar, std::string(1, static_cast<char>(ch)));
   wav_.PlayWavFile(files::MapWindowsPath(letters_dir_ + "_" + std::to_string(ch) + ".wav"));
 }
 
 void SpeechFrontEnd::SpellText(std::string_view text) {
+  if (written_speech_) {
+    WriteSpoken(text);
+    return;
+  }
   for (char ch : text) {
     if (console_.KeyPressed()) break;
     SpeakChar(static_cast<uint8_t>(ch));
@@ -320,12 +386,18 @@ bool SpeechFrontEnd::HasPromptWav(const std::string& name) const {
 }
 
 void SpeechFrontEnd::PlayPromptWav(const std::string& name) {
+  if (written_speech_) {
+    // A prompt with a text is speech; so is a word of the letters directory, which has none.
+    if (auto text = prompt_texts_ ? prompt_texts_(name) : std::nullopt) return WriteSpoken(*text);
+    if (name.starts_with('_')) return;
+  }
   WaitSpeechEnd();
   Notify(SpeechEvent::kPrompt, name);
   wav_.PlayWavFile(PromptPath(name));
 }
 
 void SpeechFrontEnd::PlayWavImage(const std::vector<uint8_t>& image) {
+  if (written_speech_) return;  // the recorded voice's speech
   WaitSpeechEnd();
   Notify(SpeechEvent::kImage,
          std::to_string(image.size() >= voice::kWavHeaderSize ? image.size() - voice::kWavHeaderSize
@@ -335,6 +407,7 @@ void SpeechFrontEnd::PlayWavImage(const std::vector<uint8_t>& image) {
 }
 
 void SpeechFrontEnd::PlayVoiceSamples(std::span<const uint8_t> samples) {
+  if (written_speech_) return;  // joined word recordings: speech
   WaitSpeechEnd();
   Notify(SpeechEvent::kImage, std::to_string(samples.size()));
   wav_.PlayPcm(kVoiceSound, samples);

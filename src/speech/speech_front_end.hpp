@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -58,6 +60,20 @@ class SpeechFrontEnd {
   // The recorded voice; without one, word runs are not spoken (the front end still plays
   // prompts, letters, numbers, beeps and clicks).
   void AttachRecordedVoice(RecordedVoicePort* voice) { voice_ = voice; }
+  // The screen-reader mode: no voice or engine starts and nothing is said; what would be said
+  // and is not on the screen already is appended as a line for the user's screen reader and
+  // braille display (the front end must write lines). Beeps, clicks and the recordings that
+  // are sounds, not speech, still play. Set before InitSpeech.
+  void SetWrittenSpeech(bool on);
+  bool WritesSpeech() const { return written_speech_; }
+  // The text of a prompt recording (the catalogue's), to write it in the screen-reader mode;
+  // a prompt without one that is not a word of the letters directory is a sound and plays.
+  void SetPromptTexts(std::function<std::optional<std::string>(const std::string&)> texts) {
+    prompt_texts_ = std::move(texts);
+  }
+  // For a key that only changes speech: in the screen-reader mode, says that the screen
+  // reader's own settings apply and returns true (the change is not made).
+  bool LeftToScreenReader();
   void SetObserver(SpeechObserver observer) { observer_ = std::move(observer); }
 
   // Starts the voice at a speed level (0: read [TRADUTOR] VELOCIDADE) with the program's
@@ -93,10 +109,13 @@ class SpeechFrontEnd {
   int Speed() const { return speed_; }
   const std::string& PromptDir() const { return prompt_dir_; }
   const SynthSettings& Settings() const { return settings_; }
-  // True when a speech engine takes whole texts instead of the recorded voice.
-  bool EngineActive() const { return engine_active_; }
+  // True when whole texts are taken (by a speech engine, or written in the screen-reader
+  // mode) instead of the recorded voice's pieces.
+  bool EngineActive() const { return engine_active_ || written_speech_; }
   // True when everything the voice says goes through WAV playback, so it can be recorded.
-  bool SpeechRecordable() const { return !engine_active_ || engine_.SoundsThroughPlayback(); }
+  bool SpeechRecordable() const {
+    return !written_speech_ && (!engine_active_ || engine_.SoundsThroughPlayback());
+  }
   // The engine dispatch, whose bindings tests may replace.
   EngineDispatch& Engine() { return engine_; }
   bool EchoTyping() const { return echo_typing_; }
@@ -110,6 +129,12 @@ class SpeechFrontEnd {
   void SpeakMark(std::string& text);
   // A message of an engine: shown, spoken and held until a key is pressed.
   void MessageBox(const std::string& text);
+  // The screen-reader mode's speech: `text` waits to be appended as a line unless the screen
+  // has just shown it; the lines go out before the program next waits.
+  void WriteSpoken(std::string_view text);
+  // Drops the waiting texts the screen has shown since they were said; returns what it wrote.
+  std::string DropShown();
+  void AppendWaitingLines();
 
   console::Console& console_;
   WavPlayback& wav_;
@@ -128,6 +153,9 @@ class SpeechFrontEnd {
   uint8_t previous_mark_ = ' ';
   int mark_repeats_ = 0;
   std::vector<uint8_t> click_samples_;
+  bool written_speech_ = false;
+  std::vector<std::string> waiting_lines_;
+  std::function<std::optional<std::string>(const std::string&)> prompt_texts_;
   EngineDispatch engine_;
 };
 

@@ -96,10 +96,22 @@ std::vector<frontends::ScriptedMessage> TypeText(int64_t at_ms, const std::strin
   return script;
 }
 
+void LineTranscriptFrontend::Present(const frontends::ScreenCells& cells, int cursor_column,
+                                     int cursor_row, bool caret) {
+  script_.Present(cells, cursor_column, cursor_row, caret);
+  text_ += lines_.Update(cells);
+}
+
 Scenario::Scenario(std::vector<frontends::ScriptedMessage> script, int64_t tail_ms,
-                   base::Clock::DateTime start)
+                   base::Clock::DateTime start, bool plain_lines)
     : rig_(TempStartDir(), std::move(script), nullptr, 44100, tail_ms, start,
-           [](frontends::HeadlessFrontend& keys) -> std::unique_ptr<frontends::Frontend> {
+           [this, plain_lines](
+               frontends::HeadlessFrontend& keys) -> std::unique_ptr<frontends::Frontend> {
+             if (plain_lines) {
+               auto lines = std::make_unique<LineTranscriptFrontend>(keys);
+               transcript_ = lines.get();
+               return lines;
+             }
              return MaybeScriptedWindow(keys);  // shown in a window when the tests ask for it
            }) {
   rig_.speech.SetObserver([this](const speech::SpeechEvent& event) { spoken_.push_back(event); });

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs/field_editor.hpp"
+#include "frontends/terminal/line_output.hpp"
 #include "program/capture_rig.hpp"
 #include "speech/speech_events.hpp"
 #include "support/window_scenario.hpp"
@@ -46,10 +47,37 @@ struct BeatOnset {
   std::string sound;  // file name without directory, e.g. "padrao1.wav"
 };
 
+// What a terminal writes for a screen reader: the scripted front end's keys and time, with
+// the screen going out as the terminal's plain lines and the program's own lines after them.
+class LineTranscriptFrontend final : public frontends::Frontend {
+ public:
+  explicit LineTranscriptFrontend(frontends::HeadlessFrontend& script) : script_(script) {}
+  void PollInput(base::MessageLoop& loop) override { script_.PollInput(loop); }
+  void WaitInput(base::MessageLoop& loop) override { script_.WaitInput(loop); }
+  void WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) override {
+    script_.WaitInputFor(loop, timeout_ms);
+  }
+  void Present(const frontends::ScreenCells& cells, int cursor_column, int cursor_row,
+               bool caret) override;
+  void Beep() override { script_.Beep(); }
+  bool WritesLines() const override { return true; }
+  void AppendLine(const std::string& text) override { text_ += lines_.AppendLine(text); }
+  // Everything written, Windows-1252, lines ended by line feeds.
+  const std::string& Text() const { return text_; }
+
+ private:
+  frontends::HeadlessFrontend& script_;
+  frontends::LineOutput lines_;
+  std::string text_;
+};
+
 class Scenario {
  public:
+  // With `plain_lines` the screen goes out as a terminal's plain lines (Transcript), and the
+  // front end takes the lines of the screen-reader mode.
   Scenario(std::vector<frontends::ScriptedMessage> script, int64_t tail_ms,
-           base::Clock::DateTime start = base::VirtualClock::kDefaultStart);
+           base::Clock::DateTime start = base::VirtualClock::kDefaultStart,
+           bool plain_lines = false);
   // Runs the whole program until it ends; returns its exit code.
   int Run();
   // Runs one dialog (or any code) on this scenario's console, speech and audio until it
@@ -74,8 +102,11 @@ class Scenario {
   // What the field editor works with.
   dialogs::FieldContext Field() { return {Console(), Speech(), Keys(), rig_.settings}; }
   program::ProgramParts& Parts() { return rig_.parts; }
+  // The plain lines written so far (a scenario made with `plain_lines`).
+  const std::string& Transcript() const { return transcript_->Text(); }
 
  private:
+  LineTranscriptFrontend* transcript_ = nullptr;  // set while rig_ is built
   program::CaptureRig rig_;
   std::vector<BeatOnset> onsets_;
   std::vector<speech::SpeechEvent> spoken_;

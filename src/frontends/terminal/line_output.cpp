@@ -77,4 +77,14 @@ std::string LineOutput::Finish() {
   return "\n";
 }
 
+std::string LineOutput::AppendLine(std::string_view text) {
+  std::string out = Finish();
+  std::string line(text);
+  for (char& ch : line) {
+    if (static_cast<uint8_t>(ch) < 32 || ch == 127) ch = ' ';
+  }
+  line.erase(line.find_last_not_of(' ') + 1);
+  return out + line + "\n";
+}
+
 }  // namespace cadencio::frontends

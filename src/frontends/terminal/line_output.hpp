@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "frontends/screen.hpp"
 
@@ -18,6 +19,10 @@ class LineOutput {
   std::string Update(const ScreenCells& cells);
   // Ends the open line, if there is one.
   std::string Finish();
+  // A line of the program's own after the screen's text: the open line ended, then the text
+  // as plain text (control bytes as blanks, no trailing blanks) on a line of its own. A row
+  // that grows afterwards is written again whole.
+  std::string AppendLine(std::string_view text);
 
  private:
   ScreenCells last_{};

@@ -152,6 +152,7 @@ void SetRawMode() {
 
 struct TerminalFrontend::State {
   bool open = false;
+  bool lines_wanted = false;  // plain lines whatever the terminal can do
   SCREEN* screen = nullptr;
   bool xterm_sequences = false;
   std::unique_ptr<TerminalKeyDecoder> decoder;
@@ -301,7 +302,9 @@ void TerminalFrontend::State::Draw(const ScreenCells& cells, int column, int row
   refresh();
 }
 
-TerminalFrontend::TerminalFrontend() : state_(std::make_unique<State>()) {}
+TerminalFrontend::TerminalFrontend(bool plain_lines) : state_(std::make_unique<State>()) {
+  state_->lines_wanted = plain_lines;
+}
 
 TerminalFrontend::~TerminalFrontend() {
   Close();
@@ -342,7 +345,7 @@ void TerminalFrontend::Open() {
   del_curterm(cur_term);
   s.decoder = std::make_unique<TerminalKeyDecoder>(table, EscapeTimeoutMs());
 
-  if (addressable) {
+  if (addressable && !s.lines_wanted) {
     s.screen = newterm(nullptr, stdout, stdin);
     if (s.screen == nullptr) refuse("the terminal type ($TERM) is not known");
     s.OpenScreen();
@@ -506,6 +509,17 @@ void TerminalFrontend::SetClipboard(const std::string& utf8) {
   WriteAll(STDOUT_FILENO, "\033]52;c;" + Base64(utf8) + "\007");
 }
 
+bool TerminalFrontend::WritesLines() const {
+  return state_->lines_wanted;
+}
+
+void TerminalFrontend::AppendLine(const std::string& text) {
+  State& s = *state_;
+  if (s.open && s.plain_lines) {
+    WriteAll(STDOUT_FILENO, base::Windows1252ToUtf8(s.plain_lines->AppendLine(text)));
+  }
+}
+
 void TerminalFrontend::Close() {
   State& s = *state_;
   if (!s.open) return;
@@ -530,7 +544,7 @@ void TerminalFrontend::Close() {
   RemoveTerminalSignalHandlers();
 }
 
-std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why) {
+std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why, bool plain_lines) {
   auto refuse = [why](const char* reason) -> std::unique_ptr<Frontend> {
     if (why != nullptr) *why = reason;
     return nullptr;
@@ -543,7 +557,7 @@ std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why) {
     return refuse("the terminal type ($TERM) is not known");
   }
   del_curterm(cur_term);
-  return std::make_unique<TerminalFrontend>();
+  return std::make_unique<TerminalFrontend>(plain_lines);
 }
 
 }  // namespace cadencio::frontends

@@ -12,7 +12,9 @@ namespace cadencio::frontends {
 
 class TerminalFrontend final : public Frontend {
  public:
-  TerminalFrontend();
+  // With `plain_lines` the screen goes out as plain lines even where the terminal could
+  // address its cursor: what a screen reader follows best.
+  explicit TerminalFrontend(bool plain_lines = false);
   ~TerminalFrontend() override;
   TerminalFrontend(const TerminalFrontend&) = delete;
   TerminalFrontend& operator=(const TerminalFrontend&) = delete;
@@ -29,6 +31,8 @@ class TerminalFrontend final : public Frontend {
   // allow it ignore the sequence).
   void SetClipboard(const std::string& utf8) override;
   void Close() override;
+  bool WritesLines() const override;
+  void AppendLine(const std::string& text) override;
 
  private:
   struct State;
@@ -37,6 +41,7 @@ class TerminalFrontend final : public Frontend {
 
 // The terminal front end when standard input and output are a terminal that the terminal
 // database describes; otherwise null, with the reason in `why` when it is given.
-std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why = nullptr);
+std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why = nullptr,
+                                               bool plain_lines = false);
 
 }  // namespace cadencio::frontends

@@ -192,7 +192,9 @@ std::unique_ptr<EngineBinding> Sapi5Start(EngineContext& context, const EngineVo
   if (spd_set_synthesis_voice(connection, names[static_cast<std::size_t>(index)].c_str()) != 0) {
     return nullptr;
   }
-  spd_set_voice_rate(connection, ServiceRate(rate));  // a failure keeps the service's rate
+  // Rate 0 is the service's normal rate: the one its user set (a screen reader's user above
+  // all), which setting 0 would replace by speech-dispatcher's middle rate.
+  if (rate != 0) spd_set_voice_rate(connection, ServiceRate(rate));  // a failure keeps it
   return engine;
 }
 
