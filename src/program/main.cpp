@@ -82,7 +82,7 @@ std::string Usage() {
   text +=
       Tr("  --screen-reader  leave speech to your screen reader (Orca, Speakup, Fenrir, BRLTTY):\n"
          "               cadencio says nothing itself and writes what it would say as plain\n"
-         "               lines in the terminal; beats, tones and beeps still sound. The same\n"
+         "               lines in the terminal. Beats, tones and beeps still sound. The same\n"
          "               as --leitor-de-tela, or LEITORDETELA=S in [CADENCIO] of AUDIRA.INI\n");
   text += Tr("  --help       show this text and end\n");
   text += Tr("  --version    show the version and end\n");
