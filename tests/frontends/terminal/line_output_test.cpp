@@ -78,38 +78,6 @@ TEST(LineOutput, EachNewStateOfTheScreenAppendsWhatChanged) {
   }
 }
 
-TEST(LineOutput, AppendedLinesArePlainLinesOfTheirOwn) {
-  struct Case {
-    const char* name;
-    Rows before;  // the screen before the line
-    std::string line;
-    Rows after;  // and after it
-    std::string expected;
-  };
-  const Case cases[] = {
-      {"an open prompt is ended first",
-       {"Informe BPM :"},
-       "121",
-       {"Informe BPM :"},
-       "Informe BPM :\n121\n"},
-      {"a row that grows afterwards is written again whole",
-       {"Informe BPM :"},
-       "61",
-       {"Informe BPM : 1"},
-       "Informe BPM :\n61\nInforme BPM : 1"},
-      {"control bytes become blanks, trailing blanks go", {}, "a\tb\a  ", {}, "a b\n"},
-      {"blanks alone make an empty line", {}, "   ", {}, "\n"},
-      {"accented letters stay Windows-1252", {}, "Repeti\xE7\xE3o", {}, "Repeti\xE7\xE3o\n"},
-  };
-  for (const Case& c : cases) {
-    LineOutput output;
-    std::string text = output.Update(Screen(c.before));
-    text += output.AppendLine(c.line);
-    text += output.Update(Screen(c.after));
-    EXPECT_EQ(text, c.expected) << c.name;
-  }
-}
-
 TEST(LineOutput, BlankRowsAreNoScroll) {
   EXPECT_EQ(ScrollDistance(Screen({}), Screen({})), 0);
   EXPECT_EQ(ScrollDistance(Screen({"a", "b"}), Screen({"a", "b", "c"})), 0);
