@@ -1,7 +1,8 @@
 // The words that count the beats aloud, "um" to "nove". They are rendered once by the voice the
-// user hears (recorded, espeak-ng or the built-in TTS, at the current speed) into sounds of the
-// beat channel's bank, trimmed so that each starts with its first sound and can be placed on
-// its beat's frame. A voice whose sound does not pass through the program (the speech
+// user hears (recorded, espeak-ng or the built-in TTS, at the current speed or the normal one
+// when that is faster) into sounds of the beat channel's bank, trimmed so that each starts with
+// its first sound and can be placed on its beat's frame, each long enough to be heard as a word
+// and all at one level. A voice whose sound does not pass through the program (the speech
 // service) leaves the count recordings of the prompt directory.
 #pragma once
 
@@ -40,5 +41,10 @@ class CountWords {
 // level reaches 1/64 of the word's peak to the last one, faded out over its last 2 ms. Empty
 // when the word is silent.
 audio::Sound TrimmedWord(const std::vector<float>& samples, int rate);
+
+// A word's level: the RMS of its samples in dB of full scale (-200 when silent).
+double WordLevelDb(const audio::Sound& word);
+// Brings a word to the count words' common level, or as near as its peak allows.
+void LevelWord(audio::Sound& word);
 
 }  // namespace cadencio::app
