@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 94> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 98> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -159,6 +159,21 @@ constexpr std::array<CatalogueEntry, 94> kCatalogue = {{
     {"CARETDIA",
      "OK, retornando ao diapas\xE3"
      "o"},
+    // Said once at start when the voice asked for cannot speak, or the settings cannot be
+    // stored (the directory follows).
+    {"CAVOZESP",
+     "Voz do espeak-ng indispon\xED"
+     "vel, usando a voz gravada"},
+    {"CAVOZSPD",
+     "Voz do speech-dispatcher indispon\xED"
+     "vel, usando a voz gravada"},
+    {"CAVOZINT",
+     "Voz do sintetizador interno indispon\xED"
+     "vel, usando a voz gravada"},
+    {"CACFGGRV",
+     "Configura\xE7\xF5"
+     "es n\xE3"
+     "o podem ser gravadas em "},
     // The keys beyond the classic ones: what they say when used, and their help lines.
     {"CAVOLUME", "Volume "},
     {"CASUBDIV", "Notas por tempo = "},

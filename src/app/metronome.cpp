@@ -2,6 +2,7 @@
 #include "app/metronome.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 
 #include "app/message_catalogue.hpp"
@@ -13,6 +14,7 @@
 #include "dialogs/field_editor.hpp"
 #include "dialogs/front_end_review_voice.hpp"
 #include "dialogs/screen_review.hpp"
+#include "files/atomic_file.hpp"
 #include "speech/number_reading.hpp"
 
 namespace cadencio::app {
@@ -111,6 +113,7 @@ void Metronome::StartMetronome() {
   console_.WriteLine();
   console_.WriteLine();
   speech_.LoadSynthSettings(state_.SpeechLevel);
+  SayStartNotices();
   if (!effects_.LoadEffectsFile(settings_)) state_.NoEffectsFile = true;
   LoadDefaults(settings_, state_);
   output_.GetMixer().SetBeatGain(BeatGain(state_.BeatVolume));
@@ -119,6 +122,29 @@ void Metronome::StartMetronome() {
   state_.MeasureSound = std::string(kEffectsDir) +
                         (state_.MeasureSound.empty() ? "padrao2" : state_.MeasureSound) + ".wav";
   EnterTempoAndMeasure();
+}
+
+void Metronome::SayStartNotices() {
+  if (speech_.EngineFailed()) {
+    switch (speech::FamilyOf(speech_.Engine().EngineKind())) {
+      case speech::EngineFamily::kInProcess:
+        Say("CAVOZESP", 1);
+        break;
+      case speech::EngineFamily::kService:
+        Say("CAVOZSPD", 1);
+        break;
+      case speech::EngineFamily::kSivra:
+        Say("CAVOZINT", 1);
+        break;
+    }
+  }
+  const std::string config = settings_.ConfigFile();
+  if (!files::CanReplaceFile(config)) {
+    Say("CACFGGRV", 0);
+    const std::string dir = std::filesystem::path(config).parent_path().string();
+    speech_.WriteSpeak(base::Utf8ToWindows1252(dir).bytes);
+    console_.WriteLine();
+  }
 }
 
 void Metronome::EnterTempoAndMeasure() {

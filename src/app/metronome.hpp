@@ -53,6 +53,9 @@ class Metronome {
 
  private:
   void Say(const std::string& key, int line_ends);
+  // Said once at start: the engine the settings ask for did not start, so the recorded voice
+  // speaks; the settings file cannot be written, so F2 will not store anything.
+  void SayStartNotices();
   // Runs the command of one key code; false for Tab, which ends the pass at once.
   bool RunKeyCommand(uint8_t code);
   void Pause();

@@ -95,6 +95,9 @@ class SpeechFrontEnd {
   const SynthSettings& Settings() const { return settings_; }
   // True when a speech engine takes whole texts instead of the recorded voice.
   bool EngineActive() const { return engine_active_; }
+  // True when the settings asked for an engine at the last start and it did not start, so the
+  // recorded voice speaks instead.
+  bool EngineFailed() const { return engine_failed_; }
   // True when everything the voice says goes through WAV playback, so it can be recorded.
   bool SpeechRecordable() const { return !engine_active_ || engine_.SoundsThroughPlayback(); }
   // The engine dispatch, whose bindings tests may replace.
@@ -123,6 +126,7 @@ class SpeechFrontEnd {
   bool speech_cut_ = false;
   bool speech_pending_ = true;
   bool engine_active_ = false;
+  bool engine_failed_ = false;
   int engine_kind_ = 4;
   bool echo_typing_ = true;
   uint8_t previous_mark_ = ' ';

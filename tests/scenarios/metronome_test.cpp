@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <optional>
 
 #include "app/metronome_state.hpp"
 #include "base/keys.hpp"
 #include "support/beat_frames.hpp"
 #include "support/scenario.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace cadencio::testing {
 namespace {
@@ -93,6 +96,66 @@ TEST(StartUp, AsksTempoAndMeasureAndPlaysTheDefaultSounds) {
   }
   // 120 BPM: 500 ms apart, exactly 22050 frames at 44100 Hz, with no drift.
   for (int64_t interval : Intervals(onsets)) EXPECT_EQ(interval, 22050);
+}
+
+// A voice that the settings ask for and that cannot start, or a settings directory that cannot
+// be written, is said and shown once after the banner, and the program goes on.
+TEST(StartUp, AVoiceThatCannotStartAndUnwritableSettingsAreSaidOnce) {
+  struct Case {
+    const char* settings;  // AUDIRA.INI; null: none, in a directory below a plain file
+    const char* said;      // null: nothing is said
+    const char* why;
+  };
+  const std::string kEspeak = "Voz do espeak-ng indispon\xEDvel, usando a voz gravada";
+  const Case cases[] = {
+      {"[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=4\nVOZ=100000\n",
+       "Voz do espeak-ng indispon\xEDvel, usando a voz gravada", "a voice espeak-ng lacks"},
+      {"[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=5\n",
+       "Voz do speech-dispatcher indispon\xEDvel, usando a voz gravada", "no speech service"},
+      {"[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=3\n[SIVRATTS]\nDIR=c:\\nenhum\\\n",
+       "Voz do sintetizador interno indispon\xEDvel, usando a voz gravada",
+       "the built-in TTS without its files"},
+      {"[TRADUTOR]\nSAPI=N\n", nullptr, "the recorded voice asked for"},
+      {nullptr,
+       "Configura\xE7\xF5"
+       "es n\xE3o podem ser gravadas em ",
+       "unwritable settings"},
+  };
+  for (const Case& c : cases) {
+    TempDataRoot data;
+    ScopedEnv address("SPEECHD_ADDRESS", "unix_socket:" + data.ConfigDir() + "/none/speechd.sock");
+    const std::string blocked = data.ConfigDir() + "/not-a-directory";
+    std::optional<ScopedEnv> windir;
+    if (c.settings != nullptr) {
+      std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << c.settings;
+    } else {
+      // Permissions do not stop root, so the directory lies below a plain file.
+      std::ofstream(blocked) << "x";
+      windir.emplace("AUDIRA_WINDIR", blocked + "/audira");
+    }
+    Scenario scenario(Join({AnswerStart("120", 'q'), EndAt(5000)}), 1000);
+    EXPECT_EQ(scenario.Run(), 0) << c.why;
+    const std::string screen = scenario.Screen().Text();
+    const std::vector<std::string> texts = scenario.Spoken(speech::SpeechEvent::kText);
+    for (const char* notice :
+         {kEspeak.c_str(), "Voz do speech-dispatcher indispon\xEDvel, usando a voz gravada",
+          "Voz do sintetizador interno indispon\xEDvel, usando a voz gravada",
+          "Configura\xE7\xF5"
+          "es n\xE3o podem ser gravadas em "}) {
+      const bool expected = c.said != nullptr && std::string(c.said) == notice;
+      EXPECT_EQ(std::count(texts.begin(), texts.end(), notice), expected ? 1 : 0)
+          << c.why << ": " << notice;
+      EXPECT_EQ(screen.find(notice) != std::string::npos, expected) << c.why << "\n" << screen;
+    }
+    if (c.settings == nullptr) {
+      EXPECT_EQ(std::count(texts.begin(), texts.end(), blocked + "/audira"), 1);
+    }
+    // Said after the banner, before the first question, and the beat goes on.
+    if (c.said != nullptr) {
+      EXPECT_LT(screen.find(c.said), screen.find("Informe BPM")) << c.why;
+    }
+    EXPECT_GT(scenario.CountOnsets("padrao1.wav"), 0) << c.why;
+  }
 }
 
 // A typed tempo that is not taken as it stands is said and shown: the default for what is not
