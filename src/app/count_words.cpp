@@ -36,10 +36,9 @@ constexpr float kMaxPeak = 0.9f;
 // What the voice says of `text`, as stereo float at `rate`, without its silences.
 audio::Sound RenderWord(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder& recorder,
                         const char* text, int rate) {
-  recorder.BeginRecording();
-  speech.SpeakText(text);
-  speech.WaitSpeechEnd();
-  return TrimmedWord(recorder.EndRecording(rate), rate);
+  return TrimmedWord(RenderSaid(
+                         speech, recorder, [&] { speech.SpeakText(text); }, rate),
+                     rate);
 }
 
 float FrameLevel(const std::vector<float>& samples, std::size_t frame) {
@@ -47,6 +46,15 @@ float FrameLevel(const std::vector<float>& samples, std::size_t frame) {
 }
 
 }  // namespace
+
+std::vector<float> RenderSaid(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder& recorder,
+                              const std::function<void()>& say, int rate) {
+  speech.WaitSpeechEnd();
+  recorder.BeginRecording();
+  say();
+  speech.WaitSpeechEnd();
+  return recorder.EndRecording(rate);
+}
 
 audio::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
   const std::size_t frames = samples.size() / 2;
@@ -93,8 +101,6 @@ void CountWords::Prepare(console::Console& console, speech::SpeechFrontEnd& spee
   prepared_speed_ = speech.Speed();
   std::array<const audio::Sound*, kCountWords> rendered{};
   bool whole = recorder != nullptr && speech.SpeechRecordable();
-  // What was still being said ends first, so that none of it is taken into a word.
-  if (whole) speech.WaitSpeechEnd();
   const bool slowed = whole && speech.Speed() > kMaxCountSpeed;
   if (slowed) speech.LoadSynthSettings(kMaxCountSpeed);
   for (int n = 0; whole && n < kCountWords; ++n) {

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "audio/beat_channel.hpp"
 #include "audio/wave_out_recorder.hpp"
@@ -36,6 +38,11 @@ class CountWords {
   bool rendered_ = false;
   int prepared_speed_ = 0;
 };
+
+// What `say` makes the voice say, rendered into stereo float at `rate` instead of being heard;
+// what the voice was still saying ends first, so that none of it is taken in.
+std::vector<float> RenderSaid(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder& recorder,
+                              const std::function<void()>& say, int rate);
 
 // A rendered word (stereo float at `rate`) without its silences: from the first frame whose
 // level reaches 1/64 of the word's peak to the last one, faded out over its last 2 ms. Empty

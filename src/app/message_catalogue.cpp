@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 98> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 103> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -174,6 +174,18 @@ constexpr std::array<CatalogueEntry, 98> kCatalogue = {{
      "Configura\xE7\xF5"
      "es n\xE3"
      "o podem ser gravadas em "},
+    // The tempo and measure taken from the stored settings, said at start.
+    {"CABPM", " BPM"},
+    {"CABINAR",
+     ", bin\xE1"
+     "rio"},
+    {"CATERNAR",
+     ", tern\xE1"
+     "rio"},
+    {"CAQUATER",
+     ", quatern\xE1"
+     "rio"},
+    {"CACOMPDE", ", compasso de "},
     // The keys beyond the classic ones: what they say when used, and their help lines.
     {"CAVOLUME", "Volume "},
     {"CASUBDIV", "Notas por tempo = "},

@@ -9,6 +9,7 @@
 
 #include "app/metronome_state.hpp"
 #include "base/keys.hpp"
+#include "formats/wav_writer.hpp"
 #include "support/beat_frames.hpp"
 #include "support/scenario.hpp"
 #include "support/scratch_dir.hpp"
@@ -155,6 +156,68 @@ TEST(StartUp, AVoiceThatCannotStartAndUnwritableSettingsAreSaidOnce) {
       EXPECT_LT(screen.find(c.said), screen.find("Informe BPM")) << c.why;
     }
     EXPECT_GT(scenario.CountOnsets("padrao1.wav"), 0) << c.why;
+  }
+}
+
+// A start that takes the tempo or the measure from the stored settings says both after
+// "OK, F1 ajuda", and the beat starts with the words instead of after them.
+// A tone of `frames` at 22050 Hz, as a stand-in recording.
+std::vector<int16_t> Tone(int frames) {
+  std::vector<int16_t> samples(frames);
+  for (int i = 0; i < frames; ++i) {
+    samples[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 300 * i / 22050.0));
+  }
+  return samples;
+}
+
+TEST(StartUp, StoredTempoAndMeasureAreSaidWhileTheBeatStarts) {
+  struct Case {
+    const char* stored;  // [CADENCIO] keys
+    Script answers;      // what the start asks for
+    const char* said;    // null: nothing
+    const char* why;
+  };
+  const Case cases[] = {
+      {"BPM=120\nCOMPASSO=Tern\xE1rio\n", {}, "120 BPM, tern\xE1rio", "both stored"},
+      {"BPM=90\nCOMPASSO=7\n", {}, "90 BPM, compasso de 7", "a measure said by its number"},
+      {"BPM=200\n", {TypeChar(300, 'b')}, "200 BPM, bin\xE1rio", "the measure asked for"},
+      {"", AnswerStart("120", 'q'), nullptr, "nothing stored"},
+  };
+  for (const Case& c : cases) {
+    TempDataRoot data;
+    std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
+        << "[CADENCIO]\nDIRCADENCIO=c:\\sonaud\\som\\cadencio\\\n"
+        << c.stored;
+    // " BPM" lasts a second.
+    formats::WriteWav16Mono(data.Root() + "/som/cadencio/CABPM.wav", Tone(22050), 22050);
+    Scenario scenario(Join({c.answers, EndAt(5000)}), 1000);
+    EXPECT_EQ(scenario.Run(), 0) << c.why;
+    const std::string screen = scenario.Screen().Text();
+    if (c.said == nullptr) {
+      EXPECT_NE(screen.find("OK, F1 ajuda\nConfirma"), std::string::npos) << c.why << screen;
+      continue;
+    }
+    EXPECT_NE(screen.find("OK, F1 ajuda\n" + std::string(c.said) + "\n"), std::string::npos)
+        << c.why << "\n"
+        << screen;
+    // The words were rendered at once and the first beat set as they began to sound, not a
+    // second later: their sound goes on past the beat's own 2000 frames.
+    int64_t said_at = -1;
+    for (const auto& event : scenario.Spoken()) {
+      if (event.kind == speech::SpeechEvent::kPrompt && event.detail == "CABPM") {
+        said_at = event.at_ms;
+      }
+    }
+    ASSERT_FALSE(scenario.Onsets().empty()) << c.why;
+    const int64_t first = scenario.Onsets()[0].frame;
+    EXPECT_LT(first * 1000 / 44100 - said_at, 300) << c.why;
+    const auto& stream = dynamic_cast<audio::CaptureAudio&>(scenario.Audio()).Stream();
+    bool heard = false;
+    for (int64_t f = first + 3000; f < first + 11025 && 2 * f < static_cast<int64_t>(stream.size());
+         ++f) {
+      heard = heard || std::fabs(stream[2 * f]) > 1e-4f;
+    }
+    EXPECT_TRUE(heard) << c.why;
   }
 }
 
