@@ -405,18 +405,11 @@ TEST(ChooseEffect, HelpAndInvalidKeys) {
   EXPECT_EQ(CountText(scenario, kInvalid), 2);  // the digit and Left
 }
 
-std::vector<int16_t> Tone(int frames) {
-  std::vector<int16_t> samples(frames);
-  for (int i = 0; i < frames; ++i) {
-    samples[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 600 * i / 44100.0));
-  }
-  return samples;
-}
-
 TEST(ChooseEffect, CtrlEnterPlaysTheEffectAndWaitsForItsEnd) {
   TempDataRoot data;
   data.WriteFile("somritmo.ini", "Bumbo=bumbo\nCaixa=caixa\n");
-  formats::WriteWav16Mono(data.Root() + "/som/cadencio/efeitos/bumbo.wav", Tone(13230), 44100);
+  formats::WriteWav16Mono(data.Root() + "/som/cadencio/efeitos/bumbo.wav",
+                          ToneSamples(13230, 44100), 44100);
   Keys keys;
   keys.Char(13, true);                       // before the list: names no file, nothing heard
   keys.Key(base::vk::kDown).Char(13, true);  // Bumbo, 300 ms

@@ -161,15 +161,6 @@ TEST(StartUp, AVoiceThatCannotStartAndUnwritableSettingsAreSaidOnce) {
 
 // A start that takes the tempo or the measure from the stored settings says both after
 // "OK, F1 ajuda", and the beat starts with the words instead of after them.
-// A tone of `frames` at 22050 Hz, as a stand-in recording.
-std::vector<int16_t> Tone(int frames) {
-  std::vector<int16_t> samples(frames);
-  for (int i = 0; i < frames; ++i) {
-    samples[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 300 * i / 22050.0));
-  }
-  return samples;
-}
-
 TEST(StartUp, StoredTempoAndMeasureAreSaidWhileTheBeatStarts) {
   struct Case {
     const char* stored;  // [CADENCIO] keys
@@ -189,7 +180,8 @@ TEST(StartUp, StoredTempoAndMeasureAreSaidWhileTheBeatStarts) {
         << "[CADENCIO]\nDIRCADENCIO=c:\\sonaud\\som\\cadencio\\\n"
         << c.stored;
     // " BPM" lasts a second.
-    formats::WriteWav16Mono(data.Root() + "/som/cadencio/CABPM.wav", Tone(22050), 22050);
+    formats::WriteWav16Mono(data.Root() + "/som/cadencio/CABPM.wav", ToneSamples(22050, 22050),
+                            22050);
     Scenario scenario(Join({c.answers, EndAt(5000)}), 1000);
     EXPECT_EQ(scenario.Run(), 0) << c.why;
     const std::string screen = scenario.Screen().Text();
