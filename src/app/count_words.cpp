@@ -11,9 +11,35 @@ namespace cadencio::app {
 
 namespace {
 
-// The words as the voice is given them (Windows-1252).
-constexpr const char* kWordTexts[kCountWords] = {"um",   "dois", "tr\xEAs", "quatro", "cinco",
-                                                 "seis", "sete", "oito",    "nove"};
+// The words as the voice is given them (Windows-1252), with the spelling said instead when the
+// plain word comes out shorter than kMinWordMs: alone, "um" is read as the article, unstressed
+// and barely a syllable; "umm" is the numeral, stressed and closed by its nasal.
+struct CountText {
+  const char* plain;
+  const char* stressed;  // null: the plain word is always long enough
+};
+constexpr CountText kWordTexts[kCountWords] = {
+    {"um", "umm"},       {"dois", nullptr},  {"tr\xEAs", nullptr},
+    {"quatro", nullptr}, {"cinco", nullptr}, {"seis", nullptr},
+    {"sete", nullptr},   {"oito", nullptr},  {"nove", nullptr}};
+
+// A count word shorter than this is heard as a click rather than a word.
+constexpr int kMinWordMs = 150;
+// The words are rendered no faster than the normal speech speed: the recorded voice's faster
+// speeds shorten every word below kMinWordMs.
+constexpr int kMaxCountSpeed = 3;
+// Every word is brought to this level (RMS, dB of full scale), unless its peak would pass
+// kMaxPeak, so the count is as loud on every beat and with every voice.
+constexpr double kWordLevelDb = -18;
+constexpr float kMaxPeak = 0.9f;
+
+// What the voice says of `text`, as stereo float at `rate`, without its silences.
+audio::Sound RenderWord(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder& recorder,
+                        const char* text, int rate) {
+  return TrimmedWord(RenderSaid(
+                         speech, recorder, [&] { speech.SpeakText(text); }, rate),
+                     rate);
+}
 
 float FrameLevel(const std::vector<float>& samples, std::size_t frame) {
   return std::max(std::fabs(samples[2 * frame]), std::fabs(samples[2 * frame + 1]));
@@ -22,7 +48,16 @@ float FrameLevel(const std::vector<float>& samples, std::size_t frame) {
 }  // namespace
 
 const char* CountWordText(int n) {
-  return kWordTexts[std::clamp(n, 1, kCountWords) - 1];
+  return kWordTexts[std::clamp(n, 1, kCountWords) - 1].plain;
+}
+
+std::vector<float> RenderSaid(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder& recorder,
+                              const std::function<void()>& say, int rate) {
+  speech.WaitSpeechEnd();
+  recorder.BeginRecording();
+  say();
+  speech.WaitSpeechEnd();
+  return recorder.EndRecording(rate);
 }
 
 audio::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
@@ -48,23 +83,44 @@ audio::Sound TrimmedWord(const std::vector<float>& samples, int rate) {
   return word;
 }
 
+double WordLevelDb(const audio::Sound& word) {
+  double sum = 0;
+  for (float sample : word.samples) sum += double{sample} * sample;
+  if (sum <= 0) return -200;
+  return 10 * std::log10(sum / static_cast<double>(word.samples.size()));
+}
+
+void LevelWord(audio::Sound& word) {
+  float peak = 0;
+  for (float sample : word.samples) peak = std::max(peak, std::fabs(sample));
+  if (peak <= 0) return;
+  const double gain =
+      std::min(std::pow(10.0, (kWordLevelDb - WordLevelDb(word)) / 20), double{kMaxPeak} / peak);
+  for (float& sample : word.samples) sample = static_cast<float>(sample * gain);
+}
+
 void CountWords::Prepare(console::Console& console, speech::SpeechFrontEnd& speech,
                          audio::WaveOutRecorder* recorder, audio::BeatChannel& beats, int rate) {
   if (rendered_ && prepared_speed_ == speech.Speed()) return;
   prepared_speed_ = speech.Speed();
   std::array<const audio::Sound*, kCountWords> rendered{};
   bool whole = recorder != nullptr && speech.SpeechRecordable();
-  // What was still being said ends first, so that none of it is taken into a word.
-  if (whole) speech.WaitSpeechEnd();
+  const bool slowed = whole && speech.Speed() > kMaxCountSpeed;
+  if (slowed) speech.LoadSynthSettings(kMaxCountSpeed);
   for (int n = 0; whole && n < kCountWords; ++n) {
-    recorder->BeginRecording();
-    speech.SpeakText(kWordTexts[n]);
-    speech.WaitSpeechEnd();
-    audio::Sound word = TrimmedWord(recorder->EndRecording(rate), rate);
+    audio::Sound word = RenderWord(speech, *recorder, kWordTexts[n].plain, rate);
+    // An empty word is left as it is: the voice says nothing of the words.
+    const bool short_word =
+        word.FrameCount() > 0 && word.FrameCount() * 1000 < int64_t{kMinWordMs} * rate;
+    if (short_word && kWordTexts[n].stressed != nullptr) {
+      word = RenderWord(speech, *recorder, kWordTexts[n].stressed, rate);
+    }
     // A key cuts the rendering short; an empty word means the voice said nothing.
     whole = !console.KeyPressed() && word.FrameCount() > 0;
+    LevelWord(word);
     if (whole) rendered[n] = beats.Keep("count:" + std::to_string(n + 1), std::move(word));
   }
+  if (slowed) speech.LoadSynthSettings(speech.Speed());
   rendered_ = whole;
   for (int n = 0; n < kCountWords; ++n) {
     words_[n] = whole ? rendered[n]

@@ -1,12 +1,15 @@
 // The words that count the beats aloud, "um" to "nove". They are rendered once by the voice the
-// user hears (recorded, espeak-ng or the built-in TTS, at the current speed) into sounds of the
-// beat channel's bank, trimmed so that each starts with its first sound and can be placed on
-// its beat's frame. A voice whose sound does not pass through the program (the speech
+// user hears (recorded, espeak-ng or the built-in TTS, at the current speed or the normal one
+// when that is faster) into sounds of the beat channel's bank, trimmed so that each starts with
+// its first sound and can be placed on its beat's frame, each long enough to be heard as a word
+// and all at one level. A voice whose sound does not pass through the program (the speech
 // service) leaves the count recordings of the prompt directory.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "audio/beat_channel.hpp"
 #include "audio/wave_out_recorder.hpp"
@@ -39,9 +42,19 @@ class CountWords {
 // The word that counts beat `n` (1 to kCountWords), as the voice is given it (Windows-1252).
 const char* CountWordText(int n);
 
+// What `say` makes the voice say, rendered into stereo float at `rate` instead of being heard;
+// what the voice was still saying ends first, so that none of it is taken in.
+std::vector<float> RenderSaid(speech::SpeechFrontEnd& speech, audio::WaveOutRecorder& recorder,
+                              const std::function<void()>& say, int rate);
+
 // A rendered word (stereo float at `rate`) without its silences: from the first frame whose
 // level reaches 1/64 of the word's peak to the last one, faded out over its last 2 ms. Empty
 // when the word is silent.
 audio::Sound TrimmedWord(const std::vector<float>& samples, int rate);
+
+// A word's level: the RMS of its samples in dB of full scale (-200 when silent).
+double WordLevelDb(const audio::Sound& word);
+// Brings a word to the count words' common level, or as near as its peak allows.
+void LevelWord(audio::Sound& word);
 
 }  // namespace cadencio::app

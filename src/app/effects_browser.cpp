@@ -113,9 +113,12 @@ int EffectsBrowser::BuildModelList() {
   return static_cast<int>(models_.size());
 }
 
-std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
-                                         speech::SpokenKeyReader& keys, audio::BeatChannel& beats) {
-  ListCursor list(console, speech, effects_);
+std::optional<std::string> EffectsBrowser::ChooseEntry(console::Console& console,
+                                                       speech::SpeechFrontEnd& speech,
+                                                       speech::SpokenKeyReader& keys,
+                                                       const std::vector<std::string>& entries,
+                                                       audio::BeatChannel* beats) {
+  ListCursor list(console, speech, entries);
   std::optional<uint8_t> remembered;
   list.Say("CAESCSET", 1);
   console.WriteLine();
@@ -134,21 +137,21 @@ std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::Spee
         if (found == 0) {
           console.WriteLine();
           list.Say("CANAOINI", 1);
-          return {};
+          return std::nullopt;
         }
         remembered = ch;
         list.MoveTo(found);
-      } else if (ch == kCtrlEnter) {
-        beats.PlaySync(std::string(kEffectsDir) + EntryFile(list.Current()));
+      } else if (ch == kCtrlEnter && beats != nullptr) {
+        beats->PlaySync(std::string(kEffectsDir) + EntryFile(list.Current()));
       } else if (ch == kEnter) {
         if (!list.OnText()) {
           speech.PlayClick();
-          return {};
+          return std::nullopt;
         }
-        return std::string(kEffectsDir) + EntryFile(list.Current());
+        return list.Current();
       } else if (ch == kEsc) {
         speech.PlayClick();
-        return {};
+        return std::nullopt;
       } else {
         list.Say("CAAPTF1", 1);
       }
@@ -174,18 +177,21 @@ std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::Spee
         list.MoveTo(std::min(list.Position() + 5, list.Count()));
         break;
       case kF1:
-        for (char n = '1'; n <= '7'; ++n) list.Say(std::string("CAENV") + n, 1);
+        // The last line, Ctrl+Enter, only where there are sounds to try.
+        for (char n = '1'; n <= (beats != nullptr ? '7' : '6'); ++n) {
+          list.Say(std::string("CAENV") + n, 1);
+        }
         break;
       case kF5: {
         console.WriteLine();
         list.Say("CABUSEFE", 0);
         const uint8_t letter = base::AsciiUpperCase(keys.ReadKeySpoken());
         remembered = letter;
-        if (letter < 'A' || letter > 'Z') return {};
+        if (letter < 'A' || letter > 'Z') return std::nullopt;
         if (int found = list.Find(letter, 1); found != 0) {
           list.MoveTo(found);
         } else {
-          // No effect begins with the letter: say so and stand after the list.
+          // No entry begins with the letter: say so and stand after the list.
           console.WriteLine();
           list.Say("CANAOINI", 1);
           list.Park(list.Count() + 1);
@@ -193,7 +199,7 @@ std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::Spee
         break;
       }
       case kCtrlF5: {
-        if (!remembered) return {};
+        if (!remembered) return std::nullopt;
         if (int found = list.Find(*remembered, list.Position() + 1); found != 0) {
           list.MoveTo(found);
         } else {
@@ -209,33 +215,16 @@ std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::Spee
   }
 }
 
+std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
+                                         speech::SpokenKeyReader& keys, audio::BeatChannel& beats) {
+  const auto entry = ChooseEntry(console, speech, keys, effects_, &beats);
+  return entry ? std::string(kEffectsDir) + EntryFile(*entry) : std::string();
+}
+
 std::string EffectsBrowser::ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech,
                                         speech::SpokenKeyReader& keys) {
-  ListCursor list(console, speech, models_);
-  list.Say("CAESCSET", 1);
-  console.WriteLine();
-  for (;;) {
-    const auto key = keys.ReadMenuKey();
-    if (key.character == 0 && key.extended == kF1) {
-      list.Say("CAESCSET", 1);
-      console.WriteLine();
-    } else if (key.character == 0 && key.extended == kUp) {
-      list.Up();
-    } else if (key.character == 0 && key.extended == kDown) {
-      list.Down();
-    } else if (key.character == kEnter) {
-      if (!list.OnText()) {
-        speech.PlayClick();
-        return {};
-      }
-      return EntryFile(list.Current());
-    } else if (key.character == kEsc) {
-      speech.PlayClick();
-      return {};
-    } else {
-      list.Say("CAAPTF1", 1);
-    }
-  }
+  const auto entry = ChooseEntry(console, speech, keys, models_, nullptr);
+  return entry ? EntryFile(*entry) : std::string();
 }
 
 void EffectsBrowser::ChangeSounds(console::Console& console, speech::SpeechFrontEnd& speech,

@@ -3,6 +3,7 @@
 // user pick new beat sounds from a list that is heard rather than seen.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ class EffectsBrowser {
   // Ctrl+Enter plays the effect under the cursor on `beats` and waits for its end.
   std::string ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
                            speech::SpokenKeyReader& keys, audio::BeatChannel& beats);
-  // The model chooser: the chosen model's file part ("TEMPO/MEASURE.WAV"), or empty.
+  // The model chooser: the chosen model's file part ("TEMPO/MEASURE.WAV"), or empty. Its list
+  // takes the same keys as the effect chooser's, but for Ctrl+Enter.
   std::string ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech,
                           speech::SpokenKeyReader& keys);
 
@@ -49,6 +51,15 @@ class EffectsBrowser {
   const std::vector<std::string>& Models() const { return models_; }
 
  private:
+  // The list keys of both choosers: arrows, Home, End, the page keys, a letter, F5 and Ctrl+F5
+  // to search, F1 for help, Enter to choose, Esc to leave. Ctrl+Enter tries the entry's sound
+  // on `beats` when one is given. The chosen entry, or nothing.
+  static std::optional<std::string> ChooseEntry(console::Console& console,
+                                                speech::SpeechFrontEnd& speech,
+                                                speech::SpokenKeyReader& keys,
+                                                const std::vector<std::string>& entries,
+                                                audio::BeatChannel* beats);
+
   std::vector<std::string> entries_;  // the kept lines, in file order
   std::vector<std::string> effects_;
   std::vector<std::string> models_;

@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 96> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 105> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -160,6 +160,33 @@ constexpr std::array<CatalogueEntry, 96> kCatalogue = {{
     {"CARETDIA",
      "OK, retornando ao diapas\xE3"
      "o"},
+    // Said once at start when the voice asked for cannot speak, or the settings cannot be
+    // stored (the directory follows).
+    {"CAVOZESP",
+     "Voz do espeak-ng indispon\xED"
+     "vel, usando a voz gravada"},
+    {"CAVOZSPD",
+     "Voz do speech-dispatcher indispon\xED"
+     "vel, usando a voz gravada"},
+    {"CAVOZINT",
+     "Voz do sintetizador interno indispon\xED"
+     "vel, usando a voz gravada"},
+    {"CACFGGRV",
+     "Configura\xE7\xF5"
+     "es n\xE3"
+     "o podem ser gravadas em "},
+    // The tempo and measure taken from the stored settings, said at start.
+    {"CABPM", " BPM"},
+    {"CABINAR",
+     ", bin\xE1"
+     "rio"},
+    {"CATERNAR",
+     ", tern\xE1"
+     "rio"},
+    {"CAQUATER",
+     ", quatern\xE1"
+     "rio"},
+    {"CACOMPDE", ", compasso de "},
     // The keys beyond the classic ones: what they say when used, and their help lines.
     {"CAVOLUME", "Volume "},
     {"CASUBDIV", "Notas por tempo = "},

@@ -2,6 +2,8 @@
 #include "app/metronome.hpp"
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <optional>
 
 #include "app/message_catalogue.hpp"
@@ -13,6 +15,7 @@
 #include "dialogs/field_editor.hpp"
 #include "dialogs/front_end_review_voice.hpp"
 #include "dialogs/screen_review.hpp"
+#include "files/atomic_file.hpp"
 #include "speech/number_reading.hpp"
 
 namespace cadencio::app {
@@ -56,6 +59,24 @@ const char* RangeEnd(int32_t value, int32_t low, int32_t high) {
   if (value <= low) return "CAMINIMO";
   return nullptr;
 }
+
+// The catalogue word of a measure said by name (binário, ternário, quaternário); null for the
+// others, which are said by their number.
+const char* MeasureWordKey(int beats) {
+  switch (beats) {
+    case 2:
+      return "CABINAR";
+    case 3:
+      return "CATERNAR";
+    case 4:
+      return "CAQUATER";
+    default:
+      return nullptr;
+  }
+}
+
+// The rate of the restored tempo and measure as played: speech needs no more.
+constexpr int kRestoredRate = 22050;
 
 // Main-loop key codes (the character, or the scan code after a 0).
 using base::key::kTab, base::key::kEsc, base::key::kSpace, base::key::kF1, base::key::kF2,
@@ -111,14 +132,39 @@ void Metronome::StartMetronome() {
   console_.WriteLine();
   console_.WriteLine();
   speech_.LoadSynthSettings(state_.SpeechLevel);
+  SayStartNotices();
   if (!effects_.LoadEffectsFile(settings_)) state_.NoEffectsFile = true;
   LoadDefaults(settings_, state_);
+  restored_ = !state_.BpmText.empty() || !state_.MeasureText.empty();
   output_.GetMixer().SetBeatGain(BeatGain(state_.BeatVolume));
   state_.TempoSound = std::string(kEffectsDir) +
                       (state_.TempoSound.empty() ? "padrao1" : state_.TempoSound) + ".wav";
   state_.MeasureSound = std::string(kEffectsDir) +
                         (state_.MeasureSound.empty() ? "padrao2" : state_.MeasureSound) + ".wav";
   EnterTempoAndMeasure();
+}
+
+void Metronome::SayStartNotices() {
+  if (speech_.EngineFailed()) {
+    switch (speech::FamilyOf(speech_.Engine().EngineKind())) {
+      case speech::EngineFamily::kInProcess:
+        Say("CAVOZESP", 1);
+        break;
+      case speech::EngineFamily::kService:
+        Say("CAVOZSPD", 1);
+        break;
+      case speech::EngineFamily::kSivra:
+        Say("CAVOZINT", 1);
+        break;
+    }
+  }
+  const std::string config = settings_.ConfigFile();
+  if (!files::CanReplaceFile(config)) {
+    Say("CACFGGRV", 0);
+    const std::string dir = std::filesystem::path(config).parent_path().string();
+    speech_.WriteSpeak(base::Utf8ToWindows1252(dir).bytes);
+    console_.WriteLine();
+  }
 }
 
 void Metronome::EnterTempoAndMeasure() {
@@ -343,8 +389,38 @@ void Metronome::SayValue(const std::string& key, int32_t value, const char* end)
   console_.WriteLine();
 }
 
+void Metronome::SayRestoredSettings() {
+  const auto say = [this] {
+    speech_.WriteSpeak(std::to_string(state_.Bpm));
+    Say("CABPM", 0);
+    if (const char* word = MeasureWordKey(state_.BeatsPerMeasure)) {
+      Say(word, 0);
+    } else {
+      Say("CACOMPDE", 0);
+      speech_.WriteSpeak(std::to_string(state_.BeatsPerMeasure));
+    }
+    console_.WriteLine();
+  };
+  if (recorder_ == nullptr || !speech_.SpeechRecordable()) return say();
+  // Rendered at once and played while the beat starts: saying it would hold the program
+  // thread, and the beat with it, until its last word.
+  const std::vector<float> said = RenderSaid(speech_, *recorder_, say, kRestoredRate);
+  std::vector<uint8_t> pcm;
+  pcm.reserve(said.size());
+  for (std::size_t i = 0; i < said.size(); i += 2) {
+    const auto sample = static_cast<int16_t>(std::lround(std::clamp(said[i], -1.0f, 1.0f) * 32767));
+    pcm.push_back(static_cast<uint8_t>(sample & 0xFF));
+    pcm.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
+  }
+  speech_.Wav().PlayPcm({1, kRestoredRate, 16}, pcm);
+}
+
 void Metronome::RunMainLoop() {
   Say("CAOKF1", 1);
+  if (restored_) {
+    restored_ = false;
+    SayRestoredSettings();
+  }
   PrepareCountWords();
   playing_ = true;
   count_in_due_ = state_.CountIn;

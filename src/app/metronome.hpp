@@ -53,6 +53,12 @@ class Metronome {
 
  private:
   void Say(const std::string& key, int line_ends);
+  // Said once at start: the engine the settings ask for did not start, so the recorded voice
+  // speaks; the settings file cannot be written, so F2 will not store anything.
+  void SayStartNotices();
+  // After "OK, F1 ajuda" at a start that took the tempo or the measure from the stored
+  // settings: says both ("120 BPM, ternário") while the beat starts.
+  void SayRestoredSettings();
   // Runs the command of one key code; false for Tab, which ends the pass at once.
   bool RunKeyCommand(uint8_t code);
   void Pause();
@@ -108,7 +114,8 @@ class Metronome {
   int32_t trainer_measures_ = 0;  // whole measures since the trainer's last step
   CountWords count_words_;
   audio::WaveOutRecorder* recorder_ = nullptr;
-  int last_answer_ = -1;  // no answer yet
+  int last_answer_ = -1;   // no answer yet
+  bool restored_ = false;  // the start took the tempo or the measure from the stored settings
 };
 
 }  // namespace cadencio::app

@@ -112,6 +112,28 @@ bool SyncDirectory(const std::string& dir) {
   return ::fsync(fd.get()) == 0 || errno != EIO;
 }
 
+// Opens a fresh temporary beside `target` (its name in `temp`); a descriptor below 0 when the
+// directory cannot take one.
+int OpenTemporary(const std::string& target, std::string& temp) {
+  temp = DirectoryOf(target) + "/" + TemporaryPrefixFor(target) + std::to_string(::getpid()) +
+         "-XXXXXX";
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  temp.assign(name.data());
+  return fd;
+}
+
+// The file a write replaces, when it may be replaced: not a link that leads nowhere, nor a
+// directory or a device. Empty otherwise.
+std::string ReplaceableTarget(const std::string& path) {
+  std::string target = WriteTarget(path);
+  if (target.empty() || BaseNameOf(target).empty()) return {};
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return {};
+  return target;
+}
+
 }  // namespace
 
 std::string TemporaryPrefixFor(const std::string& path) {
@@ -120,25 +142,18 @@ std::string TemporaryPrefixFor(const std::string& path) {
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   // 1. Find the file to replace and the permission bits the new one keeps.
-  std::string target = WriteTarget(path);
-  if (target.empty() || BaseNameOf(target).empty()) return false;
+  const std::string target = ReplaceableTarget(path);
+  if (target.empty()) return false;
   mode_t mode = 0644;
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return false;
-    mode = st.st_mode & 07777;
-  }
-  std::string dir = DirectoryOf(target);
-  std::string prefix = TemporaryPrefixFor(target);
-  RemoveDeadTemporaries(dir, prefix);
+  if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  const std::string dir = DirectoryOf(target);
+  RemoveDeadTemporaries(dir, TemporaryPrefixFor(target));
 
   // 2. Write the whole new content to a fresh temporary beside the file and flush it.
-  std::string temp = dir + "/" + prefix + std::to_string(::getpid()) + "-XXXXXX";
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  FileDescriptor fd(::mkostemp(name.data(), O_CLOEXEC));
+  std::string temp;
+  FileDescriptor fd(OpenTemporary(target, temp));
   if (fd.get() < 0) return false;
-  temp.assign(name.data());
   bool written =
       WriteAll(fd.get(), bytes) && ::fchmod(fd.get(), mode) == 0 && ::fsync(fd.get()) == 0;
   bool closed = fd.Close();
@@ -149,6 +164,17 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   }
   // 4. Make the rename itself durable.
   return SyncDirectory(dir);
+}
+
+bool CanReplaceFile(const std::string& path) {
+  const std::string target = ReplaceableTarget(path);
+  if (target.empty()) return false;
+  std::string temp;
+  FileDescriptor fd(OpenTemporary(target, temp));
+  if (fd.get() < 0) return false;
+  fd.Close();
+  ::unlink(temp.c_str());
+  return true;
 }
 
 }  // namespace cadencio::files

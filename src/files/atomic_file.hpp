@@ -16,6 +16,10 @@ namespace cadencio::files {
 // file, so at most one such leftover exists at any time.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
+// Whether ReplaceFileAtomically could write `path` now: a temporary can be made beside it (made
+// and removed at once, so a read-only or missing directory is found even by root).
+bool CanReplaceFile(const std::string& path);
+
 // The name prefix of the temporaries used for `path` (without directory), e.g.
 // ".AUDIRA.INI.tmp-"; the writer's process id and a random part follow it.
 std::string TemporaryPrefixFor(const std::string& path);

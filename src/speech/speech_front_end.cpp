@@ -164,7 +164,7 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
       WithBackslash(files::ProfileFile::ReadString(config_.ConfigFile(), "TRADUTOR", "DIRLETRAS",
                                                    "c:\\sonaud\\som\\letras\\")
                         .substr(0, 255));
-  engine_active_ = false;
+  engine_active_ = engine_failed_ = false;
   if (!written_speech_ && Switch(config_.ReadIniString("TRADUTOR", "SAPI"))) {
     int voice = IntOr(config_.ReadIniString("SERVFALA", "VOZ"), 0);
     int rate = IntOr(config_.ReadIniString("SERVFALA", "VELOCIDADE"), 0);
@@ -173,6 +173,7 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
     if (kind != 4 && rate > 10) rate = 0;
     engine_active_ = engine_.StartEngine(voice, rate, pitch, kind);
     engine_kind_ = kind;
+    engine_failed_ = !engine_active_;
   }
 }
 

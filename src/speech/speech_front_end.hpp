@@ -112,6 +112,9 @@ class SpeechFrontEnd {
   // True when whole texts are taken (by a speech engine, or written in the screen-reader
   // mode) instead of the recorded voice's pieces.
   bool EngineActive() const { return engine_active_ || written_speech_; }
+  // True when the settings asked for an engine at the last start and it did not start, so the
+  // recorded voice speaks instead.
+  bool EngineFailed() const { return engine_failed_; }
   // True when everything the voice says goes through WAV playback, so it can be recorded.
   bool SpeechRecordable() const {
     return !written_speech_ && (!engine_active_ || engine_.SoundsThroughPlayback());
@@ -148,6 +151,7 @@ class SpeechFrontEnd {
   bool speech_cut_ = false;
   bool speech_pending_ = true;
   bool engine_active_ = false;
+  bool engine_failed_ = false;
   int engine_kind_ = 4;
   bool echo_typing_ = true;
   uint8_t previous_mark_ = ' ';

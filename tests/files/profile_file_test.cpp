@@ -104,6 +104,32 @@ TEST_F(ProfileFileTest, FailsWhereNoFileCanBeMade) {
   EXPECT_EQ(NamesStartingWith(dir_.path(), ".").size(), 0u);
 }
 
+// Whether a file could be replaced is told by the same test a write makes, and leaves nothing.
+TEST_F(ProfileFileTest, CanReplaceFileAnswersAsAWriteWould) {
+  WriteBytes(dir_ / "plain", "not a directory");
+  WriteBytes(dir_ / "AUDIRA.INI", "[A]\nk=1\n");
+  std::filesystem::create_directory(dir_ / "sub.ini");
+  std::filesystem::create_symlink(dir_ / "nowhere", dir_ / "dangling.ini");
+  const struct {
+    std::string path;
+    bool can;
+    const char* why;
+  } cases[] = {
+      {dir_ / "AUDIRA.INI", true, "an existing file"},
+      {dir_ / "new.ini", true, "a new file in a directory"},
+      {dir_ / "plain/AUDIRA.INI", false, "below a plain file"},
+      {dir_ / "no/such/AUDIRA.INI", false, "a missing directory"},
+      {dir_ / "sub.ini", false, "a directory"},
+      {dir_ / "dangling.ini", false, "a link that leads nowhere"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CanReplaceFile(c.path), c.can) << c.why;
+    EXPECT_EQ(ProfileFile::WriteString(c.path, "A", "k", "2"), c.can) << c.why;
+  }
+  EXPECT_TRUE(Leftovers("AUDIRA.INI").empty());
+  EXPECT_TRUE(Leftovers("new.ini").empty());
+}
+
 TEST_F(ProfileFileTest, ReadOnlyDirectoryKeepsTheOldFile) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
   std::string sub = dir_ / "ro";

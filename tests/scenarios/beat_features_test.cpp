@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -11,9 +12,11 @@
 #include "app/metronome_state.hpp"
 #include "app/tap_tempo.hpp"
 #include "base/keys.hpp"
+#include "files/profile_file.hpp"
 #include "formats/wav_writer.hpp"
 #include "support/beat_frames.hpp"
 #include "support/scenario.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace cadencio::testing {
 namespace {
@@ -126,6 +129,59 @@ TEST(CountAloud, RenderedWordsLoseTheirSilencesAndEndWithoutAStep) {
   EXPECT_FLOAT_EQ(word.samples[0], -0.5f);       // the first frame is the word's first sound
   EXPECT_FLOAT_EQ(word.samples[2 * 299], 0.0f);  // faded to silence at its end
   EXPECT_TRUE(app::TrimmedWord(std::vector<float>(400, 0.0f), kRate).samples.empty());
+}
+
+TEST(CountAloud, WordsAreBroughtToOneLevelWithinTheirPeak) {
+  // Square waves, quiet and loud, come to -18 dB; one with a full-scale spike keeps it at 0.9.
+  for (const auto& [amplitude, spike] : {std::pair{0.01f, 0}, {0.5f, 0}, {0.01f, 10}}) {
+    audio::Sound word;
+    for (int i = 0; i < 4410; ++i) {
+      word.samples.insert(word.samples.end(), 2, i < spike ? 1.0f : (i % 2 ? 1 : -1) * amplitude);
+    }
+    app::LevelWord(word);
+    const double level = spike ? word.samples[0] : app::WordLevelDb(word);
+    EXPECT_NEAR(level, spike ? 0.9 : -18, 0.01) << amplitude << ", spike " << spike;
+  }
+}
+
+// Every voice whose sound passes through the program renders every count word long enough to
+// be heard as a word and near the others' level, at the normal speed and at the fastest.
+TEST(CountAloud, EveryVoiceSaysEveryWordAsAWordAtOneLevel) {
+  struct Case {
+    const char* sapi;
+    const char* kind;
+    const char* speed;
+    const char* why;
+  };
+  const Case cases[] = {{"N", "4", "3", "recorded voice"},
+                        {"N", "4", "5", "recorded voice at its fastest"},
+                        {"S", "4", "3", "espeak-ng"},
+                        {"S", "3", "3", "built-in TTS"}};
+  for (const Case& c : cases) {
+    ScratchDir config;
+    ScopedEnv root("SONAUD_ROOT", CADENCIO_DATA_ROOT);
+    ScopedEnv windir("AUDIRA_WINDIR", config.path());
+    const std::string ini = config / "AUDIRA.INI";
+    std::filesystem::copy_file(CADENCIO_SOURCE_DIR "/data/AUDIRA.INI", ini);
+    files::ProfileFile::WriteString(ini, "TRADUTOR", "SAPI", c.sapi);
+    files::ProfileFile::WriteString(ini, "TRADUTOR", "VELOCIDADE", c.speed);
+    files::ProfileFile::WriteString(ini, "SERVFALA", "TIPOSAPI", c.kind);
+    program::CaptureRig rig(config.path());
+    app::CountWords words;
+    rig.speech.InitSpeech(0, "");
+    ASSERT_EQ(rig.speech.EngineActive(), c.sapi[0] == 'S') << c.why;
+    words.Prepare(rig.console, rig.speech, &rig.parts.recorder, rig.parts.beats, 44100);
+    double low = 0, high = -200;
+    for (int n = 1; n <= app::kCountWords; ++n) {
+      const audio::Sound* word = words.Word(n);
+      ASSERT_NE(word, nullptr) << c.why << ", word " << n;
+      EXPECT_GE(word->FrameCount(), 44100 * 150 / 1000) << c.why << ", word " << n;
+      const double level = app::WordLevelDb(*word);
+      low = n == 1 ? level : std::min(low, level);
+      high = std::max(high, level);
+    }
+    EXPECT_LE(high - low, 6.0) << c.why;
+  }
 }
 
 TEST(CountAloud, CountInGoesOneMeasureBeforeTheBeatAtStartAndAfterThePause) {

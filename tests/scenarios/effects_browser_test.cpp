@@ -405,18 +405,11 @@ TEST(ChooseEffect, HelpAndInvalidKeys) {
   EXPECT_EQ(CountText(scenario, kInvalid), 2);  // the digit and Left
 }
 
-std::vector<int16_t> Tone(int frames) {
-  std::vector<int16_t> samples(frames);
-  for (int i = 0; i < frames; ++i) {
-    samples[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 600 * i / 44100.0));
-  }
-  return samples;
-}
-
 TEST(ChooseEffect, CtrlEnterPlaysTheEffectAndWaitsForItsEnd) {
   TempDataRoot data;
   data.WriteFile("somritmo.ini", "Bumbo=bumbo\nCaixa=caixa\n");
-  formats::WriteWav16Mono(data.Root() + "/som/cadencio/efeitos/bumbo.wav", Tone(13230), 44100);
+  formats::WriteWav16Mono(data.Root() + "/som/cadencio/efeitos/bumbo.wav",
+                          ToneSamples(13230, 44100), 44100);
   Keys keys;
   keys.Char(13, true);                       // before the list: names no file, nothing heard
   keys.Key(base::vk::kDown).Char(13, true);  // Bumbo, 300 ms
@@ -459,19 +452,59 @@ TEST(ChooseModel, ModelWithoutSlashAndKeysItRefuses) {
   TempDataRoot data;
   data.WriteFile("somritmo.ini", "*Sem barra=so\n");
   Keys keys;
-  keys.Char('s')
-      .Key(base::vk::kHome)
-      .Key(base::vk::F(5))
-      .Key(base::vk::F(1))
-      .Key(base::vk::kDown)
-      .Char(13);
+  keys.Char(13, true).Char('5').Key(base::vk::kLeft);  // no sound to try, a digit, Left
+  keys.Key(base::vk::F(1)).Char('s').Char(13);
   Scenario scenario(keys.script, 300);
   auto state = OldSounds();
   RunChangeSounds(scenario, state, true);
   EXPECT_EQ(state.TempoSound, kDir + ".WAV");
   EXPECT_EQ(state.MeasureSound, kDir + "SO.WAV");
   EXPECT_EQ(CountText(scenario, kInvalid), 3);
-  EXPECT_EQ(CountText(scenario, "Escolha com as setas, F1 ajuda"), 2);
+  // Its help lists the list keys, without Ctrl+Enter.
+  EXPECT_EQ(CountText(scenario, "END, vai para o final da fila"), 1);
+  EXPECT_EQ(CountText(scenario, "CTRL+ENTER, testa o som a ser tocado"), 0);
+}
+
+// The predefined pairs take the list keys of the effects.
+TEST(ChooseModel, ListKeysOfTheEffects) {
+  struct Case {
+    std::vector<std::pair<int, uint8_t>> keys;  // a virtual key, or 0 and a character
+    std::string tempo;
+    std::string measure;
+    const char* why;
+  };
+  // Sorted: Baião, Marcha, Rock, Samba, Xote.
+  const Case cases[] = {
+      {{{0, 'r'}}, "BUMBO.WAV", "PRATO.WAV", "a letter jumps"},
+      {{{base::vk::kEnd, 0}}, "ZABUMBA.WAV", "AGOGO.WAV", "End"},
+      {{{base::vk::kEnd, 0}, {base::vk::kHome, 0}}, "SURDO.WAV", "TRIANGULO.WAV", "Home"},
+      {{{base::vk::kNext, 0}}, "ZABUMBA.WAV", "AGOGO.WAV", "Page Down by five, held at the end"},
+      {{{base::vk::kEnd, 0}, {base::vk::kPrior, 0}}, "SURDO.WAV", "TRIANGULO.WAV", "Page Up"},
+      {{{base::vk::F(5), 0}, {0, 'm'}}, "TAMBOR1.WAV", "PRATO2.WAV", "F5 searches"},
+      {{{base::vk::F(5), 0}, {0, 's'}, {base::vk::kDown, 0}},
+       "ZABUMBA.WAV",
+       "AGOGO.WAV",
+       "F5 finds Samba, Down goes on"},
+      {{{0, 'x'}, {base::vk::F(5), 0}, {0, 'r'}, {0, 'r'}},
+       "BUMBO.WAV",
+       "PRATO.WAV",
+       "the letter again finds Rock once more from the top"},
+  };
+  for (const Case& c : cases) {
+    TempDataRoot data;
+    data.WriteFile("somritmo.ini",
+                   "Bumbo=bumbo\n*Rock=bumbo/prato\n*Marcha=tambor1/prato2\n"
+                   "*Samba=caixa/chimbal\n*Bai\xE3o=surdo/triangulo\n*Xote=zabumba/agogo\n");
+    Keys keys;
+    for (const auto& [key, ch] : c.keys) key != 0 ? keys.Key(key) : keys.Char(ch);
+    keys.Char(13);
+    Scenario scenario(keys.script, 300);
+    auto state = OldSounds();
+    RunChangeSounds(scenario, state, true);
+    EXPECT_EQ(state.TempoSound, kDir + c.tempo) << c.why;
+    EXPECT_EQ(state.MeasureSound, kDir + c.measure) << c.why;
+    EXPECT_EQ(CountText(scenario, kInvalid), 0) << c.why;
+  }
 }
 
 TEST(ChooseModel, EscKeepsBothSounds) {

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 
 #include "app/metronome_state.hpp"
 #include "base/keys.hpp"
+#include "formats/wav_writer.hpp"
 #include "support/beat_frames.hpp"
 #include "support/scenario.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace cadencio::testing {
 namespace {
@@ -93,6 +96,90 @@ TEST(StartUp, AsksTempoAndMeasureAndPlaysTheDefaultSounds) {
   }
   // 120 BPM: 500 ms apart, exactly 22050 frames at 44100 Hz, with no drift.
   for (int64_t interval : Intervals(onsets)) EXPECT_EQ(interval, 22050);
+}
+
+// A voice that the settings ask for and that cannot start, or a settings directory that cannot
+// be written, is said and shown once after the banner, and the program goes on.
+TEST(StartUp, AVoiceThatCannotStartAndUnwritableSettingsAreSaidOnce) {
+  struct Case {
+    const char* settings;  // AUDIRA.INI; null: none, in a directory below a plain file
+    std::string said;      // empty: nothing
+  };
+  const std::string kFallback = " indispon\xEDvel, usando a voz gravada";
+  const Case cases[] = {
+      {"[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=4\nVOZ=100000\n", "Voz do espeak-ng" + kFallback},
+      {"[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=5\n", "Voz do speech-dispatcher" + kFallback},
+      {"[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=3\n[SIVRATTS]\nDIR=c:\\nenhum\\\n",
+       "Voz do sintetizador interno" + kFallback},
+      {"[TRADUTOR]\nSAPI=N\n", ""},
+      {nullptr,
+       "Configura\xE7\xF5"
+       "es n\xE3o podem ser gravadas em "},
+  };
+  for (const Case& c : cases) {
+    TempDataRoot data;
+    ScopedEnv address("SPEECHD_ADDRESS", "unix_socket:" + data.ConfigDir() + "/none/speechd.sock");
+    // Permissions do not stop root, so the unwritable directory lies below a plain file.
+    const std::string blocked = data.ConfigDir() + "/not-a-directory";
+    std::ofstream(c.settings ? data.ConfigDir() + "/AUDIRA.INI" : blocked)
+        << (c.settings ? c.settings : "");
+    ScopedEnv windir("AUDIRA_WINDIR", c.settings ? data.ConfigDir() : blocked + "/audira");
+    Scenario scenario(Join({AnswerStart("120", 'q'), EndAt(5000)}), 1000);
+    EXPECT_EQ(scenario.Run(), 0) << c.said;
+    const std::string screen = scenario.Screen().Text();
+    const std::vector<std::string> texts = scenario.Spoken(speech::SpeechEvent::kText);
+    if (c.said.empty()) {
+      EXPECT_EQ(screen.find("indispon"), std::string::npos) << screen;
+      EXPECT_EQ(screen.find("gravadas em"), std::string::npos) << screen;
+    } else {
+      // Said once, after the banner and before the first question, and the beat goes on.
+      EXPECT_EQ(std::count(texts.begin(), texts.end(), c.said), 1) << c.said;
+      EXPECT_LT(screen.find(c.said), screen.find("Informe BPM")) << c.said << "\n" << screen;
+    }
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), blocked + "/audira"), c.settings ? 0 : 1);
+    EXPECT_GT(scenario.CountOnsets("padrao1.wav"), 0) << c.said;
+  }
+}
+
+// A start that takes the tempo or the measure from the stored settings says both after
+// "OK, F1 ajuda", and the beat starts with the words instead of after them.
+TEST(StartUp, StoredTempoAndMeasureAreSaidWhileTheBeatStarts) {
+  struct Case {
+    const char* stored;  // [CADENCIO] keys
+    Script answers;      // what the start asks for
+    std::string said;    // empty: nothing
+  };
+  const Case cases[] = {
+      {"BPM=120\nCOMPASSO=Tern\xE1rio\n", {}, "120 BPM, tern\xE1rio"},
+      {"BPM=90\nCOMPASSO=7\n", {}, "90 BPM, compasso de 7"},
+      {"BPM=200\n", {TypeChar(300, 'b')}, "200 BPM, bin\xE1rio"},  // the measure asked for
+      {"", AnswerStart("120", 'q'), ""},
+  };
+  for (const Case& c : cases) {
+    TempDataRoot data;
+    std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
+        << "[CADENCIO]\nDIRCADENCIO=c:\\sonaud\\som\\cadencio\\\n"
+        << c.stored;
+    // " BPM" lasts a second.
+    formats::WriteWav16Mono(data.Root() + "/som/cadencio/CABPM.wav", ToneSamples(22050, 22050),
+                            22050);
+    Scenario scenario(Join({c.answers, EndAt(5000)}), 1000);
+    EXPECT_EQ(scenario.Run(), 0) << c.said;
+    const std::string screen = scenario.Screen().Text();
+    EXPECT_NE(screen.find("OK, F1 ajuda\n" + (c.said.empty() ? "Confirma" : c.said + "\n")),
+              std::string::npos)
+        << screen;
+    if (c.said.empty()) continue;
+    // Rendered at once: the first beat comes as " BPM" begins to sound, not a second later,
+    // and the words sound on past the beat's own 2000 frames.
+    const auto prompt = std::find_if(scenario.Spoken().begin(), scenario.Spoken().end(),
+                                     [](const auto& e) { return e.detail == "CABPM"; });
+    ASSERT_NE(prompt, scenario.Spoken().end());
+    const int64_t first = scenario.Onsets().at(0).frame;
+    EXPECT_LT(first * 1000 / 44100 - prompt->at_ms, 300) << c.said;
+    const auto& stream = dynamic_cast<audio::CaptureAudio&>(scenario.Audio()).Stream();
+    EXPECT_GT(std::fabs(stream.at(2 * (first + 4410))), 1e-4f) << c.said;
+  }
 }
 
 // A typed tempo that is not taken as it stands is said and shown: the default for what is not

@@ -10,6 +10,7 @@
 #include "app/tuner/fine_tuning.hpp"
 #include "app/tuner/tuning_fork.hpp"
 #include "base/keys.hpp"
+#include "formats/wav_writer.hpp"
 #include "measures/detuned_note.hpp"
 #include "support/scenario.hpp"
 
@@ -81,6 +82,24 @@ TEST(TunerDialog, SaysTheNoteOnceAfterHalfASecondAndReturnsToTheFork) {
   EXPECT_NE(screen.find("Afinador: toque uma corda, F1 ajuda\n"), std::string::npos) << screen;
   EXPECT_NE(screen.find("OK, retornando ao diapas\xE3o\n"), std::string::npos) << screen;
   EXPECT_NE(screen.find("OK, retornando ao metr\xF4nomo\n"), std::string::npos) << screen;
+}
+
+// A pluck that rings out during the 3 s introduction is answered once the introduction ends.
+TEST(TunerDialog, APluckDuringTheIntroductionIsAnsweredAfterIt) {
+  TempDataRoot data;
+  formats::WriteWav16Mono(data.Root() + "/som/cadencio/CAOUVIR.wav",
+                          std::vector<int16_t>(3 * 22050, 0), 22050);
+  Scenario scenario({TypeChar(100, 'o'), TypeChar(5000, 27), TypeChar(5500, 27)}, 500);
+  std::vector<float> pluck = SharpA(500);  // 500 ms after the tuner opens, 1 s of string
+  pluck.resize(kRate * 3 / 2);
+  const ForkRun run = RunFork(scenario, pluck);
+  std::vector<const SpeechEvent*> answers;
+  for (const auto* text : {"L\xE1, 11 acima", "L\xE1, 12 acima", "L\xE1, 13 acima"}) {
+    for (const auto* event : Texts(scenario, text)) answers.push_back(event);
+  }
+  ASSERT_EQ(answers.size(), 1u) << scenario.Screen().Text();
+  EXPECT_GE(answers[0]->at_ms, run.opened_ms + 3000);
+  EXPECT_LE(answers[0]->at_ms, run.opened_ms + 3100);
 }
 
 TEST(TunerDialog, SaysAgainWhenTheStringMovesAndNotWhileItHolds) {

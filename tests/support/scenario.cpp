@@ -75,6 +75,14 @@ void TempDataRoot::WriteFile(const std::string& relative, const std::string& con
   std::ofstream(path, std::ios::binary) << content;
 }
 
+std::vector<int16_t> ToneSamples(int frames, int rate) {
+  std::vector<int16_t> samples(frames);
+  for (int i = 0; i < frames; ++i) {
+    samples[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 600 * i / rate));
+  }
+  return samples;
+}
+
 frontends::ScriptedMessage TypeChar(int64_t at_ms, uint8_t ch, bool ctrl) {
   base::Message message{base::MessageKind::kChar, ch};
   message.ctrl = ctrl;

@@ -35,6 +35,9 @@ class TempDataRoot {
   std::string config_dir_;
 };
 
+// A 600 Hz tone of `frames` at `rate`, a third of full scale: a stand-in sound or recording.
+std::vector<int16_t> ToneSamples(int frames, int rate);
+
 // Key messages for scripts.
 frontends::ScriptedMessage TypeChar(int64_t at_ms, uint8_t ch, bool ctrl = false);
 frontends::ScriptedMessage PressKey(int64_t at_ms, int virtual_key, bool ctrl = false,

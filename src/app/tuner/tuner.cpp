@@ -3,6 +3,7 @@
 // answered in words when it is new or has moved by 3 cents or more.
 #include "app/tuner/tuner.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/tuner/note_pitch.hpp"
@@ -46,6 +47,19 @@ Tuner::Tuner(int sample_rate, int64_t start_ms)
     : rate_(sample_rate), detector_(sample_rate), now_ms_(start_ms), quiet_since_ms_(start_ms) {}
 
 void Tuner::Hear(const std::vector<float>& samples, int64_t now_ms) {
+  // A long read (the samples of a spoken message that held the program up) is heard in pieces
+  // of one measure's spacing, each at its own time, so that a note that began and ended inside
+  // it is measured as it would have been live.
+  const std::size_t piece = static_cast<std::size_t>(rate_ * kMeasureEveryMs / 1000);
+  for (std::size_t from = 0; from < samples.size(); from += piece) {
+    const std::size_t to = std::min(samples.size(), from + piece);
+    HearPiece(std::span(samples).subspan(from, to - from),
+              now_ms - static_cast<int64_t>(samples.size() - to) * 1000 / rate_);
+  }
+  if (samples.empty()) HearPiece({}, now_ms);
+}
+
+void Tuner::HearPiece(std::span<const float> samples, int64_t now_ms) {
   now_ms_ = now_ms;
   const std::size_t keep = static_cast<std::size_t>(rate_);
   recent_.insert(recent_.end(), samples.begin(), samples.end());
@@ -65,6 +79,10 @@ void Tuner::Hear(const std::vector<float>& samples, int64_t now_ms) {
   }
   if (Steady() && now_ms_ - measured_at_ms_ >= kMeasureEveryMs) Measure();
   if (!Steady()) reading_.reset();
+  // A note measured steady stays due until it is said, even when it ends first.
+  if (reading_ && stable_) {
+    due_ = Due{run_id_, reading_->midi, static_cast<int>(std::lround(reading_->cents))};
+  }
 }
 
 void Tuner::TakeFrame(const app::PitchFrame& frame, int64_t at_ms) {
@@ -79,7 +97,9 @@ void Tuner::TakeFrame(const app::PitchFrame& frame, int64_t at_ms) {
   if (following_ && at_ms - last_match_ms_ <= kLostMs) return;
   if (following_) {
     // The silence before "Nenhuma nota" is counted from the end of the last real note.
-    if (last_match_ms_ - run_start_ms_ >= kSteadyMs) quiet_since_ms_ = last_match_ms_;
+    if (last_match_ms_ - run_start_ms_ >= kSteadyMs) {
+      quiet_since_ms_ = std::max(quiet_since_ms_, last_match_ms_);
+    }
     following_ = false;
     measured_at_ms_ = -1;
   }
@@ -136,17 +156,24 @@ std::optional<Tuner::Reading> Tuner::Current() {
 }
 
 std::optional<Tuner::Spoken> Tuner::Answer(int64_t now_ms, bool voice_busy) {
-  if (voice_busy) return std::nullopt;
+  if (voice_busy) {
+    // The silence before "Nenhuma nota" is counted once the voice is free.
+    if (!Steady()) quiet_since_ms_ = std::max(quiet_since_ms_, now_ms);
+    return std::nullopt;
+  }
   if (reading_) said_no_note_ = false;
-  if (reading_ && stable_) {
-    const int cents = static_cast<int>(std::lround(reading_->cents));
-    const bool changed = run_id_ != spoken_run_ || reading_->midi != spoken_midi_ ||
-                         std::abs(cents - spoken_cents_) >= kRespeakCents;
+  // The steady note now, or the last one measured while the voice spoke, which may have ended.
+  if (due_) {
+    const Due due = *due_;
+    due_.reset();
+    const bool changed = due.run != spoken_run_ || due.midi != spoken_midi_ ||
+                         std::abs(due.cents - spoken_cents_) >= kRespeakCents;
     if (!changed) return std::nullopt;
-    spoken_run_ = run_id_;
-    spoken_midi_ = reading_->midi;
-    spoken_cents_ = cents;
-    return Spoken{AnswerText(reading_->midi, cents)};
+    spoken_run_ = due.run;
+    spoken_midi_ = due.midi;
+    spoken_cents_ = due.cents;
+    said_no_note_ = false;
+    return Spoken{AnswerText(due.midi, due.cents)};
   }
   if (!Steady() && !said_no_note_ && now_ms - quiet_since_ms_ >= kNoNoteMs) {
     said_no_note_ = true;

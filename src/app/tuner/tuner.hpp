@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,12 @@ class Tuner {
   Tuner(int sample_rate, int64_t start_ms);
 
   // Takes the samples captured since the last call; the last of them was heard at `now_ms`.
+  // However many there are, they are judged as if heard live.
   void Hear(const std::vector<float>& samples, int64_t now_ms);
 
   // What to say now, or nothing. `voice_busy` tells that a word is still being said: then
-  // nothing is answered, and an answer that is due stays due. Saying it is the caller's.
+  // nothing is answered, and an answer that is due stays due, even for a note that ends before
+  // the voice does. Saying it is the caller's.
   struct Spoken {
     std::string text;      // the answer for a note ("Lá, 12 acima"); empty for no_note
     bool no_note = false;  // 5 s went by without a note: said once
@@ -49,6 +52,7 @@ class Tuner {
   std::optional<Reading> Current();
 
  private:
+  void HearPiece(std::span<const float> samples, int64_t now_ms);
   void TakeFrame(const app::PitchFrame& frame, int64_t at_ms);
   bool Steady() const;
   void Measure();
@@ -72,6 +76,14 @@ class Tuner {
   bool stable_ = false;  // the measure holds over its whole window
   int held_run_ = -1;    // the note whose name the reading keeps
   int64_t measured_at_ms_ = -1;
+
+  // The latest steady measure not yet said: of which note, and its whole cents.
+  struct Due {
+    int run;
+    int midi;
+    int cents;
+  };
+  std::optional<Due> due_;
 
   // What was last said of a note, and the silence before "Nenhuma nota".
   int spoken_run_ = -1;

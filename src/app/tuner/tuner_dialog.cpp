@@ -35,8 +35,12 @@ void ShowTunerHelp(console::Console& console, speech::SpeechFrontEnd& speech) {
 
 void RunTunerOn(console::Console& console, speech::SpeechFrontEnd& speech, audio::AudioInput& input,
                 audio::AudioOutput* output) {
-  SayMessage(console, speech, "CAOUVIR", 1);
+  // The tuner listens from the moment it opens: a string plucked while it introduces itself is
+  // answered once the introduction ends (see Tuner::Answer). The introduction is not cut short
+  // by a note: the tuner's own voice reaches the microphone, and it is the one place where a
+  // new user hears that F1 lists the keys.
   Tuner tuner(input.SampleRate(), console.GetClock().NowMs());
+  SayMessage(console, speech, "CAOUVIR", 1);
   std::optional<FineTuningTicks> ticks;
   bool fine = false;
   std::vector<float> heard;

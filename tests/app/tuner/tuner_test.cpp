@@ -26,12 +26,15 @@ struct Heard {
 };
 
 // Feeds `samples` to a new tuner 20 ms at a time, as the tuner's loop does; the voice is busy
-// until `busy_until_ms`.
-std::vector<Heard> Listen(const std::vector<float>& samples, int64_t busy_until_ms = 0) {
+// until `busy_until_ms`. The first read takes `first_read_ms` at once (a message that held the
+// loop up).
+std::vector<Heard> Listen(const std::vector<float>& samples, int64_t busy_until_ms = 0,
+                          int first_read_ms = kPassMs) {
   Tuner tuner(kRate, 0);
   std::vector<Heard> heard;
-  const std::size_t per_pass = kRate * kPassMs / 1000;
-  for (std::size_t at = 0; at + per_pass <= samples.size(); at += per_pass) {
+  std::size_t per_pass = kRate * first_read_ms / 1000;
+  for (std::size_t at = 0; at + per_pass <= samples.size();
+       at += per_pass, per_pass = kRate * kPassMs / 1000) {
     const std::vector<float> chunk(samples.begin() + static_cast<long>(at),
                                    samples.begin() + static_cast<long>(at + per_pass));
     const int64_t now = static_cast<int64_t>(at + per_pass) * 1000 / kRate;
@@ -129,6 +132,24 @@ TEST(Tuner, HoldsItsAnswerWhileAWordIsStillSaid) {
   ASSERT_EQ(heard.size(), 1u);
   EXPECT_EQ(heard[0].at_ms, 2000);
   EXPECT_TRUE(RightAnswers(45, 12).count(heard[0].spoken.text)) << heard[0].spoken.text;
+}
+
+// A pluck that rings out while the voice speaks (the tuner's introduction) is answered once the
+// voice is free, whether the loop ran meanwhile or was held up and reads it all at once.
+TEST(Tuner, AnswersAPluckHeardWhileTheVoiceSpoke) {
+  struct Case {
+    int first_read_ms;
+    const char* why;
+  };
+  std::vector<float> pluck = Note("A", 12);
+  pluck.resize(static_cast<std::size_t>(kRate) * 13 / 10);  // 300 ms of silence, 1 s of string
+  pluck.resize(static_cast<std::size_t>(kRate) * 4, 0.0f);
+  for (const Case& c : {Case{kPassMs, "the loop ran"}, Case{3000, "the loop was held up"}}) {
+    const auto heard = Listen(pluck, 3000, c.first_read_ms);
+    ASSERT_EQ(heard.size(), 1u) << c.why;
+    EXPECT_EQ(heard[0].at_ms, 3000) << c.why;
+    EXPECT_TRUE(RightAnswers(45, 12).count(heard[0].spoken.text)) << heard[0].spoken.text;
+  }
 }
 
 TEST(Tuner, AnswerWords) {
