@@ -43,6 +43,7 @@ class SdlAudio final : public AudioOutput {
 
   Mixer& GetMixer() override { return *mixer_; }
   int LeadFrames() const override { return 2 * buffer_frames_ + mixer_->SampleRate() / 100; }
+  int LatencyFrames() override { return buffer_frames_ + mixer_->LookaheadFrames(); }
   std::string DriverName() const override { return driver_; }
 
  private:
