@@ -47,25 +47,30 @@ all_switches() {
   done
   echo "$total"
 }
-# User and system time of the whole process, in clock ticks.
-ticks() { awk '{ print $14 + $15 }' /proc/"$program_pid"/stat; }
+# User and system time of the whole process (or of one task), in clock ticks. The command
+# name in field 2 has no blanks here.
+ticks() { awk '{ print $14 + $15 }' "${1:-/proc/$program_pid}/stat"; }
 
 main0=$(switches /proc/"$program_pid"/status)
 all0=$(all_switches)
 cpu0=$(ticks)
+main_cpu0=$(ticks /proc/"$program_pid"/task/"$program_pid")
 start=$(date +%s.%N)
 sleep "$seconds"
 main1=$(switches /proc/"$program_pid"/status)
 all1=$(all_switches)
 cpu1=$(ticks)
+main_cpu1=$(ticks /proc/"$program_pid"/task/"$program_pid")
 end=$(date +%s.%N)
 hz=$(getconf CLK_TCK)
 
 awk -v m0="$main0" -v m1="$main1" -v a0="$all0" -v a1="$all1" -v c0="$cpu0" -v c1="$cpu1" \
+  -v p0="$main_cpu0" -v p1="$main_cpu1" \
   -v s="$start" -v e="$end" -v hz="$hz" -v bpm="$bpm" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" 'BEGIN {
   t = e - s
   printf "%d BPM for %.1f s (load %s)\n", bpm, t, load
   printf "program thread wake-ups: %.1f/s\n", (m1 - m0) / t
   printf "all threads wake-ups:    %.1f/s\n", (a1 - a0) / t
-  printf "CPU share of one core:   %.2f %%\n", 100 * (c1 - c0) / hz / t
+  printf "CPU share of one core:   %.2f %% (program thread %.2f %%)\n", 100 * (c1 - c0) / hz / t,
+    100 * (p1 - p0) / hz / t
 }'

@@ -369,9 +369,7 @@ void Metronome::ShowRun(int64_t onset) {
   run.end_frame = frontends::kNoFrame;
   run.rate = output.GetMixer().SampleRate();
   run.beat_frame = &ScheduleFrame;
-  run.heard_frame = [&output] {
-    return output.GetMixer().FramesRendered() - output.LatencyFrames();
-  };
+  run.heard_frame = [&output] { return output.HeardFrame(); };
   console_.Status().ShowBeat(run);
 }
 
