@@ -1,6 +1,7 @@
 // Window drawing benchmark, on SDL's offscreen video driver: how long the window front end
 // takes to show a screen after a write, for a whole new screen, one changed line, a scroll
-// repainted cell by cell and a scroll by pixel copy (LENTO), and a magnifier move.
+// repainted cell by cell and a scroll by pixel copy (LENTO), a magnifier move, and the status
+// band on a beat (the number alone, and the whole band after a new spoken message).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -83,6 +84,36 @@ void BM_MagnifierMove(benchmark::State& state) {
   window->MagnifierUp();
 }
 BENCHMARK(BM_MagnifierMove)->Unit(benchmark::kMicrosecond);
+
+// A schedule of whole frames: a beat every 500 frames at 1000 frames a second.
+int64_t WholeFrames(int64_t note, int parts, int32_t bpm, int64_t rate) {
+  return note * 60 * rate / (int64_t{bpm} * parts);
+}
+
+// Each step is the next beat heard (lit); with `spoken`, a new spoken message as well.
+void BM_StatusBand(benchmark::State& state) {
+  auto window = OpenWindow(false);
+  if (!window) return state.SkipWithError("no offscreen video driver");
+  window->Present(Lines(0), 0, 0, false);
+  int64_t heard = 0;
+  cadencio::frontends::BeatRun run;
+  run.tempo = "120 BPM";
+  run.measure = "Quatern\xE1rio";
+  run.sounding = true;
+  run.bpm = 120;
+  run.beats_per_measure = 4;
+  run.rate = 1000;
+  run.beat_frame = &WholeFrames;
+  run.heard_frame = [&heard] { return heard; };
+  window->ShowBeat(run);
+  int n = 0;
+  for (auto _ : state) {
+    heard = 500 * ++n;
+    if (state.range(0) != 0) window->ShowSpoken(n % 2 ? "Batida silenciada" : "61 BPM");
+    window->RefreshStatusBand();
+  }
+}
+BENCHMARK(BM_StatusBand)->Arg(0)->Arg(1)->ArgName("spoken")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -78,6 +78,12 @@ const char* MeasureWordKey(int beats) {
 // The rate of the restored tempo and measure as played: speech needs no more.
 constexpr int kRestoredRate = 22050;
 
+// The measure as the status band shows it.
+std::string MeasureShown(int beats) {
+  if (beats >= 2 && beats <= 4) return MeasureWord(beats);
+  return beats > 1 ? std::to_string(beats) + " tempos" : "1 tempo";
+}
+
 // Main-loop key codes (the character, or the scan code after a 0).
 using base::key::kTab, base::key::kEsc, base::key::kSpace, base::key::kF1, base::key::kF2,
     base::key::kF3, base::key::kF4, base::key::kF6, base::key::kF8, base::key::kF9,
@@ -210,11 +216,13 @@ void Metronome::EnterTempoAndMeasure() {
   console_.WriteLine();
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
   schedule_.Restart();
+  ShowTempoAndMeasure();
 }
 
 void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
   if (console_.KeyPressed()) return;
   const int64_t onset = schedule_.NextOnset(state_.Bpm);
+  ShowRun(onset);
   if (word != nullptr) output_.GetMixer().StartCount(word, onset);
   if (!path.empty()) beats_.Play(path, onset);
   // The extra notes go on the channel at once, each on its own frame after the beat; a key
@@ -248,9 +256,11 @@ bool Metronome::PlayMeasure() {
       measures_done_ % (state_.PlayedMeasures + state_.MutedMeasures) >= state_.PlayedMeasures;
   const bool counting = state_.CountAloud && !muted;
   const std::string none;
+  measure_beat_ = 0;
   PlayBeat(muted ? none : state_.TempoSound, CountWord(1, counting));
   for (int beat = 1; beat < state_.BeatsPerMeasure; ++beat) {
     if (console_.KeyPressed() || taps_.Stopped(console_.GetClock().NowMs())) return false;
+    measure_beat_ = beat;
     PlayBeat(muted ? none : state_.MeasureSound, CountWord(beat + 1, counting));
   }
   return !console_.KeyPressed();
@@ -318,6 +328,7 @@ void Metronome::PlayCountIn() {
   count_in_due_ = false;
   const int beats = std::max(1, state_.BeatsPerMeasure);
   for (int beat = 1; beat <= beats && !console_.KeyPressed(); ++beat) {
+    measure_beat_ = beat - 1;
     PlayBeat("", CountWord(beat, true));
   }
 }
@@ -415,6 +426,45 @@ void Metronome::SayRestoredSettings() {
   speech_.Wav().PlayPcm({1, kRestoredRate, 16}, pcm);
 }
 
+void Metronome::ShowRun(int64_t onset) {
+  frontends::BeatRun& run = shown_run_;
+  const int beats = std::max(state_.BeatsPerMeasure, 1);
+  if (run.sounding && run.bpm == state_.Bpm && run.beats_per_measure == beats) {
+    const frontends::BeatMoment moment = frontends::BeatAt(run, onset);
+    if (moment.onset == onset && moment.number == measure_beat_ + 1 && onset < run.end_frame) {
+      return;  // the beat lies on the run told of
+    }
+  }
+  audio::AudioOutput& output = output_;
+  run.tempo = std::to_string(state_.Bpm) + " BPM";
+  run.measure = MeasureShown(state_.BeatsPerMeasure);
+  run.sounding = true;
+  run.bpm = state_.Bpm;
+  run.beats_per_measure = beats;
+  run.first_beat = measure_beat_ % beats;
+  run.start_frame = onset;
+  run.end_frame = frontends::kNoFrame;
+  run.rate = output.GetMixer().SampleRate();
+  run.beat_frame = &ScheduleFrame;
+  run.heard_frame = [&output] { return output.HeardFrame(); };
+  console_.Status().ShowBeat(run);
+}
+
+void Metronome::ShowTempoAndMeasure() {
+  std::string tempo = std::to_string(state_.Bpm) + " BPM";
+  std::string measure = MeasureShown(state_.BeatsPerMeasure);
+  if (tempo == shown_run_.tempo && measure == shown_run_.measure) return;
+  shown_run_.tempo = std::move(tempo);
+  shown_run_.measure = std::move(measure);
+  console_.Status().ShowBeat(shown_run_);
+}
+
+void Metronome::EndShownRun(int64_t frame) {
+  if (!shown_run_.sounding || shown_run_.end_frame <= frame) return;
+  shown_run_.end_frame = frame;
+  console_.Status().ShowBeat(shown_run_);
+}
+
 void Metronome::RunMainLoop() {
   Say("CAOKF1", 1);
   if (restored_) {
@@ -446,15 +496,19 @@ void Metronome::RunMainLoop() {
       schedule_.Restart();
       output_.GetMixer().DropStartsAfter(output_.GetMixer().FramesRendered() +
                                          output_.LeadFrames());
+      EndShownRun(output_.GetMixer().FramesRendered() + output_.LeadFrames());
       if (!RunKeyCommand(code)) continue;
       // A field editor may have changed the speech speed: the words follow it.
       if (count_words_.PreparedSpeed() != speech_.Speed()) PrepareCountWords();
       state_.Bpm = BpmIntoRange(state_.Bpm);
+      ShowTempoAndMeasure();
       if (code == kUp || code == kDown || code == kPgUp || code == kPgDn) {
         state_.BpmText = std::to_string(state_.Bpm);
         state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+        const char* end = RangeEnd(state_.Bpm, kMinBpm, kMaxBpm);
+        speech_.ShowSpoken(state_.BpmText + " BPM" + (end ? MessageText(end) : ""));
         speech_.SpeakText(state_.BpmText);
-        if (const char* end = RangeEnd(state_.Bpm, kMinBpm, kMaxBpm)) Say(end, -1);
+        if (end != nullptr) Say(end, -1);
       }
       if (code == kEsc) AskToEnd();
     }
@@ -469,6 +523,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
   switch (code) {
     case kTab:
       playing_ = !playing_;
+      speech_.ShowSpoken(playing_ ? "Batida retomada" : "Batida silenciada");
       if (!playing_) speech_.PlayBeep();
       speech::DrainKeys(console_);
       return false;

@@ -93,6 +93,13 @@ class Metronome {
   // Writes and says a catalogue message followed by a number and, when given, the message of
   // the range's end it has reached, and ends the line.
   void SayValue(const std::string& key, int32_t value, const char* end = nullptr);
+  // Tells the front end of the run the beat placed at `onset` belongs to, when it is not the
+  // run it was told of last (a new run, tempo or measure).
+  void ShowRun(int64_t onset);
+  // The tempo and the measure shown follow a change at once, before the next beat.
+  void ShowTempoAndMeasure();
+  // The run told of last places no beat at or after `frame`.
+  void EndShownRun(int64_t frame);
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
@@ -116,6 +123,8 @@ class Metronome {
   audio::WaveOutRecorder* recorder_ = nullptr;
   int last_answer_ = -1;   // no answer yet
   bool restored_ = false;  // the start took the tempo or the measure from the stored settings
+  frontends::BeatRun shown_run_;  // as the front end was last told of it
+  int measure_beat_ = 0;          // the beat of the measure (0-based) that PlayBeat places
 };
 
 }  // namespace cadencio::app

@@ -18,6 +18,11 @@ class AudioOutput {
   // How many frames ahead of the stream position a sound must be scheduled so that the
   // device has not rendered past its start frame yet.
   virtual int LeadFrames() const = 0;
+  // The stream frame being heard now, any thread but the audio thread: behind the frames
+  // rendered by the mixer's limiter lookahead and what the device holds.
+  virtual int64_t HeardFrame() {
+    return GetMixer().FramesRendered() - GetMixer().LookaheadFrames();
+  }
   // The driver in use, for messages ("pulseaudio", "alsa", "dummy", "capture" ...).
   virtual std::string DriverName() const = 0;
 };

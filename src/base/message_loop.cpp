@@ -85,18 +85,24 @@ bool MessageLoop::Empty() {
   return queue_.empty();
 }
 
-void MessageLoop::Wait(int64_t timeout_ms) {
-  if (!Empty()) return;
-  if (wake_fd_ < 0) {
-    // No doorbell: look again after a short while.
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::clamp<int64_t>(timeout_ms, 0, 10)));
-    return;
-  }
-  // Empty the doorbell's stale count, then look once more, so that a message posted in between
-  // is not missed and an old ring does not end the wait at once.
+bool MessageLoop::ReadyToWait() {
+  if (!Empty()) return false;
+  if (wake_fd_ < 0) return true;
   uint64_t count;
   [[maybe_unused]] auto n = read(wake_fd_, &count, sizeof count);
-  if (!Empty()) return;
+  return Empty();
+}
+
+void MessageLoop::Wait(int64_t timeout_ms) {
+  if (wake_fd_ < 0) {
+    // No doorbell: look again after a short while.
+    if (Empty()) {
+      std::this_thread::sleep_for(
+          std::chrono::milliseconds(std::clamp<int64_t>(timeout_ms, 0, 10)));
+    }
+    return;
+  }
+  if (!ReadyToWait()) return;
   pollfd fd{wake_fd_, POLLIN, 0};
   int wait_ms = timeout_ms < 0 ? -1 : static_cast<int>(std::min<int64_t>(timeout_ms, 1 << 30));
   poll(&fd, 1, wait_ms);

@@ -70,6 +70,10 @@ class MessageLoop {
   // Takes the oldest message; false when none waits.
   bool Peek(Message& out);
   bool Empty();
+  // Before a wait on WakeFd(): empties the doorbell's stale count and then looks again, so that
+  // a message posted in between is not missed and an old ring does not end the wait at once.
+  // True when nothing waits.
+  bool ReadyToWait();
   // Blocks up to `timeout_ms` (negative: no limit) until a message is posted or the doorbell
   // rings.
   void Wait(int64_t timeout_ms);

@@ -70,7 +70,9 @@ void Console::EnsureConsoleWindow() {
   }
   cells_.chars.fill(' ');
   cells_.attrs.fill(text_attr_);
-  frontend_.SetAppearance(video_.appearance);
+  frontends::Appearance look = video_.appearance;
+  look.status_attr = text_attr_;
+  frontend_.SetAppearance(look);
   frontend_.Open();
   if (!window_title_.empty()) frontend_.SetTitle(window_title_);
   Present();

@@ -125,6 +125,8 @@ class Console {
   // source the console keeps its built-in start (light grey on black, braille entry off).
   void SetVideoSettings(SettingLookup settings) { video_settings_ = std::move(settings); }
   const VideoConfig& Video() const { return video_; }
+  // What the front end shows beside the screen: the beat and the only-spoken messages.
+  frontends::StatusDisplay& Status() { return frontend_; }
   // The window's title while the program runs (the program's path).
   void SetWindowTitle(std::string title) { window_title_ = std::move(title); }
   // Where the braille mode tones are played; without a player they are silent.

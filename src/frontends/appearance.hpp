@@ -50,6 +50,8 @@ struct Appearance {
   int font_height = 28;  // cell height in pixels
   int font_weight = 0;   // 0: the face's own weight; 700 is bold
   bool maximised = true;
+  // The start colours (background * 16 + foreground), which the status band keeps.
+  uint8_t status_attr = 0x07;
 
   // The colour that a 4-bit colour index of an attribute is drawn in.
   Rgb Colour(int index) const {

@@ -8,13 +8,14 @@
 
 #include "base/message_loop.hpp"
 #include "frontends/appearance.hpp"
+#include "frontends/beat_status.hpp"
 #include "frontends/screen.hpp"
 
 namespace cadencio::frontends {
 
-class Frontend {
+// Besides the screen, a front end may show the beat and the spoken messages (StatusDisplay).
+class Frontend : public StatusDisplay {
  public:
-  virtual ~Frontend() = default;
   // The desktop area a window may cover, which the default font size follows.
   virtual WorkArea GetWorkArea() { return {}; }
   // The colours, font and window settings to open with; called before Open.

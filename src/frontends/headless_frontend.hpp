@@ -28,6 +28,8 @@ class HeadlessFrontend final : public Frontend {
   void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) override;
   void Beep() override { ++beeps_; }
   void SetTitle(const std::string& title) override { title_ = title; }
+  void ShowBeat(const BeatRun& run) override { beat_ = run; }
+  void ShowSpoken(const std::string& text) override { spoken_ = text; }
 
   // Row 0..24 without trailing blanks.
   std::string Row(int row) const;
@@ -35,6 +37,9 @@ class HeadlessFrontend final : public Frontend {
   std::string Text() const;
   int Beeps() const { return beeps_; }
   const std::string& Title() const { return title_; }
+  // The latest run of the beat and only-spoken message the program told the front end of.
+  const BeatRun& Beat() const { return beat_; }
+  const std::string& Spoken() const { return spoken_; }
   int CursorColumn() const { return cursor_column_; }
   int CursorRow() const { return cursor_row_; }
   bool CaretShown() const { return caret_; }
@@ -53,6 +58,8 @@ class HeadlessFrontend final : public Frontend {
   bool caret_ = false;
   int beeps_ = 0;
   std::string title_;
+  BeatRun beat_;
+  std::string spoken_;
 };
 
 }  // namespace cadencio::frontends

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <sstream>
 #include <vector>
 
@@ -98,6 +99,9 @@ void SpeakHourMinute(SpeechFrontEnd& speech, int hour, int minute) {
 
 void SpeakTime(const console::Console& console, SpeechFrontEnd& speech) {
   console::TimeParts now = console.GetTimeParts();
+  char shown[8];
+  std::snprintf(shown, sizeof shown, "%02d:%02d", now.hour % 100, now.minute % 100);
+  speech.ShowSpoken(shown);
   SpeakHourMinute(speech, now.hour, now.minute);
 }
 

@@ -84,6 +84,9 @@ class SpeechFrontEnd {
   void LoadSynthSettings(int speed);
 
   void SpeakText(std::string_view text);
+  // Shows a message that is only spoken, not written on the screen, where the front end has
+  // room beside the screen (the window's status band).
+  void ShowSpoken(std::string_view text) { console_.Status().ShowSpoken(std::string(text)); }
   void WriteSpeak(std::string_view text);
   void WriteSpeakLine(std::string_view text);
   void SpeakChar(uint8_t ch);

@@ -1,8 +1,8 @@
 // The real program in its window on a real X server: the test starts Xvfb on a free display,
 // runs cadencio --window with its own AUDIRA.INI, types the tempo and the measure with xdotool
-// and checks screenshots of the window: the banner in the configured colours and the caret on
-// the line being typed. Every step has a time limit; without Xvfb, xdotool or ImageMagick's
-// import the test is skipped.
+// and checks screenshots of the window: the banner in the configured colours, the caret on
+// the line being typed, and the status band below the cells with its beat number. Every step has a
+// time limit; without Xvfb, xdotool or ImageMagick's import the test is skipped.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -247,6 +248,30 @@ TEST(WindowX, TempoAndMeasureTypedIntoTheWindow) {
   EXPECT_EQ(running->Count(caret_column, entry_row, yellow), 0);
   EXPECT_GT(running->Count(0, 0, yellow), 10);
   EXPECT_GT(running->Count(0, 5, yellow), 10) << "the measure question on row 6";
+
+  // Below the 25 rows, the status band in the start colours: the tempo, and the beat number
+  // in its box (three cells wide, two high), lit on each beat. At 120 BPM in four, the box
+  // shows more than two pictures within a few beats only when its number changes (one number
+  // has two: lit and not).
+  auto tempo_shown = [&](const Image& image) {
+    return image.height >= 540 && image.Count(8, 25, yellow) + image.Count(9, 25, yellow) > 10;
+  };
+  std::optional<Image> band = wait_for(tempo_shown);
+  ASSERT_TRUE(band && tempo_shown(*band)) << "no tempo below the cells";
+  EXPECT_EQ(band->At(799, 539), blue) << "the band's background";
+  std::set<std::vector<uint8_t>> boxes;
+  for (int shot = 0; shot < 16 && boxes.size() < 3; ++shot) {
+    std::optional<Image> image = screenshot();
+    if (!image || image->height < 540) continue;
+    std::vector<uint8_t> box;
+    for (int y = 500; y < 540; ++y) {
+      const std::size_t at = static_cast<std::size_t>(y) * image->width * 3;
+      box.insert(box.end(), image->rgb.begin() + at, image->rgb.begin() + at + 60 * 3);
+    }
+    boxes.insert(box);
+    std::this_thread::sleep_for(std::chrono::milliseconds(130));
+  }
+  EXPECT_GE(boxes.size(), 3u) << "the beat number does not change";
 
   // Esc and "s" end the program normally. "s" is typed again while the program still runs,
   // since a key typed before the question is asked is drained.

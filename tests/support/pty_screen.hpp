@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,6 +39,8 @@ class PtyScreen {
   }
   // Everything fed so far.
   const std::string& Raw() const { return raw_; }
+  // Every title the terminal was given, in UTF-8, oldest first.
+  const std::vector<std::string>& Titles() const { return titles_; }
   // 1-based, as the console counts.
   int Row() const { return row_ + 1; }
   int Column() const { return column_ + 1; }
@@ -141,7 +144,16 @@ class PtyScreen {
         Csi(b);
       }
     } else if (state_ == State::kOsc) {
-      if (b == 7 || b == '\\') state_ = State::kText;
+      if (b == 7 || b == '\\') {
+        state_ = State::kText;
+        // OSC 0 and 2 set the title: "0;text".
+        if (osc_.size() >= 2 && (osc_[0] == '0' || osc_[0] == '2') && osc_[1] == ';') {
+          titles_.push_back(osc_.substr(2));
+        }
+        osc_.clear();
+      } else if (b != 0x1B) {
+        osc_ += static_cast<char>(b);
+      }
     } else if (state_ == State::kSkipOne) {
       state_ = State::kText;
     } else if (pending_ > 0) {  // a UTF-8 continuation byte
@@ -176,6 +188,8 @@ class PtyScreen {
   int column_ = 0;
   bool cursor_visible_ = true;
   std::string raw_;
+  std::string osc_;
+  std::vector<std::string> titles_;
 };
 
 // Runs `body` in a child process whose standard input, output and error are a new
@@ -252,6 +266,11 @@ class PtyChild {
       Drain(screen, 100);
     }
     return screen.Raw().find(text) != std::string::npos;
+  }
+  // Parent side: the terminal's window changes size (the child gets SIGWINCH).
+  void Resize(int rows, int columns) {
+    winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(columns), 0, 0};
+    ioctl(master_, TIOCSWINSZ, &size);
   }
   // Parent side: lets the child go on after a report.
   void Answer() {

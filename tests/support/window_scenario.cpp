@@ -58,6 +58,16 @@ void ScriptedWindowFrontend::SetTitle(const std::string& title) {
   window_->SetTitle(title);
 }
 
+void ScriptedWindowFrontend::ShowBeat(const frontends::BeatRun& run) {
+  script_.ShowBeat(run);
+  window_->ShowBeat(run);
+}
+
+void ScriptedWindowFrontend::ShowSpoken(const std::string& text) {
+  script_.ShowSpoken(text);
+  window_->ShowSpoken(text);
+}
+
 std::unique_ptr<ScriptedWindowFrontend> MaybeScriptedWindow(frontends::HeadlessFrontend& script) {
   const char* choice = std::getenv("CADENCIO_SCENARIO_FRONTEND");
   if (choice == nullptr || std::string(choice) != "window") return nullptr;

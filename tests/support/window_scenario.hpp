@@ -26,6 +26,8 @@ class ScriptedWindowFrontend final : public frontends::Frontend {
                bool caret) override;
   void Beep() override { script_.Beep(); }
   void SetTitle(const std::string& title) override;
+  void ShowBeat(const frontends::BeatRun& run) override;
+  void ShowSpoken(const std::string& text) override;
   void Close() override { window_->Close(); }
   frontends::WindowFrontend& Window() { return *window_; }
 

@@ -32,6 +32,13 @@ bool IsNoteKey(uint8_t upper) {
   }
 }
 
+// What a help line says a note key plays: "nota LA" from "A -- nota LA".
+std::string NoteName(const std::string& help_key) {
+  const std::string line = MessageText(help_key);
+  const std::size_t dashes = line.find("-- ");
+  return dashes == std::string::npos ? line : line.substr(dashes + 3);
+}
+
 }  // namespace
 
 void PlayNote(console::Console& console, speech::SpeechFrontEnd& speech, const std::string& name,
@@ -78,9 +85,11 @@ void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
     const uint8_t upper = base::AsciiUpperCase(code);
     if (upper == kEsc) break;
     if (IsNoteKey(upper)) {
+      speech.ShowSpoken(NoteName("CA" + std::string(1, static_cast<char>(upper))));
       // The recording is named by the character as typed; its lookup ignores case.
       PlayNote(console, speech, std::string(1, static_cast<char>(code)), repeat, state.SpeechLevel);
     } else if (upper == kSpace) {
+      speech.ShowSpoken(NoteName("CABARR2"));
       PlayNote(console, speech, "T", repeat, state.SpeechLevel);
     } else if (upper == kF1) {
       ShowTuningForkHelp(console, speech);
@@ -88,6 +97,7 @@ void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
       RunTuner(console, speech, tuner);
     } else if (upper == 'R') {
       repeat = !repeat;
+      speech.ShowSpoken(repeat ? "Repeti\xE7\xE3o ligada" : "Repeti\xE7\xE3o desligada");
       speech.PlayPromptWav(repeat ? "CAREP" : "CANAOREP");
     } else {
       SayMessage(console, speech, "CAAPTF1", 1);

@@ -3,6 +3,7 @@
 // plain thread renders in real time and discards, so the stream clock still advances.
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -43,6 +44,7 @@ class SdlAudio final : public AudioOutput {
 
   Mixer& GetMixer() override { return *mixer_; }
   int LeadFrames() const override { return 2 * buffer_frames_ + mixer_->SampleRate() / 100; }
+  int64_t HeardFrame() override;
   std::string DriverName() const override { return driver_; }
 
  private:
@@ -50,8 +52,15 @@ class SdlAudio final : public AudioOutput {
   void StartThread(int wanted_rate);
   static void Callback(void* self, Uint8* stream, int len);
   void RenderThread();
+  // Rendering thread: notes when a buffer was rendered and how far the stream then was.
+  void NoteRendered();
 
   std::optional<Mixer> mixer_;
+  // The note of the last buffer, under a sequence count that is odd while it is written: the
+  // rendering thread never waits, and a reader tries again.
+  std::atomic<uint32_t> note_sequence_{0};
+  std::atomic<int64_t> note_ns_{0};
+  std::atomic<int64_t> note_frames_{0};
   SDL_AudioDeviceID device_ = 0;
   int buffer_frames_ = kBufferFrames;
   std::string driver_;
@@ -119,8 +128,42 @@ void SdlAudio::Callback(void* self, Uint8* stream, int len) {
   auto* audio = static_cast<SdlAudio*>(self);
   const int frames = len / static_cast<int>(2 * sizeof(float));
   audio->mixer_->RenderOutput(reinterpret_cast<float*>(stream), frames);
+  audio->NoteRendered();
   const int rest = len - frames * static_cast<int>(2 * sizeof(float));
   if (rest > 0) SDL_memset(stream + len - rest, 0, static_cast<std::size_t>(rest));
+}
+
+int64_t SteadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void SdlAudio::NoteRendered() {
+  const uint32_t sequence = note_sequence_.load(std::memory_order_relaxed);
+  note_sequence_.store(sequence + 1, std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_release);
+  note_ns_.store(SteadyNs(), std::memory_order_relaxed);
+  note_frames_.store(mixer_->FramesRendered(), std::memory_order_relaxed);
+  note_sequence_.store(sequence + 2, std::memory_order_release);
+}
+
+// The buffer rendered last begins to play about when it was rendered and plays on at the
+// stream's rate, so the frame heard moves on smoothly between the device's calls instead of a
+// buffer at a time; it never passes what has left the mixer.
+int64_t SdlAudio::HeardFrame() {
+  const int64_t lookahead = mixer_->LookaheadFrames();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const uint32_t before = note_sequence_.load(std::memory_order_acquire);
+    const int64_t ns = note_ns_.load(std::memory_order_relaxed);
+    const int64_t frames = note_frames_.load(std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if ((before & 1) != 0 || note_sequence_.load(std::memory_order_relaxed) != before) continue;
+    if (ns == 0) break;  // nothing rendered yet
+    const int64_t played = (SteadyNs() - ns) * mixer_->SampleRate() / 1'000'000'000;
+    return frames - lookahead - buffer_frames_ + std::clamp<int64_t>(played, 0, buffer_frames_);
+  }
+  return mixer_->FramesRendered() - lookahead - buffer_frames_;
 }
 
 void SdlAudio::StartThread(int wanted_rate) {
@@ -137,6 +180,7 @@ void SdlAudio::RenderThread() {
   const int rate = mixer_->SampleRate();
   while (!stop_.load(std::memory_order_acquire)) {
     mixer_->RenderOutput(buffer.data(), buffer_frames_);
+    NoteRendered();
     const int64_t done = mixer_->FramesRendered();
     std::this_thread::sleep_until(start + std::chrono::microseconds(done * 1'000'000 / rate));
   }

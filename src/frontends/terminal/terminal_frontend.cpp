@@ -182,6 +182,11 @@ struct TerminalFrontend::State {
   int view_column = 0;  // the first screen column and row visible in a small terminal
   int view_row = 0;
   std::string title;
+  std::string beat;         // the tempo and measure that lead the title
+  std::string title_shown;  // the title last sent, so that it is sent only when it changes
+
+  // Sends the title where the terminal takes xterm's title sequence.
+  void WriteTitle();
 
   // How the terminal can show an attribute: curses colours (-1: none) and video attributes.
   struct Look {
@@ -353,7 +358,8 @@ void TerminalFrontend::Open() {
     s.OpenLines();
   }
   s.open = true;
-  if (!s.title.empty()) SetTitle(s.title);
+  s.title_shown.clear();
+  if (!s.title.empty() || !s.beat.empty()) s.WriteTitle();
 }
 
 void TerminalFrontend::State::OpenScreen() {
@@ -462,23 +468,25 @@ void TerminalFrontend::PollInput(base::MessageLoop& loop) {
 }
 
 void TerminalFrontend::WaitInput(base::MessageLoop& loop) {
+  WaitInputFor(loop, -1);
+}
+
+// The keys reach the loop from the reader thread; a resize of the terminal (SIGWINCH) ends
+// the wait too, so that the screen is drawn again at once even during a beat of a minute.
+void TerminalFrontend::WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) {
   State& s = *state_;
   if (!s.open) {
-    loop.Wait(-1);
+    loop.Wait(timeout_ms);
     return;
   }
   s.StartReader(loop);
-  if (!loop.Empty()) return;
-  // The wake-up descriptor may still count messages already taken; empty it, then look again
-  // so that a message posted in between is not missed.
-  uint64_t count = 0;
-  [[maybe_unused]] ssize_t n = read(loop.WakeFd(), &count, sizeof count);
-  if (!loop.Empty()) return;
+  if (!loop.ReadyToWait()) return;
   pollfd fds[2];
   nfds_t count_fds = 0;
   fds[count_fds++] = {loop.WakeFd(), POLLIN, 0};
   if (ResizeWakeFd() >= 0) fds[count_fds++] = {ResizeWakeFd(), POLLIN, 0};
-  poll(fds, count_fds, -1);
+  poll(fds, count_fds,
+       timeout_ms < 0 ? -1 : static_cast<int>(std::min<int64_t>(timeout_ms, 1 << 30)));
   PollInput(loop);
 }
 
@@ -492,15 +500,25 @@ void TerminalFrontend::Beep() {
   }
 }
 
-void TerminalFrontend::SetTitle(const std::string& title) {
-  State& s = *state_;
-  s.title = title;
-  if (!s.open || !s.xterm_sequences) return;
+void TerminalFrontend::State::WriteTitle() {
+  if (!open || !xterm_sequences) return;
   std::string text;
-  for (char c : base::Windows1252ToUtf8(title)) {
+  for (char c : base::Windows1252ToUtf8(beat.empty() ? title : beat + " - " + title)) {
     if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) text += c;
   }
+  if (text == title_shown) return;
+  title_shown = text;
   WriteAll(STDOUT_FILENO, "\033]0;" + text + "\007");
+}
+
+void TerminalFrontend::SetTitle(const std::string& title) {
+  state_->title = title;
+  state_->WriteTitle();
+}
+
+void TerminalFrontend::ShowBeat(const BeatRun& run) {
+  state_->beat = run.tempo.empty() ? std::string() : run.tempo + ", " + run.measure;
+  state_->WriteTitle();
 }
 
 void TerminalFrontend::SetClipboard(const std::string& utf8) {

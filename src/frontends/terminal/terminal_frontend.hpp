@@ -24,9 +24,12 @@ class TerminalFrontend final : public Frontend {
   void Open() override;
   void PollInput(base::MessageLoop& loop) override;
   void WaitInput(base::MessageLoop& loop) override;
+  void WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) override;
   void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) override;
   void Beep() override;
   void SetTitle(const std::string& title) override;
+  // The tempo and the measure go in the title, before the program's own.
+  void ShowBeat(const BeatRun& run) override;
   // OSC 52: the terminal puts the text on the desktop's clipboard (terminals that do not
   // allow it ignore the sequence).
   void SetClipboard(const std::string& utf8) override;

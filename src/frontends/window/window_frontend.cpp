@@ -14,6 +14,8 @@
 
 #include "base/windows1252.hpp"
 #include "formats/png_writer.hpp"
+#include "frontends/window/doorbell_relay.hpp"
+#include "frontends/window/status_band.hpp"
 #include "frontends/window/window_keys.hpp"
 
 namespace cadencio::frontends {
@@ -26,9 +28,8 @@ constexpr const char* kFallbackFiles[] = {
     "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf",
 };
 constexpr int kCaretHeight = 2;
-// How long WaitInput sleeps on the window's events before it looks at the message loop again
-// (the audio thread and the speech engines post there).
-constexpr int kWaitSliceMs = 5;
+// The status band below the cells is this many cells high, as far as the display allows.
+constexpr int kBandRows = 2;
 
 bool SameNameNoCase(const std::string& a, const std::string& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -117,8 +118,15 @@ struct WindowFrontend::State {
   bool magnifying = false;
   SDL_Surface* snapshot = nullptr;
   std::string title;
+  StatusBand band;
+  StatusBand::View band_shown;
+  bool band_drawn = false;
+  uint32_t wake_event = 0;
+  // Last, so that it stops before anything else goes.
+  std::unique_ptr<DoorbellRelay> relay;
 
   ~State() {
+    relay.reset();
     for (SDL_Surface* glyph : glyphs) SDL_FreeSurface(glyph);
     SDL_FreeSurface(snapshot);
     SDL_FreeSurface(canvas);
@@ -138,7 +146,34 @@ struct WindowFrontend::State {
   void ShowAll();
   void Zoom(int x, int y);
   bool MayScrollByCopy() const;
+  SDL_Rect BandArea(const SDL_Surface* surface) const {
+    return {0, Height(), surface->w, surface->h - Height()};
+  }
+  // Draws the band (whole, or what changed since it was last drawn); the rectangle drawn.
+  SDL_Rect DrawBand(SDL_Surface* surface, bool whole);
+  // Draws what changed in the band and shows it; true when anything changed.
+  bool RefreshBand();
 };
+
+SDL_Rect WindowFrontend::State::DrawBand(SDL_Surface* surface, bool whole) {
+  const StatusBand::View view = band.Now();
+  const uint8_t attr = look.status_attr;
+  const SDL_Rect drawn =
+      band.Draw(surface, BandArea(surface), view, whole || !band_drawn ? nullptr : &band_shown,
+                look.Colour(attr >> 4), look.Colour(attr & 0x0F), font_file);
+  band_shown = view;
+  band_drawn = true;
+  return drawn;
+}
+
+bool WindowFrontend::State::RefreshBand() {
+  if (window == nullptr || (band_drawn && band.Now() == band_shown)) return false;
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  if (surface == nullptr || surface->h <= Height()) return false;
+  const SDL_Rect drawn = DrawBand(surface, false);
+  SDL_UpdateWindowSurfaceRects(window, &drawn, 1);
+  return true;
+}
 
 // Pixels are copied only while the window is the active one and clear of the bottom of the
 // screen; otherwise the rows are drawn again.
@@ -281,8 +316,12 @@ void WindowFrontend::State::ShowAll() {
   if (window == nullptr) return;
   SDL_Surface* surface = SDL_GetWindowSurface(window);
   if (surface == nullptr) return;
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+  // Beside and below the cells: the start colours, and the status band.
+  const Rgb background = look.Colour(look.status_attr >> 4);
+  SDL_FillRect(surface, nullptr,
+               SDL_MapRGB(surface->format, background.r, background.g, background.b));
   SDL_BlitSurface(canvas, nullptr, surface, nullptr);
+  if (surface->h > Height()) DrawBand(surface, true);
   SDL_UpdateWindowSurface(window);
 }
 
@@ -298,6 +337,7 @@ void WindowFrontend::State::Zoom(int x, int y) {
   SDL_Rect to{0, 0, w, h};
   SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
   SDL_BlitScaled(snapshot, &from, surface, &to);
+  if (surface->h > h) DrawBand(surface, true);
   SDL_UpdateWindowSurface(window);
 }
 
@@ -330,21 +370,23 @@ void WindowFrontend::Open() {
   }
   const std::string title = base::Windows1252ToUtf8(s.title.empty() ? "cadencio" : s.title);
   Uint32 flags = SDL_WINDOW_RESIZABLE | (s.look.maximised ? SDL_WINDOW_MAXIMIZED : 0);
+  const int band = kBandRows * s.cell.height;
   s.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                              s.Width(), s.Height(), flags);
+                              s.Width(), s.Height() + band, flags);
   s.canvas = SDL_CreateRGBSurfaceWithFormat(0, s.Width(), s.Height(), 32, SDL_PIXELFORMAT_RGB888);
   if (s.window == nullptr || s.canvas == nullptr) {
     std::fprintf(stderr, "cadencio: the window cannot be made (%s)\n", SDL_GetError());
     throw ProgramExit{1};
   }
-  // The window keeps to between 16 x 4 cells and the whole screen of 80 x 25 cells (or the
-  // display, when that is smaller).
+  // The window keeps to between 16 x 4 cells and the whole screen of 80 x 25 cells with the
+  // status band (or the display, when that is smaller).
   SDL_Rect display{0, 0, s.Width(), s.Height()};
   SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(s.window)), &display);
   SDL_SetWindowMinimumSize(s.window, 16 * s.cell.width, 4 * s.cell.height);
   SDL_SetWindowMaximumSize(s.window, std::min(s.Width(), display.w),
-                           std::min(s.Height(), display.h));
+                           std::min(s.Height() + band, display.h));
   SDL_FillRect(s.canvas, nullptr, 0);
+  s.wake_event = SDL_RegisterEvents(1);
   SDL_StartTextInput();
 }
 
@@ -394,16 +436,56 @@ void WindowFrontend::PollInput(base::MessageLoop& loop) {
     }
     for (const base::Message& message : TranslateWindowEvent(event)) loop.Post(message);
   }
+  s.RefreshBand();
 }
 
 void WindowFrontend::WaitInput(base::MessageLoop& loop) {
-  WaitInputFor(loop, kWaitSliceMs);
+  WaitInputFor(loop, -1);
 }
 
+// One sleep on SDL's queue until a window event, a message (the doorbell relay pushes an event
+// for it), the band's next change (the beat heard) or the time-out.
 void WindowFrontend::WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) {
-  if (!loop.Empty()) return;
-  SDL_WaitEventTimeout(nullptr, static_cast<int>(std::clamp<int64_t>(timeout_ms, 0, kWaitSliceMs)));
+  State& s = *s_;
+  if (s.window == nullptr) {
+    loop.Wait(timeout_ms);
+    return;
+  }
+  if (!loop.ReadyToWait()) return;
+  if (!s.relay) s.relay = std::make_unique<DoorbellRelay>(loop.WakeFd(), s.wake_event);
+  int64_t wait_ms = timeout_ms;
+  int64_t band_ms = -1;
+  s.band.Now(&band_ms);
+  if (band_ms >= 0 && (wait_ms < 0 || band_ms < wait_ms)) wait_ms = band_ms;
+  s.relay->Arm();
+  if (wait_ms < 0) {
+    SDL_WaitEvent(nullptr);
+  } else {
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<int64_t>(wait_ms, 1 << 30)));
+  }
   PollInput(loop);
+}
+
+void WindowFrontend::ShowBeat(const BeatRun& run) {
+  s_->band.SetRun(run);
+  s_->RefreshBand();
+}
+
+void WindowFrontend::ShowSpoken(const std::string& text) {
+  s_->band.SetSpoken(text);
+  s_->RefreshBand();
+}
+
+bool WindowFrontend::RefreshStatusBand() {
+  return s_->RefreshBand();
+}
+
+std::optional<WindowFrontend::Box> WindowFrontend::BeatNumberBox() const {
+  if (s_->window == nullptr) return std::nullopt;
+  SDL_Surface* surface = SDL_GetWindowSurface(s_->window);
+  if (surface == nullptr || surface->h <= s_->Height()) return std::nullopt;
+  const SDL_Rect box = StatusBand::NumberBox(s_->BandArea(surface));
+  return Box{box.x, box.y, box.w, box.h};
 }
 
 void WindowFrontend::Present(const ScreenCells& cells, int cursor_column, int cursor_row,

@@ -39,6 +39,9 @@ class WindowFrontend final : public Frontend {
   void SetTitle(const std::string& title) override;
   void SetClipboard(const std::string& utf8) override;
   void Close() override;
+  // The status band below the cells.
+  void ShowBeat(const BeatRun& run) override;
+  void ShowSpoken(const std::string& text) override;
 
   // Plays the bell of a write: the front end has no sound of its own.
   void SetBeepSound(std::function<void()> beep) override { beep_ = std::move(beep); }
@@ -53,6 +56,15 @@ class WindowFrontend final : public Frontend {
   std::string FontFile() const;
   std::optional<Rgb> PixelAt(int x, int y) const;
   bool SavePng(const std::string& path) const;
+  // Draws the status band again when what it shows has changed (a beat heard, a new text);
+  // true when it did. The waits and PollInput do this themselves.
+  bool RefreshStatusBand();
+  // Where the status band shows the beat number, in window pixels; nothing when the window
+  // has no room for the band.
+  struct Box {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  std::optional<Box> BeatNumberBox() const;
   // Posts the SDL events that a key message comes from, so that scripted keys go through the
   // window's own key translation; false when the message has no key events.
   bool InjectMessage(const base::Message& message);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "support/pty_screen.hpp"
 
 namespace cadencio::frontends {
@@ -71,6 +74,77 @@ TEST(TerminalFrontendColours, HighlightsStandOutWhateverTheColourCount) {
     child.Answer();
     EXPECT_EQ(child.Wait(screen), 0) << name;
   }
+}
+
+// Shows a run of the beat twice under the program's title, then lets the test look.
+int ShowTempo(PtyChild& self) {
+  try {
+    TerminalFrontend frontend;
+    frontend.Open();
+    frontend.SetTitle("cadencio");
+    BeatRun run;
+    run.tempo = "120 BPM";
+    run.measure = "Tern\xE1rio";
+    frontend.ShowBeat(run);
+    frontend.ShowBeat(run);
+    self.Report("shown");
+    frontend.Close();
+    return 0;
+  } catch (const ProgramExit& exit) {
+    return 10 + exit.code;
+  }
+}
+
+TEST(TerminalFrontendTitle, TempoAndMeasureWhereTheTerminalTakesATitle) {
+  struct Case {
+    const char* term;
+    bool titled;
+  };
+  const Case cases[] = {{"xterm", true},  {"xterm-256color", true}, {"screen", true},
+                        {"linux", false}, {"vt100", false},         {"dumb", false}};
+  for (const Case& c : cases) {
+    PtyChild child(c.term, ShowTempo);
+    ASSERT_TRUE(child.Started()) << c.term;
+    PtyScreen screen;
+    ASSERT_TRUE(child.NextReport(screen).has_value()) << c.term;
+    const auto& titles = screen.Titles();
+    const std::string wanted = "120 BPM, Tern\u00E1rio - cadencio";
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), wanted), c.titled ? 1 : 0)
+        << c.term << ": the title is sent once, and only where the terminal takes it";
+    if (!c.titled) {
+      EXPECT_EQ(screen.Raw().find("\033]"), std::string::npos) << c.term;
+    }
+    child.Answer();
+    EXPECT_EQ(child.Wait(screen), 0) << c.term;
+  }
+}
+
+// A wait of a long beat ends when the terminal is resized: exit code 0 when it ended early.
+int WaitThroughAResize(PtyChild& self) {
+  try {
+    TerminalFrontend frontend;
+    frontend.Open();
+    base::MessageLoop loop;
+    frontend.PollInput(loop);
+    self.Report("waiting");
+    const auto start = std::chrono::steady_clock::now();
+    frontend.WaitInputFor(loop, 30000);
+    const bool early = std::chrono::steady_clock::now() - start < std::chrono::seconds(20);
+    frontend.Close();
+    return early ? 0 : 1;
+  } catch (const ProgramExit& exit) {
+    return 10 + exit.code;
+  }
+}
+
+TEST(TerminalFrontendWait, AResizeEndsALongWait) {
+  PtyChild child("xterm", WaitThroughAResize);
+  ASSERT_TRUE(child.Started());
+  PtyScreen screen;
+  ASSERT_TRUE(child.NextReport(screen).has_value());
+  child.Answer();
+  child.Resize(30, 100);
+  EXPECT_EQ(child.Wait(screen), 0) << "the wait did not end on SIGWINCH";
 }
 
 }  // namespace

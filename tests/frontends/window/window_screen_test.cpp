@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -232,7 +233,93 @@ TEST(WindowScreenTest, ScreenshotsAreReadablePngFiles) {
            uint8_t(bytes[at + 2]) << 8 | uint8_t(bytes[at + 3]);
   };
   EXPECT_EQ(be32(16), 800u);
-  EXPECT_EQ(be32(20), 500u);
+  EXPECT_EQ(be32(20), 540u);  // the 25 rows, then the status band of two rows
+}
+
+// A schedule of exact whole frames for the band's tests: 48 frames a beat at 60000 per second.
+int64_t WholeFrames(int64_t note, int parts, int32_t bpm, int64_t rate) {
+  return note * 60 * rate / (int64_t{bpm} * parts);
+}
+
+// The status band below the cells: in the start colours, the beat number lit from the frame
+// its beat is heard at, the cells themselves untouched.
+TEST(WindowScreenTest, StatusBandLightsEachBeatAsItIsHeard) {
+  WindowScreen screen({{"CORFUNDO", "1"}, {"CORLETRA", "14"}});
+  SKIP_WITHOUT_WINDOW(screen);
+  screen.WriteBanner();
+  auto& window = screen.Window();
+  const int banner_yellow = screen.Count(0, 0, kYellow);
+  const auto box = window.BeatNumberBox();
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->y, 500);
+  EXPECT_EQ(box->height, 40);
+
+  int64_t heard = 0;
+  frontends::BeatRun run;
+  run.tempo = "120 BPM";
+  run.measure = "Tern\xE1rio";
+  run.sounding = true;
+  run.bpm = 120;
+  run.beats_per_measure = 3;
+  run.start_frame = 60000;  // beats every 30000 frames from here
+  run.rate = 60000;
+  run.beat_frame = &WholeFrames;
+  run.heard_frame = [&heard] { return heard; };
+  // The box's pixels at a heard frame: how many are the text colour, and the whole pattern.
+  auto box_at = [&](int64_t frame) {
+    heard = frame;
+    window.RefreshStatusBand();
+    std::vector<Rgb> pixels;
+    for (int y = box->y; y < box->y + box->height; ++y) {
+      for (int x = box->x; x < box->x + box->width; ++x) {
+        pixels.push_back(window.PixelAt(x, y).value_or(Rgb{1, 2, 3}));
+      }
+    }
+    return pixels;
+  };
+  auto yellow_share = [](const std::vector<Rgb>& pixels) {
+    return static_cast<double>(std::count(pixels.begin(), pixels.end(), kYellow)) / pixels.size();
+  };
+  window.ShowBeat(run);
+
+  struct Case {
+    int64_t frame;
+    bool lit;
+    const char* why;
+  };
+  // 150 ms of light is 9000 frames.
+  const Case cases[] = {
+      {59999, false, "before the first beat"},
+      {60000, true, "beat 1 heard"},
+      {68999, true, "still lit"},
+      {69000, false, "the light goes out"},
+      {89999, false, "beat 1 up to the next frame"},
+      {90000, true, "beat 2 heard"},
+      {150000, true, "beat 1 of the next measure"},
+  };
+  std::map<int64_t, std::vector<Rgb>> seen;
+  for (const Case& c : cases) {
+    seen[c.frame] = box_at(c.frame);
+    EXPECT_EQ(yellow_share(seen[c.frame]) > 0.5, c.lit) << c.why;
+  }
+  EXPECT_EQ(yellow_share(seen[59999]), 0.0) << "no number before the run's first beat";
+  EXPECT_NE(seen[60000], seen[90000]) << "the number changes on the beat";
+  EXPECT_EQ(seen[60000], seen[150000]) << "1 again after three beats";
+  // Blue background beside the number and to the band's end; the cells are as they were.
+  EXPECT_EQ(window.PixelAt(799, 539), kBlue);
+  EXPECT_EQ(screen.Count(0, 0, kYellow), banner_yellow);
+  EXPECT_EQ(screen.Count(40, 0, kBlue), 200);
+
+  // A spoken message appears at the band's right end.
+  auto right_end_yellow = [&] {
+    int count = 0;
+    for (int x = 600; x < 800; ++x) count += window.PixelAt(x, 520) == kYellow;
+    return count;
+  };
+  EXPECT_EQ(right_end_yellow(), 0);
+  window.ShowSpoken("Batida silenciada");
+  EXPECT_GT(right_end_yellow(), 0);
+  EXPECT_TRUE(window.SavePng(ArtefactPath("window-status-band.png")));
 }
 
 }  // namespace
