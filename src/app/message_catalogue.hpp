@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "console/console.hpp"
 #include "speech/speech_front_end.hpp"
@@ -11,6 +12,9 @@ namespace cadencio::app {
 
 // The catalogue text of a key; an unknown key gives "--> Mensagem inválida: " and the key.
 std::string MessageText(const std::string& key);
+
+// Every key of the catalogue, in its order.
+std::vector<std::string> CatalogueKeys();
 
 // Writes the key's text (when line_ends >= 0), then line_ends line ends, then plays the key's
 // recording from the prompt directory or, when there is none, speaks the text.
