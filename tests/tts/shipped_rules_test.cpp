@@ -291,6 +291,38 @@ TEST(ShippedRules, StressedEAndOFamilies) {
   });
 }
 
+// Stressed e and o of verb forms: open in the strong pasts before r, ss and st and in the
+// stressed present forms of the -elar, -egar, -etar, -eder, -olar, -orar, -ocar and -otar
+// verbs; closed in the regular pasts, the -emos forms, the forms of pôr and the exceptions.
+TEST(ShippedRules, StressedEAndOOfVerbs) {
+  ExpectAll({
+      {"tiveram", "t i v >ee r an w"},
+      {"estiverem", "e s2 t i v >ee r en y"},
+      {"fizesse", "f i z >ee s i"},
+      {"quiseras", "k i z >ee r @ s2"},
+      {"trouxer", "t r o w s >ee r2"},
+      {"vieste", "v i >ee s2 t i"},
+      {"compusessem", "k on p u z >ee s en y"},
+      {"deram", "d >ee r an w"},
+      {"tivemos", "t i v >e m u s2"},
+      {"bebesse", "b e b >e s i"},
+      {"dissertaram", "d i s e r2 t >a r an w"},
+      {"revelam", "rr e v >ee l an w"},
+      {"entregue", "en t r >ee g i"},
+      {"chegam", "x >e g an w"},
+      {"completam", "k on p l >ee t an w"},
+      {"pedem", "p >ee d en y"},
+      {"choram", "x >oo r an w"},
+      {"troca", "t r >oo k @"},
+      {"toque", "t >oo k i"},
+      {"adotem", "a d >oo t en y"},
+      {"boca", "b >o k @"},
+      {"foram", "f >o r an w"},
+      {"comporem", "k on p >o r en y"},
+      {"compõem", "k on p >on y"},
+  });
+}
+
 TEST(ShippedRules, LAndPalatals) {
   ExpectAll({
       {"mal", "m >a w"},
