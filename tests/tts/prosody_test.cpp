@@ -41,10 +41,11 @@ const std::string kSmallFile = kDur + "\nk=80\na=100\n; comment\n*also\n\nz = 90
 
 TEST(LoadProsody, SectionsInAnyOrderGiveTheSameTables) {
   const Loaded usual = Parse(kSmallFile);
-  const Loaded reversed = Parse(kPros +
-                                "\nHERTZ=230\nTABHERTZ=0,10,20,30,40,100,60,70,80,90\n|PN|=567\n"
-                                "PR|XX|..=?12\n" +
-                                kKeys + "\nde=PR\nELA=PN\nquem=QU\n" + kDur + "\nk=80\na=100\nz=90\n");
+  const Loaded reversed =
+      Parse(kPros +
+            "\nHERTZ=230\nTABHERTZ=0,10,20,30,40,100,60,70,80,90\n|PN|=567\n"
+            "PR|XX|..=?12\n" +
+            kKeys + "\nde=PR\nELA=PN\nquem=QU\n" + kDur + "\nk=80\na=100\nz=90\n");
   for (const Loaded* loaded : {&usual, &reversed}) {
     ASSERT_TRUE(loaded->ok);
     EXPECT_TRUE(loaded->messages.empty());
