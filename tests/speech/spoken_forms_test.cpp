@@ -53,20 +53,6 @@ TEST(SpokenForm, ReplacesWholeWordsOnly) {
 
 // ------------------------------------------------------------- the three front ends
 
-// One word as a voice's front end reads it: the phonemes in its own alphabet and how many
-// words it made of it.
-struct WordReading {
-  std::vector<std::string> phonemes;
-  int words = 1;
-  bool letter_names = false;  // the front end said the names of its letters
-};
-
-struct FrontEnd {
-  const char* name;
-  std::function<WordReading(const std::string&)> read;
-  std::function<bool(const std::string&)> is_vowel;
-};
-
 // The non-empty pieces of `text` between any of the `separators`.
 std::vector<std::string> Split(std::string_view text, std::string_view separators = " ") {
   std::vector<std::string> pieces(1);
@@ -81,7 +67,15 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
   return pieces;
 }
 
-// The built-in TTS: the normaliser over the word, then the letter rules over each word it gave.
+// A voice's front end: the phonemes it makes of one word, in its own alphabet, with "+"
+// between the words when it makes several; and the first letters of its vowels.
+struct FrontEnd {
+  const char* name;
+  std::function<std::vector<std::string>(const std::string&)> read;
+  std::string_view vowels;
+};
+
+// The built-in TTS: the normaliser, then the letter rules over each word it gave.
 FrontEnd SivraFrontEnd() {
   static const auto data = [] {
     const std::string dir = std::string(CADENCIO_SOURCE_DIR) + "/data/sivratts/";
@@ -90,30 +84,23 @@ FrontEnd SivraFrontEnd() {
     EXPECT_TRUE(tts::LoadLexicon(dir + "portug.nrl", dir + "portug.exc", d.second));
     return d;
   }();
-  return {"built-in TTS",
-          [](const std::string& word) {
-            WordReading reading;
-            std::string normalised = tts::NormaliseText(word, data.first, &data.second.exceptions);
-            std::erase_if(normalised, [](char c) { return c != ' ' && !tts::IsInLetterSet(c); });
-            const std::vector<std::string> words = Split(normalised);
-            reading.words = static_cast<int>(words.size());
-            // A word the normaliser rewrites is spelled or read as something else.
-            reading.letter_names =
-                words.size() == 1 && base::LowerCase1252(words[0]) != base::LowerCase1252(word);
-            for (const std::string& said : words) {
-              const auto lines = tts::TranscribeTokens({"555|" + said}, data.second);
-              for (std::size_t k = 1; k < lines.size() && !lines[k].empty(); ++k) {
-                std::string line = lines[k];
-                std::erase_if(line, [](char c) { return c == '>' || c == tts::kPlainMark; });
-                reading.phonemes.push_back(line);
-              }
-            }
-            return reading;
-          },
-          [](const std::string& p) { return p.find_first_of("aeiou@") == 0; }};
+  const auto read = [](const std::string& word) {
+    std::vector<std::string> phonemes;
+    for (const std::string& said :
+         Split(tts::NormaliseText(word, data.first, &data.second.exceptions), " ,.")) {
+      if (!phonemes.empty()) phonemes.emplace_back("+");
+      const auto lines = tts::TranscribeTokens({"555|" + said}, data.second);
+      for (std::size_t k = 1; k < lines.size() && !lines[k].empty(); ++k) {
+        phonemes.push_back(lines[k]);
+        std::erase_if(phonemes.back(), [](char c) { return c == '>' || c == tts::kPlainMark; });
+      }
+    }
+    return phonemes;
+  };
+  return {"built-in TTS", read, "aeiou@"};
 }
 
-// espeak-ng: its phoneme mnemonics of the word with the voice VOZ=1 chooses.
+// espeak-ng: its phoneme mnemonics with the voice VOZ=1 chooses, without stress marks.
 FrontEnd EspeakFrontEnd() {
   static const bool ready = [] {
     if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT) <= 0) {
@@ -121,35 +108,30 @@ FrontEnd EspeakFrontEnd() {
     }
     const espeak_VOICE** voices = espeak_ListVoices(nullptr);
     std::vector<std::string> languages;
-    for (std::size_t i = 0; voices[i] != nullptr; ++i)
+    for (std::size_t i = 0; voices[i] != nullptr; ++i) {
       languages.emplace_back(voices[i]->languages + 1);
+    }
     const int index = VoiceIndex(languages, 1);
     return index >= 0 && espeak_SetVoiceByName(voices[index]->name) == EE_OK;
   }();
   EXPECT_TRUE(ready) << "espeak-ng has no voice";
-  return {"espeak-ng",
-          [](const std::string& word) {
-            WordReading reading;
-            const std::string utf8 = base::Windows1252ToUtf8(word);
-            const void* text = utf8.c_str();
-            std::string all;
-            while (text != nullptr) {
-              // Phoneme names parted by '|'.
-              const char* phonemes = espeak_TextToPhonemes(&text, espeakCHARS_UTF8, '|' << 8);
-              if (phonemes != nullptr) all += std::string(phonemes) + " ";
-            }
-            // Without the stress and syllable marks.
-            std::erase_if(all, [](char c) {
-              return std::string_view("',;-_#").find(c) != std::string_view::npos;
-            });
-            reading.words = static_cast<int>(Split(all).size());
-            reading.phonemes = Split(all, " |");
-            return reading;
-          },
-          [](const std::string& p) { return p.find_first_of("aeiouyEOUI&@") == 0; }};
+  const auto read = [](const std::string& word) {
+    const std::string utf8 = base::Windows1252ToUtf8(word);
+    const void* text = utf8.c_str();
+    std::string all;
+    while (text != nullptr) {
+      // Phoneme names parted by '|', words by blanks.
+      const char* phonemes = espeak_TextToPhonemes(&text, espeakCHARS_UTF8, '|' << 8);
+      if (phonemes != nullptr) all += std::string(phonemes) + " ";
+    }
+    std::string joined;
+    for (const std::string& said : Split(all)) joined += (joined.empty() ? "" : "|+|") + said;
+    return Split(joined, "|',;-_#");
+  };
+  return {"espeak-ng", read, "aeiouyEOUI&@"};
 }
 
-// The recorded voice: the translator's units, "[" + units joined by "/" + "]".
+// The recorded voice: the translator's units ("[" + units joined by "/" + "]" a word).
 FrontEnd RecordedFrontEnd() {
   static const voice::PhoneticTranslator translator = [] {
     voice::PhoneticTranslator t;
@@ -157,36 +139,31 @@ FrontEnd RecordedFrontEnd() {
     EXPECT_TRUE(t.LoadPhoneticExceptions(CADENCIO_SOURCE_DIR "/data/portug.exc"));
     return t;
   }();
-  return {"recorded voice",
-          [](const std::string& word) {
-            WordReading reading;
-            const std::string phonetic = translator.TranslateToPhonetic(word);
-            reading.words = static_cast<int>(std::count(phonetic.begin(), phonetic.end(), '['));
-            reading.letter_names = phonetic.find(" /_") != std::string::npos;
-            reading.phonemes = Split(base::AsciiLowerCase(phonetic), "[]/ ");
-            return reading;
-          },
-          [](const std::string& p) { return p.find_first_of("aeiou") == 0; }};
+  const auto read = [](const std::string& word) {
+    std::string phonetic = base::AsciiLowerCase(translator.TranslateToPhonetic(word));
+    for (std::size_t at = phonetic.find("]["); at != std::string::npos; at = phonetic.find("]["))
+      phonetic.replace(at, 2, "/+/");
+    return Split(phonetic, "[]/ ");
+  };
+  return {"recorded voice", read, "aeiou"};
 }
 
 // Why a front end's reading of a word is not the word said whole; empty when it is.
 std::string Fault(const FrontEnd& front_end, const std::string& word) {
-  const WordReading reading = front_end.read(word);
-  if (reading.letter_names) return "said as letter names";
-  if (reading.words != 1) return "said as " + std::to_string(reading.words) + " words";
+  constexpr auto npos = std::string_view::npos;
+  const std::vector<std::string> phonemes = front_end.read(word);
+  if (std::count(phonemes.begin(), phonemes.end(), "+") > 0) return "said as several words";
   std::vector<std::string> letters;
   for (char c : word) {
-    const std::vector<std::string> name = front_end.read(std::string(1, c)).phonemes;
+    const std::vector<std::string> name = front_end.read(std::string(1, c));
     letters.insert(letters.end(), name.begin(), name.end());
   }
-  if (reading.phonemes == letters) return "said as letter names";
+  if (phonemes == letters) return "said as letter names";
   std::size_t onset = 0;
-  while (onset < reading.phonemes.size() && !front_end.is_vowel(reading.phonemes[onset])) ++onset;
-  if (onset == reading.phonemes.size()) return "no vowel";
+  while (onset < phonemes.size() && front_end.vowels.find(phonemes[onset][0]) == npos) ++onset;
+  if (onset == phonemes.size()) return "no vowel";
   static const std::set<std::string> kSecond = {"l", "r", "R", "*", "w", "j", "y"};
-  if (onset > 2 || (onset == 2 && !kSecond.contains(reading.phonemes[1]))) {
-    return "opens on a cluster";
-  }
+  if (onset > 2 || (onset == 2 && !kSecond.contains(phonemes[1]))) return "opens on a cluster";
   return {};
 }
 
