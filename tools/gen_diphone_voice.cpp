@@ -1,11 +1,9 @@
 // Builds the built-in synthesizer's voice from espeak-ng: every diphone of the phone set is cut
 // from a carrier rendered with espeak-ng's Brazilian Portuguese voice, on one pitch, and stored
-// with its pitch marks in one voice file; the list of its diphones is written beside it as the
-// TTS's diphone file.
-//   gen_diphone_voice VOICE_FILE DIPHONE_LIST
+// with its pitch marks in one voice file.
+//   gen_diphone_voice VOICE_FILE
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
@@ -81,20 +79,11 @@ bool CutPair(voicegen::EspeakVoice& espeak, const voicegen::SpeakerAnalysis& spe
   return false;
 }
 
-bool WriteDiphoneList(const std::string& path, const synth::DiphoneVoice& voice) {
-  std::ofstream out(path, std::ios::binary);
-  out << "; Diphones of the built-in voice, one per line: first phone, hyphen, second phone.\r\n";
-  for (const synth::Diphone& d : voice.diphones) {
-    out << voice.phones[d.first] << '-' << voice.phones[d.second] << "\r\n";
-  }
-  return static_cast<bool>(out.flush());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: gen_diphone_voice VOICE_FILE DIPHONE_LIST\n");
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: gen_diphone_voice VOICE_FILE\n");
     return 2;
   }
   voicegen::EspeakVoice espeak(voicegen::kDiphoneSpeaker);
@@ -132,9 +121,8 @@ int main(int argc, char** argv) {
   const std::vector<uint8_t> voice_file = synth::SerializeVoice(voice);
   if (!files::ReplaceFileAtomically(
           argv[1],
-          std::string_view(reinterpret_cast<const char*>(voice_file.data()), voice_file.size())) ||
-      !WriteDiphoneList(argv[2], voice)) {
-    std::fprintf(stderr, "gen_diphone_voice: cannot write %s or %s\n", argv[1], argv[2]);
+          std::string_view(reinterpret_cast<const char*>(voice_file.data()), voice_file.size()))) {
+    std::fprintf(stderr, "gen_diphone_voice: cannot write %s\n", argv[1]);
     return 1;
   }
   std::string joined;

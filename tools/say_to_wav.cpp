@@ -22,6 +22,7 @@
 #include "formats/wav_writer.hpp"
 #include "lib/spoken_corpus.hpp"
 #include "speech/engines/sivra_glue.hpp"
+#include "speech/spoken_forms.hpp"
 #include "synth/mbrola_voices.hpp"
 #include "tts/sivra_pipeline.hpp"
 #include "voice/recorded_voice.hpp"
@@ -157,8 +158,10 @@ bool WritePhonemeLines(const std::string& path, const std::string& config,
   std::FILE* pho = std::fopen(path.c_str(), "w");
   if (pho == nullptr) return false;
   for (const std::string& text : texts) {
-    for (const std::string& line : pipeline.TextToPhonemeLines(
-             text, speech::SivraPitchFactor(pitch), speech::SivraDurationFactor(rate))) {
+    // The spoken form, as the speech front end hands it to every voice.
+    for (const std::string& line :
+         pipeline.TextToPhonemeLines(speech::SpokenForm(text), speech::SivraPitchFactor(pitch),
+                                     speech::SivraDurationFactor(rate))) {
       std::fprintf(pho, "%s\n", base::Windows1252ToUtf8(line).c_str());
     }
   }

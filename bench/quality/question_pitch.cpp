@@ -1,13 +1,17 @@
-// Whether a yes/no question sounds like one: pairs of the same words said as a statement
-// ("...") and as a question ("...?") by one of the program's voices, as the program plays them;
-// for each pair the median pitch of the last 100 ms of voiced sound of each, and how many
-// semitones the question lies above the statement. A question should end at least 2 semitones
-// higher, whatever the stress of its last word; a statement should end below where it started.
+// Whether a question sounds like one: pairs of the same words said as a statement ("...") and
+// as a question ("...?") by one of the program's voices, as the program plays them; for each
+// pair the median pitch of the last 100 ms of voiced sound of each, and how many semitones the
+// question lies above the statement. A yes/no question should end at least 2 semitones higher,
+// whatever the stress of its last word. Then questions that open with a question word (quem,
+// quando, onde, como, que, qual, por que, quanto), which Brazilians say high on that word and
+// falling at the end: the median pitch of the first 250 ms of voiced sound against the last
+// 100 ms; such a question should end at least 2 semitones below its start.
 //
 // Usage: question_pitch [--voice recorded|espeak|sivra] (sivra by default)
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -45,29 +49,51 @@ constexpr Pair kPairs[] = {
     {"Ele ouviu o pássaro", "third-to-last"},
 };
 
-constexpr double kWindowMs = 100;
+// Questions that open with a question word, one for each word.
+constexpr const char* kWhQuestions[] = {
+    "Quem toca guitarra?",
+    "Quando você volta amanhã?",
+    "Onde ela mora?",
+    "Como está a música?",
+    "Que horas são?",
+    "Qual é o andamento?",
+    "Por que ela saiu?",
+    "Quanto custa o metrônomo?",
+    "Quem chegou?",
+    "Onde fica o compasso?",
+    "Como você gosta de café?",
+    "O que ele comprou?",
+};
 
-// Median pitch in Hz of the last kWindowMs of voiced frames (frames need not be contiguous: a
-// final unvoiced consonant is passed over); 0 when nothing is voiced.
-double EndPitch(const std::vector<int16_t>& samples) {
-  const synth::PitchTrack track = synth::TrackPitch(samples, {70, 450}, 300);
+constexpr double kEndMs = 100;
+constexpr double kStartMs = 250;
+
+// Median pitch in Hz of the first or last `ms` of voiced frames (frames need not be
+// contiguous: unvoiced consonants are passed over); 0 when nothing is voiced.
+double VoicedPitch(const synth::PitchTrack& track, bool at_end, double ms) {
   if (track.hop == 0) return 0;
-  const std::size_t frames =
-      static_cast<std::size_t>(kWindowMs * synth::kVoiceRate / 1000.0 / track.hop);
+  const std::size_t frames = static_cast<std::size_t>(ms * synth::kVoiceRate / 1000.0 / track.hop);
   std::vector<double> hz;
-  for (std::size_t i = track.period.size(); i-- > 0 && hz.size() < frames;) {
-    if (track.period[i] > 0) hz.push_back(synth::kVoiceRate / track.period[i]);
+  const std::size_t n = track.period.size();
+  for (std::size_t k = 0; k < n && hz.size() < frames; ++k) {
+    const double period = track.period[at_end ? n - 1 - k : k];
+    if (period > 0) hz.push_back(synth::kVoiceRate / period);
   }
   if (hz.empty()) return 0;
   std::nth_element(hz.begin(), hz.begin() + static_cast<long>(hz.size() / 2), hz.end());
   return hz[hz.size() / 2];
 }
 
-double Said(const say::ShippedConfig& config, const std::string& utf8) {
+// The pitch track of a text said by the voice.
+synth::PitchTrack Said(const say::ShippedConfig& config, const std::string& utf8) {
   const say::SpokenTake take =
       say::SpeakTexts(config.DataRoot(), 0, {say::CodePageText(utf8)}, {}, false);
-  if (take.speaking_ms < 0) return 0;
-  return EndPitch(voicegen::ToVoiceRate(take.samples, say::kCaptureRate));
+  if (take.speaking_ms < 0) return {};
+  return synth::TrackPitch(voicegen::ToVoiceRate(take.samples, say::kCaptureRate), {70, 450}, 300);
+}
+
+double Semitones(double from, double to) {
+  return from > 0 && to > 0 ? 12.0 * std::log2(to / from) : 0.0;
 }
 
 }  // namespace
@@ -90,13 +116,12 @@ int main(int argc, char** argv) {
   std::printf(
       "Last %.0f ms of voiced sound, voice %s: stress of the last word, statement Hz, question Hz, "
       "semitones, words\n",
-      kWindowMs, voice_name.c_str());
+      kEndMs, voice_name.c_str());
   int rising = 0, count = 0;
   for (const Pair& pair : kPairs) {
-    const double statement = Said(config, std::string(pair.words) + ".");
-    const double question = Said(config, std::string(pair.words) + "?");
-    const double semitones =
-        statement > 0 && question > 0 ? 12.0 * std::log2(question / statement) : 0.0;
+    const double statement = VoicedPitch(Said(config, std::string(pair.words) + "."), true, kEndMs);
+    const double question = VoicedPitch(Said(config, std::string(pair.words) + "?"), true, kEndMs);
+    const double semitones = Semitones(statement, question);
     const bool ok = semitones >= 2.0;
     rising += ok;
     ++count;
@@ -104,5 +129,22 @@ int main(int argc, char** argv) {
                 pair.words, ok ? "" : "  <- under 2");
   }
   std::printf("questions at least 2 semitones above their statement: %d / %d\n", rising, count);
+
+  std::printf("\nQuestions with a question word: first %.0f ms Hz, last %.0f ms Hz, semitones\n",
+              kStartMs, kEndMs);
+  int falling = 0;
+  for (const char* question : kWhQuestions) {
+    const synth::PitchTrack track = Said(config, question);
+    const double start = VoicedPitch(track, false, kStartMs);
+    const double end = VoicedPitch(track, true, kEndMs);
+    const double semitones = Semitones(start, end);
+    falling += semitones <= -2.0;
+    std::printf("  %6.0f %6.0f %+6.1f  %s%s\n", start, end, semitones, question,
+                semitones <= -2.0 ? "" : "  <- falls less than 2");
+  }
+  std::printf(
+      "questions with a question word ending at least 2 semitones under their start: "
+      "%d / %zu\n",
+      falling, std::size(kWhQuestions));
   return 0;
 }

@@ -112,7 +112,7 @@ Transcription MapEspeak(std::string_view s) {
     const bool after_vowel =
         !out.empty() && (IsVowelPhone(out.back()) || out.back() == "y" || out.back() == "w");
     if (rest.starts_with("&U~")) {
-      take(3, {"an", "w"});
+      take(3, {"@", "w"});
     } else if (rest.starts_with("&~")) {
       take(2, {"an"});
     } else if (rest.size() >= 2 && rest[1] == '~' && std::strchr("aeiou", c)) {
@@ -152,7 +152,7 @@ Transcription MapEspeak(std::string_view s) {
       ++i;
     } else {
       static const std::map<char, const char*> single = {
-          {'a', "a"},  {'&', "@"},  {'e', "e"}, {'E', "ee"}, {'i', "i"},  {'I', "y"}, {'o', "o"},
+          {'a', "a"},  {'&', "a"},  {'e', "e"}, {'E', "ee"}, {'i', "i"},  {'I', "y"}, {'o', "o"},
           {'O', "oo"}, {'u', "u"},  {'U', "w"}, {'y', "y"},  {'w', "w"},  {'j', "y"}, {'S', "x"},
           {'Z', "j"},  {'x', "rr"}, {'R', "r"}, {'*', "r"},  {'h', "rr"}, {'b', "b"}, {'d', "d"},
           {'f', "f"},  {'g', "g"},  {'k', "k"}, {'l', "l"},  {'m', "m"},  {'n', "n"}, {'p', "p"},
@@ -175,6 +175,12 @@ std::string Key(Phones phones, bool strict = false) {
     if (p == "ee") p = "e";
     if (p == "oo") p = "o";
     if (p == "@") p = "a";
+    // A nasal i after a nasal vowel is the glide of a nasal diphthong, written so because br4
+    // joins no glide to a nasal vowel (bem: en in).
+    if (k > 0 && p == "in" && phones[k - 1].size() == 2 && phones[k - 1][1] == 'n' &&
+        phones[k - 1] != "nh") {
+      p = "y";
+    }
     if (strict) {
       key += p + ' ';
       continue;

@@ -251,6 +251,12 @@ std::string MessageText(const std::string& key) {
   return FindMessageText(key).value_or("--> Mensagem inv\xE1lida: " + key);
 }
 
+std::vector<std::string> CatalogueKeys() {
+  std::vector<std::string> keys;
+  for (const auto& entry : kCatalogue) keys.emplace_back(entry.key);
+  return keys;
+}
+
 void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const std::string& key,
                 int line_ends) {
   std::string text = MessageText(key);

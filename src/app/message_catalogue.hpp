@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "console/console.hpp"
 #include "speech/speech_front_end.hpp"
@@ -15,6 +16,9 @@ std::optional<std::string> FindMessageText(const std::string& key);
 
 // The catalogue text of a key; an unknown key gives "--> Mensagem inválida: " and the key.
 std::string MessageText(const std::string& key);
+
+// Every key of the catalogue, in its order.
+std::vector<std::string> CatalogueKeys();
 
 // Writes the key's text (when line_ends >= 0), then line_ends line ends, then plays the key's
 // recording from the prompt directory or, when there is none, speaks the text.

@@ -12,6 +12,7 @@
 #include "speech/engine_dispatch.hpp"
 #include "speech/number_reading.hpp"
 #include "speech/number_words.hpp"
+#include "speech/spoken_forms.hpp"
 #include "speech/spoken_key_reader.hpp"
 #include "voice/voice_format.hpp"
 
@@ -236,22 +237,24 @@ void SpeechFrontEnd::WriteSpeakLine(std::string_view text) {
   console_.WriteLine();
 }
 
-void SpeechFrontEnd::SpeakText(std::string_view spoken) {
-  Notify(SpeechEvent::kText, std::string(spoken));
+void SpeechFrontEnd::SpeakText(std::string_view shown) {
+  Notify(SpeechEvent::kText, std::string(shown));
+  // A screen reader is given the text as shown; it has its own way with key names.
   if (written_speech_) {
-    WriteSpoken(spoken);
+    WriteSpoken(shown);
     return;
   }
+  // Every voice is given the same spoken form of the program's own words.
+  std::string text = SpokenForm(shown);
   if (engine_active_) {
     // The engine takes the whole text as it is.
     while (SpeechBusy()) console_.WaitMessage();
     if (!console_.KeyPressed()) {
-      engine_.EngineSpeak(std::string(spoken));
+      engine_.EngineSpeak(text);
       speech_pending_ = true;
     }
     return;
   }
-  std::string text(spoken);
   text += ' ';
   speech_cut_ = false;
   previous_mark_ = ' ';

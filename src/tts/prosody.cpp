@@ -245,6 +245,11 @@ Token NextToken(std::string_view text, std::size_t& position) {
 std::vector<std::string> TokeniseText(const ProsodyTables& tables, std::string_view text) {
   std::vector<std::string> entries = {"[--]"};
   std::size_t position = 0;
+  // Words of the phrase so far, the class of its first, and whether it opens with a question
+  // word, alone or after a function word ("quando", "por que", "e onde").
+  int phrase_words = 0;
+  std::string first_class;
+  bool question_word = false;
   for (;;) {
     const Token token = NextToken(text, position);
     if (token.text.empty()) break;
@@ -253,14 +258,25 @@ std::vector<std::string> TokeniseText(const ProsodyTables& tables, std::string_v
     if (token.punctuation) {
       word_class = token.text;
       entry_text = token.text.substr(0, 1);
+      // A question that opens with a question word ("quando", "por que") falls at its end
+      // like a statement; its mark has a class of its own for the patterns.
+      if (entry_text == "?" && question_word) word_class = kQuestionWordMarkClass;
     } else {
       word_class = WordClass(tables, token.text);
       if (word_class.size() != 2) word_class = "XX";
       entry_text = token.text;
+      if (phrase_words == 0) first_class = word_class;
+      question_word |= word_class == kQuestionWordClass &&
+                       (phrase_words == 0 || (phrase_words == 1 && first_class != "XX"));
+      ++phrase_words;
     }
     entries.push_back("[" + word_class + "]" + entry_text);
     const char first = entry_text.front();
-    if (first == '!' || first == '.' || first == '?') entries.emplace_back("[--]");
+    if (first == '!' || first == '.' || first == '?') {
+      entries.emplace_back("[--]");
+      phrase_words = 0;
+      question_word = false;
+    }
   }
   return entries;
 }

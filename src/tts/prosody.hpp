@@ -64,6 +64,11 @@ struct Token {
 // letters, ".-" for a run of full stops, or any other character written twice.
 Token NextToken(std::string_view text, std::size_t& position);
 
+// The class of question words, and the class of the '?' that ends a phrase opening with one,
+// alone or after a function word (a word with a class other than "XX"): in place of "??".
+inline constexpr const char* kQuestionWordClass = "QU";
+inline constexpr const char* kQuestionWordMarkClass = "?Q";
+
 // Entries "[" + class + "]" + text, with the phrase marks "[--]" at the start and after every
 // token beginning with '!', '.' or '?'.
 std::vector<std::string> TokeniseText(const ProsodyTables& tables, std::string_view text);

@@ -332,8 +332,9 @@ TEST(Measures, ExtendedKeyAtTheQuestionGivesFourBeatsAndRunsItsCommand) {
 
 TEST(MainLoop, AnyKeyCutsTheMeasureShort) {
   TempDataRoot data;
-  // 60 BPM in 4: beats at about 0.5, 1.5, 2.5 s; an "x" at 1.7 s starts a new measure.
-  Scenario scenario(Join({AnswerStart("60", 'q'), {TypeChar(1700, 'x')}, EndAt(4600)}), 500);
+  // 60 BPM in 4: beats at about 0.75, 1.75, 2.75 s (after "OK, efe um, ajuda"); an "x" at
+  // 1.9 s starts a new measure.
+  Scenario scenario(Join({AnswerStart("60", 'q'), {TypeChar(1900, 'x')}, EndAt(4600)}), 500);
   scenario.Run();
   const auto& onsets = scenario.Onsets();
   ASSERT_GE(onsets.size(), 4u);
@@ -346,7 +347,7 @@ TEST(MainLoop, AnyKeyCutsTheMeasureShort) {
 TEST(MainLoop, TabSilencesWithABeepAndResumesWithANewMeasure) {
   TempDataRoot data;
   Scenario scenario(
-      Join({AnswerStart("60", 'q'), {TypeChar(1700, 9), TypeChar(4200, 9)}, EndAt(5600)}), 500);
+      Join({AnswerStart("60", 'q'), {TypeChar(1900, 9), TypeChar(4200, 9)}, EndAt(5600)}), 500);
   scenario.Run();
   EXPECT_EQ(scenario.Spoken(speech::SpeechEvent::kBeep).size(), 1u);
   const auto& onsets = scenario.Onsets();

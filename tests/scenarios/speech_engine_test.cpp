@@ -182,6 +182,10 @@ TEST(EspeakEngine, TheShippedConfigurationSpeaksTheProgramInSentences) {
   EXPECT_EQ(scenario.Run(), 0);
   const std::vector<std::string> said = scenario.Spoken(SpeechEvent::kEngineText);
   EXPECT_NE(std::find(said.begin(), said.end(), "Fim do programa"), said.end());
+  // The screen shows the key name, the engine is given the words a user says.
+  EXPECT_NE(scenario.Screen().Text().find("Informe BPM, sugiro 60 : "), std::string::npos);
+  EXPECT_NE(std::find(said.begin(), said.end(), "Informe b\xEA p\xEA \xEAme, sugiro 60 :"),
+            said.end());
   EXPECT_TRUE(scenario.Spoken(SpeechEvent::kPhonetic).empty()) << "the recorded voice spoke";
   EXPECT_GT(scenario.CountOnsets("padrao1.wav"), 0);
 }

@@ -32,7 +32,7 @@ TEST(VoiceBuilderTest, CarriersSayEachPairInContext) {
       {"s2", "_", false, "[['as_]]", {"a", "s", "_"}},
       {"r", "r2", true, "[['a* rta]]", {"a", "*", "r", "t", "a"}},  // coda before t a
       {"l", "n", false, "[['al/na]]", {"a", "l", "n", "a"}},        // an l that stays an l
-      {"@", "an", false, "[[t&'&~ta]]", {"t", "&", "&~", "t", "a"}},
+      {"@", "w", false, "[[t'&~wa]]", {"t", "&~", "w", "a"}},       // the nasal a of -ão
   };
   for (const Case& c : cases) {
     Carrier carrier = DiphoneCarrier(c.first, c.second, c.separated);
@@ -128,7 +128,8 @@ TEST(VoiceBuilderTest, AlignsTheMarksOfAPhoneAtItsJoins) {
   }
 }
 
-TEST(VoiceBuilderTest, BuiltVoiceHoldsEveryPairWithTwoHalvesAndItsList) {
+// The voice holds every pair, so it says whatever the diphone list (that of br4) allows.
+TEST(VoiceBuilderTest, BuiltVoiceHoldsEveryPairWithTwoHalvesAndEveryListedOne) {
   const std::string dir = std::string(CADENCIO_DATA_ROOT) + "/sivratts/";
   std::optional<synth::DiphoneVoice> voice = synth::LoadVoiceFile(dir + "br4.cdv");
   ASSERT_TRUE(voice);
@@ -141,14 +142,15 @@ TEST(VoiceBuilderTest, BuiltVoiceHoldsEveryPairWithTwoHalvesAndItsList) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] != ';') listed.insert(line);
   }
-  EXPECT_EQ(listed.size(), voice->diphones.size());
+  EXPECT_GT(listed.size(), n * n / 2);
   for (const synth::Diphone& d : voice->diphones) {
     const std::string name = voice->phones[d.first] + "-" + voice->phones[d.second];
-    EXPECT_TRUE(listed.count(name)) << name << " is not in portug.dfn";
+    listed.erase(name);
     EXPECT_LT(d.begin, d.boundary) << name;
     EXPECT_LT(d.boundary, d.end) << name;
     EXPECT_FALSE(d.marks.empty()) << name;
   }
+  EXPECT_TRUE(listed.empty()) << *listed.begin() << " is listed but not in the voice";
 }
 
 // Mean square of the first difference in the 4 ms around `at`: the level of what is heard there.

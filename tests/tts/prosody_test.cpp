@@ -35,16 +35,17 @@ Loaded Parse(const std::string& text) {
 }
 
 const std::string kSmallFile = kDur + "\nk=80\na=100\n; comment\n*also\n\nz = 90 \n" + kKeys +
-                               "\n ela = pn\nde=pr\n" + kPros +
+                               "\n ela = pn\nde=pr\nquem=qu\n" + kPros +
                                "\nhertz=230\nTABHERTZ=0,10,20,30,40,100,60,70,80,90\n"
                                "|PN|=567\nPR|XX|..=?12\n";
 
 TEST(LoadProsody, SectionsInAnyOrderGiveTheSameTables) {
   const Loaded usual = Parse(kSmallFile);
-  const Loaded reversed = Parse(kPros +
-                                "\nHERTZ=230\nTABHERTZ=0,10,20,30,40,100,60,70,80,90\n|PN|=567\n"
-                                "PR|XX|..=?12\n" +
-                                kKeys + "\nde=PR\nELA=PN\n" + kDur + "\nk=80\na=100\nz=90\n");
+  const Loaded reversed =
+      Parse(kPros +
+            "\nHERTZ=230\nTABHERTZ=0,10,20,30,40,100,60,70,80,90\n|PN|=567\n"
+            "PR|XX|..=?12\n" +
+            kKeys + "\nde=PR\nELA=PN\nquem=QU\n" + kDur + "\nk=80\na=100\nz=90\n");
   for (const Loaded* loaded : {&usual, &reversed}) {
     ASSERT_TRUE(loaded->ok);
     EXPECT_TRUE(loaded->messages.empty());
@@ -52,7 +53,7 @@ TEST(LoadProsody, SectionsInAnyOrderGiveTheSameTables) {
     ASSERT_EQ(t.durations.size(), 3u);
     EXPECT_EQ(t.durations[2].phoneme, "z");
     EXPECT_EQ(t.durations[2].duration, 90);
-    ASSERT_EQ(t.word_classes.size(), 2u);
+    ASSERT_EQ(t.word_classes.size(), 3u);
     EXPECT_EQ(t.word_classes[0].word, "DE");  // sorted
     EXPECT_EQ(WordClass(t, "ela"), "PN");
     EXPECT_EQ(WordClass(t, "Ela"), "PN");
@@ -151,6 +152,14 @@ TEST(Tokenise, TokensClassesAndPhraseMarks) {
        {"[--]", "[XX]guarda", "[--]-", "[XX]chuva", "[,,],", "[XX]ora", "[!!]!", "[--]"}},
       {"a.b", {"[--]", "[XX]a", "[..].", "[--]", "[XX]b"}},
       {"p\xE3o ma\xE7\xE3", {"[--]", "[XX]p\xE3o", "[XX]ma\xE7\xE3"}},
+      // A question word first, or second after a function word, gives the mark its own class.
+      {"Quem saiu? Sim.",
+       {"[--]", "[QU]Quem", "[XX]saiu", "[?Q]?", "[--]", "[XX]Sim", "[..].", "[--]"}},
+      {"de quem?", {"[--]", "[PR]de", "[QU]quem", "[?Q]?", "[--]"}},
+      {"saiu quem?", {"[--]", "[XX]saiu", "[QU]quem", "[??]?", "[--]"}},
+      {"Sim. Ela, de quem?",
+       {"[--]", "[XX]Sim", "[..].", "[--]", "[PN]Ela", "[,,],", "[PR]de", "[QU]quem", "[??]?",
+        "[--]"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(TokeniseText(tables, c.text), c.entries) << c.text;
@@ -170,7 +179,8 @@ TEST(ProsodyCodes, FirstMatchInFileOrderAndLevelCarriedOn) {
 }
 
 // The shipped prosody file: the last word of a statement starts high and falls on its stressed
-// syllable; that of a question starts low and rises on it, whatever the word's stress.
+// syllable; that of a yes/no question starts low and rises on it, whatever the word's stress;
+// a question that opens with a question word is high there and falls at its end.
 TEST(ShippedProsody, StatementFallsQuestionRises) {
   ProsodyTables tables;
   Lines shown;
@@ -194,7 +204,9 @@ TEST(ShippedProsody, StatementFallsQuestionRises) {
   const Case cases[] = {
       {"Ela saiu.", {"555|", "555|Ela", "631|saiu", "122|.", "255|"}},
       {"Voc\xEA saiu?", {"555|", "555|Voc\xEA", "496|saiu", "688|?", "855|"}},
-      {"Quem chegou?", {"555|", "677|Quem", "496|chegou", "688|?", "855|"}},
+      {"Quem chegou?", {"555|", "687|Quem", "521|chegou", "111|?", "155|"}},
+      {"Por que ela saiu?", {"555|", "687|Por", "744|que", "455|ela", "521|saiu", "111|?", "155|"}},
+      {"Acho que sim?", {"555|", "566|Acho", "644|que", "496|sim", "688|?", "855|"}},
       {"O tempo, de novo.",
        {"555|", "544|O", "466|tempo", "655|,", "544|de", "631|novo", "122|.", "255|"}},
   };

@@ -50,7 +50,7 @@ struct Case {
 const Case kSentences[] = {
     {"Ela saiu.",
      "; / _ 120 50 220 /  / "
-     ";Ela / ee 130 80 220 / l 79 / @ 60 50 220 /  / "
+     ";Ela / ee 130 80 220 / l 79 / a 85 50 220 /  / "
      ";saiu / s 85 50 237 / a 85 / i 101 80 187 / w 65 50 165 /  / "
      ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
@@ -59,11 +59,11 @@ const Case kSentences[] = {
      ";O / u 70 50 220 /  / "
      ";metr\xF4nomo / m 54 50 202 / e 72 / t 58 / r 27 / on 137 80 237 / n 79 / o 116 / m 87 / u "
      "70 50 220 /  / "
-     ";marca / m 60 50 220 / a 123 80 237 / r2 65 / k 101 / @ 60 50 220 /  / "
+     ";marca / m 60 50 220 / a 123 80 237 / r2 65 / k 101 / a 85 50 220 /  / "
      ";cento / s 85 50 220 / en 137 80 237 / t 94 / u 70 50 220 /  / "
      ";e / i 70 50 220 /  / "
      ";vinte / v 60 50 202 / in 130 80 237 / t 94 / i 70 50 220 /  / "
-     ";batidas / b 60 50 220 / a 85 / t 65 / i 101 80 237 / d 79 / @ 60 / s2 75 50 220 /  / "
+     ";batidas / b 60 50 220 / a 85 / t 65 / i 101 80 237 / d 79 / a 85 / s2 75 50 220 /  / "
      ";por / p 70 50 220 / o 80 / r2 45 /  / "
      ";minuto / m 60 50 237 / i 70 / n 55 / u 101 80 187 / t 94 / u 70 50 165 /  / "
      ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
@@ -80,16 +80,16 @@ const Case kSentences[] = {
     {"Dr. Silva chegou \xE0s 8h30, no dia 25-12.",
      "; / _ 120 50 220 /  / "
      ";doutor / d 55 50 220 / o 80 / w 45 / t 65 / o 116 80 237 / r2 65 50 237 /  / "
-     ";Silva / s 85 50 237 / i 101 80 237 / w 65 / v 87 / @ 60 50 220 /  / "
+     ";Silva / s 85 50 237 / i 101 80 237 / w 65 / v 87 / a 85 50 220 /  / "
      ";chegou / x 90 50 220 / e 80 / g 55 / o 116 80 237 / w 65 50 220 /  / "
      ";\xE0s / a 85 50 220 / s2 75 /  / "
      ";oito / o 116 80 237 / y 65 / t 94 / u 70 50 220 /  / "
-     ";horas / oo 130 80 237 / r 43 / @ 60 / z 65 50 220 /  / "
+     ";horas / oo 130 80 237 / r 43 / a 85 / z 65 50 220 /  / "
      ";e / i 70 50 220 /  / "
-     ";trinta / t 65 50 202 / r 30 / in 130 80 237 / t 94 / @ 60 50 220 /  / "
+     ";trinta / t 65 50 202 / r 30 / in 130 80 237 / t 94 / a 85 50 220 /  / "
      ";minutos / m 60 50 220 / i 70 / n 55 / u 101 80 237 / t 94 / u 70 / s2 75 50 237 /  / "
      ";, / _ 150 50 237 / ;no / n 55 50 220 / u 70 /  / "
-     ";dia / d 55 50 202 / i 101 80 237 / @ 60 50 220 /  / "
+     ";dia / d 55 50 202 / i 101 80 237 / a 85 50 220 /  / "
      ";dois / d 55 50 220 / o 116 80 237 / y 65 / s2 108 50 220 /  / "
      ";cinco / s 85 50 220 / in 130 80 237 / k 101 / u 70 50 220 /  / "
      ";tra\xE7o / t 65 50 220 / r 30 / a 123 80 237 / s 123 / u 70 50 220 /  / "
@@ -118,11 +118,11 @@ const Case kSentences[] = {
      "; / _ 120 50 220 /  / "
      ";Pressione / p 63 50 220 / r 27 / e 72 / s 76 / i 63 / o 116 80 237 / n 79 / i 70 50 237 /  "
      "/ "
-     ";a / @ 60 50 237 /  / "
-     ";tecla / t 65 50 202 / ee 130 80 237 / k 101 / l 79 / @ 60 50 220 /  / "
+     ";a / a 85 50 237 /  / "
+     ";tecla / t 65 50 202 / ee 130 80 237 / k 101 / l 79 / a 85 50 220 /  / "
      ";\xE9"
      "fedois / ee 130 80 237 / f 116 / e 116 / d 79 / o 116 / y 65 / s2 108 50 220 /  / "
-     ";para / p 70 50 220 / a 123 80 202 / r 43 / @ 60 50 202 /  / "
+     ";para / p 70 50 220 / a 123 80 202 / r 43 / a 85 50 202 /  / "
      ";gravar / g 55 50 237 / r 30 / a 85 / v 60 / a 123 80 187 / r2 65 50 165 /  / "
      ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
@@ -140,9 +140,9 @@ const Case kSentences[] = {
      "_ 120"},
     {"Guarda-chuva... e sapatos.",
      "; / _ 120 50 220 /  / "
-     ";Guarda / g 55 50 220 / w 45 / a 123 80 237 / r2 65 / d 79 / @ 60 50 237 /  / "
+     ";Guarda / g 55 50 220 / w 45 / a 123 80 237 / r2 65 / d 79 / a 85 50 237 /  / "
      ";- /  / "
-     ";chuva / x 90 50 220 / u 101 80 237 / v 87 / @ 60 50 237 /  / "
+     ";chuva / x 90 50 220 / u 101 80 237 / v 87 / a 85 50 237 /  / "
      ";. / _ 280 50 237 / ; / _ 120 50 202 /  / "
      ";e / i 70 50 220 /  / "
      ";sapatos / s 85 50 237 / a 85 / p 70 / a 123 80 187 / t 94 / u 70 / s2 75 50 165 /  / "
@@ -150,17 +150,17 @@ const Case kSentences[] = {
      "_ 120"},
     {"Afina\xE7\xE3o do viol\xE3o em l\xE1 440 hertz.",
      "; / _ 120 50 220 /  / "
-     ";Afina\xE7\xE3o / a 85 50 220 / f 80 / i 70 / n 55 / a 85 / s 85 / an 145 80 237 / w 65 50 "
+     ";Afina\xE7\xE3o / a 85 50 220 / f 80 / i 70 / n 55 / a 85 / s 85 / @ 145 80 237 / w 65 50 "
      "237 /  / "
      ";do / d 55 50 237 / u 70 /  / "
-     ";viol\xE3o / v 60 50 202 / i 70 / o 80 / l 55 / an 145 80 237 / w 65 50 220 /  / "
-     ";em / en 95 50 220 / y 45 /  / "
+     ";viol\xE3o / v 60 50 202 / i 70 / o 80 / l 55 / @ 145 80 237 / w 65 50 220 /  / "
+     ";em / en 95 50 220 / in 90 /  / "
      ";l\xE1 / l 55 50 202 / a 85 /  / "
      ";quatrocentos / k 63 50 220 / w 40 / a 76 / t 58 / r 27 / o 72 / s 76 / en 137 80 237 / t 94 "
      "/ u 70 / z 65 50 220 /  / "
      ";e / i 70 50 220 /  / "
-     ";quarenta / k 70 50 202 / w 45 / a 85 / r 30 / en 137 80 237 / t 94 / @ 60 50 220 /  / "
-     ";hertz / e 116 80 187 / r2 65 / t 94 / s2 108 50 165 /  / "
+     ";quarenta / k 70 50 202 / w 45 / a 85 / r 30 / en 137 80 237 / t 94 / a 85 50 220 /  / "
+     ";hertz / e 116 80 187 / r2 65 / t 94 / y 50 / s2 108 50 165 /  / "
      ";. / _ 280 50 165 / ; / _ 120 50 176 /  / "
      "_ 120"},
 };
@@ -172,7 +172,7 @@ TEST(SivraPipeline, TenSentencesToMbrolaLines) {
 }
 
 // Every phoneme the shipped rules write over ordinary prose has a duration of its own, and the
-// diphone list joins every pair, so no filler is ever needed.
+// diphone list (br4's) joins every pair they make, so no filler is ever needed.
 TEST(SivraPipeline, ShippedDataFitTogether) {
   const std::string prose = Cp1252(
       "Quando o músico estuda devagar, a sessenta batidas por minuto, cada trecho difícil fica "

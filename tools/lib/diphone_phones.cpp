@@ -11,11 +11,12 @@ namespace cadencio::voicegen {
 namespace {
 
 const std::map<std::string, std::string>& EspeakNames() {
-  // espeak-ng's Brazilian Portuguese phonemes for our phones (its mbrola_ph/ptbr4_phtrans table
-  // read backwards): x is the sound of "ch", j of "j", rr the strong r, r2 and s2 the coda r and
-  // s, @ the reduced a, ee and oo the open vowels, w and y the glides.
+  // espeak-ng's Brazilian Portuguese phonemes for our phones, which are named as in the br4
+  // MBROLA voice: x is the sound of "ch", j of "j", rr the strong r, r2 and s2 the coda r and s,
+  // an and @ the nasal a (before a consonant, and before the glide of -ão and -ãe), ee and oo
+  // the open vowels, w and y the glides.
   static const std::map<std::string, std::string> names = {
-      {"_", "_"},  {"a", "a"},   {"an", "&~"}, {"@", "&"},   {"b", "b"},  {"d", "d"},
+      {"_", "_"},  {"a", "a"},   {"an", "&~"}, {"@", "&~"},  {"b", "b"},  {"d", "d"},
       {"e", "e"},  {"ee", "E"},  {"en", "e~"}, {"f", "f"},   {"g", "g"},  {"h", "h"},
       {"i", "i"},  {"in", "i~"}, {"j", "Z"},   {"k", "k"},   {"l", "l"},  {"lh", "l^"},
       {"m", "m"},  {"m2", "m"},  {"n", "n"},   {"nh", "n^"}, {"o", "o"},  {"on", "o~"},
@@ -79,7 +80,7 @@ bool IsStopPhone(const std::string& phone) {
 }
 
 Carrier DiphoneCarrier(const std::string& first, const std::string& second, bool separated) {
-  auto stressable = [](const std::string& p) { return IsVowelPhone(p) && p != "@"; };
+  auto stressable = [](const std::string& p) { return IsVowelPhone(p); };
   const bool pair_stressed = stressable(first) || stressable(second);
   std::vector<Token> tokens;
   // Before the first phone: a consonant before a vowel, a vowel before a consonant.
