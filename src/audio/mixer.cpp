@@ -36,6 +36,7 @@ void Mixer::Start(int index, const Sound* sound, int64_t start_frame, bool loop)
 void Mixer::Stop(int index) {
   Channel& channel = channels_[index];
   channel.schedule.count = 0;
+  ++channel.schedule.stops;
   Publish(channel);
 }
 
@@ -69,30 +70,53 @@ void Mixer::Render(float* out, int frames) {
   rendered_.store(base + frames, std::memory_order_release);
 }
 
+int64_t Mixer::OffsetAt(const Voice& voice, int64_t frame) {
+  if (voice.sound == nullptr) return -1;
+  const int64_t length = voice.sound->FrameCount();
+  int64_t offset = frame - voice.start;
+  if (voice.loop && length > 0) offset %= length;
+  return offset < length ? offset : -1;
+}
+
+void Mixer::Cut(Channel& channel, const Voice& voice, int64_t frame) {
+  if (OffsetAt(channel.playing, frame) >= 0) {
+    channel.fading = channel.playing;
+    channel.fade_from = frame;
+  }
+  channel.playing = voice;
+  channel.playing.start = frame;
+  if (voice.sound && onset_observer_) onset_observer_(frame, *voice.sound);
+}
+
 void Mixer::MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base) {
   const Schedule& schedule = channel.published.Latest();
-  Voice& playing = channel.playing;
   int latest = -1;  // the latest start at or before the frame
   for (int i = 0; i < frames; ++i) {
     const int64_t frame = base + i;
+    if (schedule.stops != channel.taken_stops) {
+      channel.taken_stops = schedule.stops;
+      Cut(channel, {}, frame);
+    }
     while (latest + 1 < schedule.count && schedule.starts[latest + 1].start <= frame) ++latest;
-    if (latest < 0) {
-      playing = {};
-    } else if (schedule.starts[latest].serial != playing.serial) {
+    if (latest >= 0 && schedule.starts[latest].serial > channel.taken_serial) {
       // A start first reached here; one that is already late begins from its top now.
-      playing = schedule.starts[latest];
-      playing.start = frame;
-      if (playing.sound && onset_observer_) onset_observer_(frame, *playing.sound);
+      channel.taken_serial = schedule.starts[latest].serial;
+      Cut(channel, schedule.starts[latest], frame);
     }
-    if (playing.sound) {
-      int64_t offset = frame - playing.start;
-      const int64_t length = playing.sound->FrameCount();
-      if (playing.loop && length > 0) offset %= length;
-      if (offset < length) {
-        out[2 * i] += gain * playing.sound->samples[2 * offset];
-        out[2 * i + 1] += gain * playing.sound->samples[2 * offset + 1];
-      }
+    const int64_t offset = OffsetAt(channel.playing, frame);
+    float left = offset < 0 ? 0.0f : channel.playing.sound->samples[2 * offset];
+    float right = offset < 0 ? 0.0f : channel.playing.sound->samples[2 * offset + 1];
+    const int64_t faded = frame - channel.fade_from;
+    const int64_t fading_offset = OffsetAt(channel.fading, frame);
+    if (fading_offset >= 0 && faded < static_cast<int64_t>(cut_fade_)) {
+      const float fade = SmoothFadeOutGain(static_cast<std::size_t>(faded), cut_fade_);
+      left += fade * channel.fading.sound->samples[2 * fading_offset];
+      right += fade * channel.fading.sound->samples[2 * fading_offset + 1];
+    } else {
+      channel.fading = {};
     }
+    out[2 * i] += gain * left;
+    out[2 * i + 1] += gain * right;
   }
 }
 

@@ -6,6 +6,10 @@
 //
 // Channels: the beat channel (one sound at a time, a new sound cuts the old one at its own
 // start frame) and the wave-out channel for speech and prompts (blocks queued by WAV playback).
+// A sound cut before its end, by the next one or by a stop, is not dropped at once, which would
+// be heard as a click: its next 2 ms are still mixed, faded out, over the start of the new one.
+// The new sound keeps its exact start frame, and the fade needs nothing known ahead (a stop or a
+// late start comes without warning), so it overlaps the new sound rather than ending at it.
 #pragma once
 
 #include <array>
@@ -13,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "audio/pcm_fade.hpp"
 #include "audio/sound.hpp"
 #include "audio/wave_out_channel.hpp"
 #include "base/triple_buffer.hpp"
@@ -77,12 +82,13 @@ class Mixer {
   };
   // The beat channel's starts in order of start frame. The sound heard at a frame is the one
   // of the latest start at or before it, from its start on: each start cuts the sound before
-  // it at its own frame, so a beat scheduled ahead is not lost to the next one. An empty
-  // schedule is silence.
+  // it at its own frame, so a beat scheduled ahead is not lost to the next one. Each stop
+  // counts one up in `stops`, which cuts whatever is playing.
   static constexpr int kMaxStarts = 16;
   struct Schedule {
     std::array<Voice, kMaxStarts> starts{};
     int count = 0;
+    uint64_t stops = 0;
   };
   // The scheduled channels: the beat (its gain is the beat volume) and the counted words.
   enum ChannelIndex { kBeat = 0, kCount = 1, kChannels = 2 };
@@ -91,8 +97,14 @@ class Mixer {
     Schedule schedule;
     uint64_t next_serial = 1;
     base::TripleBuffer<Schedule> published;
-    // Rendering-thread state: the start being heard (its start is the frame it began at).
+    // Rendering-thread state: the start being heard (its start is the frame it began at), the
+    // latest start and stop taken from the schedule, and the sound cut last with the frame its
+    // fade began.
     Voice playing;
+    uint64_t taken_serial = 0;
+    uint64_t taken_stops = 0;
+    Voice fading;
+    int64_t fade_from = 0;
   };
   void Start(int channel, const Sound* sound, int64_t start_frame, bool loop = false);
   void Stop(int channel);
@@ -104,6 +116,10 @@ class Mixer {
   void PruneSchedule(Channel& channel);
   // Rendering thread: adds one channel's sounds over a block.
   void MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base);
+  // Rendering thread: `voice` from `frame` on cuts what the channel plays there.
+  void Cut(Channel& channel, const Voice& voice, int64_t frame);
+  // The frame of `voice` heard at `frame`, or -1 when it has ended.
+  static int64_t OffsetAt(const Voice& voice, int64_t frame);
 
   const int sample_rate_;
   std::atomic<int64_t> rendered_{0};
@@ -115,6 +131,7 @@ class Mixer {
   static constexpr int kLimiterFrames = 1024;
   static constexpr int kMaxLookahead = 1024;
   const int lookahead_ = std::min(kMaxLookahead, std::max(1, sample_rate_ * 3 / 1000));
+  const std::size_t cut_fade_ = CutFadeSamples(sample_rate_);
   std::array<float, 2 * (kLimiterFrames + kMaxLookahead)> limited_{};
   std::array<float, kLimiterFrames + kMaxLookahead> limiter_needs_{};
   std::atomic<float> beat_gain_{1.0f};
