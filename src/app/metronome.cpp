@@ -2,6 +2,7 @@
 #include "app/metronome.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "app/message_catalogue.hpp"
@@ -83,7 +84,7 @@ Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
       field_{console, speech, keys, settings},
       output_(output),
       beats_(beats),
-      schedule_(output, clock) {
+      clock_(clock) {
   tuner_.output = &output;
 }
 
@@ -163,64 +164,107 @@ void Metronome::EnterTempoAndMeasure() {
   console_.WriteLine();
   console_.WriteLine();
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
-  schedule_.Restart();
 }
 
-void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
-  if (console_.KeyPressed()) return;
-  const int64_t onset = schedule_.NextOnset(state_.Bpm);
-  if (word != nullptr) output_.GetMixer().StartCount(word, onset);
-  if (!path.empty()) beats_.Play(path, onset);
-  // The extra notes go on the channel at once, each on its own frame after the beat; a key
-  // that starts a new measure replaces the ones not yet reached.
-  const audio::Sound* note =
-      path.empty() || state_.Subdivisions < 2 ? nullptr : beats_.LoadSofter(state_.MeasureSound);
-  for (int k = 1; note != nullptr && k < state_.Subdivisions; ++k) {
-    beats_.PlaySound(note, schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.Bpm));
+audio::BeatRule Metronome::MakeRule(bool count_in) {
+  audio::BeatRule rule;
+  rule.playing = true;
+  rule.rate = output_.GetMixer().SampleRate();
+  rule.bpm = state_.Bpm;
+  rule.beats = std::clamp(state_.BeatsPerMeasure, 1, audio::kMaxPatternBeats);
+  rule.parts = std::max(1, state_.Subdivisions);
+  // The first beat of the measure plays the tempo sound, the others the measure sound, and the
+  // extra notes between beats a softer form of the measure sound.
+  const audio::Sound* first = beats_.Load(state_.TempoSound);
+  const audio::Sound* other = beats_.Load(state_.MeasureSound);
+  const audio::Sound* note = rule.parts > 1 ? beats_.LoadSofter(state_.MeasureSound) : nullptr;
+  for (int beat = 0; beat < rule.beats; ++beat) {
+    audio::BeatRule::Beat& sounds = rule.beat[static_cast<std::size_t>(beat)];
+    sounds = {beat == 0 ? first : other, note, count_words_.Word(beat + 1)};
+    if (sounds.word != nullptr) {
+      rule.longest_word = std::max(rule.longest_word, sounds.word->FrameCount());
+    }
   }
-  // Speaking takes the program thread a while: the new tempo is said only once its first beat
-  // is on the channel, so the beat keeps its frame.
-  if (tempo_news_) {
-    tempo_news_ = false;
+  rule.count_aloud = state_.CountAloud;
+  rule.count_in = count_in ? 1 : 0;
+  rule.played = state_.PlayedMeasures;
+  rule.muted = state_.MutedMeasures;
+  rule.muted_phase = measures_done_;
+  if (state_.TrainerOn()) {
+    rule.trainer_target = state_.TrainerTarget;
+    rule.trainer_step = state_.TrainerStep;
+    rule.trainer_every = state_.TrainerEvery;
+    rule.trainer_phase = trainer_measures_;
+  }
+  return rule;
+}
+
+void Metronome::StartBeat() {
+  rule_ = MakeRule(count_in_due_);
+  count_in_due_ = false;
+  rule_.start = rule_.from = output_.GetMixer().FramesRendered() + output_.LeadFrames();
+  output_.GetMixer().SetBeatRule(rule_);
+  steps_ = audio::PatternCursor(rule_);
+}
+
+void Metronome::StopBeat() {
+  if (!rule_.playing) return;
+  // Notes up to the first frame the stream can still reach are heard; none after.
+  const int64_t last = output_.GetMixer().FramesRendered() + output_.LeadFrames();
+  audio::BeatRule stop = rule_;
+  stop.playing = false;
+  stop.from = last + 1;
+  output_.GetMixer().SetBeatRule(stop);
+  FollowSteps(last);
+  const int64_t done = audio::MeasuresDoneBy(rule_, last);
+  measures_done_ = rule_.muted_phase + done;
+  trainer_measures_ = rule_.trainer_phase + done;
+  rule_.playing = false;
+}
+
+void Metronome::FollowSteps(int64_t frame) {
+  for (int64_t step = steps_.NextStepFrame(); step >= 0 && step <= frame;
+       step = steps_.NextStepFrame()) {
+    steps_.SkipTo(step);
+    state_.Bpm = steps_.Bpm();
+    state_.BpmText = std::to_string(state_.Bpm);
+    state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
     // Only the number is said, as after Up and Down: the whole line would cover most of a
     // measure at a step every measure. The screen keeps the whole line.
     console_.Write(MessageText("CAVALBPM"));
-    speech_.WriteSpeak(std::to_string(state_.Bpm));
+    speech_.WriteSpeak(state_.BpmText);
     console_.WriteLine();
     if (state_.Bpm == state_.TrainerTarget) {
       state_.StopTrainer();
       Say("CATREFIM", 1);
     }
   }
-  schedule_.WaitForFollowingBeat(state_.Bpm, console_);
-  console_.PumpAllMessages();
 }
 
-bool Metronome::PlayMeasure() {
-  const bool muted =
-      state_.PlayedMeasures > 0 && state_.MutedMeasures > 0 &&
-      measures_done_ % (state_.PlayedMeasures + state_.MutedMeasures) >= state_.PlayedMeasures;
-  const bool counting = state_.CountAloud && !muted;
-  const std::string none;
-  PlayBeat(muted ? none : state_.TempoSound, CountWord(1, counting));
-  for (int beat = 1; beat < state_.BeatsPerMeasure; ++beat) {
-    if (console_.KeyPressed() || taps_.Stopped(console_.GetClock().NowMs())) return false;
-    PlayBeat(muted ? none : state_.MeasureSound, CountWord(beat + 1, counting));
+void Metronome::PlayUntilKey() {
+  StartBeat();
+  audio::Mixer& mixer = output_.GetMixer();
+  base::Clock& clock = clock_;
+  // Waits for a key, for the end of a run of taps and, with the trainer on, for each new tempo
+  // to come near: it is said as its first beat starts.
+  const auto key_or_taps = [this, &clock](int64_t ms) {
+    const int64_t stops_at = taps_.StopsAtMs();
+    if (stops_at >= 0) ms = std::clamp<int64_t>(stops_at - clock.NowMs(), 0, ms);
+    return console_.WaitForKey(ms) || taps_.Stopped(clock.NowMs());
+  };
+  while (!console_.KeyPressed() && !taps_.Stopped(clock.NowMs())) {
+    const int64_t step = steps_.NextStepFrame();
+    if (step < 0) {
+      if (taps_.StopsAtMs() < 0) {
+        console_.WaitMessage();
+      } else {
+        key_or_taps(std::numeric_limits<int32_t>::max());
+      }
+    } else if (audio::WaitForStreamFrame(mixer, clock, step - output_.LeadFrames(), key_or_taps)) {
+      FollowSteps(mixer.FramesRendered() + output_.LeadFrames());
+    }
   }
-  return !console_.KeyPressed();
-}
-
-void Metronome::MeasureDone() {
-  ++measures_done_;
-  if (!state_.TrainerOn() || ++trainer_measures_ % state_.TrainerEvery != 0) return;
-  const int32_t old_bpm = state_.Bpm;
-  const int32_t target = state_.TrainerTarget;
-  state_.Bpm = state_.Bpm < target ? std::min(state_.Bpm + state_.TrainerStep, target)
-                                   : std::max(state_.Bpm - state_.TrainerStep, target);
-  state_.BpmText = std::to_string(state_.Bpm);
-  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
-  schedule_.ContinueFromNextBeat(old_bpm);
-  tempo_news_ = true;
+  StopBeat();
 }
 
 int32_t Metronome::AskNumber(const std::string& key, int32_t low, int32_t high) {
@@ -268,29 +312,6 @@ void Metronome::ChangeTrainer() {
   Say("CATREDES", 1);
 }
 
-void Metronome::PlayCountIn() {
-  count_in_due_ = false;
-  const int beats = std::max(1, state_.BeatsPerMeasure);
-  for (int beat = 1; beat <= beats && !console_.KeyPressed(); ++beat) {
-    PlayBeat("", CountWord(beat, true));
-  }
-}
-
-const audio::Sound* Metronome::CountWord(int beat, bool counting) const {
-  if (!counting || beat > kCountWords) return nullptr;
-  // The shortest interval of the schedule (the exact one or a frame less): a longer word would
-  // run into the next.
-  const int64_t period_frames = int64_t{60} * output_.GetMixer().SampleRate() / state_.Bpm;
-  const int beats = std::clamp(state_.BeatsPerMeasure, 1, kCountWords);
-  if (beat > 1) {
-    for (int n = 1; n <= beats; ++n) {
-      const audio::Sound* sound = count_words_.Word(n);
-      if (sound != nullptr && sound->FrameCount() > period_frames) return nullptr;
-    }
-  }
-  return count_words_.Word(beat);
-}
-
 void Metronome::PrepareCountWords() {
   if (state_.CountAloud || state_.CountIn) {
     count_words_.Prepare(console_, speech_, recorder_, beats_, output_.GetMixer().SampleRate());
@@ -303,7 +324,6 @@ bool Metronome::TakeTapTempo() {
   state_.BpmText = std::to_string(state_.Bpm);
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
   SayValue("CAVALBPM", state_.Bpm);
-  schedule_.Restart();  // the next measure starts on the new tempo
   return true;
 }
 
@@ -343,11 +363,9 @@ void Metronome::RunMainLoop() {
   PrepareCountWords();
   playing_ = true;
   count_in_due_ = state_.CountIn;
-  schedule_.Restart();
   for (;;) {
     TakeTapTempo();
-    if (playing_ && count_in_due_) PlayCountIn();
-    if (playing_ && PlayMeasure()) MeasureDone();
+    if (playing_ && !console_.KeyPressed()) PlayUntilKey();
     if (!playing_ && !console_.KeyPressed()) {
       // Silent: sleep until a key comes instead of spinning, or until a run of taps stops.
       const int64_t stops_at = taps_.StopsAtMs();
@@ -360,11 +378,7 @@ void Metronome::RunMainLoop() {
     if (console_.KeyPressed()) {
       uint8_t code = console_.ReadKey();
       if (code == 0) code = console_.ReadKey();
-      // The next pass starts a new measure; the notes and words this one scheduled ahead are
-      // not heard (what sounds already ends as it would).
-      schedule_.Restart();
-      output_.GetMixer().DropStartsAfter(output_.GetMixer().FramesRendered() +
-                                         output_.LeadFrames());
+      // The beat stopped for the key; the next pass starts a new measure.
       if (!RunKeyCommand(code)) continue;
       // A field editor may have changed the speech speed: the words follow it.
       if (count_words_.PreparedSpeed() != speech_.Speed()) PrepareCountWords();

@@ -1,13 +1,13 @@
 // The frames of the beat schedule at every tempo: exact on average, each within half a frame of
 // the exact position, every interval within a frame of the exact one, no drift over an hour.
-#include "app/beat_schedule.hpp"
+#include "audio/beat_pattern.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
 
-namespace cadencio::app {
+namespace cadencio::audio {
 namespace {
 
 struct Grid {
@@ -72,4 +72,4 @@ TEST(ScheduleFrame, TheNotesOfABeatFallOnTheBeatItself) {
 }
 
 }  // namespace
-}  // namespace cadencio::app
+}  // namespace cadencio::audio
