@@ -338,3 +338,90 @@ TEST(MixerOutput, LimiterGainFallsAheadOfALoudFrame) {
 
 }  // namespace
 }  // namespace cadencio::audio
+
+namespace cadencio::audio {
+namespace {
+
+// The onsets a mixer renders over `frames` frames in the given blocks, as "frame name".
+std::vector<std::string> RenderedOnsets(Mixer& mixer, int frames, const std::vector<int>& blocks) {
+  std::vector<std::string> onsets;
+  mixer.SetOnsetObserver([&onsets](int64_t frame, const Sound& sound) {
+    onsets.push_back(std::to_string(frame) + " " + sound.name);
+  });
+  std::vector<float> stream;
+  RenderInBlocks(mixer, stream, frames, blocks);
+  return onsets;
+}
+
+// A rule of two beats at `bpm` with two notes to the beat, from `start` at 44100 Hz: beat
+// `beat`, the softer `note`, the word `word` on the first beat.
+BeatRule TwoBeats(int32_t bpm, int64_t start, const Sound& beat, const Sound& note,
+                  const Sound& word) {
+  BeatRule rule;
+  rule.playing = true;
+  rule.from = rule.start = start;
+  rule.bpm = bpm;
+  rule.beats = 2;
+  rule.parts = 2;
+  rule.beat[0] = {&beat, &note, &word};
+  rule.beat[1] = {&beat, &note, nullptr};
+  rule.count_aloud = true;
+  return rule;
+}
+
+// The audio thread plays the published rule on its frames, whatever the blocks; a newer rule
+// takes over from its own `from`, the notes of the one before it up to there still heard.
+TEST(MixerPattern, PlaysTheRuleAndHandsOverAtTheNextRulesFrame) {
+  const Sound a = Ramp("a", 1, 10), n = Ramp("n", 2, 10), w = Ramp("w", 3, 10);
+  const Sound b = Ramp("b", 4, 10);
+  // 500 BPM with two notes to the beat: 2646 frames a note.
+  const BeatRule first = TwoBeats(500, 100, a, n, w);
+  BeatRule stop = first;
+  stop.playing = false;
+  stop.from = 100 + 3 * 2646 + 1;  // the fourth note (a beat) is still heard
+  const BeatRule second = TwoBeats(250, 20000, b, n, w);
+  struct Case {
+    const char* why;
+    std::vector<BeatRule> rules;
+    std::vector<std::string> onsets;
+  };
+  const Case cases[] = {
+      {"one rule",
+       {first},
+       {"100 a", "100 w", "2746 n", "5392 a", "8038 n", "10684 a", "10684 w", "13330 n", "15976 a",
+        "18622 n", "21268 a", "21268 w"}},
+      {"stopped after its fourth note",
+       {first, stop},
+       {"100 a", "100 w", "2746 n", "5392 a", "8038 n"}},
+      {"stopped, then a new run at 250 BPM",
+       {first, stop, second},
+       {"100 a", "100 w", "2746 n", "5392 a", "8038 n", "20000 b", "20000 w"}},
+      {"a new run cuts the first at its start",
+       {first, second},
+       {"100 a", "100 w", "2746 n", "5392 a", "8038 n", "10684 a", "10684 w", "13330 n", "15976 a",
+        "18622 n", "20000 b", "20000 w"}},
+  };
+  for (const Case& c : cases) {
+    for (const auto& blocks : kBlockPatterns) {
+      Mixer mixer(44100);
+      for (const BeatRule& rule : c.rules) mixer.SetBeatRule(rule);
+      EXPECT_EQ(RenderedOnsets(mixer, 22000, blocks), c.onsets)
+          << c.why << ", first block " << blocks[0];
+    }
+  }
+}
+
+// A rule published while the stream is already past its start plays from the next note on,
+// never a burst of the notes it missed.
+TEST(MixerPattern, ARuleTakenUpLateSkipsTheNotesAlreadyPast) {
+  const Sound a = Ramp("a", 1, 10), n = Ramp("n", 2, 10), w = Ramp("w", 3, 10);
+  Mixer mixer(44100);
+  std::vector<float> stream;
+  RenderInBlocks(mixer, stream, 6000, {500});
+  mixer.SetBeatRule(TwoBeats(500, 100, a, n, w));
+  EXPECT_EQ(RenderedOnsets(mixer, 5000, {333}),
+            (std::vector<std::string>{"8038 n", "10684 a", "10684 w"}));
+}
+
+}  // namespace
+}  // namespace cadencio::audio
