@@ -12,11 +12,18 @@
 // known waveform of the beat sound or the softer note, followed along the expected spacing. For
 // the program, the matched onsets are also checked against the frames its schedule gives.
 //
+// The loaded run (--loaded) plays the program for some minutes at 500 BPM with four notes to
+// the beat and counting aloud while two busy processes load both cores, and follows the exact
+// grid of notes through the whole stream: notes expected, found, off the grid (found more than
+// a frame from their frame) and missing.
+//
 // Usage: beat_timing [beats-per-tempo] [--keep] [--tempo]
 //          (default 200; --keep keeps the raw streams; --tempo runs only the program's plain
 //          loop and the tempo keys, the runs the tempo table needs)
+//        beat_timing --loaded [MINUTES]              (default 10)
 //        beat_timing --measure DIR                  (measures the streams kept in DIR again)
 //        beat_timing --self-test                    (the onset finder on a synthetic stream)
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +52,7 @@ namespace {
 using namespace cadencio;
 using bench::LeftChannel;
 using bench::OnsetFinder;
+using bench::OnsetMatch;
 using bench::ReadRawLeft;
 using bench::ThresholdOnsets;
 
@@ -381,6 +389,88 @@ int SelfTest() {
   return failures == 0 ? 0 : 1;
 }
 
+// The loaded run: the program at 500 BPM, one beat to the measure, four notes to the beat and
+// counting, for `minutes` with both cores busy; then the grid of notes is followed through the
+// stream.
+int RunLoaded(int minutes) {
+  constexpr int kBpm = 500, kParts = 4, kRate = 44100;
+  const std::string keys = "sssc";
+  const std::string dir = "/tmp/cadencio-beat-loaded-" + std::to_string(getpid());
+  const std::string file = dir + "/loaded.raw";
+  std::system(("mkdir -p " + dir).c_str());
+  std::vector<pid_t> busy;
+  for (int core = 0; core < 2; ++core) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      // A busy loop the compiler keeps: every pass stores to a volatile.
+      volatile uint64_t spin = 0;
+      for (;;) spin = spin + 1;
+    }
+    busy.push_back(pid);
+  }
+  const pid_t program = fork();
+  if (program == 0) {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    setenv("AUDIRA_WINDIR", dir.c_str(), 1);
+    RunProgram(kBpm, minutes * kBpm, keys);
+    _exit(0);
+  }
+  waitpid(program, nullptr, 0);
+  for (pid_t pid : busy) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
+
+  const std::vector<float> left = ReadRawLeft(file);
+  std::system(("rm -rf " + dir).c_str());
+  BeatSounds sounds;
+  if (left.empty() || sounds.beat == nullptr || sounds.note == nullptr) {
+    std::fprintf(stderr, "beat_timing: no stream or no beat sounds\n");
+    return 1;
+  }
+  const double spacing = 60.0 * kRate / kBpm / kParts;
+  // From a second after the last key to half a second before the end of the beats.
+  const auto from = static_cast<int64_t>((KeysDoneMs(kBpm, keys) + 1000) * kRate / 1000);
+  const auto to = static_cast<int64_t>(
+      (KeysDoneMs(kBpm, keys) + 4000 + int64_t{minutes} * 60000 - 500) * kRate / 1000);
+  OnsetFinder finder({sounds.beat, sounds.note}, left);
+  // The notes follow each other too closely for a threshold: the best match within a note's
+  // spacing of the first frame measured starts the grid.
+  const int64_t t0 = finder.Refine(from, static_cast<int64_t>(spacing)).frame;
+  if (t0 < 0) {
+    std::fprintf(stderr, "beat_timing: no note found after the keys (%zu frames written)\n",
+                 left.size());
+    return 1;
+  }
+  // The stream runs behind real time on busy cores, so the beats end before the planned end:
+  // the grid is followed to the last note found, and every grid frame before it is expected.
+  int64_t expected = 0, found = 0, off = 0;
+  std::vector<int64_t> missing;
+  const int64_t end = std::min<int64_t>(to, static_cast<int64_t>(left.size()) - kRate / 10);
+  for (int64_t n = 0;; ++n) {
+    const int64_t frame = t0 + std::llround(static_cast<double>(n) * spacing);
+    if (frame >= end) break;
+    OnsetMatch match = finder.Refine(frame, 4);
+    if (match.frame < 0) match = finder.Refine(frame, static_cast<int64_t>(spacing / 3));
+    if (match.frame < 0) {
+      missing.push_back(frame);
+      continue;
+    }
+    ++found;
+    off += std::llabs(match.frame - frame) > 1;
+    expected = n + 1;
+  }
+  while (!missing.empty() && missing.back() >= t0 + std::llround(expected * spacing)) {
+    missing.pop_back();
+  }
+  std::printf("%d min at %d BPM, %d notes to the beat, counting, two cores busy\n", minutes, kBpm,
+              kParts);
+  std::printf("notes expected %lld, found %lld, missing %lld, off the grid %lld\n",
+              (long long)expected, (long long)found, (long long)(expected - found), (long long)off);
+  for (std::size_t k = 0; k < missing.size() && k < 10; ++k) {
+    std::printf("  missing at %.3f s of the stream\n", static_cast<double>(missing[k]) / kRate);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -391,6 +481,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--self-test") return SelfTest();
+    if (arg == "--loaded")
+      return RunLoaded(i + 1 < argc ? std::max(1, std::atoi(argv[i + 1])) : 10);
     if (arg == "--keep") {
       keep = true;
     } else if (arg == "--tempo") {

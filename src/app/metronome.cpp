@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <optional>
 
 #include "app/message_catalogue.hpp"
@@ -110,8 +111,12 @@ Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
       field_{console, speech, keys, settings},
       output_(output),
       beats_(beats),
-      schedule_(output, clock) {
+      clock_(clock) {
   tuner_.output = &output;
+  for (std::size_t i = 0; i < written_words_.size(); ++i) {
+    written_words_[i].name = "written:" + std::to_string(i + 1);
+    written_words_[i].samples.assign(2, 0.0f);
+  }
 }
 
 void Metronome::Say(const std::string& key, int line_ends) {
@@ -215,68 +220,138 @@ void Metronome::EnterTempoAndMeasure() {
   console_.WriteLine();
   console_.WriteLine();
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
-  schedule_.Restart();
   ShowTempoAndMeasure();
 }
 
-void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
-  if (console_.KeyPressed()) return;
-  const int64_t onset = schedule_.NextOnset(state_.Bpm);
-  ShowRun(onset);
-  if (word != nullptr) output_.GetMixer().StartCount(word, onset);
-  if (!path.empty()) beats_.Play(path, onset);
-  // The extra notes go on the channel at once, each on its own frame after the beat; a key
-  // that starts a new measure replaces the ones not yet reached.
-  const audio::Sound* note =
-      path.empty() || state_.Subdivisions < 2 ? nullptr : beats_.LoadSofter(state_.MeasureSound);
-  for (int k = 1; note != nullptr && k < state_.Subdivisions; ++k) {
-    beats_.PlaySound(note, schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.Bpm));
+audio::BeatRule Metronome::MakeRule(bool count_in) {
+  audio::BeatRule rule;
+  rule.playing = true;
+  rule.rate = output_.GetMixer().SampleRate();
+  rule.bpm = state_.Bpm;
+  rule.beats = std::clamp(state_.BeatsPerMeasure, 1, audio::kMaxPatternBeats);
+  rule.parts = std::max(1, state_.Subdivisions);
+  // The first beat of the measure plays the tempo sound, the others the measure sound, and the
+  // extra notes between beats a softer form of the measure sound.
+  const audio::Sound* first = beats_.Load(state_.TempoSound);
+  const audio::Sound* other = beats_.Load(state_.MeasureSound);
+  const audio::Sound* note = rule.parts > 1 ? beats_.LoadSofter(state_.MeasureSound) : nullptr;
+  for (int beat = 0; beat < rule.beats; ++beat) {
+    audio::BeatRule::Beat& sounds = rule.beat[static_cast<std::size_t>(beat)];
+    sounds = {beat == 0 ? first : other, note, count_words_.Word(beat + 1)};
+    if (sounds.word != nullptr) {
+      rule.longest_word = std::max(rule.longest_word, sounds.word->FrameCount());
+    }
   }
-  // Speaking takes the program thread a while: the new tempo is said only once its first beat
-  // is on the channel, so the beat keeps its frame.
-  if (tempo_news_) {
-    tempo_news_ = false;
+  rule.count_aloud = state_.CountAloud;
+  rule.count_in = count_in ? 1 : 0;
+  rule.played = state_.PlayedMeasures;
+  rule.muted = state_.MutedMeasures;
+  rule.muted_phase = measures_done_;
+  if (state_.TrainerOn()) {
+    rule.trainer_target = state_.TrainerTarget;
+    rule.trainer_step = state_.TrainerStep;
+    rule.trainer_every = state_.TrainerEvery;
+    rule.trainer_phase = trainer_measures_;
+  }
+  return rule;
+}
+
+void Metronome::StartBeat() {
+  rule_ = MakeRule(count_in_due_);
+  count_in_due_ = false;
+  rule_.start = rule_.from = output_.GetMixer().FramesRendered() + output_.LeadFrames();
+  output_.GetMixer().SetBeatRule(rule_);
+  steps_ = audio::PatternCursor(rule_);
+  ShowRun(rule_.start);
+}
+
+void Metronome::StopBeat() {
+  if (!rule_.playing) return;
+  // Notes up to the first frame the stream can still reach are heard; none after.
+  const int64_t last = output_.GetMixer().FramesRendered() + output_.LeadFrames();
+  audio::BeatRule stop = rule_;
+  stop.playing = false;
+  stop.from = last + 1;
+  output_.GetMixer().SetBeatRule(stop);
+  EndShownRun(last + 1);
+  FollowSteps(last);
+  const int64_t done = audio::MeasuresDoneBy(rule_, last);
+  measures_done_ = rule_.muted_phase + done;
+  trainer_measures_ = rule_.trainer_phase + done;
+  rule_.playing = false;
+}
+
+void Metronome::FollowSteps(int64_t frame) {
+  for (int64_t step = steps_.NextStepFrame(); step >= 0 && step <= frame;
+       step = steps_.NextStepFrame()) {
+    steps_.SkipTo(step);
+    state_.Bpm = steps_.Bpm();
+    state_.BpmText = std::to_string(state_.Bpm);
+    state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+    ShowRun(step);
     // Only the number is said, as after Up and Down: the whole line would cover most of a
     // measure at a step every measure. The screen keeps the whole line.
     console_.Write(MessageText("CAVALBPM"));
-    speech_.WriteSpeak(std::to_string(state_.Bpm));
+    speech_.WriteSpeak(state_.BpmText);
     console_.WriteLine();
     if (state_.Bpm == state_.TrainerTarget) {
       state_.StopTrainer();
       Say("CATREFIM", 1);
     }
   }
-  schedule_.WaitForFollowingBeat(state_.Bpm, console_);
-  console_.PumpAllMessages();
 }
 
-bool Metronome::PlayMeasure() {
-  const bool muted =
-      state_.PlayedMeasures > 0 && state_.MutedMeasures > 0 &&
-      measures_done_ % (state_.PlayedMeasures + state_.MutedMeasures) >= state_.PlayedMeasures;
-  const bool counting = state_.CountAloud && !muted;
-  const std::string none;
-  measure_beat_ = 0;
-  PlayBeat(muted ? none : state_.TempoSound, CountWord(1, counting));
-  for (int beat = 1; beat < state_.BeatsPerMeasure; ++beat) {
-    if (console_.KeyPressed() || taps_.Stopped(console_.GetClock().NowMs())) return false;
-    measure_beat_ = beat;
-    PlayBeat(muted ? none : state_.MeasureSound, CountWord(beat + 1, counting));
+int64_t Metronome::NextWrittenWord(audio::PatternCursor& words) const {
+  if (!speech_.WritesSpeech() || (rule_.count_in == 0 && !rule_.count_aloud)) return -1;
+  // A counted note comes within a whole cycle of muted measures after the count-in, or never.
+  const int64_t notes = (int64_t{rule_.count_in} + rule_.played + rule_.muted + 1) *
+                        std::max(rule_.beats, 1) * std::max(rule_.parts, 1);
+  for (int64_t n = 0; n < notes; ++n, words.Advance()) {
+    if (words.Note().word != nullptr) return words.Frame();
   }
-  return !console_.KeyPressed();
+  return -1;
 }
 
-void Metronome::MeasureDone() {
-  ++measures_done_;
-  if (!state_.TrainerOn() || ++trainer_measures_ % state_.TrainerEvery != 0) return;
-  const int32_t old_bpm = state_.Bpm;
-  const int32_t target = state_.TrainerTarget;
-  state_.Bpm = state_.Bpm < target ? std::min(state_.Bpm + state_.TrainerStep, target)
-                                   : std::max(state_.Bpm - state_.TrainerStep, target);
-  state_.BpmText = std::to_string(state_.Bpm);
-  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
-  schedule_.ContinueFromNextBeat(old_bpm);
-  tempo_news_ = true;
+void Metronome::PlayUntilKey() {
+  StartBeat();
+  audio::Mixer& mixer = output_.GetMixer();
+  base::Clock& clock = clock_;
+  // Waits for a key, for the end of a run of taps and, with the trainer on, for each new tempo
+  // to come near: it is said as its first beat starts.
+  const auto key_or_taps = [this, &clock](int64_t ms) {
+    const int64_t stops_at = taps_.StopsAtMs();
+    if (stops_at >= 0) ms = std::clamp<int64_t>(stops_at - clock.NowMs(), 0, ms);
+    return console_.WaitForKey(ms) || taps_.Stopped(clock.NowMs());
+  };
+  // In the screen-reader mode each count word is written as its beat comes near: the words of a
+  // copy of the rule, never played, mark the counted beats.
+  audio::BeatRule counted = rule_;
+  for (std::size_t beat = 0; beat < written_words_.size(); ++beat) {
+    counted.beat[beat].word = &written_words_[beat];
+  }
+  counted.longest_word = 1;
+  audio::PatternCursor words(counted);
+  int64_t word = NextWrittenWord(words);
+  while (!console_.KeyPressed() && !taps_.Stopped(clock.NowMs())) {
+    const int64_t step = steps_.NextStepFrame();
+    const int64_t due = step < 0 || (word >= 0 && word < step) ? word : step;
+    if (due < 0) {
+      if (taps_.StopsAtMs() < 0) {
+        console_.WaitMessage();
+      } else {
+        key_or_taps(std::numeric_limits<int32_t>::max());
+      }
+    } else if (audio::WaitForStreamFrame(mixer, clock, due - output_.LeadFrames(), key_or_taps)) {
+      if (due == word) {
+        speech_.SpeakText(
+            CountWordText(static_cast<int>(words.Note().word - written_words_.data()) + 1));
+        words.Advance();
+        word = NextWrittenWord(words);
+      }
+      FollowSteps(mixer.FramesRendered() + output_.LeadFrames());
+    }
+  }
+  StopBeat();
 }
 
 int32_t Metronome::AskNumber(const std::string& key, int32_t low, int32_t high) {
@@ -324,35 +399,6 @@ void Metronome::ChangeTrainer() {
   Say("CATREDES", 1);
 }
 
-void Metronome::PlayCountIn() {
-  count_in_due_ = false;
-  const int beats = std::max(1, state_.BeatsPerMeasure);
-  for (int beat = 1; beat <= beats && !console_.KeyPressed(); ++beat) {
-    measure_beat_ = beat - 1;
-    PlayBeat("", CountWord(beat, true));
-  }
-}
-
-const audio::Sound* Metronome::CountWord(int beat, bool counting) {
-  if (!counting || beat > kCountWords) return nullptr;
-  // The screen-reader mode writes the word on its beat instead of saying it.
-  if (speech_.WritesSpeech()) {
-    speech_.SpeakText(CountWordText(beat));
-    return nullptr;
-  }
-  // The shortest interval of the schedule (the exact one or a frame less): a longer word would
-  // run into the next.
-  const int64_t period_frames = int64_t{60} * output_.GetMixer().SampleRate() / state_.Bpm;
-  const int beats = std::clamp(state_.BeatsPerMeasure, 1, kCountWords);
-  if (beat > 1) {
-    for (int n = 1; n <= beats; ++n) {
-      const audio::Sound* sound = count_words_.Word(n);
-      if (sound != nullptr && sound->FrameCount() > period_frames) return nullptr;
-    }
-  }
-  return count_words_.Word(beat);
-}
-
 void Metronome::PrepareCountWords() {
   if (state_.CountAloud || state_.CountIn) {
     count_words_.Prepare(console_, speech_, recorder_, beats_, output_.GetMixer().SampleRate());
@@ -365,7 +411,6 @@ bool Metronome::TakeTapTempo() {
   state_.BpmText = std::to_string(state_.Bpm);
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
   SayValue("CAVALBPM", state_.Bpm);
-  schedule_.Restart();  // the next measure starts on the new tempo
   return true;
 }
 
@@ -426,26 +471,19 @@ void Metronome::SayRestoredSettings() {
   speech_.Wav().PlayPcm({1, kRestoredRate, 16}, pcm);
 }
 
-void Metronome::ShowRun(int64_t onset) {
+void Metronome::ShowRun(int64_t start) {
   frontends::BeatRun& run = shown_run_;
-  const int beats = std::max(state_.BeatsPerMeasure, 1);
-  if (run.sounding && run.bpm == state_.Bpm && run.beats_per_measure == beats) {
-    const frontends::BeatMoment moment = frontends::BeatAt(run, onset);
-    if (moment.onset == onset && moment.number == measure_beat_ + 1 && onset < run.end_frame) {
-      return;  // the beat lies on the run told of
-    }
-  }
   audio::AudioOutput& output = output_;
   run.tempo = std::to_string(state_.Bpm) + " BPM";
   run.measure = MeasureShown(state_.BeatsPerMeasure);
   run.sounding = true;
   run.bpm = state_.Bpm;
-  run.beats_per_measure = beats;
-  run.first_beat = measure_beat_ % beats;
-  run.start_frame = onset;
+  run.beats_per_measure = std::max(state_.BeatsPerMeasure, 1);
+  run.first_beat = 0;
+  run.start_frame = start;
   run.end_frame = frontends::kNoFrame;
   run.rate = output.GetMixer().SampleRate();
-  run.beat_frame = &ScheduleFrame;
+  run.beat_frame = &audio::ScheduleFrame;
   run.heard_frame = [&output] { return output.HeardFrame(); };
   console_.Status().ShowBeat(run);
 }
@@ -474,11 +512,9 @@ void Metronome::RunMainLoop() {
   PrepareCountWords();
   playing_ = true;
   count_in_due_ = state_.CountIn;
-  schedule_.Restart();
   for (;;) {
     TakeTapTempo();
-    if (playing_ && count_in_due_) PlayCountIn();
-    if (playing_ && PlayMeasure()) MeasureDone();
+    if (playing_ && !console_.KeyPressed()) PlayUntilKey();
     if (!playing_ && !console_.KeyPressed()) {
       // Silent: sleep until a key comes instead of spinning, or until a run of taps stops.
       const int64_t stops_at = taps_.StopsAtMs();
@@ -491,12 +527,7 @@ void Metronome::RunMainLoop() {
     if (console_.KeyPressed()) {
       uint8_t code = console_.ReadKey();
       if (code == 0) code = console_.ReadKey();
-      // The next pass starts a new measure; the notes and words this one scheduled ahead are
-      // not heard (what sounds already ends as it would).
-      schedule_.Restart();
-      output_.GetMixer().DropStartsAfter(output_.GetMixer().FramesRendered() +
-                                         output_.LeadFrames());
-      EndShownRun(output_.GetMixer().FramesRendered() + output_.LeadFrames());
+      // The beat stopped for the key; the next pass starts a new measure.
       if (!RunKeyCommand(code)) continue;
       // A field editor may have changed the speech speed: the words follow it.
       if (count_words_.PreparedSpeed() != speech_.Speed()) PrepareCountWords();

@@ -2,12 +2,12 @@
 // commands, the help listing and the farewell.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "app/beat_schedule.hpp"
 #include "app/count_words.hpp"
 #include "app/effects_browser.hpp"
 #include "app/metronome_state.hpp"
@@ -15,6 +15,7 @@
 #include "app/tuner/tuner_dialog.hpp"
 #include "audio/audio_output.hpp"
 #include "audio/beat_channel.hpp"
+#include "audio/beat_pattern.hpp"
 #include "console/console.hpp"
 #include "dialogs/field_editor.hpp"
 #include "files/audira_settings.hpp"
@@ -38,9 +39,6 @@ class Metronome {
   // Says farewell and closes the console, which ends the program.
   [[noreturn]] void EndMetronome();
   void EnterTempoAndMeasure();
-  // One beat: the sound at `path` (none when empty: the beat keeps its time in silence) with
-  // its extra notes, and the counted word when there is one.
-  void PlayBeat(const std::string& path, const audio::Sound* word = nullptr);
   void ShowMainHelp();
 
   MetronomeState& State() { return state_; }
@@ -63,11 +61,19 @@ class Metronome {
   bool RunKeyCommand(uint8_t code);
   void Pause();
   void AskToEnd();
-  // One measure of the beat (silent when it is a muted one); it ends early when a key waits or
-  // a run of taps has stopped. True when it ran to its end.
-  bool PlayMeasure();
-  // After each whole measure: the muted cycle and the tempo trainer move on.
-  void MeasureDone();
+  // Plays the beat until a key waits or a run of taps has stopped: the audio thread plays the
+  // pattern, and this thread only says each step of the tempo trainer.
+  void PlayUntilKey();
+  // The rule of the pattern the settings give now, its sounds loaded; with a count-in first
+  // when `count_in`.
+  audio::BeatRule MakeRule(bool count_in);
+  // Starts the pattern on the first frame the stream can still reach.
+  void StartBeat();
+  // Stops the pattern there (what is heard already ends as it would), and takes over the
+  // measures and tempo steps it played.
+  void StopBeat();
+  // Takes over every tempo step of the trainer that starts at or before `frame`, and says it.
+  void FollowSteps(int64_t frame);
   // m: asks for the measures to play and to keep silent, or turns muted measures off.
   void ChangeMutedMeasures();
   // r: asks for the final tempo, the step and the measures per step, or stops the trainer.
@@ -76,11 +82,6 @@ class Metronome {
   // answer is not a whole number from `low` to `high`.
   int32_t AskNumber(const std::string& key, int32_t low, int32_t high);
   // Beat volume steps (Left, Right) and the notes per beat (s).
-  // One measure of count words alone, before the beat starts.
-  void PlayCountIn();
-  // The word that counts a beat of the measure (1-based) while counting, or null: when a word
-  // of the measure is longer than the beat period only the first beat is counted.
-  const audio::Sound* CountWord(int beat, bool counting);
   // Renders the count words once counting or the count-in is on, and again after the speech
   // speed has changed.
   void PrepareCountWords();
@@ -93,9 +94,10 @@ class Metronome {
   // Writes and says a catalogue message followed by a number and, when given, the message of
   // the range's end it has reached, and ends the line.
   void SayValue(const std::string& key, int32_t value, const char* end = nullptr);
-  // Tells the front end of the run the beat placed at `onset` belongs to, when it is not the
-  // run it was told of last (a new run, tempo or measure).
-  void ShowRun(int64_t onset);
+  // The frame of the next counted note from `words` on, in the screen-reader mode; -1 for none.
+  int64_t NextWrittenWord(audio::PatternCursor& words) const;
+  // Tells the front end of a run of the beat whose first measure starts at `start`.
+  void ShowRun(int64_t start);
   // The tempo and the measure shown follow a change at once, before the next beat.
   void ShowTempoAndMeasure();
   // The run told of last places no beat at or after `frame`.
@@ -109,14 +111,15 @@ class Metronome {
   const dialogs::FieldContext field_;
   audio::AudioOutput& output_;
   audio::BeatChannel& beats_;
-  BeatSchedule schedule_;
+  base::Clock& clock_;
   TapTempo taps_;
   EffectsBrowser effects_;
   MetronomeState state_;
   TunerDevices tuner_;
   bool playing_ = true;
   bool count_in_due_ = false;     // a count-in goes before the next measure
-  bool tempo_news_ = false;       // the trainer's new tempo is said once its first beat is set
+  audio::BeatRule rule_;          // the rule published last
+  audio::PatternCursor steps_;    // the trainer's steps taken over from it so far
   int64_t measures_done_ = 0;     // whole measures since muted measures were set
   int32_t trainer_measures_ = 0;  // whole measures since the trainer's last step
   CountWords count_words_;
@@ -124,7 +127,8 @@ class Metronome {
   int last_answer_ = -1;   // no answer yet
   bool restored_ = false;  // the start took the tempo or the measure from the stored settings
   frontends::BeatRun shown_run_;  // as the front end was last told of it
-  int measure_beat_ = 0;          // the beat of the measure (0-based) that PlayBeat places
+  // Stand-ins for the count words that mark the beats whose word the screen-reader mode writes.
+  std::array<audio::Sound, kCountWords> written_words_;
 };
 
 }  // namespace cadencio::app

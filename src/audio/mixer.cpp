@@ -6,12 +6,10 @@
 
 namespace cadencio::audio {
 
-bool Mixer::DropFrom(Schedule& schedule, int64_t frame) {
-  const int count = schedule.count;
+void Mixer::DropFrom(Schedule& schedule, int64_t frame) {
   while (schedule.count > 0 && schedule.starts[schedule.count - 1].start >= frame) {
     --schedule.count;
   }
-  return schedule.count != count;
 }
 
 void Mixer::Publish(Channel& channel) {
@@ -36,13 +34,28 @@ void Mixer::Start(int index, const Sound* sound, int64_t start_frame, bool loop)
 void Mixer::Stop(int index) {
   Channel& channel = channels_[index];
   channel.schedule.count = 0;
+  ++channel.schedule.stops;
   Publish(channel);
 }
 
-void Mixer::DropStartsAfter(int64_t frame) {
-  for (Channel& channel : channels_) {
-    if (DropFrom(channel.schedule, frame + 1)) Publish(channel);
-  }
+void Mixer::SetBeatRule(const BeatRule& rule) {
+  Rules& rules = rules_;
+  // The rule the stream is following now stays; those before it are done with.
+  const int64_t rendered = FramesRendered();
+  int done = 0;
+  while (done + 1 < rules.count && rules.rules[done + 1].from <= rendered) ++done;
+  // The new rule replaces any that would begin at or after its own start.
+  int keep = rules.count;
+  while (keep > done && rules.rules[keep - 1].from >= rule.from) --keep;
+  if (keep - done == kMaxRules) ++done;
+  std::move(rules.rules.begin() + done, rules.rules.begin() + keep, rules.rules.begin());
+  std::move(rules.serials.begin() + done, rules.serials.begin() + keep, rules.serials.begin());
+  rules.count = keep - done;
+  rules.rules[rules.count] = rule;
+  rules.serials[rules.count] = next_rule_serial_++;
+  ++rules.count;
+  published_rules_.Back() = rules;
+  published_rules_.Publish();
 }
 
 void Mixer::PruneSchedule(Channel& channel) {
@@ -63,36 +76,91 @@ void Mixer::PruneSchedule(Channel& channel) {
 void Mixer::Render(float* out, int frames) {
   std::fill(out, out + frames * 2, 0.0f);
   const int64_t base = rendered_.load(std::memory_order_relaxed);
-  MixChannel(channels_[kBeat], beat_gain_.load(std::memory_order_relaxed), out, frames, base);
-  MixChannel(channels_[kCount], 1.0f, out, frames, base);
+  const float beat_gain = beat_gain_.load(std::memory_order_relaxed);
+  PieceStarts beats, words;
+  for (int done = 0; done < frames; done += kPieceFrames) {
+    const int count = std::min(kPieceFrames, frames - done);
+    float* piece = out + 2 * done;
+    FindPatternNotes(count, base + done, beats, words);
+    MixChannel(channels_[kBeat], beat_gain, piece, count, base + done, beats);
+    MixChannel(channels_[kCount], 1.0f, piece, count, base + done, words);
+  }
   wave_out_.MixInto(out, frames);
   rendered_.store(base + frames, std::memory_order_release);
 }
 
-void Mixer::MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base) {
+void Mixer::FindPatternNotes(int frames, int64_t base, PieceStarts& beats, PieceStarts& words) {
+  beats.fill(nullptr);
+  words.fill(nullptr);
+  const Rules& rules = published_rules_.Latest();
+  int governing = -1;  // the latest rule from at or before the frame
+  for (int i = 0; i < frames; ++i) {
+    const int64_t frame = base + i;
+    while (governing + 1 < rules.count && rules.rules[governing + 1].from <= frame) ++governing;
+    if (governing < 0 || !rules.rules[governing].playing) continue;
+    if (rules.serials[governing] != cursor_serial_) {
+      // A rule taken up here: its notes before this frame were another rule's to play.
+      cursor_serial_ = rules.serials[governing];
+      cursor_ = PatternCursor(rules.rules[governing]);
+      cursor_.SkipTo(frame);
+    }
+    if (cursor_.Frame() != frame) continue;
+    const PatternNote note = cursor_.Note();
+    beats[i] = note.sound;
+    words[i] = note.word;
+    cursor_.Advance();
+  }
+}
+
+int64_t Mixer::OffsetAt(const Voice& voice, int64_t frame) {
+  if (voice.sound == nullptr) return -1;
+  const int64_t length = voice.sound->FrameCount();
+  int64_t offset = frame - voice.start;
+  if (voice.loop && length > 0) offset %= length;
+  return offset < length ? offset : -1;
+}
+
+void Mixer::Cut(Channel& channel, const Voice& voice, int64_t frame) {
+  if (OffsetAt(channel.playing, frame) >= 0) {
+    channel.fading = channel.playing;
+    channel.fade_from = frame;
+  }
+  channel.playing = voice;
+  channel.playing.start = frame;
+  if (voice.sound && onset_observer_) onset_observer_(frame, *voice.sound);
+}
+
+void Mixer::MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base,
+                       const PieceStarts& pattern) {
   const Schedule& schedule = channel.published.Latest();
-  Voice& playing = channel.playing;
   int latest = -1;  // the latest start at or before the frame
   for (int i = 0; i < frames; ++i) {
     const int64_t frame = base + i;
+    if (schedule.stops != channel.taken_stops) {
+      channel.taken_stops = schedule.stops;
+      Cut(channel, {}, frame);
+    }
     while (latest + 1 < schedule.count && schedule.starts[latest + 1].start <= frame) ++latest;
-    if (latest < 0) {
-      playing = {};
-    } else if (schedule.starts[latest].serial != playing.serial) {
+    if (latest >= 0 && schedule.starts[latest].serial > channel.taken_serial) {
       // A start first reached here; one that is already late begins from its top now.
-      playing = schedule.starts[latest];
-      playing.start = frame;
-      if (playing.sound && onset_observer_) onset_observer_(frame, *playing.sound);
+      channel.taken_serial = schedule.starts[latest].serial;
+      Cut(channel, schedule.starts[latest], frame);
     }
-    if (playing.sound) {
-      int64_t offset = frame - playing.start;
-      const int64_t length = playing.sound->FrameCount();
-      if (playing.loop && length > 0) offset %= length;
-      if (offset < length) {
-        out[2 * i] += gain * playing.sound->samples[2 * offset];
-        out[2 * i + 1] += gain * playing.sound->samples[2 * offset + 1];
-      }
+    if (pattern[i] != nullptr) Cut(channel, {pattern[i], frame, 0, false}, frame);
+    const int64_t offset = OffsetAt(channel.playing, frame);
+    float left = offset < 0 ? 0.0f : channel.playing.sound->samples[2 * offset];
+    float right = offset < 0 ? 0.0f : channel.playing.sound->samples[2 * offset + 1];
+    const int64_t faded = frame - channel.fade_from;
+    const int64_t fading_offset = OffsetAt(channel.fading, frame);
+    if (fading_offset >= 0 && faded < static_cast<int64_t>(cut_fade_)) {
+      const float fade = SmoothFadeOutGain(static_cast<std::size_t>(faded), cut_fade_);
+      left += fade * channel.fading.sound->samples[2 * fading_offset];
+      right += fade * channel.fading.sound->samples[2 * fading_offset + 1];
+    } else {
+      channel.fading = {};
     }
+    out[2 * i] += gain * left;
+    out[2 * i + 1] += gain * right;
   }
 }
 

@@ -5,7 +5,14 @@
 // beats are timed.
 //
 // Channels: the beat channel (one sound at a time, a new sound cuts the old one at its own
-// start frame) and the wave-out channel for speech and prompts (blocks queued by WAV playback).
+// start frame), the count channel over it, and the wave-out channel for speech and prompts
+// (blocks queued by WAV playback). The metronome's beat is not scheduled sound by sound: the
+// program thread publishes the rule of its pattern (audio/beat_pattern), and the rendering
+// thread starts each note on the beat and count channels itself.
+// A sound cut before its end, by the next one or by a stop, is not dropped at once, which would
+// be heard as a click: its next 2 ms are still mixed, faded out, over the start of the new one.
+// The new sound keeps its exact start frame, and the fade needs nothing known ahead (a stop or a
+// late start comes without warning), so it overlaps the new sound rather than ending at it.
 #pragma once
 
 #include <array>
@@ -13,6 +20,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "audio/beat_pattern.hpp"
+#include "audio/pcm_fade.hpp"
 #include "audio/sound.hpp"
 #include "audio/wave_out_channel.hpp"
 #include "base/triple_buffer.hpp"
@@ -39,10 +48,11 @@ class Mixer {
   // word cuts the one before it, never the beat).
   void StartCount(const Sound* sound, int64_t start_frame) { Start(kCount, sound, start_frame); }
   void StopCount() { Stop(kCount); }
-  // Drops the starts of the beat and count channels scheduled after `frame`, keeping what is
-  // playing: a sound already heard ends as it would, and no note scheduled ahead follows it.
-  // `frame` must not lie before what the device may be rendering (the position plus the lead).
-  void DropStartsAfter(int64_t frame);
+  // From `rule.from` on, the beat and count channels play the pattern of `rule` (a rule that
+  // does not play keeps them silent): the notes of the rule before it up to that frame are still
+  // heard. `rule.from` must not lie before what the device may be rendering (the position plus
+  // the lead). Program thread; every sound of the rule must outlive its playing.
+  void SetBeatRule(const BeatRule& rule);
 
   // The wave-out channel: the device that WAV playback writes its blocks to (program thread).
   WaveOutChannel& WaveOut() { return wave_out_; }
@@ -77,13 +87,26 @@ class Mixer {
   };
   // The beat channel's starts in order of start frame. The sound heard at a frame is the one
   // of the latest start at or before it, from its start on: each start cuts the sound before
-  // it at its own frame, so a beat scheduled ahead is not lost to the next one. An empty
-  // schedule is silence.
+  // it at its own frame, so a beat scheduled ahead is not lost to the next one. Each stop
+  // counts one up in `stops`, which cuts whatever is playing.
   static constexpr int kMaxStarts = 16;
   struct Schedule {
     std::array<Voice, kMaxStarts> starts{};
     int count = 0;
+    uint64_t stops = 0;
   };
+  // The rules published: each governs the frames from its own `from` to the next one's, and
+  // `serial` tells them apart. Rules no frame still to be rendered follows are dropped.
+  static constexpr int kMaxRules = 4;
+  struct Rules {
+    std::array<BeatRule, kMaxRules> rules{};
+    std::array<uint64_t, kMaxRules> serials{};
+    int count = 0;
+  };
+  // The rendering thread works in pieces of at most kPieceFrames, for which it first finds the
+  // pattern's notes (the sound starting on each frame of the piece, or null).
+  static constexpr int kPieceFrames = 256;
+  using PieceStarts = std::array<const Sound*, kPieceFrames>;
   // The scheduled channels: the beat (its gain is the beat volume) and the counted words.
   enum ChannelIndex { kBeat = 0, kCount = 1, kChannels = 2 };
   struct Channel {
@@ -91,23 +114,43 @@ class Mixer {
     Schedule schedule;
     uint64_t next_serial = 1;
     base::TripleBuffer<Schedule> published;
-    // Rendering-thread state: the start being heard (its start is the frame it began at).
+    // Rendering-thread state: the start being heard (its start is the frame it began at), the
+    // latest start and stop taken from the schedule, and the sound cut last with the frame its
+    // fade began.
     Voice playing;
+    uint64_t taken_serial = 0;
+    uint64_t taken_stops = 0;
+    Voice fading;
+    int64_t fade_from = 0;
   };
   void Start(int channel, const Sound* sound, int64_t start_frame, bool loop = false);
   void Stop(int channel);
-  // Program thread: drops the starts at or after `frame`; whether any was dropped.
-  static bool DropFrom(Schedule& schedule, int64_t frame);
+  // Program thread: drops the starts at or after `frame`.
+  static void DropFrom(Schedule& schedule, int64_t frame);
   // Program thread: hands the channel's schedule to the rendering thread whole.
   static void Publish(Channel& channel);
   // Program thread: drops the starts that a later start, already reached, has cut.
   void PruneSchedule(Channel& channel);
-  // Rendering thread: adds one channel's sounds over a block.
-  void MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base);
+  // Rendering thread: the pattern's notes in the piece of `frames` frames from `base`.
+  void FindPatternNotes(int frames, int64_t base, PieceStarts& beats, PieceStarts& words);
+  // Rendering thread: adds one channel's sounds over a piece, the pattern's starts among them.
+  void MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base,
+                  const PieceStarts& pattern);
+  // Rendering thread: `voice` from `frame` on cuts what the channel plays there.
+  void Cut(Channel& channel, const Voice& voice, int64_t frame);
+  // The frame of `voice` heard at `frame`, or -1 when it has ended.
+  static int64_t OffsetAt(const Voice& voice, int64_t frame);
 
   const int sample_rate_;
   std::atomic<int64_t> rendered_{0};
   std::array<Channel, kChannels> channels_;
+  // The beat pattern: the rules kept by the program thread, and the rendering thread's cursor
+  // on the rule it follows.
+  Rules rules_;
+  uint64_t next_rule_serial_ = 1;
+  base::TripleBuffer<Rules> published_rules_;
+  uint64_t cursor_serial_ = 0;
+  PatternCursor cursor_;
   float limiter_gain_ = 1.0f;
   // The limiter works in pieces of at most kLimiterFrames new frames, behind the mix by the
   // lookahead: `limited_` holds the frames of the mix not yet played and the new piece, and
@@ -115,6 +158,7 @@ class Mixer {
   static constexpr int kLimiterFrames = 1024;
   static constexpr int kMaxLookahead = 1024;
   const int lookahead_ = std::min(kMaxLookahead, std::max(1, sample_rate_ * 3 / 1000));
+  const std::size_t cut_fade_ = CutFadeSamples(sample_rate_);
   std::array<float, 2 * (kLimiterFrames + kMaxLookahead)> limited_{};
   std::array<float, kLimiterFrames + kMaxLookahead> limiter_needs_{};
   std::atomic<float> beat_gain_{1.0f};

@@ -3,11 +3,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace cadencio::audio {
 
 std::size_t CutFadeSamples(int rate) {
   return std::max<std::size_t>(1, static_cast<std::size_t>(std::max(rate, 0)) * kCutFadeMs / 1000);
+}
+
+float SmoothFadeOutGain(std::size_t k, std::size_t fade) {
+  if (k + 1 >= fade) return 0.0f;
+  const double phase = std::numbers::pi * static_cast<double>(k + 1) / static_cast<double>(fade);
+  return static_cast<float>(0.5 + 0.5 * std::cos(phase));
 }
 
 void FadeOutUnsigned8(std::span<uint8_t> samples, std::size_t fade) {

@@ -14,6 +14,11 @@ inline constexpr int kCutFadeMs = 2;
 // Samples a fade of kCutFadeMs takes at `rate` (at least 1).
 std::size_t CutFadeSamples(int rate);
 
+// The gain of sample `k` of a raised-cosine fade out over `fade` samples, for float sound:
+// from almost 1 down to exactly 0 at the last one. It leaves no corner where it begins, as a
+// straight fade does, which is still heard on a low drum.
+float SmoothFadeOutGain(std::size_t k, std::size_t fade);
+
 // Brings the last `fade` samples (or all, when fewer) of 8-bit unsigned mono samples linearly
 // down to silence (128); the last sample becomes exactly 128.
 void FadeOutUnsigned8(std::span<uint8_t> samples, std::size_t fade);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/pcm_fade.hpp"
+
 namespace cadencio::audio {
 namespace {
 
@@ -35,16 +37,32 @@ void RenderInBlocks(Mixer& mixer, std::vector<float>& stream, int frames,
   }
 }
 
-// Expects frames [from, to) to hold `sound` from its frame `offset` on (null: silence).
+// A sound cut at the start of a span: it had reached its frame `offset` there, and goes on
+// fading out over the first 2 ms of the span.
+struct CutTail {
+  const Sound* sound = nullptr;
+  int64_t offset = 0;
+};
+
+// Expects frames [from, to) to hold `sound` from its frame `offset` on (null: silence), over
+// the faded tail of a sound cut at `from`.
 void ExpectSpan(const std::vector<float>& stream, int64_t from, int64_t to, const Sound* sound,
-                int64_t offset = 0) {
+                int64_t offset = 0, CutTail cut = {}, int rate = 44100) {
+  const auto fade = static_cast<int64_t>(CutFadeSamples(rate));
   for (int64_t f = from; f < to; ++f) {
-    const float left =
-        sound ? sound->samples[static_cast<std::size_t>(2 * (offset + f - from))] : 0;
-    const float right =
-        sound ? sound->samples[static_cast<std::size_t>(2 * (offset + f - from) + 1)] : 0;
-    ASSERT_EQ(stream[static_cast<std::size_t>(2 * f)], left) << "frame " << f;
-    ASSERT_EQ(stream[static_cast<std::size_t>(2 * f + 1)], right) << "frame " << f;
+    float expected[2] = {0, 0};
+    for (int c = 0; c < 2; ++c) {
+      if (sound)
+        expected[c] = sound->samples[static_cast<std::size_t>(2 * (offset + f - from) + c)];
+      const int64_t tail = cut.offset + f - from;
+      if (cut.sound && f - from < fade && tail < cut.sound->FrameCount()) {
+        expected[c] +=
+            SmoothFadeOutGain(static_cast<std::size_t>(f - from), static_cast<std::size_t>(fade)) *
+            cut.sound->samples[static_cast<std::size_t>(2 * tail + c)];
+      }
+    }
+    ASSERT_EQ(stream[static_cast<std::size_t>(2 * f)], expected[0]) << "frame " << f;
+    ASSERT_EQ(stream[static_cast<std::size_t>(2 * f + 1)], expected[1]) << "frame " << f;
   }
 }
 
@@ -84,7 +102,7 @@ TEST(MixerBeat, ReportsEachOnsetWithItsFrame) {
 
 TEST(MixerBeat, NewBeatCutsTheOldOneAtItsOwnStart) {
   const Sound first = Ramp("first", 1, 300);
-  const Sound second = Ramp("second", 1000, 50);
+  const Sound second = Ramp("second", 1000, 100);
   for (const auto& blocks : kBlockPatterns) {
     Mixer mixer(44100);
     std::vector<float> stream;
@@ -95,15 +113,15 @@ TEST(MixerBeat, NewBeatCutsTheOldOneAtItsOwnStart) {
     SCOPED_TRACE("first block " + std::to_string(blocks[0]));
     ExpectSpan(stream, 0, 10, nullptr);
     ExpectSpan(stream, 10, 150, &first);  // not cut when the command arrives
-    ExpectSpan(stream, 150, 200, &second);
-    ExpectSpan(stream, 200, 400, nullptr);
+    ExpectSpan(stream, 150, 250, &second, 0, {&first, 140});
+    ExpectSpan(stream, 250, 400, nullptr);
   }
 }
 
 // Both beats handed over before the first has begun: each still plays at its own frame.
 TEST(MixerBeat, BeatsQueuedAheadEachPlayAtTheirFrames) {
   const Sound first = Ramp("first", 1, 300);
-  const Sound second = Ramp("second", 1000, 50);
+  const Sound second = Ramp("second", 1000, 100);
   Mixer mixer(44100);
   std::vector<float> stream;
   mixer.StartBeat(&first, 100);
@@ -111,8 +129,8 @@ TEST(MixerBeat, BeatsQueuedAheadEachPlayAtTheirFrames) {
   RenderInBlocks(mixer, stream, 400, {37});
   ExpectSpan(stream, 0, 100, nullptr);
   ExpectSpan(stream, 100, 250, &first);
-  ExpectSpan(stream, 250, 300, &second);
-  ExpectSpan(stream, 300, 400, nullptr);
+  ExpectSpan(stream, 250, 350, &second, 0, {&first, 150});
+  ExpectSpan(stream, 350, 400, nullptr);
 }
 
 TEST(MixerBeat, StopSilencesPlayingAndPendingBeats) {
@@ -126,7 +144,7 @@ TEST(MixerBeat, StopSilencesPlayingAndPendingBeats) {
   mixer.StopBeat();
   RenderInBlocks(mixer, stream, 400, {9});
   ExpectSpan(stream, 0, 100, &a);
-  ExpectSpan(stream, 100, 500, nullptr);
+  ExpectSpan(stream, 100, 500, nullptr, 0, {&a, 100});
 }
 
 TEST(MixerBeat, StartFrameAlreadyPastStartsAtOnce) {
@@ -154,8 +172,60 @@ TEST(MixerBeat, ReplaysOfOneSoundEachStartFromTheTop) {
   ExpectSpan(stream, 5, 25, &a);
   ExpectSpan(stream, 25, 40, nullptr);
   ExpectSpan(stream, 40, 50, &a);  // cut after 10 frames by the replay at 50
-  ExpectSpan(stream, 50, 70, &a);
+  ExpectSpan(stream, 50, 70, &a, 0, {&a, 10}, 48000);
   ExpectSpan(stream, 70, 100, nullptr);
+}
+
+// A sound cut before its end, by the next start or by a stop, on either scheduled channel, is
+// not dropped at once: it falls to silence over the 2 ms that follow the cut, in steps no larger
+// than a smooth fade's, while the sound after it starts on its own frame.
+TEST(MixerBeat, ACutSoundFadesOutOverTwoMilliseconds) {
+  Sound steady;  // a held level: any step in it is the cut's
+  steady.name = "steady";
+  steady.samples.assign(2 * 2000, 0.5f);
+  const Sound next = Ramp("next", 0.0f, 1);  // one silent frame: the stream is the tail alone
+
+  enum class By { kNextBeat, kStop, kNextWord, kLoopStop };
+  struct Case {
+    By by;
+    const char* why;
+  };
+  const Case cases[] = {{By::kNextBeat, "cut by the next beat"},
+                        {By::kStop, "stopped (Tab or a key)"},
+                        {By::kNextWord, "a count word cut by the next"},
+                        {By::kLoopStop, "a looped tone stopped"}};
+  constexpr int64_t kCut = 300;
+  for (const Case& c : cases) {
+    for (int rate : {22050, 44100, 48000}) {
+      SCOPED_TRACE(std::string(c.why) + " at " + std::to_string(rate) + " Hz");
+      Mixer mixer(rate);
+      std::vector<float> stream;
+      if (c.by == By::kNextWord) {
+        mixer.StartCount(&steady, 0);
+        mixer.StartCount(&next, kCut);
+      } else if (c.by == By::kLoopStop) {
+        mixer.StartLoop(&steady);
+      } else {
+        mixer.StartBeat(&steady, 0);
+        if (c.by == By::kNextBeat) mixer.StartBeat(&next, kCut);
+      }
+      RenderInBlocks(mixer, stream, kCut, {7});
+      if (c.by == By::kStop || c.by == By::kLoopStop) mixer.StopBeat();
+      RenderInBlocks(mixer, stream, 600, {13, 5});
+      const int64_t fade = rate * 2 / 1000;
+      ASSERT_EQ(stream[2 * (kCut - 1)], 0.5f);
+      for (int64_t f = kCut; f < 900; ++f) {
+        const float now = stream[static_cast<std::size_t>(2 * f)];
+        const float before = stream[static_cast<std::size_t>(2 * f - 2)];
+        ASSERT_LE(now, before) << "frame " << f;
+        ASSERT_LE(before - now, 0.5f * 1.6f / static_cast<float>(fade)) << "frame " << f;
+        if (f >= kCut + fade - 1) {
+          ASSERT_EQ(now, 0.0f) << "frame " << f;
+        }
+      }
+      EXPECT_GT(stream[2 * (kCut + fade / 2)], 0.1f);  // still sounding halfway through
+    }
+  }
 }
 
 // A newer command that starts earlier than a pending one replaces it (the schedule restarts).
@@ -264,6 +334,93 @@ TEST(MixerOutput, LimiterGainFallsAheadOfALoudFrame) {
     previous = gain;
   }
   EXPECT_LT(previous, 0.7f);  // the loud part was limited
+}
+
+}  // namespace
+}  // namespace cadencio::audio
+
+namespace cadencio::audio {
+namespace {
+
+// The onsets a mixer renders over `frames` frames in the given blocks, as "frame name".
+std::vector<std::string> RenderedOnsets(Mixer& mixer, int frames, const std::vector<int>& blocks) {
+  std::vector<std::string> onsets;
+  mixer.SetOnsetObserver([&onsets](int64_t frame, const Sound& sound) {
+    onsets.push_back(std::to_string(frame) + " " + sound.name);
+  });
+  std::vector<float> stream;
+  RenderInBlocks(mixer, stream, frames, blocks);
+  return onsets;
+}
+
+// A rule of two beats at `bpm` with two notes to the beat, from `start` at 44100 Hz: beat
+// `beat`, the softer `note`, the word `word` on the first beat.
+BeatRule TwoBeats(int32_t bpm, int64_t start, const Sound& beat, const Sound& note,
+                  const Sound& word) {
+  BeatRule rule;
+  rule.playing = true;
+  rule.from = rule.start = start;
+  rule.bpm = bpm;
+  rule.beats = 2;
+  rule.parts = 2;
+  rule.beat[0] = {&beat, &note, &word};
+  rule.beat[1] = {&beat, &note, nullptr};
+  rule.count_aloud = true;
+  return rule;
+}
+
+// The audio thread plays the published rule on its frames, whatever the blocks; a newer rule
+// takes over from its own `from`, the notes of the one before it up to there still heard.
+TEST(MixerPattern, PlaysTheRuleAndHandsOverAtTheNextRulesFrame) {
+  const Sound a = Ramp("a", 1, 10), n = Ramp("n", 2, 10), w = Ramp("w", 3, 10);
+  const Sound b = Ramp("b", 4, 10);
+  // 500 BPM with two notes to the beat: 2646 frames a note.
+  const BeatRule first = TwoBeats(500, 100, a, n, w);
+  BeatRule stop = first;
+  stop.playing = false;
+  stop.from = 100 + 3 * 2646 + 1;  // the fourth note (a beat) is still heard
+  const BeatRule second = TwoBeats(250, 20000, b, n, w);
+  struct Case {
+    const char* why;
+    std::vector<BeatRule> rules;
+    std::vector<std::string> onsets;
+  };
+  const Case cases[] = {
+      {"one rule",
+       {first},
+       {"100 a", "100 w", "2746 n", "5392 a", "8038 n", "10684 a", "10684 w", "13330 n", "15976 a",
+        "18622 n", "21268 a", "21268 w"}},
+      {"stopped after its fourth note",
+       {first, stop},
+       {"100 a", "100 w", "2746 n", "5392 a", "8038 n"}},
+      {"stopped, then a new run at 250 BPM",
+       {first, stop, second},
+       {"100 a", "100 w", "2746 n", "5392 a", "8038 n", "20000 b", "20000 w"}},
+      {"a new run cuts the first at its start",
+       {first, second},
+       {"100 a", "100 w", "2746 n", "5392 a", "8038 n", "10684 a", "10684 w", "13330 n", "15976 a",
+        "18622 n", "20000 b", "20000 w"}},
+  };
+  for (const Case& c : cases) {
+    for (const auto& blocks : kBlockPatterns) {
+      Mixer mixer(44100);
+      for (const BeatRule& rule : c.rules) mixer.SetBeatRule(rule);
+      EXPECT_EQ(RenderedOnsets(mixer, 22000, blocks), c.onsets)
+          << c.why << ", first block " << blocks[0];
+    }
+  }
+}
+
+// A rule published while the stream is already past its start plays from the next note on,
+// never a burst of the notes it missed.
+TEST(MixerPattern, ARuleTakenUpLateSkipsTheNotesAlreadyPast) {
+  const Sound a = Ramp("a", 1, 10), n = Ramp("n", 2, 10), w = Ramp("w", 3, 10);
+  Mixer mixer(44100);
+  std::vector<float> stream;
+  RenderInBlocks(mixer, stream, 6000, {500});
+  mixer.SetBeatRule(TwoBeats(500, 100, a, n, w));
+  EXPECT_EQ(RenderedOnsets(mixer, 5000, {333}),
+            (std::vector<std::string>{"8038 n", "10684 a", "10684 w"}));
 }
 
 }  // namespace

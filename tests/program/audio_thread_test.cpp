@@ -2,7 +2,8 @@
 // operator new and delete and stands between the program and the C library's locking and
 // sleeping calls; while a thread marked as the audio thread renders the mixer in real time,
 // the program plays beats and speech through the real beat channel, WAV playback and wave-out
-// channel, and every allocation, lock and blocking call made on the audio thread is counted.
+// channel, with the metronome's beat pattern published to the mixer, and every allocation, lock and
+// blocking call made on the audio thread is counted.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "audio/audio_output.hpp"
+#include "audio/beat_pattern.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
 #include "formats/pcm_format.hpp"
@@ -241,8 +243,22 @@ TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileSpeechAndBeatsPlay) {
     audio.GetMixer().SetOnsetObserver([&heard](int64_t, const audio::Sound&) { ++heard; });
     program::ProgramParts parts({frontend, loop, audio, clock}, dir);
     audio::Mixer& mixer = audio.GetMixer();
+    // The metronome's pattern plays throughout: 500 BPM, four notes to the beat, counting, the
+    // trainer stepping down every measure; it is replaced by a new rule once.
+    audio::BeatRule rule;
+    rule.playing = true;
+    rule.rate = mixer.SampleRate();
+    rule.bpm = 500;
+    rule.beats = 3;
+    rule.parts = 4;
+    for (int b = 0; b < 3; ++b) rule.beat[b] = {parts.beats.Load(beat), parts.beats.Load(beat)};
+    rule.trainer_target = 300, rule.trainer_step = 10, rule.trainer_every = 1;
+    rule.start = rule.from = mixer.FramesRendered() + audio.LeadFrames();
+    mixer.SetBeatRule(rule);
     // Two utterances, the second cut halfway (a reset), with a beat every 100 ms throughout.
     for (bool sixteen_bit : {false, true}) {
+      rule.start = rule.from = mixer.FramesRendered() + audio.LeadFrames();
+      mixer.SetBeatRule(rule);
       parts.wav.PlayPcm(ToneFormat(sixteen_bit), ToneSamples(sixteen_bit, 1.2));
       const int64_t began = clock.NowMs();
       while (parts.wav.WavBusy()) {
@@ -252,13 +268,16 @@ TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileSpeechAndBeatsPlay) {
         ASSERT_LT(clock.NowMs() - began, 5000) << "the blocks never came back";
       }
     }
+    rule.playing = false;
+    rule.from = mixer.FramesRendered() + audio.LeadFrames();
+    mixer.SetBeatRule(rule);
     parts.beats.Stop();
     EXPECT_EQ(parts.wav.InFlight(), 0);
     EXPECT_GT(audio.Buffers(), 300);
     onsets = heard.load();
   }
   std::filesystem::remove_all(dir);
-  EXPECT_GE(onsets, 10);
+  EXPECT_GE(onsets, 60);  // the pattern's notes as well as the beats
   EXPECT_EQ(g_allocations.load(), 0);
   EXPECT_EQ(g_frees.load(), 0);
   EXPECT_EQ(g_locks.load(), 0);

@@ -257,6 +257,44 @@ TEST(MutedMeasures, TwoPlayedTwoMutedBringTheBeatBackOnItsFrame) {
   EXPECT_GE(heard.back(), 16);  // more than two whole cycles
 }
 
+// The audio thread plays the beat by itself: a program thread held for two seconds at 500 BPM,
+// four notes to the beat and counting aloud, loses no note and moves none off its frame.
+TEST(BusyProgram, AStalledProgramThreadDropsNoNote) {
+  TempDataRoot data;
+  WriteCountWords(data, "BPM=500\nCOMPASSO=Q\n");
+  Scenario scenario({TypeChar(1000, 's'), TypeChar(1100, 's'), TypeChar(1200, 's'),
+                     TypeChar(1300, 'c'), TypeChar(7000, 27), TypeChar(8100, 's')},
+                    500);
+  scenario.StallAt(3000, 2000);
+  EXPECT_EQ(scenario.Run(), 0);
+  // From the first beat after the keys: note n of the run on start + round(n x 1323), with the
+  // first beat of the measure, the other beats, the softer notes and the word "um" on beat 1.
+  std::vector<BeatOnset> notes, words;
+  for (const auto& onset : scenario.Onsets()) {
+    if (onset.frame < 1400 * kRate / 1000 || (notes.empty() && onset.sound != "padrao1.wav")) {
+      continue;
+    }
+    (onset.sound.rfind("CANUM", 0) == 0 ? words : notes).push_back(onset);
+  }
+  ASSERT_FALSE(notes.empty());
+  const int64_t start = notes[0].frame;
+  for (std::size_t n = 0; n < notes.size(); ++n) {
+    const char* sound = n % 16 == 0  ? "padrao1.wav"
+                        : n % 4 == 0 ? "padrao2.wav"
+                                     : "padrao2.wav:sub";
+    ASSERT_EQ(notes[n].frame - start, ExactNoteFrame(static_cast<int64_t>(n), 500, 4))
+        << "note " << n;
+    ASSERT_EQ(notes[n].sound, sound) << "note " << n;
+  }
+  // The run goes on through the stall to the Esc at 7 s.
+  EXPECT_GT(notes.back().frame, 6900 * kRate / 1000);
+  ASSERT_EQ(words.size(), (notes.size() + 15) / 16);
+  for (std::size_t m = 0; m < words.size(); ++m) {
+    EXPECT_EQ(words[m].sound, "CANUM1.wav") << "measure " << m;
+    EXPECT_EQ(words[m].frame, notes[16 * m].frame) << "measure " << m;
+  }
+}
+
 TEST(TempoTrainer, From60To80By5Every2MeasuresEndsAt80WithoutAGap) {
   TempDataRoot data;
   std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=60\nCOMPASSO=B\n";

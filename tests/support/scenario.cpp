@@ -145,6 +145,14 @@ int Scenario::RunDialog(const std::function<void()>& dialog) {
   return rig_.parts.RunToExit(dialog);
 }
 
+void Scenario::StallAt(int64_t at_ms, int64_t for_ms) {
+  rig_.clock.AddListener([this, at_ms, for_ms, held = false](int64_t now_ms) mutable {
+    if (held || now_ms < at_ms) return;
+    held = true;
+    rig_.clock.AdvanceTo(now_ms + for_ms);
+  });
+}
+
 int Scenario::CountOnsets(const std::string& name) const {
   int count = 0;
   for (const auto& onset : onsets_) count += onset.sound == name;

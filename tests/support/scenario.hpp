@@ -93,6 +93,9 @@ class Scenario {
   int SampleRate() { return rig_.audio.GetMixer().SampleRate(); }
   base::VirtualClock& Clock() { return rig_.clock; }
   console::Console& Console() { return rig_.console; }
+  // Holds the program thread for `for_ms` of virtual time, without pumping a message, once the
+  // time first reaches `at_ms` (as a busy machine may hold it); the stream renders on.
+  void StallAt(int64_t at_ms, int64_t for_ms);
   // Onsets whose sound is `name`.
   int CountOnsets(const std::string& name) const;
   // What the speech front end did, in order.

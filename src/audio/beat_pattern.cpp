@@ -1,0 +1,105 @@
+// The beat pattern's arithmetic: the frames, sounds and tempo steps of a rule's notes.
+#include "audio/beat_pattern.hpp"
+
+#include <algorithm>
+#include <limits>
+
+namespace cadencio::audio {
+
+int64_t ScheduleFrame(int64_t note, int parts, int32_t bpm, int64_t rate) {
+  // Whole numbers only: at 500 BPM, four notes to the beat and 48 kHz, an hour is 120000 notes
+  // and the numerator stays below 2^40.
+  const int64_t per_minute = int64_t{std::max(bpm, 1)} * std::max(parts, 1);
+  return (2 * note * 60 * rate + per_minute) / (2 * per_minute);
+}
+
+PatternCursor::PatternCursor(const BeatRule& rule)
+    : rule_(rule), segment_start_(rule.start), bpm_(std::max(rule.bpm, 1)) {
+  rule_.beats = std::clamp(rule_.beats, 1, kMaxPatternBeats);
+  rule_.parts = std::max(rule_.parts, 1);
+}
+
+int64_t PatternCursor::Frame() const {
+  return segment_start_ + ScheduleFrame(note_, rule_.parts, bpm_, rule_.rate);
+}
+
+int64_t PatternCursor::Measure() const {
+  return segment_measure_ + note_ / MeasureNotes();
+}
+
+const Sound* PatternCursor::Word(int beat) const {
+  // The shortest interval of the schedule (the exact one or a frame less): a longer word would
+  // run into the next.
+  const int64_t period = int64_t{60} * rule_.rate / bpm_;
+  if (beat > 0 && rule_.longest_word > period) return nullptr;
+  return rule_.beat[static_cast<std::size_t>(beat)].word;
+}
+
+PatternNote PatternCursor::Note() const {
+  const int64_t measure = Measure();
+  const auto in_measure = note_ % MeasureNotes();
+  const auto beat = static_cast<int>(in_measure / rule_.parts);
+  const bool on_beat = in_measure % rule_.parts == 0;
+  if (measure < rule_.count_in) return {nullptr, on_beat ? Word(beat) : nullptr};
+  const int64_t cycle = int64_t{rule_.played} + rule_.muted;
+  if (rule_.played > 0 && rule_.muted > 0 &&
+      (rule_.muted_phase + measure - rule_.count_in) % cycle >= rule_.played) {
+    return {};
+  }
+  const BeatRule::Beat& sounds = rule_.beat[static_cast<std::size_t>(beat)];
+  if (!on_beat) return {sounds.note, nullptr};
+  return {sounds.sound, rule_.count_aloud ? Word(beat) : nullptr};
+}
+
+int64_t PatternCursor::NextStepNote() const {
+  const int32_t every = rule_.trainer_every;
+  if (rule_.trainer_target <= 0 || every <= 0 || rule_.trainer_step <= 0 ||
+      bpm_ == rule_.trainer_target) {
+    return std::numeric_limits<int64_t>::max();
+  }
+  // The trainer steps after the measure of the beat that brings its count to a multiple of
+  // `every`, on the first note of the measure after it.
+  const int64_t done = std::max<int64_t>(0, Measure() - rule_.count_in);
+  const int64_t to_step = (every - (rule_.trainer_phase + done + 1) % every) % every;
+  return (done + to_step + rule_.count_in + 1 - segment_measure_) * MeasureNotes();
+}
+
+void PatternCursor::Advance() {
+  const bool step = note_ + 1 == NextStepNote();
+  ++note_;
+  if (!step) return;
+  // The next measure keeps the frame it has at the old tempo and starts the new one.
+  const int32_t target = rule_.trainer_target;
+  segment_start_ = Frame();
+  segment_measure_ = Measure();
+  note_ = 0;
+  bpm_ = bpm_ < target ? std::min(bpm_ + rule_.trainer_step, target)
+                       : std::max(bpm_ - rule_.trainer_step, target);
+}
+
+void PatternCursor::SkipTo(int64_t frame) {
+  while (Frame() < frame) {
+    // Straight to the note before the frame, or before the next step when that comes first.
+    const int64_t per_minute = int64_t{bpm_} * rule_.parts;
+    const int64_t before = (frame - segment_start_) * per_minute / (int64_t{60} * rule_.rate) - 1;
+    note_ = std::max(note_, std::min(before, NextStepNote() - 1));
+    Advance();
+  }
+}
+
+int64_t PatternCursor::NextStepFrame() const {
+  const int64_t note = NextStepNote();
+  if (note == std::numeric_limits<int64_t>::max()) return -1;
+  return segment_start_ + ScheduleFrame(note, rule_.parts, bpm_, rule_.rate);
+}
+
+int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame) {
+  PatternCursor cursor(rule);
+  cursor.SkipTo(frame);
+  // The measures begun by the frame; all but the last of them are done.
+  const int64_t begun =
+      cursor.Measure() + (!cursor.FirstOfMeasure() || cursor.Frame() == frame ? 1 : 0);
+  return std::max<int64_t>(0, begun - 1 - rule.count_in);
+}
+
+}  // namespace cadencio::audio

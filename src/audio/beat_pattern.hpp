@@ -1,0 +1,110 @@
+// The beat pattern: the rule by which the audio thread plays the metronome's beat by itself, and
+// the cursor that walks the rule's notes. The program thread publishes a rule when a key or a
+// dialog changes it; every note's frame and sound follow from the rule alone, so no note waits
+// for the program thread to be on time.
+//
+// Note n of a run of one tempo starts at round(n x 60 x rate / (Bpm x parts)) frames from the
+// run's start, computed from n in whole numbers: the tempo heard is the tempo asked for, every
+// interval is within a frame of the exact one, and nothing drifts. The tempo trainer's step
+// starts a new run of the new tempo on the frame the next measure had at the old one.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "audio/sound.hpp"
+
+namespace cadencio::audio {
+
+// The frame, from a run's start, of note `note` of a run with `parts` notes to the beat (beat n
+// is note n x parts) at `bpm`: note x 60 x rate / (bpm x parts), rounded once to the nearest
+// frame (halves up).
+int64_t ScheduleFrame(int64_t note, int parts, int32_t bpm, int64_t rate);
+
+// Beats a measure of the pattern can hold.
+inline constexpr int kMaxPatternBeats = 16;
+
+struct BeatRule {
+  // What one beat of the measure plays: its sound on the beat (null: silent), the softer note
+  // on the parts between it and the next beat, and the word that counts it.
+  struct Beat {
+    const Sound* sound = nullptr;
+    const Sound* note = nullptr;
+    const Sound* word = nullptr;
+  };
+  bool playing = false;  // false: nothing from `from` on
+  int64_t from = 0;      // the stream frame from which this rule replaces the one before it
+  int64_t start = 0;     // the stream frame of the run's first note
+  int rate = 44100;
+  int32_t bpm = 60;
+  int beats = 1;  // per measure, 1 to kMaxPatternBeats
+  int parts = 1;  // notes to the beat: the beat and parts - 1 softer notes
+  std::array<Beat, kMaxPatternBeats> beat{};
+  bool count_aloud = false;
+  // The longest word of the measure, in frames: while it is longer than a beat, only the first
+  // beat of a measure is counted.
+  int64_t longest_word = 0;
+  // Measures of counted words alone before the first measure of the beat.
+  int count_in = 0;
+  // Muted measures: of every `played` + `muted` measures the last `muted` are silent (off while
+  // either is 0); `muted_phase` measures of the cycle went by before the run.
+  int32_t played = 0;
+  int32_t muted = 0;
+  int64_t muted_phase = 0;
+  // The tempo trainer: every `trainer_every` measures the tempo moves by `trainer_step` toward
+  // `trainer_target` (off while the target is 0); `trainer_phase` measures of the count went by
+  // before the run.
+  int32_t trainer_target = 0;
+  int32_t trainer_step = 0;
+  int32_t trainer_every = 0;
+  int64_t trainer_phase = 0;
+};
+
+// One note of the pattern: the beat channel's sound and the counted word that start on its
+// frame (either may be null).
+struct PatternNote {
+  const Sound* sound = nullptr;
+  const Sound* word = nullptr;
+};
+
+// Walks the notes of a rule in order, from its first. Whole numbers only, no allocation: the
+// audio thread renders from it.
+class PatternCursor {
+ public:
+  PatternCursor() = default;
+  explicit PatternCursor(const BeatRule& rule);
+
+  const BeatRule& Rule() const { return rule_; }
+  // The stream frame of the note at the cursor, and what it plays.
+  int64_t Frame() const;
+  PatternNote Note() const;
+  // The tempo of the note at the cursor.
+  int32_t Bpm() const { return bpm_; }
+  // The measure of the note at the cursor, counted from the run's first (count-in included).
+  int64_t Measure() const;
+  bool FirstOfMeasure() const { return note_ % MeasureNotes() == 0; }
+  // The next note, the first of a new tempo when the trainer steps there.
+  void Advance();
+  // Moves on to the first note at or after `frame`.
+  void SkipTo(int64_t frame);
+  // The frame of the next note after the cursor that starts a new tempo, or -1 for none.
+  int64_t NextStepFrame() const;
+
+ private:
+  int64_t MeasureNotes() const { return int64_t{rule_.parts} * rule_.beats; }
+  // The note of this tempo's run on which the trainer next steps (none: INT64_MAX).
+  int64_t NextStepNote() const;
+  const Sound* Word(int beat) const;
+
+  BeatRule rule_;
+  int64_t segment_start_ = 0;    // the frame of the first note of this tempo's run
+  int64_t segment_measure_ = 0;  // the measure it begins
+  int32_t bpm_ = 60;
+  int64_t note_ = 0;  // the note at the cursor, in this tempo's run
+};
+
+// The measures of the beat (not the count-in) a rule has finished by `frame`: those whose
+// following measure begins at or before it.
+int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame);
+
+}  // namespace cadencio::audio

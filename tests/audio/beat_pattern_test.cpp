@@ -1,0 +1,213 @@
+// The frames of the beat schedule at every tempo: exact on average, each within half a frame of
+// the exact position, every interval within a frame of the exact one, no drift over an hour.
+#include "audio/beat_pattern.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace cadencio::audio {
+namespace {
+
+struct Grid {
+  int parts;  // notes to the beat
+  int64_t rate;
+};
+constexpr Grid kGrids[] = {{1, 44100}, {1, 48000}, {3, 44100}, {4, 48000}, {2, 22050}};
+
+// Twice the distance, in frames times bpm x parts, of a frame from the exact position of note n.
+int64_t TwiceError(int64_t frame, int64_t n, int parts, int32_t bpm, int64_t rate) {
+  return std::llabs(2 * frame * bpm * parts - 2 * n * 60 * rate);
+}
+
+TEST(ScheduleFrame, EveryNoteIsTheExactPositionRoundedToTheNearestFrame) {
+  for (const Grid& grid : kGrids) {
+    for (int32_t bpm = 1; bpm <= 500; ++bpm) {
+      const int64_t per_minute = int64_t{bpm} * grid.parts;
+      for (int64_t n : {int64_t{0}, int64_t{1}, int64_t{2}, int64_t{7}, int64_t{1001}}) {
+        const int64_t frame = ScheduleFrame(n, grid.parts, bpm, grid.rate);
+        EXPECT_LE(TwiceError(frame, n, grid.parts, bpm, grid.rate), per_minute)
+            << bpm << " BPM, " << grid.parts << " notes, " << grid.rate << " Hz, note " << n;
+      }
+    }
+  }
+}
+
+TEST(ScheduleFrame, EveryIntervalIsWithinOneFrameOfTheExactOne) {
+  for (const Grid& grid : kGrids) {
+    for (int32_t bpm = 1; bpm <= 500; ++bpm) {
+      const int64_t per_minute = int64_t{bpm} * grid.parts;
+      const int64_t exact_times = 60 * grid.rate;  // the exact interval x per_minute
+      for (int64_t n = 0; n < 40; ++n) {
+        const int64_t interval = ScheduleFrame(n + 1, grid.parts, bpm, grid.rate) -
+                                 ScheduleFrame(n, grid.parts, bpm, grid.rate);
+        EXPECT_LT(std::llabs(interval * per_minute - exact_times), per_minute)
+            << bpm << " BPM, " << grid.parts << " notes, interval " << n;
+      }
+    }
+  }
+}
+
+TEST(ScheduleFrame, AnHourOfBeatsEndsOnTheHoursFrame) {
+  for (const Grid& grid : kGrids) {
+    for (int32_t bpm = 1; bpm <= 500; ++bpm) {
+      EXPECT_EQ(ScheduleFrame(int64_t{60} * bpm * grid.parts, grid.parts, bpm, grid.rate),
+                3600 * grid.rate)
+          << bpm << " BPM, " << grid.parts << " notes";
+    }
+  }
+}
+
+TEST(ScheduleFrame, TheNotesOfABeatFallOnTheBeatItself) {
+  for (const Grid& grid : kGrids) {
+    for (int32_t bpm = 1; bpm <= 500; ++bpm) {
+      for (int64_t beat : {int64_t{1}, int64_t{3}, int64_t{999}}) {
+        EXPECT_EQ(ScheduleFrame(beat * grid.parts, grid.parts, bpm, grid.rate),
+                  ScheduleFrame(beat, 1, bpm, grid.rate))
+            << bpm << " BPM, " << grid.parts << " notes, beat " << beat;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace cadencio::audio
+
+namespace cadencio::audio {
+namespace {
+
+// The sounds a test pattern plays, told apart by name.
+const Sound kFirst{"first", {}}, kOther{"other", {}}, kNote{"note", {}};
+const Sound kWords[] = {{"um", {}}, {"dois", {}}, {"tres", {}}, {"quatro", {}}};
+
+// A rule of `beats` beats at `bpm` from frame 1000 at 44100 Hz: the first beat's sound, the
+// others', the softer notes and a word on each of the first four beats.
+BeatRule MakeRule(int32_t bpm, int beats, int parts) {
+  BeatRule rule;
+  rule.playing = true;
+  rule.start = 1000;
+  rule.bpm = bpm;
+  rule.beats = beats;
+  rule.parts = parts;
+  for (int b = 0; b < beats; ++b) {
+    rule.beat[b] = {b == 0 ? &kFirst : &kOther, &kNote, b < 4 ? &kWords[b] : nullptr};
+  }
+  rule.count_aloud = true;
+  return rule;
+}
+
+// What the pattern should play, measure by measure, written as the metronome's beat loop once
+// placed it: each measure's notes from the run's start, the muted cycle and the trainer's step
+// counted after each measure of the beat, the new tempo starting on the next measure's frame.
+std::vector<std::string> ExpectedNotes(const BeatRule& rule, int count) {
+  std::vector<std::string> notes;
+  int64_t start = rule.start, beat_index = 0;
+  int32_t bpm = rule.bpm;
+  for (int64_t measure = 0; static_cast<int>(notes.size()) < count; ++measure) {
+    const bool count_in = measure < rule.count_in;
+    const int64_t done = measure - rule.count_in;
+    const bool muted = !count_in && rule.played > 0 && rule.muted > 0 &&
+                       (rule.muted_phase + done) % (rule.played + rule.muted) >= rule.played;
+    for (int b = 0; b < rule.beats; ++b, ++beat_index) {
+      const bool fits = b == 0 || rule.longest_word <= 60 * rule.rate / bpm;
+      for (int p = 0; p < rule.parts; ++p) {
+        const int64_t frame =
+            start + ScheduleFrame(beat_index * rule.parts + p, rule.parts, bpm, rule.rate);
+        std::string note = std::to_string(frame);
+        if (!muted && !count_in)
+          note += " " + (p == 0 ? rule.beat[b].sound : rule.beat[b].note)->name;
+        if (p == 0 && fits && (count_in || (!muted && rule.count_aloud))) {
+          note += " " + rule.beat[b].word->name;
+        }
+        notes.push_back(note);
+      }
+    }
+    const int32_t target = rule.trainer_target;
+    if (!count_in && target > 0 && bpm != target &&
+        (rule.trainer_phase + done + 1) % rule.trainer_every == 0) {
+      start += ScheduleFrame(beat_index, 1, bpm, rule.rate);
+      beat_index = 0;
+      bpm = bpm < target ? std::min(bpm + rule.trainer_step, target)
+                         : std::max(bpm - rule.trainer_step, target);
+    }
+  }
+  notes.resize(static_cast<std::size_t>(count));
+  return notes;
+}
+
+// The cursor's notes, written the same way.
+std::vector<std::string> CursorNotes(const BeatRule& rule, int count) {
+  std::vector<std::string> notes;
+  for (PatternCursor cursor(rule); static_cast<int>(notes.size()) < count; cursor.Advance()) {
+    const PatternNote note = cursor.Note();
+    std::string text = std::to_string(cursor.Frame());
+    if (note.sound) text += " " + note.sound->name;
+    if (note.word) text += " " + note.word->name;
+    notes.push_back(text);
+  }
+  return notes;
+}
+
+struct PatternCase {
+  const char* why;
+  BeatRule rule;
+};
+
+std::vector<PatternCase> PatternCases() {
+  std::vector<PatternCase> cases;
+  cases.push_back({"four beats, one note", MakeRule(120, 4, 1)});
+  cases.push_back({"three beats, four notes at 500", MakeRule(500, 3, 4)});
+  BeatRule muted = MakeRule(200, 2, 2);
+  muted.played = 2, muted.muted = 1, muted.muted_phase = 1;
+  cases.push_back({"two played, one muted, a measure in", muted});
+  BeatRule count_in = MakeRule(90, 3, 3);
+  count_in.count_in = 1;
+  count_in.count_aloud = false;
+  cases.push_back({"a count-in, then the beat without counting", count_in});
+  BeatRule long_words = MakeRule(300, 4, 2);
+  long_words.longest_word = 60 * 44100 / 300 + 1;
+  cases.push_back({"words longer than a beat: only the first", long_words});
+  BeatRule up = MakeRule(60, 2, 1);
+  up.trainer_target = 80, up.trainer_step = 5, up.trainer_every = 2, up.trainer_phase = 1;
+  up.count_in = 1;
+  cases.push_back({"trainer up by 5 every 2 measures, after a count-in", up});
+  BeatRule down = MakeRule(317, 3, 4);
+  down.trainer_target = 300, down.trainer_step = 7, down.trainer_every = 1;
+  down.played = 1, down.muted = 1;
+  cases.push_back({"trainer down by 7 every measure to 300, muted measures", down});
+  return cases;
+}
+
+TEST(PatternCursor, PlaysWhatTheBeatLoopPlacedNoteByNote) {
+  for (const PatternCase& c : PatternCases()) {
+    EXPECT_EQ(CursorNotes(c.rule, 120), ExpectedNotes(c.rule, 120)) << c.why;
+  }
+}
+
+// Skipping to a frame lands on the note the walk reaches first at or after it, through trainer
+// steps too, and the measures done by a frame are those the next measure began by.
+TEST(PatternCursor, SkipToAndMeasuresDoneAgreeWithTheWalk) {
+  for (const PatternCase& c : PatternCases()) {
+    PatternCursor walk(c.rule);
+    int64_t measures_begun = 0;
+    for (int n = 0; n < 150; ++n, walk.Advance()) {
+      if (walk.FirstOfMeasure()) ++measures_begun;
+      for (int64_t before : {int64_t{0}, int64_t{1}}) {
+        PatternCursor skipped(c.rule);
+        skipped.SkipTo(walk.Frame() - before);
+        ASSERT_EQ(skipped.Frame(), walk.Frame()) << c.why << ", note " << n;
+        ASSERT_EQ(skipped.Bpm(), walk.Bpm()) << c.why << ", note " << n;
+      }
+      const int64_t done = std::max<int64_t>(0, measures_begun - 1 - c.rule.count_in);
+      ASSERT_EQ(MeasuresDoneBy(c.rule, walk.Frame()), done) << c.why << ", note " << n;
+    }
+    EXPECT_EQ(MeasuresDoneBy(c.rule, 0), 0) << c.why;
+  }
+}
+
+}  // namespace
+}  // namespace cadencio::audio
