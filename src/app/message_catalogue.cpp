@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 94> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 110> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -199,6 +199,29 @@ constexpr std::array<CatalogueEntry, 94> kCatalogue = {{
      "I min\xFA"
      "sculo, conta um compasso antes de come\xE7"
      "ar"},
+    // The accent editor (a).
+    {"CAACENTO",
+     "Acentos: setas mudam o tempo e o n\xED"
+     "vel, G agrupa, C conta por grupos, Enter grava, ESC sai"},
+    {"CATEMPO", "Tempo "},
+    {"CANIVEL0", ", mudo"},
+    {"CANIVEL1", ", fraco"},
+    {"CANIVEL2", ", normal"},
+    {"CANIVEL3",
+     ", m\xE9"
+     "dio"},
+    {"CANIVEL4", ", forte"},
+    {"CAACGRAV", "Acentos gravados"},
+    {"CAACMANT", "Acentos mantidos"},
+    {"CAGRULIG", "Contagem por grupos ligada"},
+    {"CAGRUDES", "Contagem por grupos desligada"},
+    {"CASEMAGR", "Compasso sem agrupamentos"},
+    {"CAAGRSEM", "Sem agrupamento"},
+    {"CAAGRUPA", "Agrupamento "},
+    {"CAMAIS", " mais "},
+    {"CAACE1",
+     "A min\xFA"
+     "sculo, acentos de cada tempo do compasso"},
 }};
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/accent_pattern.hpp"
+
 namespace cadencio::app {
 
 struct MetronomeState {
@@ -33,6 +35,10 @@ struct MetronomeState {
   int32_t TrainerTarget = 0;
   int32_t TrainerStep = 0;
   int32_t TrainerEvery = 0;
+  // The level of each beat of the measure (used while it fits BeatsPerMeasure), and whether
+  // counting aloud restarts at each group of its accents.
+  AccentPattern Accents = DefaultPattern(4);
+  bool CountByGroups = false;
   bool TrainerOn() const { return TrainerTarget > 0; }
   void StopTrainer() { TrainerTarget = TrainerStep = TrainerEvery = 0; }
 };
