@@ -146,11 +146,6 @@ const audio::Sound* AccentSound(audio::BeatChannel& beats, const MetronomeState&
   return nullptr;
 }
 
-AccentPattern PatternFor(const MetronomeState& state) {
-  const int beats = std::clamp(state.BeatsPerMeasure, 1, kMaxPatternBeats);
-  return state.Accents.beats == beats ? state.Accents : DefaultPattern(beats);
-}
-
 std::optional<AccentChoice> EditAccents(console::Console& console, speech::SpeechFrontEnd& speech,
                                         audio::BeatChannel& beats, const MetronomeState& state) {
   return Editor(console, speech, beats, state).Run();

@@ -18,9 +18,6 @@ namespace cadencio::app {
 const audio::Sound* AccentSound(audio::BeatChannel& beats, const MetronomeState& state,
                                 Accent level);
 
-// The pattern the beat plays: the stored one when it fits the measure, else the default.
-AccentPattern PatternFor(const MetronomeState& state);
-
 struct AccentChoice {
   AccentPattern pattern;
   bool count_groups = false;  // counting aloud restarts at each group

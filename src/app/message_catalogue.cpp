@@ -14,7 +14,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 110> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 125> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -222,6 +222,58 @@ constexpr std::array<CatalogueEntry, 110> kCatalogue = {{
     {"CAACE1",
      "A min\xFA"
      "sculo, acentos de cada tempo do compasso"},
+    // The set list (l, n, p).
+    {"CACOMPA2",
+     ", bin\xE1"
+     "rio"},
+    {"CACOMPA3",
+     ", tern\xE1"
+     "rio"},
+    {"CACOMPA4",
+     ", quatern\xE1"
+     "rio"},
+    {"CATEMPOS", " tempos"},
+    {"CAREPERT",
+     "Repert\xF3"
+     "rio: setas escolhem, Enter toca, + acrescenta, Delete remove, Control e setas movem, ESC "
+     "sai"},
+    {"CAREPVAZ",
+     "Repert\xF3"
+     "rio vazio"},
+    {"CAREPERR",
+     "Erro: o repert\xF3"
+     "rio n\xE3"
+     "o foi gravado"},
+    {"CAREPCHE",
+     "Repert\xF3"
+     "rio cheio"},
+    {"CAREPIGN",
+     "M\xFA"
+     "sicas ignoradas no repert\xF3"
+     "rio: "},
+    {"CANOMMUS",
+     "Nome da m\xFA"
+     "sica : "},
+    {"CAMUSACR",
+     "M\xFA"
+     "sica acrescentada"},
+    {"CAREMCON",
+     "Remove a m\xFA"
+     "sica ? "},
+    {"CAMUSREM",
+     "M\xFA"
+     "sica removida"},
+    {"CALIS1",
+     "L min\xFA"
+     "sculo, repert\xF3"
+     "rio de m\xFA"
+     "sicas"},
+    {"CANP1",
+     "N ou P min\xFA"
+     "sculo, pr\xF3"
+     "xima ou anterior m\xFA"
+     "sica do repert\xF3"
+     "rio"},
 }};
 
 }  // namespace

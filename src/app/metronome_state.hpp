@@ -1,6 +1,7 @@
 // The caVars module: the metronome's one record of tempo, measure, beat sounds and flags.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -42,6 +43,12 @@ struct MetronomeState {
   bool TrainerOn() const { return TrainerTarget > 0; }
   void StopTrainer() { TrainerTarget = TrainerStep = TrainerEvery = 0; }
 };
+
+// The pattern the beat plays: the stored one when it fits the measure, else the default.
+inline AccentPattern PatternFor(const MetronomeState& state) {
+  const int beats = std::clamp(state.BeatsPerMeasure, 1, kMaxPatternBeats);
+  return state.Accents.beats == beats ? state.Accents : DefaultPattern(beats);
+}
 
 constexpr int32_t kMaxMeasureCount = 99;
 
