@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/accent_editor.hpp"
 #include "app/message_catalogue.hpp"
+#include "app/set_list_dialog.hpp"
 #include "app/settings_store.hpp"
 #include "app/tuner/tuning_fork.hpp"
 #include "base/keys.hpp"
@@ -70,6 +72,10 @@ constexpr uint8_t kCountAloudKey = 'c';
 constexpr uint8_t kCountInKey = 'i';
 constexpr uint8_t kMutedKey = 'm';
 constexpr uint8_t kTrainerKey = 'r';
+constexpr uint8_t kAccentsKey = 'a';
+constexpr uint8_t kSetListKey = 'l';
+constexpr uint8_t kNextSongKey = 'n';
+constexpr uint8_t kPreviousSongKey = 'p';
 
 }  // namespace
 
@@ -166,15 +172,16 @@ void Metronome::EnterTempoAndMeasure() {
   schedule_.Restart();
 }
 
-void Metronome::PlayBeat(const std::string& path, const audio::Sound* word) {
+void Metronome::PlayBeat(const audio::Sound* sound, const audio::Sound* word) {
   if (console_.KeyPressed()) return;
   const int64_t onset = schedule_.NextOnset(state_.Bpm);
   if (word != nullptr) output_.GetMixer().StartCount(word, onset);
-  if (!path.empty()) beats_.Play(path, onset);
+  beats_.PlaySound(sound, onset);
   // The extra notes go on the channel at once, each on its own frame after the beat; a key
-  // that starts a new measure replaces the ones not yet reached.
-  const audio::Sound* note =
-      path.empty() || state_.Subdivisions < 2 ? nullptr : beats_.LoadSofter(state_.MeasureSound);
+  // that starts a new measure replaces the ones not yet reached. A silent beat has none.
+  const audio::Sound* note = sound == nullptr || state_.Subdivisions < 2
+                                 ? nullptr
+                                 : beats_.LoadSofter(state_.MeasureSound);
   for (int k = 1; note != nullptr && k < state_.Subdivisions; ++k) {
     beats_.PlaySound(note, schedule_.SubdivisionOnset(k, state_.Subdivisions, state_.Bpm));
   }
@@ -201,11 +208,16 @@ bool Metronome::PlayMeasure() {
       state_.PlayedMeasures > 0 && state_.MutedMeasures > 0 &&
       measures_done_ % (state_.PlayedMeasures + state_.MutedMeasures) >= state_.PlayedMeasures;
   const bool counting = state_.CountAloud && !muted;
-  const std::string none;
-  PlayBeat(muted ? none : state_.TempoSound, CountWord(1, counting));
+  // Each beat plays the sound of its accent; the measure is taken as it stands when it starts.
+  const AccentPattern pattern = PatternFor(state_);
+  auto sound = [&](int beat) {
+    return muted ? nullptr
+                 : AccentSound(beats_, state_, pattern.level[std::min(beat, pattern.beats - 1)]);
+  };
+  PlayBeat(sound(0), CountWord(1, counting));
   for (int beat = 1; beat < state_.BeatsPerMeasure; ++beat) {
     if (console_.KeyPressed() || taps_.Stopped(console_.GetClock().NowMs())) return false;
-    PlayBeat(muted ? none : state_.MeasureSound, CountWord(beat + 1, counting));
+    PlayBeat(sound(beat), CountWord(beat + 1, counting));
   }
   return !console_.KeyPressed();
 }
@@ -272,7 +284,7 @@ void Metronome::PlayCountIn() {
   count_in_due_ = false;
   const int beats = std::max(1, state_.BeatsPerMeasure);
   for (int beat = 1; beat <= beats && !console_.KeyPressed(); ++beat) {
-    PlayBeat("", CountWord(beat, true));
+    PlayBeat(nullptr, CountWord(beat, true));
   }
 }
 
@@ -288,7 +300,8 @@ const audio::Sound* Metronome::CountWord(int beat, bool counting) const {
       if (sound != nullptr && sound->FrameCount() > period_frames) return nullptr;
     }
   }
-  return count_words_.Word(beat);
+  // Counting by groups starts again at each group's first beat.
+  return count_words_.Word(state_.CountByGroups ? GroupCount(PatternFor(state_), beat) : beat);
 }
 
 void Metronome::PrepareCountWords() {
@@ -470,10 +483,54 @@ bool Metronome::RunKeyCommand(uint8_t code) {
     case kTrainerKey:
       ChangeTrainer();
       break;
+    case kAccentsKey:
+      if (auto choice = EditAccents(console_, speech_, beats_, state_)) {
+        state_.Accents = choice->pattern;
+        state_.CountByGroups = choice->count_groups;
+      }
+      break;
+    case kSetListKey:
+      if (auto chosen = BrowseSetList(field_, SetListLoaded(), SetListPath(settings_.ConfigFile()),
+                                      state_, song_)) {
+        LoadSong(*chosen);
+      }
+      break;
+    case kNextSongKey:
+    case kPreviousSongKey:
+      StepSong(code == kNextSongKey ? 1 : -1);
+      break;
     default:
       break;  // no command: the measure restarts
   }
   return true;
+}
+
+LoadedSetList& Metronome::SetListLoaded() {
+  if (!set_list_) {
+    set_list_ = LoadSetList(SetListPath(settings_.ConfigFile()));
+    if (set_list_->list.Skipped() > 0) SayValue("CAREPIGN", set_list_->list.Skipped());
+  }
+  return *set_list_;
+}
+
+void Metronome::StepSong(int delta) {
+  const int count = SetListLoaded().list.Count();
+  if (count == 0) {
+    Say("CAREPVAZ", 1);
+  } else if (song_ + delta < 0 || song_ + delta >= count) {
+    speech_.PlayBeep();  // at an end of the list
+  } else {
+    LoadSong(song_ + delta);
+  }
+}
+
+void Metronome::LoadSong(int index) {
+  song_ = index;
+  ApplySong(set_list_->list.At(index), state_);
+  SaySong(console_, speech_, set_list_->list, index);
+  PrepareCountWords();
+  playing_ = true;
+  count_in_due_ = state_.CountIn;
 }
 
 void Metronome::Pause() {
@@ -505,7 +562,8 @@ void Metronome::ShowMainHelp() {
   for (const char* key : {"CAF1", "CAF2", "CAF3", "CAF4", "CAF6", "CAF8", "CAF9", "CACTLF9",
                           "CATAB", "CABARR1", "CASET", "CAPG", "CAESC1",
                           // The keys beyond the classic ones.
-                          "CAVOL1", "CASUB1", "CATAP1", "CACON1", "CAINI1", "CAMUD1", "CATRE1"}) {
+                          "CAVOL1", "CASUB1", "CATAP1", "CACON1", "CAINI1", "CAMUD1", "CATRE1",
+                          "CAACE1", "CALIS1", "CANP1"}) {
     Say(key, 1);
   }
   console_.Delay(250);

@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/beat_schedule.hpp"
 #include "app/count_words.hpp"
 #include "app/effects_browser.hpp"
 #include "app/metronome_state.hpp"
+#include "app/set_list.hpp"
 #include "app/tap_tempo.hpp"
 #include "app/tuner/tuner_dialog.hpp"
 #include "audio/audio_output.hpp"
@@ -38,9 +40,9 @@ class Metronome {
   // Says farewell and closes the console, which ends the program.
   [[noreturn]] void EndMetronome();
   void EnterTempoAndMeasure();
-  // One beat: the sound at `path` (none when empty: the beat keeps its time in silence) with
-  // its extra notes, and the counted word when there is one.
-  void PlayBeat(const std::string& path, const audio::Sound* word = nullptr);
+  // One beat: its sound (none: the beat keeps its time in silence) with its extra notes, and
+  // the counted word when there is one.
+  void PlayBeat(const audio::Sound* sound, const audio::Sound* word = nullptr);
   void ShowMainHelp();
 
   MetronomeState& State() { return state_; }
@@ -87,6 +89,13 @@ class Metronome {
   // Writes and says a catalogue message followed by a number and, when given, the message of
   // the range's end it has reached, and ends the line.
   void SayValue(const std::string& key, int32_t value, const char* end = nullptr);
+  // The set list, read from its file on first use (saying how many lines were skipped).
+  LoadedSetList& SetListLoaded();
+  // n and p: the next or previous song, loaded at once.
+  void StepSong(int delta);
+  // Puts song `index` of the set list into the settings, says it and starts it (with the
+  // count-in when that is on).
+  void LoadSong(int index);
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
@@ -109,6 +118,8 @@ class Metronome {
   CountWords count_words_;
   audio::WaveOutRecorder* recorder_ = nullptr;
   int last_answer_ = -1;  // no answer yet
+  std::optional<LoadedSetList> set_list_;
+  int song_ = 0;  // the set list's song loaded last; the list starts on its first song
 };
 
 }  // namespace cadencio::app

@@ -22,7 +22,7 @@ void ApplySong(const Song& song, MetronomeState& state);
 void SaySong(console::Console& console, speech::SpeechFrontEnd& speech, const SetList& list,
              int index);
 
-// Runs the dialog from song `current` (-1: before the first); the index of the song chosen
+// Runs the dialog from song `current`; the index of the song chosen
 // with Enter, nothing on Esc.
 std::optional<int> BrowseSetList(const dialogs::FieldContext& field, LoadedSetList& loaded,
                                  const std::string& path, const MetronomeState& state, int current);
