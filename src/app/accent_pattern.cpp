@@ -16,7 +16,7 @@ bool Accented(Accent level) {
 
 AccentPattern DefaultPattern(int beats) {
   AccentPattern pattern;
-  pattern.beats = std::clamp(beats, 1, kMaxPatternBeats);
+  pattern.beats = std::clamp(beats, 1, kMaxAccentBeats);
   pattern.level.fill(Accent::kNormal);
   pattern.level[0] = Accent::kStrong;
   return pattern;
@@ -35,7 +35,7 @@ std::string PatternText(const AccentPattern& pattern) {
 }
 
 std::optional<AccentPattern> ParsePattern(std::string_view text, int beats) {
-  if (beats < 1 || beats > kMaxPatternBeats || static_cast<int>(text.size()) != beats) {
+  if (beats < 1 || beats > kMaxAccentBeats || static_cast<int>(text.size()) != beats) {
     return std::nullopt;
   }
   AccentPattern pattern = DefaultPattern(beats);

@@ -20,12 +20,12 @@ enum class Accent : uint8_t {
   kStrong = 4,  // the first-beat sound
 };
 
-constexpr int kMaxPatternBeats = 9;
+constexpr int kMaxAccentBeats = 9;
 
 // One level for each beat of a measure of `beats` (1..9); beats past the measure are unused.
 struct AccentPattern {
   int beats = 0;
-  std::array<Accent, kMaxPatternBeats> level{};
+  std::array<Accent, kMaxAccentBeats> level{};
 
   bool operator==(const AccentPattern&) const = default;
 };

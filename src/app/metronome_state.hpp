@@ -46,7 +46,7 @@ struct MetronomeState {
 
 // The pattern the beat plays: the stored one when it fits the measure, else the default.
 inline AccentPattern PatternFor(const MetronomeState& state) {
-  const int beats = std::clamp(state.BeatsPerMeasure, 1, kMaxPatternBeats);
+  const int beats = std::clamp(state.BeatsPerMeasure, 1, kMaxAccentBeats);
   return state.Accents.beats == beats ? state.Accents : DefaultPattern(beats);
 }
 

@@ -45,7 +45,7 @@ std::optional<Song> ParseSong(std::string_view line) {
     return std::nullopt;
   }
   const auto bpm = NumberIn(fields[1], kMinBpm, kMaxBpm);
-  const auto beats = NumberIn(fields[2], 1, kMaxPatternBeats);
+  const auto beats = NumberIn(fields[2], 1, kMaxAccentBeats);
   if (!bpm || !beats) return std::nullopt;
   song.bpm = *bpm;
   song.beats_per_measure = *beats;

@@ -171,7 +171,7 @@ Song SongFromState(const MetronomeState& state, const std::string& name) {
   Song song;
   song.name = StorableSongName(name);
   song.bpm = state.Bpm;
-  song.beats_per_measure = std::clamp(state.BeatsPerMeasure, 1, kMaxPatternBeats);
+  song.beats_per_measure = std::clamp(state.BeatsPerMeasure, 1, kMaxAccentBeats);
   song.accents = PatternFor(state);
   song.notes_per_beat = state.Subdivisions;
   return song;
