@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 105> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 132> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -236,6 +236,71 @@ constexpr std::array<CatalogueEntry, 105> kCatalogue = {{
      "Repeti\xE7"
      "\xE3"
      "o desligada"},
+    // The accent editor (a).
+    {"CAACENTO",
+     "Acentos: setas mudam o tempo e o n\xED"
+     "vel, G agrupa, C conta por grupos, Enter grava, ESC sai"},
+    {"CATEMPO", "Tempo "},
+    {"CANIVEL0", ", mudo"},
+    {"CANIVEL1", ", fraco"},
+    {"CANIVEL2", ", normal"},
+    {"CANIVEL3",
+     ", m\xE9"
+     "dio"},
+    {"CANIVEL4", ", forte"},
+    {"CAACGRAV", "Acentos gravados"},
+    {"CAACMANT", "Acentos mantidos"},
+    {"CAGRULIG", "Contagem por grupos ligada"},
+    {"CAGRUDES", "Contagem por grupos desligada"},
+    {"CASEMAGR", "Compasso sem agrupamentos"},
+    {"CAAGRSEM", "Sem agrupamento"},
+    {"CAAGRUPA", "Agrupamento "},
+    {"CAMAIS", " mais "},
+    {"CAACE1",
+     "A min\xFA"
+     "sculo, acentos de cada tempo do compasso"},
+    // The set list (l, n, p).
+    {"CAREPERT",
+     "Repert\xF3"
+     "rio: setas escolhem, Enter toca, + acrescenta, Delete remove, Control e setas movem, ESC "
+     "sai"},
+    {"CAREPVAZ",
+     "Repert\xF3"
+     "rio vazio"},
+    {"CAREPERR",
+     "Erro: o repert\xF3"
+     "rio n\xE3"
+     "o foi gravado"},
+    {"CAREPCHE",
+     "Repert\xF3"
+     "rio cheio"},
+    {"CAREPIGN",
+     "M\xFA"
+     "sicas ignoradas no repert\xF3"
+     "rio: "},
+    {"CANOMMUS",
+     "Nome da m\xFA"
+     "sica : "},
+    {"CAMUSACR",
+     "M\xFA"
+     "sica acrescentada"},
+    {"CAREMCON",
+     "Remove a m\xFA"
+     "sica ? "},
+    {"CAMUSREM",
+     "M\xFA"
+     "sica removida"},
+    {"CALIS1",
+     "L min\xFA"
+     "sculo, repert\xF3"
+     "rio de m\xFA"
+     "sicas"},
+    {"CANP1",
+     "N ou P min\xFA"
+     "sculo, pr\xF3"
+     "xima ou anterior m\xFA"
+     "sica do repert\xF3"
+     "rio"},
 }};
 
 }  // namespace
@@ -267,6 +332,21 @@ void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const
   } else {
     speech.SpeakText(text);
   }
+}
+
+void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int beats) {
+  switch (beats) {
+    case 2:
+      return SayMessage(console, speech, "CABINAR", 0);
+    case 3:
+      return SayMessage(console, speech, "CATERNAR", 0);
+    case 4:
+      return SayMessage(console, speech, "CAQUATER", 0);
+    default:
+      break;
+  }
+  SayMessage(console, speech, "CACOMPDE", 0);
+  speech.WriteSpeak(std::to_string(beats));
 }
 
 }  // namespace cadencio::app

@@ -25,4 +25,8 @@ std::vector<std::string> CatalogueKeys();
 void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const std::string& key,
                 int line_ends);
 
+// Writes and says the measure after a tempo: ", binário", ", ternário", ", quaternário", or
+// ", compasso de 5".
+void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int beats);
+
 }  // namespace cadencio::app

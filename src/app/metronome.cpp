@@ -7,7 +7,9 @@
 #include <limits>
 #include <optional>
 
+#include "app/accent_editor.hpp"
 #include "app/message_catalogue.hpp"
+#include "app/set_list_dialog.hpp"
 #include "app/settings_store.hpp"
 #include "app/tuner/tuning_fork.hpp"
 #include "base/keys.hpp"
@@ -61,21 +63,6 @@ const char* RangeEnd(int32_t value, int32_t low, int32_t high) {
   return nullptr;
 }
 
-// The catalogue word of a measure said by name (binário, ternário, quaternário); null for the
-// others, which are said by their number.
-const char* MeasureWordKey(int beats) {
-  switch (beats) {
-    case 2:
-      return "CABINAR";
-    case 3:
-      return "CATERNAR";
-    case 4:
-      return "CAQUATER";
-    default:
-      return nullptr;
-  }
-}
-
 // The rate of the restored tempo and measure as played: speech needs no more.
 constexpr int kRestoredRate = 22050;
 
@@ -98,6 +85,10 @@ constexpr uint8_t kCountAloudKey = 'c';
 constexpr uint8_t kCountInKey = 'i';
 constexpr uint8_t kMutedKey = 'm';
 constexpr uint8_t kTrainerKey = 'r';
+constexpr uint8_t kAccentsKey = 'a';
+constexpr uint8_t kSetListKey = 'l';
+constexpr uint8_t kNextSongKey = 'n';
+constexpr uint8_t kPreviousSongKey = 'p';
 
 }  // namespace
 
@@ -230,14 +221,16 @@ audio::BeatRule Metronome::MakeRule(bool count_in) {
   rule.bpm = state_.Bpm;
   rule.beats = std::clamp(state_.BeatsPerMeasure, 1, audio::kMaxPatternBeats);
   rule.parts = std::max(1, state_.Subdivisions);
-  // The first beat of the measure plays the tempo sound, the others the measure sound, and the
-  // extra notes between beats a softer form of the measure sound.
-  const audio::Sound* first = beats_.Load(state_.TempoSound);
-  const audio::Sound* other = beats_.Load(state_.MeasureSound);
+  // Each beat plays the sound of its accent (by default the tempo sound on the first beat, the
+  // measure sound on the others), and a silent beat has no extra notes; the extra notes between
+  // beats are a softer form of the measure sound.
+  const AccentPattern accents = PatternFor(state_);
   const audio::Sound* note = rule.parts > 1 ? beats_.LoadSofter(state_.MeasureSound) : nullptr;
   for (int beat = 0; beat < rule.beats; ++beat) {
     audio::BeatRule::Beat& sounds = rule.beat[static_cast<std::size_t>(beat)];
-    sounds = {beat == 0 ? first : other, note, count_words_.Word(beat + 1)};
+    const Accent level = accents.level[static_cast<std::size_t>(std::min(beat, accents.beats - 1))];
+    sounds = {AccentSound(beats_, state_, level), level == Accent::kSilent ? nullptr : note,
+              count_words_.Word(CountNumber(beat + 1))};
     if (sounds.word != nullptr) {
       rule.longest_word = std::max(rule.longest_word, sounds.word->FrameCount());
     }
@@ -301,6 +294,11 @@ void Metronome::FollowSteps(int64_t frame) {
   }
 }
 
+int Metronome::CountNumber(int beat) const {
+  // Counting by groups starts again at each group's first beat.
+  return state_.CountByGroups ? GroupCount(PatternFor(state_), beat) : beat;
+}
+
 int64_t Metronome::NextWrittenWord(audio::PatternCursor& words) const {
   if (!speech_.WritesSpeech() || (rule_.count_in == 0 && !rule_.count_aloud)) return -1;
   // A counted note comes within a whole cycle of muted measures after the count-in, or never.
@@ -326,8 +324,9 @@ void Metronome::PlayUntilKey() {
   // In the screen-reader mode each count word is written as its beat comes near: the words of a
   // copy of the rule, never played, mark the counted beats.
   audio::BeatRule counted = rule_;
-  for (std::size_t beat = 0; beat < written_words_.size(); ++beat) {
-    counted.beat[beat].word = &written_words_[beat];
+  for (int beat = 0; beat < std::min(counted.beats, kCountWords); ++beat) {
+    counted.beat[static_cast<std::size_t>(beat)].word =
+        &written_words_[static_cast<std::size_t>(CountNumber(beat + 1) - 1)];
   }
   counted.longest_word = 1;
   audio::PatternCursor words(counted);
@@ -449,12 +448,7 @@ void Metronome::SayRestoredSettings() {
   const auto say = [this] {
     speech_.WriteSpeak(std::to_string(state_.Bpm));
     Say("CABPM", 0);
-    if (const char* word = MeasureWordKey(state_.BeatsPerMeasure)) {
-      Say(word, 0);
-    } else {
-      Say("CACOMPDE", 0);
-      speech_.WriteSpeak(std::to_string(state_.BeatsPerMeasure));
-    }
+    SayMeasure(console_, speech_, state_.BeatsPerMeasure);
     console_.WriteLine();
   };
   if (recorder_ == nullptr || !speech_.SpeechRecordable()) return say();
@@ -637,10 +631,54 @@ bool Metronome::RunKeyCommand(uint8_t code) {
     case kTrainerKey:
       ChangeTrainer();
       break;
+    case kAccentsKey:
+      if (auto choice = EditAccents(console_, speech_, beats_, state_)) {
+        state_.Accents = choice->pattern;
+        state_.CountByGroups = choice->count_groups;
+      }
+      break;
+    case kSetListKey:
+      if (auto chosen = BrowseSetList(field_, SetListLoaded(), SetListPath(settings_.ConfigFile()),
+                                      state_, song_)) {
+        LoadSong(*chosen);
+      }
+      break;
+    case kNextSongKey:
+    case kPreviousSongKey:
+      StepSong(code == kNextSongKey ? 1 : -1);
+      break;
     default:
       break;  // no command: the measure restarts
   }
   return true;
+}
+
+LoadedSetList& Metronome::SetListLoaded() {
+  if (!set_list_) {
+    set_list_ = LoadSetList(SetListPath(settings_.ConfigFile()));
+    if (set_list_->list.Skipped() > 0) SayValue("CAREPIGN", set_list_->list.Skipped());
+  }
+  return *set_list_;
+}
+
+void Metronome::StepSong(int delta) {
+  const int count = SetListLoaded().list.Count();
+  if (count == 0) {
+    Say("CAREPVAZ", 1);
+  } else if (song_ + delta < 0 || song_ + delta >= count) {
+    speech_.PlayBeep();  // at an end of the list
+  } else {
+    LoadSong(song_ + delta);
+  }
+}
+
+void Metronome::LoadSong(int index) {
+  song_ = index;
+  ApplySong(set_list_->list.At(index), state_);
+  SaySong(console_, speech_, set_list_->list, index);
+  PrepareCountWords();
+  playing_ = true;
+  count_in_due_ = state_.CountIn;
 }
 
 void Metronome::Pause() {
@@ -672,7 +710,8 @@ void Metronome::ShowMainHelp() {
   for (const char* key : {"CAF1", "CAF2", "CAF3", "CAF4", "CAF6", "CAF8", "CAF9", "CACTLF9",
                           "CATAB", "CABARR1", "CASET", "CAPG", "CAESC1",
                           // The keys beyond the classic ones.
-                          "CAVOL1", "CASUB1", "CATAP1", "CACON1", "CAINI1", "CAMUD1", "CATRE1"}) {
+                          "CAVOL1", "CASUB1", "CATAP1", "CACON1", "CAINI1", "CAMUD1", "CATRE1",
+                          "CAACE1", "CALIS1", "CANP1"}) {
     Say(key, 1);
   }
   console_.Delay(250);

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/count_words.hpp"
 #include "app/effects_browser.hpp"
 #include "app/metronome_state.hpp"
+#include "app/set_list.hpp"
 #include "app/tap_tempo.hpp"
 #include "app/tuner/tuner_dialog.hpp"
 #include "audio/audio_output.hpp"
@@ -94,6 +96,8 @@ class Metronome {
   // Writes and says a catalogue message followed by a number and, when given, the message of
   // the range's end it has reached, and ends the line.
   void SayValue(const std::string& key, int32_t value, const char* end = nullptr);
+  // The number said on beat `beat` (1-based) of the measure when it is counted.
+  int CountNumber(int beat) const;
   // The frame of the next counted note from `words` on, in the screen-reader mode; -1 for none.
   int64_t NextWrittenWord(audio::PatternCursor& words) const;
   // Tells the front end of a run of the beat whose first measure starts at `start`.
@@ -102,6 +106,13 @@ class Metronome {
   void ShowTempoAndMeasure();
   // The run told of last places no beat at or after `frame`.
   void EndShownRun(int64_t frame);
+  // The set list, read from its file on first use (saying how many lines were skipped).
+  LoadedSetList& SetListLoaded();
+  // n and p: the next or previous song, loaded at once.
+  void StepSong(int delta);
+  // Puts song `index` of the set list into the settings, says it and starts it (with the
+  // count-in when that is on).
+  void LoadSong(int index);
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
@@ -129,6 +140,8 @@ class Metronome {
   frontends::BeatRun shown_run_;  // as the front end was last told of it
   // Stand-ins for the count words that mark the beats whose word the screen-reader mode writes.
   std::array<audio::Sound, kCountWords> written_words_;
+  std::optional<LoadedSetList> set_list_;
+  int song_ = 0;  // the set list's song loaded last; the list starts on its first song
 };
 
 }  // namespace cadencio::app

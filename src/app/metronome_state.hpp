@@ -1,8 +1,11 @@
 // The caVars module: the metronome's one record of tempo, measure, beat sounds and flags.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+
+#include "app/accent_pattern.hpp"
 
 namespace cadencio::app {
 
@@ -33,9 +36,19 @@ struct MetronomeState {
   int32_t TrainerTarget = 0;
   int32_t TrainerStep = 0;
   int32_t TrainerEvery = 0;
+  // The level of each beat of the measure (used while it fits BeatsPerMeasure), and whether
+  // counting aloud restarts at each group of its accents.
+  AccentPattern Accents = DefaultPattern(4);
+  bool CountByGroups = false;
   bool TrainerOn() const { return TrainerTarget > 0; }
   void StopTrainer() { TrainerTarget = TrainerStep = TrainerEvery = 0; }
 };
+
+// The pattern the beat plays: the stored one when it fits the measure, else the default.
+inline AccentPattern PatternFor(const MetronomeState& state) {
+  const int beats = std::clamp(state.BeatsPerMeasure, 1, kMaxAccentBeats);
+  return state.Accents.beats == beats ? state.Accents : DefaultPattern(beats);
+}
 
 constexpr int32_t kMaxMeasureCount = 99;
 

@@ -39,6 +39,12 @@ void LoadDefaults(const files::AudiraSettings& settings, MetronomeState& state) 
   state.TrainerTarget = StoredSetting(settings, "TREINOFINAL", 0, kMaxBpm, 0);
   state.TrainerStep = StoredSetting(settings, "TREINOPASSO", 0, kMaxBpm, 0);
   state.TrainerEvery = StoredSetting(settings, "TREINOCOMPASSOS", 0, kMaxMeasureCount, 0);
+  // The accents are kept whatever their length; they play while they fit the measure.
+  const std::string accents = settings.ReadIniString("CADENCIO", "ACENTOS");
+  if (auto pattern = ParsePattern(accents, static_cast<int>(accents.size()))) {
+    state.Accents = *pattern;
+  }
+  state.CountByGroups = StoredSetting(settings, "CONTAGEMGRUPOS", 0, 1, 0) == 1;
   // The trainer runs only with all three of its settings.
   if (state.TrainerStep == 0 || state.TrainerEvery == 0) state.StopTrainer();
 }
@@ -104,6 +110,11 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   add_setting("TREINOFINAL", state.TrainerTarget, 0);
   add_setting("TREINOPASSO", state.TrainerStep, 0);
   add_setting("TREINOCOMPASSOS", state.TrainerEvery, 0);
+  add_setting("CONTAGEMGRUPOS", state.CountByGroups ? 1 : 0, 0);
+  const AccentPattern accents = PatternFor(state);
+  if (!IsDefault(accents) || !settings.ReadIniString("CADENCIO", "ACENTOS").empty()) {
+    entries.push_back({"ACENTOS", PatternText(accents)});
+  }
   bool written = files::ProfileFile::WriteStrings(settings.ConfigFile(), "CADENCIO", entries);
   SayMessage(console, speech, written ? "MODPAD" : "CAERRGRV", 1);
 }

@@ -1,0 +1,154 @@
+// The accent editor.
+#include "app/accent_editor.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "app/message_catalogue.hpp"
+#include "base/keys.hpp"
+#include "speech/number_reading.hpp"
+
+namespace cadencio::app {
+
+namespace {
+
+using base::key::kEnter, base::key::kEsc, base::key::kF1, base::key::kF8, base::key::kLeft,
+    base::key::kRight, base::key::kUp, base::key::kDown;
+
+// The level's name as said after a beat's number (", fraco").
+const char* LevelKey(Accent level) {
+  static constexpr const char* kKeys[] = {"CANIVEL0", "CANIVEL1", "CANIVEL2", "CANIVEL3",
+                                          "CANIVEL4"};
+  return kKeys[static_cast<int>(level)];
+}
+
+class Editor {
+ public:
+  Editor(console::Console& console, speech::SpeechFrontEnd& speech, audio::BeatChannel& beats,
+         const MetronomeState& state)
+      : console_(console), speech_(speech), beats_(beats), state_(state) {
+    choice_.pattern = PatternFor(state);
+    choice_.count_groups = state.CountByGroups;
+  }
+
+  std::optional<AccentChoice> Run() {
+    Say("CAACENTO", 1);
+    SayBeat();
+    for (;;) {
+      uint8_t ch = console_.ReadKey();
+      const uint8_t extended = ch == 0 ? console_.ReadKey() : 0;
+      if (ch == kEnter) {
+        Say("CAACGRAV", 1);
+        return choice_;
+      }
+      if (ch == kEsc) {
+        Say("CAACMANT", 1);
+        return std::nullopt;
+      }
+      if (ch >= '1' && ch <= '9') {
+        MoveTo(ch - '1');
+      } else if (ch == 'g' || ch == 'G') {
+        NextGrouping();
+      } else if (ch == 'c' || ch == 'C') {
+        choice_.count_groups = !choice_.count_groups;
+        Say(choice_.count_groups ? "CAGRULIG" : "CAGRUDES", 1);
+      } else if (extended == kLeft || extended == kRight) {
+        MoveTo(beat_ + (extended == kLeft ? -1 : 1));
+      } else if (extended == kUp || extended == kDown) {
+        ChangeLevel(extended == kUp ? 1 : -1);
+      } else if (extended == kF1) {
+        Say("CAACENTO", 1);
+      } else if (extended == kF8) {
+        speech::SpeakTime(console_, speech_);
+      } else {
+        speech_.PlayBeep();
+      }
+    }
+  }
+
+ private:
+  void Say(const char* key, int line_ends) { SayMessage(console_, speech_, key, line_ends); }
+
+  // "Tempo 3, fraco".
+  void SayBeat() {
+    Say("CATEMPO", 0);
+    speech_.WriteSpeak(std::to_string(beat_ + 1));
+    Say(LevelKey(choice_.pattern.level[beat_]), 1);
+  }
+
+  void MoveTo(int beat) {
+    if (beat < 0 || beat >= choice_.pattern.beats) {
+      speech_.PlayBeep();
+      return;
+    }
+    beat_ = beat;
+    SayBeat();
+  }
+
+  void ChangeLevel(int step) {
+    const int level = static_cast<int>(choice_.pattern.level[beat_]) + step;
+    if (level < static_cast<int>(Accent::kSilent) || level > static_cast<int>(Accent::kStrong)) {
+      speech_.PlayBeep();
+      return;
+    }
+    choice_.pattern.level[beat_] = static_cast<Accent>(level);
+    beats_.PlaySound(AccentSound(beats_, state_, choice_.pattern.level[beat_]), -1);
+    SayBeat();
+  }
+
+  // Steps through the measure's groupings and back to the plain measure.
+  void NextGrouping() {
+    const auto groupings = GroupingsOf(choice_.pattern.beats);
+    if (groupings.empty()) {
+      Say("CASEMAGR", 1);
+      return;
+    }
+    grouping_ = (grouping_ + 1) % static_cast<int>(groupings.size() + 1);
+    if (grouping_ == static_cast<int>(groupings.size())) {
+      choice_.pattern = DefaultPattern(choice_.pattern.beats);
+      Say("CAAGRSEM", 1);
+      return;
+    }
+    choice_.pattern = GroupedPattern(groupings[grouping_]);
+    Say("CAAGRUPA", 0);
+    for (std::size_t i = 0; i < groupings[grouping_].size(); ++i) {
+      if (i > 0) Say("CAMAIS", 0);
+      speech_.WriteSpeak(std::to_string(groupings[grouping_][i]));
+    }
+    console_.WriteLine();
+  }
+
+  console::Console& console_;
+  speech::SpeechFrontEnd& speech_;
+  audio::BeatChannel& beats_;
+  const MetronomeState& state_;
+  AccentChoice choice_;
+  int beat_ = 0;
+  int grouping_ = -1;  // none chosen yet
+};
+
+}  // namespace
+
+const audio::Sound* AccentSound(audio::BeatChannel& beats, const MetronomeState& state,
+                                Accent level) {
+  switch (level) {
+    case Accent::kStrong:
+      return beats.Load(state.TempoSound);
+    case Accent::kMedium:
+      return beats.LoadSofter(state.TempoSound);
+    case Accent::kNormal:
+      return beats.Load(state.MeasureSound);
+    case Accent::kSoft:
+      return beats.LoadSofter(state.MeasureSound);
+    case Accent::kSilent:
+      break;
+  }
+  return nullptr;
+}
+
+std::optional<AccentChoice> EditAccents(console::Console& console, speech::SpeechFrontEnd& speech,
+                                        audio::BeatChannel& beats, const MetronomeState& state) {
+  return Editor(console, speech, beats, state).Run();
+}
+
+}  // namespace cadencio::app

@@ -1,0 +1,180 @@
+// The set list and its file.
+#include "app/set_list.hpp"
+
+#include <algorithm>
+#include <optional>
+
+#include "app/metronome_state.hpp"
+#include "base/whole_number.hpp"
+#include "base/windows1252.hpp"
+#include "files/atomic_file.hpp"
+#include "files/file_reader.hpp"
+
+namespace cadencio::app {
+
+namespace {
+
+constexpr char kSeparator = '|';
+constexpr std::string_view kHeader = "# cadencio: nome|bpm|compasso|acentos|notas por tempo";
+
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (std::size_t bar; (bar = line.find(kSeparator, start)) != std::string_view::npos;) {
+    fields.push_back(line.substr(start, bar - start));
+    start = bar + 1;
+  }
+  fields.push_back(line.substr(start));
+  return fields;
+}
+
+std::optional<int32_t> NumberIn(std::string_view field, int32_t low, int32_t high) {
+  const std::optional<int> n = base::ParseWholeNumber(base::TrimBlanks(field));
+  if (!n || *n < low || *n > high) return std::nullopt;
+  return *n;
+}
+
+// A song of a line "name|bpm|measure|accents|notes"; the last two may be empty or missing.
+std::optional<Song> ParseSong(std::string_view line) {
+  const std::vector<std::string_view> fields = Fields(line);
+  if (fields.size() < 3 || fields.size() > 5) return std::nullopt;
+  Song song;
+  song.name = std::string(base::TrimBlanks(fields[0]));
+  if (song.name.empty() || song.name.size() > kMaxSongNameBytes ||
+      song.name != StorableSongName(song.name)) {
+    return std::nullopt;
+  }
+  const auto bpm = NumberIn(fields[1], kMinBpm, kMaxBpm);
+  const auto beats = NumberIn(fields[2], 1, kMaxAccentBeats);
+  if (!bpm || !beats) return std::nullopt;
+  song.bpm = *bpm;
+  song.beats_per_measure = *beats;
+  song.accents = DefaultPattern(*beats);
+  if (fields.size() > 3 && !base::TrimBlanks(fields[3]).empty()) {
+    const auto pattern = ParsePattern(base::TrimBlanks(fields[3]), *beats);
+    if (!pattern) return std::nullopt;
+    song.accents = *pattern;
+  }
+  if (fields.size() > 4 && !base::TrimBlanks(fields[4]).empty()) {
+    const auto notes = NumberIn(fields[4], 1, kMaxSubdivisions);
+    if (!notes) return std::nullopt;
+    song.notes_per_beat = *notes;
+  }
+  return song;
+}
+
+std::string SongLine(const Song& song) {
+  return song.name + kSeparator + std::to_string(song.bpm) + kSeparator +
+         std::to_string(song.beats_per_measure) + kSeparator + PatternText(song.accents) +
+         kSeparator + std::to_string(song.notes_per_beat);
+}
+
+}  // namespace
+
+std::string StorableSongName(std::string_view name) {
+  std::string stored(name);
+  for (char& c : stored) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || c == kSeparator) c = ' ';
+  }
+  stored = std::string(base::TrimBlanks(stored));
+  if (stored.size() > kMaxSongNameBytes) stored.resize(kMaxSongNameBytes);
+  return std::string(base::TrimBlanks(stored));
+}
+
+SetList SetList::Parse(std::string_view text) {
+  SetList list;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    Line line;
+    line.raw = std::string(text.substr(start, end - start));
+    const std::string_view trimmed = base::TrimBlanks(line.raw);
+    if (!trimmed.empty() && trimmed[0] != '#') {
+      const std::optional<Song> song =
+          list.Count() < kMaxSongs ? ParseSong(line.raw) : std::nullopt;
+      if (song) {
+        line.is_song = true;
+        line.song = *song;
+        list.songs_.push_back(list.lines_.size());
+      } else {
+        ++list.skipped_;
+      }
+    }
+    const std::size_t end_size =
+        text.compare(end, 2, "\r\n") == 0 ? 2 : (end < text.size() ? 1 : 0);
+    line.end = std::string(text.substr(end, end_size));
+    list.lines_.push_back(std::move(line));
+    start = end + end_size;
+  }
+  return list;
+}
+
+std::string SetList::Text() const {
+  std::string text;
+  if (lines_.empty() || lines_.front().raw != kHeader) text = std::string(kHeader) + "\r\n";
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const Line& line = lines_[i];
+    text += line.is_song ? SongLine(line.song) : line.raw;
+    // A last line without an ending keeps it so, unless songs now follow it.
+    text += line.end.empty() && i + 1 < lines_.size() ? "\r\n" : line.end;
+  }
+  return text;
+}
+
+bool SetList::Add(const Song& song) {
+  if (Count() >= kMaxSongs) return false;
+  Line line;
+  line.is_song = true;
+  line.song = song;
+  line.song.name = StorableSongName(song.name);
+  line.end = "\r\n";
+  lines_.push_back(std::move(line));
+  Reindex();
+  return true;
+}
+
+void SetList::Remove(int index) {
+  if (index < 0 || index >= Count()) return;
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(songs_[index]));
+  Reindex();
+}
+
+bool SetList::Move(int index, int delta) {
+  const int other = index + delta;
+  if (index < 0 || index >= Count() || other < 0 || other >= Count()) return false;
+  std::swap(lines_[songs_[index]], lines_[songs_[other]]);
+  return true;
+}
+
+void SetList::Reindex() {
+  songs_.clear();
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (lines_[i].is_song) songs_.push_back(i);
+  }
+}
+
+std::string SetListPath(const std::string& config_file) {
+  const std::size_t slash = config_file.find_last_of('/');
+  return (slash == std::string::npos ? std::string(".") : config_file.substr(0, slash)) + "/" +
+         kSetListFileName;
+}
+
+LoadedSetList LoadSetList(const std::string& path) {
+  const files::FileContent file = files::ReadWholeFile(path, kMaxSetListFileBytes);
+  LoadedSetList loaded;
+  if (file.status == files::FileReadStatus::kOk ||
+      file.status == files::FileReadStatus::kTooLarge) {
+    loaded.list = SetList::Parse(file.bytes);
+  }
+  loaded.writable =
+      file.status == files::FileReadStatus::kOk || file.status == files::FileReadStatus::kMissing;
+  return loaded;
+}
+
+bool SaveSetList(const std::string& path, const LoadedSetList& loaded) {
+  return loaded.writable && files::ReplaceFileAtomically(path, loaded.list.Text());
+}
+
+}  // namespace cadencio::app

@@ -1,0 +1,193 @@
+// The set list dialog.
+#include "app/set_list_dialog.hpp"
+
+#include <algorithm>
+
+#include "app/effects_file.hpp"
+#include "app/message_catalogue.hpp"
+#include "base/keys.hpp"
+#include "base/windows1252.hpp"
+#include "dialogs/front_end_review_voice.hpp"
+#include "dialogs/screen_review.hpp"
+#include "speech/number_reading.hpp"
+
+namespace cadencio::app {
+
+namespace {
+
+using base::key::kCtrlDown, base::key::kCtrlUp, base::key::kDelete, base::key::kDown,
+    base::key::kEnd, base::key::kEnter, base::key::kEsc, base::key::kF1, base::key::kF8,
+    base::key::kHome, base::key::kUp;
+
+class Dialog {
+ public:
+  Dialog(const dialogs::FieldContext& field, LoadedSetList& loaded, const std::string& path,
+         const MetronomeState& state, int current)
+      : field_(field),
+        console_(field.console),
+        speech_(field.speech),
+        loaded_(loaded),
+        path_(path),
+        state_(state),
+        position_(std::clamp(current, -1, loaded.list.Count() - 1)) {}
+
+  std::optional<int> Run() {
+    Say("CAREPERT", 1);
+    if (List().Count() == 0) Say("CAREPVAZ", 1);
+    for (;;) {
+      const uint8_t ch = console_.ReadKey();
+      const uint8_t extended = ch == 0 ? console_.ReadKey() : 0;
+      if (ch == kEnter && OnSong()) return position_;
+      if (ch == kEsc) {
+        Say("CARETOR", 1);
+        return std::nullopt;
+      }
+      if (ch == '+') {
+        AddSong();
+      } else if (IsLetter(ch)) {
+        JumpTo(ch);
+      } else if (extended == kUp || extended == kDown) {
+        MoveTo(position_ + (extended == kUp ? -1 : 1));
+      } else if (extended == kHome || extended == kEnd) {
+        MoveTo(extended == kHome ? 0 : List().Count() - 1);
+      } else if ((extended == kCtrlUp || extended == kCtrlDown) && OnSong()) {
+        MoveSong(extended == kCtrlUp ? -1 : 1);
+      } else if (extended == kDelete && OnSong()) {
+        RemoveSong();
+      } else if (extended == kF1) {
+        Say("CAREPERT", 1);
+      } else if (extended == kF8) {
+        speech::SpeakTime(console_, speech_);
+      } else {
+        speech_.PlayBeep();
+      }
+    }
+  }
+
+ private:
+  SetList& List() { return loaded_.list; }
+  bool OnSong() { return position_ >= 0 && position_ < List().Count(); }
+  void Say(const char* key, int line_ends) { SayMessage(console_, speech_, key, line_ends); }
+  static bool IsLetter(uint8_t ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
+
+  void MoveTo(int position) {
+    if (position < 0 || position >= List().Count()) {
+      speech_.PlayBeep();
+      return;
+    }
+    position_ = position;
+    SaySong(console_, speech_, List(), position_);
+  }
+
+  // The next song after the cursor whose name begins with the letter, from the top again when
+  // none follows.
+  void JumpTo(uint8_t letter) {
+    const int count = List().Count();
+    for (int step = 1; step <= count; ++step) {
+      const int index = (position_ + step + count) % count;
+      if (MatchesLetter(List().At(index).name, letter)) {
+        MoveTo(index);
+        return;
+      }
+    }
+    speech_.PlayBeep();
+  }
+
+  void Save() {
+    if (!SaveSetList(path_, loaded_)) Say("CAREPERR", 1);
+  }
+
+  void AddSong() {
+    if (List().Count() >= kMaxSongs) {
+      Say("CAREPCHE", 1);
+      return;
+    }
+    Say("CANOMMUS", 0);
+    std::string name;
+    const uint8_t end = dialogs::EditLine(
+        field_, name, console_.CursorColumn(), console_.CursorRow(), /*editable=*/true,
+        /*width=*/80 - console_.CursorColumn(), static_cast<int>(kMaxSongNameBytes),
+        [this] { dialogs::ReviewScreen(console_, speech_); });
+    console_.WriteLine();
+    name = StorableSongName(name);
+    if (end == kEsc || name.empty()) {
+      Say("CADESIST", 1);
+      return;
+    }
+    List().Add(SongFromState(state_, name));
+    position_ = List().Count() - 1;
+    Save();
+    Say("CAMUSACR", 1);
+    SaySong(console_, speech_, List(), position_);
+  }
+
+  void RemoveSong() {
+    SaySong(console_, speech_, List(), position_);
+    Say("CAREMCON", 0);
+    const uint8_t answer = field_.keys.ReadKeySpoken();
+    console_.WriteLine();
+    if (base::AsciiUpperCase(answer) != 'S') {
+      Say("CADESIST", 1);
+      return;
+    }
+    List().Remove(position_);
+    position_ = std::min(position_, List().Count() - 1);
+    Save();
+    Say("CAMUSREM", 1);
+  }
+
+  void MoveSong(int delta) {
+    if (!List().Move(position_, delta)) {
+      speech_.PlayBeep();
+      return;
+    }
+    position_ += delta;
+    Save();
+    SaySong(console_, speech_, List(), position_);
+  }
+
+  const dialogs::FieldContext& field_;
+  console::Console& console_;
+  speech::SpeechFrontEnd& speech_;
+  LoadedSetList& loaded_;
+  const std::string& path_;
+  const MetronomeState& state_;
+  int position_;
+};
+
+}  // namespace
+
+Song SongFromState(const MetronomeState& state, const std::string& name) {
+  Song song;
+  song.name = StorableSongName(name);
+  song.bpm = state.Bpm;
+  song.beats_per_measure = std::clamp(state.BeatsPerMeasure, 1, kMaxAccentBeats);
+  song.accents = PatternFor(state);
+  song.notes_per_beat = state.Subdivisions;
+  return song;
+}
+
+void ApplySong(const Song& song, MetronomeState& state) {
+  state.Bpm = song.bpm;
+  state.BpmText = std::to_string(song.bpm);
+  state.BeatPeriodMs = BeatPeriodMs(song.bpm);
+  state.BeatsPerMeasure = song.beats_per_measure;
+  state.Accents = song.accents;
+  state.Subdivisions = song.notes_per_beat;
+}
+
+void SaySong(console::Console& console, speech::SpeechFrontEnd& speech, const SetList& list,
+             int index) {
+  const Song& song = list.At(index);
+  speech.WriteSpeak(std::to_string(index + 1) + ", " + song.name + ", " + std::to_string(song.bpm));
+  SayMeasure(console, speech, song.beats_per_measure);
+  console.WriteLine();
+}
+
+std::optional<int> BrowseSetList(const dialogs::FieldContext& field, LoadedSetList& loaded,
+                                 const std::string& path, const MetronomeState& state,
+                                 int current) {
+  return Dialog(field, loaded, path, state, current).Run();
+}
+
+}  // namespace cadencio::app

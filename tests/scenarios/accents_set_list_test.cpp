@@ -1,0 +1,146 @@
+// Accents on any beat and the set list on the headless front end: the sounds heard on each
+// beat's frame, and the songs kept across a restart.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/keys.hpp"
+#include "support/beat_frames.hpp"
+#include "support/scenario.hpp"
+#include "support/scratch_dir.hpp"
+
+namespace cadencio::testing {
+namespace {
+
+using Script = std::vector<frontends::ScriptedMessage>;
+
+Script Join(std::initializer_list<Script> parts) {
+  Script all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// A name typed in the field editor and ended with Enter.
+Script Typed(int64_t at_ms, const std::string& text) {
+  Script script = TypeText(at_ms, text);
+  script.push_back(TypeChar(at_ms + 10 * static_cast<int64_t>(text.size()) + 50, 13));
+  return script;
+}
+
+// The sound on each beat of the first measure that starts with `first_sound` after `after_ms`:
+// the onset on the beat's exact frame, "-" for none.
+std::vector<std::string> MeasureHeard(const Scenario& scenario, int bpm, int beats,
+                                      int64_t after_ms, const std::string& first_sound) {
+  const auto& onsets = scenario.Onsets();
+  std::size_t first = 0;
+  while (first < onsets.size() &&
+         (onsets[first].frame < after_ms * 44100 / 1000 || onsets[first].sound != first_sound)) {
+    ++first;
+  }
+  std::vector<std::string> heard;
+  if (first == onsets.size()) return heard;
+  for (int k = 0; k < beats; ++k) {
+    const int64_t frame = onsets[first].frame + ExactNoteFrame(k, bpm);
+    std::string sound = "-";
+    for (const auto& onset : onsets) {
+      if (onset.frame == frame) sound = onset.sound;
+    }
+    heard.push_back(sound);
+  }
+  return heard;
+}
+
+TEST(Accents, EachBeatPlaysItsLevelFromTheNextMeasure) {
+  const std::string strong = "padrao1.wav", medium = "padrao1.wav:sub", normal = "padrao2.wav";
+  struct Case {
+    const char* name;
+    const char* measure;
+    Script keys;
+    std::vector<std::string> heard;
+  };
+  const Case cases[] = {
+      {"7 as 2+2+3",
+       "7",
+       {TypeChar(1000, 'a'), TypeChar(3000, 'g'), TypeChar(5000, 13)},
+       {strong, normal, medium, normal, medium, normal, normal}},
+      {"second beat silent",
+       "Q",
+       {TypeChar(1000, 'a'), PressKey(3000, base::vk::kRight), PressKey(4000, base::vk::kDown),
+        PressKey(5000, base::vk::kDown), TypeChar(6000, 13)},
+       {strong, "-", normal, normal}},
+      {"Esc keeps the old pattern",
+       "5",
+       {TypeChar(1000, 'a'), TypeChar(3000, 'g'), TypeChar(5000, 27)},
+       {strong, normal, normal, normal, normal}},
+  };
+  for (const Case& c : cases) {
+    TempDataRoot data;
+    std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
+        << "[CADENCIO]\nBPM=120\nCOMPASSO=" << c.measure << "\n";
+    Scenario scenario(Join({c.keys, {TypeChar(12000, 27), TypeChar(13100, 's')}}), 500);
+    EXPECT_EQ(scenario.Run(), 0) << c.name;
+    EXPECT_EQ(MeasureHeard(scenario, 120, static_cast<int>(c.heard.size()), 7000, strong), c.heard)
+        << c.name << "\n"
+        << scenario.Screen().Text();
+  }
+}
+
+TEST(SetList, SongsAddedAreThereAfterARestartAndNTwiceLoadsTheThird) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
+  // Three songs: 100, 101 and 111 BPM, the last with a medium first beat.
+  {
+    Scenario first(Join({{TypeChar(1000, 'l'), TypeChar(3000, '+')},
+                         Typed(4000, "Um"),
+                         {TypeChar(6000, 27), PressKey(7000, base::vk::kUp), TypeChar(8000, 'l'),
+                          TypeChar(9500, '+')},
+                         Typed(10500, "Dois"),
+                         {TypeChar(12500, 27), PressKey(13500, base::vk::kPrior),
+                          TypeChar(14500, 'a'), PressKey(16000, base::vk::kDown),
+                          TypeChar(17000, 13), TypeChar(18000, 'l'), TypeChar(19500, '+')},
+                         Typed(20500, "Tres"),
+                         {TypeChar(22500, 27), TypeChar(24000, 27), TypeChar(25100, 's')}}),
+                   500);
+    EXPECT_EQ(first.Run(), 0);
+  }
+  const std::string file = ReadBytes(data.ConfigDir() + "/REPERTORIO.TXT");
+  EXPECT_NE(file.find("Um|100|4|4222|1\r\nDois|101|4|4222|1\r\nTres|111|4|3222|1\r\n"),
+            std::string::npos)
+      << file;
+  Scenario second(
+      {TypeChar(1000, 'n'), TypeChar(3000, 'n'), TypeChar(9000, 27), TypeChar(10100, 's')}, 500);
+  EXPECT_EQ(second.Run(), 0);
+  const std::string screen = second.Screen().Text();
+  // The list starts on its first song, as a rehearsal does.
+  EXPECT_NE(screen.find("2, Dois, 101, quatern\xE1rio\n"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("3, Tres, 111, quatern\xE1rio\n"), std::string::npos) << screen;
+  EXPECT_EQ(
+      MeasureHeard(second, 111, 4, 5000, "padrao1.wav:sub"),
+      (std::vector<std::string>{"padrao1.wav:sub", "padrao2.wav", "padrao2.wav", "padrao2.wav"}));
+}
+
+TEST(SetList, ABrokenFileKeepsItsValidSongsAndLosesNothingWhenWritten) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=90\nCOMPASSO=T\n";
+  const std::string broken = "Boa|90|3\r\nSem tempo||4\r\nRapida|900|4\r\n" +
+                             std::string(5000, 'x') + "|100|4\r\n\x01\xfe\x7f\r\n";
+  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT", broken);
+  Scenario scenario(
+      Join({{TypeChar(1000, 'l'), PressKey(3000, base::vk::kHome), TypeChar(4500, '+')},
+            Typed(5500, "Nova"),
+            {TypeChar(8000, 27), TypeChar(9000, 27), TypeChar(10100, 's')}}),
+      500);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("M\xFAsicas ignoradas no repert\xF3rio: 4\n"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("1, Boa, 90, tern\xE1rio\n"), std::string::npos) << screen;
+  const std::string file = ReadBytes(data.ConfigDir() + "/REPERTORIO.TXT");
+  EXPECT_NE(file.find("Sem tempo||4\r\nRapida|900|4\r\n" + std::string(5000, 'x') +
+                      "|100|4\r\n\x01\xfe\x7f\r\nNova|90|3|422|1\r\n"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace cadencio::testing
