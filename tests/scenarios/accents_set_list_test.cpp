@@ -87,6 +87,27 @@ TEST(Accents, EachBeatPlaysItsLevelFromTheNextMeasure) {
   }
 }
 
+TEST(Accents, F2StoresThePatternAndTheNextStartPlaysIt) {
+  TempDataRoot data;
+  const std::string ini = data.ConfigDir() + "/AUDIRA.INI";
+  std::ofstream(ini) << "[CADENCIO]\nBPM=120\nCOMPASSO=7\n";
+  {
+    Scenario first({TypeChar(1000, 'a'), TypeChar(3000, 'g'), TypeChar(3500, 'c'),
+                    TypeChar(5000, 13), PressKey(6000, base::vk::F(2)), TypeChar(7200, 's'),
+                    TypeChar(9000, 27), TypeChar(10100, 's')},
+                   500);
+    EXPECT_EQ(first.Run(), 0);
+  }
+  const std::string stored = ReadBytes(ini);
+  EXPECT_NE(stored.find("CONTAGEMGRUPOS=1\nACENTOS=4232322\n"), std::string::npos) << stored;
+  Scenario second({TypeChar(6000, 27), TypeChar(7100, 's')}, 500);
+  EXPECT_EQ(second.Run(), 0);
+  EXPECT_EQ(
+      MeasureHeard(second, 120, 7, 500, "padrao1.wav"),
+      (std::vector<std::string>{"padrao1.wav", "padrao2.wav", "padrao1.wav:sub", "padrao2.wav",
+                                "padrao1.wav:sub", "padrao2.wav", "padrao2.wav"}));
+}
+
 TEST(SetList, SongsAddedAreThereAfterARestartAndNTwiceLoadsTheThird) {
   TempDataRoot data;
   std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
