@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "audio/pcm_fade.hpp"
 #include "audio/wav_loader.hpp"
 #include "files/paths.hpp"
 
@@ -15,6 +16,8 @@ const Sound* BeatChannel::Load(const std::string& path) {
   if (auto loaded = LoadWavFile(files::MapWindowsPath(path), output_.GetMixer().SampleRate())) {
     sound = std::make_unique<Sound>(std::move(*loaded));
     sound->name = path;
+    sound->cut_fade =
+        static_cast<int64_t>(CutFadeFor(sound->samples, output_.GetMixer().SampleRate()));
   }
   return bank_.emplace(path, std::move(sound)).first->second.get();
 }
@@ -41,6 +44,7 @@ const Sound* BeatChannel::LoadSofter(const std::string& path) {
       softer->samples[2 * i] = gain * full->samples[2 * i];
       softer->samples[2 * i + 1] = gain * full->samples[2 * i + 1];
     }
+    softer->cut_fade = full->cut_fade;
   }
   return bank_.emplace(key, std::move(softer)).first->second.get();
 }

@@ -152,8 +152,11 @@ void Mixer::MixChannel(Channel& channel, float gain, float* out, int frames, int
     float right = offset < 0 ? 0.0f : channel.playing.sound->samples[2 * offset + 1];
     const int64_t faded = frame - channel.fade_from;
     const int64_t fading_offset = OffsetAt(channel.fading, frame);
-    if (fading_offset >= 0 && faded < static_cast<int64_t>(cut_fade_)) {
-      const float fade = SmoothFadeOutGain(static_cast<std::size_t>(faded), cut_fade_);
+    const std::size_t fade_length = fading_offset >= 0 && channel.fading.sound->cut_fade > 0
+                                        ? static_cast<std::size_t>(channel.fading.sound->cut_fade)
+                                        : cut_fade_;
+    if (fading_offset >= 0 && faded < static_cast<int64_t>(fade_length)) {
+      const float fade = SmoothFadeOutGain(static_cast<std::size_t>(faded), fade_length);
       left += fade * channel.fading.sound->samples[2 * fading_offset];
       right += fade * channel.fading.sound->samples[2 * fading_offset + 1];
     } else {

@@ -11,6 +11,21 @@ std::size_t CutFadeSamples(int rate) {
   return std::max<std::size_t>(1, static_cast<std::size_t>(std::max(rate, 0)) * kCutFadeMs / 1000);
 }
 
+std::size_t CutFadeFor(std::span<const float> stereo, int rate) {
+  const std::size_t frames = stereo.size() / 2;
+  // The mean frequency from the zero crossings of the left channel.
+  std::size_t crossings = 0;
+  for (std::size_t i = 1; i < frames; ++i) {
+    crossings += (stereo[2 * i - 2] < 0.0f) != (stereo[2 * i] < 0.0f);
+  }
+  const std::size_t shortest = CutFadeSamples(rate);
+  const std::size_t longest =
+      static_cast<std::size_t>(std::max(rate, 0)) * kLongestCutFadeMs / 1000;
+  if (crossings < 2) return shortest;
+  const std::size_t period = 2 * frames / crossings;
+  return std::clamp(period, shortest, std::max(shortest, longest));
+}
+
 float SmoothFadeOutGain(std::size_t k, std::size_t fade) {
   if (k + 1 >= fade) return 0.0f;
   const double phase = std::numbers::pi * static_cast<double>(k + 1) / static_cast<double>(fade);

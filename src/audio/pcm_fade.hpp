@@ -14,6 +14,12 @@ inline constexpr int kCutFadeMs = 2;
 // Samples a fade of kCutFadeMs takes at `rate` (at least 1).
 std::size_t CutFadeSamples(int rate);
 
+// The fade a cut of a sound (interleaved stereo float at `rate`) needs: kCutFadeMs, or one
+// period of the sound's mean frequency when that is longer, up to kLongestCutFadeMs. A low drum
+// cut within a short fade still steps, since the fade is a fraction of one of its cycles.
+inline constexpr int kLongestCutFadeMs = 20;
+std::size_t CutFadeFor(std::span<const float> stereo, int rate);
+
 // The gain of sample `k` of a raised-cosine fade out over `fade` samples, for float sound:
 // from almost 1 down to exactly 0 at the last one. It leaves no corner where it begins, as a
 // straight fade does, which is still heard on a low drum.

@@ -11,6 +11,8 @@ namespace cadencio::audio {
 struct Sound {
   std::string name;
   std::vector<float> samples;  // left, right, left, right ...
+  // Frames a cut of this sound fades over; 0: the mixer's own short fade.
+  int64_t cut_fade = 0;
   int64_t FrameCount() const { return static_cast<int64_t>(samples.size() / 2); }
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -189,15 +190,18 @@ TEST(MixerBeat, ACutSoundFadesOutOverTwoMilliseconds) {
   struct Case {
     By by;
     const char* why;
+    int own_fade_ms = 0;  // the sound's own cut fade (a low drum's), 0 for none
   };
   const Case cases[] = {{By::kNextBeat, "cut by the next beat"},
                         {By::kStop, "stopped (Tab or a key)"},
                         {By::kNextWord, "a count word cut by the next"},
-                        {By::kLoopStop, "a looped tone stopped"}};
+                        {By::kLoopStop, "a looped tone stopped"},
+                        {By::kStop, "a low sound stopped, over its own fade", 10}};
   constexpr int64_t kCut = 300;
   for (const Case& c : cases) {
     for (int rate : {22050, 44100, 48000}) {
       SCOPED_TRACE(std::string(c.why) + " at " + std::to_string(rate) + " Hz");
+      steady.cut_fade = int64_t{rate} * c.own_fade_ms / 1000;
       Mixer mixer(rate);
       std::vector<float> stream;
       if (c.by == By::kNextWord) {
@@ -212,7 +216,7 @@ TEST(MixerBeat, ACutSoundFadesOutOverTwoMilliseconds) {
       RenderInBlocks(mixer, stream, kCut, {7});
       if (c.by == By::kStop || c.by == By::kLoopStop) mixer.StopBeat();
       RenderInBlocks(mixer, stream, 600, {13, 5});
-      const int64_t fade = rate * 2 / 1000;
+      const int64_t fade = rate * (c.own_fade_ms > 0 ? c.own_fade_ms : 2) / 1000;
       ASSERT_EQ(stream[2 * (kCut - 1)], 0.5f);
       for (int64_t f = kCut; f < 900; ++f) {
         const float now = stream[static_cast<std::size_t>(2 * f)];
@@ -225,6 +229,23 @@ TEST(MixerBeat, ACutSoundFadesOutOverTwoMilliseconds) {
       }
       EXPECT_GT(stream[2 * (kCut + fade / 2)], 0.1f);  // still sounding halfway through
     }
+  }
+}
+
+// A sound's own cut fade is one period of its mean frequency, from 2 ms up to 20 ms.
+TEST(CutFade, LowSoundsFadeOverOnePeriod) {
+  const struct {
+    double hz;
+    double fade_ms;
+  } cases[] = {{1000, 2}, {440, 2.3}, {100, 10}, {60, 16.7}, {20, 20}, {0, 2}};
+  for (const auto& c : cases) {
+    std::vector<float> stereo;
+    for (int i = 0; i < 44100 / 4; ++i) {
+      const float v = c.hz > 0 ? std::sin(2 * std::numbers::pi * c.hz * (i + 0.5) / 44100) : 0;
+      stereo.insert(stereo.end(), {static_cast<float>(v), static_cast<float>(v)});
+    }
+    EXPECT_NEAR(static_cast<double>(CutFadeFor(stereo, 44100)) / 44.1, c.fade_ms, c.fade_ms / 20)
+        << c.hz;
   }
 }
 
