@@ -22,10 +22,6 @@ using base::key::kCtrlEnter, base::key::kEnter, base::key::kEsc, base::key::kF1,
     base::key::kHome, base::key::kUp, base::key::kPgUp, base::key::kEnd, base::key::kDown,
     base::key::kPgDn, base::key::kCtrlF5;
 
-bool IsAsciiLetter(uint8_t ch) {
-  return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
-}
-
 // A list being browsed: position 0 is before the first text, 1..n on a text, n + 1 after the
 // last one.
 class ListCursor {
@@ -126,7 +122,7 @@ std::optional<std::string> EffectsBrowser::ChooseEntry(console::Console& console
     const auto key = keys.ReadMenuKey();
     if (key.character != 0) {
       const uint8_t ch = key.character;
-      if (IsAsciiLetter(ch)) {
+      if (base::IsAsciiLetter(ch)) {
         // 1. From the next position on; 2. with a letter remembered, once more from the top.
         int found = list.Find(ch, list.Position() + 1);
         if (found == 0 && remembered) {

@@ -2,6 +2,7 @@
 #include "app/set_list.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 
 #include "app/metronome_state.hpp"
@@ -156,9 +157,7 @@ void SetList::Reindex() {
 }
 
 std::string SetListPath(const std::string& config_file) {
-  const std::size_t slash = config_file.find_last_of('/');
-  return (slash == std::string::npos ? std::string(".") : config_file.substr(0, slash)) + "/" +
-         kSetListFileName;
+  return (std::filesystem::path(config_file).parent_path() / kSetListFileName).string();
 }
 
 LoadedSetList LoadSetList(const std::string& path) {

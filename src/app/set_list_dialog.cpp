@@ -44,7 +44,7 @@ class Dialog {
       }
       if (ch == '+') {
         AddSong();
-      } else if (IsLetter(ch)) {
+      } else if (base::IsAsciiLetter(ch)) {
         JumpTo(ch);
       } else if (extended == kUp || extended == kDown) {
         MoveTo(position_ + (extended == kUp ? -1 : 1));
@@ -68,7 +68,6 @@ class Dialog {
   SetList& List() { return loaded_.list; }
   bool OnSong() { return position_ >= 0 && position_ < List().Count(); }
   void Say(const char* key, int line_ends) { SayMessage(console_, speech_, key, line_ends); }
-  static bool IsLetter(uint8_t ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
 
   void MoveTo(int position) {
     if (position < 0 || position >= List().Count()) {

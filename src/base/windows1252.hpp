@@ -44,6 +44,10 @@ template <std::integral Byte>
 constexpr Byte AsciiLowerCase(Byte c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<Byte>(c + ('a' - 'A')) : c;
 }
+template <std::integral Byte>
+constexpr bool IsAsciiLetter(Byte c) {
+  return AsciiUpperCase(c) >= 'A' && AsciiUpperCase(c) <= 'Z';
+}
 std::string AsciiUpperCase(std::string_view text);
 std::string AsciiLowerCase(std::string_view text);
 

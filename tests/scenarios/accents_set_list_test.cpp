@@ -16,19 +16,6 @@ namespace {
 
 using Script = std::vector<frontends::ScriptedMessage>;
 
-Script Join(std::initializer_list<Script> parts) {
-  Script all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
-// A name typed in the field editor and ended with Enter.
-Script Typed(int64_t at_ms, const std::string& text) {
-  Script script = TypeText(at_ms, text);
-  script.push_back(TypeChar(at_ms + 10 * static_cast<int64_t>(text.size()) + 50, 13));
-  return script;
-}
-
 // The sound on each beat of the first measure that starts with `first_sound` after `after_ms`:
 // the onset on the beat's exact frame, "-" for none.
 std::vector<std::string> MeasureHeard(const Scenario& scenario, int bpm, int beats,
@@ -114,14 +101,14 @@ TEST(SetList, SongsAddedAreThereAfterARestartAndNTwiceLoadsTheThird) {
   // Three songs: 100, 101 and 111 BPM, the last with a medium first beat.
   {
     Scenario first(Join({{TypeChar(1000, 'l'), TypeChar(3000, '+')},
-                         Typed(4000, "Um"),
+                         Answer(4000, "Um"),
                          {TypeChar(6000, 27), PressKey(7000, base::vk::kUp), TypeChar(8000, 'l'),
                           TypeChar(9500, '+')},
-                         Typed(10500, "Dois"),
+                         Answer(10500, "Dois"),
                          {TypeChar(12500, 27), PressKey(13500, base::vk::kPrior),
                           TypeChar(14500, 'a'), PressKey(16000, base::vk::kDown),
                           TypeChar(17000, 13), TypeChar(18000, 'l'), TypeChar(19500, '+')},
-                         Typed(20500, "Tres"),
+                         Answer(20500, "Tres"),
                          {TypeChar(22500, 27), TypeChar(24000, 27), TypeChar(25100, 's')}}),
                    500);
     EXPECT_EQ(first.Run(), 0);
@@ -150,7 +137,7 @@ TEST(SetList, ABrokenFileKeepsItsValidSongsAndLosesNothingWhenWritten) {
   WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT", broken);
   Scenario scenario(
       Join({{TypeChar(1000, 'l'), PressKey(3000, base::vk::kHome), TypeChar(4500, '+')},
-            Typed(5500, "Nova"),
+            Answer(5500, "Nova"),
             {TypeChar(8000, 27), TypeChar(9000, 27), TypeChar(10100, 's')}}),
       500);
   EXPECT_EQ(scenario.Run(), 0);

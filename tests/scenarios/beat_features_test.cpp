@@ -26,17 +26,6 @@ using Script = std::vector<frontends::ScriptedMessage>;
 
 constexpr int kRate = 44100;
 
-// The tempo text and the measure key at start-up, the extra keys, and the end at `end_ms`.
-Script Session(const std::string& tempo, uint8_t measure, Script keys, int64_t end_ms) {
-  Script script = TypeText(100, tempo);
-  script.push_back(TypeChar(200, 13));
-  script.push_back(TypeChar(300, measure));
-  script.insert(script.end(), keys.begin(), keys.end());
-  script.push_back(TypeChar(end_ms, 27));
-  script.push_back(TypeChar(end_ms + 1100, 's'));
-  return script;
-}
-
 std::vector<BeatOnset> OnsetsOf(const Scenario& scenario, const std::string& name) {
   std::vector<BeatOnset> found;
   for (const auto& onset : scenario.Onsets()) {
@@ -206,23 +195,10 @@ TEST(CountAloud, CountInGoesOneMeasureBeforeTheBeatAtStartAndAfterThePause) {
   EXPECT_EQ(runs, 2);
 }
 
-// Types a number in the field editor and ends it with Enter.
-Script Answer(int64_t at_ms, const std::string& number) {
-  Script script = TypeText(at_ms, number);
-  script.push_back(TypeChar(at_ms + 100, 13));
-  return script;
-}
-
-Script Keys(std::initializer_list<Script> parts) {
-  Script all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 TEST(MutedMeasures, TwoPlayedTwoMutedBringTheBeatBackOnItsFrame) {
   TempDataRoot data;
   std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=120\nCOMPASSO=B\n";
-  Scenario scenario(Keys({{TypeChar(1000, 'm')},
+  Scenario scenario(Join({{TypeChar(1000, 'm')},
                           Answer(2500, "2"),
                           Answer(4000, "2"),
                           {TypeChar(16000, 27), TypeChar(17100, 's')}}),
@@ -298,7 +274,7 @@ TEST(BusyProgram, AStalledProgramThreadDropsNoNote) {
 TEST(TempoTrainer, From60To80By5Every2MeasuresEndsAt80WithoutAGap) {
   TempDataRoot data;
   std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=60\nCOMPASSO=B\n";
-  Scenario scenario(Keys({{TypeChar(1000, 'r')},
+  Scenario scenario(Join({{TypeChar(1000, 'r')},
                           Answer(2500, "80"),
                           Answer(4000, "5"),
                           Answer(5500, "2"),
@@ -343,14 +319,14 @@ TEST(TempoTrainer, RAgainStopsItAndBadAnswersLeaveItOff) {
     bool stopped_by_r;
   };
   const Case cases[] = {
-      {Keys({{TypeChar(1000, 'r')},
+      {Join({{TypeChar(1000, 'r')},
              Answer(2500, "200"),
              Answer(4000, "1"),
              Answer(5500, "4"),
              {TypeChar(7000, 'r')}}),
        true},
-      {Keys({{TypeChar(1000, 'r')}, Answer(2500, "abc")}), false},
-      {Keys({{TypeChar(1000, 'r')}, Answer(2500, "80"), Answer(4000, "0")}), false},
+      {Join({{TypeChar(1000, 'r')}, Answer(2500, "abc")}), false},
+      {Join({{TypeChar(1000, 'r')}, Answer(2500, "80"), Answer(4000, "0")}), false},
   };
   for (const auto& c : cases) {
     TempDataRoot data;
@@ -593,7 +569,7 @@ TEST(StoreNewSettings, F2StoresEveryNewSettingAndTheNextStartRestoresThem) {
   const std::string ini = data.ConfigDir() + "/AUDIRA.INI";
   std::ofstream(ini) << "[CADENCIO]\nBPM=100\nCOMPASSO=Quatern\xE1rio\n";
   const Script keys =
-      Keys({{PressKey(1000, base::vk::kLeft), PressKey(1100, base::vk::kLeft), TypeChar(1200, 's'),
+      Join({{PressKey(1000, base::vk::kLeft), PressKey(1100, base::vk::kLeft), TypeChar(1200, 's'),
              TypeChar(1300, 'c'), TypeChar(1400, 'i'), TypeChar(1500, 'r')},
             Answer(3000, "60"),
             Answer(4500, "5"),

@@ -19,26 +19,6 @@ namespace {
 namespace vk = base::vk;
 using Script = std::vector<frontends::ScriptedMessage>;
 
-Script Join(std::initializer_list<Script> parts) {
-  Script all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
-// Answers the two start-up questions: the tempo text, Enter, then the measure key.
-Script AnswerStart(const std::string& tempo, uint8_t measure_key) {
-  Script script = TypeText(100, tempo);
-  script.push_back(TypeChar(200, 13));
-  script.push_back(TypeChar(300, measure_key));
-  return script;
-}
-
-// Ends the program: Esc at the given time and "s" once the question has been asked (keys
-// typed before the question are drained).
-Script EndAt(int64_t at_ms) {
-  return {TypeChar(at_ms, 27), TypeChar(at_ms + 1100, 's')};
-}
-
 // True when a frame interval is the beat period rounded either way at 44100 Hz (onsets fall
 // on whole frames, so successive intervals alternate between the two).
 // The onsets as "ms:sound" for failure messages.

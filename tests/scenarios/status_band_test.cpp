@@ -11,16 +11,6 @@ namespace {
 
 using Script = std::vector<frontends::ScriptedMessage>;
 
-Script StartThenKeys(const std::string& tempo, uint8_t measure_key, Script keys, int64_t end_ms) {
-  Script script = TypeText(100, tempo);
-  script.push_back(TypeChar(200, 13));
-  script.push_back(TypeChar(300, measure_key));
-  script.insert(script.end(), keys.begin(), keys.end());
-  script.push_back(TypeChar(end_ms, 27));
-  script.push_back(TypeChar(end_ms + 1100, 's'));
-  return script;
-}
-
 TEST(StatusBand, TheRunPutsEachBeatNumberOnItsSound) {
   struct Case {
     std::string tempo;
@@ -38,7 +28,7 @@ TEST(StatusBand, TheRunPutsEachBeatNumberOnItsSound) {
   };
   for (const Case& c : cases) {
     TempDataRoot data;
-    Scenario scenario(StartThenKeys(c.tempo, c.measure_key, c.keys, 3600), 500);
+    Scenario scenario(Session(c.tempo, c.measure_key, c.keys, 3600), 500);
     scenario.Run();
     const frontends::BeatRun& run = scenario.Screen().Beat();
     ASSERT_TRUE(run.sounding && run.beat_frame != nullptr) << c.why;
@@ -64,7 +54,7 @@ TEST(StatusBand, TheRunPutsEachBeatNumberOnItsSound) {
         << c.why;
   }
   TempDataRoot data;
-  Scenario up(StartThenKeys("120", 'b', {PressKey(1300, base::vk::kUp)}, 3600), 500);
+  Scenario up(Session("120", 'b', {PressKey(1300, base::vk::kUp)}, 3600), 500);
   up.Run();
   EXPECT_EQ(up.Screen().Beat().tempo, "121 BPM");
 }
@@ -91,7 +81,7 @@ TEST(StatusBand, ShowsWhatIsOnlySpoken) {
     Script keys = c.keys;
     const bool fork = keys.front().message.key == base::vk::F(4);
     if (fork) keys.push_back(TypeChar(5000, 27));  // back from the tuning fork
-    Scenario scenario(StartThenKeys(c.tempo, 'q', keys, fork ? 8000 : 4000), 500);
+    Scenario scenario(Session(c.tempo, 'q', keys, fork ? 8000 : 4000), 500);
     scenario.Run();
     EXPECT_EQ(scenario.Screen().Spoken(), c.shown) << c.shown;
     // Only spoken: the screen does not have it.

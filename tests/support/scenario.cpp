@@ -104,6 +104,33 @@ std::vector<frontends::ScriptedMessage> TypeText(int64_t at_ms, const std::strin
   return script;
 }
 
+Script Join(std::initializer_list<Script> parts) {
+  Script all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+Script Answer(int64_t at_ms, const std::string& text) {
+  Script script = TypeText(at_ms, text);
+  script.push_back(TypeChar(at_ms + 100, 13));
+  return script;
+}
+
+Script AnswerStart(const std::string& tempo, uint8_t measure_key) {
+  Script script = TypeText(100, tempo);
+  script.push_back(TypeChar(200, 13));
+  script.push_back(TypeChar(300, measure_key));
+  return script;
+}
+
+Script EndAt(int64_t at_ms) {
+  return {TypeChar(at_ms, 27), TypeChar(at_ms + 1100, 's')};
+}
+
+Script Session(const std::string& tempo, uint8_t measure_key, const Script& keys, int64_t end_ms) {
+  return Join({AnswerStart(tempo, measure_key), keys, EndAt(end_ms)});
+}
+
 void LineTranscriptFrontend::Present(const frontends::ScreenCells& cells, int cursor_column,
                                      int cursor_row, bool caret) {
   script_.Present(cells, cursor_column, cursor_row, caret);

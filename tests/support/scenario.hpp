@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,19 @@ frontends::ScriptedMessage PressKey(int64_t at_ms, int virtual_key, bool ctrl = 
                                     bool alt = false, bool shift = false);
 // Types a text, one character every 10 ms from `at_ms`.
 std::vector<frontends::ScriptedMessage> TypeText(int64_t at_ms, const std::string& text);
+
+using Script = std::vector<frontends::ScriptedMessage>;
+// The parts one after the other.
+Script Join(std::initializer_list<Script> parts);
+// A short text typed in the field editor from `at_ms` and ended with Enter 100 ms later.
+Script Answer(int64_t at_ms, const std::string& text);
+// The two start-up questions answered: the tempo text, Enter, then the measure key.
+Script AnswerStart(const std::string& tempo, uint8_t measure_key);
+// Ends the program: Esc at `at_ms` and "s" once the question has been asked (keys typed before
+// the question are drained).
+Script EndAt(int64_t at_ms);
+// A whole session: the start-up answers, the keys, and the end at `end_ms`.
+Script Session(const std::string& tempo, uint8_t measure_key, const Script& keys, int64_t end_ms);
 
 struct BeatOnset {
   int64_t frame;
