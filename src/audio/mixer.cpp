@@ -93,21 +93,35 @@ void Mixer::FindPatternNotes(int frames, int64_t base, PieceStarts& beats, Piece
   beats.fill(nullptr);
   words.fill(nullptr);
   const Rules& rules = published_rules_.Latest();
+  const int64_t end = base + frames;
   int governing = -1;  // the latest rule from at or before the frame
-  for (int i = 0; i < frames; ++i) {
-    const int64_t frame = base + i;
+  // The walk goes from note to note and from rule to rule, not frame by frame: the audio thread
+  // wakes for every buffer, and most of a buffer holds no note.
+  for (int64_t frame = base; frame < end;) {
     while (governing + 1 < rules.count && rules.rules[governing + 1].from <= frame) ++governing;
-    if (governing < 0 || !rules.rules[governing].playing) continue;
+    const int64_t until =
+        governing + 1 < rules.count ? std::min(end, rules.rules[governing + 1].from) : end;
+    if (governing < 0 || !rules.rules[governing].playing) {
+      frame = until;
+      continue;
+    }
     if (rules.serials[governing] != cursor_serial_) {
       // A rule taken up here: its notes before this frame were another rule's to play.
       cursor_serial_ = rules.serials[governing];
       cursor_ = PatternCursor(rules.rules[governing]);
       cursor_.SkipTo(frame);
     }
-    if (cursor_.Frame() != frame) continue;
-    const PatternNote note = cursor_.Note();
-    beats[i] = note.sound;
-    words[i] = note.word;
+    const int64_t note_frame = cursor_.Frame();
+    if (note_frame >= until) {
+      frame = until;
+      continue;
+    }
+    if (note_frame >= frame) {
+      const PatternNote note = cursor_.Note();
+      beats[static_cast<std::size_t>(note_frame - base)] = note.sound;
+      words[static_cast<std::size_t>(note_frame - base)] = note.word;
+      frame = note_frame + 1;
+    }
     cursor_.Advance();
   }
 }
@@ -164,6 +178,15 @@ void Mixer::MixChannel(Channel& channel, float gain, float* out, int frames, int
     }
     out[2 * i] += gain * left;
     out[2 * i + 1] += gain * right;
+    if (offset < 0 && channel.fading.sound == nullptr) {
+      // The channel is silent until its next start: the frames up to it add nothing.
+      const int64_t next_start =
+          latest + 1 < schedule.count ? schedule.starts[latest + 1].start - base : frames;
+      const int limit = static_cast<int>(std::clamp<int64_t>(next_start, i + 1, frames));
+      int next = i + 1;
+      while (next < limit && pattern[next] == nullptr) ++next;
+      i = next - 1;
+    }
   }
 }
 
@@ -182,12 +205,21 @@ void Mixer::RenderOutput(float* out, int frames) {
     const int total = lookahead_ + count;
     // The frames held back from before are followed by the new ones.
     Render(held + 2 * lookahead_, count);
+    float* piece = out + 2 * done;
+    // Most of the time nothing comes near the ceiling and the gain is back at 1: the frames
+    // then pass as they are, which is what the gain computation below would give them.
+    float loudest = 0.0f;
+    for (int i = 0; i < 2 * total; ++i) loudest = std::max(loudest, std::abs(held[i]));
+    if (loudest <= kCeiling && limiter_gain_ >= 1.0f) {
+      std::copy(held, held + 2 * count, piece);
+      std::copy(held + 2 * count, held + 2 * total, held);
+      continue;
+    }
     for (int i = 0; i < total; ++i) {
       const float peak = std::max(std::abs(held[2 * i]), std::abs(held[2 * i + 1]));
       needs[i] = peak > kCeiling ? kCeiling / peak : 1.0f;
     }
     for (int i = total - 2; i >= 0; --i) needs[i] = std::min(needs[i], needs[i + 1] + attack);
-    float* piece = out + 2 * done;
     for (int i = 0; i < count; ++i) {
       limiter_gain_ = std::min(limiter_gain_ + release, needs[i]);
       // The clamp only takes away the rounding of ceiling / peak x peak.
