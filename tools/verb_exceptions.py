@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
+
+In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
+-estir and -olir (acelera, acaloras, completas, acerte, empreste, gosta, preferem, investe,
+aboles) Brazilians open the stressed e or o. Spelling alone cannot tell these forms from those
+of the -er verbs (comeram, comeras, beberem), whose e stays closed, so they are found from a
+word list: a form is taken when the list holds its infinitive. Each becomes an entry
+WORD=RESPELLING with an acute on the stressed vowel; one entry covers the form with -s and -m
+too (acelera: aceleras, aceleram). The entries replace everything after the marker line of the
+exceptions file.
+
+Usage: tools/verb_exceptions.py [WORD-LIST] [EXCEPTIONS-FILE]
+"""
+import sys
+
+MARKER = "; VERB FORMS BELOW ARE WRITTEN BY tools/verb_exceptions.py"
+
+# Infinitive ending -> the endings of its forms stressed on the stem.
+FAMILIES = {
+    "erar": "oae", "orar": "oae", "etar": "oae", "ertar": "oae", "estar": "oae",
+    "ostar": "oae", "erir": "e", "estir": "e", "olir": "e",
+}
+# Verbs conjugated otherwise (esta, sobresta are not their forms).
+SKIPPED_VERBS = {"estar", "sobrestar"}
+# Forms that are first of all nouns with a closed vowel (the noun is kept).
+NOUNS = {
+    "acerto", "aperto", "assessora", "choro", "colete", "concerto", "conserto", "coro",
+    "decoro", "desacerto", "desaperto", "desconcerto", "desespero", "desgosto", "doutora",
+    "editora", "enxerto", "esmero", "espeto", "gosto", "imposto", "monitora", "namoro", "posto",
+    "tempero",
+}
+
+
+def verb_forms(words):
+    """(form, respelling) of every stem-stressed form the word list holds."""
+    entries = {}
+    for infinitive in sorted(words):
+        ending = next((e for e in FAMILIES if infinitive.endswith(e)), None)
+        if ending is None or infinitive in SKIPPED_VERBS:
+            continue
+        stem = infinitive[:-2]
+        vowel = max(stem.rfind("e"), stem.rfind("o"))
+        accented = stem[:vowel] + {"e": "é", "o": "ó"}[stem[vowel]] + stem[vowel + 1:]
+        for last in FAMILIES[ending]:
+            form = stem + last
+            if form in NOUNS or not {form, form + "s", form + "m"} & words:
+                continue
+            entries[form] = accented + last
+    return entries
+
+
+def main():
+    word_list = sys.argv[1] if len(sys.argv) > 1 else "/usr/share/dict/brazilian"
+    exceptions = sys.argv[2] if len(sys.argv) > 2 else "data/sivratts/portug.exc"
+    with open(word_list, encoding="utf-8") as f:
+        words = {w.strip() for w in f if w.strip().islower()}
+    with open(exceptions, encoding="cp1252", newline="") as f:
+        kept = f.read().split(MARKER)[0].rstrip("\n").split("\n")
+    written = {line.split("=")[0] for line in kept}
+    generated = [
+        f"{form.upper()}={respelling.upper()}"
+        for form, respelling in sorted(verb_forms(words).items())
+        if form.upper() not in written
+    ]
+    with open(exceptions, "w", encoding="cp1252", newline="") as f:
+        f.write("\n".join(kept + [MARKER] + generated) + "\n")
+    print(f"{len(generated)} verb forms written to {exceptions}")
+
+
+if __name__ == "__main__":
+    main()
