@@ -450,13 +450,20 @@ TEST(ShippedRules, WriteOnlyPhonemesOfTheVoice) {
   }
 }
 
-// Final unstressed vowels carry the mark that ends the lengthening after the stress.
-TEST(ShippedRules, FinalVowelsAreNotLengthened) {
-  const std::vector<std::string> lines = TranscribeTokens({"555|casa", "555|aqui"}, Shipped());
-  EXPECT_EQ(lines, (std::vector<std::string>{";555|casa", "k", ">a", "z",
-                                             "\xA8"
-                                             "a",
-                                             "", ";555|aqui", "a", "k", ">\xA8i", "", "__"}));
+// Final unstressed vowels and the nasal glide of -em and muito carry the mark that ends the
+// lengthening after the stress (a glide as long as its vowel is heard as a syllable).
+TEST(ShippedRules, FinalVowelsAndNasalGlidesAreNotLengthened) {
+  const std::vector<std::string> lines =
+      TranscribeTokens({"555|casa", "555|aqui", "555|muito", "555|bem"}, Shipped());
+  std::string joined;
+  for (const std::string& line : lines) joined += line + " / ";
+  EXPECT_EQ(joined,
+            ";555|casa / k / >a / z / \xA8"
+            "a /  / "
+            ";555|aqui / a / k / >\xA8i /  / "
+            ";555|muito / m / >un / \xA8in / t / \xA8u /  / "
+            ";555|bem / b / >en / \xA8in /  / "
+            "__ / ");
 }
 
 }  // namespace
