@@ -2,13 +2,13 @@
 """Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
 
 In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
--estir and -olir (acelera, acaloras, completas, acerte, empreste, gosta, preferem, investe,
-aboles) Brazilians open the stressed e or o. Spelling alone cannot tell these forms from those
-of the -er verbs (comeram, comeras, beberem), whose e stays closed, so they are found from a
-word list: a form is taken when the list holds its infinitive. Each becomes an entry
-WORD=RESPELLING with an acute on the stressed vowel; one entry covers the form with -s and -m
-too (acelera: aceleras, aceleram). The entries replace everything after the marker line of the
-exceptions file.
+-estir and -olir, and the -e forms of -olar (acelera, acaloras, completas, acerte, empreste,
+gosta, preferem, investe, aboles, isoles), Brazilians open the stressed e or o. Spelling alone
+cannot tell these forms from those of the -er verbs (comeram, comeras, beberem), whose e stays
+closed, so they are found from a word list: a form is taken when the list holds its
+infinitive. Each becomes an entry WORD=RESPELLING with an acute on the stressed vowel; one
+entry covers the form with -s and -m too (acelera: aceleras, aceleram). The entries replace
+everything after the marker line of the exceptions file.
 
 Usage: tools/verb_exceptions.py [WORD-LIST] [EXCEPTIONS-FILE]
 """
@@ -19,14 +19,14 @@ MARKER = "; VERB FORMS BELOW ARE WRITTEN BY tools/verb_exceptions.py"
 # Infinitive ending -> the endings of its forms stressed on the stem.
 FAMILIES = {
     "erar": "oae", "orar": "oae", "etar": "oae", "ertar": "oae", "estar": "oae",
-    "ostar": "oae", "erir": "e", "estir": "e", "olir": "e",
+    "ostar": "oae", "olar": "e", "erir": "e", "estir": "e", "olir": "e",
 }
 # Verbs conjugated otherwise (esta, sobresta are not their forms).
 SKIPPED_VERBS = {"estar", "sobrestar"}
 # Forms that are first of all nouns with a closed vowel (the noun is kept).
 NOUNS = {
-    "acerto", "aperto", "assessora", "choro", "colete", "concerto", "conserto", "coro",
-    "decoro", "desacerto", "desaperto", "desconcerto", "desespero", "desgosto", "doutora",
+    "acerto", "aperto", "assessora", "choro", "colete", "concerto", "conserto", "controle",
+    "coro", "decoro", "desacerto", "desaperto", "desconcerto", "desespero", "desgosto", "doutora",
     "editora", "enxerto", "esmero", "espeto", "gosto", "imposto", "monitora", "namoro", "posto",
     "tempero",
 }

@@ -259,8 +259,8 @@ TEST(ShippedRules, X) {
 
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
-// -osta, final -ol; -ela, -eve, -ebre, -erra, -ece, -erto, -erta, -eles, -sfera, final -el),
-// closed where the exceptions keep them so.
+// -osta, -ostos, -orta, -ose, final -ol; -ela, -eve, -ebre, -erra, -ece, -erto, -erta, -eles,
+// -sfera, -erna, -erno, -esso, final -el), closed where the exceptions keep them so.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -301,13 +301,23 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"mulheres", "m u lh >ee r i s2"},
       {"flores", "f l >o r i s2"},
       {"atmosfera", "a t m o s2 f >ee r a"},
+      {"moderna", "m o d >ee r2 n a"},
+      {"inverno", "in v >ee r2 n u"},
+      {"governo", "g o v >e r2 n u"},  // exception: closed
+      {"processo", "p r o s >ee s u"},
+      {"gesso", "j >e s u"},  // exception: closed
+      {"compostos", "k on p >oo s2 t u s2"},
+      {"gostos", "g >o s2 t u s2"},  // exception: closed
+      {"morta", "m >oo r2 t a"},
+      {"glicose", "g l i k >oo z i"},
   });
 }
 
 // Stressed e and o of verb forms: open in the strong pasts before r, ss and st and in the
 // stressed present forms of the -elar, -egar, -etar, -eder, -olar, -orar, -ocar and -otar
 // verbs and of the verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir, -estir and
-// -olir; closed in the regular pasts, the -emos forms, the forms of pôr and the exceptions.
+// -olir (-e forms of -olar too); closed in the regular pasts, the -emos forms, the forms of pôr and
+// the exceptions.
 TEST(ShippedRules, StressedEAndOOfVerbs) {
   ExpectAll({
       {"tiveram", "t i v >ee r @ w"},
@@ -342,6 +352,7 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"empreste", "en p r >ee s2 t i"},
       {"preferem", "p r e f >ee r en in"},
       {"aboles", "a b >oo l i s2"},
+      {"isoles", "i z >oo l i s2"},
       {"comeras", "k o m >e r a s2"},  // -er verb: closed
       {"gosto", "g >o s2 t u"},        // the noun: closed
   });
