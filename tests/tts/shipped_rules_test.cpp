@@ -260,7 +260,7 @@ TEST(ShippedRules, X) {
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
 // -osta, -ostos, -orta, -ose, final -ol; -ela, -eve, -ebre, -erra, -ece, -erto, -erta, -eles,
-// -sfera, -erna, -erno, -esso, final -el), closed where the exceptions keep them so.
+// -sfera, -eca, -erna, -erno, -esso, final -el), closed where the exceptions keep them so.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -301,6 +301,8 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"mulheres", "m u lh >ee r i s2"},
       {"flores", "f l >o r i s2"},
       {"atmosfera", "a t m o s2 f >ee r a"},
+      {"boneca", "b o n >ee k a"},
+      {"seca", "s >e k a"},  // exception: closed
       {"moderna", "m o d >ee r2 n a"},
       {"inverno", "in v >ee r2 n u"},
       {"governo", "g o v >e r2 n u"},  // exception: closed
