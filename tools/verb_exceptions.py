@@ -2,13 +2,14 @@
 """Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
 
 In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
--estir and -olir, and the -e forms of -olar (acelera, acaloras, completas, acerte, empreste,
-gosta, preferem, investe, aboles, isoles), Brazilians open the stressed e or o. Spelling alone
-cannot tell these forms from those of the -er verbs (comeram, comeras, beberem), whose e stays
-closed, so they are found from a word list: a form is taken when the list holds its
-infinitive. Each becomes an entry WORD=RESPELLING with an acute on the stressed vowel; one
-entry covers the form with -s and -m too (acelera: aceleras, aceleram). The entries replace
-everything after the marker line of the exceptions file.
+-estir and -olir, and some of those of -olar, -ordar, -ogar and -ovar (acelera, acaloras,
+completas, acerte, empreste, gosta, preferem, investe, aboles, isoles, aborde, jogue, aproves),
+Brazilians open the stressed e or o. Spelling alone cannot tell these forms from those of the
+-er verbs (comeram, comeras, beberem), whose e stays closed, so they are found from a word
+list: a form is taken when the list holds its infinitive. Each becomes an entry
+WORD=RESPELLING with an acute on the stressed vowel; one entry covers the form with -s and -m
+too (acelera: aceleras, aceleram). The entries replace everything after the marker line of the
+exceptions file.
 
 Usage: tools/verb_exceptions.py [WORD-LIST] [EXCEPTIONS-FILE]
 """
@@ -19,8 +20,11 @@ MARKER = "; VERB FORMS BELOW ARE WRITTEN BY tools/verb_exceptions.py"
 # Infinitive ending -> the endings of its forms stressed on the stem.
 FAMILIES = {
     "erar": "oae", "orar": "oae", "etar": "oae", "ertar": "oae", "estar": "oae",
-    "ostar": "oae", "olar": "e", "erir": "e", "estir": "e", "olir": "e",
+    "ostar": "oae", "olar": "e", "ordar": "ae", "ogar": "ae", "ovar": "e", "erir": "e",
+    "estir": "e", "olir": "e",
 }
+# Before e and i the g of -gar verbs is written gu (jogue).
+SPELLED_BEFORE_E = {"g": "gu"}
 # Verbs conjugated otherwise (esta, sobresta are not their forms).
 SKIPPED_VERBS = {"estar", "sobrestar"}
 # Forms that are first of all nouns with a closed vowel (the noun is kept).
@@ -30,6 +34,11 @@ NOUNS = {
     "editora", "enxerto", "esmero", "espeto", "gosto", "imposto", "monitora", "namoro", "posto",
     "tempero",
 }
+
+
+def before_ending(stem, last):
+    """The stem as written before an ending (jog + e: jogue)."""
+    return stem[:-1] + SPELLED_BEFORE_E.get(stem[-1], stem[-1]) if last == "e" else stem
 
 
 def verb_forms(words):
@@ -43,10 +52,10 @@ def verb_forms(words):
         vowel = max(stem.rfind("e"), stem.rfind("o"))
         accented = stem[:vowel] + {"e": "é", "o": "ó"}[stem[vowel]] + stem[vowel + 1:]
         for last in FAMILIES[ending]:
-            form = stem + last
+            form = before_ending(stem, last) + last
             if form in NOUNS or not {form, form + "s", form + "m"} & words:
                 continue
-            entries[form] = accented + last
+            entries[form] = before_ending(accented, last) + last
     return entries
 
 

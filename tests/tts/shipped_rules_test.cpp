@@ -189,7 +189,7 @@ TEST(ShippedRules, SoftAndHardCAndG) {
       {"aqui", "a k >i"},
       {"porque", "p >o r2 k i"},
       {"linguiça", "l in g w >i s a"},
-      {"jogue", "j >o g i"},
+      {"jogue", "j >oo g i"},
       {"ficção", "f i k s >@ w"},
   });
 }
@@ -260,7 +260,8 @@ TEST(ShippedRules, X) {
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
 // -osta, -ostos, -orta, -ose, final -ol; -ela, -eve, -ebre, -erra, -ece, -erto, -erta, -eles,
-// -sfera, -eca, -erna, -erno, -esso, final -el), closed where the exceptions keep them so.
+// -sfera, -eca, -eque, -estre, -erna, -erno, -esso, final -el), closed where the exceptions keep
+// them so.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -303,6 +304,9 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"atmosfera", "a t m o s2 f >ee r a"},
       {"boneca", "b o n >ee k a"},
       {"seca", "s >e k a"},  // exception: closed
+      {"leque", "l >ee k i"},
+      {"mestre", "m >ee s2 t r i"},
+      {"torre", "t >o rr i"},  // exception: closed
       {"moderna", "m o d >ee r2 n a"},
       {"inverno", "in v >ee r2 n u"},
       {"governo", "g o v >e r2 n u"},  // exception: closed
@@ -318,8 +322,8 @@ TEST(ShippedRules, StressedEAndOFamilies) {
 // Stressed e and o of verb forms: open in the strong pasts before r, ss and st and in the
 // stressed present forms of the -elar, -egar, -etar, -eder, -olar, -orar, -ocar and -otar
 // verbs and of the verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir, -estir and
-// -olir (-e forms of -olar too); closed in the regular pasts, the -emos forms, the forms of pôr and
-// the exceptions.
+// -olir (some of -olar, -ordar, -ogar, -ovar too), -orre, -esce; closed in the regular pasts, the
+// -emos forms, the forms of pôr and the exceptions.
 TEST(ShippedRules, StressedEAndOOfVerbs) {
   ExpectAll({
       {"tiveram", "t i v >ee r @ w"},
@@ -355,6 +359,9 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"preferem", "p r e f >ee r en in"},
       {"aboles", "a b >oo l i s2"},
       {"isoles", "i z >oo l i s2"},
+      {"abordes", "a b >oo r2 d i s2"},
+      {"corre", "k >oo rr i"},
+      {"cresce", "k r >ee s i"},
       {"comeras", "k o m >e r a s2"},  // -er verb: closed
       {"gosto", "g >o s2 t u"},        // the noun: closed
   });
