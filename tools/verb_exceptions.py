@@ -2,11 +2,11 @@
 """Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
 
 In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
--estir and -olir, and some of those of -olar, -ordar, -ogar and -ovar (acelera, acaloras,
-completas, acerte, empreste, gosta, preferem, investe, aboles, isoles, aborde, jogue, aproves),
-Brazilians open the stressed e or o. Spelling alone cannot tell these forms from those of the
--er verbs (comeram, comeras, beberem), whose e stays closed, so they are found from a word
-list: a form is taken when the list holds its infinitive. Each becomes an entry
+-estir, -essar and -olir, and some of those of -olar, -ordar, -ortar, -ogar and -ovar (acelera,
+acaloras, completas, acerte, empreste, gosta, interessa, preferem, investe, aboles, isoles,
+aborde, importa, jogue, aproves), Brazilians open the stressed e or o. Spelling alone cannot
+tell these forms from those of the -er verbs (comeram, comeras, beberem), whose e stays closed,
+so they are found from a word list: a form is taken when the list holds its infinitive. Each becomes an entry
 WORD=RESPELLING with an acute on the stressed vowel; one entry covers the form with -s and -m
 too (acelera: aceleras, aceleram). The entries replace everything after the marker line of the
 exceptions file.
@@ -20,8 +20,8 @@ MARKER = "; VERB FORMS BELOW ARE WRITTEN BY tools/verb_exceptions.py"
 # Infinitive ending -> the endings of its forms stressed on the stem.
 FAMILIES = {
     "erar": "oae", "orar": "oae", "etar": "oae", "ertar": "oae", "estar": "oae",
-    "ostar": "oae", "olar": "e", "ordar": "ae", "ogar": "ae", "ovar": "e", "erir": "e",
-    "estir": "e", "olir": "e",
+    "ostar": "oae", "essar": "oae", "olar": "e", "ordar": "ae", "ortar": "ae", "ogar": "ae",
+    "ovar": "e", "erir": "e", "estir": "e", "olir": "e",
 }
 # Before e and i the g of -gar verbs is written gu (jogue).
 SPELLED_BEFORE_E = {"g": "gu"}
@@ -30,9 +30,9 @@ SKIPPED_VERBS = {"estar", "sobrestar"}
 # Forms that are first of all nouns with a closed vowel (the noun is kept).
 NOUNS = {
     "acerto", "aperto", "assessora", "choro", "colete", "concerto", "conserto", "controle",
-    "coro", "decoro", "desacerto", "desaperto", "desconcerto", "desespero", "desgosto", "doutora",
-    "editora", "enxerto", "esmero", "espeto", "gosto", "imposto", "monitora", "namoro", "posto",
-    "tempero",
+    "coro", "decoro", "desacerto", "desaperto", "desconcerto", "desespero", "desgosto",
+    "desinteresse", "doutora", "editora", "enxerto", "esmero", "espeto", "gosto", "imposto",
+    "interesse", "monitora", "namoro", "posto", "tempero",
 }
 
 

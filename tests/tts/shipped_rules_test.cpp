@@ -321,9 +321,9 @@ TEST(ShippedRules, StressedEAndOFamilies) {
 
 // Stressed e and o of verb forms: open in the strong pasts before r, ss and st and in the
 // stressed present forms of the -elar, -egar, -etar, -eder, -olar, -orar, -ocar and -otar
-// verbs and of the verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir, -estir and
-// -olir (some of -olar, -ordar, -ogar, -ovar too), -orre, -esce; closed in the regular pasts, the
-// -emos forms, the forms of pôr and the exceptions.
+// verbs and of the verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir, -estir,
+// -essar and -olir (some of -olar, -ordar, -ortar, -ogar, -ovar too), -orre, -esce; closed in
+// the regular pasts, the -emos forms, the forms of pôr and the exceptions.
 TEST(ShippedRules, StressedEAndOOfVerbs) {
   ExpectAll({
       {"tiveram", "t i v >ee r @ w"},
@@ -360,6 +360,8 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"aboles", "a b >oo l i s2"},
       {"isoles", "i z >oo l i s2"},
       {"abordes", "a b >oo r2 d i s2"},
+      {"interessa", "in t e r >ee s a"},
+      {"interesse", "in t e r >e s i"},  // the noun: closed
       {"corre", "k >oo rr i"},
       {"cresce", "k r >ee s i"},
       {"comeras", "k o m >e r a s2"},  // -er verb: closed
