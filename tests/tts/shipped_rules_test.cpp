@@ -472,11 +472,12 @@ TEST(ShippedRules, WriteOnlyPhonemesOfTheVoice) {
   }
 }
 
-// Final unstressed vowels and the nasal glide of -em and muito carry the mark that ends the
-// lengthening after the stress (a glide as long as its vowel is heard as a syllable).
+// Final unstressed vowels and diphthongs and the nasal glide of -em and muito carry the mark
+// that ends the lengthening after the stress (an unstressed -ão as long as the stressed vowel
+// takes the stress; a glide as long as its vowel is heard as a syllable).
 TEST(ShippedRules, FinalVowelsAndNasalGlidesAreNotLengthened) {
-  const std::vector<std::string> lines =
-      TranscribeTokens({"555|casa", "555|aqui", "555|muito", "555|bem"}, Shipped());
+  const std::vector<std::string> lines = TranscribeTokens(
+      {"555|casa", "555|aqui", "555|muito", "555|homem", "555|" + Cp1252("órgão")}, Shipped());
   std::string joined;
   for (const std::string& line : lines) joined += line + " / ";
   EXPECT_EQ(joined,
@@ -484,7 +485,9 @@ TEST(ShippedRules, FinalVowelsAndNasalGlidesAreNotLengthened) {
             "a /  / "
             ";555|aqui / a / k / >\xA8i /  / "
             ";555|muito / m / >un / \xA8in / t / \xA8u /  / "
-            ";555|bem / b / >en / \xA8in /  / "
+            ";555|homem / >o / m / \xA8"
+            "en / \xA8in /  / "
+            ";555|\xF3rg\xE3o / >oo / r2 / g / \xA8@ / w /  / "
             "__ / ");
 }
 
