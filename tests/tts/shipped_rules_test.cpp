@@ -306,7 +306,10 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"seca", "s >e k a"},  // exception: closed
       {"leque", "l >ee k i"},
       {"mestre", "m >ee s2 t r i"},
-      {"torre", "t >o rr i"},  // exception: closed
+      {"torre", "t >o rr i"},     // exception: closed
+      {"desta", "d >ee s2 t a"},  // exception: open like esta
+      {"olhos", ">oo lh u s2"},   // exception: the plural opens it
+      {"logo", "l >oo g u"},      // exception
       {"moderna", "m o d >ee r2 n a"},
       {"inverno", "in v >ee r2 n u"},
       {"governo", "g o v >e r2 n u"},  // exception: closed
