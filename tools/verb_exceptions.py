@@ -2,14 +2,14 @@
 """Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
 
 In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
--estir, -essar and -olir, and some of those of -olar, -ordar, -ortar, -ogar and -ovar (acelera,
-acaloras, completas, acerte, empreste, gosta, interessa, preferem, investe, aboles, isoles,
-aborde, importa, jogue, aproves), Brazilians open the stressed e or o. Spelling alone cannot
-tell these forms from those of the -er verbs (comeram, comeras, beberem), whose e stays closed,
-so they are found from a word list: a form is taken when the list holds its infinitive. Each becomes an entry
-WORD=RESPELLING with an acute on the stressed vowel; one entry covers the form with -s and -m
-too (acelera: aceleras, aceleram). The entries replace everything after the marker line of the
-exceptions file.
+-estir, -essar and -olir, and some of those of -egar, -olar, -ordar, -ortar, -ogar and -ovar
+(acelera, acaloras, completas, acerte, empreste, gosta, interessa, preferem, investe, aboles,
+entrego, isoles, aborde, importa, jogue, aproves), Brazilians open the stressed e or o.
+Spelling alone cannot tell these forms from those of the -er verbs (comeram, comeras,
+beberem), whose e stays closed, so they are found from a word list: a form is taken when the
+list holds its infinitive. Each becomes an entry WORD=RESPELLING with an acute on the stressed
+vowel; one entry covers the form with -s and -m too (acelera: aceleras, aceleram). The entries
+replace everything after the marker line of the exceptions file.
 
 Usage: tools/verb_exceptions.py [WORD-LIST] [EXCEPTIONS-FILE]
 """
@@ -20,19 +20,20 @@ MARKER = "; VERB FORMS BELOW ARE WRITTEN BY tools/verb_exceptions.py"
 # Infinitive ending -> the endings of its forms stressed on the stem.
 FAMILIES = {
     "erar": "oae", "orar": "oae", "etar": "oae", "ertar": "oae", "estar": "oae",
-    "ostar": "oae", "essar": "oae", "olar": "e", "ordar": "ae", "ortar": "ae", "ogar": "ae",
-    "ovar": "e", "erir": "e", "estir": "e", "olir": "e",
+    "ostar": "oae", "essar": "oae", "egar": "o", "olar": "e", "ordar": "ae", "ortar": "ae",
+    "ogar": "ae", "ovar": "e", "erir": "e", "estir": "e", "olir": "e",
 }
 # Before e and i the g of -gar verbs is written gu (jogue).
 SPELLED_BEFORE_E = {"g": "gu"}
-# Verbs conjugated otherwise (esta, sobresta are not their forms).
-SKIPPED_VERBS = {"estar", "sobrestar"}
-# Forms that are first of all nouns with a closed vowel (the noun is kept).
+# Verbs conjugated otherwise (esta, sobresta are not their forms; chegar keeps a closed e).
+SKIPPED_VERBS = {"estar", "sobrestar", "achegar", "aconchegar", "chegar", "conchegar"}
+# Forms that are first of all nouns or participles with a closed vowel (those are kept).
 NOUNS = {
-    "acerto", "aperto", "assessora", "choro", "colete", "concerto", "conserto", "controle",
-    "coro", "decoro", "desacerto", "desaperto", "desconcerto", "desespero", "desgosto",
-    "desinteresse", "doutora", "editora", "enxerto", "esmero", "espeto", "gosto", "imposto",
-    "interesse", "monitora", "namoro", "posto", "tempero",
+    "acerto", "apego", "aperto", "assessora", "cego", "choro", "colete", "concerto", "conserto",
+    "controle", "coro", "decoro", "desacerto", "desapego", "desaperto", "desassossego",
+    "desconcerto", "desespero", "desgosto", "desinteresse", "doutora", "editora", "emprego",
+    "enxerto", "esmero", "espeto", "gosto", "imposto", "interesse", "monitora", "namoro", "pego",
+    "posto", "rego", "sossego", "tempero",
 }
 
 
@@ -56,6 +57,10 @@ def verb_forms(words):
             if form in NOUNS or not {form, form + "s", form + "m"} & words:
                 continue
             entries[form] = before_ending(accented, last) + last
+            # The plural of a noun or adjective in -or that is the stem (cor, melhor: cores,
+            # melhores) keeps its closed o, though the form covers the -s too.
+            if last == "e" and stem.endswith("or") and stem in words and form + "s" in words:
+                entries[form + "s"] = stem[:vowel] + "ô" + stem[vowel + 1:] + "es"
     return entries
 
 

@@ -260,8 +260,8 @@ TEST(ShippedRules, X) {
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
 // -osta, -ostos, -orta, -ose, final -ol; -ela, -eve, -ebre, -erra, -ece, -erto, -erta, -eles,
-// -sfera, -eca, -eque, -estre, -erna, -erno, -esso, final -el), closed where the exceptions keep
-// them so.
+// -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso, -telo, final -el), closed where
+// the exceptions keep them so.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -310,6 +310,9 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"desta", "d >ee s2 t a"},  // exception: open like esta
       {"olhos", ">oo lh u s2"},   // exception: the plural opens it
       {"logo", "l >oo g u"},      // exception
+      {"castelo", "k a s2 t >ee l u"},
+      {"universo", "u n i v >ee r2 s u"},
+      {"parede", "p a r >e d i"},  // exception: closed
       {"moderna", "m o d >ee r2 n a"},
       {"inverno", "in v >ee r2 n u"},
       {"governo", "g o v >e r2 n u"},  // exception: closed
@@ -325,8 +328,8 @@ TEST(ShippedRules, StressedEAndOFamilies) {
 // Stressed e and o of verb forms: open in the strong pasts before r, ss and st and in the
 // stressed present forms of the -elar, -egar, -etar, -eder, -olar, -orar, -ocar and -otar
 // verbs and of the verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir, -estir,
-// -essar and -olir (some of -olar, -ordar, -ortar, -ogar, -ovar too), -orre, -esce; closed in
-// the regular pasts, the -emos forms, the forms of pôr and the exceptions.
+// -essar and -olir (some of -egar, -olar, -ordar, -ortar, -ogar, -ovar too), -orre, -esce, -ede,
+// -evem; closed in the regular pasts, the -emos forms, the forms of pôr and the exceptions.
 TEST(ShippedRules, StressedEAndOOfVerbs) {
   ExpectAll({
       {"tiveram", "t i v >ee r @ w"},
@@ -362,6 +365,11 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"preferem", "p r e f >ee r en in"},
       {"aboles", "a b >oo l i s2"},
       {"isoles", "i z >oo l i s2"},
+      {"melhore", "m e lh >oo r i"},
+      {"melhores", "m e lh >o r i s2"},  // the adjective's plural: closed
+      {"entrego", "en t r >ee g u"},
+      {"devem", "d >ee v en in"},
+      {"cede", "s >ee d i"},
       {"abordes", "a b >oo r2 d i s2"},
       {"interessa", "in t e r >ee s a"},
       {"interesse", "in t e r >e s i"},  // the noun: closed
