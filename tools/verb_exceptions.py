@@ -32,8 +32,8 @@ NOUNS = {
     "acerto", "apego", "aperto", "assessora", "cego", "choro", "colete", "concerto", "conserto",
     "controle", "coro", "decoro", "desacerto", "desapego", "desaperto", "desassossego",
     "desconcerto", "desespero", "desgosto", "desinteresse", "doutora", "editora", "emprego",
-    "enxerto", "esmero", "espeto", "gosto", "imposto", "interesse", "monitora", "namoro", "pego",
-    "posto", "rego", "sossego", "tempero",
+    "encosto", "enxerto", "esmero", "espeto", "gosto", "imposto", "interesse", "monitora",
+    "namoro", "pego", "posto", "rego", "sossego", "tempero",
 }
 
 
