@@ -259,9 +259,9 @@ TEST(ShippedRules, X) {
 
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
-// -osta, -ostos, -orta, -ose, final -ol; -ela, -eve, -ebre, -erra, -ece, -erto, -erta, -eles,
-// -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso, -telo, final -el), closed where
-// the exceptions keep them so.
+// -osta, -ostos, -orta, -orme, -orna, -ose, final -ol; -ela, -eve, -ebre, -erra, -ece, -erto,
+// -erta, -eles, -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso, -telo, final -el),
+// closed where the exceptions keep them so.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -312,7 +312,9 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"logo", "l >oo g u"},      // exception
       {"castelo", "k a s2 t >ee l u"},
       {"universo", "u n i v >ee r2 s u"},
-      {"parede", "p a r >e d i"},  // exception: closed
+      {"parede", "p a r >e d i"},     // exception: closed
+      {"hóspede", ">oo s2 p e d i"},  // exception: the e after the stress stays closed
+      {"enorme", "e n >oo r2 m i"},
       {"moderna", "m o d >ee r2 n a"},
       {"inverno", "in v >ee r2 n u"},
       {"governo", "g o v >e r2 n u"},  // exception: closed
