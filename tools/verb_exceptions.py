@@ -2,10 +2,10 @@
 """Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
 
 In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
--estir, -essar and -olir, and some of those of -egar, -olar, -ordar, -ortar, -ogar and -ovar
-(acelera, acaloras, completas, acerte, empreste, gosta, interessa, preferem, investe, aboles,
-entrego, isoles, aborde, importa, jogue, aproves), Brazilians open the stressed e or o.
-Spelling alone cannot tell these forms from those of the -er verbs (comeram, comeras,
+-estir, -essar and -olir, and some of those of -egar, -elar, -olar, -ordar, -ortar, -ogar and
+-ovar (acelera, acaloras, completas, acerte, empreste, gosta, interessa, preferem, investe,
+aboles, entrego, revele, isoles, aborde, importa, jogue, aproves), Brazilians open the stressed
+e or o. Spelling alone cannot tell these forms from those of the -er verbs (comeram, comeras,
 beberem), whose e stays closed, so they are found from a word list: a form is taken when the
 list holds its infinitive. Each becomes an entry WORD=RESPELLING with an acute on the stressed
 vowel; one entry covers the form with -s and -m too (acelera: aceleras, aceleram). The entries
@@ -20,8 +20,8 @@ MARKER = "; VERB FORMS BELOW ARE WRITTEN BY tools/verb_exceptions.py"
 # Infinitive ending -> the endings of its forms stressed on the stem.
 FAMILIES = {
     "erar": "oae", "orar": "oae", "etar": "oae", "ertar": "oae", "estar": "oae",
-    "ostar": "oae", "essar": "oae", "egar": "o", "olar": "e", "ordar": "ae", "ortar": "ae",
-    "ogar": "ae", "ovar": "e", "erir": "e", "estir": "e", "olir": "e",
+    "ostar": "oae", "essar": "oae", "egar": "o", "elar": "e", "olar": "e", "ordar": "ae",
+    "ortar": "ae", "ogar": "ae", "ovar": "e", "erir": "e", "estir": "e", "olir": "e",
 }
 # Before e and i the g of -gar verbs is written gu (jogue).
 SPELLED_BEFORE_E = {"g": "gu"}

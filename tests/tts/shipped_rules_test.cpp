@@ -51,7 +51,7 @@ TEST(ShippedRules, VowelsAndUnstressedEndings) {
       {"livro", "l >i v r u"},    {"leite", "l >e y t i"},  {"pato", "p >a t u"},
       {"bolo", "b >o l u"},       {"povo", "p >o v u"},     {"vida", "v >i d a"},
       {"nome", "n >o m i"},       {"tarde", "t >a r2 d i"}, {"menino", "m e n >i n u"},
-      {"sabia", "s a b >i a"},    {"tudo", "t >u d u"},     {"pele", "p >e l i"},
+      {"sabia", "s a b >i a"},    {"tudo", "t >u d u"},     {"pele", "p >ee l i"},
       {"bonita", "b o n >i t a"}, {"lado", "l >a d u"},     {"uma", ">u m a"},
       {"para", "p >a r a"},       {"pelo", "p >e l u"},
   });
@@ -247,21 +247,21 @@ TEST(ShippedRules, X) {
       {"táxi", "t >a k s i"},
       {"fixo", "f >i k s u"},
       {"tóxico", "t >oo k s i k u"},
-      {"sexo", "s >e k s u"},
+      {"sexo", "s >ee k s u"},
       {"próximo", "p r >oo s i m u"},
       {"máximo", "m >a s i m u"},
       {"tórax", "t >oo r a k s"},
       {"trouxe", "t r >o w s i"},
       {"enxada", "en x >a d a"},
-      {"reflexo", "rr e f l >e k s u"},
+      {"reflexo", "rr e f l >ee k s u"},
   });
 }
 
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
-// -osta, -ostos, -orta, -orme, -orna, -ose, final -ol; -ela, -eve, -ebre, -erra, -ece, -erto,
-// -erta, -eles, -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso, -telo, final -el),
-// closed where the exceptions keep them so.
+// -osta, -ostos, -orta, -orme, -orna, -ose, -obre, final -ol; -ela, -eve, -ebre, -erra, -ece,
+// -erto, -erta, -reto, -exo, -eles, -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso,
+// -telo, final -el), closed where the exceptions keep them so.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -315,6 +315,10 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"parede", "p a r >e d i"},     // exception: closed
       {"hóspede", ">oo s2 p e d i"},  // exception: the e after the stress stays closed
       {"enorme", "e n >oo r2 m i"},
+      {"direto", "d i r >ee t u"},
+      {"preto", "p r >e t u"},  // exception: closed
+      {"pobre", "p >oo b r i"},
+      {"sobre", "s >o b r i"},  // exception: closed
       {"moderna", "m o d >ee r2 n a"},
       {"inverno", "in v >ee r2 n u"},
       {"governo", "g o v >e r2 n u"},  // exception: closed
@@ -370,6 +374,8 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"melhore", "m e lh >oo r i"},
       {"melhores", "m e lh >o r i s2"},  // the adjective's plural: closed
       {"entrego", "en t r >ee g u"},
+      {"revele", "rr e v >ee l i"},
+      {"querem", "k >ee r en in"},
       {"devem", "d >ee v en in"},
       {"cede", "s >ee d i"},
       {"abordes", "a b >oo r2 d i s2"},
