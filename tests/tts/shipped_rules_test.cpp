@@ -259,9 +259,9 @@ TEST(ShippedRules, X) {
 
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
-// -osta, -ostos, -orta, -orme, -orna, -ose, -obre, final -ol; -ela, -eve, -ebre, -erra, -ece,
-// -erto, -erta, -reto, -exo, -eles, -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso,
-// -telo, final -el), closed where the exceptions keep them so.
+// -osta, -ostos, -orta, -orme, -orna, -ose, -obre, -ossa, final -ol; -ela, -eve, -ebre, -erra,
+// -ece, -erto, -erta, -reto, -exo, -eles, -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso,
+// -erso, -telo, final -el), closed where the exceptions keep them so.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -318,6 +318,7 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"direto", "d i r >ee t u"},
       {"preto", "p r >e t u"},  // exception: closed
       {"pobre", "p >oo b r i"},
+      {"grossa", "g r >oo s a"},
       {"sobre", "s >o b r i"},  // exception: closed
       {"moderna", "m o d >ee r2 n a"},
       {"inverno", "in v >ee r2 n u"},
