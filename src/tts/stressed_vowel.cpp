@@ -28,6 +28,7 @@ enum State {
   kFinalU = 10,
   kFinalI = 20,
   kUBeforeFinalI = 21,
+  kVowelBeforeFinalI = 22,
   kFinalConsonant = 30,
   kFinalM = 40,
 };
@@ -104,6 +105,7 @@ int FindStressedVowel(std::string_view word) {
       case kFinalI:
         if (IsIn(c, "aeo")) {
           r = k;
+          s = kVowelBeforeFinalI;
         } else if (c == 'u') {
           s = kUBeforeFinalI;
         } else {
@@ -112,6 +114,10 @@ int FindStressedVowel(std::string_view word) {
         break;
       case kUBeforeFinalI:
         return gq ? k + 2 : k + 1;
+      case kVowelBeforeFinalI:
+        // The final diphthong (-ei, -ai, -oi) is stressed whatever vowel stands before it:
+        // abençoei, passeei, passeai, acentuei, anuais.
+        return r;
       case kFinalConsonant:
         if (IsIn(c, kVowelish)) return k;
         break;

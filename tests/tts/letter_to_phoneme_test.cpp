@@ -52,6 +52,8 @@ TEST(StressedVowel, GoldenTable) {
       "cajU urubU xerOx jardIns algUns barrIl juIz raIz faturAr partIr corrEr",
       // Diphthongs and hiatus at the end.
       "saIu partIu mEu dEus fUi pAis mAis lEis herOis",
+      // A final diphthong after another vowel keeps the stress.
+      "abençoEi passeEi passeAi abalroEis acentuEi anuAis averiguEi paraguAi",
       // An i between vowels is a glide; an i before two consonants is not.
       "mEia idEia prAia mAio apOio chEios incluIndo construIndo construIrmos fuInha seguInte "
       "cUida flUido",

@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
+
+In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
+-estir, -essar and -olir, and some of those of -egar, -elar, -olar, -ordar, -ortar, -ogar and
+-ovar (acelera, acaloras, completas, acerte, empreste, gosta, interessa, preferem, investe,
+aboles, entrego, revele, isoles, aborde, importa, jogue, aproves), Brazilians open the stressed
+e or o. Spelling alone cannot tell these forms from those of the -er verbs (comeram, comeras,
+beberem), whose e stays closed, so they are found from a word list: a form is taken when the
+list holds its infinitive. Each becomes an entry WORD=RESPELLING with an acute on the stressed
+vowel; one entry covers the form with -s and -m too (acelera: aceleras, aceleram). The entries
+replace everything after the marker line of the exceptions file.
+
+Usage: tools/verb_exceptions.py [WORD-LIST] [EXCEPTIONS-FILE]
+"""
+import sys
+
+MARKER = "; VERB FORMS BELOW ARE WRITTEN BY tools/verb_exceptions.py"
+
+# Infinitive ending -> the endings of its forms stressed on the stem.
+FAMILIES = {
+    "erar": "oae", "orar": "oae", "etar": "oae", "ertar": "oae", "estar": "oae",
+    "ostar": "oae", "essar": "oae", "egar": "o", "elar": "e", "olar": "e", "ordar": "ae",
+    "ortar": "ae", "ogar": "ae", "ovar": "e", "erir": "e", "estir": "e", "olir": "e",
+}
+# Before e and i the g of -gar verbs is written gu (jogue).
+SPELLED_BEFORE_E = {"g": "gu"}
+# Verbs conjugated otherwise (esta, sobresta are not their forms; chegar keeps a closed e).
+SKIPPED_VERBS = {"estar", "sobrestar", "achegar", "aconchegar", "chegar", "conchegar"}
+# Forms that are first of all nouns or participles with a closed vowel (those are kept).
+NOUNS = {
+    "acerto", "apego", "aperto", "assessora", "cego", "choro", "colete", "concerto", "conserto",
+    "controle", "coro", "decoro", "desacerto", "desapego", "desaperto", "desassossego",
+    "desconcerto", "desespero", "desgosto", "desinteresse", "doutora", "editora", "emprego",
+    "encosto", "enxerto", "esmero", "espeto", "gosto", "imposto", "interesse", "monitora",
+    "namoro", "pego", "posto", "rego", "sossego", "tempero",
+}
+
+
+def before_ending(stem, last):
+    """The stem as written before an ending (jog + e: jogue)."""
+    return stem[:-1] + SPELLED_BEFORE_E.get(stem[-1], stem[-1]) if last == "e" else stem
+
+
+def verb_forms(words):
+    """(form, respelling) of every stem-stressed form the word list holds."""
+    entries = {}
+    for infinitive in sorted(words):
+        ending = next((e for e in FAMILIES if infinitive.endswith(e)), None)
+        if ending is None or infinitive in SKIPPED_VERBS:
+            continue
+        stem = infinitive[:-2]
+        vowel = max(stem.rfind("e"), stem.rfind("o"))
+        accented = stem[:vowel] + {"e": "é", "o": "ó"}[stem[vowel]] + stem[vowel + 1:]
+        for last in FAMILIES[ending]:
+            form = before_ending(stem, last) + last
+            if form in NOUNS or not {form, form + "s", form + "m"} & words:
+                continue
+            entries[form] = before_ending(accented, last) + last
+            # The plural of a noun or adjective in -or that is the stem (cor, melhor: cores,
+            # melhores) keeps its closed o, though the form covers the -s too.
+            if last == "e" and stem.endswith("or") and stem in words and form + "s" in words:
+                entries[form + "s"] = stem[:vowel] + "ô" + stem[vowel + 1:] + "es"
+    return entries
+
+
+def main():
+    word_list = sys.argv[1] if len(sys.argv) > 1 else "/usr/share/dict/brazilian"
+    exceptions = sys.argv[2] if len(sys.argv) > 2 else "data/sivratts/portug.exc"
+    with open(word_list, encoding="utf-8") as f:
+        words = {w.strip() for w in f if w.strip().islower()}
+    with open(exceptions, encoding="cp1252", newline="") as f:
+        kept = f.read().split(MARKER)[0].rstrip("\n").split("\n")
+    written = {line.split("=")[0] for line in kept}
+    generated = [
+        f"{form.upper()}={respelling.upper()}"
+        for form, respelling in sorted(verb_forms(words).items())
+        if form.upper() not in written
+    ]
+    with open(exceptions, "w", encoding="cp1252", newline="") as f:
+        f.write("\n".join(kept + [MARKER] + generated) + "\n")
+    print(f"{len(generated)} verb forms written to {exceptions}")
+
+
+if __name__ == "__main__":
+    main()
