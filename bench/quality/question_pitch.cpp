@@ -5,7 +5,8 @@
 // whatever the stress of its last word. Then questions that open with a question word (quem,
 // quando, onde, como, que, qual, por que, quanto), which Brazilians say high on that word and
 // falling at the end: the median pitch of the first 250 ms of voiced sound against the last
-// 100 ms; such a question should end at least 2 semitones below its start.
+// 100 ms; such a question should end at least 2 semitones below its start. So should the
+// statements and the exclamations of the same words.
 //
 // Usage: question_pitch [--voice recorded|espeak|sivra] (sivra by default)
 #include <algorithm>
@@ -96,6 +97,22 @@ double Semitones(double from, double to) {
   return from > 0 && to > 0 ? 12.0 * std::log2(to / from) : 0.0;
 }
 
+// Prints, for each text, the pitch of its start and of its end, and counts those that end at
+// least 2 semitones under their start.
+int CountFalls(const say::ShippedConfig& config, const std::vector<std::string>& texts) {
+  int falling = 0;
+  for (const std::string& text : texts) {
+    const synth::PitchTrack track = Said(config, text);
+    const double start = VoicedPitch(track, false, kStartMs);
+    const double end = VoicedPitch(track, true, kEndMs);
+    const double semitones = Semitones(start, end);
+    falling += semitones <= -2.0;
+    std::printf("  %6.0f %6.0f %+6.1f  %s%s\n", start, end, semitones, text.c_str(),
+                semitones <= -2.0 ? "" : "  <- falls less than 2");
+  }
+  return falling;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,19 +149,18 @@ int main(int argc, char** argv) {
 
   std::printf("\nQuestions with a question word: first %.0f ms Hz, last %.0f ms Hz, semitones\n",
               kStartMs, kEndMs);
-  int falling = 0;
-  for (const char* question : kWhQuestions) {
-    const synth::PitchTrack track = Said(config, question);
-    const double start = VoicedPitch(track, false, kStartMs);
-    const double end = VoicedPitch(track, true, kEndMs);
-    const double semitones = Semitones(start, end);
-    falling += semitones <= -2.0;
-    std::printf("  %6.0f %6.0f %+6.1f  %s%s\n", start, end, semitones, question,
-                semitones <= -2.0 ? "" : "  <- falls less than 2");
-  }
+  const std::vector<std::string> wh(std::begin(kWhQuestions), std::end(kWhQuestions));
   std::printf(
-      "questions with a question word ending at least 2 semitones under their start: "
-      "%d / %zu\n",
-      falling, std::size(kWhQuestions));
+      "questions with a question word ending at least 2 semitones under their start: %d / %zu\n",
+      CountFalls(config, wh), wh.size());
+  for (const char* mark : {".", "!"}) {
+    std::vector<std::string> sentences;
+    for (const Pair& pair : kPairs) sentences.push_back(std::string(pair.words) + mark);
+    std::printf("\n%s: first %.0f ms Hz, last %.0f ms Hz, semitones\n",
+                *mark == '.' ? "Statements" : "Exclamations", kStartMs, kEndMs);
+    std::printf("%s ending at least 2 semitones under their start: %d / %zu\n",
+                *mark == '.' ? "statements" : "exclamations", CountFalls(config, sentences),
+                sentences.size());
+  }
   return 0;
 }

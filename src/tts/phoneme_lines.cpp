@@ -31,34 +31,36 @@ int PhonemeDuration(const ProsodyTables& tables, std::string_view phoneme) {
   return 100;
 }
 
-std::string PhonemeLineBuilder::PitchPoints(bool last_of_word) {
-  std::size_t level_index = 0;
-  const char* position = nullptr;
-  switch (word_state_) {
-    case 0:
-      level_index = 0;
-      position = "50";
-      word_state_ = 1;
-      break;
-    case 2:
-      level_index = 1;
-      position = "80";
-      word_state_ = 3;
-      break;
-    case 3:
-      if (!last_of_word) return {};
-      level_index = 2;
-      position = "50";
-      break;
-    default:
-      return {};
-  }
+std::string PhonemeLineBuilder::Point(const char* position, std::size_t level_index) const {
   const char level = code_.size() > level_index ? code_[level_index] : ' ';
   if (level < '0' || level > '9') return {};
   const int percent = tables_.pitch_levels[level - '0'];
   if (percent == 0) return {};
   const int64_t pitch = ScaledDiv100(percent, pitch_factor_, tables_.base_pitch);
   return std::string(position) + " " + std::to_string(pitch);
+}
+
+std::string PhonemeLineBuilder::PitchPoints(bool last_of_word) {
+  switch (word_state_) {
+    case 0:
+      word_state_ = 1;
+      return Point("50", 0);
+    case 2: {
+      word_state_ = 3;
+      if (!last_of_word) return Point("80", 1);
+      // A word that ends on its stressed vowel (amanhã, bom, você) has no sound after it to
+      // carry the word's last level: the vowel reaches its level early and moves on to the
+      // last one, so a statement falls and a question rises on the word itself.
+      const std::string stressed = Point("30", 1);
+      const std::string last = Point("90", 2);
+      if (stressed.empty() || last.empty()) return stressed.empty() ? last : stressed;
+      return stressed + " " + last;
+    }
+    case 3:
+      return last_of_word ? Point("50", 2) : std::string();
+    default:
+      return {};
+  }
 }
 
 void PhonemeLineBuilder::FillDiphoneGap(const std::string& line, std::vector<std::string>& out) {

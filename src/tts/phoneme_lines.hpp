@@ -30,6 +30,9 @@ class PhonemeLineBuilder {
  private:
   // The pitch point of the line being built ("position pitch"), or empty; moves the word state.
   std::string PitchPoints(bool last_of_word);
+  // The pitch point of the code's level `level_index` at `position` % of the phoneme, or
+  // nothing when that level has no pitch.
+  std::string Point(const char* position, std::size_t level_index) const;
   // Appends "_ 50" or "y 50" to `out` when the voice cannot join the previous phoneme to the
   // current one.
   void FillDiphoneGap(const std::string& line, std::vector<std::string>& out);

@@ -70,12 +70,13 @@ TEST(PhonemeLines, LengtheningEndsAtTheSecondaryMarkAndAtTheWordEnd) {
   EXPECT_EQ(Build({";555|casa", "k", ">a", "\xA8z", "a", "", ";555|ta", "t", "a", ""}),
             (Lines{";casa", "k 80 50 230", "a 145 80 230", "z 90", "a 100 50 230", "", ";ta",
                    "t 60 50 230", "a 100", ""}));
-  // A stress mark followed by the byte 168 keeps the lengthening.
-  EXPECT_EQ(Build({";555|ta", "t",
+  // A stress mark followed by the byte 168 keeps the lengthening. A stressed vowel that ends
+  // its word takes the code's second level early and its third at its end.
+  EXPECT_EQ(Build({";395|ta", "t",
                    ">\xA8"
                    "a",
                    ""})[2],
-            "a 145 80 230");
+            "a 145 30 207 90 230");
 }
 
 TEST(PhonemeLines, FactorsDropFractions) {
