@@ -352,8 +352,8 @@ TEST(ShippedRules, StressedEAndOFamilies) {
 // stressed present forms of the -elar, -egar, -etar, -eder, -olar, -orar, -ocar and -otar
 // verbs and of the verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir, -estir,
 // -essar and -olir (some of -egar, -olar, -ordar, -ortar, -ogar, -ovar too), -orre, -esce, -ede,
-// -evem, -ebe, -mete, -pete, -olhe, -quer, and the -evar, -eçar, -ocar and -olhar verbs;
-// closed in the regular pasts, the -emos forms, the forms of pôr and the exceptions.
+// -evem, -ebe, -mete, -pete, -olhe, -quer, -erve, -ove, and the -evar, -eçar, -ocar and -olhar
+// verbs; closed in the regular pasts, the -emos forms, the forms of pôr and the exceptions.
 TEST(ShippedRules, StressedEAndOOfVerbs) {
   ExpectAll({
       {"tiveram", "t i v >ee r @ w"},
@@ -415,6 +415,8 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"começa", "k o m >ee s a"},
       {"coloco", "k o l >oo k u"},
       {"troco", "t r >o k u"},  // the noun: closed
+      {"serve", "s >ee r2 v i"},
+      {"chovem", "x >oo v en in"},
   });
 }
 
