@@ -339,9 +339,9 @@ int main(int argc, char** argv) {
       if (ours != theirs) what += " sounds";
       if (our.stress != their.stress) {
         what += " stress";
-      } else if (const std::string mine = VowelAt(our.phones, our.stress),
-                 theirs = VowelAt(their.phones, their.stress);
-                 IsEo(mine) && IsEo(theirs) && mine != theirs) {
+      } else if (const std::string our_vowel = VowelAt(our.phones, our.stress),
+                 their_vowel = VowelAt(their.phones, their.stress);
+                 IsEo(our_vowel) && IsEo(their_vowel) && our_vowel != their_vowel) {
         what += " quality";
       }
       if (!what.empty()) {
