@@ -2,14 +2,15 @@
 """Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
 
 In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
--estir, -essar and -olir, and some of those of -egar, -elar, -olar, -ordar, -ortar, -ogar and
--ovar (acelera, acaloras, completas, acerte, empreste, gosta, interessa, preferem, investe,
-aboles, entrego, revele, isoles, aborde, importa, jogue, aproves), Brazilians open the stressed
-e or o. Spelling alone cannot tell these forms from those of the -er verbs (comeram, comeras,
-beberem), whose e stays closed, so they are found from a word list: a form is taken when the
-list holds its infinitive. Each becomes an entry WORD=RESPELLING with an acute on the stressed
-vowel; one entry covers the form with -s and -m too (acelera: aceleras, aceleram). The entries
-replace everything after the marker line of the exceptions file.
+-estir, -essar, -olir and -evar, and some of those of -egar, -elar, -olar, -ordar, -ortar,
+-ogar, -ovar, -eçar, -ocar and -olhar (acelera, acaloras, completas, acerte, empreste, gosta,
+interessa, preferem, investe, aboles, entrego, revele, isoles, aborde, importa, jogue, aproves,
+leva, começa, coloco, olha), Brazilians open the stressed e or o. Spelling alone cannot tell
+these forms from those of the -er verbs (comeram, comeras, beberem), whose e stays closed, so
+they are found from a word list: a form is taken when the list holds its infinitive. Each
+becomes an entry WORD=RESPELLING with an acute on the stressed vowel; one entry covers the form
+with -s and -m too (acelera: aceleras, aceleram). The entries replace everything after the
+marker line of the exceptions file.
 
 Usage: tools/verb_exceptions.py [WORD-LIST] [EXCEPTIONS-FILE]
 """
@@ -22,18 +23,19 @@ FAMILIES = {
     "erar": "oae", "orar": "oae", "etar": "oae", "ertar": "oae", "estar": "oae",
     "ostar": "oae", "essar": "oae", "egar": "o", "elar": "e", "olar": "e", "ordar": "ae",
     "ortar": "ae", "ogar": "ae", "ovar": "e", "erir": "e", "estir": "e", "olir": "e",
+    "evar": "oae", "eçar": "ae", "ocar": "o", "olhar": "ae",
 }
-# Before e and i the g of -gar verbs is written gu (jogue).
-SPELLED_BEFORE_E = {"g": "gu"}
+# Before e the g of -gar verbs is written gu and the ç of -çar verbs c (jogue, comece).
+SPELLED_BEFORE_E = {"g": "gu", "ç": "c"}
 # Verbs conjugated otherwise (esta, sobresta are not their forms; chegar keeps a closed e).
 SKIPPED_VERBS = {"estar", "sobrestar", "achegar", "aconchegar", "chegar", "conchegar"}
 # Forms that are first of all nouns or participles with a closed vowel (those are kept).
 NOUNS = {
-    "acerto", "apego", "aperto", "assessora", "cego", "choro", "colete", "concerto", "conserto",
-    "controle", "coro", "decoro", "desacerto", "desapego", "desaperto", "desassossego",
+    "acerto", "apego", "aperto", "assessora", "cego", "choco", "choro", "colete", "concerto",
+    "conserto", "controle", "coro", "decoro", "desacerto", "desapego", "desaperto", "desassossego",
     "desconcerto", "desespero", "desgosto", "desinteresse", "doutora", "editora", "emprego",
     "encosto", "enxerto", "esmero", "espeto", "gosto", "imposto", "interesse", "monitora",
-    "namoro", "pego", "posto", "rego", "sossego", "tempero",
+    "namoro", "pego", "posto", "reboco", "rego", "soco", "sossego", "sufoco", "tempero", "troco",
 }
 
 

@@ -8,8 +8,10 @@
 // the share of words stressed on the same vowel, and among those with a stressed e or o the
 // share whose vowel has the same quality (open or closed).
 //
-// Usage: tts_phones_vs_espeak [WORD-LIST] [--show N] [--strict]
-// (--strict lists the differences of the strict comparison)
+// Usage: tts_phones_vs_espeak [WORD-LIST] [--show N] [--strict] [--list]
+// (--strict lists the differences of the strict comparison; --list prints every word on which
+// the two differ, in sounds, stressed vowel or its quality, with both transcriptions, for
+// checking a short list such as bench/quality/common_words.txt by hand; '#' lines are skipped)
 #include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
@@ -41,6 +43,10 @@ bool IsVowelPhone(std::string_view p) {
   static const std::vector<std::string_view> vowels = {"a", "@",  "e",  "ee", "i",  "o", "oo",
                                                        "u", "an", "en", "in", "on", "un"};
   return std::find(vowels.begin(), vowels.end(), p) != vowels.end();
+}
+
+bool IsEo(std::string_view v) {
+  return v == "e" || v == "ee" || v == "o" || v == "oo";
 }
 
 std::string Nasal(std::string_view vowel) {
@@ -165,6 +171,18 @@ Transcription MapEspeak(std::string_view s) {
   return t;
 }
 
+// A transcription as text, its stressed vowel marked with a ' before it.
+std::string Shown(const Transcription& t) {
+  std::string s;
+  int vowel = 0;
+  for (const std::string& p : t.phones) {
+    if (!s.empty()) s += ' ';
+    if (IsVowelPhone(p) && vowel++ == t.stress) s += '\'';
+    s += p;
+  }
+  return s;
+}
+
 // The comparison form: stress and vowel quality aside. The strict form keeps glides apart
 // from vowels, nasal vowels before a nasal consonant apart from oral ones, and lh apart from l
 // before a glide.
@@ -233,11 +251,14 @@ int main(int argc, char** argv) {
   std::string list = "/usr/share/dict/brazilian";
   std::size_t show = 40;
   bool list_strict = false;
+  bool list_words = false;
   for (int k = 1; k < argc; ++k) {
     if (std::string(argv[k]) == "--show" && k + 1 < argc) {
       show = std::stoul(argv[++k]);
     } else if (std::string(argv[k]) == "--strict") {
       list_strict = true;
+    } else if (std::string(argv[k]) == "--list") {
+      list_words = true;
     } else {
       list = argv[k];
     }
@@ -265,9 +286,10 @@ int main(int argc, char** argv) {
   long stressed_eo = 0, same_quality = 0;
   std::map<std::string, std::pair<int, std::string>> quality_differences;
   double ours_seconds = 0, espeak_seconds = 0;
+  std::vector<std::string> listed;  // with --list: each word that differs
   std::string utf8;
   while (std::getline(in, utf8)) {
-    if (utf8.empty()) continue;
+    if (utf8.empty() || utf8[0] == '#') continue;
     const base::Windows1252Text word = base::Utf8ToWindows1252(utf8);
     if (!word.complete) continue;
     const auto t0 = std::chrono::steady_clock::now();
@@ -290,10 +312,7 @@ int main(int argc, char** argv) {
         ++same_stress;
         const std::string mine = VowelAt(our.phones, our.stress);
         const std::string theirs = VowelAt(their.phones, their.stress);
-        const auto is_eo = [](const std::string& v) {
-          return v == "e" || v == "ee" || v == "o" || v == "oo";
-        };
-        if (is_eo(mine) && is_eo(theirs)) {
+        if (IsEo(mine) && IsEo(theirs)) {
           ++stressed_eo;
           if (mine == theirs) {
             ++same_quality;
@@ -315,6 +334,20 @@ int main(int argc, char** argv) {
       }
     }
     const std::string theirs = Key(their_phones, list_strict);
+    if (list_words) {
+      std::string what;
+      if (ours != theirs) what += " sounds";
+      if (our.stress != their.stress) {
+        what += " stress";
+      } else if (const std::string our_vowel = VowelAt(our.phones, our.stress),
+                 their_vowel = VowelAt(their.phones, their.stress);
+                 IsEo(our_vowel) && IsEo(their_vowel) && our_vowel != their_vowel) {
+        what += " quality";
+      }
+      if (!what.empty()) {
+        listed.push_back(utf8 + "  [" + Shown(our) + "]  [" + Shown(their) + "] " + what);
+      }
+    }
     if (Key(our_phones, true) == Key(their_phones, true)) ++strictly_equal;
     ours_seconds += std::chrono::duration<double>(t1 - t0).count();
     espeak_seconds += std::chrono::duration<double>(t2 - t1).count();
@@ -366,6 +399,10 @@ int main(int argc, char** argv) {
   for (std::size_t k = 0; k < qualities.size() && k < show; ++k) {
     std::printf("%6d  -%-16s  %s\n", qualities[k].first, qualities[k].second.c_str(),
                 quality_differences[qualities[k].second].second.c_str());
+  }
+  if (list_words) {
+    std::printf("every word that differs (ours, espeak-ng, what differs): %zu\n", listed.size());
+    for (const std::string& line : listed) std::printf("%s\n", line.c_str());
   }
   espeak_Terminate();
   return 0;

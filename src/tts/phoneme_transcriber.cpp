@@ -2,6 +2,8 @@
 // rules with their stress mark, pauses, and the linking of final consonants.
 #include "tts/phoneme_transcriber.hpp"
 
+#include <algorithm>
+
 #include "tts/stressed_vowel.hpp"
 #include "tts/tts_text.hpp"
 
@@ -43,12 +45,27 @@ std::vector<std::string> TranscribeTokens(const std::vector<std::string>& entrie
     } else {
       ApplyException(lexicon.exceptions, token);
       const int stress = IsUnstressedWord(token) ? 0 : FindStressedVowel(token);
+      const std::size_t first = phonemes.size();
       TranscribeWord(lexicon.rules, token, stress, phonemes);
+      CloseAfterStress(phonemes, first);
     }
   }
   phonemes.emplace_back("__");
   LinkFinalConsonants(phonemes);
   return phonemes;
+}
+
+void CloseAfterStress(std::vector<std::string>& phonemes, std::size_t first) {
+  auto line = std::find_if(phonemes.begin() + static_cast<std::ptrdiff_t>(first), phonemes.end(),
+                           [](const std::string& p) { return p.starts_with(kStressMark); });
+  if (line == phonemes.end()) return;
+  for (++line; line != phonemes.end(); ++line) {
+    if (*line == "ee") {
+      *line = "e";
+    } else if (*line == "oo") {
+      *line = "o";
+    }
+  }
 }
 
 void LinkFinalConsonants(std::vector<std::string>& phonemes) {

@@ -31,6 +31,11 @@ void PausePhoneme(char mark, std::vector<std::string>& phonemes);
 std::vector<std::string> TranscribeTokens(const std::vector<std::string>& entries,
                                           const Lexicon& lexicon);
 
+// After the stressed vowel of the word whose lines start at `first`, an open e or o is
+// closed: the families of portug.nrl open the vowel of an ending they take to be stressed, and
+// in a word stressed earlier (pérola, metáfora, abóbora) that vowel follows the stress.
+void CloseAfterStress(std::vector<std::string>& phonemes, std::size_t first);
+
 // Between words, a final r2 or s2 before a word that starts with a vowel or glide becomes the
 // linking r or z.
 void LinkFinalConsonants(std::vector<std::string>& phonemes);

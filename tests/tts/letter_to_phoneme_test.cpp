@@ -380,5 +380,26 @@ TEST(TranscribeTokens, FinalConsonantsLinkBeforeAVowel) {
   }
 }
 
+// Rules that open every e and o: only those after the stressed vowel are closed again.
+TEST(TranscribeTokens, OpenVowelsCloseAfterTheStress) {
+  Lexicon lexicon;
+  LoadRulesFromText("(\xC9)=ee\n(E)=ee\n(O)=oo\n(R)=r\n(L)=l\n(A)=a\n(P)=p\n", lexicon.rules);
+  struct Case {
+    std::string word;  // Windows-1252
+    Lines expected;
+    const char* why;
+  };
+  const std::vector<Case> cases = {
+      {"p\xC9rola", {"p", ">ee", "r", "o", "l", "a"}, "stressed on the accent: the o follows it"},
+      {"parola", {"p", "a", "r", ">oo", "l", "a"}, "the stressed o itself stays open"},
+      {"opera", {"oo", "p", ">ee", "r", "a"}, "before the stress nothing changes"},
+      {"pel", {"p", ">ee", "l"}, "a word of one vowel"},
+  };
+  for (const Case& c : cases) {
+    const Lines lines = TranscribeTokens({"555|" + c.word}, lexicon);
+    EXPECT_EQ(Lines(lines.begin() + 1, lines.end() - 2), c.expected) << c.why;
+  }
+}
+
 }  // namespace
 }  // namespace cadencio::tts
