@@ -61,12 +61,6 @@ std::vector<std::vector<int>> GroupingsOf(int beats) {
   }
 }
 
-std::string GroupingText(const std::vector<int>& groups) {
-  std::string text;
-  for (int size : groups) text += (text.empty() ? "" : "+") + std::to_string(size);
-  return text;
-}
-
 AccentPattern GroupedPattern(const std::vector<int>& groups) {
   AccentPattern pattern = DefaultPattern(std::accumulate(groups.begin(), groups.end(), 0));
   int start = 0;
@@ -75,15 +69,6 @@ AccentPattern GroupedPattern(const std::vector<int>& groups) {
     start += size;
   }
   return pattern;
-}
-
-std::vector<int> GroupsOf(const AccentPattern& pattern) {
-  std::vector<int> groups;
-  for (int i = 0; i < pattern.beats; ++i) {
-    if (groups.empty() || (i > 0 && Accented(pattern.level[i]))) groups.push_back(0);
-    ++groups.back();
-  }
-  return groups;
 }
 
 int GroupCount(const AccentPattern& pattern, int beat) {

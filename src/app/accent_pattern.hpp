@@ -43,14 +43,9 @@ std::optional<AccentPattern> ParsePattern(std::string_view text, int beats);
 // The groupings a measure can take (sizes of 2 and 3 adding up to it, the common ones first);
 // empty for a measure that has none (1..4, 6).
 std::vector<std::vector<int>> GroupingsOf(int beats);
-// "2+2+3".
-std::string GroupingText(const std::vector<int>& groups);
 // The pattern of a grouping: the first beat strong, the first beat of each later group medium,
 // the others normal.
 AccentPattern GroupedPattern(const std::vector<int>& groups);
-// The groups a pattern's strong and medium beats start (the beats before the next one); the
-// whole measure as one group when only the first beat is accented.
-std::vector<int> GroupsOf(const AccentPattern& pattern);
 
 // The number said on beat `beat` (1-based) when counting follows the groups: its place in its
 // group ("um, dois, um, dois, um, dois, três" for 2+2+3).

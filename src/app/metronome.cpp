@@ -313,13 +313,12 @@ int64_t Metronome::NextWrittenWord(audio::PatternCursor& words) const {
 void Metronome::PlayUntilKey() {
   StartBeat();
   audio::Mixer& mixer = output_.GetMixer();
-  base::Clock& clock = clock_;
   // Waits for a key, for the end of a run of taps and, with the trainer on, for each new tempo
   // to come near: it is said as its first beat starts.
-  const auto key_or_taps = [this, &clock](int64_t ms) {
+  const auto key_or_taps = [this](int64_t ms) {
     const int64_t stops_at = taps_.StopsAtMs();
-    if (stops_at >= 0) ms = std::clamp<int64_t>(stops_at - clock.NowMs(), 0, ms);
-    return console_.WaitForKey(ms) || taps_.Stopped(clock.NowMs());
+    if (stops_at >= 0) ms = std::clamp<int64_t>(stops_at - clock_.NowMs(), 0, ms);
+    return console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs());
   };
   // In the screen-reader mode each count word is written as its beat comes near: the words of a
   // copy of the rule, never played, mark the counted beats.
@@ -331,7 +330,7 @@ void Metronome::PlayUntilKey() {
   counted.longest_word = 1;
   audio::PatternCursor words(counted);
   int64_t word = NextWrittenWord(words);
-  while (!console_.KeyPressed() && !taps_.Stopped(clock.NowMs())) {
+  while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
     const int64_t step = steps_.NextStepFrame();
     const int64_t due = step < 0 || (word >= 0 && word < step) ? word : step;
     if (due < 0) {
@@ -340,7 +339,7 @@ void Metronome::PlayUntilKey() {
       } else {
         key_or_taps(std::numeric_limits<int32_t>::max());
       }
-    } else if (audio::WaitForStreamFrame(mixer, clock, due - output_.LeadFrames(), key_or_taps)) {
+    } else if (audio::WaitForStreamFrame(mixer, clock_, due - output_.LeadFrames(), key_or_taps)) {
       if (due == word) {
         speech_.SpeakText(
             CountWordText(static_cast<int>(words.Note().word - written_words_.data()) + 1));
@@ -467,7 +466,6 @@ void Metronome::SayRestoredSettings() {
 
 void Metronome::ShowRun(int64_t start) {
   frontends::BeatRun& run = shown_run_;
-  audio::AudioOutput& output = output_;
   run.tempo = std::to_string(state_.Bpm) + " BPM";
   run.measure = MeasureShown(state_.BeatsPerMeasure);
   run.sounding = true;
@@ -476,9 +474,9 @@ void Metronome::ShowRun(int64_t start) {
   run.first_beat = 0;
   run.start_frame = start;
   run.end_frame = frontends::kNoFrame;
-  run.rate = output.GetMixer().SampleRate();
+  run.rate = output_.GetMixer().SampleRate();
   run.beat_frame = &audio::ScheduleFrame;
-  run.heard_frame = [&output] { return output.HeardFrame(); };
+  run.heard_frame = [&output = output_] { return output.HeardFrame(); };
   console_.Status().ShowBeat(run);
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 
 #include "support/pty_screen.hpp"
 
@@ -15,24 +16,31 @@ namespace {
 using testing::PtyChild;
 using testing::PtyScreen;
 
-// Draws "abcdef" on the first row in the normal attribute, with "cd" in the highlight one,
-// and lets the test look at the terminal.
-int DrawHighlight(PtyChild& self, uint8_t normal, uint8_t highlight) {
+// In the child: opens a terminal front end, lets `show` draw on it and the test look at the
+// terminal, then closes it.
+int ShowOnFrontend(PtyChild& self, const std::function<void(TerminalFrontend&)>& show) {
   try {
     TerminalFrontend frontend;
     frontend.Open();
+    show(frontend);
+    self.Report("shown");
+    frontend.Close();
+    return 0;
+  } catch (const ProgramExit& exit) {
+    return 10 + exit.code;
+  }
+}
+
+// Draws "abcdef" on the first row in the normal attribute, with "cd" in the highlight one.
+int DrawHighlight(PtyChild& self, uint8_t normal, uint8_t highlight) {
+  return ShowOnFrontend(self, [&](TerminalFrontend& frontend) {
     ScreenCells cells;
     cells.chars.fill(' ');
     cells.attrs.fill(normal);
     for (int c = 0; c < 6; ++c) cells.chars[c] = static_cast<uint8_t>('a' + c);
     cells.attrs[2] = cells.attrs[3] = highlight;
     frontend.Present(cells, 6, 0, false);
-    self.Report("drawn");
-    frontend.Close();
-    return 0;
-  } catch (const ProgramExit& exit) {
-    return 10 + exit.code;
-  }
+  });
 }
 
 TEST(TerminalFrontendColours, HighlightsStandOutWhateverTheColourCount) {
@@ -76,23 +84,16 @@ TEST(TerminalFrontendColours, HighlightsStandOutWhateverTheColourCount) {
   }
 }
 
-// Shows a run of the beat twice under the program's title, then lets the test look.
+// Shows a run of the beat twice under the program's title.
 int ShowTempo(PtyChild& self) {
-  try {
-    TerminalFrontend frontend;
-    frontend.Open();
+  return ShowOnFrontend(self, [](TerminalFrontend& frontend) {
     frontend.SetTitle("cadencio");
     BeatRun run;
     run.tempo = "120 BPM";
     run.measure = "Tern\xE1rio";
     frontend.ShowBeat(run);
     frontend.ShowBeat(run);
-    self.Report("shown");
-    frontend.Close();
-    return 0;
-  } catch (const ProgramExit& exit) {
-    return 10 + exit.code;
-  }
+  });
 }
 
 TEST(TerminalFrontendTitle, TempoAndMeasureWhereTheTerminalTakesATitle) {
