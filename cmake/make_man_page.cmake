@@ -1,6 +1,9 @@
 # Writes a manual page from its template, with the synopsis and the options taken from the
 # program's own --help in the page's language, so that the page and --help say the same.
+# The key lists (@KEYS_MAIN@ and the others) are the files <ID>.roff that gen_key_pages wrote
+# into KEYS_DIR from the program's own key tables.
 #   -DPROGRAM=<cadencio> -DLANGUAGE=<en|pt_BR> -DTEMPLATE=<page.in> -DOUTPUT=<page> -DVERSION=<v>
+#   -DKEYS_DIR=<dir>
 if(LANGUAGE STREQUAL "en")
   set(locale C.UTF-8)
 else()
@@ -63,6 +66,14 @@ endif()
 string(REGEX REPLACE "\n.br\n$" "\n" synopsis "${synopsis}")
 string(REGEX REPLACE "\n$" "" synopsis "${synopsis}")
 string(REGEX REPLACE "\n$" "" options "${options}")
+file(GLOB key_lists ${KEYS_DIR}/*.roff)
+if(key_lists STREQUAL "")
+  message(FATAL_ERROR "no key lists in ${KEYS_DIR}")
+endif()
+foreach(list IN LISTS key_lists)
+  get_filename_component(id ${list} NAME_WE)
+  file(READ ${list} KEYS_${id})
+endforeach()
 set(SYNOPSIS "${synopsis}")
 set(OPTIONS "${options}")
 configure_file(${TEMPLATE} ${OUTPUT} @ONLY)

@@ -53,12 +53,16 @@ foreach(language en pt_BR)
     set(subdir ${language}/man1)
   endif()
   set(page ${cadencio_man_dir}/${subdir}/cadencio.1)
+  # The key lists come from the program's own tables.
+  set(keys_dir ${cadencio_man_dir}/keys/${language})
   add_custom_command(OUTPUT ${page} ${page}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${keys_dir}
+    COMMAND gen_key_pages roff ${language} ${keys_dir}
     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:cadencio> -DLANGUAGE=${language}
-      -DTEMPLATE=${template} -DOUTPUT=${page} -DVERSION=${PROJECT_VERSION}
+      -DTEMPLATE=${template} -DOUTPUT=${page} -DVERSION=${PROJECT_VERSION} -DKEYS_DIR=${keys_dir}
       -P ${CMAKE_SOURCE_DIR}/cmake/make_man_page.cmake
     COMMAND ${GZIP} -9nf -k ${page}
-    DEPENDS cadencio ${cadencio_catalogues} ${template}
+    DEPENDS cadencio gen_key_pages ${cadencio_catalogues} ${template}
       ${CMAKE_SOURCE_DIR}/cmake/make_man_page.cmake
     COMMENT "Writing the ${language} manual page")
   list(APPEND cadencio_man_pages ${page} ${page}.gz)

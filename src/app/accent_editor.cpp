@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/key_help.hpp"
 #include "app/message_catalogue.hpp"
 #include "base/keys.hpp"
 #include "speech/number_reading.hpp"
@@ -22,6 +23,34 @@ const char* LevelKey(Accent level) {
   return kKeys[static_cast<int>(level)];
 }
 
+}  // namespace
+
+std::vector<KeyDoc> AccentEditorKeyDocs() {
+  return {
+      {"Left / Right", "walk the beats (\"Tempo 3, fraco\")", "Seta esquerda / Seta direita",
+       "percorrem os tempos (\"Tempo 3, fraco\")"},
+      {"Up / Down", "change the beat's level (forte, médio, normal, fraco, mudo) and play it",
+       "Seta acima / Seta abaixo",
+       "mudam o nível do tempo (forte, médio, normal, fraco, mudo) e o tocam"},
+      {"1 … 9", "jump to a beat", "1 … 9", "saltam para um tempo"},
+      {"g",
+       "steps through the groupings of a measure of 5, 7, 8 or 9 (7 as 2+2+3, 3+2+2, 2+3+2 …): "
+       "each group's first beat médio",
+       "g",
+       "passa pelos agrupamentos de um compasso de 5, 7, 8 ou 9 (7 como 2+2+3, 3+2+2, 2+3+2 …): "
+       "o primeiro tempo de cada grupo médio"},
+      {"c", "makes counting aloud start again at each group", "c",
+       "faz a contagem em voz alta recomeçar em cada grupo"},
+      {"F1", "says the keys", "F1", "diz as teclas"},
+      {"F8", "says the time", "F8", "fala a hora"},
+      {"Enter", "keeps the pattern; it plays from the next measure", "Enter",
+       "guarda o padrão; ele toca a partir do compasso seguinte"},
+      {"Esc", "leaves the old pattern", "Esc", "mantém o padrão antigo"},
+  };
+}
+
+namespace {
+
 class Editor {
  public:
   Editor(console::Console& console, speech::SpeechFrontEnd& speech, audio::BeatChannel& beats,
@@ -35,8 +64,9 @@ class Editor {
     Say("CAACENTO", 1);
     SayBeat();
     for (;;) {
-      uint8_t ch = console_.ReadKey();
-      const uint8_t extended = ch == 0 ? console_.ReadKey() : 0;
+      const base::Key key = console_.ReadWholeKey();
+      const uint8_t ch = key.extended ? 0 : key.code;
+      const uint8_t extended = key.extended ? key.code : 0;
       if (ch == kEnter) {
         Say("CAACGRAV", 1);
         return choice_;

@@ -7,7 +7,6 @@
 
 #include "app/effects_file.hpp"
 #include "app/message_catalogue.hpp"
-#include "app/metronome.hpp"
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
 #include "files/file_reader.hpp"

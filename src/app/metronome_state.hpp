@@ -9,6 +9,9 @@
 
 namespace cadencio::app {
 
+// Default paths of the beat sounds, in the family's Windows form.
+inline constexpr const char* kEffectsDir = "c:\\sonaud\\som\\cadencio\\efeitos\\";
+
 struct MetronomeState {
   int32_t Bpm = 60;
   int32_t BeatsPerMeasure = 4;
@@ -63,6 +66,22 @@ float BeatGain(int32_t volume);
 constexpr int32_t kMinBpm = 1;
 constexpr int32_t kMaxBpm = 500;
 constexpr int32_t kDefaultBpm = 60;
+
+// A tempo brought into range: below the lowest it becomes the default, above the highest the
+// highest.
+constexpr int32_t BpmIntoRange(int32_t bpm) {
+  if (bpm < kMinBpm) return kDefaultBpm;
+  if (bpm > kMaxBpm) return kMaxBpm;
+  return bpm;
+}
+
+// The catalogue word said after a value at an end of its range: "máximo" at the top,
+// "mínimo" at the bottom; null in between.
+constexpr const char* RangeEnd(int32_t value, int32_t low, int32_t high) {
+  if (value >= high) return "CAMAXIMO";
+  if (value <= low) return "CAMINIMO";
+  return nullptr;
+}
 
 // The beat period in milliseconds: 1/Bpm and the product with 60000 are each rounded to the
 // x87 extended format (64-bit significand), and the product is truncated. The rounding of 1/Bpm

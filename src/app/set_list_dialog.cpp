@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/effects_file.hpp"
+#include "app/key_help.hpp"
 #include "app/message_catalogue.hpp"
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
@@ -12,6 +13,28 @@
 #include "speech/number_reading.hpp"
 
 namespace cadencio::app {
+
+std::vector<KeyDoc> SetListKeyDocs() {
+  return {
+      {"Up / Down", "walk the songs (\"3, Garota de Ipanema, 130, quaternário\")",
+       "Seta acima / Seta abaixo",
+       "percorrem as músicas (\"3, Garota de Ipanema, 130, quaternário\")"},
+      {"Home / End", "the first / last song", "Home / End", "a primeira / última música"},
+      {"a letter", "jumps to the next name with that initial", "uma letra",
+       "salta para o próximo nome com essa inicial"},
+      {"Enter", "loads the song and starts it (with the count-in when it is on)", "Enter",
+       "carrega a música e a começa (com a contagem inicial quando ligada)"},
+      {"+", "adds the current settings as a song named in the field editor", "+",
+       "acrescenta os ajustes atuais como uma música, com o nome dado no editor de campo"},
+      {"Delete", "removes the song after \"Remove a música ? \" and S", "Delete",
+       "remove a música depois de \"Remove a música ? \" e S"},
+      {"Ctrl+Up / Ctrl+Down", "move the song up / down the list",
+       "Ctrl+Seta acima / Ctrl+Seta abaixo", "movem a música para cima / para baixo na lista"},
+      {"F1", "says the keys", "F1", "diz as teclas"},
+      {"F8", "says the time", "F8", "fala a hora"},
+      {"Esc", "leaves", "Esc", "sai"},
+  };
+}
 
 namespace {
 
@@ -35,8 +58,9 @@ class Dialog {
     Say("CAREPERT", 1);
     if (List().Count() == 0) Say("CAREPVAZ", 1);
     for (;;) {
-      const uint8_t ch = console_.ReadKey();
-      const uint8_t extended = ch == 0 ? console_.ReadKey() : 0;
+      const base::Key key = console_.ReadWholeKey();
+      const uint8_t ch = key.extended ? 0 : key.code;
+      const uint8_t extended = key.extended ? key.code : 0;
       if (ch == kEnter && OnSong()) return position_;
       if (ch == kEsc) {
         Say("CARETOR", 1);

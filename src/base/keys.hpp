@@ -2,6 +2,7 @@
 // of the Windows keyboard so that the console's key translation reads like the window procedure
 // it stands in for. `key`: the codes the console's key queue delivers, which the metronome, the
 // field editor, the screen review, the effects browser and the tuning fork compare against.
+// `Key`: one whole key as the program reads it from the queue.
 #pragma once
 
 #include <cstdint>
@@ -113,3 +114,18 @@ constexpr uint8_t CtrlF(int n) {
 }
 
 }  // namespace cadencio::base::key
+
+namespace cadencio::base {
+
+// One key read from the console's queue: a character, or an extended key (the queue's 0 and the
+// code after it).
+struct Key {
+  uint8_t code = 0;
+  bool extended = false;
+
+  static constexpr Key Char(uint8_t character) { return {character, false}; }
+  static constexpr Key Extended(uint8_t code) { return {code, true}; }
+  constexpr bool operator==(const Key&) const = default;
+};
+
+}  // namespace cadencio::base

@@ -137,6 +137,12 @@ uint8_t Console::ReadKey() {
   return queue_.Pop();
 }
 
+base::Key Console::ReadWholeKey() {
+  const uint8_t first = ReadKey();
+  if (first != base::key::kExtended) return base::Key::Char(first);
+  return base::Key::Extended(ReadKey());
+}
+
 void Console::Delay(int64_t ms) {
   BeforeWait();
   clock_.SleepMs(ms & 0xFFFF);

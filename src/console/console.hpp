@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/clock.hpp"
+#include "base/keys.hpp"
 #include "base/message_loop.hpp"
 #include "console/braille.hpp"
 #include "console/key_queue.hpp"
@@ -38,6 +39,8 @@ class Console {
   bool KeyPressed();
   // The oldest queued byte, waiting for one when the queue is empty.
   uint8_t ReadKey();
+  // The oldest whole key: its one byte, or the 0 and the code of an extended key.
+  base::Key ReadWholeKey();
   // Sleeps, then handles the messages that came meanwhile. The count is 16-bit: 70000 ms is
   // taken as 70000 mod 65536.
   void Delay(int64_t ms);

@@ -65,18 +65,15 @@ class FieldEditor {
       Draw();
       const std::string text_before = text_;
       const int pos_before = pos_;
-      uint8_t key = console_.ReadKey();
+      const base::Key key = console_.ReadWholeKey();
       speech_.StopSpeech();
       const bool shift = console_.ShiftHeld();
-      if (key != 0) {
-        PlainKey(key);
+      if (!key.extended) {
+        PlainKey(key.code);
+      } else if (key.code == code::kAltQ || key.code == code::kAltW || key.code == code::kAltE) {
+        PlainKey(console_.ReadKey());  // Alt+Q, Alt+W and Alt+E come before a character
       } else {
-        uint8_t extended = console_.ReadKey();
-        if (extended == code::kAltQ || extended == code::kAltW || extended == code::kAltE) {
-          PlainKey(console_.ReadKey());
-        } else {
-          ExtendedKey(extended, shift);
-        }
+        ExtendedKey(key.code, shift);
       }
       // A key that left the text, the cursor and the selection as they were (a speed change,
       // the echo switched, Left at the start) has not begun the editing: the next key typed

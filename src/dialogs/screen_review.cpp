@@ -76,10 +76,10 @@ void ScreenReview::Run() {
   Pos() = start;
   for (;;) {
     console_.MoveCursor(Pos().column, Pos().row);
-    uint8_t key = console_.ReadKey();
-    if (key == 0) {
-      ExtendedCommand(console_.ReadKey());
-    } else if (!PlainCommand(key)) {
+    const base::Key key = console_.ReadWholeKey();
+    if (key.extended) {
+      ExtendedCommand(key.code);
+    } else if (!PlainCommand(key.code)) {
       break;
     }
     CorrectPosition();

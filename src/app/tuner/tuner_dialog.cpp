@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/key_help.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/tuner/fine_tuning.hpp"
 #include "app/tuner/tuner.hpp"
@@ -22,6 +23,17 @@ constexpr int kPassMs = 20;
 constexpr int kHelpPauseMs = 250;
 
 }  // namespace
+
+std::vector<KeyDoc> TunerKeyDocs() {
+  return {
+      {"F", "switches to fine tuning by ear (a tick, faster the further off) and back to words",
+       "F",
+       "passa para a afinação fina de ouvido (um tique, mais rápido quanto mais fora) e volta "
+       "para as palavras"},
+      {"F1", "lists the keys", "F1", "lista as teclas"},
+      {"Esc / O", "return to the tuning fork", "Esc / O", "voltam ao diapasão"},
+  };
+}
 
 void ShowTunerHelp(console::Console& console, speech::SpeechFrontEnd& speech) {
   console.WriteLine();
@@ -48,9 +60,7 @@ void RunTunerOn(console::Console& console, speech::SpeechFrontEnd& speech, audio
     if (console.KeyPressed()) {
       // Any key cuts what is being said; one code per key, as in the tuning fork.
       speech.StopSpeech();
-      uint8_t code = console.ReadKey();
-      if (code == 0) code = console.ReadKey();
-      const uint8_t upper = base::AsciiUpperCase(code);
+      const uint8_t upper = base::AsciiUpperCase(console.ReadWholeKey().code);
       if (upper == kEsc || upper == 'O') break;
       if (upper == 'F') {
         fine = !fine;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "app/key_help.hpp"
 #include "app/message_catalogue.hpp"
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
@@ -16,20 +17,56 @@ using base::key::kEsc, base::key::kSpace, base::key::kF1;
 constexpr int kRepeatGapMs = 500;
 constexpr int kHelpPauseMs = 250;
 
-bool IsNoteKey(uint8_t upper) {
-  switch (upper) {
-    case 'A':
-    case 'B':
-    case 'D':
-    case 'E':
-    case 'G':
-    case 'M':
-    case 'S':
-    case 'X':
-      return true;
-    default:
-      return false;
+enum class ForkAction { kNote, kAllStrings, kRepeat, kTuner, kHelp, kReturn };
+
+// The tuning fork's keys, in the order F1 lists them. The fork reads one code per key, upper-cased:
+// an extended key acts as the character of its scan code. A key that is told with the line
+// before it has no line of its own.
+struct ForkCommand {
+  uint8_t upper;
+  const char* help;  // the catalogue text F1 says; null when F1 does not list the key
+  ForkAction action;
+  KeyDoc doc;
+};
+
+constexpr ForkCommand kForkCommands[] = {
+    {'A',
+     "CAA",
+     ForkAction::kNote,
+     {"E A D G B X", "play the guitar's open strings (X is the high E)", "E A D G B X",
+      "tocam as cordas soltas do violão (X é o Mi agudo)"}},
+    {'B', "CAB", ForkAction::kNote, {}},
+    {'D', "CAD", ForkAction::kNote, {}},
+    {'E', "CAE", ForkAction::kNote, {}},
+    {'G', "CAG", ForkAction::kNote, {}},
+    {'X', "CAX", ForkAction::kNote, {}},
+    {'M',
+     "CAM",
+     ForkAction::kNote,
+     {"M / S", "the E and G major chords", "M / S", "os acordes de Mi e Sol maior"}},
+    {'S', "CAS", ForkAction::kNote, {}},
+    {kSpace,
+     "CABARR2",
+     ForkAction::kAllStrings,
+     {"Space", "all strings in turn", "Espaço", "todas as cordas, uma a uma"}},
+    {'R',
+     "CAR",
+     ForkAction::kRepeat,
+     {"R", "repeats the note every half second; R again stops", "R",
+      "repete a nota a cada meio segundo; R de novo para"}},
+    {'O', "CAO", ForkAction::kTuner, {"O", "opens the tuner", "O", "abre o afinador"}},
+    {kF1, nullptr, ForkAction::kHelp, {"F1", "lists the keys", "F1", "lista as teclas"}},
+    {kEsc,
+     "CAESC2",
+     ForkAction::kReturn,
+     {"Esc", "returns to the metronome", "Esc", "volta ao metrônomo"}},
+};
+
+const ForkCommand* FindForkCommand(uint8_t upper) {
+  for (const ForkCommand& command : kForkCommands) {
+    if (command.upper == upper) return &command;
   }
+  return nullptr;
 }
 
 // What a help line says a note key plays: "nota LA" from "A -- nota LA".
@@ -40,6 +77,14 @@ std::string NoteName(const std::string& help_key) {
 }
 
 }  // namespace
+
+std::vector<KeyDoc> TuningForkKeyDocs() {
+  std::vector<KeyDoc> docs;
+  for (const ForkCommand& command : kForkCommands) {
+    if (!command.doc.keys_en.empty()) docs.push_back(command.doc);
+  }
+  return docs;
+}
 
 void PlayNote(console::Console& console, speech::SpeechFrontEnd& speech, const std::string& name,
               bool repeat, int speech_level) {
@@ -61,9 +106,8 @@ void ShowTuningForkHelp(console::Console& console, speech::SpeechFrontEnd& speec
   SayMessage(console, speech, "CAOPTEC", 1);
   console.Delay(kHelpPauseMs);
   console.WriteLine();
-  for (const char* key : {"CAA", "CAB", "CAD", "CAE", "CAG", "CAX", "CAM", "CAS", "CABARR2", "CAR",
-                          "CAO", "CAESC2"}) {
-    SayMessage(console, speech, key, 1);
+  for (const ForkCommand& command : kForkCommands) {
+    if (command.help != nullptr) SayMessage(console, speech, command.help, 1);
   }
   console.Delay(kHelpPauseMs);
   console.WriteLine();
@@ -80,27 +124,37 @@ void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
   bool repeat = false;  // each visit starts without repetition
   for (;;) {
     // One code per key: an extended key acts as the character of its scan code.
-    uint8_t code = console.ReadKey();
-    if (code == 0) code = console.ReadKey();
-    const uint8_t upper = base::AsciiUpperCase(code);
-    if (upper == kEsc) break;
-    if (IsNoteKey(upper)) {
-      speech.ShowSpoken(NoteName("CA" + std::string(1, static_cast<char>(upper))));
-      // The recording is named by the character as typed; its lookup ignores case.
-      PlayNote(console, speech, std::string(1, static_cast<char>(code)), repeat, state.SpeechLevel);
-    } else if (upper == kSpace) {
-      speech.ShowSpoken(NoteName("CABARR2"));
-      PlayNote(console, speech, "T", repeat, state.SpeechLevel);
-    } else if (upper == kF1) {
-      ShowTuningForkHelp(console, speech);
-    } else if (upper == 'O') {
-      RunTuner(console, speech, tuner);
-    } else if (upper == 'R') {
-      repeat = !repeat;
-      speech.ShowSpoken(repeat ? "Repeti\xE7\xE3o ligada" : "Repeti\xE7\xE3o desligada");
-      speech.PlayPromptWav(repeat ? "CAREP" : "CANAOREP");
-    } else {
+    const base::Key key = console.ReadWholeKey();
+    const ForkCommand* command = FindForkCommand(base::AsciiUpperCase(key.code));
+    if (command == nullptr) {
       SayMessage(console, speech, "CAAPTF1", 1);
+      continue;
+    }
+    if (command->action == ForkAction::kReturn) break;
+    switch (command->action) {
+      case ForkAction::kNote:
+        speech.ShowSpoken(NoteName(command->help));
+        // The recording is named by the character as typed; its lookup ignores case.
+        PlayNote(console, speech, std::string(1, static_cast<char>(key.code)), repeat,
+                 state.SpeechLevel);
+        break;
+      case ForkAction::kAllStrings:
+        speech.ShowSpoken(NoteName(command->help));
+        PlayNote(console, speech, "T", repeat, state.SpeechLevel);
+        break;
+      case ForkAction::kHelp:
+        ShowTuningForkHelp(console, speech);
+        break;
+      case ForkAction::kTuner:
+        RunTuner(console, speech, tuner);
+        break;
+      case ForkAction::kRepeat:
+        repeat = !repeat;
+        speech.ShowSpoken(repeat ? "Repeti\xE7\xE3o ligada" : "Repeti\xE7\xE3o desligada");
+        speech.PlayPromptWav(repeat ? "CAREP" : "CANAOREP");
+        break;
+      case ForkAction::kReturn:
+        break;
     }
   }
   speech::DrainKeys(console);

@@ -1,0 +1,209 @@
+// The beat while it plays: publishing its rule, following the trainer's steps, writing the count
+// words in the screen-reader mode and telling the front end of the run.
+#include "app/beat_runner.hpp"
+
+#include <algorithm>
+#include <limits>
+
+#include "app/accent_editor.hpp"
+#include "app/message_catalogue.hpp"
+#include "app/settings_store.hpp"
+
+namespace cadencio::app {
+
+namespace {
+
+// The measure as the status band shows it.
+std::string MeasureShown(int beats) {
+  if (beats >= 2 && beats <= 4) return MeasureWord(beats);
+  return beats > 1 ? std::to_string(beats) + " tempos" : "1 tempo";
+}
+
+}  // namespace
+
+BeatRunner::BeatRunner(console::Console& console, speech::SpeechFrontEnd& speech,
+                       audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock,
+                       MetronomeState& state, CountWords& count_words, TapTempo& taps)
+    : console_(console),
+      speech_(speech),
+      output_(output),
+      beats_(beats),
+      clock_(clock),
+      state_(state),
+      count_words_(count_words),
+      taps_(taps) {
+  for (std::size_t i = 0; i < written_words_.size(); ++i) {
+    written_words_[i].name = "written:" + std::to_string(i + 1);
+    written_words_[i].samples.assign(2, 0.0f);
+  }
+}
+
+audio::BeatRule BeatRunner::MakeRule(bool count_in) {
+  audio::BeatRule rule;
+  rule.playing = true;
+  rule.rate = output_.GetMixer().SampleRate();
+  rule.bpm = state_.Bpm;
+  rule.beats = std::clamp(state_.BeatsPerMeasure, 1, audio::kMaxPatternBeats);
+  rule.parts = std::max(1, state_.Subdivisions);
+  // Each beat plays the sound of its accent (by default the tempo sound on the first beat, the
+  // measure sound on the others), and a silent beat has no extra notes; the extra notes between
+  // beats are a softer form of the measure sound.
+  const AccentPattern accents = PatternFor(state_);
+  const audio::Sound* note = rule.parts > 1 ? beats_.LoadSofter(state_.MeasureSound) : nullptr;
+  for (int beat = 0; beat < rule.beats; ++beat) {
+    audio::BeatRule::Beat& sounds = rule.beat[static_cast<std::size_t>(beat)];
+    const Accent level = accents.level[static_cast<std::size_t>(std::min(beat, accents.beats - 1))];
+    sounds = {AccentSound(beats_, state_, level), level == Accent::kSilent ? nullptr : note,
+              count_words_.Word(CountNumber(beat + 1))};
+    if (sounds.word != nullptr) {
+      rule.longest_word = std::max(rule.longest_word, sounds.word->FrameCount());
+    }
+  }
+  rule.count_aloud = state_.CountAloud;
+  rule.count_in = count_in ? 1 : 0;
+  rule.played = state_.PlayedMeasures;
+  rule.muted = state_.MutedMeasures;
+  rule.muted_phase = measures_done_;
+  if (state_.TrainerOn()) {
+    rule.trainer_target = state_.TrainerTarget;
+    rule.trainer_step = state_.TrainerStep;
+    rule.trainer_every = state_.TrainerEvery;
+    rule.trainer_phase = trainer_measures_;
+  }
+  return rule;
+}
+
+void BeatRunner::StartBeat(bool count_in) {
+  rule_ = MakeRule(count_in);
+  rule_.start = rule_.from = output_.GetMixer().FramesRendered() + output_.LeadFrames();
+  output_.GetMixer().SetBeatRule(rule_);
+  steps_ = audio::PatternCursor(rule_);
+  ShowRun(rule_.start);
+}
+
+void BeatRunner::StopBeat() {
+  if (!rule_.playing) return;
+  // Notes up to the first frame the stream can still reach are heard; none after.
+  const int64_t last = output_.GetMixer().FramesRendered() + output_.LeadFrames();
+  audio::BeatRule stop = rule_;
+  stop.playing = false;
+  stop.from = last + 1;
+  output_.GetMixer().SetBeatRule(stop);
+  EndShownRun(last + 1);
+  FollowSteps(last);
+  const int64_t done = audio::MeasuresDoneBy(rule_, last);
+  measures_done_ = rule_.muted_phase + done;
+  trainer_measures_ = rule_.trainer_phase + done;
+  rule_.playing = false;
+}
+
+void BeatRunner::FollowSteps(int64_t frame) {
+  for (int64_t step = steps_.NextStepFrame(); step >= 0 && step <= frame;
+       step = steps_.NextStepFrame()) {
+    steps_.SkipTo(step);
+    state_.Bpm = steps_.Bpm();
+    state_.BpmText = std::to_string(state_.Bpm);
+    state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+    ShowRun(step);
+    // Only the number is said, as after Up and Down: the whole line would cover most of a
+    // measure at a step every measure. The screen keeps the whole line.
+    console_.Write(MessageText("CAVALBPM"));
+    speech_.WriteSpeak(state_.BpmText);
+    console_.WriteLine();
+    if (state_.Bpm == state_.TrainerTarget) {
+      state_.StopTrainer();
+      SayMessage(console_, speech_, "CATREFIM", 1);
+    }
+  }
+}
+
+int BeatRunner::CountNumber(int beat) const {
+  // Counting by groups starts again at each group's first beat.
+  return state_.CountByGroups ? GroupCount(PatternFor(state_), beat) : beat;
+}
+
+int64_t BeatRunner::NextWrittenWord(audio::PatternCursor& words) const {
+  if (!speech_.WritesSpeech() || (rule_.count_in == 0 && !rule_.count_aloud)) return -1;
+  // A counted note comes within a whole cycle of muted measures after the count-in, or never.
+  const int64_t notes = (int64_t{rule_.count_in} + rule_.played + rule_.muted + 1) *
+                        std::max(rule_.beats, 1) * std::max(rule_.parts, 1);
+  for (int64_t n = 0; n < notes; ++n, words.Advance()) {
+    if (words.Note().word != nullptr) return words.Frame();
+  }
+  return -1;
+}
+
+void BeatRunner::PlayUntilKey(bool count_in) {
+  StartBeat(count_in);
+  audio::Mixer& mixer = output_.GetMixer();
+  // Waits for a key, for the end of a run of taps and, with the trainer on, for each new tempo
+  // to come near: it is said as its first beat starts.
+  const auto key_or_taps = [this](int64_t ms) {
+    const int64_t stops_at = taps_.StopsAtMs();
+    if (stops_at >= 0) ms = std::clamp<int64_t>(stops_at - clock_.NowMs(), 0, ms);
+    return console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs());
+  };
+  // In the screen-reader mode each count word is written as its beat comes near: the words of a
+  // copy of the rule, never played, mark the counted beats.
+  audio::BeatRule counted = rule_;
+  for (int beat = 0; beat < std::min(counted.beats, kCountWords); ++beat) {
+    counted.beat[static_cast<std::size_t>(beat)].word =
+        &written_words_[static_cast<std::size_t>(CountNumber(beat + 1) - 1)];
+  }
+  counted.longest_word = 1;
+  audio::PatternCursor words(counted);
+  int64_t word = NextWrittenWord(words);
+  while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+    const int64_t step = steps_.NextStepFrame();
+    const int64_t due = step < 0 || (word >= 0 && word < step) ? word : step;
+    if (due < 0) {
+      if (taps_.StopsAtMs() < 0) {
+        console_.WaitMessage();
+      } else {
+        key_or_taps(std::numeric_limits<int32_t>::max());
+      }
+    } else if (audio::WaitForStreamFrame(mixer, clock_, due - output_.LeadFrames(), key_or_taps)) {
+      if (due == word) {
+        speech_.SpeakText(
+            CountWordText(static_cast<int>(words.Note().word - written_words_.data()) + 1));
+        words.Advance();
+        word = NextWrittenWord(words);
+      }
+      FollowSteps(mixer.FramesRendered() + output_.LeadFrames());
+    }
+  }
+  StopBeat();
+}
+
+void BeatRunner::ShowRun(int64_t start) {
+  frontends::BeatRun& run = shown_run_;
+  run.tempo = std::to_string(state_.Bpm) + " BPM";
+  run.measure = MeasureShown(state_.BeatsPerMeasure);
+  run.sounding = true;
+  run.bpm = state_.Bpm;
+  run.beats_per_measure = std::max(state_.BeatsPerMeasure, 1);
+  run.first_beat = 0;
+  run.start_frame = start;
+  run.end_frame = frontends::kNoFrame;
+  run.rate = output_.GetMixer().SampleRate();
+  run.beat_frame = &audio::ScheduleFrame;
+  run.heard_frame = [&output = output_] { return output.HeardFrame(); };
+  console_.Status().ShowBeat(run);
+}
+
+void BeatRunner::ShowTempoAndMeasure() {
+  std::string tempo = std::to_string(state_.Bpm) + " BPM";
+  std::string measure = MeasureShown(state_.BeatsPerMeasure);
+  if (tempo == shown_run_.tempo && measure == shown_run_.measure) return;
+  shown_run_.tempo = std::move(tempo);
+  shown_run_.measure = std::move(measure);
+  console_.Status().ShowBeat(shown_run_);
+}
+
+void BeatRunner::EndShownRun(int64_t frame) {
+  if (!shown_run_.sounding || shown_run_.end_frame <= frame) return;
+  shown_run_.end_frame = frame;
+  console_.Status().ShowBeat(shown_run_);
+}
+
+}  // namespace cadencio::app

@@ -1,0 +1,74 @@
+// The beat while it plays: the rule the metronome publishes to the audio thread, the trainer's
+// steps taken over from it, the count words written in the screen-reader mode, and what the
+// front end shows of the run beside the screen.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "app/count_words.hpp"
+#include "app/metronome_state.hpp"
+#include "app/tap_tempo.hpp"
+#include "audio/audio_output.hpp"
+#include "audio/beat_channel.hpp"
+#include "audio/beat_pattern.hpp"
+#include "console/console.hpp"
+#include "frontends/beat_status.hpp"
+#include "speech/speech_front_end.hpp"
+
+namespace cadencio::app {
+
+class BeatRunner {
+ public:
+  // Everything given must outlive the run.
+  BeatRunner(console::Console& console, speech::SpeechFrontEnd& speech, audio::AudioOutput& output,
+             audio::BeatChannel& beats, base::Clock& clock, MetronomeState& state,
+             CountWords& count_words, TapTempo& taps);
+
+  // Plays the beat until a key waits or a run of taps has stopped (with a count-in first when
+  // `count_in`): the audio thread plays the pattern, and this thread only says each step of the
+  // tempo trainer and, in the screen-reader mode, writes the count words.
+  void PlayUntilKey(bool count_in);
+  // The tempo and the measure shown follow a change at once, before the next beat.
+  void ShowTempoAndMeasure();
+  // Muted measures and the trainer count their measures again from the next one.
+  void RestartMutedCount() { measures_done_ = 0; }
+  void RestartTrainerCount() { trainer_measures_ = 0; }
+  // The number said on beat `beat` (1-based) of the measure when it is counted.
+  int CountNumber(int beat) const;
+
+ private:
+  // The rule of the pattern the settings give now, its sounds loaded.
+  audio::BeatRule MakeRule(bool count_in);
+  // Starts the pattern on the first frame the stream can still reach.
+  void StartBeat(bool count_in);
+  // Stops the pattern there (what is heard already ends as it would), and takes over the
+  // measures and tempo steps it played.
+  void StopBeat();
+  // Takes over every tempo step of the trainer that starts at or before `frame`, and says it.
+  void FollowSteps(int64_t frame);
+  // The frame of the next counted note from `words` on, in the screen-reader mode; -1 for none.
+  int64_t NextWrittenWord(audio::PatternCursor& words) const;
+  // Tells the front end of a run of the beat whose first measure starts at `start`.
+  void ShowRun(int64_t start);
+  // The run told of last places no beat at or after `frame`.
+  void EndShownRun(int64_t frame);
+
+  console::Console& console_;
+  speech::SpeechFrontEnd& speech_;
+  audio::AudioOutput& output_;
+  audio::BeatChannel& beats_;
+  base::Clock& clock_;
+  MetronomeState& state_;
+  CountWords& count_words_;
+  TapTempo& taps_;
+  audio::BeatRule rule_;          // the rule published last
+  audio::PatternCursor steps_;    // the trainer's steps taken over from it so far
+  int64_t measures_done_ = 0;     // whole measures since muted measures were set
+  int32_t trainer_measures_ = 0;  // whole measures since the trainer's last step
+  frontends::BeatRun shown_run_;  // as the front end was last told of it
+  // Stand-ins for the count words that mark the beats whose word the screen-reader mode writes.
+  std::array<audio::Sound, kCountWords> written_words_;
+};
+
+}  // namespace cadencio::app

@@ -1,0 +1,325 @@
+// The main loop's command table and its plain commands: the function keys, the tempo keys, Tab,
+// the pause and the end question.
+#include "app/main_commands.hpp"
+
+#include <algorithm>
+
+#include "app/accent_editor.hpp"
+#include "app/message_catalogue.hpp"
+#include "app/metronome.hpp"
+#include "app/settings_store.hpp"
+#include "app/tuner/tuning_fork.hpp"
+#include "dialogs/front_end_review_voice.hpp"
+#include "speech/number_reading.hpp"
+
+namespace cadencio::app {
+
+namespace {
+
+using base::Key;
+namespace code = base::key;
+
+}  // namespace
+
+const MainCommand* FindMainCommand(std::span<const MainCommand> commands, Key key) {
+  const auto found =
+      std::find_if(commands.begin(), commands.end(),
+                   [key](const MainCommand& command) { return command.Answers(key); });
+  return found == commands.end() ? nullptr : &*found;
+}
+
+std::span<const MainCommand> Metronome::Commands() {
+  constexpr Key kNone{};
+  static const MainCommand kCommands[] = {
+      {{Key::Extended(code::kF1), kNone},
+       1,
+       "CAF1",
+       {"F1", "lists the keys", "F1", "lista as teclas"},
+       &Metronome::ShowMainHelp},
+      {{Key::Extended(code::kF2), kNone},
+       1,
+       "CAF2",
+       {"F2",
+        "stores the tempo, measure and sounds as the default (COMPASSO is Binário, Ternário or "
+        "Quaternário for 2, 3, 4 beats, the digit for any other); a start that takes them says "
+        "them after \"OK, F1 ajuda\" (\"120 BPM, ternário\") while the beat starts",
+        "F2",
+        "guarda o andamento, o compasso e os sons como padrão (COMPASSO é Binário, Ternário ou "
+        "Quaternário para 2, 3, 4 tempos, o algarismo para os outros); um início que os usa os "
+        "diz depois de \"OK, F1 ajuda\" (\"120 BPM, ternário\") enquanto a batida começa"},
+       &Metronome::StoreDefaults},
+      {{Key::Extended(code::kF3), kNone},
+       1,
+       "CAF3",
+       {"F3", "reviews the screen by speech", "F3", "revisa a tela pela fala"},
+       &Metronome::ReviewScreen},
+      {{Key::Extended(code::kF4), kNone},
+       1,
+       "CAF4",
+       {"F4", "opens the tuning fork", "F4", "abre o diapasão"},
+       &Metronome::OpenTuningFork},
+      {{Key::Extended(code::kF6), kNone},
+       1,
+       "CAF6",
+       {"F6", "asks for a new tempo and measure", "F6", "pede novo andamento e novo compasso"},
+       &Metronome::AskNewTempo},
+      {{Key::Extended(code::kF8), kNone},
+       1,
+       "CAF8",
+       {"F8", "says the time", "F8", "fala a hora"},
+       &Metronome::SayTime},
+      {{Key::Extended(code::kF9), kNone},
+       1,
+       "CAF9",
+       {"F9", "chooses new beat sounds", "F9", "escolhe novos sons de batida"},
+       &Metronome::ChooseEffects},
+      {{Key::Extended(code::kCtrlF9), kNone},
+       1,
+       "CACTLF9",
+       {"Ctrl+F9", "chooses a predefined pair of beat sounds", "Ctrl+F9",
+        "escolhe um par predefinido de sons de batida"},
+       &Metronome::ChooseModel},
+      {{Key::Char(code::kTab), kNone},
+       1,
+       "CATAB",
+       {"Tab", "silences the beat (with a beep); Tab again resumes", "Tab",
+        "silencia a batida (com um bipe); Tab de novo retoma"},
+       &Metronome::ToggleBeat,
+       /*ends_pass=*/true},
+      {{Key::Char(code::kSpace), kNone},
+       1,
+       "CABARR1",
+       {"Space", "pause; says the tempo; Space again resumes", "Espaço",
+        "pausa e fala o andamento; Espaço de novo retoma"},
+       &Metronome::Pause},
+      {{Key::Extended(code::kUp), Key::Extended(code::kDown)},
+       2,
+       "CASET",
+       {"Up / Down", "tempo + 1 / − 1", "Seta acima / Seta abaixo", "andamento + 1 / − 1"},
+       &Metronome::ChangeTempo},
+      {{Key::Extended(code::kPgUp), Key::Extended(code::kPgDn)},
+       2,
+       "CAPG",
+       {"Page Up / Page Down", "tempo + 10 / − 10", "Page Up / Page Down", "andamento + 10 / − 10"},
+       &Metronome::ChangeTempo},
+      {{Key::Char(code::kEsc), kNone},
+       1,
+       "CAESC1",
+       {"Esc", "asks \"Confirma o fim do programa ?\"; S or Enter ends", "Esc",
+        "pergunta \"Confirma o fim do programa ?\"; S ou Enter termina"},
+       &Metronome::AskToEnd},
+      // The keys beyond the classic ones. Commands go by the code alone, so these are the
+      // lower-case letters: "C" and "I" are F9 and Page Up.
+      {{Key::Extended(code::kLeft), Key::Extended(code::kRight)},
+       2,
+       "CAVOL1",
+       {"Left / Right",
+        "beat volume − 1 / + 1, in 10 steps of 3 dB, said as \"Volume N\" (with \", máximo\" "
+        "at 10 and \", mínimo\" at 1, as the tempo at 500 and 1 and the notes per beat at 4 and "
+        "1); speech keeps its level",
+        "Seta esquerda / Seta direita",
+        "volume da batida − 1 / + 1, em 10 passos de 3 dB, dito \"Volume N\" (com \", máximo\" "
+        "no 10 e \", mínimo\" no 1, como o andamento em 500 e 1 e as notas por tempo em 4 e 1); "
+        "a fala mantém o seu volume"},
+       &Metronome::ChangeBeatVolume},
+      {{Key::Char('s'), kNone},
+       1,
+       "CASUB1",
+       {"s",
+        "1, 2, 3, 4 notes per beat: the extra notes are a softer, shorter form of the "
+        "other-beat sound",
+        "s",
+        "1, 2, 3, 4 notas por tempo: as notas a mais são uma forma mais suave e mais curta do "
+        "som dos outros tempos"},
+       &Metronome::CycleSubdivisions},
+      {{Key::Char(code::kEnter), kNone},
+       1,
+       "CATAP1",
+       {"Enter",
+        "tapped 3 or more times, sets the tempo from the median interval (taps over 2 s apart "
+        "start over)",
+        "Enter",
+        "batido 3 vezes ou mais, ajusta o andamento pelo intervalo mediano (toques a mais de "
+        "2 s um do outro recomeçam)"},
+       &Metronome::Tap},
+      {{Key::Char('c'), kNone},
+       1,
+       "CACON1",
+       {"c",
+        "counts the beats aloud (\"um, dois, três …\"); only \"um\" when a word is longer than "
+        "the beat",
+        "c",
+        "conta os tempos em voz alta (\"um, dois, três …\"); só \"um\" quando uma palavra é "
+        "mais longa que o tempo"},
+       &Metronome::ToggleCountAloud},
+      {{Key::Char('i'), kNone},
+       1,
+       "CAINI1",
+       {"i",
+        "count-in: one measure counted before the beat, at start, after F6 and after the "
+        "pause",
+        "i",
+        "contagem inicial: um compasso contado antes da batida, no início, depois de F6 e "
+        "depois da pausa"},
+       &Metronome::ToggleCountIn},
+      {{Key::Char('m'), kNone},
+       1,
+       "CAMUD1",
+       {"m",
+        "muted measures: asks how many to play and how many to keep silent; m again turns "
+        "it off",
+        "m", "compassos mudos: pergunta quantos tocar e quantos calar; m de novo desliga"},
+       &Metronome::ChangeMutedMeasures},
+      {{Key::Char('r'), kNone},
+       1,
+       "CATRE1",
+       {"r",
+        "tempo trainer: asks the final tempo, the step and every how many measures; each step "
+        "says only the new tempo; r again stops it",
+        "r",
+        "treino de andamento: pergunta o andamento final, o passo e a cada quantos compassos; "
+        "cada passo diz só o novo andamento; r de novo para"},
+       &Metronome::ChangeTrainer},
+      {{Key::Char('a'), kNone},
+       1,
+       "CAACE1",
+       {"a",
+        "accents: the accent editor (its keys below); the pattern plays from the next "
+        "measure",
+        "a",
+        "acentos: o editor de acentos (suas teclas abaixo); o padrão toca a partir do "
+        "compasso seguinte"},
+       &Metronome::EditAccents},
+      {{Key::Char('l'), kNone},
+       1,
+       "CALIS1",
+       {"l", "set list: the set list dialog (its keys below)", "l",
+        "repertório: o diálogo do repertório (suas teclas abaixo)"},
+       &Metronome::BrowseSetList},
+      {{Key::Char('n'), Key::Char('p')},
+       2,
+       "CANP1",
+       {"n / p",
+        "the next / previous song of the set list, loaded at once and said (the list starts on "
+        "its first song)",
+        "n / p",
+        "a música seguinte / anterior do repertório, carregada na hora e dita (a lista começa "
+        "na primeira música)"},
+       &Metronome::StepSong},
+  };
+  return kCommands;
+}
+
+void Metronome::ShowMainHelp() {
+  console_.WriteLine();
+  Say("CAOPTEC", 1);
+  console_.Delay(250);
+  console_.WriteLine();
+  for (const MainCommand& command : Commands()) Say(command.help, 1);
+  console_.Delay(250);
+  console_.WriteLine();
+  Say("CAQUAL", 1);
+  console_.WriteLine();
+}
+
+void Metronome::ShowMainHelp(Key) {
+  ShowMainHelp();
+}
+
+void Metronome::ToggleBeat(Key) {
+  playing_ = !playing_;
+  speech_.ShowSpoken(playing_ ? "Batida retomada" : "Batida silenciada");
+  if (!playing_) speech_.PlayBeep();
+  speech::DrainKeys(console_);
+}
+
+void Metronome::Pause(Key) {
+  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+  Say("CAVALBPM", 0);
+  speech_.WriteSpeak(std::to_string(state_.Bpm));
+  Say("CAPAUATI", 1);
+  while (console_.ReadKey() != ' ') {
+  }
+  speech::DrainKeys(console_);
+  Say("CAPAUDES", 1);
+  count_in_due_ = state_.CountIn;
+}
+
+void Metronome::StoreDefaults(Key) {
+  app::StoreDefaults(console_, speech_, keys_, settings_, state_);
+}
+
+void Metronome::ReviewScreen(Key) {
+  dialogs::ReviewScreen(console_, speech_);
+}
+
+void Metronome::OpenTuningFork(Key) {
+  RunTuningFork(console_, speech_, state_, tuner_);
+}
+
+void Metronome::AskNewTempo(Key) {
+  state_.AskAlways = true;
+  EnterTempoAndMeasure();
+  count_in_due_ = state_.CountIn;
+}
+
+void Metronome::SayTime(Key) {
+  speech::SpeakTime(console_, speech_);
+}
+
+void Metronome::ChooseEffects(Key) {
+  if (state_.NoEffectsFile) return;
+  if (effects_.BuildEffectList() > 0) {
+    effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
+  } else {
+    Say("CAARQINE", 1);
+  }
+}
+
+void Metronome::ChooseModel(Key) {
+  if (state_.NoEffectsFile) return;
+  if (effects_.BuildModelList() > 0) {
+    state_.ModelMode = true;
+    effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
+    state_.ModelMode = false;
+  } else {
+    Say("CAARQINE", 1);
+  }
+}
+
+void Metronome::ChangeTempo(Key key) {
+  switch (key.code) {
+    case code::kUp:
+      state_.Bpm += 1;
+      break;
+    case code::kDown:
+      state_.Bpm -= 1;
+      break;
+    case code::kPgUp:
+      state_.Bpm += 10;
+      break;
+    default:
+      state_.Bpm -= 10;
+      break;
+  }
+  state_.Bpm = BpmIntoRange(state_.Bpm);
+  beat_.ShowTempoAndMeasure();
+  // The new tempo is only said, not written: the status shows it.
+  state_.BpmText = std::to_string(state_.Bpm);
+  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+  const char* end = RangeEnd(state_.Bpm, kMinBpm, kMaxBpm);
+  speech_.ShowSpoken(state_.BpmText + " BPM" + (end ? MessageText(end) : ""));
+  speech_.SpeakText(state_.BpmText);
+  if (end != nullptr) Say(end, -1);
+}
+
+void Metronome::AskToEnd(Key) {
+  speech::DrainKeys(console_);
+  Say("CACONFIM", 0);
+  uint8_t answer = keys_.ReadKeySpoken();
+  console_.Write(std::string(1, static_cast<char>(answer)));
+  console_.WriteLine();
+  last_answer_ = answer;
+}
+
+}  // namespace cadencio::app
