@@ -79,8 +79,4 @@ class WindowFrontend final : public Frontend {
 // SDL_VIDEODRIVER names); otherwise null, with the reason in `why` when it is given.
 std::unique_ptr<WindowFrontend> MakeWindowFrontend(std::string* why = nullptr);
 
-// The face file that the window would use for a face name and weight: the face itself when
-// the system has it, else DejaVu Sans Mono; empty when no font is found at all.
-std::string FindFontFile(const std::string& face_utf8, int weight, bool* synthesise_bold = nullptr);
-
 }  // namespace cadencio::frontends
