@@ -47,8 +47,6 @@ class EffectsBrowser {
                           speech::SpokenKeyReader& keys);
 
   const std::vector<std::string>& Entries() const { return entries_; }
-  const std::vector<std::string>& Effects() const { return effects_; }
-  const std::vector<std::string>& Models() const { return models_; }
 
  private:
   // The list keys of both choosers: arrows, Home, End, the page keys, a letter, F5 and Ctrl+F5
