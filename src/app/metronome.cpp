@@ -93,7 +93,7 @@ constexpr uint8_t kPreviousSongKey = 'p';
 }  // namespace
 
 Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
-                     speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
+                     dialogs::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                      audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock)
     : console_(console),
       speech_(speech),
@@ -148,14 +148,14 @@ void Metronome::StartMetronome() {
 
 void Metronome::SayStartNotices() {
   if (speech_.EngineFailed()) {
-    switch (speech::FamilyOf(speech_.Engine().EngineKind())) {
-      case speech::EngineFamily::kInProcess:
+    switch (speech_.Engine().Family()) {
+      case engines::EngineFamily::kInProcess:
         Say("CAVOZESP", 1);
         break;
-      case speech::EngineFamily::kService:
+      case engines::EngineFamily::kService:
         Say("CAVOZSPD", 1);
         break;
-      case speech::EngineFamily::kSivra:
+      case engines::EngineFamily::kSivra:
         Say("CAVOZINT", 1);
         break;
     }
@@ -548,7 +548,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       playing_ = !playing_;
       speech_.ShowSpoken(playing_ ? "Batida retomada" : "Batida silenciada");
       if (!playing_) speech_.PlayBeep();
-      speech::DrainKeys(console_);
+      console_.DrainKeys();
       return false;
     case kSpace:
       Pause();
@@ -571,7 +571,7 @@ bool Metronome::RunKeyCommand(uint8_t code) {
       count_in_due_ = state_.CountIn;
       break;
     case kF8:
-      speech::SpeakTime(console_, speech_);
+      speech::SpeakTime(speech_);
       break;
     case kF9:
       if (!state_.NoEffectsFile) {
@@ -686,13 +686,13 @@ void Metronome::Pause() {
   Say("CAPAUATI", 1);
   while (console_.ReadKey() != ' ') {
   }
-  speech::DrainKeys(console_);
+  console_.DrainKeys();
   Say("CAPAUDES", 1);
   count_in_due_ = state_.CountIn;
 }
 
 void Metronome::AskToEnd() {
-  speech::DrainKeys(console_);
+  console_.DrainKeys();
   Say("CACONFIM", 0);
   uint8_t answer = keys_.ReadKeySpoken();
   console_.Write(std::string(1, static_cast<char>(answer)));

@@ -51,7 +51,8 @@ class CallObserver {
 
 }  // namespace
 
-RecordedVoice::RecordedVoice(VoiceHost& host) : host_(host) {}
+RecordedVoice::RecordedVoice(VoiceHost& host, base::Waiter& waiter)
+    : host_(host), waiter_(waiter) {}
 
 void RecordedVoice::SetDatabaseName(std::string_view name) {
   database_name_ = std::string(name.substr(0, PieceIndex::kMaxNameLength));
@@ -108,7 +109,7 @@ void RecordedVoice::SpeakPhonetic(std::string_view phonetic, bool no_pauses,
   std::size_t position = 0;
   // 2. Unit by unit, with a word pause after one that closes a word or a long group.
   while (position < phonetic.size() && !cut_short_) {
-    if (host_.KeyWaiting()) {
+    if (waiter_.KeyPressed()) {
       cut_short_ = true;
       break;
     }
@@ -223,7 +224,7 @@ void RecordedVoice::AppendSilence(int samples, PauseKind kind) {
 void RecordedVoice::MakeRoom(std::size_t count) {
   if (!image_->WouldFill(count)) return;
   FlushImage();
-  while (!cut_short_ && host_.SpeechBusy()) host_.WaitMessage();
+  while (!cut_short_ && host_.SpeechBusy()) waiter_.WaitMessage();
 }
 
 void RecordedVoice::Append(std::span<const uint8_t> samples) {
@@ -243,7 +244,7 @@ void RecordedVoice::AppendFill(uint8_t value, std::size_t count) {
 void RecordedVoice::FlushImage() {
   if (!IsOpen() || image_->DataSize() == 0) return;
   const std::size_t data = image_->DataSize();
-  if (!cut_short_ && host_.KeyWaiting()) cut_short_ = true;
+  if (!cut_short_ && waiter_.KeyPressed()) cut_short_ = true;
   VoiceEvent event;
   event.kind = VoiceEventKind::kFlush;
   event.ok = !cut_short_;

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/waiter.hpp"
 #include "voice/phonetic_translator.hpp"
 #include "voice/phonetic_units.hpp"
 #include "voice/piece_database.hpp"
@@ -37,7 +38,8 @@ inline constexpr std::size_t kNoiseSamples = 300;
 
 class RecordedVoice {
  public:
-  explicit RecordedVoice(VoiceHost& host);
+  // Both must outlive the voice.
+  RecordedVoice(VoiceHost& host, base::Waiter& waiter);
   RecordedVoice(const RecordedVoice&) = delete;
   RecordedVoice& operator=(const RecordedVoice&) = delete;
 
@@ -96,6 +98,7 @@ class RecordedVoice {
   std::string ReadDirectory(const std::string& key, const char* dflt);
 
   VoiceHost& host_;
+  base::Waiter& waiter_;
   PhoneticTranslator translator_;
   PieceDatabase database_;
   std::unique_ptr<SoundImage> image_;

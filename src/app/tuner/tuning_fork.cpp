@@ -6,7 +6,6 @@
 #include "app/message_catalogue.hpp"
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
-#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -103,7 +102,7 @@ void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
       SayMessage(console, speech, "CAAPTF1", 1);
     }
   }
-  speech::DrainKeys(console);
+  console.DrainKeys();
   console.WriteLine();
   SayMessage(console, speech, "CARETOR", 1);
 }
