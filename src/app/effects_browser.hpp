@@ -12,12 +12,13 @@
 #include "console/console.hpp"
 #include "dialogs/spoken_key_reader.hpp"
 #include "files/audira_settings.hpp"
+#include "files/paths.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::app {
 
 // The effects file used when [CADENCIO] ARQEFEITOS is missing or empty.
-inline constexpr const char* kDefaultEffectsFile = "c:\\sonaud\\somritmo.ini";
+inline const std::string kDefaultEffectsFile = files::FamilyPath("somritmo.ini");
 
 class EffectsBrowser {
  public:

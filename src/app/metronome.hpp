@@ -22,12 +22,13 @@
 #include "dialogs/field_editor.hpp"
 #include "dialogs/spoken_key_reader.hpp"
 #include "files/audira_settings.hpp"
+#include "files/paths.hpp"
 #include "speech/speech_front_end.hpp"
 
 namespace cadencio::app {
 
 // Default paths of the beat sounds, in the family's Windows form.
-inline constexpr const char* kEffectsDir = "c:\\sonaud\\som\\cadencio\\efeitos\\";
+inline const std::string kEffectsDir = files::FamilyPath("som\\cadencio\\efeitos\\");
 
 class Metronome {
  public:

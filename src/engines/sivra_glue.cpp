@@ -74,8 +74,8 @@ SivraFileSet LoadSivraConfig(const IniReader& read_ini, const MbrolaVoiceLookup&
   if (files.dir.empty()) {
     // The directory of the installed br4 voice file: its path without the file name "br4".
     std::optional<std::string> voice = find_voice ? find_voice("br4") : std::nullopt;
-    files.dir =
-        voice && voice->size() >= 3 ? voice->substr(0, voice->size() - 3) : "\\sonaud\\sivratts\\";
+    files.dir = voice && voice->size() >= 3 ? voice->substr(0, voice->size() - 3)
+                                            : files::FamilyPath("sivratts\\");
   }
   if (files.base.empty()) files.base = "portug";
   if (!EndsInSeparator(files.dir)) files.dir += '\\';

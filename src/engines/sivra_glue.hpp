@@ -27,7 +27,7 @@ using IniReader = std::function<std::string(const std::string&, const std::strin
 using MbrolaVoiceLookup = std::function<std::optional<std::string>(const std::string&)>;
 
 // Reads MBROLA_DB, DIR and BASE of section SIVRATTS. An empty database is "br4"; an empty DIR
-// is the directory of the installed br4 voice, else "\sonaud\sivratts\"; an empty BASE is
+// is the directory of the installed br4 voice, else "c:\sonaud\sivratts\"; an empty BASE is
 // "portug". The five paths are mapped onto this system's file names.
 SivraFileSet LoadSivraConfig(const IniReader& read_ini, const MbrolaVoiceLookup& find_voice);
 

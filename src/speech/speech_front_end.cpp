@@ -22,6 +22,8 @@ namespace {
 
 // The generated beep and click, and joined word recordings.
 constexpr formats::PcmFormat kVoiceSound{1, voice::kVoiceSampleRate, 8};
+// The letters directory when the settings name none, below the family's root.
+constexpr const char* kDefaultLettersDir = "som\\letras\\";
 // Joined word recordings are played in sounds of at most this many samples.
 constexpr std::size_t kJoinedSamples = 30000;
 
@@ -79,6 +81,7 @@ SpeechFrontEnd::SpeechFrontEnd(base::Waiter& waiter, base::ScreenWriter& screen,
       clock_(clock),
       wav_(wav),
       config_(settings),
+      letters_dir_(files::FamilyPath(kDefaultLettersDir)),
       engine_(engines::EngineContext{
           waiter, wav,
           [&settings](const std::string& section, const std::string& key) {
@@ -183,7 +186,7 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
   prompt_dir_ = WithBackslash(prompt_dir);
   letters_dir_ =
       WithBackslash(files::ProfileFile::ReadString(config_.ConfigFile(), "TRADUTOR", "DIRLETRAS",
-                                                   "c:\\sonaud\\som\\letras\\")
+                                                   files::FamilyPath(kDefaultLettersDir))
                         .substr(0, 255));
   engine_active_ = engine_failed_ = false;
   if (!written_speech_ && Switch(config_.ReadIniString("TRADUTOR", "SAPI"))) {

@@ -171,7 +171,7 @@ class SpeechFrontEnd {
   SpeechObserver observer_;
   SpeechReports reports_;
   std::string prompt_dir_;
-  std::string letters_dir_ = "c:\\sonaud\\som\\letras\\";
+  std::string letters_dir_;
   SynthSettings settings_;
   int speed_ = 3;
   bool speech_cut_ = false;

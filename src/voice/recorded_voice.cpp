@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "audio/pcm_fade.hpp"
+#include "files/paths.hpp"
 #include "voice/letter_wav_reader.hpp"
 
 namespace cadencio::voice {
@@ -62,7 +63,7 @@ void RecordedVoice::SetVoiceCuts(int piece_cut, int minimum_piece, int word_paus
   cuts_ = VoiceCuts{piece_cut, minimum_piece, word_pause};
 }
 
-std::string RecordedVoice::ReadDirectory(const std::string& key, const char* dflt) {
+std::string RecordedVoice::ReadDirectory(const std::string& key, const std::string& dflt) {
   std::string value = host_.ReadTradutorKey(key, dflt);
   if (value.size() > kMaxSettingLength) value.resize(kMaxSettingLength);
   return WithBackslash(std::move(value));
@@ -71,9 +72,9 @@ std::string RecordedVoice::ReadDirectory(const std::string& key, const char* dfl
 int RecordedVoice::OpenRecordedVoice() {
   CloseRecordedVoice();
   // 1-2. Both directories must exist.
-  letters_dir_ = ReadDirectory("dirLetras", kDefaultLettersDir);
+  letters_dir_ = ReadDirectory("dirLetras", files::FamilyPath(kDefaultLettersDir));
   if (!IsDirectory(host_.MapPath(letters_dir_))) return kVoiceFilesMissing;
-  database_dir_ = ReadDirectory("DIRDIFONES", kDefaultDatabaseDir);
+  database_dir_ = ReadDirectory("DIRDIFONES", files::FamilyPath(kDefaultDatabaseDir));
   if (!IsDirectory(host_.MapPath(database_dir_))) return kVoiceFilesMissing;
   // 3. The index in memory, the sample file open.
   const std::string base = database_dir_ + database_name_;

@@ -136,7 +136,7 @@ TEST(SivraConfig, DefaultsAndTheInstalledVoice) {
 
   SivraFileSet defaults = LoadSivraConfig(reader({}), none);
   EXPECT_EQ(defaults.database, "br4");
-  EXPECT_EQ(defaults.dir, "\\sonaud\\sivratts\\");
+  EXPECT_EQ(defaults.dir, "c:\\sonaud\\sivratts\\");
   EXPECT_EQ(defaults.base, "portug");
   EXPECT_EQ(defaults.rules, files::MapWindowsPath("\\sonaud\\sivratts\\portug.nrl"));
   EXPECT_EQ(defaults.diphones, files::MapWindowsPath("\\sonaud\\sivratts\\portug.dfn"));
