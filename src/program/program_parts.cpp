@@ -14,7 +14,7 @@
 namespace cadencio::program {
 
 ProgramParts::ProgramParts(const Devices& devices, const std::string& start_dir,
-                           audio::WaveOutDevice* wave_out)
+                           audio::WaveOutDevice* wave_out, bool screen_reader)
     : devices(devices),
       settings(start_dir),
       tones(devices.audio.GetMixer()),
@@ -39,7 +39,8 @@ ProgramParts::ProgramParts(const Devices& devices, const std::string& start_dir,
   devices.frontend.SetBeepSound([this] { tones.Beep(); });
   // Prompts are written from the catalogue's texts when the screen reader speaks instead.
   speech.SetPromptTexts(app::FindMessageText);
-  if (ScreenReaderSetting(settings) && devices.frontend.WritesLines()) {
+  // The window cannot be read by a screen reader: there cadencio keeps speaking.
+  if ((screen_reader || ScreenReaderSetting(settings)) && devices.frontend.WritesLines()) {
     speech.SetWrittenSpeech(true);
   }
 }

@@ -43,9 +43,10 @@ class ProgramParts {
  public:
   // `start_dir` is where the program started. WAV playback writes to `wave_out` when one is
   // given (it must pass the blocks on to `wave_out_channel`), else straight to that channel.
-  // The screen-reader mode is on when the settings ask for it and the front end writes lines.
+  // The screen-reader mode is on when the command line (`screen_reader`) or the settings ask
+  // for it and the front end writes lines; this is the one place that switches it on.
   ProgramParts(const Devices& devices, const std::string& start_dir,
-               audio::WaveOutDevice* wave_out = nullptr);
+               audio::WaveOutDevice* wave_out = nullptr, bool screen_reader = false);
   ProgramParts(const ProgramParts&) = delete;
   ProgramParts& operator=(const ProgramParts&) = delete;
 
