@@ -34,6 +34,7 @@ class FakeBinding final : public engines::EngineBinding {
   FakeLog& log_;
 };
 
+// Starts a FakeBinding, noting "start <name>" and the voice settings it was given.
 inline engines::EngineStarter FakeStarter(FakeLog& log, const char* name) {
   return
       [&log, name](engines::EngineContext&,
