@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "speech/cut_speech.hpp"
-#include "speech/wav_image_reader.hpp"
+#include "audio/wave_out/cut_speech.hpp"
+#include "audio/wave_out/wav_image_reader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  using namespace cadencio::speech;
+  using namespace cadencio::audio;
   WavImageInfo info;
   if (!ParseWavImage({data, size}, info)) return 0;
   if (info.data < data || info.length > size || info.data + info.length > data + size) {

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "audio/wave_out_device.hpp"
+#include "audio/wave_out/wav_playback.hpp"
+#include "audio/wave_out/wave_out_device.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
 #include "console/console.hpp"
 #include "formats/byte_source.hpp"
 #include "frontends/frontend.hpp"
-#include "speech/wav_playback.hpp"
 
 namespace {
 
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   IdleFrontend frontend(clock);
   console::Console console(frontend, loop, clock);
   InstantWaveOut device(loop);
-  speech::WavPlayback wav(console, device);
+  audio::WavPlayback wav(console, device);
   // The last byte, when there is one, picks the speed switches.
   if (size > 0) {
     wav.SetFastPlayback(data[size - 1] & 1);

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "base/windows1252.hpp"
+#include "engines/sivra_glue.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
 #include "formats/wav_writer.hpp"
 #include "lib/spoken_corpus.hpp"
-#include "speech/engines/sivra_glue.hpp"
 #include "speech/spoken_forms.hpp"
 #include "synth/mbrola_voices.hpp"
 #include "tts/sivra_pipeline.hpp"
@@ -140,7 +140,7 @@ bool WritePhonemeLines(const std::string& path, const std::string& config,
   const auto read_ini = [&](const std::string& section, const std::string& key) {
     return files::ProfileFile::ReadString(config, section, key, "");
   };
-  const speech::SivraFileSet files = speech::LoadSivraConfig(
+  const engines::SivraFileSet files = engines::LoadSivraConfig(
       read_ini, [](const std::string& name) { return synth::FindMbrolaVoice(name); });
   int rate = std::atoi(read_ini("SERVFALA", "VELOCIDADE").c_str());
   if (rate > 10) rate = 0;
@@ -160,8 +160,8 @@ bool WritePhonemeLines(const std::string& path, const std::string& config,
   for (const std::string& text : texts) {
     // The spoken form, as the speech front end hands it to every voice.
     for (const std::string& line :
-         pipeline.TextToPhonemeLines(speech::SpokenForm(text), speech::SivraPitchFactor(pitch),
-                                     speech::SivraDurationFactor(rate))) {
+         pipeline.TextToPhonemeLines(speech::SpokenForm(text), engines::SivraPitchFactor(pitch),
+                                     engines::SivraDurationFactor(rate))) {
       std::fprintf(pho, "%s\n", base::Windows1252ToUtf8(line).c_str());
     }
   }

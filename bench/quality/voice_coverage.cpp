@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/waiter.hpp"
 #include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "voice/recorded_voice.hpp"
@@ -28,15 +29,23 @@ namespace {
 using namespace cadencio;
 
 // A host that plays nothing and never waits: the player only looks its pieces up.
-class SilentHost final : public voice::VoiceHost {
+class SilentHost final : public voice::VoiceHost, public base::Waiter {
  public:
   void PlayWavImage(std::span<const uint8_t> /*image*/) override {}
   bool SpeechBusy() override { return false; }
-  void WaitMessage() override {}
-  bool KeyWaiting() override { return false; }
   std::string ReadTradutorKey(const std::string& /*key*/, const std::string& dflt) override {
     return dflt;
   }
+  // It never waits and no key ever comes.
+  bool KeyPressed() override { return false; }
+  void DrainKeys() override {}
+  void PumpAllMessages() override {}
+  void WaitMessage() override {}
+  void Delay(int64_t /*ms*/) override {}
+  base::MessageLoop& Loop() override { return loop_; }
+
+ private:
+  base::MessageLoop loop_;
 };
 
 // Counts the player's piece lookups. A lookup the player makes for a syllable is a top-level
@@ -99,7 +108,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   SilentHost host;
-  voice::RecordedVoice player(host);
+  voice::RecordedVoice player(host, host);
   const int code = player.OpenRecordedVoice();
   if (code != voice::kVoiceReady) {
     std::fprintf(stderr,

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/message_catalogue.hpp"
-#include "audio/wave_out_device.hpp"
+#include "audio/wave_out/wave_out_device.hpp"
 #include "console/console.hpp"
 #include "files/paths.hpp"
 #include "program/capture_rig.hpp"
@@ -46,7 +46,7 @@ class TimedDevice final : public audio::WaveOutDevice {
 struct Rig {
   explicit Rig(std::vector<frontends::ScriptedMessage> script)
       : capture("/nonexistent", std::move(script), &device) {
-    device.target = &capture.audio.GetMixer().WaveOut();
+    device.target = &capture.parts.wave_out_channel;
   }
   TimedDevice device;
   program::CaptureRig capture;

@@ -345,7 +345,8 @@ int SelfTest() {
   for (const auto& level : levels) {
     BeatSounds run;
     if (run.beat == nullptr || run.note == nullptr) {
-      std::fprintf(stderr, "self-test: the beat sounds are missing in %s\n", app::kEffectsDir);
+      std::fprintf(stderr, "self-test: the beat sounds are missing in %s\n",
+                   app::kEffectsDir.c_str());
       return 1;
     }
     audio::Mixer& mixer = run.output.GetMixer();

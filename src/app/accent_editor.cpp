@@ -89,7 +89,7 @@ class Editor {
       } else if (extended == kF1) {
         Say("CAACENTO", 1);
       } else if (extended == kF8) {
-        speech::SpeakTime(console_, speech_);
+        speech::SpeakTime(speech_);
       } else {
         speech_.PlayBeep();
       }

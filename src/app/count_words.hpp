@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/beat_channel.hpp"
-#include "audio/wave_out_recorder.hpp"
+#include "audio/wave_out/wave_out_recorder.hpp"
 #include "console/console.hpp"
 #include "speech/speech_front_end.hpp"
 

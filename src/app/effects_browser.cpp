@@ -110,7 +110,7 @@ int EffectsBrowser::BuildModelList() {
 
 std::optional<std::string> EffectsBrowser::ChooseEntry(console::Console& console,
                                                        speech::SpeechFrontEnd& speech,
-                                                       speech::SpokenKeyReader& keys,
+                                                       dialogs::SpokenKeyReader& keys,
                                                        const std::vector<std::string>& entries,
                                                        audio::BeatChannel* beats) {
   ListCursor list(console, speech, entries);
@@ -211,19 +211,20 @@ std::optional<std::string> EffectsBrowser::ChooseEntry(console::Console& console
 }
 
 std::string EffectsBrowser::ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
-                                         speech::SpokenKeyReader& keys, audio::BeatChannel& beats) {
+                                         dialogs::SpokenKeyReader& keys,
+                                         audio::BeatChannel& beats) {
   const auto entry = ChooseEntry(console, speech, keys, effects_, &beats);
   return entry ? std::string(kEffectsDir) + EntryFile(*entry) : std::string();
 }
 
 std::string EffectsBrowser::ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech,
-                                        speech::SpokenKeyReader& keys) {
+                                        dialogs::SpokenKeyReader& keys) {
   const auto entry = ChooseEntry(console, speech, keys, models_, nullptr);
   return entry ? EntryFile(*entry) : std::string();
 }
 
 void EffectsBrowser::ChangeSounds(console::Console& console, speech::SpeechFrontEnd& speech,
-                                  speech::SpokenKeyReader& keys, audio::BeatChannel& beats,
+                                  dialogs::SpokenKeyReader& keys, audio::BeatChannel& beats,
                                   MetronomeState& state) {
   const std::string old_tempo = state.TempoSound;
   const std::string old_measure = state.MeasureSound;

@@ -10,14 +10,15 @@
 #include "app/metronome_state.hpp"
 #include "audio/beat_channel.hpp"
 #include "console/console.hpp"
+#include "dialogs/spoken_key_reader.hpp"
 #include "files/audira_settings.hpp"
+#include "files/paths.hpp"
 #include "speech/speech_front_end.hpp"
-#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
 // The effects file used when [CADENCIO] ARQEFEITOS is missing or empty.
-inline constexpr const char* kDefaultEffectsFile = "c:\\sonaud\\somritmo.ini";
+inline const std::string kDefaultEffectsFile = files::FamilyPath("somritmo.ini");
 
 class EffectsBrowser {
  public:
@@ -34,17 +35,17 @@ class EffectsBrowser {
   // The F9 dialog (effect mode) or, while state.ModelMode is set, the Ctrl+F9 dialog. Changes
   // state.TempoSound and state.MeasureSound; a question left without a choice keeps its sound.
   void ChangeSounds(console::Console& console, speech::SpeechFrontEnd& speech,
-                    speech::SpokenKeyReader& keys, audio::BeatChannel& beats,
+                    dialogs::SpokenKeyReader& keys, audio::BeatChannel& beats,
                     MetronomeState& state);
 
   // The effect chooser: the full path of the chosen WAV file, or empty when none was chosen.
   // Ctrl+Enter plays the effect under the cursor on `beats` and waits for its end.
   std::string ChooseEffect(console::Console& console, speech::SpeechFrontEnd& speech,
-                           speech::SpokenKeyReader& keys, audio::BeatChannel& beats);
+                           dialogs::SpokenKeyReader& keys, audio::BeatChannel& beats);
   // The model chooser: the chosen model's file part ("TEMPO/MEASURE.WAV"), or empty. Its list
   // takes the same keys as the effect chooser's, but for Ctrl+Enter.
   std::string ChooseModel(console::Console& console, speech::SpeechFrontEnd& speech,
-                          speech::SpokenKeyReader& keys);
+                          dialogs::SpokenKeyReader& keys);
 
   const std::vector<std::string>& Entries() const { return entries_; }
 
@@ -54,7 +55,7 @@ class EffectsBrowser {
   // on `beats` when one is given. The chosen entry, or nothing.
   static std::optional<std::string> ChooseEntry(console::Console& console,
                                                 speech::SpeechFrontEnd& speech,
-                                                speech::SpokenKeyReader& keys,
+                                                dialogs::SpokenKeyReader& keys,
                                                 const std::vector<std::string>& entries,
                                                 audio::BeatChannel* beats);
 

@@ -230,7 +230,7 @@ void Metronome::ToggleBeat(Key) {
   playing_ = !playing_;
   speech_.ShowSpoken(playing_ ? "Batida retomada" : "Batida silenciada");
   if (!playing_) speech_.PlayBeep();
-  speech::DrainKeys(console_);
+  console_.DrainKeys();
 }
 
 void Metronome::Pause(Key) {
@@ -240,7 +240,7 @@ void Metronome::Pause(Key) {
   Say("CAPAUATI", 1);
   while (console_.ReadKey() != ' ') {
   }
-  speech::DrainKeys(console_);
+  console_.DrainKeys();
   Say("CAPAUDES", 1);
   count_in_due_ = state_.CountIn;
 }
@@ -264,7 +264,7 @@ void Metronome::AskNewTempo(Key) {
 }
 
 void Metronome::SayTime(Key) {
-  speech::SpeakTime(console_, speech_);
+  speech::SpeakTime(speech_);
 }
 
 void Metronome::ChooseEffects(Key) {
@@ -314,7 +314,7 @@ void Metronome::ChangeTempo(Key key) {
 }
 
 void Metronome::AskToEnd(Key) {
-  speech::DrainKeys(console_);
+  console_.DrainKeys();
   Say("CACONFIM", 0);
   uint8_t answer = keys_.ReadKeySpoken();
   console_.Write(std::string(1, static_cast<char>(answer)));

@@ -50,7 +50,7 @@ constexpr int kRestoredRate = 22050;
 }  // namespace
 
 Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
-                     speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
+                     dialogs::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                      audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock)
     : console_(console),
       speech_(speech),
@@ -102,14 +102,14 @@ void Metronome::StartMetronome() {
 
 void Metronome::SayStartNotices() {
   if (speech_.EngineFailed()) {
-    switch (speech::FamilyOf(speech_.Engine().EngineKind())) {
-      case speech::EngineFamily::kInProcess:
+    switch (speech_.Engine().Family()) {
+      case engines::EngineFamily::kInProcess:
         Say("CAVOZESP", 1);
         break;
-      case speech::EngineFamily::kService:
+      case engines::EngineFamily::kService:
         Say("CAVOZSPD", 1);
         break;
-      case speech::EngineFamily::kSivra:
+      case engines::EngineFamily::kSivra:
         Say("CAVOZINT", 1);
         break;
     }

@@ -22,9 +22,9 @@
 #include "audio/beat_channel.hpp"
 #include "console/console.hpp"
 #include "dialogs/field_editor.hpp"
+#include "dialogs/spoken_key_reader.hpp"
 #include "files/audira_settings.hpp"
 #include "speech/speech_front_end.hpp"
-#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -32,7 +32,7 @@ class Metronome {
  public:
   // Everything given must outlive the metronome.
   Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
-            speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
+            dialogs::SpokenKeyReader& keys, const files::AudiraSettings& settings,
             audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock);
 
   void StartMetronome();
@@ -114,7 +114,7 @@ class Metronome {
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
-  speech::SpokenKeyReader& keys_;
+  dialogs::SpokenKeyReader& keys_;
   const files::AudiraSettings& settings_;
   // The field editor's parts, for the tempo and the numbers asked for.
   const dialogs::FieldContext field_;

@@ -6,11 +6,12 @@
 #include <string>
 
 #include "app/accent_pattern.hpp"
+#include "files/paths.hpp"
 
 namespace cadencio::app {
 
 // Default paths of the beat sounds, in the family's Windows form.
-inline constexpr const char* kEffectsDir = "c:\\sonaud\\som\\cadencio\\efeitos\\";
+inline const std::string kEffectsDir = files::FamilyPath("som\\cadencio\\efeitos\\");
 
 struct MetronomeState {
   int32_t Bpm = 60;

@@ -81,7 +81,7 @@ class Dialog {
       } else if (extended == kF1) {
         Say("CAREPERT", 1);
       } else if (extended == kF8) {
-        speech::SpeakTime(console_, speech_);
+        speech::SpeakTime(speech_);
       } else {
         speech_.PlayBeep();
       }

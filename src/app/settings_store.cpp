@@ -72,7 +72,7 @@ std::string SoundName(const std::string& path) {
 }
 
 void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
-                   speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
+                   dialogs::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                    MetronomeState& state) {
   console.WriteLine();
   SayMessage(console, speech, "CAASSPAD", 0);

@@ -6,9 +6,9 @@
 
 #include "app/metronome_state.hpp"
 #include "console/console.hpp"
+#include "dialogs/spoken_key_reader.hpp"
 #include "files/audira_settings.hpp"
 #include "speech/speech_front_end.hpp"
-#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -18,7 +18,7 @@ void LoadDefaults(const files::AudiraSettings& settings, MetronomeState& state);
 
 // F2: asks, and on "s" or "S" stores the current tempo, measure and sounds.
 void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
-                   speech::SpokenKeyReader& keys, const files::AudiraSettings& settings,
+                   dialogs::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                    MetronomeState& state);
 
 // The stored form of a measure: "Binário", "Ternário" or "Quaternário" for 2, 3 and 4 (what

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace cadencio::audio {
 
@@ -73,6 +74,13 @@ void Mixer::PruneSchedule(Channel& channel) {
   schedule.count -= reached;
 }
 
+void Mixer::AddStream(std::unique_ptr<MixedStream> stream) {
+  const int count = stream_count_.load(std::memory_order_relaxed);
+  if (count == kMaxStreams) throw std::length_error("the mixer has no room for another stream");
+  streams_[static_cast<std::size_t>(count)] = std::move(stream);
+  stream_count_.store(count + 1, std::memory_order_release);
+}
+
 void Mixer::Render(float* out, int frames) {
   std::fill(out, out + frames * 2, 0.0f);
   const int64_t base = rendered_.load(std::memory_order_relaxed);
@@ -85,7 +93,8 @@ void Mixer::Render(float* out, int frames) {
     MixChannel(channels_[kBeat], beat_gain, piece, count, base + done, beats);
     MixChannel(channels_[kCount], 1.0f, piece, count, base + done, words);
   }
-  wave_out_.MixInto(out, frames);
+  const int streams = stream_count_.load(std::memory_order_acquire);
+  for (int i = 0; i < streams; ++i) streams_[static_cast<std::size_t>(i)]->MixInto(out, frames);
   rendered_.store(base + frames, std::memory_order_release);
 }
 

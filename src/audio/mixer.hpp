@@ -5,10 +5,11 @@
 // beats are timed.
 //
 // Channels: the beat channel (one sound at a time, a new sound cuts the old one at its own
-// start frame), the count channel over it, and the wave-out channel for speech and prompts
-// (blocks queued by WAV playback). The metronome's beat is not scheduled sound by sound: the
-// program thread publishes the rule of its pattern (audio/beat_pattern), and the rendering
-// thread starts each note on the beat and count channels itself.
+// start frame), the count channel over it, and the streams added to the mix (the wave-out
+// channel of audio/wave_out, for speech and prompts). The metronome's beat is not scheduled
+// sound by sound: the program thread publishes the rule of its pattern (audio/beat_pattern),
+// and the rendering thread starts each note on the beat and count channels itself.
+//
 // A sound cut before its end, by the next one or by a stop, is not dropped at once, which would
 // be heard as a click: its next 2 ms are still mixed, faded out, over the start of the new one.
 // The new sound keeps its exact start frame, and the fade needs nothing known ahead (a stop or a
@@ -19,14 +20,23 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "audio/beat_pattern.hpp"
 #include "audio/pcm_fade.hpp"
 #include "audio/sound.hpp"
-#include "audio/wave_out_channel.hpp"
 #include "base/triple_buffer.hpp"
 
 namespace cadencio::audio {
+
+// A stream of its own that the mixer adds to the sum of its channels.
+class MixedStream {
+ public:
+  virtual ~MixedStream() = default;
+  // Rendering thread: adds the next `frames` interleaved stereo frames into `out`. Never
+  // locks, allocates or blocks.
+  virtual void MixInto(float* out, int frames) = 0;
+};
 
 class Mixer {
  public:
@@ -54,8 +64,11 @@ class Mixer {
   // the lead). Program thread; every sound of the rule must outlive its playing.
   void SetBeatRule(const BeatRule& rule);
 
-  // The wave-out channel: the device that WAV playback writes its blocks to (program thread).
-  WaveOutChannel& WaveOut() { return wave_out_; }
+  // Program thread: adds `stream` to the mix, after the channels, for the rest of the mixer's
+  // life (the mixer keeps it, so it outlives the rendering thread). At most kMaxStreams; one
+  // more is a fault (std::length_error).
+  static constexpr int kMaxStreams = 4;
+  void AddStream(std::unique_ptr<MixedStream> stream);
 
   // The beat channel's gain (1 = as recorded); speech keeps its own level. Any thread.
   void SetBeatGain(float gain) { beat_gain_.store(gain, std::memory_order_relaxed); }
@@ -163,7 +176,9 @@ class Mixer {
   std::array<float, kLimiterFrames + kMaxLookahead> limiter_needs_{};
   std::atomic<float> beat_gain_{1.0f};
   OnsetObserver onset_observer_;
-  WaveOutChannel wave_out_{sample_rate_};
+  // The streams added: the rendering thread mixes the first `stream_count_` of them.
+  std::array<std::unique_ptr<MixedStream>, kMaxStreams> streams_;
+  std::atomic<int> stream_count_{0};
 };
 
 }  // namespace cadencio::audio

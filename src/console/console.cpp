@@ -102,6 +102,10 @@ bool Console::KeyPressed() {
   return queue_.Count() > 0;
 }
 
+void Console::DrainKeys() {
+  while (KeyPressed()) ReadKey();
+}
+
 void Console::PumpAllMessages() {
   frontend_.PollInput(loop_);
   base::Message message;

@@ -1,7 +1,8 @@
 // The AuCrt module: the console model. An 80 x 25 text screen with a cursor and colour
 // attribute, the program's keyboard queue with the translation of key messages into key codes,
 // and the waiting operations (KeyPressed, ReadKey, Delay) that pump the message loop. A front
-// end shows the screen and delivers the key messages; the model itself is plain data.
+// end shows the screen and delivers the key messages; the model itself is plain data. The
+// speech and sound layers below see it only as their base::Waiter and base::ScreenWriter.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,8 @@
 #include "base/clock.hpp"
 #include "base/keys.hpp"
 #include "base/message_loop.hpp"
+#include "base/screen_writer.hpp"
+#include "base/waiter.hpp"
 #include "console/braille.hpp"
 #include "console/key_queue.hpp"
 #include "console/tone_player.hpp"
@@ -28,7 +31,7 @@ struct TimeParts {
   int hour, minute, second, hundredths;
 };
 
-class Console {
+class Console final : public base::Waiter, public base::ScreenWriter {
  public:
   Console(frontends::Frontend& frontend, base::MessageLoop& loop, base::Clock& clock);
   Console(const Console&) = delete;
@@ -36,18 +39,20 @@ class Console {
 
   // --- keyboard -------------------------------------------------------------------------
   // True when a key waits; pumps the messages first and never waits.
-  bool KeyPressed();
+  bool KeyPressed() override;
+  // Reads and drops every key that waits.
+  void DrainKeys() override;
   // The oldest queued byte, waiting for one when the queue is empty.
   uint8_t ReadKey();
   // The oldest whole key: its one byte, or the 0 and the code of an extended key.
   base::Key ReadWholeKey();
   // Sleeps, then handles the messages that came meanwhile. The count is 16-bit: 70000 ms is
   // taken as 70000 mod 65536.
-  void Delay(int64_t ms);
-  void PumpAllMessages();
+  void Delay(int64_t ms) override;
+  void PumpAllMessages() override;
   void PumpWindowMessages() { PumpAllMessages(); }
   // Blocks until any message or input arrives (does not handle it).
-  void WaitMessage();
+  void WaitMessage() override;
   // Waits on the message loop for at most `ms`, handling messages as they come, and returns
   // as soon as a key waits: true then, false when the time ran out.
   bool WaitForKey(int64_t ms);
@@ -58,11 +63,9 @@ class Console {
   // message handled, which is what a window's key state reports while its keys are read.
   bool ShiftHeld() const { return shift_held_; }
   bool AltHeld() const { return alt_held_; }
-  // Posts a message to the program's own queue (the wake-ups that end a WaitMessage).
-  void PostMessage(const base::Message& message) { loop_.Post(message); }
   // The message loop the console pumps: the messages that are not the console's (the
   // wave-out block-done notices) go to the handlers registered on it, in their turn.
-  base::MessageLoop& Loop() { return loop_; }
+  base::MessageLoop& Loop() override { return loop_; }
 
   // Key translation of the three kinds of key message.
   void TranslateChar(uint8_t ch, bool ctrl);
@@ -73,8 +76,8 @@ class Console {
   void WriteToScreen(std::string_view bytes);
   // Standard output: the text goes out in flushes of at most 128 bytes, each followed by a
   // KeyPressed (so every write also pumps messages).
-  void Write(std::string_view text);
-  void WriteLine(std::string_view text = {});
+  void Write(std::string_view text) override;
+  void WriteLine(std::string_view text = {}) override;
   // 1-based, clamped to the screen. The front end shows the cursor there at once, so that a
   // reading that moves it word by word can be followed on screen.
   void MoveCursor(int column, int row);
@@ -86,13 +89,13 @@ class Console {
   void ClearToLineEnd();
   // What was written since the last call (its last 1024 bytes at most): the speech front end
   // compares it with what it is given to say.
-  std::string TakeWrittenText();
+  std::string TakeWrittenText() override;
   // Hands the front end a line to append to its output, outside the 80 x 25 screen (for a
   // screen reader); nothing when the front end cannot (FrontendWritesLines).
-  void AppendLine(std::string_view text);
+  void AppendLine(std::string_view text) override;
   bool FrontendWritesLines() const { return frontend_.WritesLines(); }
   // Runs before every wait for input or time (ReadKey, WaitMessage, WaitForKey, Delay).
-  void SetBeforeWait(std::function<void()> hook) { before_wait_ = std::move(hook); }
+  void SetBeforeWait(std::function<void()> hook) override { before_wait_ = std::move(hook); }
   void SetTextBackground(int index);
   uint8_t TextAttr() const { return text_attr_; }
   void SetTextAttr(uint8_t attr) { text_attr_ = attr; }
@@ -130,6 +133,7 @@ class Console {
   const VideoConfig& Video() const { return video_; }
   // What the front end shows beside the screen: the beat and the only-spoken messages.
   frontends::StatusDisplay& Status() { return frontend_; }
+  void ShowSpoken(std::string_view text) override { frontend_.ShowSpoken(std::string(text)); }
   // The window's title while the program runs (the program's path).
   void SetWindowTitle(std::string title) { window_title_ = std::move(title); }
   // Where the braille mode tones are played; without a player they are silent.

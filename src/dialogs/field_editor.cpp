@@ -356,7 +356,7 @@ class FieldEditor {
         Prompt(speech_.EchoTyping() ? "_FALACI" : "_FALDLG");
         break;
       case code::kF8:
-        SpeakTime(console_, speech_);
+        SpeakTime(speech_);
         break;
       case code::kF12: {
         std::string word = LinkWordAt(text_, pos_);
@@ -399,7 +399,7 @@ class FieldEditor {
         ChangeSpeed();
         break;
       case code::kCtrlF8:
-        SpeakDate(console_, speech_);
+        SpeakDate(speech_);
         break;
       case code::kCtrlF9:
         if (!console_.AltHeld()) {
@@ -469,7 +469,7 @@ class FieldEditor {
 
   speech::SpeechFrontEnd& speech_;
   console::Console& console_;
-  speech::SpokenKeyReader& keys_;
+  SpokenKeyReader& keys_;
   const files::AudiraSettings& settings_;
   const ScreenReviewHook& review_screen_;
   std::string text_;

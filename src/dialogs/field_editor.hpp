@@ -9,9 +9,9 @@
 #include <string>
 
 #include "console/console.hpp"
+#include "dialogs/spoken_key_reader.hpp"
 #include "files/audira_settings.hpp"
 #include "speech/speech_front_end.hpp"
-#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::dialogs {
 
@@ -20,7 +20,7 @@ namespace cadencio::dialogs {
 struct FieldContext {
   console::Console& console;
   speech::SpeechFrontEnd& speech;
-  speech::SpokenKeyReader& keys;
+  SpokenKeyReader& keys;
   const files::AudiraSettings& settings;
 };
 

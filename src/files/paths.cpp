@@ -202,6 +202,12 @@ std::string MapWindowsPath(std::string_view windows_path) {
   return MapWindowsPath(windows_path, DataRoot());
 }
 
+std::string FamilyPath(std::string_view below) {
+  std::string path(kFamilyRoot);
+  path += below;
+  return path;
+}
+
 std::string WindowsDirectory() {
   if (std::optional<std::string> dir = Environment("AUDIRA_WINDIR")) return *dir;
   std::optional<std::string> config = Environment("XDG_CONFIG_HOME");

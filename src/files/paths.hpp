@@ -25,6 +25,12 @@ std::string ChooseDataRoot(const DataRootSources& sources);
 // The data root of this process, from the environment and where the program runs.
 std::string DataRoot();
 
+// The family's data root as the settings and the program's own paths write it, the Windows way.
+inline constexpr std::string_view kFamilyRoot = "c:\\sonaud\\";
+// A path below the family's root, the Windows way: FamilyPath("som\\letras\\") is
+// "c:\sonaud\som\letras\". MapWindowsPath finds it in the data root.
+std::string FamilyPath(std::string_view below);
+
 // The Linux path of a path written the Windows way. '\' becomes '/'. A drive path under
 // "\sonaud" (any case; "c:\sonaud\som\x.wav") lies in the data root; any other drive path
 // ("d:\foo") or rooted path ("\foo") becomes the absolute path "/foo"; a drive-relative path

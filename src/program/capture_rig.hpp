@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audio/audio_output.hpp"
-#include "audio/wave_out_device.hpp"
+#include "audio/wave_out/wave_out_device.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
 #include "frontends/headless_frontend.hpp"
@@ -24,8 +24,8 @@ struct CaptureRig {
       std::function<std::unique_ptr<frontends::Frontend>(frontends::HeadlessFrontend& script)>;
 
   // Keys come from `script`; the window closes `tail_ms` after the last one. WAV playback
-  // writes to `device` when one is given (it must pass the blocks on to the mixer's channel),
-  // else straight to the mixer's wave-out channel.
+  // writes to `device` when one is given (it must pass the blocks on to
+  // parts.wave_out_channel), else straight to that channel.
   CaptureRig(const std::string& start_dir, std::vector<frontends::ScriptedMessage> script = {},
              audio::WaveOutDevice* device = nullptr, int rate = 44100,
              int64_t tail_ms = kNeverCloseMs,
@@ -45,9 +45,9 @@ struct CaptureRig {
   audio::CaptureAudio audio;
   ProgramParts parts;
   console::Console& console = parts.console;
-  speech::WavPlayback& wav = parts.wav;
+  audio::WavPlayback& wav = parts.wav;
   speech::SpeechFrontEnd& speech = parts.speech;
-  speech::SpokenKeyReader& keys = parts.keys;
+  dialogs::SpokenKeyReader& keys = parts.keys;
   files::AudiraSettings& settings = parts.settings;
   speech::RecordedVoiceAdapter& voice = parts.voice;
 };

@@ -124,6 +124,8 @@ std::string ProgramTitle() {
 int Run(FrontendChoice choice, bool screen_reader) {
   const std::string start_dir = std::filesystem::current_path().string();
   cadencio::files::EnsureDefaultConfig(start_dir);
+  // The terminal writes plain lines when a screen reader is wanted; the parts switch the
+  // mode on.
   screen_reader = screen_reader || cadencio::program::ScreenReaderSetting(
                                        cadencio::files::AudiraSettings(start_dir));
   // The loop outlives the front end, whose key reader posts into it until the front end closes.
@@ -136,10 +138,9 @@ int Run(FrontendChoice choice, bool screen_reader) {
     return 1;
   }
   auto audio = cadencio::audio::OpenSdlAudio();
-  cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir);
+  cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir, nullptr,
+                                        screen_reader);
   parts.open_capture = [] { return cadencio::audio::OpenSdlCapture(); };
-  // The window cannot be read by a screen reader: there cadencio keeps speaking.
-  if (screen_reader && frontend->WritesLines()) parts.speech.SetWrittenSpeech(true);
   parts.console.SetWindowTitle(ProgramTitle());
   try {
     const int code = parts.RunToExit([&parts] { cadencio::program::RunCadencio(parts); });

@@ -1,43 +1,69 @@
 // The one wiring of the program's parts.
 #include "program/program_parts.hpp"
 
+#include <string_view>
+#include <vector>
+
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
 #include "console/video_config.hpp"
+#include "engines/system_engines.hpp"
 #include "files/paths.hpp"
-#include "speech/engines/system_engines.hpp"
 #include "synth/mbrola_loader.hpp"
 
 namespace cadencio::program {
 
 ProgramParts::ProgramParts(const Devices& devices, const std::string& start_dir,
-                           audio::WaveOutDevice* wave_out)
+                           audio::WaveOutDevice* wave_out, bool screen_reader)
     : devices(devices),
       settings(start_dir),
       tones(devices.audio.GetMixer()),
       console(devices.frontend, devices.loop, devices.clock),
       beats(devices.audio, devices.clock),
-      recorder(wave_out ? *wave_out : devices.audio.GetMixer().WaveOut(), devices.loop),
+      wave_out_channel(audio::AddWaveOutChannel(devices.audio.GetMixer())),
+      recorder(wave_out ? *wave_out : wave_out_channel, devices.loop),
       wav(console, recorder),
-      speech(console, wav, settings),
+      speech(console, console, devices.clock, wav, settings),
       keys(console, speech),
       voice(speech, console, settings) {
   // The window's colours, font and braille entry come from the VIDEO and BRAILLE settings.
   console.SetVideoSettings(console::SettingsFromFile(files::FindConfigFile(start_dir)));
   console.SetTonePlayer(&tones);
   // Finished wave-out blocks come back through the program thread's message loop.
-  devices.audio.GetMixer().WaveOut().SetMessageLoop(&devices.loop);
+  wave_out_channel.SetMessageLoop(&devices.loop);
   // The built-in TTS speaks through the installed `mbrola` program when there is one, else
   // through the built-in synthesizer.
-  speech::InstallSystemEngines(speech.Engine(), synth::LoadMbrola);
+  engines::InstallSystemEngines(speech.Engine(), synth::LoadMbrola);
+  ReportToConsole();
   // A front end without a bell of its own (the window) plays the short beep.
-  devices.frontend.SetBeepSound([this] {
-    tones.Beep();
-  });  // Prompts are written from the catalogue's texts when the screen reader speaks instead.
+  devices.frontend.SetBeepSound([this] { tones.Beep(); });
+  // Prompts are written from the catalogue's texts when the screen reader speaks instead.
   speech.SetPromptTexts(app::FindMessageText);
-  if (ScreenReaderSetting(settings) && devices.frontend.WritesLines()) {
+  // The window cannot be read by a screen reader: there cadencio keeps speaking.
+  if ((screen_reader || ScreenReaderSetting(settings)) && devices.frontend.WritesLines()) {
     speech.SetWrittenSpeech(true);
   }
+}
+
+void ProgramParts::ReportToConsole() {
+  wav.SetReleaseErrorReport([this](std::string_view text) {
+    if (!text.empty()) console.Write(text);
+    console.ReadScreenLine();
+  });
+  speech.SetReports({
+      .voice_failed =
+          [this](const std::vector<std::string>& lines) {
+            for (const std::string& line : lines) console.WriteLine(line);
+            console.ReadScreenLine();
+            console.CloseConsole();
+          },
+      .engine_message =
+          [this](const std::string& text) {
+            speech.WriteSpeakLine(text);
+            console.ReadKey();
+          },
+      .service_refused = [this] { console.WriteToScreen("\a"); },  // the default beep
+  });
 }
 
 bool ScreenReaderSetting(const files::AudiraSettings& settings) {

@@ -1,7 +1,7 @@
 // The composition root: the program's parts above its devices, connected in one place. The
 // settings file, the console over the screen and keys, the beat channel and WAV playback over
 // the sound device, the speech front end with its engines, the spoken key reads and the
-// recorded voice. The program, the test
+// recorded voice; and what speech and playback report to the console. The program, the test
 // scenarios, the capture rig and the benchmarks all build the program here, so that a new part
 // is connected once.
 #pragma once
@@ -13,18 +13,19 @@
 #include "audio/audio_input.hpp"
 #include "audio/audio_output.hpp"
 #include "audio/beat_channel.hpp"
-#include "audio/wave_out_device.hpp"
-#include "audio/wave_out_recorder.hpp"
+#include "audio/wave_out/wav_playback.hpp"
+#include "audio/wave_out/wave_out_channel.hpp"
+#include "audio/wave_out/wave_out_device.hpp"
+#include "audio/wave_out/wave_out_recorder.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
 #include "console/console.hpp"
 #include "console/mixer_tone_player.hpp"
+#include "dialogs/spoken_key_reader.hpp"
 #include "files/audira_settings.hpp"
 #include "frontends/frontend.hpp"
 #include "speech/recorded_voice_adapter.hpp"
 #include "speech/speech_front_end.hpp"
-#include "speech/spoken_key_reader.hpp"
-#include "speech/wav_playback.hpp"
 
 namespace cadencio::program {
 
@@ -41,11 +42,11 @@ struct Devices {
 class ProgramParts {
  public:
   // `start_dir` is where the program started. WAV playback writes to `wave_out` when one is
-  // given (it must pass the blocks on to the mixer's wave-out channel), else straight to the
-  // mixer's channel.
-  // The screen-reader mode is on when the settings ask for it and the front end writes lines.
+  // given (it must pass the blocks on to `wave_out_channel`), else straight to that channel.
+  // The screen-reader mode is on when the command line (`screen_reader`) or the settings ask
+  // for it and the front end writes lines; this is the one place that switches it on.
   ProgramParts(const Devices& devices, const std::string& start_dir,
-               audio::WaveOutDevice* wave_out = nullptr);
+               audio::WaveOutDevice* wave_out = nullptr, bool screen_reader = false);
   ProgramParts(const ProgramParts&) = delete;
   ProgramParts& operator=(const ProgramParts&) = delete;
 
@@ -58,15 +59,21 @@ class ProgramParts {
   console::MixerTonePlayer tones;  // the braille mode beeps
   console::Console console;
   audio::BeatChannel beats;
+  // The wave-out channel the mixer plays speech and prompts from.
+  audio::WaveOutChannel& wave_out_channel;
   // Between WAV playback and the device: renders what a voice says into a sound on demand.
   audio::WaveOutRecorder recorder;
-  speech::WavPlayback wav;
+  audio::WavPlayback wav;
   speech::SpeechFrontEnd speech;
-  speech::SpokenKeyReader keys;
+  dialogs::SpokenKeyReader keys;
   speech::RecordedVoiceAdapter voice;
   // Opens the microphone for the tuner, only while it listens; unset (no microphone) unless
   // the program or a test gives one.
   std::function<std::unique_ptr<audio::AudioInput>()> open_capture;
+
+ private:
+  // What WAV playback and speech cannot show themselves goes to the console.
+  void ReportToConsole();
 };
 
 // Whether the settings ask for the screen-reader mode ([CADENCIO] LEITORDETELA=S).

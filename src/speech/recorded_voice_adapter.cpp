@@ -7,9 +7,9 @@
 
 namespace cadencio::speech {
 
-RecordedVoiceAdapter::RecordedVoiceAdapter(SpeechFrontEnd& speech, console::Console& console,
+RecordedVoiceAdapter::RecordedVoiceAdapter(SpeechFrontEnd& speech, base::Waiter& waiter,
                                            const files::AudiraSettings& settings)
-    : speech_(speech), console_(console), settings_(settings), voice_(*this) {
+    : speech_(speech), settings_(settings), voice_(*this, waiter) {
   voice_.SetObserver(this);
   speech_.AttachRecordedVoice(this);
 }

@@ -1,13 +1,13 @@
 // Joins the recorded voice to the speech front end: the front end drives it through its port
 // (open, settings, speak a run of words), and the voice plays its images through the front end,
-// waits on the console and reads its settings from AUDIRA.INI.
+// waits through the program's waiter and reads its settings from AUDIRA.INI.
 #pragma once
 
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "console/console.hpp"
+#include "base/waiter.hpp"
 #include "files/audira_settings.hpp"
 #include "speech/speech_front_end.hpp"
 #include "voice/recorded_voice.hpp"
@@ -20,8 +20,8 @@ class RecordedVoiceAdapter final : public RecordedVoicePort,
                                    public voice::VoiceHost,
                                    public voice::VoiceObserver {
  public:
-  // Attaches itself to `speech`; the front end, the console and the settings must outlive it.
-  RecordedVoiceAdapter(SpeechFrontEnd& speech, console::Console& console,
+  // Attaches itself to `speech`; the front end, the waiter and the settings must outlive it.
+  RecordedVoiceAdapter(SpeechFrontEnd& speech, base::Waiter& waiter,
                        const files::AudiraSettings& settings);
   ~RecordedVoiceAdapter() override;
   RecordedVoiceAdapter(const RecordedVoiceAdapter&) = delete;
@@ -37,8 +37,6 @@ class RecordedVoiceAdapter final : public RecordedVoicePort,
   // The voice's side.
   void PlayWavImage(std::span<const uint8_t> image) override;
   bool SpeechBusy() override { return speech_.SpeechBusy(); }
-  void WaitMessage() override { console_.WaitMessage(); }
-  bool KeyWaiting() override { return console_.KeyPressed(); }
   std::string ReadTradutorKey(const std::string& key, const std::string& dflt) override;
 
   // Every piece, letter, pause and image of the voice reaches the front end's observer.
@@ -48,7 +46,6 @@ class RecordedVoiceAdapter final : public RecordedVoicePort,
 
  private:
   SpeechFrontEnd& speech_;
-  console::Console& console_;
   const files::AudiraSettings& settings_;
   voice::RecordedVoice voice_;
 };

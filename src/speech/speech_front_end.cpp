@@ -2,18 +2,18 @@
 // numbers, words and marks, prompts, letters, beep and click.
 #include "speech/speech_front_end.hpp"
 
+#include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "base/whole_number.hpp"
 #include "base/windows1252.hpp"
+#include "files/file_reader.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
 #include "speech/beep_and_click.hpp"
-#include "speech/engine_dispatch.hpp"
-#include "speech/number_reading.hpp"
 #include "speech/number_words.hpp"
 #include "speech/spoken_forms.hpp"
-#include "speech/spoken_key_reader.hpp"
 #include "voice/voice_format.hpp"
 
 namespace cadencio::speech {
@@ -22,6 +22,10 @@ namespace {
 
 // The generated beep and click, and joined word recordings.
 constexpr formats::PcmFormat kVoiceSound{1, voice::kVoiceSampleRate, 8};
+// The letters directory when the settings name none, below the family's root.
+constexpr const char* kDefaultLettersDir = "som\\letras\\";
+// Joined word recordings are played in sounds of at most this many samples.
+constexpr std::size_t kJoinedSamples = 30000;
 
 int IntOr(std::string_view text, int fallback) {
   return base::ParseWholeNumber(text).value_or(fallback);
@@ -56,21 +60,40 @@ std::string WithBackslash(std::string dir) {
   return dir;
 }
 
+// The samples of a word recording after its 44-byte header, at most kJoinedSamples of them;
+// false when the file cannot be read.
+bool ReadWordSamples(const std::string& path, std::vector<uint8_t>& samples) {
+  const files::FileContent file =
+      files::ReadWholeFile(path, voice::kWavHeaderSize + kJoinedSamples);
+  if (file.status != files::FileReadStatus::kOk && file.status != files::FileReadStatus::kTooLarge)
+    return false;
+  const std::size_t header = std::min(file.bytes.size(), voice::kWavHeaderSize);
+  samples.assign(file.bytes.begin() + static_cast<std::ptrdiff_t>(header), file.bytes.end());
+  return true;
+}
+
 }  // namespace
 
-SpeechFrontEnd::SpeechFrontEnd(console::Console& console, WavPlayback& wav,
-                               const files::AudiraSettings& settings)
-    : console_(console),
+SpeechFrontEnd::SpeechFrontEnd(base::Waiter& waiter, base::ScreenWriter& screen, base::Clock& clock,
+                               audio::WavPlayback& wav, const files::AudiraSettings& settings)
+    : waiter_(waiter),
+      screen_(screen),
+      clock_(clock),
       wav_(wav),
       config_(settings),
-      engine_(EngineContext{console, wav,
-                            [&settings](const std::string& section, const std::string& key) {
-                              return settings.ReadIniString(section, key);
-                            },
-                            [this](const std::string& text) { MessageBox(text); },
-                            [this](SpeechEvent::Kind kind, std::string detail) {
-                              Notify(kind, std::move(detail));
-                            }}) {
+      letters_dir_(files::FamilyPath(kDefaultLettersDir)),
+      engine_(engines::EngineContext{
+          waiter, wav,
+          [&settings](const std::string& section, const std::string& key) {
+            return settings.ReadIniString(section, key);
+          },
+          [this](const std::string& text) {
+            if (reports_.engine_message) reports_.engine_message(text);
+          },
+          [this](const std::string& text) { Notify(SpeechEvent::kEngineText, text); },
+          [this] {
+            if (reports_.service_refused) reports_.service_refused();
+          }}) {
   click_samples_ = ClickSamples();
 }
 
@@ -78,9 +101,9 @@ void SpeechFrontEnd::SetWrittenSpeech(bool on) {
   written_speech_ = on;
   waiting_lines_.clear();
   if (on) {
-    console_.SetBeforeWait([this] { AppendWaitingLines(); });
+    screen_.SetBeforeWait([this] { AppendWaitingLines(); });
   } else {
-    console_.SetBeforeWait(nullptr);
+    screen_.SetBeforeWait(nullptr);
   }
 }
 
@@ -104,7 +127,7 @@ void SpeechFrontEnd::WriteSpoken(std::string_view text) {
 }
 
 std::string SpeechFrontEnd::DropShown() {
-  std::string written = console_.TakeWrittenText();
+  std::string written = screen_.TakeWrittenText();
   std::erase_if(waiting_lines_, [&written](const std::string& line) {
     return written.find(line) != std::string::npos;
   });
@@ -115,11 +138,11 @@ void SpeechFrontEnd::AppendWaitingLines() {
   DropShown();
   std::vector<std::string> lines = std::move(waiting_lines_);
   waiting_lines_.clear();
-  for (const std::string& line : lines) console_.AppendLine(line);
+  for (const std::string& line : lines) screen_.AppendLine(line);
 }
 
 void SpeechFrontEnd::Notify(SpeechEvent::Kind kind, std::string detail) {
-  if (observer_) observer_({kind, std::move(detail), console_.GetClock().NowMs()});
+  if (observer_) observer_({kind, std::move(detail), clock_.NowMs()});
 }
 
 // --- configuration --------------------------------------------------------------------
@@ -153,17 +176,17 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
   if (voice_ && !written_speech_) {
     int code = voice_->Open();
     if (code != 0) {
-      console_.WriteLine("Erro de inicializa\xE7\xE3o: " + std::to_string(code));
-      console_.WriteLine("Banco de dados de voz: " + voice_->DatabaseName());
+      const std::vector<std::string> lines = {
+          "Erro de inicializa\xE7\xE3o: " + std::to_string(code),
+          "Banco de dados de voz: " + voice_->DatabaseName()};
       voice_->Close();
-      console_.ReadScreenLine();
-      console_.CloseConsole();
+      if (reports_.voice_failed) reports_.voice_failed(lines);
     }
   }
   prompt_dir_ = WithBackslash(prompt_dir);
   letters_dir_ =
       WithBackslash(files::ProfileFile::ReadString(config_.ConfigFile(), "TRADUTOR", "DIRLETRAS",
-                                                   "c:\\sonaud\\som\\letras\\")
+                                                   files::FamilyPath(kDefaultLettersDir))
                         .substr(0, 255));
   engine_active_ = engine_failed_ = false;
   if (!written_speech_ && Switch(config_.ReadIniString("TRADUTOR", "SAPI"))) {
@@ -171,16 +194,15 @@ void SpeechFrontEnd::InitSpeech(int speed, const std::string& prompt_dir) {
     int rate = IntOr(config_.ReadIniString("SERVFALA", "VELOCIDADE"), 0);
     int pitch = IntOr(config_.ReadIniString("SERVFALA", "TOM"), 0);
     int kind = IntOr(config_.ReadIniString("SERVFALA", "TIPOSAPI"), 0);
-    if (kind != 4 && rate > 10) rate = 0;
+    if (kind != engines::kUsualKind && rate > 10) rate = 0;
     engine_active_ = engine_.StartEngine(voice, rate, pitch, kind);
-    engine_kind_ = kind;
     engine_failed_ = !engine_active_;
   }
 }
 
 void SpeechFrontEnd::EndSpeech() {
   if (written_speech_) AppendWaitingLines();
-  while (SpeechBusy()) console_.WaitMessage();
+  while (SpeechBusy()) waiter_.WaitMessage();
   StopSpeech();
   if (engine_active_) {
     engine_.EndEngine();
@@ -189,15 +211,10 @@ void SpeechFrontEnd::EndSpeech() {
   if (voice_ && !written_speech_) voice_->Close();
 }
 
-void SpeechFrontEnd::MessageBox(const std::string& text) {
-  WriteSpeakLine(text);
-  console_.ReadKey();
-}
-
 // --- busy, wait, stop -----------------------------------------------------------------
 
 bool SpeechFrontEnd::SpeechBusy() {
-  if (console_.KeyPressed()) {
+  if (waiter_.KeyPressed()) {
     StopSpeech();
     return false;
   }
@@ -207,34 +224,37 @@ bool SpeechFrontEnd::SpeechBusy() {
 
 void SpeechFrontEnd::WaitSpeechEnd() {
   if (!speech_pending_) return;
-  while (SpeechBusy()) console_.WaitMessage();
+  while (SpeechBusy()) waiter_.WaitMessage();
   speech_pending_ = false;
 }
 
 void SpeechFrontEnd::StopSpeech() {
   wav_.StopWav();
   speech_cut_ = true;
-  if (engine_active_ && (engine_.EngineBusy(0) || engine_kind_ == 3)) engine_.EngineStop();
-  console_.PostMessage({base::MessageKind::kWakeSpeech});
+  if (engine_active_ &&
+      (engine_.EngineBusy(0) || engine_.Family() == engines::EngineFamily::kSivra)) {
+    engine_.EngineStop();
+  }
+  waiter_.Loop().Post({base::MessageKind::kWakeSpeech});
 }
 
 void SpeechFrontEnd::SpeechPause(int ms) {
   if (ms >= 50) Notify(SpeechEvent::kPause, std::to_string(ms));
   for (int i = 0; i < ms / 50; ++i) {
-    if (!console_.KeyPressed()) console_.Delay(50);
+    if (!waiter_.KeyPressed()) waiter_.Delay(50);
   }
 }
 
 // --- texts ----------------------------------------------------------------------------
 
 void SpeechFrontEnd::WriteSpeak(std::string_view text) {
-  console_.Write(text);
+  screen_.Write(text);
   SpeakText(text);
 }
 
 void SpeechFrontEnd::WriteSpeakLine(std::string_view text) {
   WriteSpeak(text);
-  console_.WriteLine();
+  screen_.WriteLine();
 }
 
 void SpeechFrontEnd::SpeakText(std::string_view shown) {
@@ -248,8 +268,8 @@ void SpeechFrontEnd::SpeakText(std::string_view shown) {
   std::string text = SpokenForm(shown);
   if (engine_active_) {
     // The engine takes the whole text as it is.
-    while (SpeechBusy()) console_.WaitMessage();
-    if (!console_.KeyPressed()) {
+    while (SpeechBusy()) waiter_.WaitMessage();
+    if (!waiter_.KeyPressed()) {
       engine_.EngineSpeak(text);
       speech_pending_ = true;
     }
@@ -260,7 +280,7 @@ void SpeechFrontEnd::SpeakText(std::string_view shown) {
   previous_mark_ = ' ';
   mark_repeats_ = 0;
   while (!speech_cut_ && !text.empty()) {
-    if (console_.KeyPressed()) {
+    if (waiter_.KeyPressed()) {
       StopSpeech();
       break;
     }
@@ -288,7 +308,7 @@ void SpeechFrontEnd::SpeakDigitRun(std::string& text) {
   if (run.find('-') != std::string::npos || run.size() >= 7) {
     SpellText(run);
   } else {
-    SpeakNumberWords(*this, NumberWords(std::stoull(run)), false);
+    SpeakNumberWords(NumberWords(std::stoull(run)), false);
   }
 }
 
@@ -325,7 +345,7 @@ void SpeechFrontEnd::SpeakMark(std::string& text) {
       SpellText(text.substr(0, 1));  // the colon of an address is named, not paused
     } else if (ch == '(' || ch == ')' || ch == ',' || ch == '.' || ch == ':' || ch == ';') {
       PunctuationPause(text);
-    } else if (ch != '\t' && ch != ' ' && !console_.KeyPressed()) {
+    } else if (ch != '\t' && ch != ' ' && !waiter_.KeyPressed()) {
       SpeakChar(ch);
     }
   } else {
@@ -342,8 +362,8 @@ void SpeechFrontEnd::SpeakMark(std::string& text) {
 }
 
 void SpeechFrontEnd::PunctuationPause(std::string_view text) {
-  if (text.empty() || console_.KeyPressed()) return;
-  while (SpeechBusy()) console_.WaitMessage();
+  if (text.empty() || waiter_.KeyPressed()) return;
+  while (SpeechBusy()) waiter_.WaitMessage();
   auto mark = static_cast<uint8_t>(text[0]);
   bool blank_follows = text.size() > 1 && text[1] == ' ';
   SpeakChar(mark);
@@ -372,9 +392,32 @@ void SpeechFrontEnd::SpellText(std::string_view text) {
     return;
   }
   for (char ch : text) {
-    if (console_.KeyPressed()) break;
+    if (waiter_.KeyPressed()) break;
     SpeakChar(static_cast<uint8_t>(ch));
   }
+}
+
+void SpeechFrontEnd::SpeakNumberWords(const std::string& words, bool feminine) {
+  std::vector<std::string> names;
+  std::istringstream split(words);
+  for (std::string word; split >> word;) names.push_back(word);
+  std::string described;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    names[i] = WordRecordingName(names[i], feminine && i + 1 == names.size());
+    described += (i ? " " : "") + names[i];
+  }
+  Notify(SpeechEvent::kNumber, described);
+  std::vector<uint8_t> joined;
+  std::vector<uint8_t> samples;
+  for (const std::string& name : names) {
+    if (!ReadWordSamples(files::MapWindowsPath(letters_dir_ + name + ".wav"), samples)) continue;
+    if (joined.size() + samples.size() > kJoinedSamples) {
+      PlayVoiceSamples(joined);
+      joined.clear();
+    }
+    joined.insert(joined.end(), samples.begin(), samples.end());
+  }
+  if (!joined.empty()) PlayVoiceSamples(joined);
 }
 
 // --- recordings -----------------------------------------------------------------------
@@ -407,7 +450,7 @@ void SpeechFrontEnd::PlayWavImage(const std::vector<uint8_t>& image) {
          std::to_string(image.size() >= voice::kWavHeaderSize ? image.size() - voice::kWavHeaderSize
                                                               : 0));
   wav_.PlayWavBuffer(image);
-  while (SpeechBusy()) console_.WaitMessage();
+  while (SpeechBusy()) waiter_.WaitMessage();
 }
 
 void SpeechFrontEnd::PlayVoiceSamples(std::span<const uint8_t> samples) {
@@ -415,15 +458,15 @@ void SpeechFrontEnd::PlayVoiceSamples(std::span<const uint8_t> samples) {
   WaitSpeechEnd();
   Notify(SpeechEvent::kImage, std::to_string(samples.size()));
   wav_.PlayPcm(kVoiceSound, samples);
-  while (SpeechBusy()) console_.WaitMessage();
+  while (SpeechBusy()) waiter_.WaitMessage();
 }
 
 void SpeechFrontEnd::PlayBeep() {
   WaitSpeechEnd();
-  DrainKeys(console_);  // keys typed before the beep are discarded
+  waiter_.DrainKeys();  // keys typed before the beep are discarded
   Notify(SpeechEvent::kBeep);
   wav_.PlayPcm(kVoiceSound, BeepSamples());
-  while (SpeechBusy()) console_.WaitMessage();
+  while (SpeechBusy()) waiter_.WaitMessage();
 }
 
 void SpeechFrontEnd::PlayClick() {
@@ -432,7 +475,7 @@ void SpeechFrontEnd::PlayClick() {
   bool cut = wav_.CutSpeech();
   wav_.SetCutSpeech(false);
   wav_.PlayPcm(kVoiceSound, click_samples_);
-  while (SpeechBusy()) console_.WaitMessage();
+  while (SpeechBusy()) waiter_.WaitMessage();
   wav_.SetCutSpeech(cut);
 }
 

@@ -13,11 +13,13 @@
 #include <string_view>
 #include <vector>
 
-#include "console/console.hpp"
+#include "audio/wave_out/wav_playback.hpp"
+#include "base/clock.hpp"
+#include "base/screen_writer.hpp"
+#include "base/waiter.hpp"
+#include "engines/engine_dispatch.hpp"
 #include "files/audira_settings.hpp"
-#include "speech/engine_dispatch.hpp"
 #include "speech/speech_events.hpp"
-#include "speech/wav_playback.hpp"
 
 namespace cadencio::speech {
 
@@ -48,12 +50,25 @@ class RecordedVoicePort {
   virtual std::string DatabaseName() const = 0;
 };
 
+// What the front end leaves to the program, which owns the keys and the program's end; the
+// composition root supplies them. A report not given is passed over.
+struct SpeechReports {
+  // The recorded voice cannot start and `lines` say why: shows them, waits for Enter and ends
+  // the program.
+  std::function<void(const std::vector<std::string>& lines)> voice_failed{};
+  // An engine's message: shows and says `text` and holds it until a key is pressed.
+  std::function<void(const std::string& text)> engine_message{};
+  // The speech service did not take a text: the screen's bell.
+  std::function<void()> service_refused{};
+};
+
 class SpeechFrontEnd {
  public:
-  // The voice's settings are read from `settings`. The console, the playback and the settings
-  // must outlive this object.
-  SpeechFrontEnd(console::Console& console, WavPlayback& wav,
-                 const files::AudiraSettings& settings);
+  // The voice's settings are read from `settings`; the waits go through `waiter`, the texts
+  // to the screen through `screen`, and events are timed by `clock`. All must outlive this
+  // object.
+  SpeechFrontEnd(base::Waiter& waiter, base::ScreenWriter& screen, base::Clock& clock,
+                 audio::WavPlayback& wav, const files::AudiraSettings& settings);
   SpeechFrontEnd(const SpeechFrontEnd&) = delete;
   SpeechFrontEnd& operator=(const SpeechFrontEnd&) = delete;
 
@@ -75,10 +90,11 @@ class SpeechFrontEnd {
   // reader's own settings apply and returns true (the change is not made).
   bool LeftToScreenReader();
   void SetObserver(SpeechObserver observer) { observer_ = std::move(observer); }
+  void SetReports(SpeechReports reports) { reports_ = std::move(reports); }
 
   // Starts the voice at a speed level (0: read [TRADUTOR] VELOCIDADE) with the program's
-  // prompt directory. When the recorded voice cannot open, says so, waits for Enter and ends
-  // the program.
+  // prompt directory. When the recorded voice cannot open, reports it (voice_failed), which
+  // ends the program.
   void InitSpeech(int speed, const std::string& prompt_dir);
   void EndSpeech();
   void LoadSynthSettings(int speed);
@@ -86,11 +102,15 @@ class SpeechFrontEnd {
   void SpeakText(std::string_view text);
   // Shows a message that is only spoken, not written on the screen, where the front end has
   // room beside the screen (the window's status band).
-  void ShowSpoken(std::string_view text) { console_.Status().ShowSpoken(std::string(text)); }
+  void ShowSpoken(std::string_view text) { screen_.ShowSpoken(text); }
   void WriteSpeak(std::string_view text);
   void WriteSpeakLine(std::string_view text);
   void SpeakChar(uint8_t ch);
   void SpellText(std::string_view text);
+  // Plays the word recordings of the letters directory named by `words` (blank-separated)
+  // joined into few sounds, so no gaps are heard, and waits for the end; with `feminine` the
+  // last word "um"/"dois" is read "uma"/"duas". A missing recording drops only its word.
+  void SpeakNumberWords(const std::string& words, bool feminine);
   bool HasPromptWav(const std::string& name) const;
   void PlayPromptWav(const std::string& name);
   // Plays a WAVE image and waits for its end (or a key).
@@ -123,18 +143,18 @@ class SpeechFrontEnd {
     return !written_speech_ && (!engine_active_ || engine_.SoundsThroughPlayback());
   }
   // The engine dispatch, whose bindings tests may replace.
-  EngineDispatch& Engine() { return engine_; }
+  engines::EngineDispatch& Engine() { return engine_; }
   bool EchoTyping() const { return echo_typing_; }
   void SetEchoTyping(bool on) { echo_typing_ = on; }
-  WavPlayback& Wav() { return wav_; }
+  audio::WavPlayback& Wav() { return wav_; }
+  // The clock of the program's waits: the time and date read aloud, and events' times.
+  base::Clock& Clock() { return clock_; }
   void Notify(SpeechEvent::Kind kind, std::string detail = {});
 
  private:
   void SpeakDigitRun(std::string& text);
   void SpeakWordRun(std::string& text);
   void SpeakMark(std::string& text);
-  // A message of an engine: shown, spoken and held until a key is pressed.
-  void MessageBox(const std::string& text);
   // The screen-reader mode's speech: `text` waits to be appended as a line unless the screen
   // has just shown it; the lines go out before the program next waits.
   void WriteSpoken(std::string_view text);
@@ -142,20 +162,22 @@ class SpeechFrontEnd {
   std::string DropShown();
   void AppendWaitingLines();
 
-  console::Console& console_;
-  WavPlayback& wav_;
+  base::Waiter& waiter_;
+  base::ScreenWriter& screen_;
+  base::Clock& clock_;
+  audio::WavPlayback& wav_;
   const files::AudiraSettings& config_;
   RecordedVoicePort* voice_ = nullptr;
   SpeechObserver observer_;
+  SpeechReports reports_;
   std::string prompt_dir_;
-  std::string letters_dir_ = "c:\\sonaud\\som\\letras\\";
+  std::string letters_dir_;
   SynthSettings settings_;
   int speed_ = 3;
   bool speech_cut_ = false;
   bool speech_pending_ = true;
   bool engine_active_ = false;
   bool engine_failed_ = false;
-  int engine_kind_ = 4;
   bool echo_typing_ = true;
   uint8_t previous_mark_ = ' ';
   int mark_repeats_ = 0;
@@ -163,7 +185,7 @@ class SpeechFrontEnd {
   bool written_speech_ = false;
   std::vector<std::string> waiting_lines_;
   std::function<std::optional<std::string>(const std::string&)> prompt_texts_;
-  EngineDispatch engine_;
+  engines::EngineDispatch engine_;
 };
 
 }  // namespace cadencio::speech

@@ -18,7 +18,7 @@ namespace {
 
 using formats::kWavHeaderSize;
 constexpr const char* kDefaultDatabase = "br4";
-constexpr const char* kFallbackDatabase = "c:\\sonaud\\sivratts\\br4";
+constexpr const char* kFallbackDatabase = "sivratts\\br4";  // below the family's root
 constexpr const char* kOutputError =
     "Arquivo de sa\xED"
     "da n\xE3o pode ser criado";
@@ -86,7 +86,7 @@ bool SivraEngine::SivraStart(const std::string& database, const std::string& rul
   // entry without a file gives the engine's own directory.
   std::string voice = OrDefault(database, kDefaultDatabase);
   if (const std::optional<std::string> located = locator_(voice)) voice = *located;
-  if (voice.empty()) voice = files::MapWindowsPath(kFallbackDatabase);
+  if (voice.empty()) voice = files::MapWindowsPath(files::FamilyPath(kFallbackDatabase));
   // 5-6. Open the voice; go on after unknown diphones.
   if (s.mbrola->Init(voice) < 0) {
     s.mbrola.reset();

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "audio/pcm_fade.hpp"
+#include "files/paths.hpp"
 #include "voice/letter_wav_reader.hpp"
 
 namespace cadencio::voice {
@@ -51,7 +52,8 @@ class CallObserver {
 
 }  // namespace
 
-RecordedVoice::RecordedVoice(VoiceHost& host) : host_(host) {}
+RecordedVoice::RecordedVoice(VoiceHost& host, base::Waiter& waiter)
+    : host_(host), waiter_(waiter) {}
 
 void RecordedVoice::SetDatabaseName(std::string_view name) {
   database_name_ = std::string(name.substr(0, PieceIndex::kMaxNameLength));
@@ -61,7 +63,7 @@ void RecordedVoice::SetVoiceCuts(int piece_cut, int minimum_piece, int word_paus
   cuts_ = VoiceCuts{piece_cut, minimum_piece, word_pause};
 }
 
-std::string RecordedVoice::ReadDirectory(const std::string& key, const char* dflt) {
+std::string RecordedVoice::ReadDirectory(const std::string& key, const std::string& dflt) {
   std::string value = host_.ReadTradutorKey(key, dflt);
   if (value.size() > kMaxSettingLength) value.resize(kMaxSettingLength);
   return WithBackslash(std::move(value));
@@ -70,9 +72,9 @@ std::string RecordedVoice::ReadDirectory(const std::string& key, const char* dfl
 int RecordedVoice::OpenRecordedVoice() {
   CloseRecordedVoice();
   // 1-2. Both directories must exist.
-  letters_dir_ = ReadDirectory("dirLetras", kDefaultLettersDir);
+  letters_dir_ = ReadDirectory("dirLetras", files::FamilyPath(kDefaultLettersDir));
   if (!IsDirectory(host_.MapPath(letters_dir_))) return kVoiceFilesMissing;
-  database_dir_ = ReadDirectory("DIRDIFONES", kDefaultDatabaseDir);
+  database_dir_ = ReadDirectory("DIRDIFONES", files::FamilyPath(kDefaultDatabaseDir));
   if (!IsDirectory(host_.MapPath(database_dir_))) return kVoiceFilesMissing;
   // 3. The index in memory, the sample file open.
   const std::string base = database_dir_ + database_name_;
@@ -108,7 +110,7 @@ void RecordedVoice::SpeakPhonetic(std::string_view phonetic, bool no_pauses,
   std::size_t position = 0;
   // 2. Unit by unit, with a word pause after one that closes a word or a long group.
   while (position < phonetic.size() && !cut_short_) {
-    if (host_.KeyWaiting()) {
+    if (waiter_.KeyPressed()) {
       cut_short_ = true;
       break;
     }
@@ -223,7 +225,7 @@ void RecordedVoice::AppendSilence(int samples, PauseKind kind) {
 void RecordedVoice::MakeRoom(std::size_t count) {
   if (!image_->WouldFill(count)) return;
   FlushImage();
-  while (!cut_short_ && host_.SpeechBusy()) host_.WaitMessage();
+  while (!cut_short_ && host_.SpeechBusy()) waiter_.WaitMessage();
 }
 
 void RecordedVoice::Append(std::span<const uint8_t> samples) {
@@ -243,7 +245,7 @@ void RecordedVoice::AppendFill(uint8_t value, std::size_t count) {
 void RecordedVoice::FlushImage() {
   if (!IsOpen() || image_->DataSize() == 0) return;
   const std::size_t data = image_->DataSize();
-  if (!cut_short_ && host_.KeyWaiting()) cut_short_ = true;
+  if (!cut_short_ && waiter_.KeyPressed()) cut_short_ = true;
   VoiceEvent event;
   event.kind = VoiceEventKind::kFlush;
   event.ok = !cut_short_;

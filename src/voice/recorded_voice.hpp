@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/waiter.hpp"
 #include "voice/phonetic_translator.hpp"
 #include "voice/phonetic_units.hpp"
 #include "voice/piece_database.hpp"
@@ -28,8 +29,9 @@ inline constexpr int kVoiceReady = 0;
 inline constexpr int kVoiceFilesMissing = 1;  // a directory, the index or the sample file
 inline constexpr int kVoiceRulesMissing = 2;  // the rules or the exceptions file
 
-inline constexpr const char* kDefaultLettersDir = "c:\\sonaud\\som\\letras";
-inline constexpr const char* kDefaultDatabaseDir = "c:\\sonaud\\som\\difones";
+// The letters and database directories when the settings name none, below the family's root.
+inline constexpr const char* kDefaultLettersDir = "som\\letras";
+inline constexpr const char* kDefaultDatabaseDir = "som\\difones";
 inline constexpr const char* kDefaultDatabaseName = "DIFONES2";
 
 // Samples of noise that stand for an unknown piece of one or two characters.
@@ -37,7 +39,8 @@ inline constexpr std::size_t kNoiseSamples = 300;
 
 class RecordedVoice {
  public:
-  explicit RecordedVoice(VoiceHost& host);
+  // Both must outlive the voice.
+  RecordedVoice(VoiceHost& host, base::Waiter& waiter);
   RecordedVoice(const RecordedVoice&) = delete;
   RecordedVoice& operator=(const RecordedVoice&) = delete;
 
@@ -93,9 +96,10 @@ class RecordedVoice {
   void Emit(const VoiceEvent& event);
   void EmitPiece(const std::string& name, int mode, double factor, PieceOutcome outcome,
                  std::size_t bytes);
-  std::string ReadDirectory(const std::string& key, const char* dflt);
+  std::string ReadDirectory(const std::string& key, const std::string& dflt);
 
   VoiceHost& host_;
+  base::Waiter& waiter_;
   PhoneticTranslator translator_;
   PieceDatabase database_;
   std::unique_ptr<SoundImage> image_;

@@ -102,6 +102,13 @@ TEST_F(PathMappingTest, MapsWindowsPathsOntoTheDataRoot) {
   }
 }
 
+TEST_F(PathMappingTest, FamilyPathsLieInTheDataRoot) {
+  EXPECT_EQ(FamilyPath("somritmo.ini"), "c:\\sonaud\\somritmo.ini");
+  EXPECT_EQ(MapWindowsPath(FamilyPath("som\\cadencio\\efeitos\\padrao1.wav"), root_),
+            root_ + "/som/cadencio/efeitos/padrao1.wav");
+  EXPECT_EQ(MapWindowsPath(FamilyPath(""), root_), root_ + "/");
+}
+
 TEST_F(PathMappingTest, UsesTheDataRootOfTheEnvironment) {
   ScopedEnv env("SONAUD_ROOT", root_);
   EXPECT_EQ(DataRoot(), root_);

@@ -1,6 +1,7 @@
 // The speech front end with a speech engine, on the headless console and the captured stream:
 // espeak-ng speaks whole texts, a key cuts it at once and stays queued, the engine kinds that
-// select it, the lone digit, and the fall-back to the recorded voice when no engine starts.
+// select it, the lone digit, an engine's message held on the console until a key, and the
+// fall-back to the recorded voice when no engine starts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "audio/audio_output.hpp"
+#include "engines/sivra_glue.hpp"
+#include "program/capture_rig.hpp"
 #include "support/scenario.hpp"
 #include "support/scratch_dir.hpp"
 
@@ -119,6 +122,32 @@ TEST(EspeakEngine, EveryKindButThreeFiveAndFiftyFourTakesIt) {
     EXPECT_EQ(scenario.Spoken(SpeechEvent::kEngineText), std::vector<std::string>{"Tudo certo."})
         << "TIPOSAPI=" << kind;
   }
+}
+
+TEST(EngineFrontEnd, AnEngineMessageIsShownSpokenAndHeldForAKey) {
+  TempDataRoot data;
+  WriteConfig(data, "S", "TIPOSAPI=3\n");
+  program::CaptureRig rig("/nonexistent", {TypeChar(300, 'x')});
+  rig.speech.AttachRecordedVoice(nullptr);
+  std::vector<SpeechEvent> events;
+  rig.speech.SetObserver([&](const SpeechEvent& e) { events.push_back(e); });
+  rig.speech.Engine().SetStarter(engines::EngineFamily::kSivra,
+                                 [](engines::EngineContext& context, const engines::EngineVoice&) {
+                                   engines::SivraHostAdapter host(context.wav, context.message_box);
+                                   host.MessageBox(
+                                       "Erro no arquivo de pros\xF3"
+                                       "dia");
+                                   return std::unique_ptr<engines::EngineBinding>();
+                                 });
+  rig.speech.InitSpeech(3, "");
+  EXPECT_FALSE(rig.speech.EngineActive());
+  EXPECT_EQ(rig.frontend.Row(0),
+            "Erro no arquivo de pros\xF3"
+            "dia");
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events[0].kind, SpeechEvent::kText);
+  EXPECT_GE(rig.clock.NowMs(), 300) << "did not wait for a key";
+  EXPECT_FALSE(rig.console.KeyPressed()) << "the key was left queued";
 }
 
 TEST(EspeakEngine, ALoneDigitIsSentWithAFullStop) {

@@ -1,6 +1,7 @@
 // The speech front end on the headless console: how texts are cut into numbers, words and
 // marks, numbers and the time from word recordings, prompts preferred over speech, the
-// configuration it reads, and the start-up failure of the recorded voice.
+// configuration it reads, and the failures the program shows on the console: the recorded
+// voice that cannot start and a wave-out block that cannot be released.
 #include "speech/speech_front_end.hpp"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/message_catalogue.hpp"
@@ -153,7 +155,7 @@ TEST(NumberReading, F8SpeaksTheTimeInTheMainLoop) {
 TEST(NumberReading, SundayTheFirstOfMarch2026) {
   TempDataRoot data;
   Scenario scenario({}, 100000, {2026, 3, 1, 0, 9, 0, 0, 0});
-  scenario.RunDialog([&] { speech::SpeakDate(scenario.Console(), scenario.Speech()); });
+  scenario.RunDialog([&] { speech::SpeakDate(scenario.Speech()); });
   EXPECT_EQ(Describe(scenario.Spoken()),
             (Lines{"prompt _Domingo", "prompt _primeir", "prompt _de", "prompt _Marco",
                    "prompt _de", "number _dois _mil", "prompt _e", "number _vinte _e _seis"}));
@@ -168,8 +170,7 @@ TEST(NumberReading, LongNumbersPlayAsSeveralImagesAndMissingWordsAreDropped) {
     data.WriteFile(std::string("som/letras/") + name + ".wav", bytes);
   }
   Scenario scenario({}, 100000);
-  scenario.RunDialog(
-      [&] { speech::SpeakNumberWords(scenario.Speech(), "cento e vinte e um", false); });
+  scenario.RunDialog([&] { scenario.Speech().SpeakNumberWords("cento e vinte e um", false); });
   // "_um" has no recording and is left out.
   EXPECT_EQ(scenario.Spoken(SpeechEvent::kImage), (Lines{"24000", "24000"}));
 }
@@ -229,6 +230,36 @@ TEST(StartUp, RecordedVoiceThatCannotOpenIsReportedAndEndsTheProgram) {
   EXPECT_EQ(scenario.Run(), 0);
   EXPECT_EQ(scenario.Screen().Text(),
             "Erro de inicializa\xE7\xE3o: 1\nBanco de dados de voz: DIFONES2\n");
+}
+
+// Passes the blocks on to the mixer's channel, but answers the next release with `code`.
+struct ReleaseFailingDevice final : audio::WaveOutDevice {
+  int Open(const audio::WaveFormat& format) override { return target->Open(format); }
+  bool IsOpen() const override { return target->IsOpen(); }
+  int Write(int index, const uint8_t* bytes, std::size_t count) override {
+    return target->Write(index, bytes, count);
+  }
+  int Unprepare(int /*index*/) override { return std::exchange(code, audio::kWaveOk); }
+  void Reset() override { target->Reset(); }
+  void Close() override { target->Close(); }
+  audio::WaveOutDevice* target = nullptr;
+  int code = audio::kWaveOk;
+};
+
+TEST(WavPlaybackReport, UnprepareFailuresShowTheirTextAndWaitForEnter) {
+  ReleaseFailingDevice device;
+  program::CaptureRig rig("/nonexistent", {TypeChar(500, 13)}, &device);
+  device.target = &rig.parts.wave_out_channel;
+  device.code = audio::kWaveErrorNoDriver;
+  const int exit = rig.parts.RunToExit([&] {
+    const std::vector<uint8_t> data(300, 200);
+    ASSERT_EQ(rig.wav.PlayPcm({1, 11025, 8}, data), 0);
+    while (rig.wav.WavBusy()) rig.console.WaitMessage();
+  });
+  EXPECT_EQ(exit, -1) << "the program ended";
+  EXPECT_EQ(rig.frontend.Row(0), "No device driver is present.");
+  EXPECT_GE(rig.clock.NowMs(), 500) << "the Enter was waited for";
+  EXPECT_FALSE(rig.console.KeyPressed()) << "the Enter was read";
 }
 
 }  // namespace

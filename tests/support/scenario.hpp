@@ -117,7 +117,7 @@ class Scenario {
   // The spoken events of one kind, as their details.
   std::vector<std::string> Spoken(speech::SpeechEvent::Kind kind) const;
   speech::SpeechFrontEnd& Speech() { return rig_.speech; }
-  speech::SpokenKeyReader& Keys() { return rig_.keys; }
+  dialogs::SpokenKeyReader& Keys() { return rig_.keys; }
   const files::AudiraSettings& Settings() const { return rig_.settings; }
   // What the field editor works with.
   dialogs::FieldContext Field() { return {Console(), Speech(), Keys(), rig_.settings}; }

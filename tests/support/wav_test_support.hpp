@@ -1,18 +1,20 @@
-// Helpers for the WAV playback tests: RIFF/WAVE byte images built piece by piece, a front end
-// whose waits advance a virtual clock, and a wave-out device that plays in virtual time.
+// Helpers for the WAV playback tests: RIFF/WAVE byte images built piece by piece, waits that
+// advance a virtual clock, and a wave-out device that plays in virtual time.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <deque>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "audio/wave_out_device.hpp"
+#include "audio/wave_out/wave_out_device.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
-#include "frontends/frontend.hpp"
+#include "base/waiter.hpp"
 
 namespace cadencio::testing {
 
@@ -73,46 +75,77 @@ inline Bytes MakeWav(int rate, int channels, int bits, const Bytes& data) {
   return out;
 }
 
-// Keys arrive at given virtual times. A wait advances the clock a millisecond at a time until
-// a message comes, so time moves as it would for a program waiting on a real window; a wait
-// that would never end fails the test instead of hanging it.
-class TestFrontend final : public frontends::Frontend {
+// The program's waits without a console. Keys arrive at given virtual times and wait in a
+// queue until taken; the other messages go to the loop's handlers. A wait advances the clock a
+// millisecond at a time until a message comes, so time moves as it would for a program waiting
+// on a real window. With `step_ms` a wait also ends after that much time, as the headless front
+// end's does; without, a wait that would never end fails the test instead of hanging it.
+class TestWaiter final : public base::Waiter {
  public:
-  explicit TestFrontend(base::VirtualClock& clock) : clock_(clock) {}
-  void AddChar(int64_t at_ms, uint8_t ch) {
-    base::Message message{base::MessageKind::kChar};
-    message.key = ch;
-    script_.push_back({at_ms, message});
+  TestWaiter(base::VirtualClock& clock, base::MessageLoop& loop, int64_t step_ms = 0)
+      : clock_(clock), loop_(loop), step_ms_(step_ms) {}
+  void AddKey(int64_t at_ms, uint8_t ch) { script_.push_back({at_ms, ch}); }
+  std::size_t KeysWaiting() const { return keys_.size(); }
+  // The oldest key that waits, taken from the queue; 0 when none does.
+  uint8_t TakeKey() {
+    PumpAllMessages();
+    if (keys_.empty()) return 0;
+    const uint8_t key = keys_.front();
+    keys_.pop_front();
+    return key;
   }
-  void PollInput(base::MessageLoop& loop) override {
+
+  bool KeyPressed() override {
+    PumpAllMessages();
+    return !keys_.empty();
+  }
+  void DrainKeys() override {
+    PumpAllMessages();
+    keys_.clear();
+  }
+  void PumpAllMessages() override {
+    PostDueKeys();
+    base::Message message;
+    while (loop_.Peek(message)) {
+      if (message.kind == base::MessageKind::kChar) {
+        keys_.push_back(static_cast<uint8_t>(message.key));
+      } else {
+        loop_.DispatchNotice(message);
+      }
+    }
+  }
+  void WaitMessage() override {
+    constexpr int64_t kLongestWaitMs = 120000;
+    for (int64_t waited = 0; waited < kLongestWaitMs; ++waited) {
+      if (!loop_.Empty() || (step_ms_ > 0 && waited == step_ms_)) return;
+      clock_.AdvanceTo(clock_.NowMs() + 1);
+      PostDueKeys();
+    }
+    if (!loop_.Empty()) return;
+    ADD_FAILURE() << "a wait found no message for two minutes of virtual time";
+    throw std::runtime_error("a wait that never ends");
+  }
+  void Delay(int64_t ms) override {
+    clock_.SleepMs(ms & 0xFFFF);
+    PumpAllMessages();
+  }
+  base::MessageLoop& Loop() override { return loop_; }
+
+ private:
+  void PostDueKeys() {
     while (!script_.empty() && script_.front().first <= clock_.NowMs()) {
-      loop.Post(script_.front().second);
+      base::Message message{base::MessageKind::kChar};
+      message.key = script_.front().second;
+      loop_.Post(message);
       script_.pop_front();
     }
   }
-  void WaitInput(base::MessageLoop& loop) override {
-    constexpr int64_t kLongestWaitMs = 120000;
-    for (int64_t waited = 0; waited < kLongestWaitMs; ++waited) {
-      if (!loop.Empty()) return;
-      clock_.AdvanceTo(clock_.NowMs() + 1);
-      PollInput(loop);
-    }
-    if (!loop.Empty()) return;
-    ADD_FAILURE() << "a wait found no message for two minutes of virtual time";
-    throw frontends::ProgramExit{1};
-  }
-  void Present(const frontends::ScreenCells& cells, int, int, bool) override { cells_ = cells; }
-  std::string Row(int row) const {
-    std::string text(cells_.chars.begin() + row * frontends::kScreenColumns,
-                     cells_.chars.begin() + (row + 1) * frontends::kScreenColumns);
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
-  }
 
- private:
   base::VirtualClock& clock_;
-  std::deque<std::pair<int64_t, base::Message>> script_;
-  frontends::ScreenCells cells_;
+  base::MessageLoop& loop_;
+  const int64_t step_ms_;
+  std::deque<std::pair<int64_t, uint8_t>> script_;
+  std::deque<uint8_t> keys_;
 };
 
 // A wave-out device that plays each block for its duration in virtual time, one after the

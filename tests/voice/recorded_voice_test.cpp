@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "audio/pcm_fade.hpp"
+#include "base/waiter.hpp"
 #include "voice/letter_wav_reader.hpp"
 #include "voice/phonetic_units.hpp"
 #include "voice/piece_database.hpp"
@@ -78,8 +79,9 @@ class TempDir {
   fs::path path_;
 };
 
-// The speech front end as the voice sees it: images are kept, "c:\sonaud\" is the temp dir.
-class FakeHost : public VoiceHost {
+// The speech front end and the program's waits as the voice sees them: images are kept,
+// "c:\sonaud\" is the temp dir, and a key waits when the test says so.
+class FakeHost : public VoiceHost, public base::Waiter {
  public:
   explicit FakeHost(fs::path root) : root_(std::move(root)) {}
 
@@ -92,7 +94,11 @@ class FakeHost : public VoiceHost {
   }
   bool SpeechBusy() override { return busy_left-- > 0; }
   void WaitMessage() override { ++waits; }
-  bool KeyWaiting() override { return key_waiting; }
+  bool KeyPressed() override { return key_waiting; }
+  void DrainKeys() override { key_waiting = false; }
+  void PumpAllMessages() override {}
+  void Delay(int64_t) override {}
+  base::MessageLoop& Loop() override { return loop_; }
   std::string ReadTradutorKey(const std::string& key, const std::string& dflt) override {
     const auto it = keys.find(key);
     return it == keys.end() ? dflt : it->second;
@@ -116,6 +122,7 @@ class FakeHost : public VoiceHost {
 
  private:
   fs::path root_;
+  base::MessageLoop loop_;
 };
 
 struct TestPiece {
@@ -165,7 +172,7 @@ class VoiceFiles {
 
 class RecordedVoiceTest : public ::testing::Test {
  protected:
-  RecordedVoiceTest() : host_(files_.root()), voice_(host_) { voice_.SetObserver(&log_); }
+  RecordedVoiceTest() : host_(files_.root()), voice_(host_, host_) { voice_.SetObserver(&log_); }
 
   void Open() { ASSERT_EQ(voice_.OpenRecordedVoice(), kVoiceReady); }
 
@@ -632,7 +639,7 @@ TEST_F(RecordedVoiceTest, OpenCodes) {
   for (const Case& c : cases) {
     VoiceFiles files;
     FakeHost host(files.root());
-    RecordedVoice voice(host);
+    RecordedVoice voice(host, host);
     c.change(files, host, voice);
     EXPECT_EQ(voice.OpenRecordedVoice(), c.code) << c.name;
     EXPECT_EQ(voice.IsOpen(), c.code == kVoiceReady) << c.name;
@@ -681,7 +688,7 @@ TEST(RecordedVoiceOpen, DefaultPathMappingFindsFilesWithoutRegardToCase) {
   PlainHost host(files.root());
   host.keys["dirLetras"] = files.letters().string();
   host.keys["DIRDIFONES"] = files.database().string() + "/";
-  RecordedVoice voice(host);
+  RecordedVoice voice(host, host);
   ASSERT_EQ(voice.OpenRecordedVoice(), kVoiceReady);
   EXPECT_EQ(voice.LettersDir(), files.letters().string() + "\\");
   VoiceEventLog log;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/message_catalogue.hpp"
+#include "base/waiter.hpp"
 #include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
@@ -116,22 +117,28 @@ std::vector<std::string> CatalogueAndParagraph() {
 }
 
 int ProbeVoice(const std::string& data_root) {
-  class ProbeHost final : public voice::VoiceHost {
+  class ProbeHost final : public voice::VoiceHost, public base::Waiter {
    public:
     explicit ProbeHost(std::string config) : config_(std::move(config)) {}
     void PlayWavImage(std::span<const uint8_t> /*image*/) override {}
     bool SpeechBusy() override { return false; }
-    void WaitMessage() override {}
-    bool KeyWaiting() override { return false; }
     std::string ReadTradutorKey(const std::string& key, const std::string& dflt) override {
       return files::ProfileFile::ReadString(config_, "TRADUTOR", key, dflt);
     }
+    // It never waits and no key ever comes.
+    bool KeyPressed() override { return false; }
+    void DrainKeys() override {}
+    void PumpAllMessages() override {}
+    void WaitMessage() override {}
+    void Delay(int64_t /*ms*/) override {}
+    base::MessageLoop& Loop() override { return loop_; }
 
    private:
     std::string config_;
+    base::MessageLoop loop_;
   };
   ProbeHost host(files::FindConfigFile(data_root));
-  voice::RecordedVoice probe(host);
+  voice::RecordedVoice probe(host, host);
   return probe.OpenRecordedVoice();
 }
 

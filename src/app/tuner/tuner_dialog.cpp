@@ -11,7 +11,6 @@
 #include "app/tuner/tuner.hpp"
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
-#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -97,7 +96,7 @@ void RunTunerOn(console::Console& console, speech::SpeechFrontEnd& speech, audio
     console.Delay(kPassMs);
   }
   if (ticks) ticks->Stop();
-  speech::DrainKeys(console);
+  console.DrainKeys();
   console.WriteLine();
   SayMessage(console, speech, "CARETDIA", 1);
 }

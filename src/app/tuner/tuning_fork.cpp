@@ -7,7 +7,6 @@
 #include "app/message_catalogue.hpp"
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
-#include "speech/spoken_key_reader.hpp"
 
 namespace cadencio::app {
 
@@ -157,7 +156,7 @@ void RunTuningFork(console::Console& console, speech::SpeechFrontEnd& speech,
         break;
     }
   }
-  speech::DrainKeys(console);
+  console.DrainKeys();
   console.WriteLine();
   SayMessage(console, speech, "CARETOR", 1);
 }
