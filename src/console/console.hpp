@@ -50,7 +50,6 @@ class Console final : public base::Waiter, public base::ScreenWriter {
   // taken as 70000 mod 65536.
   void Delay(int64_t ms) override;
   void PumpAllMessages() override;
-  void PumpWindowMessages() { PumpAllMessages(); }
   // Blocks until any message or input arrives (does not handle it).
   void WaitMessage() override;
   // Waits on the message loop for at most `ms`, handling messages as they come, and returns
@@ -91,9 +90,8 @@ class Console final : public base::Waiter, public base::ScreenWriter {
   // compares it with what it is given to say.
   std::string TakeWrittenText() override;
   // Hands the front end a line to append to its output, outside the 80 x 25 screen (for a
-  // screen reader); nothing when the front end cannot (FrontendWritesLines).
+  // screen reader); nothing when the front end does not write lines.
   void AppendLine(std::string_view text) override;
-  bool FrontendWritesLines() const { return frontend_.WritesLines(); }
   // Runs before every wait for input or time (ReadKey, WaitMessage, WaitForKey, Delay).
   void SetBeforeWait(std::function<void()> hook) override { before_wait_ = std::move(hook); }
   void SetTextBackground(int index);
