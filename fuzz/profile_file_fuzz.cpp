@@ -34,7 +34,7 @@ std::string ExpectedReadBack(std::string_view value) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  using namespace cadencio::platform;
+  using namespace cadencio::files;
   std::string_view input(reinterpret_cast<const char*>(data), size);
   std::string_view section = TakeLine(input);
   std::string_view key = TakeLine(input);

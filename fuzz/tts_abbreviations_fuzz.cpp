@@ -5,11 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/windows1252.hpp"
 #include "tts/text_normaliser.hpp"
 #include "tts/tts_text.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace cadencio::tts;
+  using cadencio::base::UpperCase1252;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   AbbreviationTable table;
   LoadAbbreviationsFromText(text, table);

@@ -14,7 +14,7 @@ constexpr int64_t kMaxFuzzFrames = 1 << 16;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace cadencio::platform;
+  using namespace cadencio::audio;
   const std::vector<uint8_t> image(data, data + size);
   const auto pcm = ParsePcmWav(image);
   if (!pcm) return 0;

@@ -12,8 +12,8 @@
 #include "lib/diphone_phones.hpp"
 #include "lib/espeak_voice.hpp"
 #include "lib/mark_alignment.hpp"
+#include "lib/pitch_analysis.hpp"
 #include "synth/diphone_voice.hpp"
-#include "synth/pitch_analysis.hpp"
 
 namespace {
 
@@ -30,7 +30,7 @@ bool AnalyseSpeaker(voicegen::EspeakVoice& voice, voicegen::SpeakerAnalysis& spe
   const auto from = static_cast<std::size_t>(r.phonemes[1].sample * scale);
   const auto to = static_cast<std::size_t>(r.phonemes[2].sample * scale);
   const std::size_t mid = (from + to) / 2, span = synth::kVoiceRate / 25;
-  const double hz = synth::ExcerptPitch(x, mid - span / 2, mid + span / 2, {80, 500});
+  const double hz = voicegen::ExcerptPitch(x, mid - span / 2, mid + span / 2, {80, 500});
   if (hz <= 0) return false;
   int high = 0, low = 0;
   double sum = 0;

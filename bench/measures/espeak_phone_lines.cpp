@@ -8,7 +8,7 @@
 
 #include "lib/diphone_cutter.hpp"
 #include "lib/diphone_phones.hpp"
-#include "synth/pitch_analysis.hpp"
+#include "lib/pitch_analysis.hpp"
 
 namespace cadencio::bench {
 
@@ -81,8 +81,8 @@ std::vector<std::string> PhoneLinesFor(const voicegen::Rendering& rendering, int
     const double mid = (from + to) / 2.0, span = synth::kVoiceRate / 25.0;
     double pitch = 0;
     if (voicegen::IsVowelPhone(ours[0]) && mid > span / 2) {
-      pitch = synth::ExcerptPitch(x, static_cast<std::size_t>(mid - span / 2),
-                                  static_cast<std::size_t>(mid + span / 2), {100, 400}, 0.6);
+      pitch = voicegen::ExcerptPitch(x, static_cast<std::size_t>(mid - span / 2),
+                                     static_cast<std::size_t>(mid + span / 2), {100, 400}, 0.6);
     }
     if (ours.size() == 1) {
       phones.push_back({ours[0], from, to, pitch});

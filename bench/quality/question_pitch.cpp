@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "lib/diphone_cutter.hpp"
+#include "lib/pitch_analysis.hpp"
 #include "lib/spoken_corpus.hpp"
 #include "synth/diphone_voice.hpp"
-#include "synth/pitch_analysis.hpp"
 
 namespace {
 
@@ -71,7 +71,7 @@ constexpr double kStartMs = 250;
 
 // Median pitch in Hz of the first or last `ms` of voiced frames (frames need not be
 // contiguous: unvoiced consonants are passed over); 0 when nothing is voiced.
-double VoicedPitch(const synth::PitchTrack& track, bool at_end, double ms) {
+double VoicedPitch(const voicegen::PitchTrack& track, bool at_end, double ms) {
   if (track.hop == 0) return 0;
   const std::size_t frames = static_cast<std::size_t>(ms * synth::kVoiceRate / 1000.0 / track.hop);
   std::vector<double> hz;
@@ -86,11 +86,12 @@ double VoicedPitch(const synth::PitchTrack& track, bool at_end, double ms) {
 }
 
 // The pitch track of a text said by the voice.
-synth::PitchTrack Said(const say::ShippedConfig& config, const std::string& utf8) {
+voicegen::PitchTrack Said(const say::ShippedConfig& config, const std::string& utf8) {
   const say::SpokenTake take =
       say::SpeakTexts(config.DataRoot(), 0, {say::CodePageText(utf8)}, {}, false);
   if (take.speaking_ms < 0) return {};
-  return synth::TrackPitch(voicegen::ToVoiceRate(take.samples, say::kCaptureRate), {70, 450}, 300);
+  return voicegen::TrackPitch(voicegen::ToVoiceRate(take.samples, say::kCaptureRate), {70, 450},
+                              300);
 }
 
 double Semitones(double from, double to) {
@@ -102,7 +103,7 @@ double Semitones(double from, double to) {
 int CountFalls(const say::ShippedConfig& config, const std::vector<std::string>& texts) {
   int falling = 0;
   for (const std::string& text : texts) {
-    const synth::PitchTrack track = Said(config, text);
+    const voicegen::PitchTrack track = Said(config, text);
     const double start = VoicedPitch(track, false, kStartMs);
     const double end = VoicedPitch(track, true, kEndMs);
     const double semitones = Semitones(start, end);

@@ -57,7 +57,6 @@ class Mixer {
   // The count channel: words counted aloud, scheduled like the beat and mixed over it (each
   // word cuts the one before it, never the beat).
   void StartCount(const Sound* sound, int64_t start_frame) { Start(kCount, sound, start_frame); }
-  void StopCount() { Stop(kCount); }
   // From `rule.from` on, the beat and count channels play the pattern of `rule` (a rule that
   // does not play keeps them silent): the notes of the rule before it up to that frame are still
   // heard. `rule.from` must not lie before what the device may be rendering (the position plus

@@ -88,7 +88,9 @@ VideoConfig ReadVideoConfig(const SettingLookup& lookup, frontends::WorkArea are
   if (std::string value = read("VIDEO", "CORLETRA", "15"); !value.empty()) {
     foreground = ReadLeadingNumber(value).value;
   }
-  config.text_attr = static_cast<uint8_t>((background * 16) | foreground);
+  // Unsigned, so that a number as large as int holds keeps its low bits instead of overflowing.
+  config.text_attr = static_cast<uint8_t>((static_cast<unsigned>(background) << 4) |
+                                          static_cast<unsigned>(foreground));
   if (std::string value = read("BRAILLE", "MODO", "0"); !value.empty()) {
     config.braille_mode = static_cast<unsigned char>(value[0]) & 3;
   }

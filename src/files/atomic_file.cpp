@@ -137,7 +137,7 @@ std::string ReplaceableTarget(const std::string& path) {
 }  // namespace
 
 std::string TemporaryPrefixFor(const std::string& path) {
-  return "." + BaseNameOf(path).substr(0, kMaxNameInTemporary) + ".tmp-";
+  return '.' + BaseNameOf(path).substr(0, kMaxNameInTemporary) + ".tmp-";
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {

@@ -18,7 +18,6 @@ class AudiraSettings {
   // the value or stands before a backslash becomes the program directory (AUDIRA's
   // PGMAUDIRA, or the start directory when that is empty or itself begins with '@').
   std::string ReadIniString(const std::string& section, const std::string& key) const;
-  const std::string& StartDir() const { return start_dir_; }
 
  private:
   std::string start_dir_;

@@ -69,14 +69,14 @@ void SpeakDate(SpeechFrontEnd& speech) {
                             std::to_string(today.day) + " de " + kMonthNames[month_index] + " de " +
                             std::to_string(today.year));
   }
-  speech.PlayPromptWav(("_" + std::string(kWeekdays[weekday_index % 7])).substr(0, 11));
+  speech.PlayPromptWav(('_' + std::string(kWeekdays[weekday_index % 7])).substr(0, 11));
   if (today.day == 1) {
     speech.PlayPromptWav("_primeir");
   } else {
     SpeakNumber(speech, today.day, false);
   }
   speech.PlayPromptWav("_de");
-  speech.PlayPromptWav("_" + std::string(kMonths[month_index]).substr(0, 7));
+  speech.PlayPromptWav('_' + std::string(kMonths[month_index]).substr(0, 7));
   speech.PlayPromptWav("_de");
   if (today.year >= 2000) SpeakNumber(speech, 2000, false);
   if (today.year > 2000) speech.PlayPromptWav("_e");

@@ -69,7 +69,7 @@ std::optional<std::string> FindProgram(const std::string& name) {
     std::size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
     std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
+    if (dir.empty()) dir = '.';
     const std::string candidate = dir + "/" + name;
     if (IsRegularFile(candidate) && access(candidate.c_str(), X_OK) == 0) return candidate;
     start = end + 1;

@@ -1,12 +1,39 @@
-// Cardinal and ordinal words from constant tables.
+// Cardinal and ordinal words from constant tables, and the reading of written numbers.
 #include "tts/number_expansion.hpp"
 
 #include <array>
+#include <string_view>
 
+#include "tts/character_names.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
 namespace {
+
+// A run of digits and hyphens holding a hyphen (telephone numbers, dates), read symbol by
+// symbol; nothing when the run has no hyphen.
+bool ReadDashRun(std::string_view text, std::size_t& pos, std::string& out) {
+  std::size_t end = pos;
+  bool has_dash = false;
+  while (end < text.size() && (IsDigit(text[end]) || text[end] == '-')) {
+    has_dash |= text[end] == '-';
+    ++end;
+  }
+  if (!has_dash) return false;
+  static const std::string kDash = CharacterName('-');
+  for (; pos < end; ++pos) {
+    out += ' ';
+    out += text[pos] == '-' ? kDash : UnitWord(text[pos]);
+  }
+  return true;
+}
+
+// A '.' at `pos` followed by exactly three digits is a thousands separator.
+bool IsThousandsSeparator(std::string_view text, std::size_t pos) {
+  return CharAt(text, pos) == '.' && IsDigit(CharAt(text, pos + 1)) &&
+         IsDigit(CharAt(text, pos + 2)) && IsDigit(CharAt(text, pos + 3)) &&
+         !IsDigit(CharAt(text, pos + 4));
+}
 
 template <std::size_t N>
 std::array<std::string, N> Table(const std::array<std::string_view, N>& words) {
@@ -80,6 +107,45 @@ std::string OrdinalWords(uint64_t value, Gender gender) {
     out += w;
   }
   return out;
+}
+
+std::string ReadNumber(std::string_view text, std::size_t& pos) {
+  std::string out;
+  if (ReadDashRun(text, pos, out)) return out;
+
+  std::string zeros;
+  while (CharAt(text, pos) == '0' && IsDigit(CharAt(text, pos + 1))) {
+    zeros += "zero ";
+    ++pos;
+  }
+
+  constexpr uint64_t kFifteenDigits = 100'000'000'000'000;  // 10^14
+  uint64_t value = 0;
+  for (;;) {
+    const char c = CharAt(text, pos);
+    if (IsDigit(c)) {
+      if (value >= kFifteenDigits) break;  // the rest is read as the next number
+      value = value * 10 + static_cast<uint64_t>(c - '0');
+      ++pos;
+    } else if (IsThousandsSeparator(text, pos)) {
+      ++pos;
+    } else {
+      break;
+    }
+  }
+
+  const std::string_view rest = text.substr(pos);
+  const auto ordinal = [&](Gender gender, std::size_t length, bool plural) {
+    pos += length;
+    return OrdinalWords(value, gender) + (plural ? "s" : "");
+  };
+  if (rest.starts_with('\xBA')) return ordinal(Gender::kMasculine, 1, false);  // º
+  if (rest.starts_with('\xAA')) return ordinal(Gender::kFeminine, 1, false);   // ª
+  if (rest.starts_with("o.")) return ordinal(Gender::kMasculine, 2, false);
+  if (rest.starts_with("a.")) return ordinal(Gender::kFeminine, 2, false);
+  if (rest.starts_with("os.")) return ordinal(Gender::kMasculine, 3, true);
+  if (rest.starts_with("as.")) return ordinal(Gender::kFeminine, 3, true);
+  return zeros + CardinalWords(value);
 }
 
 }  // namespace cadencio::tts

@@ -1,9 +1,13 @@
 // Number words of the built-in TTS's normaliser (part of the uttsPreproc module): cardinals
-// up to 999 trillion and ordinals, in Brazilian Portuguese, from the TTS's table of words.
+// up to 999 trillion and ordinals, in Brazilian Portuguese, from the TTS's table of words, and
+// the reading of a number as it is written. The normaliser and the written forms both read
+// numbers with it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "base/portuguese_numbers.hpp"
 
@@ -22,5 +26,9 @@ std::string OrdinalWords(uint64_t value, Gender gender);
 
 // Unit word of a digit character ("zero" to "nove").
 const std::string& UnitWord(char digit);
+
+// Reads the number that starts at `pos` (0-based, at a digit) and moves `pos` past it: dash
+// runs digit by digit, leading zeros, thousands separators and ordinal endings.
+std::string ReadNumber(std::string_view text, std::size_t& pos);
 
 }  // namespace cadencio::tts

@@ -96,7 +96,7 @@ std::string PhonemeLineBuilder::SoundLine(std::string line, bool last_of_word) {
     } else {
       base = PhonemeDuration(tables_, line);
     }
-    line = "_";
+    line = '_';
   } else {
     // 3. A phoneme; long words are said quicker up to their stressed vowel.
     base = PhonemeDuration(tables_, line);
@@ -121,7 +121,7 @@ std::vector<std::string> PhonemeLineBuilder::BuildPhonemeLines(
     const std::vector<std::string>& phonemes, double pitch_factor, double duration_factor) {
   pitch_factor_ = pitch_factor;
   duration_factor_ = duration_factor;
-  previous_ = "_";
+  previous_ = '_';
   std::vector<std::string> out;
   out.reserve(phonemes.size() + phonemes.size() / 8);
   for (std::size_t i = 0; i < phonemes.size(); ++i) {

@@ -61,9 +61,9 @@ void CloseAfterStress(std::vector<std::string>& phonemes, std::size_t first) {
   if (line == phonemes.end()) return;
   for (++line; line != phonemes.end(); ++line) {
     if (*line == "ee") {
-      *line = "e";
+      *line = 'e';
     } else if (*line == "oo") {
-      *line = "o";
+      *line = 'o';
     }
   }
 }
@@ -78,9 +78,9 @@ void LinkFinalConsonants(std::vector<std::string>& phonemes) {
     }
     std::string& last = phonemes[k - 2];
     if (last == "r2") {
-      last = "r";
+      last = 'r';
     } else if (last == "s2") {
-      last = "z";
+      last = 'z';
     }
   }
 }

@@ -7,7 +7,6 @@
 
 #include "tts/character_names.hpp"
 #include "tts/number_expansion.hpp"
-#include "tts/text_normaliser.hpp"
 #include "tts/tts_text.hpp"
 
 namespace cadencio::tts {
@@ -83,14 +82,6 @@ constexpr std::array<std::string_view, 16> kInnerPairs = {"P\xC7", "PT", "CT", "
                                                           "TM",    "PN", "MN", "GM"};
 constexpr std::string_view kCodas = "SRLMNZX";
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-char At(std::string_view text, std::size_t pos) {
-  return pos < text.size() ? text[pos] : '\0';
-}
-
 template <std::size_t N>
 bool Holds(const std::array<std::string_view, N>& table, std::string_view s) {
   for (std::string_view entry : table) {
@@ -116,17 +107,17 @@ std::string Feminine(std::string words) {
 
 // Digits with '.' thousands separators; nothing when `pos` is not at a digit.
 std::optional<uint64_t> ReadAmount(std::string_view text, std::size_t& pos) {
-  if (!IsDigit(At(text, pos))) return std::nullopt;
+  if (!IsDigit(CharAt(text, pos))) return std::nullopt;
   uint64_t value = 0;
   std::size_t digits = 0;
   for (;;) {
-    const char c = At(text, pos);
+    const char c = CharAt(text, pos);
     if (IsDigit(c) && digits < 15) {
       value = value * 10 + static_cast<uint64_t>(c - '0');
       ++digits;
       ++pos;
-    } else if (c == '.' && IsDigit(At(text, pos + 1)) && IsDigit(At(text, pos + 2)) &&
-               IsDigit(At(text, pos + 3)) && !IsDigit(At(text, pos + 4))) {
+    } else if (c == '.' && IsDigit(CharAt(text, pos + 1)) && IsDigit(CharAt(text, pos + 2)) &&
+               IsDigit(CharAt(text, pos + 3)) && !IsDigit(CharAt(text, pos + 4))) {
       ++pos;
     } else {
       return value;
@@ -138,9 +129,9 @@ std::optional<uint64_t> ReadAmount(std::string_view text, std::size_t& pos) {
 std::optional<int> ReadSmall(std::string_view text, std::size_t& pos, int max, bool two_digits) {
   std::size_t p = pos;
   int value = 0;
-  while (IsDigit(At(text, p)) && p - pos < 2) value = value * 10 + (text[p++] - '0');
+  while (IsDigit(CharAt(text, p)) && p - pos < 2) value = value * 10 + (text[p++] - '0');
   const std::size_t length = p - pos;
-  if (length == 0 || IsDigit(At(text, p)) || value > max || (two_digits && length != 2)) {
+  if (length == 0 || IsDigit(CharAt(text, p)) || value > max || (two_digits && length != 2)) {
     return std::nullopt;
   }
   pos = p;
@@ -155,12 +146,12 @@ bool ReadMoney(std::string_view text, std::size_t& pos, std::string& out) {
   for (const Currency& currency : kCurrencies) {
     if (!text.substr(pos).starts_with(currency.sign)) continue;
     std::size_t p = pos + currency.sign.size();
-    if (At(text, p) == ' ') ++p;
+    if (CharAt(text, p) == ' ') ++p;
     const std::optional<uint64_t> whole = ReadAmount(text, p);
     if (!whole) return false;
     uint64_t cents = 0;
-    if (At(text, p) == ',' && IsDigit(At(text, p + 1)) && IsDigit(At(text, p + 2)) &&
-        !IsDigit(At(text, p + 3))) {
+    if (CharAt(text, p) == ',' && IsDigit(CharAt(text, p + 1)) && IsDigit(CharAt(text, p + 2)) &&
+        !IsDigit(CharAt(text, p + 3))) {
       cents = static_cast<uint64_t>((text[p + 1] - '0') * 10 + (text[p + 2] - '0'));
       p += 3;
     }
@@ -189,7 +180,7 @@ bool ReadMoney(std::string_view text, std::size_t& pos, std::string& out) {
 bool ReadDate(std::string_view text, std::size_t& pos, std::string& out) {
   std::size_t p = pos;
   const std::optional<int> day = ReadSmall(text, p, 31, false);
-  if (!day || *day == 0 || At(text, p) != '/') return false;
+  if (!day || *day == 0 || CharAt(text, p) != '/') return false;
   const bool short_day = p - pos == 1;
   ++p;
   const std::size_t month_at = p;
@@ -197,15 +188,15 @@ bool ReadDate(std::string_view text, std::size_t& pos, std::string& out) {
   if (!month || *month == 0) return false;
   const bool short_month = p - month_at == 1;
   std::string year;
-  if (At(text, p) == '/' && IsDigit(At(text, p + 1))) {
+  if (CharAt(text, p) == '/' && IsDigit(CharAt(text, p + 1))) {
     std::size_t q = p + 1;
     uint64_t value = 0;
-    while (IsDigit(At(text, q)) && q - p <= 4) value = value * 10 + (text[q++] - '0');
+    while (IsDigit(CharAt(text, q)) && q - p <= 4) value = value * 10 + (text[q++] - '0');
     const std::size_t length = q - p - 1;
-    if ((length != 2 && length != 4) || IsDigit(At(text, q))) return false;
+    if ((length != 2 && length != 4) || IsDigit(CharAt(text, q))) return false;
     year = " de " + Words(value);
     p = q;
-  } else if (short_day || short_month || At(text, p) == '/') {
+  } else if (short_day || short_month || CharAt(text, p) == '/') {
     return false;  // 1/2 is a fraction, not a date
   }
   if (!EndsWord(text, p)) return false;
@@ -221,16 +212,16 @@ bool ReadTime(std::string_view text, std::size_t& pos, std::string& out) {
   const std::optional<int> hours = ReadSmall(text, p, 23, false);
   if (!hours) return false;
   std::optional<int> minutes;
-  if (At(text, p) == 'h') {
+  if (CharAt(text, p) == 'h') {
     ++p;
-    if (IsDigit(At(text, p))) {
+    if (IsDigit(CharAt(text, p))) {
       minutes = ReadSmall(text, p, 59, true);
       if (!minutes) return false;
     }
-  } else if (At(text, p) == ':') {
+  } else if (CharAt(text, p) == ':') {
     ++p;
     minutes = ReadSmall(text, p, 59, true);
-    if (!minutes || At(text, p) == ':') return false;
+    if (!minutes || CharAt(text, p) == ':') return false;
   } else {
     return false;
   }
@@ -253,12 +244,12 @@ bool ReadMeasure(std::string_view text, std::size_t& pos, std::string& out) {
   if (!whole) return false;
   const bool one = text.substr(start, p - start) == "1";
   std::size_t decimals_at = 0;
-  if (At(text, p) == ',' && IsDigit(At(text, p + 1))) {
+  if (CharAt(text, p) == ',' && IsDigit(CharAt(text, p + 1))) {
     decimals_at = p + 1;
-    while (IsDigit(At(text, p + 1))) ++p;
+    while (IsDigit(CharAt(text, p + 1))) ++p;
     ++p;
   }
-  const std::size_t unit_at = At(text, p) == ' ' ? p + 1 : p;
+  const std::size_t unit_at = CharAt(text, p) == ' ' ? p + 1 : p;
   for (const Unit& unit : kUnits) {
     if (!text.substr(unit_at).starts_with(unit.symbol)) continue;
     const std::size_t end = unit_at + unit.symbol.size();
@@ -273,9 +264,9 @@ bool ReadMeasure(std::string_view text, std::size_t& pos, std::string& out) {
     out += words + ' ' + Cp1252(one && decimals_at == 0 ? unit.one : unit.many) + ' ';
     pos = end;
     // "5 km. de casa": a full stop between the unit and a small letter is the abbreviation's.
-    if (At(text, pos) == '.' && At(text, pos + 1) == ' ' &&
-        base::LowerCase1252(At(text, pos + 2)) == At(text, pos + 2) &&
-        IsInLetterSet(At(text, pos + 2))) {
+    if (CharAt(text, pos) == '.' && CharAt(text, pos + 1) == ' ' &&
+        base::LowerCase1252(CharAt(text, pos + 2)) == CharAt(text, pos + 2) &&
+        IsInLetterSet(CharAt(text, pos + 2))) {
       ++pos;
     }
     return true;
@@ -285,16 +276,16 @@ bool ReadMeasure(std::string_view text, std::size_t& pos, std::string& out) {
 
 // nº, n°, Nº, N° and n.º before a number: "número".
 bool ReadNumberSign(std::string_view text, std::size_t& pos, std::string& out) {
-  const char c = At(text, pos);
+  const char c = CharAt(text, pos);
   if (c != 'n' && c != 'N') return false;
   if (pos > 0 && IsInLetterSet(text[pos - 1])) return false;
   std::size_t p = pos + 1;
-  if (At(text, p) == '.') ++p;
-  if (At(text, p) != '\xBA' && At(text, p) != '\xB0') return false;
+  if (CharAt(text, p) == '.') ++p;
+  if (CharAt(text, p) != '\xBA' && CharAt(text, p) != '\xB0') return false;
   ++p;
   std::size_t q = p;
-  while (At(text, q) == ' ' || At(text, q) == '.') ++q;
-  if (!IsDigit(At(text, q))) return false;
+  while (CharAt(text, q) == ' ' || CharAt(text, q) == '.') ++q;
+  if (!IsDigit(CharAt(text, q))) return false;
   out += Cp1252("número ");
   pos = q;
   return true;
@@ -365,7 +356,7 @@ std::string WordBefore(std::string_view text, std::size_t end) {
 }
 
 std::string WordAfter(std::string_view text, std::size_t start) {
-  while (At(text, start) == ' ') ++start;
+  while (CharAt(text, start) == ' ') ++start;
   std::size_t end = start;
   while (end < text.size() && IsInLetterSet(text[end])) ++end;
   return std::string(text.substr(start, end - start));
@@ -427,7 +418,7 @@ bool IsPronounceable(std::string_view word) {
 
 bool ReadNumberForm(std::string_view text, std::size_t& pos, std::string& out) {
   if (ReadMoney(text, pos, out) || ReadNumberSign(text, pos, out)) return true;
-  if (!IsDigit(At(text, pos)) || (pos > 0 && IsDigit(text[pos - 1]))) return false;
+  if (!IsDigit(CharAt(text, pos)) || (pos > 0 && IsDigit(text[pos - 1]))) return false;
   return ReadDate(text, pos, out) || ReadTime(text, pos, out) || ReadMeasure(text, pos, out);
 }
 
@@ -436,7 +427,7 @@ bool ReadRomanNumeral(std::string_view text, std::size_t& pos, std::string& out)
   std::size_t end = pos;
   while (end < text.size() && IsInLetterSet(text[end])) ++end;
   const std::string_view letters = text.substr(pos, end - pos);
-  if (At(text, end) == '-') return false;
+  if (CharAt(text, end) == '-') return false;
   // A lone letter other than I, V or X is more often a letter (vitamina C) than a number.
   if (letters.size() == 1 && letters != "I" && letters != "V" && letters != "X") return false;
   const std::optional<int> value = RomanValue(letters);
@@ -467,7 +458,7 @@ bool ReadAcronym(std::string_view text, std::size_t& pos, std::string& out,
   }
   const std::string_view word = text.substr(pos, end - pos);
   // Without a vowel the word is spelled anyway; with a hyphen it is a compound.
-  if (word.size() < 2 || !vowel || At(text, end) == '-' || IsPronounceable(word)) return false;
+  if (word.size() < 2 || !vowel || CharAt(text, end) == '-' || IsPronounceable(word)) return false;
   if (exceptions) {
     std::string respelled(word);
     ApplyException(*exceptions, respelled);

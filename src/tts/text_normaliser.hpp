@@ -4,7 +4,6 @@
 // money, dates, times, units, Roman numerals and acronyms are read as a Brazilian reads them.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,14 +16,5 @@ namespace cadencio::tts {
 // unless `exceptions` holds them.
 std::string NormaliseText(std::string_view text, const AbbreviationTable& abbreviations,
                           const ExceptionTable* exceptions = nullptr);
-
-// Reads the number that starts at `pos` (0-based, at a digit) and moves `pos` past it: dash
-// runs digit by digit, leading zeros, thousands separators and ordinal endings.
-std::string ReadNumber(std::string_view text, std::size_t& pos);
-
-// Reads the run of letters at `pos` (a hyphen right after a letter stays in it) and moves past
-// it; a run without a vowel letter is spelled unless it is a known abbreviation before a '.'.
-std::string ReadWordToken(std::string_view text, std::size_t& pos,
-                          const AbbreviationTable& abbreviations);
 
 }  // namespace cadencio::tts

@@ -1,8 +1,9 @@
-// Text helpers shared by the stages of the built-in Portuguese TTS: the letter classes of the
-// normaliser and tokeniser, and the lines of a data file. The case mappings and trimming they
-// use are base's (base/windows1252.hpp).
+// Text helpers shared by the stages of the built-in Portuguese TTS: digits and letter classes
+// of the normaliser and tokeniser, and the lines of a data file. The case mappings and trimming
+// they use are base's (base/windows1252.hpp).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,15 @@ namespace cadencio::tts {
 // The byte as a number 0-255, whatever the signedness of char.
 inline int ByteOf(char c) {
   return static_cast<unsigned char>(c);
+}
+
+inline bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The character at `pos`, or 0 past the end.
+inline char CharAt(std::string_view text, std::size_t pos) {
+  return pos < text.size() ? text[pos] : '\0';
 }
 
 // Letters of the normaliser and tokeniser: A-Z, a-z and the Portuguese accented letters

@@ -224,10 +224,6 @@ std::size_t PhoneticRules::RuleCount() const {
   return count;
 }
 
-bool PhoneticRuleMatches(const PhoneticRule& rule, std::string_view word, int p) {
-  return RuleMatches(WordCursor(word), rule, p);
-}
-
 std::string ApplyPhoneticRules(std::string_view word, const PhoneticRules& rules) {
   const WordCursor w(word);
   const int n = w.Size();

@@ -55,10 +55,6 @@ class PhoneticRules {
   std::size_t rejected_lines_ = 0;
 };
 
-// True when the rule's pattern, left context and right context all match the word at the
-// 1-based position p.
-bool PhoneticRuleMatches(const PhoneticRule& rule, std::string_view word, int p);
-
 // "[" + one unit per matched rule (or " /_" + the upper-cased letter when none matched),
 // joined by "/", + "]". The unit of a stressed (upper-case) vowel has its first vowel upper
 // case.

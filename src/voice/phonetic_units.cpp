@@ -162,7 +162,7 @@ SyllablePieces SplitSyllable(std::string_view syllable, int mode) {
   if (syllable[0] == '_') {
     if (syllable.size() >= 2) {
       const auto code = static_cast<unsigned char>(syllable[1]);
-      result.pieces.push_back({"_" + std::to_string(code), mode});
+      result.pieces.push_back({'_' + std::to_string(code), mode});
     }
     return result;
   }
@@ -172,7 +172,7 @@ SyllablePieces SplitSyllable(std::string_view syllable, int mode) {
   for (const char c : syllable) {
     if (c == '^' || c == '~') {
       result.pieces.push_back({name + (c == '^' ? "CIRC" : "TIL"), mode});
-      name = "$";
+      name = '$';
       continue;
     }
     if (IsStressedVowel(c)) {

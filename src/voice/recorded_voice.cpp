@@ -176,7 +176,7 @@ void RecordedVoice::PlayPiece(std::string_view name_in, int mode, double factor)
   if (name.ends_with("CIRC") && name.size() >= 7) {
     EmitPiece(name, mode, factor, PieceOutcome::kDecomposed, 0);
     PlayPiece(std::string_view(name).substr(0, name.size() - 5), mode, shorter);
-    PlayPiece("$" + name.substr(name.size() - 5), mode, factor);
+    PlayPiece('$' + name.substr(name.size() - 5), mode, factor);
     return;
   }
   if (name.ends_with("TIL")) {

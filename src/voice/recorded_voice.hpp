@@ -83,9 +83,6 @@ class RecordedVoice {
   void PlayPiece(std::string_view name, int mode, double factor);
   void AppendSilence(int samples, PauseKind kind);
   void FlushImage();
-  int StressMode() const { return stress_mode_; }
-  void SetStressMode(int mode) { stress_mode_ = mode; }
-  std::size_t ImagePosition() const { return image_ ? image_->position() : 0; }
 
  private:
   void PlayLetter(const std::string& name);

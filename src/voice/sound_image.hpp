@@ -19,7 +19,6 @@ class SoundImage {
 
   SoundImage() : bytes_(kSize, kSilenceSample) {}
 
-  std::size_t position() const { return position_; }
   std::size_t DataSize() const { return position_ - kWavHeaderSize; }
   // True when `count` more bytes reach the end of the image (the image must be played first).
   bool WouldFill(std::size_t count) const { return position_ + count >= kSize; }

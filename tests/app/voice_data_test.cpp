@@ -147,7 +147,7 @@ TEST(LetterRecordings, TimeAndDateWordsExist) {
                           "Julho",   "Agosto",    "Setembro", "Outubro", "Novembro", "Dezembro"};
   for (const char* day : weekdays) EXPECT_TRUE(ReadLetterRecording(std::string("_") + day));
   for (const char* month : months) {
-    EXPECT_TRUE(ReadLetterRecording("_" + std::string(month).substr(0, 7)));
+    EXPECT_TRUE(ReadLetterRecording('_' + std::string(month).substr(0, 7)));
   }
   for (const char* word : {"_primeir", "_de", "_e", "_hora", "_horas", "_minuto", "_minutos"}) {
     EXPECT_TRUE(ReadLetterRecording(word));
@@ -160,7 +160,7 @@ TEST(LetterRecordings, EveryCharacterWithANameHasOne) {
   for (int code = 32; code <= 255; ++code) {
     if (code != 127 && base::Windows1252ToUnicode(code) != 0) codes.push_back(code);
   }
-  for (int code : codes) EXPECT_TRUE(ReadLetterRecording("_" + std::to_string(code)));
+  for (int code : codes) EXPECT_TRUE(ReadLetterRecording('_' + std::to_string(code)));
 }
 
 TEST(LetterRecordings, SpeechAndEditorPromptsExist) {

@@ -20,10 +20,10 @@ PortugueseNumberWords MarkedWords() {
     words.tens[i] = "d" + n;
     words.hundreds[i] = "h" + n;
   }
-  words.hundred = "H";
+  words.hundred = 'H';
   words.scale_one = {"T1 ", "B1 ", "M1 ", "K1 "};
   words.scale_many = {"Tn ", "Bn ", "Mn ", "Kn "};
-  words.and_word = "&";
+  words.and_word = '&';
   return words;
 }
 

@@ -78,6 +78,7 @@ TEST(VideoConfigTest, StartColoursAndPresets) {
       {{{"VIDEO/CORFUNDO", "1"}, {"VIDEO/CORLETRA", "14"}}, 0x1E},
       {{{"VIDEO/CORFUNDO", "2a"}, {"VIDEO/CORLETRA", "x"}}, 0x20},  // leading digits, 0 if none
       {{{"VIDEO/CORFUNDO", "15"}, {"VIDEO/CORLETRA", "17"}}, 0xF0 | 17},  // kept to a byte
+      {{{"VIDEO/CORFUNDO", "99999999999"}}, 0xFF},  // held to int's largest, then to a byte
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReadVideoConfig(Settings(c.values), {}).text_attr, c.attr)

@@ -49,7 +49,7 @@ class RecordingVoice final : public ReviewVoice {
  private:
   void Say(std::string event) {
     if (screen != nullptr && !event.starts_with("char:")) {
-      event += "@" + std::to_string(screen->CursorRow() + 1) + "," +
+      event += '@' + std::to_string(screen->CursorRow() + 1) + "," +
                std::to_string(screen->CursorColumn() + 1) + (screen->CaretShown() ? "" : " hidden");
     }
     events.push_back(std::move(event));

@@ -259,11 +259,11 @@ TEST(WindowX, TempoAndMeasureTypedIntoTheWindow) {
   std::optional<Image> band = wait_for(tempo_shown);
   ASSERT_TRUE(band && tempo_shown(*band)) << "no tempo below the cells";
   EXPECT_EQ(band->At(799, 539), blue) << "the band's background";
-  std::set<std::vector<uint8_t>> boxes;
+  std::set<std::string> boxes;  // each box's pixels as bytes
   for (int shot = 0; shot < 16 && boxes.size() < 3; ++shot) {
     std::optional<Image> image = screenshot();
     if (!image || image->height < 540) continue;
-    std::vector<uint8_t> box;
+    std::string box;
     for (int y = 500; y < 540; ++y) {
       const std::size_t at = static_cast<std::size_t>(y) * image->width * 3;
       box.insert(box.end(), image->rgb.begin() + at, image->rgb.begin() + at + 60 * 3);

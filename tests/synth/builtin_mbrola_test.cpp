@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "lib/pitch_analysis.hpp"
 #include "support/test_voice.hpp"
-#include "synth/pitch_analysis.hpp"
 
 namespace cadencio::synth {
 namespace {
@@ -173,12 +173,12 @@ TEST_F(BuiltinMbrolaTest, PitchFollowsThePoints) {
   const Probe probes[] = {{50 + 150, 225}, {50 + 300, 300}, {50 + 450, 225}, {650 + 150, 250}};
   for (const Probe& p : probes) {
     const auto centre = static_cast<std::size_t>(p.ms * 16);
-    const double hz = ExcerptPitch(samples, centre - 240, centre + 240, {100, 500});
+    const double hz = voicegen::ExcerptPitch(samples, centre - 240, centre + 240, {100, 500});
     EXPECT_NEAR(12 * std::log2(hz / p.hz), 0, 0.5) << "at " << p.ms << " ms: " << hz << " Hz";
   }
   // Without points the voice keeps its own pitch.
   const std::vector<int16_t> natural = Say({"a 300"});
-  EXPECT_NEAR(ExcerptPitch(natural, 1600, 3200, {100, 500}), 200, 2);
+  EXPECT_NEAR(voicegen::ExcerptPitch(natural, 1600, 3200, {100, 500}), 200, 2);
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <sstream>
 
+#include "lib/pitch_analysis.hpp"
 #include "synth/builtin_mbrola.hpp"
 #include "synth/phoneme_line.hpp"
-#include "synth/pitch_analysis.hpp"
 #include "synth/psola.hpp"
 
 namespace cadencio::synth {
@@ -83,8 +83,9 @@ TEST_F(BuiltinVoiceTest, DurationsAndPitchFollowTheLines) {
         const int64_t centre = at + std::llround(phones[i].samples * p.percent / 100);
         const int64_t from = std::max(at, centre - 240),
                       to = std::min(at + phones[i].samples, from + 480);
-        const double hz = ExcerptPitch(samples, static_cast<std::size_t>(to - 480),
-                                       static_cast<std::size_t>(to), {p.hz / 1.6, p.hz * 1.6});
+        const double hz =
+            voicegen::ExcerptPitch(samples, static_cast<std::size_t>(to - 480),
+                                   static_cast<std::size_t>(to), {p.hz / 1.6, p.hz * 1.6});
         EXPECT_NEAR(12 * std::log2(hz / p.hz), 0, 0.5)
             << lines[i] << " in the utterance of " << lines[1] << ": " << hz << " Hz";
       }

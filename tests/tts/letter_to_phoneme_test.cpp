@@ -293,7 +293,7 @@ TEST(Exceptions, FileIsSortedInByteOrderAndCapped) {
   EXPECT_EQ(word, "AGUAS");
 
   std::string many;
-  for (int k = 0; k < 15100; ++k) many += "W" + std::to_string(k) + "=X\n";
+  for (int k = 0; k < 15100; ++k) many += 'W' + std::to_string(k) + "=X\n";
   const ExceptionTable capped = Exceptions(many);
   EXPECT_EQ(capped.entries.size(), kMaxExceptions);
   std::string kept = "W14999", dropped = "W15000";

@@ -495,7 +495,7 @@ TEST(ShippedRules, EveryLetterIsPronounced) {
   for (int b = 1; b < 256; ++b) {
     const char letter = base::UpperCase1252(static_cast<char>(b));
     if (!IsInLetterSet(letter) || letter == 'H') continue;
-    for (const std::string& word : {std::string(1, letter), "A" + std::string(1, letter) + "A"}) {
+    for (const std::string& word : {std::string(1, letter), std::string{'A', letter, 'A'}}) {
       std::vector<std::string> lines;
       TranscribeWord(Shipped().rules, word, 0, lines);
       EXPECT_GE(lines.size(), word.size() + 1) << "letter " << b << " in " << word;

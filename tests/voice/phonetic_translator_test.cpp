@@ -385,12 +385,12 @@ TEST(PhoneticExceptions, LongLinesAreCut) {
   ASSERT_TRUE(exceptions.Find("a").has_value());
   EXPECT_EQ(exceptions.Find("a")->size(), 253u);
   // A replacement with the final letters put back is cut to a word's length.
-  EXPECT_EQ(exceptions.Apply("a" + std::string(10, 's')).size(), 255u);
+  EXPECT_EQ(exceptions.Apply('a' + std::string(10, 's')).size(), 255u);
 }
 
 TEST(PhoneticExceptions, AtMost15000PairsAndLoadingReplaces) {
   std::string text = "\n";
-  for (int i = 0; i <= 15000; ++i) text += "w" + std::to_string(i) + "=r\n";
+  for (int i = 0; i <= 15000; ++i) text += 'w' + std::to_string(i) + "=r\n";
   PhoneticExceptions exceptions;
   exceptions.LoadFromText(text);
   EXPECT_EQ(exceptions.size(), 15000u);

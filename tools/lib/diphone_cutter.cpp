@@ -163,9 +163,9 @@ CutDiphone CutCarrier(const Rendering& rendering, int rate, const Carrier& carri
     return out;
   }
 
-  synth::PitchTrack track = synth::TrackPitch(x, speaker.band, speaker.min_voiced_rms);
+  PitchTrack track = TrackPitch(x, speaker.band, speaker.min_voiced_rms);
   std::vector<synth::PitchMark> marks =
-      synth::PlacePitchMarks(x, track, speaker.natural_period, speaker.positive_peaks);
+      PlacePitchMarks(x, track, speaker.natural_period, speaker.positive_peaks);
   // Cut points on a mark where the sound is voiced, so that joins meet period to period.
   auto snap = [&](std::size_t pos, std::size_t lo, std::size_t hi) {
     auto it = std::min_element(marks.begin(), marks.end(), [&](const auto& a, const auto& b) {

@@ -8,14 +8,14 @@
 
 #include "lib/diphone_phones.hpp"
 #include "lib/espeak_voice.hpp"
+#include "lib/pitch_analysis.hpp"
 #include "synth/diphone_voice.hpp"
-#include "synth/pitch_analysis.hpp"
 
 namespace cadencio::voicegen {
 
 // What the voice's analysis needs to know about the speaker.
 struct SpeakerAnalysis {
-  synth::PitchBand band;      // around the carrier pitch
+  PitchBand band;             // around the carrier pitch
   double natural_period = 0;  // samples at synth::kVoiceRate
   bool positive_peaks = true;
   double min_voiced_rms = 0;  // quieter frames are unvoiced

@@ -34,7 +34,7 @@ void AddPlayedPiece(std::string_view name, std::set<std::string>& pieces) {
     AddPlayedPiece(std::string("$") + name.back(), pieces);
   } else if (name.ends_with("CIRC") && name.size() >= 7) {
     AddPlayedPiece(name.substr(0, name.size() - 5), pieces);
-    AddPlayedPiece("$" + std::string(name.substr(name.size() - 5)), pieces);
+    AddPlayedPiece('$' + std::string(name.substr(name.size() - 5)), pieces);
   } else if (name.ends_with("TIL")) {
     std::string stem(name.substr(0, name.size() - 3));
     if (stem.empty() || std::string_view("IiUu").find(stem.back()) == std::string_view::npos) {

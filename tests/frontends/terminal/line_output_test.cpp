@@ -32,7 +32,7 @@ Rows Numbered(int first) {
 std::string AllRows(int first, int last) {
   std::string text;
   for (int n = first; n <= last; ++n)
-    text += (n == first ? "" : "\n") + ("linha " + std::to_string(n));
+    text += (n == first ? "linha " : "\nlinha ") + std::to_string(n);
   return text;
 }
 

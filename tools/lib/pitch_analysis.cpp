@@ -1,12 +1,15 @@
 // Autocorrelation pitch and pitch-mark placement.
-#include "synth/pitch_analysis.hpp"
+#include "lib/pitch_analysis.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-namespace cadencio::synth {
+namespace cadencio::voicegen {
 
 namespace {
+
+using synth::kVoiceRate;
+using synth::PitchMark;
 
 constexpr std::size_t kHop = kVoiceRate / 200;    // 5 ms
 constexpr std::size_t kWindow = kVoiceRate / 33;  // about 30 ms
@@ -142,4 +145,4 @@ std::vector<PitchMark> PlacePitchMarks(const std::vector<int16_t>& samples, cons
   return marks;
 }
 
-}  // namespace cadencio::synth
+}  // namespace cadencio::voicegen

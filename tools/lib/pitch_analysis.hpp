@@ -1,7 +1,8 @@
-// Pitch analysis of speech at kVoiceRate: a frame-by-frame pitch track by normalised
-// autocorrelation within a band, the pitch marks that the voice builder places on it (one per
-// period at the waveform's main peak, evenly spaced where the sound is unvoiced), and the pitch
-// of a short excerpt (for measuring what the synthesizer made).
+// Pitch analysis of speech at the built-in synthesizer's rate (synth::kVoiceRate), for the voice
+// builder and the measures: a frame-by-frame pitch track by normalised autocorrelation within a
+// band, the pitch marks that the voice builder places on it (one per period at the waveform's
+// main peak, evenly spaced where the sound is unvoiced), and the pitch of a short excerpt (for
+// measuring what the synthesizer made).
 #pragma once
 
 #include <cstddef>
@@ -10,7 +11,7 @@
 
 #include "synth/diphone_voice.hpp"
 
-namespace cadencio::synth {
+namespace cadencio::voicegen {
 
 struct PitchBand {
   double min_hz = 60;
@@ -34,7 +35,8 @@ PitchTrack TrackPitch(const std::vector<int16_t>& samples, PitchBand band, doubl
 // Marks over the whole of `samples`: in voiced stretches one per period on the largest peak of
 // the chosen polarity, each found within 20 % of one period after the last; in unvoiced
 // stretches every `unvoiced_period` samples.
-std::vector<PitchMark> PlacePitchMarks(const std::vector<int16_t>& samples, const PitchTrack& track,
-                                       double unvoiced_period, bool positive_peaks);
+std::vector<synth::PitchMark> PlacePitchMarks(const std::vector<int16_t>& samples,
+                                              const PitchTrack& track, double unvoiced_period,
+                                              bool positive_peaks);
 
-}  // namespace cadencio::synth
+}  // namespace cadencio::voicegen
