@@ -18,6 +18,9 @@ namespace cadencio::app {
 const audio::Sound* AccentSound(audio::BeatChannel& beats, const MetronomeState& state,
                                 Accent level);
 
+// The catalogue key of a level's name as said after a beat's number (", fraco").
+const char* LevelKey(Accent level);
+
 struct AccentChoice {
   AccentPattern pattern;
   bool count_groups = false;  // counting aloud restarts at each group

@@ -9,6 +9,7 @@
 #include "app/metronome.hpp"
 #include "app/settings_store.hpp"
 #include "app/tuner/tuning_fork.hpp"
+#include "app/where_am_i.hpp"
 #include "dialogs/front_end_review_voice.hpp"
 #include "speech/number_reading.hpp"
 
@@ -206,6 +207,20 @@ std::span<const MainCommand> Metronome::Commands() {
         "a música seguinte / anterior do repertório, carregada na hora e dita (a lista começa "
         "na primeira música)"},
        &Metronome::StepSong},
+      {{Key::Char('o'), kNone},
+       1,
+       "CAOND1",
+       {"o",
+        "where am I: says and shows the whole state in one line: the song loaded, the tempo, the "
+        "measure, the accents (each beat's level, or the grouping, \"2+2+3\"), the notes per "
+        "beat, and which of counting, the count-in, muted measures, the trainer, a lowered "
+        "volume and a silenced beat are on",
+        "o",
+        "onde estou: diz e mostra todo o estado numa linha: a música carregada, o andamento, o "
+        "compasso, os acentos (o nível de cada tempo, ou o agrupamento, \"2+2+3\"), as notas "
+        "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, volume "
+        "reduzido e batida silenciada estão ligados"},
+       &Metronome::SayWhereAmI},
   };
   return kCommands;
 }
@@ -228,7 +243,10 @@ void Metronome::ShowMainHelp(Key) {
 
 void Metronome::ToggleBeat(Key) {
   playing_ = !playing_;
-  speech_.ShowSpoken(playing_ ? "Batida retomada" : "Batida silenciada");
+  const char* said = playing_ ? "Batida retomada" : "Batida silenciada";
+  speech_.ShowSpoken(said);
+  // A screen reader has no status band to read it from: the line says it.
+  if (speech_.WritesSpeech()) speech_.SpeakText(said);
   if (!playing_) speech_.PlayBeep();
   console_.DrainKeys();
 }
@@ -311,6 +329,10 @@ void Metronome::ChangeTempo(Key key) {
   speech_.ShowSpoken(state_.BpmText + " BPM" + (end ? MessageText(end) : ""));
   speech_.SpeakText(state_.BpmText);
   if (end != nullptr) Say(end, -1);
+}
+
+void Metronome::SayWhereAmI(Key) {
+  speech_.WriteSpeakLine(StateLine(state_, playing_));
 }
 
 void Metronome::AskToEnd(Key) {
