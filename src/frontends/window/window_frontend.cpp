@@ -51,8 +51,9 @@ struct WindowFrontend::State {
   bool magnifying = false;
   SDL_Surface* snapshot = nullptr;
   std::string title;
+  StatusBandState status;
   StatusBand band;
-  StatusBand::View band_shown;
+  StatusBandState::View band_shown;
   bool band_drawn = false;
   uint32_t wake_event = 0;
   // Last, so that it stops before anything else goes.
@@ -89,7 +90,7 @@ struct WindowFrontend::State {
 };
 
 SDL_Rect WindowFrontend::State::DrawBand(SDL_Surface* surface, bool whole) {
-  const StatusBand::View view = band.Now();
+  const StatusBandState::View view = status.Now();
   const uint8_t attr = look.status_attr;
   const SDL_Rect drawn =
       band.Draw(surface, BandArea(surface), view, whole || !band_drawn ? nullptr : &band_shown,
@@ -100,7 +101,7 @@ SDL_Rect WindowFrontend::State::DrawBand(SDL_Surface* surface, bool whole) {
 }
 
 bool WindowFrontend::State::RefreshBand() {
-  if (window == nullptr || (band_drawn && band.Now() == band_shown)) return false;
+  if (window == nullptr || (band_drawn && status.Now() == band_shown)) return false;
   SDL_Surface* surface = SDL_GetWindowSurface(window);
   if (surface == nullptr || surface->h <= Height()) return false;
   const SDL_Rect drawn = DrawBand(surface, false);
@@ -388,7 +389,7 @@ void WindowFrontend::WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) {
   if (!s.relay) s.relay = std::make_unique<DoorbellRelay>(loop.WakeFd(), s.wake_event);
   int64_t wait_ms = timeout_ms;
   int64_t band_ms = -1;
-  s.band.Now(&band_ms);
+  s.status.Now(&band_ms);
   if (band_ms >= 0 && (wait_ms < 0 || band_ms < wait_ms)) wait_ms = band_ms;
   s.relay->Arm();
   if (wait_ms < 0) {
@@ -400,12 +401,12 @@ void WindowFrontend::WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) {
 }
 
 void WindowFrontend::ShowBeat(const BeatRun& run) {
-  s_->band.SetRun(run);
+  s_->status.SetRun(run);
   s_->RefreshBand();
 }
 
 void WindowFrontend::ShowSpoken(const std::string& text) {
-  s_->band.SetSpoken(text);
+  s_->status.SetSpoken(text);
   s_->RefreshBand();
 }
 
