@@ -305,8 +305,16 @@ void WindowFrontend::Open() {
   const std::string title = base::Windows1252ToUtf8(s.title.empty() ? "cadencio" : s.title);
   Uint32 flags = SDL_WINDOW_RESIZABLE | (s.look.maximised ? SDL_WINDOW_MAXIMIZED : 0);
   const int band = kBandRows * s.cell.height;
-  s.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                              s.Width(), s.Height() + band, flags);
+  // The window starts inside the display's usable bounds, centred, and no larger than they
+  // are: without a window manager nothing else keeps its top row on the screen.
+  SDL_Rect usable{0, 0, s.Width(), s.Height() + band};
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
+    usable = {0, 0, s.Width(), s.Height() + band};
+  }
+  const int width = std::min(s.Width(), usable.w);
+  const int height = std::min(s.Height() + band, usable.h);
+  s.window = SDL_CreateWindow(title.c_str(), usable.x + (usable.w - width) / 2,
+                              usable.y + (usable.h - height) / 2, width, height, flags);
   s.canvas = SDL_CreateRGBSurfaceWithFormat(0, s.Width(), s.Height(), 32, SDL_PIXELFORMAT_RGB888);
   if (s.window == nullptr || s.canvas == nullptr) {
     std::fprintf(stderr, "cadencio: the window cannot be made (%s)\n", SDL_GetError());
