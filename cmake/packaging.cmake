@@ -1,16 +1,12 @@
 # What an installed cadencio needs beside the program and its data: the command line's message
-# catalogues, the manual pages, the desktop entry, the AppStream metadata and the package's
-# documents; and the Debian package that holds them all (cpack -G DEB).
+# catalogues, the manual pages, the desktop entry with its icon, the AppStream metadata and the
+# package's documents; and the Debian package that holds them all (cpack -G DEB).
 
 find_program(MSGFMT msgfmt REQUIRED)
 find_program(GZIP gzip REQUIRED)
 
-# The place where the project publishes its pages; the AppStream metadata links its home page
-# and the window's screenshot there.
-set(CADENCIO_HOMEPAGE "https://cadencio.example.org" CACHE STRING
-  "Home page of cadencio, where screenshots/window.png is published")
-set(CADENCIO_APPSTREAM_ID "org.example.cadencio" CACHE STRING
-  "AppStream component id (reverse DNS of the home page)")
+# The project has no home page yet: the package and the AppStream metadata name none.
+set(CADENCIO_APPSTREAM_ID "org.example.cadencio" CACHE STRING "AppStream component id")
 
 # Message catalogues, compiled into share/locale of the build tree, where the program looks
 # while it runs from the build tree.
@@ -74,10 +70,12 @@ foreach(language en pt_BR)
 endforeach()
 add_custom_target(cadencio_man ALL DEPENDS ${cadencio_man_pages})
 
-# The desktop entry and the AppStream metadata.
+# The desktop entry with its icon, and the AppStream metadata.
 configure_file(${CMAKE_SOURCE_DIR}/desktop/cadencio.metainfo.xml.in
   ${CMAKE_BINARY_DIR}/desktop/${CADENCIO_APPSTREAM_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_SOURCE_DIR}/desktop/cadencio.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/desktop/cadencio.svg
+  DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_BINARY_DIR}/desktop/${CADENCIO_APPSTREAM_ID}.metainfo.xml
   DESTINATION share/metainfo)
 
@@ -109,7 +107,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${CADENCIO_HOMEPAGE})
 # The run-time libraries come from the binary (dpkg-shlibdeps); espeak-ng's data comes with
 # libespeak-ng1. The desktop's speech service and its espeak-ng module are a choice of
 # AUDIRA.INI, so they are recommended.

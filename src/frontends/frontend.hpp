@@ -47,10 +47,25 @@ class Frontend : public StatusDisplay {
   virtual void Close() {}
 };
 
+// Marks a text of the command line's message catalogue that is translated where it is written
+// (main), not where it is made.
+constexpr const char* CatalogueText(const char* text) {
+  return text;
+}
+
+// Why a front end cannot be used, for the command line to say in the user's language: a
+// catalogue text (with "%s" where `detail` goes, when there is one) and a library's own words.
+struct FrontendFailure {
+  const char* message = nullptr;
+  std::string detail;
+};
+
 // Thrown to end the program with an exit code; only main() and test harnesses catch it, so
 // that every owner of a terminal, audio device or file unwinds and restores on the way out.
+// A front end that cannot open says why in `failure`.
 struct ProgramExit {
   int code;
+  FrontendFailure failure = {};
 };
 
 }  // namespace cadencio::frontends

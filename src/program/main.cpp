@@ -94,14 +94,23 @@ std::string Usage() {
   return text;
 }
 
+// Why a front end cannot be used, in the user's language, with the library's words where its
+// message says "%s".
+std::string Reason(const cadencio::frontends::FrontendFailure& failure) {
+  if (failure.message == nullptr) return failure.detail;
+  std::string text = Tr(failure.message);
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, failure.detail);
+  return text;
+}
+
 enum class FrontendChoice { kAuto, kTerminal, kWindow };
 
 // The terminal when asked for, or by default when standard input is a terminal; the window
 // when asked for, or by default when there is a display and no terminal.
 // A screen reader is served with plain lines in the terminal.
-std::unique_ptr<cadencio::frontends::Frontend> ChooseFrontend(FrontendChoice choice,
-                                                              bool screen_reader,
-                                                              std::string* why) {
+std::unique_ptr<cadencio::frontends::Frontend> ChooseFrontend(
+    FrontendChoice choice, bool screen_reader, cadencio::frontends::FrontendFailure* why) {
   const bool has_display = std::getenv("DISPLAY") != nullptr ||
                            std::getenv("WAYLAND_DISPLAY") != nullptr ||
                            std::getenv("SDL_VIDEODRIVER") != nullptr;
@@ -123,10 +132,11 @@ int Run(FrontendChoice choice, bool screen_reader) {
   // The loop outlives the front end, whose key reader posts into it until the front end closes.
   cadencio::base::RealClock clock;
   cadencio::base::MessageLoop loop;
-  std::string why;
+  cadencio::frontends::FrontendFailure why;
   auto frontend = ChooseFrontend(choice, screen_reader, &why);
   if (!frontend) {
-    std::fprintf(stderr, Tr("cadencio: %s; it needs a terminal or a display.\n"), why.c_str());
+    std::fprintf(stderr, Tr("cadencio: %s; it needs a terminal or a display.\n"),
+                 Reason(why).c_str());
     return 1;
   }
   auto audio = cadencio::audio::OpenSdlAudio();
@@ -136,8 +146,18 @@ int Run(FrontendChoice choice, bool screen_reader) {
   // The program's name leads the title; the terminal adds the tempo and measure after it.
   parts.console.SetWindowTitle("cadencio");
   try {
-    const int code = parts.RunToExit([&parts] { cadencio::program::RunCadencio(parts); });
+    // A front end that cannot open ends the program, saying why once the terminal is back.
+    cadencio::frontends::FrontendFailure failure;
+    const int code = parts.RunToExit([&parts, &failure] {
+      try {
+        cadencio::program::RunCadencio(parts);
+      } catch (const cadencio::frontends::ProgramExit& exit) {
+        failure = exit.failure;
+        throw;
+      }
+    });
     frontend->Close();
+    if (failure.message != nullptr) std::fprintf(stderr, "cadencio: %s\n", Reason(failure).c_str());
     return code;
   } catch (const std::exception& error) {
     // Say what went wrong on the restored terminal rather than vanishing.

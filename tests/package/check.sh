@@ -59,7 +59,9 @@ catalogues)
   source=$1
   pot=$(mktemp)
   trap 'rm -f "$pot"' EXIT
-  xgettext --keyword=Tr --from-code=UTF-8 -o "$pot" "$source/src/program/main.cpp"
+  # The command line's own texts, and the front ends' reasons that it says.
+  xgettext --keyword=Tr --keyword=CatalogueText --from-code=UTF-8 -o "$pot" \
+    "$source/src/program/main.cpp" "$source"/src/frontends/*/*.cpp
   sed -i "s/charset=CHARSET/charset=UTF-8/" "$pot"
   for po in "$source"/po/*.po; do
     msgcmp "$po" "$pot"

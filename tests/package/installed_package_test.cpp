@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "support/pty_screen.hpp"
 #include "support/scratch_dir.hpp"
@@ -77,6 +78,35 @@ TEST_F(InstalledPackage, HoldsTheProgramItsDataAndItsDocuments) {
   }
   EXPECT_NE(Output("dpkg-deb -f '" + deb_ + "' Recommends").find("speech-dispatcher"),
             std::string::npos);
+}
+
+// The icon that the desktop entry and the AppStream metadata name is in the package, in the
+// hicolor theme where desktops look for it.
+TEST_F(InstalledPackage, TheIconTheDesktopNamesIsInstalled) {
+  const auto read = [](const fs::path& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const auto between = [](const std::string& text, const std::string& start, char end) {
+    std::size_t at = text.find(start);
+    if (at == std::string::npos) return std::string();
+    at += start.size();
+    return text.substr(at, text.find(end, at) - at);
+  };
+  const std::string entry = read(root_ + "/usr/share/applications/cadencio.desktop");
+  std::vector<std::string> icons = {between(entry, "\nIcon=", '\n')};
+  int metadata = 0;
+  for (const auto& file : fs::directory_iterator(root_ + "/usr/share/metainfo")) {
+    icons.push_back(between(read(file.path()), "<icon type=\"stock\">", '<'));
+    ++metadata;
+  }
+  EXPECT_EQ(metadata, 1);
+  for (const std::string& icon : icons) {
+    ASSERT_FALSE(icon.empty()) << "an icon is named";
+    EXPECT_TRUE(
+        fs::is_regular_file(root_ + "/usr/share/icons/hicolor/scalable/apps/" + icon + ".svg"))
+        << icon;
+  }
 }
 
 TEST_F(InstalledPackage, AnswersVersionInTheUsersLanguage) {

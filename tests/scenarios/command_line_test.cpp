@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -71,6 +72,35 @@ TEST(CommandLine, VersionAndUsageErrorsFollowTheLanguage) {
   const Outcome english = Cadencio("LANG=C", "--tempo");
   EXPECT_EQ(english.status, 2);
   EXPECT_TRUE(Has(english, "cadencio: unknown option '--tempo'")) << english.out;
+}
+
+TEST(CommandLine, AFrontEndThatCannotOpenIsSaidWhollyInTheLanguage) {
+  struct Case {
+    const char* arguments;
+    const char* english;
+    const char* portuguese;
+  };
+  const Case cases[] = {
+      {"--terminal </dev/null", "standard input and output are not a terminal",
+       "a entrada e a sa\u00EDda padr\u00E3o n\u00E3o s\u00E3o um terminal"},
+      {"--window", "no display for a window", "n\u00E3o h\u00E1 tela gr\u00E1fica para uma janela"},
+  };
+  for (const Case& c : cases) {
+    const std::string arguments = c.arguments;
+    // No display of any kind for the window.
+    const std::string plain = "-u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ";
+    const Outcome english = Cadencio(plain + "LANG=C", arguments);
+    EXPECT_EQ(english.status, 1) << arguments;
+    EXPECT_TRUE(Has(english, c.english)) << arguments << ": " << english.out;
+    EXPECT_TRUE(Has(english, "it needs a terminal or a display")) << english.out;
+    const Outcome portuguese = Cadencio(plain + "LANG=pt_BR.UTF-8", arguments);
+    EXPECT_EQ(portuguese.status, 1) << arguments;
+    EXPECT_TRUE(Has(portuguese, c.portuguese)) << arguments << ": " << portuguese.out;
+    EXPECT_TRUE(Has(portuguese, "ele precisa de um terminal")) << portuguese.out;
+    EXPECT_FALSE(Has(portuguese, c.english)) << arguments << ": half translated";
+    EXPECT_EQ(std::count(portuguese.out.begin(), portuguese.out.end(), '\n'), 1)
+        << arguments << ": one line, without the libraries' own words: " << portuguese.out;
+  }
 }
 
 }  // namespace

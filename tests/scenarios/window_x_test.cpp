@@ -224,7 +224,8 @@ TEST(WindowX, TempoAndMeasureTypedIntoTheWindow) {
            image.Count(caret_column, entry_row, yellow) > 0;
   });
   ASSERT_TRUE(typing && typing->width >= 800 && typing->height >= 500) << "no screenshot";
-  // Kept for the AppStream metadata's screenshot (desktop/screenshots/window.png).
+  // Kept as the window's screenshot (desktop/screenshots/window.png), which the AppStream
+  // metadata will show once the project has pages to publish it on.
   fs::create_directories(CADENCIO_TEST_ARTEFACTS);
   EXPECT_TRUE(
       cadencio::formats::WritePngFile(std::string(CADENCIO_TEST_ARTEFACTS) + "/window-x-tempo.png",

@@ -73,10 +73,10 @@ std::unique_ptr<ScriptedWindowFrontend> MaybeScriptedWindow(frontends::HeadlessF
   if (choice == nullptr || std::string(choice) != "window") return nullptr;
   setenv("SDL_VIDEODRIVER",
          std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "offscreen", 1);
-  std::string why;
+  frontends::FrontendFailure why;
   auto window = frontends::MakeWindowFrontend(&why);
   if (!window) {
-    ADD_FAILURE() << "the window front end does not open: " << why;
+    ADD_FAILURE() << "the window front end does not open: " << why.message << ": " << why.detail;
     return nullptr;
   }
   return std::make_unique<ScriptedWindowFrontend>(script, std::move(window));

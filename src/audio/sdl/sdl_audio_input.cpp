@@ -5,8 +5,8 @@
 #include <atomic>
 #include <vector>
 
-#include "audio/sdl/quiet_stderr.hpp"
 #include "audio/sdl/sdl_audio.hpp"
+#include "base/quiet_stderr.hpp"
 
 namespace cadencio::audio {
 
@@ -86,7 +86,7 @@ class SdlCapture final : public AudioInput {
 }  // namespace
 
 std::unique_ptr<AudioInput> OpenSdlCapture(int wanted_rate) {
-  QuietStderr quiet;
+  base::QuietStderr quiet;
   auto capture = std::make_unique<SdlCapture>();
   if (!capture->Open(wanted_rate > 0 ? wanted_rate : 44100)) return nullptr;
   return capture;

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "audio/sdl/quiet_stderr.hpp"
 #include "audio/sdl/sdl_audio.hpp"
+#include "base/quiet_stderr.hpp"
 
 namespace cadencio::audio {
 
@@ -193,7 +193,7 @@ void SdlAudio::RenderThread() {
 
 std::unique_ptr<AudioOutput> OpenSdlAudio(int wanted_rate) {
   // The outcome is known from the driver that opened; the libraries' complaints are dropped.
-  QuietStderr quiet;
+  base::QuietStderr quiet;
   auto audio = std::make_unique<SdlAudio>();
   audio->Open(wanted_rate);
   return audio;

@@ -315,21 +315,19 @@ void TerminalFrontend::Open() {
   if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
 
   if (!SaveTerminalMode()) {
-    std::fputs("cadencio: standard input is not a terminal\n", stderr);
-    throw ProgramExit{1};
+    throw ProgramExit{1, {CatalogueText("standard input is not a terminal"), {}}};
   }
   // Our handlers go in before ncurses starts, so it keeps its own off these signals.
   InstallTerminalSignalHandlers();
   auto refuse = [](const char* reason) {
     RemoveTerminalSignalHandlers();
-    std::fprintf(stderr, "cadencio: %s\n", reason);
-    throw ProgramExit{1};
+    throw ProgramExit{1, {reason, {}}};
   };
 
   // The terminal's description: its key sequences, and whether it can address the cursor.
   int error = 0;
   if (setupterm(nullptr, STDOUT_FILENO, &error) != OK) {
-    refuse("the terminal type ($TERM) is not known");
+    refuse(CatalogueText("the terminal type ($TERM) is not known"));
   }
   KeySequenceTable table;
   for (const std::string& name : KeySequenceNames()) {
@@ -342,7 +340,7 @@ void TerminalFrontend::Open() {
 
   if (addressable && !s.lines_wanted) {
     s.screen = newterm(nullptr, stdout, stdin);
-    if (s.screen == nullptr) refuse("the terminal type ($TERM) is not known");
+    if (s.screen == nullptr) refuse(CatalogueText("the terminal type ($TERM) is not known"));
     s.OpenScreen();
   } else {
     s.OpenLines();
@@ -568,17 +566,17 @@ void TerminalFrontend::Close() {
   RemoveTerminalSignalHandlers();
 }
 
-std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why, bool plain_lines) {
+std::unique_ptr<Frontend> MakeTerminalFrontend(FrontendFailure* why, bool plain_lines) {
   auto refuse = [why](const char* reason) -> std::unique_ptr<Frontend> {
-    if (why != nullptr) *why = reason;
+    if (why != nullptr) *why = {reason, {}};
     return nullptr;
   };
   if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0) {
-    return refuse("standard input and output are not a terminal");
+    return refuse(CatalogueText("standard input and output are not a terminal"));
   }
   int error = 0;
   if (setupterm(nullptr, STDOUT_FILENO, &error) != OK) {
-    return refuse("the terminal type ($TERM) is not known");
+    return refuse(CatalogueText("the terminal type ($TERM) is not known"));
   }
   del_curterm(cur_term);
   return std::make_unique<TerminalFrontend>(plain_lines);

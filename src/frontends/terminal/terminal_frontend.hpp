@@ -21,7 +21,7 @@ class TerminalFrontend final : public Frontend {
   TerminalFrontend& operator=(const TerminalFrontend&) = delete;
 
   // Takes over the terminal on standard input and output; throws ProgramExit when the terminal
-  // cannot be used (the reason goes to standard error).
+  // cannot be used, with the reason.
   void Open() override;
   void PollInput(base::MessageLoop& loop) override;
   void WaitInput(base::MessageLoop& loop) override;
@@ -49,7 +49,7 @@ class TerminalFrontend final : public Frontend {
 
 // The terminal front end when standard input and output are a terminal that the terminal
 // database describes; otherwise null, with the reason in `why` when it is given.
-std::unique_ptr<Frontend> MakeTerminalFrontend(std::string* why = nullptr,
+std::unique_ptr<Frontend> MakeTerminalFrontend(FrontendFailure* why = nullptr,
                                                bool plain_lines = false);
 
 }  // namespace cadencio::frontends

@@ -7,10 +7,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "base/quiet_stderr.hpp"
 #include "base/windows1252.hpp"
 #include "formats/png_writer.hpp"
 #include "frontends/window/doorbell_relay.hpp"
@@ -299,8 +299,7 @@ void WindowFrontend::Open() {
   State& s = *s_;
   if (s.window != nullptr) return;
   if (!s.LoadFont()) {
-    std::fprintf(stderr, "cadencio: no font for the window (%s)\n", TTF_GetError());
-    throw ProgramExit{1};
+    throw ProgramExit{1, {CatalogueText("no font for the window (%s)"), TTF_GetError()}};
   }
   const std::string title = base::Windows1252ToUtf8(s.title.empty() ? "cadencio" : s.title);
   Uint32 flags = SDL_WINDOW_RESIZABLE | (s.look.maximised ? SDL_WINDOW_MAXIMIZED : 0);
@@ -317,8 +316,7 @@ void WindowFrontend::Open() {
                               usable.y + (usable.h - height) / 2, width, height, flags);
   s.canvas = SDL_CreateRGBSurfaceWithFormat(0, s.Width(), s.Height(), 32, SDL_PIXELFORMAT_RGB888);
   if (s.window == nullptr || s.canvas == nullptr) {
-    std::fprintf(stderr, "cadencio: the window cannot be made (%s)\n", SDL_GetError());
-    throw ProgramExit{1};
+    throw ProgramExit{1, {CatalogueText("the window cannot be made (%s)"), SDL_GetError()}};
   }
   // The window keeps to between 16 x 4 cells and the whole screen of 80 x 25 cells with the
   // status band (or the display, when that is smaller).
@@ -572,17 +570,31 @@ bool WindowFrontend::InjectMessage(const base::Message& message) {
   return !events.empty();
 }
 
-std::unique_ptr<WindowFrontend> MakeWindowFrontend(std::string* why) {
+std::unique_ptr<WindowFrontend> MakeWindowFrontend(FrontendFailure* why) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // The screen is drawn in software; the window shows it without a GPU renderer in between.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    if (why != nullptr) *why = std::string("no display for a window (") + SDL_GetError() + ")";
+  int started = 0;
+  {
+    base::QuietStderr quiet;
+    started = SDL_InitSubSystem(SDL_INIT_VIDEO);
+  }
+  if (started != 0) {
+    if (why != nullptr) *why = {CatalogueText("no display for a window (%s)"), SDL_GetError()};
+    return nullptr;
+  }
+  // Without a display SDL falls back to drawing offscreen, a window nobody sees; that driver is
+  // only for those who ask for it.
+  const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+  if (std::getenv("SDL_VIDEODRIVER") == nullptr && (driver == "offscreen" || driver == "dummy")) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (why != nullptr) *why = {CatalogueText("no display for a window"), {}};
     return nullptr;
   }
   if (TTF_WasInit() == 0 && TTF_Init() != 0) {
-    if (why != nullptr)
-      *why = std::string("the font library does not start (") + TTF_GetError() + ")";
+    if (why != nullptr) {
+      *why = {CatalogueText("the font library does not start (%s)"), TTF_GetError()};
+    }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
   }

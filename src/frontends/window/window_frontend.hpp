@@ -28,8 +28,8 @@ class WindowFrontend final : public Frontend {
 
   WorkArea GetWorkArea() override;
   void SetAppearance(const Appearance& appearance) override;
-  // Loads the font and creates the window; throws ProgramExit when no window can be made (the
-  // reason goes to standard error).
+  // Loads the font and creates the window; throws ProgramExit when no window can be made, with
+  // the reason.
   void Open() override;
   void PollInput(base::MessageLoop& loop) override;
   void WaitInput(base::MessageLoop& loop) override;
@@ -77,6 +77,6 @@ class WindowFrontend final : public Frontend {
 
 // The window front end when SDL can open its video (a display, or the driver that
 // SDL_VIDEODRIVER names); otherwise null, with the reason in `why` when it is given.
-std::unique_ptr<WindowFrontend> MakeWindowFrontend(std::string* why = nullptr);
+std::unique_ptr<WindowFrontend> MakeWindowFrontend(FrontendFailure* why = nullptr);
 
 }  // namespace cadencio::frontends

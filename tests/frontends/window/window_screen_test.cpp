@@ -34,7 +34,7 @@ class WindowScreen {
  public:
   explicit WindowScreen(std::map<std::string, std::string> video = {}) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    std::string why;
+    frontends::FrontendFailure why;
     frontend_ = frontends::MakeWindowFrontend(&why);
     if (!frontend_) return;
     video.emplace("LARGURALETRA", "10");

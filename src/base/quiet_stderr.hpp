@@ -1,6 +1,7 @@
-// Standard error dropped for the life of the object: the sound libraries that SDL probes write
-// their complaints (ALSA: "cannot find card '0'", the disk driver's notice) straight to it,
-// where they would land on the terminal's screen.
+// Standard error dropped for the life of the object: the sound and display libraries that SDL
+// probes write their complaints (ALSA: "cannot find card '0'", the disk driver's notice,
+// Wayland's "XDG_RUNTIME_DIR is invalid") straight to it, where they would land on the
+// terminal's screen or among the command line's own messages.
 #pragma once
 
 #include <fcntl.h>
@@ -8,7 +9,7 @@
 
 #include <cstdio>
 
-namespace cadencio::audio {
+namespace cadencio::base {
 
 class QuietStderr {
  public:
@@ -32,4 +33,4 @@ class QuietStderr {
   int saved_ = -1;
 };
 
-}  // namespace cadencio::audio
+}  // namespace cadencio::base
