@@ -17,6 +17,7 @@
 #include "frontends/window/font_file.hpp"
 #include "frontends/window/status_band.hpp"
 #include "frontends/window/window_keys.hpp"
+#include "frontends/window/window_place.hpp"
 
 namespace cadencio::frontends {
 
@@ -284,11 +285,8 @@ WindowFrontend::~WindowFrontend() {
 }
 
 WorkArea WindowFrontend::GetWorkArea() {
-  SDL_Rect usable{};
-  if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
-    return {usable.w, usable.h};
-  }
-  return {};
+  const std::optional<SDL_Rect> usable = UsableBounds();
+  return usable ? WorkArea{usable->w, usable->h} : WorkArea{};
 }
 
 void WindowFrontend::SetAppearance(const Appearance& appearance) {
@@ -304,16 +302,8 @@ void WindowFrontend::Open() {
   const std::string title = base::Windows1252ToUtf8(s.title.empty() ? "cadencio" : s.title);
   Uint32 flags = SDL_WINDOW_RESIZABLE | (s.look.maximised ? SDL_WINDOW_MAXIMIZED : 0);
   const int band = kBandRows * s.cell.height;
-  // The window starts inside the display's usable bounds, centred, and no larger than they
-  // are: without a window manager nothing else keeps its top row on the screen.
-  SDL_Rect usable{0, 0, s.Width(), s.Height() + band};
-  if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
-    usable = {0, 0, s.Width(), s.Height() + band};
-  }
-  const int width = std::min(s.Width(), usable.w);
-  const int height = std::min(s.Height() + band, usable.h);
-  s.window = SDL_CreateWindow(title.c_str(), usable.x + (usable.w - width) / 2,
-                              usable.y + (usable.h - height) / 2, width, height, flags);
+  const SDL_Rect start = StartingBounds(s.Width(), s.Height() + band);
+  s.window = SDL_CreateWindow(title.c_str(), start.x, start.y, start.w, start.h, flags);
   s.canvas = SDL_CreateRGBSurfaceWithFormat(0, s.Width(), s.Height(), 32, SDL_PIXELFORMAT_RGB888);
   if (s.window == nullptr || s.canvas == nullptr) {
     throw ProgramExit{1, {CatalogueText("the window cannot be made (%s)"), SDL_GetError()}};
@@ -574,12 +564,11 @@ std::unique_ptr<WindowFrontend> MakeWindowFrontend(FrontendFailure* why) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // The screen is drawn in software; the window shows it without a GPU renderer in between.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  int started = 0;
-  {
+  const bool started = [] {
     base::QuietStderr quiet;
-    started = SDL_InitSubSystem(SDL_INIT_VIDEO);
-  }
-  if (started != 0) {
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  }();
+  if (!started) {
     if (why != nullptr) *why = {CatalogueText("no display for a window (%s)"), SDL_GetError()};
     return nullptr;
   }
