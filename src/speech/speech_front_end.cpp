@@ -300,6 +300,16 @@ void SpeechFrontEnd::SpeakText(std::string_view shown) {
   }
 }
 
+void SpeechFrontEnd::ReadText(std::string_view text) {
+  // Back to messages when the reading ends, also when the program ends inside it.
+  struct EndReading {
+    bool& reading;
+    ~EndReading() { reading = false; }
+  } end{reading_};
+  reading_ = true;
+  SpeakText(text);
+}
+
 void SpeechFrontEnd::SpeakDigitRun(std::string& text) {
   std::size_t end = 0;
   while (end < text.size() && (IsDigit(text[end]) || text[end] == '-')) ++end;
@@ -343,7 +353,8 @@ void SpeechFrontEnd::SpeakMark(std::string& text) {
   } else if (ch != '-') {
     if (text.compare(0, 3, "://") == 0) {
       SpellText(text.substr(0, 1));  // the colon of an address is named, not paused
-    } else if (ch == '(' || ch == ')' || ch == ',' || ch == '.' || ch == ':' || ch == ';') {
+    } else if (ch == '(' || ch == ')' || ch == ',' || ch == '.' || ch == ':' || ch == ';' ||
+               (!reading_ && (ch == '?' || ch == '!'))) {
       PunctuationPause(text);
     } else if (ch != '\t' && ch != ' ' && !waiter_.KeyPressed()) {
       SpeakChar(ch);
@@ -366,14 +377,18 @@ void SpeechFrontEnd::PunctuationPause(std::string_view text) {
   while (SpeechBusy()) waiter_.WaitMessage();
   auto mark = static_cast<uint8_t>(text[0]);
   bool blank_follows = text.size() > 1 && text[1] == ' ';
-  SpeakChar(mark);
+  int pause_ms = 0;
   if (mark == '(' || mark == ')' || mark == ':' || mark == ';') {
-    SpeechPause(settings_.colon_pause_ms);
+    pause_ms = settings_.colon_pause_ms;
   } else if ((mark == ',' || mark == '-') && blank_follows) {
-    SpeechPause(settings_.comma_pause_ms);
-  } else if (mark == '.' && blank_follows) {
-    SpeechPause(settings_.full_stop_pause_ms);
+    pause_ms = settings_.comma_pause_ms;
+  } else if ((mark == '.' || mark == '?' || mark == '!') && blank_follows) {
+    pause_ms = settings_.full_stop_pause_ms;
   }
+  // Reading names every mark; in a message a mark that pauses is heard as the pause alone, and
+  // "um, Garota de Ipanema" is not read "um vírgula Garota de Ipanema".
+  if (reading_ || pause_ms == 0) SpeakChar(mark);
+  if (pause_ms > 0) SpeechPause(pause_ms);
 }
 
 void SpeechFrontEnd::SpeakChar(uint8_t ch) {

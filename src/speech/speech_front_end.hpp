@@ -99,7 +99,12 @@ class SpeechFrontEnd {
   void EndSpeech();
   void LoadSynthSettings(int speed);
 
+  // Speaks a message the program composes: a mark that ends a phrase (", " ". " "? " ...) is
+  // only a pause; a mark inside a word or number ("3.5") is read.
   void SpeakText(std::string_view text);
+  // Reads a text from the screen or a field as it stands: every mark is named (a comma
+  // "vírgula") before its pause.
+  void ReadText(std::string_view text);
   // Shows a message that is only spoken, not written on the screen, where the front end has
   // room beside the screen (the window's status band).
   void ShowSpoken(std::string_view text) { screen_.ShowSpoken(text); }
@@ -179,6 +184,7 @@ class SpeechFrontEnd {
   bool engine_active_ = false;
   bool engine_failed_ = false;
   bool echo_typing_ = true;
+  bool reading_ = false;  // ReadText: marks are named
   uint8_t previous_mark_ = ' ';
   int mark_repeats_ = 0;
   std::vector<uint8_t> click_samples_;
