@@ -40,7 +40,7 @@ std::vector<std::string> MeasureHeard(const Scenario& scenario, int bpm, int bea
 }
 
 TEST(Accents, EachBeatPlaysItsLevelFromTheNextMeasure) {
-  const std::string strong = "padrao1.wav", medium = "padrao1.wav:sub", normal = "padrao2.wav";
+  const std::string strong = "padrao1.wav", medium = "padrao1.wav:medio", normal = "padrao2.wav";
   struct Case {
     const char* name;
     const char* measure;
@@ -91,8 +91,8 @@ TEST(Accents, F2StoresThePatternAndTheNextStartPlaysIt) {
   EXPECT_EQ(second.Run(), 0);
   EXPECT_EQ(
       MeasureHeard(second, 120, 7, 500, "padrao1.wav"),
-      (std::vector<std::string>{"padrao1.wav", "padrao2.wav", "padrao1.wav:sub", "padrao2.wav",
-                                "padrao1.wav:sub", "padrao2.wav", "padrao2.wav"}));
+      (std::vector<std::string>{"padrao1.wav", "padrao2.wav", "padrao1.wav:medio", "padrao2.wav",
+                                "padrao1.wav:medio", "padrao2.wav", "padrao2.wav"}));
 }
 
 TEST(SetList, SongsAddedAreThereAfterARestartAndNTwiceLoadsTheThird) {
@@ -125,8 +125,8 @@ TEST(SetList, SongsAddedAreThereAfterARestartAndNTwiceLoadsTheThird) {
   EXPECT_NE(screen.find("2, Dois, 101, quatern\xE1rio\n"), std::string::npos) << screen;
   EXPECT_NE(screen.find("3, Tres, 111, quatern\xE1rio\n"), std::string::npos) << screen;
   EXPECT_EQ(
-      MeasureHeard(second, 111, 4, 5000, "padrao1.wav:sub"),
-      (std::vector<std::string>{"padrao1.wav:sub", "padrao2.wav", "padrao2.wav", "padrao2.wav"}));
+      MeasureHeard(second, 111, 4, 5000, "padrao1.wav:medio"),
+      (std::vector<std::string>{"padrao1.wav:medio", "padrao2.wav", "padrao2.wav", "padrao2.wav"}));
 }
 
 TEST(SetList, ABrokenFileKeepsItsValidSongsAndLosesNothingWhenWritten) {
