@@ -20,6 +20,7 @@
 
 #include "base/windows1252.hpp"
 #include "engines/engine_voices.hpp"
+#include "engines/speech_speed.hpp"
 
 namespace cadencio::engines {
 
@@ -44,8 +45,8 @@ int EspeakSampleRate() {
 
 class EspeakEngine final : public EngineBinding {
  public:
-  EspeakEngine(EngineContext& context, int sample_rate)
-      : context_(context), sample_rate_(sample_rate) {}
+  EspeakEngine(EngineContext& context, int sample_rate, int words_per_minute)
+      : context_(context), sample_rate_(sample_rate), words_per_minute_(words_per_minute) {}
 
   void Speak(const std::string& given) override {
     const std::string text = EngineTextFor(given);
@@ -90,6 +91,10 @@ class EspeakEngine final : public EngineBinding {
   }
 
   void End() override { Stop(); }
+
+  void SetSpeed(int speed) override {
+    espeak_SetParameter(espeakRATE, EspeakRateAtSpeed(words_per_minute_, speed), 0);
+  }
 
   // One chunk of samples and the events up to it; 1 asks espeak-ng to stop the synthesis.
   // Playing a chunk handles messages, and the end of the program raises an exception there;
@@ -144,7 +149,8 @@ class EspeakEngine final : public EngineBinding {
 
   EngineContext& context_;
   int sample_rate_;
-  int queued_ = 0;  // texts espeak-ng is working on
+  int words_per_minute_;  // at speed 3
+  int queued_ = 0;        // texts espeak-ng is working on
   bool audio_playing_ = false;
   bool finished_ = false;  // espeak-ng reported the end of the current text
   bool aborted_ = false;   // a key ended the current synthesis
@@ -169,6 +175,11 @@ int EspeakRate(int rate) {
   }
   return std::clamp(wpm, static_cast<int>(espeakRATE_MINIMUM),
                     static_cast<int>(espeakRATE_MAXIMUM));
+}
+
+int EspeakRateAtSpeed(int words_per_minute, int speed) {
+  return std::clamp(static_cast<int>(std::lround(words_per_minute * SpeedFactor(speed))),
+                    static_cast<int>(espeakRATE_MINIMUM), static_cast<int>(espeakRATE_MAXIMUM));
 }
 
 int EspeakPitch(int pitch) {
@@ -199,10 +210,11 @@ std::unique_ptr<EngineBinding> StartEspeak(EngineContext& context, const EngineV
       espeak_SetVoiceByName(voices[index]->identifier) != EE_OK) {
     return nullptr;
   }
-  espeak_SetParameter(espeakRATE, EspeakRate(voice.rate), 0);
+  const int words_per_minute = EspeakRate(voice.rate);
+  espeak_SetParameter(espeakRATE, EspeakRateAtSpeed(words_per_minute, voice.speed), 0);
   espeak_SetParameter(espeakPITCH, EspeakPitch(voice.pitch), 0);
   espeak_SetSynthCallback(SynthCallback);
-  return std::make_unique<EspeakEngine>(context, sample_rate);
+  return std::make_unique<EspeakEngine>(context, sample_rate, words_per_minute);
 }
 
 }  // namespace cadencio::engines

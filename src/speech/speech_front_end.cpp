@@ -164,6 +164,7 @@ void SpeechFrontEnd::LoadSynthSettings(int speed) {
   if (voice_) voice_->SetSettings(settings_);
   wav_.SetCutSpeech(s.cut_speech);
   wav_.SetFastPlayback(s.fast_playback);
+  engine_.SetEngineSpeed(speed);
 }
 
 // --- start and end --------------------------------------------------------------------

@@ -14,6 +14,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -166,6 +169,30 @@ TEST_F(PrivateSpeechDispatcher, SpeaksToTheEndWithTheChosenVoiceAndRate) {
     rig.dispatch.EndEngine();
     EXPECT_FALSE(rig.dispatch.Started());
   }
+}
+
+TEST_F(PrivateSpeechDispatcher, SpeedsOtherThanThreeSlowOrHastenTheServicesOwnRate) {
+  Rig rig;
+  rig.dispatch.SetEngineSpeed(5);  // the speed it starts at
+  ASSERT_TRUE(rig.dispatch.StartEngine(1, 0, 0, kServiceKind));
+  for (int speed : {5, 1, 3, 5, 3}) {
+    rig.dispatch.SetEngineSpeed(speed);
+    rig.dispatch.EngineSpeak(std::to_string(speed));
+    rig.WaitWhileBusy();
+  }
+  rig.dispatch.EndEngine();
+  // Each line is "voice rate speed"; the rate as the module has it, the service's own 0.00.
+  std::istringstream lines(Spoken());
+  std::map<int, std::set<std::string>> rates;
+  for (std::string voice, rate, speed; lines >> voice >> rate >> speed;) {
+    rates[std::stoi(speed)].insert(rate);
+  }
+  ASSERT_EQ(rates.size(), 3u) << Spoken();
+  EXPECT_EQ(rates[3], std::set<std::string>{"0.00"}) << "speed 3 keeps the user's rate";
+  ASSERT_EQ(rates[1].size(), 1u);
+  ASSERT_EQ(rates[5].size(), 1u);
+  EXPECT_LT(std::stod(*rates[1].begin()), 0) << Spoken();
+  EXPECT_GT(std::stod(*rates[5].begin()), 0) << Spoken();
 }
 
 TEST_F(PrivateSpeechDispatcher, StopCutsALongText) {
