@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/accent_editor.hpp"
+#include "app/beat_sounds.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
 #include "app/settings_store.hpp"
@@ -271,6 +272,7 @@ void Metronome::ChooseEffects(Key) {
   if (state_.NoEffectsFile) return;
   if (effects_.BuildEffectList() > 0) {
     effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
+    KeepPlayableSounds(console_, speech_, beats_, state_);
   } else {
     Say("CAARQINE", 1);
   }
@@ -282,6 +284,7 @@ void Metronome::ChooseModel(Key) {
     state_.ModelMode = true;
     effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
     state_.ModelMode = false;
+    KeepPlayableSounds(console_, speech_, beats_, state_);
   } else {
     Say("CAARQINE", 1);
   }

@@ -10,6 +10,7 @@
 
 #include "audio/audio_output.hpp"
 #include "audio/sound.hpp"
+#include "audio/wav_loader.hpp"
 #include "base/clock.hpp"
 
 namespace cadencio::audio {
@@ -26,6 +27,8 @@ class BeatChannel {
   void Stop();
   // The sound of a file, loaded on first use; null when the file is not playable.
   const Sound* Load(const std::string& path);
+  // Why the file's sound is not playable (loading it first); kNone when it plays.
+  WavProblem Problem(const std::string& path);
   // A softer, shorter form of a file's sound (the extra notes between beats), made once from
   // the file and kept in the bank; null when the file is not playable.
   const Sound* LoadSofter(const std::string& path);
@@ -39,6 +42,7 @@ class BeatChannel {
   AudioOutput& output_;
   base::Clock& clock_;
   std::map<std::string, std::unique_ptr<Sound>> bank_;
+  std::map<std::string, WavProblem> problems_;  // of the files that gave no sound
 };
 
 // Sleeps on `clock` until the mixer has rendered `frame` (returns at once when it has).

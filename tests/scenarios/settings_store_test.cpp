@@ -129,7 +129,8 @@ TEST(StoreDefaults, EveryMeasureComesBackAfterTheNextStart) {
     const char* stored;
     int beats;  // beats per measure after the next start; 0 and 1 play the tempo sound only
   };
-  const Row rows[] = {{'0', "0", 1},
+  // A measure of 0 plays as one of 1, and is stored so.
+  const Row rows[] = {{'0', "1", 1},
                       {'1', "1", 1},
                       {'2', "Bin\xE1rio", 2},
                       {'3', "Tern\xE1rio", 3},
