@@ -201,11 +201,12 @@ std::span<const MainCommand> Metronome::Commands() {
        2,
        "CANP1",
        {"n / p",
-        "the next / previous song of the set list, loaded at once and said (the list starts on "
-        "its first song)",
+        "the next / previous song of the set list, loaded at once and said (before any song, n "
+        "takes the first and p the last); a song loaded stops the tempo trainer",
         "n / p",
-        "a música seguinte / anterior do repertório, carregada na hora e dita (a lista começa "
-        "na primeira música)"},
+        "a música seguinte / anterior do repertório, carregada na hora e dita (antes de qualquer "
+        "música, n carrega a primeira e p a última); carregar uma música desliga o treino de "
+        "andamento"},
        &Metronome::StepSong},
   };
   return kCommands;

@@ -20,14 +20,6 @@ constexpr char kComment = '#';
 constexpr std::string_view kHeader = "# cadencio: nome|bpm|compasso|acentos|notas por tempo";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A line an editor wrote in UTF-8: one with a character beyond ASCII, in valid UTF-8. (Windows-
-// 1252 text of names seldom forms valid UTF-8: an accented letter is a lone byte.)
-bool ReadsAsUtf8(std::string_view line) {
-  const bool beyond_ascii = std::any_of(
-      line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  return beyond_ascii && base::DecodeUtf8(line).has_value();
-}
-
 std::vector<std::string_view> Fields(std::string_view line) {
   std::vector<std::string_view> fields;
   std::size_t start = 0;
@@ -105,7 +97,7 @@ SetList SetList::Parse(std::string_view text) {
     if (end == std::string_view::npos) end = text.size();
     Line line;
     line.raw = std::string(text.substr(start, end - start));
-    line.utf8 = ReadsAsUtf8(line.raw);
+    line.utf8 = base::LooksLikeUtf8(line.raw);
     list.utf8_file_ = list.utf8_file_ || line.utf8;
     const base::Windows1252Text read =
         line.utf8 ? base::Utf8ToWindows1252(line.raw) : base::Windows1252Text{line.raw};
@@ -137,7 +129,7 @@ SetList SetList::Parse(std::string_view text) {
 std::string SetList::SongText(const Line& line) {
   if (line.keep_raw) return line.raw;
   const std::string text = SongLine(line.song);
-  return line.utf8 || ReadsAsUtf8(text) ? base::Windows1252ToUtf8(text) : text;
+  return line.utf8 || base::LooksLikeUtf8(text) ? base::Windows1252ToUtf8(text) : text;
 }
 
 std::string SetList::Text() const {

@@ -22,8 +22,11 @@ std::vector<KeyDoc> SetListKeyDocs() {
       {"Home / End", "the first / last song", "Home / End", "a primeira / última música"},
       {"a letter", "jumps to the next name with that initial", "uma letra",
        "salta para o próximo nome com essa inicial"},
-      {"Enter", "loads the song and starts it (with the count-in when it is on)", "Enter",
-       "carrega a música e a começa (com a contagem inicial quando ligada)"},
+      {"Enter",
+       "loads the song and starts it (with the count-in when it is on; the tempo trainer stops)",
+       "Enter",
+       "carrega a música e a começa (com a contagem inicial quando ligada; o treino de andamento "
+       "para)"},
       {"+", "adds the current settings as a song named in the field editor", "+",
        "acrescenta os ajustes atuais como uma música, com o nome dado no editor de campo"},
       {"Delete", "removes the song after \"Remove a música ? \" and S", "Delete",
