@@ -17,14 +17,13 @@ namespace {
 using base::key::kEnter, base::key::kEsc, base::key::kF1, base::key::kF8, base::key::kLeft,
     base::key::kRight, base::key::kUp, base::key::kDown;
 
-// The level's name as said after a beat's number (", fraco").
+}  // namespace
+
 const char* LevelKey(Accent level) {
   static constexpr const char* kKeys[] = {"CANIVEL0", "CANIVEL1", "CANIVEL2", "CANIVEL3",
                                           "CANIVEL4"};
   return kKeys[static_cast<int>(level)];
 }
-
-}  // namespace
 
 std::vector<KeyDoc> AccentEditorKeyDocs() {
   return {
@@ -35,11 +34,11 @@ std::vector<KeyDoc> AccentEditorKeyDocs() {
        "mudam o nível do tempo (forte, médio, normal, fraco, mudo) e o tocam"},
       {"1 … 9", "jump to a beat", "1 … 9", "saltam para um tempo"},
       {"g",
-       "steps through the groupings of a measure of 5, 7, 8 or 9 (7 as 2+2+3, 3+2+2, 2+3+2 …): "
-       "each group's first beat médio",
+       "steps through the groupings of a measure of 5 to 9 (6 as 3+3 and 2+2+2, 7 as 2+2+3, "
+       "3+2+2, 2+3+2, 4+3 and 3+4, 8 as 3+3+2 … and 4+4): each group's first beat médio",
        "g",
-       "passa pelos agrupamentos de um compasso de 5, 7, 8 ou 9 (7 como 2+2+3, 3+2+2, 2+3+2 …): "
-       "o primeiro tempo de cada grupo médio"},
+       "passa pelos agrupamentos de um compasso de 5 a 9 (6 como 3+3 e 2+2+2, 7 como 2+2+3, "
+       "3+2+2, 2+3+2, 4+3 e 3+4, 8 como 3+3+2 … e 4+4): o primeiro tempo de cada grupo médio"},
       {"c", "makes counting aloud start again at each group", "c",
        "faz a contagem em voz alta recomeçar em cada grupo"},
       {"F1", "says the keys", "F1", "diz as teclas"},

@@ -12,6 +12,9 @@
 
 namespace cadencio::app {
 
+// The catalogue key of a level's name as said after a beat's number (", fraco").
+const char* LevelKey(Accent level);
+
 struct AccentChoice {
   AccentPattern pattern;
   bool count_groups = false;  // counting aloud restarts at each group

@@ -50,10 +50,12 @@ std::vector<std::vector<int>> GroupingsOf(int beats) {
   switch (beats) {
     case 5:
       return {{2, 3}, {3, 2}};
+    case 6:
+      return {{3, 3}, {2, 2, 2}};
     case 7:
-      return {{2, 2, 3}, {3, 2, 2}, {2, 3, 2}};
+      return {{2, 2, 3}, {3, 2, 2}, {2, 3, 2}, {4, 3}, {3, 4}};
     case 8:
-      return {{3, 3, 2}, {3, 2, 3}, {2, 3, 3}};
+      return {{3, 3, 2}, {3, 2, 3}, {2, 3, 3}, {4, 4}};
     case 9:
       return {{2, 2, 2, 3}, {3, 3, 3}, {2, 2, 3, 2}, {3, 2, 2, 2}};
     default:
@@ -69,6 +71,13 @@ AccentPattern GroupedPattern(const std::vector<int>& groups) {
     start += size;
   }
   return pattern;
+}
+
+std::optional<std::vector<int>> GroupingOf(const AccentPattern& pattern) {
+  for (const std::vector<int>& groups : GroupingsOf(pattern.beats)) {
+    if (GroupedPattern(groups) == pattern) return groups;
+  }
+  return std::nullopt;
 }
 
 int GroupCount(const AccentPattern& pattern, int beat) {

@@ -40,12 +40,14 @@ std::string PatternText(const AccentPattern& pattern);
 // digit 0..4 for each beat.
 std::optional<AccentPattern> ParsePattern(std::string_view text, int beats);
 
-// The groupings a measure can take (sizes of 2 and 3 adding up to it, the common ones first);
-// empty for a measure that has none (1..4, 6).
+// The groupings a measure can take (groups of 2, 3 or 4 beats adding up to it, the common
+// ones first); empty for a measure that has none (1..4).
 std::vector<std::vector<int>> GroupingsOf(int beats);
 // The pattern of a grouping: the first beat strong, the first beat of each later group medium,
 // the others normal.
 AccentPattern GroupedPattern(const std::vector<int>& groups);
+// The grouping whose pattern `pattern` is; nothing when it is no grouping's.
+std::optional<std::vector<int>> GroupingOf(const AccentPattern& pattern);
 
 // The number said on beat `beat` (1-based) when counting follows the groups: its place in its
 // group ("um, dois, um, dois, um, dois, três" for 2+2+3).

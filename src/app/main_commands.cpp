@@ -10,6 +10,7 @@
 #include "app/metronome.hpp"
 #include "app/settings_store.hpp"
 #include "app/tuner/tuning_fork.hpp"
+#include "app/where_am_i.hpp"
 #include "dialogs/front_end_review_voice.hpp"
 #include "speech/number_reading.hpp"
 
@@ -208,6 +209,20 @@ std::span<const MainCommand> Metronome::Commands() {
         "música, n carrega a primeira e p a última); carregar uma música desliga o treino de "
         "andamento"},
        &Metronome::StepSong},
+      {{Key::Char('o'), kNone},
+       1,
+       "CAOND1",
+       {"o",
+        "where am I: says and shows the whole state in one line: the song loaded, the tempo, the "
+        "measure, the accents (each beat's level, or the grouping, \"2+2+3\"), the notes per "
+        "beat, and which of counting, the count-in, muted measures, the trainer, a lowered "
+        "volume and a silenced beat are on",
+        "o",
+        "onde estou: diz e mostra todo o estado numa linha: a música carregada, o andamento, o "
+        "compasso, os acentos (o nível de cada tempo, ou o agrupamento, \"2+2+3\"), as notas "
+        "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, volume "
+        "reduzido e batida silenciada estão ligados"},
+       &Metronome::SayWhereAmI},
   };
   return kCommands;
 }
@@ -230,7 +245,10 @@ void Metronome::ShowMainHelp(Key) {
 
 void Metronome::ToggleBeat(Key) {
   playing_ = !playing_;
-  speech_.ShowSpoken(playing_ ? "Batida retomada" : "Batida silenciada");
+  const char* said = playing_ ? "Batida retomada" : "Batida silenciada";
+  speech_.ShowSpoken(said);
+  // A screen reader has no status band to read it from: the line says it.
+  if (speech_.WritesSpeech()) speech_.SpeakText(said);
   if (!playing_) speech_.PlayBeep();
   console_.DrainKeys();
 }
@@ -315,6 +333,10 @@ void Metronome::ChangeTempo(Key key) {
   speech_.ShowSpoken(state_.BpmText + " BPM" + (end ? MessageText(end) : ""));
   speech_.SpeakText(state_.BpmText);
   if (end != nullptr) Say(end, -1);
+}
+
+void Metronome::SayWhereAmI(Key) {
+  speech_.WriteSpeakLine(StateLine(state_, playing_));
 }
 
 void Metronome::AskToEnd(Key) {

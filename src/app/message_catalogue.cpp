@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 148> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 162> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -239,7 +239,7 @@ constexpr std::array<CatalogueEntry, 148> kCatalogue = {{
     // The accent editor (a).
     {"CAACENTO",
      "Acentos: setas mudam o tempo e o n\xED"
-     "vel, G agrupa, C conta por grupos, Enter grava, ESC sai"},
+     "vel, g agrupa, c conta por grupos, Enter grava, ESC sai"},
     {"CATEMPO", "Tempo "},
     {"CANIVEL0", ", mudo"},
     {"CANIVEL1", ", fraco"},
@@ -356,6 +356,28 @@ constexpr std::array<CatalogueEntry, 148> kCatalogue = {{
      "sica movida, mas o repert\xF3"
      "rio n\xE3"
      "o foi gravado"},
+    // Where am I (o): the whole state in one line, and its help line.
+    {"CAOND1",
+     "O min\xFA"
+     "sculo, onde estou: andamento, compasso, acentos e o que est\xE1"
+     " ligado"},
+    {"CAONDMUS",
+     "M\xFA"
+     "sica "},
+    {"CAONDACE", ", acentos "},
+    {"CAONDAGR", ", agrupamento "},
+    {"CAONDE", " e "},
+    {"CAONDNOT", " notas por tempo"},
+    {"CAONDCON", ", contagem em voz alta"},
+    {"CAONDGRU", " por grupos"},
+    {"CAONDINI", ", contagem inicial"},
+    {"CAONDTOC", " compassos tocados e "},
+    {"CAONDSIL",
+     " em sil\xEA"
+     "ncio"},
+    {"CAONDTRE", ", treino at\xE9 "},
+    {"CAONDVOL", ", volume "},
+    {"CAONDBAT", ", batida silenciada"},
 }};
 
 }  // namespace
@@ -389,17 +411,21 @@ void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const
   }
 }
 
-void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int beats) {
+const char* MeasureKey(int beats) {
   switch (beats) {
     case 2:
-      return SayMessage(console, speech, "CABINAR", 0);
+      return "CABINAR";
     case 3:
-      return SayMessage(console, speech, "CATERNAR", 0);
+      return "CATERNAR";
     case 4:
-      return SayMessage(console, speech, "CAQUATER", 0);
+      return "CAQUATER";
     default:
-      break;
+      return nullptr;
   }
+}
+
+void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int beats) {
+  if (const char* key = MeasureKey(beats)) return SayMessage(console, speech, key, 0);
   SayMessage(console, speech, "CACOMPDE", 0);
   speech.WriteSpeak(std::to_string(beats));
 }

@@ -25,6 +25,10 @@ std::vector<std::string> CatalogueKeys();
 void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const std::string& key,
                 int line_ends);
 
+// The key of a measure's name after a tempo (", ternário"); null for a measure said as
+// ", compasso de " and its number.
+const char* MeasureKey(int beats);
+
 // Writes and says the measure after a tempo: ", binário", ", ternário", ", quaternário", or
 // ", compasso de 5".
 void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int beats);

@@ -81,6 +81,8 @@ class Metronome {
   void ChooseModel(base::Key key);
   void ChangeTempo(base::Key key);
   void AskToEnd(base::Key key);
+  // o: says and shows the whole state in one line.
+  void SayWhereAmI(base::Key key);
 
   // The practice features (practice_commands.cpp).
   void ChangeBeatVolume(base::Key key);

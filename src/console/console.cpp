@@ -283,6 +283,11 @@ void Console::TranslateKeyUp(int virtual_key, bool ctrl) {
 // --- screen -----------------------------------------------------------------------------
 
 void Console::NewLine() {
+  cells_.wraps[row_] = false;
+  NextRow();
+}
+
+void Console::NextRow() {
   column_ = 0;
   ++row_;
   if (row_ < kScreenRows) return;
@@ -291,6 +296,29 @@ void Console::NewLine() {
   std::copy(cells_.attrs.begin() + kScreenColumns, cells_.attrs.end(), cells_.attrs.begin());
   std::fill(cells_.chars.end() - kScreenColumns, cells_.chars.end(), ' ');
   std::fill(cells_.attrs.end() - kScreenColumns, cells_.attrs.end(), text_attr_);
+  std::copy(cells_.wraps.begin() + 1, cells_.wraps.end(), cells_.wraps.begin());
+  cells_.wraps.back() = false;
+}
+
+void Console::WrapRow(bool inside_word) {
+  const int at = row_ * kScreenColumns;
+  int start = kScreenColumns;
+  if (inside_word) {
+    while (start > 0 && cells_.chars[at + start - 1] != ' ') --start;
+    if (start == 0) start = kScreenColumns;  // a word as wide as the row is cut
+  }
+  std::array<uint8_t, kScreenColumns> chars{};
+  std::array<uint8_t, kScreenColumns> attrs{};
+  const int moved = kScreenColumns - start;
+  for (int c = 0; c < moved; ++c) {
+    chars[c] = std::exchange(cells_.chars[at + start + c], ' ');
+    attrs[c] = std::exchange(cells_.attrs[at + start + c], text_attr_);
+  }
+  cells_.wraps[row_] = true;
+  NextRow();
+  std::copy_n(chars.begin(), moved, cells_.chars.begin() + row_ * kScreenColumns);
+  std::copy_n(attrs.begin(), moved, cells_.attrs.begin() + row_ * kScreenColumns);
+  column_ = moved;
 }
 
 void Console::WriteToScreen(std::string_view bytes) {
@@ -318,7 +346,7 @@ void Console::WriteToScreen(std::string_view bytes) {
         break;
       default:
         if (byte < 32) break;  // other control bytes are ignored; a tab is not expanded
-        if (column_ == kScreenColumns) NewLine();
+        if (column_ == kScreenColumns) WrapRow(byte != ' ');
         cells_.chars[row_ * kScreenColumns + column_] = byte;
         cells_.attrs[row_ * kScreenColumns + column_] = text_attr_;
         ++column_;
@@ -331,6 +359,10 @@ void Console::Write(std::string_view text) {
   constexpr std::size_t kFlushSize = 128;
   do {
     std::string_view part = text.substr(0, kFlushSize);
+    if (part.size() < text.size()) {
+      const std::size_t blank = part.find_last_of(' ');
+      if (blank != std::string_view::npos) part = part.substr(0, blank + 1);
+    }
     text.remove_prefix(part.size());
     WriteToScreen(part);
     KeyPressed();
@@ -367,6 +399,7 @@ void Console::ClearScreen() {
   EnsureConsoleWindow();
   cells_.chars.fill(' ');
   cells_.attrs.fill(text_attr_);
+  cells_.wraps.fill(false);
   column_ = 0;
   row_ = 0;
   Present();
@@ -378,6 +411,7 @@ void Console::ClearToLineEnd() {
     cells_.chars[row_ * kScreenColumns + c] = ' ';
     cells_.attrs[row_ * kScreenColumns + c] = text_attr_;
   }
+  cells_.wraps[row_] = false;
   Present();
 }
 

@@ -72,9 +72,12 @@ class Console final : public base::Waiter, public base::ScreenWriter {
   void TranslateKeyUp(int virtual_key, bool ctrl);
 
   // --- screen ---------------------------------------------------------------------------
+  // Writes at the cursor. A row that fills goes on at the next row, a word cut by its edge
+  // moving down whole.
   void WriteToScreen(std::string_view bytes);
   // Standard output: the text goes out in flushes of at most 128 bytes, each followed by a
-  // KeyPressed (so every write also pumps messages).
+  // KeyPressed (so every write also pumps messages). A flush ends after a blank where one
+  // lets it, so that no word is shown cut in two.
   void Write(std::string_view text) override;
   void WriteLine(std::string_view text = {}) override;
   // 1-based, clamped to the screen. The front end shows the cursor there at once, so that a
@@ -143,7 +146,15 @@ class Console final : public base::Waiter, public base::ScreenWriter {
  private:
   void EnsureConsoleWindow();
   void Dispatch(const base::Message& message);
+  // A line end: the row's line ends there.
   void NewLine();
+  // To the start of the next row, scrolling the screen up from the last row.
+  void NextRow();
+  // The row is full and a printable character follows: the text goes on at the next row. A
+  // word the right edge would cut (`inside_word`: the character goes on with it) moves down
+  // whole when a blank before it on the row leaves it room, so that messages break between
+  // words.
+  void WrapRow(bool inside_word);
   void Present();
   void BeforeWait() {
     if (before_wait_) before_wait_();

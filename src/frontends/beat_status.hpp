@@ -1,9 +1,9 @@
 // What a front end may show beside the 80 x 25 screen, which screen review never reads: the
 // tempo, the measure, the beat of the measure being heard, and the last message that was only
-// spoken. The window draws it in a status band, the terminal puts the tempo and measure in
-// its title. The metronome describes each run of the beat as the audio schedule has it, so
-// the front end finds the beat being heard from the stream's own position, not from the
-// program thread's progress.
+// spoken. The window draws it in a status band below the cells, the terminal in the rows below
+// the screen when it has them, and puts the tempo and measure in its title. The metronome describes
+// each run of the beat as the audio schedule has it, so the front end finds the beat being heard
+// from the stream's own position, not from the program thread's progress.
 #pragma once
 
 #include <cstdint>
@@ -49,5 +49,30 @@ struct BeatMoment {
   int64_t next_onset = 0;
 };
 BeatMoment BeatAt(const BeatRun& run, int64_t frame);
+
+// What a status band shows, kept from the run of the beat and the spoken messages it is given,
+// and read at the stream position being heard.
+class StatusBandState {
+ public:
+  void SetRun(const BeatRun& run) { run_ = run; }
+  void SetSpoken(std::string text) { spoken_ = std::move(text); }
+
+  // What the band shows; texts in the program's code page.
+  struct View {
+    std::string tempo;
+    std::string measure;
+    std::string spoken;
+    int number = 0;  // 0: no beat yet
+    bool lit = false;
+    bool operator==(const View&) const = default;
+  };
+  // What it shows now, from the stream position heard, and the milliseconds until that
+  // changes by itself (a beat's light going out, the next beat); -1 when it never does.
+  View Now(int64_t* ms_to_change = nullptr) const;
+
+ private:
+  BeatRun run_;
+  std::string spoken_;
+};
 
 }  // namespace cadencio::frontends

@@ -14,6 +14,9 @@ struct ScreenCells {
   // attribute is background index * 16 + foreground index.
   std::array<uint8_t, kScreenColumns * kScreenRows> chars{};
   std::array<uint8_t, kScreenColumns * kScreenRows> attrs{};
+  // Whether a row's text goes on at the start of the next row because it reached the right
+  // edge (no line end was written there): a line output joins such rows into one line.
+  std::array<bool, kScreenRows> wraps{};
   uint8_t CharAt(int column, int row) const { return chars[row * kScreenColumns + column]; }
   uint8_t AttrAt(int column, int row) const { return attrs[row * kScreenColumns + column]; }
 };

@@ -113,14 +113,6 @@ std::unique_ptr<cadencio::frontends::Frontend> ChooseFrontend(FrontendChoice cho
   return cadencio::frontends::MakeTerminalFrontend(why, screen_reader);
 }
 
-// The window title: the program's full path, at most 79 characters, in the program's code page.
-std::string ProgramTitle() {
-  std::error_code error;
-  std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
-  if (error) path = "cadencio";
-  return cadencio::base::Utf8ToWindows1252(path).bytes.substr(0, 79);
-}
-
 int Run(FrontendChoice choice, bool screen_reader) {
   const std::string start_dir = std::filesystem::current_path().string();
   cadencio::files::EnsureDefaultConfig(start_dir);
@@ -141,7 +133,8 @@ int Run(FrontendChoice choice, bool screen_reader) {
   cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir, nullptr,
                                         screen_reader);
   parts.open_capture = [] { return cadencio::audio::OpenSdlCapture(); };
-  parts.console.SetWindowTitle(ProgramTitle());
+  // The program's name leads the title; the terminal adds the tempo and measure after it.
+  parts.console.SetWindowTitle("cadencio");
   try {
     const int code = parts.RunToExit([&parts] { cadencio::program::RunCadencio(parts); });
     frontend->Close();

@@ -23,6 +23,11 @@ TEST(AccentPattern, GroupingsAccentAndCountTheirGroups) {
       {{3, 3, 2}, "42232232", {1, 2, 3, 1, 2, 3, 1, 2}},
       {{2, 3}, "42322", {1, 2, 1, 2, 3}},
       {{3, 3, 3}, "422322322", {1, 2, 3, 1, 2, 3, 1, 2, 3}},
+      {{3, 3}, "422322", {1, 2, 3, 1, 2, 3}},
+      {{2, 2, 2}, "423232", {1, 2, 1, 2, 1, 2}},
+      {{4, 3}, "4222322", {1, 2, 3, 4, 1, 2, 3}},
+      {{3, 4}, "4223222", {1, 2, 3, 1, 2, 3, 4}},
+      {{4, 4}, "42223222", {1, 2, 3, 4, 1, 2, 3, 4}},
   };
   for (const Case& c : cases) {
     const AccentPattern pattern = GroupedPattern(c.groups);
@@ -32,8 +37,10 @@ TEST(AccentPattern, GroupingsAccentAndCountTheirGroups) {
     }
     const auto listed = GroupingsOf(pattern.beats);
     EXPECT_NE(std::find(listed.begin(), listed.end(), c.groups), listed.end()) << c.pattern;
+    EXPECT_EQ(GroupingOf(pattern), c.groups) << c.pattern << ": the grouping told back";
   }
   EXPECT_TRUE(GroupingsOf(4).empty());
+  EXPECT_FALSE(GroupingOf(DefaultPattern(7))) << "the plain measure is no grouping";
 }
 
 TEST(AccentPattern, StoredFormIsOneDigitOfZeroToFourPerBeat) {

@@ -48,6 +48,30 @@ TEST_F(ConsoleTest, EightyCharactersDeferTheWrap) {
   EXPECT_EQ(console_.ScreenCharAt(1, 2), 'y');
 }
 
+TEST_F(ConsoleTest, ALongTextBreaksBetweenWords) {
+  struct Case {
+    const char* why;
+    std::string text;
+    std::string first_row, second_row;
+  };
+  const std::string a70(70, 'a'), a80(80, 'a');
+  const Case cases[] = {
+      {"the word the edge cuts moves down", a70 + " bbbbbbbbbbbbbbb", a70, "bbbbbbbbbbbbbbb"},
+      {"a word as wide as the row is cut", a80 + "bb", a80, "bb"},
+      {"a blank at the edge starts the next row", a80 + " bb", a80, " bb"},
+      {"a word ending before the edge stays", a70 + " bbbbbbbb cc", a70 + " bbbbbbbb", "cc"},
+  };
+  for (const Case& c : cases) {
+    console_.ClearScreen();
+    console_.Write(c.text);
+    EXPECT_EQ(frontend_.Row(0), c.first_row) << c.why;
+    EXPECT_EQ(frontend_.Row(1), c.second_row) << c.why;
+    EXPECT_TRUE(console_.Cells().wraps[0]) << c.why << ": the row goes on at the next";
+    console_.WriteLine();
+    EXPECT_FALSE(console_.Cells().wraps[1]) << c.why << ": a line end ends the line";
+  }
+}
+
 TEST_F(ConsoleTest, LineFeedAlsoReturnsTheCarriage) {
   console_.ClearScreen();
   console_.WriteToScreen("abc\ndef");

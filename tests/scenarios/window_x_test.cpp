@@ -75,8 +75,9 @@ class Child {
   pid_t pid_;
 };
 
-// Xvfb on the first free display, which it reports itself through -displayfd.
-std::optional<std::string> StartXvfb(Child& server) {
+// Xvfb on the first free display, which it reports itself through -displayfd, with a screen of
+// `size` ("1024x768").
+std::optional<std::string> StartXvfb(Child& server, const std::string& size = "1024x768") {
   int fds[2];
   if (pipe(fds) != 0) return std::nullopt;
   pid_t pid = fork();
@@ -86,7 +87,8 @@ std::optional<std::string> StartXvfb(Child& server) {
     dup2(null, 1);
     dup2(null, 2);
     std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+    const std::string screen = size + "x24";
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
            "tcp", static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -152,6 +154,27 @@ std::optional<Image> ParsePpm(const std::string& data) {
   return image;
 }
 
+// cadencio --window on `display` with its settings in `config`.
+pid_t StartCadencio(const std::string& display, const fs::path& config) {
+  // Under the address sanitizer: libdbus, which SDL's X11 video starts, keeps a buffer that is
+  // never freed; that is no leak of this program.
+  std::ofstream(config / "leaks.supp") << "leak:libdbus-1.so\n";
+  pid_t pid = fork();
+  if (pid == 0) {
+    setenv("LSAN_OPTIONS", ("suppressions=" + (config / "leaks.supp").string()).c_str(), 1);
+    setenv("DISPLAY", display.c_str(), 1);
+    setenv("AUDIRA_WINDIR", config.c_str(), 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    unsetenv("SDL_VIDEODRIVER");
+    int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    execl(CADENCIO_BINARY, CADENCIO_BINARY, "--window", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return pid;
+}
+
 TEST(WindowX, TempoAndMeasureTypedIntoTheWindow) {
   for (const char* program : {"Xvfb", "xdotool", "import"}) {
     if (!HaveProgram(program)) GTEST_SKIP() << program << " is not installed";
@@ -164,23 +187,7 @@ TEST(WindowX, TempoAndMeasureTypedIntoTheWindow) {
   fs::create_directories(config);
   std::ofstream(config / "AUDIRA.INI") << "[VIDEO]\r\nCORFUNDO=1\r\nCORLETRA=14\r\n"
                                           "LARGURALETRA=10\r\nALTURALETRA=20\r\nCANTOTELA=XS\r\n";
-  // Under the address sanitizer: libdbus, which SDL's X11 video starts, keeps a buffer that is
-  // never freed; that is no leak of this program.
-  std::ofstream(config / "leaks.supp") << "leak:libdbus-1.so\n";
-  pid_t pid = fork();
-  if (pid == 0) {
-    setenv("LSAN_OPTIONS", ("suppressions=" + (config / "leaks.supp").string()).c_str(), 1);
-    setenv("DISPLAY", display->c_str(), 1);
-    setenv("AUDIRA_WINDIR", config.c_str(), 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    unsetenv("SDL_VIDEODRIVER");
-    int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(null, 1);
-    execl(CADENCIO_BINARY, CADENCIO_BINARY, "--window", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  Child program(pid);
+  Child program(StartCadencio(*display, config));
   const std::string x = "env DISPLAY=" + *display + " ";
   std::optional<std::string> found = RunWithLimit(x + "xdotool search --sync --name cadencio", 20);
   ASSERT_TRUE(found && !found->empty()) << "no cadencio window appeared";
@@ -287,6 +294,45 @@ TEST(WindowX, TempoAndMeasureTypedIntoTheWindow) {
   EXPECT_EQ(WEXITSTATUS(*status), 0);
   std::error_code ignored;
   fs::remove_all(config, ignored);
+}
+
+// With no window manager to place it, the window starts inside the screen at the default
+// size, which fills it.
+TEST(WindowX, StartsInsideTheScreen) {
+  for (const char* program : {"Xvfb", "xdotool"}) {
+    if (!HaveProgram(program)) GTEST_SKIP() << program << " is not installed";
+  }
+  struct Case {
+    const char* size;
+    int width, height;
+  };
+  for (const Case& c : {Case{"1280x1024", 1280, 1024}, Case{"1280x800", 1280, 800}}) {
+    Child server;
+    std::optional<std::string> display = StartXvfb(server, c.size);
+    ASSERT_TRUE(display) << "Xvfb did not start";
+    const fs::path config =
+        fs::temp_directory_path() / ("cadencio-place-" + std::to_string(getpid()));
+    fs::create_directories(config);
+    Child program(StartCadencio(*display, config));
+    const std::string x = "env DISPLAY=" + *display + " ";
+    std::optional<std::string> found =
+        RunWithLimit(x + "xdotool search --sync --class cadencio", 20);
+    ASSERT_TRUE(found && !found->empty()) << c.size << ": no cadencio window appeared";
+    const std::string window = found->substr(0, found->find('\n'));
+    std::optional<std::string> shape =
+        RunWithLimit(x + "xdotool getwindowgeometry --shell " + window);
+    ASSERT_TRUE(shape) << c.size;
+    auto value = [&shape](const std::string& name) {
+      const std::size_t at = shape->find(name + "=");
+      return at == std::string::npos ? -100000 : std::atoi(shape->c_str() + at + name.size() + 1);
+    };
+    EXPECT_GE(value("X"), 0) << c.size << "\n" << *shape;
+    EXPECT_GE(value("Y"), 0) << c.size << ": the top row is cut\n" << *shape;
+    EXPECT_LE(value("X") + value("WIDTH"), c.width) << c.size << "\n" << *shape;
+    EXPECT_LE(value("Y") + value("HEIGHT"), c.height) << c.size << "\n" << *shape;
+    std::error_code ignored;
+    fs::remove_all(config, ignored);
+  }
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ class PtyScreen {
   };
   static constexpr int kRows = 25;
   static constexpr int kColumns = 80;
+  // A terminal of `rows` (at least the screen's 25).
+  explicit PtyScreen(int rows = kRows) : rows_(rows), cells_(rows * kColumns) {}
 
   void Feed(std::string_view bytes) {
     for (char c : bytes) Step(static_cast<unsigned char>(c));
@@ -60,7 +62,7 @@ class PtyScreen {
   void Put(char32_t ch) {
     if (column_ >= kColumns) {
       column_ = 0;
-      row_ = std::min(row_ + 1, kRows - 1);
+      row_ = std::min(row_ + 1, rows_ - 1);
     }
     cells_[row_ * kColumns + column_] = {ch, pen_.reverse, pen_.bg};
     last_ = ch;
@@ -88,14 +90,14 @@ class PtyScreen {
     const int n = Param(0, 1);
     switch (final_byte) {
       case 'H':
-        row_ = std::clamp(n - 1, 0, kRows - 1);
+        row_ = std::clamp(n - 1, 0, rows_ - 1);
         column_ = std::clamp(Param(1, 1) - 1, 0, kColumns - 1);
         break;
       case 'A':
         row_ = std::max(row_ - n, 0);
         break;
       case 'B':
-        row_ = std::min(row_ + n, kRows - 1);
+        row_ = std::min(row_ + n, rows_ - 1);
         break;
       case 'C':
         column_ = std::min(column_ + n, kColumns - 1);
@@ -107,7 +109,7 @@ class PtyScreen {
         column_ = std::clamp(n - 1, 0, kColumns - 1);
         break;
       case 'd':
-        row_ = std::clamp(n - 1, 0, kRows - 1);
+        row_ = std::clamp(n - 1, 0, rows_ - 1);
         break;
       case 'K':  // erase to the end of the row
         std::fill_n(cells_.begin() + row_ * kColumns + std::min(column_, kColumns),
@@ -164,7 +166,7 @@ class PtyScreen {
     } else if (b == '\r') {
       column_ = 0;
     } else if (b == '\n') {
-      row_ = std::min(row_ + 1, kRows - 1);
+      row_ = std::min(row_ + 1, rows_ - 1);
     } else if (b == '\b') {
       column_ = std::max(std::min(column_, kColumns - 1) - 1, 0);
     } else if (b >= 0xC0) {
@@ -183,7 +185,8 @@ class PtyScreen {
   int pending_ = 0;
   char32_t last_ = U' ';
   Cell pen_;
-  std::array<Cell, kRows * kColumns> cells_{};
+  int rows_;
+  std::vector<Cell> cells_;
   int row_ = 0;
   int column_ = 0;
   bool cursor_visible_ = true;
@@ -193,13 +196,14 @@ class PtyScreen {
 };
 
 // Runs `body` in a child process whose standard input, output and error are a new
-// pseudo-terminal of 80 x 25 with the given TERM. The child can report to the parent and wait
-// for its answer, so that the parent sees the terminal exactly as it was at that moment.
+// pseudo-terminal of 80 x 25 (or `rows`) with the given TERM. The child can report to the parent
+// and wait for its answer, so that the parent sees the terminal exactly as it was at that moment.
 class PtyChild {
  public:
-  PtyChild(const char* term, const std::function<int(PtyChild&)>& body) {
+  PtyChild(const char* term, const std::function<int(PtyChild&)>& body,
+           int rows = PtyScreen::kRows) {
     if (pipe(report_) != 0 || pipe(answer_) != 0) return;
-    winsize size{PtyScreen::kRows, PtyScreen::kColumns, 0, 0};
+    winsize size{static_cast<unsigned short>(rows), PtyScreen::kColumns, 0, 0};
     pid_ = forkpty(&master_, nullptr, nullptr, &size);
     if (pid_ == 0) {
       setenv("TERM", term, 1);

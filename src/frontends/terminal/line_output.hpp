@@ -1,8 +1,9 @@
 // Plain line-by-line output of the 80 x 25 screen, for terminals that cannot move the cursor
-// (TERM=dumb: editor and IDE shells). Each state of the screen is compared with the one
-// before: a row that grew at its end has the new characters appended, any other row that
-// changed is written again whole on a line of its own. Scrolling is recognised so that rows
-// that only moved up are not written again. Rows are written without their trailing blanks.
+// (TERM=dumb: editor and IDE shells) and for screen readers. Each state of the screen is
+// compared with the one before, line by line, a line being a row and the rows its text wrapped
+// onto: a line that grew at its end has the new characters appended, any other line that
+// changed is written again whole on a line of its own. Scrolling is recognised so that lines
+// that only moved up are not written again. Lines are written without their trailing blanks.
 #pragma once
 
 #include <string>
@@ -27,8 +28,8 @@ class LineOutput {
  private:
   ScreenCells last_{};
   bool have_last_ = false;
-  int line_row_ = -1;       // the row that the open line shows and may grow; -1: none
-  std::string printed_;     // what the open line shows of that row
+  int line_row_ = -1;       // the first row of the line that the open line shows; -1: none
+  std::string printed_;     // what the open line shows of it
   bool line_open_ = false;  // text was written since the last line end
 };
 

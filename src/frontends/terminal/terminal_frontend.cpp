@@ -29,8 +29,10 @@
 #include "base/whole_number.hpp"
 #include "base/windows1252.hpp"
 #include "frontends/terminal/line_output.hpp"
+#include "frontends/terminal/status_row.hpp"
 #include "frontends/terminal/terminal_keys.hpp"
 #include "frontends/terminal/terminal_restore.hpp"
+#include "frontends/terminal/terminal_sequences.hpp"
 
 // ncurses last: its headers define many lower-case macros.
 #define NCURSES_WIDECHAR 1
@@ -56,24 +58,6 @@ void WriteAll(int fd, std::string_view bytes) {
   }
 }
 
-// A terminfo string capability, without its padding marks ($<5>), or "" when absent.
-std::string Capability(const char* name) {
-  const char* value = tigetstr(name);
-  if (value == nullptr || value == reinterpret_cast<const char*>(-1)) return {};
-  std::string out;
-  for (const char* p = value; *p != '\0'; ++p) {
-    if (p[0] == '$' && p[1] == '<') {
-      const char* end = std::strchr(p, '>');
-      if (end != nullptr) {
-        p = end;
-        continue;
-      }
-    }
-    out += *p;
-  }
-  return out;
-}
-
 // The time-out for a lone ESC: $ESCDELAY (milliseconds) when it is set and sensible.
 int64_t EscapeTimeoutMs() {
   const char* text = std::getenv("ESCDELAY");
@@ -92,38 +76,6 @@ short CursesColour(int pc_index) {
   constexpr short kBase[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
                               COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
   return static_cast<short>(kBase[pc_index & 7] + ((pc_index & 8) != 0 ? 8 : 0));
-}
-
-bool UsesXtermSequences() {
-  const char* term = std::getenv("TERM");
-  // The Linux console and the dumb terminals would show these as text.
-  return term != nullptr && std::strncmp(term, "linux", 5) != 0 &&
-         std::strncmp(term, "dumb", 4) != 0 && std::strncmp(term, "vt", 2) != 0;
-}
-
-// Extended keys (Ctrl+Enter and the like told apart): xterm's modifyOtherKeys, which tmux also
-// answers, and the "disambiguate" level of the kitty keyboard protocol (kitty, foot, WezTerm).
-// Terminals that know neither ignore both.
-constexpr std::string_view kExtendedKeysOn = "\033[>4;1m\033[>1u";
-constexpr std::string_view kExtendedKeysOff = "\033[<u\033[>4m";
-constexpr std::string_view kTitlePush = "\033[22;0t";
-constexpr std::string_view kTitlePop = "\033[23;0t";
-
-std::string Base64(std::string_view bytes) {
-  static constexpr char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 2]);
-    out += kDigits[(group >> 18) & 63];
-    out += kDigits[(group >> 12) & 63];
-    out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
-    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
-  }
-  return out;
 }
 
 // The attribute of most cells: the normal text colour, which other attributes must stand out
@@ -182,11 +134,22 @@ struct TerminalFrontend::State {
   int view_column = 0;  // the first screen column and row visible in a small terminal
   int view_row = 0;
   std::string title;
-  std::string beat;         // the tempo and measure that lead the title
+  std::string beat;         // the tempo and measure that follow the title
   std::string title_shown;  // the title last sent, so that it is sent only when it changes
+  // The status row below the screen, in the start colours.
+  StatusBandState status;
+  StatusBandState::View status_shown;
+  bool status_drawn = false;
+  uint8_t status_attr = kLightGray;
 
   // Sends the title where the terminal takes xterm's title sequence.
   void WriteTitle();
+  // Whether the terminal has a row below the screen for the status.
+  bool HasStatusRow() const { return open && !plain_lines && LINES > kScreenRows; }
+  // Draws the status row when it changed (always with `whole`); true when it drew.
+  bool DrawStatus(bool whole);
+  // Draws the status row when it changed and shows it.
+  void RefreshStatus();
 
   // How the terminal can show an attribute: curses colours (-1: none) and video attributes.
   struct Look {
@@ -277,6 +240,7 @@ void TerminalFrontend::State::Draw(const ScreenCells& cells, int column, int row
     normal_attr = normal;
   }
 
+  const bool whole = full_redraw;
   if (full_redraw) erase();
   for (int r = 0; r < visible_rows; ++r) {
     for (int c = 0; c < visible_columns; ++c) {
@@ -297,6 +261,7 @@ void TerminalFrontend::State::Draw(const ScreenCells& cells, int column, int row
   shown = cells;
   have_shown = true;
   full_redraw = false;
+  DrawStatus(whole);
   cursor_column = column;
   cursor_row = row;
   move(row - view_row, column - view_column);
@@ -304,6 +269,31 @@ void TerminalFrontend::State::Draw(const ScreenCells& cells, int column, int row
     caret = caret_on ? 1 : 0;
     curs_set(caret);
   }
+  refresh();
+}
+
+bool TerminalFrontend::State::DrawStatus(bool whole) {
+  if (!HasStatusRow()) return false;
+  const StatusBandState::View view = status.Now();
+  if (!whole && status_drawn && view == status_shown) return false;
+  const std::string text = StatusRowText(view, std::min(COLS, kScreenColumns));
+  const auto [video, pair] = Attributes(status_attr);
+  for (int c = 0; c < static_cast<int>(text.size()); ++c) {
+    wchar_t ch[2] = {static_cast<wchar_t>(base::Windows1252ToUnicode(text[c])), L'\0'};
+    if (ch[0] < 0x20 || ch[0] == 0x7F) ch[0] = L' ';
+    cchar_t cell;
+    setcchar(&cell, ch, view.lit && c < kStatusNumberWidth ? video ^ A_REVERSE : video, pair,
+             nullptr);
+    mvadd_wch(kScreenRows, c, &cell);
+  }
+  status_shown = view;
+  status_drawn = true;
+  return true;
+}
+
+void TerminalFrontend::State::RefreshStatus() {
+  if (!DrawStatus(false)) return;
+  move(cursor_row - view_row, cursor_column - view_column);
   refresh();
 }
 
@@ -465,6 +455,7 @@ void TerminalFrontend::PollInput(base::MessageLoop& loop) {
     if (s.have_shown && !s.plain_lines)
       s.Draw(s.shown, s.cursor_column, s.cursor_row, s.caret == 1);
   }
+  if (s.have_shown) s.RefreshStatus();
 }
 
 void TerminalFrontend::WaitInput(base::MessageLoop& loop) {
@@ -485,6 +476,10 @@ void TerminalFrontend::WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms)
   nfds_t count_fds = 0;
   fds[count_fds++] = {loop.WakeFd(), POLLIN, 0};
   if (ResizeWakeFd() >= 0) fds[count_fds++] = {ResizeWakeFd(), POLLIN, 0};
+  // The status row's beat number changes by itself: the wait ends for it too.
+  int64_t status_ms = -1;
+  if (s.HasStatusRow()) s.status.Now(&status_ms);
+  if (status_ms >= 0 && (timeout_ms < 0 || status_ms < timeout_ms)) timeout_ms = status_ms;
   poll(fds, count_fds,
        timeout_ms < 0 ? -1 : static_cast<int>(std::min<int64_t>(timeout_ms, 1 << 30)));
   PollInput(loop);
@@ -503,7 +498,7 @@ void TerminalFrontend::Beep() {
 void TerminalFrontend::State::WriteTitle() {
   if (!open || !xterm_sequences) return;
   std::string text;
-  for (char c : base::Windows1252ToUtf8(beat.empty() ? title : beat + " - " + title)) {
+  for (char c : base::Windows1252ToUtf8(beat.empty() ? title : title + " \x97 " + beat)) {
     if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) text += c;
   }
   if (text == title_shown) return;
@@ -516,15 +511,26 @@ void TerminalFrontend::SetTitle(const std::string& title) {
   state_->WriteTitle();
 }
 
+void TerminalFrontend::SetAppearance(const Appearance& appearance) {
+  state_->status_attr = appearance.status_attr;
+}
+
 void TerminalFrontend::ShowBeat(const BeatRun& run) {
   state_->beat = run.tempo.empty() ? std::string() : run.tempo + ", " + run.measure;
   state_->WriteTitle();
+  state_->status.SetRun(run);
+  if (state_->have_shown) state_->RefreshStatus();
+}
+
+void TerminalFrontend::ShowSpoken(const std::string& text) {
+  state_->status.SetSpoken(text);
+  if (state_->have_shown) state_->RefreshStatus();
 }
 
 void TerminalFrontend::SetClipboard(const std::string& utf8) {
   State& s = *state_;
   if (!s.open || !s.xterm_sequences) return;
-  WriteAll(STDOUT_FILENO, "\033]52;c;" + Base64(utf8) + "\007");
+  WriteAll(STDOUT_FILENO, ClipboardSequence(utf8));
 }
 
 bool TerminalFrontend::WritesLines() const {

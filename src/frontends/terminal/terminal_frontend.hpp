@@ -1,5 +1,6 @@
-// The terminal front end: shows the console's 80 x 25 screen in a text terminal with ncursesw
-// and turns the terminal's key bytes into key messages. It owns the terminal mode and gives it
+// The terminal front end: shows the console's 80 x 25 screen in a text terminal with ncursesw,
+// and the status in the rows below it where the terminal has them, and turns the terminal's
+// key bytes into key messages. It owns the terminal mode and gives it
 // back on every way out: Close, destruction, the termination signals and crashes.
 #pragma once
 
@@ -28,8 +29,12 @@ class TerminalFrontend final : public Frontend {
   void Present(const ScreenCells& cells, int cursor_column, int cursor_row, bool caret) override;
   void Beep() override;
   void SetTitle(const std::string& title) override;
-  // The tempo and the measure go in the title, before the program's own.
+  // The start colours, which the status row keeps.
+  void SetAppearance(const Appearance& appearance) override;
+  // The tempo and the measure go in the title, after the program's name; with a row below the
+  // screen, the beat, the tempo, the measure and the message only spoken go there.
   void ShowBeat(const BeatRun& run) override;
+  void ShowSpoken(const std::string& text) override;
   // OSC 52: the terminal puts the text on the desktop's clipboard (terminals that do not
   // allow it ignore the sequence).
   void SetClipboard(const std::string& utf8) override;

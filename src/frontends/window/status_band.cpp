@@ -9,8 +9,6 @@ namespace cadencio::frontends {
 
 namespace {
 
-// A beat is lit this long, or half the beat when that is shorter.
-constexpr int64_t kLitMs = 150;
 // A band lower than this is left plain: no text would be legible in it.
 constexpr int kMinBandHeight = 10;
 
@@ -22,28 +20,6 @@ Uint32 Map(const SDL_Surface* surface, Rgb colour) {
 
 StatusBand::~StatusBand() {
   if (font_ != nullptr) TTF_CloseFont(font_);
-}
-
-StatusBand::View StatusBand::Now(int64_t* ms_to_change) const {
-  View view{run_.tempo, run_.measure, spoken_};
-  if (ms_to_change != nullptr) *ms_to_change = -1;
-  if (!run_.sounding || !run_.heard_frame || run_.rate <= 0) return view;
-  const int64_t heard = run_.heard_frame();
-  const BeatMoment moment = BeatAt(run_, heard);
-  view.number = moment.number;
-  int64_t change = moment.next_onset;
-  if (moment.number > 0) {
-    const int64_t beat = (moment.next_onset == kNoFrame ? moment.onset + run_.rate * 60 / run_.bpm
-                                                        : moment.next_onset) -
-                         moment.onset;
-    const int64_t lit_until = moment.onset + std::min(run_.rate * kLitMs / 1000, beat / 2);
-    view.lit = heard < lit_until;
-    if (view.lit) change = lit_until;
-  }
-  if (ms_to_change != nullptr && change != kNoFrame) {
-    *ms_to_change = std::max<int64_t>(1, ((change - heard) * 1000 + run_.rate - 1) / run_.rate);
-  }
-  return view;
 }
 
 SDL_Rect StatusBand::NumberBox(const SDL_Rect& area) {
@@ -80,9 +56,9 @@ int StatusBand::DrawText(SDL_Surface* surface, const std::string& text, int x,
   return end;
 }
 
-SDL_Rect StatusBand::Draw(SDL_Surface* surface, const SDL_Rect& area, const View& view,
-                          const View* shown, Rgb background, Rgb text,
-                          const std::string& font_file) {
+SDL_Rect StatusBand::Draw(SDL_Surface* surface, const SDL_Rect& area,
+                          const StatusBandState::View& view, const StatusBandState::View* shown,
+                          Rgb background, Rgb text, const std::string& font_file) {
   const bool beat_only = shown != nullptr && shown->tempo == view.tempo &&
                          shown->measure == view.measure && shown->spoken == view.spoken;
   const SDL_Rect box = NumberBox(area);

@@ -51,8 +51,9 @@ struct WindowFrontend::State {
   bool magnifying = false;
   SDL_Surface* snapshot = nullptr;
   std::string title;
+  StatusBandState status;
   StatusBand band;
-  StatusBand::View band_shown;
+  StatusBandState::View band_shown;
   bool band_drawn = false;
   uint32_t wake_event = 0;
   // Last, so that it stops before anything else goes.
@@ -89,7 +90,7 @@ struct WindowFrontend::State {
 };
 
 SDL_Rect WindowFrontend::State::DrawBand(SDL_Surface* surface, bool whole) {
-  const StatusBand::View view = band.Now();
+  const StatusBandState::View view = status.Now();
   const uint8_t attr = look.status_attr;
   const SDL_Rect drawn =
       band.Draw(surface, BandArea(surface), view, whole || !band_drawn ? nullptr : &band_shown,
@@ -100,7 +101,7 @@ SDL_Rect WindowFrontend::State::DrawBand(SDL_Surface* surface, bool whole) {
 }
 
 bool WindowFrontend::State::RefreshBand() {
-  if (window == nullptr || (band_drawn && band.Now() == band_shown)) return false;
+  if (window == nullptr || (band_drawn && status.Now() == band_shown)) return false;
   SDL_Surface* surface = SDL_GetWindowSurface(window);
   if (surface == nullptr || surface->h <= Height()) return false;
   const SDL_Rect drawn = DrawBand(surface, false);
@@ -304,8 +305,16 @@ void WindowFrontend::Open() {
   const std::string title = base::Windows1252ToUtf8(s.title.empty() ? "cadencio" : s.title);
   Uint32 flags = SDL_WINDOW_RESIZABLE | (s.look.maximised ? SDL_WINDOW_MAXIMIZED : 0);
   const int band = kBandRows * s.cell.height;
-  s.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                              s.Width(), s.Height() + band, flags);
+  // The window starts inside the display's usable bounds, centred, and no larger than they
+  // are: without a window manager nothing else keeps its top row on the screen.
+  SDL_Rect usable{0, 0, s.Width(), s.Height() + band};
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
+    usable = {0, 0, s.Width(), s.Height() + band};
+  }
+  const int width = std::min(s.Width(), usable.w);
+  const int height = std::min(s.Height() + band, usable.h);
+  s.window = SDL_CreateWindow(title.c_str(), usable.x + (usable.w - width) / 2,
+                              usable.y + (usable.h - height) / 2, width, height, flags);
   s.canvas = SDL_CreateRGBSurfaceWithFormat(0, s.Width(), s.Height(), 32, SDL_PIXELFORMAT_RGB888);
   if (s.window == nullptr || s.canvas == nullptr) {
     std::fprintf(stderr, "cadencio: the window cannot be made (%s)\n", SDL_GetError());
@@ -388,7 +397,7 @@ void WindowFrontend::WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) {
   if (!s.relay) s.relay = std::make_unique<DoorbellRelay>(loop.WakeFd(), s.wake_event);
   int64_t wait_ms = timeout_ms;
   int64_t band_ms = -1;
-  s.band.Now(&band_ms);
+  s.status.Now(&band_ms);
   if (band_ms >= 0 && (wait_ms < 0 || band_ms < wait_ms)) wait_ms = band_ms;
   s.relay->Arm();
   if (wait_ms < 0) {
@@ -400,12 +409,12 @@ void WindowFrontend::WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) {
 }
 
 void WindowFrontend::ShowBeat(const BeatRun& run) {
-  s_->band.SetRun(run);
+  s_->status.SetRun(run);
   s_->RefreshBand();
 }
 
 void WindowFrontend::ShowSpoken(const std::string& text) {
-  s_->band.SetSpoken(text);
+  s_->status.SetSpoken(text);
   s_->RefreshBand();
 }
 

@@ -11,8 +11,10 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-ScreenCells Screen(const Rows& rows) {
+// `wrapped`: the rows whose text goes on at the next row.
+ScreenCells Screen(const Rows& rows, const std::vector<int>& wrapped = {}) {
   ScreenCells cells;
+  for (int row : wrapped) cells.wraps[row] = true;
   cells.chars.fill(' ');
   for (size_t r = 0; r < rows.size() && r < kScreenRows; ++r) {
     for (size_t c = 0; c < rows[r].size() && c < kScreenColumns; ++c) {
@@ -41,8 +43,30 @@ TEST(LineOutput, EachNewStateOfTheScreenAppendsWhatChanged) {
     const char* name;
     std::vector<Rows> states;
     std::string expected;
+    std::vector<int> wrapped = {};  // the rows that wrap in the last state
   };
+  const std::string full_row(kScreenColumns, 'a');
+  // The screen full with the cursor on a blank last row, and the same screen after a line
+  // longer than the screen's width was written there and ended.
+  Rows before = Numbered(0);
+  before.back() = "";
+  const Rows scrolled = Numbered(2);
+  Rows after(scrolled.begin(), scrolled.end() - 3);
+  after.insert(after.end(), {"nova mensagem", "longa", ""});
   const Case cases[] = {
+      {"a row cut inside a word goes on in the same line", {{full_row, "b"}}, full_row + "b", {0}},
+      {"a word moved to the next row keeps the blank before it",
+       {{"um dois"}, {"um dois", "tres"}},
+       "um dois tres",
+       {0}},
+      {"a word shown cut, then moved down whole, is only completed",
+       {{"um do"}, {"um", "dois"}},
+       "um dois",
+       {0}},
+      {"a line written on the last row as the screen scrolls is not the whole screen again",
+       {before, after},
+       AllRows(0, 23) + "\nnova mensagem longa",
+       {22}},
       {"a prompt grows in place as the answer is typed",
        {{"Informe BPM :"}, {"Informe BPM : 1"}, {"Informe BPM : 12"}},
        "Informe BPM : 12"},
@@ -71,7 +95,10 @@ TEST(LineOutput, EachNewStateOfTheScreenAppendsWhatChanged) {
   for (const Case& c : cases) {
     LineOutput output;
     std::string text;
-    for (const Rows& state : c.states) text += output.Update(Screen(state));
+    for (const Rows& state : c.states) {
+      const bool last = &state == &c.states.back();
+      text += output.Update(Screen(state, last ? c.wrapped : std::vector<int>{}));
+    }
     EXPECT_EQ(text, c.expected) << c.name;
     EXPECT_EQ(output.Finish(), "\n") << c.name;
     EXPECT_EQ(output.Finish(), "") << c.name << ": a line is ended once";

@@ -1,5 +1,5 @@
 // The terminal front end on pseudo-terminals of several types: what it draws for a highlight
-// on terminals with few colours.
+// on terminals with few colours, the title, and the status row below the screen.
 #include "frontends/terminal/terminal_frontend.hpp"
 
 #include <gtest/gtest.h>
@@ -109,7 +109,7 @@ TEST(TerminalFrontendTitle, TempoAndMeasureWhereTheTerminalTakesATitle) {
     PtyScreen screen;
     ASSERT_TRUE(child.NextReport(screen).has_value()) << c.term;
     const auto& titles = screen.Titles();
-    const std::string wanted = "120 BPM, Tern\u00E1rio - cadencio";
+    const std::string wanted = "cadencio \u2014 120 BPM, Tern\u00E1rio";
     EXPECT_EQ(std::count(titles.begin(), titles.end(), wanted), c.titled ? 1 : 0)
         << c.term << ": the title is sent once, and only where the terminal takes it";
     if (!c.titled) {
@@ -117,6 +117,58 @@ TEST(TerminalFrontendTitle, TempoAndMeasureWhereTheTerminalTakesATitle) {
     }
     child.Answer();
     EXPECT_EQ(child.Wait(screen), 0) << c.term;
+  }
+}
+
+// The third beat of a run at 60 BPM in four, heard half a second after it started, and the
+// time said after F8, on a screen of one line.
+int ShowStatus(PtyChild& self) {
+  return ShowOnFrontend(self, [](TerminalFrontend& frontend) {
+    ScreenCells cells;
+    cells.chars.fill(' ');
+    cells.attrs.fill(kLightGray);
+    cells.chars[0] = 'x';
+    frontend.Present(cells, 1, 0, false);
+    BeatRun run;
+    run.tempo = "60 BPM";
+    run.measure = "Quatern\xE1rio";
+    run.sounding = true;
+    run.beats_per_measure = 4;
+    run.rate = 1000;
+    run.beat_frame = [](int64_t note, int, int32_t bpm, int64_t rate) {
+      return note * 60 * rate / bpm;
+    };
+    run.heard_frame = [] { return int64_t{2500}; };
+    frontend.ShowBeat(run);
+    frontend.ShowSpoken("14 horas e 5 minutos");
+  });
+}
+
+TEST(TerminalFrontendStatus, TheRowBelowTheScreenShowsTheBeatAndWhatWasSpoken) {
+  struct Case {
+    const char* term;
+    int rows;
+    std::string row26;  // "": the terminal has no row 26, or plain lines write none
+  };
+  const Case cases[] = {
+      {"xterm", 27, " 3   60 BPM  Quatern?rio" + std::string(36, ' ') + "14 horas e 5 minutos"},
+      {"xterm", 25, ""},
+      {"dumb", 27, ""},
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string(c.term) + ", " + std::to_string(c.rows) + " rows";
+    PtyChild child(c.term, ShowStatus, c.rows);
+    ASSERT_TRUE(child.Started()) << name;
+    PtyScreen screen(c.rows);
+    ASSERT_TRUE(child.NextReport(screen).has_value()) << name;
+    EXPECT_EQ(screen.RowText(1), "x") << name << ": the screen stays where it was";
+    if (c.row26.empty()) {
+      EXPECT_EQ(screen.Raw().find("14 horas"), std::string::npos) << name << ": shown nowhere";
+    } else {
+      EXPECT_EQ(screen.RowText(26), c.row26) << name;
+    }
+    child.Answer();
+    EXPECT_EQ(child.Wait(screen), 0) << name;
   }
 }
 

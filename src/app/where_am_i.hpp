@@ -1,0 +1,16 @@
+// Where am I (lower-case o): the metronome's whole state in one line, to be said and shown.
+#pragma once
+
+#include <string>
+
+#include "app/metronome_state.hpp"
+
+namespace cadencio::app {
+
+// The song loaded from the set list (when there is one), the tempo and the measure, the accents
+// when they are not the plain measure's (the grouping as "2+2+3", else each beat's level), the
+// notes per beat above one, and what is on of counting aloud, the count-in, muted measures, the
+// tempo trainer, a lowered beat volume and a silenced beat (`playing` false).
+std::string StateLine(const MetronomeState& state, bool playing);
+
+}  // namespace cadencio::app
