@@ -13,13 +13,23 @@ const Sound* BeatChannel::Load(const std::string& path) {
   auto found = bank_.find(path);
   if (found != bank_.end()) return found->second.get();
   std::unique_ptr<Sound> sound;
-  if (auto loaded = LoadWavFile(files::MapWindowsPath(path), output_.GetMixer().SampleRate())) {
+  WavProblem problem = WavProblem::kNone;
+  if (auto loaded =
+          LoadWavFile(files::MapWindowsPath(path), output_.GetMixer().SampleRate(), &problem)) {
     sound = std::make_unique<Sound>(std::move(*loaded));
     sound->name = path;
     sound->cut_fade =
         static_cast<int64_t>(CutFadeFor(sound->samples, output_.GetMixer().SampleRate()));
+  } else {
+    problems_[path] = problem;
   }
   return bank_.emplace(path, std::move(sound)).first->second.get();
+}
+
+WavProblem BeatChannel::Problem(const std::string& path) {
+  if (Load(path) != nullptr) return WavProblem::kNone;
+  const auto found = problems_.find(path);
+  return found != problems_.end() ? found->second : WavProblem::kUnreadable;
 }
 
 const Sound* BeatChannel::LoadScaled(const std::string& path, float gain, const std::string& form) {

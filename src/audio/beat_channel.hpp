@@ -10,6 +10,7 @@
 
 #include "audio/audio_output.hpp"
 #include "audio/sound.hpp"
+#include "audio/wav_loader.hpp"
 #include "base/clock.hpp"
 
 namespace cadencio::audio {
@@ -35,6 +36,8 @@ class BeatChannel {
   // A softer, shorter form of the file's sound at `gain` (the extra notes between beats), made
   // once and kept in the bank; null when the file is not playable.
   const Sound* LoadSofter(const std::string& path, float gain = 1.0f);
+  // Why the file's sound is not playable (loading it first); kNone when it plays.
+  WavProblem Problem(const std::string& path);
   // Keeps a sound made by the program in the bank for the program's life, named `name`; the
   // sound as kept, for playing.
   const Sound* Keep(const std::string& name, Sound sound);
@@ -45,6 +48,7 @@ class BeatChannel {
   AudioOutput& output_;
   base::Clock& clock_;
   std::map<std::string, std::unique_ptr<Sound>> bank_;
+  std::map<std::string, WavProblem> problems_;  // of the files that gave no sound
 };
 
 // Sleeps on `clock` until the mixer has rendered `frame` (returns at once when it has).

@@ -2,6 +2,7 @@
 // 0x80-0x9F need a table.
 #include "base/windows1252.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace cadencio::base {
@@ -99,6 +100,12 @@ std::optional<std::u32string> DecodeUtf8(std::string_view utf8) {
     code_points.push_back(cp);
   }
   return code_points;
+}
+
+bool LooksLikeUtf8(std::string_view text) {
+  const bool beyond_ascii = std::any_of(
+      text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return beyond_ascii && DecodeUtf8(text).has_value();
 }
 
 Windows1252Text Utf8ToWindows1252(std::string_view utf8, char replacement) {
