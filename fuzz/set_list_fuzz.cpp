@@ -60,9 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   song.bpm = 1 + static_cast<int>(size % kMaxBpm);
   const int count = list.Count();
   if (!list.Add(song)) {
-    // Full: no more songs, or no room in the file (a list that small holds no more than its
-    // text and one song line).
-    Check(count == kMaxSongs || list.Text().size() + song.name.size() + 32 > kMaxSetListFileBytes);
+    // Full: no more songs, or no room in the file for the song's line (a name in UTF-8 takes up
+    // to three bytes a character) with the header the file may then go without.
+    Check(count == kMaxSongs ||
+          list.Text().size() + 3 * song.name.size() + 80 > kMaxSetListFileBytes);
     Check(list.Count() == count);
     return 0;
   }

@@ -183,31 +183,32 @@ TEST(StoreDefaults, AnUnwritableDirectoryIsReportedAndNothingBreaks) {
   EXPECT_EQ(screen.find("OK, assumido"), std::string::npos);
 }
 
-// Stored values as a start takes them: what plays (tempo, beats per measure) and the one line
-// said about a value not taken as it stands; and the file's line ends, which F2 keeps.
+// Stored values as a start takes them: what plays (tempo, beats per measure, the default in the
+// place of a sound that cannot be played) and the one line said about a value not taken as it
+// stands; and the file's line ends, which F2 keeps as it stores what plays.
 TEST(StoredSettings, EachValueFormPlaysAndIsSaidAtStart) {
-  const std::string invalid_measure = "Compasso inv\xE1lido: ";
+  const std::string invalid_measure = "Compasso inv\xE1lido: ", q = ", assumido quatern\xE1rio";
+  const std::string at_300 = "[CADENCIO]\nBPM=300\nCOMPASSO=", binary = "\nCOMPASSO=B\n";
   struct Case {
     std::string ini;
     int bpm, beats;
     std::string said;  // empty: nothing about the values
   };
   const Case cases[] = {
-      {"[CADENCIO]\nBPM=300\nCOMPASSO=Tern\xE1rio\n", 300, 3, ""},
-      {"[CADENCIO]\nBPM=300\nCOMPASSO=t\n", 300, 3, ""},
-      {"[CADENCIO]\nBPM=300\nCOMPASSO=7\n", 300, 7, ""},
-      {"[CADENCIO]\nBPM=300\nCOMPASSO=0\n", 300, 1, ""},
-      {"[CADENCIO]\nBPM=300\nCOMPASSO=10\n", 300, 4,
-       invalid_measure + "10, assumido quatern\xE1rio"},
-      {"[CADENCIO]\nBPM=300\nCOMPASSO=16\n", 300, 4,
-       invalid_measure + "16, assumido quatern\xE1rio"},
-      {"[CADENCIO]\nBPM=300\nCOMPASSO=-3\n", 300, 4,
-       invalid_measure + "-3, assumido quatern\xE1rio"},
-      {"[CADENCIO]\nBPM=300\nCOMPASSO=Xis\n", 300, 4,
-       invalid_measure + "Xis, assumido quatern\xE1rio"},
-      {"[CADENCIO]\nBPM=999999999999\nCOMPASSO=B\n", 500, 2, "M\xE1ximo 500 BPM"},
-      {"[CADENCIO]\nBPM=501\nCOMPASSO=B\n", 500, 2, "M\xE1ximo 500 BPM"},
-      {"[CADENCIO]\nBPM=0\nCOMPASSO=B\n", 60, 2, "Valor inv\xE1lido, assumido 60"},
+      {at_300 + "Tern\xE1rio\n", 300, 3, ""},
+      {at_300 + "t\n", 300, 3, ""},
+      {at_300 + "7\n", 300, 7, ""},
+      {at_300 + "0\n", 300, 1, ""},
+      {at_300 + "10\n", 300, 4, invalid_measure + "10" + q},
+      {at_300 + "16\n", 300, 4, invalid_measure + "16" + q},
+      {at_300 + "-3\n", 300, 4, invalid_measure + "-3" + q},
+      {at_300 + "Xis\n", 300, 4, invalid_measure + "Xis" + q},
+      {"[CADENCIO]\nBPM=999999999999" + binary, 500, 2, "M\xE1ximo 500 BPM"},
+      {"[CADENCIO]\nBPM=501" + binary, 500, 2, "M\xE1ximo 500 BPM"},
+      {"[CADENCIO]\nBPM=0" + binary, 60, 2, "Valor inv\xE1lido, assumido 60"},
+      {at_300 + "B\nSOMTEMPO=sumiu\n", 300, 2,
+       "Som sumiu.wav n\xE3o p\xF4"
+       "de ser lido: arquivo n\xE3o encontrado"},
       {"[CADENCIO]\rBPM=300\rCOMPASSO=T\r", 300, 3, ""},
       {"[CADENCIO]\r\nBPM=300\r\nCOMPASSO=T\r\n", 300, 3, ""},
   };
@@ -226,8 +227,8 @@ TEST(StoredSettings, EachValueFormPlaysAndIsSaidAtStart) {
     while (next_first < onsets.size() && onsets[next_first].sound != "padrao1.wav") ++next_first;
     EXPECT_EQ(static_cast<int>(next_first), c.beats) << c.ini;
     const std::string screen = scenario.Screen().Text();
-    for (const std::string& notice :
-         {invalid_measure, std::string("M\xE1ximo"), std::string("Valor inv")}) {
+    for (const std::string& notice : {invalid_measure, std::string("M\xE1ximo"),
+                                      std::string("Valor inv"), std::string("Som ")}) {
       EXPECT_EQ(screen.find(notice) != std::string::npos, c.said.starts_with(notice))
           << c.ini << screen;
     }
@@ -238,34 +239,9 @@ TEST(StoredSettings, EachValueFormPlaysAndIsSaidAtStart) {
     const std::string eol = c.ini.substr(10, c.ini.find("BPM") - 10);
     const std::string stored = ReadFile(ini);
     EXPECT_NE(stored.find("BPM=" + std::to_string(c.bpm) + eol), std::string::npos) << stored;
+    EXPECT_NE(stored.find("SOMTEMPO=padrao1" + eol), std::string::npos) << stored;
     EXPECT_EQ(stored.find("[CADENCIO]", 1), std::string::npos) << stored;
   }
-}
-
-// A stored sound that cannot be played is said at start and its default plays in its place;
-// F2 then stores the default's name.
-TEST(StoredSettings, AnUnplayableSoundIsSaidAndItsDefaultPlays) {
-  TempDataRoot data;
-  std::string mu_law = ReadFile(data.Root() + "/som/cadencio/efeitos/padrao1.wav");
-  mu_law[20] = 7;  // the format tag of its fmt chunk
-  data.WriteFile("som/cadencio/efeitos/TAMBOR.WAV", mu_law);
-  const std::string ini = data.ConfigDir() + "/AUDIRA.INI";
-  WriteFile(ini, "[CADENCIO]\nBPM=300\nCOMPASSO=B\nSOMTEMPO=tambor\nSOMCOMPASSO=sumiu\n");
-  Scenario scenario({PressKey(2500, base::vk::F(2)), TypeChar(3700, 's'), TypeChar(5000, 27),
-                     TypeChar(6200, 's')},
-                    500);
-  scenario.Run();
-  const std::string screen = scenario.Screen().Text();
-  EXPECT_NE(screen.find("Som tambor.wav n\xE3o p\xF4"
-                        "de ser lido: formato n\xE3o suportado\n"
-                        "Som sumiu.wav n\xE3o p\xF4"
-                        "de ser lido: arquivo n\xE3o encontrado\n"),
-            std::string::npos)
-      << screen;
-  ASSERT_GE(scenario.Onsets().size(), 2u);
-  EXPECT_EQ(scenario.Onsets()[0].sound, "padrao1.wav");
-  EXPECT_EQ(scenario.Onsets()[1].sound, "padrao2.wav");
-  EXPECT_NE(ReadFile(ini).find("SOMTEMPO=padrao1\nSOMCOMPASSO=padrao2\n"), std::string::npos);
 }
 
 TEST(SettingsWords, SoundNames) {
