@@ -264,8 +264,9 @@ void SpeechFrontEnd::SpeakText(std::string_view shown) {
     WriteSpoken(shown);
     return;
   }
-  // Every voice is given the same spoken form of the program's own words.
-  std::string text = SpokenForm(shown);
+  // Every voice is given the same spoken form of the program's own words; an engine is given
+  // large numbers as words, the recorded voice reads them from its word recordings.
+  std::string text = SpokenForm(shown, engine_active_);
   if (engine_active_) {
     // The engine takes the whole text as it is.
     while (SpeechBusy()) waiter_.WaitMessage();

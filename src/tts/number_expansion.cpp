@@ -88,6 +88,12 @@ std::string CardinalWords(uint64_t value) {
   return base::CardinalWords(TtsNumberWords(), value);
 }
 
+std::string CardinalWordsTrimmed(uint64_t value) {
+  std::string words = CardinalWords(value);
+  while (!words.empty() && words.back() == ' ') words.pop_back();
+  return words;
+}
+
 std::string OrdinalWords(uint64_t value, Gender gender) {
   const OrdinalTables& t = Ordinals();
   if (value >= 2000) return CardinalWords(value);

@@ -21,6 +21,9 @@ const base::PortugueseNumberWords& TtsNumberWords();
 // Cardinal of a number below 10^15; the words of a scale (mil, milhão ...) end with a blank.
 std::string CardinalWords(uint64_t value);
 
+// The same without the blank a scale word leaves at the end ("mil", not "mil ").
+std::string CardinalWordsTrimmed(uint64_t value);
+
 // Ordinal of a number; from 2000 on, the cardinal.
 std::string OrdinalWords(uint64_t value, Gender gender);
 

@@ -98,7 +98,7 @@ ShippedConfig::~ShippedConfig() {
 std::string CodePageText(const std::string& utf8) {
   base::Windows1252Text text = base::Utf8ToWindows1252(utf8, ' ');
   if (!text.complete) {
-    std::fprintf(stderr, "characters outside Windows-1252 are left out of \"%s\"\n", utf8.c_str());
+    std::fprintf(stderr, "characters outside Windows-1252 are replaced in \"%s\"\n", utf8.c_str());
   }
   return text.bytes;
 }

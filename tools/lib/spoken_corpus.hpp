@@ -46,8 +46,8 @@ class ShippedConfig {
   std::string error_;
 };
 
-// Windows-1252 text of a UTF-8 text; characters outside the code page become blanks (and are
-// reported on standard error).
+// Windows-1252 text of a UTF-8 text; characters outside the code page become blanks (♭ and ♯
+// become b and #), and are reported on standard error.
 std::string CodePageText(const std::string& utf8);
 
 // The catalogue texts of every key of the prompt list that has one, then the paragraph.
