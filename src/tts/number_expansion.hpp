@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ std::string OrdinalWords(uint64_t value, Gender gender);
 
 // Unit word of a digit character ("zero" to "nove").
 const std::string& UnitWord(char digit);
+
+// Digits with '.' between thousands (at most 15 digits) from `pos`, which moves past them;
+// nothing when `pos` is not at a digit.
+std::optional<uint64_t> ReadWholeAmount(std::string_view text, std::size_t& pos);
 
 // Reads the number that starts at `pos` (0-based, at a digit) and moves `pos` past it: dash
 // runs digit by digit, leading zeros, thousands separators and ordinal endings.

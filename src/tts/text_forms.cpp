@@ -99,26 +99,6 @@ std::string Feminine(std::string words) {
   return words;
 }
 
-// Digits with '.' thousands separators; nothing when `pos` is not at a digit.
-std::optional<uint64_t> ReadAmount(std::string_view text, std::size_t& pos) {
-  if (!IsDigit(CharAt(text, pos))) return std::nullopt;
-  uint64_t value = 0;
-  std::size_t digits = 0;
-  for (;;) {
-    const char c = CharAt(text, pos);
-    if (IsDigit(c) && digits < 15) {
-      value = value * 10 + static_cast<uint64_t>(c - '0');
-      ++digits;
-      ++pos;
-    } else if (c == '.' && IsDigit(CharAt(text, pos + 1)) && IsDigit(CharAt(text, pos + 2)) &&
-               IsDigit(CharAt(text, pos + 3)) && !IsDigit(CharAt(text, pos + 4))) {
-      ++pos;
-    } else {
-      return value;
-    }
-  }
-}
-
 // A number of one or two digits, at most `max`, not followed by another digit.
 std::optional<int> ReadSmall(std::string_view text, std::size_t& pos, int max, bool two_digits) {
   std::size_t p = pos;
@@ -137,7 +117,7 @@ bool ReadMoney(std::string_view text, std::size_t& pos, std::string& out) {
     if (!text.substr(pos).starts_with(currency.sign)) continue;
     std::size_t p = pos + currency.sign.size();
     if (CharAt(text, p) == ' ') ++p;
-    const std::optional<uint64_t> whole = ReadAmount(text, p);
+    const std::optional<uint64_t> whole = ReadWholeAmount(text, p);
     if (!whole) return false;
     uint64_t cents = 0;
     if (CharAt(text, p) == ',' && IsDigit(CharAt(text, p + 1)) && IsDigit(CharAt(text, p + 2)) &&
@@ -231,7 +211,7 @@ bool ReadTime(std::string_view text, std::size_t& pos, std::string& out) {
 bool ReadMeasure(std::string_view text, std::size_t& pos, std::string& out) {
   std::size_t p = pos;
   const std::size_t start = p;
-  const std::optional<uint64_t> whole = ReadAmount(text, p);
+  const std::optional<uint64_t> whole = ReadWholeAmount(text, p);
   if (!whole) return false;
   const bool one = text.substr(start, p - start) == "1";
   std::size_t decimals_at = 0;

@@ -18,21 +18,7 @@ namespace {
 bool ReadLargeNumber(std::string_view text, std::size_t& pos, std::string& out) {
   if (!IsDigit(CharAt(text, pos)) || !StartsWord(text, pos) || text[pos] == '0') return false;
   std::size_t p = pos;
-  uint64_t value = 0;
-  std::size_t digits = 0;
-  for (;;) {
-    const char c = CharAt(text, p);
-    if (IsDigit(c) && digits < 15) {
-      value = value * 10 + static_cast<uint64_t>(c - '0');
-      ++digits;
-      ++p;
-    } else if (c == '.' && IsDigit(CharAt(text, p + 1)) && IsDigit(CharAt(text, p + 2)) &&
-               IsDigit(CharAt(text, p + 3)) && !IsDigit(CharAt(text, p + 4))) {
-      ++p;
-    } else {
-      break;
-    }
-  }
+  const uint64_t value = ReadWholeAmount(text, p).value_or(0);
   const char next = CharAt(text, p);
   const char before = pos > 0 ? text[pos - 1] : ' ';
   const bool glued = !EndsWord(text, p) || next == '-' || next == '/' || before == '-' ||

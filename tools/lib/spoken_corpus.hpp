@@ -73,4 +73,10 @@ SpokenTake SpeakTexts(const std::string& data_root, int speed,
                       const std::vector<std::string>& texts, speech::SpeechObserver observer = {},
                       bool engine = false);
 
+// The samples of one text (Windows-1252) said at `speed`, up to the first mark the voice names
+// by its letter recording (the recorded voice names a '?'), so that the words alone can be
+// measured; empty when speech did not start.
+std::vector<int16_t> SpeakWordsOfText(const std::string& data_root, int speed,
+                                      const std::string& text, bool engine = false);
+
 }  // namespace cadencio::say
