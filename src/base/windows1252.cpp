@@ -115,7 +115,9 @@ Windows1252Text Utf8ToWindows1252(std::string_view utf8, char replacement) {
     char32_t cp = 0;
     const int byte = DecodeUtf8(utf8, at, cp) ? UnicodeToWindows1252(cp) : -1;
     if (byte < 0) out.complete = false;
-    out.bytes += byte < 0 ? replacement : static_cast<char>(byte);
+    // The flat and sharp signs become the letters musicians type for them (Si♭ is Sib).
+    const char missing = cp == U'\u266D' ? 'b' : cp == U'\u266F' ? '#' : replacement;
+    out.bytes += byte < 0 ? missing : static_cast<char>(byte);
   }
   return out;
 }

@@ -31,7 +31,8 @@ bool LooksLikeUtf8(std::string_view text);
 
 // Windows-1252 bytes of UTF-8 text (command lines, word lists). A character that the code page
 // lacks, every overlong or surrogate sequence (one each) and every stray byte of a malformed
-// sequence becomes `replacement`, and `complete` then says false.
+// sequence becomes `replacement`, and `complete` then says false; the flat and sharp signs
+// (♭ ♯), which it lacks too, become "b" and "#", as musicians type them.
 struct Windows1252Text {
   std::string bytes;
   bool complete = true;

@@ -18,8 +18,10 @@
 #include <utility>
 #include <vector>
 
+#include "audio/speech_level.hpp"
 #include "base/windows1252.hpp"
 #include "engines/engine_voices.hpp"
+#include "engines/espeak_markup.hpp"
 #include "engines/speech_speed.hpp"
 
 namespace cadencio::engines {
@@ -29,6 +31,9 @@ namespace {
 constexpr int kNormalRate = 175;
 constexpr int kNormalPitch = 50;
 constexpr std::size_t kMaxTextLength = 64000;
+// espeak-ng at its normal volume speaks this far under the speech level every voice speaks at
+// (measured over the catalogue by bench/quality/speech_levels).
+constexpr double kEspeakGainDb = 3.4;
 // Milliseconds of sound in one synthesis callback.
 constexpr int kCallbackMs = 20;
 // The first piece goes to playback as soon as it comes; later pieces grow up to the block
@@ -58,9 +63,9 @@ class EspeakEngine final : public EngineBinding {
     aborted_ = false;
     pending_.clear();
     flush_at_ = 1;
-    const std::string utf8 = base::Windows1252ToUtf8(text);
-    espeak_ERROR result = espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
-                                       espeakCHARS_UTF8, nullptr, this);
+    const std::string markup = EspeakMarkup(text);
+    espeak_ERROR result = espeak_Synth(markup.c_str(), markup.size() + 1, 0, POS_CHARACTER, 0,
+                                       espeakCHARS_UTF8 | espeakSSML, nullptr, this);
     if (thrown_) {
       // The program ends (its window closed) while a chunk was played: go on ending it.
       pending_.clear();
@@ -139,6 +144,7 @@ class EspeakEngine final : public EngineBinding {
     const bool cut = wav.CutSpeech();
     wav.SetFastPlayback(false);
     wav.SetCutSpeech(false);
+    audio::ApplySpeechGain(pending_, kEspeakGainDb);
     wav.PlayPcm({1, sample_rate_, 16}, pending_);
     wav.SetFastPlayback(fast);
     wav.SetCutSpeech(cut);

@@ -14,6 +14,7 @@
 #include "speech/beep_and_click.hpp"
 #include "speech/number_words.hpp"
 #include "speech/spoken_forms.hpp"
+#include "tts/question_tune.hpp"
 #include "voice/voice_format.hpp"
 
 namespace cadencio::speech {
@@ -42,6 +43,12 @@ bool IsDigit(uint8_t ch) {
 bool IsWordChar(uint8_t ch) {
   return ch == ' ' || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 128;
 }
+// Whether the run of words ends a yes/no question: the rest of the text goes on with '?'.
+bool IsYesNoQuestion(std::string_view run, std::string_view rest) {
+  const std::size_t mark = rest.find_first_not_of(' ');
+  return mark != std::string_view::npos && rest[mark] == '?' && tts::AsksYesOrNo(run);
+}
+
 bool IsLetterOrHigh(uint8_t ch) {
   return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 128;
 }
@@ -265,8 +272,9 @@ void SpeechFrontEnd::SpeakText(std::string_view shown) {
     WriteSpoken(shown);
     return;
   }
-  // Every voice is given the same spoken form of the program's own words.
-  std::string text = SpokenForm(shown);
+  // Every voice is given the same spoken form of the program's own words; an engine is given
+  // large numbers as words, the recorded voice reads them from its word recordings.
+  std::string text = SpokenForm(shown, engine_active_);
   if (engine_active_) {
     // The engine takes the whole text as it is.
     while (SpeechBusy()) waiter_.WaitMessage();
@@ -331,7 +339,9 @@ void SpeechFrontEnd::SpeakWordRun(std::string& text) {
   if (base::AsciiUpperCase(run) == "WWW") {
     SpellText(run);
   } else if (voice_ && run.find_first_not_of(' ') != std::string::npos) {
-    std::string phonetic = voice_->SpeakWords(std::string_view(run).substr(0, 999));
+    const voice::Tune tune =
+        IsYesNoQuestion(run, text) ? voice::Tune::kQuestion : voice::Tune::kStatement;
+    std::string phonetic = voice_->SpeakWords(std::string_view(run).substr(0, 999), tune);
     Notify(SpeechEvent::kPhonetic, phonetic);
   }
   // A hyphen inside a word is silent.

@@ -20,6 +20,7 @@
 #include "engines/engine_dispatch.hpp"
 #include "files/audira_settings.hpp"
 #include "speech/speech_events.hpp"
+#include "voice/tune.hpp"
 
 namespace cadencio::speech {
 
@@ -45,8 +46,9 @@ class RecordedVoicePort {
   virtual int Open() = 0;
   virtual void Close() = 0;
   virtual void SetSettings(const SynthSettings& settings) = 0;
-  // Translates a run of words to the phonetic text and speaks it; returns the phonetic text.
-  virtual std::string SpeakWords(std::string_view words) = 0;
+  // Translates a run of words to the phonetic text and speaks it with the tune; returns the
+  // phonetic text.
+  virtual std::string SpeakWords(std::string_view words, voice::Tune tune) = 0;
   virtual std::string DatabaseName() const = 0;
 };
 

@@ -86,7 +86,7 @@ TEST(SpeakText, DigitRunsAreNumbersUpToSixDigits) {
   EXPECT_EQ(Speak("1234567"),
             (Lines{"char 1", "char 2", "char 3", "char 4", "char 5", "char 6", "char 7"}));
   EXPECT_EQ(Speak("123456"),
-            (Lines{"number _cento _e _vinte _e _tres _mil _e _quatroc _e _cinquen _e _seis"}));
+            (Lines{"number _cento _e _vinte _e _tres _mil _quatroc _e _cinquen _e _seis"}));
   EXPECT_EQ(Speak("12-34"), (Lines{"char 1", "char 2", "char -", "char 3", "char 4"}));
   EXPECT_EQ(Speak("-5"), (Lines{"prompt _MENOS", "number _cinco"}));
 }

@@ -158,7 +158,7 @@ class FailingVoice final : public RecordedVoicePort {
   int Open() override { return 2; }
   void Close() override { log_.emplace_back("close"); }
   void SetSettings(const SynthSettings&) override {}
-  std::string SpeakWords(std::string_view) override { return {}; }
+  std::string SpeakWords(std::string_view, voice::Tune) override { return {}; }
   std::string DatabaseName() const override { return "DIFONES2"; }
 
  private:
