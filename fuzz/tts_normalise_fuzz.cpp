@@ -1,6 +1,7 @@
 // Fuzz target for the built-in TTS's text normalisation: any bytes are normalised. The result
 // may hold only letters, hyphens, blanks and the marks ! ( ) , . : ; ?, and its length stays
-// proportional to the input.
+// proportional to the input. The written forms spelled out for the other voices stay
+// proportional too.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "tts/text_normaliser.hpp"
 #include "tts/tts_text.hpp"
+#include "tts/written_forms.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace cadencio::tts;
@@ -25,5 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // The longest reading of one character is a digit of a fifteen-digit group.
   if (out.size() > 64 * size + 64) __builtin_trap();
+  if (SpellOutWrittenForms(text, true).size() > 64 * size + 64) __builtin_trap();
   return 0;
 }

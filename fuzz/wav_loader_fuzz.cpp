@@ -1,5 +1,8 @@
-// libFuzzer target for the WAVE reader: any byte image goes through ParsePcmWav, and what it
-// accepts through ConvertToStereoFloat. Long clips are skipped so each input stays quick.
+// libFuzzer target for the WAVE reader: any byte image goes through ParsePcmWav, which gives a
+// sound's samples or the reason it refused them, and what it accepts through
+// ConvertToStereoFloat, whose samples must stay within full scale. Long clips are skipped so
+// each input stays quick.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,7 +19,9 @@ constexpr int64_t kMaxFuzzFrames = 1 << 16;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace cadencio::audio;
   const std::vector<uint8_t> image(data, data + size);
-  const auto pcm = ParsePcmWav(image);
+  WavProblem problem = WavProblem::kNone;
+  const auto pcm = ParsePcmWav(image, &problem);
+  if (pcm.has_value() != (problem == WavProblem::kNone)) std::abort();
   if (!pcm) return 0;
   // The parse result must describe a playable format and hold whole frames only.
   const int frame_bytes = pcm->format.channels * pcm->format.bits / 8;
@@ -31,6 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<float> out = ConvertToStereoFloat(*pcm, rate);
     // Either nothing (an impossible rate ratio, an empty clip) or exactly the frames promised.
     if (!out.empty() && static_cast<int64_t>(out.size()) != 2 * frames) std::abort();
+    // Before the converter's filter (which may ring a little past it), within full scale.
+    if (pcm->format.sample_rate == rate) {
+      for (const float sample : out) {
+        if (!(std::fabs(sample) <= 1.0f)) std::abort();
+      }
+    }
   }
   return 0;
 }

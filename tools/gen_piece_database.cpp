@@ -1,7 +1,8 @@
 // Writes the recorded voice's piece database, DIFONES2.IND and DIFONES2.DIF: every piece the
 // player looks up when it speaks the words of a word list (one word a line, UTF-8) and the
 // texts of the recording lists, together with a systematic set of consonant-vowel pieces,
-// each rendered from its phonetic symbols by espeak-ng. The translator uses the rules and
+// each rendered from its phonetic symbols by espeak-ng, and the rising form of every piece but a
+// lone consonant, for the end of a yes/no question. The translator uses the rules and
 // exceptions of the data directory. Without a word list only the other texts are used.
 #include <cstdio>
 #include <fstream>
@@ -99,6 +100,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::size_t words = argc == 4 ? AddWordList(translator, argv[3], pieces) : 0;
+  // Every piece that can end a yes/no question has its rising form too.
+  std::set<std::string> questions;
+  for (const std::string& name : pieces) {
+    if (std::string question = cadencio::voicegen::QuestionPieceOf(name); !question.empty()) {
+      questions.insert(question);
+    }
+  }
+  pieces.insert(questions.begin(), questions.end());
 
   cadencio::voicegen::EspeakVoice voice("pt-br");
   if (!voice.Ok()) {

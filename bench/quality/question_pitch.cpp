@@ -6,7 +6,8 @@
 // quando, onde, como, que, qual, por que, quanto), which Brazilians say high on that word and
 // falling at the end: the median pitch of the first 250 ms of voiced sound against the last
 // 100 ms; such a question should end at least 2 semitones below its start. So should the
-// statements and the exclamations of the same words.
+// statements and the exclamations of the same words. A mark the voice names by its letter
+// recording (the recorded voice names a '?') is cut off: the words alone are measured.
 //
 // Usage: question_pitch [--voice recorded|espeak|sivra] (sivra by default)
 #include <algorithm>
@@ -16,10 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "lib/diphone_cutter.hpp"
-#include "lib/pitch_analysis.hpp"
 #include "lib/spoken_corpus.hpp"
-#include "synth/diphone_voice.hpp"
+#include "measures/voice_measures.hpp"
 
 namespace {
 
@@ -48,6 +47,10 @@ constexpr Pair kPairs[] = {
     {"O andamento é rápido", "third-to-last"},
     {"Ela comprou a lâmpada", "third-to-last"},
     {"Ele ouviu o pássaro", "third-to-last"},
+    // The program's own yes/no questions.
+    {"Confirma o fim do programa", "second-to-last"},
+    {"Deseja assumir esse modelo como padrão", "last"},
+    {"Remove a música", "third-to-last"},
 };
 
 // Questions that open with a question word, one for each word.
@@ -69,33 +72,13 @@ constexpr const char* kWhQuestions[] = {
 constexpr double kEndMs = 100;
 constexpr double kStartMs = 250;
 
-// Median pitch in Hz of the first or last `ms` of voiced frames (frames need not be
-// contiguous: unvoiced consonants are passed over); 0 when nothing is voiced.
-double VoicedPitch(const voicegen::PitchTrack& track, bool at_end, double ms) {
-  if (track.hop == 0) return 0;
-  const std::size_t frames = static_cast<std::size_t>(ms * synth::kVoiceRate / 1000.0 / track.hop);
-  std::vector<double> hz;
-  const std::size_t n = track.period.size();
-  for (std::size_t k = 0; k < n && hz.size() < frames; ++k) {
-    const double period = track.period[at_end ? n - 1 - k : k];
-    if (period > 0) hz.push_back(synth::kVoiceRate / period);
-  }
-  if (hz.empty()) return 0;
-  std::nth_element(hz.begin(), hz.begin() + static_cast<long>(hz.size() / 2), hz.end());
-  return hz[hz.size() / 2];
+// A text said by the voice, its words alone.
+std::vector<int16_t> Said(const say::ShippedConfig& config, const std::string& utf8) {
+  return say::SpeakWordsOfText(config.DataRoot(), 0, say::CodePageText(utf8));
 }
 
-// The pitch track of a text said by the voice.
-voicegen::PitchTrack Said(const say::ShippedConfig& config, const std::string& utf8) {
-  const say::SpokenTake take =
-      say::SpeakTexts(config.DataRoot(), 0, {say::CodePageText(utf8)}, {}, false);
-  if (take.speaking_ms < 0) return {};
-  return voicegen::TrackPitch(voicegen::ToVoiceRate(take.samples, say::kCaptureRate), {70, 450},
-                              300);
-}
-
-double Semitones(double from, double to) {
-  return from > 0 && to > 0 ? 12.0 * std::log2(to / from) : 0.0;
+double EndPitch(const std::vector<int16_t>& samples) {
+  return bench::VoicedPitchHz(samples, say::kCaptureRate, true, kEndMs);
 }
 
 // Prints, for each text, the pitch of its start and of its end, and counts those that end at
@@ -103,10 +86,10 @@ double Semitones(double from, double to) {
 int CountFalls(const say::ShippedConfig& config, const std::vector<std::string>& texts) {
   int falling = 0;
   for (const std::string& text : texts) {
-    const voicegen::PitchTrack track = Said(config, text);
-    const double start = VoicedPitch(track, false, kStartMs);
-    const double end = VoicedPitch(track, true, kEndMs);
-    const double semitones = Semitones(start, end);
+    const std::vector<int16_t> said = Said(config, text);
+    const double start = bench::VoicedPitchHz(said, say::kCaptureRate, false, kStartMs);
+    const double end = EndPitch(said);
+    const double semitones = bench::Semitones(start, end);
     falling += semitones <= -2.0;
     std::printf("  %6.0f %6.0f %+6.1f  %s%s\n", start, end, semitones, text.c_str(),
                 semitones <= -2.0 ? "" : "  <- falls less than 2");
@@ -137,9 +120,9 @@ int main(int argc, char** argv) {
       kEndMs, voice_name.c_str());
   int rising = 0, count = 0;
   for (const Pair& pair : kPairs) {
-    const double statement = VoicedPitch(Said(config, std::string(pair.words) + "."), true, kEndMs);
-    const double question = VoicedPitch(Said(config, std::string(pair.words) + "?"), true, kEndMs);
-    const double semitones = Semitones(statement, question);
+    const double statement = EndPitch(Said(config, std::string(pair.words) + "."));
+    const double question = EndPitch(Said(config, std::string(pair.words) + "?"));
+    const double semitones = bench::Semitones(statement, question);
     const bool ok = semitones >= 2.0;
     rising += ok;
     ++count;

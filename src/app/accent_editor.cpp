@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/accent_sounds.hpp"
 #include "app/key_help.hpp"
 #include "app/message_catalogue.hpp"
 #include "base/keys.hpp"
@@ -121,7 +122,7 @@ class Editor {
       return;
     }
     choice_.pattern.level[beat_] = static_cast<Accent>(level);
-    beats_.PlaySound(AccentSound(beats_, state_, choice_.pattern.level[beat_]), -1);
+    beats_.PlaySound(LoadAccentSounds(beats_, state_).Of(choice_.pattern.level[beat_]), -1);
     SayBeat();
   }
 
@@ -157,23 +158,6 @@ class Editor {
 };
 
 }  // namespace
-
-const audio::Sound* AccentSound(audio::BeatChannel& beats, const MetronomeState& state,
-                                Accent level) {
-  switch (level) {
-    case Accent::kStrong:
-      return beats.Load(state.TempoSound);
-    case Accent::kMedium:
-      return beats.LoadSofter(state.TempoSound);
-    case Accent::kNormal:
-      return beats.Load(state.MeasureSound);
-    case Accent::kSoft:
-      return beats.LoadSofter(state.MeasureSound);
-    case Accent::kSilent:
-      break;
-  }
-  return nullptr;
-}
 
 std::optional<AccentChoice> EditAccents(console::Console& console, speech::SpeechFrontEnd& speech,
                                         audio::BeatChannel& beats, const MetronomeState& state) {

@@ -12,12 +12,6 @@
 
 namespace cadencio::app {
 
-// The sound a beat of a level plays: strong the first-beat sound, medium its softer form,
-// normal the other-beat sound, soft its softer form; null for silent or a sound that cannot be
-// played.
-const audio::Sound* AccentSound(audio::BeatChannel& beats, const MetronomeState& state,
-                                Accent level);
-
 // The catalogue key of a level's name as said after a beat's number (", fraco").
 const char* LevelKey(Accent level);
 

@@ -14,7 +14,7 @@ namespace cadencio::app {
 // From quiet to loud; the values are the digits of the stored form.
 enum class Accent : uint8_t {
   kSilent = 0,  // nothing plays
-  kSoft = 1,    // the softer note
+  kSoft = 1,    // the other-beat sound, quieter
   kNormal = 2,  // the other-beat sound
   kMedium = 3,  // the first-beat sound, quieter (the start of a later group)
   kStrong = 4,  // the first-beat sound

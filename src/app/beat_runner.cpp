@@ -1,11 +1,11 @@
-// The beat while it plays: publishing its rule, following the trainer's steps, writing the count
-// words in the screen-reader mode and telling the front end of the run.
+// The beat while it plays: publishing its rule, following the trainer's steps, writing the
+// count-in in the screen-reader mode and telling the front end of the run.
 #include "app/beat_runner.hpp"
 
 #include <algorithm>
 #include <limits>
 
-#include "app/accent_editor.hpp"
+#include "app/accent_sounds.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/settings_store.hpp"
 
@@ -31,12 +31,7 @@ BeatRunner::BeatRunner(console::Console& console, speech::SpeechFrontEnd& speech
       clock_(clock),
       state_(state),
       count_words_(count_words),
-      taps_(taps) {
-  for (std::size_t i = 0; i < written_words_.size(); ++i) {
-    written_words_[i].name = "written:" + std::to_string(i + 1);
-    written_words_[i].samples.assign(2, 0.0f);
-  }
-}
+      taps_(taps) {}
 
 audio::BeatRule BeatRunner::MakeRule(bool count_in) {
   audio::BeatRule rule;
@@ -47,13 +42,14 @@ audio::BeatRule BeatRunner::MakeRule(bool count_in) {
   rule.parts = std::max(1, state_.Subdivisions);
   // Each beat plays the sound of its accent (by default the tempo sound on the first beat, the
   // measure sound on the others), and a silent beat has no extra notes; the extra notes between
-  // beats are a softer form of the measure sound.
+  // beats are a shorter, softer form of normal.
   const AccentPattern accents = PatternFor(state_);
-  const audio::Sound* note = rule.parts > 1 ? beats_.LoadSofter(state_.MeasureSound) : nullptr;
+  const AccentSounds levels = LoadAccentSounds(beats_, state_);
+  const audio::Sound* note = rule.parts > 1 ? levels.extra_note : nullptr;
   for (int beat = 0; beat < rule.beats; ++beat) {
     audio::BeatRule::Beat& sounds = rule.beat[static_cast<std::size_t>(beat)];
     const Accent level = accents.level[static_cast<std::size_t>(std::min(beat, accents.beats - 1))];
-    sounds = {AccentSound(beats_, state_, level), level == Accent::kSilent ? nullptr : note,
+    sounds = {levels.Of(level), level == Accent::kSilent ? nullptr : note,
               count_words_.Word(CountNumber(beat + 1))};
     if (sounds.word != nullptr) {
       rule.longest_word = std::max(rule.longest_word, sounds.word->FrameCount());
@@ -122,19 +118,22 @@ int BeatRunner::CountNumber(int beat) const {
   return state_.CountByGroups ? GroupCount(PatternFor(state_), beat) : beat;
 }
 
-int64_t BeatRunner::NextWrittenWord(audio::PatternCursor& words) const {
-  if (!speech_.WritesSpeech() || (rule_.count_in == 0 && !rule_.count_aloud)) return -1;
-  // A counted note comes within a whole cycle of muted measures after the count-in, or never.
-  const int64_t notes = (int64_t{rule_.count_in} + rule_.played + rule_.muted + 1) *
-                        std::max(rule_.beats, 1) * std::max(rule_.parts, 1);
-  for (int64_t n = 0; n < notes; ++n, words.Advance()) {
-    if (words.Note().word != nullptr) return words.Frame();
+std::string BeatRunner::CountInLine() const {
+  std::string line;
+  for (int beat = 1; beat <= std::max(rule_.beats, 1); ++beat) {
+    const int number = CountNumber(beat);
+    if (number > kCountWords) break;
+    if (!line.empty()) line += ", ";
+    line += CountWordText(number);
   }
-  return -1;
+  return line;
 }
 
 void BeatRunner::PlayUntilKey(bool count_in) {
   StartBeat(count_in);
+  // The count words are part of the beat and write nothing; in the screen-reader mode the
+  // count-in writes its words once, as one line, while they sound.
+  if (count_in && speech_.WritesSpeech()) speech_.SpeakText(CountInLine());
   audio::Mixer& mixer = output_.GetMixer();
   // Waits for a key, for the end of a run of taps and, with the trainer on, for each new tempo
   // to come near: it is said as its first beat starts.
@@ -143,32 +142,15 @@ void BeatRunner::PlayUntilKey(bool count_in) {
     if (stops_at >= 0) ms = std::clamp<int64_t>(stops_at - clock_.NowMs(), 0, ms);
     return console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs());
   };
-  // In the screen-reader mode each count word is written as its beat comes near: the words of a
-  // copy of the rule, never played, mark the counted beats.
-  audio::BeatRule counted = rule_;
-  for (int beat = 0; beat < std::min(counted.beats, kCountWords); ++beat) {
-    counted.beat[static_cast<std::size_t>(beat)].word =
-        &written_words_[static_cast<std::size_t>(CountNumber(beat + 1) - 1)];
-  }
-  counted.longest_word = 1;
-  audio::PatternCursor words(counted);
-  int64_t word = NextWrittenWord(words);
   while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
     const int64_t step = steps_.NextStepFrame();
-    const int64_t due = step < 0 || (word >= 0 && word < step) ? word : step;
-    if (due < 0) {
+    if (step < 0) {
       if (taps_.StopsAtMs() < 0) {
         console_.WaitMessage();
       } else {
         key_or_taps(std::numeric_limits<int32_t>::max());
       }
-    } else if (audio::WaitForStreamFrame(mixer, clock_, due - output_.LeadFrames(), key_or_taps)) {
-      if (due == word) {
-        speech_.SpeakText(
-            CountWordText(static_cast<int>(words.Note().word - written_words_.data()) + 1));
-        words.Advance();
-        word = NextWrittenWord(words);
-      }
+    } else if (audio::WaitForStreamFrame(mixer, clock_, step - output_.LeadFrames(), key_or_taps)) {
       FollowSteps(mixer.FramesRendered() + output_.LeadFrames());
     }
   }

@@ -1,10 +1,10 @@
 // The beat while it plays: the rule the metronome publishes to the audio thread, the trainer's
-// steps taken over from it, the count words written in the screen-reader mode, and what the
-// front end shows of the run beside the screen.
+// steps taken over from it, the count-in written in the screen-reader mode, and what the front
+// end shows of the run beside the screen.
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <string>
 
 #include "app/count_words.hpp"
 #include "app/metronome_state.hpp"
@@ -27,7 +27,7 @@ class BeatRunner {
 
   // Plays the beat until a key waits or a run of taps has stopped (with a count-in first when
   // `count_in`): the audio thread plays the pattern, and this thread only says each step of the
-  // tempo trainer and, in the screen-reader mode, writes the count words.
+  // tempo trainer and, in the screen-reader mode, writes the count-in as one line.
   void PlayUntilKey(bool count_in);
   // The tempo and the measure shown follow a change at once, before the next beat.
   void ShowTempoAndMeasure();
@@ -47,8 +47,8 @@ class BeatRunner {
   void StopBeat();
   // Takes over every tempo step of the trainer that starts at or before `frame`, and says it.
   void FollowSteps(int64_t frame);
-  // The frame of the next counted note from `words` on, in the screen-reader mode; -1 for none.
-  int64_t NextWrittenWord(audio::PatternCursor& words) const;
+  // The count-in's words, as the screen-reader mode writes them: "um, dois, tr\xEAs".
+  std::string CountInLine() const;
   // Tells the front end of a run of the beat whose first measure starts at `start`.
   void ShowRun(int64_t start);
   // The run told of last places no beat at or after `frame`.
@@ -67,8 +67,6 @@ class BeatRunner {
   int64_t measures_done_ = 0;     // whole measures since muted measures were set
   int32_t trainer_measures_ = 0;  // whole measures since the trainer's last step
   frontends::BeatRun shown_run_;  // as the front end was last told of it
-  // Stand-ins for the count words that mark the beats whose word the screen-reader mode writes.
-  std::array<audio::Sound, kCountWords> written_words_;
 };
 
 }  // namespace cadencio::app

@@ -46,52 +46,12 @@ const std::array<uint8_t, 256>& FoldTable() {
   return table;
 }
 
-// The code points of a strictly valid UTF-8 text; nothing when it is not valid.
-std::optional<std::u32string> DecodeUtf8(std::string_view text) {
-  std::u32string out;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    auto lead = static_cast<uint8_t>(text[i]);
-    int length = lead < 0x80                   ? 1
-                 : lead >= 0xC2 && lead < 0xE0 ? 2
-                 : lead >= 0xE0 && lead < 0xF0 ? 3
-                 : lead >= 0xF0 && lead < 0xF5 ? 4
-                                               : 0;
-    if (length == 0 || i + length > text.size()) return std::nullopt;
-    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-      auto next = static_cast<uint8_t>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return std::nullopt;
-      code = (code << 6) | (next & 0x3F);
-    }
-    const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      return std::nullopt;
-    }
-    out.push_back(code);
-    i += length;
-  }
-  return out;
-}
-
 // Windows-1252 bytes of a text saved as UTF-8 (the usual encoding of Linux editors); the text
 // itself when it is already in the code page.
 std::string ToCodePage(std::string_view text) {
   constexpr std::string_view kBom = "\xEF\xBB\xBF";
-  bool bom = text.substr(0, kBom.size()) == kBom;
-  if (bom) text.remove_prefix(kBom.size());
-  bool wide = false;
-  for (char ch : text) wide = wide || static_cast<uint8_t>(ch) >= 0x80;
-  if (!wide) return std::string(text);
-  auto decoded = DecodeUtf8(text);
-  if (!decoded) return std::string(text);
-  std::string out;
-  out.reserve(decoded->size());
-  for (char32_t code : *decoded) {
-    int byte = base::UnicodeToWindows1252(code);
-    out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
-  }
-  return out;
+  if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
+  return base::LooksLikeUtf8(text) ? base::Utf8ToWindows1252(text).bytes : std::string(text);
 }
 
 }  // namespace

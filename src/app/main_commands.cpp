@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/accent_editor.hpp"
+#include "app/beat_sounds.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
 #include "app/settings_store.hpp"
@@ -201,11 +202,12 @@ std::span<const MainCommand> Metronome::Commands() {
        2,
        "CANP1",
        {"n / p",
-        "the next / previous song of the set list, loaded at once and said (the list starts on "
-        "its first song)",
+        "the next / previous song of the set list, loaded at once and said (before any song, n "
+        "takes the first and p the last); a song loaded stops the tempo trainer",
         "n / p",
-        "a música seguinte / anterior do repertório, carregada na hora e dita (a lista começa "
-        "na primeira música)"},
+        "a música seguinte / anterior do repertório, carregada na hora e dita (antes de qualquer "
+        "música, n carrega a primeira e p a última); carregar uma música desliga o treino de "
+        "andamento"},
        &Metronome::StepSong},
       {{Key::Char('o'), kNone},
        1,
@@ -289,6 +291,7 @@ void Metronome::ChooseEffects(Key) {
   if (state_.NoEffectsFile) return;
   if (effects_.BuildEffectList() > 0) {
     effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
+    KeepPlayableSounds(console_, speech_, beats_, state_);
   } else {
     Say("CAARQINE", 1);
   }
@@ -300,6 +303,7 @@ void Metronome::ChooseModel(Key) {
     state_.ModelMode = true;
     effects_.ChangeSounds(console_, speech_, keys_, beats_, state_);
     state_.ModelMode = false;
+    KeepPlayableSounds(console_, speech_, beats_, state_);
   } else {
     Say("CAARQINE", 1);
   }

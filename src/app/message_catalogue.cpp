@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 146> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 162> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -267,13 +267,10 @@ constexpr std::array<CatalogueEntry, 146> kCatalogue = {{
     {"CAREPVAZ",
      "Repert\xF3"
      "rio vazio"},
-    {"CAREPERR",
-     "Erro: o repert\xF3"
-     "rio n\xE3"
-     "o foi gravado"},
     {"CAREPCHE",
      "Repert\xF3"
-     "rio cheio"},
+     "rio cheio: 999 m\xFA"
+     "sicas"},
     {"CAREPIGN",
      "M\xFA"
      "sicas ignoradas no repert\xF3"
@@ -301,6 +298,64 @@ constexpr std::array<CatalogueEntry, 146> kCatalogue = {{
      "xima ou anterior m\xFA"
      "sica do repert\xF3"
      "rio"},
+    // What could not be read at start, and the set list's limits and failed writes.
+    {"CACOMINV",
+     "Compasso inv\xE1"
+     "lido: "},
+    {"CACOMASS",
+     ", assumido quatern\xE1"
+     "rio"},
+    {"CASOM", "Som "},
+    {"CASOMNAO",
+     " n\xE3"
+     "o p\xF4"
+     "de ser lido: "},
+    {"CASOMNEX",
+     "arquivo n\xE3"
+     "o encontrado"},
+    {"CASOMABR",
+     "arquivo n\xE3"
+     "o p\xF4"
+     "de ser aberto"},
+    {"CASOMGRD", "arquivo grande demais"},
+    {"CASOMVAZ", "arquivo vazio"},
+    {"CASOMINC", "arquivo incompleto"},
+    {"CASOMFMT",
+     "formato n\xE3"
+     "o suportado"},
+    {"CAREPCMB",
+     "Repert\xF3"
+     "rio cheio: o arquivo chegou a 1 megabyte"},
+    {"CAREPGRD",
+     "Repert\xF3"
+     "rio com mais de 1 megabyte: o final n\xE3"
+     "o foi lido, e o arquivo n\xE3"
+     "o ser\xE1"
+     " alterado"},
+    {"CAREPALM",
+     "Repert\xF3"
+     "rio cheio, m\xFA"
+     "sicas n\xE3"
+     "o lidas al\xE9"
+     "m de 999: "},
+    {"CAREPCAR",
+     "Nomes com caracteres que n\xE3"
+     "o podem ser mostrados: "},
+    {"CAMUSANG",
+     "M\xFA"
+     "sica acrescentada, mas o repert\xF3"
+     "rio n\xE3"
+     "o foi gravado"},
+    {"CAMUSRNG",
+     "M\xFA"
+     "sica removida, mas o repert\xF3"
+     "rio n\xE3"
+     "o foi gravado"},
+    {"CAMUSMNG",
+     "M\xFA"
+     "sica movida, mas o repert\xF3"
+     "rio n\xE3"
+     "o foi gravado"},
     // Where am I (o): the whole state in one line, and its help line.
     {"CAOND1",
      "O min\xFA"

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/beat_sounds.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/settings_store.hpp"
 #include "base/whole_number.hpp"
@@ -27,22 +28,26 @@ bool WholeNumber(const std::string& text, int32_t& value) {
   return number.has_value();
 }
 
-// The tempo a text gives: blanks around the number are not part of it; anything that is not
-// a whole number then gives the default tempo.
+// The tempo a text gives: blanks around the number are not part of it; a number beyond int is
+// taken at int's end, and anything that is not a whole number gives the default tempo.
 int32_t TempoFromText(const std::string& text) {
-  return base::ParseWholeNumber(base::TrimBlanks(text)).value_or(kDefaultBpm);
+  return base::ParseWholeNumberClamped(base::TrimBlanks(text)).value_or(kDefaultBpm);
 }
 
-// What is said after a typed tempo that was not taken as it stands: the default for a text
-// that is not a whole number from 1 up (an empty field takes the suggested tempo in silence),
-// the highest tempo for a number above it; null when the tempo is the one typed.
-const char* TypedTempoNotice(const std::string& text) {
-  const std::string_view typed = base::TrimBlanks(text);
-  if (typed.empty()) return nullptr;
-  const int32_t bpm = TempoFromText(text);
-  if (bpm > kMaxBpm) return "CABPMMAX";
-  return base::ParseWholeNumber(typed) && bpm >= kMinBpm ? nullptr : "CABPMINV";
+// What is said after a tempo, typed or stored, that was not taken as it stands: the default for
+// a text that is not a whole number from 1 up (an empty field takes the suggested tempo in
+// silence), the highest tempo for a number above it, however many digits it has; null when the
+// tempo is the one given.
+const char* TempoNotice(const std::string& text) {
+  const std::string_view given = base::TrimBlanks(text);
+  if (given.empty()) return nullptr;
+  const std::optional<int> bpm = base::ParseWholeNumberClamped(given);
+  if (bpm && *bpm > kMaxBpm) return "CABPMMAX";
+  return bpm && *bpm >= kMinBpm ? nullptr : "CABPMINV";
 }
+
+// How much of a stored measure that gives none is said.
+constexpr std::size_t kShownMeasureText = 20;
 
 // The rate of the restored tempo and measure as played: speech needs no more.
 constexpr int kRestoredRate = 22050;
@@ -93,10 +98,11 @@ void Metronome::StartMetronome() {
   LoadDefaults(settings_, state_);
   restored_ = !state_.BpmText.empty() || !state_.MeasureText.empty();
   output_.GetMixer().SetBeatGain(BeatGain(state_.BeatVolume));
-  state_.TempoSound = std::string(kEffectsDir) +
-                      (state_.TempoSound.empty() ? "padrao1" : state_.TempoSound) + ".wav";
-  state_.MeasureSound = std::string(kEffectsDir) +
-                        (state_.MeasureSound.empty() ? "padrao2" : state_.MeasureSound) + ".wav";
+  state_.TempoSound =
+      EffectPath(state_.TempoSound.empty() ? kDefaultTempoSound : state_.TempoSound);
+  state_.MeasureSound =
+      EffectPath(state_.MeasureSound.empty() ? kDefaultMeasureSound : state_.MeasureSound);
+  KeepPlayableSounds(console_, speech_, beats_, state_);
   EnterTempoAndMeasure();
 }
 
@@ -131,36 +137,30 @@ void Metronome::EnterTempoAndMeasure() {
     dialogs::EditLine(field_, state_.BpmText, console_.CursorColumn(), console_.CursorRow(),
                       /*editable=*/true, /*width=*/80, /*capacity=*/250,
                       [this] { dialogs::ReviewScreen(console_, speech_); });
-    state_.Bpm = TempoFromText(state_.BpmText);
     console_.WriteLine();
-    if (const char* notice = TypedTempoNotice(state_.BpmText)) Say(notice, 1);
-  } else {
-    state_.Bpm = TempoFromText(state_.BpmText);
   }
-  state_.Bpm = BpmIntoRange(state_.Bpm);
+  state_.Bpm = BpmIntoRange(TempoFromText(state_.BpmText));
+  if (const char* notice = TempoNotice(state_.BpmText)) Say(notice, 1);
 
-  uint8_t key;
+  std::optional<int> beats;
+  std::string refused;  // a stored value that gave no measure, said so
   if (state_.AskAlways || state_.MeasureText.empty()) {
     Say("CAINFCOM", 1);
     console_.Delay(150);
     Say("CAINFBTQ", 0);
-    key = keys_.ReadKeySpoken();
+    const uint8_t key = keys_.ReadKeySpoken();
     console_.Write(std::string(1, static_cast<char>(key)));
     console_.WriteLine();
+    beats = MeasureOfKey(key);  // any other key plays a quaternary measure
   } else {
-    key = static_cast<uint8_t>(state_.MeasureText[0]);
+    beats = StoredMeasure(state_.MeasureText);
+    if (!beats) refused = state_.MeasureText.substr(0, kShownMeasureText);
   }
-  key = base::AsciiUpperCase(key);
-  if (key == 'B') {
-    state_.BeatsPerMeasure = 2;
-  } else if (key == 'T') {
-    state_.BeatsPerMeasure = 3;
-  } else if (key == 'Q') {
-    state_.BeatsPerMeasure = 4;
-  } else if (key >= '0' && key <= '9') {
-    state_.BeatsPerMeasure = key - '0';
-  } else {
-    state_.BeatsPerMeasure = 4;
+  state_.BeatsPerMeasure = beats.value_or(4);
+  if (!refused.empty()) {
+    Say("CACOMINV", 0);
+    speech_.WriteSpeak(refused);
+    Say("CACOMASS", 1);
   }
   console_.WriteLine();
   console_.WriteLine();

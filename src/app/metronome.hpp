@@ -108,10 +108,10 @@ class Metronome {
   void BrowseSetList(base::Key key);
   // n and p: the next or previous song, loaded at once.
   void StepSong(base::Key key);
-  // The set list, read from its file on first use (saying how many lines were skipped).
+  // The set list, read from its file on first use, saying what of the file it could not take.
   LoadedSetList& SetListLoaded();
-  // Puts song `index` of the set list into the settings, says it and starts it (with the
-  // count-in when that is on).
+  // Puts song `index` of the set list into the settings, says it, stops the tempo trainer and
+  // starts the song (with the count-in when that is on).
   void LoadSong(int index);
 
   console::Console& console_;
@@ -135,7 +135,7 @@ class Metronome {
   int last_answer_ = -1;       // no answer yet
   bool restored_ = false;      // the start took the tempo or the measure from the stored settings
   std::optional<LoadedSetList> set_list_;
-  int song_ = 0;  // the set list's song loaded last; the list starts on its first song
+  int song_ = -1;  // the set list's song loaded last; -1 before any
 };
 
 }  // namespace cadencio::app

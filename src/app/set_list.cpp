@@ -16,7 +16,9 @@ namespace cadencio::app {
 namespace {
 
 constexpr char kSeparator = '|';
+constexpr char kComment = '#';
 constexpr std::string_view kHeader = "# cadencio: nome|bpm|compasso|acentos|notas por tempo";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::vector<std::string_view> Fields(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -64,10 +66,11 @@ std::optional<Song> ParseSong(std::string_view line) {
   return song;
 }
 
+// A name that begins with the comment sign is written after a blank, which reading drops.
 std::string SongLine(const Song& song) {
-  return song.name + kSeparator + std::to_string(song.bpm) + kSeparator +
-         std::to_string(song.beats_per_measure) + kSeparator + PatternText(song.accents) +
-         kSeparator + std::to_string(song.notes_per_beat);
+  return (song.name.starts_with(kComment) ? " " : "") + song.name + kSeparator +
+         std::to_string(song.bpm) + kSeparator + std::to_string(song.beats_per_measure) +
+         kSeparator + PatternText(song.accents) + kSeparator + std::to_string(song.notes_per_beat);
 }
 
 }  // namespace
@@ -76,7 +79,9 @@ std::string StorableSongName(std::string_view name) {
   std::string stored(name);
   for (char& c : stored) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F || c == kSeparator) c = ' ';
+    if (byte < 0x20 || byte == 0x7F || base::Windows1252ToUnicode(byte) == 0 || c == kSeparator) {
+      c = ' ';
+    }
   }
   stored = std::string(base::TrimBlanks(stored));
   if (stored.size() > kMaxSongNameBytes) stored.resize(kMaxSongNameBytes);
@@ -85,21 +90,29 @@ std::string StorableSongName(std::string_view name) {
 
 SetList SetList::Parse(std::string_view text) {
   SetList list;
-  std::size_t start = 0;
+  list.byte_order_mark_ = text.starts_with(kByteOrderMark);
+  std::size_t start = list.byte_order_mark_ ? kByteOrderMark.size() : 0;
   while (start < text.size()) {
     std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
     Line line;
     line.raw = std::string(text.substr(start, end - start));
-    const std::string_view trimmed = base::TrimBlanks(line.raw);
-    if (!trimmed.empty() && trimmed[0] != '#') {
-      const std::optional<Song> song =
-          list.Count() < kMaxSongs ? ParseSong(line.raw) : std::nullopt;
-      if (song) {
+    line.utf8 = base::LooksLikeUtf8(line.raw);
+    list.utf8_file_ = list.utf8_file_ || line.utf8;
+    const base::Windows1252Text read =
+        line.utf8 ? base::Utf8ToWindows1252(line.raw) : base::Windows1252Text{line.raw};
+    const std::string_view trimmed = base::TrimBlanks(read.bytes);
+    if (!trimmed.empty() && read.bytes.front() != kComment) {
+      const std::optional<Song> song = ParseSong(read.bytes);
+      if (song && list.Count() >= kMaxSongs) {
+        ++list.beyond_limit_;
+      } else if (song) {
         line.is_song = true;
+        line.keep_raw = !read.complete;
         line.song = *song;
+        list.names_lost_ += line.keep_raw ? 1 : 0;
         list.songs_.push_back(list.lines_.size());
-      } else {
+      } else if (trimmed.front() != kComment) {
         ++list.skipped_;
       }
     }
@@ -109,30 +122,47 @@ SetList SetList::Parse(std::string_view text) {
     list.lines_.push_back(std::move(line));
     start = end + end_size;
   }
+  list.utf8_file_ = list.utf8_file_ || list.byte_order_mark_;
   return list;
 }
 
+std::string SetList::SongText(const Line& line) {
+  if (line.keep_raw) return line.raw;
+  const std::string text = SongLine(line.song);
+  return line.utf8 || base::LooksLikeUtf8(text) ? base::Windows1252ToUtf8(text) : text;
+}
+
 std::string SetList::Text() const {
-  std::string text;
-  if (lines_.empty() || lines_.front().raw != kHeader) text = std::string(kHeader) + "\r\n";
+  std::string body;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
-    text += line.is_song ? SongLine(line.song) : line.raw;
+    body += line.is_song ? SongText(line) : line.raw;
     // A last line without an ending keeps it so, unless songs now follow it.
-    text += line.end.empty() && i + 1 < lines_.size() ? "\r\n" : line.end;
+    body += line.end.empty() && i + 1 < lines_.size() ? "\r\n" : line.end;
   }
-  return text;
+  std::string text(byte_order_mark_ ? kByteOrderMark : "");
+  const bool headed = !lines_.empty() && lines_.front().raw == kHeader;
+  if (!headed && text.size() + kHeader.size() + 2 + body.size() <= kMaxSetListFileBytes) {
+    text.append(kHeader).append("\r\n");
+  }
+  return text + body;
 }
 
 bool SetList::Add(const Song& song) {
-  if (Count() >= kMaxSongs) return false;
   Line line;
-  line.is_song = true;
   line.song = song;
   line.song.name = StorableSongName(song.name);
+  if (Count() >= kMaxSongs || line.song.name.empty()) return false;
+  line.is_song = true;
+  line.utf8 = utf8_file_;
   line.end = "\r\n";
   lines_.push_back(std::move(line));
   Reindex();
+  if (Text().size() > kMaxSetListFileBytes) {
+    lines_.pop_back();
+    Reindex();
+    return false;
+  }
   return true;
 }
 
@@ -161,10 +191,14 @@ std::string SetListPath(const std::string& config_file) {
 }
 
 LoadedSetList LoadSetList(const std::string& path) {
-  const files::FileContent file = files::ReadWholeFile(path, kMaxSetListFileBytes);
+  files::FileContent file = files::ReadWholeFile(path, kMaxSetListFileBytes);
   LoadedSetList loaded;
-  if (file.status == files::FileReadStatus::kOk ||
-      file.status == files::FileReadStatus::kTooLarge) {
+  if (file.status == files::FileReadStatus::kTooLarge) {
+    // The line cut at the limit is not read: its first part could pass for another song.
+    file.bytes.resize(file.bytes.find_last_of("\r\n") + 1);
+    loaded.cut = true;
+  }
+  if (file.status == files::FileReadStatus::kOk || loaded.cut) {
     loaded.list = SetList::Parse(file.bytes);
   }
   loaded.writable =
@@ -173,7 +207,9 @@ LoadedSetList LoadSetList(const std::string& path) {
 }
 
 bool SaveSetList(const std::string& path, const LoadedSetList& loaded) {
-  return loaded.writable && files::ReplaceFileAtomically(path, loaded.list.Text());
+  if (!loaded.writable) return false;
+  const std::string text = loaded.list.Text();
+  return text.size() <= kMaxSetListFileBytes && files::ReplaceFileAtomically(path, text);
 }
 
 }  // namespace cadencio::app

@@ -1,7 +1,8 @@
 // The set list: the songs of a rehearsal or a show, each with its name, tempo, measure, accent
-// pattern and notes per beat, kept in a Windows-1252 text file beside AUDIRA.INI, one song a
-// line ("Garota de Ipanema|130|4|4222|1"). Lines that are not a valid song (hand edits, a
-// damaged file) are kept as they stand and written back in their places, so nothing is lost.
+// pattern and notes per beat, kept in a text file beside AUDIRA.INI, one song a line ("Garota de
+// Ipanema|130|4|4222|1"), in Windows-1252 or, as an editor may have saved it, in UTF-8. Lines
+// that are not a valid song (hand edits, a damaged file) are kept as they stand and written
+// back in their places, so nothing is lost.
 #pragma once
 
 #include <cstddef>
@@ -27,23 +28,37 @@ struct Song {
   int32_t notes_per_beat = 1;
 };
 
-// The name as it can be stored: control bytes and '|' become blanks, blanks around it go, and
-// it is cut to kMaxSongNameBytes.
+// The name as it can be stored: control bytes, the bytes that are no character of Windows-1252
+// and '|' become blanks, blanks around it go, and it is cut to kMaxSongNameBytes.
 std::string StorableSongName(std::string_view name);
 
 class SetList {
  public:
-  // The songs of a file's text; lines that are comments ('#'), blank or not a valid song are
-  // kept but not counted as songs (Skipped() counts the invalid ones).
+  // The songs of a file's text. Each line is read as UTF-8 when it is UTF-8 with a character
+  // beyond ASCII, else as Windows-1252; a byte order mark is kept for writing. A line that
+  // begins with '#' is a comment; one that begins with blanks and then '#' is a song when it
+  // reads as one (so a song whose name begins with '#' is written), else a comment. Comments,
+  // blank lines, lines that are not a valid song (Skipped) and the songs after the
+  // kMaxSongs-th (BeyondLimit) are kept but not counted as songs.
   static SetList Parse(std::string_view text);
-  // The file's text: the kept lines and the songs in their order, CR LF after each.
+  // The file's text: the kept lines as they were read and the songs in their order, CR LF
+  // after each, headed by a comment line when the list has none and it fits within
+  // kMaxSetListFileBytes. A song goes out in its line's encoding (a new one in the file's:
+  // UTF-8 when the file has a mark or a UTF-8 line), or in UTF-8 when its Windows-1252 bytes
+  // would read back as UTF-8; a song whose name lost characters when read goes out as read.
   std::string Text() const;
 
   int Count() const { return static_cast<int>(songs_.size()); }
   const Song& At(int index) const { return lines_[songs_[index]].song; }
+  // What the text held that is not in the list, as it was read: lines that are not a valid
+  // song, songs beyond the kMaxSongs-th, and songs whose names hold characters Windows-1252
+  // lacks (shown with '?' in their place).
   int Skipped() const { return skipped_; }
+  int BeyondLimit() const { return beyond_limit_; }
+  int NamesWithLostCharacters() const { return names_lost_; }
 
-  // False when the list is full.
+  // Adds the song under its storable name; false when that is empty or the list is full:
+  // kMaxSongs songs, or no room for the song within kMaxSetListFileBytes.
   bool Add(const Song& song);
   void Remove(int index);
   // Moves song `index` one place up (-1) or down (+1); false at an end.
@@ -52,15 +67,23 @@ class SetList {
  private:
   struct Line {
     bool is_song = false;
+    bool utf8 = false;      // read as UTF-8, or a new song of a UTF-8 file
+    bool keep_raw = false;  // a song whose name lost characters: written back as read
     Song song;
-    std::string raw;  // as read, for a line that is not a song
+    std::string raw;  // the line's bytes as read (without a byte order mark)
     std::string end;  // the line's ending as read; CR LF for a song added
   };
   void Reindex();
+  // The bytes a song's line is written as.
+  static std::string SongText(const Line& line);
 
   std::vector<Line> lines_;
   std::vector<std::size_t> songs_;  // the lines that hold songs, in order
+  bool byte_order_mark_ = false;
+  bool utf8_file_ = false;  // new songs are written in UTF-8
   int skipped_ = 0;
+  int beyond_limit_ = 0;
+  int names_lost_ = 0;
 };
 
 // The set list's file, in the directory of the AUDIRA.INI that is read and written.
@@ -68,11 +91,14 @@ std::string SetListPath(const std::string& config_file);
 
 struct LoadedSetList {
   SetList list;
-  bool writable = true;  // false for a file too large to be read whole: it is never replaced
+  bool writable = true;  // false for a file that could not be read whole: it is never replaced
+  bool cut = false;      // the file is over kMaxSetListFileBytes: only its first lines were read
 };
-// The set list of a file; an empty list when it is missing or cannot be read.
+// The set list of a file; an empty list when it is missing or cannot be read. Of a file over
+// kMaxSetListFileBytes the whole lines within the limit are read.
 LoadedSetList LoadSetList(const std::string& path);
-// Replaces the file crash-safe with the list; false when it could not be written.
+// Replaces the file crash-safe with the list; false when it could not be written, or would be
+// one the next start refuses (over kMaxSetListFileBytes).
 bool SaveSetList(const std::string& path, const LoadedSetList& loaded);
 
 }  // namespace cadencio::app

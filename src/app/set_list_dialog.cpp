@@ -22,8 +22,11 @@ std::vector<KeyDoc> SetListKeyDocs() {
       {"Home / End", "the first / last song", "Home / End", "a primeira / última música"},
       {"a letter", "jumps to the next name with that initial", "uma letra",
        "salta para o próximo nome com essa inicial"},
-      {"Enter", "loads the song and starts it (with the count-in when it is on)", "Enter",
-       "carrega a música e a começa (com a contagem inicial quando ligada)"},
+      {"Enter",
+       "loads the song and starts it (with the count-in when it is on; the tempo trainer stops)",
+       "Enter",
+       "carrega a música e a começa (com a contagem inicial quando ligada; o treino de andamento "
+       "para)"},
       {"+", "adds the current settings as a song named in the field editor", "+",
        "acrescenta os ajustes atuais como uma música, com o nome dado no editor de campo"},
       {"Delete", "removes the song after \"Remove a música ? \" and S", "Delete",
@@ -45,18 +48,23 @@ using base::key::kCtrlDown, base::key::kCtrlUp, base::key::kDelete, base::key::k
 class Dialog {
  public:
   Dialog(const dialogs::FieldContext& field, LoadedSetList& loaded, const std::string& path,
-         const MetronomeState& state, int current)
+         const MetronomeState& state, int& playing)
       : field_(field),
         console_(field.console),
         speech_(field.speech),
         loaded_(loaded),
         path_(path),
         state_(state),
-        position_(std::clamp(current, -1, loaded.list.Count() - 1)) {}
+        playing_(playing),
+        position_(std::clamp(std::max(playing, 0), -1, loaded.list.Count() - 1)) {}
 
   std::optional<int> Run() {
     Say("CAREPERT", 1);
-    if (List().Count() == 0) Say("CAREPVAZ", 1);
+    if (OnSong()) {
+      SaySong(console_, speech_, List(), position_);
+    } else {
+      Say("CAREPVAZ", 1);
+    }
     for (;;) {
       const base::Key key = console_.ReadWholeKey();
       const uint8_t ch = key.extended ? 0 : key.code;
@@ -116,9 +124,8 @@ class Dialog {
     speech_.PlayBeep();
   }
 
-  void Save() {
-    if (!SaveSetList(path_, loaded_)) Say("CAREPERR", 1);
-  }
+  // Writes the list; false when it could not be written.
+  bool Save() { return SaveSetList(path_, loaded_); }
 
   void AddSong() {
     if (List().Count() >= kMaxSongs) {
@@ -137,10 +144,12 @@ class Dialog {
       Say("CADESIST", 1);
       return;
     }
-    List().Add(SongFromState(state_, name));
+    if (!List().Add(SongFromState(state_, name))) {
+      Say("CAREPCMB", 1);  // no room left in the file
+      return;
+    }
     position_ = List().Count() - 1;
-    Save();
-    Say("CAMUSACR", 1);
+    Say(Save() ? "CAMUSACR" : "CAMUSANG", 1);
     SaySong(console_, speech_, List(), position_);
   }
 
@@ -154,9 +163,13 @@ class Dialog {
       return;
     }
     List().Remove(position_);
+    if (playing_ == position_) {
+      playing_ = -1;
+    } else if (playing_ > position_) {
+      --playing_;
+    }
     position_ = std::min(position_, List().Count() - 1);
-    Save();
-    Say("CAMUSREM", 1);
+    Say(Save() ? "CAMUSREM" : "CAMUSRNG", 1);
   }
 
   void MoveSong(int delta) {
@@ -164,8 +177,11 @@ class Dialog {
       speech_.PlayBeep();
       return;
     }
+    if (playing_ == position_ || playing_ == position_ + delta) {
+      playing_ = playing_ == position_ ? position_ + delta : position_;
+    }
     position_ += delta;
-    Save();
+    if (!Save()) Say("CAMUSMNG", 1);
     SaySong(console_, speech_, List(), position_);
   }
 
@@ -175,6 +191,7 @@ class Dialog {
   LoadedSetList& loaded_;
   const std::string& path_;
   const MetronomeState& state_;
+  int& playing_;
   int position_;
 };
 
@@ -210,8 +227,8 @@ void SaySong(console::Console& console, speech::SpeechFrontEnd& speech, const Se
 
 std::optional<int> BrowseSetList(const dialogs::FieldContext& field, LoadedSetList& loaded,
                                  const std::string& path, const MetronomeState& state,
-                                 int current) {
-  return Dialog(field, loaded, path, state, current).Run();
+                                 int& playing) {
+  return Dialog(field, loaded, path, state, playing).Run();
 }
 
 }  // namespace cadencio::app

@@ -1,10 +1,12 @@
 // Stored defaults: reading them at start-up and the F2 question that writes them.
 #include "app/settings_store.hpp"
 
+#include <algorithm>
 #include <optional>
 
 #include "app/message_catalogue.hpp"
 #include "base/whole_number.hpp"
+#include "base/windows1252.hpp"
 #include "files/profile_file.hpp"
 
 namespace cadencio::app {
@@ -62,6 +64,32 @@ std::string MeasureWord(int beats_per_measure) {
       // word would turn it into four beats at the next start.
       return std::to_string(beats_per_measure);
   }
+}
+
+std::optional<int> MeasureOfKey(uint8_t key) {
+  switch (base::AsciiUpperCase(key)) {
+    case 'B':
+      return 2;
+    case 'T':
+      return 3;
+    case 'Q':
+      return 4;
+    default:
+      break;
+  }
+  // A measure of 0 beats plays only the first-beat sound, as a measure of 1 does: it is one.
+  if (key >= '0' && key <= '9') return std::max(1, key - '0');
+  return std::nullopt;
+}
+
+std::optional<int> StoredMeasure(std::string_view text) {
+  // A number is read whole: "16" is not a measure of 1.
+  if (const std::optional<int> beats = base::ParseWholeNumberClamped(base::TrimBlanks(text))) {
+    if (*beats >= 0 && *beats <= kMaxAccentBeats) return std::max(1, *beats);
+    return std::nullopt;
+  }
+  if (text.empty()) return std::nullopt;
+  return MeasureOfKey(static_cast<uint8_t>(text.front()));
 }
 
 std::string SoundName(const std::string& path) {

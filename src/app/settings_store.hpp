@@ -2,7 +2,9 @@
 // measure and the two beat sounds), read at start-up and written on a confirmed F2.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/metronome_state.hpp"
 #include "console/console.hpp"
@@ -24,6 +26,15 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
 // The stored form of a measure: "Binário", "Ternário" or "Quaternário" for 2, 3 and 4 (what
 // other programs of the family read), the digit itself for any other count.
 std::string MeasureWord(int beats_per_measure);
+
+// The beats of a measure key: B, T and Q (either case) give 2, 3 and 4, a digit 1..9 itself
+// and 0 one beat; nothing for any other key.
+std::optional<int> MeasureOfKey(uint8_t key);
+
+// The beats of a stored COMPASSO: a whole number of 0..9 read as the digit key, or else the
+// measure key of its first character (the words, "T", "7 tempos"); nothing for a value that
+// gives no measure ("10", "99", "-3", "Xis").
+std::optional<int> StoredMeasure(std::string_view text);
 
 // A sound's stored name: the path without its directory and without its last four characters.
 std::string SoundName(const std::string& path);

@@ -26,20 +26,28 @@ void Metronome::BrowseSetList(Key) {
 LoadedSetList& Metronome::SetListLoaded() {
   if (!set_list_) {
     set_list_ = LoadSetList(SetListPath(settings_.ConfigFile()));
-    if (set_list_->list.Skipped() > 0) SayValue("CAREPIGN", set_list_->list.Skipped());
+    const SetList& list = set_list_->list;
+    if (set_list_->cut) Say("CAREPGRD", 1);
+    if (list.BeyondLimit() > 0) SayValue("CAREPALM", list.BeyondLimit());
+    if (list.Skipped() > 0) SayValue("CAREPIGN", list.Skipped());
+    if (list.NamesWithLostCharacters() > 0) {
+      SayValue("CAREPCAR", list.NamesWithLostCharacters());
+    }
   }
   return *set_list_;
 }
 
 void Metronome::StepSong(Key key) {
-  const int delta = key.code == 'n' ? 1 : -1;
+  const bool next = key.code == 'n';
   const int count = SetListLoaded().list.Count();
+  // Before any song is loaded, n takes the first and p the last.
+  const int index = song_ < 0 ? (next ? 0 : count - 1) : song_ + (next ? 1 : -1);
   if (count == 0) {
     Say("CAREPVAZ", 1);
-  } else if (song_ + delta < 0 || song_ + delta >= count) {
+  } else if (index < 0 || index >= count) {
     speech_.PlayBeep();  // at an end of the list
   } else {
-    LoadSong(song_ + delta);
+    LoadSong(index);
   }
 }
 
@@ -47,6 +55,11 @@ void Metronome::LoadSong(int index) {
   song_ = index;
   ApplySong(set_list_->list.At(index), state_);
   SaySong(console_, speech_, set_list_->list, index);
+  // The song's own tempo holds: a trainer left running would carry it off.
+  if (state_.TrainerOn()) {
+    state_.StopTrainer();
+    Say("CATREDES", 1);
+  }
   PrepareCountWords();
   playing_ = true;
   count_in_due_ = state_.CountIn;

@@ -13,21 +13,45 @@ const Sound* BeatChannel::Load(const std::string& path) {
   auto found = bank_.find(path);
   if (found != bank_.end()) return found->second.get();
   std::unique_ptr<Sound> sound;
-  if (auto loaded = LoadWavFile(files::MapWindowsPath(path), output_.GetMixer().SampleRate())) {
+  WavProblem problem = WavProblem::kNone;
+  if (auto loaded =
+          LoadWavFile(files::MapWindowsPath(path), output_.GetMixer().SampleRate(), &problem)) {
     sound = std::make_unique<Sound>(std::move(*loaded));
     sound->name = path;
     sound->cut_fade =
         static_cast<int64_t>(CutFadeFor(sound->samples, output_.GetMixer().SampleRate()));
+  } else {
+    problems_[path] = problem;
   }
   return bank_.emplace(path, std::move(sound)).first->second.get();
 }
 
-const Sound* BeatChannel::LoadSofter(const std::string& path) {
-  // The level and length of the extra notes: a third as loud, at most 30 ms with a 10 ms fade.
-  constexpr float kLevel = 0.35f;
+WavProblem BeatChannel::Problem(const std::string& path) {
+  if (Load(path) != nullptr) return WavProblem::kNone;
+  const auto found = problems_.find(path);
+  return found != problems_.end() ? found->second : WavProblem::kUnreadable;
+}
+
+const Sound* BeatChannel::LoadScaled(const std::string& path, float gain, const std::string& form) {
+  const Sound* full = Load(path);
+  if (gain == 1.0f || full == nullptr) return full;
+  const std::string key = path + ":" + form + "@" + std::to_string(gain);
+  auto found = bank_.find(key);
+  if (found != bank_.end()) return found->second.get();
+  auto scaled = std::make_unique<Sound>(*full);
+  scaled->name = path + ":" + form;
+  for (float& sample : scaled->samples) sample *= gain;
+  return bank_.emplace(key, std::move(scaled)).first->second.get();
+}
+
+const Sound* BeatChannel::LoadSofter(const std::string& path, float gain) {
+  // The level and length of the extra notes: half as loud (6 dB under the sound at `gain`), at
+  // most 30 ms with a 10 ms fade.
+  constexpr float kLevel = 0.5f;
   constexpr int kLengthMs = 30;
   constexpr int kFadeMs = 10;
-  const std::string key = path + ":sub";
+  std::string key = path + ":sub";
+  if (gain != 1.0f) key += '@' + std::to_string(gain);
   auto found = bank_.find(key);
   if (found != bank_.end()) return found->second.get();
   std::unique_ptr<Sound> softer;
@@ -36,13 +60,13 @@ const Sound* BeatChannel::LoadSofter(const std::string& path) {
     const int64_t frames = std::min<int64_t>(full->FrameCount(), rate * kLengthMs / 1000);
     const int64_t fade = std::min<int64_t>(frames, rate * kFadeMs / 1000);
     softer = std::make_unique<Sound>();
-    softer->name = key;
+    softer->name = path + ":sub";
     softer->samples.resize(static_cast<std::size_t>(frames) * 2);
     for (int64_t i = 0; i < frames; ++i) {
       const int64_t left = frames - i;
-      const float gain = kLevel * (left < fade ? static_cast<float>(left) / fade : 1.0f);
-      softer->samples[2 * i] = gain * full->samples[2 * i];
-      softer->samples[2 * i + 1] = gain * full->samples[2 * i + 1];
+      const float level = gain * kLevel * (left < fade ? static_cast<float>(left) / fade : 1.0f);
+      softer->samples[2 * i] = level * full->samples[2 * i];
+      softer->samples[2 * i + 1] = level * full->samples[2 * i + 1];
     }
     softer->cut_fade = full->cut_fade;
   }

@@ -10,6 +10,7 @@
 
 #include "audio/audio_output.hpp"
 #include "audio/sound.hpp"
+#include "audio/wav_loader.hpp"
 #include "base/clock.hpp"
 
 namespace cadencio::audio {
@@ -24,11 +25,19 @@ class BeatChannel {
   // Starts the file and returns once it has been rendered to its end.
   void PlaySync(const std::string& path);
   void Stop();
+  // The stream's rate, which the bank's sounds are held at.
+  int SampleRate() const { return output_.GetMixer().SampleRate(); }
   // The sound of a file, loaded on first use; null when the file is not playable.
   const Sound* Load(const std::string& path);
-  // A softer, shorter form of a file's sound (the extra notes between beats), made once from
-  // the file and kept in the bank; null when the file is not playable.
-  const Sound* LoadSofter(const std::string& path);
+  // The file's sound with its amplitude times `gain`, its whole length, made once and kept in
+  // the bank, named after the file and `form` ("padrao1.wav:medio"); the sound itself for a
+  // gain of 1; null when the file is not playable.
+  const Sound* LoadScaled(const std::string& path, float gain, const std::string& form);
+  // A softer, shorter form of the file's sound at `gain` (the extra notes between beats), made
+  // once and kept in the bank; null when the file is not playable.
+  const Sound* LoadSofter(const std::string& path, float gain = 1.0f);
+  // Why the file's sound is not playable (loading it first); kNone when it plays.
+  WavProblem Problem(const std::string& path);
   // Keeps a sound made by the program in the bank for the program's life, named `name`; the
   // sound as kept, for playing.
   const Sound* Keep(const std::string& name, Sound sound);
@@ -39,6 +48,7 @@ class BeatChannel {
   AudioOutput& output_;
   base::Clock& clock_;
   std::map<std::string, std::unique_ptr<Sound>> bank_;
+  std::map<std::string, WavProblem> problems_;  // of the files that gave no sound
 };
 
 // Sleeps on `clock` until the mixer has rendered `frame` (returns at once when it has).

@@ -48,8 +48,8 @@ std::string CardinalWords(const PortugueseNumberWords& words, uint64_t value) {
     if (group == "000") continue;
     const bool one = group == "001";
     std::string& out = groups[g];
-    if (g == kThousands && one && last < 0) {
-      out = words.scale_one[g];  // a thousand with nothing above it is "mil" alone
+    if (g == kThousands && one) {
+      out = words.scale_one[g];  // a thousand is "mil" alone, never "um mil"
     } else {
       out = GroupWords(words, group);
       if (g != kUnits) out += ' ' + (one ? words.scale_one[g] : words.scale_many[g]);
@@ -59,7 +59,10 @@ std::string CardinalWords(const PortugueseNumberWords& words, uint64_t value) {
   if (last < 0) return "";
   std::string out;
   for (int g = 0; g < last; ++g) out += groups[g];
-  if (!out.empty()) out += words.and_word + ' ';
+  // The last group is joined with "e" when it is below a hundred or a round hundred (mil e
+  // quinhentos, mil e vinte); otherwise the "e" inside it is enough (mil duzentos e trinta).
+  const int last_value = std::stoi(digits.substr(3 * static_cast<std::size_t>(last), 3));
+  if (!out.empty() && (last_value < 100 || last_value % 100 == 0)) out += words.and_word + ' ';
   out += groups[last];
   return out;
 }

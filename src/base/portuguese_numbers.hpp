@@ -28,8 +28,9 @@ struct PortugueseNumberWords {
 // The words of one group of three digit characters ("021": vinte e um); "000" gives nothing.
 std::string GroupWords(const PortugueseNumberWords& words, std::string_view digits);
 
-// The words of a number; only its last 15 digits are read. The groups are run together and
-// only the last one is joined with "e"; the thousands alone are "mil", not "um mil".
+// The words of a number; only its last 15 digits are read. The groups are run together, and
+// the last one is joined with "e" when it is below a hundred or a round hundred (mil e
+// quinhentos, mil duzentos e trinta); a thousand is "mil", never "um mil".
 std::string CardinalWords(const PortugueseNumberWords& words, uint64_t value);
 
 }  // namespace cadencio::base

@@ -17,4 +17,8 @@ namespace cadencio::base {
 // blanks, other characters, or a value that int cannot hold).
 std::optional<int> ParseWholeNumber(std::string_view text);
 
+// The same, except that a whole number beyond int gives the nearest end of int: for a value
+// that is read against a range, 999999999999 is above the range, not something else.
+std::optional<int> ParseWholeNumberClamped(std::string_view text);
+
 }  // namespace cadencio::base

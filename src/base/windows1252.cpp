@@ -2,6 +2,7 @@
 // 0x80-0x9F need a table.
 #include "base/windows1252.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace cadencio::base {
@@ -101,6 +102,12 @@ std::optional<std::u32string> DecodeUtf8(std::string_view utf8) {
   return code_points;
 }
 
+bool LooksLikeUtf8(std::string_view text) {
+  const bool beyond_ascii = std::any_of(
+      text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return beyond_ascii && DecodeUtf8(text).has_value();
+}
+
 Windows1252Text Utf8ToWindows1252(std::string_view utf8, char replacement) {
   Windows1252Text out;
   out.bytes.reserve(utf8.size());
@@ -108,7 +115,9 @@ Windows1252Text Utf8ToWindows1252(std::string_view utf8, char replacement) {
     char32_t cp = 0;
     const int byte = DecodeUtf8(utf8, at, cp) ? UnicodeToWindows1252(cp) : -1;
     if (byte < 0) out.complete = false;
-    out.bytes += byte < 0 ? replacement : static_cast<char>(byte);
+    // The flat and sharp signs become the letters musicians type for them (Si♭ is Sib).
+    const char missing = cp == U'\u266D' ? 'b' : cp == U'\u266F' ? '#' : replacement;
+    out.bytes += byte < 0 ? missing : static_cast<char>(byte);
   }
   return out;
 }

@@ -24,9 +24,15 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // the text is not UTF-8.
 std::optional<std::u32string> DecodeUtf8(std::string_view utf8);
 
+// Whether a text of a file is UTF-8 rather than Windows-1252: it holds a byte beyond ASCII and
+// is valid UTF-8. (Text in the code page seldom is: an accented letter is a lone byte there, not
+// a lead byte with its followers.)
+bool LooksLikeUtf8(std::string_view text);
+
 // Windows-1252 bytes of UTF-8 text (command lines, word lists). A character that the code page
 // lacks, every overlong or surrogate sequence (one each) and every stray byte of a malformed
-// sequence becomes `replacement`, and `complete` then says false.
+// sequence becomes `replacement`, and `complete` then says false; the flat and sharp signs
+// (♭ ♯), which it lacks too, become "b" and "#", as musicians type them.
 struct Windows1252Text {
   std::string bytes;
   bool complete = true;

@@ -207,7 +207,7 @@ class FieldEditor {
         break;
       case 222:
         while (speech_.SpeechBusy()) console_.WaitMessage();
-        speech_.SpeakText(Trimmed());
+        speech_.ReadText(Trimmed());
         break;
       case 223:
         break;
@@ -288,7 +288,7 @@ class FieldEditor {
     }
     std::string part = text_.substr(word.start - 1, word.end - word.start);
     if (word.kind == ReadableWord::kSpeak) {
-      speech_.SpeakText(part);
+      speech_.ReadText(part);
     } else {
       speech_.SpellText(part);
     }
@@ -393,7 +393,7 @@ class FieldEditor {
         Delete();
         break;
       case code::kCtrlF1:
-        speech_.SpeakText(Trimmed());
+        speech_.ReadText(Trimmed());
         break;
       case code::kCtrlF4:
         ChangeSpeed();

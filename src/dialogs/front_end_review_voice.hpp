@@ -1,6 +1,6 @@
 // The screen review's voice over the speech front end: each operation the review needs is the
-// front end's own (words and rows spoken, letters from their recordings, the beep that empties
-// the key queue, the click), and ReviewScreen opens the review with it.
+// front end's own (words and rows read with their marks named, letters from their recordings, the
+// beep that empties the key queue, the click), and ReviewScreen opens the review with it.
 #pragma once
 
 #include <string>
@@ -16,7 +16,7 @@ class FrontEndReviewVoice final : public dialogs::ReviewVoice {
  public:
   explicit FrontEndReviewVoice(speech::SpeechFrontEnd& speech) : speech_(speech) {}
 
-  void SpeakText(std::string_view text) override { speech_.SpeakText(text); }
+  void SpeakText(std::string_view text) override { speech_.ReadText(text); }
   void SpeakChar(uint8_t ch) override { speech_.SpeakChar(ch); }
   void SpellText(std::string_view text) override { speech_.SpellText(text); }
   void PlayPromptWav(const std::string& name) override { speech_.PlayPromptWav(name); }

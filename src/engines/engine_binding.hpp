@@ -8,6 +8,7 @@
 
 #include "audio/wave_out/wav_playback.hpp"
 #include "base/waiter.hpp"
+#include "engines/speech_speed.hpp"
 
 namespace cadencio::engines {
 
@@ -19,6 +20,9 @@ class EngineBinding {
   // which 1: a text is still being worked on; which 0: that, or its sound still plays.
   virtual bool Busy(int which) = 0;
   virtual void Stop() = 0;
+  // Speaks the next texts at a speech speed level (1..5; speech_speed.hpp): its start rate at
+  // speed 3, faster or slower by the level's factor at the others.
+  virtual void SetSpeed(int speed) = 0;
   // Waits for the end as the engine requires and releases it; the binding is not used again.
   virtual void End() = 0;
   // Whether the engine's sound goes through the program's WAV playback (an engine that plays
@@ -47,6 +51,7 @@ struct EngineVoice {
   int voice = 0;  // counted from 1
   int rate = 0;
   int pitch = 0;
+  int speed = kNormalSpeed;  // the speech speed level it starts at
 };
 
 }  // namespace cadencio::engines

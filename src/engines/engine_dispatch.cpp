@@ -32,7 +32,7 @@ void EngineDispatch::SetStarter(EngineFamily family, EngineStarter starter) {
 bool EngineDispatch::StartEngine(int voice, int rate, int pitch, int kind) {
   binding_.reset();
   kind_ = kind;
-  const EngineVoice settings{voice, rate, pitch};
+  const EngineVoice settings{voice, rate, pitch, speed_};
   const EngineStarter& starter = Family() == EngineFamily::kSivra     ? sivra_
                                  : Family() == EngineFamily::kService ? service_
                                                                       : in_process_;
@@ -58,6 +58,12 @@ bool EngineDispatch::EngineBusy(int which) {
 
 void EngineDispatch::EngineStop() {
   if (binding_) binding_->Stop();
+}
+
+void EngineDispatch::SetEngineSpeed(int speed) {
+  if (speed == speed_) return;
+  speed_ = speed;
+  if (binding_) binding_->SetSpeed(speed);
 }
 
 }  // namespace cadencio::engines

@@ -40,6 +40,8 @@ class EngineDispatch {
   // Handles pending messages first; which 1: a text is still queued, 0: or still sounding.
   bool EngineBusy(int which);
   void EngineStop();
+  // The speech speed level (1..5) of the engine started now and of the next one.
+  void SetEngineSpeed(int speed);
   // The TIPOSAPI value of the last start (the usual kind before any), and its family.
   int EngineKind() const { return kind_; }
   EngineFamily Family() const { return FamilyOf(kind_); }
@@ -54,6 +56,7 @@ class EngineDispatch {
  private:
   EngineContext context_;
   int kind_ = kUsualKind;
+  int speed_ = kNormalSpeed;
   std::unique_ptr<EngineBinding> binding_;
   EngineStarter in_process_, service_, sivra_;
 };

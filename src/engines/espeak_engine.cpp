@@ -18,8 +18,11 @@
 #include <utility>
 #include <vector>
 
+#include "audio/speech_level.hpp"
 #include "base/windows1252.hpp"
 #include "engines/engine_voices.hpp"
+#include "engines/espeak_markup.hpp"
+#include "engines/speech_speed.hpp"
 
 namespace cadencio::engines {
 
@@ -28,6 +31,12 @@ namespace {
 constexpr int kNormalRate = 175;
 constexpr int kNormalPitch = 50;
 constexpr std::size_t kMaxTextLength = 64000;
+// espeak-ng at its normal volume speaks this far under the speech level every voice speaks at
+// (measured over the catalogue by bench/quality/speech_levels).
+constexpr double kEspeakGainDb = 3.4;
+// espeak-ng speaks softer as it speaks faster (about 0.45 dB a speed level, measured over the
+// same catalogue): the gain follows the speed so that every speed is at the speech level.
+constexpr double kEspeakGainPerSpeedDb = 0.45;
 // Milliseconds of sound in one synthesis callback.
 constexpr int kCallbackMs = 20;
 // The first piece goes to playback as soon as it comes; later pieces grow up to the block
@@ -44,8 +53,11 @@ int EspeakSampleRate() {
 
 class EspeakEngine final : public EngineBinding {
  public:
-  EspeakEngine(EngineContext& context, int sample_rate)
-      : context_(context), sample_rate_(sample_rate) {}
+  EspeakEngine(EngineContext& context, int sample_rate, int words_per_minute, int speed)
+      : context_(context),
+        sample_rate_(sample_rate),
+        words_per_minute_(words_per_minute),
+        speed_(speed) {}
 
   void Speak(const std::string& given) override {
     const std::string text = EngineTextFor(given);
@@ -57,9 +69,9 @@ class EspeakEngine final : public EngineBinding {
     aborted_ = false;
     pending_.clear();
     flush_at_ = 1;
-    const std::string utf8 = base::Windows1252ToUtf8(text);
-    espeak_ERROR result = espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
-                                       espeakCHARS_UTF8, nullptr, this);
+    const std::string markup = EspeakMarkup(text);
+    espeak_ERROR result = espeak_Synth(markup.c_str(), markup.size() + 1, 0, POS_CHARACTER, 0,
+                                       espeakCHARS_UTF8 | espeakSSML, nullptr, this);
     if (thrown_) {
       // The program ends (its window closed) while a chunk was played: go on ending it.
       pending_.clear();
@@ -90,6 +102,11 @@ class EspeakEngine final : public EngineBinding {
   }
 
   void End() override { Stop(); }
+
+  void SetSpeed(int speed) override {
+    speed_ = speed;
+    espeak_SetParameter(espeakRATE, EspeakRateAtSpeed(words_per_minute_, speed), 0);
+  }
 
   // One chunk of samples and the events up to it; 1 asks espeak-ng to stop the synthesis.
   // Playing a chunk handles messages, and the end of the program raises an exception there;
@@ -134,6 +151,7 @@ class EspeakEngine final : public EngineBinding {
     const bool cut = wav.CutSpeech();
     wav.SetFastPlayback(false);
     wav.SetCutSpeech(false);
+    audio::ApplySpeechGain(pending_, kEspeakGainDb + kEspeakGainPerSpeedDb * (speed_ - 3));
     wav.PlayPcm({1, sample_rate_, 16}, pending_);
     wav.SetFastPlayback(fast);
     wav.SetCutSpeech(cut);
@@ -144,7 +162,9 @@ class EspeakEngine final : public EngineBinding {
 
   EngineContext& context_;
   int sample_rate_;
-  int queued_ = 0;  // texts espeak-ng is working on
+  int words_per_minute_;  // at speed 3
+  int speed_;             // the speech speed level, 1 to 5
+  int queued_ = 0;        // texts espeak-ng is working on
   bool audio_playing_ = false;
   bool finished_ = false;  // espeak-ng reported the end of the current text
   bool aborted_ = false;   // a key ended the current synthesis
@@ -169,6 +189,11 @@ int EspeakRate(int rate) {
   }
   return std::clamp(wpm, static_cast<int>(espeakRATE_MINIMUM),
                     static_cast<int>(espeakRATE_MAXIMUM));
+}
+
+int EspeakRateAtSpeed(int words_per_minute, int speed) {
+  return std::clamp(static_cast<int>(std::lround(words_per_minute * SpeedFactor(speed))),
+                    static_cast<int>(espeakRATE_MINIMUM), static_cast<int>(espeakRATE_MAXIMUM));
 }
 
 int EspeakPitch(int pitch) {
@@ -199,10 +224,11 @@ std::unique_ptr<EngineBinding> StartEspeak(EngineContext& context, const EngineV
       espeak_SetVoiceByName(voices[index]->identifier) != EE_OK) {
     return nullptr;
   }
-  espeak_SetParameter(espeakRATE, EspeakRate(voice.rate), 0);
+  const int words_per_minute = EspeakRate(voice.rate);
+  espeak_SetParameter(espeakRATE, EspeakRateAtSpeed(words_per_minute, voice.speed), 0);
   espeak_SetParameter(espeakPITCH, EspeakPitch(voice.pitch), 0);
   espeak_SetSynthCallback(SynthCallback);
-  return std::make_unique<EspeakEngine>(context, sample_rate);
+  return std::make_unique<EspeakEngine>(context, sample_rate, words_per_minute, voice.speed);
 }
 
 }  // namespace cadencio::engines

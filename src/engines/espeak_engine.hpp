@@ -20,6 +20,9 @@ std::unique_ptr<EngineBinding> StartEspeak(EngineContext& context, const EngineV
 // around the normal 175 (10: three times as fast, -10: a third), a rate above 10 is words per
 // minute; the result is kept within espeak-ng's 80..450. 0 gives the normal 175.
 int EspeakRate(int rate);
+// The words per minute of a speech speed level (1..5) for the rate of speed 3, kept within
+// espeak-ng's 80..450.
+int EspeakRateAtSpeed(int words_per_minute, int speed);
 // espeak-ng's pitch 0..100 for a pitch -10..10: 50 + 5 x pitch, kept within 0..100.
 int EspeakPitch(int pitch);
 

@@ -1,6 +1,7 @@
 // Sivra glue: starting the built-in TTS, and the wake-up message after each of its operations.
 #include "engines/sivra_glue.hpp"
 
+#include "engines/speech_speed.hpp"
 #include "files/paths.hpp"
 
 namespace cadencio::engines {
@@ -26,8 +27,15 @@ class SivraBinding final : public EngineBinding {
     engine_.SivraSetOutputFile("");  // the speech is heard, not written
     const bool started = engine_.SivraStart(files.database, files.rules, files.exceptions,
                                             files.abbreviations, files.prosody, files.diphones);
-    engine_.SivraSetFactors(SivraPitchFactor(voice.pitch), SivraDurationFactor(voice.rate));
+    pitch_factor_ = SivraPitchFactor(voice.pitch);
+    duration_factor_ = SivraDurationFactor(voice.rate);
+    SetSpeed(voice.speed);
     return started;
+  }
+
+  // A faster speed makes every duration shorter by its factor.
+  void SetSpeed(int speed) override {
+    engine_.SivraSetFactors(pitch_factor_, duration_factor_ / SpeedFactor(speed));
   }
 
   void Speak(const std::string& text) override {
@@ -61,6 +69,8 @@ class SivraBinding final : public EngineBinding {
   EngineContext& context_;
   SivraHostAdapter host_;
   tts::SivraEngine engine_;
+  double pitch_factor_ = 1;
+  double duration_factor_ = 1;  // at speed 3
 };
 
 }  // namespace

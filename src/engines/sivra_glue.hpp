@@ -8,7 +8,9 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "audio/speech_level.hpp"
 #include "engines/engine_binding.hpp"
 #include "tts/sivra_engine.hpp"
 
@@ -36,16 +38,22 @@ double SivraPitchFactor(int pitch);
 // 0.8 - rate / 15: rate 3 gives 0.6, rate 0 gives 0.8.
 double SivraDurationFactor(int rate);
 
+// The built-in TTS speaks this far under the speech level every voice speaks at (measured over
+// the catalogue by bench/quality/speech_levels).
+inline constexpr double kSivraGainDb = 1.2;
+
 // The engine's way to the program: the WAV playback and a modal message.
 class SivraHostAdapter final : public tts::SivraHost {
  public:
   SivraHostAdapter(audio::WavPlayback& wav, std::function<void(const std::string&)> message_box)
       : wav_(wav), message_box_(std::move(message_box)) {}
   // The samples' bytes as they lie in memory, which is little-endian on the machines the
-  // program is built for, as PCM playback wants them.
+  // program is built for, as PCM playback wants them, brought to the speech level.
   void PlaySamples(std::span<const int16_t> samples) override {
-    wav_.PlayPcm({1, tts::kSivraSampleRate, 16},
-                 {reinterpret_cast<const uint8_t*>(samples.data()), samples.size_bytes()});
+    const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());
+    pcm_.assign(bytes, bytes + samples.size_bytes());
+    audio::ApplySpeechGain(pcm_, kSivraGainDb);
+    wav_.PlayPcm({1, tts::kSivraSampleRate, 16}, pcm_);
   }
   bool WavBusy() override { return wav_.WavBusy(); }
   void StopWav() override { wav_.StopWav(); }
@@ -60,6 +68,7 @@ class SivraHostAdapter final : public tts::SivraHost {
  private:
   audio::WavPlayback& wav_;
   std::function<void(const std::string&)> message_box_;
+  std::vector<uint8_t> pcm_;  // the samples being played, raised to the speech level
 };
 
 // Starts the built-in TTS with the file set, the factors of `voice` (its voice number is not

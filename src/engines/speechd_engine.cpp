@@ -19,6 +19,7 @@
 
 #include "base/windows1252.hpp"
 #include "engines/engine_voices.hpp"
+#include "engines/speech_speed.hpp"
 
 namespace cadencio::engines {
 
@@ -62,6 +63,13 @@ class SpeechdEngine final : public EngineBinding {
  public:
   SpeechdEngine(EngineContext& context, SPDConnection* connection, const ServiceLimits& limits)
       : context_(context), connection_(connection), limits_(limits) {}
+
+  // The service's rate at speed 3 (-100..100); `set`: the settings chose it, so it is set there
+  // too; else it is the service's own rate, the one its user chose, and stays as it is.
+  void KeepRate(int rate, bool set) {
+    rate_ = rate;
+    rate_set_ = set;
+  }
   ~SpeechdEngine() override { Close(); }
 
   void Speak(const std::string& given) override {
@@ -112,6 +120,14 @@ class SpeechdEngine final : public EngineBinding {
     Close();
   }
 
+  void SetSpeed(int speed) override {
+    // At speed 3 the service's own rate is left alone, unless another speed changed it.
+    if (speed == kNormalSpeed && !rate_set_ && !changed_) return;
+    changed_ = speed != kNormalSpeed;
+    // A failure keeps the rate it had.
+    spd_set_voice_rate(connection_, ServiceRateTimes(rate_, SpeedFactor(speed)));
+  }
+
  private:
   void Close() {
     if (connection_ == nullptr) return;
@@ -126,6 +142,9 @@ class SpeechdEngine final : public EngineBinding {
   EngineContext& context_;
   SPDConnection* connection_;
   ServiceLimits limits_;
+  int rate_ = 0;
+  bool rate_set_ = false;
+  bool changed_ = false;  // a speed other than 3 changed the service's own rate
   SteadyClock::time_point give_up_at_{};
 };
 
@@ -192,8 +211,10 @@ std::unique_ptr<EngineBinding> StartSpeechDispatcher(EngineContext& context,
     return nullptr;
   }
   // Rate 0 is the service's normal rate: the one its user set (a screen reader's user above
-  // all), which setting 0 would replace by speech-dispatcher's middle rate.
-  if (rate != 0) spd_set_voice_rate(connection, ServiceRate(rate));  // a failure keeps it
+  // all), which setting 0 would replace by speech-dispatcher's middle rate; the speeds other
+  // than 3 are faster or slower than it.
+  engine->KeepRate(rate != 0 ? ServiceRate(rate) : spd_get_voice_rate(connection), rate != 0);
+  engine->SetSpeed(voice.speed);
   return engine;
 }
 

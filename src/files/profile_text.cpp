@@ -14,7 +14,8 @@ constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // One line of the text: where it starts, its bytes without the line end, and the line end
-// ("\n", "\r\n", a lone "\r" at the very end of the text, or nothing).
+// ("\n", "\r\n", "\r", or nothing for a last line without one). CR, LF and CR LF end lines
+// alike, as the editors of every system write them.
 struct Line {
   std::size_t start = 0;
   std::string_view text;
@@ -25,13 +26,10 @@ std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    std::size_t nl = text.find('\n', pos);
-    std::size_t stop = nl == std::string_view::npos ? text.size() : nl;
-    std::size_t body_end = stop;
-    if (body_end > pos && text[body_end - 1] == '\r') --body_end;
-    std::size_t next = nl == std::string_view::npos ? text.size() : nl + 1;
-    lines.push_back(
-        {pos, text.substr(pos, body_end - pos), text.substr(body_end, next - body_end)});
+    const std::size_t stop = std::min(text.find_first_of("\r\n", pos), text.size());
+    const std::size_t next =
+        std::min(text.compare(stop, 2, "\r\n") == 0 ? stop + 2 : stop + 1, text.size());
+    lines.push_back({pos, text.substr(pos, stop - pos), text.substr(stop, next - stop)});
     pos = next;
   }
   return lines;
@@ -124,18 +122,19 @@ SectionSpan FindSection(const std::vector<Line>& lines, std::string_view section
   return span;
 }
 
-// The line end new lines get: the first complete one in the text, LF for a text without one.
+// The line end new lines get: the file's own (its first one), LF for a text without one.
 std::string_view LineEndStyle(const std::vector<Line>& lines) {
   for (const Line& line : lines) {
-    if (line.end == "\n" || line.end == "\r\n") return line.end;
+    if (!line.end.empty()) return line.end;
   }
   return "\n";
 }
 
-// What completes the line end of a last line that lacks one ("" or a lone CR).
+// What completes the line end of a line that new lines follow: the whole end for a last line
+// without one, the LF of a lone CR in a text of CR LF ends.
 std::string_view MissingLineEnd(const Line& line, std::string_view eol) {
   if (line.end.empty()) return eol;
-  if (line.end == "\r") return "\n";
+  if (line.end == "\r" && eol == "\r\n") return "\n";
   return {};
 }
 

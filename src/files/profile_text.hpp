@@ -1,5 +1,6 @@
 // Profile (INI) text held in memory: finding a key the way the Windows private-profile functions
-// do, and editing the text so that only the lines written to change. ProfileFile adds the file
+// do, and editing the text so that only the lines written to change. Lines end in CR, LF or
+// CR LF alike. ProfileFile adds the file
 // reading and the crash-safe writing on top of these.
 #pragma once
 
@@ -30,7 +31,7 @@ ProfileEntries ListProfileSection(std::string_view text, std::string_view sectio
 // matching section gets its value replaced in place (the line keeps its key spelling and the
 // layout before the value); a new key goes after the section's last key line; a missing section
 // is added at the end of the text. All other bytes stay as they are, and new lines take the line
-// end the text already uses (CRLF or LF). Names and values are cut at their first line break;
+// end the text already uses (CR LF, LF or CR). Names and values are cut at their first line break;
 // nothing is returned when a name cannot be stored (empty key, key with '=' or starting with ';'
 // or '[', section with ']').
 std::optional<std::string> UpdateProfileText(std::string_view text, std::string_view section,

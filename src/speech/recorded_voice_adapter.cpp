@@ -32,9 +32,9 @@ void RecordedVoiceAdapter::SetSettings(const SynthSettings& settings) {
   voice_.SetVoiceCuts(settings.piece_cut, settings.piece_surplus, settings.word_gap);
 }
 
-std::string RecordedVoiceAdapter::SpeakWords(std::string_view words) {
+std::string RecordedVoiceAdapter::SpeakWords(std::string_view words, voice::Tune tune) {
   std::string phonetic = voice_.Translator().TranslateToPhonetic(words);
-  voice_.SpeakPhonetic(phonetic, false);
+  voice_.SpeakPhonetic(phonetic, false, nullptr, tune);
   return phonetic;
 }
 

@@ -31,7 +31,7 @@ class RecordedVoiceAdapter final : public RecordedVoicePort,
   int Open() override;
   void Close() override;
   void SetSettings(const SynthSettings& settings) override;
-  std::string SpeakWords(std::string_view words) override;
+  std::string SpeakWords(std::string_view words, voice::Tune tune) override;
   std::string DatabaseName() const override { return voice_.DatabaseName(); }
 
   // The voice's side.

@@ -14,6 +14,7 @@
 #include "speech/beep_and_click.hpp"
 #include "speech/number_words.hpp"
 #include "speech/spoken_forms.hpp"
+#include "tts/question_tune.hpp"
 #include "voice/voice_format.hpp"
 
 namespace cadencio::speech {
@@ -42,6 +43,12 @@ bool IsDigit(uint8_t ch) {
 bool IsWordChar(uint8_t ch) {
   return ch == ' ' || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 128;
 }
+// Whether the run of words ends a yes/no question: the rest of the text goes on with '?'.
+bool IsYesNoQuestion(std::string_view run, std::string_view rest) {
+  const std::size_t mark = rest.find_first_not_of(' ');
+  return mark != std::string_view::npos && rest[mark] == '?' && tts::AsksYesOrNo(run);
+}
+
 bool IsLetterOrHigh(uint8_t ch) {
   return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 128;
 }
@@ -164,6 +171,7 @@ void SpeechFrontEnd::LoadSynthSettings(int speed) {
   if (voice_) voice_->SetSettings(settings_);
   wav_.SetCutSpeech(s.cut_speech);
   wav_.SetFastPlayback(s.fast_playback);
+  engine_.SetEngineSpeed(speed);
 }
 
 // --- start and end --------------------------------------------------------------------
@@ -264,8 +272,9 @@ void SpeechFrontEnd::SpeakText(std::string_view shown) {
     WriteSpoken(shown);
     return;
   }
-  // Every voice is given the same spoken form of the program's own words.
-  std::string text = SpokenForm(shown);
+  // Every voice is given the same spoken form of the program's own words; an engine is given
+  // large numbers as words, the recorded voice reads them from its word recordings.
+  std::string text = SpokenForm(shown, engine_active_);
   if (engine_active_) {
     // The engine takes the whole text as it is.
     while (SpeechBusy()) waiter_.WaitMessage();
@@ -300,6 +309,16 @@ void SpeechFrontEnd::SpeakText(std::string_view shown) {
   }
 }
 
+void SpeechFrontEnd::ReadText(std::string_view text) {
+  // Back to messages when the reading ends, also when the program ends inside it.
+  struct EndReading {
+    bool& reading;
+    ~EndReading() { reading = false; }
+  } end{reading_};
+  reading_ = true;
+  SpeakText(text);
+}
+
 void SpeechFrontEnd::SpeakDigitRun(std::string& text) {
   std::size_t end = 0;
   while (end < text.size() && (IsDigit(text[end]) || text[end] == '-')) ++end;
@@ -320,7 +339,9 @@ void SpeechFrontEnd::SpeakWordRun(std::string& text) {
   if (base::AsciiUpperCase(run) == "WWW") {
     SpellText(run);
   } else if (voice_ && run.find_first_not_of(' ') != std::string::npos) {
-    std::string phonetic = voice_->SpeakWords(std::string_view(run).substr(0, 999));
+    const voice::Tune tune =
+        IsYesNoQuestion(run, text) ? voice::Tune::kQuestion : voice::Tune::kStatement;
+    std::string phonetic = voice_->SpeakWords(std::string_view(run).substr(0, 999), tune);
     Notify(SpeechEvent::kPhonetic, phonetic);
   }
   // A hyphen inside a word is silent.
@@ -343,7 +364,8 @@ void SpeechFrontEnd::SpeakMark(std::string& text) {
   } else if (ch != '-') {
     if (text.compare(0, 3, "://") == 0) {
       SpellText(text.substr(0, 1));  // the colon of an address is named, not paused
-    } else if (ch == '(' || ch == ')' || ch == ',' || ch == '.' || ch == ':' || ch == ';') {
+    } else if (ch == '(' || ch == ')' || ch == ',' || ch == '.' || ch == ':' || ch == ';' ||
+               (!reading_ && (ch == '?' || ch == '!'))) {
       PunctuationPause(text);
     } else if (ch != '\t' && ch != ' ' && !waiter_.KeyPressed()) {
       SpeakChar(ch);
@@ -366,14 +388,18 @@ void SpeechFrontEnd::PunctuationPause(std::string_view text) {
   while (SpeechBusy()) waiter_.WaitMessage();
   auto mark = static_cast<uint8_t>(text[0]);
   bool blank_follows = text.size() > 1 && text[1] == ' ';
-  SpeakChar(mark);
+  int pause_ms = 0;
   if (mark == '(' || mark == ')' || mark == ':' || mark == ';') {
-    SpeechPause(settings_.colon_pause_ms);
+    pause_ms = settings_.colon_pause_ms;
   } else if ((mark == ',' || mark == '-') && blank_follows) {
-    SpeechPause(settings_.comma_pause_ms);
-  } else if (mark == '.' && blank_follows) {
-    SpeechPause(settings_.full_stop_pause_ms);
+    pause_ms = settings_.comma_pause_ms;
+  } else if ((mark == '.' || mark == '?' || mark == '!') && blank_follows) {
+    pause_ms = settings_.full_stop_pause_ms;
   }
+  // Reading names every mark; in a message a mark that pauses is heard as the pause alone, and
+  // "um, Garota de Ipanema" is not read "um vírgula Garota de Ipanema".
+  if (reading_ || pause_ms == 0) SpeakChar(mark);
+  if (pause_ms > 0) SpeechPause(pause_ms);
 }
 
 void SpeechFrontEnd::SpeakChar(uint8_t ch) {

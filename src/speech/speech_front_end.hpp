@@ -20,6 +20,7 @@
 #include "engines/engine_dispatch.hpp"
 #include "files/audira_settings.hpp"
 #include "speech/speech_events.hpp"
+#include "voice/tune.hpp"
 
 namespace cadencio::speech {
 
@@ -45,8 +46,9 @@ class RecordedVoicePort {
   virtual int Open() = 0;
   virtual void Close() = 0;
   virtual void SetSettings(const SynthSettings& settings) = 0;
-  // Translates a run of words to the phonetic text and speaks it; returns the phonetic text.
-  virtual std::string SpeakWords(std::string_view words) = 0;
+  // Translates a run of words to the phonetic text and speaks it with the tune; returns the
+  // phonetic text.
+  virtual std::string SpeakWords(std::string_view words, voice::Tune tune) = 0;
   virtual std::string DatabaseName() const = 0;
 };
 
@@ -99,7 +101,12 @@ class SpeechFrontEnd {
   void EndSpeech();
   void LoadSynthSettings(int speed);
 
+  // Speaks a message the program composes: a mark that ends a phrase (", " ". " "? " ...) is
+  // only a pause; a mark inside a word or number ("3.5") is read.
   void SpeakText(std::string_view text);
+  // Reads a text from the screen or a field as it stands: every mark is named (a comma
+  // "vírgula") before its pause.
+  void ReadText(std::string_view text);
   // Shows a message that is only spoken, not written on the screen, where the front end has
   // room beside the screen (the window's status band).
   void ShowSpoken(std::string_view text) { screen_.ShowSpoken(text); }
@@ -179,6 +186,7 @@ class SpeechFrontEnd {
   bool engine_active_ = false;
   bool engine_failed_ = false;
   bool echo_typing_ = true;
+  bool reading_ = false;  // ReadText: marks are named
   uint8_t previous_mark_ = ' ';
   int mark_repeats_ = 0;
   std::vector<uint8_t> click_samples_;

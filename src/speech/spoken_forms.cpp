@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "tts/written_forms.hpp"
+
 namespace cadencio::speech {
 
 namespace {
@@ -42,18 +44,42 @@ constexpr std::array<SpokenEntry, 34> kSpokenForms = {{
     {"SOL", "sol"},
     {"espeak-ng", "esp\xEDqui \xE9ne g\xEA"},
     {"speech-dispatcher", "isp\xEDtchi disp\xE9tcher"},
-    {"F1", "efe um"},
-    {"F2", "efe dois"},
-    {"F3", "efe tr\xEAs"},
-    {"F4", "efe quatro"},
-    {"F5", "efe cinco"},
-    {"F6", "efe seis"},
-    {"F7", "efe sete"},
-    {"F8", "efe oito"},
-    {"F9", "efe nove"},
-    {"F10", "efe dez"},
-    {"F11", "efe onze"},
-    {"F12", "efe doze"},
+    {"F1",
+     "\xE9"
+     "fe um"},
+    {"F2",
+     "\xE9"
+     "fe dois"},
+    {"F3",
+     "\xE9"
+     "fe tr\xEAs"},
+    {"F4",
+     "\xE9"
+     "fe quatro"},
+    {"F5",
+     "\xE9"
+     "fe cinco"},
+    {"F6",
+     "\xE9"
+     "fe seis"},
+    {"F7",
+     "\xE9"
+     "fe sete"},
+    {"F8",
+     "\xE9"
+     "fe oito"},
+    {"F9",
+     "\xE9"
+     "fe nove"},
+    {"F10",
+     "\xE9"
+     "fe dez"},
+    {"F11",
+     "\xE9"
+     "fe onze"},
+    {"F12",
+     "\xE9"
+     "fe doze"},
 }};
 
 // Letters and digits of the code page: what a written form must not be glued to.
@@ -77,7 +103,7 @@ const SpokenEntry* EntryAt(std::string_view text, std::size_t pos) {
 
 }  // namespace
 
-std::string SpokenForm(std::string_view text) {
+std::string SpokenForm(std::string_view text, bool numbers_as_words) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t pos = 0; pos < text.size();) {
@@ -88,7 +114,7 @@ std::string SpokenForm(std::string_view text) {
       out += text[pos++];
     }
   }
-  return out;
+  return tts::SpellOutWrittenForms(out, numbers_as_words);
 }
 
 }  // namespace cadencio::speech

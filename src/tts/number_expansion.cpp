@@ -88,6 +88,12 @@ std::string CardinalWords(uint64_t value) {
   return base::CardinalWords(TtsNumberWords(), value);
 }
 
+std::string CardinalWordsTrimmed(uint64_t value) {
+  std::string words = CardinalWords(value);
+  while (!words.empty() && words.back() == ' ') words.pop_back();
+  return words;
+}
+
 std::string OrdinalWords(uint64_t value, Gender gender) {
   const OrdinalTables& t = Ordinals();
   if (value >= 2000) return CardinalWords(value);
@@ -107,6 +113,24 @@ std::string OrdinalWords(uint64_t value, Gender gender) {
     out += w;
   }
   return out;
+}
+
+std::optional<uint64_t> ReadWholeAmount(std::string_view text, std::size_t& pos) {
+  if (!IsDigit(CharAt(text, pos))) return std::nullopt;
+  uint64_t value = 0;
+  std::size_t digits = 0;
+  for (;;) {
+    const char c = CharAt(text, pos);
+    if (IsDigit(c) && digits < 15) {
+      value = value * 10 + static_cast<uint64_t>(c - '0');
+      ++digits;
+      ++pos;
+    } else if (IsThousandsSeparator(text, pos)) {
+      ++pos;
+    } else {
+      return value;
+    }
+  }
 }
 
 std::string ReadNumber(std::string_view text, std::size_t& pos) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "tts/character_names.hpp"
+#include "tts/name_forms.hpp"
 #include "tts/number_expansion.hpp"
 #include "tts/tts_text.hpp"
 
@@ -90,39 +91,12 @@ bool Holds(const std::array<std::string_view, N>& table, std::string_view s) {
   return false;
 }
 
-// Cardinal words without the blank a scale word leaves at the end.
-std::string Words(uint64_t value) {
-  std::string words = CardinalWords(value);
-  while (!words.empty() && words.back() == ' ') words.pop_back();
-  return words;
-}
-
 // The feminine of a cardinal whose last word is "um" or "dois" (uma hora, duas horas).
 std::string Feminine(std::string words) {
   if (words == "um" || words.ends_with(" um")) return words + "a";
   if (words == "dois" || words.ends_with(" dois"))
     return words.substr(0, words.size() - 4) + "duas";
   return words;
-}
-
-// Digits with '.' thousands separators; nothing when `pos` is not at a digit.
-std::optional<uint64_t> ReadAmount(std::string_view text, std::size_t& pos) {
-  if (!IsDigit(CharAt(text, pos))) return std::nullopt;
-  uint64_t value = 0;
-  std::size_t digits = 0;
-  for (;;) {
-    const char c = CharAt(text, pos);
-    if (IsDigit(c) && digits < 15) {
-      value = value * 10 + static_cast<uint64_t>(c - '0');
-      ++digits;
-      ++pos;
-    } else if (c == '.' && IsDigit(CharAt(text, pos + 1)) && IsDigit(CharAt(text, pos + 2)) &&
-               IsDigit(CharAt(text, pos + 3)) && !IsDigit(CharAt(text, pos + 4))) {
-      ++pos;
-    } else {
-      return value;
-    }
-  }
 }
 
 // A number of one or two digits, at most `max`, not followed by another digit.
@@ -138,16 +112,12 @@ std::optional<int> ReadSmall(std::string_view text, std::size_t& pos, int max, b
   return value;
 }
 
-bool EndsWord(std::string_view text, std::size_t pos) {
-  return pos >= text.size() || !(IsInLetterSet(text[pos]) || IsDigit(text[pos]));
-}
-
 bool ReadMoney(std::string_view text, std::size_t& pos, std::string& out) {
   for (const Currency& currency : kCurrencies) {
     if (!text.substr(pos).starts_with(currency.sign)) continue;
     std::size_t p = pos + currency.sign.size();
     if (CharAt(text, p) == ' ') ++p;
-    const std::optional<uint64_t> whole = ReadAmount(text, p);
+    const std::optional<uint64_t> whole = ReadWholeAmount(text, p);
     if (!whole) return false;
     uint64_t cents = 0;
     if (CharAt(text, p) == ',' && IsDigit(CharAt(text, p + 1)) && IsDigit(CharAt(text, p + 2)) &&
@@ -157,7 +127,7 @@ bool ReadMoney(std::string_view text, std::size_t& pos, std::string& out) {
     }
     std::string words;
     if (*whole > 0 || cents == 0) {
-      words = Words(*whole);
+      words = CardinalWordsTrimmed(*whole);
       // "um milhão de reais": a scale word takes "de" before the currency.
       if (words.ends_with("\xE3o") || words.ends_with("\xF5"
                                                       "es"))
@@ -167,7 +137,7 @@ bool ReadMoney(std::string_view text, std::size_t& pos, std::string& out) {
     }
     if (cents > 0) {
       if (!words.empty()) words += " e ";
-      words += Words(cents) + (cents == 1 ? " centavo" : " centavos");
+      words += CardinalWordsTrimmed(cents) + (cents == 1 ? " centavo" : " centavos");
     }
     out += words + ' ';
     pos = p;
@@ -194,14 +164,14 @@ bool ReadDate(std::string_view text, std::size_t& pos, std::string& out) {
     while (IsDigit(CharAt(text, q)) && q - p <= 4) value = value * 10 + (text[q++] - '0');
     const std::size_t length = q - p - 1;
     if ((length != 2 && length != 4) || IsDigit(CharAt(text, q))) return false;
-    year = " de " + Words(value);
+    year = " de " + CardinalWordsTrimmed(value);
     p = q;
   } else if (short_day || short_month || CharAt(text, p) == '/') {
     return false;  // 1/2 is a fraction, not a date
   }
   if (!EndsWord(text, p)) return false;
-  out += (*day == 1 ? std::string("primeiro") : Words(static_cast<uint64_t>(*day))) + " de " +
-         Cp1252(kMonths[static_cast<std::size_t>(*month - 1)]) + year + ' ';
+  out += (*day == 1 ? std::string("primeiro") : CardinalWordsTrimmed(static_cast<uint64_t>(*day))) +
+         " de " + Cp1252(kMonths[static_cast<std::size_t>(*month - 1)]) + year + ' ';
   pos = p;
   return true;
 }
@@ -226,10 +196,11 @@ bool ReadTime(std::string_view text, std::size_t& pos, std::string& out) {
     return false;
   }
   if (!EndsWord(text, p)) return false;
-  out += Feminine(Words(static_cast<uint64_t>(*hours))) + (*hours == 1 ? " hora" : " horas");
+  out += Feminine(CardinalWordsTrimmed(static_cast<uint64_t>(*hours))) +
+         (*hours == 1 ? " hora" : " horas");
   if (minutes && *minutes > 0) {
-    out +=
-        " e " + Words(static_cast<uint64_t>(*minutes)) + (*minutes == 1 ? " minuto" : " minutos");
+    out += " e " + CardinalWordsTrimmed(static_cast<uint64_t>(*minutes)) +
+           (*minutes == 1 ? " minuto" : " minutos");
   }
   out += ' ';
   pos = p;
@@ -240,7 +211,7 @@ bool ReadTime(std::string_view text, std::size_t& pos, std::string& out) {
 bool ReadMeasure(std::string_view text, std::size_t& pos, std::string& out) {
   std::size_t p = pos;
   const std::size_t start = p;
-  const std::optional<uint64_t> whole = ReadAmount(text, p);
+  const std::optional<uint64_t> whole = ReadWholeAmount(text, p);
   if (!whole) return false;
   const bool one = text.substr(start, p - start) == "1";
   std::size_t decimals_at = 0;
@@ -254,7 +225,7 @@ bool ReadMeasure(std::string_view text, std::size_t& pos, std::string& out) {
     if (!text.substr(unit_at).starts_with(unit.symbol)) continue;
     const std::size_t end = unit_at + unit.symbol.size();
     if (!EndsWord(text, end)) continue;
-    std::string words = Words(*whole);
+    std::string words = CardinalWordsTrimmed(*whole);
     if (unit.feminine) words = Feminine(words);
     if (decimals_at != 0) {
       std::size_t d = decimals_at;
@@ -347,29 +318,6 @@ std::optional<int> RomanValue(std::string_view letters) {
   return value;
 }
 
-// The word of letters that ends just before `end` (blanks before it passed over), lower-cased.
-std::string WordBefore(std::string_view text, std::size_t end) {
-  while (end > 0 && text[end - 1] == ' ') --end;
-  std::size_t start = end;
-  while (start > 0 && IsInLetterSet(text[start - 1])) --start;
-  return std::string(text.substr(start, end - start));
-}
-
-std::string WordAfter(std::string_view text, std::size_t start) {
-  while (CharAt(text, start) == ' ') ++start;
-  std::size_t end = start;
-  while (end < text.size() && IsInLetterSet(text[end])) ++end;
-  return std::string(text.substr(start, end - start));
-}
-
-bool IsCapitalised(std::string_view word) {
-  if (word.size() < 2 || base::UpperCase1252(word[0]) != word[0]) return false;
-  for (std::size_t k = 1; k < word.size(); ++k) {
-    if (base::LowerCase1252(word[k]) != word[k]) return false;
-  }
-  return true;
-}
-
 bool IsVowelLetter(char c) {
   return IsInLetterSet(c) && !IsInConsonantSet(c);
 }
@@ -441,13 +389,14 @@ bool ReadRomanNumeral(std::string_view text, std::size_t& pos, std::string& out)
   const bool by_century = before == century || before == centuries || after == century;
   if (!cardinal && !by_century && !IsCapitalised(WordBefore(text, pos))) return false;
   const auto number = static_cast<uint64_t>(*value);
-  out += !cardinal && number <= 10 ? OrdinalWords(number, Gender::kMasculine) : Words(number);
+  out += !cardinal && number <= 10 ? OrdinalWords(number, Gender::kMasculine)
+                                   : CardinalWordsTrimmed(number);
   pos = end;
   return true;
 }
 
 bool ReadAcronym(std::string_view text, std::size_t& pos, std::string& out,
-                 const ExceptionTable* exceptions) {
+                 const ExceptionTable* exceptions, bool spaced) {
   if (pos > 0 && IsInLetterSet(text[pos - 1])) return false;
   std::size_t end = pos;
   bool vowel = false;
@@ -458,13 +407,25 @@ bool ReadAcronym(std::string_view text, std::size_t& pos, std::string& out,
   }
   const std::string_view word = text.substr(pos, end - pos);
   // Without a vowel the word is spelled anyway; with a hyphen it is a compound.
-  if (word.size() < 2 || !vowel || CharAt(text, end) == '-' || IsPronounceable(word)) return false;
-  if (exceptions) {
+  if (word.size() < 2 || !vowel || CharAt(text, end) == '-') return false;
+  std::string said;
+  const AcronymReading reading = AcronymReadingOf(word, said);
+  if (reading == AcronymReading::kSaid) {
+    out += said + ' ';
+    pos = end;
+    return true;
+  }
+  if (reading == AcronymReading::kByLetters && IsPronounceable(word)) return false;
+  if (exceptions && reading == AcronymReading::kByLetters) {
     std::string respelled(word);
     ApplyException(*exceptions, respelled);
     if (respelled != word) return false;
   }
-  for (char c : word) out += CharacterName(c);
+  for (char c : word) {
+    if (spaced && c != word.front()) out += ' ';
+    out += CharacterName(c);
+  }
+  if (spaced) out += ' ';
   pos = end;
   return true;
 }

@@ -21,8 +21,9 @@ bool ReadNumberForm(std::string_view text, std::size_t& pos, std::string& out);
 bool ReadRomanNumeral(std::string_view text, std::size_t& pos, std::string& out);
 
 // At a letter: a word of capitals that no Portuguese syllables can make is spelled, letter
-// names joined, unless `exceptions` (when given) holds it as a word.
+// names joined (or parted by blanks, when `spaced`), unless `exceptions` (when given) holds it
+// as a word; the capitals Brazilians say as a word are said, and those they spell are spelled.
 bool ReadAcronym(std::string_view text, std::size_t& pos, std::string& out,
-                 const ExceptionTable* exceptions);
+                 const ExceptionTable* exceptions, bool spaced = false);
 
 }  // namespace cadencio::tts

@@ -3,8 +3,8 @@
 
 #include "tts/character_names.hpp"
 #include "tts/number_expansion.hpp"
-#include "tts/text_forms.hpp"
 #include "tts/tts_text.hpp"
+#include "tts/written_forms.hpp"
 
 namespace cadencio::tts {
 namespace {
@@ -40,12 +40,12 @@ std::string NormaliseText(std::string_view text, const AbbreviationTable& abbrev
   if (text.size() == 1) return CharacterName(text[0]);
   std::string out;
   std::size_t p = 0;
+  const FormReading reading{exceptions, false};
   while (p < text.size()) {
     const char c = text[p];
-    if (ReadNumberForm(text, p, out)) continue;
-    if (IsInLetterSet(c) &&
-        (ReadRomanNumeral(text, p, out) || ReadAcronym(text, p, out, exceptions))) {
-      continue;
+    if (ReadWrittenForm(text, p, out, reading)) continue;
+    if (IsDigit(c) && !out.empty() && IsInLetterSet(out.back())) {
+      out += ' ';  // a letter and a number are two words (L2, MP3)
     }
     if (c == '-' && p > 0 && text[p - 1] == ' ' && CharAt(text, p + 1) == ' ') {
       out += ',';  // a spaced hyphen is a pause

@@ -46,6 +46,36 @@ bool IsInConsonantSet(char c) {
   return b == 0xC7 || b == 0xD1;  // Ç Ñ
 }
 
+bool EndsWord(std::string_view text, std::size_t pos) {
+  return pos >= text.size() || !(IsInLetterSet(text[pos]) || IsDigit(text[pos]));
+}
+
+bool StartsWord(std::string_view text, std::size_t pos) {
+  return pos == 0 || EndsWord(text, pos - 1);
+}
+
+std::string WordBefore(std::string_view text, std::size_t end) {
+  while (end > 0 && text[end - 1] == ' ') --end;
+  std::size_t start = end;
+  while (start > 0 && IsInLetterSet(text[start - 1])) --start;
+  return std::string(text.substr(start, end - start));
+}
+
+std::string WordAfter(std::string_view text, std::size_t start) {
+  while (CharAt(text, start) == ' ') ++start;
+  std::size_t end = start;
+  while (end < text.size() && IsInLetterSet(text[end])) ++end;
+  return std::string(text.substr(start, end - start));
+}
+
+bool IsCapitalised(std::string_view word) {
+  if (word.size() < 2 || base::UpperCase1252(word[0]) != word[0]) return false;
+  for (std::size_t k = 1; k < word.size(); ++k) {
+    if (base::LowerCase1252(word[k]) != word[k]) return false;
+  }
+  return true;
+}
+
 std::string Cp1252(std::string_view utf8) {
   return base::Utf8ToWindows1252(utf8).bytes;
 }

@@ -33,6 +33,18 @@ bool IsInLetterSet(char c);
 // Consonant letters (W and Y count as consonants), Ç Ñ ç ñ included.
 bool IsInConsonantSet(char c);
 
+// Whether a word ends at `pos`: the text has ended or no letter or digit stands there.
+bool EndsWord(std::string_view text, std::size_t pos);
+// Whether a word starts at `pos`: no letter or digit stands just before it.
+bool StartsWord(std::string_view text, std::size_t pos);
+
+// The word of letters that ends just before `end`, blanks before it passed over.
+std::string WordBefore(std::string_view text, std::size_t end);
+// The word of letters that starts at `start`, blanks before it passed over.
+std::string WordAfter(std::string_view text, std::size_t start);
+// A capital followed by at least one small letter and no other capital ("Pedro").
+bool IsCapitalised(std::string_view word);
+
 // A Windows-1252 text written in UTF-8 in the source, so that constant word tables read as the
 // words they hold.
 std::string Cp1252(std::string_view utf8);

@@ -164,6 +164,19 @@ std::string UnitAt(const WordCursor& w, const PhoneticRules& rules, int p, int& 
   return unit;
 }
 
+bool HasStressedVowel(std::string_view unit) {
+  return unit.find_first_of("AEIOU") != std::string_view::npos;
+}
+
+// The rules open the e or o of an ending they take to be stressed (-ela, -oca, -el); in a word
+// stressed earlier (pérola, cômoda, amável) that vowel follows the stress and is closed.
+void CloseOpenVowels(std::string& unit) {
+  for (std::size_t k = 0; k < unit.size(); ++k) {
+    const bool marked = k + 1 < unit.size() && (unit[k + 1] == '^' || unit[k + 1] == '~');
+    if ((unit[k] == 'e' || unit[k] == 'o') && !marked) unit.insert(++k, 1, '^');
+  }
+}
+
 }  // namespace
 
 std::optional<PhoneticRule> ParsePhoneticRuleLine(std::string_view line) {
@@ -229,9 +242,13 @@ std::string ApplyPhoneticRules(std::string_view word, const PhoneticRules& rules
   const int n = w.Size();
   std::string out = "[";
   int p = 1;
+  bool after_stress = false;
   while (p <= n) {
     int covered = 1;
-    out += UnitAt(w, rules, p, covered);
+    std::string unit = UnitAt(w, rules, p, covered);
+    if (after_stress) CloseOpenVowels(unit);
+    after_stress = after_stress || HasStressedVowel(unit);
+    out += unit;
     p += covered;  // patterns are never empty, so p always moves on
     if (p <= n) out += '/';
   }

@@ -153,6 +153,25 @@ std::vector<SyllablePart> SplitUnit(std::string_view unit, double factor) {
   return parts;
 }
 
+bool IsStressedSyllable(std::string_view syllable) {
+  if (syllable.empty() || syllable[0] == '_') return false;
+  for (char c : syllable.substr(0, kMaxSyllableLength)) {
+    if (IsStressedVowel(c)) return true;
+  }
+  return false;
+}
+
+std::size_t StressedSyllableCount(std::string_view phonetic) {
+  std::size_t count = 0;
+  for (std::size_t pos = 0; pos < phonetic.size();) {
+    const ScannedUnit unit = ScanNextUnit(phonetic, pos);
+    pos = unit.next;
+    for (const SyllablePart& part : SplitUnit(unit.unit, 1.0))
+      count += IsStressedSyllable(part.text);
+  }
+  return count;
+}
+
 SyllablePieces SplitSyllable(std::string_view syllable, int mode) {
   syllable = syllable.substr(0, kMaxSyllableLength);
   SyllablePieces result;

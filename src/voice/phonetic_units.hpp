@@ -64,6 +64,10 @@ struct SyllablePart {
 // shortened remainders get smaller length factors.
 std::vector<SyllablePart> SplitUnit(std::string_view unit, double factor);
 
+// How many of the syllables SplitUnit makes of the string's units hold a stressed vowel (a
+// spelled letter holds none).
+std::size_t StressedSyllableCount(std::string_view phonetic);
+
 // One piece to play for a syllable, with the stress mode it plays in.
 struct PiecePlay {
   std::string name;
@@ -75,6 +79,9 @@ struct SyllablePieces {
   std::vector<PiecePlay> pieces;
   int mode_after = kStressGroupStart;
 };
+
+// Whether a syllable holds a stressed vowel (A E I O U); a spelled letter ("_A") does not.
+bool IsStressedSyllable(std::string_view syllable);
 
 // The pieces of one syllable: "_x" gives the letter piece "_" + decimal code of x; otherwise
 // "$" + the characters, where "^" and "~" close the piece so far with "CIRC" or "TIL", and a

@@ -20,6 +20,10 @@ struct VoiceCuts {
   int word_pause = 100;   // silence after a unit that ends a word or a long group
 };
 
+// A piece's name is "$" and its sounds; the same sounds said rising, as the end of a yes/no
+// question, are named with this character instead of the "$".
+inline constexpr char kQuestionPiece = '?';
+
 struct PieceEntry {
   std::string name;  // upper case, at most 8 bytes
   uint16_t length = 0;

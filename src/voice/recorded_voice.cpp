@@ -100,13 +100,15 @@ void RecordedVoice::CloseRecordedVoice() {
 }
 
 void RecordedVoice::SpeakPhonetic(std::string_view phonetic, bool no_pauses,
-                                  VoiceObserver* observer) {
+                                  VoiceObserver* observer, Tune tune) {
   if (!IsOpen()) return;
   const CallObserver call(call_observer_, observer);
-  // 1. An empty image, the string from its start, a group's stress mode.
+  // 1. An empty image, the string from its start, a group's stress mode, the tune.
   image_->Rewind();
   cut_short_ = false;
   stress_mode_ = kStressGroupStart;
+  stressed_before_tail_ = tune == Tune::kQuestion ? StressedSyllableCount(phonetic) : 0;
+  question_tail_ = false;
   std::size_t position = 0;
   // 2. Unit by unit, with a word pause after one that closes a word or a long group.
   while (position < phonetic.size() && !cut_short_) {
@@ -131,6 +133,7 @@ void RecordedVoice::SpeakPhonetic(std::string_view phonetic, bool no_pauses,
   // 3. The rest of the sound.
   FlushImage();
   cut_short_ = false;
+  question_tail_ = false;
 }
 
 void RecordedVoice::SpeakUnit(std::string_view unit, double factor) {
@@ -139,6 +142,10 @@ void RecordedVoice::SpeakUnit(std::string_view unit, double factor) {
 
 void RecordedVoice::SpeakSyllable(std::string_view syllable, double factor) {
   Emit({.kind = VoiceEventKind::kSyllable, .text = std::string(syllable), .factor = factor});
+  // A question rises from its last stressed syllable on.
+  if (stressed_before_tail_ > 0 && IsStressedSyllable(syllable) && --stressed_before_tail_ == 0) {
+    question_tail_ = true;
+  }
   const SyllablePieces pieces = SplitSyllable(syllable, stress_mode_);
   for (const PiecePlay& piece : pieces.pieces) PlayPiece(piece.name, piece.mode, factor);
   stress_mode_ = pieces.mode_after;
@@ -153,11 +160,13 @@ void RecordedVoice::PlayPiece(std::string_view name_in, int mode, double factor)
     PlayLetter(name);
     return;
   }
-  if (database_.Lookup(name, mode, factor, cuts_, SoundImage::kCapacity, piece_)) {
-    EmitPiece(name, mode, factor, PieceOutcome::kFound, piece_.size());
-    Append(piece_);
+  // The end of a question plays the rising form of the piece, when there is one, whole: its
+  // rise is at its end, where an unstressed piece would be cut.
+  if (question_tail_ && name[0] == '$' &&
+      PlayStored(kQuestionPiece + name.substr(1), kStressStressed, factor)) {
     return;
   }
+  if (PlayStored(name, mode, factor)) return;
   // 2. An unknown short piece is a short noise.
   if (name.size() <= 2) {
     PlayNoise(name, mode, factor);
@@ -192,6 +201,13 @@ void RecordedVoice::PlayPiece(std::string_view name_in, int mode, double factor)
     return;
   }
   EmitPiece(name, mode, factor, PieceOutcome::kDropped, 0);
+}
+
+bool RecordedVoice::PlayStored(const std::string& name, int mode, double factor) {
+  if (!database_.Lookup(name, mode, factor, cuts_, SoundImage::kCapacity, piece_)) return false;
+  EmitPiece(name, mode, factor, PieceOutcome::kFound, piece_.size());
+  Append(piece_);
+  return true;
 }
 
 void RecordedVoice::PlayLetter(const std::string& name) {

@@ -19,6 +19,7 @@
 #include "voice/phonetic_units.hpp"
 #include "voice/piece_database.hpp"
 #include "voice/sound_image.hpp"
+#include "voice/tune.hpp"
 #include "voice/voice_events.hpp"
 #include "voice/voice_host.hpp"
 
@@ -65,8 +66,10 @@ class RecordedVoice {
   // go to `observer` when given, else to the one set with SetObserver. When a key is found
   // waiting before a unit or when an image would be played, the image is dropped and the rest
   // of the string is skipped: the front end would cut all of it at once anyway, and the key
-  // stays queued for it.
-  void SpeakPhonetic(std::string_view phonetic, bool no_pauses, VoiceObserver* observer = nullptr);
+  // stays queued for it. With the question tune the last stressed syllable and those after it
+  // play their question pieces (rising), where the database has them.
+  void SpeakPhonetic(std::string_view phonetic, bool no_pauses, VoiceObserver* observer = nullptr,
+                     Tune tune = Tune::kStatement);
   void SetObserver(VoiceObserver* observer) { observer_ = observer; }
 
   // Letters directory as read, Windows style, ending in "\".
@@ -85,6 +88,8 @@ class RecordedVoice {
   void FlushImage();
 
  private:
+  // Plays the piece of the database with that name; false when it has none.
+  bool PlayStored(const std::string& name, int mode, double factor);
   void PlayLetter(const std::string& name);
   void PlayNoise(const std::string& name, int mode, double factor);
   void Append(std::span<const uint8_t> samples);
@@ -106,6 +111,9 @@ class RecordedVoice {
   std::string database_dir_;
   int stress_mode_ = kStressGroupStart;
   bool cut_short_ = false;  // a key was found waiting: nothing more is played
+  // Stressed syllables still to come before the question's rising end; 0 once it has begun.
+  std::size_t stressed_before_tail_ = 0;
+  bool question_tail_ = false;  // the pieces played now are the question's
   VoiceObserver* observer_ = nullptr;
   VoiceObserver* call_observer_ = nullptr;
   std::minstd_rand noise_source_{1};

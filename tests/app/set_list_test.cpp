@@ -103,6 +103,72 @@ TEST(SetList, AddRemoveAndMoveKeepTheOtherLinesInPlace) {
                              "broken\r\nC with bar|80|4|4222|1\r\nB|70|3|422|1\r\n");
 }
 
+// A name the program stores comes back as the same song, a '#' at its start included, and so
+// does one whose Windows-1252 bytes look like UTF-8; hand-written comments stay comments,
+// indented or a song put out of use.
+TEST(SetList, StoredNamesComeBackAndCommentsStayComments) {
+  SetList list = SetList::Parse("# comment\r\n  # indented\r\n#Old|100|4\r\nA|60|4\r\n");
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Skipped(), 0);
+  const std::vector<std::string> names = {"#1 Abertura", "#", "## dois", "# bar", "\xC3\xA9tude"};
+  for (const std::string& name : names) {
+    Song song;
+    song.name = name == "# bar" ? "#|bar" : name;
+    ASSERT_TRUE(list.Add(song)) << name;
+  }
+  const SetList again = SetList::Parse(list.Text());
+  ASSERT_EQ(again.Count(), 1 + static_cast<int>(names.size()));
+  for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(again.At(1 + i).name, names[i]);
+  EXPECT_EQ(again.Text(), list.Text());
+}
+
+// A list an editor saved as UTF-8, with or without a byte order mark, is read as UTF-8 and
+// written back so, byte for byte: a name with a character Windows-1252 lacks shows '?' and
+// keeps its line as it was, and a song added is written in UTF-8.
+TEST(SetList, Utf8FileIsReadAndWrittenBackInUtf8) {
+  const std::string body =
+      "# cadencio: nome|bpm|compasso|acentos|notas por tempo\r\n"
+      "Can\xC3\xA7\xC3\xA3o|90|3|422|1\r\n"
+      "Ol\xC3\xA1 \xE2\x99\xAB|100|4\n"  // U+266B, a note
+      "linha ruim \xC3\xA9\r\n";
+  for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+    testing::ScratchDir dir;
+    const std::string path = dir.path() + "/REPERTORIO.TXT";
+    testing::WriteBytes(path, mark + body);
+    LoadedSetList loaded = LoadSetList(path);
+    ASSERT_EQ(loaded.list.Count(), 2);
+    EXPECT_EQ(loaded.list.At(0).name, "Can\xE7\xE3o");
+    EXPECT_EQ(loaded.list.At(1).name, "Ol\xE1 ?");
+    EXPECT_EQ(loaded.list.NamesWithLostCharacters(), 1);
+    EXPECT_EQ(loaded.list.Skipped(), 1);
+    Song song;
+    song.name = "A\xE7\xE3o";
+    ASSERT_TRUE(loaded.list.Add(song));
+    ASSERT_TRUE(SaveSetList(path, loaded));
+    EXPECT_EQ(testing::ReadBytes(path), mark + body + "A\xC3\xA7\xC3\xA3o|60|4|4222|1\r\n");
+  }
+  SetList plain = SetList::Parse("Can\xE7\xE3o|90|3|422|1\r\n");
+  ASSERT_TRUE(plain.Add(Song{"A\xE7\xE3o"}));
+  EXPECT_TRUE(plain.Text().ends_with("o|90|3|422|1\r\nA\xE7\xE3o|60|4|4222|1\r\n"));
+}
+
+// The file never grows past its limit, and what it holds beyond the limits is counted.
+TEST(SetList, LimitsAreKeptAndWhatIsNotReadIsCounted) {
+  std::string songs;
+  for (int i = 0; i < kMaxSongs + 2; ++i) songs += std::to_string(i) + "|60|4\r\n";
+  SetList full = SetList::Parse(songs + "bad\r\n");
+  EXPECT_EQ(full.Count(), kMaxSongs);
+  EXPECT_EQ(full.BeyondLimit(), 2);
+  EXPECT_EQ(full.Skipped(), 1);
+  EXPECT_FALSE(full.Add(Song{"X"}));
+
+  const std::string head =
+      "# cadencio: nome|bpm|compasso|acentos|notas por tempo\r\nA|60|4|4222|1\r\n#";
+  SetList at_limit = SetList::Parse(head + std::string(kMaxSetListFileBytes - head.size(), 'x'));
+  EXPECT_FALSE(at_limit.Add(Song{"B"}));
+  EXPECT_EQ(at_limit.Text().size(), kMaxSetListFileBytes);
+}
+
 TEST(SetList, FileIsWrittenBesideTheSettingsAndATooLargeOneIsNeverReplaced) {
   testing::ScratchDir dir;
   const std::string path = SetListPath(dir.path() + "/AUDIRA.INI");
@@ -115,9 +181,12 @@ TEST(SetList, FileIsWrittenBesideTheSettingsAndATooLargeOneIsNeverReplaced) {
   ASSERT_TRUE(SaveSetList(path, loaded));
   EXPECT_EQ(LoadSetList(path).list.At(0).name, "Um");
 
-  const std::string huge = "Big|60|4\r\n" + std::string(kMaxSetListFileBytes, '#');
+  // The line the limit cuts is not read: its first part, "Cut|120|4", would pass for a song.
+  const std::string padding = "Big|60|4\r\n#" + std::string(kMaxSetListFileBytes - 22, 'x');
+  const std::string huge = padding + "\r\nCut|120|4|4222|1\r\n";
   testing::WriteBytes(path, huge);
   LoadedSetList big = LoadSetList(path);
+  EXPECT_TRUE(big.cut);
   EXPECT_EQ(big.list.Count(), 1);
   EXPECT_FALSE(SaveSetList(path, big));
   EXPECT_EQ(testing::ReadBytes(path), huge);

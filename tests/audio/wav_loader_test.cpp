@@ -4,14 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "formats/wav_writer.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace cadencio::audio {
 namespace {
@@ -81,6 +84,32 @@ Bytes Pcm16(const std::vector<int16_t>& samples) {
   Bytes b;
   for (int16_t s : samples) Put16(b, static_cast<uint16_t>(s));
   return b;
+}
+
+// Samples of `levels` (interleaved, one per channel) in a form: the format tag (with
+// the sub-format of an extensible one) and the bits of a sample. Floats are stored as they are,
+// whole numbers scaled to full scale (8 bits unsigned).
+Bytes Samples(int tag, int bits, int channels, const std::vector<double>& levels,
+              uint16_t sub_format = 0) {
+  Bytes data;
+  for (double level : levels) {
+    if (tag == 3 || sub_format == 3) {
+      const uint64_t bytes = bits == 32 ? std::bit_cast<uint32_t>(static_cast<float>(level))
+                                        : std::bit_cast<uint64_t>(level);
+      for (int i = 0; i < bits / 8; ++i) data.push_back(static_cast<uint8_t>(bytes >> (8 * i)));
+    } else if (bits == 8) {
+      data.push_back(static_cast<uint8_t>(128 + std::lround(level * 128)));
+    } else {
+      const auto whole = static_cast<uint32_t>(std::llround(level * std::ldexp(1.0, bits - 1)));
+      for (int i = 0; i < bits / 8; ++i) data.push_back(static_cast<uint8_t>(whole >> (8 * i)));
+    }
+  }
+  Bytes chunks;
+  PutChunk(chunks, "fmt ",
+           tag == 0xFFFE ? ExtensibleFmtBody(channels, 44100, bits, sub_format)
+                         : FmtBody(channels, 44100, bits, tag));
+  PutChunk(chunks, "data", data);
+  return Riff(chunks);
 }
 
 std::vector<int16_t> Sine(double freq, int rate, int frames, double amplitude) {
@@ -223,12 +252,11 @@ TEST(ParsePcmWav, RejectsBrokenOrUnplayableImages) {
       {"header only", Riff({})},
       {"fmt too short", with_fmt(short_fmt)},
       {"fmt truncated", Riff(truncated_fmt)},
-      {"24 bits", with_fmt(FmtBody(1, 8000, 24))},
-      {"32 bits", with_fmt(FmtBody(1, 8000, 32))},
       {"zero rate", with_fmt(FmtBody(1, 0, 8))},
       {"no channels", with_fmt(FmtBody(0, 8000, 8))},
-      {"three channels", with_fmt(FmtBody(3, 8000, 8))},
-      {"float tag", with_fmt(FmtBody(1, 8000, 16, 3))},
+      {"12 bits", with_fmt(FmtBody(1, 8000, 12))},
+      {"33 channels", with_fmt(FmtBody(33, 8000, 8))},
+      {"float tag, 16 bits", with_fmt(FmtBody(1, 8000, 16, 3))},
       {"ADPCM tag", with_fmt(FmtBody(1, 8000, 16, 2))},
       {"extensible float", with_fmt(ExtensibleFmtBody(1, 8000, 16, 3))},
       {"extensible too short", with_fmt(FmtBody(1, 8000, 16, 0xFFFE))},
@@ -337,7 +365,7 @@ TEST(ConvertToStereoFloat, KeepsStereoSidesApart) {
 
 TEST(ConvertToStereoFloat, GivesNothingForEmptyOrImpossibleInput) {
   EXPECT_TRUE(ConvertToStereoFloat(PcmData{{1, 8000, 8}, {}}, 44100).empty());
-  EXPECT_TRUE(ConvertToStereoFloat(PcmData{{1, 8000, 24}, {1, 2, 3}}, 44100).empty());
+  EXPECT_TRUE(ConvertToStereoFloat(PcmData{{1, 8000, 12}, {1, 2, 3}}, 44100).empty());
   // A ratio of more than 256 is beyond the converter.
   EXPECT_TRUE(ConvertToStereoFloat(PcmData{{1, 100, 8}, {128, 128}}, 44100).empty());
 }
@@ -379,6 +407,54 @@ TEST_F(WavFileTest, LoadResamplesToTheStreamRate) {
   auto sound = LoadWavFile(path, 48000);
   ASSERT_TRUE(sound);
   EXPECT_EQ(sound->FrameCount(), 4800);
+}
+
+// Each form a sound editor writes is read as the same levels (+0.5 then -0.25, on both sides);
+// anything else gives no sound and the reason, which the metronome says.
+TEST_F(WavFileTest, FormsReadOrRefusedWithTheirReason) {
+  const std::vector<double> levels = {0.5, -0.25};
+  const std::vector<double> stereo = {0.5, 0.5, -0.25, -0.25};
+  const Bytes whole = SimpleWav(1, 44100, 16, Pcm16({16384, -8192}));
+  struct Case {
+    const char* what;
+    std::optional<Bytes> image;  // nothing: no file
+    WavProblem problem;
+  };
+  const Case cases[] = {
+      {"8-bit", Samples(1, 8, 1, levels), WavProblem::kNone},
+      {"16-bit stereo", Samples(1, 16, 2, stereo), WavProblem::kNone},
+      {"24-bit", Samples(1, 24, 1, levels), WavProblem::kNone},
+      {"32-bit integer", Samples(1, 32, 1, levels), WavProblem::kNone},
+      {"32-bit float", Samples(3, 32, 1, levels), WavProblem::kNone},
+      {"64-bit float", Samples(3, 64, 1, levels), WavProblem::kNone},
+      {"extensible 24-bit stereo", Samples(0xFFFE, 24, 2, stereo, 1), WavProblem::kNone},
+      {"extensible float", Samples(0xFFFE, 32, 1, levels, 3), WavProblem::kNone},
+      {"4 channels, their mean", Samples(3, 32, 4, {1.0, 0.5, 0.5, 0.0, -1.0, 0, 0, 0}),
+       WavProblem::kNone},
+      {"mu-law", Samples(7, 8, 1, levels), WavProblem::kUnsupported},
+      {"IMA ADPCM", Samples(0x11, 4, 1, levels), WavProblem::kUnsupported},
+      {"an MP3 renamed", Bytes{'I', 'D', '3', 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+       WavProblem::kUnsupported},
+      {"cut in its head", Bytes(whole.begin(), whole.begin() + 30), WavProblem::kIncomplete},
+      {"cut after RIFF", Bytes(whole.begin(), whole.begin() + 6), WavProblem::kIncomplete},
+      {"empty file", Bytes{}, WavProblem::kEmpty},
+      {"no samples", SimpleWav(1, 44100, 16, {}), WavProblem::kEmpty},
+      {"missing", std::nullopt, WavProblem::kMissing},
+  };
+  for (const Case& c : cases) {
+    const std::string path = Made("form.wav");
+    if (c.image) testing::WriteBytes(path, std::string(c.image->begin(), c.image->end()));
+    WavProblem problem = WavProblem::kNone;
+    const std::optional<Sound> sound = LoadWavFile(path, 44100, &problem);
+    std::filesystem::remove(path);
+    EXPECT_EQ(problem, c.problem) << c.what;
+    ASSERT_EQ(sound.has_value(), c.problem == WavProblem::kNone) << c.what;
+    if (!sound) continue;
+    ASSERT_EQ(sound->samples.size(), 4u) << c.what;
+    for (std::size_t i = 0; i < 4; ++i) {
+      EXPECT_NEAR(sound->samples[i], levels[i / 2], 1e-6) << c.what << ", sample " << i;
+    }
+  }
 }
 
 TEST_F(WavFileTest, MissingOrBrokenFilesGiveNothing) {

@@ -1,6 +1,6 @@
 // The number rules over a table of marked words: every word comes from the table (none is
 // written into the rules), and the rules that are not words (the thousand alone, the "e"
-// before the last group, the last 15 digits) hold for any table.
+// before a last group below a hundred or a round hundred, the last 15 digits) hold for any table.
 #include "base/portuguese_numbers.hpp"
 
 #include <gtest/gtest.h>
@@ -44,8 +44,11 @@ TEST(PortugueseNumbers, WordsComeFromTheTable) {
       {1000, "K1 "},
       {1001, "K1 & u1"},
       {2000, "u2 Kn "},
-      {1001000, "u1 M1 & u1 K1 "},
-      {1234567, "u1 M1 h2 & d3 & u4 Kn & h5 & d6 & u7"},
+      {1001000, "u1 M1 & K1 "},
+      {1230, "K1 h2 & d3"},
+      {1500, "K1 & h5"},
+      {2500000, "u2 Mn & h5 Kn "},
+      {1234567, "u1 M1 h2 & d3 & u4 Kn h5 & d6 & u7"},
       {3000000000000, "u3 Tn "},
       {999000000000001, "h9 & d9 & u9 Tn & u1"},
       // Only the last 15 digits are read.

@@ -48,6 +48,7 @@ constexpr Utf8Case kUtf8Cases[] = {
     {"accents", "a\xc3\xa7\xc3\xa3o \xc3\x89", "a\xe7\xe3o \xc9", true},
     {"euro and quotes", "\xe2\x82\xac\xe2\x80\x9cok\xe2\x80\x9d", "\x80\x93ok\x94", true},
     {"arrow outside the page", "a\xe2\x86\x92z", "a?z", false},
+    {"flat and sharp as musicians type them", "Si\xe2\x99\xad F\xe2\x99\xaf", "Sib F#", false},
     {"emoji outside the page", "\xf0\x9f\x8e\xb5", "?", false},
     {"C1 control has no byte", "\xc2\x85", "?", false},
     {"lone continuation byte", "a\x80z", "a?z", false},

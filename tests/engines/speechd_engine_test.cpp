@@ -14,6 +14,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -166,6 +169,27 @@ TEST_F(PrivateSpeechDispatcher, SpeaksToTheEndWithTheChosenVoiceAndRate) {
     rig.dispatch.EndEngine();
     EXPECT_FALSE(rig.dispatch.Started());
   }
+}
+
+TEST_F(PrivateSpeechDispatcher, SpeedsOtherThanThreeSlowOrHastenTheServicesOwnRate) {
+  Rig rig;
+  rig.dispatch.SetEngineSpeed(5);  // the speed it starts at
+  ASSERT_TRUE(rig.dispatch.StartEngine(1, 0, 0, kServiceKind));
+  for (int speed : {5, 1, 3, 5, 3}) {
+    rig.dispatch.SetEngineSpeed(speed);
+    rig.dispatch.EngineSpeak(std::to_string(speed));
+    rig.WaitWhileBusy();
+  }
+  rig.dispatch.EndEngine();
+  // Lines "voice rate speed": speed 3 keeps the service's own rate (0.00), as it did.
+  std::istringstream lines(Spoken());
+  std::map<int, std::set<double>> rates;
+  for (std::string voice, rate, speed; lines >> voice >> rate >> speed;) {
+    rates[std::stoi(speed)].insert(std::stod(rate));
+  }
+  EXPECT_EQ(rates[3], std::set<double>{0.0}) << Spoken();
+  EXPECT_TRUE(rates[1].size() == 1 && *rates[1].begin() < 0) << Spoken();
+  EXPECT_TRUE(rates[5].size() == 1 && *rates[5].begin() > 0) << Spoken();
 }
 
 TEST_F(PrivateSpeechDispatcher, StopCutsALongText) {

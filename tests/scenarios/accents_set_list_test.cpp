@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/set_list.hpp"
 #include "base/keys.hpp"
 #include "support/beat_frames.hpp"
 #include "support/scenario.hpp"
@@ -40,7 +41,7 @@ std::vector<std::string> MeasureHeard(const Scenario& scenario, int bpm, int bea
 }
 
 TEST(Accents, EachBeatPlaysItsLevelFromTheNextMeasure) {
-  const std::string strong = "padrao1.wav", medium = "padrao1.wav:sub", normal = "padrao2.wav";
+  const std::string strong = "padrao1.wav", medium = "padrao1.wav:medio", normal = "padrao2.wav";
   struct Case {
     const char* name;
     const char* measure;
@@ -91,11 +92,11 @@ TEST(Accents, F2StoresThePatternAndTheNextStartPlaysIt) {
   EXPECT_EQ(second.Run(), 0);
   EXPECT_EQ(
       MeasureHeard(second, 120, 7, 500, "padrao1.wav"),
-      (std::vector<std::string>{"padrao1.wav", "padrao2.wav", "padrao1.wav:sub", "padrao2.wav",
-                                "padrao1.wav:sub", "padrao2.wav", "padrao2.wav"}));
+      (std::vector<std::string>{"padrao1.wav", "padrao2.wav", "padrao1.wav:medio", "padrao2.wav",
+                                "padrao1.wav:medio", "padrao2.wav", "padrao2.wav"}));
 }
 
-TEST(SetList, SongsAddedAreThereAfterARestartAndNTwiceLoadsTheThird) {
+TEST(SetList, SongsAddedAreThereAfterARestartAndNThriceLoadsTheThird) {
   TempDataRoot data;
   std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
   // Three songs: 100, 101 and 111 BPM, the last with a medium first beat.
@@ -117,16 +118,62 @@ TEST(SetList, SongsAddedAreThereAfterARestartAndNTwiceLoadsTheThird) {
   EXPECT_NE(file.find("Um|100|4|4222|1\r\nDois|101|4|4222|1\r\nTres|111|4|3222|1\r\n"),
             std::string::npos)
       << file;
-  Scenario second(
-      {TypeChar(1000, 'n'), TypeChar(3000, 'n'), TypeChar(9000, 27), TypeChar(10100, 's')}, 500);
+  Scenario second({TypeChar(1000, 'n'), TypeChar(2000, 'n'), TypeChar(3000, 'n'),
+                   TypeChar(9000, 27), TypeChar(10100, 's')},
+                  500);
   EXPECT_EQ(second.Run(), 0);
   const std::string screen = second.Screen().Text();
-  // The list starts on its first song, as a rehearsal does.
+  // Before any song is loaded, n loads the first.
+  EXPECT_NE(screen.find("1, Um, 100, quatern\xE1rio\n"), std::string::npos) << screen;
   EXPECT_NE(screen.find("2, Dois, 101, quatern\xE1rio\n"), std::string::npos) << screen;
   EXPECT_NE(screen.find("3, Tres, 111, quatern\xE1rio\n"), std::string::npos) << screen;
   EXPECT_EQ(
-      MeasureHeard(second, 111, 4, 5000, "padrao1.wav:sub"),
-      (std::vector<std::string>{"padrao1.wav:sub", "padrao2.wav", "padrao2.wav", "padrao2.wav"}));
+      MeasureHeard(second, 111, 4, 5000, "padrao1.wav:medio"),
+      (std::vector<std::string>{"padrao1.wav:medio", "padrao2.wav", "padrao2.wav", "padrao2.wav"}));
+}
+
+// Before any song is loaded p takes the last; the set list opens on the song playing; loading a
+// song stops the tempo trainer, so the song's tempo holds.
+TEST(SetList, OpensOnTheSongPlayingAndASongLoadedStopsTheTrainer) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
+  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT", "Um|100|4\r\nDois|110|3\r\nTres|120|2\r\n");
+  Scenario scenario(
+      Join({{TypeChar(1000, 'p'), TypeChar(2000, 'l'), TypeChar(4000, 27), TypeChar(5000, 'r')},
+            Answer(6000, "200"),
+            Answer(7500, "10"),
+            Answer(9000, "1"),
+            {TypeChar(11000, 'p'), TypeChar(16000, 27), TypeChar(17100, 's')}}),
+      500);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("ESC sai\n3, Tres, 120, bin\xE1rio\n"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("2, Dois, 110, tern\xE1rio\nTreino de andamento desligado\n"),
+            std::string::npos)
+      << screen;
+  const auto& onsets = scenario.Onsets();
+  ASSERT_GE(onsets.size(), 2u);
+  EXPECT_TRUE(IsBeatInterval(onsets.back().frame - onsets[onsets.size() - 2].frame, 110));
+}
+
+// A list that cannot be written says so with the change, in one message, and keeps its file.
+TEST(SetList, AFileOverItsLimitIsToldAndAnAddedSongIsNotWritten) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
+  const std::string big = "Um|100|4\r\n#" + std::string(app::kMaxSetListFileBytes, 'x') + "\r\n";
+  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT", big);
+  Scenario scenario(Join({{TypeChar(1000, 'l'), TypeChar(6000, '+')},
+                          Answer(7000, "Nova"),
+                          {TypeChar(10000, 27), TypeChar(11000, 27), TypeChar(12100, 's')}}),
+                    500);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("Repert\xF3rio com mais de 1 megabyte"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("M\xFAsica acrescentada, mas o repert\xF3rio n\xE3o foi gravado\n2, Nova"),
+            std::string::npos)
+      << screen;
+  EXPECT_EQ(screen.find("M\xFAsica acrescentada\n"), std::string::npos);
+  EXPECT_EQ(ReadBytes(data.ConfigDir() + "/REPERTORIO.TXT"), big);
 }
 
 TEST(SetList, ABrokenFileKeepsItsValidSongsAndLosesNothingWhenWritten) {

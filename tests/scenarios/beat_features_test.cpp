@@ -42,14 +42,15 @@ std::string ReadFile(const std::string& path) {
 }
 
 // Count recordings of 250 ms in the prompt directory, and the settings file that names it;
-// with `espeak` the program speaks through espeak-ng, which renders the count words itself.
+// with `espeak` the program speaks through espeak-ng at the normal speed, which renders the
+// count words itself.
 void WriteCountWords(const TempDataRoot& data, const std::string& settings, bool espeak = false) {
   for (int n = 1; n <= 9; ++n) {
     formats::WriteWav16Mono(data.Root() + "/som/cadencio/CANUM" + std::to_string(n) + ".wav",
                             std::vector<int16_t>(5512, static_cast<int16_t>(1000 * n)), 22050);
   }
   std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
-      << (espeak ? "[TRADUTOR]\nSAPI=S\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n" : "")
+      << (espeak ? "[TRADUTOR]\nSAPI=S\nVELOCIDADE=3\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n" : "")
       << "[CADENCIO]\nDIRCADENCIO=c:\\sonaud\\som\\cadencio\\\n"
       << settings;
 }
@@ -142,10 +143,10 @@ TEST(CountAloud, EveryVoiceSaysEveryWordAsAWordAtOneLevel) {
     const char* speed;
     const char* why;
   };
-  const Case cases[] = {{"N", "4", "3", "recorded voice"},
-                        {"N", "4", "5", "recorded voice at its fastest"},
-                        {"S", "4", "3", "espeak-ng"},
-                        {"S", "3", "3", "built-in TTS"}};
+  const Case cases[] = {
+      {"N", "4", "3", "recorded voice"}, {"N", "4", "5", "recorded voice at its fastest"},
+      {"S", "4", "3", "espeak-ng"},      {"S", "4", "5", "espeak-ng at its fastest"},
+      {"S", "3", "3", "built-in TTS"},   {"S", "3", "5", "built-in TTS at its fastest"}};
   for (const Case& c : cases) {
     ScratchDir config;
     ScopedEnv root("SONAUD_ROOT", CADENCIO_DATA_ROOT);

@@ -183,8 +183,8 @@ TEST(StartUp, TempoAnswersAreBroughtIntoRange) {
       {"-5", 60, invalid},
       {"12x", 60, invalid},  // trailing garbage: 60
       {"1e2", 60, invalid},
-      {"99999999999999999999", 60, invalid},  // beyond any integer
-      {"900", 500, highest},                  // above 500: 500
+      {"99999999999999999999", 500, highest},  // too large for any integer: above 500
+      {"900", 500, highest},                   // above 500: 500
       {"501", 500, highest},
       {"1200", 500, highest},
       {"500", 500, ""},

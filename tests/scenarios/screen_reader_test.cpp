@@ -38,9 +38,9 @@ const KeyRow kKeys[] = {
     {PressKey(1500, vk::kUp), "100"},  // the tempo after Up, only said
     {PressKey(2500, vk::F(8)), "14 horas e 5 minutos"},
     {TypeChar(3500, 'i'), "Contagem inicial ligada"},
+    {TypeChar(3700, 'c'), "Contagem ligada"},
     {TypeChar(4000, ' '), "Valor BPM = 100 -- PAUSE ATIVADA"},
-    {TypeChar(4500, ' '), "um"},
-    {{}, "dois"},  // the count-in's words
+    {TypeChar(4500, ' '), "um, dois"},  // the count-in's words, once
     {PressKey(7000, vk::F(4)), "Informe a nota desejada, F1 ajuda :"},
     {TypeChar(7500, 'a'), ""},
     {TypeChar(9000, 'r'), "Repeti\xE7\xE3o ligada"},
@@ -52,7 +52,7 @@ const KeyRow kKeys[] = {
     {PressKey(14300, vk::F(2)), ""},
     {TypeChar(14600, 's'), "Deseja assumir esse modelo"},
     {PressKey(15000, vk::F(3)), "OK, assumido"},
-    {TypeChar(15500, 11), "24 1"},  // review
+    {TypeChar(15500, 11), "25 1"},  // review
     {PressKey(16000, vk::kUp), "OK, assumido"},
     {PressKey(16500, vk::kRight), "O"},
     {TypeChar(17000, 27), ""},
@@ -94,6 +94,12 @@ TEST(ScreenReaderMode, WritesWhatTheUsualModeSaysAndPlaysNoSpeech) {
     at = lines.find("\n" + row.line, at);
     ASSERT_NE(at, std::string::npos) << "no line \"" << row.line << "\" in order:\n" << lines;
     ++at;
+  }
+  // The count words sound with the beat and write nothing of their own.
+  for (int n = 1; n <= app::kCountWords; ++n) {
+    const std::string alone = std::string("\n") + app::CountWordText(n) + "\n";
+    EXPECT_EQ(lines.find(alone), std::string::npos) << app::CountWordText(n) << " written alone:\n"
+                                                    << lines;
   }
   EXPECT_TRUE(program::ScreenReaderSetting(reader.Settings())) << "F2 keeps the mode";
   for (const SpeechEvent& event : reader.Spoken()) {

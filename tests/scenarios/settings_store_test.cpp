@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "base/keys.hpp"
+#include "support/beat_frames.hpp"
 #include "support/scenario.hpp"
 
 namespace cadencio::testing {
@@ -129,7 +130,8 @@ TEST(StoreDefaults, EveryMeasureComesBackAfterTheNextStart) {
     const char* stored;
     int beats;  // beats per measure after the next start; 0 and 1 play the tempo sound only
   };
-  const Row rows[] = {{'0', "0", 1},
+  // A measure of 0 plays as one of 1, and is stored so.
+  const Row rows[] = {{'0', "1", 1},
                       {'1', "1", 1},
                       {'2', "Bin\xE1rio", 2},
                       {'3', "Tern\xE1rio", 3},
@@ -179,6 +181,67 @@ TEST(StoreDefaults, AnUnwritableDirectoryIsReportedAndNothingBreaks) {
   const std::string screen = scenario.Screen().Text();
   EXPECT_NE(screen.find("Erro: o modelo n\xE3o foi gravado"), std::string::npos) << screen;
   EXPECT_EQ(screen.find("OK, assumido"), std::string::npos);
+}
+
+// Stored values as a start takes them: what plays (tempo, beats per measure, the default in the
+// place of a sound that cannot be played) and the one line said about a value not taken as it
+// stands; and the file's line ends, which F2 keeps as it stores what plays.
+TEST(StoredSettings, EachValueFormPlaysAndIsSaidAtStart) {
+  const std::string invalid_measure = "Compasso inv\xE1lido: ", q = ", assumido quatern\xE1rio";
+  const std::string at_300 = "[CADENCIO]\nBPM=300\nCOMPASSO=", binary = "\nCOMPASSO=B\n";
+  struct Case {
+    std::string ini;
+    int bpm, beats;
+    std::string said;  // empty: nothing about the values
+  };
+  const Case cases[] = {
+      {at_300 + "Tern\xE1rio\n", 300, 3, ""},
+      {at_300 + "t\n", 300, 3, ""},
+      {at_300 + "7\n", 300, 7, ""},
+      {at_300 + "0\n", 300, 1, ""},
+      {at_300 + "10\n", 300, 4, invalid_measure + "10" + q},
+      {at_300 + "16\n", 300, 4, invalid_measure + "16" + q},
+      {at_300 + "-3\n", 300, 4, invalid_measure + "-3" + q},
+      {at_300 + "Xis\n", 300, 4, invalid_measure + "Xis" + q},
+      {"[CADENCIO]\nBPM=999999999999" + binary, 500, 2, "M\xE1ximo 500 BPM"},
+      {"[CADENCIO]\nBPM=501" + binary, 500, 2, "M\xE1ximo 500 BPM"},
+      {"[CADENCIO]\nBPM=0" + binary, 60, 2, "Valor inv\xE1lido, assumido 60"},
+      {at_300 + "B\nSOMTEMPO=sumiu\n", 300, 2,
+       "Som sumiu.wav n\xE3o p\xF4"
+       "de ser lido: arquivo n\xE3o encontrado"},
+      {"[CADENCIO]\rBPM=300\rCOMPASSO=T\r", 300, 3, ""},
+      {"[CADENCIO]\r\nBPM=300\r\nCOMPASSO=T\r\n", 300, 3, ""},
+  };
+  for (const Case& c : cases) {
+    TempDataRoot data;
+    const std::string ini = data.ConfigDir() + "/AUDIRA.INI";
+    WriteFile(ini, c.ini);
+    Scenario scenario({PressKey(2500, base::vk::F(2)), TypeChar(3700, 's'), TypeChar(5000, 27),
+                       TypeChar(6200, 's')},
+                      500);
+    scenario.Run();
+    const auto& onsets = scenario.Onsets();
+    ASSERT_GT(onsets.size(), 3u) << c.ini;
+    EXPECT_TRUE(IsBeatInterval(onsets[1].frame - onsets[0].frame, c.bpm)) << c.ini;
+    std::size_t next_first = 1;
+    while (next_first < onsets.size() && onsets[next_first].sound != "padrao1.wav") ++next_first;
+    EXPECT_EQ(static_cast<int>(next_first), c.beats) << c.ini;
+    const std::string screen = scenario.Screen().Text();
+    for (const std::string& notice : {invalid_measure, std::string("M\xE1ximo"),
+                                      std::string("Valor inv"), std::string("Som ")}) {
+      EXPECT_EQ(screen.find(notice) != std::string::npos, c.said.starts_with(notice))
+          << c.ini << screen;
+    }
+    if (!c.said.empty()) {
+      EXPECT_NE(screen.find(c.said + "\n"), std::string::npos) << screen;
+    }
+    // F2 writes in the file's own line ends, into its one section.
+    const std::string eol = c.ini.substr(10, c.ini.find("BPM") - 10);
+    const std::string stored = ReadFile(ini);
+    EXPECT_NE(stored.find("BPM=" + std::to_string(c.bpm) + eol), std::string::npos) << stored;
+    EXPECT_NE(stored.find("SOMTEMPO=padrao1" + eol), std::string::npos) << stored;
+    EXPECT_EQ(stored.find("[CADENCIO]", 1), std::string::npos) << stored;
+  }
 }
 
 TEST(SettingsWords, SoundNames) {

@@ -55,12 +55,17 @@ std::vector<std::string> Describe(const std::vector<SpeechEvent>& events) {
   return lines;
 }
 
-// Speaks a text on a fresh scenario and describes what was spoken.
-std::vector<std::string> Speak(const std::string& text) {
+// Speaks a text on a fresh scenario (as a message, or `read` from the screen) and describes
+// what was spoken.
+std::vector<std::string> Speak(const std::string& text, bool read = false) {
   Scenario scenario({}, 100000);
   scenario.RunDialog([&] {
     scenario.Speech().InitSpeech(0, "");
-    scenario.Speech().SpeakText(text);
+    if (read) {
+      scenario.Speech().ReadText(text);
+    } else {
+      scenario.Speech().SpeakText(text);
+    }
   });
   auto events = scenario.Spoken();
   // Drop the text event itself and what the start said.
@@ -81,7 +86,7 @@ TEST(SpeakText, DigitRunsAreNumbersUpToSixDigits) {
   EXPECT_EQ(Speak("1234567"),
             (Lines{"char 1", "char 2", "char 3", "char 4", "char 5", "char 6", "char 7"}));
   EXPECT_EQ(Speak("123456"),
-            (Lines{"number _cento _e _vinte _e _tres _mil _e _quatroc _e _cinquen _e _seis"}));
+            (Lines{"number _cento _e _vinte _e _tres _mil _quatroc _e _cinquen _e _seis"}));
   EXPECT_EQ(Speak("12-34"), (Lines{"char 1", "char 2", "char -", "char 3", "char 4"}));
   EXPECT_EQ(Speak("-5"), (Lines{"prompt _MENOS", "number _cinco"}));
 }
@@ -90,19 +95,41 @@ TEST(SpeakText, WordsHyphensAndWww) {
   TempDataRoot data;
   // A hyphen inside a word is silent; a dash between blanks is spoken with the comma pause.
   EXPECT_EQ(Speak("guarda-chuva"), (Lines{"words", "words"}));
-  EXPECT_EQ(Speak("a - b"), (Lines{"words", "char -", "pause 150", "words"}));
+  EXPECT_EQ(Speak("a - b", true), (Lines{"words", "char -", "pause 150", "words"}));
   // www is spelled; its full stop is spoken with no pause, since no blank follows.
-  EXPECT_EQ(Speak("www.casa"), (Lines{"char w", "char w", "char w", "char .", "words"}));
+  EXPECT_EQ(Speak("www.casa", true), (Lines{"char w", "char w", "char w", "char .", "words"}));
 }
 
 TEST(SpeakText, MarksAndPauses) {
   TempDataRoot data;
-  EXPECT_EQ(Speak("**********"), (Lines{"char *", "char *", "char *", "char *", "click", "click",
-                                        "click", "click", "click", "click"}));
-  EXPECT_EQ(Speak("Fim. Sim"), (Lines{"words", "char .", "pause 250", "words"}));
-  EXPECT_EQ(Speak("3.5"), (Lines{"number _tres", "char .", "number _cinco"}));
-  EXPECT_EQ(Speak("a, b: c"),
+  EXPECT_EQ(Speak("**********", true), (Lines{"char *", "char *", "char *", "char *", "click",
+                                              "click", "click", "click", "click", "click"}));
+  EXPECT_EQ(Speak("Fim. Sim", true), (Lines{"words", "char .", "pause 250", "words"}));
+  EXPECT_EQ(Speak("3.5", true), (Lines{"number _tres", "char .", "number _cinco"}));
+  EXPECT_EQ(Speak("a, b: c", true),
             (Lines{"words", "char ,", "pause 150", "words", "char :", "pause 200", "words"}));
+}
+
+TEST(SpeakText, InTheProgramsMessagesAMarkThatEndsAPhraseIsOnlyAPause) {
+  TempDataRoot data;
+  struct Case {
+    const char* text;
+    Lines said;
+  };
+  const Case cases[] = {
+      {"3, Garota, 130",
+       {"number _tres", "pause 150", "words", "pause 150", "number _cento _e _trinta"}},
+      {"Fim. Sim", {"words", "pause 250", "words"}},
+      {"Confirma ?", {"words", "pause 250"}},
+      {"a - b: (c)",
+       {"words", "pause 150", "words", "pause 200", "pause 200", "words", "pause 200"}},
+      // Inside a number or an address a mark is still read.
+      {"3.5 e 1,5",
+       {"number _tres", "char .", "number _cinco", "words", "number _um", "char ,",
+        "number _cinco"}},
+      {"www.casa", {"char w", "char w", "char w", "char .", "words"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Speak(c.text), c.said) << c.text;
 }
 
 TEST(SpeakText, AKeyEndsTheSpeechAndStaysQueued) {

@@ -79,6 +79,16 @@ TEST(EngineDispatch, TheRateAboveTenIsKeptOnlyForKindFour) {
   }
 }
 
+TEST(EngineFrontEnd, TheEngineStartsAtTheSpeedAndFollowsEachSwitchOfLevel) {
+  Rig rig("TIPOSAPI=4\n");
+  rig.speech.InitSpeech(5, "");
+  EXPECT_EQ(rig.log.started.speed, 5);
+  rig.speech.LoadSynthSettings(3);  // as the count words are rendered, never faster than 3
+  EXPECT_EQ(rig.log.speed, 3);
+  rig.speech.LoadSynthSettings(rig.speech.Speed());
+  EXPECT_EQ(rig.log.speed, 5);
+}
+
 TEST(EngineFrontEnd, TextsGoWholeToTheEngineAfterTheSpeechBefore) {
   Rig rig("TIPOSAPI=4\n");
   rig.speech.InitSpeech(3, "");
@@ -148,7 +158,7 @@ class FailingVoice final : public RecordedVoicePort {
   int Open() override { return 2; }
   void Close() override { log_.emplace_back("close"); }
   void SetSettings(const SynthSettings&) override {}
-  std::string SpeakWords(std::string_view) override { return {}; }
+  std::string SpeakWords(std::string_view, voice::Tune) override { return {}; }
   std::string DatabaseName() const override { return "DIFONES2"; }
 
  private:

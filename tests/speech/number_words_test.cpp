@@ -29,11 +29,11 @@ TEST(NumberWords, ReadsPortugueseNumbers) {
       {999, "novecentos e noventa e nove"},
       {1000, "mil "},
       {1001, "mil e um"},
-      {1234, "mil e duzentos e trinta e quatro"},
+      {1234, "mil duzentos e trinta e quatro"},
       {2000, "dois mil "},
       {2026, "dois mil e vinte e seis"},
       {100000, "cem mil "},
-      {123456, "cento e vinte e tres mil e quatrocentos e cinquenta e seis"},
+      {123456, "cento e vinte e tres mil quatrocentos e cinquenta e seis"},
       {1000000, "um milh\xE3o "},
       {2500000,
        "dois milh\xF5"

@@ -17,8 +17,15 @@ TEST(SpokenForm, ReplacesWholeWordsOnly) {
   };
   const Case cases[] = {
       {"PGUP ou PGDOWN", "peige \xE1pi ou peige d\xE1un", "two key names"},
-      {"CTRL+F5, busca", "contr\xF3l efe cinco, busca", "the '+' joining keys is not said"},
-      {"F1 e F10", "efe um e efe dez", "F1 does not take the start of F10"},
+      {"CTRL+F5, busca",
+       "contr\xF3l \xE9"
+       "fe cinco, busca",
+       "the '+' joining keys is not said"},
+      {"F1 e F10",
+       "\xE9"
+       "fe um e \xE9"
+       "fe dez",
+       "F1 does not take the start of F10"},
       {"ESCOLHA, Escolha, ESC.", "ESCOLHA, Escolha, \xE9squi.", "a word that begins alike stays"},
       {"xBPM BPMs 5BPM", "xBPM BPMs 5BPM", "glued to a letter or digit it is not the word"},
       {"ok Ok OK", "ok Ok oquei", "capitals as written"},

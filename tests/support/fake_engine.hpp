@@ -15,6 +15,7 @@ struct FakeLog {
   int busy_ones = 0;   // Busy(1) answers true this many more times
   int busy_zeros = 0;  // Busy(0) answers true this many more times
   engines::EngineVoice started{};
+  int speed = 0;  // the last SetSpeed, 0 before any
 };
 
 class FakeBinding final : public engines::EngineBinding {
@@ -29,6 +30,7 @@ class FakeBinding final : public engines::EngineBinding {
   }
   void Stop() override { log_.calls.push_back("stop"); }
   void End() override { log_.calls.push_back("end"); }
+  void SetSpeed(int speed) override { log_.speed = speed; }
 
  private:
   FakeLog& log_;

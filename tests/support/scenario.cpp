@@ -16,11 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<int16_t> Click(double frequency, int frames) {
+// A decaying tone of `frames` whose first peaks reach about `peak`.
+std::vector<int16_t> Click(double frequency, int frames, double peak) {
   std::vector<int16_t> samples(frames);
   for (int i = 0; i < frames; ++i) {
     double decay = std::exp(-i / (frames / 4.0));
-    samples[i] = static_cast<int16_t>(12000 * decay * std::sin(2 * M_PI * frequency * i / 44100));
+    samples[i] = static_cast<int16_t>(peak * decay * std::sin(2 * M_PI * frequency * i / 44100));
   }
   return samples;
 }
@@ -43,8 +44,11 @@ TempDataRoot::TempDataRoot() {
   fs::create_directories(config_dir_);
   fs::create_directories(base_ + "/start");
   setenv("CADENCIO_TEST_START_DIR", (base_ + "/start").c_str(), 1);
-  formats::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao1.wav", Click(1800, 2000), 44100);
-  formats::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao2.wav", Click(1200, 2000), 44100);
+  // The other-beat click 9 dB under the first, as the shipped pair: both play as recorded.
+  formats::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao1.wav", Click(1800, 2000, 12000),
+                          44100);
+  formats::WriteWav16Mono(root_ + "/som/cadencio/efeitos/padrao2.wav", Click(1200, 2000, 4200),
+                          44100);
   // A small recorded voice: a few pieces, one rule per letter, one exception.
   fs::create_directories(root_ + "/som/letras");
   std::string samples(600, '\x90');

@@ -194,6 +194,29 @@ TEST(ShippedRules, SoftAndHardCAndG) {
   });
 }
 
+// qu and gu before e and i keep their glide in the families that once wrote a diaeresis, and
+// only there; the u is silent in the closed class of everyday words.
+TEST(ShippedRules, QuAndGuGlides) {
+  struct Case {
+    const char* word;  // UTF-8
+    bool glide;
+  };
+  const Case cases[] = {
+      {"linguista", true}, {"sequela", true},     {"equestre", true}, {"quinquênio", true},
+      {"unguento", true},  {"ambiguidade", true}, {"arguição", true}, {"sagui", true},
+      {"bilíngue", true},  {"linguiça", true},    {"aguentar", true}, {"frequente", true},
+      {"tranquilo", true}, {"cinquenta", true},   {"quero", false},   {"guerra", false},
+      {"quilo", false},    {"águia", false},      {"seguir", false},  {"quente", false},
+      {"pequena", false},  {"distinguem", false},
+  };
+  for (const Case& c : cases) {
+    const std::string phonemes = Phonemes(c.word);
+    const bool glide =
+        phonemes.find("k w") != std::string::npos || phonemes.find("g w") != std::string::npos;
+    EXPECT_EQ(glide, c.glide) << c.word << ": " << phonemes;
+  }
+}
+
 TEST(ShippedRules, StrongTapAndFinalR) {
   ExpectAll({
       {"rato", "rr >a t u"},
@@ -267,6 +290,8 @@ TEST(ShippedRules, X) {
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
+      {"estrada", "e s2 t r >a d a"},  // the -estra family is an ending, not a start
+      {"maestro", "m a >ee s2 t r u"},
       {"moda", "m >oo d a"},
       {"sogra", "s >oo g r a"},
       {"provas", "p r >oo v a s2"},

@@ -136,6 +136,7 @@ const std::vector<TestPiece> kPieces = {
     {"$KA", 1000, 10},    {"$K", 1000, 11},     {"$O", 1000, 12}, {"$A", 1000, 13},
     {"$KACIRC", 800, 14}, {"$ACIRC", 500, 15},  {"$NN", 600, 16}, {"$I", 400, 17},
     {"$BIG", 30000, 18},  {"$HUGE", 65535, 19}, {"$T", 1000, 20}, {"$RA", 1000, 21},
+    {"?KA", 1000, 30},    {"?A", 1000, 31},
 };
 
 // A voice laid out under the temp dir as the default settings expect it:
@@ -767,6 +768,33 @@ TEST_F(RecordedVoiceTest, StressDecidesTheCut) {
                                       "piece $ka mode 0 x1 found 600",     // after the stress
                                       "piece $ka mode 1 x1 found 600"}));  // a new group
   EXPECT_EQ(Runs(), (std::vector<std::string>{"10x1600", "128x100", "10x600"}));
+}
+
+TEST_F(RecordedVoiceTest, AQuestionRisesFromItsLastStressedSyllable) {
+  struct Case {
+    std::string phonetic;
+    std::vector<std::string> pieces;
+    std::string why;
+  };
+  const std::vector<Case> cases = {
+      {"[kA ka][ka kA]",
+       {"piece $kA mode 2 x1 found 1000", "piece $ka mode 0 x1 found 600",
+        "piece $ka mode 1 x1 found 600", "piece ?kA mode 2 x1 found 1000"},
+       "only the last stressed syllable and what follows rise"},
+      {"[kA ka]",
+       {"piece ?kA mode 2 x1 found 1000", "piece ?ka mode 2 x1 found 1000"},
+       "the syllable after the stress rises too, played whole"},
+      {"[kA ra]",
+       {"piece ?kA mode 2 x1 found 1000", "piece $ra mode 0 x1 found 600"},
+       "a piece without a rising form plays its plain one"},
+      {"[ka /_A]", {"piece $ka mode 1 x1 found 600"}, "no stressed syllable: nothing rises"},
+  };
+  for (const Case& c : cases) {
+    log_.Clear();
+    Open();
+    voice_.SpeakPhonetic(c.phonetic, false, nullptr, Tune::kQuestion);
+    EXPECT_EQ(log_.Lines(VoiceEventKind::kPiece), c.pieces) << c.phonetic << ": " << c.why;
+  }
 }
 
 TEST_F(RecordedVoiceTest, CutSettingsApply) {

@@ -50,6 +50,10 @@ void EspeakVoice::SetRate(int words_per_minute) {
   if (ok_) espeak_SetParameter(espeakRATE, words_per_minute, 0);
 }
 
+void EspeakVoice::SetPitch(int pitch) {
+  if (ok_) espeak_SetParameter(espeakPITCH, pitch, 0);
+}
+
 Rendering EspeakVoice::Render(const std::string& utf8_text) {
   Rendering out;
   if (!ok_) return out;

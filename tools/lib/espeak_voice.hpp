@@ -38,6 +38,9 @@ class EspeakVoice {
 
   // Speaking rate in words per minute (espeak-ng's own default is 175).
   void SetRate(int words_per_minute);
+  // Base pitch, 0 to 100 (kNormalPitch is the voice's own).
+  static constexpr int kNormalPitch = 50;
+  void SetPitch(int pitch);
 
   // Renders UTF-8 text; "[[...]]" in it is taken as phoneme input. Empty on failure.
   Rendering Render(const std::string& utf8_text);

@@ -14,7 +14,12 @@ namespace cadencio::voicegen {
 inline constexpr std::size_t kMaxPieceSamples = 65535;
 
 // The samples of the piece; empty when the name is no piece or espeak-ng says nothing. A lone
-// consonant is spoken before an open a, and the rendering is cut where the a begins.
+// consonant is spoken before an open a, and the rendering is cut where the a begins. A question
+// piece (its name begins with voice::kQuestionPiece) is the same sounds said as a yes/no
+// question, rising; a lone consonant has none.
 std::vector<uint8_t> RenderPiece(EspeakVoice& voice, const std::string& name);
+
+// The name of the question piece of a piece that has one ("$KA" gives "?KA"); empty otherwise.
+std::string QuestionPieceOf(const std::string& name);
 
 }  // namespace cadencio::voicegen

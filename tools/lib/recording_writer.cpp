@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "audio/speech_level.hpp"
 #include "formats/wav_writer.hpp"
 #include "lib/dtmf.hpp"
 
@@ -22,7 +23,7 @@ RecordingWriter::RecordingWriter(EspeakVoice& voice, std::string letters_dir,
 Samples ShapeSpeech(const Samples& source, int source_rate, int rate) {
   Samples samples = TrimSilence(source, source_rate, TrimSettings{});
   if (samples.empty()) return {};
-  MatchLevel(samples, source_rate, kSpeechLevel, kLimiterKnee);
+  MatchLevel(samples, source_rate, audio::kSpeechLevel, audio::kSpeechKnee);
   samples = Resample(samples, source_rate, rate);
   FadeEdges(samples, rate, kEdgeFadeMs);
   return samples;

@@ -14,17 +14,13 @@ namespace cadencio::voicegen {
 inline constexpr int kLetterRate = 11025;  // letters directory: 8-bit unsigned mono
 inline constexpr int kPromptRate = 22050;  // program prompts: 16-bit mono
 
-// Speech level of every recording (active RMS, full scale 1) and the level above which peaks
-// are softly limited.
-inline constexpr double kSpeechLevel = 0.16;
-inline constexpr double kLimiterKnee = 0.6;
-
 // Telephone-key tones: length and the amplitude of each of the two frequencies.
 inline constexpr double kDtmfMs = 150;
 inline constexpr double kDtmfAmplitude = 0.4;
 
 // A rendering made into a recording at `rate`: silence trimmed from both ends, brought to the
-// speech level, rate converted, edges faded. Empty when nothing is left.
+// speech level every voice speaks at (audio::kSpeechLevel), rate converted, edges faded. Empty when
+// nothing is left.
 Samples ShapeSpeech(const Samples& source, int source_rate, int rate);
 
 class RecordingWriter {

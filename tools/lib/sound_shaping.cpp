@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "audio/resampler.hpp"
+#include "audio/speech_level.hpp"
 
 namespace cadencio::voicegen {
 
@@ -78,13 +79,7 @@ void MatchLevel(Samples& samples, int rate, double target_level, double knee) {
   double level = ActiveLevel(samples, rate);
   if (level <= 0) return;
   const double gain = target_level / level;
-  const double room = 1.0 - knee;
-  for (float& s : samples) {
-    double v = s * gain;
-    double magnitude = std::fabs(v);
-    if (magnitude > knee) magnitude = knee + room * std::tanh((magnitude - knee) / room);
-    s = static_cast<float>(std::copysign(magnitude, v));
-  }
+  for (float& s : samples) s = static_cast<float>(audio::SoftLimit(s * gain, knee));
 }
 
 Samples Resample(const Samples& samples, int from_rate, int to_rate,

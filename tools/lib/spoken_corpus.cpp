@@ -1,6 +1,7 @@
 // Speaking texts with the recorded voice into a captured stream.
 #include "lib/spoken_corpus.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -98,7 +99,7 @@ ShippedConfig::~ShippedConfig() {
 std::string CodePageText(const std::string& utf8) {
   base::Windows1252Text text = base::Utf8ToWindows1252(utf8, ' ');
   if (!text.complete) {
-    std::fprintf(stderr, "characters outside Windows-1252 are left out of \"%s\"\n", utf8.c_str());
+    std::fprintf(stderr, "characters outside Windows-1252 are replaced in \"%s\"\n", utf8.c_str());
   }
   return text.bytes;
 }
@@ -172,6 +173,21 @@ SpokenTake SpeakTexts(const std::string& data_root, int speed,
   }
   take.samples = MonoSamples(rig.audio.Stream());
   return take;
+}
+
+std::vector<int16_t> SpeakWordsOfText(const std::string& data_root, int speed,
+                                      const std::string& text, bool engine) {
+  int64_t mark_ms = -1;
+  const auto first_mark = [&mark_ms](const speech::SpeechEvent& event) {
+    if (event.kind == speech::SpeechEvent::kChar && mark_ms < 0) mark_ms = event.at_ms;
+  };
+  SpokenTake take = SpeakTexts(data_root, speed, {text}, first_mark, engine);
+  if (take.speaking_ms < 0) return {};
+  if (mark_ms >= 0) {
+    take.samples.resize(
+        std::min(take.samples.size(), static_cast<std::size_t>(mark_ms * kCaptureRate / 1000)));
+  }
+  return take.samples;
 }
 
 }  // namespace cadencio::say

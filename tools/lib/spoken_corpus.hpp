@@ -46,8 +46,8 @@ class ShippedConfig {
   std::string error_;
 };
 
-// Windows-1252 text of a UTF-8 text; characters outside the code page become blanks (and are
-// reported on standard error).
+// Windows-1252 text of a UTF-8 text; characters outside the code page become blanks (♭ and ♯
+// become b and #), and are reported on standard error.
 std::string CodePageText(const std::string& utf8);
 
 // The catalogue texts of every key of the prompt list that has one, then the paragraph.
@@ -72,5 +72,11 @@ struct SpokenTake {
 SpokenTake SpeakTexts(const std::string& data_root, int speed,
                       const std::vector<std::string>& texts, speech::SpeechObserver observer = {},
                       bool engine = false);
+
+// The samples of one text (Windows-1252) said at `speed`, up to the first mark the voice names
+// by its letter recording (the recorded voice names a '?'), so that the words alone can be
+// measured; empty when speech did not start.
+std::vector<int16_t> SpeakWordsOfText(const std::string& data_root, int speed,
+                                      const std::string& text, bool engine = false);
 
 }  // namespace cadencio::say

@@ -20,7 +20,6 @@ class WaveOutRecorder final : public WaveOutDevice {
   void BeginRecording();
   // Ends the recording: what was written, as interleaved stereo float at `rate`.
   std::vector<float> EndRecording(int rate);
-  bool Recording() const { return recording_; }
 
   int Open(const WaveFormat& format) override;
   bool IsOpen() const override { return device_.IsOpen(); }
