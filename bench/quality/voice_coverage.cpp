@@ -19,8 +19,8 @@
 #include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "voice/recorded_voice.hpp"
-#include "voice/voice_events.hpp"
 #include "voice/silent_host.hpp"
+#include "voice/voice_events.hpp"
 
 namespace {
 
