@@ -286,10 +286,11 @@ TEST(ShippedRules, X) {
 
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
-// -osta, -ostos, -orta, -orme, -orna, -ose, -obre, -ossa, -orma, -orda, -ofe, -ora, final -ol
-// and -oz; -ela, -eve, -ebre, -erra, -ece, -erto, -erta, -reto, -exo, -eles, -sfera, -eca, -eco,
-// -eque, -estre, -erna, -erno, -esso, -erso, -telo, -esta, -esto, -ieta, -ieto, -tleta, final
-// -el), closed where the exceptions keep them so, and never open after the stress.
+// -osta, -ostos, -orta, -orme, -orna, -ose, -obre, -ossa, -orma, -orda, -ofe, -ora, -olta, -oia,
+// final -ol and -oz; -ela, -eve, -ebre, -egre, -erra, -ece, -erto, -erta, -reto, -exo, -eles,
+// -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso, -telo, -esta, -esto, -ieta,
+// -ieto, -tleta, final -el), closed where the exceptions keep them so, and never open after the
+// stress.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -330,6 +331,9 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"Meireles", "m e y r >ee l i s2"},
       {"triatleta", "t r i a t l >ee t a"},
       {"irrequieto", "i rr e k i >ee t u"},
+      {"claraboia", "k l a r a b >oo y a"},
+      {"escolta", "e s2 k >oo w t a"},
+      {"integre", "in t >ee g r i"},
       {"aqueles", "a k >e l i s2"},  // pronoun: closed
       {"mulheres", "m u lh >ee r i s2"},
       {"flores", "f l >o r i s2"},
