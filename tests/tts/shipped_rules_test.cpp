@@ -194,20 +194,23 @@ TEST(ShippedRules, SoftAndHardCAndG) {
   });
 }
 
-// qu and gu before e and i keep their glide in the families that once wrote a diaeresis, and
-// only there; the u is silent in the closed class of everyday words.
+// qu and gu before e and i keep their glide in the families that once wrote a diaeresis, in the
+// verbs in -guar and -quar and in the words of aqua-, and only there; the u is silent in the
+// closed class of everyday words.
 TEST(ShippedRules, QuAndGuGlides) {
   struct Case {
     const char* word;  // UTF-8
     bool glide;
   };
   const Case cases[] = {
-      {"linguista", true}, {"sequela", true},     {"equestre", true}, {"quinquênio", true},
-      {"unguento", true},  {"ambiguidade", true}, {"arguição", true}, {"sagui", true},
-      {"bilíngue", true},  {"linguiça", true},    {"aguentar", true}, {"frequente", true},
-      {"tranquilo", true}, {"cinquenta", true},   {"quero", false},   {"guerra", false},
-      {"quilo", false},    {"águia", false},      {"seguir", false},  {"quente", false},
-      {"pequena", false},  {"distinguem", false},
+      {"linguista", true}, {"sequela", true},      {"equestre", true},    {"quinquênio", true},
+      {"unguento", true},  {"ambiguidade", true},  {"arguição", true},    {"sagui", true},
+      {"bilíngue", true},  {"linguiça", true},     {"aguentar", true},    {"frequente", true},
+      {"tranquilo", true}, {"cinquenta", true},    {"quero", false},      {"guerra", false},
+      {"quilo", false},    {"águia", false},       {"seguir", false},     {"quente", false},
+      {"pequena", false},  {"distinguem", false},  {"averiguemos", true}, {"enxaguei", true},
+      {"deságuem", true},  {"mínguem", true},      {"adequei", true},     {"aquicultura", true},
+      {"paguei", false},   {"domingueiro", false}, {"aguerrido", false},
   };
   for (const Case& c : cases) {
     const std::string phonemes = Phonemes(c.word);
@@ -283,10 +286,11 @@ TEST(ShippedRules, X) {
 
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
-// -osta, -ostos, -orta, -orme, -orna, -ose, -obre, -ossa, -orma, -orda, -ofe, -ora, final -ol
-// and -oz; -ela, -eve, -ebre, -erra, -ece, -erto, -erta, -reto, -exo, -eles, -sfera, -eca, -eco,
-// -eque, -estre, -erna, -erno, -esso, -erso, -telo, -esta, -esto, final -el), closed where the
-// exceptions keep them so, and never open after the stress.
+// -osta, -ostos, -orta, -orme, -orna, -ose, -obre, -ossa, -orma, -orda, -ofe, -ora, -olta, -oia,
+// final -ol and -oz; -ela, -eve, -ebre, -egre, -erra, -ece, -erto, -erta, -reto, -exo, -eles,
+// -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso, -telo, -esta, -esto, -ieta,
+// -ieto, -tleta, final -el), closed where the exceptions keep them so, and never open after the
+// stress.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -325,6 +329,11 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"peste", "p >ee s2 t i"},
       {"deste", "d >e s2 t i"},  // demonstrative: closed
       {"Meireles", "m e y r >ee l i s2"},
+      {"triatleta", "t r i a t l >ee t a"},
+      {"irrequieto", "i rr e k i >ee t u"},
+      {"claraboia", "k l a r a b >oo y a"},
+      {"escolta", "e s2 k >oo w t a"},
+      {"integre", "in t >ee g r i"},
       {"aqueles", "a k >e l i s2"},  // pronoun: closed
       {"mulheres", "m u lh >ee r i s2"},
       {"flores", "f l >o r i s2"},

@@ -457,7 +457,7 @@ TEST_F(PortugueseRules, OralDiphthongs) {
       {"feira", "[ f/E^/y/ r/a]"},
       {"praia", "[ p/r/A/ y/a]"},
       {"saia", "[ s/A/ y/a]"},
-      {"joia", "[ j/O^/ y/a]"},
+      {"joia", "[ j/O/ y/a]"},
       {"areia", "[a/ r/E^/ y/a]"},
       {"maio", "[ m/A/ y/u]"},
       {"seu", "[ s/E^/w]"},
@@ -507,6 +507,10 @@ TEST_F(PortugueseRules, OpenStressedEAndO) {
       {"toca", "[ t/O/ k/a]"},
       {"maestro", "[ m/a /E/s/ t/r/u]"},
       {"eles", "[E^/ l/i/s]"},
+      {"triatleta", "[ t/r/i /a/ t/l/E/ t/a]"},
+      {"irrequieto", "[i/ rr/e^/ k/i /E/ t/u]"},
+      {"apoia", "[a/ p/O/ y/a]"},
+      {"escolta", "[e^/s/ k/O/w/ t/a]"},
       {"p\xE9rola", "[ p/E/ r/o^/ l/a]"},  // after the stress the family's o is closed
       {"am\xE1vel", "[a/ m/A/ v/e^/w]"},
       {"notas", "[ n/O/ t/a/s]"},
@@ -525,8 +529,8 @@ TEST_F(PortugueseRules, OpenStressedEAndO) {
 }
 
 // after qu and gu the u is silent before i, so in, im and i with an accent join the k or g in
-// one syllable; with a diaeresis, or in the families that once wrote one, the u is w and the
-// vowel after it still takes the stress.
+// one syllable; with a diaeresis, in the families that once wrote one and in the verbs in -guar
+// and -quar, the u is w and the vowel after it still takes the stress.
 TEST_F(PortugueseRules, QuAndGuBeforeI) {
   ExpectTable({
       {"seguinte", "[ s/e^/ g/I~/ tch/i]"},
@@ -541,6 +545,12 @@ TEST_F(PortugueseRules, QuAndGuBeforeI) {
       {"unguento", "[u~/ gw/E~/ t/u]"},
       {"ambiguidade", "[a~/ b/i/ gw/i/ d/A/ dj/i]"},
       {"quero", "[ k/E/ r/u]"},
+      {"averiguemos", "[a/ v/e^/ r/i/ gw/E^/ m/u/s]"},
+      {"des\xE1gue", "[ d/e^/ z/A/ gw/i]"},
+      {"m\xEDnguem", "[ m/I~/ gw/e~y]"},
+      {"adequei", "[a/ d/e^/ kw/e^/y]"},
+      {"averig\xFA\x65", "[a/ v/e^/ r/i/ g/U /i]"},  // an accented u is a vowel of its own
+      {"aguerrido", "[a/ g/e^/ rr/I/ d/u]"},         // not a verb in -guar: silent
       {"ruim", "[ rr/u/ I~]"},
   });
 }
