@@ -288,9 +288,10 @@ TEST(ShippedRules, X) {
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
 // -osta, -ostos, -orta, -orme, -orna, -ose, -obre, -ossa, -orma, -orda, -ofe, -ora, -olta, -oia,
 // final -ol and -oz; -ela, -eve, -ebre, -egre, -erra, -ece, -erto, -erta, -reto, -exo, -eles,
-// -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso, -telo, -esta, -esto, -ieta,
-// -ieto, -tleta, final -el), closed where the exceptions keep them so, and never open after the
-// stress.
+// -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso, -elo, -esta, -esto, -ieta,
+// -ieto, -tleta, -creta, -ecto, -essa, -ese, -efa, -etra, final -el; -oro, -oça, -moto, -ostra,
+// the plural -ortos), closed where the exceptions keep them so (-negro and -eses too), and never
+// open after the stress.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -379,6 +380,25 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"pérola", "p >ee r o l a"},
       {"ideias", "i d >ee y a s2"},  // exception
       {"velho", "v >ee lh u"},       // exception
+      {"farelo", "f a r >ee l u"},
+      {"cabelos", "k a b >e l u s2"},  // exception: closed
+      {"discreta", "d i s2 k r >ee t a"},
+      {"aspecto", "a s2 p >ee k t u"},
+      {"remessa", "rr e m >ee s a"},
+      {"condessa", "k on d >e s a"},  // exception: closed
+      {"diocese", "d i o s >ee z i"},
+      {"meses", "m >e z i s2"},  // the plural of an -ês word: closed
+      {"tarefa", "t a r >ee f a"},
+      {"letra", "l >e t r a"},  // exception: closed
+      {"negro", "n >e g r u"},
+      {"meteoro", "m e t e >oo r u"},
+      {"namoro", "n a m >o r u"},  // exception: closed
+      {"carroça", "k a rr >oo s a"},
+      {"moça", "m >o s a"},  // exception: closed
+      {"remoto", "rr e m >oo t u"},
+      {"hoje", ">o j i"},  // exception: closed
+      {"mostra", "m >oo s2 t r a"},
+      {"portos", "p >oo r2 t u s2"},
   });
 }
 
@@ -386,8 +406,9 @@ TEST(ShippedRules, StressedEAndOFamilies) {
 // stressed present forms of the -elar, -egar, -etar, -eder, -olar, -orar, -ocar and -otar
 // verbs and of the verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir, -estir,
 // -essar and -olir (some of -egar, -olar, -ordar, -ortar, -ogar, -ovar too), -orre, -esce, -ede,
-// -evem, -ebe, -mete, -pete, -olhe, -quer, -erve, -ove, and the -evar, -eçar, -ocar and -olhar
-// verbs; closed in the regular pasts, the -emos forms, the forms of pôr and the exceptions.
+// -evem, -ebe, -mete, -pete, -olhe, -quer, -erve, -ove, -olve, and the -evar, -eçar, -ocar and
+// -olhar verbs; closed in the regular pasts, the -emos forms, the forms of pôr, the pasts of ter,
+// the subjunctive of -meter, chegar's family and the exceptions.
 TEST(ShippedRules, StressedEAndOOfVerbs) {
   ExpectAll({
       {"tiveram", "t i v >ee r @ w"},
@@ -424,7 +445,7 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"aboles", "a b >oo l i s2"},
       {"isoles", "i z >oo l i s2"},
       {"melhore", "m e lh >oo r i"},
-      {"melhores", "m e lh >o r i s2"},  // the adjective's plural: closed
+      {"melhores", "m e lh >oo r i s2"},  // the comparative keeps its open o in the plural
       {"entrego", "en t r >ee g u"},
       {"revele", "rr e v >ee l i"},
       {"querem", "k >ee r en in"},
@@ -451,6 +472,13 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"troco", "t r >o k u"},  // the noun: closed
       {"serve", "s >ee r2 v i"},
       {"chovem", "x >oo v en in"},
+      {"resolve", "rr e z >oo w v i"},
+      {"teve", "t >e v i"},              // the past of ter: closed
+      {"prometam", "p r o m >e t @ w"},  // the subjunctive of -meter: closed
+      {"aconchega", "a k on x >e g a"},  // chegar's family: closed
+      {"fosse", "f >o s i"},             // exception: closed
+      {"isolo", "i z >oo l u"},
+      {"consolo", "k on s >o l u"},  // the noun: closed
   });
 }
 
