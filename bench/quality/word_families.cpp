@@ -5,7 +5,8 @@
 // how many are right, and every word a voice says otherwise.
 //
 // Usage: word_families [LIST] (bench/quality/held_out_words.txt by default; lines KIND|WORD|ANSWER;
-// bench/quality/held_out_eo_words.txt is a second, later list of stressed e and o)
+// bench/quality/held_out_eo_words.txt and held_out_eo_words_3.txt are later lists of stressed e
+// and o)
 #include <espeak-ng/speak_lib.h>
 
 #include <array>
