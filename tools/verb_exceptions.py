@@ -2,16 +2,15 @@
 """Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
 
 In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
--estir, -essar, -olir, -evar, -ortar, -ogar and -ezar, and some of those of -egar, -elar,
--olar, -ordar, -ovar, -eçar, -ocar, -olhar, -otar and -errar (acelera, acaloras, completas,
+-estir, -essar, -olir, -evar, -ortar, -ogar, -ezar, -oprar and -escar, and some of those of -egar,
+-elar, -olar, -ordar, -ovar, -eçar, -ocar, -olhar, -otar and -errar (acelera, acaloras, completas,
 acerte, empreste, gosta, interessa, preferem, investe, aboles, importo, jogue, preza, entrego,
 revele, isolo, aborde, aprovo, leva, começa, coloco, olha, anoto, encerro), Brazilians open the
-stressed e or o. Spelling alone cannot tell
-these forms from those of the -er verbs (comeram, comeras, beberem), whose e stays closed, so
-they are found from a word list: a form is taken when the list holds its infinitive. Each
-becomes an entry WORD=RESPELLING with an acute on the stressed vowel; one entry covers the form
-with -s and -m too (acelera: aceleras, aceleram). The entries replace everything after the
-marker line of the exceptions file.
+stressed e or o. Spelling alone cannot tell these forms from those of the -er verbs (comeram,
+comeras, beberem), whose e stays closed, so they are found from a word list: a form is taken when
+the list holds its infinitive. Each becomes an entry WORD=RESPELLING with an acute on the stressed
+vowel; one entry covers the form with -s and -m too (acelera: aceleras, aceleram). The entries
+replace everything after the marker line of the exceptions file.
 
 Usage: tools/verb_exceptions.py [WORD-LIST] [EXCEPTIONS-FILE]
 """
@@ -25,7 +24,7 @@ FAMILIES = {
     "ostar": "oae", "essar": "oae", "egar": "o", "elar": "e", "olar": "oe", "ordar": "ae",
     "ortar": "oae", "ogar": "oae", "ovar": "oe", "erir": "e", "estir": "e", "olir": "e",
     "evar": "oae", "eçar": "ae", "ocar": "o", "olhar": "ae", "ezar": "oae", "otar": "o",
-    "errar": "o",
+    "errar": "o", "oprar": "oae", "escar": "oae",
 }
 # Before e the g of -gar verbs is written gu and the ç of -çar verbs c (jogue, comece).
 SPELLED_BEFORE_E = {"g": "gu", "ç": "c"}
@@ -44,7 +43,8 @@ NOUNS = {
     "desinteresse", "desprezo", "desterro", "doutora", "editora", "emprego", "encosto", "enterro",
     "enxerto", "erro", "esgoto", "esmero", "espeto", "etiqueta", "exagero", "gosto", "imposto",
     "interesse", "jogo", "menosprezo", "monitora", "namoro", "pego", "piloto", "porto", "posto",
-    "reboco", "reconforto", "rego", "renovo", "rogo", "rolo", "soco", "sossego", "sufoco",
+    "reboco", "reconforto", "refresco", "rego", "renovo", "rogo", "rolo", "soco", "sopro",
+    "sossego", "sufoco",
     "tempero", "tijolo", "troco",
 }
 
