@@ -1,0 +1,133 @@
+// Finding the beat in what the microphone heard, and taking it out.
+#include "app/listening/beat_echo.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace cadencio::app {
+
+namespace {
+
+// The beat's frames compared: those within this share of its loudest, from the start of each
+// of its sounds (their attacks carry the most exact timing) up to kAttackFrames of each.
+constexpr float kActiveShare = 0.02f;
+constexpr std::size_t kAttackFrames = 512;
+// A match below this is no beat heard.
+constexpr double kMinScore = 0.35;
+// The filter's step: small enough that the player's notes over the beat barely move it.
+constexpr double kStep = 0.1;
+constexpr float kEmphasis = 0.97f;
+
+// The frames of `beat` the comparison uses: the first kAttackFrames of each stretch where it
+// sounds.
+std::vector<std::size_t> AttackFrames(std::span<const float> beat) {
+  float loudest = 0.0f;
+  for (float sample : beat) loudest = std::max(loudest, std::abs(sample));
+  std::vector<std::size_t> frames;
+  if (loudest <= 0.0f) return frames;
+  std::size_t quiet = kAttackFrames, in_stretch = 0;
+  for (std::size_t i = 0; i < beat.size(); ++i) {
+    const bool sounds = std::abs(beat[i]) >= kActiveShare * loudest;
+    quiet = sounds ? 0 : quiet + 1;
+    if (sounds && in_stretch == 0) in_stretch = 1;
+    if (in_stretch > 0 && in_stretch <= kAttackFrames) {
+      frames.push_back(i);
+      ++in_stretch;
+    } else if (quiet >= kAttackFrames) {
+      in_stretch = 0;
+    }
+  }
+  return frames;
+}
+
+// The signal with its highs lifted (a first difference): the attacks stand out, and the low
+// ringing of a tonal beat sound, whose cycles would each match, recedes.
+std::vector<float> Emphasised(std::span<const float> signal) {
+  std::vector<float> out(signal.size());
+  for (std::size_t i = 0; i < signal.size(); ++i) {
+    out[i] = signal[i] - (i > 0 ? kEmphasis * signal[i - 1] : 0.0f);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<BeatDelay> FindBeatDelay(std::span<const float> plain_beat,
+                                       std::span<const float> plain_heard, int64_t max_delay) {
+  const std::vector<float> beat = Emphasised(plain_beat), heard = Emphasised(plain_heard);
+  const std::vector<std::size_t> frames = AttackFrames(beat);
+  if (frames.empty()) return std::nullopt;
+  double beat_energy = 0;
+  for (std::size_t i : frames) beat_energy += double{beat[i]} * beat[i];
+  std::optional<BeatDelay> best;
+  for (int64_t delay = 0; delay <= max_delay; ++delay) {
+    if (frames.back() + static_cast<std::size_t>(delay) >= heard.size()) break;
+    double cross = 0, heard_energy = 0;
+    for (std::size_t i : frames) {
+      const float h = heard[i + static_cast<std::size_t>(delay)];
+      cross += double{beat[i]} * h;
+      heard_energy += double{h} * h;
+    }
+    if (heard_energy <= 0) continue;
+    const double score = cross / std::sqrt(beat_energy * heard_energy);
+    if (!best || score > best->score) best = BeatDelay{delay, cross / beat_energy, score};
+  }
+  if (!best || best->score < kMinScore) return std::nullopt;
+  // The level, from the plain signals at that delay.
+  double cross = 0, energy = 0;
+  for (std::size_t i = 0;
+       i + static_cast<std::size_t>(best->frames) < plain_heard.size() && i < plain_beat.size();
+       ++i) {
+    cross += double{plain_beat[i]} * plain_heard[i + static_cast<std::size_t>(best->frames)];
+    energy += double{plain_beat[i]} * plain_beat[i];
+  }
+  best->gain = energy > 0 ? cross / energy : 0;
+  return best;
+}
+
+BeatEchoRemover::BeatEchoRemover(const BeatDelay& delay, int before, int after)
+    : delay_(delay.frames - before),
+      before_(before),
+      weights_(static_cast<std::size_t>(before + after + 1), 0.0f) {
+  weights_[static_cast<std::size_t>(before)] = static_cast<float>(delay.gain);
+}
+
+void BeatEchoRemover::Remove(std::span<const float> beat, std::span<const float> heard,
+                             std::span<float> out) {
+  beat_.insert(beat_.end(), beat.begin(), beat.end());
+  const auto taps = static_cast<int64_t>(weights_.size());
+  for (std::size_t i = 0; i < heard.size(); ++i, ++heard_) {
+    // The beat frames the filter sees for this sample: heard_ - delay_ - k, k = 0 .. taps-1.
+    const int64_t newest = heard_ - delay_ - beat_start_;
+    const auto at = [&](int64_t k) {
+      const int64_t index = newest - k;
+      return index >= 0 && index < static_cast<int64_t>(beat_.size())
+                 ? beat_[static_cast<std::size_t>(index)]
+                 : 0.0f;
+    };
+    // The window's energy, kept as it slides.
+    const float entering = at(0), leaving = at(taps);
+    window_energy_ =
+        std::max(0.0, window_energy_ + double{entering} * entering - double{leaving} * leaving);
+    if (window_energy_ < 1e-9) {
+      out[i] = heard[i];
+      continue;
+    }
+    double echo = 0;
+    for (int64_t k = 0; k < taps; ++k) echo += weights_[static_cast<std::size_t>(k)] * at(k);
+    const double error = heard[i] - echo;
+    out[i] = static_cast<float>(error);
+    const double step = kStep * error / (window_energy_ + 1e-6);
+    for (int64_t k = 0; k < taps; ++k) {
+      weights_[static_cast<std::size_t>(k)] += static_cast<float>(step * at(k));
+    }
+  }
+  // The beat's frames no sample to come can reach are dropped.
+  const int64_t needed_from = heard_ - delay_ - taps - beat_start_;
+  if (needed_from > 4096) {
+    beat_.erase(beat_.begin(), beat_.begin() + static_cast<std::ptrdiff_t>(needed_from));
+    beat_start_ += needed_from;
+  }
+}
+
+}  // namespace cadencio::app
