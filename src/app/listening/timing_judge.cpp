@@ -17,8 +17,8 @@ constexpr double kDriftSignificance = 3.0;
 // millisecond.
 std::string OffsetWords(double offset_ms) {
   const long whole = std::lround(std::abs(offset_ms));
-  if (whole == 0) return MessageText("CAESCNOT");
-  return std::to_string(whole) + MessageText(offset_ms < 0 ? "CAESCADI" : "CAESCATR");
+  if (whole == 0) return MessageText("CAESUNOT");
+  return std::to_string(whole) + MessageText(offset_ms < 0 ? "CAESUADI" : "CAESUATR");
 }
 
 // -1, 0 or +1: the slope of offset over time, as a drift across the take, when it is clear.
@@ -80,25 +80,25 @@ Verdict TimingJudge::Judge() const {
 
 std::string VerdictText(const Verdict& verdict) {
   if (verdict.notes == 0 && verdict.returns == 0) {
-    std::string text = MessageText("CAESCNEN");
+    std::string text = MessageText("CAESUNEN");
     if (verdict.off_grid > 0) {
-      text += ", " + std::to_string(verdict.off_grid) + MessageText("CAESCFOR");
+      text += ", " + std::to_string(verdict.off_grid) + MessageText("CAESUFOR");
     }
     return text;
   }
   std::string text =
-      std::to_string(verdict.notes) + MessageText(verdict.notes == 1 ? "CAESCNOTA" : "CAESCNOTAS");
+      std::to_string(verdict.notes) + MessageText(verdict.notes == 1 ? "CAESUNOTA" : "CAESUNOTAS");
   if (verdict.notes > 0) {
     text += ", " + OffsetWords(verdict.mean_ms);
-    text += MessageText("CAESCVAR") + std::to_string(std::lround(verdict.spread_ms)) + ", ";
-    text += MessageText(verdict.trend < 0   ? "CAESCACE"
-                        : verdict.trend > 0 ? "CAESCARR"
-                                            : "CAESCEST");
+    text += MessageText("CAESUVAR") + std::to_string(std::lround(verdict.spread_ms)) + ", ";
+    text += MessageText(verdict.trend < 0   ? "CAESUACE"
+                        : verdict.trend > 0 ? "CAESUARR"
+                                            : "CAESUEST");
   }
   if (verdict.off_grid > 0) {
-    text += ", " + std::to_string(verdict.off_grid) + MessageText("CAESCFOR");
+    text += ", " + std::to_string(verdict.off_grid) + MessageText("CAESUFOR");
   }
-  if (verdict.return_ms) text += ", " + MessageText("CAESCVOL") + OffsetWords(*verdict.return_ms);
+  if (verdict.return_ms) text += ", " + MessageText("CAESUVOL") + OffsetWords(*verdict.return_ms);
   return text;
 }
 
