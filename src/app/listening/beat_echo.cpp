@@ -17,6 +17,10 @@ constexpr double kMinScore = 0.35;
 // The filter's step: small enough that the player's notes over the beat barely move it.
 constexpr double kStep = 0.1;
 constexpr float kEmphasis = 0.97f;
+// What is left may exceed the beat's estimate by this (in power) before the filter holds.
+constexpr double kDoubleTalk = 4.0;
+// The direct sound is the filter's first tap of this share of its strongest.
+constexpr float kDirectShare = 0.5f;
 
 // The frames of `beat` the comparison uses: the first kAttackFrames of each stretch where it
 // sounds.
@@ -92,6 +96,24 @@ BeatEchoRemover::BeatEchoRemover(const BeatDelay& delay, int before, int after)
   weights_[static_cast<std::size_t>(before)] = static_cast<float>(delay.gain);
 }
 
+void BeatEchoRemover::Restart() {
+  beat_.clear();
+  beat_start_ = 0;
+  heard_ = 0;
+  window_energy_ = 0;
+}
+
+int64_t BeatEchoRemover::DirectDelay() const {
+  float strongest = 0.0f;
+  for (float weight : weights_) strongest = std::max(strongest, std::abs(weight));
+  for (std::size_t k = 0; k < weights_.size(); ++k) {
+    if (std::abs(weights_[k]) >= kDirectShare * strongest) {
+      return delay_ + static_cast<int64_t>(k);
+    }
+  }
+  return delay_ + before_;
+}
+
 void BeatEchoRemover::Remove(std::span<const float> beat, std::span<const float> heard,
                              std::span<float> out) {
   beat_.insert(beat_.end(), beat.begin(), beat.end());
@@ -117,6 +139,9 @@ void BeatEchoRemover::Remove(std::span<const float> beat, std::span<const float>
     for (int64_t k = 0; k < taps; ++k) echo += weights_[static_cast<std::size_t>(k)] * at(k);
     const double error = heard[i] - echo;
     out[i] = static_cast<float>(error);
+    // While the player sounds over the beat, what is left is the note, not the filter's error:
+    // the filter holds.
+    if (error * error > kDoubleTalk * (echo * echo + 1e-8)) continue;
     const double step = kStep * error / (window_energy_ + 1e-6);
     for (int64_t k = 0; k < taps; ++k) {
       weights_[static_cast<std::size_t>(k)] += static_cast<float>(step * at(k));

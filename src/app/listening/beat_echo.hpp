@@ -33,6 +33,13 @@ class BeatEchoRemover {
   // Takes the next samples heard and the beat rendered for the same frames; writes what was
   // heard less the beat into `out` (as many samples as `heard`).
   void Remove(std::span<const float> beat, std::span<const float> heard, std::span<float> out);
+  // Starts again from the first frame, keeping what the filter has learnt of the room (after a
+  // first pass over the samples that waited, to learn it).
+  void Restart();
+  // The delay of the beat's direct sound as the filter has learnt it: its first tap of at least
+  // half the strongest. The cross-correlation alone can take a neighbouring cycle of a tonal
+  // beat sound, coloured by the room, for it.
+  int64_t DirectDelay() const;
 
  private:
   int64_t delay_;

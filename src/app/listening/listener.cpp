@@ -14,13 +14,20 @@ constexpr int64_t kPlaceMs = 300;
 // The samples that wait while the beat is not sounding yet, at most.
 constexpr int64_t kLongestWaitMs = 2 * Listener::kSearchMs;
 // The echo filter's reach around the delay found: the room's early reflections.
-constexpr int kFilterBeforeMs = 1;
-constexpr int kFilterAfterMs = 8;
+constexpr int kFilterBeforeMs = 12;
+constexpr int kFilterAfterMs = 12;
+// Passes over the samples that waited, to learn the room before judging them.
+constexpr int kLearningPasses = 2;
 // A fresh capture place this far below the one held means samples were lost.
 constexpr int64_t kLostMs = 100;
 // A note lies on the grid within this share of the spacing of its points, and this far at most.
 constexpr double kOnGridShare = 0.35;
 constexpr double kOnGridMs = 100.0;
+// An onset is the beat's remains when, over the kNoteMs after it, what is left peaks below this
+// share of the beat taken out; the latest kRecentMs are kept for it.
+constexpr double kRemainsShare = 0.3;
+constexpr int64_t kNoteMs = 10;
+constexpr int64_t kRecentMs = 300;
 // The rules and the silences while speaking are kept this long.
 constexpr int64_t kKeepMs = 30000;
 
@@ -125,6 +132,15 @@ void Listener::Settle() {
   if (delay_) {
     remover_ = std::make_unique<BeatEchoRemover>(*delay_, kFilterBeforeMs * rate_ / 1000,
                                                  kFilterAfterMs * rate_ / 1000);
+    // A first pass over what waited teaches the filter the room; then it judges it.
+    beat_.assign(pending_.size(), 0.0f);
+    timeline_.Render(pending_start_ - *place_, beat_, output_.GetMixer().BeatGain());
+    clean_.resize(pending_.size());
+    for (int pass = 0; pass < kLearningPasses; ++pass) {
+      remover_->Remove(beat_, pending_, clean_);
+      remover_->Restart();
+    }
+    delay_->frames = remover_->DirectDelay();
   }
   onsets_ = std::make_unique<OnsetDetector>(rate_, onset_settings_);
   onset_base_ = pending_start_;
@@ -140,12 +156,43 @@ void Listener::Judge(int64_t first, const std::vector<float>& heard) {
   } else {
     std::copy(heard.begin(), heard.end(), clean_.begin());
   }
+  // What the beat took away and what is left, kept for the onsets found a little later.
+  const int64_t keep_recent = kRecentMs * rate_ / 1000;
+  if (static_cast<int64_t>(recent_clean_.size()) > 2 * keep_recent) {
+    const auto drop = static_cast<std::ptrdiff_t>(recent_clean_.size()) - keep_recent;
+    recent_clean_.erase(recent_clean_.begin(), recent_clean_.begin() + drop);
+    recent_echo_.erase(recent_echo_.begin(), recent_echo_.begin() + drop);
+    recent_start_ += drop;
+  }
+  if (recent_clean_.empty()) recent_start_ = first;
+  for (std::size_t i = 0; i < heard.size(); ++i) {
+    recent_clean_.push_back(clean_[i]);
+    recent_echo_.push_back(heard[i] - clean_[i]);
+  }
   found_.clear();
   onsets_->Feed(clean_, found_);
-  for (double onset : found_) Place(static_cast<double>(onset_base_) + onset);
+  for (double onset : found_) {
+    const double at = static_cast<double>(onset_base_) + onset;
+    if (!BeatRemains(at)) Place(at);
+  }
   const int64_t keep = kKeepMs * rate_ / 1000;
   timeline_.ForgetBefore(first - *place_ - keep);
   std::erase_if(deaf_, [&](const auto& span) { return span.second < first - keep; });
+}
+
+bool Listener::BeatRemains(double capture_sample) const {
+  const auto peak = [&](const std::vector<float>& signal, int64_t from, int64_t to) {
+    float most = 0.0f;
+    for (int64_t i = std::max(from, recent_start_) - recent_start_;
+         i < std::min<int64_t>(to - recent_start_, static_cast<int64_t>(signal.size())); ++i) {
+      most = std::max(most, std::abs(signal[static_cast<std::size_t>(i)]));
+    }
+    return most;
+  };
+  const auto at = static_cast<int64_t>(capture_sample);
+  const int64_t after = kNoteMs * rate_ / 1000;
+  return peak(recent_clean_, at, at + after) <
+         kRemainsShare * peak(recent_echo_, at - after / 4, at + after);
 }
 
 void Listener::Place(double capture_sample) {

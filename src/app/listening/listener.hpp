@@ -64,6 +64,8 @@ class Listener {
   // Removes the beat from the samples from capture sample `first` on and judges their onsets.
   void Judge(int64_t first, const std::vector<float>& heard);
   void Place(double capture_sample);
+  // An onset where what is left of the beat outweighs the note: the beat's remains, no note.
+  bool BeatRemains(double capture_sample) const;
 
   audio::AudioInput& input_;
   audio::AudioOutput& output_;
@@ -92,6 +94,10 @@ class Listener {
   int64_t last_sample_frame_ = 0;
   bool stopped_ = false;
   std::vector<float> scratch_, beat_, clean_;
+  // The latest samples judged, with the beat taken out and the beat taken: recent_clean_[i] is
+  // capture sample recent_start_ + i.
+  std::vector<float> recent_clean_, recent_echo_;
+  int64_t recent_start_ = 0;
   std::vector<double> found_;
 };
 
