@@ -34,6 +34,7 @@ constexpr int kBpm = 100;
 constexpr int kNotes = 96;
 constexpr double kMeanMs = -12;
 constexpr double kSpreadMs = 15;
+constexpr float kTruthShare = 0.05f;
 constexpr int64_t kRoomDelay = 5 * kRate / 100;  // 50 ms round trip
 
 struct Source {
@@ -127,13 +128,14 @@ std::optional<std::vector<float>> FluidNote(int program, int key, int channel, d
     mono[i] = sum / static_cast<float>(channels);
   }
   if (rate != kRate) return std::nullopt;
-  // The note's truth is its first sample: what comes before it is the renderer's lead-in.
-  std::size_t first = 0;
-  while (first < mono.size() && std::abs(mono[first]) < 1e-4f) ++first;
-  mono.erase(mono.begin(), mono.begin() + static_cast<std::ptrdiff_t>(first));
+  // The note's truth is where its attack first reaches kTruthShare of its peak: a sample's
+  // lead-in (a soft start below that) is cut off.
   float peak = 0;
   for (float v : mono) peak = std::max(peak, std::abs(v));
   if (peak <= 0) return std::nullopt;
+  std::size_t first = 0;
+  while (first < mono.size() && std::abs(mono[first]) < kTruthShare * peak) ++first;
+  mono.erase(mono.begin(), mono.begin() + static_cast<std::ptrdiff_t>(first));
   for (float& v : mono) v *= 0.8f / peak;
   return mono;
 }
@@ -145,17 +147,19 @@ std::vector<Source> Sources() {
     sources.push_back(
         {listening::InstrumentName(kind), listening::InstrumentNote(kind, kRate, 0.8)});
   }
-  // Woodblock 115, muted electric guitar 28, acoustic grand piano 0, finger bass 33.
+  // The high wood block of the drum kit (channel 10), muted electric guitar 28, acoustic grand
+  // piano 0, finger bass 33.
   const struct {
     const char* name;
     int program, key;
-  } fluid[] = {{"GM woodblock", 115, 76},
-               {"GM muted guitar", 28, 55},
-               {"GM piano", 0, 60},
-               {"GM bass", 33, 40}};
+    int channel;
+  } fluid[] = {{"GM woodblock", 0, 76, 9},
+               {"GM muted guitar", 28, 55, 0},
+               {"GM piano", 0, 60, 0},
+               {"GM bass", 33, 40, 0}};
   bool any = false;
   for (const auto& f : fluid) {
-    if (auto note = FluidNote(f.program, f.key, 0, 0.8)) {
+    if (auto note = FluidNote(f.program, f.key, f.channel, 0.8)) {
       sources.push_back({f.name, std::move(*note)});
       any = true;
     }
@@ -177,6 +181,7 @@ audio::Sound BeatSound() {
 struct Figures {
   int matched = 0, extra = 0, missed = 0;
   double mean_ms = 0, spread_ms = 0;
+  double latency_ms = -1;
 };
 
 // One take: the notes played at their offsets, heard and judged; the notes counted against the
@@ -206,6 +211,7 @@ Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click
   figures.missed = std::max(0, kNotes - listened.verdict.notes);
   figures.mean_ms = listened.verdict.mean_ms;
   figures.spread_ms = listened.verdict.spread_ms;
+  figures.latency_ms = listened.latency_ms.value_or(-1);
   return figures;
 }
 
@@ -233,14 +239,14 @@ int main(int argc, char** argv) {
               kSpreadMs);
   for (const auto& settings : settings_list) {
     std::printf("\nmethod %s, threshold %.2f\n", settings.method.c_str(), settings.threshold);
-    std::printf("%-18s %-6s %8s %6s %7s %9s %9s\n", "instrument", "click", "matched", "extra",
-                "missed", "mean", "spread");
+    std::printf("%-18s %-6s %8s %6s %7s %9s %9s %8s\n", "instrument", "click", "matched", "extra",
+                "missed", "mean", "spread", "latency");
     for (const Source& source : sources) {
       for (bool heard : {true, false}) {
         const Figures f = RunTake(beat_sound, source, heard, settings, rule);
-        std::printf("%-18s %-6s %7.1f%% %5.1f%% %7d %+8.2f %9.2f\n", source.name.c_str(),
+        std::printf("%-18s %-6s %7.1f%% %5.1f%% %7d %+8.2f %9.2f %8.2f\n", source.name.c_str(),
                     heard ? "heard" : "phones", 100.0 * f.matched / kNotes,
-                    100.0 * f.extra / kNotes, f.missed, f.mean_ms, f.spread_ms);
+                    100.0 * f.extra / kNotes, f.missed, f.mean_ms, f.spread_ms, f.latency_ms);
       }
     }
   }

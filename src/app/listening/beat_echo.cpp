@@ -8,44 +8,21 @@ namespace cadencio::app {
 
 namespace {
 
-// The beat's frames compared: those within this share of its loudest, from the start of each
-// of its sounds (their attacks carry the most exact timing) up to kAttackFrames of each.
-constexpr float kActiveShare = 0.02f;
-constexpr std::size_t kAttackFrames = 512;
+// The beat's frames compared: those within this share of its loudest (the silence between its
+// sounds adds nothing to the cross products).
+constexpr float kActiveShare = 0.002f;
 // A match below this is no beat heard.
 constexpr double kMinScore = 0.35;
 // The filter's step: small enough that the player's notes over the beat barely move it.
 constexpr double kStep = 0.1;
-constexpr float kEmphasis = 0.97f;
 // What is left may exceed the beat's estimate by this (in power) before the filter holds.
 constexpr double kDoubleTalk = 4.0;
 // The direct sound is the filter's first tap of this share of its strongest.
 constexpr float kDirectShare = 0.5f;
+constexpr float kEmphasis = 0.97f;
 
-// The frames of `beat` the comparison uses: the first kAttackFrames of each stretch where it
-// sounds.
-std::vector<std::size_t> AttackFrames(std::span<const float> beat) {
-  float loudest = 0.0f;
-  for (float sample : beat) loudest = std::max(loudest, std::abs(sample));
-  std::vector<std::size_t> frames;
-  if (loudest <= 0.0f) return frames;
-  std::size_t quiet = kAttackFrames, in_stretch = 0;
-  for (std::size_t i = 0; i < beat.size(); ++i) {
-    const bool sounds = std::abs(beat[i]) >= kActiveShare * loudest;
-    quiet = sounds ? 0 : quiet + 1;
-    if (sounds && in_stretch == 0) in_stretch = 1;
-    if (in_stretch > 0 && in_stretch <= kAttackFrames) {
-      frames.push_back(i);
-      ++in_stretch;
-    } else if (quiet >= kAttackFrames) {
-      in_stretch = 0;
-    }
-  }
-  return frames;
-}
-
-// The signal with its highs lifted (a first difference): the attacks stand out, and the low
-// ringing of a tonal beat sound, whose cycles would each match, recedes.
+// The signal with its highs lifted (a first difference): a bass or a held note played in time
+// with the beat, whose low sound would match the beat's own low sound, recedes.
 std::vector<float> Emphasised(std::span<const float> signal) {
   std::vector<float> out(signal.size());
   for (std::size_t i = 0; i < signal.size(); ++i) {
@@ -59,30 +36,40 @@ std::vector<float> Emphasised(std::span<const float> signal) {
 std::optional<BeatDelay> FindBeatDelay(std::span<const float> plain_beat,
                                        std::span<const float> plain_heard, int64_t max_delay) {
   const std::vector<float> beat = Emphasised(plain_beat), heard = Emphasised(plain_heard);
-  const std::vector<std::size_t> frames = AttackFrames(beat);
-  if (frames.empty()) return std::nullopt;
+  float loudest = 0.0f;
+  for (float sample : beat) loudest = std::max(loudest, std::abs(sample));
+  std::vector<std::size_t> frames;
   double beat_energy = 0;
-  for (std::size_t i : frames) beat_energy += double{beat[i]} * beat[i];
+  for (std::size_t i = 0; i < beat.size(); ++i) {
+    if (loudest > 0.0f && std::abs(beat[i]) >= kActiveShare * loudest) {
+      frames.push_back(i);
+      beat_energy += double{beat[i]} * beat[i];
+    }
+  }
+  if (frames.empty()) return std::nullopt;
+  // The heard energy over the whole stretch the beat spans at each delay, so that a delay that
+  // leaves the heard beat outside the beat's own frames is not favoured.
+  std::vector<double> energy_before(heard.size() + 1, 0.0);
+  for (std::size_t i = 0; i < heard.size(); ++i) {
+    energy_before[i + 1] = energy_before[i] + double{heard[i]} * heard[i];
+  }
   std::optional<BeatDelay> best;
   for (int64_t delay = 0; delay <= max_delay; ++delay) {
-    if (frames.back() + static_cast<std::size_t>(delay) >= heard.size()) break;
-    double cross = 0, heard_energy = 0;
-    for (std::size_t i : frames) {
-      const float h = heard[i + static_cast<std::size_t>(delay)];
-      cross += double{beat[i]} * h;
-      heard_energy += double{h} * h;
-    }
+    const auto shift = static_cast<std::size_t>(delay);
+    if (beat.size() + shift > heard.size()) break;
+    double cross = 0;
+    for (std::size_t i : frames) cross += double{beat[i]} * heard[i + shift];
+    const double heard_energy = energy_before[beat.size() + shift] - energy_before[shift];
     if (heard_energy <= 0) continue;
     const double score = cross / std::sqrt(beat_energy * heard_energy);
-    if (!best || score > best->score) best = BeatDelay{delay, cross / beat_energy, score};
+    if (!best || score > best->score) best = BeatDelay{delay, 0, score};
   }
   if (!best || best->score < kMinScore) return std::nullopt;
   // The level, from the plain signals at that delay.
   double cross = 0, energy = 0;
-  for (std::size_t i = 0;
-       i + static_cast<std::size_t>(best->frames) < plain_heard.size() && i < plain_beat.size();
-       ++i) {
-    cross += double{plain_beat[i]} * plain_heard[i + static_cast<std::size_t>(best->frames)];
+  const auto shift = static_cast<std::size_t>(best->frames);
+  for (std::size_t i : frames) {
+    cross += double{plain_beat[i]} * plain_heard[i + shift];
     energy += double{plain_beat[i]} * plain_beat[i];
   }
   best->gain = energy > 0 ? cross / energy : 0;

@@ -14,7 +14,7 @@ constexpr int64_t kPlaceMs = 300;
 // The samples that wait while the beat is not sounding yet, at most.
 constexpr int64_t kLongestWaitMs = 2 * Listener::kSearchMs;
 // The echo filter's reach around the delay found: the room's early reflections.
-constexpr int kFilterBeforeMs = 12;
+constexpr int kFilterBeforeMs = 1;
 constexpr int kFilterAfterMs = 12;
 // Passes over the samples that waited, to learn the room before judging them.
 constexpr int kLearningPasses = 2;

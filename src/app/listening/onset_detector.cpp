@@ -16,7 +16,7 @@ constexpr int kHop = 256;
 // The history kept for placing onsets.
 constexpr int64_t kHistoryMs = 120;
 // Where a note's start is looked for, around aubio's onset, and where its peak is.
-constexpr double kSearchBeforeMs = 15.0;
+constexpr double kSearchBeforeMs = 30.0;
 constexpr double kPeakBeforeMs = 3.0;
 constexpr double kSearchAfterMs = 12.0;
 // The note starts where its level first rises to this share of its peak, after at least kGapMs

@@ -17,7 +17,7 @@ namespace cadencio::app {
 struct OnsetSettings {
   std::string method = "energy";
   double threshold = 0.3;     // aubio's peak-picking threshold
-  double silence_db = -60.0;  // quieter frames make no onset
+  double silence_db = -45.0;  // quieter frames make no onset
   double min_gap_ms = 60.0;   // two onsets are at least this far apart
 };
 
