@@ -249,14 +249,14 @@ std::span<const MainCommand> Metronome::Commands() {
         "quanto a primeira nota depois do silêncio voltou (\"voltou 40 milissegundos "
         "atrasado\"); dito também no fim de um treino e de uma música do repertório"},
        &Metronome::SayVerdict},
-      {{Key::Char('f'), kNone},
+      {{Key::Char('d'), kNone},
        1,
        "CACAL1",
-       {"f",
+       {"d",
         "calibration for headphones: with the microphone near the speaker, clicks play and the "
         "round trip to the microphone is measured, said and stored (LATENCIA in [CADENCIO]); "
         "used while listening when the microphone does not hear the beat",
-        "f",
+        "d",
         "calibração para fones: com o microfone perto do alto-falante, toques soam e a volta "
         "até o microfone é medida, dita e gravada (LATENCIA em [CADENCIO]); usada na escuta "
         "quando o microfone não ouve a batida"},

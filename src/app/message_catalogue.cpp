@@ -378,7 +378,7 @@ constexpr std::array<CatalogueEntry, 187> kCatalogue = {{
     {"CAONDTRE", ", treino at\xE9 "},
     {"CAONDVOL", ", volume "},
     {"CAONDBAT", ", batida silenciada"},
-    // Listening to the player (e, v) and the latency calibration (f).
+    // Listening to the player (e, v) and the latency calibration (d).
     {"CAESU1",
      "E min\xFA"
      "sculo, escuta o m\xFA"
@@ -388,7 +388,7 @@ constexpr std::array<CatalogueEntry, 187> kCatalogue = {{
      "sculo, diz como o m\xFA"
      "sico tocou"},
     {"CACAL1",
-     "F min\xFA"
+     "D min\xFA"
      "sculo, mede a lat\xEA"
      "ncia do microfone"},
     {"CAESULIG", "Escuta ligada"},
@@ -414,7 +414,7 @@ constexpr std::array<CatalogueEntry, 187> kCatalogue = {{
     {"CAESULAT",
      "Lat\xEA"
      "ncia n\xE3"
-     "o medida: F calibra"},
+     "o medida: D calibra"},
     {"CACALINI",
      "Calibra\xE7"
      "\xE3"

@@ -90,7 +90,7 @@ class Metronome {
   void ToggleListening(base::Key key);
   // v: says and writes the verdict of the take.
   void SayVerdict(base::Key key);
-  // f: measures the round trip from the beat's sound to the microphone, and stores it.
+  // d: measures the round trip from the beat's sound to the microphone, and stores it.
   void CalibrateLatency(base::Key key);
 
   // The practice features (practice_commands.cpp).

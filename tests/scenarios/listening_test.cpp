@@ -49,8 +49,7 @@ TEST(Listening, TellsOfAMissingStoppedOrSilentMicrophoneAndTheBeatGoesOn) {
   };
   for (const Case& c : cases) {
     TempDataRoot data;
-    Scenario scenario(Session("120", 'q', {TypeChar(1000, 'e'), TypeChar(9000, 'v')}, 12000),
-                      500);
+    Scenario scenario(Session("120", 'q', {TypeChar(1000, 'e'), TypeChar(9000, 'v')}, 12000), 500);
     scenario.Parts().open_capture = [&]() -> std::unique_ptr<audio::AudioInput> {
       if (!c.device) return nullptr;
       return std::make_unique<QuietRoom>(scenario.Clock(), c.stop_ms);

@@ -47,17 +47,17 @@ audio::BeatRule Rule(int32_t bpm, int32_t played = 0, int32_t muted = 0) {
 // The take: `offsets` played on the grid's points from the third on, heard in the room.
 Listened Take(const audio::BeatRule& rule, Instrument kind, const std::vector<double>& offsets,
               bool click_heard) {
-  const int64_t frames = audio::ScheduleFrame(static_cast<int64_t>(offsets.size()) + 8, 1,
-                                              rule.bpm, kRate);
+  const int64_t frames =
+      audio::ScheduleFrame(static_cast<int64_t>(offsets.size()) + 8, 1, rule.bpm, kRate);
   const std::vector<int64_t> grid = listening::GridFrames(rule, frames);
   listening::Playing playing{{}, listening::InstrumentNote(kind, kRate, 0.6), 0.5f, true};
   for (std::size_t n = 0; n < offsets.size(); ++n) {
     playing.frames.push_back(static_cast<double>(grid[n + 2]) + offsets[n] * kRate / 1000);
   }
   const listening::Room room{kRoomDelay, click_heard ? 0.4f : 0.0f, true, 0.003f};
-  const auto heard = listening::MicrophoneHears(listening::RenderedBeat(rule, frames), room,
-                                                playing, listening::FirstHeardFrame(kRate),
-                                                frames, kRate);
+  const auto heard =
+      listening::MicrophoneHears(listening::RenderedBeat(rule, frames), room, playing,
+                                 listening::FirstHeardFrame(kRate), frames, kRate);
   return listening::ListenTo(rule, heard,
                              click_heard ? std::nullopt : std::optional<double>(kRoomDelayMs));
 }
@@ -84,14 +84,10 @@ TEST(Listener, JudgesTakesOfEveryInstrumentWithTheBeatHeardOrNot) {
     int trend;        // -1 acelerando, +1 atrasando
   };
   const Case cases[] = {
-      {Instrument::kStick, -12, 15, true, 0, 0},
-      {Instrument::kMutedGuitar, 20, 8, false, 0, 0},
-      {Instrument::kPiano, -5, 10, true, 0, 0},
-      {Instrument::kBass, 8, 12, false, 0, 0},
-      {Instrument::kBass, -12, 15, true, 0, 0},
-      {Instrument::kMutedGuitar, -12, 15, true, 0, 0},
-      {Instrument::kStick, 0, 4, true, -40, -1},
-      {Instrument::kPiano, 0, 4, false, 40, 1},
+      {Instrument::kStick, -12, 15, true, 0, 0}, {Instrument::kMutedGuitar, 20, 8, false, 0, 0},
+      {Instrument::kPiano, -5, 10, true, 0, 0},  {Instrument::kBass, 8, 12, false, 0, 0},
+      {Instrument::kBass, -12, 15, true, 0, 0},  {Instrument::kMutedGuitar, -12, 15, true, 0, 0},
+      {Instrument::kStick, 0, 4, true, -40, -1}, {Instrument::kPiano, 0, 4, false, 40, 1},
   };
   ASSERT_FALSE(BeatSound().samples.empty());
   for (const Case& c : cases) {
@@ -132,8 +128,7 @@ TEST(Listener, MeasuresTheReturnAfterMutedMeasuresApart) {
   EXPECT_EQ(listened.verdict.returns, 2);
   ASSERT_TRUE(listened.verdict.return_ms.has_value());
   EXPECT_NEAR(*listened.verdict.return_ms, 30.0, 2.0);
-  EXPECT_EQ(listened.verdict.notes + listened.verdict.returns,
-            static_cast<int>(offsets.size()));
+  EXPECT_EQ(listened.verdict.notes + listened.verdict.returns, static_cast<int>(offsets.size()));
 }
 
 TEST(Listener, ATakeOfSilenceHasNoNotes) {
