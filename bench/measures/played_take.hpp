@@ -7,9 +7,11 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "app/listening/listener.hpp"
@@ -200,6 +202,11 @@ struct Listened {
   app::Verdict verdict;
   std::optional<double> latency_ms;
   bool beat_heard = false;
+  // Wall-clock time of the passes: the longest (the one that finds the beat), and the last
+  // (what the key v waits for before the verdict is said), with the verdict's words made.
+  double longest_pass_ms = 0;
+  double verdict_ms = 0;
+  std::string words;  // the verdict said
 };
 inline Listened ListenTo(const audio::BeatRule& rule, const std::vector<float>& heard,
                          std::optional<double> stored_latency_ms = std::nullopt,
@@ -211,11 +218,26 @@ inline Listened ListenTo(const audio::BeatRule& rule, const std::vector<float>& 
   app::Listener listener(input, output, stored_latency_ms, onsets);
   listener.Follow(rule);
   const int64_t end_ms = clock.NowMs() + static_cast<int64_t>(heard.size()) * 1000 / rule.rate;
+  Listened listened;
+  const auto ms_since = [](std::chrono::steady_clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from)
+        .count();
+  };
   while (clock.NowMs() < end_ms) {
     clock.AdvanceTo(clock.NowMs() + 20);
+    const auto start = std::chrono::steady_clock::now();
     listener.Hear(false);
+    listened.longest_pass_ms = std::max(listened.longest_pass_ms, ms_since(start));
   }
-  return {listener.Result(), listener.LatencyMs(), listener.BeatHeard()};
+  clock.AdvanceTo(clock.NowMs() + 20);
+  const auto start = std::chrono::steady_clock::now();
+  listener.Hear(false);
+  listened.verdict = listener.Result();
+  listened.words = app::VerdictText(listened.verdict);
+  listened.verdict_ms = ms_since(start);
+  listened.latency_ms = listener.LatencyMs();
+  listened.beat_heard = listener.BeatHeard();
+  return listened;
 }
 
 }  // namespace cadencio::listening

@@ -182,6 +182,7 @@ struct Figures {
   int matched = 0, extra = 0, missed = 0;
   double mean_ms = 0, spread_ms = 0;
   double latency_ms = -1;
+  double longest_pass_ms = 0, verdict_ms = 0;
 };
 
 // One take: the notes played at their offsets, heard and judged; the notes counted against the
@@ -212,6 +213,8 @@ Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click
   figures.mean_ms = listened.verdict.mean_ms;
   figures.spread_ms = listened.verdict.spread_ms;
   figures.latency_ms = listened.latency_ms.value_or(-1);
+  figures.longest_pass_ms = listened.longest_pass_ms;
+  figures.verdict_ms = listened.verdict_ms;
   return figures;
 }
 
@@ -239,14 +242,15 @@ int main(int argc, char** argv) {
               kSpreadMs);
   for (const auto& settings : settings_list) {
     std::printf("\nmethod %s, threshold %.2f\n", settings.method.c_str(), settings.threshold);
-    std::printf("%-18s %-6s %8s %6s %7s %9s %9s %8s\n", "instrument", "click", "matched", "extra",
-                "missed", "mean", "spread", "latency");
+    std::printf("%-18s %-6s %8s %6s %7s %9s %9s %8s %7s %8s\n", "instrument", "click", "matched",
+                "extra", "missed", "mean", "spread", "latency", "pass", "verdict");
     for (const Source& source : sources) {
       for (bool heard : {true, false}) {
         const Figures f = RunTake(beat_sound, source, heard, settings, rule);
-        std::printf("%-18s %-6s %7.1f%% %5.1f%% %7d %+8.2f %9.2f %8.2f\n", source.name.c_str(),
-                    heard ? "heard" : "phones", 100.0 * f.matched / kNotes,
-                    100.0 * f.extra / kNotes, f.missed, f.mean_ms, f.spread_ms, f.latency_ms);
+        std::printf("%-18s %-6s %7.1f%% %5.1f%% %7d %+8.2f %9.2f %8.2f %7.1f %8.2f\n",
+                    source.name.c_str(), heard ? "heard" : "phones", 100.0 * f.matched / kNotes,
+                    100.0 * f.extra / kNotes, f.missed, f.mean_ms, f.spread_ms, f.latency_ms,
+                    f.longest_pass_ms, f.verdict_ms);
       }
     }
   }
