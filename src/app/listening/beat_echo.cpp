@@ -12,7 +12,7 @@ namespace {
 // sounds adds nothing to the cross products).
 constexpr float kActiveShare = 0.002f;
 // A match below this is no beat heard.
-constexpr double kMinScore = 0.35;
+constexpr double kMinScore = 0.15;
 // The filter's step: small enough that the player's notes over the beat barely move it.
 constexpr double kStep = 0.1;
 // What is left may exceed the beat's estimate by this (in power) before the filter holds.
