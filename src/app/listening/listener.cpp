@@ -25,7 +25,7 @@ constexpr double kOnGridShare = 0.35;
 constexpr double kOnGridMs = 100.0;
 // An onset is the beat's remains when, over the kNoteMs after it, what is left peaks below this
 // share of the beat taken out; the latest kRecentMs are kept for it.
-constexpr double kRemainsShare = 0.3;
+constexpr double kRemainsShare = 0.15;
 constexpr int64_t kNoteMs = 10;
 constexpr int64_t kRecentMs = 300;
 // The rules and the silences while speaking are kept this long.
