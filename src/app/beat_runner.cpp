@@ -73,6 +73,7 @@ void BeatRunner::StartBeat(bool count_in) {
   rule_ = MakeRule(count_in);
   rule_.start = rule_.from = output_.GetMixer().FramesRendered() + output_.LeadFrames();
   output_.GetMixer().SetBeatRule(rule_);
+  if (listening_ != nullptr) listening_->Follow(rule_);
   steps_ = audio::PatternCursor(rule_);
   ShowRun(rule_.start);
 }
@@ -85,6 +86,7 @@ void BeatRunner::StopBeat() {
   stop.playing = false;
   stop.from = last + 1;
   output_.GetMixer().SetBeatRule(stop);
+  if (listening_ != nullptr) listening_->Follow(stop);
   EndShownRun(last + 1);
   FollowSteps(last);
   const int64_t done = audio::MeasuresDoneBy(rule_, last);
@@ -109,6 +111,7 @@ void BeatRunner::FollowSteps(int64_t frame) {
     if (state_.Bpm == state_.TrainerTarget) {
       state_.StopTrainer();
       SayMessage(console_, speech_, "CATREFIM", 1);
+      if (listening_ != nullptr) listening_->EndOfRun();
     }
   }
 }
@@ -136,16 +139,21 @@ void BeatRunner::PlayUntilKey(bool count_in) {
   if (count_in && speech_.WritesSpeech()) speech_.SpeakText(CountInLine());
   audio::Mixer& mixer = output_.GetMixer();
   // Waits for a key, for the end of a run of taps and, with the trainer on, for each new tempo
-  // to come near: it is said as its first beat starts.
-  const auto key_or_taps = [this](int64_t ms) {
+  // to come near: it is said as its first beat starts. While listening, the listener has a pass
+  // at least every ListenSession::kPassMs.
+  const auto listening = [this] { return listening_ != nullptr && listening_->Listening(); };
+  const auto key_or_taps = [this, &listening](int64_t ms) {
     const int64_t stops_at = taps_.StopsAtMs();
     if (stops_at >= 0) ms = std::clamp<int64_t>(stops_at - clock_.NowMs(), 0, ms);
-    return console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs());
+    if (listening()) ms = std::min(ms, ListenSession::kPassMs);
+    const bool key = console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs());
+    if (listening()) listening_->Pass();
+    return key;
   };
   while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
     const int64_t step = steps_.NextStepFrame();
     if (step < 0) {
-      if (taps_.StopsAtMs() < 0) {
+      if (taps_.StopsAtMs() < 0 && !listening()) {
         console_.WaitMessage();
       } else {
         key_or_taps(std::numeric_limits<int32_t>::max());

@@ -13,6 +13,7 @@
 #include "app/beat_runner.hpp"
 #include "app/count_words.hpp"
 #include "app/effects_browser.hpp"
+#include "app/listening/listen_session.hpp"
 #include "app/main_commands.hpp"
 #include "app/metronome_state.hpp"
 #include "app/set_list.hpp"
@@ -48,7 +49,8 @@ class Metronome {
   MetronomeState& State() { return state_; }
   // How the tuning fork's tuner opens the microphone.
   void SetCaptureOpener(std::function<std::unique_ptr<audio::AudioInput>()> open) {
-    tuner_.open_input = std::move(open);
+    tuner_.open_input = open;
+    listening_.SetOpener(std::move(open));
   }
   // Where the count words are rendered by the current voice (none: the count recordings).
   void SetSpeechRecorder(audio::WaveOutRecorder* recorder) { recorder_ = recorder; }
@@ -83,6 +85,13 @@ class Metronome {
   void AskToEnd(base::Key key);
   // o: says and shows the whole state in one line.
   void SayWhereAmI(base::Key key);
+
+  // Listening to the player (listen_commands.cpp). e: listening on or off.
+  void ToggleListening(base::Key key);
+  // v: says and writes the verdict of the take.
+  void SayVerdict(base::Key key);
+  // d: measures the round trip from the beat's sound to the microphone, and stores it.
+  void CalibrateLatency(base::Key key);
 
   // The practice features (practice_commands.cpp).
   void ChangeBeatVolume(base::Key key);
@@ -128,6 +137,7 @@ class Metronome {
   MetronomeState state_;
   TunerDevices tuner_;
   CountWords count_words_;
+  ListenSession listening_;
   BeatRunner beat_;
   audio::WaveOutRecorder* recorder_ = nullptr;
   bool playing_ = true;
