@@ -4,8 +4,10 @@
 // installed), a player's notes placed around the beat's grid at a known mean offset and spread,
 // heard by a microphone with the program's own beat (delayed, coloured by the room, with noise)
 // or without it (headphones, with the calibrated latency). Printed per take: notes matched,
-// extra onsets, the mean offset and spread found against the truth, and the return after muted
-// measures against its truth.
+// extra onsets, the mean offset and spread found against the truth; then, with muted measures,
+// the return after each silent stretch (the gap verdict) against its truth. Each note's truth is
+// where it is heard to begin: the onset the detector finds on the instrument's sample alone
+// (`attack`, from the sample's first sound above 5 % of its peak).
 //
 // Usage: listening_accuracy [--methods]   (--methods: every aubio onset method and threshold)
 #include <sys/wait.h>
@@ -186,6 +188,9 @@ struct Figures {
   double mean_ms = 0, spread_ms = 0;
   double latency_ms = -1;
   double longest_pass_ms = 0, verdict_ms = 0;
+  // The returns after muted measures: how many, their mean offset found, and its truth.
+  int returns = 0, true_returns = 0;
+  double return_ms = NAN, true_return_ms = NAN;
 };
 
 // One take: the notes played at their offsets, heard and judged; the notes counted against the
@@ -221,9 +226,23 @@ Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click
     }
   }
   Figures figures;
-  figures.matched = listened.verdict.notes;
-  figures.extra = std::max(0, listened.verdict.notes + listened.verdict.off_grid - kNotes);
-  figures.missed = std::max(0, kNotes - listened.verdict.notes);
+  // The truth of the gap verdict: the mean offset of the notes on the first point the beat
+  // sounds after each muted stretch.
+  app::BeatTimeline timeline;
+  timeline.Follow(rule);
+  double return_sum = 0;
+  for (int n = 0; n < kNotes; ++n) {
+    const auto point = timeline.Nearest(static_cast<double>(grid[static_cast<std::size_t>(n + 2)]));
+    if (!point || !point->after_silence) continue;
+    ++figures.true_returns;
+    return_sum += offsets[static_cast<std::size_t>(n)];
+  }
+  if (figures.true_returns > 0) figures.true_return_ms = return_sum / figures.true_returns;
+  figures.returns = listened.verdict.returns;
+  figures.return_ms = listened.verdict.return_ms.value_or(NAN);
+  figures.matched = listened.verdict.notes + listened.verdict.returns;
+  figures.extra = std::max(0, figures.matched + listened.verdict.off_grid - kNotes);
+  figures.missed = std::max(0, kNotes - figures.matched);
   figures.mean_ms = listened.verdict.mean_ms;
   figures.spread_ms = listened.verdict.spread_ms;
   figures.latency_ms = listened.latency_ms.value_or(-1);
@@ -268,6 +287,23 @@ int main(int argc, char** argv) {
                     100.0 * f.matched / kNotes, 100.0 * f.extra / kNotes, f.missed, f.mean_ms,
                     f.spread_ms, f.latency_ms, f.longest_pass_ms, f.verdict_ms);
       }
+    }
+  }
+  if (methods || !detail.empty()) return 0;
+  // The gap verdict: two measures played, one muted; the player goes on through the silence.
+  audio::BeatRule muted = rule;
+  muted.played = 2;
+  muted.muted = 1;
+  std::printf("\ngap verdict: 2 measures played, 1 muted\n");
+  std::printf("%-18s %-6s %8s %6s %8s %9s %9s %7s\n", "instrument", "click", "matched", "extra",
+              "returns", "return", "truth", "error");
+  for (const Source& source : sources) {
+    for (bool heard : {true, false}) {
+      const Figures f = RunTake(beat_sound, source, heard, app::OnsetSettings{}, muted, false);
+      std::printf("%-18s %-6s %7.1f%% %5.1f%% %4d/%-3d %+9.2f %+9.2f %+7.2f\n", source.name.c_str(),
+                  heard ? "heard" : "phones", 100.0 * f.matched / kNotes, 100.0 * f.extra / kNotes,
+                  f.returns, f.true_returns, f.return_ms, f.true_return_ms,
+                  f.return_ms - f.true_return_ms);
     }
   }
   return 0;
