@@ -312,7 +312,20 @@ void Metronome::ReviewScreen(Key) {
 }
 
 void Metronome::OpenTuningFork(Key) {
-  RunTuningFork(console_, speech_, state_, tuner_);
+  // The tuner and the listener would each open the capture device: while the tuner listens,
+  // listening pauses (said), and it starts again, as a new take, when the tuning fork closes.
+  bool paused = false;
+  TunerDevices devices = tuner_;
+  if (listening_.Listening() && tuner_.open_input) {
+    devices.open_input = [this, &paused] {
+      listening_.Stop();
+      paused = true;
+      Say("CAESUPAU", 1);
+      return tuner_.open_input();
+    };
+  }
+  RunTuningFork(console_, speech_, state_, devices);
+  if (paused) ToggleListening(Key{});
 }
 
 void Metronome::AskNewTempo(Key) {
@@ -374,7 +387,7 @@ void Metronome::ChangeTempo(Key key) {
 }
 
 void Metronome::SayWhereAmI(Key) {
-  speech_.WriteSpeakLine(StateLine(state_, playing_));
+  speech_.WriteSpeakLine(StateLine(state_, playing_, listening_.Listening()));
 }
 
 void Metronome::AskToEnd(Key) {

@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 187> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 189> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -378,6 +378,7 @@ constexpr std::array<CatalogueEntry, 187> kCatalogue = {{
     {"CAONDTRE", ", treino at\xE9 "},
     {"CAONDVOL", ", volume "},
     {"CAONDBAT", ", batida silenciada"},
+    {"CAONDESC", ", escutando o m\xFAsico"},
     // Listening to the player (e, v) and the latency calibration (d).
     {"CAESU1",
      "E min\xFA"
@@ -394,6 +395,7 @@ constexpr std::array<CatalogueEntry, 187> kCatalogue = {{
     {"CAESULIG", "Escuta ligada"},
     {"CAESUDES", "Escuta desligada"},
     {"CAESUPAR", "O microfone parou, escuta desligada"},
+    {"CAESUPAU", "Escuta em pausa enquanto o afinador ouve"},
     {"CAESUNEN", "Nenhuma nota ouvida"},
     {"CAESUNOTA", " nota"},
     {"CAESUNOTAS", " notas"},

@@ -31,7 +31,7 @@ std::string AccentWords(const AccentPattern& pattern) {
 
 }  // namespace
 
-std::string StateLine(const MetronomeState& state, bool playing) {
+std::string StateLine(const MetronomeState& state, bool playing, bool listening) {
   std::string line;
   if (!state.Song.empty()) line = MessageText("CAONDMUS") + state.Song + ", ";
   line += std::to_string(state.Bpm) + MessageText("CABPM");
@@ -61,6 +61,7 @@ std::string StateLine(const MetronomeState& state, bool playing) {
     line += MessageText("CAONDVOL") + std::to_string(state.BeatVolume);
   }
   if (!playing) line += MessageText("CAONDBAT");
+  if (listening) line += MessageText("CAONDESC");
   return line;
 }
 
