@@ -44,7 +44,8 @@ struct MetronomeState {
   // counting aloud restarts at each group of its accents.
   AccentPattern Accents = DefaultPattern(4);
   bool CountByGroups = false;
-  std::string Song;  // the name of the set list's song loaded last; empty before one
+  std::string Song;     // the name of the set list's song loaded last; empty before one
+  bool LinkOn = false;  // the tempo, beats and start and stop are shared through Ableton Link
   bool TrainerOn() const { return TrainerTarget > 0; }
   void StopTrainer() { TrainerTarget = TrainerStep = TrainerEvery = 0; }
 };

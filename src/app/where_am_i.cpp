@@ -60,6 +60,7 @@ std::string StateLine(const MetronomeState& state, bool playing) {
   if (state.BeatVolume < kMaxBeatVolume) {
     line += MessageText("CAONDVOL") + std::to_string(state.BeatVolume);
   }
+  if (state.LinkOn) line += MessageText("CAONDLNK");
   if (!playing) line += MessageText("CAONDBAT");
   return line;
 }

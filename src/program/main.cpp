@@ -140,7 +140,10 @@ int Run(FrontendChoice choice, bool screen_reader) {
     return 1;
   }
   auto audio = cadencio::audio::OpenSdlAudio();
-  cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir, nullptr,
+  // Link starts only when it is turned on; its session lives as long as the device's mixer.
+  cadencio::audio::LinkSession& link =
+      cadencio::audio::AddLinkSession(*audio, cadencio::app::kMaxBpm);
+  cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock, &link}, start_dir, nullptr,
                                         screen_reader);
   parts.open_capture = [] { return cadencio::audio::OpenSdlCapture(); };
   // The program's name leads the title; the terminal adds the tempo and measure after it.
