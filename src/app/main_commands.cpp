@@ -215,13 +215,13 @@ std::span<const MainCommand> Metronome::Commands() {
        {"o",
         "where am I: says and shows the whole state in one line: the song loaded, the tempo, the "
         "measure, the accents (each beat's level, or the grouping, \"2+2+3\"), the notes per "
-        "beat, and which of counting, the count-in, muted measures, the trainer, a lowered "
-        "volume and a silenced beat are on",
+        "beat, and which of counting, the count-in, muted measures, the trainer, Link, a "
+        "lowered volume and a silenced beat are on",
         "o",
         "onde estou: diz e mostra todo o estado numa linha: a música carregada, o andamento, o "
         "compasso, os acentos (o nível de cada tempo, ou o agrupamento, \"2+2+3\"), as notas "
-        "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, volume "
-        "reduzido e batida silenciada estão ligados"},
+        "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, Link, "
+        "volume reduzido e batida silenciada estão ligados"},
        &Metronome::SayWhereAmI},
       {{Key::Char('k'), kNone},
        1,

@@ -57,10 +57,10 @@ std::string StateLine(const MetronomeState& state, bool playing) {
   if (state.TrainerOn()) {
     line += MessageText("CAONDTRE") + std::to_string(state.TrainerTarget) + MessageText("CABPM");
   }
+  if (state.LinkOn) line += MessageText("CAONDLNK");
   if (state.BeatVolume < kMaxBeatVolume) {
     line += MessageText("CAONDVOL") + std::to_string(state.BeatVolume);
   }
-  if (state.LinkOn) line += MessageText("CAONDLNK");
   if (!playing) line += MessageText("CAONDBAT");
   return line;
 }

@@ -23,7 +23,8 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
        [](MetronomeState&) {},
        true,
        {"120 BPM, quatern\xE1rio"},
-       {"M\xFAsica", "acentos", "agrupamento", "notas", "contagem", "volume", "treino", "batida"}},
+       {"M\xFAsica", "acentos", "agrupamento", "notas", "contagem", "volume", "treino", "Link",
+        "batida"}},
       {"a song, a grouping and everything on",
        [](MetronomeState& s) {
          s.Song = "Garota";
@@ -34,12 +35,13 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
          s.PlayedMeasures = 3;
          s.MutedMeasures = 1;
          s.TrainerTarget = 160;
+         s.LinkOn = true;
          s.BeatVolume = 7;
        },
        false,
        {"M\xFAsica Garota, 120 BPM", "compasso de 7", "agrupamento 2+2+3", "3 notas por tempo",
         "contagem em voz alta por grupos", "contagem inicial", "3 compassos tocados e 1",
-        "treino at\xE9 160 BPM", "volume 7", "batida silenciada"},
+        "treino at\xE9 160 BPM", "Link ligado", "volume 7", "batida silenciada"},
        {"acentos", "forte"}},
       {"levels that are no grouping, each said",
        [](MetronomeState& s) {

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -30,12 +32,16 @@ constexpr const char* kUp = "\033[A";
 constexpr const char* kPageDown = "\033[6~";
 
 // One program in a terminal, started at `tempo` in a quaternary measure, its settings in a
-// folder of its own.
+// folder of its own (with the given [CADENCIO] lines, if any).
 class Program {
  public:
-  Program(const ScratchDir& dir, const std::string& name, const std::string& tempo)
-      : child_("dumb", [config = dir / name](PtyChild&) {
+  Program(const ScratchDir& dir, const std::string& name, const std::string& tempo,
+          const std::string& settings = "")
+      : child_("dumb", [config = dir / name, settings](PtyChild&) {
           std::filesystem::create_directories(config);
+          if (!settings.empty()) {
+            std::ofstream(config + "/AUDIRA.INI") << "[CADENCIO]\r\n" << settings << "\r\n";
+          }
           setenv("AUDIRA_WINDIR", config.c_str(), 1);
           setenv("SDL_AUDIODRIVER", "dummy", 1);
           execl(CADENCIO_BINARY, CADENCIO_BINARY, "--screen-reader", static_cast<char*>(nullptr));
@@ -79,12 +85,14 @@ TEST(Link, TwoProgramsShareTempoStartAndStop) {
     return cadencio::testing::RerunTestInPrivateNetwork();
   }
   ScratchDir dir;
-  Program a(dir, "a", "100"), b(dir, "b", "60");
+  Program a(dir, "a", "100");
   a.Type("k");
   ASSERT_TRUE(a.Says("Link ligado, 0 parceiros")) << a.Output();
-  // b joins a's session, the older by more than Link's half second, and takes its tempo.
+  // b, with Link on in its settings, joins a's session (the older by more than Link's half
+  // second) and takes its tempo.
   std::this_thread::sleep_for(std::chrono::seconds(1));
-  b.Type("k");
+  Program b(dir, "b", "60", "LINK=1");
+  ASSERT_TRUE(b.Says("Link ligado, ")) << b.Output();
   ASSERT_TRUE(b.Says("Valor BPM = 100")) << b.Output();
   EXPECT_TRUE(a.Says("1 parceiro")) << a.Output();
   struct Step {
