@@ -13,14 +13,19 @@
 //   - how far the beats of a and b lie from each other, and from LinkHut's clicks.
 //
 // Time bases: every time is Link's clock (CLOCK_MONOTONIC_RAW). Each program notes the clock at
-// every buffer its sound device renders (a stream added to its mixer that mixes nothing); a
-// least-squares line through those notes over the whole run is its device's clock, and a beat
-// at stream frame f is heard at that line's time of f plus the limiter's lookahead and the
-// device's buffer. LinkHut's recording is placed the same way by a line through the JACK cycles'
-// frame times and the clock noted in each cycle, plus the playback latency JACK reports for
-// LinkHut's port, which is what LinkHut itself compensates.
+// every buffer its sound device renders (a stream added to its mixer that mixes nothing). By
+// default the device is an in-process capture paced like a sound card, on a fixed schedule
+// that a late buffer does not move: a least-squares line through the notes of the whole run is
+// its clock, and a beat at stream frame f is heard at that line's time of f plus the limiter's
+// lookahead and the device's buffer. With --disk the programs run on SDL's `disk` driver
+// instead, which sleeps a buffer's length after writing each one, so that every late wake-up
+// moves the rest of the stream later for good: there each frame is heard when the buffer that
+// holds it was written. LinkHut's recording is placed by a line through the JACK cycles' frame
+// times and the clock noted in each cycle (the dummy driver keeps a fixed schedule too), plus
+// the playback latency JACK reports for LinkHut's port, which is what LinkHut compensates.
 //
-// Usage: link_sync [SECONDS] [--keep DIR]   (default 120; --keep keeps the logs and streams)
+// Usage: link_sync [SECONDS] [--disk] [--keep DIR]
+//          (default 120 s; --disk: the programs on SDL's disk driver; --keep keeps the logs)
 #include <fcntl.h>
 #include <jack/jack.h>
 #include <signal.h>
@@ -49,6 +54,7 @@
 #include "base/message_loop.hpp"
 #include "files/paths.hpp"
 #include "program/program_parts.hpp"
+#include "support/paced_audio.hpp"
 #include "support/private_network.hpp"
 #include "timing/timed_script.hpp"
 
@@ -94,9 +100,10 @@ class BufferClock final : public audio::MixedStream {
 };
 
 // One program: the metronome at 120 BPM, four beats, Link on at `link_ms` and the keys given,
-// ended after `end_ms`; its log goes to `log`.
-int RunProgram(const std::string& log, int64_t link_ms, int64_t key_ms, uint8_t key,
-               int64_t end_ms) {
+// ended after `end_ms`, on SDL's audio (the driver SDL_AUDIODRIVER names) or a paced capture;
+// its log goes to `log`.
+int RunProgram(const std::string& log, int64_t link_ms, int64_t key_ms, uint8_t key, int64_t end_ms,
+               bool sdl) {
   base::RealClock clock;
   base::MessageLoop loop;
   std::vector<frontends::ScriptedMessage> script;
@@ -111,7 +118,12 @@ int RunProgram(const std::string& log, int64_t link_ms, int64_t key_ms, uint8_t 
   bench::TimedScriptFrontend frontend(clock, script, [&said](const std::string& line) {
     said.push_back({RawMicros(), line});
   });
-  auto audio = audio::OpenSdlAudio(44100);
+  std::unique_ptr<audio::AudioOutput> audio;
+  if (sdl) {
+    audio = audio::OpenSdlAudio(44100);
+  } else {
+    audio = std::make_unique<cadencio::testing::PacedAudio>(44100, 1024);
+  }
   audio::Mixer& mixer = audio->GetMixer();
   audio::LinkSession& link = audio::AddLinkSession(*audio, app::kMaxBpm);
   const auto room = static_cast<std::size_t>(end_ms / 5 + 10000);
@@ -132,7 +144,8 @@ int RunProgram(const std::string& log, int64_t link_ms, int64_t key_ms, uint8_t 
   }
   std::ofstream out(log);
   out << "rate " << mixer.SampleRate() << "\n";
-  out << "delay " << mixer.LookaheadFrames() + audio->OutputLatencyFrames() << "\n";
+  out << "lookahead " << mixer.LookaheadFrames() << "\n";
+  out << "latency " << audio->OutputLatencyFrames() << "\n";
   out << "driver " << audio->DriverName() << "\n";
   for (std::size_t i = 0; i < buffers.Count(); ++i) {
     out << "b " << buffers.Frames()[i] << " " << buffers.Times()[i] << "\n";
@@ -173,12 +186,14 @@ ProgramRun ReadProgram(const std::string& log) {
   ProgramRun run;
   std::ifstream in(log);
   std::string kind;
-  double delay = 0;
+  double rate = 44100, lookahead = 0, latency = 0;
   std::vector<double> frames, times, onsets;
   for (std::string line; std::getline(in, line);) {
     std::istringstream words(line);
     words >> kind;
-    if (kind == "delay") words >> delay;
+    if (kind == "rate") words >> rate;
+    if (kind == "lookahead") words >> lookahead;
+    if (kind == "latency") words >> latency;
     if (kind == "driver") words >> run.driver;
     if (kind == "b") {
       double frame, time;
@@ -203,18 +218,30 @@ ProgramRun ReadProgram(const std::string& log) {
   for (std::size_t i = 0; i < frames.size(); ++i) {
     run.jitter_us = std::max(run.jitter_us, std::abs(times[i] - device.At(frames[i])));
   }
-  for (double frame : onsets) run.beats_us.push_back(device.At(frame + delay));
+  for (double frame : onsets) {
+    // The output runs the lookahead behind the mix, and a buffer is heard a buffer after it is
+    // rendered.
+    const double out = frame + lookahead;
+    if (run.driver != "disk") {
+      run.beats_us.push_back(device.At(out + latency));
+      continue;
+    }
+    const auto next = std::upper_bound(frames.begin(), frames.end(), out);
+    if (next == frames.begin()) continue;
+    const std::size_t buffer = static_cast<std::size_t>(next - frames.begin()) - 1;
+    run.beats_us.push_back(times[buffer] + (out - frames[buffer] + latency) * 1e6 / rate);
+  }
   return run;
 }
 
-// LinkHut's output as recorded in the JACK process callback, into room made ahead.
+// LinkHut's output as recorded in the JACK process callback, into room made ahead: the samples,
+// and for each cycle its first frame, where its samples begin and the clock.
 struct HutRecording {
   jack_client_t* client = nullptr;
   jack_port_t* port = nullptr;
   std::vector<float> samples;
-  std::vector<double> cycle_frames, cycle_times;
+  std::vector<double> cycle_frames, cycle_times, cycle_starts;
   std::atomic<std::size_t> sample_count{0}, cycle_count{0};
-  jack_nframes_t first_frame = 0;
   int rate = 48000;
 };
 
@@ -224,37 +251,56 @@ int RecordCycle(jack_nframes_t frames, void* arg) {
   const std::size_t at = rec.sample_count.load(std::memory_order_relaxed);
   const std::size_t cycle = rec.cycle_count.load(std::memory_order_relaxed);
   if (at + frames > rec.samples.size() || cycle >= rec.cycle_times.size()) return 0;
-  if (at == 0) rec.first_frame = jack_last_frame_time(rec.client);
   std::copy(in, in + frames, rec.samples.begin() + static_cast<std::ptrdiff_t>(at));
   rec.cycle_frames[cycle] = static_cast<double>(jack_last_frame_time(rec.client));
   rec.cycle_times[cycle] = static_cast<double>(RawMicros());
+  rec.cycle_starts[cycle] = static_cast<double>(at);
   rec.cycle_count.store(cycle + 1, std::memory_order_release);
   rec.sample_count.store(at + frames, std::memory_order_release);
   return 0;
 }
 
 // The clicks of the recording, heard in Link's clock: the first sample above half scale after
-// 50 ms of quiet, placed by the JACK cycles' line plus LinkHut's playback latency.
-std::vector<double> HutClicks(const HutRecording& rec, double latency_frames) {
-  std::vector<double> frames, times;
-  for (std::size_t i = 0; i < rec.cycle_count.load(); ++i) {
-    frames.push_back(rec.cycle_frames[i]), times.push_back(rec.cycle_times[i]);
-  }
+// 50 ms of quiet, at its cycle's frame, placed by the cycles' line (or by the clock its own
+// cycle noted, when `own_cycle`) plus LinkHut's playback latency.
+std::vector<double> HutClicks(const HutRecording& rec, double latency_frames, bool own_cycle) {
+  const std::size_t cycles = rec.cycle_count.load();
+  const std::vector<double> frames(rec.cycle_frames.begin(), rec.cycle_frames.begin() + cycles);
+  const std::vector<double> times(rec.cycle_times.begin(), rec.cycle_times.begin() + cycles);
+  const std::vector<double> starts(rec.cycle_starts.begin(), rec.cycle_starts.begin() + cycles);
   std::vector<double> clicks;
-  if (frames.size() < 2) return clicks;
-  const Line cycles = FitLine(frames, times);
-  const std::size_t count = rec.sample_count.load();
+  if (cycles < 2) return clicks;
+  const Line line = FitLine(frames, times);
   const std::size_t quiet = static_cast<std::size_t>(rec.rate) / 20;
   std::size_t last_loud = 0;
   bool any = false;
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < rec.sample_count.load(); ++i) {
     if (std::abs(rec.samples[i]) < 0.5f) continue;
     if (!any || i - last_loud > quiet) {
-      clicks.push_back(cycles.At(rec.first_frame + static_cast<double>(i) + latency_frames));
+      const auto cycle = static_cast<std::size_t>(
+          std::upper_bound(starts.begin(), starts.end(), static_cast<double>(i)) - starts.begin() -
+          1);
+      const double into = static_cast<double>(i) - starts[cycle] + latency_frames;
+      clicks.push_back(own_cycle ? times[cycle] + into * 1e6 / rec.rate
+                                 : line.At(frames[cycle] + into));
     }
     last_loud = i, any = true;
   }
   return clicks;
+}
+
+// The largest distance of a JACK cycle's clock from the line through them all.
+double CycleJitterUs(const HutRecording& rec) {
+  const std::size_t cycles = rec.cycle_count.load();
+  const std::vector<double> frames(rec.cycle_frames.begin(), rec.cycle_frames.begin() + cycles);
+  const std::vector<double> times(rec.cycle_times.begin(), rec.cycle_times.begin() + cycles);
+  if (cycles < 2) return 0;
+  const Line line = FitLine(frames, times);
+  double largest = 0;
+  for (std::size_t i = 0; i < cycles; ++i) {
+    largest = std::max(largest, std::abs(times[i] - line.At(frames[i])));
+  }
+  return largest;
 }
 
 // Distances from each of `beats` in the window to the nearest of `other`, in ms.
@@ -336,7 +382,7 @@ void WaitOrKill(pid_t pid, std::chrono::steady_clock::time_point deadline) {
   }
 }
 
-int Coordinate(int seconds, const std::string& dir) {
+int Coordinate(int seconds, bool disk, const std::string& dir) {
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   const std::string server = "link-sync-" + std::to_string(getpid());
   setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
@@ -352,8 +398,9 @@ int Coordinate(int seconds, const std::string& dir) {
   rec.port = jack_port_register(rec.client, "in", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
   rec.rate = static_cast<int>(jack_get_sample_rate(rec.client));
   rec.samples.resize(run_us * static_cast<std::size_t>(rec.rate));
-  rec.cycle_frames.resize(rec.samples.size() / 64);
-  rec.cycle_times.resize(rec.samples.size() / 64);
+  for (auto* cycles : {&rec.cycle_frames, &rec.cycle_times, &rec.cycle_starts}) {
+    cycles->resize(rec.samples.size() / 64);
+  }
   jack_set_process_callback(rec.client, &RecordCycle, &rec);
   jack_activate(rec.client);
   int hut_in[2];
@@ -381,7 +428,8 @@ int Coordinate(int seconds, const std::string& dir) {
   const auto program = [&](const char* name, int64_t offset, int64_t key_ms, const char* key) {
     std::filesystem::create_directories(dir + "/" + name);
     return Spawn({self, "--program", dir + "/" + name + ".log", std::to_string(kLinkOnMs),
-                  std::to_string(key_ms - offset), key, std::to_string(end_ms - offset)},
+                  std::to_string(key_ms - offset), key, std::to_string(end_ms - offset),
+                  disk ? "sdl" : "paced"},
                  {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir + "/" + name + ".raw",
                   "AUDIRA_WINDIR=" + dir + "/" + name});
   };
@@ -409,15 +457,22 @@ int Coordinate(int seconds, const std::string& dir) {
   waitpid(jackd, nullptr, 0);
 
   const ProgramRun run_a = ReadProgram(dir + "/a.log"), run_b = ReadProgram(dir + "/b.log");
-  const std::vector<double> clicks = HutClicks(rec, latency.max);
+  const std::vector<double> clicks = HutClicks(rec, latency.max, false);
+  const std::vector<double> cycle_clicks = HutClicks(rec, latency.max, true);
+  std::ofstream hut_log(dir + "/hut.log");
+  hut_log.precision(17);
+  for (std::size_t i = 0; i < rec.cycle_count.load(); ++i) {
+    hut_log << "c " << rec.cycle_frames[i] << " " << rec.cycle_times[i] << "\n";
+  }
+  for (double at : clicks) hut_log << "k " << at << "\n";
   const double from = start_us + kWindowMs * 1000.0;
   const double to = start_us + static_cast<double>(end_ms - 1000) * 1000.0;
   std::printf(
-      "Link: two programs (SDL %s driver, 44100 Hz) and LinkHut (JACK dummy, %d Hz, "
+      "Link: two programs (%s output, 44100 Hz) and LinkHut (JACK dummy, %d Hz, "
       "playback latency %u frames), %d s\n\n",
       run_a.driver.c_str(), rec.rate, latency.max, seconds);
-  std::printf("device line: largest buffer note off it a %.3f ms, b %.3f ms\n\n",
-              run_a.jitter_us / 1000, run_b.jitter_us / 1000);
+  std::printf("device line: largest buffer note off it a %.3f ms, b %.3f ms, JACK %.3f ms\n\n",
+              run_a.jitter_us / 1000, run_b.jitter_us / 1000, CycleJitterUs(rec) / 1000);
   std::printf("tempo changes, reached (said) after:\n");
   const double up_us = start_us + kUpMs * 1000.0, down_us = start_us + kPageDownMs * 1000.0;
   std::printf("  a Up to 121:        b %8.0f ms\n", SaidAfter(run_b, "Valor BPM = 121", up_us));
@@ -439,21 +494,26 @@ int Coordinate(int seconds, const std::string& dir) {
   PrintOffsets("b from a", Offsets(run_a.beats_us, run_b.beats_us, from, to));
   PrintOffsets("LinkHut from a", Offsets(run_a.beats_us, clicks, from, to));
   PrintOffsets("LinkHut from b", Offsets(run_b.beats_us, clicks, from, to));
+  PrintOffsets("LinkHut (own cycles) from a", Offsets(run_a.beats_us, cycle_clicks, from, to));
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 7 && std::string(argv[1]) == "--program") {
+  if (argc >= 8 && std::string(argv[1]) == "--program") {
     return RunProgram(argv[2], std::atoll(argv[3]), std::atoll(argv[4]),
-                      static_cast<uint8_t>(argv[5][0]), std::atoll(argv[6]));
+                      static_cast<uint8_t>(argv[5][0]), std::atoll(argv[6]),
+                      std::string(argv[7]) == "sdl");
   }
   int seconds = 120;
+  bool disk = false;
   std::string keep;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) == "--keep" && i + 1 < argc) {
       keep = argv[++i];
+    } else if (std::string(argv[i]) == "--disk") {
+      disk = true;
     } else {
       seconds = std::max(10, std::atoi(argv[i]));
     }
@@ -462,6 +522,7 @@ int main(int argc, char** argv) {
     std::string command = "'" + std::filesystem::read_symlink("/proc/self/exe").string() + "' " +
                           std::to_string(seconds);
     if (!keep.empty()) command += " --keep '" + keep + "'";
+    if (disk) command += " --disk";
     const cadencio::testing::NetworkRun run = cadencio::testing::RunInPrivateNetwork(command);
     std::fputs(run.output.c_str(), stdout);
     return run.made ? run.status : 1;
@@ -472,7 +533,7 @@ int main(int argc, char** argv) {
     dir = mkdtemp(pattern);
   }
   std::filesystem::create_directories(dir);
-  const int status = Coordinate(seconds, dir);
+  const int status = Coordinate(seconds, disk, dir);
   if (keep.empty()) std::filesystem::remove_all(dir);
   return status;
 }
