@@ -78,6 +78,7 @@ void BeatRunner::StartBeat(bool count_in) {
   if (link_.On()) ShareRule(count_in);
   halted_ = false;
   output_.GetMixer().SetBeatRule(rule_);
+  if (listening_ != nullptr) listening_->Follow(rule_);
   steps_ = audio::PatternCursor(rule_);
   ShowRun(rule_.start);
 }
@@ -114,6 +115,7 @@ void BeatRunner::StopBeat() {
   stop.playing = false;
   stop.from = last + 1;
   output_.GetMixer().SetBeatRule(stop);
+  if (listening_ != nullptr) listening_->Follow(stop);
   EndShownRun(last + 1);
   FollowSteps(last);
   const int64_t done = audio::MeasuresDoneBy(rule_, last, RuleView());
@@ -135,6 +137,7 @@ void BeatRunner::FollowSteps(int64_t frame) {
     if (state_.Bpm == state_.TrainerTarget) {
       state_.StopTrainer();
       SayMessage(console_, speech_, "CATREFIM", 1);
+      if (listening_ != nullptr) listening_->EndOfRun();
     }
   }
 }
@@ -191,14 +194,19 @@ bool BeatRunner::PlayUntilKey(bool count_in) {
   if (count_in && speech_.WritesSpeech()) speech_.SpeakText(CountInLine());
   audio::Mixer& mixer = output_.GetMixer();
   // Waits for a key, for the end of a run of taps and, with the trainer on, for each new tempo
-  // to come near: it is said as its first beat starts. While Link is on, its session is looked
-  // at between waits.
-  const auto key_or_taps = [this](int64_t ms) {
+  // to come near: it is said as its first beat starts. While listening, the listener has a pass
+  // at least every ListenSession::kPassMs; while Link is on, its session is looked at between
+  // waits.
+  const auto listening = [this] { return listening_ != nullptr && listening_->Listening(); };
+  const auto key_or_taps = [this, &listening](int64_t ms) {
     const int64_t stops_at = taps_.StopsAtMs();
     if (stops_at >= 0) ms = std::clamp<int64_t>(stops_at - clock_.NowMs(), 0, ms);
+    if (listening()) ms = std::min(ms, ListenSession::kPassMs);
     const int64_t look = link_.LookWithinMs();
     if (look >= 0) ms = std::min(ms, look);
-    return console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs()) || look >= 0;
+    const bool key = console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs());
+    if (listening()) listening_->Pass();
+    return key || look >= 0;
   };
   bool stopped = false;
   while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
@@ -209,7 +217,7 @@ bool BeatRunner::PlayUntilKey(bool count_in) {
     steps_.Follow(RuleView());
     const int64_t step = steps_.NextStepFrame();
     if (step < 0) {
-      if (taps_.StopsAtMs() < 0 && !link_.On()) {
+      if (taps_.StopsAtMs() < 0 && !listening() && !link_.On()) {
         console_.WaitMessage();
       } else {
         key_or_taps(std::numeric_limits<int32_t>::max());

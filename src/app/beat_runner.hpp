@@ -8,6 +8,7 @@
 
 #include "app/count_words.hpp"
 #include "app/link_follower.hpp"
+#include "app/listening/listen_session.hpp"
 #include "app/metronome_state.hpp"
 #include "app/tap_tempo.hpp"
 #include "audio/audio_output.hpp"
@@ -44,6 +45,8 @@ class BeatRunner {
   void RestartTrainerCount() { trainer_measures_ = 0; }
   // The number said on beat `beat` (1-based) of the measure when it is counted.
   int CountNumber(int beat) const;
+  // The listening session told of every rule and given its passes while the beat plays.
+  void SetListening(ListenSession* listening) { listening_ = listening; }
 
  private:
   // The rule of the pattern the settings give now, its sounds loaded.
@@ -86,6 +89,7 @@ class BeatRunner {
   int64_t measures_done_ = 0;     // whole measures since muted measures were set
   int32_t trainer_measures_ = 0;  // whole measures since the trainer's last step
   frontends::BeatRun shown_run_;  // as the front end was last told of it
+  ListenSession* listening_ = nullptr;
 };
 
 }  // namespace cadencio::app

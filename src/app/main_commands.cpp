@@ -223,6 +223,44 @@ std::span<const MainCommand> Metronome::Commands() {
         "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, Link, "
         "volume reduzido e batida silenciada estão ligados"},
        &Metronome::SayWhereAmI},
+      {{Key::Char('e'), kNone},
+       1,
+       "CAESU1",
+       {"e",
+        "listening: the microphone hears the player while the beat plays (\"Escuta ligada\"); "
+        "the program's own beat is taken out of what it hears; e again turns it off",
+        "e",
+        "escuta: o microfone ouve o músico enquanto a batida toca (\"Escuta ligada\"); a batida "
+        "do próprio programa é tirada do que ele ouve; e de novo desliga"},
+       &Metronome::ToggleListening},
+      {{Key::Char('v'), kNone},
+       1,
+       "CAVER1",
+       {"v",
+        "the verdict of the take, said and written: the notes, the mean offset ahead or behind, "
+        "the spread, and whether the player rushed or dragged (\"32 notas, 12 milissegundos "
+        "adiantado, variação 8, estável\"), the notes off the grid, and with muted measures how "
+        "far the first note after the silence came back (\"voltou 40 milissegundos "
+        "atrasado\"); also said at the end of a trainer run and of a set-list song",
+        "v",
+        "o veredito da tomada, dito e escrito: as notas, o desvio médio adiantado ou atrasado, "
+        "a variação, e se o músico acelerou ou atrasou (\"32 notas, 12 milissegundos "
+        "adiantado, variação 8, estável\"), as notas fora da grade, e com compassos mudos "
+        "quanto a primeira nota depois do silêncio voltou (\"voltou 40 milissegundos "
+        "atrasado\"); dito também no fim de um treino e de uma música do repertório"},
+       &Metronome::SayVerdict},
+      {{Key::Char('d'), kNone},
+       1,
+       "CACAL1",
+       {"d",
+        "calibration for headphones: with the microphone near the speaker, clicks play and the "
+        "round trip to the microphone is measured, said and stored (LATENCIA in [CADENCIO]); "
+        "used while listening when the microphone does not hear the beat",
+        "d",
+        "calibração para fones: com o microfone perto do alto-falante, toques soam e a volta "
+        "até o microfone é medida, dita e gravada (LATENCIA em [CADENCIO]); usada na escuta "
+        "quando o microfone não ouve a batida"},
+       &Metronome::CalibrateLatency},
       {{Key::Char('k'), kNone},
        1,
        "CALNK1",

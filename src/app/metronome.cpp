@@ -66,8 +66,10 @@ Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
       beats_(beats),
       clock_(clock),
       link_(nullptr, clock),
+      listening_(console, speech, output),
       beat_(console, speech, output, beats, clock, state_, count_words_, taps_, link_) {
   tuner_.output = &output;
+  beat_.SetListening(&listening_);
 }
 
 void Metronome::Say(const std::string& key, int line_ends) {

@@ -14,6 +14,7 @@
 #include "app/count_words.hpp"
 #include "app/effects_browser.hpp"
 #include "app/link_follower.hpp"
+#include "app/listening/listen_session.hpp"
 #include "app/main_commands.hpp"
 #include "app/metronome_state.hpp"
 #include "app/set_list.hpp"
@@ -49,7 +50,8 @@ class Metronome {
   MetronomeState& State() { return state_; }
   // How the tuning fork's tuner opens the microphone.
   void SetCaptureOpener(std::function<std::unique_ptr<audio::AudioInput>()> open) {
-    tuner_.open_input = std::move(open);
+    tuner_.open_input = open;
+    listening_.SetOpener(std::move(open));
   }
   // Where the count words are rendered by the current voice (none: the count recordings).
   void SetSpeechRecorder(audio::WaveOutRecorder* recorder) { recorder_ = recorder; }
@@ -101,6 +103,13 @@ class Metronome {
   // Paused: waits for Space, or for the session to start.
   void WaitForPauseEnd();
 
+  // Listening to the player (listen_commands.cpp). e: listening on or off.
+  void ToggleListening(base::Key key);
+  // v: says and writes the verdict of the take.
+  void SayVerdict(base::Key key);
+  // d: measures the round trip from the beat's sound to the microphone, and stores it.
+  void CalibrateLatency(base::Key key);
+
   // The practice features (practice_commands.cpp).
   void ChangeBeatVolume(base::Key key);
   void CycleSubdivisions(base::Key key);
@@ -146,6 +155,7 @@ class Metronome {
   TunerDevices tuner_;
   CountWords count_words_;
   LinkFollower link_;
+  ListenSession listening_;
   BeatRunner beat_;
   audio::WaveOutRecorder* recorder_ = nullptr;
   bool playing_ = true;

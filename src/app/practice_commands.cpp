@@ -49,6 +49,7 @@ void Metronome::ChangeTrainer(Key) {
       state_.TrainerEvery = every;
       beat_.RestartTrainerCount();
       Say("CATRELIG", 1);
+      listening_.NewTake();
       return;
     }
   }

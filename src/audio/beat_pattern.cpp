@@ -44,17 +44,20 @@ const Sound* PatternCursor::Word(int beat) const {
   return rule_.beat[static_cast<std::size_t>(beat)].word;
 }
 
+bool PatternCursor::Muted() const {
+  const int64_t measure = Measure();
+  const int64_t cycle = int64_t{rule_.played} + rule_.muted;
+  return measure >= rule_.count_in && rule_.played > 0 && rule_.muted > 0 &&
+         (rule_.muted_phase + measure - rule_.count_in) % cycle >= rule_.played;
+}
+
 PatternNote PatternCursor::Note() const {
   const int64_t measure = Measure();
   const auto in_measure = note_ % MeasureNotes();
   const auto beat = static_cast<int>(in_measure / rule_.parts);
   const bool on_beat = in_measure % rule_.parts == 0;
   if (measure < rule_.count_in) return {nullptr, on_beat ? Word(beat) : nullptr};
-  const int64_t cycle = int64_t{rule_.played} + rule_.muted;
-  if (rule_.played > 0 && rule_.muted > 0 &&
-      (rule_.muted_phase + measure - rule_.count_in) % cycle >= rule_.played) {
-    return {};
-  }
+  if (Muted()) return {};
   const BeatRule::Beat& sounds = rule_.beat[static_cast<std::size_t>(beat)];
   if (!on_beat) return {sounds.note, nullptr};
   return {sounds.sound, rule_.count_aloud ? Word(beat) : nullptr};

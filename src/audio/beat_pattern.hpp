@@ -92,6 +92,8 @@ class PatternCursor {
   // The measure of the note at the cursor, counted from the run's first (count-in included).
   int64_t Measure() const;
   bool FirstOfMeasure() const { return note_ % MeasureNotes() == 0; }
+  // The note at the cursor lies in a muted measure: the beat keeps silent there.
+  bool Muted() const;
   // The next note, the first of a new tempo when the trainer steps there.
   void Advance();
   // Moves on to the first note at or after `frame`.

@@ -145,7 +145,10 @@ int Run(FrontendChoice choice, bool screen_reader) {
       cadencio::audio::AddLinkSession(*audio, cadencio::app::kMaxBpm);
   cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock, &link}, start_dir, nullptr,
                                         screen_reader);
-  parts.open_capture = [] { return cadencio::audio::OpenSdlCapture(); };
+  // The microphone at the output's rate, so that the listener need not convert it.
+  parts.open_capture = [rate = audio->GetMixer().SampleRate()] {
+    return cadencio::audio::OpenSdlCapture(rate);
+  };
   // The program's name leads the title; the terminal adds the tempo and measure after it.
   parts.console.SetWindowTitle("cadencio");
   try {
