@@ -86,15 +86,15 @@ void BeatRunner::StartBeat(bool count_in) {
 void BeatRunner::ShareRule(bool count_in) {
   rule_.shared = true;
   link_.OfferTempo(state_.Bpm);
-  // A run that starts anew has its first measure on the session's beat 0; any other goes on
-  // in the measure the session is in.
+  // A run that starts anew puts the session's beat 0 on its first measure (see
+  // audio::LinkSession::Start); the run goes on from the measure the session is in, never
+  // before that beat 0, so that a start waiting for the session's next measure waits, and the
+  // trainer and muted measures count from here even in a session that began long ago.
   if (halted_ || count_in) link_.Start(rule_.from, rule_.beats, count_in);
   const audio::TimelineView view = RuleView();
   if (!view.Valid()) return;
-  if (!halted_ && !count_in) {
-    rule_.anchor =
-        static_cast<int64_t>(std::floor(view.BeatAt(rule_.from) / rule_.beats)) * rule_.beats;
-  }
+  const auto measure = static_cast<int64_t>(std::floor(view.BeatAt(rule_.from) / rule_.beats));
+  rule_.anchor = std::max<int64_t>(0, measure * rule_.beats);
   rule_.start = std::llround(view.FrameOf(static_cast<double>(rule_.anchor)));
 }
 
