@@ -2,18 +2,15 @@
 // LinkHut (the Link library's own example peer, on a JACK server with no sound card) beside
 // one. Each program runs in a terminal in the screen-reader mode, where every message it says
 // is a line to read back.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -26,6 +23,7 @@ namespace {
 using cadencio::testing::PtyChild;
 using cadencio::testing::PtyScreen;
 using cadencio::testing::ScratchDir;
+using namespace std::chrono_literals;
 
 // The keys of a dumb terminal.
 constexpr const char* kUp = "\033[A";
@@ -118,101 +116,57 @@ TEST(Link, TwoProgramsShareTempoStartAndStop) {
   EXPECT_TRUE(a.Says("Link desligado"));
 }
 
-// LinkHut reads its keys from its standard input and writes its state on a line it rewrites.
+// A JACK server with no sound card under a name of its own, and LinkHut on it, which reads its
+// keys from its standard input and rewrites its state on one line of its output (kept in a
+// file), for as long as they live.
 class LinkHut {
  public:
-  LinkHut() {
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(in[0], 0);
-      dup2(out[1], 1);
-      dup2(out[1], 2);
-      execlp("LinkHut", "LinkHut", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    in_ = in[1];
-    out_ = out[0];
+  explicit LinkHut(const ScratchDir& dir) : output_(dir / "linkhut.txt") {
+    const std::string server = "cadencio-link-" + std::to_string(getpid());
+    setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+    const std::string start = "jackd -n " + server +
+                              " -d dummy -r 48000 -p 256 >/dev/null 2>&1 & "
+                              "echo $! > '" +
+                              dir / "jackd.pid" + "'; jack_wait -w -t 10 -s " + server +
+                              " >/dev/null";
+    running_ = std::system(start.c_str()) == 0;
+    std::ifstream(dir / "jackd.pid") >> jackd_;
+    if (running_) hut_ = popen(("LinkHut > '" + output_ + "' 2>&1").c_str(), "w");
   }
   ~LinkHut() {
-    Press('q');
-    if (pid_ > 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
+    if (hut_ != nullptr) {
+      Press('q');
+      pclose(hut_);
     }
-    close(in_);
-    close(out_);
+    if (jackd_ > 0) kill(jackd_, SIGTERM);
   }
+  bool Running() const { return hut_ != nullptr; }
   void Press(char key) {
-    if (write(in_, &key, 1) != 1) return;
+    std::fputc(key, hut_);
+    std::fflush(hut_);
   }
   // Whether its state line shows `text` within ten seconds.
   bool Shows(const std::string& text) {
-    for (int round = 0; round < 200; ++round) {
-      Read();
+    for (int round = 0; round < 200; ++round, std::this_thread::sleep_for(50ms)) {
+      std::ifstream in(output_);
+      const std::string all((std::istreambuf_iterator<char>(in)), {});
+      const std::size_t end = all.find_last_of('\r');
+      const std::size_t begin = all.find_last_of('\r', end == 0 ? 0 : end - 1);
+      state_ = end == std::string::npos || begin == std::string::npos
+                   ? std::string()
+                   : all.substr(begin + 1, end - begin - 1);
       if (state_.find(text) != std::string::npos) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
   }
   const std::string& State() const { return state_; }
 
  private:
-  void Read() {
-    pollfd fd{out_, POLLIN, 0};
-    while (poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN) != 0) {
-      char buffer[4096];
-      const ssize_t n = read(out_, buffer, sizeof buffer);
-      if (n <= 0) return;
-      for (ssize_t i = 0; i < n; ++i) {
-        if (buffer[i] == '\r' || buffer[i] == '\n') {
-          if (line_.find(" | ") != std::string::npos) state_ = line_;
-          line_.clear();
-        } else {
-          line_ += buffer[i];
-        }
-      }
-    }
-  }
-  pid_t pid_ = -1;
-  int in_ = -1;
-  int out_ = -1;
-  std::string line_;
-  std::string state_;
-};
-
-// A JACK server with no sound card, under a name of its own, for as long as it lives.
-class DummyJack {
- public:
-  DummyJack() : name_("cadencio-link-" + std::to_string(getpid())) {
-    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
-    pid_ = fork();
-    if (pid_ == 0) {
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      execlp("jackd", "jackd", "-n", name_.c_str(), "-d", "dummy", "-r", "48000", "-p", "256",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    const std::string wait = "jack_wait -w -t 10 -s " + name_ + " >/dev/null 2>&1";
-    running_ = pid_ > 0 && std::system(wait.c_str()) == 0;
-  }
-  ~DummyJack() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  bool Running() const { return running_; }
-
- private:
-  std::string name_;
-  pid_t pid_ = -1;
+  std::string output_;
   bool running_ = false;
+  pid_t jackd_ = -1;
+  FILE* hut_ = nullptr;
+  std::string state_;
 };
 
 // LinkHut, a peer no one here wrote: joining its session, the tempo both ways, its start and
@@ -224,12 +178,11 @@ TEST(Link, LinkHutIsAPeer) {
   if (std::system("command -v LinkHut >/dev/null && command -v jackd >/dev/null") != 0) {
     GTEST_SKIP() << "LinkHut (ableton-link-utils) or jackd (jackd2) is not installed";
   }
-  DummyJack jack;
-  ASSERT_TRUE(jack.Running()) << "jackd -d dummy did not start";
-  LinkHut hut;
+  ScratchDir dir;
+  LinkHut hut(dir);
+  ASSERT_TRUE(hut.Running()) << "jackd -d dummy did not start";
   hut.Press('a');
   ASSERT_TRUE(hut.Shows("yes")) << hut.State();
-  ScratchDir dir;
   Program program(dir, "p", "100");
   program.Type("k");
   // Joining LinkHut's session keeps its tempo (120 BPM).
