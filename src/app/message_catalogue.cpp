@@ -15,7 +15,11 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
+<<<<<<< HEAD
 constexpr std::array<CatalogueEntry, 189> kCatalogue = {{
+=======
+constexpr std::array<CatalogueEntry, 193> kCatalogue = {{
+>>>>>>> issue-31-link
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -433,6 +437,15 @@ constexpr std::array<CatalogueEntry, 189> kCatalogue = {{
     {"CACALGRV",
      "Lat\xEA"
      "ncia gravada"},
+    // Ableton Link (k): on and off with the number of peers, and its help line.
+    {"CALNKLIG", "Link ligado, "},
+    {"CALNKDES", "Link desligado"},
+    {"CALNKPAR", " parceiros"},
+    {"CALNKPA1", " parceiro"},
+    {"CALNK1",
+     "K min\xFA"
+     "sculo, Link, liga ou desliga"},
+    {"CAONDLNK", ", Link ligado"},
 }};
 
 }  // namespace
@@ -483,6 +496,11 @@ void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int b
   if (const char* key = MeasureKey(beats)) return SayMessage(console, speech, key, 0);
   SayMessage(console, speech, "CACOMPDE", 0);
   speech.WriteSpeak(std::to_string(beats));
+}
+
+void SayPeers(console::Console& console, speech::SpeechFrontEnd& speech, int peers) {
+  speech.WriteSpeak(std::to_string(peers));
+  SayMessage(console, speech, peers == 1 ? "CALNKPA1" : "CALNKPAR", 1);
 }
 
 }  // namespace cadencio::app

@@ -57,6 +57,7 @@ std::string StateLine(const MetronomeState& state, bool playing, bool listening)
   if (state.TrainerOn()) {
     line += MessageText("CAONDTRE") + std::to_string(state.TrainerTarget) + MessageText("CABPM");
   }
+  if (state.LinkOn) line += MessageText("CAONDLNK");
   if (state.BeatVolume < kMaxBeatVolume) {
     line += MessageText("CAONDVOL") + std::to_string(state.BeatVolume);
   }

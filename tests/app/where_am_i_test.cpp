@@ -24,8 +24,8 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
        true,
        false,
        {"120 BPM, quatern\xE1rio"},
-       {"M\xFAsica", "acentos", "agrupamento", "notas", "contagem", "volume", "treino", "batida",
-        "escutando"}},
+       {"M\xFAsica", "acentos", "agrupamento", "notas", "contagem", "volume", "treino", "Link",
+        "batida", "escutando"}},
       {"a song, a grouping and everything on",
        [](MetronomeState& s) {
          s.Song = "Garota";
@@ -36,13 +36,15 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
          s.PlayedMeasures = 3;
          s.MutedMeasures = 1;
          s.TrainerTarget = 160;
+         s.LinkOn = true;
          s.BeatVolume = 7;
        },
        false,
        true,
        {"M\xFAsica Garota, 120 BPM", "compasso de 7", "agrupamento 2+2+3", "3 notas por tempo",
         "contagem em voz alta por grupos", "contagem inicial", "3 compassos tocados e 1",
-        "treino at\xE9 160 BPM", "volume 7", "batida silenciada", "escutando o m\xFAsico"},
+        "treino at\xE9 160 BPM", "Link ligado", "volume 7", "batida silenciada",
+        "escutando o m\xFAsico"},
        {"acentos", "forte"}},
       {"levels that are no grouping, each said",
        [](MetronomeState& s) {
