@@ -15,11 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-<<<<<<< HEAD
-constexpr std::array<CatalogueEntry, 189> kCatalogue = {{
-=======
-constexpr std::array<CatalogueEntry, 193> kCatalogue = {{
->>>>>>> issue-31-link
+constexpr std::array<CatalogueEntry, 195> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
