@@ -8,6 +8,7 @@
 #include "app/accent_sounds.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/settings_store.hpp"
+#include "app/transport_follow.hpp"
 
 namespace cadencio::app {
 
@@ -129,7 +130,58 @@ std::string BeatRunner::CountInLine() const {
   return line;
 }
 
+void BeatRunner::SayServerStopped() {
+  if (output_.TakeServerStopped()) SayMessage(console_, speech_, "CAJCKPAR", 1);
+}
+
+void BeatRunner::TakeTimelineTempo(int32_t bpm, int beats) {
+  if (bpm != state_.Bpm) {
+    state_.Bpm = bpm;
+    state_.BpmText = std::to_string(bpm);
+    state_.BeatPeriodMs = BeatPeriodMs(bpm);
+    console_.Write(MessageText("CAVALBPM"));
+    speech_.WriteSpeak(state_.BpmText);
+    console_.WriteLine();
+  }
+  if (beats != state_.BeatsPerMeasure) {
+    state_.BeatsPerMeasure = beats;
+    SayMeasure(console_, speech_, beats);
+    console_.WriteLine();
+  }
+  ShowTempoAndMeasure();
+}
+
+void BeatRunner::FollowUntilKey() {
+  audio::Mixer& mixer = output_.GetMixer();
+  while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+    SayServerStopped();
+    audio::SharedTimeline* timeline = output_.Timeline();
+    if (timeline == nullptr) break;
+    const FollowStep step = FollowTimeline(timeline->Position(), rule_, mixer.SampleRate(),
+                                           state_.Bpm, state_.BeatsPerMeasure);
+    if (step.kind == FollowStep::Kind::kStop) StopBeat();
+    if (step.kind == FollowStep::Kind::kStart) {
+      StopBeat();
+      TakeTimelineTempo(step.bpm, step.beats);
+      // The master's tempo rules: no count-in, no trainer.
+      rule_ = MakeRule(false);
+      rule_.trainer_target = 0;
+      rule_.from = mixer.FramesRendered() + output_.LeadFrames();
+      rule_.start = step.start < 0 ? rule_.from : std::min(step.start, rule_.from);
+      mixer.SetBeatRule(rule_);
+      steps_ = audio::PatternCursor(rule_);
+      ShowRun(rule_.start);
+    }
+    console_.WaitMessage();
+  }
+  StopBeat();
+}
+
 void BeatRunner::PlayUntilKey(bool count_in) {
+  if (const audio::SharedTimeline* timeline = output_.Timeline();
+      timeline != nullptr && timeline->GetRole() == audio::SharedTimeline::Role::kFollow) {
+    return FollowUntilKey();
+  }
   StartBeat(count_in);
   // The count words are part of the beat and write nothing; in the screen-reader mode the
   // count-in writes its words once, as one line, while they sound.
@@ -143,6 +195,7 @@ void BeatRunner::PlayUntilKey(bool count_in) {
     return console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs());
   };
   while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+    SayServerStopped();
     const int64_t step = steps_.NextStepFrame();
     if (step < 0) {
       if (taps_.StopsAtMs() < 0) {

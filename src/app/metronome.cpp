@@ -120,6 +120,10 @@ void Metronome::SayStartNotices() {
         break;
     }
   }
+  if (jack_wanted_ && output_.DriverName() != "jack") Say("CAJCKIND", 1);
+  if (audio::SharedTimeline* timeline = output_.Timeline()) {
+    Say(timeline->GetRole() == audio::SharedTimeline::Role::kFollow ? "CAJCKSEG" : "CAJCKMES", 1);
+  }
   const std::string config = settings_.ConfigFile();
   if (!files::CanReplaceFile(config)) {
     Say("CACFGGRV", 0);
@@ -209,6 +213,7 @@ void Metronome::RunMainLoop() {
     TakeTapTempo();
     if (playing_ && !console_.KeyPressed()) beat_.PlayUntilKey(std::exchange(count_in_due_, false));
     if (!playing_ && !console_.KeyPressed()) {
+      beat_.SayServerStopped();
       // Silent: sleep until a key comes instead of spinning, or until a run of taps stops.
       const int64_t stops_at = taps_.StopsAtMs();
       if (stops_at < 0) {

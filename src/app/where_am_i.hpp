@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/metronome_state.hpp"
+#include "audio/audio_output.hpp"
 
 namespace cadencio::app {
 
@@ -12,5 +13,10 @@ namespace cadencio::app {
 // notes per beat above one, and what is on of counting aloud, the count-in, muted measures, the
 // tempo trainer, a lowered beat volume and a silenced beat (`playing` false).
 std::string StateLine(const MetronomeState& state, bool playing);
+
+// Where JACK plays the beat: ", JACK, latência 11 milissegundos" (the output latency the server
+// reports, with the mixer's own), and the transport's role when it is followed or led; empty
+// for any other output.
+std::string OutputWords(audio::AudioOutput& output);
 
 }  // namespace cadencio::app

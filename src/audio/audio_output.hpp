@@ -1,5 +1,5 @@
-// The sound device behind the mixer: SDL2 audio in the program (audio/sdl), a capture of the
-// stream against the virtual clock in tests.
+// The sound device behind the mixer: SDL2 audio or a JACK server in the program (audio/sdl,
+// audio/jack), a capture of the stream against the virtual clock in tests.
 #pragma once
 
 #include <memory>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/mixer.hpp"
+#include "audio/shared_timeline.hpp"
 #include "base/clock.hpp"
 
 namespace cadencio::audio {
@@ -18,6 +19,9 @@ class AudioOutput {
   // How many frames ahead of the stream position a sound must be scheduled so that the
   // device has not rendered past its start frame yet.
   virtual int LeadFrames() const = 0;
+  // Frames from the mixer's render position to the sound leaving the speaker: the device's
+  // buffer for SDL, the latency the server reports for JACK.
+  virtual int OutputLatencyFrames() const { return LeadFrames(); }
   // The stream frame being heard now, any thread but the audio thread: behind the frames
   // rendered by the mixer's limiter lookahead and what the device holds.
   virtual int64_t HeardFrame() {
@@ -25,6 +29,11 @@ class AudioOutput {
   }
   // The driver in use, for messages ("pulseaudio", "alsa", "dummy", "capture" ...).
   virtual std::string DriverName() const = 0;
+  // Program thread: true once after the sound server this output played through went away;
+  // the output then goes on through another device, on the same mixer.
+  virtual bool TakeServerStopped() { return false; }
+  // The shared timeline the beat follows or leads (the JACK transport), or null.
+  virtual SharedTimeline* Timeline() { return nullptr; }
 };
 
 // Renders the stream on the program thread whenever the virtual clock advances, and keeps it.

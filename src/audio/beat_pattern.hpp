@@ -83,6 +83,8 @@ class PatternCursor {
   // The measure of the note at the cursor, counted from the run's first (count-in included).
   int64_t Measure() const;
   bool FirstOfMeasure() const { return note_ % MeasureNotes() == 0; }
+  // The note at the cursor within its measure, from 0.
+  int64_t NoteOfMeasure() const { return note_ % MeasureNotes(); }
   // The next note, the first of a new tempo when the trainer steps there.
   void Advance();
   // Moves on to the first note at or after `frame`.
