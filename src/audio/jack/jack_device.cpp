@@ -180,6 +180,7 @@ void JackDevice::NoteCycle(int64_t heard) {
 void JackDevice::Timebase(jack_transport_state_t, jack_nframes_t, jack_position_t* pos, int,
                           void* self) {
   auto* device = static_cast<JackDevice*>(self);
+  if (device->options_.process_probe) device->options_.process_probe(true);
   // The position of the next cycle's first frame, in the beat cadencio plays.
   MidiClock::Position at;
   device->clock_.PositionAt(device->next_heard_, at);
@@ -193,6 +194,7 @@ void JackDevice::Timebase(jack_transport_state_t, jack_nframes_t, jack_position_
   pos->beat_type = 4;
   pos->bar_start_tick = static_cast<double>(at.bar - 1) * at.beats_per_bar * kTicksPerBeat;
   pos->beats_per_minute = at.bpm;
+  if (device->options_.process_probe) device->options_.process_probe(false);
 }
 
 void JackDevice::Shutdown(jack_status_t, const char*, void* self) {

@@ -23,8 +23,8 @@ struct JackOptions {
   // Connect the outputs to the system's playback ports and its first capture port to ours.
   bool connect_system = true;
   TransportMode transport = TransportMode::kOff;
-  // Tests: called on the process thread as the callback's own work begins (true) and ends
-  // (false), to watch what the callback does.
+  // Tests: called on the process thread as the work of a callback (process, timebase) begins
+  // (true) and ends (false), to watch what the callbacks do.
   std::function<void(bool)> process_probe;
 };
 
