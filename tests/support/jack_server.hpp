@@ -116,14 +116,15 @@ class JackProbe {
     int64_t frame;
     uint8_t status;
   };
-  // Keeps up to `seconds` of audio at the server's rate.
-  explicit JackProbe(double seconds, float level = 0.0f) : level_(level) {
+  // Keeps up to `seconds` of audio at the server's rate and `messages` MIDI messages.
+  explicit JackProbe(double seconds, float level = 0.0f, std::size_t messages = 100000)
+      : level_(level) {
     jack_status_t status{};
     client_ = jack_client_open("cadencio-probe", JackNoStartServer, &status);
     if (client_ == nullptr) return;
     rate_ = static_cast<int>(jack_get_sample_rate(client_));
     audio_.assign(static_cast<std::size_t>(seconds * rate_), 0.0f);
-    midi_.resize(100000);
+    midi_.resize(messages);
     in_ = jack_port_register(client_, "in", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
     out_ = jack_port_register(client_, "out", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
     midi_in_ = jack_port_register(client_, "midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
@@ -165,6 +166,8 @@ class JackProbe {
   std::vector<MidiEvent> Midi() const {
     return {midi_.begin(), midi_.begin() + static_cast<std::ptrdiff_t>(midi_count_.load())};
   }
+  // Frames gone by since the client started (the recording keeps the first of them).
+  int64_t Recorded() const { return static_cast<int64_t>(recorded_.load()); }
   // Waits (in real time) until `frames` have been recorded, at most `limit_ms`.
   bool WaitFrames(int64_t frames, int limit_ms = 20000) const {
     for (int waited = 0; waited < limit_ms; waited += 5) {
