@@ -387,7 +387,7 @@ constexpr std::array<CatalogueEntry, 170> kCatalogue = {{
     {"CAJCKPAR", "Servidor JACK parou"},
     {"CAJCKIND",
      "Servidor JACK indispon\xED"
-     "vel, tocando pelo SDL"},
+     "vel, tocando pela placa de som"},
     {"CAJCKSEG", "Transporte JACK: seguindo"},
     {"CAJCKMES", "Transporte JACK: mestre"},
 }};

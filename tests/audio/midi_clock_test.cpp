@@ -102,24 +102,6 @@ TEST(MidiClock, StartContinueAndStopFallOnTheirFrames) {
   }
 }
 
-TEST(MidiClock, ClocksFollowTheTrainersSteps) {
-  // Every measure of one beat the tempo rises from 120 by 60 to 240: 24 clocks a beat each.
-  BeatRule rule = Rule(0, 0);
-  rule.beats = 1;
-  rule.trainer_target = 240, rule.trainer_step = 60, rule.trainer_every = 1;
-  MidiClock clock;
-  std::vector<int64_t> frames;
-  for (const Message& m : Walk(clock, {rule}, 72'000)) {
-    if (m.status == MidiClock::kClock) frames.push_back(m.frame);
-  }
-  // 120 BPM: 24000 frames a beat; 180 BPM: 16000; 240 BPM: 12000.
-  ASSERT_GE(frames.size(), 72u);
-  EXPECT_EQ(frames[24], 24000);
-  EXPECT_EQ(frames[25] - frames[24], 16000 / 24 + 1);  // 666.67 rounded from the run's start
-  EXPECT_EQ(frames[48], 40000);
-  EXPECT_EQ(frames[72 - 1] - frames[48], ScheduleFrame(23, 24, 240, 48000));
-}
-
 TEST(MidiClock, ThePositionIsTheBarBeatAndShareOfTheBeatPlaying) {
   MidiClock clock;
   MidiClock::Position at;
