@@ -1,7 +1,8 @@
-// The beat and MIDI clock through JACK, on real `jackd -d dummy` servers run faster than real
-// time (the dummy driver's cycles are paced by its -w wait, not by a sound card):
+// The beat and MIDI clock through JACK, on real `jackd -d dummy` servers (no sound card; the
+// dummy driver keeps real time):
 //
-//   jack_timing tempo [BEATS]     the exact tempo at 44100 and 48000 Hz (125, 192, 500 BPM):
+//   jack_timing tempo [BEATS [RATE BPM]]  (one run when RATE and BPM are given)
+//                                 the exact tempo at 44100 and 48000 Hz (125, 192, 500 BPM):
 //                                 the program's beat sound played from the metronome's rule,
 //                                 recorded by a JACK client of our own and measured as the
 //                                 disk-driver benchmark (beat_timing) measures its streams
@@ -35,16 +36,12 @@ namespace {
 
 using namespace cadencio;
 
-// A dummy server this many times faster than real time: its 1024-frame cycles come every
-// 1024 / rate / kSpeed seconds.
-constexpr int kSpeed = 8;
 constexpr int kPeriod = 1024;
 
-// The client on the server, and the rule it plays from `start` with the beat sound on every
-// beat. Null when no server or client opens.
+// The client on a dummy server of 1024-frame cycles, and the probe recording it. No output when
+// no server or client opens.
 struct Run {
-  explicit Run(int rate, double seconds, std::size_t messages)
-      : server(rate, kPeriod, static_cast<int>(int64_t{kPeriod} * 1'000'000 / rate / kSpeed)) {
+  Run(int rate, double seconds, std::size_t messages) : server(rate, kPeriod) {
     if (!server.Missing().empty()) {
       std::fprintf(stderr, "jack_timing: %s\n", server.Missing().c_str());
       return;
@@ -81,11 +78,12 @@ struct Run {
   std::optional<testing::JackProbe> probe;
 };
 
-int MeasureTempo(int beats) {
+int MeasureTempo(int beats, int only_rate, int only_bpm) {
   std::printf("%-6s %-5s %7s %8s %8s %6s %11s %9s\n", "rate", "BPM", "onsets", "max dev", "drift",
               "off", "heard BPM", "ratio");
   for (int rate : {44100, 48000}) {
     for (int bpm : {125, 192, 500}) {
+      if (only_rate != 0 && (rate != only_rate || bpm != only_bpm)) continue;
       const double spacing = 60.0 * rate / bpm;
       const double seconds = (beats + 2) * 60.0 / bpm + 1;
       Run run(rate, seconds, 10);
@@ -157,7 +155,10 @@ int MeasureMidi(int minutes) {
 
 int main(int argc, char** argv) {
   const std::string what = argc > 1 ? argv[1] : "";
-  if (what == "tempo") return MeasureTempo(argc > 2 ? std::max(2, std::atoi(argv[2])) : 200);
+  if (what == "tempo") {
+    return MeasureTempo(argc > 2 ? std::max(2, std::atoi(argv[2])) : 200,
+                        argc > 4 ? std::atoi(argv[3]) : 0, argc > 4 ? std::atoi(argv[4]) : 0);
+  }
   if (what == "midi") return MeasureMidi(argc > 2 ? std::max(1, std::atoi(argv[2])) : 10);
   std::fprintf(stderr, "usage: jack_timing tempo [BEATS] | midi [MINUTES]\n");
   return 2;

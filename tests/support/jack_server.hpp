@@ -29,14 +29,11 @@ namespace cadencio::testing {
 
 class JackServer {
  public:
-  // `wait_us` paces the dummy driver's cycles (0: its own pace, one period of real time).
-  explicit JackServer(int rate, int period = 256, int wait_us = 0) {
+  explicit JackServer(int rate, int period = 256) {
     static std::atomic<int> count{0};
     name_ = "cadencio-test-" + std::to_string(getpid()) + "-" + std::to_string(++count);
     const std::string r = std::to_string(rate), p = std::to_string(period);
-    const std::string w = std::to_string(wait_us > 0 ? wait_us : period * 1'000'000LL / rate);
-    std::vector<std::string> args = {"jackd", "-n", name_, "-d", "dummy", "-r",
-                                     r,       "-p", p,     "-w", w};
+    std::vector<std::string> args = {"jackd", "-n", name_, "-d", "dummy", "-r", r, "-p", p};
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
