@@ -169,12 +169,7 @@ void JackDevice::ReadTransport(int64_t heard) {
 }
 
 void JackDevice::NoteCycle(int64_t heard) {
-  const uint32_t sequence = cycle_sequence_.load(std::memory_order_relaxed);
-  cycle_sequence_.store(sequence + 1, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_release);
-  cycle_heard_.store(heard, std::memory_order_relaxed);
-  cycle_time_.store(jack_last_frame_time(client_), std::memory_order_relaxed);
-  cycle_sequence_.store(sequence + 2, std::memory_order_release);
+  cycle_.Write(heard, jack_last_frame_time(client_));
 }
 
 void JackDevice::Timebase(jack_transport_state_t, jack_nframes_t, jack_position_t* pos, int,
@@ -264,13 +259,9 @@ int64_t JackDevice::HeardFrame() {
   if (client_ == nullptr) return mixer_->FramesRendered() - mixer_->LookaheadFrames();
   const int buffer = buffer_frames_.load(std::memory_order_relaxed);
   const int latency = latency_frames_.load(std::memory_order_relaxed);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const uint32_t before = cycle_sequence_.load(std::memory_order_acquire);
-    const int64_t heard = cycle_heard_.load(std::memory_order_relaxed);
-    const uint32_t time = cycle_time_.load(std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_acquire);
-    if ((before & 1) != 0 || cycle_sequence_.load(std::memory_order_relaxed) != before) continue;
-    const auto since = static_cast<int32_t>(jack_frame_time(client_) - time);
+  int64_t heard = 0, time = 0;
+  if (cycle_.Read(heard, time)) {
+    const auto since = static_cast<int32_t>(jack_frame_time(client_) - static_cast<uint32_t>(time));
     return heard + std::clamp(since, 0, buffer) - latency;
   }
   return mixer_->FramesRendered() - mixer_->LookaheadFrames() - latency;

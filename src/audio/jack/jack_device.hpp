@@ -12,6 +12,7 @@
 
 #include "audio/jack/jack_output.hpp"
 #include "audio/midi_clock.hpp"
+#include "base/sequenced_pair.hpp"
 #include "base/triple_buffer.hpp"
 
 namespace cadencio::audio {
@@ -78,11 +79,8 @@ class JackDevice final : public JackOutput, public SharedTimeline, public base::
   std::vector<float> interleaved_;
   std::atomic<int> buffer_frames_{1024};
   std::atomic<int> latency_frames_{0};
-  // The last cycle: the mix frame at the start of its buffer and the server's frame time
-  // there, under a sequence count that is odd while they are written.
-  std::atomic<uint32_t> cycle_sequence_{0};
-  std::atomic<int64_t> cycle_heard_{0};
-  std::atomic<uint32_t> cycle_time_{0};
+  // The last cycle: the mix frame at the start of its buffer and the server's frame time there.
+  base::SequencedPair cycle_;
   int64_t next_heard_ = 0;  // process thread: the mix frame the next cycle begins with
   // The capture port's samples, four seconds of them, while a capture is open.
   std::vector<float> ring_;

@@ -14,6 +14,7 @@
 
 #include "audio/sdl/sdl_audio.hpp"
 #include "base/quiet_stderr.hpp"
+#include "base/sequenced_pair.hpp"
 
 namespace cadencio::audio {
 
@@ -62,11 +63,8 @@ class SdlAudio final : public AudioOutput {
 
   Mixer* mixer_ = nullptr;
   std::optional<Mixer> own_mixer_;
-  // The note of the last buffer, under a sequence count that is odd while it is written: the
-  // rendering thread never waits, and a reader tries again.
-  std::atomic<uint32_t> note_sequence_{0};
-  std::atomic<int64_t> note_ns_{0};
-  std::atomic<int64_t> note_frames_{0};
+  // The note of the last buffer: when it was rendered (ns) and how far the stream then was.
+  base::SequencedPair note_;
   SDL_AudioDeviceID device_ = 0;
   int buffer_frames_ = kBufferFrames;
   std::string driver_;
@@ -148,12 +146,7 @@ int64_t SteadyNs() {
 }
 
 void SdlAudio::NoteRendered() {
-  const uint32_t sequence = note_sequence_.load(std::memory_order_relaxed);
-  note_sequence_.store(sequence + 1, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_release);
-  note_ns_.store(SteadyNs(), std::memory_order_relaxed);
-  note_frames_.store(mixer_->FramesRendered(), std::memory_order_relaxed);
-  note_sequence_.store(sequence + 2, std::memory_order_release);
+  note_.Write(SteadyNs(), mixer_->FramesRendered());
 }
 
 // The buffer rendered last begins to play about when it was rendered and plays on at the
@@ -161,16 +154,12 @@ void SdlAudio::NoteRendered() {
 // buffer at a time; it never passes what has left the mixer.
 int64_t SdlAudio::HeardFrame() {
   const int64_t lookahead = mixer_->LookaheadFrames();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const uint32_t before = note_sequence_.load(std::memory_order_acquire);
-    const int64_t ns = note_ns_.load(std::memory_order_relaxed);
-    const int64_t frames = note_frames_.load(std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_acquire);
-    if ((before & 1) != 0 || note_sequence_.load(std::memory_order_relaxed) != before) continue;
-    if (ns == 0) break;  // nothing rendered yet
+  int64_t ns = 0, frames = 0;
+  if (note_.Read(ns, frames)) {
     const int64_t played = (SteadyNs() - ns) * mixer_->SampleRate() / 1'000'000'000;
     return frames - lookahead - buffer_frames_ + std::clamp<int64_t>(played, 0, buffer_frames_);
   }
+  // Nothing rendered yet.
   return mixer_->FramesRendered() - lookahead - buffer_frames_;
 }
 
