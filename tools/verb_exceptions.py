@@ -2,15 +2,15 @@
 """Writes the open stressed e and o of verb forms into the built-in TTS's exceptions.
 
 In the stressed present forms of verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir,
--estir, -essar, -olir and -evar, and some of those of -egar, -elar, -olar, -ordar, -ortar,
--ogar, -ovar, -eçar, -ocar and -olhar (acelera, acaloras, completas, acerte, empreste, gosta,
-interessa, preferem, investe, aboles, entrego, revele, isoles, aborde, importa, jogue, aproves,
-leva, começa, coloco, olha), Brazilians open the stressed e or o. Spelling alone cannot tell
-these forms from those of the -er verbs (comeram, comeras, beberem), whose e stays closed, so
-they are found from a word list: a form is taken when the list holds its infinitive. Each
-becomes an entry WORD=RESPELLING with an acute on the stressed vowel; one entry covers the form
-with -s and -m too (acelera: aceleras, aceleram). The entries replace everything after the
-marker line of the exceptions file.
+-estir, -essar, -olir, -evar, -ortar, -ogar, -ezar, -oprar and -escar, and some of those of -egar,
+-elar, -olar, -ordar, -ovar, -eçar, -ocar, -olhar, -otar and -errar (acelera, acaloras, completas,
+acerte, empreste, gosta, interessa, preferem, investe, aboles, importo, jogue, preza, entrego,
+revele, isolo, aborde, aprovo, leva, começa, coloco, olha, anoto, encerro), Brazilians open the
+stressed e or o. Spelling alone cannot tell these forms from those of the -er verbs (comeram,
+comeras, beberem), whose e stays closed, so they are found from a word list: a form is taken when
+the list holds its infinitive. Each becomes an entry WORD=RESPELLING with an acute on the stressed
+vowel; one entry covers the form with -s and -m too (acelera: aceleras, aceleram). The entries
+replace everything after the marker line of the exceptions file.
 
 Usage: tools/verb_exceptions.py [WORD-LIST] [EXCEPTIONS-FILE]
 """
@@ -21,21 +21,31 @@ MARKER = "; VERB FORMS BELOW ARE WRITTEN BY tools/verb_exceptions.py"
 # Infinitive ending -> the endings of its forms stressed on the stem.
 FAMILIES = {
     "erar": "oae", "orar": "oae", "etar": "oae", "ertar": "oae", "estar": "oae",
-    "ostar": "oae", "essar": "oae", "egar": "o", "elar": "e", "olar": "e", "ordar": "ae",
-    "ortar": "ae", "ogar": "ae", "ovar": "e", "erir": "e", "estir": "e", "olir": "e",
-    "evar": "oae", "eçar": "ae", "ocar": "o", "olhar": "ae",
+    "ostar": "oae", "essar": "oae", "egar": "o", "elar": "e", "olar": "oe", "ordar": "ae",
+    "ortar": "oae", "ogar": "oae", "ovar": "oe", "erir": "e", "estir": "e", "olir": "e",
+    "evar": "oae", "eçar": "ae", "ocar": "o", "olhar": "ae", "ezar": "oae", "otar": "o",
+    "errar": "o", "oprar": "oae", "escar": "oae",
 }
 # Before e the g of -gar verbs is written gu and the ç of -çar verbs c (jogue, comece).
 SPELLED_BEFORE_E = {"g": "gu", "ç": "c"}
 # Verbs conjugated otherwise (esta, sobresta are not their forms; chegar keeps a closed e).
-SKIPPED_VERBS = {"estar", "sobrestar", "achegar", "aconchegar", "chegar", "conchegar"}
+# Verbs made from a word with a closed vowel keep it (encabeçar: cabeça; aferrolhar: ferrolho).
+SKIPPED_VERBS = {
+    "estar", "sobrestar", "achegar", "aconchegar", "chegar", "conchegar", "encabeçar",
+    "aferrolhar",
+}
 # Forms that are first of all nouns or participles with a closed vowel (those are kept).
 NOUNS = {
-    "acerto", "apego", "aperto", "assessora", "cego", "choco", "choro", "colete", "concerto",
-    "conserto", "controle", "coro", "decoro", "desacerto", "desapego", "desaperto", "desassossego",
-    "desconcerto", "desespero", "desgosto", "desinteresse", "doutora", "editora", "emprego",
-    "encosto", "enxerto", "esmero", "espeto", "gosto", "imposto", "interesse", "monitora",
-    "namoro", "pego", "posto", "reboco", "rego", "soco", "sossego", "sufoco", "tempero", "troco",
+    "aborto", "acerto", "apego", "aperto", "arroto", "assessora", "aterro", "bolo", "boto",
+    "broto", "cego", "choco", "choro", "colete", "concerto", "conforto", "conserto", "consolo",
+    "controle", "coro", "decoro", "desacerto", "desafogo", "desapego", "desaperto",
+    "desassossego", "desconcerto", "desconforto", "desconsolo", "desespero", "desgosto",
+    "desinteresse", "desprezo", "desterro", "doutora", "editora", "emprego", "encosto", "enterro",
+    "enxerto", "erro", "esgoto", "esmero", "espeto", "etiqueta", "exagero", "gosto", "imposto",
+    "interesse", "jogo", "menosprezo", "monitora", "namoro", "pego", "piloto", "porto", "posto",
+    "reboco", "reconforto", "refresco", "rego", "renovo", "rogo", "rolo", "soco", "sopro",
+    "sossego", "sufoco",
+    "tempero", "tijolo", "troco",
 }
 
 
@@ -59,8 +69,9 @@ def verb_forms(words):
             if form in NOUNS or not {form, form + "s", form + "m"} & words:
                 continue
             entries[form] = before_ending(accented, last) + last
-            # The plural of a noun or adjective in -or that is the stem (cor, melhor: cores,
-            # melhores) keeps its closed o, though the form covers the -s too.
+            # The plural of a noun or adjective in -or that is the stem (cor, flor: cores,
+            # flores) keeps its closed o, though the form covers the -s too (the comparatives
+            # melhores and piores are open, and written by hand).
             if last == "e" and stem.endswith("or") and stem in words and form + "s" in words:
                 entries[form + "s"] = stem[:vowel] + "ô" + stem[vowel + 1:] + "es"
     return entries

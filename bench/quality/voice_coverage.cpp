@@ -12,41 +12,19 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "base/waiter.hpp"
 #include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "voice/recorded_voice.hpp"
+#include "voice/silent_host.hpp"
 #include "voice/voice_events.hpp"
-#include "voice/voice_host.hpp"
 
 namespace {
 
 using namespace cadencio;
-
-// A host that plays nothing and never waits: the player only looks its pieces up.
-class SilentHost final : public voice::VoiceHost, public base::Waiter {
- public:
-  void PlayWavImage(std::span<const uint8_t> /*image*/) override {}
-  bool SpeechBusy() override { return false; }
-  std::string ReadTradutorKey(const std::string& /*key*/, const std::string& dflt) override {
-    return dflt;
-  }
-  // It never waits and no key ever comes.
-  bool KeyPressed() override { return false; }
-  void DrainKeys() override {}
-  void PumpAllMessages() override {}
-  void WaitMessage() override {}
-  void Delay(int64_t /*ms*/) override {}
-  base::MessageLoop& Loop() override { return loop_; }
-
- private:
-  base::MessageLoop loop_;
-};
 
 // Counts the player's piece lookups. A lookup the player makes for a syllable is a top-level
 // one; a piece that is not found and decomposed is followed by the lookups of its two parts,
@@ -107,7 +85,7 @@ int main(int argc, char** argv) {
                  word_list.c_str());
     return 1;
   }
-  SilentHost host;
+  voice::SilentHost host;
   voice::RecordedVoice player(host, host);
   const int code = player.OpenRecordedVoice();
   if (code != voice::kVoiceReady) {

@@ -4,7 +4,9 @@
 // exceptions, by the recorded voice's translator, and by espeak-ng; prints, per kind and voice,
 // how many are right, and every word a voice says otherwise.
 //
-// Usage: word_families [LIST] (bench/quality/held_out_words.txt by default; lines KIND|WORD|ANSWER)
+// Usage: word_families [LIST] (bench/quality/held_out_words.txt by default; lines KIND|WORD|ANSWER;
+// bench/quality/held_out_eo_words.txt and held_out_eo_words_3.txt are later lists of stressed e
+// and o)
 #include <espeak-ng/speak_lib.h>
 
 #include <array>

@@ -5,7 +5,8 @@
 // spacing of the onsets) against the tempo asked for. The same figures are printed for the plain
 // "start the sound, then sleep" loop as a baseline, and for the program with two or three notes
 // per beat and counting aloud, and for tempos reached by a tempo key (Up, Down, PgUp, PgDn) or
-// by the tempo trainer. Every run is a child process, all run at once.
+// by the tempo trainer, and for the program listening to a player (e) through SDL's disk
+// capture. Every run is a child process, all run at once.
 //
 // Two measurements stand side by side: the first sample above a threshold (whose latency
 // depends on the sound's level and on what is mixed over it), and the onset matched to the
@@ -46,11 +47,14 @@
 #include "frontends/headless_frontend.hpp"
 #include "measures/beat_figures.hpp"
 #include "measures/onset_finder.hpp"
+#include "measures/played_take.hpp"
 #include "program/program_parts.hpp"
+#include "timing/timed_script.hpp"
 
 namespace {
 
 using namespace cadencio;
+using bench::Char;
 using bench::Figures;
 using bench::FiguresOf;
 using bench::HeardBpm;
@@ -60,46 +64,7 @@ using bench::OnsetFinder;
 using bench::OnsetMatch;
 using bench::ReadRawLeft;
 using bench::ThresholdOnsets;
-
-// Delivers scripted keys at real times and shows nothing.
-class TimedScriptFrontend final : public frontends::Frontend {
- public:
-  TimedScriptFrontend(base::Clock& clock, std::vector<frontends::ScriptedMessage> script)
-      : clock_(clock), script_(std::move(script)), start_(clock.NowMs()) {}
-  void PollInput(base::MessageLoop& loop) override {
-    while (next_ < script_.size() && start_ + script_[next_].at_ms <= clock_.NowMs()) {
-      loop.Post(script_[next_++].message);
-    }
-  }
-  void WaitInput(base::MessageLoop& loop) override { WaitInputFor(loop, 50); }
-  void WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) override {
-    int64_t wait = next_ < script_.size() ? start_ + script_[next_].at_ms - clock_.NowMs() : 50;
-    loop.Wait(std::clamp<int64_t>(wait, 0, timeout_ms));
-    PollInput(loop);
-  }
-  void Present(const frontends::ScreenCells&, int, int, bool) override {}
-
- private:
-  base::Clock& clock_;
-  std::vector<frontends::ScriptedMessage> script_;
-  std::size_t next_ = 0;
-  int64_t start_;
-};
-
-frontends::ScriptedMessage Char(int64_t at_ms, uint8_t ch) {
-  // The extended keys the tempo runs press, written as one character each.
-  const struct {
-    char written;
-    int virtual_key;
-  } extended[] = {{'^', base::vk::kUp},
-                  {'v', base::vk::kDown},
-                  {'+', base::vk::kPrior},
-                  {'-', base::vk::kNext}};
-  for (const auto& key : extended) {
-    if (ch == key.written) return {at_ms, {base::MessageKind::kKeyDown, key.virtual_key}};
-  }
-  return {at_ms, {base::MessageKind::kChar, ch == '\n' ? uint8_t{13} : ch}};
-}
+using bench::TimedScriptFrontend;
 
 // When the extra keys have all been typed, in ms from the start of the script.
 int64_t KeysDoneMs(int bpm, const std::string& extra_keys) {
@@ -107,8 +72,27 @@ int64_t KeysDoneMs(int bpm, const std::string& extra_keys) {
          1500 * static_cast<int64_t>(extra_keys.size());
 }
 
-// The program itself: type the tempo, a measure of one beat, the extra keys (s: notes per beat,
-// c: counting aloud, ^ v + -: Up, Down, PgUp, PgDn, \n: Enter), and end after `beats` beats.
+// What the microphone hears while listening: a stick played about every beat for `ms`, with
+// noise, as raw mono float (the capture's own format).
+void WritePlayerTake(const std::string& path, int rate, int bpm, int64_t ms) {
+  listening::Playing playing{
+      {}, listening::InstrumentNote(listening::Instrument::kStick, rate, 0.3), 0.5f, true};
+  const int64_t frames = ms * rate / 1000;
+  for (int64_t n = 1; audio::ScheduleFrame(n, 1, bpm, rate) < frames; ++n) {
+    playing.frames.push_back(static_cast<double>(audio::ScheduleFrame(n, 1, bpm, rate)) +
+                             (n % 3 - 1) * 0.01 * rate);
+  }
+  const listening::Room room{0, 0.0f, false, 0.003f};
+  const auto heard = listening::MicrophoneHears({}, room, playing, 0, frames, rate);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return;
+  std::fwrite(heard.data(), sizeof(float), heard.size(), file);
+  std::fclose(file);
+}
+
+// The program itself: type the tempo, a measure of one beat, the extra keys (e: listening, s: notes
+// per beat, c: counting aloud, ^ v + -: Up, Down, PgUp, PgDn, \n: Enter), and end after `beats`
+// beats.
 void RunProgram(int bpm, int beats, const std::string& extra_keys) {
   base::RealClock clock;
   base::MessageLoop loop;
@@ -129,6 +113,14 @@ void RunProgram(int bpm, int beats, const std::string& extra_keys) {
   // folder, so settings stored on this machine do not count): they name the prompt folder
   // that holds the count words.
   program::ProgramParts parts({frontend, loop, *audio, clock}, files::DataRoot());
+  // Listening (e) hears a player through SDL's disk capture: a take written beside the stream.
+  if (extra_keys.find('e') != std::string::npos) {
+    const int rate = audio->GetMixer().SampleRate();
+    const std::string take = std::string(getenv("SDL_DISKAUDIOFILE")) + ".in";
+    WritePlayerTake(take, rate, bpm, end + 10000);
+    setenv("SDL_DISKAUDIOFILEIN", take.c_str(), 1);
+    parts.open_capture = [rate] { return audio::OpenSdlCapture(rate); };
+  }
   parts.RunToExit([&parts] { program::RunCadencio(parts); });
 }
 
@@ -191,7 +183,8 @@ struct Loop {
 constexpr Loop kLoops[] = {{"cadencio", "", 1, false},
                            {"baseline", "", 1, true},
                            {"s2+count", "sc", 2, false},
-                           {"s3+count", "ssc", 3, false}};
+                           {"s3+count", "ssc", 3, false},
+                           {"listening", "e", 1, false}};
 constexpr int kLoopCount = static_cast<int>(std::size(kLoops));
 
 // Tempos reached by a key or by the trainer (r: to 317 by 5 every 2 measures of one beat),

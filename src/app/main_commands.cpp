@@ -215,16 +215,70 @@ std::span<const MainCommand> Metronome::Commands() {
        {"o",
         "where am I: says and shows the whole state in one line: the song loaded, the tempo, the "
         "measure, the accents (each beat's level, or the grouping, \"2+2+3\"), the notes per "
-        "beat, and which of counting, the count-in, muted measures, the trainer, a lowered "
-        "volume and a silenced beat are on; where JACK plays, its output latency and whether the "
-        "transport is followed or led",
+        "beat, and which of counting, the count-in, muted measures, the trainer, Link, a "
+        "lowered volume and a silenced beat are on; where JACK plays, its output latency and "
+        "whether the transport is followed or led",
         "o",
         "onde estou: diz e mostra todo o estado numa linha: a música carregada, o andamento, o "
         "compasso, os acentos (o nível de cada tempo, ou o agrupamento, \"2+2+3\"), as notas "
-        "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, volume "
-        "reduzido e batida silenciada estão ligados; com o JACK, a sua latência de saída e se o "
-        "transporte é seguido ou comandado"},
+        "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, Link, "
+        "volume reduzido e batida silenciada estão ligados; com o JACK, a sua latência de saída "
+        "e se o transporte é seguido ou comandado"},
        &Metronome::SayWhereAmI},
+      {{Key::Char('e'), kNone},
+       1,
+       "CAESU1",
+       {"e",
+        "listening: the microphone hears the player while the beat plays (\"Escuta ligada\"); "
+        "the program's own beat is taken out of what it hears; e again turns it off",
+        "e",
+        "escuta: o microfone ouve o músico enquanto a batida toca (\"Escuta ligada\"); a batida "
+        "do próprio programa é tirada do que ele ouve; e de novo desliga"},
+       &Metronome::ToggleListening},
+      {{Key::Char('v'), kNone},
+       1,
+       "CAVER1",
+       {"v",
+        "the verdict of the take, said and written: the notes, the mean offset ahead or behind, "
+        "the spread, and whether the player rushed or dragged (\"32 notas, 12 milissegundos "
+        "adiantado, variação 8, estável\"), the notes off the grid, and with muted measures how "
+        "far the first note after the silence came back (\"voltou 40 milissegundos "
+        "atrasado\"); also said at the end of a trainer run and of a set-list song",
+        "v",
+        "o veredito da tomada, dito e escrito: as notas, o desvio médio adiantado ou atrasado, "
+        "a variação, e se o músico acelerou ou atrasou (\"32 notas, 12 milissegundos "
+        "adiantado, variação 8, estável\"), as notas fora da grade, e com compassos mudos "
+        "quanto a primeira nota depois do silêncio voltou (\"voltou 40 milissegundos "
+        "atrasado\"); dito também no fim de um treino e de uma música do repertório"},
+       &Metronome::SayVerdict},
+      {{Key::Char('d'), kNone},
+       1,
+       "CACAL1",
+       {"d",
+        "calibration for headphones: with the microphone near the speaker, clicks play and the "
+        "round trip to the microphone is measured, said and stored (LATENCIA in [CADENCIO]); "
+        "used while listening when the microphone does not hear the beat",
+        "d",
+        "calibração para fones: com o microfone perto do alto-falante, toques soam e a volta "
+        "até o microfone é medida, dita e gravada (LATENCIA em [CADENCIO]); usada na escuta "
+        "quando o microfone não ouve a batida"},
+       &Metronome::CalibrateLatency},
+      {{Key::Char('k'), kNone},
+       1,
+       "CALNK1",
+       {"k",
+        "Ableton Link on / off, said with the number of peers (\"Link ligado, 2 parceiros\"): "
+        "the tempo set here becomes the session's and a peer's becomes cadencio's, said once it "
+        "settles; the beat follows the session's beats and measures; start and stop (Space, "
+        "Tab) are shared with the peers that share them; a session above 500 BPM plays at half, "
+        "and the lowest tempo is 20",
+        "k",
+        "Ableton Link liga / desliga, dito com o número de parceiros (\"Link ligado, 2 "
+        "parceiros\"): o andamento daqui passa à sessão e o de um parceiro passa ao cadencio, "
+        "dito quando se firma; a batida segue os tempos e compassos da sessão; o início e a "
+        "parada (Espaço, Tab) são partilhados com os parceiros que os partilham; uma sessão "
+        "acima de 500 BPM toca pela metade, e o andamento mínimo é 20"},
+       &Metronome::ToggleLink},
   };
   return kCommands;
 }
@@ -246,12 +300,7 @@ void Metronome::ShowMainHelp(Key) {
 }
 
 void Metronome::ToggleBeat(Key) {
-  playing_ = !playing_;
-  const char* said = playing_ ? "Batida retomada" : "Batida silenciada";
-  speech_.ShowSpoken(said);
-  // A screen reader has no status band to read it from: the line says it.
-  if (speech_.WritesSpeech()) speech_.SpeakText(said);
-  if (!playing_) speech_.PlayBeep();
+  SetPlaying(!playing_, /*by_session=*/false);
   console_.DrainKeys();
 }
 
@@ -260,8 +309,8 @@ void Metronome::Pause(Key) {
   Say("CAVALBPM", 0);
   speech_.WriteSpeak(std::to_string(state_.Bpm));
   Say("CAPAUATI", 1);
-  while (console_.ReadKey() != ' ') {
-  }
+  beat_.Halt(/*stop_session=*/true);
+  WaitForPauseEnd();
   console_.DrainKeys();
   Say("CAPAUDES", 1);
   count_in_due_ = state_.CountIn;
@@ -276,7 +325,20 @@ void Metronome::ReviewScreen(Key) {
 }
 
 void Metronome::OpenTuningFork(Key) {
-  RunTuningFork(console_, speech_, state_, tuner_);
+  // The tuner and the listener would each open the capture device: while the tuner listens,
+  // listening pauses (said), and it starts again, as a new take, when the tuning fork closes.
+  bool paused = false;
+  TunerDevices devices = tuner_;
+  if (listening_.Listening() && tuner_.open_input) {
+    devices.open_input = [this, &paused] {
+      listening_.Stop();
+      paused = true;
+      Say("CAESUPAU", 1);
+      return tuner_.open_input();
+    };
+  }
+  RunTuningFork(console_, speech_, state_, devices);
+  if (paused) ToggleListening(Key{});
 }
 
 void Metronome::AskNewTempo(Key) {
@@ -326,19 +388,20 @@ void Metronome::ChangeTempo(Key key) {
       state_.Bpm -= 10;
       break;
   }
-  state_.Bpm = BpmIntoRange(state_.Bpm);
+  state_.Bpm = TempoIntoRange(state_.Bpm);
   beat_.ShowTempoAndMeasure();
   // The new tempo is only said, not written: the status shows it.
   state_.BpmText = std::to_string(state_.Bpm);
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
-  const char* end = RangeEnd(state_.Bpm, kMinBpm, kMaxBpm);
+  const char* end = RangeEnd(state_.Bpm, link_.LowestBpm(kMinBpm), kMaxBpm);
   speech_.ShowSpoken(state_.BpmText + " BPM" + (end ? MessageText(end) : ""));
   speech_.SpeakText(state_.BpmText);
   if (end != nullptr) Say(end, -1);
 }
 
 void Metronome::SayWhereAmI(Key) {
-  speech_.WriteSpeakLine(StateLine(state_, playing_) + OutputWords(output_));
+  speech_.WriteSpeakLine(StateLine(state_, playing_, listening_.Listening()) +
+                         OutputWords(output_));
 }
 
 void Metronome::AskToEnd(Key) {

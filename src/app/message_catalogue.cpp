@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 170> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 203> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -390,6 +390,70 @@ constexpr std::array<CatalogueEntry, 170> kCatalogue = {{
      "vel, tocando pela placa de som"},
     {"CAJCKSEG", "Transporte JACK: seguindo"},
     {"CAJCKMES", "Transporte JACK: mestre"},
+    {"CAONDESC", ", escutando o m\xFAsico"},
+    // Listening to the player (e, v) and the latency calibration (d).
+    {"CAESU1",
+     "E min\xFA"
+     "sculo, escuta o m\xFA"
+     "sico, liga ou desliga"},
+    {"CAVER1",
+     "V min\xFA"
+     "sculo, diz como o m\xFA"
+     "sico tocou"},
+    {"CACAL1",
+     "D min\xFA"
+     "sculo, mede a lat\xEA"
+     "ncia do microfone"},
+    {"CAESULIG", "Escuta ligada"},
+    {"CAESUDES", "Escuta desligada"},
+    {"CAESUPAR", "O microfone parou, escuta desligada"},
+    {"CAESUPAU", "Escuta em pausa enquanto o afinador ouve"},
+    {"CAESUNEN", "Nenhuma nota ouvida"},
+    {"CAESUNOTA", " nota"},
+    {"CAESUNOTAS", " notas"},
+    {"CAESUADI", " milissegundos adiantado"},
+    {"CAESUATR", " milissegundos atrasado"},
+    {"CAESUNOT", "no tempo"},
+    {"CAESUVAR",
+     ", varia\xE7"
+     "\xE3"
+     "o "},
+    {"CAESUACE", "acelerando"},
+    {"CAESUARR", "atrasando"},
+    {"CAESUEST",
+     "est\xE1"
+     "vel"},
+    {"CAESUFOR", " fora do tempo"},
+    {"CAESUVOL", "voltou "},
+    {"CAESULAT",
+     "Lat\xEA"
+     "ncia n\xE3"
+     "o medida: D calibra"},
+    {"CACALINI",
+     "Calibra\xE7"
+     "\xE3"
+     "o: aproxime o microfone do alto-falante e fique em sil\xEA"
+     "ncio"},
+    {"CACALOUV", "Ouvindo a batida"},
+    {"CACALNAO",
+     "Batida n\xE3"
+     "o ouvida: aproxime o microfone e tente de novo"},
+    {"CACALLAT",
+     "Lat\xEA"
+     "ncia "},
+    {"CACALMS", " milissegundos"},
+    {"CACALGRV",
+     "Lat\xEA"
+     "ncia gravada"},
+    // Ableton Link (k): on and off with the number of peers, and its help line.
+    {"CALNKLIG", "Link ligado, "},
+    {"CALNKDES", "Link desligado"},
+    {"CALNKPAR", " parceiros"},
+    {"CALNKPA1", " parceiro"},
+    {"CALNK1",
+     "K min\xFA"
+     "sculo, Link, liga ou desliga"},
+    {"CAONDLNK", ", Link ligado"},
 }};
 
 }  // namespace
@@ -440,6 +504,11 @@ void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int b
   if (const char* key = MeasureKey(beats)) return SayMessage(console, speech, key, 0);
   SayMessage(console, speech, "CACOMPDE", 0);
   speech.WriteSpeak(std::to_string(beats));
+}
+
+void SayPeers(console::Console& console, speech::SpeechFrontEnd& speech, int peers) {
+  speech.WriteSpeak(std::to_string(peers));
+  SayMessage(console, speech, peers == 1 ? "CALNKPA1" : "CALNKPAR", 1);
 }
 
 }  // namespace cadencio::app

@@ -13,6 +13,8 @@
 #include "app/beat_runner.hpp"
 #include "app/count_words.hpp"
 #include "app/effects_browser.hpp"
+#include "app/link_follower.hpp"
+#include "app/listening/listen_session.hpp"
 #include "app/main_commands.hpp"
 #include "app/metronome_state.hpp"
 #include "app/set_list.hpp"
@@ -48,12 +50,15 @@ class Metronome {
   MetronomeState& State() { return state_; }
   // How the tuning fork's tuner opens the microphone.
   void SetCaptureOpener(std::function<std::unique_ptr<audio::AudioInput>()> open) {
-    tuner_.open_input = std::move(open);
+    tuner_.open_input = open;
+    listening_.SetOpener(std::move(open));
   }
   // Where the count words are rendered by the current voice (none: the count recordings).
   void SetSpeechRecorder(audio::WaveOutRecorder* recorder) { recorder_ = recorder; }
   // The command line or the settings asked for JACK: the start says when it is not in use.
   void SetJackWanted(bool wanted) { jack_wanted_ = wanted; }
+  // The session shared through Ableton Link (none: k only says that Link is off).
+  void SetLinkSession(audio::LinkSession* session) { link_.SetSession(session); }
 
  private:
   void Say(const std::string& key, int line_ends);
@@ -86,6 +91,27 @@ class Metronome {
   void AskToEnd(base::Key key);
   // o: says and shows the whole state in one line.
   void SayWhereAmI(base::Key key);
+  // k: turns Link on or off.
+  void ToggleLink(base::Key key);
+
+  // Link (link_commands.cpp).
+  // Turns Link on and says so with the number of peers ("Link ligado, 2 parceiros").
+  void TurnLinkOn();
+  // The tempo brought into range: the program's, and with Link on from Link's lowest.
+  int32_t TempoIntoRange(int32_t bpm) const;
+  // The beat stops or plays again, by Tab (which stops the session too) or by the session.
+  void SetPlaying(bool playing, bool by_session);
+  // Silent: waits for a key, for a run of taps to stop, or for the session to start.
+  void WaitSilently();
+  // Paused: waits for Space, or for the session to start.
+  void WaitForPauseEnd();
+
+  // Listening to the player (listen_commands.cpp). e: listening on or off.
+  void ToggleListening(base::Key key);
+  // v: says and writes the verdict of the take.
+  void SayVerdict(base::Key key);
+  // d: measures the round trip from the beat's sound to the microphone, and stores it.
+  void CalibrateLatency(base::Key key);
 
   // The practice features (practice_commands.cpp).
   void ChangeBeatVolume(base::Key key);
@@ -131,6 +157,8 @@ class Metronome {
   MetronomeState state_;
   TunerDevices tuner_;
   CountWords count_words_;
+  LinkFollower link_;
+  ListenSession listening_;
   BeatRunner beat_;
   audio::WaveOutRecorder* recorder_ = nullptr;
   bool playing_ = true;

@@ -2,8 +2,11 @@
 #include "app/settings_store.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <optional>
 
+#include "app/listening/listener.hpp"
 #include "app/message_catalogue.hpp"
 #include "base/whole_number.hpp"
 #include "base/windows1252.hpp"
@@ -24,7 +27,25 @@ int32_t StoredSetting(const files::AudiraSettings& settings, const char* key, in
   return !value || *value < low || *value > high ? fallback : *value;
 }
 
+// A stored latency: milliseconds from 0 to Listener::kMaxDelayMs; -1 for none or a bad value.
+double StoredLatency(const std::string& text) {
+  const std::string_view value = base::TrimBlanks(text);
+  double ms = -1;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), ms);
+  if (error != std::errc() || end != value.data() + value.size() || !(ms >= 0) ||
+      ms > static_cast<double>(Listener::kMaxDelayMs)) {
+    return -1;
+  }
+  return ms;
+}
+
 }  // namespace
+
+bool StoreLatency(const files::AudiraSettings& settings, double latency_ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", latency_ms);
+  return files::ProfileFile::WriteStrings(settings.ConfigFile(), "CADENCIO", {{"LATENCIA", text}});
+}
 
 void LoadDefaults(const files::AudiraSettings& settings, MetronomeState& state) {
   state.BpmText = settings.ReadIniString("CADENCIO", "BPM");
@@ -47,6 +68,8 @@ void LoadDefaults(const files::AudiraSettings& settings, MetronomeState& state) 
     state.Accents = *pattern;
   }
   state.CountByGroups = StoredSetting(settings, "CONTAGEMGRUPOS", 0, 1, 0) == 1;
+  state.LatencyMs = StoredLatency(settings.ReadIniString("CADENCIO", "LATENCIA"));
+  state.LinkOn = StoredSetting(settings, "LINK", 0, 1, 0) == 1;
   // The trainer runs only with all three of its settings.
   if (state.TrainerStep == 0 || state.TrainerEvery == 0) state.StopTrainer();
 }
@@ -139,6 +162,7 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   add_setting("TREINOPASSO", state.TrainerStep, 0);
   add_setting("TREINOCOMPASSOS", state.TrainerEvery, 0);
   add_setting("CONTAGEMGRUPOS", state.CountByGroups ? 1 : 0, 0);
+  add_setting("LINK", state.LinkOn ? 1 : 0, 0);
   const AccentPattern accents = PatternFor(state);
   if (!IsDefault(accents) || !settings.ReadIniString("CADENCIO", "ACENTOS").empty()) {
     entries.push_back({"ACENTOS", PatternText(accents)});

@@ -23,6 +23,10 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
                    dialogs::SpokenKeyReader& keys, const files::AudiraSettings& settings,
                    MetronomeState& state);
 
+// Stores the calibrated latency ([CADENCIO] LATENCIA, in milliseconds with one decimal); false
+// when the file cannot be written.
+bool StoreLatency(const files::AudiraSettings& settings, double latency_ms);
+
 // The stored form of a measure: "Binário", "Ternário" or "Quaternário" for 2, 3 and 4 (what
 // other programs of the family read), the digit itself for any other count.
 std::string MeasureWord(int beats_per_measure);

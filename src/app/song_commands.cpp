@@ -52,6 +52,8 @@ void Metronome::StepSong(Key key) {
 }
 
 void Metronome::LoadSong(int index) {
+  // The song played so far has ended: its verdict, when listening.
+  listening_.EndOfRun();
   song_ = index;
   ApplySong(set_list_->list.At(index), state_);
   SaySong(console_, speech_, set_list_->list, index);

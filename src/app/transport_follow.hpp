@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "audio/beat_pattern.hpp"
-#include "audio/shared_timeline.hpp"
+#include "audio/transport_timeline.hpp"
 
 namespace cadencio::app {
 

@@ -33,7 +33,7 @@ std::string AccentWords(const AccentPattern& pattern) {
 
 }  // namespace
 
-std::string StateLine(const MetronomeState& state, bool playing) {
+std::string StateLine(const MetronomeState& state, bool playing, bool listening) {
   std::string line;
   if (!state.Song.empty()) line = MessageText("CAONDMUS") + state.Song + ", ";
   line += std::to_string(state.Bpm) + MessageText("CABPM");
@@ -59,10 +59,12 @@ std::string StateLine(const MetronomeState& state, bool playing) {
   if (state.TrainerOn()) {
     line += MessageText("CAONDTRE") + std::to_string(state.TrainerTarget) + MessageText("CABPM");
   }
+  if (state.LinkOn) line += MessageText("CAONDLNK");
   if (state.BeatVolume < kMaxBeatVolume) {
     line += MessageText("CAONDVOL") + std::to_string(state.BeatVolume);
   }
   if (!playing) line += MessageText("CAONDBAT");
+  if (listening) line += MessageText("CAONDESC");
   return line;
 }
 
@@ -71,8 +73,8 @@ std::string OutputWords(audio::AudioOutput& output) {
   const int rate = std::max(1, output.GetMixer().SampleRate());
   const int64_t ms = (int64_t{output.OutputLatencyFrames()} * 1000 + rate / 2) / rate;
   std::string words = MessageText("CAONDJCK") + std::to_string(ms) + MessageText("CAONDMS");
-  if (audio::SharedTimeline* timeline = output.Timeline()) {
-    const bool follows = timeline->GetRole() == audio::SharedTimeline::Role::kFollow;
+  if (audio::TransportTimeline* timeline = output.Transport()) {
+    const bool follows = timeline->GetRole() == audio::TransportTimeline::Role::kFollow;
     words += MessageText(follows ? "CAONDSEG" : "CAONDMES");
   }
   return words;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "audio/mixer.hpp"
-#include "audio/shared_timeline.hpp"
+#include "audio/transport_timeline.hpp"
 #include "base/clock.hpp"
 
 namespace cadencio::audio {
@@ -32,8 +32,8 @@ class AudioOutput {
   // Program thread: true once after the sound server this output played through went away;
   // the output then goes on through another device, on the same mixer.
   virtual bool TakeServerStopped() { return false; }
-  // The shared timeline the beat follows or leads (the JACK transport), or null.
-  virtual SharedTimeline* Timeline() { return nullptr; }
+  // The transport the beat follows or leads (the JACK transport), or null.
+  virtual TransportTimeline* Transport() { return nullptr; }
 };
 
 // Renders the stream on the program thread whenever the virtual clock advances, and keeps it.

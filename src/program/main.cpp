@@ -173,15 +173,22 @@ int Run(FrontendChoice choice, AudioChoice audio_choice, bool screen_reader) {
   const cadencio::files::AudiraSettings settings(start_dir);
   cadencio::audio::JackOutput* jack = nullptr;
   auto audio = OpenAudio(audio_choice, settings, loop, &jack);
-  cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir, nullptr,
+  // Link starts only when it is turned on; its session lives as long as the device's mixer,
+  // which SDL takes over when the JACK server goes away.
+  cadencio::audio::LinkSession& link =
+      cadencio::audio::AddLinkSession(*audio, cadencio::app::kMaxBpm);
+  cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock, &link}, start_dir, nullptr,
                                         screen_reader);
   parts.jack_wanted =
       audio_choice == AudioChoice::kJack ||
       (audio_choice == AudioChoice::kSettings && cadencio::program::JackSetting(settings));
-  // The tuner listens on JACK's capture port while the server plays, else through SDL.
-  parts.open_capture = [jack]() -> std::unique_ptr<cadencio::audio::AudioInput> {
+  // The tuner and the listener hear JACK's capture port while the server plays, else the
+  // microphone through SDL; both at the output's rate, so that the listener need not convert.
+  parts.open_capture =
+      [jack,
+       rate = audio->GetMixer().SampleRate()]() -> std::unique_ptr<cadencio::audio::AudioInput> {
     if (jack != nullptr && jack->ServerRunning()) return jack->OpenCapture();
-    return cadencio::audio::OpenSdlCapture();
+    return cadencio::audio::OpenSdlCapture(rate);
   };
   // The program's name leads the title; the terminal adds the tempo and measure after it.
   parts.console.SetWindowTitle("cadencio");

@@ -108,6 +108,7 @@ void RunCadencio(ProgramParts& parts) {
   metronome.SetCaptureOpener(parts.open_capture);
   metronome.SetSpeechRecorder(&parts.recorder);
   metronome.SetJackWanted(parts.jack_wanted);
+  metronome.SetLinkSession(parts.devices.link);
   metronome.StartMetronome();
   metronome.RunMainLoop();
   metronome.EndMetronome();

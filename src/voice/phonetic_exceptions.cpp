@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/text_lines.hpp"
+#include "base/windows1252.hpp"
 #include "voice/phonetic_chars.hpp"
 
 namespace cadencio::voice {
@@ -19,6 +20,17 @@ std::pair<std::string, std::string> SplitExceptionLine(std::string_view line) {
   const std::size_t equals = text.find('=');
   const std::size_t bar = text.find('|', equals + 1);
   return {text.substr(0, equals), text.substr(equals + 1, bar - equals - 1)};
+}
+
+bool IsCedilla(char c) {
+  return c == '\xE7' || c == '\xC7';
+}
+
+// A letter of a word as written: an ASCII letter or an accented one (bytes 192-255 but the
+// multiplication and division signs).
+bool IsWrittenLetter(char c) {
+  const int code = ByteOf(c);
+  return IsPhoneticLetter(c) || (code >= 0xC0 && code != 0xD7 && code != 0xF7);
 }
 
 bool WordLess(const std::pair<std::string, std::string>& a,
@@ -63,6 +75,27 @@ std::string PhoneticExceptions::Apply(std::string_view word) const {
   result += word.substr(rest.size());
   if (result.size() > kMaxPhoneticWord) result.resize(kMaxPhoneticWord);
   return result;
+}
+
+std::string PhoneticExceptions::ApplyToWrittenWords(std::string_view text) const {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = at;
+    while (end < text.size() && IsWrittenLetter(text[end])) ++end;
+    if (end == at) {
+      out += text[at++];
+      continue;
+    }
+    const std::string_view word = text.substr(at, end - at);
+    const std::string lower = base::LowerCase1252(word);
+    const std::string applied =
+        std::any_of(word.begin(), word.end(), IsCedilla) ? Apply(lower) : lower;
+    out += applied != lower ? std::string_view(applied) : word;
+    at = end;
+  }
+  return out;
 }
 
 }  // namespace cadencio::voice

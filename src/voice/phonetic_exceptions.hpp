@@ -28,6 +28,10 @@ class PhoneticExceptions {
   // is looked up again while it ends in s or m; the letters taken off are put back after the
   // replacement (or after the word when nothing was found). The result is cut at 255.
   std::string Apply(std::string_view word) const;
+  // Stage 0, before preprocessing turns the cedilla into ss: each word of the text as written
+  // (Windows-1252) that has a cedilla and is listed under that spelling is replaced by its
+  // replacement (poço, closed, beside posso, open). Other words are left as written.
+  std::string ApplyToWrittenWords(std::string_view text) const;
 
   std::size_t size() const { return pairs_.size(); }
 

@@ -38,8 +38,9 @@ void PhoneticTranslator::FreePhoneticRules() {
 }
 
 std::vector<PhoneticWord> PhoneticTranslator::AnalyseWords(std::string_view text) const {
-  // 1. Preprocess; 2. cut into words.
-  std::vector<PhoneticWord> words = SplitPhoneticWords(PreprocessPhoneticText(text));
+  // 0. Exceptions listed as written; 1. preprocess; 2. cut into words.
+  std::vector<PhoneticWord> words =
+      SplitPhoneticWords(PreprocessPhoneticText(exceptions_.ApplyToWrittenWords(text)));
   for (PhoneticWord& word : words) {
     // 3. Exceptions. The vowel count and the accent flag stay those of the word as written.
     word.text = exceptions_.Apply(word.text);

@@ -1,6 +1,7 @@
 // The recorded voice's text-to-phonetic translator (the auTradut module). A text becomes a
 // phonetic string for the piece player through a list of stages over its words:
-//   preprocess -> words -> exceptions -> stress -> spelling or letter-to-sound rules.
+//   written exceptions -> preprocess -> words -> exceptions -> stress -> spelling or
+//   letter-to-sound rules.
 // The rules and exceptions come from two data files ("regras.rgr", "portug.exc") loaded when
 // the recorded voice opens.
 #pragma once

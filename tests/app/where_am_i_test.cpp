@@ -15,7 +15,7 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
   struct Case {
     const char* why;
     std::function<void(MetronomeState&)> set;
-    bool playing;
+    bool playing, listening;
     std::vector<std::string> in_order;  // parts the line holds, in this order
     std::vector<std::string> absent;
   };
@@ -23,8 +23,10 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
       {"a plain start: tempo and measure only",
        [](MetronomeState&) {},
        true,
+       false,
        {"120 BPM, quatern\xE1rio"},
-       {"M\xFAsica", "acentos", "agrupamento", "notas", "contagem", "volume", "treino", "batida"}},
+       {"M\xFAsica", "acentos", "agrupamento", "notas", "contagem", "volume", "treino", "Link",
+        "batida", "escutando"}},
       {"a song, a grouping and everything on",
        [](MetronomeState& s) {
          s.Song = "Garota";
@@ -35,12 +37,15 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
          s.PlayedMeasures = 3;
          s.MutedMeasures = 1;
          s.TrainerTarget = 160;
+         s.LinkOn = true;
          s.BeatVolume = 7;
        },
        false,
+       true,
        {"M\xFAsica Garota, 120 BPM", "compasso de 7", "agrupamento 2+2+3", "3 notas por tempo",
         "contagem em voz alta por grupos", "contagem inicial", "3 compassos tocados e 1",
-        "treino at\xE9 160 BPM", "volume 7", "batida silenciada"},
+        "treino at\xE9 160 BPM", "Link ligado", "volume 7", "batida silenciada",
+        "escutando o m\xFAsico"},
        {"acentos", "forte"}},
       {"levels that are no grouping, each said",
        [](MetronomeState& s) {
@@ -50,6 +55,7 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
          s.Accents.level[3] = Accent::kSoft;
        },
        true,
+       false,
        {"acentos forte, mudo, m\xE9"
         "dio e fraco"},
        {"agrupamento"}},
@@ -59,6 +65,7 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
          s.Accents = GroupedPattern({2, 3});
        },
        true,
+       false,
        {"tern\xE1rio"},
        {"agrupamento", "acentos"}},
   };
@@ -66,7 +73,7 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
     MetronomeState state;
     state.Bpm = 120;
     c.set(state);
-    const std::string line = StateLine(state, c.playing);
+    const std::string line = StateLine(state, c.playing, c.listening);
     std::size_t at = 0;
     for (const std::string& part : c.in_order) {
       at = line.find(part, at);
@@ -79,14 +86,14 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
 }
 
 // An output that says it is JACK, with a latency and a transport role of its choosing.
-class JackLike final : public audio::AudioOutput, public audio::SharedTimeline {
+class JackLike final : public audio::AudioOutput, public audio::TransportTimeline {
  public:
   JackLike(int latency, std::optional<Role> role) : latency_(latency), role_(role) {}
   audio::Mixer& GetMixer() override { return mixer_; }
   int LeadFrames() const override { return 0; }
   int OutputLatencyFrames() const override { return latency_; }
   std::string DriverName() const override { return "jack"; }
-  audio::SharedTimeline* Timeline() override { return role_ ? this : nullptr; }
+  audio::TransportTimeline* Transport() override { return role_ ? this : nullptr; }
   Role GetRole() const override { return *role_; }
   audio::TimelinePosition Position() override { return {}; }
 
@@ -97,7 +104,7 @@ class JackLike final : public audio::AudioOutput, public audio::SharedTimeline {
 };
 
 TEST(WhereAmI, JacksLatencyAndTransportAreSaidInMilliseconds) {
-  using Role = audio::SharedTimeline::Role;
+  using Role = audio::TransportTimeline::Role;
   struct Case {
     int latency;
     std::optional<Role> role;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -65,6 +67,31 @@ inline Bytes FmtBody(int rate, int channels, int bits, std::size_t extra = 0) {
   PutLe16(body, static_cast<uint32_t>(bits));
   body.resize(body.size() + extra, 0);
   return body;
+}
+
+// One chunk of a built image: its tag, its body, and the size its head claims (the body's own
+// size when none is given).
+struct Chunk {
+  std::string tag;
+  Bytes body;
+  std::optional<uint32_t> claimed_size = std::nullopt;
+};
+
+// A RIFF head with the given tag, then the chunks in order.
+inline Bytes WaveImage(std::initializer_list<Chunk> chunks, const std::string& riff = "RIFF") {
+  Bytes out = RiffHead(riff);
+  for (const Chunk& chunk : chunks) {
+    PutChunkHead(out, chunk.tag,
+                 chunk.claimed_size.value_or(static_cast<uint32_t>(chunk.body.size())));
+    out.insert(out.end(), chunk.body.begin(), chunk.body.end());
+  }
+  return out;
+}
+
+// The first `size` bytes.
+inline Bytes Cut(Bytes bytes, std::size_t size) {
+  bytes.resize(size);
+  return bytes;
 }
 
 // A plain file: RIFF head, fmt, data.

@@ -194,20 +194,23 @@ TEST(ShippedRules, SoftAndHardCAndG) {
   });
 }
 
-// qu and gu before e and i keep their glide in the families that once wrote a diaeresis, and
-// only there; the u is silent in the closed class of everyday words.
+// qu and gu before e and i keep their glide in the families that once wrote a diaeresis, in the
+// verbs in -guar and -quar and in the words of aqua-, and only there; the u is silent in the
+// closed class of everyday words.
 TEST(ShippedRules, QuAndGuGlides) {
   struct Case {
     const char* word;  // UTF-8
     bool glide;
   };
   const Case cases[] = {
-      {"linguista", true}, {"sequela", true},     {"equestre", true}, {"quinquênio", true},
-      {"unguento", true},  {"ambiguidade", true}, {"arguição", true}, {"sagui", true},
-      {"bilíngue", true},  {"linguiça", true},    {"aguentar", true}, {"frequente", true},
-      {"tranquilo", true}, {"cinquenta", true},   {"quero", false},   {"guerra", false},
-      {"quilo", false},    {"águia", false},      {"seguir", false},  {"quente", false},
-      {"pequena", false},  {"distinguem", false},
+      {"linguista", true}, {"sequela", true},      {"equestre", true},    {"quinquênio", true},
+      {"unguento", true},  {"ambiguidade", true},  {"arguição", true},    {"sagui", true},
+      {"bilíngue", true},  {"linguiça", true},     {"aguentar", true},    {"frequente", true},
+      {"tranquilo", true}, {"cinquenta", true},    {"quero", false},      {"guerra", false},
+      {"quilo", false},    {"águia", false},       {"seguir", false},     {"quente", false},
+      {"pequena", false},  {"distinguem", false},  {"averiguemos", true}, {"enxaguei", true},
+      {"deságuem", true},  {"mínguem", true},      {"adequei", true},     {"aquicultura", true},
+      {"paguei", false},   {"domingueiro", false}, {"aguerrido", false},
   };
   for (const Case& c : cases) {
     const std::string phonemes = Phonemes(c.word);
@@ -283,10 +286,12 @@ TEST(ShippedRules, X) {
 
 // Stressed e and o open or closed by family: open before the endings of nouns and adjectives
 // that Brazilians open (-ola, -oda, -ogra, -ova, -ovos, -opo, -ode, -ofre, -orte, -osa, -ota,
-// -osta, -ostos, -orta, -orme, -orna, -ose, -obre, -ossa, -orma, -orda, -ofe, -ora, final -ol
-// and -oz; -ela, -eve, -ebre, -erra, -ece, -erto, -erta, -reto, -exo, -eles, -sfera, -eca, -eco,
-// -eque, -estre, -erna, -erno, -esso, -erso, -telo, -esta, -esto, final -el), closed where the
-// exceptions keep them so, and never open after the stress.
+// -osta, -ostos, -orta, -orme, -orna, -ose, -obre, -ossa, -orma, -orda, -ofe, -ora, -olta, -oia,
+// final -ol and -oz; -ela, -eve, -ebre, -egre, -erra, -ece, -erto, -erta, -reto, -exo, -eles,
+// -sfera, -eca, -eco, -eque, -estre, -erna, -erno, -esso, -erso, -elo, -esta, -esto, -ieta,
+// -ieto, -tleta, -creta, -ecto, -essa, -ese, -efa, -etra, final -el; -oro, -oça, -moto, -ostra,
+// the plural -ortos), closed where the exceptions keep them so (-negro and -eses too), and never
+// open after the stress.
 TEST(ShippedRules, StressedEAndOFamilies) {
   ExpectAll({
       {"escola", "e s2 k >oo l a"},
@@ -325,6 +330,11 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"peste", "p >ee s2 t i"},
       {"deste", "d >e s2 t i"},  // demonstrative: closed
       {"Meireles", "m e y r >ee l i s2"},
+      {"triatleta", "t r i a t l >ee t a"},
+      {"irrequieto", "i rr e k i >ee t u"},
+      {"claraboia", "k l a r a b >oo y a"},
+      {"escolta", "e s2 k >oo w t a"},
+      {"integre", "in t >ee g r i"},
       {"aqueles", "a k >e l i s2"},  // pronoun: closed
       {"mulheres", "m u lh >ee r i s2"},
       {"flores", "f l >o r i s2"},
@@ -370,6 +380,25 @@ TEST(ShippedRules, StressedEAndOFamilies) {
       {"pérola", "p >ee r o l a"},
       {"ideias", "i d >ee y a s2"},  // exception
       {"velho", "v >ee lh u"},       // exception
+      {"farelo", "f a r >ee l u"},
+      {"cabelos", "k a b >e l u s2"},  // exception: closed
+      {"discreta", "d i s2 k r >ee t a"},
+      {"aspecto", "a s2 p >ee k t u"},
+      {"remessa", "rr e m >ee s a"},
+      {"condessa", "k on d >e s a"},  // exception: closed
+      {"diocese", "d i o s >ee z i"},
+      {"meses", "m >e z i s2"},  // the plural of an -ês word: closed
+      {"tarefa", "t a r >ee f a"},
+      {"letra", "l >e t r a"},  // exception: closed
+      {"negro", "n >e g r u"},
+      {"meteoro", "m e t e >oo r u"},
+      {"namoro", "n a m >o r u"},  // exception: closed
+      {"carroça", "k a rr >oo s a"},
+      {"moça", "m >o s a"},  // exception: closed
+      {"remoto", "rr e m >oo t u"},
+      {"hoje", ">o j i"},  // exception: closed
+      {"mostra", "m >oo s2 t r a"},
+      {"portos", "p >oo r2 t u s2"},
   });
 }
 
@@ -377,8 +406,9 @@ TEST(ShippedRules, StressedEAndOFamilies) {
 // stressed present forms of the -elar, -egar, -etar, -eder, -olar, -orar, -ocar and -otar
 // verbs and of the verbs in -erar, -orar, -etar, -ertar, -estar, -ostar, -erir, -estir,
 // -essar and -olir (some of -egar, -olar, -ordar, -ortar, -ogar, -ovar too), -orre, -esce, -ede,
-// -evem, -ebe, -mete, -pete, -olhe, -quer, -erve, -ove, and the -evar, -eçar, -ocar and -olhar
-// verbs; closed in the regular pasts, the -emos forms, the forms of pôr and the exceptions.
+// -evem, -ebe, -mete, -pete, -olhe, -quer, -erve, -ove, -olve, and the -evar, -eçar, -ocar and
+// -olhar verbs; closed in the regular pasts, the -emos forms, the forms of pôr, the pasts of ter,
+// the subjunctive of -meter, chegar's family and the exceptions.
 TEST(ShippedRules, StressedEAndOOfVerbs) {
   ExpectAll({
       {"tiveram", "t i v >ee r @ w"},
@@ -415,7 +445,7 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"aboles", "a b >oo l i s2"},
       {"isoles", "i z >oo l i s2"},
       {"melhore", "m e lh >oo r i"},
-      {"melhores", "m e lh >o r i s2"},  // the adjective's plural: closed
+      {"melhores", "m e lh >oo r i s2"},  // the comparative keeps its open o in the plural
       {"entrego", "en t r >ee g u"},
       {"revele", "rr e v >ee l i"},
       {"querem", "k >ee r en in"},
@@ -442,6 +472,13 @@ TEST(ShippedRules, StressedEAndOOfVerbs) {
       {"troco", "t r >o k u"},  // the noun: closed
       {"serve", "s >ee r2 v i"},
       {"chovem", "x >oo v en in"},
+      {"resolve", "rr e z >oo w v i"},
+      {"teve", "t >e v i"},              // the past of ter: closed
+      {"prometam", "p r o m >e t @ w"},  // the subjunctive of -meter: closed
+      {"aconchega", "a k on x >e g a"},  // chegar's family: closed
+      {"fosse", "f >o s i"},             // exception: closed
+      {"isolo", "i z >oo l u"},
+      {"consolo", "k on s >o l u"},  // the noun: closed
   });
 }
 

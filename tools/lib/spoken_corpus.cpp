@@ -7,18 +7,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <span>
 #include <utility>
 
 #include "app/message_catalogue.hpp"
-#include "base/waiter.hpp"
 #include "base/windows1252.hpp"
 #include "files/paths.hpp"
 #include "files/profile_file.hpp"
 #include "lib/recording_list.hpp"
 #include "program/capture_rig.hpp"
 #include "voice/recorded_voice.hpp"
-#include "voice/voice_host.hpp"
+#include "voice/silent_host.hpp"
 
 namespace cadencio::say {
 
@@ -118,27 +116,7 @@ std::vector<std::string> CatalogueAndParagraph() {
 }
 
 int ProbeVoice(const std::string& data_root) {
-  class ProbeHost final : public voice::VoiceHost, public base::Waiter {
-   public:
-    explicit ProbeHost(std::string config) : config_(std::move(config)) {}
-    void PlayWavImage(std::span<const uint8_t> /*image*/) override {}
-    bool SpeechBusy() override { return false; }
-    std::string ReadTradutorKey(const std::string& key, const std::string& dflt) override {
-      return files::ProfileFile::ReadString(config_, "TRADUTOR", key, dflt);
-    }
-    // It never waits and no key ever comes.
-    bool KeyPressed() override { return false; }
-    void DrainKeys() override {}
-    void PumpAllMessages() override {}
-    void WaitMessage() override {}
-    void Delay(int64_t /*ms*/) override {}
-    base::MessageLoop& Loop() override { return loop_; }
-
-   private:
-    std::string config_;
-    base::MessageLoop loop_;
-  };
-  ProbeHost host(files::FindConfigFile(data_root));
+  voice::SilentHost host(files::FindConfigFile(data_root));
   voice::RecordedVoice probe(host, host);
   return probe.OpenRecordedVoice();
 }

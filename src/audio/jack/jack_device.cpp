@@ -220,6 +220,7 @@ void JackDevice::DrainNotices() {
   jack_client_close(client_);
   client_ = nullptr;
   if (open_fallback_) fallback_ = open_fallback_(*mixer_);
+  playing_fallback_.store(fallback_.get(), std::memory_order_release);
   stopped_said_ = false;
 }
 
@@ -233,9 +234,13 @@ int JackDevice::LeadFrames() const {
   return 2 * buffer_frames_.load(std::memory_order_relaxed) + mixer_->SampleRate() / 200;
 }
 
+// Also called on the rendering thread (by Link's session, once every buffer), which may be the
+// fallback's own while the program thread hands the mixer over: hence the atomic pointer.
 int JackDevice::OutputLatencyFrames() const {
-  if (fallback_) return fallback_->OutputLatencyFrames();
-  return latency_frames_.load(std::memory_order_relaxed) + mixer_->LookaheadFrames();
+  if (const AudioOutput* fallback = playing_fallback_.load(std::memory_order_acquire)) {
+    return fallback->OutputLatencyFrames();
+  }
+  return latency_frames_.load(std::memory_order_relaxed);
 }
 
 std::string JackDevice::DriverName() const {
@@ -243,12 +248,12 @@ std::string JackDevice::DriverName() const {
   return client_ != nullptr ? "jack" : "none";
 }
 
-SharedTimeline* JackDevice::Timeline() {
+TransportTimeline* JackDevice::Transport() {
   if (client_ == nullptr || options_.transport == TransportMode::kOff) return nullptr;
   return this;
 }
 
-SharedTimeline::Role JackDevice::GetRole() const {
+TransportTimeline::Role JackDevice::GetRole() const {
   return options_.transport == TransportMode::kLead ? Role::kLead : Role::kFollow;
 }
 

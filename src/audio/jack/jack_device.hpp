@@ -17,7 +17,7 @@
 
 namespace cadencio::audio {
 
-class JackDevice final : public JackOutput, public SharedTimeline, public base::NoticeSource {
+class JackDevice final : public JackOutput, public TransportTimeline, public base::NoticeSource {
  public:
   JackDevice(jack_client_t* client, const JackOptions& options, base::MessageLoop& loop,
              FallbackOpener fallback);
@@ -35,11 +35,11 @@ class JackDevice final : public JackOutput, public SharedTimeline, public base::
   int64_t HeardFrame() override;
   std::string DriverName() const override;
   bool TakeServerStopped() override;
-  SharedTimeline* Timeline() override;
+  TransportTimeline* Transport() override;
   // JackOutput.
   std::unique_ptr<AudioInput> OpenCapture() override;
   bool ServerRunning() const override { return client_ != nullptr; }
-  // SharedTimeline.
+  // TransportTimeline.
   Role GetRole() const override;
   TimelinePosition Position() override { return timeline_.Latest(); }
   // NoticeSource: a server gone away hands the mixer to the fallback.
@@ -91,7 +91,9 @@ class JackDevice final : public JackOutput, public SharedTimeline, public base::
   TimelinePosition told_;  // process thread: the position the loop was last woken for
   std::atomic<bool> server_gone_{false};
   std::unique_ptr<AudioOutput> fallback_;  // plays the mixer once the server has gone
-  bool stopped_said_ = true;               // program thread: the stop was taken
+  // The fallback once it plays, for the rendering thread (Link asks the latency every buffer).
+  std::atomic<const AudioOutput*> playing_fallback_{nullptr};
+  bool stopped_said_ = true;  // program thread: the stop was taken
 };
 
 }  // namespace cadencio::audio

@@ -11,7 +11,7 @@
 
 #include "audio/audio_input.hpp"
 #include "audio/audio_output.hpp"
-#include "audio/shared_timeline.hpp"
+#include "audio/transport_timeline.hpp"
 #include "base/message_loop.hpp"
 
 namespace cadencio::audio {

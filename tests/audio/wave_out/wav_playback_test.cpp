@@ -183,16 +183,14 @@ TEST_F(WavPlaybackTest, ChunksBeforeTheDataAreSkipped) {
     const char* name;
     Bytes file;
   };
-  Bytes with_list = RiffHead();
-  PutChunk(with_list, "fmt ", FmtBody(11025, 1, 8));
-  PutChunk(with_list, "LIST", Bytes(26, 'x'));
-  PutChunk(with_list, "data", data);
-
-  Bytes odd_list = RiffHead("riff");
-  PutChunk(odd_list, "FMT ", FmtBody(11025, 1, 8, 2));  // an 18-byte fmt body
-  PutChunk(odd_list, "LIST", Bytes(3, 'x'));            // odd size, no pad byte follows
-  PutChunk(odd_list, "fact", Bytes(4, 0));
-  PutChunk(odd_list, "Data", data);
+  const Bytes with_list =
+      WaveImage({{"fmt ", FmtBody(11025, 1, 8)}, {"LIST", Bytes(26, 'x')}, {"data", data}});
+  // An 18-byte fmt body, a LIST of odd size with no pad byte after it, tags in mixed case.
+  const Bytes odd_list = WaveImage({{"FMT ", FmtBody(11025, 1, 8, 2)},
+                                    {"LIST", Bytes(3, 'x')},
+                                    {"fact", Bytes(4, 0)},
+                                    {"Data", data}},
+                                   "riff");
 
   const Case cases[] = {{"LIST before data", with_list}, {"odd chunk, lower case", odd_list}};
   for (const Case& c : cases) {
@@ -206,56 +204,25 @@ TEST_F(WavPlaybackTest, ChunksBeforeTheDataAreSkipped) {
 }
 
 TEST_F(WavPlaybackTest, UnplayableFilesGiveMinusOneAndPlayNothing) {
-  Bytes valid = MakeWav(11025, 1, 8, Bytes(100, 150));
-  auto make = [](auto&& build) {
-    Bytes out;
-    build(out);
-    return out;
-  };
+  const Bytes valid = MakeWav(11025, 1, 8, Bytes(100, 150));
+  const Bytes fmt = FmtBody(11025, 1, 8);
+  const Bytes data(100, 1);
   struct Case {
     const char* name;
     Bytes file;
   };
   const Case cases[] = {
-      {"eleven bytes", Bytes(valid.begin(), valid.begin() + 11)},
-      {"not RIFF", make([](Bytes& b) {
-         b = RiffHead("RIFX");
-         PutChunk(b, "fmt ", FmtBody(11025, 1, 8));
-         PutChunk(b, "data", Bytes(100, 1));
-       })},
-      {"no fmt first", make([](Bytes& b) {
-         b = RiffHead();
-         PutChunk(b, "LIST", Bytes(4, 0));
-         PutChunk(b, "fmt ", FmtBody(11025, 1, 8));
-         PutChunk(b, "data", Bytes(100, 1));
-       })},
-      {"fmt body too short for its fields", make([](Bytes& b) {
-         b = RiffHead();
-         Bytes body = FmtBody(11025, 1, 8);
-         body.resize(14);
-         PutChunk(b, "fmt ", body);
-         PutChunk(b, "data", Bytes(100, 1));
-       })},
-      {"fmt body cut off", Bytes(valid.begin(), valid.begin() + 30)},
-      {"fmt claims four gigabytes", make([](Bytes& b) {
-         b = RiffHead();
-         PutChunkHead(b, "fmt ", 0xFFFFFFFF);
-         Bytes body = FmtBody(11025, 1, 8);
-         b.insert(b.end(), body.begin(), body.end());
-       })},
-      {"no data chunk", make([](Bytes& b) {
-         b = RiffHead();
-         PutChunk(b, "fmt ", FmtBody(11025, 1, 8));
-         PutChunk(b, "LIST", Bytes(10, 0));
-       })},
-      {"chunk head cut off", Bytes(valid.begin(), valid.begin() + 40)},
-      {"skipped chunk claims more than the file", make([](Bytes& b) {
-         b = RiffHead();
-         PutChunk(b, "fmt ", FmtBody(11025, 1, 8));
-         PutChunkHead(b, "LIST", 0xFFFFFFF0);
-         PutChunk(b, "data", Bytes(100, 1));
-       })},
-      {"data chunk with no bytes", Bytes(valid.begin(), valid.begin() + 44)},
+      {"eleven bytes", Cut(valid, 11)},
+      {"not RIFF", WaveImage({{"fmt ", fmt}, {"data", data}}, "RIFX")},
+      {"no fmt first", WaveImage({{"LIST", Bytes(4, 0)}, {"fmt ", fmt}, {"data", data}})},
+      {"fmt body too short for its fields", WaveImage({{"fmt ", Cut(fmt, 14)}, {"data", data}})},
+      {"fmt body cut off", Cut(valid, 30)},
+      {"fmt claims four gigabytes", WaveImage({{"fmt ", fmt, 0xFFFFFFFF}})},
+      {"no data chunk", WaveImage({{"fmt ", fmt}, {"LIST", Bytes(10, 0)}})},
+      {"chunk head cut off", Cut(valid, 40)},
+      {"skipped chunk claims more than the file",
+       WaveImage({{"fmt ", fmt}, {"LIST", {}, 0xFFFFFFF0}, {"data", data}})},
+      {"data chunk with no bytes", Cut(valid, 44)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -268,21 +235,14 @@ TEST_F(WavPlaybackTest, UnplayableFilesGiveMinusOneAndPlayNothing) {
 
 TEST_F(WavPlaybackTest, AFileShorterThanItsDataChunkPlaysWhatItHolds) {
   // Short within the last piece: what is there plays and the result is 0.
-  Bytes file = RiffHead();
-  PutChunk(file, "fmt ", FmtBody(11025, 1, 8));
-  PutChunkHead(file, "data", 2000);
-  Bytes data = Pattern(1000);
-  file.insert(file.end(), data.begin(), data.end());
+  const Bytes file = WaveImage({{"fmt ", FmtBody(11025, 1, 8)}, {"data", Pattern(1000), 2000}});
   EXPECT_EQ(PlayFile(file), 0);
   EXPECT_EQ(device.WriteSizes(), std::vector<std::size_t>{1000});
 
   // Pieces missing after the first: what was read plays, then the empty read gives -1.
   device.writes.clear();
-  Bytes lying = RiffHead();
-  PutChunk(lying, "fmt ", FmtBody(11025, 1, 8));
-  PutChunkHead(lying, "data", 0xFFFFFFF0);
-  Bytes more = Pattern(70000);
-  lying.insert(lying.end(), more.begin(), more.end());
+  const Bytes lying =
+      WaveImage({{"fmt ", FmtBody(11025, 1, 8)}, {"data", Pattern(70000), 0xFFFFFFF0}});
   EXPECT_EQ(PlayFile(lying), -1);
   EXPECT_EQ(device.WriteSizes(), (std::vector<std::size_t>{65534, 4466}));
 }

@@ -1,0 +1,137 @@
+// The grid and the sound of the published beat, walked with the pattern's own cursor.
+#include "app/listening/beat_timeline.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace cadencio::app {
+
+namespace {
+
+// The longest spacing of a rule's notes: at its slowest tempo.
+int64_t LongestSpacing(const audio::BeatRule& rule) {
+  int32_t slowest = std::max(rule.bpm, 1);
+  if (rule.trainer_target > 0) slowest = std::min(slowest, rule.trainer_target);
+  return audio::ScheduleFrame(1, std::max(rule.parts, 1), slowest, rule.rate) + 1;
+}
+
+// Frame `frame` of a stereo sound, mono; 0 past its end.
+float MonoAt(const audio::Sound& sound, int64_t frame) {
+  if (frame < 0 || frame >= sound.FrameCount()) return 0.0f;
+  const auto at = static_cast<std::size_t>(2 * frame);
+  return 0.5f * (sound.samples[at] + sound.samples[at + 1]);
+}
+
+}  // namespace
+
+void BeatTimeline::Follow(const audio::BeatRule& rule) {
+  std::erase_if(rules_, [&](const audio::BeatRule& kept) { return kept.from >= rule.from; });
+  rules_.push_back(rule);
+  if (render_rule_ != SIZE_MAX && render_rule_ >= rules_.size() - 1) render_rule_ = SIZE_MAX;
+}
+
+void BeatTimeline::ForgetBefore(int64_t frame) {
+  // A rule is still needed while the one after it begins at or after `frame`.
+  std::size_t drop = 0;
+  while (drop + 1 < rules_.size() && rules_[drop + 1].from <= frame) ++drop;
+  if (drop == 0) return;
+  rules_.erase(rules_.begin(), rules_.begin() + static_cast<std::ptrdiff_t>(drop));
+  render_rule_ = render_rule_ == SIZE_MAX || render_rule_ < drop ? SIZE_MAX : render_rule_ - drop;
+}
+
+std::optional<GridPoint> BeatTimeline::NearestIn(const audio::BeatRule& rule, double frame,
+                                                 int64_t until) const {
+  if (!rule.playing) return std::nullopt;
+  audio::PatternCursor cursor(rule);
+  const int64_t longest = LongestSpacing(rule);
+  cursor.SkipTo(static_cast<int64_t>(std::floor(frame)) - 2 * longest);
+  // Walks to the first point after the frame, keeping the two before it.
+  std::optional<GridPoint> before;
+  int64_t before_that = INT64_MIN;
+  bool muted = false;  // the point walked last lies in a muted measure
+  while (cursor.Frame() <= frame && cursor.Frame() < until) {
+    before_that = before ? before->frame : INT64_MIN;
+    before = GridPoint{cursor.Frame(), 0, !cursor.Muted() && muted};
+    muted = cursor.Muted();
+    cursor.Advance();
+  }
+  std::optional<GridPoint> after;
+  if (cursor.Frame() < until) after = GridPoint{cursor.Frame(), 0, !cursor.Muted() && muted};
+  // Each point's spacing: to the nearer of its neighbours known here.
+  if (after) after->spacing = before ? after->frame - before->frame : longest;
+  if (before) {
+    before->spacing = after ? after->frame - before->frame : longest;
+    if (before_that != INT64_MIN)
+      before->spacing = std::min(before->spacing, before->frame - before_that);
+  }
+  if (!before) return after;
+  if (!after) return before;
+  return frame - static_cast<double>(before->frame) <= static_cast<double>(after->frame) - frame
+             ? before
+             : after;
+}
+
+std::optional<GridPoint> BeatTimeline::Nearest(double frame) const {
+  // The rule that governs the frame, and the one after it, whose first note may be nearer.
+  std::size_t governing = rules_.size();
+  for (std::size_t i = 0; i < rules_.size(); ++i) {
+    if (static_cast<double>(rules_[i].from) <= frame) governing = i;
+  }
+  std::optional<GridPoint> best;
+  auto consider = [&](std::optional<GridPoint> point) {
+    if (!point) return;
+    if (!best || std::abs(static_cast<double>(point->frame) - frame) <
+                     std::abs(static_cast<double>(best->frame) - frame)) {
+      best = point;
+    }
+  };
+  const std::size_t next = governing == rules_.size() ? 0 : governing + 1;
+  if (governing < rules_.size()) {
+    const int64_t until = next < rules_.size() ? rules_[next].from : INT64_MAX;
+    consider(NearestIn(rules_[governing], frame, until));
+  }
+  if (next < rules_.size()) {
+    const int64_t until = next + 1 < rules_.size() ? rules_[next + 1].from : INT64_MAX;
+    consider(NearestIn(rules_[next], frame, until));
+  }
+  return best;
+}
+
+void BeatTimeline::Render(int64_t first, std::span<float> out, float beat_gain) {
+  if (first != next_render_) {
+    render_rule_ = SIZE_MAX;
+    beat_ = word_ = {};
+  }
+  next_render_ = first + static_cast<int64_t>(out.size());
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const int64_t frame = first + static_cast<int64_t>(i);
+    // The rule that governs this frame; a new one starts its cursor here.
+    std::size_t governing = SIZE_MAX;
+    for (std::size_t r = 0; r < rules_.size(); ++r) {
+      if (rules_[r].from <= frame) governing = r;
+    }
+    if (governing != render_rule_) {
+      render_rule_ = governing;
+      if (governing != SIZE_MAX) {
+        render_cursor_ = audio::PatternCursor(rules_[governing]);
+        render_cursor_.SkipTo(frame);
+      }
+    }
+    if (governing != SIZE_MAX && rules_[governing].playing) {
+      while (render_cursor_.Frame() <= frame) {
+        if (render_cursor_.Frame() == frame) {
+          const audio::PatternNote note = render_cursor_.Note();
+          if (note.sound != nullptr) beat_ = {note.sound, frame};
+          if (note.word != nullptr) word_ = {note.word, frame};
+        }
+        render_cursor_.Advance();
+      }
+    }
+    float sample = 0.0f;
+    if (beat_.sound != nullptr) sample += beat_gain * MonoAt(*beat_.sound, frame - beat_.start);
+    if (word_.sound != nullptr) sample += MonoAt(*word_.sound, frame - word_.start);
+    out[i] = sample;
+  }
+}
+
+}  // namespace cadencio::app

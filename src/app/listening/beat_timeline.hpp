@@ -1,0 +1,55 @@
+// The beat as the listener knows it: the rules the metronome published, in the stream's frames.
+// From them it gives the grid point nearest to a note (every note of the pattern, the parts
+// between beats, muted measures and the trainer's steps included) and the beat's own sound as
+// the mixer plays it, so that it can be taken out of what the microphone hears.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "audio/beat_pattern.hpp"
+
+namespace cadencio::app {
+
+struct GridPoint {
+  int64_t frame = 0;
+  // Frames to the nearer of the grid points beside it: how far a note may lie from this one.
+  int64_t spacing = 0;
+  // The first point the beat sounds after one or more muted measures.
+  bool after_silence = false;
+};
+
+class BeatTimeline {
+ public:
+  // A rule published: from its `from` frame on it replaces the rules before it (as the mixer
+  // takes it).
+  void Follow(const audio::BeatRule& rule);
+  // The grid point nearest to `frame`, or nothing where no rule plays.
+  std::optional<GridPoint> Nearest(double frame) const;
+  // The beat's sound, mono, over `out.size()` frames from `first`. `beat_gain` is the mixer's
+  // beat gain; the counted words keep theirs. Rendering goes on from where it stopped; a
+  // `first` elsewhere starts it again there, with what was sounding before it left out.
+  void Render(int64_t first, std::span<float> out, float beat_gain);
+  // Rules that end before `frame` are no longer needed.
+  void ForgetBefore(int64_t frame);
+  bool Empty() const { return rules_.empty(); }
+
+ private:
+  // The grid points of `rule` beside `frame`: the last at or before it and the first after it.
+  std::optional<GridPoint> NearestIn(const audio::BeatRule& rule, double frame,
+                                     int64_t until) const;
+  struct Voice {
+    const audio::Sound* sound = nullptr;
+    int64_t start = 0;
+  };
+  std::vector<audio::BeatRule> rules_;
+  // Rendering: the rule followed, its cursor, and what sounds on the beat and count channels.
+  std::size_t render_rule_ = SIZE_MAX;
+  audio::PatternCursor render_cursor_;
+  Voice beat_, word_;
+  int64_t next_render_ = -1;
+};
+
+}  // namespace cadencio::app

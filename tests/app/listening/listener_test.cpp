@@ -1,0 +1,197 @@
+// The listener on takes made from known truth (bench/measures/played_take.hpp): notes of the
+// instruments made there, at known offsets around the beat's grid, heard with the program's own
+// beat (delayed, coloured by the room, with noise) or without it (headphones, with the stored
+// latency), read through the capture interface on virtual time.
+#include "app/listening/listener.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "app/message_catalogue.hpp"
+#include "audio/wav_loader.hpp"
+#include "measures/played_take.hpp"
+
+namespace cadencio::app {
+namespace {
+
+using listening::Instrument;
+using listening::Listened;
+
+constexpr int kRate = 44100;
+constexpr int64_t kRoomDelay = 2205;  // 50 ms from the rendered beat to the microphone
+constexpr double kRoomDelayMs = 50.0;
+
+const audio::Sound& BeatSound() {
+  static const audio::Sound sound = [] {
+    auto loaded = audio::LoadWavFile(
+        std::string(CADENCIO_DATA_ROOT) + "/som/cadencio/efeitos/padrao1.wav", kRate);
+    return loaded ? *loaded : audio::Sound{};
+  }();
+  return sound;
+}
+
+audio::BeatRule Rule(int32_t bpm, int32_t played = 0, int32_t muted = 0) {
+  audio::BeatRule rule;
+  rule.playing = true;
+  rule.rate = kRate;
+  rule.bpm = bpm;
+  rule.beats = 4;
+  rule.played = played;
+  rule.muted = muted;
+  for (int b = 0; b < 4; ++b) rule.beat[static_cast<std::size_t>(b)].sound = &BeatSound();
+  return rule;
+}
+
+// The take: `offsets` played on the grid's points from the third on, heard in the room.
+Listened Take(const audio::BeatRule& rule, Instrument kind, const std::vector<double>& offsets,
+              bool click_heard) {
+  const int64_t frames =
+      audio::ScheduleFrame(static_cast<int64_t>(offsets.size()) + 8, 1, rule.bpm, kRate);
+  const std::vector<int64_t> grid = listening::GridFrames(rule, frames);
+  listening::Playing playing{{}, listening::InstrumentNote(kind, kRate, 0.6), 0.5f, true};
+  for (std::size_t n = 0; n < offsets.size(); ++n) {
+    playing.frames.push_back(static_cast<double>(grid[n + 2]) + offsets[n] * kRate / 1000);
+  }
+  const listening::Room room{kRoomDelay, click_heard ? 0.4f : 0.0f, true, 0.003f};
+  const auto heard =
+      listening::MicrophoneHears(listening::RenderedBeat(rule, frames), room, playing,
+                                 listening::FirstHeardFrame(kRate), frames, kRate);
+  return listening::ListenTo(rule, heard,
+                             click_heard ? std::nullopt : std::optional<double>(kRoomDelayMs));
+}
+
+double Mean(const std::vector<double>& values) {
+  double sum = 0;
+  for (double v : values) sum += v;
+  return sum / static_cast<double>(values.size());
+}
+
+double Spread(const std::vector<double>& values) {
+  const double mean = Mean(values);
+  double squares = 0;
+  for (double v : values) squares += (v - mean) * (v - mean);
+  return std::sqrt(squares / static_cast<double>(values.size() - 1));
+}
+
+TEST(Listener, JudgesTakesOfEveryInstrumentWithTheBeatHeardOrNot) {
+  struct Case {
+    Instrument kind;
+    double mean_ms, spread_ms;
+    bool click_heard;
+    double drift_ms;  // added across the take, from -drift/2 to +drift/2
+    int trend;        // -1 acelerando, +1 atrasando
+  };
+  const Case cases[] = {
+      {Instrument::kStick, -12, 15, true, 0, 0}, {Instrument::kMutedGuitar, 20, 8, false, 0, 0},
+      {Instrument::kPiano, -5, 10, true, 0, 0},  {Instrument::kBass, 8, 12, false, 0, 0},
+      {Instrument::kBass, -12, 15, true, 0, 0},  {Instrument::kMutedGuitar, -12, 15, true, 0, 0},
+      {Instrument::kStick, 0, 4, true, -40, -1}, {Instrument::kPiano, 0, 4, false, 40, 1},
+  };
+  ASSERT_FALSE(BeatSound().samples.empty());
+  for (const Case& c : cases) {
+    const std::string why = std::string(listening::InstrumentName(c.kind)) +
+                            (c.click_heard ? ", beat heard, mean " : ", headphones, mean ") +
+                            std::to_string(c.mean_ms) + ", drift " + std::to_string(c.drift_ms);
+    const auto offsets = listening::Offsets(24, c.mean_ms, c.spread_ms, 5, c.drift_ms);
+    const Listened listened = Take(Rule(120), c.kind, offsets, c.click_heard);
+    EXPECT_EQ(listened.beat_heard, c.click_heard) << why;
+    // A note more or less of 24, and within 3 ms: the benchmark measures how much closer.
+    EXPECT_NEAR(listened.verdict.notes, 24, 1) << why;
+    EXPECT_EQ(listened.verdict.off_grid, 0) << why;
+    EXPECT_NEAR(listened.verdict.mean_ms, Mean(offsets), 3.0) << why;
+    EXPECT_NEAR(listened.verdict.spread_ms, Spread(offsets), 3.0) << why;
+    EXPECT_EQ(listened.verdict.trend, c.trend) << why;
+  }
+}
+
+TEST(Listener, MeasuresTheReturnAfterMutedMeasuresApart) {
+  // Two measures played, one muted: the player drifts late through each silent measure and
+  // comes back 40 ms, then 20 ms, late.
+  const audio::BeatRule rule = Rule(120, 2, 1);
+  std::vector<double> offsets;
+  const double returns[] = {40, 20};
+  int returned = 0;
+  // The take begins on the grid's third point (the third beat of the first measure).
+  for (int point = 2; point < 28; ++point) {
+    const int measure = point / 4, beat = point % 4;
+    if (measure % 3 == 2) {
+      offsets.push_back(8.0 * (beat + 1));
+    } else if (beat == 0 && measure % 3 == 0 && measure > 0 && returned < 2) {
+      offsets.push_back(returns[returned++]);
+    } else {
+      offsets.push_back(beat % 2 == 0 ? -4 : 4);
+    }
+  }
+  const Listened listened = Take(rule, Instrument::kStick, offsets, true);
+  EXPECT_EQ(listened.verdict.returns, 2);
+  ASSERT_TRUE(listened.verdict.return_ms.has_value());
+  EXPECT_NEAR(*listened.verdict.return_ms, 30.0, 2.0);
+  EXPECT_EQ(listened.verdict.notes + listened.verdict.returns, static_cast<int>(offsets.size()));
+}
+
+TEST(Listener, ATakeOfSilenceHasNoNotes) {
+  for (bool click_heard : {true, false}) {
+    const Listened listened = Take(Rule(100), Instrument::kStick, {}, click_heard);
+    EXPECT_EQ(listened.verdict.notes, 0) << click_heard;
+    EXPECT_EQ(listened.verdict.off_grid, 0) << click_heard;
+    EXPECT_EQ(VerdictText(listened.verdict), MessageText("CAESUNEN")) << click_heard;
+  }
+}
+
+TEST(Listener, VerdictWordsRoundAndAgree) {
+  struct Case {
+    Verdict verdict;
+    std::string text;
+  };
+  Verdict rushing{1, 2, 0.4, 0, -1, std::nullopt, 0};
+  Verdict back{32, 0, 12.4, 8.5, 0, -40.2, 3};
+  const Case cases[] = {
+      {{32, 0, -12.4, 7.6, 0, std::nullopt, 0},
+       "32 notas, 12 milissegundos adiantado, varia\xE7\xE3o 8, est\xE1vel"},
+      {rushing, "1 nota, no tempo, varia\xE7\xE3o 0, acelerando, 2 fora do tempo"},
+      {back,
+       "32 notas, 12 milissegundos atrasado, varia\xE7\xE3o 9, est\xE1vel, voltou 40 "
+       "milissegundos adiantado"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(VerdictText(c.verdict), c.text);
+}
+
+TEST(BeatTimeline, FindsTheNearestPointOfEveryNoteOfTheRule) {
+  struct Case {
+    int parts, played, muted;
+    double frame;
+    int64_t point;
+    bool after_silence;
+  };
+  // 120 BPM at 44.1 kHz: a beat every 22050 frames, a measure of four every 88200.
+  const Case cases[] = {
+      {1, 0, 0, 30000, 22050, false},    // nearer the second beat than the third
+      {2, 0, 0, 30000, 33075, false},    // two notes to the beat: the part between
+      {1, 1, 1, 176000, 176400, true},   // the first beat after a muted measure
+      {1, 1, 1, 100000, 110250, false},  // inside the muted measure: still the grid
+      {1, 0, 0, -3000, 0, false},        // before the run: its first note
+  };
+  for (const Case& c : cases) {
+    audio::BeatRule rule = Rule(120, c.played, c.muted);
+    rule.parts = c.parts;
+    BeatTimeline timeline;
+    timeline.Follow(rule);
+    const auto point = timeline.Nearest(c.frame);
+    ASSERT_TRUE(point.has_value()) << c.frame;
+    EXPECT_EQ(point->frame, c.point) << c.frame;
+    EXPECT_EQ(point->after_silence, c.after_silence) << c.frame;
+  }
+  // A rule that stops: nothing after it.
+  BeatTimeline timeline;
+  audio::BeatRule rule = Rule(120);
+  timeline.Follow(rule);
+  rule.playing = false;
+  rule.from = 50000;
+  timeline.Follow(rule);
+  EXPECT_FALSE(timeline.Nearest(200000).has_value());
+}
+
+}  // namespace
+}  // namespace cadencio::app
