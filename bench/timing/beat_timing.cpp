@@ -45,6 +45,7 @@
 #include "files/paths.hpp"
 #include "frontends/frontend.hpp"
 #include "frontends/headless_frontend.hpp"
+#include "measures/beat_figures.hpp"
 #include "measures/onset_finder.hpp"
 #include "measures/played_take.hpp"
 #include "program/program_parts.hpp"
@@ -54,7 +55,11 @@ namespace {
 
 using namespace cadencio;
 using bench::Char;
+using bench::Figures;
+using bench::FiguresOf;
+using bench::HeardBpm;
 using bench::LeftChannel;
+using bench::OffSchedule;
 using bench::OnsetFinder;
 using bench::OnsetMatch;
 using bench::ReadRawLeft;
@@ -149,62 +154,6 @@ std::vector<int64_t> BeatTrain(const std::vector<int64_t>& onsets, double period
   }
   return {onsets.begin() + static_cast<std::ptrdiff_t>(best_start),
           onsets.begin() + static_cast<std::ptrdiff_t>(best_start + best_length)};
-}
-
-struct Figures {
-  std::size_t onsets = 0;
-  double max_deviation = 0;  // samples
-  double drift = 0;          // samples, last onset against first + n x spacing
-};
-
-Figures FiguresOf(const std::vector<int64_t>& onsets, double spacing) {
-  Figures figures;
-  figures.onsets = onsets.size();
-  if (onsets.size() < 2) return figures;
-  for (std::size_t i = 1; i < onsets.size(); ++i) {
-    figures.max_deviation =
-        std::max(figures.max_deviation, std::fabs((onsets[i] - onsets[i - 1]) - spacing));
-  }
-  figures.drift = (onsets.back() - onsets.front()) - spacing * (onsets.size() - 1);
-  return figures;
-}
-
-// How many onsets lie more than a frame off the exact grid (n notes to the beat at the tempo
-// asked for) through the beat that starts the train; the program's schedule rounds each onset
-// once, so none should. The train may begin on a note, so every phase is tried and the best
-// kept.
-std::size_t OffSchedule(const std::vector<int64_t>& onsets, int bpm, int rate, int parts) {
-  const double spacing = 60.0 * rate / bpm / parts;
-  std::size_t best = onsets.size();
-  for (int phase = 0; phase < parts && phase < static_cast<int>(onsets.size()); ++phase) {
-    std::size_t off = static_cast<std::size_t>(phase);
-    const int64_t t0 = onsets[static_cast<std::size_t>(phase)];
-    for (std::size_t i = static_cast<std::size_t>(phase); i < onsets.size(); ++i) {
-      const double j = static_cast<double>(i) - phase;
-      if (std::fabs(static_cast<double>(onsets[i] - t0) - j * spacing) > 1.0) ++off;
-    }
-    best = std::min(best, off);
-  }
-  return best;
-}
-
-// The tempo the onsets play: 60 x rate over the least-squares spacing of a beat (`parts`
-// onsets to the beat). Zero for fewer than two onsets.
-double HeardBpm(const std::vector<int64_t>& onsets, int rate, int parts) {
-  const std::size_t n = onsets.size();
-  if (n < 2) return 0;
-  // Centred sums keep the arithmetic exact enough for a ratio to 1e-6 over an hour.
-  const double mean_i = (static_cast<double>(n) - 1) / 2;
-  double mean_t = 0;
-  for (int64_t t : onsets) mean_t += static_cast<double>(t - onsets.front());
-  mean_t /= static_cast<double>(n);
-  double num = 0, den = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double di = static_cast<double>(i) - mean_i;
-    num += di * (static_cast<double>(onsets[i] - onsets.front()) - mean_t);
-    den += di * di;
-  }
-  return 60.0 * rate / (num / den * parts);
 }
 
 // The sounds the program starts on its onsets, loaded as the program loads them.

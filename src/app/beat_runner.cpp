@@ -9,6 +9,7 @@
 #include "app/accent_sounds.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/settings_store.hpp"
+#include "app/transport_follow.hpp"
 
 namespace cadencio::app {
 
@@ -187,7 +188,57 @@ std::string BeatRunner::CountInLine() const {
   return line;
 }
 
+void BeatRunner::SayServerStopped() {
+  if (output_.TakeServerStopped()) SayMessage(console_, speech_, "CAJCKPAR", 1);
+}
+
+void BeatRunner::TakeTimelineTempo(int32_t bpm, int beats) {
+  if (bpm != state_.Bpm) {
+    TakeTempo(bpm);
+    SayTempo();
+  }
+  if (beats != state_.BeatsPerMeasure) {
+    state_.BeatsPerMeasure = beats;
+    SayMeasure(console_, speech_, beats);
+    console_.WriteLine();
+  }
+  ShowTempoAndMeasure();
+}
+
+void BeatRunner::FollowUntilKey() {
+  audio::Mixer& mixer = output_.GetMixer();
+  while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+    SayServerStopped();
+    audio::TransportTimeline* timeline = output_.Transport();
+    if (timeline == nullptr) break;
+    const FollowStep step = FollowTimeline(timeline->Position(), rule_, mixer.SampleRate(),
+                                           state_.Bpm, state_.BeatsPerMeasure);
+    if (step.kind == FollowStep::Kind::kStop) StopBeat();
+    if (step.kind == FollowStep::Kind::kStart) {
+      StopBeat();
+      TakeTimelineTempo(step.bpm, step.beats);
+      // The master's tempo rules: no count-in, no trainer.
+      rule_ = MakeRule(false);
+      rule_.trainer_target = 0;
+      rule_.from = mixer.FramesRendered() + output_.LeadFrames();
+      rule_.start = step.start < 0 ? rule_.from : std::min(step.start, rule_.from);
+      mixer.SetBeatRule(rule_);
+      if (listening_ != nullptr) listening_->Follow(rule_);
+      steps_ = audio::PatternCursor(rule_);
+      ShowRun(rule_.start);
+    }
+    console_.WaitMessage();
+  }
+  StopBeat();
+}
+
 bool BeatRunner::PlayUntilKey(bool count_in) {
+  // A transport followed rules the beat; Link's session is not followed then.
+  if (const audio::TransportTimeline* timeline = output_.Transport();
+      timeline != nullptr && timeline->GetRole() == audio::TransportTimeline::Role::kFollow) {
+    FollowUntilKey();
+    return false;
+  }
   StartBeat(count_in);
   // The count words are part of the beat and write nothing; in the screen-reader mode the
   // count-in writes its words once, as one line, while they sound.
@@ -210,6 +261,7 @@ bool BeatRunner::PlayUntilKey(bool count_in) {
   };
   bool stopped = false;
   while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+    SayServerStopped();
     if (link_.On() && FollowLink().stopped) {
       stopped = true;
       break;

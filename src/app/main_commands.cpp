@@ -216,12 +216,14 @@ std::span<const MainCommand> Metronome::Commands() {
         "where am I: says and shows the whole state in one line: the song loaded, the tempo, the "
         "measure, the accents (each beat's level, or the grouping, \"2+2+3\"), the notes per "
         "beat, and which of counting, the count-in, muted measures, the trainer, Link, a "
-        "lowered volume and a silenced beat are on",
+        "lowered volume and a silenced beat are on; where JACK plays, its output latency and "
+        "whether the transport is followed or led",
         "o",
         "onde estou: diz e mostra todo o estado numa linha: a música carregada, o andamento, o "
         "compasso, os acentos (o nível de cada tempo, ou o agrupamento, \"2+2+3\"), as notas "
         "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, Link, "
-        "volume reduzido e batida silenciada estão ligados"},
+        "volume reduzido e batida silenciada estão ligados; com o JACK, a sua latência de saída "
+        "e se o transporte é seguido ou comandado"},
        &Metronome::SayWhereAmI},
       {{Key::Char('e'), kNone},
        1,
@@ -398,7 +400,8 @@ void Metronome::ChangeTempo(Key key) {
 }
 
 void Metronome::SayWhereAmI(Key) {
-  speech_.WriteSpeakLine(StateLine(state_, playing_, listening_.Listening()));
+  speech_.WriteSpeakLine(StateLine(state_, playing_, listening_.Listening()) +
+                         OutputWords(output_));
 }
 
 void Metronome::AskToEnd(Key) {

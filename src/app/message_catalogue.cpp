@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 195> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 203> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -378,6 +378,18 @@ constexpr std::array<CatalogueEntry, 195> kCatalogue = {{
     {"CAONDTRE", ", treino at\xE9 "},
     {"CAONDVOL", ", volume "},
     {"CAONDBAT", ", batida silenciada"},
+    {"CAONDJCK",
+     ", JACK, lat\xEA"
+     "ncia "},
+    {"CAONDMS", " milissegundos"},
+    {"CAONDSEG", ", segue o transporte"},
+    {"CAONDMES", ", mestre do transporte"},
+    {"CAJCKPAR", "Servidor JACK parou"},
+    {"CAJCKIND",
+     "Servidor JACK indispon\xED"
+     "vel, tocando pela placa de som"},
+    {"CAJCKSEG", "Transporte JACK: seguindo"},
+    {"CAJCKMES", "Transporte JACK: mestre"},
     {"CAONDESC", ", escutando o m\xFAsico"},
     // Listening to the player (e, v) and the latency calibration (d).
     {"CAESU1",

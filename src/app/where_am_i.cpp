@@ -1,6 +1,8 @@
 // The state line of where am I, from the catalogue's words.
 #include "app/where_am_i.hpp"
 
+#include <algorithm>
+
 #include "app/accent_editor.hpp"
 #include "app/message_catalogue.hpp"
 
@@ -64,6 +66,18 @@ std::string StateLine(const MetronomeState& state, bool playing, bool listening)
   if (!playing) line += MessageText("CAONDBAT");
   if (listening) line += MessageText("CAONDESC");
   return line;
+}
+
+std::string OutputWords(audio::AudioOutput& output) {
+  if (output.DriverName() != "jack") return {};
+  const int rate = std::max(1, output.GetMixer().SampleRate());
+  const int64_t ms = (int64_t{output.OutputLatencyFrames()} * 1000 + rate / 2) / rate;
+  std::string words = MessageText("CAONDJCK") + std::to_string(ms) + MessageText("CAONDMS");
+  if (audio::TransportTimeline* timeline = output.Transport()) {
+    const bool follows = timeline->GetRole() == audio::TransportTimeline::Role::kFollow;
+    words += MessageText(follows ? "CAONDSEG" : "CAONDMES");
+  }
+  return words;
 }
 
 }  // namespace cadencio::app

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/metronome_state.hpp"
+#include "audio/audio_output.hpp"
 
 namespace cadencio::app {
 
@@ -13,5 +14,10 @@ namespace cadencio::app {
 // tempo trainer, a lowered beat volume, a silenced beat (`playing` false) and listening to the
 // player (`listening`).
 std::string StateLine(const MetronomeState& state, bool playing, bool listening = false);
+
+// Where JACK plays the beat: ", JACK, latência 11 milissegundos" (the output latency the server
+// reports, with the mixer's own), and the transport's role when it is followed or led; empty
+// for any other output.
+std::string OutputWords(audio::AudioOutput& output);
 
 }  // namespace cadencio::app

@@ -92,6 +92,8 @@ class PatternCursor {
   // The measure of the note at the cursor, counted from the run's first (count-in included).
   int64_t Measure() const;
   bool FirstOfMeasure() const { return note_ % MeasureNotes() == 0; }
+  // The note at the cursor within its measure, from 0.
+  int64_t NoteOfMeasure() const { return note_ % MeasureNotes(); }
   // The note at the cursor lies in a muted measure: the beat keeps silent there.
   bool Muted() const;
   // The next note, the first of a new tempo when the trainer steps there.

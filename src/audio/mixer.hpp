@@ -91,6 +91,18 @@ class Mixer {
   // loud speech with much sound above 7 kHz.
   int LookaheadFrames() const { return lookahead_; }
 
+  // Rendering thread, after Render: the rules the pattern follows, oldest first, for what keeps
+  // in step with the beat beside the sound (MIDI clock, the transport's bars and beats).
+  struct RuleList {
+    const BeatRule* rules;
+    const uint64_t* serials;  // tell the rules apart
+    int count;
+  };
+  RuleList PublishedRules() {
+    const Rules& rules = published_rules_.Latest();
+    return {rules.rules.data(), rules.serials.data(), rules.count};
+  }
+
   // Tests: hears every sound start with its exact stream frame (on the rendering thread).
   using OnsetObserver = std::function<void(int64_t frame, const Sound& sound)>;
   void SetOnsetObserver(OnsetObserver observer) { onset_observer_ = std::move(observer); }
