@@ -17,9 +17,25 @@ PatternCursor::PatternCursor(const BeatRule& rule)
     : rule_(rule), segment_start_(rule.start), bpm_(std::max(rule.bpm, 1)) {
   rule_.beats = std::clamp(rule_.beats, 1, kMaxPatternBeats);
   rule_.parts = std::max(rule_.parts, 1);
+  // A swing that would not keep its note within the beat plays straight.
+  if (rule_.swing_den < 2 || rule_.swing_den > 100 || rule_.swing_num <= 0 ||
+      rule_.swing_num >= rule_.swing_den) {
+    rule_.swing_num = 1;
+    rule_.swing_den = 2;
+  }
+  if (rule_.layer_notes < 2 || rule_.layer_notes > kMaxLayerNotes) rule_.layer_notes = 0;
+}
+
+bool PatternCursor::Swung() const {
+  return rule_.parts == 2 && note_ % 2 == 1 && 2 * rule_.swing_num != rule_.swing_den;
 }
 
 int64_t PatternCursor::Frame() const {
+  // The swung note is computed from its beat as the others are: (beat + num / den) beats.
+  if (Swung()) {
+    const int64_t position = note_ / 2 * rule_.swing_den + rule_.swing_num;
+    return segment_start_ + ScheduleFrame(position, rule_.swing_den, bpm_, rule_.rate);
+  }
   return segment_start_ + ScheduleFrame(note_, rule_.parts, bpm_, rule_.rate);
 }
 
@@ -50,8 +66,11 @@ PatternNote PatternCursor::Note() const {
   if (measure < rule_.count_in) return {nullptr, on_beat ? Word(beat) : nullptr};
   if (Muted()) return {};
   const BeatRule::Beat& sounds = rule_.beat[static_cast<std::size_t>(beat)];
+  // The shuffle leaves out the middle one of three notes to the beat.
+  if (rule_.shuffle && rule_.parts == 3 && in_measure % 3 == 1) return {};
   if (!on_beat) return {sounds.note, nullptr};
-  return {sounds.sound, rule_.count_aloud ? Word(beat) : nullptr};
+  const bool counted = rule_.count_aloud && !(rule_.count_layer && rule_.layer_notes > 0);
+  return {sounds.sound, counted ? Word(beat) : nullptr};
 }
 
 int64_t PatternCursor::NextStepNote() const {
@@ -84,7 +103,8 @@ void PatternCursor::SkipTo(int64_t frame) {
   while (Frame() < frame) {
     // Straight to the note before the frame, or before the next step when that comes first.
     const int64_t per_minute = int64_t{bpm_} * rule_.parts;
-    const int64_t before = (frame - segment_start_) * per_minute / (int64_t{60} * rule_.rate) - 1;
+    // Two notes back, as a swung note lies later than its straight place.
+    const int64_t before = (frame - segment_start_) * per_minute / (int64_t{60} * rule_.rate) - 2;
     note_ = std::max(note_, std::min(before, NextStepNote() - 1));
     Advance();
   }
@@ -94,6 +114,52 @@ int64_t PatternCursor::NextStepFrame() const {
   const int64_t note = NextStepNote();
   if (note == std::numeric_limits<int64_t>::max()) return -1;
   return segment_start_ + ScheduleFrame(note, rule_.parts, bpm_, rule_.rate);
+}
+
+void PatternCursor::NextMeasure() {
+  note_ = (note_ / MeasureNotes() + 1) * MeasureNotes() - 1;
+  Advance();
+}
+
+int64_t LayerCursor::Frame() const {
+  const BeatRule& rule = Rule();
+  if (rule.layer_notes == 0) return std::numeric_limits<int64_t>::max();
+  // k x measure / n from the measure's first frame: k x beats / n beats at the measure's tempo.
+  return measure_.Frame() +
+         ScheduleFrame(int64_t{note_} * rule.beats, rule.layer_notes, measure_.Bpm(), rule.rate);
+}
+
+PatternNote LayerCursor::Note() const {
+  const BeatRule& rule = Rule();
+  if (measure_.Measure() < rule.count_in || measure_.Muted()) return {};
+  const Sound* word = nullptr;
+  if (rule.count_aloud && rule.count_layer) {
+    // As with the beats, a word longer than the layer's shortest interval counts only the first.
+    const int64_t period =
+        int64_t{60} * rule.rate * rule.beats / (int64_t{measure_.Bpm()} * rule.layer_notes);
+    if (note_ == 0 || rule.longest_word <= period) {
+      word = rule.layer_word[static_cast<std::size_t>(note_)];
+    }
+  }
+  return {rule.layer_sound, word};
+}
+
+void LayerCursor::Advance() {
+  if (++note_ < Rule().layer_notes) return;
+  note_ = 0;
+  measure_.NextMeasure();
+}
+
+void LayerCursor::SkipTo(int64_t frame) {
+  if (Rule().layer_notes == 0) return;
+  // Measure by measure to the one that holds the frame, then note by note.
+  for (PatternCursor next = measure_;;) {
+    next.NextMeasure();
+    if (next.Frame() > frame) break;
+    measure_ = next;
+    note_ = 0;
+  }
+  while (Frame() < frame) Advance();
 }
 
 int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame) {

@@ -21,8 +21,9 @@ namespace cadencio::audio {
 // frame (halves up).
 int64_t ScheduleFrame(int64_t note, int parts, int32_t bpm, int64_t rate);
 
-// Beats a measure of the pattern can hold.
+// Beats a measure of the pattern can hold, and notes of the second layer.
 inline constexpr int kMaxPatternBeats = 16;
+inline constexpr int kMaxLayerNotes = 9;
 
 struct BeatRule {
   // What one beat of the measure plays: its sound on the beat (null: silent), the softer note
@@ -58,6 +59,19 @@ struct BeatRule {
   int32_t trainer_step = 0;
   int32_t trainer_every = 0;
   int64_t trainer_phase = 0;
+  // The feel: with 2 notes to the beat, the second lies swing_num / swing_den of the beat after
+  // the beat (1/2: straight); with 3, `shuffle` leaves the middle one out.
+  int swing_num = 1;
+  int swing_den = 2;
+  bool shuffle = false;
+  // The second layer: `layer_notes` notes over each measure (off below 2), note k on
+  // round(k x measure / layer_notes) frames from the measure's first, each playing
+  // `layer_sound`. With `count_layer`, counting aloud counts the layer's notes with
+  // `layer_word` instead of the beats.
+  int layer_notes = 0;
+  const Sound* layer_sound = nullptr;
+  bool count_layer = false;
+  std::array<const Sound*, kMaxLayerNotes> layer_word{};
 };
 
 // One note of the pattern: the beat channel's sound and the counted word that start on its
@@ -91,8 +105,12 @@ class PatternCursor {
   void SkipTo(int64_t frame);
   // The frame of the next note after the cursor that starts a new tempo, or -1 for none.
   int64_t NextStepFrame() const;
+  // On to the first note of the next measure.
+  void NextMeasure();
 
  private:
+  // The note at the cursor is the second of a beat of two that the swing moves.
+  bool Swung() const;
   int64_t MeasureNotes() const { return int64_t{rule_.parts} * rule_.beats; }
   // The note of this tempo's run on which the trainer next steps (none: INT64_MAX).
   int64_t NextStepNote() const;
@@ -103,6 +121,27 @@ class PatternCursor {
   int64_t segment_measure_ = 0;  // the measure it begins
   int32_t bpm_ = 60;
   int64_t note_ = 0;  // the note at the cursor, in this tempo's run
+};
+
+// Walks the second layer's notes of a rule in order, from its first. Its notes follow the
+// measures of the beat (tempo steps, count-in and muted measures included): the layer keeps
+// silent in the count-in and in muted measures. Frame() is INT64_MAX while the layer is off.
+class LayerCursor {
+ public:
+  LayerCursor() = default;
+  explicit LayerCursor(const BeatRule& rule) : measure_(rule) {}
+
+  int64_t Frame() const;
+  PatternNote Note() const;
+  void Advance();
+  // Moves on to the first note at or after `frame`.
+  void SkipTo(int64_t frame);
+
+ private:
+  const BeatRule& Rule() const { return measure_.Rule(); }
+
+  PatternCursor measure_;  // at the first note of the layer note's measure
+  int note_ = 0;           // the layer's note in that measure
 };
 
 // The measures of the beat (not the count-in) a rule has finished by `frame`: those whose
