@@ -319,10 +319,11 @@ TEST(PatternCursor, FeelsPlaceAndLeaveOutTheSubdivisions) {
     int parts, num, den;
     bool shuffle;
   };
-  const Feel feels[] = {{"straight", 2, 1, 2, false},        {"light swing", 2, 7, 12, false},
-                        {"triplet swing", 2, 2, 3, false},   {"dotted swing", 2, 3, 4, false},
-                        {"shuffle", 3, 1, 2, true},          {"shuffle needs three", 2, 1, 2, true},
-                        {"swing needs two", 3, 2, 3, false}, {"a bad swing plays straight", 2, 5, 4, false}};
+  const Feel feels[] = {
+      {"straight", 2, 1, 2, false},        {"light swing", 2, 7, 12, false},
+      {"triplet swing", 2, 2, 3, false},   {"dotted swing", 2, 3, 4, false},
+      {"shuffle", 3, 1, 2, true},          {"shuffle needs three", 2, 1, 2, true},
+      {"swing needs two", 3, 2, 3, false}, {"a bad swing plays straight", 2, 5, 4, false}};
   for (const Feel& f : feels) {
     for (const int32_t bpm : {60, 120, 300, 317, 500}) {
       BeatRule rule = MakeRule(bpm, 3, f.parts);
