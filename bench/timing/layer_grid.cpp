@@ -17,9 +17,10 @@ bool OnFrame(const OnsetFinder& finder, int64_t frame) {
   return finder.Refine(frame, 2).frame == frame;
 }
 
-// The first frame from `from` on where a measure's notes all start exactly on their frames.
+// The first frame within 20 measures from `from` on where two measures of notes all start
+// exactly on their frames (speech said over the first of them may hide a note).
 int64_t FirstMeasure(const OnsetFinder& finder, const MeasureGrid& grid, int64_t from) {
-  for (int64_t guess = from; guess < from + 2 * grid.measure_frames;) {
+  for (int64_t guess = from; guess < from + 20 * grid.measure_frames;) {
     const OnsetMatch match =
         finder.Refine(guess + grid.measure_frames / 8, grid.measure_frames / 8);
     if (match.frame < 0) {
