@@ -1,12 +1,13 @@
 // The beat while it plays: the rule the metronome publishes to the audio thread, the trainer's
-// steps taken over from it, the count-in written in the screen-reader mode, and what the front
-// end shows of the run beside the screen.
+// steps taken over from it, the count-in written in the screen-reader mode, what the front end
+// shows of the run beside the screen, and, while Link is on, the session the rule follows.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "app/count_words.hpp"
+#include "app/link_follower.hpp"
 #include "app/listening/listen_session.hpp"
 #include "app/metronome_state.hpp"
 #include "app/tap_tempo.hpp"
@@ -24,12 +25,19 @@ class BeatRunner {
   // Everything given must outlive the run.
   BeatRunner(console::Console& console, speech::SpeechFrontEnd& speech, audio::AudioOutput& output,
              audio::BeatChannel& beats, base::Clock& clock, MetronomeState& state,
-             CountWords& count_words, TapTempo& taps);
+             CountWords& count_words, TapTempo& taps, LinkFollower& link);
 
   // Plays the beat until a key waits or a run of taps has stopped (with a count-in first when
   // `count_in`): the audio thread plays the pattern, and this thread only says each step of the
-  // tempo trainer and, in the screen-reader mode, writes the count-in as one line.
-  void PlayUntilKey(bool count_in);
+  // tempo trainer and, in the screen-reader mode, writes the count-in as one line. While Link
+  // is on the pattern follows the session, and what settles in it is said; true when the
+  // session stopped, which stops the beat.
+  bool PlayUntilKey(bool count_in);
+  // The beat has been paused or silenced: its next run starts anew rather than going on with
+  // the session's measures, and the session stops with it when `stop_session`.
+  void Halt(bool stop_session);
+  // Takes and says what has settled in Link's session: a peer's tempo, the number of peers.
+  LinkFollower::News FollowLink();
   // The tempo and the measure shown follow a change at once, before the next beat.
   void ShowTempoAndMeasure();
   // Muted measures and the trainer count their measures again from the next one.
@@ -50,6 +58,15 @@ class BeatRunner {
   void StopBeat();
   // Takes over every tempo step of the trainer that starts at or before `frame`, and says it.
   void FollowSteps(int64_t frame);
+  // A new tempo, from the trainer or from Link's session, taken; and said: only the number, as
+  // after Up and Down, while the screen keeps the whole line.
+  void TakeTempo(int32_t bpm);
+  void SayTempo();
+  // Makes the rule about to start follow Link's session: a run that starts anew starts the
+  // session too, any other goes on with the session's measures.
+  void ShareRule(bool count_in);
+  // The session's beats now, for the shared rule published last.
+  audio::TimelineView RuleView() const;
   // The count-in's words, as the screen-reader mode writes them: "um, dois, tr\xEAs".
   std::string CountInLine() const;
   // Tells the front end of a run of the beat whose first measure starts at `start`.
@@ -65,6 +82,8 @@ class BeatRunner {
   MetronomeState& state_;
   CountWords& count_words_;
   TapTempo& taps_;
+  LinkFollower& link_;
+  bool halted_ = true;            // the next run starts anew
   audio::BeatRule rule_;          // the rule published last
   audio::PatternCursor steps_;    // the trainer's steps taken over from it so far
   int64_t measures_done_ = 0;     // whole measures since muted measures were set

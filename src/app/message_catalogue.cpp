@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 207> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 215> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -407,6 +407,7 @@ constexpr std::array<CatalogueEntry, 207> kCatalogue = {{
     {"CASWING3", "Swing pontuado, 75 por cento"},
     {"CAONDSHU", ", shuffle"},
     {"CAONDCAM", ", contagem na camada"},
+    {"CAONDESC", ", escutando o m\xFAsico"},
     // Listening to the player (e, v) and the latency calibration (d).
     {"CAESU1",
      "E min\xFA"
@@ -423,6 +424,7 @@ constexpr std::array<CatalogueEntry, 207> kCatalogue = {{
     {"CAESULIG", "Escuta ligada"},
     {"CAESUDES", "Escuta desligada"},
     {"CAESUPAR", "O microfone parou, escuta desligada"},
+    {"CAESUPAU", "Escuta em pausa enquanto o afinador ouve"},
     {"CAESUNEN", "Nenhuma nota ouvida"},
     {"CAESUNOTA", " nota"},
     {"CAESUNOTAS", " notas"},
@@ -460,6 +462,15 @@ constexpr std::array<CatalogueEntry, 207> kCatalogue = {{
     {"CACALGRV",
      "Lat\xEA"
      "ncia gravada"},
+    // Ableton Link (k): on and off with the number of peers, and its help line.
+    {"CALNKLIG", "Link ligado, "},
+    {"CALNKDES", "Link desligado"},
+    {"CALNKPAR", " parceiros"},
+    {"CALNKPA1", " parceiro"},
+    {"CALNK1",
+     "K min\xFA"
+     "sculo, Link, liga ou desliga"},
+    {"CAONDLNK", ", Link ligado"},
 }};
 
 }  // namespace
@@ -510,6 +521,11 @@ void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int b
   if (const char* key = MeasureKey(beats)) return SayMessage(console, speech, key, 0);
   SayMessage(console, speech, "CACOMPDE", 0);
   speech.WriteSpeak(std::to_string(beats));
+}
+
+void SayPeers(console::Console& console, speech::SpeechFrontEnd& speech, int peers) {
+  speech.WriteSpeak(std::to_string(peers));
+  SayMessage(console, speech, peers == 1 ? "CALNKPA1" : "CALNKPAR", 1);
 }
 
 }  // namespace cadencio::app

@@ -79,6 +79,7 @@ void LoadDefaults(const files::AudiraSettings& settings, MetronomeState& state) 
   state.Swing = SwingOfPercent(StoredSetting(settings, "SWING", 50, 75, 50)).value_or(0);
   state.Shuffle = StoredSetting(settings, "SHUFFLE", 0, 1, 0) == 1;
   state.LatencyMs = StoredLatency(settings.ReadIniString("CADENCIO", "LATENCIA"));
+  state.LinkOn = StoredSetting(settings, "LINK", 0, 1, 0) == 1;
   // The trainer runs only with all three of its settings.
   if (state.TrainerStep == 0 || state.TrainerEvery == 0) state.StopTrainer();
 }
@@ -179,6 +180,7 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   if (!state.LayerSound.empty() || !settings.ReadIniString("CADENCIO", "SOMCAMADA").empty()) {
     entries.push_back({"SOMCAMADA", stored(SoundName(state.LayerSound))});
   }
+  add_setting("LINK", state.LinkOn ? 1 : 0, 0);
   const AccentPattern accents = PatternFor(state);
   if (!IsDefault(accents) || !settings.ReadIniString("CADENCIO", "ACENTOS").empty()) {
     entries.push_back({"ACENTOS", PatternText(accents)});

@@ -2,6 +2,7 @@
 #include "audio/beat_pattern.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace cadencio::audio {
@@ -26,17 +27,30 @@ PatternCursor::PatternCursor(const BeatRule& rule)
   if (rule_.layer_notes < 2 || rule_.layer_notes > kMaxLayerNotes) rule_.layer_notes = 0;
 }
 
-bool PatternCursor::Swung() const {
-  return rule_.parts == 2 && note_ % 2 == 1 && 2 * rule_.swing_num != rule_.swing_den;
+bool PatternCursor::Swung(int64_t note) const {
+  return rule_.parts == 2 && note % 2 == 1 && 2 * rule_.swing_num != rule_.swing_den;
 }
 
-int64_t PatternCursor::Frame() const {
-  // The swung note is computed from its beat as the others are: (beat + num / den) beats.
-  if (Swung()) {
-    const int64_t position = note_ / 2 * rule_.swing_den + rule_.swing_num;
-    return segment_start_ + ScheduleFrame(position, rule_.swing_den, bpm_, rule_.rate);
+int64_t PatternCursor::FrameAt(int64_t num, int den) const {
+  if (FollowsTimeline()) {
+    return std::llround(view_.FrameOf(SegmentBeat() + static_cast<double>(num) / den));
   }
-  return segment_start_ + ScheduleFrame(note_, rule_.parts, bpm_, rule_.rate);
+  return segment_start_ + ScheduleFrame(num, den, bpm_, rule_.rate);
+}
+
+int64_t PatternCursor::FrameOfNote(int64_t note) const {
+  // The swung note is placed from its beat as the others are: (beat + num / den) beats.
+  if (Swung(note)) return FrameAt(note / 2 * rule_.swing_den + rule_.swing_num, rule_.swing_den);
+  return FrameAt(note, rule_.parts);
+}
+
+int64_t PatternCursor::FrameAfter(int64_t num, int den) const {
+  if (FollowsTimeline()) return FrameAt(note_ * den + num * rule_.parts, den * rule_.parts);
+  return Frame() + ScheduleFrame(num, den, bpm_, rule_.rate);
+}
+
+double PatternCursor::SegmentBeat() const {
+  return static_cast<double>(rule_.anchor + segment_measure_ * rule_.beats);
 }
 
 int64_t PatternCursor::Measure() const {
@@ -46,7 +60,8 @@ int64_t PatternCursor::Measure() const {
 const Sound* PatternCursor::Word(int beat) const {
   // The shortest interval of the schedule (the exact one or a frame less): a longer word would
   // run into the next.
-  const int64_t period = int64_t{60} * rule_.rate / bpm_;
+  const int64_t period = FollowsTimeline() ? static_cast<int64_t>(view_.frames_per_beat)
+                                           : int64_t{60} * rule_.rate / bpm_;
   if (beat > 0 && rule_.longest_word > period) return nullptr;
   return rule_.beat[static_cast<std::size_t>(beat)].word;
 }
@@ -104,7 +119,11 @@ void PatternCursor::SkipTo(int64_t frame) {
     // Straight to the note before the frame, or before the next step when that comes first.
     const int64_t per_minute = int64_t{bpm_} * rule_.parts;
     // Two notes back, as a swung note lies later than its straight place.
-    const int64_t before = (frame - segment_start_) * per_minute / (int64_t{60} * rule_.rate) - 2;
+    const int64_t before =
+        FollowsTimeline() ? static_cast<int64_t>(
+                                std::floor((view_.BeatAt(frame) - SegmentBeat()) * rule_.parts)) -
+                                2
+                          : (frame - segment_start_) * per_minute / (int64_t{60} * rule_.rate) - 2;
     note_ = std::max(note_, std::min(before, NextStepNote() - 1));
     Advance();
   }
@@ -113,7 +132,7 @@ void PatternCursor::SkipTo(int64_t frame) {
 int64_t PatternCursor::NextStepFrame() const {
   const int64_t note = NextStepNote();
   if (note == std::numeric_limits<int64_t>::max()) return -1;
-  return segment_start_ + ScheduleFrame(note, rule_.parts, bpm_, rule_.rate);
+  return FrameOfNote(note);
 }
 
 void PatternCursor::NextMeasure() {
@@ -124,9 +143,8 @@ void PatternCursor::NextMeasure() {
 int64_t LayerCursor::Frame() const {
   const BeatRule& rule = Rule();
   if (rule.layer_notes == 0) return std::numeric_limits<int64_t>::max();
-  // k x measure / n from the measure's first frame: k x beats / n beats at the measure's tempo.
-  return measure_.Frame() +
-         ScheduleFrame(int64_t{note_} * rule.beats, rule.layer_notes, measure_.Bpm(), rule.rate);
+  // k x measure / n from the measure's first frame: k x beats / n beats after it.
+  return measure_.FrameAfter(int64_t{note_} * rule.beats, rule.layer_notes);
 }
 
 PatternNote LayerCursor::Note() const {
@@ -162,8 +180,9 @@ void LayerCursor::SkipTo(int64_t frame) {
   while (Frame() < frame) Advance();
 }
 
-int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame) {
+int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame, const TimelineView& view) {
   PatternCursor cursor(rule);
+  cursor.Follow(view);
   cursor.SkipTo(frame);
   // The measures begun by the frame; all but the last of them are done.
   const int64_t begun =

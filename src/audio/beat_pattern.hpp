@@ -7,11 +7,15 @@
 // run's start, computed from n in whole numbers: the tempo heard is the tempo asked for, every
 // interval is within a frame of the exact one, and nothing drifts. The tempo trainer's step
 // starts a new run of the new tempo on the frame the next measure had at the old one.
+//
+// A rule may instead follow a timeline shared with other programs (Ableton Link): its notes
+// then fall on the session's beats, wherever the session's tempo and phase put them.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "audio/shared_timeline.hpp"
 #include "audio/sound.hpp"
 
 namespace cadencio::audio {
@@ -72,6 +76,11 @@ struct BeatRule {
   const Sound* layer_sound = nullptr;
   bool count_layer = false;
   std::array<const Sound*, kMaxLayerNotes> layer_word{};
+  // Following a shared timeline: note n of the run falls on the session's beat `anchor` +
+  // n / parts (`anchor` begins a measure) where the view the cursor follows puts it; `start` is
+  // only where the first note was expected, and `bpm` where the trainer's steps begin.
+  bool shared = false;
+  int64_t anchor = 0;
 };
 
 // One note of the pattern: the beat channel's sound and the counted word that start on its
@@ -90,7 +99,7 @@ class PatternCursor {
 
   const BeatRule& Rule() const { return rule_; }
   // The stream frame of the note at the cursor, and what it plays.
-  int64_t Frame() const;
+  int64_t Frame() const { return FrameOfNote(note_); }
   PatternNote Note() const;
   // The tempo of the note at the cursor.
   int32_t Bpm() const { return bpm_; }
@@ -107,11 +116,24 @@ class PatternCursor {
   int64_t NextStepFrame() const;
   // On to the first note of the next measure.
   void NextMeasure();
+  // The frame `num` / `den` beats after the note at the cursor: the note's frame and the interval
+  // rounded once (a shared rule's where the timeline puts it).
+  int64_t FrameAfter(int64_t num, int den) const;
+  // The shared timeline as it falls in the stream now, which the notes of a shared rule follow
+  // (without one they keep the rule's own schedule).
+  void Follow(const TimelineView& view) { view_ = view; }
+  bool FollowsTimeline() const { return rule_.shared && view_.Valid(); }
 
  private:
-  // The note at the cursor is the second of a beat of two that the swing moves.
-  bool Swung() const;
+  // Note `note` is the second of a beat of two that the swing moves.
+  bool Swung(int64_t note) const;
+  // The stream frame `num` / `den` beats into this tempo's run.
+  int64_t FrameAt(int64_t num, int den) const;
   int64_t MeasureNotes() const { return int64_t{rule_.parts} * rule_.beats; }
+  // The session's beat of the first note of this tempo's run, for a shared rule.
+  double SegmentBeat() const;
+  // The stream frame of note `note` of this tempo's run.
+  int64_t FrameOfNote(int64_t note) const;
   // The note of this tempo's run on which the trainer next steps (none: INT64_MAX).
   int64_t NextStepNote() const;
   const Sound* Word(int beat) const;
@@ -121,6 +143,7 @@ class PatternCursor {
   int64_t segment_measure_ = 0;  // the measure it begins
   int32_t bpm_ = 60;
   int64_t note_ = 0;  // the note at the cursor, in this tempo's run
+  TimelineView view_;
 };
 
 // Walks the second layer's notes of a rule in order, from its first. Its notes follow the
@@ -136,6 +159,9 @@ class LayerCursor {
   void Advance();
   // Moves on to the first note at or after `frame`.
   void SkipTo(int64_t frame);
+  // As PatternCursor's: the layer follows a shared timeline as the beat does.
+  void Follow(const TimelineView& view) { measure_.Follow(view); }
+  bool FollowsTimeline() const { return measure_.FollowsTimeline(); }
 
  private:
   const BeatRule& Rule() const { return measure_.Rule(); }
@@ -145,7 +171,7 @@ class LayerCursor {
 };
 
 // The measures of the beat (not the count-in) a rule has finished by `frame`: those whose
-// following measure begins at or before it.
-int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame);
+// following measure begins at or before it (a shared rule's as `view` places them).
+int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame, const TimelineView& view = {});
 
 }  // namespace cadencio::audio

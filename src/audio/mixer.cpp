@@ -81,6 +81,11 @@ void Mixer::AddStream(std::unique_ptr<MixedStream> stream) {
   stream_count_.store(count + 1, std::memory_order_release);
 }
 
+void Mixer::SetSharedTimeline(std::unique_ptr<SharedTimeline> timeline) {
+  timeline_owned_ = std::move(timeline);
+  timeline_.store(timeline_owned_.get(), std::memory_order_release);
+}
+
 void Mixer::Render(float* out, int frames) {
   std::fill(out, out + frames * 2, 0.0f);
   const int64_t base = rendered_.load(std::memory_order_relaxed);
@@ -97,6 +102,16 @@ void Mixer::Render(float* out, int frames) {
   const int streams = stream_count_.load(std::memory_order_acquire);
   for (int i = 0; i < streams; ++i) streams_[static_cast<std::size_t>(i)]->MixInto(out, frames);
   rendered_.store(base + frames, std::memory_order_release);
+}
+
+template <class Cursor>
+int64_t Mixer::PlayingFrame(const Cursor& cursor, int64_t frame) const {
+  const int64_t note_frame = cursor.Frame();
+  // 10 ms: far more than the measured pace moves a note between two buffers, far less than a
+  // session that jumps to a new phase does.
+  const int64_t late = sample_rate_ / 100;
+  if (cursor.FollowsTimeline() && note_frame < frame && note_frame >= frame - late) return frame;
+  return note_frame;
 }
 
 void Mixer::FindPatternNotes(int frames, int64_t base, PiecePattern& pattern) {
@@ -123,13 +138,17 @@ void Mixer::WalkNotes(Cursor& cursor, uint64_t& serial, int frames, int64_t base
       frame = until;
       continue;
     }
-    if (rules.serials[governing] != serial) {
-      // A rule taken up here: its notes before this frame were another rule's to play.
+    const BeatRule& rule = rules.rules[governing];
+    SharedTimeline* timeline = timeline_.load(std::memory_order_acquire);
+    const bool taken_up = rules.serials[governing] != serial;
+    if (taken_up) {
       serial = rules.serials[governing];
-      cursor = Cursor(rules.rules[governing]);
-      cursor.SkipTo(frame);
+      cursor = Cursor(rule);
     }
-    const int64_t note_frame = cursor.Frame();
+    if (rule.shared && timeline != nullptr) cursor.Follow(timeline->View(frame, rule.beats));
+    // A rule taken up here: its notes before this frame were another rule's to play.
+    if (taken_up) cursor.SkipTo(frame);
+    const int64_t note_frame = PlayingFrame(cursor, frame);
     if (note_frame >= until) {
       frame = until;
       continue;
@@ -220,6 +239,9 @@ void Mixer::RenderOutput(float* out, int frames) {
   const float attack = 1.0f / static_cast<float>(lookahead_);
   float* held = limited_.data();
   float* needs = limiter_needs_.data();
+  if (SharedTimeline* timeline = timeline_.load(std::memory_order_acquire)) {
+    timeline->BeginBuffer(FramesRendered());
+  }
   for (int done = 0; done < frames; done += kLimiterFrames) {
     const int count = std::min(frames - done, kLimiterFrames);
     const int total = lookahead_ + count;
