@@ -261,6 +261,22 @@ std::span<const MainCommand> Metronome::Commands() {
         "até o microfone é medida, dita e gravada (LATENCIA em [CADENCIO]); usada na escuta "
         "quando o microfone não ouve a batida"},
        &Metronome::CalibrateLatency},
+      {{Key::Char('k'), kNone},
+       1,
+       "CALNK1",
+       {"k",
+        "Ableton Link on / off, said with the number of peers (\"Link ligado, 2 parceiros\"): "
+        "the tempo set here becomes the session's and a peer's becomes cadencio's, said once it "
+        "settles; the beat follows the session's beats and measures; start and stop (Space, "
+        "Tab) are shared with the peers that share them; a session above 500 BPM plays at half, "
+        "and the lowest tempo is 20",
+        "k",
+        "Ableton Link liga / desliga, dito com o número de parceiros (\"Link ligado, 2 "
+        "parceiros\"): o andamento daqui passa à sessão e o de um parceiro passa ao cadencio, "
+        "dito quando se firma; a batida segue os tempos e compassos da sessão; o início e a "
+        "parada (Espaço, Tab) são partilhados com os parceiros que os partilham; uma sessão "
+        "acima de 500 BPM toca pela metade, e o andamento mínimo é 20"},
+       &Metronome::ToggleLink},
       {{Key::Char('j'), kNone},
        1,
        "CAPOL1",
@@ -302,22 +318,6 @@ std::span<const MainCommand> Metronome::Commands() {
         "(58 %), swing de tercina (67 %), swing pontuado (75 %); com 3 notas por tempo, o "
         "shuffle deixa de fora a do meio; com outro número, 2 notas por tempo e o swing"},
        &Metronome::ChangeFeel},
-      {{Key::Char('k'), kNone},
-       1,
-       "CALNK1",
-       {"k",
-        "Ableton Link on / off, said with the number of peers (\"Link ligado, 2 parceiros\"): "
-        "the tempo set here becomes the session's and a peer's becomes cadencio's, said once it "
-        "settles; the beat follows the session's beats and measures; start and stop (Space, "
-        "Tab) are shared with the peers that share them; a session above 500 BPM plays at half, "
-        "and the lowest tempo is 20",
-        "k",
-        "Ableton Link liga / desliga, dito com o número de parceiros (\"Link ligado, 2 "
-        "parceiros\"): o andamento daqui passa à sessão e o de um parceiro passa ao cadencio, "
-        "dito quando se firma; a batida segue os tempos e compassos da sessão; o início e a "
-        "parada (Espaço, Tab) são partilhados com os parceiros que os partilham; uma sessão "
-        "acima de 500 BPM toca pela metade, e o andamento mínimo é 20"},
-       &Metronome::ToggleLink},
   };
   return kCommands;
 }
