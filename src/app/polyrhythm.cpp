@@ -16,7 +16,11 @@ std::optional<int> SwingOfPercent(int percent) {
 }
 
 std::string LayerWords(int notes, int beats) {
-  return std::string(CountWordText(notes)) + MessageText("CAPOLCON") + CountWordText(beats);
+  // A measure set later beyond the count words (F6, a song) keeps its digits.
+  const auto word = [](int n) {
+    return n >= 1 && n <= kCountWords ? std::string(CountWordText(n)) : std::to_string(n);
+  };
+  return word(notes) + MessageText("CAPOLCON") + word(beats);
 }
 
 std::string FeelWords(const MetronomeState& state) {

@@ -91,6 +91,15 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
        false,
        {"3 notas por tempo", "shuffle"},
        {"swing", "contra", "camada"}},
+      {"a layer over a measure beyond the count words keeps its digits",
+       [](MetronomeState& s) {
+         s.BeatsPerMeasure = 12;
+         s.LayerNotes = 5;
+       },
+       true,
+       false,
+       {"compasso de 12", "cinco contra 12"},
+       {"nove"}},
   };
   for (const Case& c : cases) {
     MetronomeState state;
