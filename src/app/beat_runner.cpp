@@ -8,6 +8,7 @@
 
 #include "app/accent_sounds.hpp"
 #include "app/message_catalogue.hpp"
+#include "app/polyrhythm.hpp"
 #include "app/settings_store.hpp"
 #include "app/transport_follow.hpp"
 
@@ -59,6 +60,7 @@ audio::BeatRule BeatRunner::MakeRule(bool count_in) {
       rule.longest_word = std::max(rule.longest_word, sounds.word->FrameCount());
     }
   }
+  AddLayerAndFeel(rule, state_, beats_, count_words_);
   rule.count_aloud = state_.CountAloud;
   rule.count_in = count_in ? 1 : 0;
   rule.played = state_.PlayedMeasures;

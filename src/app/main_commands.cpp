@@ -279,6 +279,47 @@ std::span<const MainCommand> Metronome::Commands() {
         "parada (Espaço, Tab) são partilhados com os parceiros que os partilham; uma sessão "
         "acima de 500 BPM toca pela metade, e o andamento mínimo é 20"},
        &Metronome::ToggleLink},
+      {{Key::Char('j'), kNone},
+       1,
+       "CAPOL1",
+       {"j",
+        "polyrhythm: asks for the notes of a second layer and the beats of the measure, 2 to 9 "
+        "each (\"32\" or \"3:2\"), sets the measure and says it (\"três contra dois\"); the "
+        "layer's "
+        "notes divide each measure evenly; j again turns it off",
+        "j",
+        "polirritmo: pergunta as notas de uma segunda camada e os tempos do compasso, de 2 a 9 "
+        "cada (\"32\" ou \"3:2\"), ajusta o compasso e o diz (\"três contra dois\"); as notas da "
+        "camada dividem cada compasso por igual; j de novo desliga"},
+       &Metronome::ChangeLayer},
+      {{Key::Char('y'), kNone},
+       1,
+       "CACAM1",
+       {"y",
+        "the second layer's sound, chosen from the effects (Ctrl+Enter plays one), then its "
+        "volume from 1 to 10, played as it is set",
+        "y",
+        "o som da segunda camada, escolhido entre os efeitos (Control+Enter toca um), e depois "
+        "o seu volume de 1 a 10, tocado ao ser ajustado"},
+       &Metronome::ChooseLayerSound},
+      {{Key::Char('u'), kNone},
+       1,
+       "CACAMCO1",
+       {"u", "counting aloud counts the second layer's notes or the beats", "u",
+        "a contagem em voz alta conta as notas da segunda camada ou os tempos"},
+       &Metronome::SwapCountedLayer},
+      {{Key::Char('w'), kNone},
+       1,
+       "CASWI1",
+       {"w",
+        "feel: with 2 notes per beat, the second moves late, in steps: straight (50 %), light "
+        "swing (58 %), triplet swing (67 %), dotted swing (75 %); with 3 notes per beat, the "
+        "shuffle leaves the middle one out; with another number, 2 notes per beat and the swing",
+        "w",
+        "balanço: com 2 notas por tempo, a segunda atrasa, em passos: reto (50 %), swing leve "
+        "(58 %), swing de tercina (67 %), swing pontuado (75 %); com 3 notas por tempo, o "
+        "shuffle deixa de fora a do meio; com outro número, 2 notas por tempo e o swing"},
+       &Metronome::ChangeFeel},
   };
   return kCommands;
 }

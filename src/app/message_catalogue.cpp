@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 203> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 223> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -390,6 +390,35 @@ constexpr std::array<CatalogueEntry, 203> kCatalogue = {{
      "vel, tocando pela placa de som"},
     {"CAJCKSEG", "Transporte JACK: seguindo"},
     {"CAJCKMES", "Transporte JACK: mestre"},
+    // Polyrhythms and feels (j, y, u, w).
+    {"CAPOL1",
+     "J min\xFA"
+     "sculo, polirritmo, liga ou desliga"},
+    {"CACAM1",
+     "Y min\xFA"
+     "sculo, som e volume da segunda camada"},
+    {"CACAMCO1",
+     "U min\xFA"
+     "sculo, conta a segunda camada ou os tempos"},
+    {"CASWI1",
+     "W min\xFA"
+     "sculo, swing e shuffle"},
+    {"CAINFPOL", "Polirritmo, notas contra tempos : "},
+    {"CAPOLCON", " contra "},
+    {"CAPOLDES", "Polirritmo desligado"},
+    {"CACAMSOM", "Som da segunda camada"},
+    {"CACAMVOL", "Volume da camada "},
+    {"CAINFVOL", "Volume de 1 a 10 : "},
+    {"CACAMCON", "Contagem na segunda camada"},
+    {"CATEMCON", "Contagem nos tempos"},
+    {"CASHULIG", "Shuffle ligado"},
+    {"CASHUDES", "Shuffle desligado"},
+    {"CASWING0", "Reto"},
+    {"CASWING1", "Swing leve, 58 por cento"},
+    {"CASWING2", "Swing de tercina, 67 por cento"},
+    {"CASWING3", "Swing pontuado, 75 por cento"},
+    {"CAONDSHU", ", shuffle"},
+    {"CAONDCAM", ", contagem na camada"},
     {"CAONDESC", ", escutando o m\xFAsico"},
     // Listening to the player (e, v) and the latency calibration (d).
     {"CAESU1",

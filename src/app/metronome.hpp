@@ -126,6 +126,16 @@ class Metronome {
   // Asks for a whole number after a catalogue prompt in the spoken field editor; -1 when the
   // answer is not a whole number from `low` to `high`.
   int32_t AskNumber(const std::string& key, int32_t low, int32_t high);
+  // The text typed after a catalogue prompt in the spoken field editor, at most `capacity`
+  // characters.
+  std::string AskText(const std::string& key, int capacity);
+  // Polyrhythms and feels (layer_commands.cpp). j: asks for the rhythm ("3:2"), or turns the
+  // second layer off; y: the layer's sound and volume; u: counts the layer or the beats;
+  // w: the next swing step with 2 notes per beat, the shuffle on or off with 3.
+  void ChangeLayer(base::Key key);
+  void ChooseLayerSound(base::Key key);
+  void SwapCountedLayer(base::Key key);
+  void ChangeFeel(base::Key key);
   // Renders the count words once counting or the count-in is on, and again after the speech
   // speed has changed.
   void PrepareCountWords();

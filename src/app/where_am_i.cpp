@@ -5,6 +5,7 @@
 
 #include "app/accent_editor.hpp"
 #include "app/message_catalogue.hpp"
+#include "app/polyrhythm.hpp"
 
 namespace cadencio::app {
 
@@ -31,6 +32,17 @@ std::string AccentWords(const AccentPattern& pattern) {
   return text;
 }
 
+// ", três contra dois, swing de tercina, 67 por cento": the layer and the feel, when on.
+std::string RhythmWords(const MetronomeState& state) {
+  std::string text;
+  if (state.LayerNotes > 0) text += ", " + LayerWords(state.LayerNotes, state.BeatsPerMeasure);
+  if (state.Subdivisions == 3 && state.Shuffle) return text + MessageText("CAONDSHU");
+  std::string feel = FeelWords(state);
+  if (feel.empty()) return text;
+  feel[0] = static_cast<char>(feel[0] - 'A' + 'a');  // "Swing" as the line goes on
+  return text + ", " + feel;
+}
+
 }  // namespace
 
 std::string StateLine(const MetronomeState& state, bool playing, bool listening) {
@@ -46,9 +58,11 @@ std::string StateLine(const MetronomeState& state, bool playing, bool listening)
     line += ", ";
     line += std::to_string(state.Subdivisions) + MessageText("CAONDNOT");
   }
+  line += RhythmWords(state);
   if (state.CountAloud) {
     line += MessageText("CAONDCON");
     if (state.CountByGroups) line += MessageText("CAONDGRU");
+    if (state.CountLayer && state.LayerNotes > 0) line += MessageText("CAONDCAM");
   }
   if (state.CountIn) line += MessageText("CAONDINI");
   if (state.PlayedMeasures > 0 && state.MutedMeasures > 0) {

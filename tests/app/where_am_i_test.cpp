@@ -68,6 +68,39 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
        false,
        {"tern\xE1rio"},
        {"agrupamento", "acentos"}},
+      {"three against two in triplet swing, the layer counted",
+       [](MetronomeState& s) {
+         s.BeatsPerMeasure = 2;
+         s.LayerNotes = 3;
+         s.Subdivisions = 2;
+         s.Swing = 2;
+         s.CountAloud = s.CountLayer = true;
+       },
+       true,
+       false,
+       {"bin\xE1rio", "2 notas por tempo", "tr\xEAs contra dois", "swing de tercina, 67 por cento",
+        "contagem em voz alta", "contagem na camada"},
+       {"shuffle"}},
+      {"a shuffle; a swing left from two notes is not said with three",
+       [](MetronomeState& s) {
+         s.Subdivisions = 3;
+         s.Swing = 1;
+         s.Shuffle = true;
+         s.CountLayer = true;
+       },
+       true,
+       false,
+       {"3 notas por tempo", "shuffle"},
+       {"swing", "contra", "camada"}},
+      {"a layer over a measure beyond the count words keeps its digits",
+       [](MetronomeState& s) {
+         s.BeatsPerMeasure = 12;
+         s.LayerNotes = 5;
+       },
+       true,
+       false,
+       {"compasso de 12", "cinco contra 12"},
+       {"nove"}},
   };
   for (const Case& c : cases) {
     MetronomeState state;

@@ -491,3 +491,36 @@ TEST(MixerPattern, ASharedNoteMovedJustBehindTheStreamPlaysAtOnce) {
 
 }  // namespace
 }  // namespace cadencio::audio
+
+namespace cadencio::audio {
+namespace {
+
+// The layer has a channel of its own: its notes start on their frames, and one that falls on a
+// beat does not cut the beat's sound.
+TEST(MixerPattern, TheLayerPlaysOnItsOwnChannelBesideTheBeat) {
+  const Sound a = Ramp("a", 1, 6000), l = Ramp("l", 2, 10);
+  BeatRule rule;
+  rule.playing = true;
+  rule.from = rule.start = 100;
+  rule.bpm = 500;  // 5292 frames a beat, three layer notes over two beats
+  rule.beats = 2;
+  rule.beat[0] = rule.beat[1] = {&a, nullptr, nullptr};
+  rule.layer_notes = 3;
+  rule.layer_sound = &l;
+  for (const auto& blocks : kBlockPatterns) {
+    Mixer mixer(44100);
+    mixer.SetBeatRule(rule);
+    std::vector<float> stream;
+    RenderInBlocks(mixer, stream, 11000, blocks);
+    EXPECT_EQ(stream[2 * 104], 1 + 4 + 2 + 4) << "both sound at once, first block " << blocks[0];
+    Mixer again(44100);
+    again.SetBeatRule(rule);
+    EXPECT_EQ(RenderedOnsets(again, 11000, blocks),
+              (std::vector<std::string>{"100 a", "100 l", "3628 l", "5392 a", "7156 l", "10684 a",
+                                        "10684 l"}))
+        << "first block " << blocks[0];
+  }
+}
+
+}  // namespace
+}  // namespace cadencio::audio
