@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "audio/audio_output.hpp"
+#include "audio/beat_channel.hpp"
 #include "audio/beat_pattern.hpp"
 #include "audio/jack/jack_output.hpp"
 #include "audio/link/link_session.hpp"
@@ -276,6 +277,8 @@ int PlaySpeechAndBeats(audio::AudioOutput& audio, const std::string& dir) {
   rule.from = mixer.FramesRendered() + audio.LeadFrames();
   mixer.SetBeatRule(rule);
   parts.beats.Stop();
+  // The parts hold the rule's sounds: the device must have left them before they go.
+  audio::WaitForStreamFrame(mixer, clock, rule.from + audio.LeadFrames());
   EXPECT_EQ(parts.wav.InFlight(), 0);
   const int onsets = heard.load();
   audio.GetMixer().SetOnsetObserver({});

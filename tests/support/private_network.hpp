@@ -40,10 +40,12 @@ inline NetworkRun RunInPrivateNetwork(const std::string& command) {
     run.output = "no private network namespace: unshare -rn is missing or not permitted here";
     return run;
   }
-  const std::string line = std::string(kPrivateNetworkVariable) +
-                           "=1 unshare -rn sh -c 'ip link set lo up && ip link set lo multicast "
-                           "on && exec \"$@\"' sh " +
-                           command + " 2>&1";
+  // A command that hangs is ended after four minutes, with what it printed so far.
+  const std::string line =
+      std::string(kPrivateNetworkVariable) +
+      "=1 timeout -k 10 240 unshare -rn sh -c 'ip link set lo up && ip link set lo multicast "
+      "on && exec \"$@\"' sh " +
+      command + " 2>&1";
   FILE* pipe = popen(line.c_str(), "r");
   if (pipe == nullptr) {
     run.output = "the namespace's shell did not start";
@@ -68,6 +70,7 @@ inline void RerunTestInPrivateNetwork() {
   const NetworkRun run = RunInPrivateNetwork(
       "'" + program + "' --gtest_filter=" + test->test_suite_name() + "." + test->name());
   if (!run.made) GTEST_SKIP() << run.output;
+  EXPECT_NE(run.status, 124) << "the test did not end within four minutes";
   EXPECT_EQ(run.status, 0) << run.output;
 }
 
