@@ -47,6 +47,7 @@
 #include "frontends/headless_frontend.hpp"
 #include "measures/onset_finder.hpp"
 #include "measures/played_take.hpp"
+#include "measures/timed_script_frontend.hpp"
 #include "program/program_parts.hpp"
 
 namespace {
@@ -57,31 +58,7 @@ using bench::OnsetFinder;
 using bench::OnsetMatch;
 using bench::ReadRawLeft;
 using bench::ThresholdOnsets;
-
-// Delivers scripted keys at real times and shows nothing.
-class TimedScriptFrontend final : public frontends::Frontend {
- public:
-  TimedScriptFrontend(base::Clock& clock, std::vector<frontends::ScriptedMessage> script)
-      : clock_(clock), script_(std::move(script)), start_(clock.NowMs()) {}
-  void PollInput(base::MessageLoop& loop) override {
-    while (next_ < script_.size() && start_ + script_[next_].at_ms <= clock_.NowMs()) {
-      loop.Post(script_[next_++].message);
-    }
-  }
-  void WaitInput(base::MessageLoop& loop) override { WaitInputFor(loop, 50); }
-  void WaitInputFor(base::MessageLoop& loop, int64_t timeout_ms) override {
-    int64_t wait = next_ < script_.size() ? start_ + script_[next_].at_ms - clock_.NowMs() : 50;
-    loop.Wait(std::clamp<int64_t>(wait, 0, timeout_ms));
-    PollInput(loop);
-  }
-  void Present(const frontends::ScreenCells&, int, int, bool) override {}
-
- private:
-  base::Clock& clock_;
-  std::vector<frontends::ScriptedMessage> script_;
-  std::size_t next_ = 0;
-  int64_t start_;
-};
+using bench::TimedScriptFrontend;
 
 frontends::ScriptedMessage Char(int64_t at_ms, uint8_t ch) {
   // The extended keys the tempo runs press, written as one character each.

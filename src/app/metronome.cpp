@@ -209,7 +209,11 @@ void Metronome::RunMainLoop() {
   count_in_due_ = state_.CountIn;
   for (;;) {
     TakeTapTempo();
-    if (playing_ && !console_.KeyPressed()) beat_.PlayUntilKey(std::exchange(count_in_due_, false));
+    // A song's map that comes to its end stops the beat there, as the pause does.
+    if (playing_ && !console_.KeyPressed() &&
+        beat_.PlayUntilKey(std::exchange(count_in_due_, false))) {
+      playing_ = false;
+    }
     if (!playing_ && !console_.KeyPressed()) {
       // Silent: sleep until a key comes instead of spinning, or until a run of taps stops.
       const int64_t stops_at = taps_.StopsAtMs();

@@ -44,6 +44,8 @@ struct MetronomeState {
   // counting aloud restarts at each group of its accents.
   AccentPattern Accents = DefaultPattern(4);
   bool CountByGroups = false;
+  // Counting aloud says the measures of a song map's section instead of the beats.
+  bool CountMeasures = false;
   std::string Song;  // the name of the set list's song loaded last; empty before one
   // The round trip from the beat's sound to the microphone, measured by the calibration (f); below
   // 0 while it has not been measured.

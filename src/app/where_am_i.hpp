@@ -12,5 +12,7 @@ namespace cadencio::app {
 // notes per beat above one, and what is on of counting aloud, the count-in, muted measures, the
 // tempo trainer, a lowered beat volume and a silenced beat (`playing` false).
 std::string StateLine(const MetronomeState& state, bool playing);
+// The place in a song's map: "Refr\xE3o, compasso 5 de 8" (`measure` 1-based).
+std::string PlaceLine(const std::string& section, int32_t measure, int32_t measures);
 
 }  // namespace cadencio::app

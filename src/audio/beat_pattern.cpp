@@ -20,6 +20,7 @@ PatternCursor::PatternCursor(const BeatRule& rule)
 }
 
 int64_t PatternCursor::Frame() const {
+  if (ended_) return std::numeric_limits<int64_t>::max();
   return segment_start_ + ScheduleFrame(note_, rule_.parts, bpm_, rule_.rate);
 }
 
@@ -51,7 +52,54 @@ PatternNote PatternCursor::Note() const {
   if (Muted()) return {};
   const BeatRule::Beat& sounds = rule_.beat[static_cast<std::size_t>(beat)];
   if (!on_beat) return {sounds.note, nullptr};
-  return {sounds.sound, rule_.count_aloud ? Word(beat) : nullptr};
+  const int64_t cue = NextCue().frame;
+  if (!rule_.count_aloud || (cue >= 0 && Frame() >= cue)) return {sounds.sound, nullptr};
+  if (!rule_.count_measures) return {sounds.sound, Word(beat)};
+  const int64_t counted = SectionMeasure();
+  const bool said = beat == 0 && counted < kMaxPatternBeats;
+  return {sounds.sound, said ? rule_.measure_word[static_cast<std::size_t>(counted)] : nullptr};
+}
+
+int64_t PatternCursor::RunEndNote() const {
+  if (rule_.measures <= 0) return std::numeric_limits<int64_t>::max();
+  const int64_t run = std::max<int64_t>(1, rule_.measures - rule_.measure_offset);
+  return (rule_.count_in + run - segment_measure_) * MeasureNotes();
+}
+
+int64_t PatternCursor::RunEndFrame() const {
+  const int64_t note = RunEndNote();
+  if (ended_ || note == std::numeric_limits<int64_t>::max()) {
+    return std::numeric_limits<int64_t>::max();
+  }
+  return segment_start_ + ScheduleFrame(note, rule_.parts, bpm_, rule_.rate);
+}
+
+PatternCursor::Cue PatternCursor::NextCue() const {
+  if (ended_ || rule_.then == nullptr || rule_.then->cue == nullptr || rule_.measures <= 0) {
+    return {};
+  }
+  return {std::max<int64_t>(0, RunEndFrame() - rule_.then->cue_lead), rule_.then->cue};
+}
+
+void PatternCursor::TakeNextRule() {
+  if (rule_.then == nullptr) {
+    ended_ = true;
+    return;
+  }
+  const int64_t downbeat = Frame();
+  const int rate = rule_.rate;
+  handed_cue_ = NextCue();
+  rule_ = *rule_.then;
+  rule_.rate = rate;
+  rule_.start = downbeat;
+  rule_.count_in = 0;
+  rule_.measure_offset = 0;
+  rule_.beats = std::clamp(rule_.beats, 1, kMaxPatternBeats);
+  rule_.parts = std::max(rule_.parts, 1);
+  segment_start_ = downbeat;
+  segment_measure_ = 0;
+  bpm_ = std::max(rule_.bpm, 1);
+  note_ = 0;
 }
 
 int64_t PatternCursor::NextStepNote() const {
@@ -68,8 +116,10 @@ int64_t PatternCursor::NextStepNote() const {
 }
 
 void PatternCursor::Advance() {
+  if (ended_) return;
   const bool step = note_ + 1 == NextStepNote();
   ++note_;
+  if (note_ == RunEndNote()) return TakeNextRule();
   if (!step) return;
   // The next measure keeps the frame it has at the old tempo and starts the new one.
   const int32_t target = rule_.trainer_target;
@@ -85,7 +135,7 @@ void PatternCursor::SkipTo(int64_t frame) {
     // Straight to the note before the frame, or before the next step when that comes first.
     const int64_t per_minute = int64_t{bpm_} * rule_.parts;
     const int64_t before = (frame - segment_start_) * per_minute / (int64_t{60} * rule_.rate) - 1;
-    note_ = std::max(note_, std::min(before, NextStepNote() - 1));
+    note_ = std::max(note_, std::min({before, NextStepNote() - 1, RunEndNote() - 1}));
     Advance();
   }
 }

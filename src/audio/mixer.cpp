@@ -121,6 +121,13 @@ void Mixer::FindPatternNotes(int frames, int64_t base, PieceStarts& beats, Piece
       cursor_.SkipTo(frame);
     }
     const int64_t note_frame = cursor_.Frame();
+    // A section's cue starts between notes, or on a note whose word it silences (placed again
+    // on each note before it, to the same frame).
+    for (const PatternCursor::Cue& cue : {cursor_.HandedCue(), cursor_.NextCue()}) {
+      if (cue.frame >= frame && cue.frame < until) {
+        words[static_cast<std::size_t>(cue.frame - base)] = cue.sound;
+      }
+    }
     if (note_frame >= until) {
       frame = until;
       continue;
@@ -128,7 +135,7 @@ void Mixer::FindPatternNotes(int frames, int64_t base, PieceStarts& beats, Piece
     if (note_frame >= frame) {
       const PatternNote note = cursor_.Note();
       beats[static_cast<std::size_t>(note_frame - base)] = note.sound;
-      words[static_cast<std::size_t>(note_frame - base)] = note.word;
+      if (note.word != nullptr) words[static_cast<std::size_t>(note_frame - base)] = note.word;
       frame = note_frame + 1;
     }
     cursor_.Advance();

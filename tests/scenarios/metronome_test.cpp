@@ -450,10 +450,8 @@ TEST(MainLoop, F1ListsTheKeys) {
   EXPECT_EQ(heading[2], "F2, grava modelo");
   EXPECT_EQ(heading[3], "F3, revisa a tela");
   EXPECT_NE(scenario.Screen().Text().find(
-                // Tab, which the classic listing left out, in its place (the function keys
-                // have scrolled off with the lines above them).
-                "TAB, silencia ou retoma a batida\n"
-                "Barra de espa\xE7o, informa valor BPM atual\n"
+                // The tempo keys after Tab (the function keys, Tab and the space bar have
+                // scrolled off with the lines above them).
                 "Setas, cima e baixo, acresce ou decresce valor em 1 BPM\n"
                 "PGUP ou PGDOWN, acresce ou decresce valor em 10 BPM\n"
                 "ESC, termina o programa\n"
@@ -473,6 +471,8 @@ TEST(MainLoop, F1ListsTheKeys) {
                 "E min\xFAsculo, escuta o m\xFAsico, liga ou desliga\n"
                 "V min\xFAsculo, diz como o m\xFAsico tocou\n"
                 "D min\xFAsculo, mede a lat\xEAncia do microfone\n"
+                "X ou Z min\xFAsculo, pr\xF3xima ou anterior se\xE7\xE3o do mapa da m\xFAsica\n"
+                "Q min\xFAsculo, conta os compassos da se\xE7\xE3o em vez dos tempos\n"
                 "\nQual sua op\xE7\xE3o ?\n\n"),
             std::string::npos)
       << scenario.Screen().Text();
