@@ -77,6 +77,20 @@ inline std::vector<float> InstrumentNote(Instrument kind, int rate, double secon
   return note;
 }
 
+// Where a listener hears `note` begin, in samples from its first: the onset the listener's own
+// detector places on the note sounding alone, after silence. A recorded sample may begin with
+// a soft lead-in (a pick's scrape, a hammer's thud) well before the attack that is heard as the
+// note; the sounds made above begin with their attack. 0 when no onset is found.
+inline double AttackOnset(const std::vector<float>& note, int rate) {
+  const auto lead = static_cast<std::size_t>(rate / 5);
+  std::vector<float> alone(lead + note.size() + static_cast<std::size_t>(rate / 10), 0.0f);
+  std::copy(note.begin(), note.end(), alone.begin() + static_cast<std::ptrdiff_t>(lead));
+  app::OnsetDetector detector(rate);
+  std::vector<double> onsets;
+  detector.Feed(alone, onsets);
+  return onsets.empty() ? 0.0 : std::max(0.0, onsets.front() - static_cast<double>(lead));
+}
+
 // The beat as the mixer plays it from `rule`, mono, frames 0 .. `frames`.
 inline std::vector<float> RenderedBeat(const audio::BeatRule& rule, int64_t frames) {
   audio::Mixer mixer(rule.rate);
@@ -206,7 +220,8 @@ struct Listened {
   // (what the key v waits for before the verdict is said), with the verdict's words made.
   double longest_pass_ms = 0;
   double verdict_ms = 0;
-  std::string words;  // the verdict said
+  std::string words;                   // the verdict said
+  std::vector<app::PlacedNote> notes;  // every note placed
 };
 inline Listened ListenTo(const audio::BeatRule& rule, const std::vector<float>& heard,
                          std::optional<double> stored_latency_ms = std::nullopt,
@@ -237,6 +252,7 @@ inline Listened ListenTo(const audio::BeatRule& rule, const std::vector<float>& 
   listened.verdict_ms = ms_since(start);
   listened.latency_ms = listener.LatencyMs();
   listened.beat_heard = listener.BeatHeard();
+  listened.notes = listener.Notes();
   return listened;
 }
 

@@ -4,13 +4,16 @@
 // installed), a player's notes placed around the beat's grid at a known mean offset and spread,
 // heard by a microphone with the program's own beat (delayed, coloured by the room, with noise)
 // or without it (headphones, with the calibrated latency). Printed per take: notes matched,
-// extra onsets, the mean offset and spread found against the truth, and the return after muted
-// measures against its truth.
+// extra onsets, the mean offset and spread found against the truth; then, with muted measures,
+// the return after each silent stretch (the gap verdict) against its truth. Each note's truth is
+// where it is heard to begin: the onset the detector finds on the instrument's sample alone
+// (`attack`, from the sample's first sound above 5 % of its peak).
 //
 // Usage: listening_accuracy [--methods]   (--methods: every aubio onset method and threshold)
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +43,7 @@ constexpr int64_t kRoomDelay = 5 * kRate / 100;  // 50 ms round trip
 struct Source {
   std::string name;
   std::vector<float> sound;
+  double attack = 0;  // where the note is heard to begin, in samples from its first
 };
 
 // A one-note MIDI file: program `program`, note `key` held for `seconds`.
@@ -165,6 +169,7 @@ std::vector<Source> Sources() {
     }
   }
   if (!any) std::printf("fluidsynth or fluid-soundfont-gm missing: the GM instruments skipped\n");
+  for (Source& source : sources) source.attack = listening::AttackOnset(source.sound, kRate);
   return sources;
 }
 
@@ -183,21 +188,25 @@ struct Figures {
   double mean_ms = 0, spread_ms = 0;
   double latency_ms = -1;
   double longest_pass_ms = 0, verdict_ms = 0;
+  // The returns after muted measures: how many, their mean offset found, and its truth.
+  int returns = 0, true_returns = 0;
+  double return_ms = NAN, true_return_ms = NAN;
 };
 
 // One take: the notes played at their offsets, heard and judged; the notes counted against the
 // truth from the verdict.
 Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click_heard,
-                const app::OnsetSettings& settings, audio::BeatRule rule) {
+                const app::OnsetSettings& settings, audio::BeatRule rule, bool detail) {
   rule.beat[0].sound = &beat_sound;
   for (int b = 1; b < rule.beats; ++b) rule.beat[static_cast<std::size_t>(b)].sound = &beat_sound;
   const int64_t frames = audio::ScheduleFrame(kNotes + 6, 1, rule.bpm, kRate);
   const std::vector<int64_t> grid = listening::GridFrames(rule, frames);
   const std::vector<double> offsets = listening::Offsets(kNotes, kMeanMs, kSpreadMs, 11);
   listening::Playing playing{{}, source.sound, 0.5f, true};
+  // The player's notes are heard at their offsets: each sample starts its attack's lead earlier.
   for (int n = 0; n < kNotes; ++n) {
     playing.frames.push_back(static_cast<double>(grid[static_cast<std::size_t>(n + 2)]) +
-                             offsets[static_cast<std::size_t>(n)] * kRate / 1000);
+                             offsets[static_cast<std::size_t>(n)] * kRate / 1000 - source.attack);
   }
   listening::Room room{kRoomDelay, click_heard ? 0.4f : 0.0f, true, 0.003f};
   const auto beat = listening::RenderedBeat(rule, frames + kRate);
@@ -206,10 +215,34 @@ Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click
   const std::optional<double> stored =
       click_heard ? std::nullopt : std::optional<double>(1000.0 * kRoomDelay / kRate);
   const auto listened = listening::ListenTo(rule, heard, stored, settings);
+  if (detail) {
+    for (const app::PlacedNote& note : listened.notes) {
+      const auto point = static_cast<int64_t>(std::lround(note.at_ms * kRate / 1000));
+      const auto at = std::find(grid.begin(), grid.end(), point) - grid.begin() - 2;
+      const double truth = at >= 0 && at < kNotes ? offsets[static_cast<std::size_t>(at)] : NAN;
+      std::printf("  point %3ld  at %9.1f ms  found %+7.2f  truth %+7.2f  error %+6.2f%s\n",
+                  static_cast<long>(at), note.at_ms, note.offset_ms, truth, note.offset_ms - truth,
+                  note.on_grid ? "" : "  off grid");
+    }
+  }
   Figures figures;
-  figures.matched = listened.verdict.notes;
-  figures.extra = std::max(0, listened.verdict.notes + listened.verdict.off_grid - kNotes);
-  figures.missed = std::max(0, kNotes - listened.verdict.notes);
+  // The truth of the gap verdict: the mean offset of the notes on the first point the beat
+  // sounds after each muted stretch.
+  app::BeatTimeline timeline;
+  timeline.Follow(rule);
+  double return_sum = 0;
+  for (int n = 0; n < kNotes; ++n) {
+    const auto point = timeline.Nearest(static_cast<double>(grid[static_cast<std::size_t>(n + 2)]));
+    if (!point || !point->after_silence) continue;
+    ++figures.true_returns;
+    return_sum += offsets[static_cast<std::size_t>(n)];
+  }
+  if (figures.true_returns > 0) figures.true_return_ms = return_sum / figures.true_returns;
+  figures.returns = listened.verdict.returns;
+  figures.return_ms = listened.verdict.return_ms.value_or(NAN);
+  figures.matched = listened.verdict.notes + listened.verdict.returns;
+  figures.extra = std::max(0, figures.matched + listened.verdict.off_grid - kNotes);
+  figures.missed = std::max(0, kNotes - figures.matched);
   figures.mean_ms = listened.verdict.mean_ms;
   figures.spread_ms = listened.verdict.spread_ms;
   figures.latency_ms = listened.latency_ms.value_or(-1);
@@ -222,6 +255,7 @@ Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click
 
 int main(int argc, char** argv) {
   const bool methods = argc > 1 && std::string(argv[1]) == "--methods";
+  const std::string detail = argc > 2 && std::string(argv[1]) == "--notes" ? argv[2] : "";
   const audio::Sound beat_sound = BeatSound();
   const std::vector<Source> sources = Sources();
   audio::BeatRule rule;
@@ -242,16 +276,34 @@ int main(int argc, char** argv) {
               kSpreadMs);
   for (const auto& settings : settings_list) {
     std::printf("\nmethod %s, threshold %.2f\n", settings.method.c_str(), settings.threshold);
-    std::printf("%-18s %-6s %8s %6s %7s %9s %9s %8s %7s %8s\n", "instrument", "click", "matched",
-                "extra", "missed", "mean", "spread", "latency", "pass", "verdict");
+    std::printf("%-18s %-6s %7s %8s %6s %7s %9s %9s %8s %7s %8s\n", "instrument", "click", "attack",
+                "matched", "extra", "missed", "mean", "spread", "latency", "pass", "verdict");
     for (const Source& source : sources) {
       for (bool heard : {true, false}) {
-        const Figures f = RunTake(beat_sound, source, heard, settings, rule);
-        std::printf("%-18s %-6s %7.1f%% %5.1f%% %7d %+8.2f %9.2f %8.2f %7.1f %8.2f\n",
-                    source.name.c_str(), heard ? "heard" : "phones", 100.0 * f.matched / kNotes,
-                    100.0 * f.extra / kNotes, f.missed, f.mean_ms, f.spread_ms, f.latency_ms,
-                    f.longest_pass_ms, f.verdict_ms);
+        if (!detail.empty() && source.name != detail) continue;
+        const Figures f = RunTake(beat_sound, source, heard, settings, rule, !detail.empty());
+        std::printf("%-18s %-6s %7.2f %7.1f%% %5.1f%% %7d %+8.2f %9.2f %8.2f %7.1f %8.2f\n",
+                    source.name.c_str(), heard ? "heard" : "phones", source.attack * 1000 / kRate,
+                    100.0 * f.matched / kNotes, 100.0 * f.extra / kNotes, f.missed, f.mean_ms,
+                    f.spread_ms, f.latency_ms, f.longest_pass_ms, f.verdict_ms);
       }
+    }
+  }
+  if (methods || !detail.empty()) return 0;
+  // The gap verdict: two measures played, one muted; the player goes on through the silence.
+  audio::BeatRule muted = rule;
+  muted.played = 2;
+  muted.muted = 1;
+  std::printf("\ngap verdict: 2 measures played, 1 muted\n");
+  std::printf("%-18s %-6s %8s %6s %8s %9s %9s %7s\n", "instrument", "click", "matched", "extra",
+              "returns", "return", "truth", "error");
+  for (const Source& source : sources) {
+    for (bool heard : {true, false}) {
+      const Figures f = RunTake(beat_sound, source, heard, app::OnsetSettings{}, muted, false);
+      std::printf("%-18s %-6s %7.1f%% %5.1f%% %4d/%-3d %+9.2f %+9.2f %+7.2f\n", source.name.c_str(),
+                  heard ? "heard" : "phones", 100.0 * f.matched / kNotes, 100.0 * f.extra / kNotes,
+                  f.returns, f.true_returns, f.return_ms, f.true_return_ms,
+                  f.return_ms - f.true_return_ms);
     }
   }
   return 0;

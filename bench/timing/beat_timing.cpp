@@ -47,33 +47,19 @@
 #include "frontends/headless_frontend.hpp"
 #include "measures/onset_finder.hpp"
 #include "measures/played_take.hpp"
-#include "measures/timed_script_frontend.hpp"
 #include "program/program_parts.hpp"
+#include "timing/timed_script.hpp"
 
 namespace {
 
 using namespace cadencio;
+using bench::Char;
 using bench::LeftChannel;
 using bench::OnsetFinder;
 using bench::OnsetMatch;
 using bench::ReadRawLeft;
 using bench::ThresholdOnsets;
 using bench::TimedScriptFrontend;
-
-frontends::ScriptedMessage Char(int64_t at_ms, uint8_t ch) {
-  // The extended keys the tempo runs press, written as one character each.
-  const struct {
-    char written;
-    int virtual_key;
-  } extended[] = {{'^', base::vk::kUp},
-                  {'v', base::vk::kDown},
-                  {'+', base::vk::kPrior},
-                  {'-', base::vk::kNext}};
-  for (const auto& key : extended) {
-    if (ch == key.written) return {at_ms, {base::MessageKind::kKeyDown, key.virtual_key}};
-  }
-  return {at_ms, {base::MessageKind::kChar, ch == '\n' ? uint8_t{13} : ch}};
-}
 
 // When the extra keys have all been typed, in ms from the start of the script.
 int64_t KeysDoneMs(int bpm, const std::string& extra_keys) {

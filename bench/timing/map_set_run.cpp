@@ -23,7 +23,7 @@
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
 #include "files/paths.hpp"
-#include "measures/timed_script_frontend.hpp"
+#include "timing/timed_script.hpp"
 #include "program/program_parts.hpp"
 
 namespace {

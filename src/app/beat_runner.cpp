@@ -1,8 +1,9 @@
-// The beat while it plays: publishing its rule, following the trainer's steps, writing the
-// count-in in the screen-reader mode and telling the front end of the run.
+// The beat while it plays: publishing its rule, following the trainer's steps and Link's
+// session, writing the count-in in the screen-reader mode and telling the front end of the run.
 #include "app/beat_runner.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "app/accent_sounds.hpp"
@@ -23,7 +24,8 @@ std::string MeasureShown(int beats) {
 
 BeatRunner::BeatRunner(console::Console& console, speech::SpeechFrontEnd& speech,
                        audio::AudioOutput& output, audio::BeatChannel& beats, base::Clock& clock,
-                       MetronomeState& state, CountWords& count_words, TapTempo& taps)
+                       MetronomeState& state, CountWords& count_words, TapTempo& taps,
+                       LinkFollower& link)
     : console_(console),
       speech_(speech),
       output_(output),
@@ -31,7 +33,8 @@ BeatRunner::BeatRunner(console::Console& console, speech::SpeechFrontEnd& speech
       clock_(clock),
       state_(state),
       count_words_(count_words),
-      taps_(taps) {}
+      taps_(taps),
+      link_(link) {}
 
 audio::BeatRule BeatRunner::MakeRule(const MetronomeState& state, bool count_in) {
   audio::BeatRule rule;
@@ -130,6 +133,7 @@ bool BeatRunner::FollowSections(int64_t frame) {
     const int64_t start = sections_run_.RunEndFrame();
     sections_run_.SkipTo(start);
     if (sections_run_.Ended()) {
+      map_ended_ = true;
       place_ = {};
       state_ = SectionState(sections_.front());
       SayMessage(console_, speech_, "CAMAPFIM", 1);
@@ -153,11 +157,38 @@ int64_t BeatRunner::NextEventFrame() const {
 void BeatRunner::StartBeat(bool count_in) {
   rule_ = sections_.empty() ? MakeRule(state_, count_in) : MakeMapRule(count_in);
   rule_.start = rule_.from = output_.GetMixer().FramesRendered() + output_.LeadFrames();
+  if (link_.On()) ShareRule(count_in);
+  halted_ = false;
   output_.GetMixer().SetBeatRule(rule_);
   if (listening_ != nullptr) listening_->Follow(rule_);
   steps_ = audio::PatternCursor(rule_);
   sections_run_ = audio::PatternCursor(rule_);
+  map_ended_ = false;
   ShowRun(rule_.start);
+}
+
+void BeatRunner::ShareRule(bool count_in) {
+  rule_.shared = true;
+  link_.OfferTempo(state_.Bpm);
+  // A run that starts anew puts the session's beat 0 on its first measure (see
+  // audio::LinkSession::Start); the run goes on from the measure the session is in, never
+  // before that beat 0, so that a start waiting for the session's next measure waits, and the
+  // trainer and muted measures count from here even in a session that began long ago.
+  if (halted_ || count_in) link_.Start(rule_.from, rule_.beats, count_in);
+  const audio::TimelineView view = RuleView();
+  if (!view.Valid()) return;
+  const auto measure = static_cast<int64_t>(std::floor(view.BeatAt(rule_.from) / rule_.beats));
+  rule_.anchor = std::max<int64_t>(0, measure * rule_.beats);
+  rule_.start = std::llround(view.FrameOf(static_cast<double>(rule_.anchor)));
+}
+
+audio::TimelineView BeatRunner::RuleView() const {
+  return rule_.shared ? link_.View(rule_.beats) : audio::TimelineView{};
+}
+
+void BeatRunner::Halt(bool stop_session) {
+  halted_ = true;
+  if (stop_session) link_.Stop(output_.GetMixer().FramesRendered() + output_.LeadFrames());
 }
 
 void BeatRunner::StopBeat() {
@@ -177,31 +208,57 @@ void BeatRunner::StopBeat() {
     if (place_.ended) place_ = {};
   }
   stopped_at_ = last + 1;
-  const int64_t done = audio::MeasuresDoneBy(rule_, last);
+  const int64_t done = audio::MeasuresDoneBy(rule_, last, RuleView());
   measures_done_ = rule_.muted_phase + done;
   trainer_measures_ = rule_.trainer_phase + done;
   rule_.playing = false;
 }
 
 void BeatRunner::FollowSteps(int64_t frame) {
+  steps_.Follow(RuleView());
   for (int64_t step = steps_.NextStepFrame(); step >= 0 && step <= frame;
        step = steps_.NextStepFrame()) {
     steps_.SkipTo(step);
-    state_.Bpm = steps_.Bpm();
-    state_.BpmText = std::to_string(state_.Bpm);
-    state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+    // The session takes each step on the frame of its measure.
+    link_.OfferTempo(steps_.Bpm(), step);
+    TakeTempo(steps_.Bpm());
     ShowRun(step);
-    // Only the number is said, as after Up and Down: the whole line would cover most of a
-    // measure at a step every measure. The screen keeps the whole line.
-    console_.Write(MessageText("CAVALBPM"));
-    speech_.WriteSpeak(state_.BpmText);
-    console_.WriteLine();
+    SayTempo();
     if (state_.Bpm == state_.TrainerTarget) {
       state_.StopTrainer();
       SayMessage(console_, speech_, "CATREFIM", 1);
       if (listening_ != nullptr) listening_->EndOfRun();
     }
   }
+}
+
+void BeatRunner::TakeTempo(int32_t bpm) {
+  state_.Bpm = bpm;
+  state_.BpmText = std::to_string(state_.Bpm);
+  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+}
+
+void BeatRunner::SayTempo() {
+  // The whole line would cover most of a measure at a step every measure.
+  console_.Write(MessageText("CAVALBPM"));
+  speech_.WriteSpeak(state_.BpmText);
+  console_.WriteLine();
+}
+
+LinkFollower::News BeatRunner::FollowLink() {
+  const LinkFollower::News news = link_.Look();
+  if (news.tempo > 0) {
+    // The trainer's steps would carry the session away from the peer's tempo.
+    if (state_.TrainerOn()) {
+      state_.StopTrainer();
+      SayMessage(console_, speech_, "CATREDES", 1);
+    }
+    TakeTempo(news.tempo);
+    ShowTempoAndMeasure();
+    SayTempo();
+  }
+  if (news.peers >= 0) SayPeers(console_, speech_, news.peers);
+  return news;
 }
 
 int BeatRunner::CountNumber(int beat) const {
@@ -228,32 +285,41 @@ bool BeatRunner::PlayUntilKey(bool count_in) {
   audio::Mixer& mixer = output_.GetMixer();
   // Waits for a key, for the end of a run of taps and, with the trainer on, for each new tempo
   // to come near: it is said as its first beat starts. While listening, the listener has a pass
-  // at least every ListenSession::kPassMs.
+  // at least every ListenSession::kPassMs; while Link is on, its session is looked at between
+  // waits.
   const auto listening = [this] { return listening_ != nullptr && listening_->Listening(); };
   const auto key_or_taps = [this, &listening](int64_t ms) {
     const int64_t stops_at = taps_.StopsAtMs();
     if (stops_at >= 0) ms = std::clamp<int64_t>(stops_at - clock_.NowMs(), 0, ms);
     if (listening()) ms = std::min(ms, ListenSession::kPassMs);
+    const int64_t look = link_.LookWithinMs();
+    if (look >= 0) ms = std::min(ms, look);
     const bool key = console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs());
     if (listening()) listening_->Pass();
-    return key;
+    return key || look >= 0;
   };
-  bool ended = false;
-  while (!ended && !console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+  bool stopped = false;
+  while (!stopped && !console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+    if (link_.On() && FollowLink().stopped) {
+      stopped = true;
+      break;
+    }
+    steps_.Follow(RuleView());
+    sections_run_.Follow(RuleView());
     const int64_t step = NextEventFrame();
     if (step < 0) {
-      if (taps_.StopsAtMs() < 0 && !listening()) {
+      if (taps_.StopsAtMs() < 0 && !listening() && !link_.On()) {
         console_.WaitMessage();
       } else {
         key_or_taps(std::numeric_limits<int32_t>::max());
       }
     } else if (audio::WaitForStreamFrame(mixer, clock_, step - output_.LeadFrames(), key_or_taps)) {
       FollowSteps(mixer.FramesRendered() + output_.LeadFrames());
-      ended = FollowSections(mixer.FramesRendered() + output_.LeadFrames());
+      stopped = FollowSections(mixer.FramesRendered() + output_.LeadFrames());
     }
   }
   StopBeat();
-  return ended;
+  return stopped;
 }
 
 void BeatRunner::ShowRun(int64_t start) {

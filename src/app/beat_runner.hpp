@@ -1,6 +1,6 @@
 // The beat while it plays: the rule the metronome publishes to the audio thread, the trainer's
-// steps taken over from it, the count-in written in the screen-reader mode, and what the front
-// end shows of the run beside the screen.
+// steps taken over from it, the count-in written in the screen-reader mode, what the front end
+// shows of the run beside the screen, and, while Link is on, the session the rule follows.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/count_words.hpp"
+#include "app/link_follower.hpp"
 #include "app/listening/listen_session.hpp"
 #include "app/map_rules.hpp"
 #include "app/metronome_state.hpp"
@@ -27,17 +28,25 @@ class BeatRunner {
   // Everything given must outlive the run.
   BeatRunner(console::Console& console, speech::SpeechFrontEnd& speech, audio::AudioOutput& output,
              audio::BeatChannel& beats, base::Clock& clock, MetronomeState& state,
-             CountWords& count_words, TapTempo& taps);
+             CountWords& count_words, TapTempo& taps, LinkFollower& link);
 
   // Plays the beat until a key waits or a run of taps has stopped (with a count-in first when
   // `count_in`): the audio thread plays the pattern, and this thread only says each step of the
-  // tempo trainer and, in the screen-reader mode, writes the count-in as one line. True when a
-  // song's map came to its end (said): the beat stopped there.
+  // tempo trainer and, in the screen-reader mode, writes the count-in as one line. While Link
+  // is on the pattern follows the session, and what settles in it is said. True when the
+  // session stopped, or a song's map came to its end (said): the beat stopped there.
   bool PlayUntilKey(bool count_in);
+  // The beat has been paused or silenced: its next run starts anew rather than going on with
+  // the session's measures, and the session stops with it when `stop_session`.
+  void Halt(bool stop_session);
+  // Takes and says what has settled in Link's session: a peer's tempo, the number of peers.
+  LinkFollower::News FollowLink();
   // A song's map, played from its first section by the next run (none: the settings' beat).
   // The cues are those of the sections, or none.
   void SetMap(std::vector<PlayedSection> sections, std::vector<SectionCue> cues, bool loop);
   bool HasMap() const { return !sections_.empty(); }
+  // The last run stopped at the end of the map.
+  bool MapEnded() const { return map_ended_; }
   // Where the map is: the section the next run starts, and its measure (0-based).
   const MapPlace& Place() const { return place_; }
   const PlayedSection& PlaceSection() const { return sections_[place_.section]; }
@@ -73,6 +82,15 @@ class BeatRunner {
   void StopBeat();
   // Takes over every tempo step of the trainer that starts at or before `frame`, and says it.
   void FollowSteps(int64_t frame);
+  // A new tempo, from the trainer or from Link's session, taken; and said: only the number, as
+  // after Up and Down, while the screen keeps the whole line.
+  void TakeTempo(int32_t bpm);
+  void SayTempo();
+  // Makes the rule about to start follow Link's session: a run that starts anew starts the
+  // session too, any other goes on with the session's measures.
+  void ShareRule(bool count_in);
+  // The session's beats now, for the shared rule published last.
+  audio::TimelineView RuleView() const;
   // The count-in's words, as the screen-reader mode writes them: "um, dois, tr\xEAs".
   std::string CountInLine() const;
   // Tells the front end of a run of the beat whose first measure starts at `start`.
@@ -88,6 +106,8 @@ class BeatRunner {
   MetronomeState& state_;
   CountWords& count_words_;
   TapTempo& taps_;
+  LinkFollower& link_;
+  bool halted_ = true;            // the next run starts anew
   audio::BeatRule rule_;          // the rule published last
   audio::PatternCursor steps_;    // the trainer's steps taken over from it so far
   int64_t measures_done_ = 0;     // whole measures since muted measures were set
@@ -104,6 +124,7 @@ class BeatRunner {
   std::vector<audio::BeatRule> chain_;
   std::vector<std::pair<std::vector<audio::BeatRule>, int64_t>> retired_;
   int64_t stopped_at_ = 0;  // the frame from which the last run was stopped
+  bool map_ended_ = false;
   audio::PatternCursor sections_run_;
 };
 

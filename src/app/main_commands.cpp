@@ -215,13 +215,13 @@ std::span<const MainCommand> Metronome::Commands() {
        {"o",
         "where am I: says and shows the whole state in one line: the song loaded, the tempo, the "
         "measure, the accents (each beat's level, or the grouping, \"2+2+3\"), the notes per "
-        "beat, and which of counting, the count-in, muted measures, the trainer, a lowered "
-        "volume and a silenced beat are on",
+        "beat, and which of counting, the count-in, muted measures, the trainer, Link, a "
+        "lowered volume and a silenced beat are on",
         "o",
         "onde estou: diz e mostra todo o estado numa linha: a música carregada, o andamento, o "
         "compasso, os acentos (o nível de cada tempo, ou o agrupamento, \"2+2+3\"), as notas "
-        "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, volume "
-        "reduzido e batida silenciada estão ligados"},
+        "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, Link, "
+        "volume reduzido e batida silenciada estão ligados"},
        &Metronome::SayWhereAmI},
       {{Key::Char('e'), kNone},
        1,
@@ -261,6 +261,22 @@ std::span<const MainCommand> Metronome::Commands() {
         "até o microfone é medida, dita e gravada (LATENCIA em [CADENCIO]); usada na escuta "
         "quando o microfone não ouve a batida"},
        &Metronome::CalibrateLatency},
+      {{Key::Char('k'), kNone},
+       1,
+       "CALNK1",
+       {"k",
+        "Ableton Link on / off, said with the number of peers (\"Link ligado, 2 parceiros\"): "
+        "the tempo set here becomes the session's and a peer's becomes cadencio's, said once it "
+        "settles; the beat follows the session's beats and measures; start and stop (Space, "
+        "Tab) are shared with the peers that share them; a session above 500 BPM plays at half, "
+        "and the lowest tempo is 20",
+        "k",
+        "Ableton Link liga / desliga, dito com o número de parceiros (\"Link ligado, 2 "
+        "parceiros\"): o andamento daqui passa à sessão e o de um parceiro passa ao cadencio, "
+        "dito quando se firma; a batida segue os tempos e compassos da sessão; o início e a "
+        "parada (Espaço, Tab) são partilhados com os parceiros que os partilham; uma sessão "
+        "acima de 500 BPM toca pela metade, e o andamento mínimo é 20"},
+       &Metronome::ToggleLink},
       {{Key::Char('x'), Key::Char('z')},
        2,
        "CAMAPX1",
@@ -304,12 +320,7 @@ void Metronome::ShowMainHelp(Key) {
 }
 
 void Metronome::ToggleBeat(Key) {
-  playing_ = !playing_;
-  const char* said = playing_ ? "Batida retomada" : "Batida silenciada";
-  speech_.ShowSpoken(said);
-  // A screen reader has no status band to read it from: the line says it.
-  if (speech_.WritesSpeech()) speech_.SpeakText(said);
-  if (!playing_) speech_.PlayBeep();
+  SetPlaying(!playing_, /*by_session=*/false);
   console_.DrainKeys();
 }
 
@@ -318,8 +329,8 @@ void Metronome::Pause(Key) {
   Say("CAVALBPM", 0);
   speech_.WriteSpeak(std::to_string(state_.Bpm));
   Say("CAPAUATI", 1);
-  while (console_.ReadKey() != ' ') {
-  }
+  beat_.Halt(/*stop_session=*/true);
+  WaitForPauseEnd();
   console_.DrainKeys();
   Say("CAPAUDES", 1);
   count_in_due_ = state_.CountIn;
@@ -334,7 +345,20 @@ void Metronome::ReviewScreen(Key) {
 }
 
 void Metronome::OpenTuningFork(Key) {
-  RunTuningFork(console_, speech_, state_, tuner_);
+  // The tuner and the listener would each open the capture device: while the tuner listens,
+  // listening pauses (said), and it starts again, as a new take, when the tuning fork closes.
+  bool paused = false;
+  TunerDevices devices = tuner_;
+  if (listening_.Listening() && tuner_.open_input) {
+    devices.open_input = [this, &paused] {
+      listening_.Stop();
+      paused = true;
+      Say("CAESUPAU", 1);
+      return tuner_.open_input();
+    };
+  }
+  RunTuningFork(console_, speech_, state_, devices);
+  if (paused) ToggleListening(Key{});
 }
 
 void Metronome::AskNewTempo(Key) {
@@ -384,19 +408,19 @@ void Metronome::ChangeTempo(Key key) {
       state_.Bpm -= 10;
       break;
   }
-  state_.Bpm = BpmIntoRange(state_.Bpm);
+  state_.Bpm = TempoIntoRange(state_.Bpm);
   beat_.ShowTempoAndMeasure();
   // The new tempo is only said, not written: the status shows it.
   state_.BpmText = std::to_string(state_.Bpm);
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
-  const char* end = RangeEnd(state_.Bpm, kMinBpm, kMaxBpm);
+  const char* end = RangeEnd(state_.Bpm, link_.LowestBpm(kMinBpm), kMaxBpm);
   speech_.ShowSpoken(state_.BpmText + " BPM" + (end ? MessageText(end) : ""));
   speech_.SpeakText(state_.BpmText);
   if (end != nullptr) Say(end, -1);
 }
 
 void Metronome::SayWhereAmI(Key) {
-  std::string line = StateLine(state_, playing_);
+  std::string line = StateLine(state_, playing_, listening_.Listening());
   if (beat_.HasMap()) {
     const PlayedSection& section = beat_.PlaceSection();
     line = PlaceLine(section.name, beat_.Place().measure + 1, section.measures) + ", " + line;

@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 208> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 216> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -437,6 +437,7 @@ constexpr std::array<CatalogueEntry, 208> kCatalogue = {{
     {"CAONDTRE", ", treino at\xE9 "},
     {"CAONDVOL", ", volume "},
     {"CAONDBAT", ", batida silenciada"},
+    {"CAONDESC", ", escutando o m\xFAsico"},
     // Listening to the player (e, v) and the latency calibration (d).
     {"CAESU1",
      "E min\xFA"
@@ -453,6 +454,7 @@ constexpr std::array<CatalogueEntry, 208> kCatalogue = {{
     {"CAESULIG", "Escuta ligada"},
     {"CAESUDES", "Escuta desligada"},
     {"CAESUPAR", "O microfone parou, escuta desligada"},
+    {"CAESUPAU", "Escuta em pausa enquanto o afinador ouve"},
     {"CAESUNEN", "Nenhuma nota ouvida"},
     {"CAESUNOTA", " nota"},
     {"CAESUNOTAS", " notas"},
@@ -490,6 +492,15 @@ constexpr std::array<CatalogueEntry, 208> kCatalogue = {{
     {"CACALGRV",
      "Lat\xEA"
      "ncia gravada"},
+    // Ableton Link (k): on and off with the number of peers, and its help line.
+    {"CALNKLIG", "Link ligado, "},
+    {"CALNKDES", "Link desligado"},
+    {"CALNKPAR", " parceiros"},
+    {"CALNKPA1", " parceiro"},
+    {"CALNK1",
+     "K min\xFA"
+     "sculo, Link, liga ou desliga"},
+    {"CAONDLNK", ", Link ligado"},
 }};
 
 }  // namespace
@@ -540,6 +551,11 @@ void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int b
   if (const char* key = MeasureKey(beats)) return SayMessage(console, speech, key, 0);
   SayMessage(console, speech, "CACOMPDE", 0);
   speech.WriteSpeak(std::to_string(beats));
+}
+
+void SayPeers(console::Console& console, speech::SpeechFrontEnd& speech, int peers) {
+  speech.WriteSpeak(std::to_string(peers));
+  SayMessage(console, speech, peers == 1 ? "CALNKPA1" : "CALNKPAR", 1);
 }
 
 }  // namespace cadencio::app

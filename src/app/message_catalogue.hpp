@@ -33,4 +33,7 @@ const char* MeasureKey(int beats);
 // ", compasso de 5".
 void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int beats);
 
+// Writes and says the number of Link's peers and ends the line: "2 parceiros", "1 parceiro".
+void SayPeers(console::Console& console, speech::SpeechFrontEnd& speech, int peers);
+
 }  // namespace cadencio::app

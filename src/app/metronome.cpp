@@ -65,8 +65,9 @@ Metronome::Metronome(console::Console& console, speech::SpeechFrontEnd& speech,
       output_(output),
       beats_(beats),
       clock_(clock),
+      link_(nullptr, clock),
       listening_(console, speech, output),
-      beat_(console, speech, output, beats, clock, state_, count_words_, taps_) {
+      beat_(console, speech, output, beats, clock, state_, count_words_, taps_, link_) {
   tuner_.output = &output;
   beat_.SetListening(&listening_);
 }
@@ -141,7 +142,7 @@ void Metronome::EnterTempoAndMeasure() {
                       [this] { dialogs::ReviewScreen(console_, speech_); });
     console_.WriteLine();
   }
-  state_.Bpm = BpmIntoRange(TempoFromText(state_.BpmText));
+  state_.Bpm = TempoIntoRange(TempoFromText(state_.BpmText));
   if (const char* notice = TempoNotice(state_.BpmText)) Say(notice, 1);
 
   std::optional<int> beats;
@@ -205,24 +206,22 @@ void Metronome::RunMainLoop() {
     SayRestoredSettings();
   }
   PrepareCountWords();
+  if (state_.LinkOn) TurnLinkOn();
   playing_ = true;
   count_in_due_ = state_.CountIn;
   for (;;) {
-    TakeTapTempo();
-    // A song's map that comes to its end stops the beat there, as the pause does.
+    if (TakeTapTempo()) link_.OfferTempo(state_.Bpm);
     if (playing_ && !console_.KeyPressed() &&
         beat_.PlayUntilKey(std::exchange(count_in_due_, false))) {
-      playing_ = false;
-    }
-    if (!playing_ && !console_.KeyPressed()) {
-      // Silent: sleep until a key comes instead of spinning, or until a run of taps stops.
-      const int64_t stops_at = taps_.StopsAtMs();
-      if (stops_at < 0) {
-        console_.WaitMessage();
+      // The song's map came to its end (said), or the session stopped.
+      if (beat_.MapEnded()) {
+        playing_ = false;
+        beat_.Halt(/*stop_session=*/true);
       } else {
-        console_.WaitForKey(std::max<int64_t>(0, stops_at - clock_.NowMs()));
+        SetPlaying(false, /*by_session=*/true);
       }
     }
+    if (!playing_ && !console_.KeyPressed()) WaitSilently();
     // The beat stopped for the key; the next pass starts a new measure.
     if (console_.KeyPressed()) RunKeyCommand(console_.ReadWholeKey());
     if (last_answer_ == 13 ||
@@ -240,7 +239,8 @@ void Metronome::RunKeyCommand(base::Key key) {
   }
   // A field editor may have changed the speech speed: the words follow it.
   if (count_words_.PreparedSpeed() != speech_.Speed()) PrepareCountWords();
-  state_.Bpm = BpmIntoRange(state_.Bpm);
+  state_.Bpm = TempoIntoRange(state_.Bpm);
+  link_.OfferTempo(state_.Bpm);
   beat_.ShowTempoAndMeasure();
 }
 

@@ -13,6 +13,7 @@
 #include "app/beat_runner.hpp"
 #include "app/count_words.hpp"
 #include "app/effects_browser.hpp"
+#include "app/link_follower.hpp"
 #include "app/listening/listen_session.hpp"
 #include "app/main_commands.hpp"
 #include "app/metronome_state.hpp"
@@ -55,6 +56,8 @@ class Metronome {
   }
   // Where the count words are rendered by the current voice (none: the count recordings).
   void SetSpeechRecorder(audio::WaveOutRecorder* recorder) { recorder_ = recorder; }
+  // The session shared through Ableton Link (none: k only says that Link is off).
+  void SetLinkSession(audio::LinkSession* session) { link_.SetSession(session); }
 
  private:
   void Say(const std::string& key, int line_ends);
@@ -86,6 +89,20 @@ class Metronome {
   void AskToEnd(base::Key key);
   // o: says and shows the whole state in one line.
   void SayWhereAmI(base::Key key);
+  // k: turns Link on or off.
+  void ToggleLink(base::Key key);
+
+  // Link (link_commands.cpp).
+  // Turns Link on and says so with the number of peers ("Link ligado, 2 parceiros").
+  void TurnLinkOn();
+  // The tempo brought into range: the program's, and with Link on from Link's lowest.
+  int32_t TempoIntoRange(int32_t bpm) const;
+  // The beat stops or plays again, by Tab (which stops the session too) or by the session.
+  void SetPlaying(bool playing, bool by_session);
+  // Silent: waits for a key, for a run of taps to stop, or for the session to start.
+  void WaitSilently();
+  // Paused: waits for Space, or for the session to start.
+  void WaitForPauseEnd();
 
   // Listening to the player (listen_commands.cpp). e: listening on or off.
   void ToggleListening(base::Key key);
@@ -144,6 +161,7 @@ class Metronome {
   MetronomeState state_;
   TunerDevices tuner_;
   CountWords count_words_;
+  LinkFollower link_;
   SectionCues cues_;
   ListenSession listening_;
   BeatRunner beat_;

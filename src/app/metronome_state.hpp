@@ -50,6 +50,7 @@ struct MetronomeState {
   // The round trip from the beat's sound to the microphone, measured by the calibration (f); below
   // 0 while it has not been measured.
   double LatencyMs = -1;
+  bool LinkOn = false;  // the tempo, beats and start and stop are shared through Ableton Link
   bool TrainerOn() const { return TrainerTarget > 0; }
   void StopTrainer() { TrainerTarget = TrainerStep = TrainerEvery = 0; }
 };

@@ -40,7 +40,7 @@ void Metronome::ChangeMutedMeasures(Key) {
 
 void Metronome::ChangeTrainer(Key) {
   if (!state_.TrainerOn()) {
-    const int32_t target = AskNumber("CAINFFIN", kMinBpm, kMaxBpm);
+    const int32_t target = AskNumber("CAINFFIN", link_.LowestBpm(kMinBpm), kMaxBpm);
     const int32_t step = target > 0 ? AskNumber("CAINFPAS", 1, kMaxBpm) : -1;
     const int32_t every = step > 0 ? AskNumber("CAINFCAD", 1, kMaxMeasureCount) : -1;
     if (every > 0 && target != state_.Bpm) {
@@ -69,7 +69,7 @@ void Metronome::Tap(Key) {
 
 bool Metronome::TakeTapTempo() {
   if (!taps_.Stopped(clock_.NowMs())) return false;
-  state_.Bpm = BpmIntoRange(taps_.TakeBpm());
+  state_.Bpm = TempoIntoRange(taps_.TakeBpm());
   state_.BpmText = std::to_string(state_.Bpm);
   state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
   SayValue("CAVALBPM", state_.Bpm);

@@ -69,6 +69,7 @@ void LoadDefaults(const files::AudiraSettings& settings, MetronomeState& state) 
   }
   state.CountByGroups = StoredSetting(settings, "CONTAGEMGRUPOS", 0, 1, 0) == 1;
   state.LatencyMs = StoredLatency(settings.ReadIniString("CADENCIO", "LATENCIA"));
+  state.LinkOn = StoredSetting(settings, "LINK", 0, 1, 0) == 1;
   // The trainer runs only with all three of its settings.
   if (state.TrainerStep == 0 || state.TrainerEvery == 0) state.StopTrainer();
 }
@@ -161,6 +162,7 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   add_setting("TREINOPASSO", state.TrainerStep, 0);
   add_setting("TREINOCOMPASSOS", state.TrainerEvery, 0);
   add_setting("CONTAGEMGRUPOS", state.CountByGroups ? 1 : 0, 0);
+  add_setting("LINK", state.LinkOn ? 1 : 0, 0);
   const AccentPattern accents = PatternFor(state);
   if (!IsDefault(accents) || !settings.ReadIniString("CADENCIO", "ACENTOS").empty()) {
     entries.push_back({"ACENTOS", PatternText(accents)});

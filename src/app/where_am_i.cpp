@@ -36,7 +36,7 @@ std::string PlaceLine(const std::string& section, int32_t measure, int32_t measu
          std::to_string(measures);
 }
 
-std::string StateLine(const MetronomeState& state, bool playing) {
+std::string StateLine(const MetronomeState& state, bool playing, bool listening) {
   std::string line;
   if (!state.Song.empty()) line = MessageText("CAONDMUS") + state.Song + ", ";
   line += std::to_string(state.Bpm) + MessageText("CABPM");
@@ -62,10 +62,12 @@ std::string StateLine(const MetronomeState& state, bool playing) {
   if (state.TrainerOn()) {
     line += MessageText("CAONDTRE") + std::to_string(state.TrainerTarget) + MessageText("CABPM");
   }
+  if (state.LinkOn) line += MessageText("CAONDLNK");
   if (state.BeatVolume < kMaxBeatVolume) {
     line += MessageText("CAONDVOL") + std::to_string(state.BeatVolume);
   }
   if (!playing) line += MessageText("CAONDBAT");
+  if (listening) line += MessageText("CAONDESC");
   return line;
 }
 

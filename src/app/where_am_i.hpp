@@ -10,8 +10,9 @@ namespace cadencio::app {
 // The song loaded from the set list (when there is one), the tempo and the measure, the accents
 // when they are not the plain measure's (the grouping as "2+2+3", else each beat's level), the
 // notes per beat above one, and what is on of counting aloud, the count-in, muted measures, the
-// tempo trainer, a lowered beat volume and a silenced beat (`playing` false).
-std::string StateLine(const MetronomeState& state, bool playing);
+// tempo trainer, a lowered beat volume, a silenced beat (`playing` false) and listening to the
+// player (`listening`).
+std::string StateLine(const MetronomeState& state, bool playing, bool listening = false);
 // The place in a song's map: "Refr\xE3o, compasso 5 de 8" (`measure` 1-based).
 std::string PlaceLine(const std::string& section, int32_t measure, int32_t measures);
 

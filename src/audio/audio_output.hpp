@@ -18,6 +18,9 @@ class AudioOutput {
   // How many frames ahead of the stream position a sound must be scheduled so that the
   // device has not rendered past its start frame yet.
   virtual int LeadFrames() const = 0;
+  // Frames from the mixer's render position to the sound leaving the speaker: the device's
+  // buffer for SDL, the latency the server reports for JACK.
+  virtual int OutputLatencyFrames() const { return LeadFrames(); }
   // The stream frame being heard now, any thread but the audio thread: behind the frames
   // rendered by the mixer's limiter lookahead and what the device holds.
   virtual int64_t HeardFrame() {

@@ -2,6 +2,7 @@
 #include "audio/beat_pattern.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace cadencio::audio {
@@ -19,9 +20,15 @@ PatternCursor::PatternCursor(const BeatRule& rule)
   rule_.parts = std::max(rule_.parts, 1);
 }
 
-int64_t PatternCursor::Frame() const {
-  if (ended_) return std::numeric_limits<int64_t>::max();
-  return segment_start_ + ScheduleFrame(note_, rule_.parts, bpm_, rule_.rate);
+int64_t PatternCursor::FrameOfNote(int64_t note) const {
+  if (FollowsTimeline()) {
+    return std::llround(view_.FrameOf(SegmentBeat() + static_cast<double>(note) / rule_.parts));
+  }
+  return segment_start_ + ScheduleFrame(note, rule_.parts, bpm_, rule_.rate);
+}
+
+double PatternCursor::SegmentBeat() const {
+  return static_cast<double>(rule_.anchor + segment_measure_ * rule_.beats);
 }
 
 int64_t PatternCursor::Measure() const {
@@ -31,7 +38,8 @@ int64_t PatternCursor::Measure() const {
 const Sound* PatternCursor::Word(int beat) const {
   // The shortest interval of the schedule (the exact one or a frame less): a longer word would
   // run into the next.
-  const int64_t period = int64_t{60} * rule_.rate / bpm_;
+  const int64_t period = FollowsTimeline() ? static_cast<int64_t>(view_.frames_per_beat)
+                                           : int64_t{60} * rule_.rate / bpm_;
   if (beat > 0 && rule_.longest_word > period) return nullptr;
   return rule_.beat[static_cast<std::size_t>(beat)].word;
 }
@@ -71,7 +79,7 @@ int64_t PatternCursor::RunEndFrame() const {
   if (ended_ || note == std::numeric_limits<int64_t>::max()) {
     return std::numeric_limits<int64_t>::max();
   }
-  return segment_start_ + ScheduleFrame(note, rule_.parts, bpm_, rule_.rate);
+  return FrameOfNote(note);
 }
 
 PatternCursor::Cue PatternCursor::NextCue() const {
@@ -89,11 +97,15 @@ void PatternCursor::TakeNextRule() {
   const int64_t downbeat = Frame();
   const int rate = rule_.rate;
   handed_cue_ = NextCue();
+  // On a shared timeline the next run's first note is the session's beat after this run's last.
+  const auto beat =
+      static_cast<int64_t>(std::llround(SegmentBeat() + static_cast<double>(note_) / rule_.parts));
   rule_ = *rule_.then;
   rule_.rate = rate;
   rule_.start = downbeat;
   rule_.count_in = 0;
   rule_.measure_offset = 0;
+  rule_.anchor = beat;
   rule_.beats = std::clamp(rule_.beats, 1, kMaxPatternBeats);
   rule_.parts = std::max(rule_.parts, 1);
   segment_start_ = downbeat;
@@ -134,7 +146,11 @@ void PatternCursor::SkipTo(int64_t frame) {
   while (Frame() < frame) {
     // Straight to the note before the frame, or before the next step when that comes first.
     const int64_t per_minute = int64_t{bpm_} * rule_.parts;
-    const int64_t before = (frame - segment_start_) * per_minute / (int64_t{60} * rule_.rate) - 1;
+    const int64_t before =
+        FollowsTimeline() ? static_cast<int64_t>(
+                                std::floor((view_.BeatAt(frame) - SegmentBeat()) * rule_.parts)) -
+                                1
+                          : (frame - segment_start_) * per_minute / (int64_t{60} * rule_.rate) - 1;
     note_ = std::max(note_, std::min({before, NextStepNote() - 1, RunEndNote() - 1}));
     Advance();
   }
@@ -143,11 +159,12 @@ void PatternCursor::SkipTo(int64_t frame) {
 int64_t PatternCursor::NextStepFrame() const {
   const int64_t note = NextStepNote();
   if (note == std::numeric_limits<int64_t>::max()) return -1;
-  return segment_start_ + ScheduleFrame(note, rule_.parts, bpm_, rule_.rate);
+  return FrameOfNote(note);
 }
 
-int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame) {
+int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame, const TimelineView& view) {
   PatternCursor cursor(rule);
+  cursor.Follow(view);
   cursor.SkipTo(frame);
   // The measures begun by the frame; all but the last of them are done.
   const int64_t begun =

@@ -7,11 +7,16 @@
 // run's start, computed from n in whole numbers: the tempo heard is the tempo asked for, every
 // interval is within a frame of the exact one, and nothing drifts. The tempo trainer's step
 // starts a new run of the new tempo on the frame the next measure had at the old one.
+//
+// A rule may instead follow a timeline shared with other programs (Ableton Link): its notes
+// then fall on the session's beats, wherever the session's tempo and phase put them.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
+#include "audio/shared_timeline.hpp"
 #include "audio/sound.hpp"
 
 namespace cadencio::audio {
@@ -75,6 +80,11 @@ struct BeatRule {
   // of its n-th measure (none past the last word).
   bool count_measures = false;
   std::array<const Sound*, kMaxPatternBeats> measure_word{};
+  // Following a shared timeline: note n of the run falls on the session's beat `anchor` +
+  // n / parts (`anchor` begins a measure) where the view the cursor follows puts it; `start` is
+  // only where the first note was expected, and `bpm` where the trainer's steps begin.
+  bool shared = false;
+  int64_t anchor = 0;
 };
 
 // One note of the pattern: the beat channel's sound and the counted word that start on its
@@ -93,7 +103,9 @@ class PatternCursor {
 
   const BeatRule& Rule() const { return rule_; }
   // The stream frame of the note at the cursor, and what it plays.
-  int64_t Frame() const;
+  int64_t Frame() const {
+    return ended_ ? std::numeric_limits<int64_t>::max() : FrameOfNote(note_);
+  }
   PatternNote Note() const;
   // The tempo of the note at the cursor.
   int32_t Bpm() const { return bpm_; }
@@ -125,9 +137,17 @@ class PatternCursor {
   int64_t RunEndFrame() const;
   // The map ended here: no note follows.
   bool Ended() const { return ended_; }
+  // The shared timeline as it falls in the stream now, which the notes of a shared rule follow
+  // (without one they keep the rule's own schedule).
+  void Follow(const TimelineView& view) { view_ = view; }
+  bool FollowsTimeline() const { return rule_.shared && view_.Valid(); }
 
  private:
   int64_t MeasureNotes() const { return int64_t{rule_.parts} * rule_.beats; }
+  // The session's beat of the first note of this tempo's run, for a shared rule.
+  double SegmentBeat() const;
+  // The stream frame of note `note` of this tempo's run.
+  int64_t FrameOfNote(int64_t note) const;
   // The note of this tempo's run on which the trainer next steps (none: INT64_MAX).
   int64_t NextStepNote() const;
   const Sound* Word(int beat) const;
@@ -143,10 +163,11 @@ class PatternCursor {
   int64_t note_ = 0;  // the note at the cursor, in this tempo's run
   bool ended_ = false;
   Cue handed_cue_;
+  TimelineView view_;
 };
 
 // The measures of the beat (not the count-in) a rule has finished by `frame`: those whose
-// following measure begins at or before it.
-int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame);
+// following measure begins at or before it (a shared rule's as `view` places them).
+int64_t MeasuresDoneBy(const BeatRule& rule, int64_t frame, const TimelineView& view = {});
 
 }  // namespace cadencio::audio

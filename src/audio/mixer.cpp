@@ -81,6 +81,11 @@ void Mixer::AddStream(std::unique_ptr<MixedStream> stream) {
   stream_count_.store(count + 1, std::memory_order_release);
 }
 
+void Mixer::SetSharedTimeline(std::unique_ptr<SharedTimeline> timeline) {
+  timeline_owned_ = std::move(timeline);
+  timeline_.store(timeline_owned_.get(), std::memory_order_release);
+}
+
 void Mixer::Render(float* out, int frames) {
   std::fill(out, out + frames * 2, 0.0f);
   const int64_t base = rendered_.load(std::memory_order_relaxed);
@@ -96,6 +101,15 @@ void Mixer::Render(float* out, int frames) {
   const int streams = stream_count_.load(std::memory_order_acquire);
   for (int i = 0; i < streams; ++i) streams_[static_cast<std::size_t>(i)]->MixInto(out, frames);
   rendered_.store(base + frames, std::memory_order_release);
+}
+
+int64_t Mixer::PlayingFrame(int64_t frame) const {
+  const int64_t note_frame = cursor_.Frame();
+  // 10 ms: far more than the measured pace moves a note between two buffers, far less than a
+  // session that jumps to a new phase does.
+  const int64_t late = sample_rate_ / 100;
+  if (cursor_.FollowsTimeline() && note_frame < frame && note_frame >= frame - late) return frame;
+  return note_frame;
 }
 
 void Mixer::FindPatternNotes(int frames, int64_t base, PieceStarts& beats, PieceStarts& words) {
@@ -114,13 +128,17 @@ void Mixer::FindPatternNotes(int frames, int64_t base, PieceStarts& beats, Piece
       frame = until;
       continue;
     }
-    if (rules.serials[governing] != cursor_serial_) {
-      // A rule taken up here: its notes before this frame were another rule's to play.
+    const BeatRule& rule = rules.rules[governing];
+    SharedTimeline* timeline = timeline_.load(std::memory_order_acquire);
+    const bool taken_up = rules.serials[governing] != cursor_serial_;
+    if (taken_up) {
       cursor_serial_ = rules.serials[governing];
-      cursor_ = PatternCursor(rules.rules[governing]);
-      cursor_.SkipTo(frame);
+      cursor_ = PatternCursor(rule);
     }
-    const int64_t note_frame = cursor_.Frame();
+    if (rule.shared && timeline != nullptr) cursor_.Follow(timeline->View(frame, rule.beats));
+    // A rule taken up here: its notes before this frame were another rule's to play.
+    if (taken_up) cursor_.SkipTo(frame);
+    const int64_t note_frame = PlayingFrame(frame);
     // A section's cue starts between notes, or on a note whose word it silences (placed again
     // on each note before it, to the same frame).
     for (const PatternCursor::Cue& cue : {cursor_.HandedCue(), cursor_.NextCue()}) {
@@ -216,6 +234,9 @@ void Mixer::RenderOutput(float* out, int frames) {
   const float attack = 1.0f / static_cast<float>(lookahead_);
   float* held = limited_.data();
   float* needs = limiter_needs_.data();
+  if (SharedTimeline* timeline = timeline_.load(std::memory_order_acquire)) {
+    timeline->BeginBuffer(FramesRendered());
+  }
   for (int done = 0; done < frames; done += kLimiterFrames) {
     const int count = std::min(frames - done, kLimiterFrames);
     const int total = lookahead_ + count;

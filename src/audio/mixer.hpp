@@ -8,7 +8,9 @@
 // start frame), the count channel over it, and the streams added to the mix (the wave-out
 // channel of audio/wave_out, for speech and prompts). The metronome's beat is not scheduled
 // sound by sound: the program thread publishes the rule of its pattern (audio/beat_pattern),
-// and the rendering thread starts each note on the beat and count channels itself.
+// and the rendering thread starts each note on the beat and count channels itself. A rule that
+// follows a shared timeline (audio/shared_timeline) has its notes placed by the timeline's view,
+// taken anew every device buffer.
 //
 // A sound cut before its end, by the next one or by a stop, is not dropped at once, which would
 // be heard as a click: its next 2 ms are still mixed, faded out, over the start of the new one.
@@ -24,6 +26,7 @@
 
 #include "audio/beat_pattern.hpp"
 #include "audio/pcm_fade.hpp"
+#include "audio/shared_timeline.hpp"
 #include "audio/sound.hpp"
 #include "base/triple_buffer.hpp"
 
@@ -68,6 +71,9 @@ class Mixer {
   // more is a fault (std::length_error).
   static constexpr int kMaxStreams = 4;
   void AddStream(std::unique_ptr<MixedStream> stream);
+  // Program thread, once, before a rule that follows it is published: the shared timeline the
+  // rules that follow one follow. The mixer keeps it, so it outlives the rendering thread.
+  void SetSharedTimeline(std::unique_ptr<SharedTimeline> timeline);
 
   // The beat channel's gain (1 = as recorded); speech keeps its own level. Any thread.
   void SetBeatGain(float gain) { beat_gain_.store(gain, std::memory_order_relaxed); }
@@ -145,6 +151,10 @@ class Mixer {
   void PruneSchedule(Channel& channel);
   // Rendering thread: the pattern's notes in the piece of `frames` frames from `base`.
   void FindPatternNotes(int frames, int64_t base, PieceStarts& beats, PieceStarts& words);
+  // Rendering thread: the frame at or after `frame` at which the note at the cursor plays.
+  // A shared rule's note that the timeline's newest view places a little before the piece
+  // (the device's pace is measured anew every buffer) plays at once instead of never.
+  int64_t PlayingFrame(int64_t frame) const;
   // Rendering thread: adds one channel's sounds over a piece, the pattern's starts among them.
   void MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base,
                   const PieceStarts& pattern);
@@ -178,6 +188,8 @@ class Mixer {
   // The streams added: the rendering thread mixes the first `stream_count_` of them.
   std::array<std::unique_ptr<MixedStream>, kMaxStreams> streams_;
   std::atomic<int> stream_count_{0};
+  std::unique_ptr<SharedTimeline> timeline_owned_;
+  std::atomic<SharedTimeline*> timeline_{nullptr};
 };
 
 }  // namespace cadencio::audio

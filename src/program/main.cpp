@@ -140,7 +140,10 @@ int Run(FrontendChoice choice, bool screen_reader) {
     return 1;
   }
   auto audio = cadencio::audio::OpenSdlAudio();
-  cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock}, start_dir, nullptr,
+  // Link starts only when it is turned on; its session lives as long as the device's mixer.
+  cadencio::audio::LinkSession& link =
+      cadencio::audio::AddLinkSession(*audio, cadencio::app::kMaxBpm);
+  cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock, &link}, start_dir, nullptr,
                                         screen_reader);
   // The microphone at the output's rate, so that the listener need not convert it.
   parts.open_capture = [rate = audio->GetMixer().SampleRate()] {

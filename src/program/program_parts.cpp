@@ -86,6 +86,7 @@ void RunCadencio(ProgramParts& parts) {
                            parts.devices.audio, parts.beats, parts.devices.clock);
   metronome.SetCaptureOpener(parts.open_capture);
   metronome.SetSpeechRecorder(&parts.recorder);
+  metronome.SetLinkSession(parts.devices.link);
   metronome.StartMetronome();
   metronome.RunMainLoop();
   metronome.EndMetronome();

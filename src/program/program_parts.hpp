@@ -13,6 +13,7 @@
 #include "audio/audio_input.hpp"
 #include "audio/audio_output.hpp"
 #include "audio/beat_channel.hpp"
+#include "audio/link/link_session.hpp"
 #include "audio/wave_out/wav_playback.hpp"
 #include "audio/wave_out/wave_out_channel.hpp"
 #include "audio/wave_out/wave_out_device.hpp"
@@ -37,6 +38,9 @@ struct Devices {
   base::MessageLoop& loop;
   audio::AudioOutput& audio;
   base::Clock& clock;
+  // The session shared through Ableton Link, on the sound device's stream; none in the tests
+  // that run on virtual time, where k only says that Link is off.
+  audio::LinkSession* link = nullptr;
 };
 
 class ProgramParts {

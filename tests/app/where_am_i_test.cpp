@@ -14,7 +14,7 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
   struct Case {
     const char* why;
     std::function<void(MetronomeState&)> set;
-    bool playing;
+    bool playing, listening;
     std::vector<std::string> in_order;  // parts the line holds, in this order
     std::vector<std::string> absent;
   };
@@ -22,8 +22,10 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
       {"a plain start: tempo and measure only",
        [](MetronomeState&) {},
        true,
+       false,
        {"120 BPM, quatern\xE1rio"},
-       {"M\xFAsica", "acentos", "agrupamento", "notas", "contagem", "volume", "treino", "batida"}},
+       {"M\xFAsica", "acentos", "agrupamento", "notas", "contagem", "volume", "treino", "Link",
+        "batida", "escutando"}},
       {"a song, a grouping and everything on",
        [](MetronomeState& s) {
          s.Song = "Garota";
@@ -34,12 +36,15 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
          s.PlayedMeasures = 3;
          s.MutedMeasures = 1;
          s.TrainerTarget = 160;
+         s.LinkOn = true;
          s.BeatVolume = 7;
        },
        false,
+       true,
        {"M\xFAsica Garota, 120 BPM", "compasso de 7", "agrupamento 2+2+3", "3 notas por tempo",
         "contagem em voz alta por grupos", "contagem inicial", "3 compassos tocados e 1",
-        "treino at\xE9 160 BPM", "volume 7", "batida silenciada"},
+        "treino at\xE9 160 BPM", "Link ligado", "volume 7", "batida silenciada",
+        "escutando o m\xFAsico"},
        {"acentos", "forte"}},
       {"levels that are no grouping, each said",
        [](MetronomeState& s) {
@@ -49,6 +54,7 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
          s.Accents.level[3] = Accent::kSoft;
        },
        true,
+       false,
        {"acentos forte, mudo, m\xE9"
         "dio e fraco"},
        {"agrupamento"}},
@@ -58,6 +64,7 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
          s.Accents = GroupedPattern({2, 3});
        },
        true,
+       false,
        {"tern\xE1rio"},
        {"agrupamento", "acentos"}},
   };
@@ -65,7 +72,7 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
     MetronomeState state;
     state.Bpm = 120;
     c.set(state);
-    const std::string line = StateLine(state, c.playing);
+    const std::string line = StateLine(state, c.playing, c.listening);
     std::size_t at = 0;
     for (const std::string& part : c.in_order) {
       at = line.find(part, at);

@@ -139,10 +139,13 @@ std::vector<std::string> ExpectedNotes(const BeatRule& rule, int count) {
   return notes;
 }
 
-// The cursor's notes, written the same way.
-std::vector<std::string> CursorNotes(const BeatRule& rule, int count) {
+// The cursor's notes, written the same way (a shared rule's where `view` places them).
+std::vector<std::string> CursorNotes(const BeatRule& rule, int count,
+                                     const TimelineView& view = {}) {
   std::vector<std::string> notes;
-  for (PatternCursor cursor(rule); static_cast<int>(notes.size()) < count; cursor.Advance()) {
+  PatternCursor cursor(rule);
+  cursor.Follow(view);
+  for (; static_cast<int>(notes.size()) < count; cursor.Advance()) {
     const PatternNote note = cursor.Note();
     std::string text = std::to_string(cursor.Frame());
     if (note.sound) text += " " + note.sound->name;
@@ -206,6 +209,56 @@ TEST(PatternCursor, SkipToAndMeasuresDoneAgreeWithTheWalk) {
       ASSERT_EQ(MeasuresDoneBy(c.rule, walk.Frame()), done) << c.why << ", note " << n;
     }
     EXPECT_EQ(MeasuresDoneBy(c.rule, 0), 0) << c.why;
+  }
+}
+
+// A shared rule whose view is a session at the rule's own tempo, its beat 0 on the rule's
+// start, plays just what the beat loop placed: only the frames come from the view.
+TEST(PatternCursor, ASharedRuleOnASessionOfItsOwnTempoPlaysWhatTheBeatLoopPlaced) {
+  for (const PatternCase& c : PatternCases()) {
+    if (c.rule.trainer_target > 0) continue;  // a step changes the session's tempo, not the view
+    BeatRule shared = c.rule;
+    shared.shared = true;
+    const TimelineView view{shared.start, 0, 60.0 * shared.rate / shared.bpm};
+    EXPECT_EQ(CursorNotes(shared, 120, view), ExpectedNotes(c.rule, 120)) << c.why;
+  }
+}
+
+// A shared rule's note n falls on the session's beat anchor + n / parts where the view puts
+// it, its measures begin on the session's, a skip lands on the first note at or after its
+// frame, and the measures done by a frame are counted on the same beats.
+TEST(PatternCursor, ASharedRulesNotesFallOnTheSessionsBeats) {
+  // 120 BPM at 44100 Hz, the session's beat 2.5 heard at frame 1000: beat 4 at 34075.
+  const TimelineView view{1000, 2.5, 22050};
+  const TimelineView half{1000, 2.5, 44100};
+  struct Case {
+    const char* why;
+    TimelineView view;
+    int64_t anchor;
+    int parts;
+    int64_t skip_to;
+    int64_t frame;  // of the note reached
+    bool first;     // of a measure
+    int64_t done;   // measures done by that frame
+  };
+  const Case cases[] = {
+      {"the first note, on the anchor", view, 4, 1, 0, 34075, true, 0},
+      {"a frame past it: the next beat", view, 4, 1, 34076, 56125, false, 0},
+      {"two notes a beat: the note between", view, 4, 2, 34076, 45100, false, 0},
+      {"the next measure", view, 4, 1, 100226, 122275, true, 1},
+      {"a view at half the pace", half, 4, 1, 0, 67150, true, 0},
+      {"an anchor a measure back: the next beat", view, 0, 1, 1000, 12025, false, 0},
+  };
+  for (const Case& c : cases) {
+    BeatRule rule = MakeRule(120, 4, c.parts);
+    rule.shared = true;
+    rule.anchor = c.anchor;
+    PatternCursor cursor(rule);
+    cursor.Follow(c.view);
+    cursor.SkipTo(c.skip_to);
+    EXPECT_EQ(cursor.Frame(), c.frame) << c.why;
+    EXPECT_EQ(cursor.FirstOfMeasure(), c.first) << c.why;
+    EXPECT_EQ(MeasuresDoneBy(rule, c.frame, c.view), c.done) << c.why;
   }
 }
 

@@ -519,5 +519,50 @@ TEST(MixerPattern, PlaysAMapsSectionsAndCuesOnTheirFrames) {
   }
 }
 
+// A session's view as the test sets it.
+class FixedTimeline final : public SharedTimeline {
+ public:
+  void BeginBuffer(int64_t) override {}
+  TimelineView View(int64_t, int) override { return view; }
+  TimelineView view;
+};
+
+// A shared rule's note that a newer view places a little before the frames being rendered
+// (the device's pace is measured anew every buffer) plays at once; one the session moved far
+// back (a jump to a new phase) is not played late.
+TEST(MixerPattern, ASharedNoteMovedJustBehindTheStreamPlaysAtOnce) {
+  const Sound a = Ramp("a", 1, 10);
+  struct Case {
+    const char* why;
+    double moved_back;  // frames, once the note at 10000 is due
+    std::vector<std::string> onsets;
+  };
+  const Case cases[] = {
+      {"not moved", 0, {"0 a", "10000 a", "20000 a"}},
+      {"20 frames back: at once", 20, {"0 a", "10000 a", "19980 a"}},
+      {"1000 frames back: skipped", 1000, {"0 a", "19000 a"}},
+  };
+  for (const Case& c : cases) {
+    Mixer mixer(44100);
+    auto owned = std::make_unique<FixedTimeline>();
+    FixedTimeline& timeline = *owned;
+    timeline.view = {0, 0, 10000};
+    mixer.SetSharedTimeline(std::move(owned));
+    BeatRule rule;
+    rule.playing = rule.shared = true;
+    rule.beat[0].sound = &a;
+    mixer.SetBeatRule(rule);
+    std::vector<std::string> onsets;
+    mixer.SetOnsetObserver([&onsets](int64_t frame, const Sound& sound) {
+      onsets.push_back(std::to_string(frame) + " " + sound.name);
+    });
+    std::vector<float> stream;
+    RenderInBlocks(mixer, stream, 10000, {512});
+    timeline.view.beat = c.moved_back / 10000;
+    RenderInBlocks(mixer, stream, 15000, {512});
+    EXPECT_EQ(onsets, c.onsets) << c.why;
+  }
+}
+
 }  // namespace
 }  // namespace cadencio::audio

@@ -3,7 +3,8 @@
 // sleeping calls; while a thread marked as the audio thread renders the mixer in real time,
 // the program plays beats and speech through the real beat channel, WAV playback and wave-out
 // channel, with the metronome's beat pattern published to the mixer, and every allocation, lock and
-// blocking call made on the audio thread is counted.
+// blocking call made on the audio thread is counted. With Link on, the audio thread also reads
+// the session every buffer and plays a rule that follows it.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -22,12 +23,14 @@
 
 #include "audio/audio_output.hpp"
 #include "audio/beat_pattern.hpp"
+#include "audio/link/link_session.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
 #include "formats/pcm_format.hpp"
 #include "formats/wav_writer.hpp"
 #include "frontends/frontend.hpp"
 #include "program/program_parts.hpp"
+#include "support/private_network.hpp"
 
 namespace {
 
@@ -138,7 +141,8 @@ struct AudioThreadMark {
   ~AudioThreadMark() { t_audio_thread = false; }
 };
 
-// The sound device: a thread that renders the mixer in buffers of 256 frames, in real time.
+// The sound device: a thread that renders the mixer's output in buffers of 256 frames, in real
+// time.
 class ThreadAudio final : public audio::AudioOutput {
  public:
   ThreadAudio() : thread_([this] { Run(); }) {}
@@ -159,7 +163,7 @@ class ThreadAudio final : public audio::AudioOutput {
     while (!stop_.load()) {
       {
         AudioThreadMark mark;
-        mixer_.Render(buffer.data(), kBufferFrames);
+        mixer_.RenderOutput(buffer.data(), kBufferFrames);
         buffers_.fetch_add(1, std::memory_order_relaxed);
       }
       const int64_t done = mixer_.FramesRendered();
@@ -278,6 +282,41 @@ TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileSpeechAndBeatsPlay) {
   }
   std::filesystem::remove_all(dir);
   EXPECT_GE(onsets, 60);  // the pattern's notes as well as the beats
+  EXPECT_EQ(g_allocations.load(), 0);
+  EXPECT_EQ(g_frees.load(), 0);
+  EXPECT_EQ(g_locks.load(), 0);
+  EXPECT_EQ(g_blocking.load(), 0);
+}
+
+// With Link on, the audio thread reads the session every buffer and plays a rule that follows
+// it, while the program thread starts it, changes its tempo and stops it.
+TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileFollowingLink) {
+  if (!testing::InPrivateNetwork()) return testing::RerunTestInPrivateNetwork();
+  const audio::Sound click{"click", std::vector<float>(400, 0.3f)};
+  g_allocations = g_frees = g_locks = g_blocking = 0;
+  std::atomic<int> onsets{0};
+  {
+    ThreadAudio audio;
+    audio::Mixer& mixer = audio.GetMixer();
+    mixer.SetOnsetObserver([&onsets](int64_t, const audio::Sound&) { ++onsets; });
+    audio::LinkSession& link = audio::AddLinkSession(audio, 500);
+    link.Enable(true);
+    audio::BeatRule rule;
+    rule.playing = rule.shared = true;
+    rule.beats = 3;
+    rule.parts = 4;
+    for (int b = 0; b < 3; ++b) rule.beat[b] = {&click, &click};
+    rule.start = rule.from = mixer.FramesRendered() + audio.LeadFrames();
+    link.Start(rule.from, rule.beats, false);
+    mixer.SetBeatRule(rule);
+    for (int bpm : {300, 420, 260, 250}) {
+      link.SetTempo(bpm);
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    link.Stop(mixer.FramesRendered());
+    EXPECT_GT(audio.Buffers(), 300);
+  }
+  EXPECT_GE(onsets.load(), 30);  // about 20 notes a second
   EXPECT_EQ(g_allocations.load(), 0);
   EXPECT_EQ(g_frees.load(), 0);
   EXPECT_EQ(g_locks.load(), 0);

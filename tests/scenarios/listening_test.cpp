@@ -3,6 +3,7 @@
 // it all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -65,6 +66,44 @@ TEST(Listening, TellsOfAMissingStoppedOrSilentMicrophoneAndTheBeatGoesOn) {
     }
     EXPECT_GE(late_beats, 3) << c.why;
   }
+}
+
+TEST(Listening, TheTunerPausesListeningAndWhereAmISaysIt) {
+  // e listens; o says so; F4 and O open the tuner, which must not open the microphone a second
+  // time; Esc twice closes it and the tuning fork, and listening starts again.
+  TempDataRoot data;
+  Scenario scenario(
+      Session("120", 'q',
+              {TypeChar(1000, 'e'), TypeChar(2000, 'o'), PressKey(3000, base::vk::F(4)),
+               TypeChar(4000, 'O'), TypeChar(6000, 27), TypeChar(7000, 27), TypeChar(8000, 'o')},
+              10000),
+      500);
+  int open = 0, most_open = 0, opened = 0;
+  scenario.Parts().open_capture = [&]() -> std::unique_ptr<audio::AudioInput> {
+    ++opened;
+    most_open = std::max(most_open, ++open);
+    class Counted final : public audio::AudioInput {
+     public:
+      Counted(const base::Clock& clock, int& open) : room_(clock, INT64_MAX / 4), open_(open) {}
+      ~Counted() override { --open_; }
+      int SampleRate() const override { return room_.SampleRate(); }
+      void Read(std::vector<float>& out) override { room_.Read(out); }
+      std::string DriverName() const override { return "counted"; }
+
+     private:
+      QuietRoom room_;
+      int& open_;
+    };
+    return std::make_unique<Counted>(scenario.Clock(), open);
+  };
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_EQ(most_open, 1) << screen;
+  EXPECT_EQ(opened, 3) << screen;  // listening, the tuner, listening again
+  const std::size_t paused = screen.find("Escuta em pausa enquanto o afinador ouve\n");
+  ASSERT_NE(paused, std::string::npos) << screen;
+  EXPECT_NE(screen.find("Escuta ligada\n", paused), std::string::npos) << screen;
+  EXPECT_NE(screen.find(", escutando o m\xFAsico\n"), std::string::npos) << screen;
 }
 
 }  // namespace

@@ -263,14 +263,17 @@ class PtyChild {
     }
     return std::nullopt;
   }
-  // Parent side: follows the terminal until `text` has been written; false after ten seconds.
-  bool WaitFor(PtyScreen& screen, std::string_view text) {
+  // Parent side: follows the terminal until `text` has been written (at or after byte `from`
+  // of what it wrote); false after ten seconds.
+  bool WaitFor(PtyScreen& screen, std::string_view text, std::size_t from = 0) {
     for (int round = 0; round < 100; ++round) {
-      if (screen.Raw().find(text) != std::string::npos) return true;
+      if (screen.Raw().find(text, from) != std::string::npos) return true;
       Drain(screen, 100);
     }
-    return screen.Raw().find(text) != std::string::npos;
+    return screen.Raw().find(text, from) != std::string::npos;
   }
+  // Parent side: takes in what the child has written so far.
+  void Read(PtyScreen& screen) { Drain(screen, 0); }
   // Parent side: the terminal's window changes size (the child gets SIGWINCH).
   void Resize(int rows, int columns) {
     winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(columns), 0, 0};

@@ -19,6 +19,8 @@ constexpr double kMinScore = 0.15;
 // The filter's step: small enough that the player's notes over the beat barely move it.
 constexpr double kStep = 0.1;
 // What is left may exceed the beat's estimate by this (in power) before the filter holds.
+// The player sounds over the beat when what is heard holds this much more power than the beat
+// at the level found would bring.
 constexpr double kDoubleTalk = 4.0;
 // The direct sound is the filter's first tap of this share of its strongest.
 constexpr float kDirectShare = 0.5f;
@@ -79,10 +81,13 @@ std::optional<BeatDelay> FindBeatDelay(std::span<const float> plain_beat,
   return best;
 }
 
-BeatEchoRemover::BeatEchoRemover(const BeatDelay& delay, int before, int after)
+BeatEchoRemover::BeatEchoRemover(const BeatDelay& delay, int before, int after,
+                                 int smoothing_frames)
     : delay_(delay.frames - before),
       before_(before),
-      weights_(static_cast<std::size_t>(before + after + 1), 0.0f) {
+      weights_(static_cast<std::size_t>(before + after + 1), 0.0f),
+      smoothing_(1.0 / std::max(smoothing_frames, 1)),
+      gain_(delay.gain) {
   weights_[static_cast<std::size_t>(before)] = static_cast<float>(delay.gain);
 }
 
@@ -91,6 +96,7 @@ void BeatEchoRemover::Restart() {
   beat_start_ = 0;
   heard_ = 0;
   window_energy_ = 0;
+  expected_power_ = heard_power_ = 0;
 }
 
 int64_t BeatEchoRemover::DirectDelay() const {
@@ -129,9 +135,15 @@ void BeatEchoRemover::Remove(std::span<const float> beat, std::span<const float>
     for (int64_t k = 0; k < taps; ++k) echo += weights_[static_cast<std::size_t>(k)] * at(k);
     const double error = heard[i] - echo;
     out[i] = static_cast<float>(error);
-    // While the player sounds over the beat, what is left is the note, not the filter's error:
-    // the filter holds.
-    if (error * error > kDoubleTalk * (echo * echo + 1e-8)) continue;
+    // While the player sounds over the beat, the filter holds: what is heard then outweighs
+    // what the beat alone would bring at the level found. Both are powers over the last few
+    // milliseconds, and the beat's is not the filter's own estimate: a filter led astray by a
+    // note would otherwise learn the next note too, and a note as loud as the beat passes for
+    // the filter's error at every crossing when compared sample by sample.
+    const double expected = gain_ * at(before_);
+    expected_power_ += smoothing_ * (expected * expected - expected_power_);
+    heard_power_ += smoothing_ * (double{heard[i]} * heard[i] - heard_power_);
+    if (heard_power_ > kDoubleTalk * (expected_power_ + 1e-8)) continue;
     const double step = kStep * error / (window_energy_ + 1e-6);
     for (int64_t k = 0; k < taps; ++k) {
       weights_[static_cast<std::size_t>(k)] += static_cast<float>(step * at(k));

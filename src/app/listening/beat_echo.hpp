@@ -27,8 +27,9 @@ std::optional<BeatDelay> FindBeatDelay(std::span<const float> beat, std::span<co
 class BeatEchoRemover {
  public:
   // The filter spans `before` frames before the delay found and `after` after it (the room's
-  // early reflections); it starts as the delay and level found.
-  BeatEchoRemover(const BeatDelay& delay, int before, int after);
+  // early reflections); it starts as the delay and level found. The player is told from the
+  // beat by their levels over `smoothing_frames`.
+  BeatEchoRemover(const BeatDelay& delay, int before, int after, int smoothing_frames = 88);
 
   // Takes the next samples heard and the beat rendered for the same frames; writes what was
   // heard less the beat into `out` (as many samples as `heard`).
@@ -50,6 +51,9 @@ class BeatEchoRemover {
   int64_t beat_start_ = 0;
   int64_t heard_ = 0;  // frames heard so far
   double window_energy_ = 0;
+  double smoothing_;
+  double gain_;  // the level found at the delay, for the beat's expected power
+  double expected_power_ = 0, heard_power_ = 0;
 };
 
 }  // namespace cadencio::app

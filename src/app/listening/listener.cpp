@@ -16,6 +16,8 @@ constexpr int64_t kLongestWaitMs = 2 * Listener::kSearchMs;
 // The echo filter's reach around the delay found: the room's early reflections.
 constexpr int kFilterBeforeMs = 1;
 constexpr int kFilterAfterMs = 12;
+// The player is told from the beat by their levels over this long.
+constexpr int kLevelMs = 2;
 // Passes over the samples that waited, to learn the room before judging them.
 constexpr int kLearningPasses = 2;
 // A fresh capture place this far below the one held means samples were lost.
@@ -130,8 +132,9 @@ void Listener::Settle() {
     delay_ = FindBeatDelay(std::span(beat_).first(compared), pending_, max_delay);
   }
   if (delay_) {
-    remover_ = std::make_unique<BeatEchoRemover>(*delay_, kFilterBeforeMs * rate_ / 1000,
-                                                 kFilterAfterMs * rate_ / 1000);
+    remover_ =
+        std::make_unique<BeatEchoRemover>(*delay_, kFilterBeforeMs * rate_ / 1000,
+                                          kFilterAfterMs * rate_ / 1000, kLevelMs * rate_ / 1000);
     // A first pass over what waited teaches the filter the room; then it judges it.
     beat_.assign(pending_.size(), 0.0f);
     timeline_.Render(pending_start_ - *place_, beat_, output_.GetMixer().BeatGain());
@@ -170,10 +173,10 @@ void Listener::Judge(int64_t first, const std::vector<float>& heard) {
     recent_echo_.push_back(heard[i] - clean_[i]);
   }
   found_.clear();
-  onsets_->Feed(clean_, found_);
+  const auto base = static_cast<double>(onset_base_);
+  onsets_->Feed(clean_, found_, [&](double onset) { return !BeatRemains(base + onset); });
   for (double onset : found_) {
-    const double at = static_cast<double>(onset_base_) + onset;
-    if (!BeatRemains(at)) Place(at);
+    Place(base + onset);
   }
   const int64_t keep = kKeepMs * rate_ / 1000;
   timeline_.ForgetBefore(first - *place_ - keep);

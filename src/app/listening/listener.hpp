@@ -49,6 +49,8 @@ class Listener {
   void NewTake();
 
   Verdict Result() const { return judge_.Judge(); }
+  // The notes of the take so far, as placed.
+  const std::vector<PlacedNote>& Notes() const { return judge_.Notes(); }
   // The round trip in use: found from the beat, or stored; nothing before it is known.
   std::optional<double> LatencyMs() const;
   // The beat was found in what the microphone hears.

@@ -13,6 +13,9 @@ namespace {
 // aubio's analysis window and hop: 23 ms and 5.8 ms at 44.1 kHz.
 constexpr int kWindow = 1024;
 constexpr int kHop = 256;
+// aubio's own gap between onsets: short, so that an onset turned down (the beat's remains just
+// before a note) keeps no note away; the minimum gap between notes is kept here.
+constexpr double kCandidateGapMs = 15.0;
 // The history kept for placing onsets.
 constexpr int64_t kHistoryMs = 120;
 // Where a note's start is looked for, around aubio's onset, and where its peak is.
@@ -42,7 +45,8 @@ struct OnsetDetector::Aubio {
 OnsetDetector::OnsetDetector(int sample_rate, const OnsetSettings& settings)
     : rate_(sample_rate),
       hop_(kHop * sample_rate / 44100 >= 128 ? kHop * sample_rate / 44100 : 128),
-      aubio_(std::make_unique<Aubio>()) {
+      aubio_(std::make_unique<Aubio>()),
+      min_gap_(settings.min_gap_ms * sample_rate / 1000) {
   std::string method = settings.method;
   const int window = hop_ * (kWindow / kHop);
   aubio_->onset = new_aubio_onset(method.data(), static_cast<uint_t>(window),
@@ -52,7 +56,7 @@ OnsetDetector::OnsetDetector(int sample_rate, const OnsetSettings& settings)
   if (aubio_->onset != nullptr) {
     aubio_onset_set_threshold(aubio_->onset, static_cast<smpl_t>(settings.threshold));
     aubio_onset_set_silence(aubio_->onset, static_cast<smpl_t>(settings.silence_db));
-    aubio_onset_set_minioi_ms(aubio_->onset, static_cast<smpl_t>(settings.min_gap_ms));
+    aubio_onset_set_minioi_ms(aubio_->onset, static_cast<smpl_t>(kCandidateGapMs));
   }
   pending_.reserve(static_cast<std::size_t>(hop_));
 }
@@ -65,18 +69,20 @@ float OnsetDetector::HistoryAt(int64_t sample) const {
   return history_[static_cast<std::size_t>(i)];
 }
 
-void OnsetDetector::Feed(std::span<const float> samples, std::vector<double>& onsets) {
-  history_.insert(history_.end(), samples.begin(), samples.end());
+void OnsetDetector::Feed(std::span<const float> samples, std::vector<double>& onsets,
+                         const std::function<bool(double)>& is_note) {
   const auto keep = static_cast<std::size_t>(kHistoryMs * rate_ / 1000);
-  if (history_.size() > 2 * keep) {
-    const std::size_t drop = history_.size() - keep;
-    history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(drop));
-    history_start_ += static_cast<int64_t>(drop);
-  }
   const auto hop = static_cast<std::size_t>(hop_);
   for (float sample : samples) {
     pending_.push_back(sample);
     if (pending_.size() < hop) continue;
+    // The history grows hop by hop, so that a long feed keeps what each onset needs.
+    history_.insert(history_.end(), pending_.begin(), pending_.end());
+    if (history_.size() > 2 * keep) {
+      const std::size_t drop = history_.size() - keep;
+      history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(drop));
+      history_start_ += static_cast<int64_t>(drop);
+    }
     std::copy(pending_.begin(), pending_.end(), aubio_->in->data);
     pending_.clear();
     fed_ += hop_;
@@ -85,7 +91,12 @@ void OnsetDetector::Feed(std::span<const float> samples, std::vector<double>& on
     if (aubio_->out->data[0] <= 0) continue;
     const auto rough = static_cast<int64_t>(aubio_onset_get_last(aubio_->onset));
     // aubio reports the very start of the stream as an onset when it begins loud.
-    if (rough > 0 || fed_ > hop_) onsets.push_back(Refine(rough));
+    if (rough <= 0 && fed_ <= hop_) continue;
+    const double onset = Refine(rough);
+    if (last_note_ && onset - *last_note_ < min_gap_) continue;
+    if (is_note && !is_note(onset)) continue;
+    last_note_ = onset;
+    onsets.push_back(onset);
   }
 }
 

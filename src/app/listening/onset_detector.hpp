@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,8 +31,11 @@ class OnsetDetector {
   OnsetDetector& operator=(const OnsetDetector&) = delete;
 
   // Adds samples; appends to `onsets` the sample (counted from the first ever fed, fractions
-  // allowed) at which each note found starts.
-  void Feed(std::span<const float> samples, std::vector<double>& onsets);
+  // allowed) at which each note found starts. `is_note` may turn down an onset as no note (the
+  // beat's remains): then it keeps no later note away, as notes within the minimum gap of one
+  // are.
+  void Feed(std::span<const float> samples, std::vector<double>& onsets,
+            const std::function<bool(double)>& is_note = {});
 
  private:
   // The sample where the attack near `rough` rises out of what sounded before it.
@@ -43,6 +48,8 @@ class OnsetDetector {
   std::unique_ptr<Aubio> aubio_;
   std::vector<float> pending_;  // samples of a hop not yet complete
   int64_t fed_ = 0;             // samples handed to aubio so far
+  double min_gap_;              // in samples
+  std::optional<double> last_note_;
   // The latest samples fed, for placing an onset exactly: `history_[i]` is sample
   // history_start_ + i.
   std::vector<float> history_;

@@ -41,6 +41,7 @@ class TimingJudge {
   void Add(const PlacedNote& note) { notes_.push_back(note); }
   void Clear() { notes_.clear(); }
   bool Empty() const { return notes_.empty(); }
+  const std::vector<PlacedNote>& Notes() const { return notes_; }
   Verdict Judge() const;
 
  private:

@@ -47,6 +47,8 @@ class SdlAudio final : public AudioOutput {
 
   Mixer& GetMixer() override { return *mixer_; }
   int LeadFrames() const override { return 2 * buffer_frames_ + mixer_->SampleRate() / 100; }
+  // A buffer rendered now begins to play as the device takes it, and plays for its length.
+  int OutputLatencyFrames() const override { return buffer_frames_; }
   int64_t HeardFrame() override;
   std::string DriverName() const override { return driver_; }
 
