@@ -23,8 +23,8 @@
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
 #include "files/paths.hpp"
-#include "timing/timed_script.hpp"
 #include "program/program_parts.hpp"
+#include "timing/timed_script.hpp"
 
 namespace {
 
@@ -97,6 +97,9 @@ int main(int argc, char** argv) {
   std::string file;
   for (int k = 0; k < count; ++k) file += SongText(k, count);
   std::ofstream(dir + "/REPERTORIO.TXT", std::ios::binary) << file;
+  // The shipped settings, in the folder whose set list is read.
+  std::ofstream(dir + "/AUDIRA.INI", std::ios::binary)
+      << std::ifstream(files::DataRoot() + "/AUDIRA.INI", std::ios::binary).rdbuf();
   const app::SetList list = app::SetList::Parse(file);
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", (dir + "/stream.raw").c_str(), 1);
@@ -125,6 +128,7 @@ int main(int argc, char** argv) {
   // Every note the mixer starts, kept on the audio thread without allocating.
   std::vector<std::pair<int64_t, const audio::Sound*>> onsets;
   onsets.reserve(1 << 20);
+  std::vector<std::vector<int64_t>> runs;
   {
     base::RealClock clock;
     base::MessageLoop loop;
@@ -134,18 +138,19 @@ int main(int argc, char** argv) {
       if (onsets.size() < onsets.capacity()) onsets.emplace_back(frame, &sound);
     });
     program::ProgramParts parts({frontend, loop, *audio, clock}, files::DataRoot());
-    parts.RunToExit([&parts] { program::RunCadencio(parts); });
+    const int code = parts.RunToExit([&parts] { program::RunCadencio(parts); });
+    if (code != 0) std::printf("the program ended with %d\n", code);
     audio->GetMixer().SetOnsetObserver({});
-  }
-  // The songs' notes: runs of beat sounds (not words or cues) apart by more than any section's
-  // beat; the first run is the beat before the first song.
-  std::vector<std::vector<int64_t>> runs;
-  int64_t last = -1;
-  for (const auto& [frame, sound] : onsets) {
-    if (sound->name.rfind("padrao", 0) != 0) continue;
-    if (last < 0 || frame - last > 2 * kRate) runs.emplace_back();
-    runs.back().push_back(frame);
-    last = frame;
+    // The songs' notes: runs of beat sounds (not words or cues, named while the program's
+    // sounds are still kept) apart by more than any section's beat; the first run is the beat
+    // before the first song.
+    int64_t last = -1;
+    for (const auto& [frame, sound] : onsets) {
+      if (sound->name.find("padrao") == std::string::npos) continue;
+      if (last < 0 || frame - last > 2 * kRate) runs.emplace_back();
+      runs.back().push_back(frame);
+      last = frame;
+    }
   }
   Totals totals;
   for (std::size_t run = 1; run < runs.size() && run <= static_cast<std::size_t>(count); ++run) {
