@@ -16,7 +16,9 @@
 // The loaded run (--loaded) plays the program for some minutes at 500 BPM with four notes to
 // the beat and counting aloud while two busy processes load both cores, and follows the exact
 // grid of notes through the whole stream: notes expected, found, off the grid (found more than
-// a frame from their frame) and missing.
+// a frame from their frame) and missing. Beside it run the second layer (3:2, 4:3, 5:4 and 7:4
+// at 60, 120 and 300 BPM) and the three swing steps, each layer note or swung note checked
+// against its frame by definition, and the swing against its fraction of the beat.
 //
 // Usage: beat_timing [beats-per-tempo] [--keep] [--tempo]
 //          (default 200; --keep keeps the raw streams; --tempo runs only the program's plain
@@ -45,16 +47,22 @@
 #include "files/paths.hpp"
 #include "frontends/frontend.hpp"
 #include "frontends/headless_frontend.hpp"
+#include "measures/beat_figures.hpp"
 #include "measures/onset_finder.hpp"
 #include "measures/played_take.hpp"
 #include "program/program_parts.hpp"
+#include "timing/layer_grid.hpp"
 #include "timing/timed_script.hpp"
 
 namespace {
 
 using namespace cadencio;
 using bench::Char;
+using bench::Figures;
+using bench::FiguresOf;
+using bench::HeardBpm;
 using bench::LeftChannel;
+using bench::OffSchedule;
 using bench::OnsetFinder;
 using bench::OnsetMatch;
 using bench::ReadRawLeft;
@@ -151,73 +159,19 @@ std::vector<int64_t> BeatTrain(const std::vector<int64_t>& onsets, double period
           onsets.begin() + static_cast<std::ptrdiff_t>(best_start + best_length)};
 }
 
-struct Figures {
-  std::size_t onsets = 0;
-  double max_deviation = 0;  // samples
-  double drift = 0;          // samples, last onset against first + n x spacing
-};
-
-Figures FiguresOf(const std::vector<int64_t>& onsets, double spacing) {
-  Figures figures;
-  figures.onsets = onsets.size();
-  if (onsets.size() < 2) return figures;
-  for (std::size_t i = 1; i < onsets.size(); ++i) {
-    figures.max_deviation =
-        std::max(figures.max_deviation, std::fabs((onsets[i] - onsets[i - 1]) - spacing));
-  }
-  figures.drift = (onsets.back() - onsets.front()) - spacing * (onsets.size() - 1);
-  return figures;
-}
-
-// How many onsets lie more than a frame off the exact grid (n notes to the beat at the tempo
-// asked for) through the beat that starts the train; the program's schedule rounds each onset
-// once, so none should. The train may begin on a note, so every phase is tried and the best
-// kept.
-std::size_t OffSchedule(const std::vector<int64_t>& onsets, int bpm, int rate, int parts) {
-  const double spacing = 60.0 * rate / bpm / parts;
-  std::size_t best = onsets.size();
-  for (int phase = 0; phase < parts && phase < static_cast<int>(onsets.size()); ++phase) {
-    std::size_t off = static_cast<std::size_t>(phase);
-    const int64_t t0 = onsets[static_cast<std::size_t>(phase)];
-    for (std::size_t i = static_cast<std::size_t>(phase); i < onsets.size(); ++i) {
-      const double j = static_cast<double>(i) - phase;
-      if (std::fabs(static_cast<double>(onsets[i] - t0) - j * spacing) > 1.0) ++off;
-    }
-    best = std::min(best, off);
-  }
-  return best;
-}
-
-// The tempo the onsets play: 60 x rate over the least-squares spacing of a beat (`parts`
-// onsets to the beat). Zero for fewer than two onsets.
-double HeardBpm(const std::vector<int64_t>& onsets, int rate, int parts) {
-  const std::size_t n = onsets.size();
-  if (n < 2) return 0;
-  // Centred sums keep the arithmetic exact enough for a ratio to 1e-6 over an hour.
-  const double mean_i = (static_cast<double>(n) - 1) / 2;
-  double mean_t = 0;
-  for (int64_t t : onsets) mean_t += static_cast<double>(t - onsets.front());
-  mean_t /= static_cast<double>(n);
-  double num = 0, den = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double di = static_cast<double>(i) - mean_i;
-    num += di * (static_cast<double>(onsets[i] - onsets.front()) - mean_t);
-    den += di * di;
-  }
-  return 60.0 * rate / (num / den * parts);
-}
-
 // The sounds the program starts on its onsets, loaded as the program loads them.
 struct BeatSounds {
   BeatSounds() : output(clock), channel(output, clock) {
     const std::string dir = app::kEffectsDir;
     beat = channel.Load(dir + "padrao1.wav");
+    measure = channel.Load(dir + "padrao2.wav");
     note = channel.LoadSofter(dir + "padrao2.wav");
   }
   base::VirtualClock clock;
   audio::CaptureAudio output;
   audio::BeatChannel channel;
   const audio::Sound* beat = nullptr;
+  const audio::Sound* measure = nullptr;
   const audio::Sound* note = nullptr;
 };
 
@@ -383,9 +337,65 @@ int SelfTest() {
   return failures == 0 ? 0 : 1;
 }
 
+// The runs beside the loaded one: the second layer, n against m at three tempos, and the three
+// swing steps of w at 120 BPM (w: two notes per beat in light swing, then triplet, then dotted).
+struct GridRun {
+  int bpm;
+  int notes, beats;  // the layer, n against m (0: a swing run)
+  int num, den;      // the swing's fraction of the beat
+  std::string keys;
+};
+std::vector<GridRun> GridRuns() {
+  std::vector<GridRun> runs;
+  for (const int bpm : {60, 120, 300}) {
+    for (const auto& [notes, beats] : {std::pair{3, 2}, {4, 3}, {5, 4}, {7, 4}}) {
+      // j, the rhythm as two digits, Enter.
+      const std::string keys{'j', static_cast<char>('0' + notes), static_cast<char>('0' + beats),
+                             '\n'};
+      runs.push_back({bpm, notes, beats, 0, 1, keys});
+    }
+  }
+  runs.push_back({120, 0, 1, 7, 12, "w"});
+  runs.push_back({120, 0, 1, 2, 3, "ww"});
+  runs.push_back({120, 0, 1, 3, 4, "www"});
+  return runs;
+}
+
+std::string GridFile(const std::string& dir, const GridRun& run) {
+  return dir + "/grid-" + std::to_string(run.bpm) + "-" + std::to_string(run.notes) + "-" +
+         std::to_string(run.beats) + "-" + std::to_string(run.num) + ".raw";
+}
+
+// Every layer note (or swung note) of a grid run against its frame.
+void PrintGridRun(const std::string& file, const GridRun& run, int minutes,
+                  const BeatSounds& sounds) {
+  constexpr int kRate = 44100;
+  const std::vector<float> left = ReadRawLeft(file);
+  OnsetFinder finder({sounds.beat, sounds.measure, sounds.note}, left);
+  const bool layer = run.notes > 0;
+  const bench::MeasureGrid grid = layer ? bench::LayerGrid(run.notes, run.beats, run.bpm, kRate)
+                                        : bench::SwingGrid(run.num, run.den, run.bpm, kRate);
+  const double late = layer ? 0 : 60.0 * kRate * run.num / (run.den * run.bpm);
+  const int64_t from = (KeysDoneMs(run.bpm, run.keys) + 1000) * kRate / 1000;
+  const int64_t to = std::min<int64_t>(
+      static_cast<int64_t>(left.size()) - kRate / 10,
+      (KeysDoneMs(run.bpm, run.keys) + 4000 + int64_t{minutes} * 60000 - 500) * kRate / 1000);
+  const bench::GridCount count = bench::FollowGrid(finder, grid, late, from, to);
+  char what[32];
+  if (layer) {
+    std::snprintf(what, sizeof what, "%d:%d", run.notes, run.beats);
+  } else {
+    std::snprintf(what, sizeof what, "swing %d/%d", run.num, run.den);
+  }
+  std::printf("%-5d %-11s %9lld %9lld %6lld %8lld", run.bpm, what, (long long)count.expected,
+              (long long)count.on_frame, (long long)count.off, (long long)count.missing);
+  if (!layer) std::printf("   swing off its ratio by at most %.1f samples", count.max_ratio_error);
+  std::printf("\n");
+}
+
 // The loaded run: the program at 500 BPM, one beat to the measure, four notes to the beat and
 // counting, for `minutes` with both cores busy; then the grid of notes is followed through the
-// stream.
+// stream. Beside it, at the same time, the grid runs: the second layer and the swing.
 int RunLoaded(int minutes) {
   constexpr int kBpm = 500, kParts = 4, kRate = 44100;
   const std::string keys = "sssc";
@@ -402,17 +412,29 @@ int RunLoaded(int minutes) {
     }
     busy.push_back(pid);
   }
-  const pid_t program = fork();
-  if (program == 0) {
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    setenv("AUDIRA_WINDIR", dir.c_str(), 1);
-    RunProgram(kBpm, minutes * kBpm, keys);
-    _exit(0);
-  }
-  waitpid(program, nullptr, 0);
+  std::vector<pid_t> programs;
+  const auto spawn = [&](const std::string& stream, int bpm, const std::string& extra) {
+    const pid_t program = fork();
+    if (program == 0) {
+      setenv("SDL_AUDIODRIVER", "disk", 1);
+      setenv("SDL_DISKAUDIOFILE", stream.c_str(), 1);
+      setenv("AUDIRA_WINDIR", dir.c_str(), 1);
+      RunProgram(bpm, minutes * bpm, extra);
+      _exit(0);
+    }
+    programs.push_back(program);
+  };
+  spawn(file, kBpm, keys);
+  const std::vector<GridRun> grid_runs = GridRuns();
+  for (const GridRun& run : grid_runs) spawn(GridFile(dir, run), run.bpm, run.keys);
+  for (const pid_t program : programs) waitpid(program, nullptr, 0);
   for (pid_t pid : busy) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
 
+  BeatSounds grid_sounds;
+  std::printf("%d min, two cores busy: the second layer's notes and the swung notes\n", minutes);
+  std::printf("%-5s %-11s %9s %9s %6s %8s\n", "BPM", "rhythm", "expected", "on frame", "off",
+              "missing");
+  for (const GridRun& run : grid_runs) PrintGridRun(GridFile(dir, run), run, minutes, grid_sounds);
   const std::vector<float> left = ReadRawLeft(file);
   std::system(("rm -rf " + dir).c_str());
   BeatSounds sounds;

@@ -8,7 +8,9 @@
 
 #include "app/accent_sounds.hpp"
 #include "app/message_catalogue.hpp"
+#include "app/polyrhythm.hpp"
 #include "app/settings_store.hpp"
+#include "app/transport_follow.hpp"
 
 namespace cadencio::app {
 
@@ -60,6 +62,8 @@ audio::BeatRule BeatRunner::MakeRule(const MetronomeState& state, bool count_in)
       rule.longest_word = std::max(rule.longest_word, sounds.word->FrameCount());
     }
   }
+  // A map's sections keep the song's layer and feel (the state they are made from).
+  AddLayerAndFeel(rule, state, beats_, count_words_);
   rule.count_aloud = state.CountAloud;
   rule.count_in = count_in ? 1 : 0;
   rule.played = state.PlayedMeasures;
@@ -96,6 +100,8 @@ audio::BeatRule BeatRunner::MakeMapRule(bool count_in) {
     audio::BeatRule rule = MakeRule(SectionState(section), false);
     rule.count_measures = state_.CountMeasures;
     rule.count_aloud = rule.count_aloud || state_.CountMeasures;
+    // Counting the measures says them in place of the layer's notes as of the beats.
+    rule.count_layer = rule.count_layer && !state_.CountMeasures;
     for (std::size_t n = 0; n < rule.measure_word.size(); ++n) {
       rule.measure_word[n] = count_words_.Word(static_cast<int>(n) + 1);
     }
@@ -277,7 +283,57 @@ std::string BeatRunner::CountInLine() const {
   return line;
 }
 
+void BeatRunner::SayServerStopped() {
+  if (output_.TakeServerStopped()) SayMessage(console_, speech_, "CAJCKPAR", 1);
+}
+
+void BeatRunner::TakeTimelineTempo(int32_t bpm, int beats) {
+  if (bpm != state_.Bpm) {
+    TakeTempo(bpm);
+    SayTempo();
+  }
+  if (beats != state_.BeatsPerMeasure) {
+    state_.BeatsPerMeasure = beats;
+    SayMeasure(console_, speech_, beats);
+    console_.WriteLine();
+  }
+  ShowTempoAndMeasure();
+}
+
+void BeatRunner::FollowUntilKey() {
+  audio::Mixer& mixer = output_.GetMixer();
+  while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+    SayServerStopped();
+    audio::TransportTimeline* timeline = output_.Transport();
+    if (timeline == nullptr) break;
+    const FollowStep step = FollowTimeline(timeline->Position(), rule_, mixer.SampleRate(),
+                                           state_.Bpm, state_.BeatsPerMeasure);
+    if (step.kind == FollowStep::Kind::kStop) StopBeat();
+    if (step.kind == FollowStep::Kind::kStart) {
+      StopBeat();
+      TakeTimelineTempo(step.bpm, step.beats);
+      // The master's tempo rules: no count-in, no trainer.
+      rule_ = MakeRule(state_, false);
+      rule_.trainer_target = 0;
+      rule_.from = mixer.FramesRendered() + output_.LeadFrames();
+      rule_.start = step.start < 0 ? rule_.from : std::min(step.start, rule_.from);
+      mixer.SetBeatRule(rule_);
+      if (listening_ != nullptr) listening_->Follow(rule_);
+      steps_ = audio::PatternCursor(rule_);
+      ShowRun(rule_.start);
+    }
+    console_.WaitMessage();
+  }
+  StopBeat();
+}
+
 bool BeatRunner::PlayUntilKey(bool count_in) {
+  // A transport followed rules the beat; Link's session is not followed then.
+  if (const audio::TransportTimeline* timeline = output_.Transport();
+      timeline != nullptr && timeline->GetRole() == audio::TransportTimeline::Role::kFollow) {
+    FollowUntilKey();
+    return false;
+  }
   StartBeat(count_in);
   // The count words are part of the beat and write nothing; in the screen-reader mode the
   // count-in writes its words once, as one line, while they sound.
@@ -300,6 +356,7 @@ bool BeatRunner::PlayUntilKey(bool count_in) {
   };
   bool stopped = false;
   while (!stopped && !console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+    SayServerStopped();
     if (link_.On() && FollowLink().stopped) {
       stopped = true;
       break;

@@ -61,6 +61,9 @@ class BeatRunner {
   void RestartTrainerCount() { trainer_measures_ = 0; }
   // The number said on beat `beat` (1-based) of the measure when it is counted.
   int CountNumber(int beat) const;
+  // Says "Servidor JACK parou" once the JACK server the beat played through went away (the
+  // sound goes on through SDL).
+  void SayServerStopped();
   // The listening session told of every rule and given its passes while the beat plays.
   void SetListening(ListenSession* listening) { listening_ = listening; }
 
@@ -77,6 +80,11 @@ class BeatRunner {
   int64_t NextEventFrame() const;
   // Starts the pattern on the first frame the stream can still reach.
   void StartBeat(bool count_in);
+  // Plays the beat while the shared timeline rolls, on its tempo, bars and beats, until a key
+  // waits (or the timeline is gone).
+  void FollowUntilKey();
+  // Takes the tempo and measure a followed timeline gives, saying what changed.
+  void TakeTimelineTempo(int32_t bpm, int beats);
   // Stops the pattern there (what is heard already ends as it would), and takes over the
   // measures and tempo steps it played.
   void StopBeat();

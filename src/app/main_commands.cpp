@@ -216,12 +216,14 @@ std::span<const MainCommand> Metronome::Commands() {
         "where am I: says and shows the whole state in one line: the song loaded, the tempo, the "
         "measure, the accents (each beat's level, or the grouping, \"2+2+3\"), the notes per "
         "beat, and which of counting, the count-in, muted measures, the trainer, Link, a "
-        "lowered volume and a silenced beat are on",
+        "lowered volume and a silenced beat are on; where JACK plays, its output latency and "
+        "whether the transport is followed or led",
         "o",
         "onde estou: diz e mostra todo o estado numa linha: a música carregada, o andamento, o "
         "compasso, os acentos (o nível de cada tempo, ou o agrupamento, \"2+2+3\"), as notas "
         "por tempo, e quais de contagem, contagem inicial, compassos mudos, treino, Link, "
-        "volume reduzido e batida silenciada estão ligados"},
+        "volume reduzido e batida silenciada estão ligados; com o JACK, a sua latência de saída "
+        "e se o transporte é seguido ou comandado"},
        &Metronome::SayWhereAmI},
       {{Key::Char('e'), kNone},
        1,
@@ -299,6 +301,47 @@ std::span<const MainCommand> Metronome::Commands() {
         "música com mapa: a contagem em voz alta diz os compassos da seção nos seus primeiros "
         "tempos (\"um, dois, três …\") em vez dos tempos; q de novo conta os tempos"},
        &Metronome::ToggleCountMeasures},
+      {{Key::Char('j'), kNone},
+       1,
+       "CAPOL1",
+       {"j",
+        "polyrhythm: asks for the notes of a second layer and the beats of the measure, 2 to 9 "
+        "each (\"32\" or \"3:2\"), sets the measure and says it (\"três contra dois\"); the "
+        "layer's "
+        "notes divide each measure evenly; j again turns it off",
+        "j",
+        "polirritmo: pergunta as notas de uma segunda camada e os tempos do compasso, de 2 a 9 "
+        "cada (\"32\" ou \"3:2\"), ajusta o compasso e o diz (\"três contra dois\"); as notas da "
+        "camada dividem cada compasso por igual; j de novo desliga"},
+       &Metronome::ChangeLayer},
+      {{Key::Char('y'), kNone},
+       1,
+       "CACAM1",
+       {"y",
+        "the second layer's sound, chosen from the effects (Ctrl+Enter plays one), then its "
+        "volume from 1 to 10, played as it is set",
+        "y",
+        "o som da segunda camada, escolhido entre os efeitos (Control+Enter toca um), e depois "
+        "o seu volume de 1 a 10, tocado ao ser ajustado"},
+       &Metronome::ChooseLayerSound},
+      {{Key::Char('u'), kNone},
+       1,
+       "CACAMCO1",
+       {"u", "counting aloud counts the second layer's notes or the beats", "u",
+        "a contagem em voz alta conta as notas da segunda camada ou os tempos"},
+       &Metronome::SwapCountedLayer},
+      {{Key::Char('w'), kNone},
+       1,
+       "CASWI1",
+       {"w",
+        "feel: with 2 notes per beat, the second moves late, in steps: straight (50 %), light "
+        "swing (58 %), triplet swing (67 %), dotted swing (75 %); with 3 notes per beat, the "
+        "shuffle leaves the middle one out; with another number, 2 notes per beat and the swing",
+        "w",
+        "balanço: com 2 notas por tempo, a segunda atrasa, em passos: reto (50 %), swing leve "
+        "(58 %), swing de tercina (67 %), swing pontuado (75 %); com 3 notas por tempo, o "
+        "shuffle deixa de fora a do meio; com outro número, 2 notas por tempo e o swing"},
+       &Metronome::ChangeFeel},
   };
   return kCommands;
 }
@@ -425,7 +468,7 @@ void Metronome::SayWhereAmI(Key) {
     const PlayedSection& section = beat_.PlaceSection();
     line = PlaceLine(section.name, beat_.Place().measure + 1, section.measures) + ", " + line;
   }
-  speech_.WriteSpeakLine(line);
+  speech_.WriteSpeakLine(line + OutputWords(output_));
 }
 
 void Metronome::AskToEnd(Key) {

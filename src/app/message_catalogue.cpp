@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 216> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 244> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -437,6 +437,47 @@ constexpr std::array<CatalogueEntry, 216> kCatalogue = {{
     {"CAONDTRE", ", treino at\xE9 "},
     {"CAONDVOL", ", volume "},
     {"CAONDBAT", ", batida silenciada"},
+    {"CAONDJCK",
+     ", JACK, lat\xEA"
+     "ncia "},
+    {"CAONDMS", " milissegundos"},
+    {"CAONDSEG", ", segue o transporte"},
+    {"CAONDMES", ", mestre do transporte"},
+    {"CAJCKPAR", "Servidor JACK parou"},
+    {"CAJCKIND",
+     "Servidor JACK indispon\xED"
+     "vel, tocando pela placa de som"},
+    {"CAJCKSEG", "Transporte JACK: seguindo"},
+    {"CAJCKMES", "Transporte JACK: mestre"},
+    // Polyrhythms and feels (j, y, u, w).
+    {"CAPOL1",
+     "J min\xFA"
+     "sculo, polirritmo, liga ou desliga"},
+    {"CACAM1",
+     "Y min\xFA"
+     "sculo, som e volume da segunda camada"},
+    {"CACAMCO1",
+     "U min\xFA"
+     "sculo, conta a segunda camada ou os tempos"},
+    {"CASWI1",
+     "W min\xFA"
+     "sculo, swing e shuffle"},
+    {"CAINFPOL", "Polirritmo, notas contra tempos : "},
+    {"CAPOLCON", " contra "},
+    {"CAPOLDES", "Polirritmo desligado"},
+    {"CACAMSOM", "Som da segunda camada"},
+    {"CACAMVOL", "Volume da camada "},
+    {"CAINFVOL", "Volume de 1 a 10 : "},
+    {"CACAMCON", "Contagem na segunda camada"},
+    {"CATEMCON", "Contagem nos tempos"},
+    {"CASHULIG", "Shuffle ligado"},
+    {"CASHUDES", "Shuffle desligado"},
+    {"CASWING0", "Reto"},
+    {"CASWING1", "Swing leve, 58 por cento"},
+    {"CASWING2", "Swing de tercina, 67 por cento"},
+    {"CASWING3", "Swing pontuado, 75 por cento"},
+    {"CAONDSHU", ", shuffle"},
+    {"CAONDCAM", ", contagem na camada"},
     {"CAONDESC", ", escutando o m\xFAsico"},
     // Listening to the player (e, v) and the latency calibration (d).
     {"CAESU1",
@@ -535,16 +576,10 @@ void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const
 }
 
 const char* MeasureKey(int beats) {
-  switch (beats) {
-    case 2:
-      return "CABINAR";
-    case 3:
-      return "CATERNAR";
-    case 4:
-      return "CAQUATER";
-    default:
-      return nullptr;
-  }
+  // Indexed by the beats (none below two).
+  constexpr std::array<const char*, 5> kKeys = {nullptr, nullptr, "CABINAR", "CATERNAR",
+                                                "CAQUATER"};
+  return beats >= 0 && beats < 5 ? kKeys[static_cast<std::size_t>(beats)] : nullptr;
 }
 
 void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int beats) {

@@ -123,6 +123,11 @@ void Metronome::SayStartNotices() {
         break;
     }
   }
+  if (jack_wanted_ && output_.DriverName() != "jack") Say("CAJCKIND", 1);
+  if (audio::TransportTimeline* timeline = output_.Transport()) {
+    Say(timeline->GetRole() == audio::TransportTimeline::Role::kFollow ? "CAJCKSEG" : "CAJCKMES",
+        1);
+  }
   const std::string config = settings_.ConfigFile();
   if (!files::CanReplaceFile(config)) {
     Say("CACFGGRV", 0);
@@ -221,7 +226,10 @@ void Metronome::RunMainLoop() {
         SetPlaying(false, /*by_session=*/true);
       }
     }
-    if (!playing_ && !console_.KeyPressed()) WaitSilently();
+    if (!playing_ && !console_.KeyPressed()) {
+      beat_.SayServerStopped();
+      WaitSilently();
+    }
     // The beat stopped for the key; the next pass starts a new measure.
     if (console_.KeyPressed()) RunKeyCommand(console_.ReadWholeKey());
     if (last_answer_ == 13 ||

@@ -56,6 +56,8 @@ class Metronome {
   }
   // Where the count words are rendered by the current voice (none: the count recordings).
   void SetSpeechRecorder(audio::WaveOutRecorder* recorder) { recorder_ = recorder; }
+  // The command line or the settings asked for JACK: the start says when it is not in use.
+  void SetJackWanted(bool wanted) { jack_wanted_ = wanted; }
   // The session shared through Ableton Link (none: k only says that Link is off).
   void SetLinkSession(audio::LinkSession* session) { link_.SetSession(session); }
 
@@ -65,7 +67,8 @@ class Metronome {
   // the range's end it has reached, and ends the line.
   void SayValue(const std::string& key, int32_t value, const char* end = nullptr);
   // Said once at start: the engine the settings ask for did not start, so the recorded voice
-  // speaks; the settings file cannot be written, so F2 will not store anything.
+  // speaks; the settings file cannot be written, so F2 will not store anything; JACK was asked
+  // for and no server answered; the JACK transport is followed or led.
   void SayStartNotices();
   // After "OK, F1 ajuda" at a start that took the tempo or the measure from the stored
   // settings: says both ("120 BPM, ternário") while the beat starts.
@@ -124,6 +127,16 @@ class Metronome {
   // Asks for a whole number after a catalogue prompt in the spoken field editor; -1 when the
   // answer is not a whole number from `low` to `high`.
   int32_t AskNumber(const std::string& key, int32_t low, int32_t high);
+  // The text typed after a catalogue prompt in the spoken field editor, at most `capacity`
+  // characters.
+  std::string AskText(const std::string& key, int capacity);
+  // Polyrhythms and feels (layer_commands.cpp). j: asks for the rhythm ("3:2"), or turns the
+  // second layer off; y: the layer's sound and volume; u: counts the layer or the beats;
+  // w: the next swing step with 2 notes per beat, the shuffle on or off with 3.
+  void ChangeLayer(base::Key key);
+  void ChooseLayerSound(base::Key key);
+  void SwapCountedLayer(base::Key key);
+  void ChangeFeel(base::Key key);
   // Renders the count words once counting or the count-in is on, and again after the speech
   // speed has changed.
   void PrepareCountWords();
@@ -172,6 +185,7 @@ class Metronome {
   bool restored_ = false;      // the start took the tempo or the measure from the stored settings
   std::optional<LoadedSetList> set_list_;
   int song_ = -1;  // the set list's song loaded last; -1 before any
+  bool jack_wanted_ = false;
 };
 
 }  // namespace cadencio::app

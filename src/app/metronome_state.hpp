@@ -46,6 +46,17 @@ struct MetronomeState {
   bool CountByGroups = false;
   // Counting aloud says the measures of a song map's section instead of the beats.
   bool CountMeasures = false;
+  // The second layer: LayerNotes notes over each measure (off: 0), in LayerSound (empty: the
+  // first-beat sound) at LayerVolume (1..10, as BeatVolume); CountLayer counts its notes aloud
+  // instead of the beats.
+  int32_t LayerNotes = 0;
+  std::string LayerSound;
+  int32_t LayerVolume = 7;
+  bool CountLayer = false;
+  // The feel: the swing's step (app/polyrhythm, 0: straight) with 2 notes per beat, and the
+  // shuffle with 3.
+  int32_t Swing = 0;
+  bool Shuffle = false;
   std::string Song;  // the name of the set list's song loaded last; empty before one
   // The round trip from the beat's sound to the microphone, measured by the calibration (f); below
   // 0 while it has not been measured.

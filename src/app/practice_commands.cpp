@@ -11,14 +11,18 @@ namespace cadencio::app {
 
 using base::Key;
 
-int32_t Metronome::AskNumber(const std::string& key, int32_t low, int32_t high) {
+std::string Metronome::AskText(const std::string& key, int capacity) {
   Say(key, 0);
   std::string text;
   dialogs::EditLine(field_, text, console_.CursorColumn(), console_.CursorRow(),
-                    /*editable=*/true, /*width=*/80, /*capacity=*/3,
+                    /*editable=*/true, /*width=*/80, capacity,
                     [this] { dialogs::ReviewScreen(console_, speech_); });
   console_.WriteLine();
-  const std::optional<int> value = base::ParseWholeNumber(text);
+  return text;
+}
+
+int32_t Metronome::AskNumber(const std::string& key, int32_t low, int32_t high) {
+  const std::optional<int> value = base::ParseWholeNumber(AskText(key, 3));
   return value && *value >= low && *value <= high ? *value : -1;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/metronome_state.hpp"
+#include "app/polyrhythm.hpp"
 #include "base/whole_number.hpp"
 #include "base/windows1252.hpp"
 #include "files/atomic_file.hpp"
@@ -37,10 +38,38 @@ std::optional<int32_t> NumberIn(std::string_view field, int32_t low, int32_t hig
   return *n;
 }
 
-// A song of a line "name|bpm|measure|accents|notes"; the last two may be empty or missing.
+// Named fields after the fifth: "polirritmo=3", "swing=67", "shuffle".
+constexpr std::string_view kLayerField = "polirritmo=";
+constexpr std::string_view kSwingField = "swing=";
+constexpr std::string_view kShuffleField = "shuffle";
+constexpr std::size_t kMaxFields = 8;
+
+// Reads one named field into the song; false for a field it does not know or a bad value.
+bool ReadNamedField(std::string_view field, Song& song) {
+  field = base::TrimBlanks(field);
+  if (field == kShuffleField) {
+    song.shuffle = true;
+    return true;
+  }
+  if (field.starts_with(kLayerField)) {
+    const auto notes = NumberIn(field.substr(kLayerField.size()), 2, audio::kMaxLayerNotes);
+    if (notes) song.layer_notes = *notes;
+    return notes.has_value();
+  }
+  if (field.starts_with(kSwingField)) {
+    const auto percent = NumberIn(field.substr(kSwingField.size()), 50, 75);
+    const auto step = percent ? SwingOfPercent(*percent) : std::nullopt;
+    if (step) song.swing = *step;
+    return step.has_value();
+  }
+  return false;
+}
+
+// A song of a line "name|bpm|measure|accents|notes|named fields"; all after the measure may be
+// empty or missing.
 std::optional<Song> ParseSong(std::string_view line) {
   const std::vector<std::string_view> fields = Fields(line);
-  if (fields.size() < 3 || fields.size() > 5) return std::nullopt;
+  if (fields.size() < 3 || fields.size() > kMaxFields) return std::nullopt;
   Song song;
   song.name = std::string(base::TrimBlanks(fields[0]));
   if (song.name.empty() || song.name.size() > kMaxSongNameBytes ||
@@ -63,14 +92,33 @@ std::optional<Song> ParseSong(std::string_view line) {
     if (!notes) return std::nullopt;
     song.notes_per_beat = *notes;
   }
+  for (std::size_t i = 5; i < fields.size(); ++i) {
+    if (!ReadNamedField(fields[i], song)) return std::nullopt;
+  }
   return song;
+}
+
+// The named fields of what is set, each after a separator; none for a song without them, whose
+// line stays as it always was.
+std::string NamedFields(const Song& song) {
+  std::string text;
+  if (song.layer_notes > 0) {
+    text += kSeparator + std::string(kLayerField) + std::to_string(song.layer_notes);
+  }
+  if (song.swing > 0) {
+    const auto step = static_cast<std::size_t>(song.swing);
+    text += kSeparator + std::string(kSwingField) + std::to_string(kSwingSteps[step].percent);
+  }
+  if (song.shuffle) text += kSeparator + std::string(kShuffleField);
+  return text;
 }
 
 // A name that begins with the comment sign is written after a blank, which reading drops.
 std::string SongLine(const Song& song) {
   return (song.name.starts_with(kComment) ? " " : "") + song.name + kSeparator +
          std::to_string(song.bpm) + kSeparator + std::to_string(song.beats_per_measure) +
-         kSeparator + PatternText(song.accents) + kSeparator + std::to_string(song.notes_per_beat);
+         kSeparator + PatternText(song.accents) + kSeparator + std::to_string(song.notes_per_beat) +
+         NamedFields(song);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The set list: the songs of a rehearsal or a show, each with its name, tempo, measure, accent
 // pattern and notes per beat, kept in a text file beside AUDIRA.INI, one song a line ("Garota de
-// Ipanema|130|4|4222|1"), in Windows-1252 or, as an editor may have saved it, in UTF-8. Lines
-// that are not a valid song (hand edits, a damaged file) are kept as they stand and written
-// back in their places, so nothing is lost.
+// Ipanema|130|4|4222|1", and after these, only when set, named fields for the second layer and
+// the feel: "|polirritmo=3|swing=67|shuffle"), in Windows-1252 or, as an editor may have saved it,
+// in UTF-8. Lines that are not a valid song (hand edits, a damaged file) are kept as they stand and
+// written back in their places, so nothing is lost.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +28,10 @@ struct Song {
   int32_t beats_per_measure = 4;
   AccentPattern accents = DefaultPattern(4);
   int32_t notes_per_beat = 1;
-  SongMap map = {};  // its sections, written on the lines under its own
+  SongMap map = {};         // its sections, written on the lines under its own
+  int32_t layer_notes = 0;  // the second layer's notes over the measure (0: none)
+  int32_t swing = 0;        // the swing's step (app/polyrhythm)
+  bool shuffle = false;
 };
 
 // The name as it can be stored: control bytes, the bytes that are no character of Windows-1252

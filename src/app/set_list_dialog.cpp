@@ -7,6 +7,7 @@
 #include "app/key_help.hpp"
 #include "app/map_editor.hpp"
 #include "app/message_catalogue.hpp"
+#include "app/polyrhythm.hpp"
 #include "base/keys.hpp"
 #include "base/windows1252.hpp"
 #include "dialogs/front_end_review_voice.hpp"
@@ -210,6 +211,9 @@ Song SongFromState(const MetronomeState& state, const std::string& name) {
   song.beats_per_measure = std::clamp(state.BeatsPerMeasure, 1, kMaxAccentBeats);
   song.accents = PatternFor(state);
   song.notes_per_beat = state.Subdivisions;
+  song.layer_notes = state.LayerNotes;
+  song.swing = state.Swing;
+  song.shuffle = state.Shuffle;
   return song;
 }
 
@@ -221,6 +225,9 @@ void ApplySong(const Song& song, MetronomeState& state) {
   state.BeatsPerMeasure = song.beats_per_measure;
   state.Accents = song.accents;
   state.Subdivisions = song.notes_per_beat;
+  state.LayerNotes = song.layer_notes;
+  state.Swing = song.swing;
+  state.Shuffle = song.shuffle;
 }
 
 void SaySong(console::Console& console, speech::SpeechFrontEnd& speech, const SetList& list,
@@ -228,6 +235,9 @@ void SaySong(console::Console& console, speech::SpeechFrontEnd& speech, const Se
   const Song& song = list.At(index);
   speech.WriteSpeak(std::to_string(index + 1) + ", " + song.name + ", " + std::to_string(song.bpm));
   SayMeasure(console, speech, song.beats_per_measure);
+  if (song.layer_notes > 0) {
+    speech.WriteSpeak(", " + LayerWords(song.layer_notes, song.beats_per_measure));
+  }
   console.WriteLine();
 }
 

@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/beat_sounds.hpp"
 #include "app/listening/listener.hpp"
 #include "app/message_catalogue.hpp"
+#include "app/polyrhythm.hpp"
 #include "base/whole_number.hpp"
 #include "base/windows1252.hpp"
 #include "files/profile_file.hpp"
@@ -68,6 +70,14 @@ void LoadDefaults(const files::AudiraSettings& settings, MetronomeState& state) 
     state.Accents = *pattern;
   }
   state.CountByGroups = StoredSetting(settings, "CONTAGEMGRUPOS", 0, 1, 0) == 1;
+  state.LayerNotes = StoredSetting(settings, "POLIRRITMO", 2, audio::kMaxLayerNotes, 0);
+  const std::string layer_sound = settings.ReadIniString("CADENCIO", "SOMCAMADA");
+  state.LayerSound = layer_sound.empty() ? "" : EffectPath(layer_sound);
+  state.LayerVolume =
+      StoredSetting(settings, "VOLUMECAMADA", kMinBeatVolume, kMaxBeatVolume, state.LayerVolume);
+  state.CountLayer = StoredSetting(settings, "CONTAGEMCAMADA", 0, 1, 0) == 1;
+  state.Swing = SwingOfPercent(StoredSetting(settings, "SWING", 50, 75, 50)).value_or(0);
+  state.Shuffle = StoredSetting(settings, "SHUFFLE", 0, 1, 0) == 1;
   state.LatencyMs = StoredLatency(settings.ReadIniString("CADENCIO", "LATENCIA"));
   state.LinkOn = StoredSetting(settings, "LINK", 0, 1, 0) == 1;
   // The trainer runs only with all three of its settings.
@@ -162,6 +172,14 @@ void StoreDefaults(console::Console& console, speech::SpeechFrontEnd& speech,
   add_setting("TREINOPASSO", state.TrainerStep, 0);
   add_setting("TREINOCOMPASSOS", state.TrainerEvery, 0);
   add_setting("CONTAGEMGRUPOS", state.CountByGroups ? 1 : 0, 0);
+  add_setting("POLIRRITMO", state.LayerNotes, 0);
+  add_setting("VOLUMECAMADA", state.LayerVolume, MetronomeState{}.LayerVolume);
+  add_setting("CONTAGEMCAMADA", state.CountLayer ? 1 : 0, 0);
+  add_setting("SWING", kSwingSteps[static_cast<std::size_t>(state.Swing)].percent, 50);
+  add_setting("SHUFFLE", state.Shuffle ? 1 : 0, 0);
+  if (!state.LayerSound.empty() || !settings.ReadIniString("CADENCIO", "SOMCAMADA").empty()) {
+    entries.push_back({"SOMCAMADA", stored(SoundName(state.LayerSound))});
+  }
   add_setting("LINK", state.LinkOn ? 1 : 0, 0);
   const AccentPattern accents = PatternFor(state);
   if (!IsDefault(accents) || !settings.ReadIniString("CADENCIO", "ACENTOS").empty()) {

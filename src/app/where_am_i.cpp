@@ -1,8 +1,11 @@
 // The state line of where am I, from the catalogue's words.
 #include "app/where_am_i.hpp"
 
+#include <algorithm>
+
 #include "app/accent_editor.hpp"
 #include "app/message_catalogue.hpp"
+#include "app/polyrhythm.hpp"
 
 namespace cadencio::app {
 
@@ -29,6 +32,17 @@ std::string AccentWords(const AccentPattern& pattern) {
   return text;
 }
 
+// ", três contra dois, swing de tercina, 67 por cento": the layer and the feel, when on.
+std::string RhythmWords(const MetronomeState& state) {
+  std::string text;
+  if (state.LayerNotes > 0) text += ", " + LayerWords(state.LayerNotes, state.BeatsPerMeasure);
+  if (state.Subdivisions == 3 && state.Shuffle) return text + MessageText("CAONDSHU");
+  std::string feel = FeelWords(state);
+  if (feel.empty()) return text;
+  feel[0] = static_cast<char>(feel[0] - 'A' + 'a');  // "Swing" as the line goes on
+  return text + ", " + feel;
+}
+
 }  // namespace
 
 std::string PlaceLine(const std::string& section, int32_t measure, int32_t measures) {
@@ -49,9 +63,11 @@ std::string StateLine(const MetronomeState& state, bool playing, bool listening)
     line += ", ";
     line += std::to_string(state.Subdivisions) + MessageText("CAONDNOT");
   }
+  line += RhythmWords(state);
   if (state.CountAloud) {
     line += MessageText("CAONDCON");
     if (state.CountByGroups) line += MessageText("CAONDGRU");
+    if (state.CountLayer && state.LayerNotes > 0) line += MessageText("CAONDCAM");
   }
   if (state.CountIn) line += MessageText("CAONDINI");
   if (state.PlayedMeasures > 0 && state.MutedMeasures > 0) {
@@ -69,6 +85,18 @@ std::string StateLine(const MetronomeState& state, bool playing, bool listening)
   if (!playing) line += MessageText("CAONDBAT");
   if (listening) line += MessageText("CAONDESC");
   return line;
+}
+
+std::string OutputWords(audio::AudioOutput& output) {
+  if (output.DriverName() != "jack") return {};
+  const int rate = std::max(1, output.GetMixer().SampleRate());
+  const int64_t ms = (int64_t{output.OutputLatencyFrames()} * 1000 + rate / 2) / rate;
+  std::string words = MessageText("CAONDJCK") + std::to_string(ms) + MessageText("CAONDMS");
+  if (audio::TransportTimeline* timeline = output.Transport()) {
+    const bool follows = timeline->GetRole() == audio::TransportTimeline::Role::kFollow;
+    words += MessageText(follows ? "CAONDSEG" : "CAONDMES");
+  }
+  return words;
 }
 
 }  // namespace cadencio::app

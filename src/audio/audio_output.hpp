@@ -1,5 +1,5 @@
-// The sound device behind the mixer: SDL2 audio in the program (audio/sdl), a capture of the
-// stream against the virtual clock in tests.
+// The sound device behind the mixer: SDL2 audio or a JACK server in the program (audio/sdl,
+// audio/jack), a capture of the stream against the virtual clock in tests.
 #pragma once
 
 #include <memory>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/mixer.hpp"
+#include "audio/transport_timeline.hpp"
 #include "base/clock.hpp"
 
 namespace cadencio::audio {
@@ -28,6 +29,11 @@ class AudioOutput {
   }
   // The driver in use, for messages ("pulseaudio", "alsa", "dummy", "capture" ...).
   virtual std::string DriverName() const = 0;
+  // Program thread: true once after the sound server this output played through went away;
+  // the output then goes on through another device, on the same mixer.
+  virtual bool TakeServerStopped() { return false; }
+  // The transport the beat follows or leads (the JACK transport), or null.
+  virtual TransportTimeline* Transport() { return nullptr; }
 };
 
 // Renders the stream on the program thread whenever the virtual clock advances, and keeps it.

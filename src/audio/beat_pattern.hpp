@@ -26,8 +26,9 @@ namespace cadencio::audio {
 // frame (halves up).
 int64_t ScheduleFrame(int64_t note, int parts, int32_t bpm, int64_t rate);
 
-// Beats a measure of the pattern can hold.
+// Beats a measure of the pattern can hold, and notes of the second layer.
 inline constexpr int kMaxPatternBeats = 16;
+inline constexpr int kMaxLayerNotes = 9;
 
 struct BeatRule {
   // What one beat of the measure plays: its sound on the beat (null: silent), the softer note
@@ -80,6 +81,19 @@ struct BeatRule {
   // of its n-th measure (none past the last word).
   bool count_measures = false;
   std::array<const Sound*, kMaxPatternBeats> measure_word{};
+  // The feel: with 2 notes to the beat, the second lies swing_num / swing_den of the beat after
+  // the beat (1/2: straight); with 3, `shuffle` leaves the middle one out.
+  int swing_num = 1;
+  int swing_den = 2;
+  bool shuffle = false;
+  // The second layer: `layer_notes` notes over each measure (off below 2), note k on
+  // round(k x measure / layer_notes) frames from the measure's first, each playing
+  // `layer_sound`. With `count_layer`, counting aloud counts the layer's notes with
+  // `layer_word` instead of the beats.
+  int layer_notes = 0;
+  const Sound* layer_sound = nullptr;
+  bool count_layer = false;
+  std::array<const Sound*, kMaxLayerNotes> layer_word{};
   // Following a shared timeline: note n of the run falls on the session's beat `anchor` +
   // n / parts (`anchor` begins a measure) where the view the cursor follows puts it; `start` is
   // only where the first note was expected, and `bpm` where the trainer's steps begin.
@@ -100,6 +114,9 @@ class PatternCursor {
  public:
   PatternCursor() = default;
   explicit PatternCursor(const BeatRule& rule);
+  // A cursor of `parts` notes to every beat, of the rule and of each rule it hands on to (the
+  // MIDI clock's ticks).
+  PatternCursor(const BeatRule& rule, int parts);
 
   const BeatRule& Rule() const { return rule_; }
   // The stream frame of the note at the cursor, and what it plays.
@@ -112,6 +129,8 @@ class PatternCursor {
   // The measure of the note at the cursor, counted from the run's first (count-in included).
   int64_t Measure() const;
   bool FirstOfMeasure() const { return note_ % MeasureNotes() == 0; }
+  // The note at the cursor within its measure, from 0.
+  int64_t NoteOfMeasure() const { return note_ % MeasureNotes(); }
   // The note at the cursor lies in a muted measure: the beat keeps silent there.
   bool Muted() const;
   // The next note, the first of a new tempo when the trainer steps there.
@@ -137,12 +156,23 @@ class PatternCursor {
   int64_t RunEndFrame() const;
   // The map ended here: no note follows.
   bool Ended() const { return ended_; }
+  // The next section's cue has begun by `frame`: the count words from there keep silent.
+  bool CueCovers(int64_t frame) const;
+  // On to the first note of the next measure.
+  void NextMeasure();
+  // The frame `num` / `den` beats after the note at the cursor: the note's frame and the interval
+  // rounded once (a shared rule's where the timeline puts it).
+  int64_t FrameAfter(int64_t num, int den) const;
   // The shared timeline as it falls in the stream now, which the notes of a shared rule follow
   // (without one they keep the rule's own schedule).
   void Follow(const TimelineView& view) { view_ = view; }
   bool FollowsTimeline() const { return rule_.shared && view_.Valid(); }
 
  private:
+  // Note `note` is the second of a beat of two that the swing moves.
+  bool Swung(int64_t note) const;
+  // The stream frame `num` / `den` beats into this tempo's run.
+  int64_t FrameAt(int64_t num, int den) const;
   int64_t MeasureNotes() const { return int64_t{rule_.parts} * rule_.beats; }
   // The session's beat of the first note of this tempo's run, for a shared rule.
   double SegmentBeat() const;
@@ -151,6 +181,8 @@ class PatternCursor {
   // The note of this tempo's run on which the trainer next steps (none: INT64_MAX).
   int64_t NextStepNote() const;
   const Sound* Word(int beat) const;
+  // Brings the rule's beats, notes, feel and layer within what the cursor plays.
+  void Settle();
   // The note of this tempo's run after which the run ends (none: INT64_MAX).
   int64_t RunEndNote() const;
   // Starts the rule the run hands on to on its end's frame, or ends the pattern.
@@ -163,7 +195,32 @@ class PatternCursor {
   int64_t note_ = 0;  // the note at the cursor, in this tempo's run
   bool ended_ = false;
   Cue handed_cue_;
+  int fixed_parts_ = 0;  // the notes to the beat through the chain (0: each rule's own)
   TimelineView view_;
+};
+
+// Walks the second layer's notes of a rule in order, from its first. Its notes follow the
+// measures of the beat (tempo steps, count-in and muted measures included): the layer keeps
+// silent in the count-in and in muted measures. Frame() is INT64_MAX while the layer is off.
+class LayerCursor {
+ public:
+  LayerCursor() = default;
+  explicit LayerCursor(const BeatRule& rule) : measure_(rule) {}
+
+  int64_t Frame() const;
+  PatternNote Note() const;
+  void Advance();
+  // Moves on to the first note at or after `frame`.
+  void SkipTo(int64_t frame);
+  // As PatternCursor's: the layer follows a shared timeline as the beat does.
+  void Follow(const TimelineView& view) { measure_.Follow(view); }
+  bool FollowsTimeline() const { return measure_.FollowsTimeline(); }
+
+ private:
+  const BeatRule& Rule() const { return measure_.Rule(); }
+
+  PatternCursor measure_;  // at the first note of the layer note's measure
+  int note_ = 0;           // the layer's note in that measure
 };
 
 // The measures of the beat (not the count-in) a rule has finished by `frame`: those whose

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <type_traits>
 
 namespace cadencio::audio {
 
@@ -90,31 +91,41 @@ void Mixer::Render(float* out, int frames) {
   std::fill(out, out + frames * 2, 0.0f);
   const int64_t base = rendered_.load(std::memory_order_relaxed);
   const float beat_gain = beat_gain_.load(std::memory_order_relaxed);
-  PieceStarts beats, words;
+  PiecePattern pattern;
   for (int done = 0; done < frames; done += kPieceFrames) {
     const int count = std::min(kPieceFrames, frames - done);
     float* piece = out + 2 * done;
-    FindPatternNotes(count, base + done, beats, words);
-    MixChannel(channels_[kBeat], beat_gain, piece, count, base + done, beats);
-    MixChannel(channels_[kCount], 1.0f, piece, count, base + done, words);
+    FindPatternNotes(count, base + done, pattern);
+    MixChannel(channels_[kBeat], beat_gain, piece, count, base + done, pattern.beats);
+    MixChannel(channels_[kLayer], beat_gain, piece, count, base + done, pattern.layer);
+    MixChannel(channels_[kCount], 1.0f, piece, count, base + done, pattern.words);
   }
   const int streams = stream_count_.load(std::memory_order_acquire);
   for (int i = 0; i < streams; ++i) streams_[static_cast<std::size_t>(i)]->MixInto(out, frames);
   rendered_.store(base + frames, std::memory_order_release);
 }
 
-int64_t Mixer::PlayingFrame(int64_t frame) const {
-  const int64_t note_frame = cursor_.Frame();
+template <class Cursor>
+int64_t Mixer::PlayingFrame(const Cursor& cursor, int64_t frame) const {
+  const int64_t note_frame = cursor.Frame();
   // 10 ms: far more than the measured pace moves a note between two buffers, far less than a
   // session that jumps to a new phase does.
   const int64_t late = sample_rate_ / 100;
-  if (cursor_.FollowsTimeline() && note_frame < frame && note_frame >= frame - late) return frame;
+  if (cursor.FollowsTimeline() && note_frame < frame && note_frame >= frame - late) return frame;
   return note_frame;
 }
 
-void Mixer::FindPatternNotes(int frames, int64_t base, PieceStarts& beats, PieceStarts& words) {
-  beats.fill(nullptr);
-  words.fill(nullptr);
+void Mixer::FindPatternNotes(int frames, int64_t base, PiecePattern& pattern) {
+  pattern.beats.fill(nullptr);
+  pattern.layer.fill(nullptr);
+  pattern.words.fill(nullptr);
+  WalkNotes(cursor_, cursor_serial_, frames, base, pattern.beats, pattern.words);
+  WalkNotes(layer_, layer_serial_, frames, base, pattern.layer, pattern.words);
+}
+
+template <class Cursor>
+void Mixer::WalkNotes(Cursor& cursor, uint64_t& serial, int frames, int64_t base,
+                      PieceStarts& sounds, PieceStarts& words) {
   const Rules& rules = published_rules_.Latest();
   const int64_t end = base + frames;
   int governing = -1;  // the latest rule from at or before the frame
@@ -130,20 +141,22 @@ void Mixer::FindPatternNotes(int frames, int64_t base, PieceStarts& beats, Piece
     }
     const BeatRule& rule = rules.rules[governing];
     SharedTimeline* timeline = timeline_.load(std::memory_order_acquire);
-    const bool taken_up = rules.serials[governing] != cursor_serial_;
+    const bool taken_up = rules.serials[governing] != serial;
     if (taken_up) {
-      cursor_serial_ = rules.serials[governing];
-      cursor_ = PatternCursor(rule);
+      serial = rules.serials[governing];
+      cursor = Cursor(rule);
     }
-    if (rule.shared && timeline != nullptr) cursor_.Follow(timeline->View(frame, rule.beats));
+    if (rule.shared && timeline != nullptr) cursor.Follow(timeline->View(frame, rule.beats));
     // A rule taken up here: its notes before this frame were another rule's to play.
-    if (taken_up) cursor_.SkipTo(frame);
-    const int64_t note_frame = PlayingFrame(frame);
-    // A section's cue starts between notes, or on a note whose word it silences (placed again
-    // on each note before it, to the same frame).
-    for (const PatternCursor::Cue& cue : {cursor_.HandedCue(), cursor_.NextCue()}) {
-      if (cue.frame >= frame && cue.frame < until) {
-        words[static_cast<std::size_t>(cue.frame - base)] = cue.sound;
+    if (taken_up) cursor.SkipTo(frame);
+    const int64_t note_frame = PlayingFrame(cursor, frame);
+    if constexpr (std::is_same_v<Cursor, PatternCursor>) {
+      // A section's cue starts between notes, or on a note whose word it silences (placed again
+      // on each note before it, to the same frame).
+      for (const PatternCursor::Cue& cue : {cursor.HandedCue(), cursor.NextCue()}) {
+        if (cue.frame >= frame && cue.frame < until) {
+          words[static_cast<std::size_t>(cue.frame - base)] = cue.sound;
+        }
       }
     }
     if (note_frame >= until) {
@@ -151,12 +164,14 @@ void Mixer::FindPatternNotes(int frames, int64_t base, PieceStarts& beats, Piece
       continue;
     }
     if (note_frame >= frame) {
-      const PatternNote note = cursor_.Note();
-      beats[static_cast<std::size_t>(note_frame - base)] = note.sound;
-      if (note.word != nullptr) words[static_cast<std::size_t>(note_frame - base)] = note.word;
+      const PatternNote note = cursor.Note();
+      const auto at = static_cast<std::size_t>(note_frame - base);
+      sounds[at] = note.sound;
+      // The beat's and the layer's words never share a frame: one of them is counted.
+      if (note.word != nullptr) words[at] = note.word;
       frame = note_frame + 1;
     }
-    cursor_.Advance();
+    cursor.Advance();
   }
 }
 

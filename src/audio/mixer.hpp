@@ -91,6 +91,18 @@ class Mixer {
   // loud speech with much sound above 7 kHz.
   int LookaheadFrames() const { return lookahead_; }
 
+  // Rendering thread, after Render: the rules the pattern follows, oldest first, for what keeps
+  // in step with the beat beside the sound (MIDI clock, the transport's bars and beats).
+  struct RuleList {
+    const BeatRule* rules;
+    const uint64_t* serials;  // tell the rules apart
+    int count;
+  };
+  RuleList PublishedRules() {
+    const Rules& rules = published_rules_.Latest();
+    return {rules.rules.data(), rules.serials.data(), rules.count};
+  }
+
   // Tests: hears every sound start with its exact stream frame (on the rendering thread).
   using OnsetObserver = std::function<void(int64_t frame, const Sound& sound)>;
   void SetOnsetObserver(OnsetObserver observer) { onset_observer_ = std::move(observer); }
@@ -125,8 +137,9 @@ class Mixer {
   // pattern's notes (the sound starting on each frame of the piece, or null).
   static constexpr int kPieceFrames = 256;
   using PieceStarts = std::array<const Sound*, kPieceFrames>;
-  // The scheduled channels: the beat (its gain is the beat volume) and the counted words.
-  enum ChannelIndex { kBeat = 0, kCount = 1, kChannels = 2 };
+  // The scheduled channels: the beat (its gain is the beat volume), the counted words, and the
+  // second layer over the beat (at the beat volume too).
+  enum ChannelIndex { kBeat = 0, kCount = 1, kLayer = 2, kChannels = 3 };
   struct Channel {
     // Program-thread state.
     Schedule schedule;
@@ -149,12 +162,22 @@ class Mixer {
   static void Publish(Channel& channel);
   // Program thread: drops the starts that a later start, already reached, has cut.
   void PruneSchedule(Channel& channel);
-  // Rendering thread: the pattern's notes in the piece of `frames` frames from `base`.
-  void FindPatternNotes(int frames, int64_t base, PieceStarts& beats, PieceStarts& words);
+  // Rendering thread: the pattern's notes in the piece of `frames` frames from `base`: the
+  // beat's, the layer's and the words of either.
+  struct PiecePattern {
+    PieceStarts beats, layer, words;
+  };
+  void FindPatternNotes(int frames, int64_t base, PiecePattern& pattern);
+  // Rendering thread: the notes of one cursor (the beat's or the layer's) over the piece;
+  // `serial` is that of the rule it follows.
+  template <class Cursor>
+  void WalkNotes(Cursor& cursor, uint64_t& serial, int frames, int64_t base, PieceStarts& sounds,
+                 PieceStarts& words);
   // Rendering thread: the frame at or after `frame` at which the note at the cursor plays.
   // A shared rule's note that the timeline's newest view places a little before the piece
   // (the device's pace is measured anew every buffer) plays at once instead of never.
-  int64_t PlayingFrame(int64_t frame) const;
+  template <class Cursor>
+  int64_t PlayingFrame(const Cursor& cursor, int64_t frame) const;
   // Rendering thread: adds one channel's sounds over a piece, the pattern's starts among them.
   void MixChannel(Channel& channel, float gain, float* out, int frames, int64_t base,
                   const PieceStarts& pattern);
@@ -173,6 +196,8 @@ class Mixer {
   base::TripleBuffer<Rules> published_rules_;
   uint64_t cursor_serial_ = 0;
   PatternCursor cursor_;
+  uint64_t layer_serial_ = 0;
+  LayerCursor layer_;
   float limiter_gain_ = 1.0f;
   // The limiter works in pieces of at most kLimiterFrames new frames, behind the mix by the
   // lookahead: `limited_` holds the frames of the mix not yet played and the new piece, and

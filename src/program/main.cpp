@@ -1,6 +1,6 @@
 // The cadencio program: a talking metronome. Its options are the conventional --help and
-// --version, the choice of front end and the screen-reader mode, answered in the user's
-// language.
+// --version, the choice of front end, of the sound back end (SDL or JACK) and the screen-reader
+// mode, answered in the user's language.
 #include <libintl.h>
 #include <unistd.h>
 
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/metronome.hpp"
+#include "audio/jack/jack_output.hpp"
 #include "audio/sdl/sdl_audio.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
@@ -67,7 +68,7 @@ void SetUpMessages() {
 // things. The manual pages take the synopsis and the options from this text, so the two agree.
 std::string Usage() {
   std::string text =
-      Tr("Usage: cadencio [--terminal | --window] [--screen-reader]\n"
+      Tr("Usage: cadencio [--terminal | --window] [--sdl | --jack] [--screen-reader]\n"
          "       cadencio --help | --version\n");
   text += "\n";
   text +=
@@ -79,6 +80,14 @@ std::string Usage() {
   text +=
       Tr("  --window     show it in a window with the colours, font and magnifier of the [VIDEO]\n"
          "               settings (the default when there is a display but no terminal)\n");
+  text +=
+      Tr("  --sdl        play through the sound card SDL opens (PipeWire, PulseAudio, ALSA); the\n"
+         "               default, or SAIDA=SDL in [CADENCIO] of AUDIRA.INI\n");
+  text +=
+      Tr("  --jack       play through the JACK server (or PipeWire's JACK), as client cadencio,\n"
+         "               with MIDI clock on its MIDI port and the transport followed or led as\n"
+         "               TRANSPORTE=SEGUIR or MESTRE in [CADENCIO] says; the same as SAIDA=JACK.\n"
+         "               Without a server it plays through SDL, and says so\n");
   text +=
       Tr("  --screen-reader  leave speech to your screen reader (Orca, Speakup, Fenrir, BRLTTY):\n"
          "               cadencio says nothing itself and writes what it would say as plain\n"
@@ -105,6 +114,7 @@ std::string Reason(const cadencio::frontends::FrontendFailure& failure) {
 }
 
 enum class FrontendChoice { kAuto, kTerminal, kWindow };
+enum class AudioChoice { kSettings, kSdl, kJack };
 
 // The terminal when asked for, or by default when standard input is a terminal; the window
 // when asked for, or by default when there is a display and no terminal.
@@ -122,7 +132,28 @@ std::unique_ptr<cadencio::frontends::Frontend> ChooseFrontend(
   return cadencio::frontends::MakeTerminalFrontend(why, screen_reader);
 }
 
-int Run(FrontendChoice choice, bool screen_reader) {
+// The sound back end: JACK when the command line or [CADENCIO] SAIDA asks for it and a server
+// answers (going on through SDL on the same mixer if the server goes away), else SDL.
+std::unique_ptr<cadencio::audio::AudioOutput> OpenAudio(
+    AudioChoice choice, const cadencio::files::AudiraSettings& settings,
+    cadencio::base::MessageLoop& loop, cadencio::audio::JackOutput** jack) {
+  *jack = nullptr;
+  if (choice == AudioChoice::kSdl ||
+      (choice == AudioChoice::kSettings && !cadencio::program::JackSetting(settings))) {
+    return cadencio::audio::OpenSdlAudio();
+  }
+  cadencio::audio::JackOptions options;
+  options.transport = cadencio::program::TransportSetting(settings);
+  auto output = cadencio::audio::OpenJackOutput(
+      options, loop,
+      [](cadencio::audio::Mixer& mixer) { return cadencio::audio::OpenSdlAudioOn(mixer); },
+      nullptr);
+  if (!output) return cadencio::audio::OpenSdlAudio();
+  *jack = output.get();
+  return output;
+}
+
+int Run(FrontendChoice choice, AudioChoice audio_choice, bool screen_reader) {
   const std::string start_dir = std::filesystem::current_path().string();
   cadencio::files::EnsureDefaultConfig(start_dir);
   // The terminal writes plain lines when a screen reader is wanted; the parts switch the
@@ -139,14 +170,24 @@ int Run(FrontendChoice choice, bool screen_reader) {
                  Reason(why).c_str());
     return 1;
   }
-  auto audio = cadencio::audio::OpenSdlAudio();
-  // Link starts only when it is turned on; its session lives as long as the device's mixer.
+  const cadencio::files::AudiraSettings settings(start_dir);
+  cadencio::audio::JackOutput* jack = nullptr;
+  auto audio = OpenAudio(audio_choice, settings, loop, &jack);
+  // Link starts only when it is turned on; its session lives as long as the device's mixer,
+  // which SDL takes over when the JACK server goes away.
   cadencio::audio::LinkSession& link =
       cadencio::audio::AddLinkSession(*audio, cadencio::app::kMaxBpm);
   cadencio::program::ProgramParts parts({*frontend, loop, *audio, clock, &link}, start_dir, nullptr,
                                         screen_reader);
-  // The microphone at the output's rate, so that the listener need not convert it.
-  parts.open_capture = [rate = audio->GetMixer().SampleRate()] {
+  parts.jack_wanted =
+      audio_choice == AudioChoice::kJack ||
+      (audio_choice == AudioChoice::kSettings && cadencio::program::JackSetting(settings));
+  // The tuner and the listener hear JACK's capture port while the server plays, else the
+  // microphone through SDL; both at the output's rate, so that the listener need not convert.
+  parts.open_capture =
+      [jack,
+       rate = audio->GetMixer().SampleRate()]() -> std::unique_ptr<cadencio::audio::AudioInput> {
+    if (jack != nullptr && jack->ServerRunning()) return jack->OpenCapture();
     return cadencio::audio::OpenSdlCapture(rate);
   };
   // The program's name leads the title; the terminal adds the tempo and measure after it.
@@ -178,6 +219,7 @@ int Run(FrontendChoice choice, bool screen_reader) {
 int main(int argc, char** argv) {
   SetUpMessages();
   FrontendChoice choice = FrontendChoice::kAuto;
+  AudioChoice audio_choice = AudioChoice::kSettings;
   bool screen_reader = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
@@ -193,6 +235,15 @@ int main(int argc, char** argv) {
       choice = FrontendChoice::kTerminal;
     } else if (std::strcmp(argv[i], "--window") == 0) {
       choice = FrontendChoice::kWindow;
+    } else if (std::strcmp(argv[i], "--sdl") == 0) {
+      audio_choice = AudioChoice::kSdl;
+    } else if (std::strcmp(argv[i], "--jack") == 0) {
+      if (!cadencio::audio::JackBuilt()) {
+        std::fputs(Tr("cadencio: this cadencio was built without JACK; --jack cannot be used\n"),
+                   stderr);
+        return 2;
+      }
+      audio_choice = AudioChoice::kJack;
     } else if (std::strcmp(argv[i], "--screen-reader") == 0 ||
                std::strcmp(argv[i], "--leitor-de-tela") == 0) {
       screen_reader = true;
@@ -202,5 +253,5 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  return Run(choice, screen_reader);
+  return Run(choice, audio_choice, screen_reader);
 }

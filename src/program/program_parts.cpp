@@ -6,6 +6,7 @@
 
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
+#include "base/windows1252.hpp"
 #include "console/video_config.hpp"
 #include "engines/system_engines.hpp"
 #include "files/paths.hpp"
@@ -71,6 +72,26 @@ bool ScreenReaderSetting(const files::AudiraSettings& settings) {
   return !value.empty() && (value[0] == 'S' || value[0] == 's');
 }
 
+namespace {
+
+// A setting's value in upper case, blanks around it dropped.
+std::string UpperSetting(const files::AudiraSettings& settings, const char* key) {
+  return base::AsciiUpperCase(base::TrimBlanks(settings.ReadIniString("CADENCIO", key)));
+}
+
+}  // namespace
+
+bool JackSetting(const files::AudiraSettings& settings) {
+  return UpperSetting(settings, "SAIDA") == "JACK";
+}
+
+audio::TransportMode TransportSetting(const files::AudiraSettings& settings) {
+  const std::string value = UpperSetting(settings, "TRANSPORTE");
+  if (value == "SEGUIR") return audio::TransportMode::kFollow;
+  if (value == "MESTRE") return audio::TransportMode::kLead;
+  return audio::TransportMode::kOff;
+}
+
 int ProgramParts::RunToExit(const std::function<void()>& program) {
   try {
     program();
@@ -86,6 +107,7 @@ void RunCadencio(ProgramParts& parts) {
                            parts.devices.audio, parts.beats, parts.devices.clock);
   metronome.SetCaptureOpener(parts.open_capture);
   metronome.SetSpeechRecorder(&parts.recorder);
+  metronome.SetJackWanted(parts.jack_wanted);
   metronome.SetLinkSession(parts.devices.link);
   metronome.StartMetronome();
   metronome.RunMainLoop();

@@ -13,6 +13,7 @@
 #include "audio/audio_input.hpp"
 #include "audio/audio_output.hpp"
 #include "audio/beat_channel.hpp"
+#include "audio/jack/jack_output.hpp"
 #include "audio/link/link_session.hpp"
 #include "audio/wave_out/wav_playback.hpp"
 #include "audio/wave_out/wave_out_channel.hpp"
@@ -74,6 +75,8 @@ class ProgramParts {
   // Opens the microphone for the tuner, only while it listens; unset (no microphone) unless
   // the program or a test gives one.
   std::function<std::unique_ptr<audio::AudioInput>()> open_capture;
+  // The command line or the settings asked for JACK: the start says when it is not in use.
+  bool jack_wanted = false;
 
  private:
   // What WAV playback and speech cannot show themselves goes to the console.
@@ -82,6 +85,13 @@ class ProgramParts {
 
 // Whether the settings ask for the screen-reader mode ([CADENCIO] LEITORDETELA=S).
 bool ScreenReaderSetting(const files::AudiraSettings& settings);
+
+// Whether the settings ask for the JACK back end ([CADENCIO] SAIDA=JACK).
+bool JackSetting(const files::AudiraSettings& settings);
+
+// What the settings ask of the JACK transport ([CADENCIO] TRANSPORTE=SEGUIR to follow it,
+// MESTRE to be its timebase master; anything else leaves it alone).
+audio::TransportMode TransportSetting(const files::AudiraSettings& settings);
 
 // Runs the metronome on the parts: start, main loop, end. Leaves by ProgramExit.
 void RunCadencio(ProgramParts& parts);

@@ -194,3 +194,47 @@ TEST(SetList, FileIsWrittenBesideTheSettingsAndATooLargeOneIsNeverReplaced) {
 
 }  // namespace
 }  // namespace cadencio::app
+
+namespace cadencio::app {
+namespace {
+
+// The second layer and the feel ride in named fields after the fifth: a line with them reads
+// and writes back as it was, a line without them keeps its five fields, and a named field that
+// is unknown or out of range leaves the line unread (kept as it stands).
+TEST(SetList, TheLayerAndTheFeelGoInNamedFieldsAndComeBack) {
+  struct Case {
+    std::string line;
+    bool song;
+    int layer_notes, swing;
+    bool shuffle;
+  };
+  const Case cases[] = {
+      {"Plain|120|4|4222|1", true, 0, 0, false},
+      {"Tres contra dois|90|2|42|2|polirritmo=3|swing=67", true, 3, 2, false},
+      {"Blues|80|4|4222|3|shuffle", true, 0, 0, true},
+      {"Everything|140|4|4222|2|polirritmo=7|swing=58|shuffle", true, 7, 1, true},
+      {"Dotted|100|3|422|2|swing=75", true, 0, 3, false},
+      {"Ten notes|100|4|4222|1|polirritmo=10", false, 0, 0, false},
+      {"Swing 60|100|4|4222|2|swing=60", false, 0, 0, false},
+      {"Unknown|100|4|4222|2|tempo=3", false, 0, 0, false},
+      {"Too many|100|4|4222|2|shuffle|shuffle|shuffle|shuffle", false, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    const SetList list = SetList::Parse(c.line + "\r\n");
+    ASSERT_EQ(list.Count(), c.song ? 1 : 0) << c.line;
+    const std::string written = list.Text();
+    EXPECT_EQ(written.substr(written.find("\r\n") + 2), c.line + "\r\n") << c.line;
+    if (!c.song) continue;
+    EXPECT_EQ(list.At(0).layer_notes, c.layer_notes) << c.line;
+    EXPECT_EQ(list.At(0).swing, c.swing) << c.line;
+    EXPECT_EQ(list.At(0).shuffle, c.shuffle) << c.line;
+    // A song added from what was read is written the same way.
+    SetList added;
+    ASSERT_TRUE(added.Add(list.At(0)));
+    const std::string again = added.Text();
+    EXPECT_EQ(again.substr(again.find("\r\n") + 2), c.line + "\r\n") << c.line;
+  }
+}
+
+}  // namespace
+}  // namespace cadencio::app

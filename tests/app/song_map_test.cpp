@@ -108,6 +108,30 @@ TEST(SongMap, TheFileKeepsEveryLineAndEverySong) {
   EXPECT_EQ(again.At(2).map.sections.size(), 1u);
 }
 
+// A song with named fields and a map: read and written back as it was, both read; a changed
+// map keeps the named fields, and the song added elsewhere writes both.
+TEST(SongMap, NamedFieldsAndAMapComeBackTogether) {
+  const std::string song = "Tres|90|2|42|2|polirritmo=3|swing=67|shuffle\r\n";
+  const std::string file = "# cadencio: nome|bpm|compasso|acentos|notas por tempo\r\n" + song +
+                           "> A 2\r\n> B 4 a 120\r\n";
+  SetList list = SetList::Parse(file);
+  EXPECT_EQ(list.Text(), file);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.At(0).layer_notes, 3);
+  EXPECT_TRUE(list.At(0).shuffle);
+  ASSERT_EQ(list.At(0).map.sections.size(), 2u);
+
+  SongMap map = list.At(0).map;
+  map.loop = true;
+  ASSERT_TRUE(list.SetMap(0, map));
+  EXPECT_EQ(list.Text(), file + "> repetir\r\n");
+  SetList added;
+  ASSERT_TRUE(added.Add(list.At(0)));
+  const std::string written = added.Text();
+  EXPECT_EQ(written.substr(written.find("\r\n") + 2),
+            song + "> A 2\r\n> B 4 a 120\r\n> repetir\r\n");
+}
+
 // A reader that knows no maps (each line a song or kept as it is) finds every plain song of a
 // file with maps, and the map lines are no song to it.
 TEST(SongMap, MapLinesAreNoSongToAReaderWithoutMaps) {

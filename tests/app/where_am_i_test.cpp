@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,39 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
        false,
        {"tern\xE1rio"},
        {"agrupamento", "acentos"}},
+      {"three against two in triplet swing, the layer counted",
+       [](MetronomeState& s) {
+         s.BeatsPerMeasure = 2;
+         s.LayerNotes = 3;
+         s.Subdivisions = 2;
+         s.Swing = 2;
+         s.CountAloud = s.CountLayer = true;
+       },
+       true,
+       false,
+       {"bin\xE1rio", "2 notas por tempo", "tr\xEAs contra dois", "swing de tercina, 67 por cento",
+        "contagem em voz alta", "contagem na camada"},
+       {"shuffle"}},
+      {"a shuffle; a swing left from two notes is not said with three",
+       [](MetronomeState& s) {
+         s.Subdivisions = 3;
+         s.Swing = 1;
+         s.Shuffle = true;
+         s.CountLayer = true;
+       },
+       true,
+       false,
+       {"3 notas por tempo", "shuffle"},
+       {"swing", "contra", "camada"}},
+      {"a layer over a measure beyond the count words keeps its digits",
+       [](MetronomeState& s) {
+         s.BeatsPerMeasure = 12;
+         s.LayerNotes = 5;
+       },
+       true,
+       false,
+       {"compasso de 12", "cinco contra 12"},
+       {"nove"}},
   };
   for (const Case& c : cases) {
     MetronomeState state;
@@ -82,6 +116,45 @@ TEST(WhereAmI, TheLineNamesWhatIsSetInOrder) {
       EXPECT_EQ(line.find(part), std::string::npos) << c.why << ": \"" << part << "\" in " << line;
     }
   }
+}
+
+// An output that says it is JACK, with a latency and a transport role of its choosing.
+class JackLike final : public audio::AudioOutput, public audio::TransportTimeline {
+ public:
+  JackLike(int latency, std::optional<Role> role) : latency_(latency), role_(role) {}
+  audio::Mixer& GetMixer() override { return mixer_; }
+  int LeadFrames() const override { return 0; }
+  int OutputLatencyFrames() const override { return latency_; }
+  std::string DriverName() const override { return "jack"; }
+  audio::TransportTimeline* Transport() override { return role_ ? this : nullptr; }
+  Role GetRole() const override { return *role_; }
+  audio::TimelinePosition Position() override { return {}; }
+
+ private:
+  audio::Mixer mixer_{48000};
+  int latency_;
+  std::optional<Role> role_;
+};
+
+TEST(WhereAmI, JacksLatencyAndTransportAreSaidInMilliseconds) {
+  using Role = audio::TransportTimeline::Role;
+  struct Case {
+    int latency;
+    std::optional<Role> role;
+    std::string words;
+  };
+  const Case cases[] = {
+      {1168, std::nullopt, ", JACK, lat\xEAncia 24 milissegundos"},
+      {500, Role::kFollow, ", JACK, lat\xEAncia 10 milissegundos, segue o transporte"},
+      {96, Role::kLead, ", JACK, lat\xEAncia 2 milissegundos, mestre do transporte"},
+  };
+  for (const Case& c : cases) {
+    JackLike output(c.latency, c.role);
+    EXPECT_EQ(OutputWords(output), c.words);
+  }
+  base::VirtualClock clock;
+  audio::CaptureAudio capture(clock, 48000);
+  EXPECT_EQ(OutputWords(capture), "") << "only JACK's output is said";
 }
 
 }  // namespace

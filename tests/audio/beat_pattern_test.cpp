@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -259,6 +260,142 @@ TEST(PatternCursor, ASharedRulesNotesFallOnTheSessionsBeats) {
     EXPECT_EQ(cursor.Frame(), c.frame) << c.why;
     EXPECT_EQ(cursor.FirstOfMeasure(), c.first) << c.why;
     EXPECT_EQ(MeasuresDoneBy(rule, c.frame, c.view), c.done) << c.why;
+  }
+}
+
+}  // namespace
+}  // namespace cadencio::audio
+
+namespace cadencio::audio {
+namespace {
+
+const Sound kLayer{"layer", {}};
+
+// A layer note's frame from the definition: the measure's first frame, round(measure x beats x
+// 60 x rate / bpm), plus round(k x measure_frames / n), each one division of whole numbers
+// rounded once.
+int64_t LayerFrame(int64_t start, int64_t measure, int k, int notes, int beats, int32_t bpm,
+                   int64_t rate) {
+  const auto round = [](int64_t num, int64_t den) {
+    return std::llround(static_cast<long double>(num) / den);
+  };
+  return start + round(measure * beats * 60 * rate, bpm) +
+         round(int64_t{k} * beats * 60 * rate, int64_t{bpm} * notes);
+}
+
+BeatRule LayerRule(int32_t bpm, int beats, int notes, int rate) {
+  BeatRule rule = MakeRule(bpm, beats, 1);
+  rule.rate = rate;
+  rule.layer_notes = notes;
+  rule.layer_sound = &kLayer;
+  return rule;
+}
+
+// n against m at every tempo: each layer note on its frame, measure after measure, and still on
+// it after ten minutes of measures (no drift), reached by walking or by skipping.
+TEST(LayerCursor, EveryNoteIsOnItsFrameFromTheMeasuresFirst) {
+  struct Rhythm {
+    int notes, beats;
+  };
+  const Rhythm rhythms[] = {{3, 2}, {4, 3}, {5, 4}, {3, 4}, {7, 4}, {2, 9}, {9, 8}, {7, 5}};
+  for (const Rhythm r : rhythms) {
+    for (const int32_t bpm : {60, 120, 300, 317, 500}) {
+      for (const int rate : {44100, 48000}) {
+        const BeatRule rule = LayerRule(bpm, r.beats, r.notes, rate);
+        const std::string why = std::to_string(r.notes) + " against " + std::to_string(r.beats) +
+                                " at " + std::to_string(bpm) + " BPM, " + std::to_string(rate);
+        LayerCursor walk(rule);
+        for (int64_t measure = 0; measure < 40; ++measure) {
+          for (int k = 0; k < r.notes; ++k, walk.Advance()) {
+            ASSERT_EQ(walk.Frame(), LayerFrame(1000, measure, k, r.notes, r.beats, bpm, rate))
+                << why << ", measure " << measure << ", note " << k;
+            ASSERT_EQ(walk.Note().sound, &kLayer) << why;
+          }
+        }
+        const int64_t ten_minutes = int64_t{10} * bpm / r.beats;
+        for (int k = 0; k < r.notes; ++k) {
+          const int64_t frame = LayerFrame(1000, ten_minutes, k, r.notes, r.beats, bpm, rate);
+          LayerCursor skipped(rule);
+          skipped.SkipTo(frame - 1);
+          EXPECT_EQ(skipped.Frame(), frame) << why << ", ten minutes on, note " << k;
+        }
+      }
+    }
+  }
+}
+
+// The layer follows the beat's measures: its first note is each measure's first beat, and it is
+// heard exactly when that beat is (silent in the count-in and in muted measures, on through the
+// trainer's tempo steps); counting the layer moves the words from the beats to its notes.
+TEST(LayerCursor, FollowsTheMeasuresOfTheBeat) {
+  struct Case {
+    const char* why;
+    BeatRule rule;
+  };
+  std::vector<Case> cases;
+  for (const PatternCase& c : PatternCases()) {
+    BeatRule rule = c.rule;
+    rule.layer_notes = 3;
+    rule.layer_sound = &kLayer;
+    cases.push_back({c.why, rule});
+  }
+  for (const Case& c : cases) {
+    PatternCursor beat(c.rule);
+    LayerCursor layer(c.rule);
+    for (int measure = 0; measure < 30; ++measure) {
+      while (!beat.FirstOfMeasure()) beat.Advance();
+      ASSERT_EQ(layer.Frame(), beat.Frame()) << c.why << ", measure " << measure;
+      EXPECT_EQ(layer.Note().sound != nullptr, beat.Note().sound != nullptr)
+          << c.why << ", measure " << measure;
+      for (int k = 0; k < 3; ++k) layer.Advance();
+      beat.Advance();
+    }
+  }
+  BeatRule counted = LayerRule(60, 2, 3, 44100);
+  counted.count_layer = true;
+  counted.layer_word = {&kWords[0], &kWords[1], &kWords[2]};
+  PatternCursor beat(counted);
+  LayerCursor layer(counted);
+  EXPECT_EQ(beat.Note().word, nullptr);
+  for (const Sound& word : {kWords[0], kWords[1], kWords[2], kWords[0]}) {
+    EXPECT_EQ(layer.Note().word->name, word.name);
+    layer.Advance();
+  }
+}
+
+// The feels: with two notes to the beat the second lies num/den of the beat late, within half a
+// frame of its exact place (so the swing ratio within a frame); with three the shuffle leaves the
+// middle note out. Skipping lands on the swung notes as the walk does.
+TEST(PatternCursor, FeelsPlaceAndLeaveOutTheSubdivisions) {
+  struct Feel {
+    const char* why;
+    int parts, num, den;
+    bool shuffle;
+  };
+  const Feel feels[] = {
+      {"straight", 2, 1, 2, false},        {"light swing", 2, 7, 12, false},
+      {"triplet swing", 2, 2, 3, false},   {"dotted swing", 2, 3, 4, false},
+      {"shuffle", 3, 1, 2, true},          {"shuffle needs three", 2, 1, 2, true},
+      {"swing needs two", 3, 2, 3, false}, {"a bad swing plays straight", 2, 5, 4, false}};
+  for (const Feel& f : feels) {
+    for (const int32_t bpm : {60, 120, 300, 317, 500}) {
+      BeatRule rule = MakeRule(bpm, 3, f.parts);
+      rule.swing_num = f.num, rule.swing_den = f.den, rule.shuffle = f.shuffle;
+      const bool swung = f.parts == 2 && f.num < f.den;
+      const long double late = swung ? static_cast<long double>(f.num) / f.den : 1.0L / f.parts;
+      const long double beat = 60.0L * rule.rate / bpm;
+      PatternCursor walk(rule);
+      for (int n = 0; n < 60; ++n, walk.Advance()) {
+        const int part = n % f.parts;
+        const long double exact = 1000 + beat * (n / f.parts + (part == 0 ? 0 : late * part));
+        ASSERT_LE(std::abs(walk.Frame() - exact), 0.5L) << f.why << " at " << bpm << ", note " << n;
+        const bool left_out = f.shuffle && f.parts == 3 && part == 1;
+        EXPECT_EQ(walk.Note().sound == nullptr, left_out) << f.why << ", note " << n;
+        PatternCursor skipped(rule);
+        skipped.SkipTo(walk.Frame());
+        ASSERT_EQ(skipped.Frame(), walk.Frame()) << f.why << " at " << bpm << ", note " << n;
+      }
+    }
   }
 }
 

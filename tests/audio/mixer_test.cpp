@@ -566,3 +566,95 @@ TEST(MixerPattern, ASharedNoteMovedJustBehindTheStreamPlaysAtOnce) {
 
 }  // namespace
 }  // namespace cadencio::audio
+
+namespace cadencio::audio {
+namespace {
+
+// The layer has a channel of its own: its notes start on their frames, and one that falls on a
+// beat does not cut the beat's sound.
+TEST(MixerPattern, TheLayerPlaysOnItsOwnChannelBesideTheBeat) {
+  const Sound a = Ramp("a", 1, 6000), l = Ramp("l", 2, 10);
+  BeatRule rule;
+  rule.playing = true;
+  rule.from = rule.start = 100;
+  rule.bpm = 500;  // 5292 frames a beat, three layer notes over two beats
+  rule.beats = 2;
+  rule.beat[0] = rule.beat[1] = {&a, nullptr, nullptr};
+  rule.layer_notes = 3;
+  rule.layer_sound = &l;
+  for (const auto& blocks : kBlockPatterns) {
+    Mixer mixer(44100);
+    mixer.SetBeatRule(rule);
+    std::vector<float> stream;
+    RenderInBlocks(mixer, stream, 11000, blocks);
+    EXPECT_EQ(stream[2 * 104], 1 + 4 + 2 + 4) << "both sound at once, first block " << blocks[0];
+    Mixer again(44100);
+    again.SetBeatRule(rule);
+    EXPECT_EQ(RenderedOnsets(again, 11000, blocks),
+              (std::vector<std::string>{"100 a", "100 l", "3628 l", "5392 a", "7156 l", "10684 a",
+                                        "10684 l"}))
+        << "first block " << blocks[0];
+  }
+}
+
+// A map's sections carry the layer and the feel their rules were made with: the layer's notes
+// divide each section's own measure, the cue silences the layer's count word it covers, the
+// swung note keeps its place across the switch, and nothing plays after the map's end.
+TEST(MixerPattern, AMapsSectionsCarryTheLayerAndTheFeel) {
+  const Sound a = Ramp("a", 1, 10), b = Ramp("b", 2, 10), n = Ramp("n", 3, 10);
+  const Sound l = Ramp("l", 4, 10), c1 = Ramp("c1", 5, 10);
+  const Sound x0 = Ramp("x0", 6, 10), x1 = Ramp("x1", 7, 10), x2 = Ramp("x2", 8, 10);
+  struct Case {
+    const char* why;
+    int parts;
+    int layer_notes;
+    std::vector<std::string> onsets;
+  };
+  // 441 BPM is 6000 frames a beat; two sections of one measure, of 2 and then 3 beats.
+  const Case cases[] = {
+      {"three layer notes counted over each measure",
+       1,
+       3,
+       {"100 a", "100 l", "100 x0", "4100 l", "4100 x1", "6100 b", "7100 c1", "8100 l", "12100 a",
+        "12100 l", "12100 x0", "18100 b", "18100 l", "18100 x1", "24100 b", "24100 l", "24100 x2"}},
+      {"a swing of 2/3 on two notes to the beat",
+       2,
+       0,
+       {"100 a", "4100 n", "6100 b", "7100 c1", "10100 n", "12100 a", "16100 n", "18100 b",
+        "22100 n", "24100 b", "28100 n"}},
+  };
+  for (const Case& c : cases) {
+    BeatRule rules[2];
+    for (int i = 0; i < 2; ++i) {
+      BeatRule& rule = rules[i];
+      rule.playing = true;
+      rule.from = rule.start = 100;
+      rule.bpm = 441;
+      rule.beats = 2 + i;
+      rule.parts = c.parts;
+      rule.measures = 1;
+      for (int beat = 0; beat < rule.beats; ++beat) {
+        rule.beat[static_cast<std::size_t>(beat)] = {beat == 0 ? &a : &b, &n, nullptr};
+      }
+      rule.swing_num = 2;
+      rule.swing_den = 3;
+      rule.layer_notes = c.layer_notes;
+      rule.layer_sound = &l;
+      rule.count_aloud = rule.count_layer = true;
+      rule.layer_word = {&x0, &x1, &x2};
+      rule.section = i;
+    }
+    rules[0].then = &rules[1];
+    rules[1].cue = &c1;
+    rules[1].cue_lead = 5000;
+    for (const auto& blocks : kBlockPatterns) {
+      Mixer mixer(44100);
+      mixer.SetBeatRule(rules[0]);
+      EXPECT_EQ(RenderedOnsets(mixer, 40000, blocks), c.onsets)
+          << c.why << ", first block " << blocks[0];
+    }
+  }
+}
+
+}  // namespace
+}  // namespace cadencio::audio

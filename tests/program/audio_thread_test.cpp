@@ -3,8 +3,9 @@
 // sleeping calls; while a thread marked as the audio thread renders the mixer in real time,
 // the program plays beats and speech through the real beat channel, WAV playback and wave-out
 // channel, with the metronome's beat pattern published to the mixer, and every allocation, lock and
-// blocking call made on the audio thread is counted. With Link on, the audio thread also reads
-// the session every buffer and plays a rule that follows it.
+// blocking call made on the audio thread is counted. The same runs on JACK's process callback.
+// With Link on, the audio thread also reads the session every buffer and plays a rule that
+// follows it.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -23,6 +24,7 @@
 
 #include "audio/audio_output.hpp"
 #include "audio/beat_pattern.hpp"
+#include "audio/jack/jack_output.hpp"
 #include "audio/link/link_session.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
@@ -30,6 +32,7 @@
 #include "formats/wav_writer.hpp"
 #include "frontends/frontend.hpp"
 #include "program/program_parts.hpp"
+#include "support/jack_server.hpp"
 #include "support/private_network.hpp"
 
 namespace {
@@ -225,68 +228,119 @@ TEST(AudioThread, CountersSeeAllocationsLocksAndSleeps) {
   EXPECT_EQ(g_blocking.load(), 1);
 }
 
-TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileSpeechAndBeatsPlay) {
-  const std::string dir =
-      std::filesystem::temp_directory_path() / ("cadencio-realtime-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
+// Plays speech and the metronome's pattern through the real beat channel, WAV playback and
+// wave-out channel on `audio`; the pattern's notes heard, counted on the rendering thread.
+int PlaySpeechAndBeats(audio::AudioOutput& audio, const std::string& dir) {
   const std::string beat = dir + "/beat.wav";
   std::vector<int16_t> click(2000);
   for (std::size_t i = 0; i < click.size(); ++i) {
     click[i] = static_cast<int16_t>(9000 * std::sin(0.3 * static_cast<double>(i)));
   }
-  ASSERT_TRUE(formats::WriteWav16Mono(beat, click, 44100));
-
+  EXPECT_TRUE(formats::WriteWav16Mono(beat, click, 44100));
   base::RealClock clock;
   base::MessageLoop loop;
   QuietFrontend frontend;
-  g_allocations = g_frees = g_locks = g_blocking = 0;
-  int onsets = 0;
-  {
-    ThreadAudio audio;
-    std::atomic<int> heard{0};
-    audio.GetMixer().SetOnsetObserver([&heard](int64_t, const audio::Sound&) { ++heard; });
-    program::ProgramParts parts({frontend, loop, audio, clock}, dir);
-    audio::Mixer& mixer = audio.GetMixer();
-    // The metronome's pattern plays throughout: 500 BPM, four notes to the beat, counting, the
-    // trainer stepping down every measure; it is replaced by a new rule once.
-    audio::BeatRule rule;
-    rule.playing = true;
-    rule.rate = mixer.SampleRate();
-    rule.bpm = 500;
-    rule.beats = 3;
-    rule.parts = 4;
-    for (int b = 0; b < 3; ++b) rule.beat[b] = {parts.beats.Load(beat), parts.beats.Load(beat)};
-    rule.trainer_target = 300, rule.trainer_step = 10, rule.trainer_every = 1;
+  std::atomic<int> heard{0};
+  audio.GetMixer().SetOnsetObserver([&heard](int64_t, const audio::Sound&) { ++heard; });
+  program::ProgramParts parts({frontend, loop, audio, clock}, dir);
+  audio::Mixer& mixer = audio.GetMixer();
+  // The metronome's pattern plays throughout: 500 BPM, four notes to the beat, counting, the
+  // trainer stepping down every measure; it is replaced by a new rule once.
+  audio::BeatRule rule;
+  rule.playing = true;
+  rule.rate = mixer.SampleRate();
+  rule.bpm = 500;
+  rule.beats = 3;
+  rule.parts = 4;
+  for (int b = 0; b < 3; ++b) rule.beat[b] = {parts.beats.Load(beat), parts.beats.Load(beat)};
+  rule.trainer_target = 300, rule.trainer_step = 10, rule.trainer_every = 1;
+  rule.start = rule.from = mixer.FramesRendered() + audio.LeadFrames();
+  mixer.SetBeatRule(rule);
+  // Two utterances, the second cut halfway (a reset), with a beat every 100 ms throughout.
+  for (bool sixteen_bit : {false, true}) {
     rule.start = rule.from = mixer.FramesRendered() + audio.LeadFrames();
     mixer.SetBeatRule(rule);
-    // Two utterances, the second cut halfway (a reset), with a beat every 100 ms throughout.
-    for (bool sixteen_bit : {false, true}) {
-      rule.start = rule.from = mixer.FramesRendered() + audio.LeadFrames();
-      mixer.SetBeatRule(rule);
-      parts.wav.PlayPcm(ToneFormat(sixteen_bit), ToneSamples(sixteen_bit, 1.2));
-      const int64_t began = clock.NowMs();
-      while (parts.wav.WavBusy()) {
-        parts.beats.Play(beat, mixer.FramesRendered() + audio.LeadFrames());
-        parts.console.WaitForKey(100);
-        if (sixteen_bit && clock.NowMs() - began > 600) parts.wav.StopWav();
-        ASSERT_LT(clock.NowMs() - began, 5000) << "the blocks never came back";
+    parts.wav.PlayPcm(ToneFormat(sixteen_bit), ToneSamples(sixteen_bit, 1.2));
+    const int64_t began = clock.NowMs();
+    while (parts.wav.WavBusy()) {
+      parts.beats.Play(beat, mixer.FramesRendered() + audio.LeadFrames());
+      parts.console.WaitForKey(100);
+      if (sixteen_bit && clock.NowMs() - began > 600) parts.wav.StopWav();
+      if (clock.NowMs() - began > 5000) {
+        ADD_FAILURE() << "the blocks never came back";
+        break;
       }
     }
-    rule.playing = false;
-    rule.from = mixer.FramesRendered() + audio.LeadFrames();
-    mixer.SetBeatRule(rule);
-    parts.beats.Stop();
-    EXPECT_EQ(parts.wav.InFlight(), 0);
-    EXPECT_GT(audio.Buffers(), 300);
-    onsets = heard.load();
   }
-  std::filesystem::remove_all(dir);
-  EXPECT_GE(onsets, 60);  // the pattern's notes as well as the beats
+  rule.playing = false;
+  rule.from = mixer.FramesRendered() + audio.LeadFrames();
+  mixer.SetBeatRule(rule);
+  parts.beats.Stop();
+  EXPECT_EQ(parts.wav.InFlight(), 0);
+  const int onsets = heard.load();
+  audio.GetMixer().SetOnsetObserver({});
+  return onsets;
+}
+
+void ExpectNothingCounted() {
   EXPECT_EQ(g_allocations.load(), 0);
   EXPECT_EQ(g_frees.load(), 0);
   EXPECT_EQ(g_locks.load(), 0);
   EXPECT_EQ(g_blocking.load(), 0);
 }
+
+TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileSpeechAndBeatsPlay) {
+  const std::string dir =
+      std::filesystem::temp_directory_path() / ("cadencio-realtime-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  g_allocations = g_frees = g_locks = g_blocking = 0;
+  int onsets = 0;
+  {
+    ThreadAudio audio;
+    onsets = PlaySpeechAndBeats(audio, dir);
+    EXPECT_GT(audio.Buffers(), 300);
+  }
+  std::filesystem::remove_all(dir);
+  EXPECT_GE(onsets, 60);  // the pattern's notes as well as the beats
+  ExpectNothingCounted();
+}
+
+#if CADENCIO_JACK
+// JACK's process callback (with MIDI clock, the capture port and the transport as its timebase
+// master) and its timebase callback, on a real server with no sound card.
+TEST(AudioThread, JacksCallbacksNeverAllocateLockOrBlock) {
+  testing::JackServer server(44100);
+  if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+  const std::string dir = std::filesystem::temp_directory_path() /
+                          ("cadencio-realtime-jack-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  std::atomic<int> cycles{0};
+  audio::JackOptions options;
+  options.connect_system = true;
+  options.transport = audio::TransportMode::kLead;
+  options.process_probe = [&cycles](bool entering) {
+    t_audio_thread = entering;
+    if (entering) ++cycles;
+  };
+  base::MessageLoop jack_loop;
+  std::string why;
+  auto output = audio::OpenJackOutput(options, jack_loop, {}, &why);
+  ASSERT_NE(output, nullptr) << why;
+  testing::JackProbe probe(30);
+  probe.Connect();
+  probe.StartTransport();
+  auto capture = output->OpenCapture();
+  g_allocations = g_frees = g_locks = g_blocking = 0;
+  const int onsets = PlaySpeechAndBeats(*output, dir);
+  capture.reset();
+  output.reset();
+  std::filesystem::remove_all(dir);
+  EXPECT_GE(onsets, 60);
+  EXPECT_GT(cycles.load(), 300);
+  EXPECT_GT(probe.Midi().size(), 100u) << "MIDI clock was sent";
+  ExpectNothingCounted();
+}
+#endif
 
 // With Link on, the audio thread reads the session every buffer and plays a rule that follows
 // it, while the program thread starts it, changes its tempo and stops it.

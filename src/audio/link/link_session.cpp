@@ -17,6 +17,9 @@ namespace {
 using Micros = std::chrono::microseconds;
 using SessionState = ableton::Link::SessionState;
 
+// A buffer that comes this much later than the filter expects it follows a stall.
+constexpr double kStallUs = 100e3;
+
 // Where the stream is heard on Link's clock: the time frame `frame` is heard, and how long a
 // frame lasts.
 struct HostAnchor {
@@ -61,6 +64,7 @@ struct LinkSession::Impl {
 
   // The rendering thread's.
   ableton::link::HostTimeFilter<ableton::link::platform::Clock> filter;
+  ableton::link::platform::Clock link_clock;  // the clock the filter reads
   HostAnchor anchor;
   // The anchor as the program thread reads it, under a sequence count that is odd while it is
   // written: the rendering thread never waits, and a reader tries again.
@@ -187,8 +191,16 @@ void LinkSession::BeginBuffer(int64_t base) {
   Impl& s = *impl_;
   if (s.live.load(std::memory_order_acquire) == nullptr) return;
   const double nominal = s.NominalPerFrame();
-  const double host = static_cast<double>(s.filter.sampleTimeToHostTime(base).count()) +
-                      static_cast<double>(s.DelayFrames()) * nominal;
+  // A stream that stalled (a device that stopped, and another that took its mixer over) starts
+  // the filter anew: the frames before the stall would place the new ones too early.
+  const auto now = static_cast<double>(s.link_clock.micros().count());
+  double filtered = static_cast<double>(s.filter.sampleTimeToHostTime(base).count());
+  if (now - filtered > kStallUs) {
+    s.filter.reset();
+    s.anchor = {};
+    filtered = static_cast<double>(s.filter.sampleTimeToHostTime(base).count());
+  }
+  const double host = filtered + static_cast<double>(s.DelayFrames()) * nominal;
   // The device's pace since the buffer before; a wild one (the first buffers, or a stream
   // rendered ahead of time) gives way to the rate asked for.
   double per_frame = nominal;

@@ -14,6 +14,10 @@ namespace cadencio::audio {
 // `dummy` driver, silently. Never returns null.
 std::unique_ptr<AudioOutput> OpenSdlAudio(int wanted_rate = 44100);
 
+// The same, playing a mixer that outlives it at the mixer's rate (SDL converts): how the
+// program goes on when the JACK server it played through goes away.
+std::unique_ptr<AudioOutput> OpenSdlAudioOn(Mixer& mixer);
+
 // Opens the default capture device through SDL2 (the driver SDL picks, or SDL_AUDIODRIVER's;
 // the `disk` driver reads raw float samples from SDL_DISKAUDIOFILEIN). Null when no capture
 // device opens.

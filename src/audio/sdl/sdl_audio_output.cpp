@@ -1,6 +1,7 @@
 // The program's sound device: SDL2 audio driving the mixer from SDL's audio thread. When no
 // device opens, SDL's silent `dummy` driver keeps the stream running; when even that fails, a
-// plain thread renders in real time and discards, so the stream clock still advances.
+// plain thread renders in real time and discards, so the stream clock still advances. The mixer
+// is the device's own, or one handed over by a device that stopped (a JACK server gone away).
 #include <SDL.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "audio/sdl/sdl_audio.hpp"
 #include "base/quiet_stderr.hpp"
+#include "base/sequenced_pair.hpp"
 
 namespace cadencio::audio {
 
@@ -37,7 +39,8 @@ int BufferFramesFor(const char* driver) {
 
 class SdlAudio final : public AudioOutput {
  public:
-  SdlAudio() = default;
+  // Plays `mixer` when given, else a mixer of its own at the rate the device takes.
+  explicit SdlAudio(Mixer* mixer) : mixer_(mixer) {}
   SdlAudio(const SdlAudio&) = delete;
   SdlAudio& operator=(const SdlAudio&) = delete;
   ~SdlAudio() override;
@@ -60,12 +63,10 @@ class SdlAudio final : public AudioOutput {
   // Rendering thread: notes when a buffer was rendered and how far the stream then was.
   void NoteRendered();
 
-  std::optional<Mixer> mixer_;
-  // The note of the last buffer, under a sequence count that is odd while it is written: the
-  // rendering thread never waits, and a reader tries again.
-  std::atomic<uint32_t> note_sequence_{0};
-  std::atomic<int64_t> note_ns_{0};
-  std::atomic<int64_t> note_frames_{0};
+  Mixer* mixer_ = nullptr;
+  std::optional<Mixer> own_mixer_;
+  // The note of the last buffer: when it was rendered (ns) and how far the stream then was.
+  base::SequencedPair note_;
   SDL_AudioDeviceID device_ = 0;
   int buffer_frames_ = kBufferFrames;
   std::string driver_;
@@ -107,7 +108,8 @@ bool SdlAudio::OpenDevice(int wanted_rate, const char* forced_driver) {
   if (!started) return false;
 
   SDL_AudioSpec want{};
-  want.freq = wanted_rate;
+  // A mixer handed over keeps its rate: SDL converts to the device's.
+  want.freq = mixer_ != nullptr ? mixer_->SampleRate() : wanted_rate;
   want.format = AUDIO_F32SYS;
   want.channels = 2;
   want.samples = static_cast<Uint16>(BufferFramesFor(SDL_GetCurrentAudioDriver()));
@@ -115,13 +117,14 @@ bool SdlAudio::OpenDevice(int wanted_rate, const char* forced_driver) {
   want.userdata = this;
   SDL_AudioSpec have{};
   // SDL converts format and channels for us; only the rate may change (the mixer follows it).
-  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have,
+                                mixer_ != nullptr ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
   if (device_ == 0) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
   // The device starts paused, so the callback cannot run before the mixer exists.
-  mixer_.emplace(have.freq);
+  if (mixer_ == nullptr) mixer_ = &own_mixer_.emplace(have.freq);
   buffer_frames_ = have.samples > 0 ? have.samples : want.samples;
   const char* name = SDL_GetCurrentAudioDriver();
   driver_ = name != nullptr ? name : "sdl";
@@ -145,12 +148,7 @@ int64_t SteadyNs() {
 }
 
 void SdlAudio::NoteRendered() {
-  const uint32_t sequence = note_sequence_.load(std::memory_order_relaxed);
-  note_sequence_.store(sequence + 1, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_release);
-  note_ns_.store(SteadyNs(), std::memory_order_relaxed);
-  note_frames_.store(mixer_->FramesRendered(), std::memory_order_relaxed);
-  note_sequence_.store(sequence + 2, std::memory_order_release);
+  note_.Write(SteadyNs(), mixer_->FramesRendered());
 }
 
 // The buffer rendered last begins to play about when it was rendered and plays on at the
@@ -158,21 +156,17 @@ void SdlAudio::NoteRendered() {
 // buffer at a time; it never passes what has left the mixer.
 int64_t SdlAudio::HeardFrame() {
   const int64_t lookahead = mixer_->LookaheadFrames();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const uint32_t before = note_sequence_.load(std::memory_order_acquire);
-    const int64_t ns = note_ns_.load(std::memory_order_relaxed);
-    const int64_t frames = note_frames_.load(std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_acquire);
-    if ((before & 1) != 0 || note_sequence_.load(std::memory_order_relaxed) != before) continue;
-    if (ns == 0) break;  // nothing rendered yet
+  int64_t ns = 0, frames = 0;
+  if (note_.Read(ns, frames)) {
     const int64_t played = (SteadyNs() - ns) * mixer_->SampleRate() / 1'000'000'000;
     return frames - lookahead - buffer_frames_ + std::clamp<int64_t>(played, 0, buffer_frames_);
   }
+  // Nothing rendered yet.
   return mixer_->FramesRendered() - lookahead - buffer_frames_;
 }
 
 void SdlAudio::StartThread(int wanted_rate) {
-  mixer_.emplace(wanted_rate);
+  if (mixer_ == nullptr) mixer_ = &own_mixer_.emplace(wanted_rate);
   buffer_frames_ = kBufferFrames;
   driver_ = "none";
   thread_ = std::thread([this] { RenderThread(); });
@@ -196,8 +190,15 @@ void SdlAudio::RenderThread() {
 std::unique_ptr<AudioOutput> OpenSdlAudio(int wanted_rate) {
   // The outcome is known from the driver that opened; the libraries' complaints are dropped.
   base::QuietStderr quiet;
-  auto audio = std::make_unique<SdlAudio>();
+  auto audio = std::make_unique<SdlAudio>(nullptr);
   audio->Open(wanted_rate);
+  return audio;
+}
+
+std::unique_ptr<AudioOutput> OpenSdlAudioOn(Mixer& mixer) {
+  base::QuietStderr quiet;
+  auto audio = std::make_unique<SdlAudio>(&mixer);
+  audio->Open(mixer.SampleRate());
   return audio;
 }
 

@@ -1,0 +1,314 @@
+// The JACK back end on a real server with no sound card (jackd -d dummy): the beat on its
+// frames at 44100 and 48000 Hz with MIDI clock on the same frames, the program going on
+// through SDL when the server goes away (with Link's session still on its beats), the transport
+// followed and led, and the capture port.
+#include "audio/jack/jack_output.hpp"
+
+#include <gtest/gtest.h>
+
+#if CADENCIO_JACK
+
+#include <ableton/Link.hpp>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "audio/beat_pattern.hpp"
+#include "audio/link/link_session.hpp"
+#include "audio/midi_clock.hpp"
+#include "audio/sdl/sdl_audio.hpp"
+#include "support/jack_server.hpp"
+#include "support/private_network.hpp"
+
+namespace cadencio::audio {
+namespace {
+
+using testing::JackProbe;
+using testing::JackServer;
+
+// A click the onsets are found by: a step to half scale for 2 ms.
+Sound Click(int rate) {
+  Sound click;
+  click.samples.assign(static_cast<std::size_t>(rate / 500) * 2, 0.5f);
+  return click;
+}
+
+// The frames at which the recording rises above a quarter of full scale.
+std::vector<int64_t> Onsets(const JackProbe& probe) {
+  const std::vector<float> audio = probe.Audio();
+  std::vector<int64_t> onsets;
+  for (std::size_t i = 1; i < audio.size(); ++i) {
+    if (audio[i] > 0.25f && audio[i - 1] <= 0.25f) {
+      onsets.push_back(static_cast<int64_t>(i));
+    }
+  }
+  return onsets;
+}
+
+// The beat's rule: every beat the click, `beats` to the measure.
+BeatRule ClickRule(const Sound& click, int rate, int32_t bpm, int beats) {
+  BeatRule rule;
+  rule.playing = true;
+  rule.rate = rate;
+  rule.bpm = bpm;
+  rule.beats = beats;
+  for (int b = 0; b < beats; ++b) rule.beat[static_cast<std::size_t>(b)].sound = &click;
+  return rule;
+}
+
+// Waits in real time for `done`, at most five seconds, looking at the loop's notices.
+bool WaitFor(base::MessageLoop& loop, const std::function<bool()>& done) {
+  for (int waited = 0; waited < 5000; waited += 5) {
+    base::Message message;
+    while (loop.Peek(message)) {
+    }
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+std::unique_ptr<JackOutput> Open(base::MessageLoop& loop, TransportMode transport,
+                                 FallbackOpener fallback = {}) {
+  JackOptions options;
+  options.connect_system = false;
+  options.transport = transport;
+  std::string why;
+  auto output = OpenJackOutput(options, loop, std::move(fallback), &why);
+  EXPECT_NE(output, nullptr) << why;
+  return output;
+}
+
+TEST(JackOutput, TheBeatAndTheMidiClockLieOnTheirFramesAtTheServersRate) {
+  struct Case {
+    int rate;
+    int32_t bpm;
+  };
+  const Case cases[] = {{44100, 125}, {48000, 192}, {48000, 500}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.bpm) + " BPM");
+    JackServer server(c.rate);
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+    base::MessageLoop loop;
+    auto output = Open(loop, TransportMode::kOff);
+    ASSERT_NE(output, nullptr);
+    JackProbe probe(60);
+    ASSERT_TRUE(probe.Ready());
+    probe.Connect();
+    Mixer& mixer = output->GetMixer();
+    ASSERT_EQ(mixer.SampleRate(), c.rate);
+    const Sound click = Click(c.rate);
+    BeatRule rule = ClickRule(click, c.rate, c.bpm, 4);
+    rule.start = rule.from = mixer.FramesRendered() + output->LeadFrames();
+    mixer.SetBeatRule(rule);
+    constexpr int kBeats = 9;
+    const int64_t beats_end = rule.start + ScheduleFrame(kBeats, 1, c.bpm, c.rate);
+    ASSERT_TRUE(WaitFor(loop, [&] { return mixer.FramesRendered() > beats_end; }));
+    rule.playing = false;
+    rule.from = mixer.FramesRendered() + output->LeadFrames();
+    mixer.SetBeatRule(rule);
+    ASSERT_TRUE(probe.WaitFrames(rule.from - rule.start + c.rate / 2 + 4096));
+
+    const std::vector<int64_t> onsets = Onsets(probe);
+    ASSERT_GE(onsets.size(), static_cast<std::size_t>(kBeats));
+    for (std::size_t k = 0; k < onsets.size(); ++k) {
+      EXPECT_EQ(onsets[k] - onsets[0], ScheduleFrame(static_cast<int64_t>(k), 1, c.bpm, c.rate))
+          << "beat " << k;
+    }
+    // Start on the first beat's frame, the clocks on theirs from it, Stop after the last.
+    std::vector<int64_t> clocks;
+    int64_t start = -1, stop = -1;
+    for (const JackProbe::MidiEvent& event : probe.Midi()) {
+      if (event.status == MidiClock::kStart) start = event.frame;
+      if (event.status == MidiClock::kStop) stop = event.frame;
+      if (event.status == MidiClock::kClock) {
+        EXPECT_LT(stop, 0) << "a clock after Stop";
+        clocks.push_back(event.frame);
+      }
+    }
+    EXPECT_EQ(start, onsets[0]);
+    ASSERT_GE(clocks.size(), static_cast<std::size_t>(kBeats * MidiClock::kClocksPerBeat));
+    for (std::size_t n = 0; n < clocks.size(); ++n) {
+      ASSERT_EQ(clocks[n] - onsets[0], ScheduleFrame(static_cast<int64_t>(n), 24, c.bpm, c.rate))
+          << "clock " << n;
+    }
+    EXPECT_GT(stop, clocks.back());
+  }
+}
+
+TEST(JackOutput, AServerThatGoesAwayHandsTheMixerToSdlWithTheBeatPlaying) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  JackServer server(48000);
+  if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+  base::MessageLoop loop;
+  auto output =
+      Open(loop, TransportMode::kFollow, [](Mixer& mixer) { return OpenSdlAudioOn(mixer); });
+  ASSERT_NE(output, nullptr);
+  Mixer& mixer = output->GetMixer();
+  std::atomic<int> beats{0};
+  mixer.SetOnsetObserver([&beats](int64_t, const Sound&) { ++beats; });
+  const Sound click = Click(48000);
+  BeatRule rule = ClickRule(click, 48000, 500, 4);
+  rule.start = rule.from = mixer.FramesRendered() + output->LeadFrames();
+  mixer.SetBeatRule(rule);
+  ASSERT_TRUE(WaitFor(loop, [&] { return beats.load() >= 2; }));
+  EXPECT_EQ(output->DriverName(), "jack");
+  EXPECT_FALSE(output->TakeServerStopped());
+
+  server.Stop();
+  ASSERT_TRUE(WaitFor(loop, [&] { return !output->ServerRunning(); }));
+  EXPECT_TRUE(output->TakeServerStopped());
+  EXPECT_FALSE(output->TakeServerStopped()) << "said once";
+  EXPECT_EQ(output->DriverName(), "dummy");
+  EXPECT_EQ(output->Transport(), nullptr);
+  EXPECT_EQ(output->OpenCapture(), nullptr);
+  EXPECT_EQ(mixer.SampleRate(), 48000);
+  const int before = beats.load();
+  EXPECT_TRUE(WaitFor(loop, [&] { return beats.load() >= before + 2; }))
+      << "the rule published before goes on playing";
+}
+
+TEST(JackOutput, AFollowedTransportPutsTheBeatOnTheMastersBeats) {
+  JackServer server(48000);
+  if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+  base::MessageLoop loop;
+  auto output = Open(loop, TransportMode::kFollow);
+  ASSERT_NE(output, nullptr);
+  JackProbe probe(60);
+  ASSERT_TRUE(probe.Ready());
+  probe.Connect();
+  probe.LeadTransport(100, 3);
+  TransportTimeline* timeline = output->Transport();
+  ASSERT_NE(timeline, nullptr);
+  EXPECT_EQ(timeline->GetRole(), TransportTimeline::Role::kFollow);
+  // Past the transport's Starting state (its frame stands still there).
+  ASSERT_TRUE(WaitFor(loop, [&] { return timeline->Position().rolling; }));
+  const TimelinePosition at = timeline->Position();
+  EXPECT_TRUE(at.has_beats);
+  EXPECT_DOUBLE_EQ(at.bpm, 100);
+  EXPECT_EQ(at.beats_per_bar, 3);
+
+  // A rule from the first beat of the bar the timeline gives, as the beat runner publishes it.
+  Mixer& mixer = output->GetMixer();
+  const Sound click = Click(48000);
+  BeatRule rule = ClickRule(click, 48000, 100, 3);
+  rule.from = mixer.FramesRendered() + output->LeadFrames();
+  rule.start = at.beat_frame - ScheduleFrame(at.beat - 1, 1, 100, 48000);
+  mixer.SetBeatRule(rule);
+  const int64_t recorded = probe.Audio().size();
+  ASSERT_TRUE(probe.WaitFrames(recorded + 5 * 28800));
+  const std::vector<int64_t> onsets = Onsets(probe);
+  ASSERT_GE(onsets.size(), 4u);
+  for (int64_t onset : onsets) {
+    const int64_t from_zero = onset - probe.TransportZero();
+    const int64_t off = (from_zero + 14400) % 28800 - 14400;
+    EXPECT_LE(std::llabs(off), 48) << "an onset " << off << " frames off the master's beat";
+  }
+  probe.StopTransport();
+  EXPECT_TRUE(WaitFor(loop, [&] { return !timeline->Position().rolling; }));
+}
+
+TEST(JackOutput, AsTimebaseMasterTheTransportTakesTheBeatsTempoAndBars) {
+  JackServer server(48000);
+  if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+  base::MessageLoop loop;
+  auto output = Open(loop, TransportMode::kLead);
+  ASSERT_NE(output, nullptr);
+  EXPECT_EQ(output->Transport()->GetRole(), TransportTimeline::Role::kLead);
+  JackProbe probe(60);
+  ASSERT_TRUE(probe.Ready());
+  probe.Connect();
+  Mixer& mixer = output->GetMixer();
+  const Sound click = Click(48000);
+  BeatRule rule = ClickRule(click, 48000, 90, 3);
+  rule.start = rule.from = mixer.FramesRendered() + output->LeadFrames();
+  mixer.SetBeatRule(rule);
+  probe.StartTransport();
+  ASSERT_TRUE(WaitFor(loop, [&] { return probe.SeenBpm() == 90; }));
+  EXPECT_EQ(probe.SeenBeatsPerBar(), 3);
+  // A bar of 3 beats at 90 BPM is 96000 frames: the bar moves on with the beat.
+  ASSERT_TRUE(WaitFor(loop, [&] { return mixer.FramesRendered() > rule.start + 96000; }));
+  ASSERT_TRUE(WaitFor(loop, [&] { return probe.SeenBar() >= 2; }));
+}
+
+// Link places the beats by the output's latency, the server's while JACK plays; when the server
+// goes away late in the program thread's eyes (it was busy), SDL plays the same mixer and the
+// session on, and the frame heard now still lies on the session's beat of now.
+TEST(JackOutput, LinksSessionStaysOnItsBeatsWhenSdlTakesOver) {
+  if (!testing::InPrivateNetwork()) return testing::RerunTestInPrivateNetwork();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  JackServer server(48000);
+  if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+  base::MessageLoop loop;
+  auto output = Open(loop, TransportMode::kOff, [](Mixer& mixer) { return OpenSdlAudioOn(mixer); });
+  ASSERT_NE(output, nullptr);
+  LinkSession& link = AddLinkSession(*output, 500);
+  link.SetTempo(240);
+  link.Enable(true);
+  ableton::Link peer(240);
+  peer.enable(true);
+  ASSERT_TRUE(WaitFor(loop, [&] { return link.Peers() == 1 && peer.numPeers() == 1; }));
+  // Link measures the peer's clock for a while after they meet.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("latency-reader", JackNoStartServer, &status);
+  ASSERT_NE(client, nullptr);
+  jack_latency_range_t range{};
+  jack_port_get_latency_range(jack_port_by_name(client, "cadencio:out_l"), JackPlaybackLatency,
+                              &range);
+  jack_client_close(client);
+  EXPECT_EQ(output->OutputLatencyFrames(), static_cast<int>(range.max));
+
+  // How far the frame heard now lies from the session's beat now, in ms (at 240 BPM, 250 ms a
+  // beat), once the filter has had a second of buffers.
+  const auto offset_ms = [&] {
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const TimelineView view = link.AppView(4);
+    const ableton::Link::SessionState state = peer.captureAppSessionState();
+    const double session = state.beatAtTime(peer.clock().micros(), 4);
+    return (view.BeatAt(output->HeardFrame()) - session) * 250;
+  };
+  EXPECT_NEAR(offset_ms(), 0, 15) << "through JACK";
+  server.Stop();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(WaitFor(loop, [&] { return !output->ServerRunning(); }));
+  EXPECT_EQ(output->DriverName(), "dummy");
+  // SDL's frame heard counts a buffer heard from when it is rendered, Link from when the buffer
+  // before it has played: one buffer apart. (A filter kept across the stall is ~60 ms off.)
+  const double buffer_ms = output->OutputLatencyFrames() / 48.0;
+  EXPECT_NEAR(offset_ms(), buffer_ms, 15) << "through SDL, 300 ms after the server went away";
+}
+
+TEST(JackOutput, TheCapturePortFeedsTheTunersInput) {
+  JackServer server(44100);
+  if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+  base::MessageLoop loop;
+  auto output = Open(loop, TransportMode::kOff);
+  ASSERT_NE(output, nullptr);
+  JackProbe probe(10, 0.25f);
+  ASSERT_TRUE(probe.Ready());
+  probe.Connect();
+  auto input = output->OpenCapture();
+  ASSERT_NE(input, nullptr);
+  EXPECT_EQ(input->SampleRate(), 44100);
+  std::vector<float> heard;
+  ASSERT_TRUE(WaitFor(loop, [&] {
+    input->Read(heard);
+    return heard.size() > 4096;
+  }));
+  EXPECT_FLOAT_EQ(heard.back(), 0.25f);
+}
+
+}  // namespace
+}  // namespace cadencio::audio
+
+#else
+
+TEST(JackOutput, ThisBuildHasNoJack) {
+  EXPECT_FALSE(cadencio::audio::JackBuilt());
+}
+
+#endif
