@@ -38,51 +38,138 @@ BeatRunner::BeatRunner(console::Console& console, speech::SpeechFrontEnd& speech
       taps_(taps),
       link_(link) {}
 
-audio::BeatRule BeatRunner::MakeRule(bool count_in) {
+audio::BeatRule BeatRunner::MakeRule(const MetronomeState& state, bool count_in) {
   audio::BeatRule rule;
   rule.playing = true;
   rule.rate = output_.GetMixer().SampleRate();
-  rule.bpm = state_.Bpm;
-  rule.beats = std::clamp(state_.BeatsPerMeasure, 1, audio::kMaxPatternBeats);
-  rule.parts = std::max(1, state_.Subdivisions);
+  rule.bpm = state.Bpm;
+  rule.beats = std::clamp(state.BeatsPerMeasure, 1, audio::kMaxPatternBeats);
+  rule.parts = std::max(1, state.Subdivisions);
   // Each beat plays the sound of its accent (by default the tempo sound on the first beat, the
   // measure sound on the others), and a silent beat has no extra notes; the extra notes between
   // beats are a shorter, softer form of normal.
-  const AccentPattern accents = PatternFor(state_);
-  const AccentSounds levels = LoadAccentSounds(beats_, state_);
+  const AccentPattern accents = PatternFor(state);
+  const AccentSounds levels = LoadAccentSounds(beats_, state);
   const audio::Sound* note = rule.parts > 1 ? levels.extra_note : nullptr;
   for (int beat = 0; beat < rule.beats; ++beat) {
     audio::BeatRule::Beat& sounds = rule.beat[static_cast<std::size_t>(beat)];
     const Accent level = accents.level[static_cast<std::size_t>(std::min(beat, accents.beats - 1))];
+    // Counting by groups starts again at each group's first beat.
+    const int number = state.CountByGroups ? GroupCount(accents, beat + 1) : beat + 1;
     sounds = {levels.Of(level), level == Accent::kSilent ? nullptr : note,
-              count_words_.Word(CountNumber(beat + 1))};
+              count_words_.Word(number)};
     if (sounds.word != nullptr) {
       rule.longest_word = std::max(rule.longest_word, sounds.word->FrameCount());
     }
   }
-  AddLayerAndFeel(rule, state_, beats_, count_words_);
-  rule.count_aloud = state_.CountAloud;
+  // A map's sections keep the song's layer and feel (the state they are made from).
+  AddLayerAndFeel(rule, state, beats_, count_words_);
+  rule.count_aloud = state.CountAloud;
   rule.count_in = count_in ? 1 : 0;
-  rule.played = state_.PlayedMeasures;
-  rule.muted = state_.MutedMeasures;
+  rule.played = state.PlayedMeasures;
+  rule.muted = state.MutedMeasures;
   rule.muted_phase = measures_done_;
-  if (state_.TrainerOn()) {
-    rule.trainer_target = state_.TrainerTarget;
-    rule.trainer_step = state_.TrainerStep;
-    rule.trainer_every = state_.TrainerEvery;
+  if (state.TrainerOn()) {
+    rule.trainer_target = state.TrainerTarget;
+    rule.trainer_step = state.TrainerStep;
+    rule.trainer_every = state.TrainerEvery;
     rule.trainer_phase = trainer_measures_;
   }
   return rule;
 }
 
+MetronomeState BeatRunner::SectionState(const PlayedSection& section) const {
+  MetronomeState state = state_;
+  state.Bpm = section.bpm;
+  state.BpmText = std::to_string(section.bpm);
+  state.BeatPeriodMs = BeatPeriodMs(section.bpm);
+  state.BeatsPerMeasure = section.beats;
+  state.Accents = section.accents;
+  state.Subdivisions = section.notes_per_beat;
+  state.StopTrainer();
+  return state;
+}
+
+audio::BeatRule BeatRunner::MakeMapRule(bool count_in) {
+  // The chain before this one is followed up to the frame its run was stopped at.
+  const int64_t rendered = output_.GetMixer().FramesRendered();
+  std::erase_if(retired_, [rendered](const auto& chain) { return chain.second <= rendered; });
+  if (!chain_.empty()) retired_.emplace_back(std::move(chain_), stopped_at_);
+  chain_.clear();
+  for (const PlayedSection& section : sections_) {
+    audio::BeatRule rule = MakeRule(SectionState(section), false);
+    rule.count_measures = state_.CountMeasures;
+    rule.count_aloud = rule.count_aloud || state_.CountMeasures;
+    // Counting the measures says them in place of the layer's notes as of the beats.
+    rule.count_layer = rule.count_layer && !state_.CountMeasures;
+    for (std::size_t n = 0; n < rule.measure_word.size(); ++n) {
+      rule.measure_word[n] = count_words_.Word(static_cast<int>(n) + 1);
+    }
+    chain_.push_back(rule);
+  }
+  LinkMapRules(chain_, sections_, cues_, loop_);
+  audio::BeatRule rule = chain_[place_.section];
+  rule.count_in = count_in ? 1 : 0;
+  rule.measure_offset = place_.measure;
+  state_ = SectionState(sections_[place_.section]);
+  return rule;
+}
+
+void BeatRunner::SetMap(std::vector<PlayedSection> sections, std::vector<SectionCue> cues,
+                        bool loop) {
+  sections_ = std::move(sections);
+  cues_ = std::move(cues);
+  loop_ = loop;
+  place_ = {};
+}
+
+bool BeatRunner::JumpSection(int delta) {
+  const int section = place_.section + delta;
+  if (sections_.empty() || section < 0 || section >= static_cast<int>(sections_.size())) {
+    return false;
+  }
+  place_ = {section, 0, false};
+  state_ = SectionState(sections_[section]);
+  return true;
+}
+
+bool BeatRunner::FollowSections(int64_t frame) {
+  if (sections_.empty()) return false;
+  while (sections_run_.RunEndFrame() <= frame) {
+    const int64_t start = sections_run_.RunEndFrame();
+    sections_run_.SkipTo(start);
+    if (sections_run_.Ended()) {
+      map_ended_ = true;
+      place_ = {};
+      state_ = SectionState(sections_.front());
+      SayMessage(console_, speech_, "CAMAPFIM", 1);
+      return true;
+    }
+    state_ = SectionState(sections_[sections_run_.Section()]);
+    ShowRun(start);
+  }
+  return false;
+}
+
+int64_t BeatRunner::NextEventFrame() const {
+  int64_t next = steps_.NextStepFrame();
+  if (!sections_.empty() && !sections_run_.Ended() &&
+      sections_run_.RunEndFrame() != std::numeric_limits<int64_t>::max()) {
+    next = next < 0 ? sections_run_.RunEndFrame() : std::min(next, sections_run_.RunEndFrame());
+  }
+  return next;
+}
+
 void BeatRunner::StartBeat(bool count_in) {
-  rule_ = MakeRule(count_in);
+  rule_ = sections_.empty() ? MakeRule(state_, count_in) : MakeMapRule(count_in);
   rule_.start = rule_.from = output_.GetMixer().FramesRendered() + output_.LeadFrames();
   if (link_.On()) ShareRule(count_in);
   halted_ = false;
   output_.GetMixer().SetBeatRule(rule_);
   if (listening_ != nullptr) listening_->Follow(rule_);
   steps_ = audio::PatternCursor(rule_);
+  sections_run_ = audio::PatternCursor(rule_);
+  map_ended_ = false;
   ShowRun(rule_.start);
 }
 
@@ -121,6 +208,12 @@ void BeatRunner::StopBeat() {
   if (listening_ != nullptr) listening_->Follow(stop);
   EndShownRun(last + 1);
   FollowSteps(last);
+  if (!sections_.empty()) {
+    // The next run starts again the measure the key cut (or the section that follows).
+    place_ = PlaceAt(rule_, last + 1);
+    if (place_.ended) place_ = {};
+  }
+  stopped_at_ = last + 1;
   const int64_t done = audio::MeasuresDoneBy(rule_, last, RuleView());
   measures_done_ = rule_.muted_phase + done;
   trainer_measures_ = rule_.trainer_phase + done;
@@ -220,7 +313,7 @@ void BeatRunner::FollowUntilKey() {
       StopBeat();
       TakeTimelineTempo(step.bpm, step.beats);
       // The master's tempo rules: no count-in, no trainer.
-      rule_ = MakeRule(false);
+      rule_ = MakeRule(state_, false);
       rule_.trainer_target = 0;
       rule_.from = mixer.FramesRendered() + output_.LeadFrames();
       rule_.start = step.start < 0 ? rule_.from : std::min(step.start, rule_.from);
@@ -262,14 +355,15 @@ bool BeatRunner::PlayUntilKey(bool count_in) {
     return key || look >= 0;
   };
   bool stopped = false;
-  while (!console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
+  while (!stopped && !console_.KeyPressed() && !taps_.Stopped(clock_.NowMs())) {
     SayServerStopped();
     if (link_.On() && FollowLink().stopped) {
       stopped = true;
       break;
     }
     steps_.Follow(RuleView());
-    const int64_t step = steps_.NextStepFrame();
+    sections_run_.Follow(RuleView());
+    const int64_t step = NextEventFrame();
     if (step < 0) {
       if (taps_.StopsAtMs() < 0 && !listening() && !link_.On()) {
         console_.WaitMessage();
@@ -278,6 +372,7 @@ bool BeatRunner::PlayUntilKey(bool count_in) {
       }
     } else if (audio::WaitForStreamFrame(mixer, clock_, step - output_.LeadFrames(), key_or_taps)) {
       FollowSteps(mixer.FramesRendered() + output_.LeadFrames());
+      stopped = FollowSections(mixer.FramesRendered() + output_.LeadFrames());
     }
   }
   StopBeat();

@@ -5,10 +5,13 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/count_words.hpp"
 #include "app/link_follower.hpp"
 #include "app/listening/listen_session.hpp"
+#include "app/map_rules.hpp"
 #include "app/metronome_state.hpp"
 #include "app/tap_tempo.hpp"
 #include "audio/audio_output.hpp"
@@ -30,14 +33,27 @@ class BeatRunner {
   // Plays the beat until a key waits or a run of taps has stopped (with a count-in first when
   // `count_in`): the audio thread plays the pattern, and this thread only says each step of the
   // tempo trainer and, in the screen-reader mode, writes the count-in as one line. While Link
-  // is on the pattern follows the session, and what settles in it is said; true when the
-  // session stopped, which stops the beat.
+  // is on the pattern follows the session, and what settles in it is said. True when the
+  // session stopped, or a song's map came to its end (said): the beat stopped there.
   bool PlayUntilKey(bool count_in);
   // The beat has been paused or silenced: its next run starts anew rather than going on with
   // the session's measures, and the session stops with it when `stop_session`.
   void Halt(bool stop_session);
   // Takes and says what has settled in Link's session: a peer's tempo, the number of peers.
   LinkFollower::News FollowLink();
+  // A song's map, played from its first section by the next run (none: the settings' beat).
+  // The cues are those of the sections, or none.
+  void SetMap(std::vector<PlayedSection> sections, std::vector<SectionCue> cues, bool loop);
+  bool HasMap() const { return !sections_.empty(); }
+  // The last run stopped at the end of the map.
+  bool MapEnded() const { return map_ended_; }
+  // Where the map is: the section the next run starts, and its measure (0-based).
+  const MapPlace& Place() const { return place_; }
+  const PlayedSection& PlaceSection() const { return sections_[place_.section]; }
+  // The next run starts the section `delta` away at its first measure; false past an end.
+  bool JumpSection(int delta);
+  // The settings with a section's tempo, measure, accents and notes per beat.
+  MetronomeState SectionState(const PlayedSection& section) const;
   // The tempo and the measure shown follow a change at once, before the next beat.
   void ShowTempoAndMeasure();
   // Muted measures and the trainer count their measures again from the next one.
@@ -52,8 +68,16 @@ class BeatRunner {
   void SetListening(ListenSession* listening) { listening_ = listening; }
 
  private:
-  // The rule of the pattern the settings give now, its sounds loaded.
-  audio::BeatRule MakeRule(bool count_in);
+  // The rule of the pattern the settings give, its sounds loaded.
+  audio::BeatRule MakeRule(const MetronomeState& state, bool count_in);
+  // The rule of the map's run from its place: the chain of the sections' rules made anew (the
+  // settings' sounds may have changed), the one before kept while the stream may still reach it.
+  audio::BeatRule MakeMapRule(bool count_in);
+  // Follows the map's runs that start at or before `frame` into the settings shown; true when
+  // the map ended there (said).
+  bool FollowSections(int64_t frame);
+  // The frame of the next step of the trainer or start of a section, or -1 for none.
+  int64_t NextEventFrame() const;
   // Starts the pattern on the first frame the stream can still reach.
   void StartBeat(bool count_in);
   // Plays the beat while the shared timeline rolls, on its tempo, bars and beats, until a key
@@ -98,6 +122,18 @@ class BeatRunner {
   int32_t trainer_measures_ = 0;  // whole measures since the trainer's last step
   frontends::BeatRun shown_run_;  // as the front end was last told of it
   ListenSession* listening_ = nullptr;
+  // The song's map: its sections, their cues, the place of the next run, the chain of rules
+  // published last (and those before it with the frame after which the stream cannot reach
+  // them), and the sections the run has come to so far.
+  std::vector<PlayedSection> sections_;
+  std::vector<SectionCue> cues_;
+  bool loop_ = false;
+  MapPlace place_;
+  std::vector<audio::BeatRule> chain_;
+  std::vector<std::pair<std::vector<audio::BeatRule>, int64_t>> retired_;
+  int64_t stopped_at_ = 0;  // the frame from which the last run was stopped
+  bool map_ended_ = false;
+  audio::PatternCursor sections_run_;
 };
 
 }  // namespace cadencio::app

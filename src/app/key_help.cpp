@@ -1,6 +1,7 @@
 // Every key list of the program, gathered for the manual pages and the README.
 #include "app/key_help.hpp"
 
+#include "app/map_editor.hpp"
 #include "app/metronome.hpp"
 
 namespace cadencio::app {
@@ -12,11 +13,9 @@ std::vector<KeyDoc> MainKeyDocs() {
 }
 
 std::vector<KeySection> KeySections() {
-  return {{"MAIN", MainKeyDocs()},
-          {"TUNING_FORK", TuningForkKeyDocs()},
-          {"TUNER", TunerKeyDocs()},
-          {"ACCENTS", AccentEditorKeyDocs()},
-          {"SET_LIST", SetListKeyDocs()}};
+  return {{"MAIN", MainKeyDocs()},        {"TUNING_FORK", TuningForkKeyDocs()},
+          {"TUNER", TunerKeyDocs()},      {"ACCENTS", AccentEditorKeyDocs()},
+          {"SET_LIST", SetListKeyDocs()}, {"SONG_MAP", MapEditorKeyDocs()}};
 }
 
 }  // namespace cadencio::app

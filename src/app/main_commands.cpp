@@ -279,6 +279,28 @@ std::span<const MainCommand> Metronome::Commands() {
         "parada (Espaço, Tab) são partilhados com os parceiros que os partilham; uma sessão "
         "acima de 500 BPM toca pela metade, e o andamento mínimo é 20"},
        &Metronome::ToggleLink},
+      {{Key::Char('x'), Key::Char('z')},
+       2,
+       "CAMAPX1",
+       {"x / z",
+        "a song with a map: the next / previous section, from its first downbeat, said (its "
+        "tempo and measure take over there); where am I says the section and its measure "
+        "(\"Refrão, compasso 5 de 8\")",
+        "x / z",
+        "música com mapa: a seção seguinte / anterior, do seu primeiro tempo, dita (seu "
+        "andamento e compasso valem dali); onde estou diz a seção e seu compasso (\"Refrão, "
+        "compasso 5 de 8\")"},
+       &Metronome::StepSection},
+      {{Key::Char('q'), kNone},
+       1,
+       "CACCP1",
+       {"q",
+        "a song with a map: counting aloud says the measures of the section on their first "
+        "beats (\"um, dois, três …\") instead of the beats; q again counts the beats",
+        "q",
+        "música com mapa: a contagem em voz alta diz os compassos da seção nos seus primeiros "
+        "tempos (\"um, dois, três …\") em vez dos tempos; q de novo conta os tempos"},
+       &Metronome::ToggleCountMeasures},
       {{Key::Char('j'), kNone},
        1,
        "CAPOL1",
@@ -441,8 +463,12 @@ void Metronome::ChangeTempo(Key key) {
 }
 
 void Metronome::SayWhereAmI(Key) {
-  speech_.WriteSpeakLine(StateLine(state_, playing_, listening_.Listening()) +
-                         OutputWords(output_));
+  std::string line = StateLine(state_, playing_, listening_.Listening());
+  if (beat_.HasMap()) {
+    const PlayedSection& section = beat_.PlaceSection();
+    line = PlaceLine(section.name, beat_.Place().measure + 1, section.measures) + ", " + line;
+  }
+  speech_.WriteSpeakLine(line + OutputWords(output_));
 }
 
 void Metronome::AskToEnd(Key) {

@@ -15,7 +15,7 @@ struct CatalogueEntry {
 };
 
 // Accented letters are written as Windows-1252 escapes ("\xE3" is a-tilde).
-constexpr std::array<CatalogueEntry, 223> kCatalogue = {{
+constexpr std::array<CatalogueEntry, 244> kCatalogue = {{
     {"CAINIC", "MARCATEMPO - V. 1.0"},
     {"CACONFIM", "Confirma o fim do programa ? "},
     {"CAFIM", "Fim do programa"},
@@ -356,6 +356,65 @@ constexpr std::array<CatalogueEntry, 223> kCatalogue = {{
      "sica movida, mas o repert\xF3"
      "rio n\xE3"
      "o foi gravado"},
+    // A song's map: the end of the song, the place in the map, and the keys of the sections
+    // and of counting the measures.
+    {"CAMAPFIM",
+     "Fim da m\xFA"
+     "sica"},
+    {"CAMAPCOM", ", compasso "},
+    {"CAMAPDE", " de "},
+    {"CAMAPSEM",
+     "M\xFA"
+     "sica sem mapa"},
+    {"CAMAPX1",
+     "X ou Z min\xFA"
+     "sculo, pr\xF3"
+     "xima ou anterior se\xE7\xE3"
+     "o do mapa da m\xFA"
+     "sica"},
+    {"CAMAPA",
+     "Mapa: setas escolhem, + acrescenta, Enter muda, Delete remove, Control e setas movem, R "
+     "repete, ESC volta"},
+    {"CAMAPVAZ", "Mapa vazio"},
+    {"CASECAO",
+     "Se\xE7\xE3"
+     "o : "},
+    {"CASECINV",
+     "Se\xE7\xE3"
+     "o n\xE3"
+     "o entendida"},
+    {"CASECACR",
+     "Se\xE7\xE3"
+     "o acrescentada"},
+    {"CASECMUD",
+     "Se\xE7\xE3"
+     "o mudada"},
+    {"CASECREM",
+     "Se\xE7\xE3"
+     "o removida"},
+    {"CASECMOV",
+     "Se\xE7\xE3"
+     "o movida"},
+    {"CAMAPREP",
+     "Repete ao fim da m\xFA"
+     "sica"},
+    {"CAMAPPAR",
+     "Para ao fim da m\xFA"
+     "sica"},
+    {"CAMAPCHE", "Mapa cheio"},
+    {"CAMAPNGR",
+     "O repert\xF3"
+     "rio n\xE3"
+     "o foi gravado"},
+    {"CARETREP",
+     "OK, retornando ao repert\xF3"
+     "rio"},
+    {"CACCPLIG", "Contagem de compassos ligada"},
+    {"CACCPDES", "Contagem de compassos desligada"},
+    {"CACCP1",
+     "Q min\xFA"
+     "sculo, conta os compassos da se\xE7\xE3"
+     "o em vez dos tempos"},
     // Where am I (o): the whole state in one line, and its help line.
     {"CAOND1",
      "O min\xFA"
@@ -517,16 +576,10 @@ void SayMessage(console::Console& console, speech::SpeechFrontEnd& speech, const
 }
 
 const char* MeasureKey(int beats) {
-  switch (beats) {
-    case 2:
-      return "CABINAR";
-    case 3:
-      return "CATERNAR";
-    case 4:
-      return "CAQUATER";
-    default:
-      return nullptr;
-  }
+  // Indexed by the beats (none below two).
+  constexpr std::array<const char*, 5> kKeys = {nullptr, nullptr, "CABINAR", "CATERNAR",
+                                                "CAQUATER"};
+  return beats >= 0 && beats < 5 ? kKeys[static_cast<std::size_t>(beats)] : nullptr;
 }
 
 void SayMeasure(console::Console& console, speech::SpeechFrontEnd& speech, int beats) {

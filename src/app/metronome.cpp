@@ -218,7 +218,13 @@ void Metronome::RunMainLoop() {
     if (TakeTapTempo()) link_.OfferTempo(state_.Bpm);
     if (playing_ && !console_.KeyPressed() &&
         beat_.PlayUntilKey(std::exchange(count_in_due_, false))) {
-      SetPlaying(false, /*by_session=*/true);
+      // The song's map came to its end (said), or the session stopped.
+      if (beat_.MapEnded()) {
+        playing_ = false;
+        beat_.Halt(/*stop_session=*/true);
+      } else {
+        SetPlaying(false, /*by_session=*/true);
+      }
     }
     if (!playing_ && !console_.KeyPressed()) {
       beat_.SayServerStopped();

@@ -17,6 +17,7 @@
 #include "app/listening/listen_session.hpp"
 #include "app/main_commands.hpp"
 #include "app/metronome_state.hpp"
+#include "app/section_cues.hpp"
 #include "app/set_list.hpp"
 #include "app/tap_tempo.hpp"
 #include "app/tuner/tuner_dialog.hpp"
@@ -152,6 +153,12 @@ class Metronome {
   // Puts song `index` of the set list into the settings, says it, stops the tempo trainer and
   // starts the song (with the count-in when that is on).
   void LoadSong(int index);
+  // The song's map (none: the settings' beat), its cues rendered, played from its start.
+  void PrepareMap(const SongMap& map);
+  // x and z: the next or previous section of the song's map.
+  void StepSection(base::Key key);
+  // q: counting aloud says the measures of the section, or the beats again.
+  void ToggleCountMeasures(base::Key key);
 
   console::Console& console_;
   speech::SpeechFrontEnd& speech_;
@@ -168,6 +175,7 @@ class Metronome {
   TunerDevices tuner_;
   CountWords count_words_;
   LinkFollower link_;
+  SectionCues cues_;
   ListenSession listening_;
   BeatRunner beat_;
   audio::WaveOutRecorder* recorder_ = nullptr;

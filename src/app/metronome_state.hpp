@@ -44,6 +44,8 @@ struct MetronomeState {
   // counting aloud restarts at each group of its accents.
   AccentPattern Accents = DefaultPattern(4);
   bool CountByGroups = false;
+  // Counting aloud says the measures of a song map's section instead of the beats.
+  bool CountMeasures = false;
   // The second layer: LayerNotes notes over each measure (off: 0), in LayerSound (empty: the
   // first-beat sound) at LayerVolume (1..10, as BeatVolume); CountLayer counts its notes aloud
   // instead of the beats.

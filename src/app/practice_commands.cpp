@@ -62,7 +62,7 @@ void Metronome::ChangeTrainer(Key) {
 }
 
 void Metronome::PrepareCountWords() {
-  if (state_.CountAloud || state_.CountIn) {
+  if (state_.CountAloud || state_.CountIn || state_.CountMeasures) {
     count_words_.Prepare(console_, speech_, recorder_, beats_, output_.GetMixer().SampleRate());
   }
 }

@@ -150,6 +150,13 @@ SetList SetList::Parse(std::string_view text) {
     const base::Windows1252Text read =
         line.utf8 ? base::Utf8ToWindows1252(line.raw) : base::Windows1252Text{line.raw};
     const std::string_view trimmed = base::TrimBlanks(read.bytes);
+    const std::size_t end_size =
+        text.compare(end, 2, "\r\n") == 0 ? 2 : (end < text.size() ? 1 : 0);
+    if (IsMapLine(read.bytes) && !list.lines_.empty() && list.lines_.back().is_song) {
+      list.TakeMapLine(line.raw, read.bytes, text.substr(end, end_size));
+      start = end + end_size;
+      continue;
+    }
     if (!trimmed.empty() && read.bytes.front() != kComment) {
       const std::optional<Song> song = ParseSong(read.bytes);
       if (song && list.Count() >= kMaxSongs) {
@@ -164,8 +171,6 @@ SetList SetList::Parse(std::string_view text) {
         ++list.skipped_;
       }
     }
-    const std::size_t end_size =
-        text.compare(end, 2, "\r\n") == 0 ? 2 : (end < text.size() ? 1 : 0);
     line.end = std::string(text.substr(end, end_size));
     list.lines_.push_back(std::move(line));
     start = end + end_size;
@@ -174,19 +179,65 @@ SetList SetList::Parse(std::string_view text) {
   return list;
 }
 
+std::string SetList::MapText(const Line& line, const std::string& text) {
+  return line.utf8 || base::LooksLikeUtf8(text) ? base::Windows1252ToUtf8(text) : text;
+}
+
 std::string SetList::SongText(const Line& line) {
   if (line.keep_raw) return line.raw;
-  const std::string text = SongLine(line.song);
-  return line.utf8 || base::LooksLikeUtf8(text) ? base::Windows1252ToUtf8(text) : text;
+  return MapText(line, SongLine(line.song));
+}
+
+void SetList::TakeMapLine(std::string_view raw, std::string_view read, std::string_view end) {
+  Line& song = lines_.back();
+  song.map_lines.push_back(std::string(raw) + std::string(end));
+  const MapLine map_line = ParseMapLine(read);
+  SongMap& map = song.song.map;
+  if (map_line.loop) {
+    map.loop = true;
+  } else if (map_line.section && map.sections.size() < std::size_t{kMaxSections}) {
+    map.sections.push_back(*map_line.section);
+  } else {
+    song.unread_map_lines.push_back(song.map_lines.back());
+    ++skipped_;
+  }
+}
+
+std::string SetList::ChangedMapText(const Line& line, const std::string& text) const {
+  return utf8_file_ ? base::Windows1252ToUtf8(text) : MapText(line, text);
+}
+
+void SetList::AppendLines(const Line& line, bool last, std::string& text) const {
+  // A last line without an ending keeps it so, unless lines now follow it.
+  const auto append = [&text](std::string_view bytes, std::string_view end, bool more) {
+    text.append(bytes).append(end.empty() && more ? "\r\n" : end);
+  };
+  if (!line.is_song) return append(line.raw, line.end, !last);
+  const bool canonical = line.map_changed || line.map_lines.empty();
+  std::vector<std::string> map_lines = line.map_lines;
+  if (canonical) {
+    map_lines.clear();
+    for (const Section& section : line.song.map.sections) {
+      map_lines.push_back(ChangedMapText(line, SectionLine(section)) + "\r\n");
+    }
+    if (line.song.map.loop) map_lines.push_back(ChangedMapText(line, LoopLine()) + "\r\n");
+    map_lines.insert(map_lines.end(), line.unread_map_lines.begin(), line.unread_map_lines.end());
+  }
+  append(SongText(line), line.end, !last || !map_lines.empty());
+  for (std::size_t i = 0; i < map_lines.size(); ++i) {
+    // The lines as read carry their endings; the file's last one may have none.
+    const std::string& bytes = map_lines[i];
+    const std::size_t body = bytes.find_first_of("\r\n");
+    append(std::string_view(bytes).substr(0, body),
+           body == std::string::npos ? std::string_view{} : std::string_view(bytes).substr(body),
+           !last || i + 1 < map_lines.size());
+  }
 }
 
 std::string SetList::Text() const {
   std::string body;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    const Line& line = lines_[i];
-    body += line.is_song ? SongText(line) : line.raw;
-    // A last line without an ending keeps it so, unless songs now follow it.
-    body += line.end.empty() && i + 1 < lines_.size() ? "\r\n" : line.end;
+    AppendLines(lines_[i], i + 1 == lines_.size(), body);
   }
   std::string text(byte_order_mark_ ? kByteOrderMark : "");
   const bool headed = !lines_.empty() && lines_.front().raw == kHeader;
@@ -218,6 +269,21 @@ void SetList::Remove(int index) {
   if (index < 0 || index >= Count()) return;
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(songs_[index]));
   Reindex();
+}
+
+bool SetList::SetMap(int index, const SongMap& map) {
+  if (index < 0 || index >= Count() || map.sections.size() > std::size_t{kMaxSections}) {
+    return false;
+  }
+  Line& line = lines_[songs_[index]];
+  Line before = line;
+  line.song.map = map;
+  line.map_changed = true;
+  if (Text().size() > kMaxSetListFileBytes) {
+    line = std::move(before);
+    return false;
+  }
+  return true;
 }
 
 bool SetList::Move(int index, int delta) {

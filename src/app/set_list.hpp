@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/accent_pattern.hpp"
+#include "app/song_map.hpp"
 
 namespace cadencio::app {
 
@@ -27,6 +28,7 @@ struct Song {
   int32_t beats_per_measure = 4;
   AccentPattern accents = DefaultPattern(4);
   int32_t notes_per_beat = 1;
+  SongMap map = {};         // its sections, written on the lines under its own
   int32_t layer_notes = 0;  // the second layer's notes over the measure (0: none)
   int32_t swing = 0;        // the swing's step (app/polyrhythm)
   bool shuffle = false;
@@ -65,8 +67,11 @@ class SetList {
   // kMaxSongs songs, or no room for the song within kMaxSetListFileBytes.
   bool Add(const Song& song);
   void Remove(int index);
-  // Moves song `index` one place up (-1) or down (+1); false at an end.
+  // Moves song `index` one place up (-1) or down (+1), with its map; false at an end.
   bool Move(int index, int delta);
+  // Gives song `index` the map; false (and the map unchanged) when the file would grow past
+  // kMaxSetListFileBytes or the map has more than kMaxSections sections.
+  bool SetMap(int index, const SongMap& map);
 
  private:
   struct Line {
@@ -76,10 +81,26 @@ class SetList {
     Song song;
     std::string raw;  // the line's bytes as read (without a byte order mark)
     std::string end;  // the line's ending as read; CR LF for a song added
+    // The lines of a song's map as read, with their endings, and those of them that could not
+    // be read. Until the map is changed its lines are written back as read; after, the map's
+    // own lines are written, followed by the unreadable ones.
+    std::vector<std::string> map_lines;
+    std::vector<std::string> unread_map_lines;
+    bool map_changed = false;
   };
+  // Takes a line of the map of the song above it.
+  void TakeMapLine(std::string_view raw, std::string_view read, std::string_view end);
+  // Appends the bytes of a line to `text`, each line with its ending (CR LF for one that had
+  // none, unless it is the file's last).
+  void AppendLines(const Line& line, bool last, std::string& text) const;
   void Reindex();
   // The bytes a song's line is written as.
   static std::string SongText(const Line& line);
+  // A line of the song's block in its encoding: UTF-8 for a line read so, or for bytes that
+  // would read back as UTF-8.
+  static std::string MapText(const Line& line, const std::string& text);
+  // A line of a changed map: UTF-8 in a UTF-8 file, else as the song's own line.
+  std::string ChangedMapText(const Line& line, const std::string& text) const;
 
   std::vector<Line> lines_;
   std::vector<std::size_t> songs_;  // the lines that hold songs, in order

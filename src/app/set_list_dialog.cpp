@@ -5,6 +5,7 @@
 
 #include "app/effects_file.hpp"
 #include "app/key_help.hpp"
+#include "app/map_editor.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/polyrhythm.hpp"
 #include "base/keys.hpp"
@@ -34,6 +35,8 @@ std::vector<KeyDoc> SetListKeyDocs() {
        "remove a música depois de \"Remove a música ? \" e S"},
       {"Ctrl+Up / Ctrl+Down", "move the song up / down the list",
        "Ctrl+Seta acima / Ctrl+Seta abaixo", "movem a música para cima / para baixo na lista"},
+      {"Right", "opens the song's map: its sections, said before each begins", "Seta à direita",
+       "abre o mapa da música: suas seções, ditas antes de cada uma começar"},
       {"F1", "says the keys", "F1", "diz as teclas"},
       {"F8", "says the time", "F8", "fala a hora"},
       {"Esc", "leaves", "Esc", "sai"},
@@ -44,7 +47,7 @@ namespace {
 
 using base::key::kCtrlDown, base::key::kCtrlUp, base::key::kDelete, base::key::kDown,
     base::key::kEnd, base::key::kEnter, base::key::kEsc, base::key::kF1, base::key::kF8,
-    base::key::kHome, base::key::kUp;
+    base::key::kHome, base::key::kRight, base::key::kUp;
 
 class Dialog {
  public:
@@ -87,6 +90,9 @@ class Dialog {
         MoveSong(extended == kCtrlUp ? -1 : 1);
       } else if (extended == kDelete && OnSong()) {
         RemoveSong();
+      } else if (extended == kRight && OnSong()) {
+        EditSongMap(field_, loaded_, path_, position_);
+        SaySong(console_, speech_, List(), position_);
       } else if (extended == kF1) {
         Say("CAREPERT", 1);
       } else if (extended == kF8) {

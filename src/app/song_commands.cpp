@@ -63,8 +63,39 @@ void Metronome::LoadSong(int index) {
     Say("CATREDES", 1);
   }
   PrepareCountWords();
+  PrepareMap(set_list_->list.At(index).map);
   playing_ = true;
   count_in_due_ = state_.CountIn;
+}
+
+void Metronome::PrepareMap(const SongMap& map) {
+  std::vector<PlayedSection> sections = PlayedSections(map, state_.Bpm, state_.BeatsPerMeasure,
+                                                       PatternFor(state_), state_.Subdivisions);
+  std::vector<SectionCue> cues =
+      cues_.Render(console_, speech_, recorder_, beats_, sections, output_.GetMixer().SampleRate());
+  beat_.SetMap(std::move(sections), std::move(cues), map.loop);
+  if (beat_.HasMap()) state_ = beat_.SectionState(beat_.PlaceSection());
+}
+
+void Metronome::StepSection(Key key) {
+  if (!beat_.HasMap()) {
+    Say("CAMAPSEM", 1);
+  } else if (!beat_.JumpSection(key.code == 'x' ? 1 : -1)) {
+    speech_.PlayBeep();  // at an end of the map
+  } else {
+    speech_.WriteSpeakLine(beat_.PlaceSection().name);
+    playing_ = true;
+  }
+}
+
+void Metronome::ToggleCountMeasures(Key) {
+  if (!beat_.HasMap()) {
+    Say("CAMAPSEM", 1);
+    return;
+  }
+  state_.CountMeasures = !state_.CountMeasures;
+  Say(state_.CountMeasures ? "CACCPLIG" : "CACCPDES", 1);
+  PrepareCountWords();
 }
 
 }  // namespace cadencio::app

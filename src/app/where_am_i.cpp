@@ -45,6 +45,11 @@ std::string RhythmWords(const MetronomeState& state) {
 
 }  // namespace
 
+std::string PlaceLine(const std::string& section, int32_t measure, int32_t measures) {
+  return section + MessageText("CAMAPCOM") + std::to_string(measure) + MessageText("CAMAPDE") +
+         std::to_string(measures);
+}
+
 std::string StateLine(const MetronomeState& state, bool playing, bool listening) {
   std::string line;
   if (!state.Song.empty()) line = MessageText("CAONDMUS") + state.Song + ", ";

@@ -14,6 +14,8 @@ namespace cadencio::app {
 // tempo trainer, a lowered beat volume, a silenced beat (`playing` false) and listening to the
 // player (`listening`).
 std::string StateLine(const MetronomeState& state, bool playing, bool listening = false);
+// The place in a song's map: "Refr\xE3o, compasso 5 de 8" (`measure` 1-based).
+std::string PlaceLine(const std::string& section, int32_t measure, int32_t measures);
 
 // Where JACK plays the beat: ", JACK, latência 11 milissegundos" (the output latency the server
 // reports, with the mixer's own), and the transport's role when it is followed or led; empty

@@ -16,8 +16,17 @@ int64_t ScheduleFrame(int64_t note, int parts, int32_t bpm, int64_t rate) {
 
 PatternCursor::PatternCursor(const BeatRule& rule)
     : rule_(rule), segment_start_(rule.start), bpm_(std::max(rule.bpm, 1)) {
+  Settle();
+}
+
+PatternCursor::PatternCursor(const BeatRule& rule, int parts)
+    : rule_(rule), segment_start_(rule.start), bpm_(std::max(rule.bpm, 1)), fixed_parts_(parts) {
+  Settle();
+}
+
+void PatternCursor::Settle() {
   rule_.beats = std::clamp(rule_.beats, 1, kMaxPatternBeats);
-  rule_.parts = std::max(rule_.parts, 1);
+  rule_.parts = std::max(fixed_parts_ > 0 ? fixed_parts_ : rule_.parts, 1);
   // A swing that would not keep its note within the beat plays straight.
   if (rule_.swing_den < 2 || rule_.swing_den > 100 || rule_.swing_num <= 0 ||
       rule_.swing_num >= rule_.swing_den) {
@@ -84,8 +93,64 @@ PatternNote PatternCursor::Note() const {
   // The shuffle leaves out the middle one of three notes to the beat.
   if (rule_.shuffle && rule_.parts == 3 && in_measure % 3 == 1) return {};
   if (!on_beat) return {sounds.note, nullptr};
-  const bool counted = rule_.count_aloud && !(rule_.count_layer && rule_.layer_notes > 0);
-  return {sounds.sound, counted ? Word(beat) : nullptr};
+  // Counting the layer's notes leaves the beats unsaid; the cue of the next section silences
+  // the words it would cover.
+  const bool says_beats = rule_.count_aloud && !(rule_.count_layer && rule_.layer_notes > 0);
+  if (!says_beats || CueCovers(Frame())) return {sounds.sound, nullptr};
+  if (!rule_.count_measures) return {sounds.sound, Word(beat)};
+  const int64_t counted = SectionMeasure();
+  const bool said = beat == 0 && counted < kMaxPatternBeats;
+  return {sounds.sound, said ? rule_.measure_word[static_cast<std::size_t>(counted)] : nullptr};
+}
+
+int64_t PatternCursor::RunEndNote() const {
+  if (rule_.measures <= 0) return std::numeric_limits<int64_t>::max();
+  const int64_t run = std::max<int64_t>(1, rule_.measures - rule_.measure_offset);
+  return (rule_.count_in + run - segment_measure_) * MeasureNotes();
+}
+
+int64_t PatternCursor::RunEndFrame() const {
+  const int64_t note = RunEndNote();
+  if (ended_ || note == std::numeric_limits<int64_t>::max()) {
+    return std::numeric_limits<int64_t>::max();
+  }
+  return FrameOfNote(note);
+}
+
+PatternCursor::Cue PatternCursor::NextCue() const {
+  if (ended_ || rule_.then == nullptr || rule_.then->cue == nullptr || rule_.measures <= 0) {
+    return {};
+  }
+  return {std::max<int64_t>(0, RunEndFrame() - rule_.then->cue_lead), rule_.then->cue};
+}
+
+bool PatternCursor::CueCovers(int64_t frame) const {
+  const int64_t cue = NextCue().frame;
+  return cue >= 0 && frame >= cue;
+}
+
+void PatternCursor::TakeNextRule() {
+  if (rule_.then == nullptr) {
+    ended_ = true;
+    return;
+  }
+  const int64_t downbeat = Frame();
+  const int rate = rule_.rate;
+  handed_cue_ = NextCue();
+  // On a shared timeline the next run's first note is the session's beat after this run's last.
+  const auto beat =
+      static_cast<int64_t>(std::llround(SegmentBeat() + static_cast<double>(note_) / rule_.parts));
+  rule_ = *rule_.then;
+  rule_.rate = rate;
+  rule_.start = downbeat;
+  rule_.count_in = 0;
+  rule_.measure_offset = 0;
+  rule_.anchor = beat;
+  Settle();
+  segment_start_ = downbeat;
+  segment_measure_ = 0;
+  bpm_ = std::max(rule_.bpm, 1);
+  note_ = 0;
 }
 
 int64_t PatternCursor::NextStepNote() const {
@@ -102,8 +167,10 @@ int64_t PatternCursor::NextStepNote() const {
 }
 
 void PatternCursor::Advance() {
+  if (ended_) return;
   const bool step = note_ + 1 == NextStepNote();
   ++note_;
+  if (note_ == RunEndNote()) return TakeNextRule();
   if (!step) return;
   // The next measure keeps the frame it has at the old tempo and starts the new one.
   const int32_t target = rule_.trainer_target;
@@ -124,7 +191,7 @@ void PatternCursor::SkipTo(int64_t frame) {
                                 std::floor((view_.BeatAt(frame) - SegmentBeat()) * rule_.parts)) -
                                 2
                           : (frame - segment_start_) * per_minute / (int64_t{60} * rule_.rate) - 2;
-    note_ = std::max(note_, std::min(before, NextStepNote() - 1));
+    note_ = std::max(note_, std::min({before, NextStepNote() - 1, RunEndNote() - 1}));
     Advance();
   }
 }
@@ -142,7 +209,7 @@ void PatternCursor::NextMeasure() {
 
 int64_t LayerCursor::Frame() const {
   const BeatRule& rule = Rule();
-  if (rule.layer_notes == 0) return std::numeric_limits<int64_t>::max();
+  if (rule.layer_notes == 0 || measure_.Ended()) return std::numeric_limits<int64_t>::max();
   // k x measure / n from the measure's first frame: k x beats / n beats after it.
   return measure_.FrameAfter(int64_t{note_} * rule.beats, rule.layer_notes);
 }
@@ -151,7 +218,7 @@ PatternNote LayerCursor::Note() const {
   const BeatRule& rule = Rule();
   if (measure_.Measure() < rule.count_in || measure_.Muted()) return {};
   const Sound* word = nullptr;
-  if (rule.count_aloud && rule.count_layer) {
+  if (rule.count_aloud && rule.count_layer && !measure_.CueCovers(Frame())) {
     // As with the beats, a word longer than the layer's shortest interval counts only the first.
     const int64_t period =
         int64_t{60} * rule.rate * rule.beats / (int64_t{measure_.Bpm()} * rule.layer_notes);

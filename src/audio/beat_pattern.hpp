@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "audio/shared_timeline.hpp"
 #include "audio/sound.hpp"
@@ -63,6 +64,23 @@ struct BeatRule {
   int32_t trainer_step = 0;
   int32_t trainer_every = 0;
   int64_t trainer_phase = 0;
+  // A section of a song's map: after `measures` measures of the beat (0: no end; the count-in
+  // aside) the run ends on the next downbeat, where the rule `then` starts a run of its own
+  // (null: silence from there). `measure_offset` measures of the section were played before the
+  // run. A rule taken up so has its `cue` said before that downbeat, starting `cue_lead` frames
+  // ahead of it, on the count channel; the count words it would cover keep silent. `section`
+  // is the map's own index of the section (-1: no map). Every rule of the chain must outlive
+  // its playing.
+  int32_t measures = 0;
+  int32_t measure_offset = 0;
+  const BeatRule* then = nullptr;
+  const Sound* cue = nullptr;
+  int64_t cue_lead = 0;
+  int section = -1;
+  // Counting the measures of the section instead of the beats: the n-th word on the first beat
+  // of its n-th measure (none past the last word).
+  bool count_measures = false;
+  std::array<const Sound*, kMaxPatternBeats> measure_word{};
   // The feel: with 2 notes to the beat, the second lies swing_num / swing_den of the beat after
   // the beat (1/2: straight); with 3, `shuffle` leaves the middle one out.
   int swing_num = 1;
@@ -96,10 +114,15 @@ class PatternCursor {
  public:
   PatternCursor() = default;
   explicit PatternCursor(const BeatRule& rule);
+  // A cursor of `parts` notes to every beat, of the rule and of each rule it hands on to (the
+  // MIDI clock's ticks).
+  PatternCursor(const BeatRule& rule, int parts);
 
   const BeatRule& Rule() const { return rule_; }
   // The stream frame of the note at the cursor, and what it plays.
-  int64_t Frame() const { return FrameOfNote(note_); }
+  int64_t Frame() const {
+    return ended_ ? std::numeric_limits<int64_t>::max() : FrameOfNote(note_);
+  }
   PatternNote Note() const;
   // The tempo of the note at the cursor.
   int32_t Bpm() const { return bpm_; }
@@ -116,6 +139,25 @@ class PatternCursor {
   void SkipTo(int64_t frame);
   // The frame of the next note after the cursor that starts a new tempo, or -1 for none.
   int64_t NextStepFrame() const;
+  // The section at the cursor (the rule's `section`), and the measure of it (0-based, the
+  // measures played before the run included); the run's count-in is measure -1.
+  int Section() const { return rule_.section; }
+  int64_t SectionMeasure() const { return rule_.measure_offset + Measure() - rule_.count_in; }
+  // A section's cue: the frame it starts on, and its sound (-1 and null: none).
+  struct Cue {
+    int64_t frame = -1;
+    const Sound* sound = nullptr;
+  };
+  // The cue of the section after this run, and that of this run's own section when the run
+  // before handed on to it (its frame lies before the run's start, after the last note).
+  Cue NextCue() const;
+  Cue HandedCue() const { return handed_cue_; }
+  // The downbeat after the run's last measure (INT64_MAX for a run without end).
+  int64_t RunEndFrame() const;
+  // The map ended here: no note follows.
+  bool Ended() const { return ended_; }
+  // The next section's cue has begun by `frame`: the count words from there keep silent.
+  bool CueCovers(int64_t frame) const;
   // On to the first note of the next measure.
   void NextMeasure();
   // The frame `num` / `den` beats after the note at the cursor: the note's frame and the interval
@@ -139,12 +181,21 @@ class PatternCursor {
   // The note of this tempo's run on which the trainer next steps (none: INT64_MAX).
   int64_t NextStepNote() const;
   const Sound* Word(int beat) const;
+  // Brings the rule's beats, notes, feel and layer within what the cursor plays.
+  void Settle();
+  // The note of this tempo's run after which the run ends (none: INT64_MAX).
+  int64_t RunEndNote() const;
+  // Starts the rule the run hands on to on its end's frame, or ends the pattern.
+  void TakeNextRule();
 
   BeatRule rule_;
   int64_t segment_start_ = 0;    // the frame of the first note of this tempo's run
   int64_t segment_measure_ = 0;  // the measure it begins
   int32_t bpm_ = 60;
   int64_t note_ = 0;  // the note at the cursor, in this tempo's run
+  bool ended_ = false;
+  Cue handed_cue_;
+  int fixed_parts_ = 0;  // the notes to the beat through the chain (0: each rule's own)
   TimelineView view_;
 };
 

@@ -60,9 +60,8 @@ void MidiClock::TakeUp(const BeatRule& rule, int64_t frame, Emit&& emit) {
     running_ = false;
     return;
   }
-  BeatRule clocks = rule;
-  clocks.parts = kClocksPerBeat;
-  cursor_ = PatternCursor(clocks);
+  // The clocks keep their 24 to the beat through a song map's sections.
+  cursor_ = PatternCursor(rule, kClocksPerBeat);
   cursor_.SkipTo(frame);
   if (cursor_.Frame() == rule.start) {
     // A run from its first note: the follower starts again with its first measure.

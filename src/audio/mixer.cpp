@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <type_traits>
 
 namespace cadencio::audio {
 
@@ -149,6 +150,15 @@ void Mixer::WalkNotes(Cursor& cursor, uint64_t& serial, int frames, int64_t base
     // A rule taken up here: its notes before this frame were another rule's to play.
     if (taken_up) cursor.SkipTo(frame);
     const int64_t note_frame = PlayingFrame(cursor, frame);
+    if constexpr (std::is_same_v<Cursor, PatternCursor>) {
+      // A section's cue starts between notes, or on a note whose word it silences (placed again
+      // on each note before it, to the same frame).
+      for (const PatternCursor::Cue& cue : {cursor.HandedCue(), cursor.NextCue()}) {
+        if (cue.frame >= frame && cue.frame < until) {
+          words[static_cast<std::size_t>(cue.frame - base)] = cue.sound;
+        }
+      }
+    }
     if (note_frame >= until) {
       frame = until;
       continue;

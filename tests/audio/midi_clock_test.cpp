@@ -102,6 +102,27 @@ TEST(MidiClock, StartContinueAndStopFallOnTheirFrames) {
   }
 }
 
+// A song map's sections: the clocks keep 24 to the beat at each section's tempo, and stop
+// with the map.
+TEST(MidiClock, ClocksFollowAMapsSectionsToItsEnd) {
+  std::vector<BeatRule> rules = {Rule(1000, 1000)};
+  BeatRule faster = Rule(0, 0);
+  faster.bpm = 240;  // a clock every 500 frames
+  faster.beats = 3;
+  faster.measures = 1;
+  rules[0].measures = 1;
+  rules[0].then = &faster;
+  MidiClock clock;
+  std::vector<int64_t> frames;
+  for (const Message& m : Walk(clock, rules, 200000)) {
+    if (m.status == MidiClock::kClock) frames.push_back(m.frame);
+  }
+  ASSERT_EQ(frames.size(), 96u + 72u);
+  EXPECT_EQ(frames[95], 96000);
+  EXPECT_EQ(frames[96], 97000);
+  EXPECT_EQ(frames.back(), 97000 + 71 * 500);
+}
+
 TEST(MidiClock, ThePositionIsTheBarBeatAndShareOfTheBeatPlaying) {
   MidiClock clock;
   MidiClock::Position at;

@@ -444,6 +444,81 @@ TEST(MixerPattern, ARuleTakenUpLateSkipsTheNotesAlreadyPast) {
             (std::vector<std::string>{"8038 n", "10684 a", "10684 w"}));
 }
 
+// A song's map as the audio thread plays it: each section's rule hands on to the next on the
+// downbeat after its measures (the last to the first when it loops, or silence), and each cue
+// starts its lead before its section's first downbeat, silencing the count words it covers.
+TEST(MixerPattern, PlaysAMapsSectionsAndCuesOnTheirFrames) {
+  const Sound a = Ramp("a", 1, 10), b = Ramp("b", 2, 10), w = Ramp("w", 3, 10);
+  const Sound c0 = Ramp("c0", 4, 10), c1 = Ramp("c1", 5, 10);
+  struct Part {
+    int32_t bpm;
+    int beats;
+    int32_t measures;
+    int64_t cue_lead;  // 0: no cue
+  };
+  struct Case {
+    const char* why;
+    std::vector<Part> parts;
+    bool loop;
+    bool count;  // a word on every beat
+    int frames;
+    std::vector<std::string> onsets;
+  };
+  // 441 BPM is 6000 frames a beat at 44100 Hz, 300 BPM 8820.
+  const Case cases[] = {
+      {"a tempo jump and a new measure, the cue after the last note before it, then the end",
+       {{441, 2, 2, 0}, {300, 3, 1, 5410}},
+       false,
+       false,
+       60000,
+       {"100 a", "6100 b", "12100 a", "18100 b", "18690 c1", "24100 a", "32920 b", "41740 b"}},
+      {"a loop: the first section's cue before it comes again",
+       {{441, 2, 1, 3000}, {441, 1, 1, 2000}},
+       true,
+       false,
+       32000,
+       {"100 a", "6100 b", "10100 c1", "12100 a", "15100 c0", "18100 a", "24100 b", "28100 c1",
+        "30100 a"}},
+      {"the count word under the cue keeps silent",
+       {{441, 4, 1, 0}, {441, 2, 1, 8000}},
+       false,
+       true,
+       40000,
+       {"100 a", "100 w", "6100 b", "6100 w", "12100 b", "12100 w", "16100 c1", "18100 b",
+        "24100 a", "24100 w", "30100 b", "30100 w"}},
+  };
+  const Sound* cues[] = {&c0, &c1};
+  for (const Case& c : cases) {
+    std::vector<BeatRule> rules;
+    for (std::size_t i = 0; i < c.parts.size(); ++i) {
+      BeatRule rule;
+      rule.playing = true;
+      rule.from = rule.start = 100;
+      rule.bpm = c.parts[i].bpm;
+      rule.beats = c.parts[i].beats;
+      rule.measures = c.parts[i].measures;
+      for (int beat = 0; beat < rule.beats; ++beat) {
+        rule.beat[static_cast<std::size_t>(beat)] = {beat == 0 ? &a : &b, nullptr,
+                                                     c.count ? &w : nullptr};
+      }
+      rule.count_aloud = c.count;
+      rule.section = static_cast<int>(i);
+      rule.cue = c.parts[i].cue_lead > 0 ? cues[i] : nullptr;
+      rule.cue_lead = c.parts[i].cue_lead;
+      rules.push_back(rule);
+    }
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+      rules[i].then = i + 1 < rules.size() ? &rules[i + 1] : (c.loop ? &rules[0] : nullptr);
+    }
+    for (const auto& blocks : kBlockPatterns) {
+      Mixer mixer(44100);
+      mixer.SetBeatRule(rules[0]);
+      EXPECT_EQ(RenderedOnsets(mixer, c.frames, blocks), c.onsets)
+          << c.why << ", first block " << blocks[0];
+    }
+  }
+}
+
 // A session's view as the test sets it.
 class FixedTimeline final : public SharedTimeline {
  public:
@@ -519,6 +594,65 @@ TEST(MixerPattern, TheLayerPlaysOnItsOwnChannelBesideTheBeat) {
               (std::vector<std::string>{"100 a", "100 l", "3628 l", "5392 a", "7156 l", "10684 a",
                                         "10684 l"}))
         << "first block " << blocks[0];
+  }
+}
+
+// A map's sections carry the layer and the feel their rules were made with: the layer's notes
+// divide each section's own measure, the cue silences the layer's count word it covers, the
+// swung note keeps its place across the switch, and nothing plays after the map's end.
+TEST(MixerPattern, AMapsSectionsCarryTheLayerAndTheFeel) {
+  const Sound a = Ramp("a", 1, 10), b = Ramp("b", 2, 10), n = Ramp("n", 3, 10);
+  const Sound l = Ramp("l", 4, 10), c1 = Ramp("c1", 5, 10);
+  const Sound x0 = Ramp("x0", 6, 10), x1 = Ramp("x1", 7, 10), x2 = Ramp("x2", 8, 10);
+  struct Case {
+    const char* why;
+    int parts;
+    int layer_notes;
+    std::vector<std::string> onsets;
+  };
+  // 441 BPM is 6000 frames a beat; two sections of one measure, of 2 and then 3 beats.
+  const Case cases[] = {
+      {"three layer notes counted over each measure",
+       1,
+       3,
+       {"100 a", "100 l", "100 x0", "4100 l", "4100 x1", "6100 b", "7100 c1", "8100 l", "12100 a",
+        "12100 l", "12100 x0", "18100 b", "18100 l", "18100 x1", "24100 b", "24100 l", "24100 x2"}},
+      {"a swing of 2/3 on two notes to the beat",
+       2,
+       0,
+       {"100 a", "4100 n", "6100 b", "7100 c1", "10100 n", "12100 a", "16100 n", "18100 b",
+        "22100 n", "24100 b", "28100 n"}},
+  };
+  for (const Case& c : cases) {
+    BeatRule rules[2];
+    for (int i = 0; i < 2; ++i) {
+      BeatRule& rule = rules[i];
+      rule.playing = true;
+      rule.from = rule.start = 100;
+      rule.bpm = 441;
+      rule.beats = 2 + i;
+      rule.parts = c.parts;
+      rule.measures = 1;
+      for (int beat = 0; beat < rule.beats; ++beat) {
+        rule.beat[static_cast<std::size_t>(beat)] = {beat == 0 ? &a : &b, &n, nullptr};
+      }
+      rule.swing_num = 2;
+      rule.swing_den = 3;
+      rule.layer_notes = c.layer_notes;
+      rule.layer_sound = &l;
+      rule.count_aloud = rule.count_layer = true;
+      rule.layer_word = {&x0, &x1, &x2};
+      rule.section = i;
+    }
+    rules[0].then = &rules[1];
+    rules[1].cue = &c1;
+    rules[1].cue_lead = 5000;
+    for (const auto& blocks : kBlockPatterns) {
+      Mixer mixer(44100);
+      mixer.SetBeatRule(rules[0]);
+      EXPECT_EQ(RenderedOnsets(mixer, 40000, blocks), c.onsets)
+          << c.why << ", first block " << blocks[0];
+    }
   }
 }
 

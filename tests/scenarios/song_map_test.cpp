@@ -1,0 +1,116 @@
+// A song's map played by the whole program: its sections change tempo and measure on their
+// downbeats, each cue is said in the measure before its section, the song stops at the end of
+// its map, where am I says the place, and x goes on to the next section.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/keys.hpp"
+#include "support/beat_frames.hpp"
+#include "support/scenario.hpp"
+#include "support/scratch_dir.hpp"
+
+namespace cadencio::testing {
+namespace {
+
+TEST(SongMap, SectionsChangeOnTheirDownbeatsAfterTheirCues) {
+  TempDataRoot data;
+  // espeak-ng renders the cues.
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
+      << "[TRADUTOR]\nSAPI=S\nVELOCIDADE=3\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n"
+      << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
+  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT",
+             "Mapa|60|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 240 em 3\r\n");
+  Scenario scenario({TypeChar(1000, 'n'), TypeChar(16000, 'o'), TypeChar(17000, 'x'),
+                     TypeChar(22000, 27), TypeChar(23100, 's')},
+                    500);
+  EXPECT_EQ(scenario.Run(), 0);
+  std::vector<int64_t> beats;
+  std::vector<BeatOnset> cues;
+  for (const BeatOnset& onset : scenario.Onsets()) {
+    if (onset.frame < 44100) continue;  // the beat before the song
+    if (onset.sound.rfind("padrao", 0) == 0) beats.push_back(onset.frame);
+    if (onset.sound.rfind("cue:", 0) == 0) cues.push_back(onset);
+  }
+  // The whole map, then the Refrão again after x: 8 beats at 60, 6 at 240, and 6 more.
+  ASSERT_EQ(beats.size(), 20u);
+  for (std::size_t i = 1; i < 14; ++i) {
+    EXPECT_TRUE(IsBeatInterval(beats[i] - beats[i - 1], i < 9 ? 60 : 240)) << "beat " << i;
+  }
+  EXPECT_GE(beats[14], 17 * 44100);  // the end of the map stopped the beat until x
+  ASSERT_EQ(cues.size(), 1u);       // x starts at the section: no cue before it
+  EXPECT_NE(cues[0].sound.find("Refr\xE3o, 240, compasso de 3"), std::string::npos)
+      << cues[0].sound;
+  // In the Intro's last measure, ending before the Refrão's first downbeat.
+  EXPECT_GE(cues[0].frame, beats[4]);
+  EXPECT_LT(cues[0].frame, beats[8] - 4410);
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("Fim da m\xFAsica\n"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("Intro, compasso 1 de 2, M\xFAsica Mapa, 60 BPM"), std::string::npos)
+      << screen;
+  EXPECT_NE(screen.find("\nRefr\xE3o\n"), std::string::npos) << screen;
+}
+
+// The map editor's keys, one step a row: the key (and the text typed after it), and the line
+// said for it. Every change is written to the file at once.
+TEST(SongMap, TheMapEditorsKeysSayEachChangeAndWriteIt) {
+  struct Step {
+    int virtual_key;  // 0: the character
+    uint8_t ch;
+    bool ctrl;
+    const char* typed;  // typed in the field editor and ended with Enter; null for none
+    const char* said;
+  };
+  namespace vk = base::vk;
+  const Step steps[] = {
+      {vk::kRight, 0, false, nullptr, "1, Intro 4"},
+      {0, '+', false, "Refr\xE3o 8 a 140", "Se\xE7\xE3o acrescentada\n2, Refr\xE3o 8 a 140"},
+      {vk::kUp, 0, true, nullptr, "Se\xE7\xE3o movida\n1, Refr\xE3o 8 a 140"},
+      {0, 13, false, "Refr\xE3o 4 a 140 por 2",
+       "Se\xE7\xE3o mudada\n1, Refr\xE3o 4 a 140 por 2"},
+      {0, '+', false, "Ponte em 7", "Se\xE7\xE3o n\xE3o entendida"},
+      {0, 'r', false, nullptr, "Repete ao fim da m\xFAsica"},
+      {vk::kEnd, 0, false, nullptr, "2, Intro 4"},
+      {vk::kDelete, 0, false, nullptr, "Se\xE7\xE3o removida\n1, Refr\xE3o 4 a 140 por 2"},
+      {vk::kDown, 0, false, nullptr, "1, Refr\xE3o 4 a 140 por 2"},  // a beep at the end
+      {0, 27, false, nullptr, "OK, retornando ao repert\xF3rio\n1, Tema, 120, quatern\xE1rio"},
+  };
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
+  const std::string path = data.ConfigDir() + "/REPERTORIO.TXT";
+  WriteBytes(path, "Tema|120|4|4222|1\r\n> Intro 4\r\nOutra|90|3|422|1\r\n");
+  Script script = {TypeChar(1000, 'l')};
+  int64_t at = 3000;
+  for (const Step& step : steps) {
+    script.push_back(step.virtual_key != 0 ? PressKey(at, step.virtual_key, step.ctrl)
+                                           : TypeChar(at, step.ch, step.ctrl));
+    if (step.typed != nullptr) {
+      const Script typed = TypeText(at + 1500, step.typed);
+      script.insert(script.end(), typed.begin(), typed.end());
+      script.push_back(TypeChar(
+          at + 1500 + 10 * static_cast<int64_t>(std::string(step.typed).size()) + 100, 13));
+    }
+    at += 4000;
+  }
+  script.push_back(TypeChar(at, 27));
+  script.push_back(TypeChar(at + 1000, 27));
+  script.push_back(TypeChar(at + 2100, 's'));
+  Scenario scenario(script, 500);
+  EXPECT_EQ(scenario.Run(), 0);
+  const std::string screen = scenario.Screen().Text();
+  std::size_t from = 0;
+  for (const Step& step : steps) {
+    const std::size_t found = screen.find(std::string(step.said) + "\n", from);
+    ASSERT_NE(found, std::string::npos) << step.said << " after\n" << screen.substr(from);
+    from = found + 1;
+  }
+  EXPECT_EQ(ReadBytes(path),
+            "# cadencio: nome|bpm|compasso|acentos|notas por tempo\r\n"
+            "Tema|120|4|4222|1\r\n> Refr\xE3o 4 a 140 por 2\r\n> repetir\r\n"
+            "Outra|90|3|422|1\r\n");
+}
+
+}  // namespace
+}  // namespace cadencio::testing
