@@ -24,6 +24,7 @@
 #include "engines/engine_dispatch.hpp"
 #include "engines/system_engines.hpp"
 #include "support/scratch_dir.hpp"
+#include "support/wait_until.hpp"
 #include "support/wav_test_support.hpp"
 
 extern char** environ;
@@ -32,6 +33,7 @@ namespace cadencio::engines {
 namespace {
 
 using testing::ReadBytes;
+using testing::WaitUntil;
 using SteadyClock = std::chrono::steady_clock;
 
 std::string FindProgram(const std::string& name) {
@@ -45,17 +47,6 @@ std::string FindProgram(const std::string& name) {
     start = end + 1;
   }
   return {};
-}
-
-// Waits (in real time, at most `limit`) until `done` answers true.
-template <typename Done>
-bool WaitFor(std::chrono::milliseconds limit, Done done) {
-  const auto until = SteadyClock::now() + limit;
-  while (!done()) {
-    if (SteadyClock::now() >= until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
 }
 
 class PrivateSpeechDispatcher : public ::testing::Test {
@@ -99,7 +90,8 @@ class PrivateSpeechDispatcher : public ::testing::Test {
         posix_spawn(&daemon_, program.c_str(), &files, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&files);
     ASSERT_EQ(spawned, 0);
-    ASSERT_TRUE(WaitFor(std::chrono::seconds(10), [&] { return std::filesystem::exists(socket_); }))
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(socket_); },
+                          std::chrono::seconds(10), std::chrono::milliseconds(20)))
         << "speech-dispatcher did not start:\n"
         << ReadBytes(dir + "/speech-dispatcher.log");
     address_.emplace("SPEECHD_ADDRESS", "unix_socket:" + socket_);
@@ -109,8 +101,8 @@ class PrivateSpeechDispatcher : public ::testing::Test {
     if (daemon_ <= 0) return;
     ::kill(daemon_, SIGTERM);
     int status = 0;
-    if (!WaitFor(std::chrono::seconds(5),
-                 [&] { return ::waitpid(daemon_, &status, WNOHANG) != 0; })) {
+    if (!WaitUntil([&] { return ::waitpid(daemon_, &status, WNOHANG) != 0; },
+                   std::chrono::seconds(5), std::chrono::milliseconds(20))) {
       ::kill(daemon_, SIGKILL);
       ::waitpid(daemon_, &status, 0);
     }
@@ -197,7 +189,8 @@ TEST_F(PrivateSpeechDispatcher, StopCutsALongText) {
   Rig rig;
   ASSERT_TRUE(rig.dispatch.StartEngine(1, 0, 0, kServiceKind));
   rig.dispatch.EngineSpeak("um texto longo");
-  ASSERT_TRUE(WaitFor(std::chrono::seconds(5), [&] { return !Spoken().empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !Spoken().empty(); }, std::chrono::seconds(5),
+                        std::chrono::milliseconds(20)));
   EXPECT_TRUE(rig.dispatch.EngineBusy(0));
   const auto start = SteadyClock::now();
   rig.dispatch.EngineStop();

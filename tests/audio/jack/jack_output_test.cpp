@@ -21,6 +21,7 @@
 #include "audio/sdl/sdl_audio.hpp"
 #include "support/jack_server.hpp"
 #include "support/private_network.hpp"
+#include "support/wait_until.hpp"
 
 namespace cadencio::audio {
 namespace {
@@ -60,14 +61,13 @@ BeatRule ClickRule(const Sound& click, int rate, int32_t bpm, int beats) {
 
 // Waits in real time for `done`, at most five seconds, looking at the loop's notices.
 bool WaitFor(base::MessageLoop& loop, const std::function<bool()>& done) {
-  for (int waited = 0; waited < 5000; waited += 5) {
-    base::Message message;
-    while (loop.Peek(message)) {
-    }
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return false;
+  return testing::WaitUntil(
+      [&] {
+        for (base::Message message; loop.Peek(message);) {
+        }
+        return done();
+      },
+      std::chrono::seconds(5), std::chrono::milliseconds(5));
 }
 
 std::unique_ptr<JackOutput> Open(base::MessageLoop& loop, TransportMode transport,

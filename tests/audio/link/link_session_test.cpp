@@ -10,24 +10,17 @@
 #include <ableton/Link.hpp>
 #include <chrono>
 #include <cmath>
-#include <functional>
 #include <thread>
 
 #include "support/paced_audio.hpp"
 #include "support/private_network.hpp"
+#include "support/wait_until.hpp"
 
 namespace cadencio::audio {
 namespace {
 
 using testing::PacedAudio;
-
-// Waits up to five seconds for `done`.
-bool Eventually(const std::function<bool()>& done) {
-  for (int i = 0; i < 500 && !done(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return done();
-}
+using testing::WaitUntil;
 
 // One of the program's devices with its Link session, playing a measure of four beats that
 // follows the session: the first beat's sound on each measure, the other's on the rest.
@@ -96,17 +89,17 @@ TEST(LinkSession, PeersPlayTheSessionsBeatsAndMeasures) {
   peer.enable(true);
   a.link.Enable(true);
   b.link.Enable(true);
-  ASSERT_TRUE(Eventually([&] { return a.link.Peers() == 2 && b.link.Peers() == 2; }))
+  ASSERT_TRUE(WaitUntil([&] { return a.link.Peers() == 2 && b.link.Peers() == 2; }))
       << a.link.Peers() << " and " << b.link.Peers() << " peers";
   // Link sends the tempo as whole microseconds a beat.
   const auto tempo_is = [&](double bpm) {
     return std::abs(a.link.Tempo() - bpm) < 1e-3 && std::abs(b.link.Tempo() - bpm) < 1e-3;
   };
   a.link.SetTempo(140);
-  ASSERT_TRUE(Eventually([&] { return tempo_is(140); })) << b.link.Tempo();
+  ASSERT_TRUE(WaitUntil([&] { return tempo_is(140); })) << b.link.Tempo();
   // a starts the session; b sees it and starts too, each on the session's next measure.
   a.Play();
-  ASSERT_TRUE(Eventually([&] { return b.link.Playing(); }));
+  ASSERT_TRUE(WaitUntil([&] { return b.link.Playing(); }));
   b.Play();
   const double to_link_clock =
       static_cast<double>(peer.clock().micros().count()) - PacedAudio::NowMicros();
@@ -120,13 +113,13 @@ TEST(LinkSession, PeersPlayTheSessionsBeatsAndMeasures) {
   auto state = peer.captureAppSessionState();
   state.setTempo(640, peer.clock().micros());
   peer.commitAppSessionState(state);
-  ASSERT_TRUE(Eventually([&] { return tempo_is(320); })) << a.link.Tempo();
+  ASSERT_TRUE(WaitUntil([&] { return tempo_is(320); })) << a.link.Tempo();
   // The change reaches the beat within about a second, sooner on an idle machine.
   const double halved = PacedAudio::NowMicros() + 1.5e6;
   std::this_thread::sleep_for(std::chrono::seconds(3));
   ExpectOnTheSessionsBeats(a.Heard(halved, to_link_clock), peer, 8, 2, "a at 640 BPM");
   b.link.SetTempo(330);
-  EXPECT_TRUE(Eventually([&] { return tempo_is(330); })) << a.link.Tempo();
+  EXPECT_TRUE(WaitUntil([&] { return tempo_is(330); })) << a.link.Tempo();
 }
 
 }  // namespace
