@@ -151,11 +151,43 @@ bool BeatRunner::FollowSections(int64_t frame) {
   return false;
 }
 
+int64_t BeatRunner::CueLineFrame() const {
+  if (sections_.empty() || sections_run_.Ended()) return -1;
+  const audio::BeatRule& rule = sections_run_.Rule();
+  const int64_t end = sections_run_.RunEndFrame();
+  if (rule.then == nullptr || end == std::numeric_limits<int64_t>::max() || end == cue_line_for_) {
+    return -1;
+  }
+  const audio::PatternCursor::Cue cue = sections_run_.NextCue();
+  if (cue.sound != nullptr) return cue.frame;
+  return std::max<int64_t>(0, end - audio::ScheduleFrame(rule.beats, 1, rule.bpm, rule.rate));
+}
+
+void BeatRunner::FollowCueLine(int64_t frame) {
+  const int64_t at = CueLineFrame();
+  if (at < 0 || at > frame) return;
+  cue_line_for_ = sections_run_.RunEndFrame();
+  const audio::BeatRule& rule = sections_run_.Rule();
+  const std::string text = CueText(sections_[static_cast<std::size_t>(rule.then->section)],
+                                   sections_[static_cast<std::size_t>(rule.section)]);
+  if (sections_run_.NextCue().sound != nullptr) {
+    console_.Write(text);
+    console_.WriteLine();
+  } else {
+    speech_.WriteSpeakLine(text);
+  }
+}
+
 int64_t BeatRunner::NextEventFrame() const {
   int64_t next = steps_.NextStepFrame();
-  if (!sections_.empty() && !sections_run_.Ended() &&
-      sections_run_.RunEndFrame() != std::numeric_limits<int64_t>::max()) {
-    next = next < 0 ? sections_run_.RunEndFrame() : std::min(next, sections_run_.RunEndFrame());
+  const auto take = [&next](int64_t frame) {
+    if (frame >= 0 && frame != std::numeric_limits<int64_t>::max()) {
+      next = next < 0 ? frame : std::min(next, frame);
+    }
+  };
+  if (!sections_.empty() && !sections_run_.Ended()) {
+    take(sections_run_.RunEndFrame());
+    take(CueLineFrame());
   }
   return next;
 }
@@ -170,6 +202,7 @@ void BeatRunner::StartBeat(bool count_in) {
   steps_ = audio::PatternCursor(rule_);
   sections_run_ = audio::PatternCursor(rule_);
   map_ended_ = false;
+  cue_line_for_ = -1;
   ShowRun(rule_.start);
 }
 
@@ -373,6 +406,7 @@ bool BeatRunner::PlayUntilKey(bool count_in) {
     } else if (audio::WaitForStreamFrame(mixer, clock_, step - output_.LeadFrames(), key_or_taps)) {
       FollowSteps(mixer.FramesRendered() + output_.LeadFrames());
       stopped = FollowSections(mixer.FramesRendered() + output_.LeadFrames());
+      if (!stopped) FollowCueLine(mixer.FramesRendered() + output_.LeadFrames());
     }
   }
   StopBeat();

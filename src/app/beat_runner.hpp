@@ -76,7 +76,13 @@ class BeatRunner {
   // Follows the map's runs that start at or before `frame` into the settings shown; true when
   // the map ended there (said).
   bool FollowSections(int64_t frame);
-  // The frame of the next step of the trainer or start of a section, or -1 for none.
+  // The frame from which the next section's cue is written: its rendered sound's first, else
+  // the first downbeat of the section's last measure; -1 for none (or written already).
+  int64_t CueLineFrame() const;
+  // Writes the next section's cue once `frame` reaches it, and says it too when no rendered
+  // sound says it (the screen-reader mode, a speech service's voice).
+  void FollowCueLine(int64_t frame);
+  // The frame of the next step of the trainer, cue line or start of a section, or -1 for none.
   int64_t NextEventFrame() const;
   // Starts the pattern on the first frame the stream can still reach.
   void StartBeat(bool count_in);
@@ -133,6 +139,7 @@ class BeatRunner {
   std::vector<std::pair<std::vector<audio::BeatRule>, int64_t>> retired_;
   int64_t stopped_at_ = 0;  // the frame from which the last run was stopped
   bool map_ended_ = false;
+  int64_t cue_line_for_ = -1;  // the end of the run whose next section's cue was written
   audio::PatternCursor sections_run_;
 };
 

@@ -40,7 +40,7 @@ TEST(SongMap, SectionsChangeOnTheirDownbeatsAfterTheirCues) {
     EXPECT_TRUE(IsBeatInterval(beats[i] - beats[i - 1], i < 9 ? 60 : 240)) << "beat " << i;
   }
   EXPECT_GE(beats[14], 17 * 44100);  // the end of the map stopped the beat until x
-  ASSERT_EQ(cues.size(), 1u);       // x starts at the section: no cue before it
+  ASSERT_EQ(cues.size(), 1u);        // x starts at the section: no cue before it
   EXPECT_NE(cues[0].sound.find("Refr\xE3o, 240, compasso de 3"), std::string::npos)
       << cues[0].sound;
   // In the Intro's last measure, ending before the Refrão's first downbeat.
@@ -51,6 +51,36 @@ TEST(SongMap, SectionsChangeOnTheirDownbeatsAfterTheirCues) {
   EXPECT_NE(screen.find("Intro, compasso 1 de 2, M\xFAsica Mapa, 60 BPM"), std::string::npos)
       << screen;
   EXPECT_NE(screen.find("\nRefr\xE3o\n"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\nRefr\xE3o, 240, compasso de 3\n"), std::string::npos) << screen;
+}
+
+// Without a voice to render the cues (the screen-reader mode here, a speech service's voice
+// too), each cue is a line written, and said, in the measure before its section.
+TEST(SongMap, CuesNoVoiceRendersAreWrittenInTheMeasureBeforeTheirSection) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
+      << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\nLEITORDETELA=S\n";
+  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT",
+             "Mapa|60|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 240 em 3\r\n");
+  Scenario scenario({TypeChar(1000, 'n'), TypeChar(14000, 27), TypeChar(15100, 's')}, 500,
+                    base::VirtualClock::kDefaultStart, /*plain_lines=*/true);
+  EXPECT_EQ(scenario.Run(), 0);
+  std::vector<int64_t> beats_ms;
+  for (const BeatOnset& onset : scenario.Onsets()) {
+    if (onset.frame >= 44100 && onset.sound.rfind("padrao", 0) == 0) {
+      beats_ms.push_back(onset.frame * 1000 / 44100);
+    }
+  }
+  ASSERT_GE(beats_ms.size(), 9u);
+  int64_t cue_ms = -1;
+  for (const speech::SpeechEvent& event : scenario.Spoken()) {
+    if (event.detail == "Refr\xE3o, 240, compasso de 3") cue_ms = event.at_ms;
+  }
+  // Within the Intro's last measure (the program acts a device's lead ahead of the sound).
+  EXPECT_GE(cue_ms, beats_ms[4] - 100);
+  EXPECT_LT(cue_ms, beats_ms[8]);
+  EXPECT_NE(scenario.Transcript().find("\nRefr\xE3o, 240, compasso de 3\n"), std::string::npos)
+      << scenario.Transcript();
 }
 
 // The map editor's keys, one step a row: the key (and the text typed after it), and the line
@@ -68,8 +98,7 @@ TEST(SongMap, TheMapEditorsKeysSayEachChangeAndWriteIt) {
       {vk::kRight, 0, false, nullptr, "1, Intro 4"},
       {0, '+', false, "Refr\xE3o 8 a 140", "Se\xE7\xE3o acrescentada\n2, Refr\xE3o 8 a 140"},
       {vk::kUp, 0, true, nullptr, "Se\xE7\xE3o movida\n1, Refr\xE3o 8 a 140"},
-      {0, 13, false, "Refr\xE3o 4 a 140 por 2",
-       "Se\xE7\xE3o mudada\n1, Refr\xE3o 4 a 140 por 2"},
+      {0, 13, false, "Refr\xE3o 4 a 140 por 2", "Se\xE7\xE3o mudada\n1, Refr\xE3o 4 a 140 por 2"},
       {0, '+', false, "Ponte em 7", "Se\xE7\xE3o n\xE3o entendida"},
       {0, 'r', false, nullptr, "Repete ao fim da m\xFAsica"},
       {vk::kEnd, 0, false, nullptr, "2, Intro 4"},
