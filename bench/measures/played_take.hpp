@@ -224,8 +224,9 @@ struct Listened {
   app::Verdict verdict;
   std::optional<double> latency_ms;
   bool beat_heard = false;
-  // Wall-clock time of the passes: the longest (the one that finds the beat), and the last
-  // (what the key v waits for before the verdict is said), with the verdict's words made.
+  // Wall-clock time of the passes: the longest (the settling's work is spread over several),
+  // and the last (what the key v waits for before the verdict is said), with the verdict's
+  // words made.
   double longest_pass_ms = 0;
   double verdict_ms = 0;
   std::string words;                   // the verdict said
