@@ -1,9 +1,10 @@
 // Takes of a player against the beat, made from known truth: notes of an instrument placed at
 // known offsets around the beat's grid, mixed with the program's own beat as a microphone in
 // the room hears it (a delay, a level, the room's colouring and early reflections, noise). The
-// instruments are sounds made here (a stick, a muted guitar, a piano, a bass), or any sound
-// given. `ListenTo` runs the listener over a take on virtual time, through the capture
-// interface, as the program does. Shared by the listener's tests and its benchmark.
+// instruments are sounds made here (a stick, a muted guitar, a piano, a bass, a low string whose
+// wave rests for half of each cycle), or any sound given. `ListenTo` runs the listener over a
+// take on virtual time, through the capture interface, as the program does. Shared by the
+// listener's tests and its benchmark.
 #pragma once
 
 #include <algorithm>
@@ -22,7 +23,7 @@
 
 namespace cadencio::listening {
 
-enum class Instrument { kStick, kMutedGuitar, kPiano, kBass };
+enum class Instrument { kStick, kMutedGuitar, kPiano, kBass, kLowString };
 
 inline const char* InstrumentName(Instrument kind) {
   switch (kind) {
@@ -34,6 +35,8 @@ inline const char* InstrumentName(Instrument kind) {
       return "piano";
     case Instrument::kBass:
       return "bass";
+    case Instrument::kLowString:
+      return "low string";
   }
   return "?";
 }
@@ -65,6 +68,11 @@ inline std::vector<float> InstrumentNote(Instrument kind, int rate, double secon
       case Instrument::kBass:  // a held bass note, low E's octave: slow waves, little decay
         for (int h = 1; h <= 4; ++h) v += std::sin(2 * pi * 82.4 * h * t) / (h * h);
         v *= 0.6 * std::min(1.0, t / 0.003) * (0.5 + 0.5 * std::exp(-t / 0.5));
+        break;
+      case Instrument::kLowString:  // a held low string whose wave rests for half of each cycle
+        v = std::sin(4 * pi * 82.4 * t) * std::max(0.0, std::sin(2 * pi * 82.4 * t)) +
+            0.07 * std::sin(2 * pi * 82.4 * 5 * t);
+        v *= 0.8 * std::min(1.0, t / 0.001) * (0.3 + 0.7 * std::exp(-t / 0.3));
         break;
     }
     note[i] = static_cast<float>(v);
@@ -216,8 +224,9 @@ struct Listened {
   app::Verdict verdict;
   std::optional<double> latency_ms;
   bool beat_heard = false;
-  // Wall-clock time of the passes: the longest (the one that finds the beat), and the last
-  // (what the key v waits for before the verdict is said), with the verdict's words made.
+  // Wall-clock time of the passes: the longest (the settling's work is spread over several),
+  // and the last (what the key v waits for before the verdict is said), with the verdict's
+  // words made.
   double longest_pass_ms = 0;
   double verdict_ms = 0;
   std::string words;                   // the verdict said

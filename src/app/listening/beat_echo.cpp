@@ -12,7 +12,7 @@ namespace {
 // sounds adds nothing to the cross products).
 constexpr float kActiveShare = 0.002f;
 // Every kStride-th frame of the beat is compared: the match is as clear, for a third of the
-// work (the search runs on the program thread, which answers no key meanwhile).
+// work (the search runs on the program thread).
 constexpr std::size_t kStride = 3;
 // A match below this is no beat heard.
 constexpr double kMinScore = 0.15;
@@ -38,47 +38,71 @@ std::vector<float> Emphasised(std::span<const float> signal) {
 
 }  // namespace
 
-std::optional<BeatDelay> FindBeatDelay(std::span<const float> plain_beat,
-                                       std::span<const float> plain_heard, int64_t max_delay) {
-  const std::vector<float> beat = Emphasised(plain_beat), heard = Emphasised(plain_heard);
+std::optional<BeatDelay> FindBeatDelay(std::span<const float> beat, std::span<const float> heard,
+                                       int64_t max_delay) {
+  BeatDelaySearch search(beat, heard, max_delay);
+  while (!search.Step(INT64_MAX)) {
+  }
+  return search.Result();
+}
+
+BeatDelaySearch::BeatDelaySearch(std::span<const float> beat, std::span<const float> heard,
+                                 int64_t max_delay)
+    : plain_beat_(beat.begin(), beat.end()),
+      plain_heard_(heard.begin(), heard.end()),
+      beat_(Emphasised(beat)),
+      heard_(Emphasised(heard)),
+      max_delay_(max_delay) {
   float loudest = 0.0f;
-  for (float sample : beat) loudest = std::max(loudest, std::abs(sample));
-  std::vector<std::size_t> frames;
-  double beat_energy = 0;
-  for (std::size_t i = 0; i < beat.size(); i += kStride) {
-    if (loudest > 0.0f && std::abs(beat[i]) >= kActiveShare * loudest) {
-      frames.push_back(i);
-      beat_energy += double{beat[i]} * beat[i];
+  for (float sample : beat_) loudest = std::max(loudest, std::abs(sample));
+  for (std::size_t i = 0; i < beat_.size(); i += kStride) {
+    if (loudest > 0.0f && std::abs(beat_[i]) >= kActiveShare * loudest) {
+      frames_.push_back(i);
+      beat_energy_ += double{beat_[i]} * beat_[i];
     }
   }
-  if (frames.empty()) return std::nullopt;
+  if (frames_.empty()) {
+    next_ = max_delay_ + 1;
+    return;
+  }
   // The heard energy over the whole stretch the beat spans at each delay, so that a delay that
   // leaves the heard beat outside the beat's own frames is not favoured.
-  std::vector<double> energy_before(heard.size() + 1, 0.0);
-  for (std::size_t i = 0; i < heard.size(); ++i) {
-    energy_before[i + 1] = energy_before[i] + double{heard[i]} * heard[i];
+  energy_before_.assign(heard_.size() + 1, 0.0);
+  for (std::size_t i = 0; i < heard_.size(); ++i) {
+    energy_before_[i + 1] = energy_before_[i] + double{heard_[i]} * heard_[i];
   }
-  std::optional<BeatDelay> best;
-  for (int64_t delay = 0; delay <= max_delay; ++delay) {
-    const auto shift = static_cast<std::size_t>(delay);
-    if (beat.size() + shift > heard.size()) break;
+}
+
+bool BeatDelaySearch::Step(int64_t work) {
+  const auto cost = static_cast<int64_t>(frames_.size());
+  for (int64_t done = 0; next_ <= max_delay_ && done < work; ++next_, done += cost) {
+    const auto shift = static_cast<std::size_t>(next_);
+    if (beat_.size() + shift > heard_.size()) {
+      next_ = max_delay_ + 1;
+      break;
+    }
     double cross = 0;
-    for (std::size_t i : frames) cross += double{beat[i]} * heard[i + shift];
-    const double heard_energy = energy_before[beat.size() + shift] - energy_before[shift];
+    for (std::size_t i : frames_) cross += double{beat_[i]} * heard_[i + shift];
+    const double heard_energy = energy_before_[beat_.size() + shift] - energy_before_[shift];
     if (heard_energy <= 0) continue;
-    const double score = cross / std::sqrt(beat_energy * heard_energy);
-    if (!best || score > best->score) best = BeatDelay{delay, 0, score};
+    const double score = cross / std::sqrt(beat_energy_ * heard_energy);
+    if (!best_ || score > best_->score) best_ = BeatDelay{next_, 0, score};
   }
-  if (!best || best->score < kMinScore) return std::nullopt;
+  return next_ > max_delay_;
+}
+
+std::optional<BeatDelay> BeatDelaySearch::Result() const {
+  if (!best_ || best_->score < kMinScore) return std::nullopt;
   // The level, from the plain signals at that delay.
+  BeatDelay found = *best_;
   double cross = 0, energy = 0;
-  const auto shift = static_cast<std::size_t>(best->frames);
-  for (std::size_t i : frames) {
-    cross += double{plain_beat[i]} * plain_heard[i + shift];
-    energy += double{plain_beat[i]} * plain_beat[i];
+  const auto shift = static_cast<std::size_t>(found.frames);
+  for (std::size_t i : frames_) {
+    cross += double{plain_beat_[i]} * plain_heard_[i + shift];
+    energy += double{plain_beat_[i]} * plain_beat_[i];
   }
-  best->gain = energy > 0 ? cross / energy : 0;
-  return best;
+  found.gain = energy > 0 ? cross / energy : 0;
+  return found;
 }
 
 BeatEchoRemover::BeatEchoRemover(const BeatDelay& delay, int before, int after,

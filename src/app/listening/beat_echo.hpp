@@ -24,6 +24,27 @@ struct BeatDelay {
 std::optional<BeatDelay> FindBeatDelay(std::span<const float> beat, std::span<const float> heard,
                                        int64_t max_delay);
 
+// The same search done a slice at a time, so that the program thread, which runs it, is never
+// held long: the delays are compared in the same order and the result is FindBeatDelay's.
+class BeatDelaySearch {
+ public:
+  // Copies what it needs of `beat` and `heard`.
+  BeatDelaySearch(std::span<const float> beat, std::span<const float> heard, int64_t max_delay);
+  // Compares the next delays, about `work` products of samples; true once all are compared.
+  bool Step(int64_t work);
+  // The delay found, once Step answered true.
+  std::optional<BeatDelay> Result() const;
+
+ private:
+  std::vector<float> plain_beat_, plain_heard_, beat_, heard_;
+  std::vector<std::size_t> frames_;  // the beat's frames compared
+  std::vector<double> energy_before_;
+  double beat_energy_ = 0;
+  int64_t max_delay_;
+  int64_t next_ = 0;  // the next delay compared
+  std::optional<BeatDelay> best_;
+};
+
 class BeatEchoRemover {
  public:
   // The filter spans `before` frames before the delay found and `after` after it (the room's

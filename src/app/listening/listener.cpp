@@ -20,6 +20,12 @@ constexpr int kFilterAfterMs = 12;
 constexpr int kLevelMs = 2;
 // Passes over the samples that waited, to learn the room before judging them.
 constexpr int kLearningPasses = 2;
+// The work of one pass while settling, so that none holds the program thread much longer than
+// the listener's pass: products of samples for the delay's search, milliseconds of what waited
+// for each learning pass, and for judging it.
+constexpr int64_t kSearchWorkPerPass = 4'000'000;
+constexpr int64_t kLearnMsPerPass = 200;
+constexpr int64_t kJudgeMsPerPass = 400;
 // A fresh capture place this far below the one held means samples were lost.
 constexpr int64_t kLostMs = 100;
 // A note lies on the grid within this share of the spacing of its points, and this far at most.
@@ -92,65 +98,109 @@ void Listener::Hear(bool voice_busy) {
     }
   }
   const int64_t place = captured_ - heard;
-  if (settled_ && place < *place_ - kLostMs * rate_ / 1000) {
+  if ((settled_ || Settling()) && place < *place_ - kLostMs * rate_ / 1000) {
     // Samples were lost (the device's ring overran): the capture is placed again.
     settled_ = false;
     place_.reset();
     pending_.clear();
     pending_start_ = captured_;
+    search_.reset();
+    learning_pass_ = -1;
     remover_.reset();
     onsets_.reset();
   }
-  if (!settled_ && (!place_ || place > *place_)) place_ = place;
+  if (!settled_ && !Settling() && (!place_ || place > *place_)) place_ = place;
   if (!settled_) Settle();
   if (!settled_) return;
-  if (!pending_.empty()) Judge(pending_start_, pending_);
-  pending_.clear();
-  pending_start_ = captured_;
+  // What waited is judged a slice a pass; then each pass judges what came since the last.
+  const auto judged =
+      std::min(pending_.size(), static_cast<std::size_t>(kJudgeMsPerPass * rate_ / 1000));
+  if (judged > 0) Judge(pending_start_, std::span(pending_).first(judged));
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(judged));
+  pending_start_ += static_cast<int64_t>(judged);
 }
 
 void Listener::Settle() {
   const auto frames = [this](int64_t ms) { return ms * rate_ / 1000; };
+  if (search_) {
+    if (!search_->Step(kSearchWorkPerPass)) return;
+    delay_ = search_->Result();
+    search_.reset();
+    if (delay_) {
+      StartLearning();
+    } else {
+      Settled();
+    }
+    return;
+  }
+  if (learning_pass_ >= 0) {
+    Learn();
+    return;
+  }
   const auto waited = static_cast<int64_t>(pending_.size());
   if (delay_ ? waited < frames(kPlaceMs) : waited < frames(kSearchMs)) return;
-  if (!delay_) {
-    beat_.assign(pending_.size(), 0.0f);
-    timeline_.Render(pending_start_ - *place_, beat_, output_.GetMixer().BeatGain());
-    const bool beat_silent =
-        std::all_of(beat_.begin(), beat_.end(), [](float sample) { return sample == 0.0f; });
-    if (beat_silent && !stored_latency_ms_) {
-      // Nothing of the beat to look for yet: the oldest samples go.
-      if (waited > frames(kLongestWaitMs)) {
-        const auto drop = static_cast<std::ptrdiff_t>(waited - frames(kSearchMs));
-        pending_.erase(pending_.begin(), pending_.begin() + drop);
-        pending_start_ += drop;
-      }
-      return;
-    }
-    const int64_t max_delay = frames(kMaxDelayMs);
-    const std::size_t compared = beat_.size() - static_cast<std::size_t>(max_delay);
-    delay_ = FindBeatDelay(std::span(beat_).first(compared), pending_, max_delay);
-  }
+  settle_size_ = pending_.size();
+  settle_beat_.assign(settle_size_, 0.0f);
+  timeline_.Render(pending_start_ - *place_, settle_beat_, output_.GetMixer().BeatGain());
   if (delay_) {
-    remover_ =
-        std::make_unique<BeatEchoRemover>(*delay_, kFilterBeforeMs * rate_ / 1000,
-                                          kFilterAfterMs * rate_ / 1000, kLevelMs * rate_ / 1000);
-    // A first pass over what waited teaches the filter the room; then it judges it.
-    beat_.assign(pending_.size(), 0.0f);
-    timeline_.Render(pending_start_ - *place_, beat_, output_.GetMixer().BeatGain());
-    clean_.resize(pending_.size());
-    for (int pass = 0; pass < kLearningPasses; ++pass) {
-      remover_->Remove(beat_, pending_, clean_);
-      remover_->Restart();
-    }
-    delay_->frames = remover_->DirectDelay();
+    StartLearning();
+    return;
   }
+  const bool beat_silent = std::all_of(settle_beat_.begin(), settle_beat_.end(),
+                                       [](float sample) { return sample == 0.0f; });
+  if (beat_silent && !stored_latency_ms_) {
+    // Nothing of the beat to look for yet: the oldest samples go.
+    if (waited > frames(kLongestWaitMs)) {
+      const auto drop = static_cast<std::ptrdiff_t>(waited - frames(kSearchMs));
+      pending_.erase(pending_.begin(), pending_.begin() + drop);
+      pending_start_ += drop;
+    }
+    return;
+  }
+  // The search begins on this pass and goes on over the next ones.
+  const int64_t max_delay = frames(kMaxDelayMs);
+  const std::size_t compared = settle_size_ - static_cast<std::size_t>(max_delay);
+  search_ = std::make_unique<BeatDelaySearch>(std::span(settle_beat_).first(compared),
+                                              std::span(pending_).first(settle_size_), max_delay);
+}
+
+void Listener::StartLearning() {
+  remover_ =
+      std::make_unique<BeatEchoRemover>(*delay_, kFilterBeforeMs * rate_ / 1000,
+                                        kFilterAfterMs * rate_ / 1000, kLevelMs * rate_ / 1000);
+  // Passes over what waited teach the filter the room; then it judges it. The beat for all of
+  // it goes first, so that slices learn as one pass over the whole would.
+  learning_pass_ = 0;
+  learnt_ = 0;
+  remover_->Remove(settle_beat_, {}, {});
+}
+
+void Listener::Learn() {
+  const std::size_t slice =
+      std::min(settle_size_ - learnt_, static_cast<std::size_t>(kLearnMsPerPass * rate_ / 1000));
+  clean_.resize(slice);
+  remover_->Remove({}, std::span(pending_).subspan(learnt_, slice), clean_);
+  learnt_ += slice;
+  if (learnt_ < settle_size_) return;
+  remover_->Restart();
+  if (++learning_pass_ < kLearningPasses) {
+    learnt_ = 0;
+    remover_->Remove(settle_beat_, {}, {});
+    return;
+  }
+  learning_pass_ = -1;
+  delay_->frames = remover_->DirectDelay();
+  Settled();
+}
+
+void Listener::Settled() {
+  settle_beat_ = {};
   onsets_ = std::make_unique<OnsetDetector>(rate_, onset_settings_);
   onset_base_ = pending_start_;
   settled_ = true;
 }
 
-void Listener::Judge(int64_t first, const std::vector<float>& heard) {
+void Listener::Judge(int64_t first, std::span<const float> heard) {
   beat_.assign(heard.size(), 0.0f);
   timeline_.Render(first - *place_, beat_, output_.GetMixer().BeatGain());
   clean_.resize(heard.size());

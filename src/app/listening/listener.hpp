@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "app/listening/beat_echo.hpp"
@@ -61,10 +62,15 @@ class Listener {
  private:
   // Samples read, at the stream's rate, appended to `pending_`.
   void ReadInput();
-  // Once enough is heard: finds the beat's delay, then judges what waited.
+  // Once enough is heard: finds the beat's delay and lets the filter learn the room from what
+  // waited, a slice a pass; then what waited is judged, a slice a pass too.
   void Settle();
+  void StartLearning();
+  void Learn();
+  void Settled();
+  bool Settling() const { return search_ != nullptr || learning_pass_ >= 0; }
   // Removes the beat from the samples from capture sample `first` on and judges their onsets.
-  void Judge(int64_t first, const std::vector<float>& heard);
+  void Judge(int64_t first, std::span<const float> heard);
   void Place(double capture_sample);
   // An onset where what is left of the beat outweighs the note: the beat's remains, no note.
   bool BeatRemains(double capture_sample) const;
@@ -81,6 +87,13 @@ class Listener {
   std::optional<BeatDelay> delay_;
   std::unique_ptr<BeatEchoRemover> remover_;
   bool settled_ = false;
+  // The settling under way: the search for the beat's delay, then the filter's learning passes
+  // (learning_pass_, -1 when none) over the first settle_size_ samples that waited, with the
+  // beat rendered for them; learnt_ of them done in this pass.
+  std::unique_ptr<BeatDelaySearch> search_;
+  int learning_pass_ = -1;
+  std::size_t settle_size_ = 0, learnt_ = 0;
+  std::vector<float> settle_beat_;
   // Capture samples (at the stream's rate) read so far, and the largest of their count less the
   // heard frame: capture sample n was heard at stream frame n - place_.
   int64_t captured_ = 0;

@@ -26,6 +26,18 @@ constexpr double kSearchAfterMs = 12.0;
 // below it.
 constexpr double kRise = 0.1;
 constexpr double kGapMs = 1.5;
+// A quiet before an attack may be only a held low note's wave resting below the level: what
+// sounded over kHeldMs before the quiet is a held note when it repeats at some period (a high
+// string's to the lowest bass string's) within kRepeatShare, and the quiet was its rest when it
+// and kRepeatMs after it repeat it too. The new note then starts in the dip where the held note
+// gave way to it.
+constexpr double kHeldMs = 12.0;
+constexpr double kRepeatMs = 1.0;
+constexpr double kShortestPeriodMs = 2.0;
+constexpr double kLongestPeriodMs = 25.0;
+constexpr double kRepeatShare = 0.25;
+constexpr double kDipMs = 1.0;
+constexpr double kGiveWayMs = 4.0;
 // Over a note struck while another sounds, the energy of this much after and before a point.
 constexpr double kRatioMs = 3.0;
 
@@ -100,6 +112,57 @@ void OnsetDetector::Feed(std::span<const float> samples, std::vector<double>& on
   }
 }
 
+double OnsetDetector::Mismatch(int64_t from, int64_t to, int64_t period) const {
+  double diff = 0, energy = 1e-12;
+  for (int64_t i = from; i < to; ++i) {
+    const double now = HistoryAt(i), then = HistoryAt(i - period);
+    diff += (now - then) * (now - then);
+    energy += now * now + then * then;
+  }
+  return diff / energy;
+}
+
+double OnsetDetector::HeldNoteAttack(int64_t start, int64_t peak_at, float level) const {
+  const auto ms = [this](double value) { return static_cast<int64_t>(value * rate_ / 1000); };
+  // The period of what sounded before the quiet, if it repeats (a held note).
+  const int64_t quiet_from = start - ms(kGapMs);
+  int64_t period = 0;
+  double best = kRepeatShare;
+  for (int64_t p = ms(kShortestPeriodMs); p <= ms(kLongestPeriodMs); ++p) {
+    const double mismatch = Mismatch(quiet_from - ms(kHeldMs), quiet_from, p);
+    if (mismatch < best) {
+      best = mismatch;
+      period = p;
+    }
+  }
+  if (period == 0) return static_cast<double>(start);
+  // The quiet and what follows it, against the held note a period earlier: a low note's wave
+  // may rest below the level for longer than the gap, and then go on as before.
+  const double mismatch = Mismatch(quiet_from, start + ms(kRepeatMs), period);
+  if (mismatch > kRepeatShare) return static_cast<double>(start);
+  // The held note went on after the quiet: the note struck over it starts where the held note
+  // stops repeating, at the deepest dip (the energy over kDipMs) within kGiveWayMs of there, on
+  // its first sample up to the level.
+  const int64_t span = ms(kRepeatMs), half = std::max<int64_t>(1, ms(kDipMs) / 2);
+  int64_t dip = start;
+  while (dip < peak_at && Mismatch(dip, dip + span, period) <= kRepeatShare) ++dip;
+  const auto energy = [&](int64_t at) {
+    double sum = 0;
+    for (int64_t k = at - half; k < at + half; ++k) sum += double{HistoryAt(k)} * HistoryAt(k);
+    return sum;
+  };
+  const int64_t gave_way = dip;
+  double lowest = energy(dip);
+  for (int64_t i = gave_way; i <= std::min(peak_at, gave_way + ms(kGiveWayMs)); ++i) {
+    if (const double here = energy(i); here < lowest) {
+      lowest = here;
+      dip = i;
+    }
+  }
+  while (dip < peak_at && std::abs(HistoryAt(dip)) < level) ++dip;
+  return static_cast<double>(dip);
+}
+
 double OnsetDetector::Refine(int64_t rough) const {
   const auto ms = [this](double value) { return static_cast<int64_t>(value * rate_ / 1000); };
   const int64_t end = history_start_ + static_cast<int64_t>(history_.size());
@@ -126,7 +189,7 @@ double OnsetDetector::Refine(int64_t rough) const {
       ++quiet;
     }
   }
-  if (start - gap >= earliest) return static_cast<double>(start);
+  if (start - gap >= earliest) return HeldNoteAttack(start, peak_at, level);
   // The sound never fell (a note struck over one still sounding): the note starts where the
   // sound after a point most outweighs the sound before it.
   const int64_t span = ms(kRatioMs);

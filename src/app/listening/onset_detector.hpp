@@ -40,6 +40,12 @@ class OnsetDetector {
  private:
   // The sample where the attack near `rough` rises out of what sounded before it.
   double Refine(int64_t rough) const;
+  // The start found after a quiet at `start`, or, when that quiet was only a held note's wave
+  // resting, where the note struck over it begins, before its peak at `peak_at`.
+  double HeldNoteAttack(int64_t start, int64_t peak_at, float level) const;
+  // How far the samples `from` .. `to` differ from those `period` earlier: 0 when the same, 1
+  // when unrelated.
+  double Mismatch(int64_t from, int64_t to, int64_t period) const;
   float HistoryAt(int64_t sample) const;
 
   struct Aubio;

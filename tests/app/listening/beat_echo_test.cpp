@@ -66,11 +66,20 @@ TEST(BeatEcho, FindsTheDirectSoundAndTakesTheBeatOut) {
   };
   for (const Case& c : cases) {
     const Heard heard = InRoom(*sound, c.room, c.player);
-    const auto found = FindBeatDelay(
-        std::span(heard.beat).first(heard.beat.size() - static_cast<std::size_t>(max_delay)),
-        heard.mic, max_delay);
+    const auto beat =
+        std::span(heard.beat).first(heard.beat.size() - static_cast<std::size_t>(max_delay));
+    const auto found = FindBeatDelay(beat, heard.mic, max_delay);
     ASSERT_EQ(found.has_value(), c.delay.has_value()) << c.why;
+    // Done a slice at a time, as the listener does, the search finds the very same.
+    BeatDelaySearch search(beat, heard.mic, max_delay);
+    while (!search.Step(100'000)) {
+    }
+    const auto sliced = search.Result();
+    ASSERT_EQ(sliced.has_value(), found.has_value()) << c.why;
     if (!found) continue;
+    EXPECT_EQ(sliced->frames, found->frames) << c.why;
+    EXPECT_EQ(sliced->score, found->score) << c.why;
+    EXPECT_EQ(sliced->gain, found->gain) << c.why;
     // The room's low-pass delays the sound by a few frames.
     EXPECT_NEAR(static_cast<double>(found->frames), static_cast<double>(*c.delay), 4) << c.why;
     if (c.player) continue;
@@ -78,6 +87,17 @@ TEST(BeatEcho, FindsTheDirectSoundAndTakesTheBeatOut) {
     BeatEchoRemover remover(*found, 44, 529);
     std::vector<float> clean(heard.mic.size());
     remover.Remove(heard.beat, heard.mic, clean);
+    // Given the beat first and what is heard in slices, as the listener learns, it takes out the
+    // very same.
+    BeatEchoRemover in_slices(*found, 44, 529);
+    in_slices.Remove(heard.beat, {}, {});
+    std::vector<float> sliced_clean(heard.mic.size());
+    for (std::size_t at = 0; at < heard.mic.size(); at += 5000) {
+      const std::size_t n = std::min<std::size_t>(5000, heard.mic.size() - at);
+      in_slices.Remove({}, std::span(heard.mic).subspan(at, n),
+                       std::span(sliced_clean).subspan(at, n));
+    }
+    EXPECT_EQ(sliced_clean, clean) << c.why;
     double left = 0, before = 0;
     for (std::size_t i = heard.mic.size() / 2; i < heard.mic.size(); ++i) {
       left += double{clean[i]} * clean[i];

@@ -25,9 +25,14 @@ TEST(OnsetDetector, FindsEachNoteOnceAndPlacesItsStart) {
   };
   const std::size_t all = SIZE_MAX;
   const Case cases[] = {
-      {Instrument::kStick, 0.3, 0.5, 882},       {Instrument::kMutedGuitar, 0.3, 0.4, 882},
-      {Instrument::kPiano, 2.0, 2.5, 882},       {Instrument::kBass, 2.0, 2.5, 882},
-      {Instrument::kMutedGuitar, 0.3, 0.4, all}, {Instrument::kPiano, 2.0, 2.5, all},
+      {Instrument::kStick, 0.3, 0.5, 882},
+      {Instrument::kMutedGuitar, 0.3, 0.4, 882},
+      {Instrument::kPiano, 2.0, 2.5, 882},
+      {Instrument::kBass, 2.0, 2.5, 882},
+      {Instrument::kMutedGuitar, 0.3, 0.4, all},
+      {Instrument::kPiano, 2.0, 2.5, all},
+      // Each cut where its wave is loud, after resting below a tenth of the next note's peak.
+      {Instrument::kLowString, 0.8, 0.6, 882},
   };
   for (const Case& c : cases) {
     listening::Playing playing{{}, listening::InstrumentNote(c.kind, kRate, c.held_s), 0.5f, true};
