@@ -116,11 +116,11 @@ audio::BeatRule BeatRunner::MakeMapRule(bool count_in) {
 }
 
 void BeatRunner::SetMap(std::vector<PlayedSection> sections, std::vector<SectionCue> cues,
-                        bool loop) {
+                        bool loop, bool keep_place) {
   sections_ = std::move(sections);
   cues_ = std::move(cues);
   loop_ = loop;
-  place_ = {};
+  if (!keep_place || place_.section >= static_cast<int>(sections_.size())) place_ = {};
 }
 
 bool BeatRunner::JumpSection(int delta) {

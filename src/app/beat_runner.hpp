@@ -41,9 +41,10 @@ class BeatRunner {
   void Halt(bool stop_session);
   // Takes and says what has settled in Link's session: a peer's tempo, the number of peers.
   LinkFollower::News FollowLink();
-  // A song's map, played from its first section by the next run (none: the settings' beat).
-  // The cues are those of the sections, or none.
-  void SetMap(std::vector<PlayedSection> sections, std::vector<SectionCue> cues, bool loop);
+  // A song's map, played from its first section by the next run (none: the settings' beat),
+  // or from the place it had when `keep_place`. The cues are those of the sections, or none.
+  void SetMap(std::vector<PlayedSection> sections, std::vector<SectionCue> cues, bool loop,
+              bool keep_place = false);
   bool HasMap() const { return !sections_.empty(); }
   // The last run stopped at the end of the map.
   bool MapEnded() const { return map_ended_; }

@@ -216,6 +216,7 @@ void Metronome::RunMainLoop() {
   count_in_due_ = state_.CountIn;
   for (;;) {
     if (TakeTapTempo()) link_.OfferTempo(state_.Bpm);
+    FollowMapTempo();
     if (playing_ && !console_.KeyPressed() &&
         beat_.PlayUntilKey(std::exchange(count_in_due_, false))) {
       // The song's map came to its end (said), or the session stopped.
@@ -231,6 +232,7 @@ void Metronome::RunMainLoop() {
       WaitSilently();
     }
     // The beat stopped for the key; the next pass starts a new measure.
+    map_bpm_ = state_.Bpm;
     if (console_.KeyPressed()) RunKeyCommand(console_.ReadWholeKey());
     if (last_answer_ == 13 ||
         (last_answer_ >= 0 && base::AsciiUpperCase(static_cast<uint8_t>(last_answer_)) == 'S')) {

@@ -155,6 +155,13 @@ class Metronome {
   void LoadSong(int index);
   // The song's map (none: the settings' beat), its cues rendered, played from its start.
   void PrepareMap(const SongMap& map);
+  // A tempo set by a key while a map plays (Up, Down, F6, taps) changes the map: every section's
+  // tempo takes the same ratio, and the cues say the new tempos.
+  void FollowMapTempo();
+  // The map's sections at map_scale_ times their written tempos (the section at the place at
+  // `bpm` when it is not 0), their cues rendered, handed to the beat; from the map's start or
+  // from its place.
+  void PlayMap(int32_t bpm, bool keep_place);
   // x and z: the next or previous section of the song's map.
   void StepSection(base::Key key);
   // q: counting aloud says the measures of the section, or the beats again.
@@ -185,6 +192,11 @@ class Metronome {
   bool restored_ = false;      // the start took the tempo or the measure from the stored settings
   std::optional<LoadedSetList> set_list_;
   int song_ = -1;  // the set list's song loaded last; -1 before any
+  // The song's map as it is written (the tempos before any change), and whether it loops.
+  std::vector<PlayedSection> map_sections_;
+  bool map_loop_ = false;
+  double map_scale_ = 1;  // the tempos played to those written
+  int32_t map_bpm_ = 0;   // the tempo the map left before the last key
   bool jack_wanted_ = false;
 };
 

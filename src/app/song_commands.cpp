@@ -1,5 +1,7 @@
 // The accents and the set list of the main loop: the accent editor, the set list dialog, and
 // the next and previous song.
+#include <cmath>
+
 #include "app/accent_editor.hpp"
 #include "app/message_catalogue.hpp"
 #include "app/metronome.hpp"
@@ -69,12 +71,33 @@ void Metronome::LoadSong(int index) {
 }
 
 void Metronome::PrepareMap(const SongMap& map) {
-  std::vector<PlayedSection> sections = PlayedSections(map, state_.Bpm, state_.BeatsPerMeasure,
-                                                       PatternFor(state_), state_.Subdivisions);
+  map_sections_ = PlayedSections(map, state_.Bpm, state_.BeatsPerMeasure, PatternFor(state_),
+                                 state_.Subdivisions);
+  map_loop_ = map.loop;
+  map_scale_ = 1;
+  PlayMap(0, /*keep_place=*/false);
+}
+
+void Metronome::PlayMap(int32_t bpm, bool keep_place) {
+  std::vector<PlayedSection> sections = map_sections_;
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const bool here = bpm > 0 && i == static_cast<std::size_t>(beat_.Place().section);
+    sections[i].bpm =
+        here ? bpm
+             : TempoIntoRange(static_cast<int32_t>(std::lround(sections[i].bpm * map_scale_)));
+  }
   std::vector<SectionCue> cues =
       cues_.Render(console_, speech_, recorder_, beats_, sections, output_.GetMixer().SampleRate());
-  beat_.SetMap(std::move(sections), std::move(cues), map.loop);
+  beat_.SetMap(std::move(sections), std::move(cues), map_loop_, keep_place);
   if (beat_.HasMap()) state_ = beat_.SectionState(beat_.PlaceSection());
+  map_bpm_ = state_.Bpm;
+}
+
+void Metronome::FollowMapTempo() {
+  if (!beat_.HasMap() || state_.Bpm == map_bpm_ || map_bpm_ <= 0) return;
+  map_scale_ *= static_cast<double>(state_.Bpm) / map_bpm_;
+  // The section about to play takes the tempo exactly when it is the one the key changed.
+  PlayMap(beat_.PlaceSection().bpm == map_bpm_ ? state_.Bpm : 0, /*keep_place=*/true);
 }
 
 void Metronome::StepSection(Key key) {
@@ -84,6 +107,7 @@ void Metronome::StepSection(Key key) {
     speech_.PlayBeep();  // at an end of the map
   } else {
     speech_.WriteSpeakLine(beat_.PlaceSection().name);
+    map_bpm_ = state_.Bpm;
     playing_ = true;
   }
 }

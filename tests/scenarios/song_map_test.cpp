@@ -54,6 +54,34 @@ TEST(SongMap, SectionsChangeOnTheirDownbeatsAfterTheirCues) {
   EXPECT_NE(screen.find("\nRefr\xE3o, 240, compasso de 3\n"), std::string::npos) << screen;
 }
 
+// A tempo key while a map plays changes every section's tempo by the same ratio: Page Up in
+// the Intro at 60 makes it 70, and the Refr\xE3o written at 120 plays, and is cued, at 140.
+TEST(SongMap, ATempoKeyChangesEverySectionByTheSameRatio) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
+  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT",
+             "Mapa|60|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 120\r\n");
+  Scenario scenario({TypeChar(1000, 'n'), PressKey(2500, base::vk::kPrior), TypeChar(13500, 'o'),
+                     TypeChar(14000, 27), TypeChar(15100, 's')},
+                    500);
+  EXPECT_EQ(scenario.Run(), 0);
+  std::vector<int64_t> beats;
+  for (const BeatOnset& onset : scenario.Onsets()) {
+    if (onset.frame >= 2600 * 44100 / 1000 && onset.sound.rfind("padrao", 0) == 0) {
+      beats.push_back(onset.frame);
+    }
+  }
+  ASSERT_EQ(beats.size(), 16u);
+  for (std::size_t i = 1; i < beats.size(); ++i) {
+    EXPECT_TRUE(IsBeatInterval(beats[i] - beats[i - 1], i < 9 ? 70 : 140)) << "beat " << i;
+  }
+  const std::string screen = scenario.Screen().Text();
+  EXPECT_NE(screen.find("\nRefr\xE3o, 140\n"), std::string::npos) << screen;
+  // After the end, the map waits at its start with the new tempos.
+  EXPECT_NE(screen.find("Intro, compasso 1 de 2, M\xFAsica Mapa, 70 BPM"), std::string::npos)
+      << screen;
+}
+
 // Without a voice to render the cues (the screen-reader mode here, a speech service's voice
 // too), each cue is a line written, and said, in the measure before its section.
 TEST(SongMap, CuesNoVoiceRendersAreWrittenInTheMeasureBeforeTheirSection) {
