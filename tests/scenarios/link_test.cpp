@@ -124,11 +124,12 @@ class LinkHut {
   explicit LinkHut(const ScratchDir& dir) : output_(dir / "linkhut.txt") {
     const std::string server = "cadencio-link-" + std::to_string(getpid());
     setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
-    const std::string start = "jackd -n " + server +
+    // One JACK server starts at a time across the tests (see support/jack_server.hpp).
+    const std::string start = "flock -o /tmp/cadencio-jackd-start.lock sh -c \"jackd -n " + server +
                               " -d dummy -r 48000 -p 256 >/dev/null 2>&1 & "
-                              "echo $! > '" +
+                              "echo \\$! > '" +
                               dir / "jackd.pid" + "'; jack_wait -w -t 10 -s " + server +
-                              " >/dev/null";
+                              " >/dev/null\"";
     running_ = std::system(start.c_str()) == 0;
     std::ifstream(dir / "jackd.pid") >> jackd_;
     if (running_) hut_ = popen(("LinkHut > '" + output_ + "' 2>&1").c_str(), "w");

@@ -13,6 +13,7 @@
 #include <jack/midiport.h>
 #include <jack/transport.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,6 +39,9 @@ class JackServer {
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+    // Two servers starting at once (tests run in parallel) can lose each other in JACK's
+    // shared table of servers: one starts at a time, across the test programs.
+    StartLock lock;
     const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
@@ -99,6 +103,19 @@ class JackServer {
   }
 
  private:
+  // A lock on a file of the temporary directory, held while it lives.
+  struct StartLock {
+    StartLock() : fd(open("/tmp/cadencio-jackd-start.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+      if (fd >= 0) flock(fd, LOCK_EX);
+    }
+    ~StartLock() {
+      if (fd >= 0) close(fd);
+    }
+    StartLock(const StartLock&) = delete;
+    StartLock& operator=(const StartLock&) = delete;
+    int fd;
+  };
+
   pid_t pid_ = -1;
   int exit_code_ = 0;
   std::string name_;
