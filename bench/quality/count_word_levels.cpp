@@ -21,19 +21,7 @@ namespace {
 using namespace cadencio;
 
 int Report(const char* name, int speed) {
-  const say::VoiceChoice* voice = say::FindVoice(name);
-  say::ShippedConfig config(voice);
-  if (voice == nullptr || !config.Error().empty()) {
-    std::fprintf(stderr, "%s: %s\n", name, voice ? config.Error().c_str() : "no such voice");
-    return 1;
-  }
-  program::CaptureRig rig(config.DataRoot(), {}, nullptr, say::kCaptureRate);
-  try {
-    rig.speech.InitSpeech(speed, rig.settings.ReadIniString("CADENCIO", "DIRCADENCIO"));
-    if (voice->IsEngine() && !rig.speech.EngineActive()) {
-      std::fprintf(stderr, "%s: the engine did not start\n", name);
-      return 1;
-    }
+  return say::WithCapturedVoice(name, speed, [name](program::CaptureRig& rig) {
     app::CountWords words;
     words.Prepare(rig.console, rig.speech, &rig.parts.recorder, rig.parts.beats, say::kCaptureRate);
     std::printf("%-9s %d", name, rig.speech.Speed());
@@ -47,11 +35,8 @@ int Report(const char* name, int speed) {
       high = std::max(high, level);
     }
     std::printf(" spread %.1f dB\n", high - low);
-  } catch (const frontends::ProgramExit&) {
-    std::fprintf(stderr, "%s: the voice did not open\n", name);
-    return 1;
-  }
-  return 0;
+    return 0;
+  });
 }
 
 }  // namespace

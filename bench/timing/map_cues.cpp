@@ -85,19 +85,7 @@ void Measure(const std::vector<app::PlayedSection>& sections,
 }
 
 int Report(const char* name, int speed) {
-  const say::VoiceChoice* voice = say::FindVoice(name);
-  say::ShippedConfig config(voice);
-  if (voice == nullptr || !config.Error().empty()) {
-    std::fprintf(stderr, "%s: %s\n", name, voice ? config.Error().c_str() : "no such voice");
-    return 1;
-  }
-  program::CaptureRig rig(config.DataRoot(), {}, nullptr, say::kCaptureRate);
-  try {
-    rig.speech.InitSpeech(speed, rig.settings.ReadIniString("CADENCIO", "DIRCADENCIO"));
-    if (voice->IsEngine() && !rig.speech.EngineActive()) {
-      std::fprintf(stderr, "%s: the engine did not start\n", name);
-      return 1;
-    }
+  return say::WithCapturedVoice(name, speed, [name](program::CaptureRig& rig) {
     Tally tally;
     app::SectionCues renderer;
     for (int bpm : kTempos) {
@@ -116,11 +104,8 @@ int Report(const char* name, int speed) {
     std::printf("%-9s %d  whole %3d  name %3d  none %3d  late %d  least margin %6.1f ms\n", name,
                 rig.speech.Speed(), tally.whole, tally.name, tally.none, tally.late,
                 tally.least_ms);
-  } catch (const frontends::ProgramExit&) {
-    std::fprintf(stderr, "%s: the voice did not open\n", name);
-    return 1;
-  }
-  return 0;
+    return 0;
+  });
 }
 
 }  // namespace

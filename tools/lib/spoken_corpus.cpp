@@ -168,4 +168,26 @@ std::vector<int16_t> SpeakWordsOfText(const std::string& data_root, int speed,
   return take.samples;
 }
 
+int WithCapturedVoice(const char* name, int speed,
+                      const std::function<int(program::CaptureRig& rig)>& measure) {
+  const VoiceChoice* voice = FindVoice(name);
+  ShippedConfig config(voice);
+  if (voice == nullptr || !config.Error().empty()) {
+    std::fprintf(stderr, "%s: %s\n", name, voice ? config.Error().c_str() : "no such voice");
+    return 1;
+  }
+  program::CaptureRig rig(config.DataRoot(), {}, nullptr, kCaptureRate);
+  try {
+    rig.speech.InitSpeech(speed, rig.settings.ReadIniString("CADENCIO", "DIRCADENCIO"));
+    if (voice->IsEngine() && !rig.speech.EngineActive()) {
+      std::fprintf(stderr, "%s: the engine did not start\n", name);
+      return 1;
+    }
+    return measure(rig);
+  } catch (const frontends::ProgramExit&) {
+    std::fprintf(stderr, "%s: the voice did not open\n", name);
+    return 1;
+  }
+}
+
 }  // namespace cadencio::say

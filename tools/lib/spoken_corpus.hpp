@@ -6,10 +6,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "speech/speech_events.hpp"
+
+namespace cadencio::program {
+class CaptureRig;
+}  // namespace cadencio::program
 
 namespace cadencio::say {
 
@@ -78,5 +83,11 @@ SpokenTake SpeakTexts(const std::string& data_root, int speed,
 // measured; empty when speech did not start.
 std::vector<int16_t> SpeakWordsOfText(const std::string& data_root, int speed,
                                       const std::string& text, bool engine = false);
+
+// Runs `measure` on a capture rig that speaks with the voice named `name` (FindVoice) at
+// `speed`, as the shipped configuration chooses it; when the voice or its engine does not start,
+// says why on standard error. The exit code: `measure`'s, or 1.
+int WithCapturedVoice(const char* name, int speed,
+                      const std::function<int(program::CaptureRig& rig)>& measure);
 
 }  // namespace cadencio::say
