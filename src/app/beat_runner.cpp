@@ -103,7 +103,7 @@ audio::BeatRule BeatRunner::MakeMapRule(bool count_in) {
     // Counting the measures says them in place of the layer's notes as of the beats.
     rule.count_layer = rule.count_layer && !state_.CountMeasures;
     for (std::size_t n = 0; n < rule.measure_word.size(); ++n) {
-      rule.measure_word[n] = count_words_.Word(static_cast<int>(n) + 1);
+      rule.measure_word[n] = count_words_.MeasureNumber(static_cast<int>(n) + 1);
     }
     chain_.push_back(rule);
   }

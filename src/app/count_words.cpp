@@ -128,8 +128,35 @@ void CountWords::Prepare(console::Console& console, speech::SpeechFrontEnd& spee
   }
 }
 
+void CountWords::PrepareMeasures(console::Console& console, speech::SpeechFrontEnd& speech,
+                                 audio::WaveOutRecorder* recorder, audio::BeatChannel& beats,
+                                 int rate, int last) {
+  if (measures_speed_ != speech.Speed()) measure_words_ = {};
+  measures_speed_ = speech.Speed();
+  if (recorder == nullptr || !speech.SpeechRecordable()) return;
+  const bool slowed = speech.Speed() > kMaxCountSpeed;
+  if (slowed) speech.LoadSynthSettings(kMaxCountSpeed);
+  for (int n = kCountWords + 1; n <= std::min(last, audio::kMaxMeasureWords); ++n) {
+    const audio::Sound*& kept = measure_words_[static_cast<std::size_t>(n - kCountWords - 1)];
+    if (kept != nullptr) continue;
+    audio::Sound word = RenderWord(speech, *recorder, std::to_string(n).c_str(), rate);
+    // A key cuts the rendering short: the words rendered so far are kept.
+    if (console.KeyPressed() || word.FrameCount() == 0) break;
+    LevelWord(word);
+    kept = beats.Keep("count:" + std::to_string(n), std::move(word));
+  }
+  if (slowed) speech.LoadSynthSettings(speech.Speed());
+}
+
 const audio::Sound* CountWords::Word(int n) const {
   return n >= 1 && n <= kCountWords ? words_[n - 1] : nullptr;
+}
+
+const audio::Sound* CountWords::MeasureNumber(int n) const {
+  if (n > kCountWords && n <= audio::kMaxMeasureWords) {
+    return measure_words_[static_cast<std::size_t>(n - kCountWords - 1)];
+  }
+  return Word(n);
 }
 
 }  // namespace cadencio::app

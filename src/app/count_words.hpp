@@ -1,4 +1,5 @@
-// The words that count the beats aloud, "um" to "nove". They are rendered once by the voice the
+// The words that count the beats aloud, "um" to "nove" (and a song map's measures, on to the
+// longest section's last). They are rendered once by the voice the
 // user hears (recorded, espeak-ng or the built-in TTS, at the current speed or the normal one
 // when that is faster) into sounds of the beat channel's bank, trimmed so that each starts with
 // its first sound and can be placed on its beat's frame, each long enough to be heard as a word
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "audio/beat_channel.hpp"
+#include "audio/beat_pattern.hpp"
 #include "audio/wave_out/wave_out_recorder.hpp"
 #include "console/console.hpp"
 #include "speech/speech_front_end.hpp"
@@ -28,13 +30,23 @@ class CountWords {
   // cuts the rendering leaves the recordings until the next call. `rate` is the stream's.
   void Prepare(console::Console& console, speech::SpeechFrontEnd& speech,
                audio::WaveOutRecorder* recorder, audio::BeatChannel& beats, int rate);
+  // The words that count measures past the ninth ("10" as the voice says it), from the tenth
+  // to `last` (at most audio::kMaxMeasureWords), rendered like the others when not yet rendered
+  // at the voice's current speed; none without a recorder (the recordings stop at nine).
+  void PrepareMeasures(console::Console& console, speech::SpeechFrontEnd& speech,
+                       audio::WaveOutRecorder* recorder, audio::BeatChannel& beats, int rate,
+                       int last);
   // The word of beat `n` (1-based), or null when there is none.
   const audio::Sound* Word(int n) const;
+  // The word of measure `n` (1-based): the beat's words up to nine, then the measures'.
+  const audio::Sound* MeasureNumber(int n) const;
   // The speech speed of the last Prepare (0 before any).
   int PreparedSpeed() const { return prepared_speed_; }
 
  private:
   std::array<const audio::Sound*, kCountWords> words_{};
+  std::array<const audio::Sound*, audio::kMaxMeasureWords - kCountWords> measure_words_{};
+  int measures_speed_ = 0;  // the speed the measures' words were rendered at
   bool rendered_ = false;
   int prepared_speed_ = 0;
 };

@@ -62,8 +62,15 @@ void Metronome::ChangeTrainer(Key) {
 }
 
 void Metronome::PrepareCountWords() {
+  const int rate = output_.GetMixer().SampleRate();
   if (state_.CountAloud || state_.CountIn || state_.CountMeasures) {
-    count_words_.Prepare(console_, speech_, recorder_, beats_, output_.GetMixer().SampleRate());
+    count_words_.Prepare(console_, speech_, recorder_, beats_, rate);
+  }
+  // Counting measures says as many as the map's longest section has.
+  int longest = 0;
+  for (const PlayedSection& section : map_sections_) longest = std::max(longest, section.measures);
+  if (state_.CountMeasures && longest > kCountWords) {
+    count_words_.PrepareMeasures(console_, speech_, recorder_, beats_, rate, longest);
   }
 }
 

@@ -64,8 +64,8 @@ void Metronome::LoadSong(int index) {
     state_.StopTrainer();
     Say("CATREDES", 1);
   }
-  PrepareCountWords();
   PrepareMap(set_list_->list.At(index).map);
+  PrepareCountWords();
   playing_ = true;
   count_in_due_ = state_.CountIn;
 }

@@ -99,7 +99,7 @@ PatternNote PatternCursor::Note() const {
   if (!says_beats || CueCovers(Frame())) return {sounds.sound, nullptr};
   if (!rule_.count_measures) return {sounds.sound, Word(beat)};
   const int64_t counted = SectionMeasure();
-  const bool said = beat == 0 && counted < kMaxPatternBeats;
+  const bool said = beat == 0 && counted < kMaxMeasureWords;
   return {sounds.sound, said ? rule_.measure_word[static_cast<std::size_t>(counted)] : nullptr};
 }
 

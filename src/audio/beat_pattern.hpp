@@ -28,6 +28,8 @@ int64_t ScheduleFrame(int64_t note, int parts, int32_t bpm, int64_t rate);
 
 // Beats a measure of the pattern can hold, and notes of the second layer.
 inline constexpr int kMaxPatternBeats = 16;
+// Measures of a section that counting the measures aloud can say.
+inline constexpr int kMaxMeasureWords = 32;
 inline constexpr int kMaxLayerNotes = 9;
 
 struct BeatRule {
@@ -80,7 +82,7 @@ struct BeatRule {
   // Counting the measures of the section instead of the beats: the n-th word on the first beat
   // of its n-th measure (none past the last word).
   bool count_measures = false;
-  std::array<const Sound*, kMaxPatternBeats> measure_word{};
+  std::array<const Sound*, kMaxMeasureWords> measure_word{};
   // The feel: with 2 notes to the beat, the second lies swing_num / swing_den of the beat after
   // the beat (1/2: straight); with 3, `shuffle` leaves the middle one out.
   int swing_num = 1;

@@ -82,6 +82,32 @@ TEST(SongMap, ATempoKeyChangesEverySectionByTheSameRatio) {
       << screen;
 }
 
+// Counting the measures goes on past nine, as far as the longest section: a Verso of 12
+// measures at 240 hears "10", "11" and "12" on its last downbeats.
+TEST(SongMap, CountingTheMeasuresGoesOnPastNine) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
+      << "[TRADUTOR]\nSAPI=S\nVELOCIDADE=3\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n"
+      << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
+  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT", "Mapa|240|4\r\n> Verso 12\r\n");
+  Scenario scenario(
+      {TypeChar(1000, 'n'), TypeChar(1100, 'q'), TypeChar(16000, 27), TypeChar(17100, 's')}, 500);
+  EXPECT_EQ(scenario.Run(), 0);
+  std::vector<std::string> words;
+  std::vector<int64_t> downbeats, word_frames;
+  for (const BeatOnset& onset : scenario.Onsets()) {
+    if (onset.sound.rfind("count:", 0) == 0) {
+      words.push_back(onset.sound.substr(0, onset.sound.find('#')));
+      word_frames.push_back(onset.frame);
+    }
+    if (onset.sound.rfind("padrao1", 0) == 0) downbeats.push_back(onset.frame);
+  }
+  ASSERT_GE(words.size(), 12u);
+  const std::vector<std::string> last(words.end() - 4, words.end());
+  EXPECT_EQ(last, (std::vector<std::string>{"count:9", "count:10", "count:11", "count:12"}));
+  EXPECT_EQ(word_frames.back(), downbeats.back()) << "on the downbeat";
+}
+
 // Without a voice to render the cues (the screen-reader mode here, a speech service's voice
 // too), each cue is a line written, and said, in the measure before its section.
 TEST(SongMap, CuesNoVoiceRendersAreWrittenInTheMeasureBeforeTheirSection) {
