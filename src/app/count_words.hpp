@@ -1,10 +1,10 @@
-// The words that count the beats aloud, "um" to "nove" (and a song map's measures, on to the
-// longest section's last). They are rendered once by the voice the
-// user hears (recorded, espeak-ng or the built-in TTS, at the current speed or the normal one
-// when that is faster) into sounds of the beat channel's bank, trimmed so that each starts with
-// its first sound and can be placed on its beat's frame, each long enough to be heard as a word
-// and all at one level. A voice whose sound does not pass through the program (the speech
-// service) leaves the count recordings of the prompt directory.
+// The words that count the beats aloud, "um" to "nove" (and a song map's measures, on to its
+// longest section's last). They are rendered once by the voice the user hears (recorded,
+// espeak-ng or the built-in TTS, at the current speed or the normal one when that is faster)
+// into sounds of the beat channel's bank, trimmed so that each starts with its first sound and
+// can be placed on its beat's frame, each long enough to be heard as a word and all at one
+// level. A voice whose sound does not pass through the program (the speech service) leaves the
+// count recordings of the prompt directory.
 #pragma once
 
 #include <array>
