@@ -216,7 +216,7 @@ void Metronome::RunMainLoop() {
   count_in_due_ = state_.CountIn;
   for (;;) {
     if (TakeTapTempo()) link_.OfferTempo(state_.Bpm);
-    FollowMapTempo();
+    FollowMapSettings();
     if (playing_ && !console_.KeyPressed() &&
         beat_.PlayUntilKey(std::exchange(count_in_due_, false))) {
       // The song's map came to its end (said), or the session stopped.

@@ -156,8 +156,9 @@ class Metronome {
   // The song's map (none: the settings' beat), its cues rendered, played from its start.
   void PrepareMap(const SongMap& map);
   // A tempo set by a key while a map plays (Up, Down, F6, taps) changes the map: every section's
-  // tempo takes the same ratio, and the cues say the new tempos.
-  void FollowMapTempo();
+  // tempo takes the same ratio, and the cues say the new tempos. A new speech speed renders the
+  // cues again at it.
+  void FollowMapSettings();
   // The map's sections at map_scale_ times their written tempos (the section at the place at
   // `bpm` when it is not 0), their cues rendered, handed to the beat; from the map's start or
   // from its place.
@@ -197,6 +198,7 @@ class Metronome {
   bool map_loop_ = false;
   double map_scale_ = 1;  // the tempos played to those written
   int32_t map_bpm_ = 0;   // the tempo the map left before the last key
+  int map_speed_ = 0;     // the speech speed its cues were rendered at
   bool jack_wanted_ = false;
 };
 

@@ -91,13 +91,18 @@ void Metronome::PlayMap(int32_t bpm, bool keep_place) {
   beat_.SetMap(std::move(sections), std::move(cues), map_loop_, keep_place);
   if (beat_.HasMap()) state_ = beat_.SectionState(beat_.PlaceSection());
   map_bpm_ = state_.Bpm;
+  map_speed_ = speech_.Speed();
 }
 
-void Metronome::FollowMapTempo() {
-  if (!beat_.HasMap() || state_.Bpm == map_bpm_ || map_bpm_ <= 0) return;
-  map_scale_ *= static_cast<double>(state_.Bpm) / map_bpm_;
-  // The section about to play takes the tempo exactly when it is the one the key changed.
-  PlayMap(beat_.PlaceSection().bpm == map_bpm_ ? state_.Bpm : 0, /*keep_place=*/true);
+void Metronome::FollowMapSettings() {
+  if (!beat_.HasMap()) return;
+  if (state_.Bpm != map_bpm_ && map_bpm_ > 0) {
+    map_scale_ *= static_cast<double>(state_.Bpm) / map_bpm_;
+    // The section about to play takes the tempo exactly when it is the one the key changed.
+    PlayMap(beat_.PlaceSection().bpm == map_bpm_ ? state_.Bpm : 0, /*keep_place=*/true);
+  } else if (map_speed_ != speech_.Speed()) {
+    PlayMap(0, /*keep_place=*/true);  // the cues at the new speed
+  }
 }
 
 void Metronome::StepSection(Key key) {

@@ -82,6 +82,28 @@ TEST(SongMap, ATempoKeyChangesEverySectionByTheSameRatio) {
       << screen;
 }
 
+// A new speech speed renders the map's cues again at it: Ctrl+F4 and 5 in F6's tempo field,
+// the tempo kept.
+TEST(SongMap, TheCuesFollowTheSpeechSpeed) {
+  TempDataRoot data;
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
+      << "[TRADUTOR]\nSAPI=S\nVELOCIDADE=3\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n"
+      << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
+  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT",
+             "Mapa|120|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 240\r\n");
+  Scenario scenario({TypeChar(1000, 'n'), PressKey(1500, base::vk::F(6)),
+                     PressKey(1600, base::vk::F(4), true), TypeChar(1650, '5'), TypeChar(1700, 13),
+                     TypeChar(1800, 'q'), TypeChar(9000, 27), TypeChar(10100, 's')},
+                    500);
+  EXPECT_EQ(scenario.Run(), 0);
+  std::vector<std::string> cues;
+  for (const BeatOnset& onset : scenario.Onsets()) {
+    if (onset.sound.rfind("cue:", 0) == 0) cues.push_back(onset.sound);
+  }
+  ASSERT_EQ(cues.size(), 1u) << scenario.Screen().Text();
+  EXPECT_EQ(cues[0].rfind("cue:5:Refr\xE3o, 240", 0), 0u) << cues[0];
+}
+
 // Counting the measures goes on past nine, as far as the longest section: a Verso of 12
 // measures at 240 hears "10", "11" and "12" on its last downbeats.
 TEST(SongMap, CountingTheMeasuresGoesOnPastNine) {
