@@ -15,25 +15,46 @@
 namespace cadencio::testing {
 namespace {
 
+// The espeak-ng voice, which renders the cues.
+constexpr char kEspeak[] = "[TRADUTOR]\nSAPI=S\nVELOCIDADE=3\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n";
+
+// Settings that start the beat at once (after `before`, with `cadencio` among its own lines),
+// and a set list of one song (its line and its map's lines).
+std::string WriteSong(const TempDataRoot& data, const std::string& song,
+                      const std::string& before = "", const std::string& cadencio = "") {
+  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << before << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n"
+                                                  << cadencio;
+  const std::string path = data.ConfigDir() + "/REPERTORIO.TXT";
+  WriteBytes(path, song);
+  return path;
+}
+
+// The onsets whose sound's name begins with `prefix`, from frame `from` on.
+std::vector<BeatOnset> OnsetsOf(const Scenario& scenario, const std::string& prefix,
+                                int64_t from = 0) {
+  std::vector<BeatOnset> found;
+  for (const BeatOnset& onset : scenario.Onsets()) {
+    if (onset.frame >= from && onset.sound.rfind(prefix, 0) == 0) found.push_back(onset);
+  }
+  return found;
+}
+
+std::vector<int64_t> FramesOf(const std::vector<BeatOnset>& onsets) {
+  std::vector<int64_t> frames;
+  for (const BeatOnset& onset : onsets) frames.push_back(onset.frame);
+  return frames;
+}
+
 TEST(SongMap, SectionsChangeOnTheirDownbeatsAfterTheirCues) {
   TempDataRoot data;
-  // espeak-ng renders the cues.
-  std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
-      << "[TRADUTOR]\nSAPI=S\nVELOCIDADE=3\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n"
-      << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
-  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT",
-             "Mapa|60|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 240 em 3\r\n");
+  WriteSong(data, "Mapa|60|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 240 em 3\r\n", kEspeak);
   Scenario scenario({TypeChar(1000, 'n'), TypeChar(16000, 'o'), TypeChar(17000, 'x'),
                      TypeChar(22000, 27), TypeChar(23100, 's')},
                     500);
   EXPECT_EQ(scenario.Run(), 0);
-  std::vector<int64_t> beats;
-  std::vector<BeatOnset> cues;
-  for (const BeatOnset& onset : scenario.Onsets()) {
-    if (onset.frame < 44100) continue;  // the beat before the song
-    if (onset.sound.rfind("padrao", 0) == 0) beats.push_back(onset.frame);
-    if (onset.sound.rfind("cue:", 0) == 0) cues.push_back(onset);
-  }
+  // From the song on (the beat before it left out).
+  const std::vector<int64_t> beats = FramesOf(OnsetsOf(scenario, "padrao", 44100));
+  const std::vector<BeatOnset> cues = OnsetsOf(scenario, "cue:", 44100);
   // The whole map, then the Refrão again after x: 8 beats at 60, 6 at 240, and 6 more.
   ASSERT_EQ(beats.size(), 20u);
   for (std::size_t i = 1; i < 14; ++i) {
@@ -58,19 +79,12 @@ TEST(SongMap, SectionsChangeOnTheirDownbeatsAfterTheirCues) {
 // the Intro at 60 makes it 70, and the Refr\xE3o written at 120 plays, and is cued, at 140.
 TEST(SongMap, ATempoKeyChangesEverySectionByTheSameRatio) {
   TempDataRoot data;
-  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
-  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT",
-             "Mapa|60|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 120\r\n");
+  WriteSong(data, "Mapa|60|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 120\r\n");
   Scenario scenario({TypeChar(1000, 'n'), PressKey(2500, base::vk::kPrior), TypeChar(13500, 'o'),
                      TypeChar(14000, 27), TypeChar(15100, 's')},
                     500);
   EXPECT_EQ(scenario.Run(), 0);
-  std::vector<int64_t> beats;
-  for (const BeatOnset& onset : scenario.Onsets()) {
-    if (onset.frame >= 2600 * 44100 / 1000 && onset.sound.rfind("padrao", 0) == 0) {
-      beats.push_back(onset.frame);
-    }
-  }
+  const std::vector<int64_t> beats = FramesOf(OnsetsOf(scenario, "padrao", 2600 * 44100 / 1000));
   ASSERT_EQ(beats.size(), 16u);
   for (std::size_t i = 1; i < beats.size(); ++i) {
     EXPECT_TRUE(IsBeatInterval(beats[i] - beats[i - 1], i < 9 ? 70 : 140)) << "beat " << i;
@@ -86,44 +100,31 @@ TEST(SongMap, ATempoKeyChangesEverySectionByTheSameRatio) {
 // the tempo kept.
 TEST(SongMap, TheCuesFollowTheSpeechSpeed) {
   TempDataRoot data;
-  std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
-      << "[TRADUTOR]\nSAPI=S\nVELOCIDADE=3\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n"
-      << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
-  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT",
-             "Mapa|120|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 240\r\n");
+  WriteSong(data, "Mapa|120|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 240\r\n", kEspeak);
   Scenario scenario({TypeChar(1000, 'n'), PressKey(1500, base::vk::F(6)),
                      PressKey(1600, base::vk::F(4), true), TypeChar(1650, '5'), TypeChar(1700, 13),
                      TypeChar(1800, 'q'), TypeChar(9000, 27), TypeChar(10100, 's')},
                     500);
   EXPECT_EQ(scenario.Run(), 0);
-  std::vector<std::string> cues;
-  for (const BeatOnset& onset : scenario.Onsets()) {
-    if (onset.sound.rfind("cue:", 0) == 0) cues.push_back(onset.sound);
-  }
+  const std::vector<BeatOnset> cues = OnsetsOf(scenario, "cue:");
   ASSERT_EQ(cues.size(), 1u) << scenario.Screen().Text();
-  EXPECT_EQ(cues[0].rfind("cue:5:Refr\xE3o, 240", 0), 0u) << cues[0];
+  EXPECT_EQ(cues[0].sound.rfind("cue:5:Refr\xE3o, 240", 0), 0u) << cues[0].sound;
 }
 
 // Counting the measures goes on past nine, as far as the longest section: a Verso of 12
 // measures at 240 hears "10", "11" and "12" on its last downbeats.
 TEST(SongMap, CountingTheMeasuresGoesOnPastNine) {
   TempDataRoot data;
-  std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
-      << "[TRADUTOR]\nSAPI=S\nVELOCIDADE=3\n[SERVFALA]\nTIPOSAPI=4\nVOZ=1\n"
-      << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
-  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT", "Mapa|240|4\r\n> Verso 12\r\n");
+  WriteSong(data, "Mapa|240|4\r\n> Verso 12\r\n", kEspeak);
   Scenario scenario(
       {TypeChar(1000, 'n'), TypeChar(1100, 'q'), TypeChar(16000, 27), TypeChar(17100, 's')}, 500);
   EXPECT_EQ(scenario.Run(), 0);
   std::vector<std::string> words;
-  std::vector<int64_t> downbeats, word_frames;
-  for (const BeatOnset& onset : scenario.Onsets()) {
-    if (onset.sound.rfind("count:", 0) == 0) {
-      words.push_back(onset.sound.substr(0, onset.sound.find('#')));
-      word_frames.push_back(onset.frame);
-    }
-    if (onset.sound.rfind("padrao1", 0) == 0) downbeats.push_back(onset.frame);
+  for (const BeatOnset& word : OnsetsOf(scenario, "count:")) {
+    words.push_back(word.sound.substr(0, word.sound.find('#')));
   }
+  const std::vector<int64_t> word_frames = FramesOf(OnsetsOf(scenario, "count:"));
+  const std::vector<int64_t> downbeats = FramesOf(OnsetsOf(scenario, "padrao1"));
   ASSERT_GE(words.size(), 12u);
   const std::vector<std::string> last(words.end() - 4, words.end());
   EXPECT_EQ(last, (std::vector<std::string>{"count:9", "count:10", "count:11", "count:12"}));
@@ -134,19 +135,12 @@ TEST(SongMap, CountingTheMeasuresGoesOnPastNine) {
 // too), each cue is a line written, and said, in the measure before its section.
 TEST(SongMap, CuesNoVoiceRendersAreWrittenInTheMeasureBeforeTheirSection) {
   TempDataRoot data;
-  std::ofstream(data.ConfigDir() + "/AUDIRA.INI")
-      << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\nLEITORDETELA=S\n";
-  WriteBytes(data.ConfigDir() + "/REPERTORIO.TXT",
-             "Mapa|60|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 240 em 3\r\n");
+  WriteSong(data, "Mapa|60|4\r\n> Intro 2\r\n> Refr\xE3o 2 a 240 em 3\r\n", "", "LEITORDETELA=S\n");
   Scenario scenario({TypeChar(1000, 'n'), TypeChar(14000, 27), TypeChar(15100, 's')}, 500,
                     base::VirtualClock::kDefaultStart, /*plain_lines=*/true);
   EXPECT_EQ(scenario.Run(), 0);
-  std::vector<int64_t> beats_ms;
-  for (const BeatOnset& onset : scenario.Onsets()) {
-    if (onset.frame >= 44100 && onset.sound.rfind("padrao", 0) == 0) {
-      beats_ms.push_back(onset.frame * 1000 / 44100);
-    }
-  }
+  std::vector<int64_t> beats_ms = FramesOf(OnsetsOf(scenario, "padrao", 44100));
+  for (int64_t& at : beats_ms) at = at * 1000 / 44100;
   ASSERT_GE(beats_ms.size(), 9u);
   int64_t cue_ms = -1;
   for (const speech::SpeechEvent& event : scenario.Spoken()) {
@@ -183,9 +177,8 @@ TEST(SongMap, TheMapEditorsKeysSayEachChangeAndWriteIt) {
       {0, 27, false, nullptr, "OK, retornando ao repert\xF3rio\n1, Tema, 120, quatern\xE1rio"},
   };
   TempDataRoot data;
-  std::ofstream(data.ConfigDir() + "/AUDIRA.INI") << "[CADENCIO]\nBPM=100\nCOMPASSO=Q\n";
-  const std::string path = data.ConfigDir() + "/REPERTORIO.TXT";
-  WriteBytes(path, "Tema|120|4|4222|1\r\n> Intro 4\r\nOutra|90|3|422|1\r\n");
+  const std::string path =
+      WriteSong(data, "Tema|120|4|4222|1\r\n> Intro 4\r\nOutra|90|3|422|1\r\n");
   Script script = {TypeChar(1000, 'l')};
   int64_t at = 3000;
   for (const Step& step : steps) {
