@@ -80,9 +80,7 @@ audio::BeatRule BeatRunner::MakeRule(const MetronomeState& state, bool count_in)
 
 MetronomeState BeatRunner::SectionState(const PlayedSection& section) const {
   MetronomeState state = state_;
-  state.Bpm = section.bpm;
-  state.BpmText = std::to_string(section.bpm);
-  state.BeatPeriodMs = BeatPeriodMs(section.bpm);
+  state.SetTempo(section.bpm);
   state.BeatsPerMeasure = section.beats;
   state.Accents = section.accents;
   state.Subdivisions = section.notes_per_beat;
@@ -272,9 +270,7 @@ void BeatRunner::FollowSteps(int64_t frame) {
 }
 
 void BeatRunner::TakeTempo(int32_t bpm) {
-  state_.Bpm = bpm;
-  state_.BpmText = std::to_string(state_.Bpm);
-  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+  state_.SetTempo(bpm);
 }
 
 void BeatRunner::SayTempo() {

@@ -451,11 +451,9 @@ void Metronome::ChangeTempo(Key key) {
       state_.Bpm -= 10;
       break;
   }
-  state_.Bpm = TempoIntoRange(state_.Bpm);
+  state_.SetTempo(TempoIntoRange(state_.Bpm));
   beat_.ShowTempoAndMeasure();
   // The new tempo is only said, not written: the status shows it.
-  state_.BpmText = std::to_string(state_.Bpm);
-  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
   const char* end = RangeEnd(state_.Bpm, link_.LowestBpm(kMinBpm), kMaxBpm);
   speech_.ShowSpoken(state_.BpmText + " BPM" + (end ? MessageText(end) : ""));
   speech_.SpeakText(state_.BpmText);

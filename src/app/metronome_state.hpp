@@ -62,6 +62,8 @@ struct MetronomeState {
   // 0 while it has not been measured.
   double LatencyMs = -1;
   bool LinkOn = false;  // the tempo, beats and start and stop are shared through Ableton Link
+  // The tempo, with its text and its beat period.
+  void SetTempo(int32_t bpm);
   bool TrainerOn() const { return TrainerTarget > 0; }
   void StopTrainer() { TrainerTarget = TrainerStep = TrainerEvery = 0; }
 };
@@ -106,5 +108,11 @@ constexpr const char* RangeEnd(int32_t value, int32_t low, int32_t high) {
 // x87 extended format (64-bit significand), and the product is truncated. The rounding of 1/Bpm
 // makes 125, 250 and 500 BPM give one millisecond less than 60000/Bpm.
 int32_t BeatPeriodMs(int32_t bpm);
+
+inline void MetronomeState::SetTempo(int32_t bpm) {
+  Bpm = bpm;
+  BpmText = std::to_string(bpm);
+  BeatPeriodMs = app::BeatPeriodMs(bpm);
+}
 
 }  // namespace cadencio::app

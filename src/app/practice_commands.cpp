@@ -80,9 +80,7 @@ void Metronome::Tap(Key) {
 
 bool Metronome::TakeTapTempo() {
   if (!taps_.Stopped(clock_.NowMs())) return false;
-  state_.Bpm = TempoIntoRange(taps_.TakeBpm());
-  state_.BpmText = std::to_string(state_.Bpm);
-  state_.BeatPeriodMs = BeatPeriodMs(state_.Bpm);
+  state_.SetTempo(TempoIntoRange(taps_.TakeBpm()));
   SayValue("CAVALBPM", state_.Bpm);
   return true;
 }

@@ -219,9 +219,7 @@ Song SongFromState(const MetronomeState& state, const std::string& name) {
 
 void ApplySong(const Song& song, MetronomeState& state) {
   state.Song = song.name;
-  state.Bpm = song.bpm;
-  state.BpmText = std::to_string(song.bpm);
-  state.BeatPeriodMs = BeatPeriodMs(song.bpm);
+  state.SetTempo(song.bpm);
   state.BeatsPerMeasure = song.beats_per_measure;
   state.Accents = song.accents;
   state.Subdivisions = song.notes_per_beat;
