@@ -146,7 +146,8 @@ bool ReadMoney(std::string_view text, std::size_t& pos, std::string& out) {
   return false;
 }
 
-// dd/mm/yyyy, dd/mm/yy, or dd/mm with both parts of two digits.
+// dd/mm/yyyy, dd/mm/yy, dd/mm with both parts of two digits, or any d/m after "dia" ("dia
+// 7/9": the day names it a date, where alone it would be a fraction).
 bool ReadDate(std::string_view text, std::size_t& pos, std::string& out) {
   std::size_t p = pos;
   const std::optional<int> day = ReadSmall(text, p, 31, false);
@@ -166,8 +167,11 @@ bool ReadDate(std::string_view text, std::size_t& pos, std::string& out) {
     if ((length != 2 && length != 4) || IsDigit(CharAt(text, q))) return false;
     year = " de " + CardinalWordsTrimmed(value);
     p = q;
-  } else if (short_day || short_month || CharAt(text, p) == '/') {
-    return false;  // 1/2 is a fraction, not a date
+  } else if (CharAt(text, p) == '/') {
+    return false;
+  } else if (short_day || short_month) {
+    const std::string before = base::LowerCase1252(WordBefore(text, pos));
+    if (before != "dia" && before != "dias") return false;  // 1/2 is a fraction, not a date
   }
   if (!EndsWord(text, p)) return false;
   out += (*day == 1 ? std::string("primeiro") : CardinalWordsTrimmed(static_cast<uint64_t>(*day))) +

@@ -257,6 +257,7 @@ TEST(NormaliseText, FormsReadAsWholes) {
       {"1/5/26", "primeiro de maio de vinte e seis ", "the first day, a two-digit year"},
       {"25/12", "vinte e cinco de dezembro ", "two parts of two digits"},
       {"1/2", "um meio ", "a fraction is no date"},
+      {"dia 7/9", "dia sete de setembro ", "after dia a short date is a date"},
       {"31/13/2020", "trinta e um  barra treze  barra dois mil e vinte ", "no month 13"},
       {"14h30", "quatorze horas e trinta minutos ", "hours and minutes"},
       {"1h", "uma hora ", "hora is feminine"},
