@@ -392,10 +392,22 @@ bool ReadRomanNumeral(std::string_view text, std::size_t& pos, std::string& out)
   for (std::string_view word : kCardinalRomanAfter) cardinal |= before == Cp1252(word);
   const bool by_century = before == century || before == centuries || after == century;
   if (!cardinal && !by_century && !IsCapitalised(WordBefore(text, pos))) return false;
-  const auto number = static_cast<uint64_t>(*value);
-  out += !cardinal && number <= 10 ? OrdinalWords(number, Gender::kMasculine)
-                                   : CardinalWordsTrimmed(number);
+  auto words = [&](uint64_t number) {
+    return !cardinal && number <= 10 ? OrdinalWords(number, Gender::kMasculine)
+                                     : CardinalWordsTrimmed(number);
+  };
+  out += words(static_cast<uint64_t>(*value));
   pos = end;
+  // Centuries joined by an en dash are a range: "séculos XV–XVI", quinze a dezesseis.
+  if (by_century && CharAt(text, end) == '\x96') {
+    std::size_t last = end + 1;
+    while (last < text.size() && IsInLetterSet(text[last])) ++last;
+    const std::optional<int> second = RomanValue(text.substr(end + 1, last - end - 1));
+    if (second && *second > *value && EndsWord(text, last)) {
+      out += " a " + words(static_cast<uint64_t>(*second));
+      pos = last;
+    }
+  }
   return true;
 }
 

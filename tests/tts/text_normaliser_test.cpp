@@ -274,6 +274,7 @@ TEST(NormaliseText, FormsReadAsWholes) {
       {W("N° 12"), W("número doze "), "with the degree sign"},
       {W("século XXI"), W("século vinte e um"), "a century above ten is a cardinal"},
       {W("século V"), W("século quinto"), "a century up to ten is an ordinal"},
+      {W("séculos XV–XVI e"), W("séculos quinze a dezesseis e"), "a range of centuries"},
       {"Pedro II", "Pedro segundo", "a name and its ordinal"},
       {"Bento XVI", "Bento dezesseis", "above ten a cardinal"},
       {W("Capítulo IV"), W("Capítulo quatro"), "chapters take cardinals"},
