@@ -47,6 +47,11 @@ constexpr Pair kPairs[] = {
     {"O andamento é rápido", "third-to-last"},
     {"Ela comprou a lâmpada", "third-to-last"},
     {"Ele ouviu o pássaro", "third-to-last"},
+    // Last words whose stress the recorded voice's translator leaves unmarked.
+    {"Ele vem", "last"},
+    {"Ele caiu", "last"},
+    {"Você viu ele", "second-to-last"},
+    {"Ela sabe", "second-to-last"},
     // The program's own yes/no questions.
     {"Confirma o fim do programa", "second-to-last"},
     {"Deseja assumir esse modelo como padrão", "last"},

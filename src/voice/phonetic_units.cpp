@@ -1,6 +1,8 @@
 // The aufonrec module's reading of a phonetic string: units, syllables and piece names.
 #include "voice/phonetic_units.hpp"
 
+#include <cstdint>
+
 namespace cadencio::voice {
 namespace {
 
@@ -161,15 +163,32 @@ bool IsStressedSyllable(std::string_view syllable) {
   return false;
 }
 
-std::size_t StressedSyllableCount(std::string_view phonetic) {
-  std::size_t count = 0;
+std::size_t QuestionTailSyllable(std::string_view phonetic, bool no_pauses) {
+  std::size_t index = 0;
+  std::size_t tail = SIZE_MAX;
+  std::size_t word_first = SIZE_MAX;  // of the word being read, once it holds a syllable
+  std::size_t word_stressed = SIZE_MAX;
+  bool new_word = true;
   for (std::size_t pos = 0; pos < phonetic.size();) {
-    const ScannedUnit unit = ScanNextUnit(phonetic, pos);
+    ScannedUnit unit = ScanNextUnit(phonetic, pos);
     pos = unit.next;
-    for (const SyllablePart& part : SplitUnit(unit.unit, 1.0))
-      count += IsStressedSyllable(part.text);
+    if (unit.opens_group) new_word = true;
+    if (!no_pauses && PunctuationPauseOf(unit.unit) > 0) unit.unit.clear();
+    for (const SyllablePart& part : SplitUnit(unit.unit, 1.0)) {
+      if (!part.text.empty() && part.text[0] != '_') {
+        if (new_word) {
+          word_first = index;
+          word_stressed = SIZE_MAX;
+          new_word = false;
+        }
+        if (IsStressedSyllable(part.text)) word_stressed = index;
+        tail = word_stressed != SIZE_MAX ? word_stressed : word_first;
+      }
+      ++index;
+    }
+    if (unit.end == UnitEnd::kBracket || unit.end == UnitEnd::kLongGroupCut) new_word = true;
   }
-  return count;
+  return tail;
 }
 
 SyllablePieces SplitSyllable(std::string_view syllable, int mode) {

@@ -64,9 +64,12 @@ struct SyllablePart {
 // shortened remainders get smaller length factors.
 std::vector<SyllablePart> SplitUnit(std::string_view unit, double factor);
 
-// How many of the syllables SplitUnit makes of the string's units hold a stressed vowel (a
-// spelled letter holds none).
-std::size_t StressedSyllableCount(std::string_view phonetic);
+// Where a yes/no question's rise begins: the index, among the syllables SplitUnit makes of the
+// string's units in the order they are played, of the last word's last stressed syllable, or
+// of its first syllable when the translator marked none of its vowels stressed (a stress that
+// falls on a word's first letter, as in "ele" or "vem", is left unmarked). Spelled letters and
+// signs are passed over (punctuation is no syllable unless `no_pauses`); SIZE_MAX for none.
+std::size_t QuestionTailSyllable(std::string_view phonetic, bool no_pauses);
 
 // One piece to play for a syllable, with the stress mode it plays in.
 struct PiecePlay {

@@ -107,7 +107,8 @@ void RecordedVoice::SpeakPhonetic(std::string_view phonetic, bool no_pauses,
   image_->Rewind();
   cut_short_ = false;
   stress_mode_ = kStressGroupStart;
-  stressed_before_tail_ = tune == Tune::kQuestion ? StressedSyllableCount(phonetic) : 0;
+  tail_syllable_ = tune == Tune::kQuestion ? QuestionTailSyllable(phonetic, no_pauses) : SIZE_MAX;
+  syllables_played_ = 0;
   question_tail_ = false;
   std::size_t position = 0;
   // 2. Unit by unit, with a word pause after one that closes a word or a long group.
@@ -142,10 +143,8 @@ void RecordedVoice::SpeakUnit(std::string_view unit, double factor) {
 
 void RecordedVoice::SpeakSyllable(std::string_view syllable, double factor) {
   Emit({.kind = VoiceEventKind::kSyllable, .text = std::string(syllable), .factor = factor});
-  // A question rises from its last stressed syllable on.
-  if (stressed_before_tail_ > 0 && IsStressedSyllable(syllable) && --stressed_before_tail_ == 0) {
-    question_tail_ = true;
-  }
+  // A question rises from its last word's stressed syllable on.
+  if (syllables_played_++ == tail_syllable_) question_tail_ = true;
   const SyllablePieces pieces = SplitSyllable(syllable, stress_mode_);
   for (const PiecePlay& piece : pieces.pieces) PlayPiece(piece.name, piece.mode, factor);
   stress_mode_ = pieces.mode_after;

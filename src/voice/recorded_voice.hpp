@@ -66,8 +66,9 @@ class RecordedVoice {
   // go to `observer` when given, else to the one set with SetObserver. When a key is found
   // waiting before a unit or when an image would be played, the image is dropped and the rest
   // of the string is skipped: the front end would cut all of it at once anyway, and the key
-  // stays queued for it. With the question tune the last stressed syllable and those after it
-  // play their question pieces (rising), where the database has them.
+  // stays queued for it. With the question tune the last word's stressed syllable (its first
+  // when none is marked) and those after it play their question pieces (rising), where the
+  // database has them.
   void SpeakPhonetic(std::string_view phonetic, bool no_pauses, VoiceObserver* observer = nullptr,
                      Tune tune = Tune::kStatement);
   void SetObserver(VoiceObserver* observer) { observer_ = observer; }
@@ -112,7 +113,9 @@ class RecordedVoice {
   int stress_mode_ = kStressGroupStart;
   bool cut_short_ = false;  // a key was found waiting: nothing more is played
   // Stressed syllables still to come before the question's rising end; 0 once it has begun.
-  std::size_t stressed_before_tail_ = 0;
+  // The syllable the question's rise begins on (SIZE_MAX: none), and the syllables played.
+  std::size_t tail_syllable_ = SIZE_MAX;
+  std::size_t syllables_played_ = 0;
   bool question_tail_ = false;  // the pieces played now are the question's
   VoiceObserver* observer_ = nullptr;
   VoiceObserver* call_observer_ = nullptr;

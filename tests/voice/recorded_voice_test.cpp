@@ -787,7 +787,16 @@ TEST_F(RecordedVoiceTest, AQuestionRisesFromItsLastStressedSyllable) {
       {"[kA ra]",
        {"piece ?kA mode 2 x1 found 1000", "piece $ra mode 0 x1 found 600"},
        "a piece without a rising form plays its plain one"},
-      {"[ka /_A]", {"piece $ka mode 1 x1 found 600"}, "no stressed syllable: nothing rises"},
+      {"[ka /_A]",
+       {"piece ?ka mode 2 x1 found 1000"},
+       "no stressed syllable: the word rises from its first, a spelled letter is passed over"},
+      {"[kA][ka ka]",
+       {"piece $kA mode 2 x1 found 1000", "piece ?ka mode 2 x1 found 1000",
+        "piece ?ka mode 2 x1 found 1000"},
+       "a last word with no stress marked (ele, vem) rises from its first syllable"},
+      {"[kA ka][_A]",
+       {"piece ?kA mode 2 x1 found 1000", "piece ?ka mode 2 x1 found 1000"},
+       "a spelled word after the last is no word the rise begins on"},
   };
   for (const Case& c : cases) {
     log_.Clear();

@@ -2,6 +2,7 @@
 // a glide after a vowel joined into the diphthong, the CIRC or TIL mark on the last vowel.
 #include "lib/piece_phonemes.hpp"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -84,7 +85,7 @@ std::string Diphthong(char v, char glide, Mark mark) {
 
 }  // namespace
 
-PiecePhonemes PiecePhonemesOf(std::string_view name) {
+PiecePhonemes PiecePhonemesOf(std::string_view name, bool glide_as_vowel) {
   if (name.size() < 2 || name[0] != '$') return {};
   std::string_view body = name.substr(1);
   Mark mark = Mark::kPlain;
@@ -97,6 +98,12 @@ PiecePhonemes PiecePhonemesOf(std::string_view name) {
   }
   if (body == "NN") return {"N", true};
   std::vector<Symbol> symbols = ReadSymbols(body);
+  if (glide_as_vowel &&
+      std::none_of(symbols.begin(), symbols.end(), [](const Symbol& s) { return s.vowel; })) {
+    auto glide =
+        std::find_if(symbols.begin(), symbols.end(), [](const Symbol& s) { return s.glide; });
+    if (glide != symbols.end()) *glide = {glide->text == "Y" ? "I" : "U", true, false};
+  }
   std::size_t last_vowel = symbols.size();
   for (std::size_t i = 0; i < symbols.size(); ++i) {
     if (symbols[i].vowel) last_vowel = i;

@@ -13,7 +13,9 @@ struct PiecePhonemes {
 };
 
 // The phonemes of a piece name ("$" + symbols, upper case, with an optional final CIRC or TIL
-// that marks the last vowel closed or nasal). Empty phonemes for a name that is no piece.
-PiecePhonemes PiecePhonemesOf(std::string_view name);
+// that marks the last vowel closed or nasal). Empty phonemes for a name that is no piece. With
+// `glide_as_vowel`, a piece of glides alone ("$YW", the end of "caiu") takes its first glide as
+// its vowel (I or U), so that it can carry a tune.
+PiecePhonemes PiecePhonemesOf(std::string_view name, bool glide_as_vowel = false);
 
 }  // namespace cadencio::voicegen

@@ -30,14 +30,14 @@ std::vector<int16_t> LoneConsonant(EspeakVoice& voice, const std::string& conson
 
 std::string QuestionPieceOf(const std::string& name) {
   if (name.empty() || name[0] != '$') return {};
-  const PiecePhonemes piece = PiecePhonemesOf(name);
+  const PiecePhonemes piece = PiecePhonemesOf(name, true);
   if (piece.phonemes.empty() || piece.lone_consonant) return {};
   return voice::kQuestionPiece + name.substr(1);
 }
 
 std::vector<uint8_t> RenderPiece(EspeakVoice& voice, const std::string& name) {
   const bool question = !name.empty() && name[0] == voice::kQuestionPiece;
-  PiecePhonemes piece = PiecePhonemesOf(question ? '$' + name.substr(1) : name);
+  PiecePhonemes piece = PiecePhonemesOf(question ? '$' + name.substr(1) : name, question);
   if (piece.phonemes.empty() || (question && piece.lone_consonant)) return {};
   // espeak-ng gives phonemes followed by a question mark the rising tune of a yes/no question.
   if (question) voice.SetPitch(kQuestionPitch);
