@@ -11,7 +11,8 @@
 // note's truth is where it is heard to begin: the onset the detector finds on the instrument's
 // sample alone (`attack`, from the sample's first sound above 5 % of its peak).
 //
-// Usage: listening_accuracy [--methods]   (--methods: every aubio onset method and threshold)
+// Usage: listening_accuracy [--methods | --notes INSTRUMENT]   (--methods: every aubio onset
+// method and threshold; --notes: every note placed in that instrument's takes, with its truth)
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -296,15 +297,19 @@ int main(int argc, char** argv) {
       }
     }
   }
-  if (methods || !detail.empty()) return 0;
+  if (methods) return 0;
   // The gap verdict: two measures played, one muted; the player goes on through the silence.
   audio::BeatRule muted = rule;
   muted.played = 2;
   muted.muted = 1;
-  std::printf("\ngap verdict: 2 measures played, 1 muted\n");
-  std::printf("%-18s %-6s %8s %6s %8s %9s %9s %7s\n", "instrument", "click", "matched", "extra",
-              "returns", "return", "truth", "error");
-  for (const Source& source : sources) {
+  // With --notes, only the takes of the second layer follow.
+  const std::vector<Source> gap_sources = detail.empty() ? sources : std::vector<Source>{};
+  if (detail.empty()) {
+    std::printf("\ngap verdict: 2 measures played, 1 muted\n");
+    std::printf("%-18s %-6s %8s %6s %8s %9s %9s %7s\n", "instrument", "click", "matched", "extra",
+                "returns", "return", "truth", "error");
+  }
+  for (const Source& source : gap_sources) {
     for (bool heard : {true, false}) {
       const Figures f = RunTake(beat_sound, source, heard, app::OnsetSettings{}, muted, false);
       std::printf("%-18s %-6s %7.1f%% %5.1f%% %4d/%-3d %+9.2f %+9.2f %+7.2f\n", source.name.c_str(),
@@ -330,8 +335,9 @@ int main(int argc, char** argv) {
     layered.layer_sound = &layer.sound;
     for (const Source& source : sources) {
       for (bool on_layer : {false, true}) {
-        const Figures f =
-            RunTake(beat_sound, source, true, app::OnsetSettings{}, layered, false, on_layer);
+        if (!detail.empty() && source.name != detail) continue;
+        const Figures f = RunTake(beat_sound, source, true, app::OnsetSettings{}, layered,
+                                  !detail.empty(), on_layer);
         std::printf("%-18s %-7s %-7s %7.1f%% %5.1f%% %7d %+8.2f %9.2f\n", source.name.c_str(),
                     layer.name, on_layer ? "layer" : "beats", 100.0 * f.matched / kNotes,
                     100.0 * f.extra / kNotes, f.missed, f.mean_ms, f.spread_ms);
