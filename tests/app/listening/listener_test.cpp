@@ -250,6 +250,7 @@ TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
     int count_in = 0, played = 0, muted = 0;
     int32_t trainer_target = 0;
     float gain = 1.0f;
+    bool counted = false;  // the layer's notes counted aloud, their words at their own level
   };
   const Case cases[] = {
       {"three against four"},
@@ -257,13 +258,20 @@ TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
       {"silent in muted measures", 0, 1, 1},
       {"following the trainer's steps", 0, 0, 0, 150},
       {"at the beat volume", 0, 0, 0, 0, 0.4f},
+      {"counted aloud", 0, 0, 0, 0, 0.4f, true},
   };
+  // A short sound stands for the counted words.
+  const auto word = audio::LoadWavFile(
+      std::string(CADENCIO_DATA_ROOT) + "/som/cadencio/efeitos/padrao2.wav", kRate);
+  ASSERT_TRUE(word.has_value());
   for (const Case& c : cases) {
     audio::BeatRule rule = WithLayer(Rule(100, c.played, c.muted), 4, 3);
     rule.count_in = c.count_in;
     rule.trainer_target = c.trainer_target;
     rule.trainer_step = 10;
     rule.trainer_every = 1;
+    rule.count_aloud = rule.count_layer = c.counted;
+    for (auto& layer_word : rule.layer_word) layer_word = &*word;
     const int64_t frames = 8 * kRate;
     const std::vector<float> mixed = listening::RenderedBeat(rule, frames, c.gain);
     BeatTimeline timeline;
