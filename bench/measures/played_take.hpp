@@ -99,10 +99,12 @@ inline double AttackOnset(const std::vector<float>& note, int rate) {
   return onsets.empty() ? 0.0 : std::max(0.0, onsets.front() - static_cast<double>(lead));
 }
 
-// The beat as the mixer plays it from `rule`, mono, frames 0 .. `frames`.
-inline std::vector<float> RenderedBeat(const audio::BeatRule& rule, int64_t frames) {
+// The beat as the mixer plays it from `rule` at `beat_gain`, mono, frames 0 .. `frames`.
+inline std::vector<float> RenderedBeat(const audio::BeatRule& rule, int64_t frames,
+                                       float beat_gain = 1.0f) {
   audio::Mixer mixer(rule.rate);
   mixer.SetBeatRule(rule);
+  mixer.SetBeatGain(beat_gain);
   std::vector<float> stereo(static_cast<std::size_t>(2 * frames));
   for (int64_t done = 0; done < frames;) {
     const int piece = static_cast<int>(std::min<int64_t>(4096, frames - done));
@@ -139,6 +141,15 @@ inline std::vector<int64_t> GridFrames(const audio::BeatRule& rule, int64_t fram
   audio::PatternCursor cursor(rule);
   for (; cursor.Frame() < frames; cursor.Advance()) grid.push_back(cursor.Frame());
   return grid;
+}
+
+// The frames of the second layer's notes of `rule` up to `frames`, the count-in's and muted
+// measures' included (where a player on the layer's rhythm plays on).
+inline std::vector<int64_t> LayerFrames(const audio::BeatRule& rule, int64_t frames) {
+  std::vector<int64_t> notes;
+  audio::LayerCursor cursor(rule);
+  for (; cursor.Frame() < frames; cursor.Advance()) notes.push_back(cursor.Frame());
+  return notes;
 }
 
 // Offsets of a take: `count` notes with mean `mean_ms` and standard deviation `spread_ms`

@@ -5,11 +5,14 @@
 // heard by a microphone with the program's own beat (delayed, coloured by the room, with noise)
 // or without it (headphones, with the calibrated latency). Printed per take: notes matched,
 // extra onsets, the mean offset and spread found against the truth; then, with muted measures,
-// the return after each silent stretch (the gap verdict) against its truth. Each note's truth is
-// where it is heard to begin: the onset the detector finds on the instrument's sample alone
-// (`attack`, from the sample's first sound above 5 % of its peak).
+// the return after each silent stretch (the gap verdict) against its truth; then, with a second
+// layer of three notes against two beats sounding through the room (in the beat's sound or a
+// clave, at the layer's default volume), the player on the beats or on the layer's notes. Each
+// note's truth is where it is heard to begin: the onset the detector finds on the instrument's
+// sample alone (`attack`, from the sample's first sound above 5 % of its peak).
 //
-// Usage: listening_accuracy [--methods]   (--methods: every aubio onset method and threshold)
+// Usage: listening_accuracy [--methods | --notes INSTRUMENT]   (--methods: every aubio onset
+// method and threshold; --notes: every note placed in that instrument's takes, with its truth)
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "app/metronome_state.hpp"
 #include "audio/wav_loader.hpp"
 #include "measures/detuned_note.hpp"
 #include "measures/played_take.hpp"
@@ -173,13 +177,15 @@ std::vector<Source> Sources() {
   return sources;
 }
 
-audio::Sound BeatSound() {
-  const std::string path = std::string(CADENCIO_DATA_ROOT) + "/som/cadencio/efeitos/padrao1.wav";
+// An effect of the program's data, scaled by `gain`.
+audio::Sound Effect(const std::string& name, float gain = 1.0f) {
+  const std::string path = std::string(CADENCIO_DATA_ROOT) + "/som/cadencio/efeitos/" + name;
   auto sound = audio::LoadWavFile(path, kRate);
   if (!sound) {
     std::fprintf(stderr, "cannot read %s\n", path.c_str());
     std::exit(1);
   }
+  for (float& sample : sound->samples) sample *= gain;
   return *sound;
 }
 
@@ -193,14 +199,16 @@ struct Figures {
   double return_ms = NAN, true_return_ms = NAN;
 };
 
-// One take: the notes played at their offsets, heard and judged; the notes counted against the
-// truth from the verdict.
+// One take: the notes played at their offsets (on the beat's grid, or on the second layer's
+// notes), heard and judged; the notes counted against the truth from the verdict.
 Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click_heard,
-                const app::OnsetSettings& settings, audio::BeatRule rule, bool detail) {
+                const app::OnsetSettings& settings, audio::BeatRule rule, bool detail,
+                bool on_layer = false) {
   rule.beat[0].sound = &beat_sound;
   for (int b = 1; b < rule.beats; ++b) rule.beat[static_cast<std::size_t>(b)].sound = &beat_sound;
   const int64_t frames = audio::ScheduleFrame(kNotes + 6, 1, rule.bpm, kRate);
-  const std::vector<int64_t> grid = listening::GridFrames(rule, frames);
+  const std::vector<int64_t> grid =
+      on_layer ? listening::LayerFrames(rule, frames) : listening::GridFrames(rule, frames);
   const std::vector<double> offsets = listening::Offsets(kNotes, kMeanMs, kSpreadMs, 11);
   listening::Playing playing{{}, source.sound, 0.5f, true};
   // The player's notes are heard at their offsets: each sample starts its attack's lead earlier.
@@ -256,7 +264,7 @@ Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click
 int main(int argc, char** argv) {
   const bool methods = argc > 1 && std::string(argv[1]) == "--methods";
   const std::string detail = argc > 2 && std::string(argv[1]) == "--notes" ? argv[2] : "";
-  const audio::Sound beat_sound = BeatSound();
+  const audio::Sound beat_sound = Effect("padrao1.wav");
   const std::vector<Source> sources = Sources();
   audio::BeatRule rule;
   rule.playing = true;
@@ -289,21 +297,51 @@ int main(int argc, char** argv) {
       }
     }
   }
-  if (methods || !detail.empty()) return 0;
+  if (methods) return 0;
   // The gap verdict: two measures played, one muted; the player goes on through the silence.
   audio::BeatRule muted = rule;
   muted.played = 2;
   muted.muted = 1;
-  std::printf("\ngap verdict: 2 measures played, 1 muted\n");
-  std::printf("%-18s %-6s %8s %6s %8s %9s %9s %7s\n", "instrument", "click", "matched", "extra",
-              "returns", "return", "truth", "error");
-  for (const Source& source : sources) {
+  // With --notes, only the takes of the second layer follow.
+  const std::vector<Source> gap_sources = detail.empty() ? sources : std::vector<Source>{};
+  if (detail.empty()) {
+    std::printf("\ngap verdict: 2 measures played, 1 muted\n");
+    std::printf("%-18s %-6s %8s %6s %8s %9s %9s %7s\n", "instrument", "click", "matched", "extra",
+                "returns", "return", "truth", "error");
+  }
+  for (const Source& source : gap_sources) {
     for (bool heard : {true, false}) {
       const Figures f = RunTake(beat_sound, source, heard, app::OnsetSettings{}, muted, false);
       std::printf("%-18s %-6s %7.1f%% %5.1f%% %4d/%-3d %+9.2f %+9.2f %+7.2f\n", source.name.c_str(),
                   heard ? "heard" : "phones", 100.0 * f.matched / kNotes, 100.0 * f.extra / kNotes,
                   f.returns, f.true_returns, f.return_ms, f.true_return_ms,
                   f.return_ms - f.true_return_ms);
+    }
+  }
+  // The second layer: three notes against two beats, heard with the beat in the room.
+  const float layer_gain = app::BeatGain(app::MetronomeState{}.LayerVolume);
+  const struct {
+    const char* name;
+    audio::Sound sound;
+  } layer_sounds[] = {{"beat's", Effect("padrao1.wav", layer_gain)},
+                      {"clave", Effect("clave.wav", layer_gain)}};
+  audio::BeatRule layered = rule;
+  layered.beats = 2;
+  layered.layer_notes = 3;
+  std::printf("\nsecond layer: 3 against 2, heard with the beat\n");
+  std::printf("%-18s %-7s %-7s %8s %6s %7s %9s %9s\n", "instrument", "layer", "player", "matched",
+              "extra", "missed", "mean", "spread");
+  for (const auto& layer : layer_sounds) {
+    layered.layer_sound = &layer.sound;
+    for (const Source& source : sources) {
+      for (bool on_layer : {false, true}) {
+        if (!detail.empty() && source.name != detail) continue;
+        const Figures f = RunTake(beat_sound, source, true, app::OnsetSettings{}, layered,
+                                  !detail.empty(), on_layer);
+        std::printf("%-18s %-7s %-7s %7.1f%% %5.1f%% %7d %+8.2f %9.2f\n", source.name.c_str(),
+                    layer.name, on_layer ? "layer" : "beats", 100.0 * f.matched / kNotes,
+                    100.0 * f.extra / kNotes, f.missed, f.mean_ms, f.spread_ms);
+      }
     }
   }
   return 0;

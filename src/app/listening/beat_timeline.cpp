@@ -1,4 +1,4 @@
-// The grid and the sound of the published beat, walked with the pattern's own cursor.
+// The grid and the sound of the published beat, walked with the pattern's own cursors.
 #include "app/listening/beat_timeline.hpp"
 
 #include <algorithm>
@@ -22,6 +22,38 @@ float MonoAt(const audio::Sound& sound, int64_t frame) {
   return 0.5f * (sound.samples[at] + sound.samples[at + 1]);
 }
 
+// The grid points of a rule in order from the first beat note at or after a frame: the beat's
+// notes and the second layer's (one point where the two meet). A layer note lies in the measure
+// of the beat note before it (the layer's first note is the measure's first), so it is muted
+// with it, and the first point after a silent stretch is a downbeat.
+class GridWalk {
+ public:
+  GridWalk(const audio::BeatRule& rule, int64_t from) : beats_(rule), layer_(rule) {
+    beats_.SkipTo(from);
+    // A song's map that ended before the frame has no layer after it either.
+    if (beats_.Ended()) {
+      layer_ = {};
+    } else {
+      layer_.SkipTo(beats_.Frame());
+    }
+  }
+  int64_t Frame() const { return std::min(beats_.Frame(), layer_.Frame()); }
+  bool Muted() const { return beats_.Frame() == Frame() ? beats_.Muted() : muted_; }
+  void Advance() {
+    const int64_t at = Frame();
+    if (beats_.Frame() == at) {
+      muted_ = beats_.Muted();
+      beats_.Advance();
+    }
+    if (layer_.Frame() == at) layer_.Advance();
+  }
+
+ private:
+  audio::PatternCursor beats_;
+  audio::LayerCursor layer_;
+  bool muted_ = false;  // the beat note walked last lies in a muted measure
+};
+
 }  // namespace
 
 void BeatTimeline::Follow(const audio::BeatRule& rule) {
@@ -42,23 +74,32 @@ void BeatTimeline::ForgetBefore(int64_t frame) {
 std::optional<GridPoint> BeatTimeline::NearestIn(const audio::BeatRule& rule, double frame,
                                                  int64_t until) const {
   if (!rule.playing) return std::nullopt;
-  audio::PatternCursor cursor(rule);
   const int64_t longest = LongestSpacing(rule);
-  cursor.SkipTo(static_cast<int64_t>(std::floor(frame)) - 2 * longest);
-  // Walks to the first point after the frame, keeping the two before it.
+  GridWalk walk(rule, static_cast<int64_t>(std::floor(frame)) - 2 * longest);
+  // Walks to the first point after the frame, keeping the two before it, and the one after that.
   std::optional<GridPoint> before;
   int64_t before_that = INT64_MIN;
   bool muted = false;  // the point walked last lies in a muted measure
-  while (cursor.Frame() <= frame && cursor.Frame() < until) {
+  while (walk.Frame() <= frame && walk.Frame() < until) {
     before_that = before ? before->frame : INT64_MIN;
-    before = GridPoint{cursor.Frame(), 0, !cursor.Muted() && muted};
-    muted = cursor.Muted();
-    cursor.Advance();
+    before = GridPoint{walk.Frame(), 0, !walk.Muted() && muted};
+    muted = walk.Muted();
+    walk.Advance();
   }
   std::optional<GridPoint> after;
-  if (cursor.Frame() < until) after = GridPoint{cursor.Frame(), 0, !cursor.Muted() && muted};
-  // Each point's spacing: to the nearer of its neighbours known here.
-  if (after) after->spacing = before ? after->frame - before->frame : longest;
+  int64_t after_that = INT64_MAX;
+  if (walk.Frame() < until) {
+    after = GridPoint{walk.Frame(), 0, !walk.Muted() && muted};
+    walk.Advance();
+    if (walk.Frame() < until) after_that = walk.Frame();
+  }
+  // Each point's spacing: to the nearer of its neighbours known here (the beat's and the layer's
+  // points lie unevenly, and so do a swing's).
+  if (after) {
+    after->spacing = before ? after->frame - before->frame : longest;
+    if (after_that != INT64_MAX)
+      after->spacing = std::min(after->spacing, after_that - after->frame);
+  }
   if (before) {
     before->spacing = after ? after->frame - before->frame : longest;
     if (before_that != INT64_MIN)
@@ -97,15 +138,25 @@ std::optional<GridPoint> BeatTimeline::Nearest(double frame) const {
   return best;
 }
 
+template <class Cursor>
+void BeatTimeline::StartNotes(Cursor& cursor, int64_t frame, Voice& channel, Voice& words) {
+  for (; cursor.Frame() <= frame; cursor.Advance()) {
+    if (cursor.Frame() < frame) continue;
+    const audio::PatternNote note = cursor.Note();
+    if (note.sound != nullptr) channel = {note.sound, frame};
+    if (note.word != nullptr) words = {note.word, frame};
+  }
+}
+
 void BeatTimeline::Render(int64_t first, std::span<float> out, float beat_gain) {
   if (first != next_render_) {
     render_rule_ = SIZE_MAX;
-    beat_ = word_ = {};
+    beat_ = layer_ = word_ = {};
   }
   next_render_ = first + static_cast<int64_t>(out.size());
   for (std::size_t i = 0; i < out.size(); ++i) {
     const int64_t frame = first + static_cast<int64_t>(i);
-    // The rule that governs this frame; a new one starts its cursor here.
+    // The rule that governs this frame; a new one starts its cursors here.
     std::size_t governing = SIZE_MAX;
     for (std::size_t r = 0; r < rules_.size(); ++r) {
       if (rules_[r].from <= frame) governing = r;
@@ -115,20 +166,19 @@ void BeatTimeline::Render(int64_t first, std::span<float> out, float beat_gain) 
       if (governing != SIZE_MAX) {
         render_cursor_ = audio::PatternCursor(rules_[governing]);
         render_cursor_.SkipTo(frame);
+        render_layer_ = audio::LayerCursor(rules_[governing]);
+        render_layer_.SkipTo(frame);
       }
     }
     if (governing != SIZE_MAX && rules_[governing].playing) {
-      while (render_cursor_.Frame() <= frame) {
-        if (render_cursor_.Frame() == frame) {
-          const audio::PatternNote note = render_cursor_.Note();
-          if (note.sound != nullptr) beat_ = {note.sound, frame};
-          if (note.word != nullptr) word_ = {note.word, frame};
-        }
-        render_cursor_.Advance();
-      }
+      // As the mixer walks them: the beat's notes, then the layer's, whose word (the two never
+      // share a frame) is counted on the same channel.
+      StartNotes(render_cursor_, frame, beat_, word_);
+      StartNotes(render_layer_, frame, layer_, word_);
     }
     float sample = 0.0f;
     if (beat_.sound != nullptr) sample += beat_gain * MonoAt(*beat_.sound, frame - beat_.start);
+    if (layer_.sound != nullptr) sample += beat_gain * MonoAt(*layer_.sound, frame - layer_.start);
     if (word_.sound != nullptr) sample += MonoAt(*word_.sound, frame - word_.start);
     out[i] = sample;
   }

@@ -1,7 +1,8 @@
 // The beat as the listener knows it: the rules the metronome published, in the stream's frames.
 // From them it gives the grid point nearest to a note (every note of the pattern, the parts
-// between beats, muted measures and the trainer's steps included) and the beat's own sound as
-// the mixer plays it, so that it can be taken out of what the microphone hears.
+// between beats, the second layer's notes, muted measures and the trainer's steps included) and
+// the beat's own sound as the mixer plays it (the layer's too), so that it can be taken out of
+// what the microphone hears.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +29,9 @@ class BeatTimeline {
   void Follow(const audio::BeatRule& rule);
   // The grid point nearest to `frame`, or nothing where no rule plays.
   std::optional<GridPoint> Nearest(double frame) const;
-  // The beat's sound, mono, over `out.size()` frames from `first`. `beat_gain` is the mixer's
-  // beat gain; the counted words keep theirs. Rendering goes on from where it stopped; a
+  // The beat's sound, mono, over `out.size()` frames from `first`: the beat, the second layer
+  // and the counted words. `beat_gain` is the mixer's beat gain, which the layer takes too; the
+  // counted words keep theirs. Rendering goes on from where it stopped; a
   // `first` elsewhere starts it again there, with what was sounding before it left out.
   void Render(int64_t first, std::span<float> out, float beat_gain);
   // Rules that end before `frame` are no longer needed.
@@ -44,11 +46,17 @@ class BeatTimeline {
     const audio::Sound* sound = nullptr;
     int64_t start = 0;
   };
+  // The notes of `cursor` (the beat's or the layer's) on `frame` start on `channel`, their words
+  // on `words`; the cursor moves past them.
+  template <class Cursor>
+  static void StartNotes(Cursor& cursor, int64_t frame, Voice& channel, Voice& words);
   std::vector<audio::BeatRule> rules_;
-  // Rendering: the rule followed, its cursor, and what sounds on the beat and count channels.
+  // Rendering: the rule followed, its cursors, and what sounds on the beat, layer and count
+  // channels.
   std::size_t render_rule_ = SIZE_MAX;
   audio::PatternCursor render_cursor_;
-  Voice beat_, word_;
+  audio::LayerCursor render_layer_;
+  Voice beat_, layer_, word_;
   int64_t next_render_ = -1;
 };
 

@@ -1,7 +1,7 @@
 // The listener on takes made from known truth (bench/measures/played_take.hpp): notes of the
-// instruments made there, at known offsets around the beat's grid, heard with the program's own
-// beat (delayed, coloured by the room, with noise) or without it (headphones, with the stored
-// latency), read through the capture interface on virtual time.
+// instruments made there, at known offsets around the beat's grid (or the second layer's notes),
+// heard with the program's own beat (delayed, coloured by the room, with noise) or without it
+// (headphones, with the stored latency), read through the capture interface on virtual time.
 #include "app/listening/listener.hpp"
 
 #include <gtest/gtest.h>
@@ -32,6 +32,18 @@ const audio::Sound& BeatSound() {
   return sound;
 }
 
+// The second layer's sound at its volume, as the program loads it.
+const audio::Sound& LayerSound() {
+  static const audio::Sound sound = [] {
+    auto loaded = audio::LoadWavFile(
+        std::string(CADENCIO_DATA_ROOT) + "/som/cadencio/efeitos/clave.wav", kRate);
+    audio::Sound scaled = loaded ? *loaded : audio::Sound{};
+    for (float& sample : scaled.samples) sample *= 0.7f;
+    return scaled;
+  }();
+  return sound;
+}
+
 audio::BeatRule Rule(int32_t bpm, int32_t played = 0, int32_t muted = 0) {
   audio::BeatRule rule;
   rule.playing = true;
@@ -44,12 +56,22 @@ audio::BeatRule Rule(int32_t bpm, int32_t played = 0, int32_t muted = 0) {
   return rule;
 }
 
-// The take: `offsets` played on the grid's points from the third on, heard in the room.
+// `rule` with `notes` of the second layer over each measure of `beats` (none: 0).
+audio::BeatRule WithLayer(audio::BeatRule rule, int beats, int notes) {
+  rule.beats = beats;
+  rule.layer_notes = notes;
+  rule.layer_sound = &LayerSound();
+  return rule;
+}
+
+// The take: `offsets` played on the grid's points from the third on (or the second layer's
+// notes), heard in the room.
 Listened Take(const audio::BeatRule& rule, Instrument kind, const std::vector<double>& offsets,
-              bool click_heard) {
+              bool click_heard, bool on_layer = false) {
   const int64_t frames =
       audio::ScheduleFrame(static_cast<int64_t>(offsets.size()) + 8, 1, rule.bpm, kRate);
-  const std::vector<int64_t> grid = listening::GridFrames(rule, frames);
+  const std::vector<int64_t> grid =
+      on_layer ? listening::LayerFrames(rule, frames) : listening::GridFrames(rule, frames);
   listening::Playing playing{{}, listening::InstrumentNote(kind, kRate, 0.6), 0.5f, true};
   for (std::size_t n = 0; n < offsets.size(); ++n) {
     playing.frames.push_back(static_cast<double>(grid[n + 2]) + offsets[n] * kRate / 1000);
@@ -82,20 +104,33 @@ TEST(Listener, JudgesTakesOfEveryInstrumentWithTheBeatHeardOrNot) {
     bool click_heard;
     double drift_ms;  // added across the take, from -drift/2 to +drift/2
     int trend;        // -1 acelerando, +1 atrasando
+    // Three notes of the second layer against two beats, heard with the beat; the player on
+    // the layer's notes instead of the beats.
+    bool layer = false, on_layer = false;
   };
   const Case cases[] = {
-      {Instrument::kStick, -12, 15, true, 0, 0}, {Instrument::kMutedGuitar, 20, 8, false, 0, 0},
-      {Instrument::kPiano, -5, 10, true, 0, 0},  {Instrument::kBass, 8, 12, false, 0, 0},
-      {Instrument::kBass, -12, 15, true, 0, 0},  {Instrument::kMutedGuitar, -12, 15, true, 0, 0},
-      {Instrument::kStick, 0, 4, true, -40, -1}, {Instrument::kPiano, 0, 4, false, 40, 1},
+      {Instrument::kStick, -12, 15, true, 0, 0},
+      {Instrument::kMutedGuitar, 20, 8, false, 0, 0},
+      {Instrument::kPiano, -5, 10, true, 0, 0},
+      {Instrument::kBass, 8, 12, false, 0, 0},
+      {Instrument::kBass, -12, 15, true, 0, 0},
+      {Instrument::kMutedGuitar, -12, 15, true, 0, 0},
+      {Instrument::kStick, 0, 4, true, -40, -1},
+      {Instrument::kPiano, 0, 4, false, 40, 1},
+      {Instrument::kStick, -12, 15, true, 0, 0, true, false},
+      {Instrument::kMutedGuitar, 8, 10, true, 0, 0, true, false},
+      {Instrument::kStick, -12, 15, true, 0, 0, true, true},
+      {Instrument::kPiano, 10, 8, false, 0, 0, true, true},
   };
   ASSERT_FALSE(BeatSound().samples.empty());
   for (const Case& c : cases) {
     const std::string why = std::string(listening::InstrumentName(c.kind)) +
                             (c.click_heard ? ", beat heard, mean " : ", headphones, mean ") +
-                            std::to_string(c.mean_ms) + ", drift " + std::to_string(c.drift_ms);
+                            std::to_string(c.mean_ms) + ", drift " + std::to_string(c.drift_ms) +
+                            (c.layer ? c.on_layer ? ", on the layer" : ", layer heard" : "");
     const auto offsets = listening::Offsets(24, c.mean_ms, c.spread_ms, 5, c.drift_ms);
-    const Listened listened = Take(Rule(120), c.kind, offsets, c.click_heard);
+    const audio::BeatRule rule = c.layer ? WithLayer(Rule(120), 2, 3) : Rule(120);
+    const Listened listened = Take(rule, c.kind, offsets, c.click_heard, c.on_layer);
     EXPECT_EQ(listened.beat_heard, c.click_heard) << why;
     // A note more or less of 24, and within 3 ms: the benchmark measures how much closer.
     EXPECT_NEAR(listened.verdict.notes, 24, 1) << why;
@@ -164,24 +199,40 @@ TEST(BeatTimeline, FindsTheNearestPointOfEveryNoteOfTheRule) {
     double frame;
     int64_t point;
     bool after_silence;
+    int layer = 0;  // the second layer's notes over the measure
+    int swing_num = 1, swing_den = 2;
+    int64_t spacing = 0;  // to the nearer point beside it (0: not looked at)
   };
-  // 120 BPM at 44.1 kHz: a beat every 22050 frames, a measure of four every 88200.
+  // 120 BPM at 44.1 kHz: a beat every 22050 frames, a measure of four every 88200; three notes
+  // of the layer over it at 0, 29400 and 58800.
   const Case cases[] = {
-      {1, 0, 0, 30000, 22050, false},    // nearer the second beat than the third
-      {2, 0, 0, 30000, 33075, false},    // two notes to the beat: the part between
-      {1, 1, 1, 176000, 176400, true},   // the first beat after a muted measure
-      {1, 1, 1, 100000, 110250, false},  // inside the muted measure: still the grid
-      {1, 0, 0, -3000, 0, false},        // before the run: its first note
+      {1, 0, 0, 30000, 22050, false},                 // nearer the second beat than the third
+      {2, 0, 0, 30000, 33075, false},                 // two notes to the beat: the part between
+      {1, 1, 1, 176000, 176400, true},                // the first beat after a muted measure
+      {1, 1, 1, 100000, 110250, false},               // inside the muted measure: still the grid
+      {1, 0, 0, -3000, 0, false},                     // before the run: its first note
+      {2, 0, 0, 14000, 14700, false, 0, 2, 3, 7350},  // the swung note where it is played
+      {1, 0, 0, 30000, 29400, false, 3, 1, 2, 7350},  // the layer's note nearer than the beat
+      {1, 0, 0, 21000, 22050, false, 3, 1, 2, 7350},  // a beat beside a layer note
+      {1, 0, 0, 53000, 58800, false, 3, 1, 2, 7350},  // the layer's note: the beat after it
+      {1, 1, 1, 120000, 117600, false, 3},            // the layer in a muted measure
+      {1, 1, 1, 176000, 176400, true, 3},             // the layer's first after silence
   };
   for (const Case& c : cases) {
     audio::BeatRule rule = Rule(120, c.played, c.muted);
     rule.parts = c.parts;
+    rule.swing_num = c.swing_num;
+    rule.swing_den = c.swing_den;
+    if (c.layer > 0) rule = WithLayer(rule, 4, c.layer);
     BeatTimeline timeline;
     timeline.Follow(rule);
     const auto point = timeline.Nearest(c.frame);
     ASSERT_TRUE(point.has_value()) << c.frame;
     EXPECT_EQ(point->frame, c.point) << c.frame;
     EXPECT_EQ(point->after_silence, c.after_silence) << c.frame;
+    if (c.spacing > 0) {
+      EXPECT_EQ(point->spacing, c.spacing) << c.frame;
+    }
   }
   // A rule that stops: nothing after it.
   BeatTimeline timeline;
@@ -191,6 +242,51 @@ TEST(BeatTimeline, FindsTheNearestPointOfEveryNoteOfTheRule) {
   rule.from = 50000;
   timeline.Follow(rule);
   EXPECT_FALSE(timeline.Nearest(200000).has_value());
+}
+
+TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
+  struct Case {
+    const char* why;
+    int count_in = 0, played = 0, muted = 0;
+    int32_t trainer_target = 0;
+    float gain = 1.0f;
+    bool counted = false;  // the layer's notes counted aloud, their words at their own level
+  };
+  const Case cases[] = {
+      {"three against four"},
+      {"silent in the count-in", 1},
+      {"silent in muted measures", 0, 1, 1},
+      {"following the trainer's steps", 0, 0, 0, 150},
+      {"at the beat volume", 0, 0, 0, 0, 0.4f},
+      {"counted aloud", 0, 0, 0, 0, 0.4f, true},
+  };
+  // A short sound stands for the counted words.
+  const auto word = audio::LoadWavFile(
+      std::string(CADENCIO_DATA_ROOT) + "/som/cadencio/efeitos/padrao2.wav", kRate);
+  ASSERT_TRUE(word.has_value());
+  for (const Case& c : cases) {
+    audio::BeatRule rule = WithLayer(Rule(100, c.played, c.muted), 4, 3);
+    rule.count_in = c.count_in;
+    rule.trainer_target = c.trainer_target;
+    rule.trainer_step = 10;
+    rule.trainer_every = 1;
+    rule.count_aloud = rule.count_layer = c.counted;
+    for (auto& layer_word : rule.layer_word) layer_word = &*word;
+    const int64_t frames = 8 * kRate;
+    const std::vector<float> mixed = listening::RenderedBeat(rule, frames, c.gain);
+    BeatTimeline timeline;
+    timeline.Follow(rule);
+    std::vector<float> rendered(static_cast<std::size_t>(frames));
+    for (int64_t at = 0; at < frames; at += 1000) {
+      const auto n = static_cast<std::size_t>(std::min<int64_t>(1000, frames - at));
+      timeline.Render(at, std::span(rendered).subspan(static_cast<std::size_t>(at), n), c.gain);
+    }
+    float worst = 0.0f;
+    for (std::size_t i = 0; i < mixed.size(); ++i) {
+      worst = std::max(worst, std::abs(mixed[i] - rendered[i]));
+    }
+    EXPECT_LT(worst, 1e-5f) << c.why;
+  }
 }
 
 }  // namespace
