@@ -37,7 +37,17 @@ std::vector<double> Offsets(const std::vector<double>& beats, const std::vector<
   return offsets;
 }
 
-void PrintOffsets(const char* what, std::vector<double> offsets) {
+std::vector<double> TakeUnmatched(std::vector<double>& offsets, double unmatched_ms) {
+  std::vector<double> far;
+  const auto near = std::stable_partition(offsets.begin(), offsets.end(),
+                                          [=](double d) { return std::abs(d) <= unmatched_ms; });
+  far.assign(near, offsets.end());
+  offsets.erase(near, offsets.end());
+  return far;
+}
+
+void PrintOffsets(const char* what, std::vector<double> offsets, double unmatched_ms) {
+  const std::size_t unmatched = TakeUnmatched(offsets, unmatched_ms).size();
   if (offsets.empty()) return (void)std::printf("%-26s no beats\n", what);
   double mean = 0;
   for (double d : offsets) mean += d / static_cast<double>(offsets.size());
@@ -46,8 +56,10 @@ void PrintOffsets(const char* what, std::vector<double> offsets) {
   const auto at = [&offsets](double q) {
     return offsets[static_cast<std::size_t>(q * static_cast<double>(offsets.size() - 1))];
   };
-  std::printf("%-26s %5zu beats  mean %+7.3f  |median| %6.3f  |p95| %6.3f  |max| %6.3f ms\n", what,
+  std::printf("%-26s %5zu beats  mean %+7.3f  |median| %6.3f  |p95| %6.3f  |max| %6.3f ms", what,
               offsets.size(), mean, at(0.5), at(0.95), offsets.back());
+  if (unmatched > 0) std::printf("  (%zu with none within %.0f ms)", unmatched, unmatched_ms);
+  std::printf("\n");
 }
 
 double TempoBetween(const std::vector<double>& beats, double from, double to) {

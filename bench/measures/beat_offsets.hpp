@@ -20,7 +20,11 @@ Line FitLine(const std::vector<double>& x, const std::vector<double>& t);
 std::vector<double> Offsets(const std::vector<double>& beats, const std::vector<double>& other,
                             double from, double to);
 // A line of the offsets' count, mean, and median, 95th percentile and largest of their sizes.
-void PrintOffsets(const char* what, std::vector<double> offsets);
+// Offsets larger than `unmatched_ms` are beats the other train has none near (a click it did
+// not play): they are left out of the figures, and counted.
+void PrintOffsets(const char* what, std::vector<double> offsets, double unmatched_ms = 250);
+// The offsets larger than `unmatched_ms`, taken out of `offsets`.
+std::vector<double> TakeUnmatched(std::vector<double>& offsets, double unmatched_ms);
 // The tempo of the beats between two moments, in BPM, from the median interval; 0 for none.
 double TempoBetween(const std::vector<double>& beats, double from, double to);
 // The clicks of a recording whose sound starts loud (LinkHut's): the first frame at or above

@@ -1,6 +1,6 @@
 // The Link benchmark's figures: each beat against the nearest of another train (before or after
-// it, only in the window), the tempo of a train with a beat missing, and the clicks of a
-// recording found where they start.
+// it, only in the window; a beat with none near left out), the tempo of a train with a beat
+// missing, and the clicks of a recording found where they start.
 #include "measures/beat_offsets.hpp"
 
 #include <gtest/gtest.h>
@@ -30,6 +30,13 @@ TEST(BeatOffsetsTest, EachBeatIsMeasuredToTheNearestOfTheOtherTrain) {
     ASSERT_EQ(offsets.size(), c.offsets.size());
     for (std::size_t i = 0; i < offsets.size(); ++i) EXPECT_DOUBLE_EQ(offsets[i], c.offsets[i]);
   }
+}
+
+TEST(BeatOffsetsTest, ABeatWithNoneNearIsTakenOutOfTheFigures) {
+  // LinkHut left out a click: the beat there is 500 ms from the nearest.
+  std::vector<double> offsets{0.1, -0.2, -500, 0.05, 499.9, -250};
+  EXPECT_EQ(TakeUnmatched(offsets, 250), (std::vector<double>{-500, 499.9}));
+  EXPECT_EQ(offsets, (std::vector<double>{0.1, -0.2, 0.05, -250}));
 }
 
 TEST(BeatOffsetsTest, TheTempoIsTheMedianIntervalsInsideTheWindow) {
