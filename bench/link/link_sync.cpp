@@ -34,6 +34,9 @@
 //     every onset is a frame of one time line and no clock is fitted: the programs' beats are
 //     matched to their beat sounds by the onset finder, LinkHut's clicks start at full scale.
 //     Times are frames at the server's rate from the first cycle recorded.
+// A beat with none of the other train within 250 ms (a click LinkHut did not play) is counted
+// apart. No thread gets real-time scheduling in the namespace: on a busy machine the server's
+// cycles come late and a client may miss one (the xruns are counted).
 //
 // Usage: link_sync [SECONDS] [--disk | --jack] [--keep DIR]
 //          (default 120 s; --keep keeps the logs, and with --jack the recordings as raw floats)
