@@ -1,9 +1,9 @@
 // Link benchmark: two of the program and LinkHut (the Link library's own example peer) in one
 // Link session, in a private network namespace the benchmark makes for itself (it runs itself
 // again under `unshare -rn`, loopback up with multicast). LinkHut plays on a JACK server with no
-// sound card (`jackd -d dummy`), recorded by a JACK client of the benchmark's; each program runs
-// whole (the metronome, its keys from a script, the screen-reader mode writing what it says) on
-// SDL's `disk` driver, with the mixer's onsets taken in the process.
+// sound card (`jackd -d dummy`, 48000 Hz, cycles of 256 frames), recorded by a JACK client of
+// the benchmark's; each program runs whole (the metronome, its keys from a script, the
+// screen-reader mode writing what it says), on the sound device the mode gives.
 //
 // The script: LinkHut starts its session at 120 BPM and plays; program a turns Link on (k) at
 // 2 s, program b 1.5 s after a; a presses Up at 22 s, b Page Down at 42 s, LinkHut raises its
@@ -12,48 +12,68 @@
 //   - the tempo each plays between the changes (median beat interval);
 //   - how far the beats of a and b lie from each other, and from LinkHut's clicks.
 //
-// Time bases: every time is Link's clock (CLOCK_MONOTONIC_RAW). Each program notes the clock at
-// every buffer its sound device renders (a stream added to its mixer that mixes nothing). By
-// default the device is an in-process capture paced like a sound card, on a fixed schedule
-// that a late buffer does not move: a least-squares line through the notes of the whole run is
-// its clock, and a beat at stream frame f is heard at that line's time of f plus the limiter's
-// lookahead and the device's buffer. With --disk the programs run on SDL's `disk` driver
-// instead, which sleeps a buffer's length after writing each one, so that every late wake-up
-// moves the rest of the stream later for good: there each frame is heard when the buffer that
-// holds it was written. LinkHut's recording is placed by a line through the JACK cycles' frame
-// times and the clock noted in each cycle (the dummy driver keeps a fixed schedule too), plus
-// the playback latency JACK reports for LinkHut's port, which is what LinkHut compensates.
+// The modes, and how the beats are placed:
+//   - By default the programs play on an in-process capture at 44100 Hz, paced like a sound
+//     card on a fixed schedule that a late buffer does not move. Every time is then Link's
+//     clock (CLOCK_MONOTONIC_RAW): each program notes the clock at every buffer its device
+//     renders (a stream added to its mixer that mixes nothing), a least-squares line through
+//     the notes of the whole run is its device's clock, and a beat at stream frame f (the
+//     mixer's onset) is heard at that line's time of f plus the limiter's lookahead and the
+//     device's buffer. LinkHut's clicks are placed by a line through the JACK cycles' frame
+//     times and the clock noted in each cycle (the dummy driver keeps a fixed schedule too),
+//     plus the playback latency JACK reports for LinkHut's port.
+//   - With --disk the programs run on SDL's `disk` driver instead, which sleeps a buffer's
+//     length after writing each one, so that every late wake-up moves the rest of the stream
+//     later for good: there each frame is heard when the buffer that holds it was written.
+//   - With --jack the programs play through their JACK back end on LinkHut's server, each its
+//     own client: both ask for the name `cadencio`, as two of the program would, the server
+//     names the second `cadencio-01`, and the benchmark takes each program's out_l as it
+//     appears. All three are connected to the server's playback ports, as they connect
+//     themselves, and so have one playback latency to compensate. The recording client
+//     records LinkHut's out_1 and both programs' out_l in the same process cycles, so that
+//     every onset is a frame of one time line and no clock is fitted: the programs' beats are
+//     matched to their beat sounds by the onset finder, LinkHut's clicks start at full scale.
+//     Times are frames at the server's rate from the first cycle recorded.
+// A beat with none of the other train within 250 ms (a click LinkHut did not play) is counted
+// apart. No thread gets real-time scheduling in the namespace: on a busy machine the server's
+// cycles come late and a client may miss one (the xruns are counted).
 //
-// Usage: link_sync [SECONDS] [--disk] [--keep DIR]
-//          (default 120 s; --disk: the programs on SDL's disk driver; --keep keeps the logs)
+// Usage: link_sync [SECONDS] [--disk | --jack] [--keep DIR]
+//          (default 120 s; --keep keeps the logs, and with --jack the recordings as raw floats)
 #include <fcntl.h>
-#include <jack/jack.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/metronome_state.hpp"
+#include "audio/jack/jack_output.hpp"
 #include "audio/link/link_session.hpp"
 #include "audio/mixer.hpp"
 #include "audio/sdl/sdl_audio.hpp"
 #include "base/clock.hpp"
 #include "base/message_loop.hpp"
 #include "files/paths.hpp"
+#include "link/jack_recorder.hpp"
+#include "measures/beat_offsets.hpp"
+#include "measures/beat_sounds.hpp"
+#include "measures/onset_finder.hpp"
 #include "program/program_parts.hpp"
+#include "support/jack_server.hpp"
 #include "support/paced_audio.hpp"
 #include "support/private_network.hpp"
 #include "timing/timed_script.hpp"
@@ -61,12 +81,9 @@
 namespace {
 
 using namespace cadencio;
-
-int64_t RawMicros() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC_RAW, &ts);
-  return int64_t{ts.tv_sec} * 1'000'000 + ts.tv_nsec / 1000;
-}
+using bench::FitLine;
+using bench::Line;
+using bench::RawMicros;
 
 // The script's moments, in ms from the start of program a.
 constexpr int64_t kLinkOnMs = 2000;
@@ -75,6 +92,10 @@ constexpr int64_t kUpMs = 22000;
 constexpr int64_t kPageDownMs = 42000;
 constexpr int64_t kHutTempoMs = 62000;
 constexpr int64_t kWindowMs = 6000;
+
+// Where the programs play.
+enum class Mode { kPaced, kDisk, kJack };
+const char* const kModeWords[] = {"paced", "sdl", "jack"};
 
 // A stream added to the mixer that mixes nothing and notes, on the audio thread, the stream
 // frame and the clock at every buffer, into room made ahead.
@@ -100,10 +121,10 @@ class BufferClock final : public audio::MixedStream {
 };
 
 // One program: the metronome at 120 BPM, four beats, Link on at `link_ms` and the keys given,
-// ended after `end_ms`, on SDL's audio (the driver SDL_AUDIODRIVER names) or a paced capture;
-// its log goes to `log`.
+// ended after `end_ms`, on a paced capture, SDL's audio (the driver SDL_AUDIODRIVER names) or
+// the JACK server; its log goes to `log`.
 int RunProgram(const std::string& log, int64_t link_ms, int64_t key_ms, uint8_t key, int64_t end_ms,
-               bool sdl) {
+               Mode mode) {
   base::RealClock clock;
   base::MessageLoop loop;
   std::vector<frontends::ScriptedMessage> script;
@@ -119,7 +140,15 @@ int RunProgram(const std::string& log, int64_t link_ms, int64_t key_ms, uint8_t 
     said.push_back({RawMicros(), line});
   });
   std::unique_ptr<audio::AudioOutput> audio;
-  if (sdl) {
+  if (mode == Mode::kJack) {
+    // As the program opens it with --jack: the client `cadencio`, on the system's ports.
+    std::string why;
+    audio = audio::OpenJackOutput(audio::JackOptions{}, loop, {}, &why);
+    if (!audio) {
+      std::fprintf(stderr, "link_sync: %s\n", why.c_str());
+      return 1;
+    }
+  } else if (mode == Mode::kDisk) {
     audio = audio::OpenSdlAudio(44100);
   } else {
     audio = std::make_unique<cadencio::testing::PacedAudio>(44100, 1024);
@@ -140,6 +169,7 @@ int RunProgram(const std::string& log, int64_t link_ms, int64_t key_ms, uint8_t 
   {
     program::ProgramParts parts({frontend, loop, *audio, clock, &link}, files::DataRoot(), nullptr,
                                 /*screen_reader=*/true);
+    parts.jack_wanted = mode == Mode::kJack;
     parts.RunToExit([&parts] { program::RunCadencio(parts); });
   }
   std::ofstream out(log);
@@ -154,24 +184,6 @@ int RunProgram(const std::string& log, int64_t link_ms, int64_t key_ms, uint8_t 
   for (std::size_t i = 0; i < count; ++i) out << "o " << onsets[i] << "\n";
   for (const auto& [at, text] : said) out << "s " << at << " " << text << "\n";
   return 0;
-}
-
-// A straight line t = a x + b through points, by least squares about their means.
-struct Line {
-  double a = 0, b = 0;
-  double At(double x) const { return a * x + b; }
-};
-Line FitLine(const std::vector<double>& x, const std::vector<double>& t) {
-  const double n = static_cast<double>(x.size());
-  double mx = 0, mt = 0;
-  for (std::size_t i = 0; i < x.size(); ++i) mx += x[i] / n, mt += t[i] / n;
-  double sxx = 0, sxt = 0;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    sxx += (x[i] - mx) * (x[i] - mx);
-    sxt += (x[i] - mx) * (t[i] - mt);
-  }
-  const double a = sxx > 0 ? sxt / sxx : 0;
-  return {a, mt - a * mx};
 }
 
 // What one program did: its beats as heard, and what it said when.
@@ -234,116 +246,6 @@ ProgramRun ReadProgram(const std::string& log) {
   return run;
 }
 
-// LinkHut's output as recorded in the JACK process callback, into room made ahead: the samples,
-// and for each cycle its first frame, where its samples begin and the clock.
-struct HutRecording {
-  jack_client_t* client = nullptr;
-  jack_port_t* port = nullptr;
-  std::vector<float> samples;
-  std::vector<double> cycle_frames, cycle_times, cycle_starts;
-  std::atomic<std::size_t> sample_count{0}, cycle_count{0};
-  int rate = 48000;
-};
-
-int RecordCycle(jack_nframes_t frames, void* arg) {
-  auto& rec = *static_cast<HutRecording*>(arg);
-  const auto* in = static_cast<const float*>(jack_port_get_buffer(rec.port, frames));
-  const std::size_t at = rec.sample_count.load(std::memory_order_relaxed);
-  const std::size_t cycle = rec.cycle_count.load(std::memory_order_relaxed);
-  if (at + frames > rec.samples.size() || cycle >= rec.cycle_times.size()) return 0;
-  std::copy(in, in + frames, rec.samples.begin() + static_cast<std::ptrdiff_t>(at));
-  rec.cycle_frames[cycle] = static_cast<double>(jack_last_frame_time(rec.client));
-  rec.cycle_times[cycle] = static_cast<double>(RawMicros());
-  rec.cycle_starts[cycle] = static_cast<double>(at);
-  rec.cycle_count.store(cycle + 1, std::memory_order_release);
-  rec.sample_count.store(at + frames, std::memory_order_release);
-  return 0;
-}
-
-// The clicks of the recording, heard in Link's clock: the first sample above half scale after
-// 50 ms of quiet, at its cycle's frame, placed by the cycles' line (or by the clock its own
-// cycle noted, when `own_cycle`) plus LinkHut's playback latency.
-std::vector<double> HutClicks(const HutRecording& rec, double latency_frames, bool own_cycle) {
-  const std::size_t cycles = rec.cycle_count.load();
-  const std::vector<double> frames(rec.cycle_frames.begin(), rec.cycle_frames.begin() + cycles);
-  const std::vector<double> times(rec.cycle_times.begin(), rec.cycle_times.begin() + cycles);
-  const std::vector<double> starts(rec.cycle_starts.begin(), rec.cycle_starts.begin() + cycles);
-  std::vector<double> clicks;
-  if (cycles < 2) return clicks;
-  const Line line = FitLine(frames, times);
-  const std::size_t quiet = static_cast<std::size_t>(rec.rate) / 20;
-  std::size_t last_loud = 0;
-  bool any = false;
-  for (std::size_t i = 0; i < rec.sample_count.load(); ++i) {
-    if (std::abs(rec.samples[i]) < 0.5f) continue;
-    if (!any || i - last_loud > quiet) {
-      const auto cycle = static_cast<std::size_t>(
-          std::upper_bound(starts.begin(), starts.end(), static_cast<double>(i)) - starts.begin() -
-          1);
-      const double into = static_cast<double>(i) - starts[cycle] + latency_frames;
-      clicks.push_back(own_cycle ? times[cycle] + into * 1e6 / rec.rate
-                                 : line.At(frames[cycle] + into));
-    }
-    last_loud = i, any = true;
-  }
-  return clicks;
-}
-
-// The largest distance of a JACK cycle's clock from the line through them all.
-double CycleJitterUs(const HutRecording& rec) {
-  const std::size_t cycles = rec.cycle_count.load();
-  const std::vector<double> frames(rec.cycle_frames.begin(), rec.cycle_frames.begin() + cycles);
-  const std::vector<double> times(rec.cycle_times.begin(), rec.cycle_times.begin() + cycles);
-  if (cycles < 2) return 0;
-  const Line line = FitLine(frames, times);
-  double largest = 0;
-  for (std::size_t i = 0; i < cycles; ++i) {
-    largest = std::max(largest, std::abs(times[i] - line.At(frames[i])));
-  }
-  return largest;
-}
-
-// Distances from each of `beats` in the window to the nearest of `other`, in ms.
-std::vector<double> Offsets(const std::vector<double>& beats, const std::vector<double>& other,
-                            double from, double to) {
-  std::vector<double> offsets;
-  for (double at : beats) {
-    if (at < from || at > to || other.empty()) continue;
-    const auto next = std::lower_bound(other.begin(), other.end(), at);
-    double best = 1e18;
-    if (next != other.end()) best = *next - at;
-    if (next != other.begin() && std::abs(*std::prev(next) - at) < std::abs(best)) {
-      best = *std::prev(next) - at;
-    }
-    offsets.push_back(best / 1000);
-  }
-  return offsets;
-}
-
-void PrintOffsets(const char* what, std::vector<double> offsets) {
-  if (offsets.empty()) return (void)std::printf("%-26s no beats\n", what);
-  double mean = 0;
-  for (double d : offsets) mean += d / static_cast<double>(offsets.size());
-  for (double& d : offsets) d = std::abs(d);
-  std::sort(offsets.begin(), offsets.end());
-  const auto at = [&offsets](double q) {
-    return offsets[static_cast<std::size_t>(q * static_cast<double>(offsets.size() - 1))];
-  };
-  std::printf("%-26s %5zu beats  mean %+7.3f  |median| %6.3f  |p95| %6.3f  |max| %6.3f ms\n", what,
-              offsets.size(), mean, at(0.5), at(0.95), offsets.back());
-}
-
-// The tempo of the beats between two moments: from the median interval.
-double TempoBetween(const std::vector<double>& beats, double from, double to) {
-  std::vector<double> intervals;
-  for (std::size_t i = 1; i < beats.size(); ++i) {
-    if (beats[i - 1] >= from && beats[i] <= to) intervals.push_back(beats[i] - beats[i - 1]);
-  }
-  if (intervals.empty()) return 0;
-  std::nth_element(intervals.begin(), intervals.begin() + intervals.size() / 2, intervals.end());
-  return 60e6 / intervals[intervals.size() / 2];
-}
-
 // When a program first said `text` after `after`, in ms from `after`; -1 when it never did.
 double SaidAfter(const ProgramRun& run, const std::string& text, double after) {
   for (const auto& [at, line] : run.said) {
@@ -382,27 +284,87 @@ void WaitOrKill(pid_t pid, std::chrono::steady_clock::time_point deadline) {
   }
 }
 
-int Coordinate(int seconds, bool disk, const std::string& dir) {
+// LinkHut's clicks (frames of its recording) heard in Link's clock: at their cycle's frame
+// time, placed by the line through all cycles (or by the clock their own cycle noted, when
+// `own_cycle`), plus LinkHut's playback latency.
+std::vector<double> HutClicks(const std::vector<bench::JackRecorder::Cycle>& cycles,
+                              const std::vector<int64_t>& starts, int rate, double latency,
+                              bool own_cycle) {
+  std::vector<double> clicks, frames, times, firsts;
+  if (cycles.size() < 2) return clicks;
+  for (const auto& cycle : cycles) {
+    frames.push_back(cycle.frame_time), times.push_back(cycle.clock_us);
+    firsts.push_back(cycle.start);
+  }
+  const bench::Line line = bench::FitLine(frames, times);
+  for (int64_t start : starts) {
+    const auto at = static_cast<double>(start);
+    const auto cycle = static_cast<std::size_t>(std::upper_bound(firsts.begin(), firsts.end(), at) -
+                                                firsts.begin() - 1);
+    const double into = at - firsts[cycle] + latency;
+    clicks.push_back(own_cycle ? times[cycle] + into * 1e6 / rate : line.At(frames[cycle] + into));
+  }
+  return clicks;
+}
+
+// The largest distance of a JACK cycle's clock from the line through them all.
+double CycleJitterUs(const std::vector<bench::JackRecorder::Cycle>& cycles) {
+  std::vector<double> frames, times;
+  for (const auto& cycle : cycles) {
+    frames.push_back(cycle.frame_time), times.push_back(cycle.clock_us);
+  }
+  if (cycles.size() < 2) return 0;
+  const bench::Line line = bench::FitLine(frames, times);
+  double largest = 0;
+  for (std::size_t i = 0; i < cycles.size(); ++i) {
+    largest = std::max(largest, std::abs(times[i] - line.At(frames[i])));
+  }
+  return largest;
+}
+
+// The beats of a program's recording: its beat sounds' onsets, each matched where the stream
+// first rises after 125 ms of quiet.
+std::vector<int64_t> RecordedBeats(const std::vector<float>& take, const bench::BeatSounds& sounds,
+                                   int rate) {
+  const bench::OnsetFinder finder({sounds.beat, sounds.measure}, take);
+  return finder.RefineAll(bench::ThresholdOnsets(take, rate / 8), 32);
+}
+
+// The output port of a program's JACK client that is not among `known`, waiting five seconds
+// for it to appear; empty when none did.
+std::string NewProgramPort(const bench::JackRecorder& rec, const std::vector<std::string>& known) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    for (const std::string& port : rec.OutputPorts("^cadencio.*:out_l$")) {
+      if (std::find(known.begin(), known.end(), port) == known.end()) return port;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return {};
+}
+
+void WriteRaw(const std::string& path, const std::vector<float>& samples) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(samples.data()),
+             static_cast<std::streamsize>(samples.size() * sizeof(float)));
+}
+
+int Coordinate(int seconds, Mode mode, const std::string& dir, bool keep) {
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string server = "link-sync-" + std::to_string(getpid());
-  setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
-  const pid_t jackd = Spawn({"jackd", "-n", server, "-d", "dummy", "-r", "48000", "-p", "256"}, {});
-  if (std::system(("jack_wait -w -t 10 -s " + server + " >/dev/null").c_str()) != 0) {
-    std::fprintf(stderr, "link_sync: jackd -d dummy did not start\n");
+  cadencio::testing::JackServer server(48000, 256);
+  if (!server.Missing().empty()) {
+    std::fprintf(stderr, "link_sync: %s\n", server.Missing().c_str());
     return 1;
   }
+  const bool jack = mode == Mode::kJack;
   // The recorder, then LinkHut: its session is the oldest, and it plays.
-  HutRecording rec;
-  const auto run_us = static_cast<std::size_t>(seconds + 80);
-  rec.client = jack_client_open("link_sync", JackNoStartServer, nullptr);
-  rec.port = jack_port_register(rec.client, "in", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
-  rec.rate = static_cast<int>(jack_get_sample_rate(rec.client));
-  rec.samples.resize(run_us * static_cast<std::size_t>(rec.rate));
-  for (auto* cycles : {&rec.cycle_frames, &rec.cycle_times, &rec.cycle_starts}) {
-    cycles->resize(rec.samples.size() / 64);
+  std::vector<std::string> inputs{"hut"};
+  if (jack) inputs.insert(inputs.end(), {"a", "b"});
+  bench::JackRecorder rec("link_sync", inputs, seconds + 80);
+  if (!rec.Ready()) {
+    std::fprintf(stderr, "link_sync: the recording client did not open\n");
+    return 1;
   }
-  jack_set_process_callback(rec.client, &RecordCycle, &rec);
-  jack_activate(rec.client);
+  const int rate = rec.Rate();
   int hut_in[2];
   if (pipe(hut_in) != 0) return 1;
   const pid_t hut = Spawn({"LinkHut"}, {}, hut_in[0]);
@@ -413,66 +375,117 @@ int Coordinate(int seconds, bool disk, const std::string& dir) {
   std::this_thread::sleep_for(std::chrono::seconds(1));
   press('a');
   press(' ');
-  bool connected = false;
-  for (int i = 0; i < 50 && !connected; ++i) {
-    connected = jack_connect(rec.client, "LinkHut:out_1", "link_sync:in") == 0;
-    if (!connected) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  jack_latency_range_t latency{};
-  jack_port_get_latency_range(jack_port_by_name(rec.client, "LinkHut:out_1"), JackPlaybackLatency,
-                              &latency);
+  rec.Connect("LinkHut:out_1", 0);
   std::this_thread::sleep_for(std::chrono::seconds(2));
 
-  // The two programs, and LinkHut's tempo change.
+  // The two programs (with --jack, each program's port recorded as its client appears), and
+  // LinkHut's tempo change.
   const int64_t end_ms = kWindowMs + seconds * int64_t{1000} + 2000;
   const auto program = [&](const char* name, int64_t offset, int64_t key_ms, const char* key) {
     std::filesystem::create_directories(dir + "/" + name);
     return Spawn({self, "--program", dir + "/" + name + ".log", std::to_string(kLinkOnMs),
                   std::to_string(key_ms - offset), key, std::to_string(end_ms - offset),
-                  disk ? "sdl" : "paced"},
+                  kModeWords[static_cast<int>(mode)]},
                  {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir + "/" + name + ".raw",
                   "AUDIRA_WINDIR=" + dir + "/" + name});
   };
+  std::vector<std::string> ports;
+  const auto record = [&](std::size_t input) {
+    if (!jack) return true;
+    const std::string port = NewProgramPort(rec, ports);
+    ports.push_back(port);
+    return !port.empty() && rec.Connect(port, input);
+  };
+  const auto started = std::chrono::steady_clock::now();
   const double start_us = static_cast<double>(RawMicros());
   const pid_t a = program("a", 0, kUpMs, "^");
-  std::this_thread::sleep_for(std::chrono::milliseconds(kSecondStartsMs));
+  bool recorded = record(1);
+  std::this_thread::sleep_until(started + std::chrono::milliseconds(kSecondStartsMs));
   const pid_t b = program("b", kSecondStartsMs, kPageDownMs, "-");
+  recorded = record(2) && recorded;
+  const auto deadline = started + std::chrono::milliseconds(end_ms);
+  if (!recorded) {
+    std::fprintf(stderr, "link_sync: a program's JACK client did not appear; it is stopped\n");
+    kill(a, SIGKILL), kill(b, SIGKILL);
+  }
+  // The latencies once every client has connected itself, as the window begins.
+  std::this_thread::sleep_until(started + std::chrono::milliseconds(kWindowMs));
+  const unsigned hut_latency = rec.PlaybackLatency("LinkHut:out_1");
+  std::vector<unsigned> latencies;
+  for (const std::string& port : ports) latencies.push_back(rec.PlaybackLatency(port));
   // A change the run is too short for comes after its end.
   double hut_key_us = start_us + static_cast<double>(end_ms) * 1000.0 + 1e9;
-  if (kHutTempoMs < end_ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kHutTempoMs - kSecondStartsMs));
+  if (recorded && kHutTempoMs < end_ms) {
+    std::this_thread::sleep_until(started + std::chrono::milliseconds(kHutTempoMs));
     hut_key_us = static_cast<double>(RawMicros());
     press('e');
   }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(end_ms);
   WaitOrKill(a, deadline);
   WaitOrKill(b, deadline);
   press('q');
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  jack_deactivate(rec.client);
-  jack_client_close(rec.client);
+  rec.Stop();
   kill(hut, SIGKILL);
   waitpid(hut, nullptr, 0);
-  kill(jackd, SIGTERM);
-  waitpid(jackd, nullptr, 0);
+  server.Stop();
+  if (!recorded) return 1;
 
-  const ProgramRun run_a = ReadProgram(dir + "/a.log"), run_b = ReadProgram(dir + "/b.log");
-  const std::vector<double> clicks = HutClicks(rec, latency.max, false);
-  const std::vector<double> cycle_clicks = HutClicks(rec, latency.max, true);
-  std::ofstream hut_log(dir + "/hut.log");
-  hut_log.precision(17);
-  for (std::size_t i = 0; i < rec.cycle_count.load(); ++i) {
-    hut_log << "c " << rec.cycle_frames[i] << " " << rec.cycle_times[i] << "\n";
+  ProgramRun run_a = ReadProgram(dir + "/a.log"), run_b = ReadProgram(dir + "/b.log");
+  const std::vector<bench::JackRecorder::Cycle> cycles = rec.Cycles();
+  const std::vector<float> hut_take = rec.Take(0);
+  const std::vector<int64_t> hut_starts = bench::LoudStarts(hut_take, rate);
+  std::vector<double> clicks, cycle_clicks;
+  if (jack && !cycles.empty()) {
+    // One frame line: frame i of every recording was played in the same cycle.
+    const double origin = cycles.front().clock_us;
+    const auto on_line = [&](const std::vector<int64_t>& frames) {
+      std::vector<double> times;
+      for (int64_t frame : frames)
+        times.push_back(origin + static_cast<double>(frame) * 1e6 / rate);
+      return times;
+    };
+    const bench::BeatSounds sounds(rate);
+    clicks = on_line(hut_starts);
+    const std::vector<float> take_a = rec.Take(1), take_b = rec.Take(2);
+    run_a.beats_us = on_line(RecordedBeats(take_a, sounds, rate));
+    run_b.beats_us = on_line(RecordedBeats(take_b, sounds, rate));
+    if (keep) {
+      WriteRaw(dir + "/hut.f32", hut_take);
+      WriteRaw(dir + "/a.f32", take_a);
+      WriteRaw(dir + "/b.f32", take_b);
+    }
+  } else {
+    clicks = HutClicks(cycles, hut_starts, rate, hut_latency, false);
+    cycle_clicks = HutClicks(cycles, hut_starts, rate, hut_latency, true);
   }
-  for (double at : clicks) hut_log << "k " << at << "\n";
+  // The JACK cycles (frame time, clock) and every beat, in microseconds.
+  std::ofstream onsets(dir + "/onsets.log");
+  onsets.precision(17);
+  for (const auto& cycle : cycles) {
+    onsets << "c " << cycle.frame_time << " " << cycle.clock_us << "\n";
+  }
+  const auto write = [&onsets](const char* who, const std::vector<double>& beats) {
+    for (double at : beats) onsets << who << " " << at << "\n";
+  };
+  write("k", clicks), write("a", run_a.beats_us), write("b", run_b.beats_us);
   const double from = start_us + kWindowMs * 1000.0;
   const double to = start_us + static_cast<double>(end_ms - 1000) * 1000.0;
-  std::printf(
-      "Link: two programs (%s output, 44100 Hz) and LinkHut (JACK dummy, %d Hz, "
-      "playback latency %u frames), %d s\n\n",
-      run_a.driver.c_str(), rec.rate, latency.max, seconds);
-  std::printf("device line: largest buffer note off it a %.3f ms, b %.3f ms, JACK %.3f ms\n\n",
-              run_a.jitter_us / 1000, run_b.jitter_us / 1000, CycleJitterUs(rec) / 1000);
+  if (jack) {
+    std::printf(
+        "Link: two programs (JACK clients %s and %s) and LinkHut on one dummy JACK server at "
+        "%d Hz, recorded in the same cycles, %d s\n",
+        ports[0].substr(0, ports[0].find(':')).c_str(),
+        ports[1].substr(0, ports[1].find(':')).c_str(), rate, seconds);
+    std::printf("playback latency: a %u, b %u, LinkHut %u frames; xruns %d\n\n", latencies[0],
+                latencies[1], hut_latency, rec.Xruns());
+  } else {
+    std::printf(
+        "Link: two programs (%s output, 44100 Hz) and LinkHut (JACK dummy, %d Hz, "
+        "playback latency %u frames), %d s\n\n",
+        run_a.driver.c_str(), rate, hut_latency, seconds);
+    std::printf("device line: largest buffer note off it a %.3f ms, b %.3f ms, JACK %.3f ms\n\n",
+                run_a.jitter_us / 1000, run_b.jitter_us / 1000, CycleJitterUs(cycles) / 1000);
+  }
   std::printf("tempo changes, reached (said) after:\n");
   const double up_us = start_us + kUpMs * 1000.0, down_us = start_us + kPageDownMs * 1000.0;
   std::printf("  a Up to 121:        b %8.0f ms\n", SaidAfter(run_b, "Valor BPM = 121", up_us));
@@ -486,15 +499,18 @@ int Coordinate(int seconds, bool disk, const std::string& dir) {
                            to};
   for (int i = 0; i < 4 && marks[i] < to; ++i) {
     std::printf("  segment %d                          %8.3f %8.3f %8.3f\n", i + 1,
-                TempoBetween(run_a.beats_us, marks[i], bounds[i]),
-                TempoBetween(run_b.beats_us, marks[i], bounds[i]),
-                TempoBetween(clicks, marks[i], bounds[i]));
+                bench::TempoBetween(run_a.beats_us, marks[i], bounds[i]),
+                bench::TempoBetween(run_b.beats_us, marks[i], bounds[i]),
+                bench::TempoBetween(clicks, marks[i], bounds[i]));
   }
-  std::printf("\nbeat onsets (nearest, in the window):\n");
-  PrintOffsets("b from a", Offsets(run_a.beats_us, run_b.beats_us, from, to));
-  PrintOffsets("LinkHut from a", Offsets(run_a.beats_us, clicks, from, to));
-  PrintOffsets("LinkHut from b", Offsets(run_b.beats_us, clicks, from, to));
-  PrintOffsets("LinkHut (own cycles) from a", Offsets(run_a.beats_us, cycle_clicks, from, to));
+  std::printf("\nbeat onsets (nearest, in the window%s):\n", jack ? ", as recorded" : "");
+  bench::PrintOffsets("b from a", bench::Offsets(run_a.beats_us, run_b.beats_us, from, to));
+  bench::PrintOffsets("LinkHut from a", bench::Offsets(run_a.beats_us, clicks, from, to));
+  bench::PrintOffsets("LinkHut from b", bench::Offsets(run_b.beats_us, clicks, from, to));
+  if (!jack) {
+    bench::PrintOffsets("LinkHut (own cycles) from a",
+                        bench::Offsets(run_a.beats_us, cycle_clicks, from, to));
+  }
   return 0;
 }
 
@@ -502,27 +518,34 @@ int Coordinate(int seconds, bool disk, const std::string& dir) {
 
 int main(int argc, char** argv) {
   if (argc >= 8 && std::string(argv[1]) == "--program") {
+    const auto word = std::find(std::begin(kModeWords), std::end(kModeWords), std::string(argv[7]));
+    if (word == std::end(kModeWords)) return 2;
     return RunProgram(argv[2], std::atoll(argv[3]), std::atoll(argv[4]),
                       static_cast<uint8_t>(argv[5][0]), std::atoll(argv[6]),
-                      std::string(argv[7]) == "sdl");
+                      static_cast<Mode>(word - std::begin(kModeWords)));
   }
   int seconds = 120;
-  bool disk = false;
+  Mode mode = Mode::kPaced;
   std::string keep;
   for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--keep" && i + 1 < argc) {
+    const std::string arg = argv[i];
+    if (arg == "--keep" && i + 1 < argc) {
       keep = argv[++i];
-    } else if (std::string(argv[i]) == "--disk") {
-      disk = true;
-    } else {
+    } else if (arg == "--disk" || arg == "--jack") {
+      mode = arg == "--disk" ? Mode::kDisk : Mode::kJack;
+    } else if (!arg.empty() && std::isdigit(static_cast<unsigned char>(arg[0]))) {
       seconds = std::max(10, std::atoi(argv[i]));
+    } else {
+      std::fprintf(stderr, "usage: link_sync [SECONDS] [--disk | --jack] [--keep DIR]\n");
+      return 2;
     }
   }
   if (!cadencio::testing::InPrivateNetwork()) {
     std::string command = "'" + std::filesystem::read_symlink("/proc/self/exe").string() + "' " +
                           std::to_string(seconds);
     if (!keep.empty()) command += " --keep '" + keep + "'";
-    if (disk) command += " --disk";
+    if (mode == Mode::kDisk) command += " --disk";
+    if (mode == Mode::kJack) command += " --jack";
     const cadencio::testing::NetworkRun run = cadencio::testing::RunInPrivateNetwork(command);
     std::fputs(run.output.c_str(), stdout);
     return run.made ? run.status : 1;
@@ -533,7 +556,7 @@ int main(int argc, char** argv) {
     dir = mkdtemp(pattern);
   }
   std::filesystem::create_directories(dir);
-  const int status = Coordinate(seconds, disk, dir);
+  const int status = Coordinate(seconds, mode, dir, !keep.empty());
   if (keep.empty()) std::filesystem::remove_all(dir);
   return status;
 }

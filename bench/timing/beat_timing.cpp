@@ -48,6 +48,7 @@
 #include "frontends/frontend.hpp"
 #include "frontends/headless_frontend.hpp"
 #include "measures/beat_figures.hpp"
+#include "measures/beat_sounds.hpp"
 #include "measures/onset_finder.hpp"
 #include "measures/played_take.hpp"
 #include "program/program_parts.hpp"
@@ -57,6 +58,7 @@
 namespace {
 
 using namespace cadencio;
+using bench::BeatSounds;
 using bench::Char;
 using bench::Figures;
 using bench::FiguresOf;
@@ -158,22 +160,6 @@ std::vector<int64_t> BeatTrain(const std::vector<int64_t>& onsets, double period
   return {onsets.begin() + static_cast<std::ptrdiff_t>(best_start),
           onsets.begin() + static_cast<std::ptrdiff_t>(best_start + best_length)};
 }
-
-// The sounds the program starts on its onsets, loaded as the program loads them.
-struct BeatSounds {
-  BeatSounds() : output(clock), channel(output, clock) {
-    const std::string dir = app::kEffectsDir;
-    beat = channel.Load(dir + "padrao1.wav");
-    measure = channel.Load(dir + "padrao2.wav");
-    note = channel.LoadSofter(dir + "padrao2.wav");
-  }
-  base::VirtualClock clock;
-  audio::CaptureAudio output;
-  audio::BeatChannel channel;
-  const audio::Sound* beat = nullptr;
-  const audio::Sound* measure = nullptr;
-  const audio::Sound* note = nullptr;
-};
 
 // The loops measured: the program, the baseline, and the program with two or three notes per
 // beat and counting aloud (the onsets are then the beats and the notes between them; the count

@@ -22,6 +22,10 @@ class AudioOutput {
   // Frames from the mixer's render position to the sound leaving the speaker: the device's
   // buffer for SDL, the latency the server reports for JACK.
   virtual int OutputLatencyFrames() const { return LeadFrames(); }
+  // Rendering thread: the frames the device played without the mix so far (the cycles of a
+  // JACK server the program missed, its process thread held up); none for a device that plays
+  // every frame of the mix. The device's own clock is at mix frame + this.
+  virtual int64_t MissedFrames() const { return 0; }
   // The stream frame being heard now, any thread but the audio thread: behind the frames
   // rendered by the mixer's limiter lookahead and what the device holds.
   virtual int64_t HeardFrame() {

@@ -94,6 +94,7 @@ int JackDevice::Process(jack_nframes_t frames, void* self) {
   // The output runs the limiter's lookahead behind the mix: the buffer's first frame is this
   // frame of the mix.
   const int64_t heard = device->mixer_->FramesRendered() - device->mixer_->LookaheadFrames();
+  device->CountMissed(frames);
   device->Render(frames);
   device->SendMidi(frames, heard);
   device->KeepCapture(frames);
@@ -170,6 +171,19 @@ void JackDevice::ReadTransport(int64_t heard) {
 
 void JackDevice::NoteCycle(int64_t heard) {
   cycle_.Write(heard, jack_last_frame_time(client_));
+}
+
+// The server goes on without a client that is late for a cycle: the cycle's frames are
+// missing from the mix, and its next cycle begins that much later than the one before ended.
+// A callback held up past its own cycle reads the server's cycle of now, and the next callback
+// is for that same cycle (overwriting what the late one wrote): the gap then closes by a cycle.
+void JackDevice::CountMissed(jack_nframes_t frames) {
+  const jack_nframes_t now = jack_last_frame_time(client_);
+  if (next_frame_time_) {
+    const auto gap = static_cast<int32_t>(now - *next_frame_time_);
+    missed_.store(missed_.load(std::memory_order_relaxed) + gap, std::memory_order_relaxed);
+  }
+  next_frame_time_ = now + frames;
 }
 
 void JackDevice::Timebase(jack_transport_state_t, jack_nframes_t, jack_position_t* pos, int,

@@ -32,6 +32,7 @@ class JackDevice final : public JackOutput, public TransportTimeline, public bas
   Mixer& GetMixer() override { return *mixer_; }
   int LeadFrames() const override;
   int OutputLatencyFrames() const override;
+  int64_t MissedFrames() const override { return missed_.load(std::memory_order_relaxed); }
   int64_t HeardFrame() override;
   std::string DriverName() const override;
   bool TakeServerStopped() override;
@@ -63,6 +64,7 @@ class JackDevice final : public JackOutput, public TransportTimeline, public bas
   void KeepCapture(jack_nframes_t frames);
   void ReadTransport(int64_t heard);
   void NoteCycle(int64_t heard);
+  void CountMissed(jack_nframes_t frames);
   void ReadLatency();
   void ConnectSystem();
 
@@ -82,6 +84,10 @@ class JackDevice final : public JackOutput, public TransportTimeline, public bas
   // The last cycle: the mix frame at the start of its buffer and the server's frame time there.
   base::SequencedPair cycle_;
   int64_t next_heard_ = 0;  // process thread: the mix frame the next cycle begins with
+  // The server's frames of the cycles missed so far (kept while the fallback plays); the
+  // process thread's server frame time the next cycle begins with, once there was a cycle.
+  std::atomic<int64_t> missed_{0};
+  std::optional<jack_nframes_t> next_frame_time_;
   // The capture port's samples, four seconds of them, while a capture is open.
   std::vector<float> ring_;
   std::atomic<uint64_t> written_{0};

@@ -191,14 +191,18 @@ void LinkSession::BeginBuffer(int64_t base) {
   Impl& s = *impl_;
   if (s.live.load(std::memory_order_acquire) == nullptr) return;
   const double nominal = s.NominalPerFrame();
+  // The filter follows the device's clock, which the mix falls behind when the device plays
+  // frames without it (a JACK cycle the program missed): fed the mix's frames, it would take
+  // its whole window of buffers to move the stream by the frames missed.
+  const auto clock_frame = static_cast<double>(base + s.output.MissedFrames());
   // A stream that stalled (a device that stopped, and another that took its mixer over) starts
   // the filter anew: the frames before the stall would place the new ones too early.
   const auto now = static_cast<double>(s.link_clock.micros().count());
-  double filtered = static_cast<double>(s.filter.sampleTimeToHostTime(base).count());
+  double filtered = static_cast<double>(s.filter.sampleTimeToHostTime(clock_frame).count());
   if (now - filtered > kStallUs) {
     s.filter.reset();
     s.anchor = {};
-    filtered = static_cast<double>(s.filter.sampleTimeToHostTime(base).count());
+    filtered = static_cast<double>(s.filter.sampleTimeToHostTime(clock_frame).count());
   }
   const double host = filtered + static_cast<double>(s.DelayFrames()) * nominal;
   // The device's pace since the buffer before; a wild one (the first buffers, or a stream

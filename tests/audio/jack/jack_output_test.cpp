@@ -9,6 +9,7 @@
 #if CADENCIO_JACK
 
 #include <ableton/Link.hpp>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -68,6 +69,21 @@ bool WaitFor(base::MessageLoop& loop, const std::function<bool()>& done) {
         return done();
       },
       std::chrono::seconds(5), std::chrono::milliseconds(5));
+}
+
+// How far the frame heard now lies from the session's beat now, in ms at `bpm`: the median of
+// seven readings 10 ms apart (a reading the scheduler splits is off by the split).
+double SessionOffsetMs(AudioOutput& output, LinkSession& link, ableton::Link& peer, double bpm) {
+  std::vector<double> offsets;
+  for (int i = 0; i < 7; ++i) {
+    const TimelineView view = link.AppView(4);
+    const ableton::Link::SessionState state = peer.captureAppSessionState();
+    const double session = state.beatAtTime(peer.clock().micros(), 4);
+    offsets.push_back((view.BeatAt(output.HeardFrame()) - session) * 60000 / bpm);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::sort(offsets.begin(), offsets.end());
+  return offsets[3];
 }
 
 std::unique_ptr<JackOutput> Open(base::MessageLoop& loop, TransportMode transport,
@@ -299,6 +315,48 @@ TEST(JackOutput, LinksSessionStaysOnItsBeatsWhenSdlTakesOver) {
   // before it has played: one buffer apart. (A filter kept across the stall is ~60 ms off.)
   const double buffer_ms = output->OutputLatencyFrames() / 48.0;
   EXPECT_NEAR(offset_ms(), buffer_ms, 15) << "through SDL, 300 ms after the server went away";
+}
+
+// Link places the stream by the server's clock. Cycles the program misses (its process thread
+// held up, as on a busy machine without real-time scheduling, when the server does not wait
+// for it) put the mix behind the server; the beats must stay on the session's at once, not
+// drift back over the seconds Link's time filter takes to forget the step.
+TEST(JackOutput, LinksBeatsStayOnTheSessionWhenTheProgramMissesCycles) {
+  if (!testing::InPrivateNetwork()) return testing::RerunTestInPrivateNetwork();
+  struct Case {
+    int stall_ms;  // the process thread held up once for this long (the server's cycle: 5.3 ms)
+  };
+  const Case cases[] = {{0}, {30}, {60}};
+  JackServer server(48000);
+  if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+  base::MessageLoop loop;
+  std::atomic<int> stall_ms{0};
+  JackOptions options;  // on the server's playback ports, as the program plays: their latency
+  options.process_probe = [&stall_ms](bool begins) {
+    if (!begins) return;
+    if (const int ms = stall_ms.exchange(0)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+  };
+  std::string why;
+  auto output = OpenJackOutput(options, loop, {}, &why);
+  ASSERT_NE(output, nullptr) << why;
+  ASSERT_GT(output->OutputLatencyFrames(), 0);
+  LinkSession& link = AddLinkSession(*output, 500);
+  link.SetTempo(240);
+  link.Enable(true);
+  ableton::Link peer(240);
+  peer.enable(true);
+  ASSERT_TRUE(WaitFor(loop, [&] { return link.Peers() == 1 && peer.numPeers() == 1; }));
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  for (const Case& c : cases) {
+    SCOPED_TRACE("held up " + std::to_string(c.stall_ms) + " ms");
+    stall_ms.store(c.stall_ms);
+    // Well after the stall, and well before the time filter would have forgotten it (2.7 s).
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_EQ(stall_ms.load(), 0);
+    EXPECT_NEAR(SessionOffsetMs(*output, link, peer, 240), 0, 3);
+  }
 }
 
 TEST(JackOutput, TheCapturePortFeedsTheTunersInput) {
