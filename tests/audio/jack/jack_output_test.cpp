@@ -202,7 +202,8 @@ TEST(JackOutput, OnPipeWiresJackTheBeatAndTheClockLieOnTheirFrames) {
   for (const BeatCase& c : cases) ExpectTheBeatAndTheClockOnTheirFrames(c, true);
 }
 
-TEST(JackOutput, AServerThatGoesAwayHandsTheMixerToSdlWithTheBeatPlaying) {
+// Plays the beat, stops the server, and hears the program say so once and play on through SDL.
+void ExpectSdlToTakeOverFromAServerThatGoesAway() {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   JackServer server(48000);
   if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
@@ -232,6 +233,16 @@ TEST(JackOutput, AServerThatGoesAwayHandsTheMixerToSdlWithTheBeatPlaying) {
   const int before = beats.load();
   EXPECT_TRUE(WaitFor(loop, [&] { return beats.load() >= before + 2; }))
       << "the rule published before goes on playing";
+}
+
+TEST(JackOutput, AServerThatGoesAwayHandsTheMixerToSdlWithTheBeatPlaying) {
+  ExpectSdlToTakeOverFromAServerThatGoesAway();
+}
+
+// PipeWire's daemon going away is told to the plain shutdown callback alone.
+TEST(JackOutput, OnPipeWiresJackADaemonThatGoesAwayHandsTheMixerToSdl) {
+  if (!testing::PipeWireJackLoaded()) return RerunTestUnderPwJack();
+  ExpectSdlToTakeOverFromAServerThatGoesAway();
 }
 
 TEST(JackOutput, AFollowedTransportPutsTheBeatOnTheMastersBeats) {
