@@ -38,8 +38,8 @@ using namespace cadencio;
 
 constexpr int kPeriod = 1024;
 
-// The client on a dummy server of 1024-frame cycles, and the probe recording it. No output when
-// no server or client opens.
+// The client on a dummy server (or PipeWire daemon) of 1024-frame cycles, and the probe recording
+// it. No output when no server or client opens.
 struct Run {
   Run(int rate, double seconds, std::size_t messages) : server(rate, kPeriod) {
     if (!server.Missing().empty()) {

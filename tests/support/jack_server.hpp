@@ -1,13 +1,15 @@
 // A real JACK server with no sound card for the tests of the JACK back end: `jackd -d dummy`
 // under a name of its own (so that parallel tests and other servers on the machine do not
-// meet), made the default server of this process while it lives, and killed at the end. Beside
-// it, a probe client that records what reaches its audio and MIDI inputs with the server's
-// frame times, plays a level into the program's capture port, and can roll the transport as
-// its timebase master.
+// meet), made the default server of this process while it lives, and killed at the end. A
+// process run under `pw-jack` (PipeWire's libjack) gets a private PipeWire daemon instead, from
+// support/pipewire_dummy.sh, in a directory of its own. Beside it, a probe client that records
+// what reaches its audio and MIDI inputs with the server's frame times, plays a level into the
+// program's capture port, and can roll the transport as its timebase master.
 #pragma once
 
 #if CADENCIO_JACK
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -22,23 +24,42 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace cadencio::testing {
 
+// Whether this process's libjack is PipeWire's (the program was started by `pw-jack`).
+inline bool PipeWireJackLoaded() {
+  Dl_info info{};
+  void* open = dlsym(RTLD_DEFAULT, "jack_client_open");
+  return open != nullptr && dladdr(open, &info) != 0 && info.dli_fname != nullptr &&
+         std::strstr(info.dli_fname, "pipewire") != nullptr;
+}
+
 class JackServer {
  public:
-  explicit JackServer(int rate, int period = 256) {
-    static std::atomic<int> count{0};
-    name_ = "cadencio-test-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+  explicit JackServer(int rate, int period = 256) : pipewire_(PipeWireJackLoaded()) {
     const std::string r = std::to_string(rate), p = std::to_string(period);
-    std::vector<std::string> args = {"jackd", "-n", name_, "-d", "dummy", "-r", r, "-p", p};
+    std::vector<std::string> args;
+    if (pipewire_) {
+      // The daemon's socket in a directory of its own, which its clients are pointed to.
+      std::string dir = "/tmp/cadencio-pipewire-XXXXXX";
+      if (mkdtemp(dir.data()) == nullptr) return;
+      dir_ = dir;
+      args = {"sh", CADENCIO_SOURCE_DIR "/tests/support/pipewire_dummy.sh", "serve", dir, r, p};
+    } else {
+      static std::atomic<int> count{0};
+      name_ = "cadencio-test-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+      args = {"jackd", "-n", name_, "-d", "dummy", "-r", r, "-p", p};
+      setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+    }
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
     // Two servers starting at once (tests run in parallel) can lose each other in JACK's
     // shared table of servers: one starts at a time, across the test programs.
     StartLock lock;
@@ -52,11 +73,15 @@ class JackServer {
       const int null_fd = open("/dev/null", O_WRONLY);
       dup2(null_fd, 1);
       dup2(null_fd, 2);
-      execvp("jackd", argv.data());
+      execvp(argv[0], argv.data());
       _exit(127);
     }
     if (pid_ < 0) return;
-    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    if (pipewire_) {
+      setenv("PIPEWIRE_RUNTIME_DIR", dir_.c_str(), 1);
+    } else {
+      setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    }
     // Up when a client can join it.
     jack_set_error_function([](const char*) {});
     jack_set_info_function([](const char*) {});
@@ -80,11 +105,22 @@ class JackServer {
   JackServer& operator=(const JackServer&) = delete;
   ~JackServer() {
     Stop();
-    unsetenv("JACK_DEFAULT_SERVER");
+    unsetenv(pipewire_ ? "PIPEWIRE_RUNTIME_DIR" : "JACK_DEFAULT_SERVER");
+    if (!dir_.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir_, ignored);
+    }
   }
 
   // Why the test cannot run, or empty when the server is up.
   std::string Missing() const {
+    if (pipewire_) {
+      if (pid_ < 0) return "the PipeWire daemon could not be started";
+      if (!running_ && exit_code_ == 127) {
+        return "pipewire is not installed (Debian's pipewire package)";
+      }
+      return running_ ? "" : "the private PipeWire daemon (pipewire_dummy.sh) did not start";
+    }
     if (pid_ < 0) return "jackd could not be started";
     if (!running_ && exit_code_ == 127) return "jackd is not installed (Debian's jackd2 package)";
     return running_ ? "" : "jackd -d dummy did not start";
@@ -116,9 +152,11 @@ class JackServer {
     int fd;
   };
 
+  bool pipewire_;
   pid_t pid_ = -1;
   int exit_code_ = 0;
   std::string name_;
+  std::string dir_;  // PipeWire's: the daemon's configuration and socket
   bool running_ = false;
 };
 
@@ -149,12 +187,15 @@ class JackProbe {
   }
   bool Ready() const { return client_ != nullptr; }
   int Rate() const { return rate_; }
-  // Activates the client and connects the program's ports to it and it to the program's input.
+  // Activates the client and connects the program's ports to it (and it to the program's input
+  // when it plays a level).
   void Connect(const std::string& program = "cadencio") {
     jack_activate(client_);
     jack_connect(client_, (program + ":out_l").c_str(), jack_port_name(in_));
     jack_connect(client_, (program + ":midi_out").c_str(), jack_port_name(midi_in_));
-    jack_connect(client_, jack_port_name(out_), (program + ":in").c_str());
+    // Only a probe that plays a level feeds the program back: PipeWire schedules a loop of
+    // links in an order it may change while they play, and a recording then loses a cycle.
+    if (level_ != 0.0f) jack_connect(client_, jack_port_name(out_), (program + ":in").c_str());
   }
   // Becomes the timebase master at `bpm` with `beats` to the bar, and rolls the transport.
   void LeadTransport(double bpm, int beats) {

@@ -54,7 +54,9 @@ bool JackDevice::Start(std::string* why) {
     return false;
   }
   jack_set_process_callback(client_, &JackDevice::Process, this);
-  jack_on_info_shutdown(client_, &JackDevice::Shutdown, this);
+  // jackd2 tells a server that went away to both, PipeWire's JACK only to the plain one.
+  jack_on_shutdown(client_, &JackDevice::Shutdown, this);
+  jack_on_info_shutdown(client_, &JackDevice::InfoShutdown, this);
   jack_set_latency_callback(client_, &JackDevice::Latency, this);
   jack_set_buffer_size_callback(client_, &JackDevice::BufferSize, this);
   if (jack_activate(client_) != 0) {
@@ -206,7 +208,11 @@ void JackDevice::Timebase(jack_transport_state_t, jack_nframes_t, jack_position_
   if (device->options_.process_probe) device->options_.process_probe(false);
 }
 
-void JackDevice::Shutdown(jack_status_t, const char*, void* self) {
+void JackDevice::InfoShutdown(jack_status_t, const char*, void* self) {
+  Shutdown(self);
+}
+
+void JackDevice::Shutdown(void* self) {
   // As a signal handler would: a flag and the doorbell (one write to an event counter).
   auto* device = static_cast<JackDevice*>(self);
   device->server_gone_.store(true, std::memory_order_release);

@@ -54,7 +54,8 @@ class JackDevice final : public JackOutput, public TransportTimeline, public bas
 
  private:
   static int Process(jack_nframes_t frames, void* self);
-  static void Shutdown(jack_status_t code, const char* reason, void* self);
+  static void Shutdown(void* self);
+  static void InfoShutdown(jack_status_t code, const char* reason, void* self);
   static void Latency(jack_latency_callback_mode_t mode, void* self);
   static int BufferSize(jack_nframes_t frames, void* self);
   static void Timebase(jack_transport_state_t state, jack_nframes_t frames, jack_position_t* pos,

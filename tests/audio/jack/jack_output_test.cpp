@@ -1,7 +1,8 @@
 // The JACK back end on a real server with no sound card (jackd -d dummy): the beat on its
-// frames at 44100 and 48000 Hz with MIDI clock on the same frames, the program going on
-// through SDL when the server goes away (with Link's session still on its beats), the transport
-// followed and led, and the capture port.
+// frames at 44100 and 48000 Hz with MIDI clock on the same frames (and so on PipeWire's JACK,
+// on a private PipeWire daemon), the program going on through SDL when the server goes away
+// (with Link's session still on its beats), the transport followed and led, and the capture
+// port. Run under `pw-jack`, every test here runs on a private PipeWire daemon instead.
 #include "audio/jack/jack_output.hpp"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -87,9 +90,9 @@ double SessionOffsetMs(AudioOutput& output, LinkSession& link, ableton::Link& pe
 }
 
 std::unique_ptr<JackOutput> Open(base::MessageLoop& loop, TransportMode transport,
-                                 FallbackOpener fallback = {}) {
+                                 FallbackOpener fallback = {}, bool connect_system = false) {
   JackOptions options;
-  options.connect_system = false;
+  options.connect_system = connect_system;
   options.transport = transport;
   std::string why;
   auto output = OpenJackOutput(options, loop, std::move(fallback), &why);
@@ -97,64 +100,134 @@ std::unique_ptr<JackOutput> Open(base::MessageLoop& loop, TransportMode transpor
   return output;
 }
 
-TEST(JackOutput, TheBeatAndTheMidiClockLieOnTheirFramesAtTheServersRate) {
-  struct Case {
-    int rate;
-    int32_t bpm;
-  };
-  const Case cases[] = {{44100, 125}, {48000, 192}, {48000, 500}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.bpm) + " BPM");
-    JackServer server(c.rate);
-    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
-    base::MessageLoop loop;
-    auto output = Open(loop, TransportMode::kOff);
-    ASSERT_NE(output, nullptr);
-    JackProbe probe(60);
-    ASSERT_TRUE(probe.Ready());
-    probe.Connect();
-    Mixer& mixer = output->GetMixer();
-    ASSERT_EQ(mixer.SampleRate(), c.rate);
-    const Sound click = Click(c.rate);
-    BeatRule rule = ClickRule(click, c.rate, c.bpm, 4);
-    rule.start = rule.from = mixer.FramesRendered() + output->LeadFrames();
-    mixer.SetBeatRule(rule);
-    constexpr int kBeats = 9;
-    const int64_t beats_end = rule.start + ScheduleFrame(kBeats, 1, c.bpm, c.rate);
-    ASSERT_TRUE(WaitFor(loop, [&] { return mixer.FramesRendered() > beats_end; }));
-    rule.playing = false;
-    rule.from = mixer.FramesRendered() + output->LeadFrames();
-    mixer.SetBeatRule(rule);
-    ASSERT_TRUE(probe.WaitFrames(rule.from - rule.start + c.rate / 2 + 4096));
+// How many of the system's physical ports (of `direction`) the program's port is connected to.
+int SystemPortsOf(const std::string& port, unsigned long direction) {
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("connection-reader", JackNoStartServer, &status);
+  if (client == nullptr) return -1;
+  int count = 0;
+  if (const char** connected =
+          jack_port_get_all_connections(client, jack_port_by_name(client, port.c_str()))) {
+    for (const char** name = connected; *name != nullptr; ++name) {
+      const unsigned long physical = JackPortIsPhysical | direction;
+      jack_port_t* other = jack_port_by_name(client, *name);
+      count += other != nullptr && (jack_port_flags(other) & physical) == physical;
+    }
+    jack_free(connected);
+  }
+  jack_client_close(client);
+  return count;
+}
 
-    const std::vector<int64_t> onsets = Onsets(probe);
-    ASSERT_GE(onsets.size(), static_cast<std::size_t>(kBeats));
-    for (std::size_t k = 0; k < onsets.size(); ++k) {
-      EXPECT_EQ(onsets[k] - onsets[0], ScheduleFrame(static_cast<int64_t>(k), 1, c.bpm, c.rate))
-          << "beat " << k;
+// Runs the current test again in its own test program under `pw-jack` (PipeWire's libjack) and
+// passes on its outcome; skips when PipeWire's JACK is not installed.
+void RerunTestUnderPwJack() {
+  constexpr const char* kRerun = "CADENCIO_UNDER_PW_JACK";
+  ASSERT_EQ(std::getenv(kRerun), nullptr) << "pw-jack did not load PipeWire's libjack";
+  if (std::system("command -v pw-jack >/dev/null && command -v pipewire >/dev/null") != 0) {
+    GTEST_SKIP() << "PipeWire's JACK is not installed (Debian's pipewire and pipewire-jack)";
+  }
+  // Under the address sanitizer: PipeWire 0.3.65's libjack keeps its ports and properties past
+  // jack_client_close; that is no leak of this program.
+  const std::filesystem::path leaks = std::filesystem::temp_directory_path() /
+                                      ("cadencio-pw-jack-" + std::to_string(getpid()) + ".supp");
+  std::ofstream(leaks) << "leak:pipewire-0.3/jack/libjack.so\nleak:libpipewire-0.3.so\n";
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string line = std::string(kRerun) + "=1 LSAN_OPTIONS=suppressions='" + leaks.string() +
+                           "' timeout -k 10 240 pw-jack '" + program +
+                           "' --gtest_filter=" + test->test_suite_name() + "." + test->name() +
+                           " 2>&1";
+  FILE* pipe = popen(line.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  const int status = pclose(pipe);
+  std::filesystem::remove(leaks);
+  if (output.find("[  SKIPPED ]") != std::string::npos) GTEST_SKIP() << output;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+}
+
+struct BeatCase {
+  int rate;
+  int32_t bpm;
+};
+
+// Plays nine beats of the click on a server at the case's rate, recorded by the probe: every
+// onset on its frame from the first, Start on the first beat, the clocks on theirs from it, Stop
+// after the last. `connect_system` also connects the program to the system's ports, as it does
+// for its user.
+void ExpectTheBeatAndTheClockOnTheirFrames(const BeatCase& c, bool connect_system = false) {
+  SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.bpm) + " BPM");
+  JackServer server(c.rate);
+  if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+  base::MessageLoop loop;
+  auto output = Open(loop, TransportMode::kOff, {}, connect_system);
+  ASSERT_NE(output, nullptr);
+  JackProbe probe(60);
+  ASSERT_TRUE(probe.Ready());
+  probe.Connect();
+  Mixer& mixer = output->GetMixer();
+  ASSERT_EQ(mixer.SampleRate(), c.rate);
+  const Sound click = Click(c.rate);
+  BeatRule rule = ClickRule(click, c.rate, c.bpm, 4);
+  rule.start = rule.from = mixer.FramesRendered() + output->LeadFrames();
+  mixer.SetBeatRule(rule);
+  constexpr int kBeats = 9;
+  const int64_t beats_end = rule.start + ScheduleFrame(kBeats, 1, c.bpm, c.rate);
+  ASSERT_TRUE(WaitFor(loop, [&] { return mixer.FramesRendered() > beats_end; }));
+  rule.playing = false;
+  rule.from = mixer.FramesRendered() + output->LeadFrames();
+  mixer.SetBeatRule(rule);
+  ASSERT_TRUE(probe.WaitFrames(rule.from - rule.start + c.rate / 2 + 4096));
+
+  const std::vector<int64_t> onsets = Onsets(probe);
+  ASSERT_GE(onsets.size(), static_cast<std::size_t>(kBeats));
+  for (std::size_t k = 0; k < onsets.size(); ++k) {
+    EXPECT_EQ(onsets[k] - onsets[0], ScheduleFrame(static_cast<int64_t>(k), 1, c.bpm, c.rate))
+        << "beat " << k;
+  }
+  std::vector<int64_t> clocks;
+  int64_t start = -1, stop = -1;
+  for (const JackProbe::MidiEvent& event : probe.Midi()) {
+    if (event.status == MidiClock::kStart) start = event.frame;
+    if (event.status == MidiClock::kStop) stop = event.frame;
+    if (event.status == MidiClock::kClock) {
+      EXPECT_LT(stop, 0) << "a clock after Stop";
+      clocks.push_back(event.frame);
     }
-    // Start on the first beat's frame, the clocks on theirs from it, Stop after the last.
-    std::vector<int64_t> clocks;
-    int64_t start = -1, stop = -1;
-    for (const JackProbe::MidiEvent& event : probe.Midi()) {
-      if (event.status == MidiClock::kStart) start = event.frame;
-      if (event.status == MidiClock::kStop) stop = event.frame;
-      if (event.status == MidiClock::kClock) {
-        EXPECT_LT(stop, 0) << "a clock after Stop";
-        clocks.push_back(event.frame);
-      }
-    }
-    EXPECT_EQ(start, onsets[0]);
-    ASSERT_GE(clocks.size(), static_cast<std::size_t>(kBeats * MidiClock::kClocksPerBeat));
-    for (std::size_t n = 0; n < clocks.size(); ++n) {
-      ASSERT_EQ(clocks[n] - onsets[0], ScheduleFrame(static_cast<int64_t>(n), 24, c.bpm, c.rate))
-          << "clock " << n;
-    }
-    EXPECT_GT(stop, clocks.back());
+  }
+  EXPECT_EQ(start, onsets[0]);
+  ASSERT_GE(clocks.size(), static_cast<std::size_t>(kBeats * MidiClock::kClocksPerBeat));
+  for (std::size_t n = 0; n < clocks.size(); ++n) {
+    ASSERT_EQ(clocks[n] - onsets[0], ScheduleFrame(static_cast<int64_t>(n), 24, c.bpm, c.rate))
+        << "clock " << n;
+  }
+  EXPECT_GT(stop, clocks.back());
+  if (connect_system) {
+    EXPECT_EQ(SystemPortsOf("cadencio:out_l", JackPortIsInput), 1);
+    EXPECT_EQ(SystemPortsOf("cadencio:out_r", JackPortIsInput), 1);
+    EXPECT_EQ(SystemPortsOf("cadencio:in", JackPortIsOutput), 1);
   }
 }
 
-TEST(JackOutput, AServerThatGoesAwayHandsTheMixerToSdlWithTheBeatPlaying) {
+TEST(JackOutput, TheBeatAndTheMidiClockLieOnTheirFramesAtTheServersRate) {
+  const BeatCase cases[] = {{44100, 125}, {48000, 192}, {48000, 500}};
+  for (const BeatCase& c : cases) ExpectTheBeatAndTheClockOnTheirFrames(c);
+}
+
+// The same through PipeWire's JACK API, on a private PipeWire daemon (support/pipewire_dummy.sh)
+// at each rate, the program connected to its system ports as for its user: the test runs again
+// in its own test program under `pw-jack`.
+TEST(JackOutput, OnPipeWiresJackTheBeatAndTheClockLieOnTheirFrames) {
+  if (!testing::PipeWireJackLoaded()) return RerunTestUnderPwJack();
+  const BeatCase cases[] = {{48000, 192}, {44100, 125}};
+  for (const BeatCase& c : cases) ExpectTheBeatAndTheClockOnTheirFrames(c, true);
+}
+
+// Plays the beat, stops the server, and hears the program say so once and play on through SDL.
+void ExpectSdlToTakeOverFromAServerThatGoesAway() {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   JackServer server(48000);
   if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
@@ -184,6 +257,16 @@ TEST(JackOutput, AServerThatGoesAwayHandsTheMixerToSdlWithTheBeatPlaying) {
   const int before = beats.load();
   EXPECT_TRUE(WaitFor(loop, [&] { return beats.load() >= before + 2; }))
       << "the rule published before goes on playing";
+}
+
+TEST(JackOutput, AServerThatGoesAwayHandsTheMixerToSdlWithTheBeatPlaying) {
+  ExpectSdlToTakeOverFromAServerThatGoesAway();
+}
+
+// PipeWire's daemon going away is told to the plain shutdown callback alone.
+TEST(JackOutput, OnPipeWiresJackADaemonThatGoesAwayHandsTheMixerToSdl) {
+  if (!testing::PipeWireJackLoaded()) return RerunTestUnderPwJack();
+  ExpectSdlToTakeOverFromAServerThatGoesAway();
 }
 
 TEST(JackOutput, AFollowedTransportPutsTheBeatOnTheMastersBeats) {
