@@ -74,20 +74,36 @@ bool WaitFor(base::MessageLoop& loop, const std::function<bool()>& done) {
       std::chrono::seconds(5), std::chrono::milliseconds(5));
 }
 
-// How far the frame heard now lies from the session's beat now, in ms at `bpm`: the median of
-// seven readings 10 ms apart (a reading the scheduler splits is off by the split).
-double SessionOffsetMs(AudioOutput& output, LinkSession& link, ableton::Link& peer, double bpm) {
-  std::vector<double> offsets;
-  for (int i = 0; i < 7; ++i) {
-    const TimelineView view = link.AppView(4);
-    const ableton::Link::SessionState state = peer.captureAppSessionState();
-    const double session = state.beatAtTime(peer.clock().micros(), 4);
-    offsets.push_back((view.BeatAt(output.HeardFrame()) - session) * 60000 / bpm);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+// Link on the output at 240 BPM (250 ms a beat) and a peer of the test's own in its session.
+struct LinkedPeer {
+  LinkedPeer(AudioOutput& output, base::MessageLoop& loop)
+      : output(output), link(AddLinkSession(output, 500)), peer(240) {
+    link.SetTempo(240);
+    link.Enable(true);
+    peer.enable(true);
+    met = WaitFor(loop, [&] { return link.Peers() == 1 && peer.numPeers() == 1; });
+    // Link measures the peer's clock for a while after they meet.
+    if (met) std::this_thread::sleep_for(std::chrono::seconds(2));
   }
-  std::sort(offsets.begin(), offsets.end());
-  return offsets[3];
-}
+  // How far the frame heard now lies from the session's beat now, in ms: the median of seven
+  // readings 10 ms apart (a reading the scheduler splits is off by the split).
+  double OffsetMs() {
+    std::vector<double> offsets;
+    for (int i = 0; i < 7; ++i) {
+      const TimelineView view = link.AppView(4);
+      const ableton::Link::SessionState state = peer.captureAppSessionState();
+      const double session = state.beatAtTime(peer.clock().micros(), 4);
+      offsets.push_back((view.BeatAt(output.HeardFrame()) - session) * 250);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::sort(offsets.begin(), offsets.end());
+    return offsets[3];
+  }
+  AudioOutput& output;
+  LinkSession& link;
+  ableton::Link peer;
+  bool met = false;
+};
 
 std::unique_ptr<JackOutput> Open(base::MessageLoop& loop, TransportMode transport,
                                  FallbackOpener fallback = {}, bool connect_system = false) {
@@ -362,14 +378,8 @@ TEST(JackOutput, LinksSessionStaysOnItsBeatsWhenSdlTakesOver) {
   base::MessageLoop loop;
   auto output = Open(loop, TransportMode::kOff, [](Mixer& mixer) { return OpenSdlAudioOn(mixer); });
   ASSERT_NE(output, nullptr);
-  LinkSession& link = AddLinkSession(*output, 500);
-  link.SetTempo(240);
-  link.Enable(true);
-  ableton::Link peer(240);
-  peer.enable(true);
-  ASSERT_TRUE(WaitFor(loop, [&] { return link.Peers() == 1 && peer.numPeers() == 1; }));
-  // Link measures the peer's clock for a while after they meet.
-  std::this_thread::sleep_for(std::chrono::seconds(2));
+  LinkedPeer linked(*output, loop);
+  ASSERT_TRUE(linked.met);
 
   jack_status_t status{};
   jack_client_t* client = jack_client_open("latency-reader", JackNoStartServer, &status);
@@ -380,14 +390,10 @@ TEST(JackOutput, LinksSessionStaysOnItsBeatsWhenSdlTakesOver) {
   jack_client_close(client);
   EXPECT_EQ(output->OutputLatencyFrames(), static_cast<int>(range.max));
 
-  // How far the frame heard now lies from the session's beat now, in ms (at 240 BPM, 250 ms a
-  // beat), once the filter has had a second of buffers.
+  // Once the filter has had a second of buffers.
   const auto offset_ms = [&] {
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    const TimelineView view = link.AppView(4);
-    const ableton::Link::SessionState state = peer.captureAppSessionState();
-    const double session = state.beatAtTime(peer.clock().micros(), 4);
-    return (view.BeatAt(output->HeardFrame()) - session) * 250;
+    return linked.OffsetMs();
   };
   EXPECT_NEAR(offset_ms(), 0, 15) << "through JACK";
   server.Stop();
@@ -425,20 +431,15 @@ TEST(JackOutput, LinksBeatsStayOnTheSessionWhenTheProgramMissesCycles) {
   auto output = OpenJackOutput(options, loop, {}, &why);
   ASSERT_NE(output, nullptr) << why;
   ASSERT_GT(output->OutputLatencyFrames(), 0);
-  LinkSession& link = AddLinkSession(*output, 500);
-  link.SetTempo(240);
-  link.Enable(true);
-  ableton::Link peer(240);
-  peer.enable(true);
-  ASSERT_TRUE(WaitFor(loop, [&] { return link.Peers() == 1 && peer.numPeers() == 1; }));
-  std::this_thread::sleep_for(std::chrono::seconds(2));
+  LinkedPeer linked(*output, loop);
+  ASSERT_TRUE(linked.met);
   for (const Case& c : cases) {
     SCOPED_TRACE("held up " + std::to_string(c.stall_ms) + " ms");
     stall_ms.store(c.stall_ms);
     // Well after the stall, and well before the time filter would have forgotten it (2.7 s).
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     EXPECT_EQ(stall_ms.load(), 0);
-    EXPECT_NEAR(SessionOffsetMs(*output, link, peer, 240), 0, 3);
+    EXPECT_NEAR(linked.OffsetMs(), 0, 3);
   }
 }
 
