@@ -4,13 +4,15 @@
 // instruments are sounds made here (a stick, a muted guitar, a piano, a bass, a low string whose
 // wave rests for half of each cycle), or any sound given. `ListenTo` runs the listener over a
 // take on virtual time, through the capture interface, as the program does. Shared by the
-// listener's tests and its benchmark.
+// listener's tests and its benchmark. A rule shared with a session (Ableton Link) is played,
+// gridded and listened to on the beats of a fixed view of that session given with it.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,6 +21,7 @@
 #include "audio/audio_input.hpp"
 #include "audio/audio_output.hpp"
 #include "audio/beat_pattern.hpp"
+#include "audio/shared_timeline.hpp"
 #include "base/clock.hpp"
 
 namespace cadencio::listening {
@@ -99,10 +102,28 @@ inline double AttackOnset(const std::vector<float>& note, int rate) {
   return onsets.empty() ? 0.0 : std::max(0.0, onsets.front() - static_cast<double>(lead));
 }
 
+// A session whose beats fall where a fixed view puts them.
+class FixedTimeline final : public audio::SharedTimeline {
+ public:
+  explicit FixedTimeline(const audio::TimelineView& view) : view_(view) {}
+  void BeginBuffer(int64_t) override {}
+  audio::TimelineView View(int64_t, int) override { return view_; }
+
+ private:
+  audio::TimelineView view_;
+};
+
+// The mixer plays a shared rule on `view`'s beats (none: on the rule's own schedule).
+inline void ShareTimeline(audio::Mixer& mixer, const audio::TimelineView& view) {
+  if (view.Valid()) mixer.SetSharedTimeline(std::make_unique<FixedTimeline>(view));
+}
+
 // The beat as the mixer plays it from `rule` at `beat_gain`, mono, frames 0 .. `frames`.
 inline std::vector<float> RenderedBeat(const audio::BeatRule& rule, int64_t frames,
-                                       float beat_gain = 1.0f) {
+                                       float beat_gain = 1.0f,
+                                       const audio::TimelineView& view = {}) {
   audio::Mixer mixer(rule.rate);
+  ShareTimeline(mixer, view);
   mixer.SetBeatRule(rule);
   mixer.SetBeatGain(beat_gain);
   std::vector<float> stereo(static_cast<std::size_t>(2 * frames));
@@ -136,18 +157,22 @@ struct Playing {
 };
 
 // The grid's frames of every note of `rule` from its start up to `frames`.
-inline std::vector<int64_t> GridFrames(const audio::BeatRule& rule, int64_t frames) {
+inline std::vector<int64_t> GridFrames(const audio::BeatRule& rule, int64_t frames,
+                                       const audio::TimelineView& view = {}) {
   std::vector<int64_t> grid;
   audio::PatternCursor cursor(rule);
+  cursor.Follow(view);
   for (; cursor.Frame() < frames; cursor.Advance()) grid.push_back(cursor.Frame());
   return grid;
 }
 
 // The frames of the second layer's notes of `rule` up to `frames`, the count-in's and muted
 // measures' included (where a player on the layer's rhythm plays on).
-inline std::vector<int64_t> LayerFrames(const audio::BeatRule& rule, int64_t frames) {
+inline std::vector<int64_t> LayerFrames(const audio::BeatRule& rule, int64_t frames,
+                                        const audio::TimelineView& view = {}) {
   std::vector<int64_t> notes;
   audio::LayerCursor cursor(rule);
+  cursor.Follow(view);
   for (; cursor.Frame() < frames; cursor.Advance()) notes.push_back(cursor.Frame());
   return notes;
 }
@@ -230,7 +255,8 @@ inline int64_t FirstHeardFrame(int rate) {
 }
 
 // Runs a listener over the microphone's `heard` (its sample 0 heard at FirstHeardFrame) while
-// `rule` plays, in passes of 20 ms of virtual time, and answers what it judged.
+// `rule` plays, in passes of 20 ms of virtual time (each given `view`, where a shared rule's
+// beats fall), and answers what it judged.
 struct Listened {
   app::Verdict verdict;
   std::optional<double> latency_ms;
@@ -245,9 +271,11 @@ struct Listened {
 };
 inline Listened ListenTo(const audio::BeatRule& rule, const std::vector<float>& heard,
                          std::optional<double> stored_latency_ms = std::nullopt,
-                         const app::OnsetSettings& onsets = {}) {
+                         const app::OnsetSettings& onsets = {},
+                         const audio::TimelineView& view = {}) {
   base::VirtualClock clock;
   audio::CaptureAudio output(clock, rule.rate);
+  ShareTimeline(output.GetMixer(), view);
   output.GetMixer().SetBeatRule(rule);
   audio::ScriptedAudioInput input(clock, heard, rule.rate);
   app::Listener listener(input, output, stored_latency_ms, onsets);
@@ -261,6 +289,7 @@ inline Listened ListenTo(const audio::BeatRule& rule, const std::vector<float>& 
   while (clock.NowMs() < end_ms) {
     clock.AdvanceTo(clock.NowMs() + 20);
     const auto start = std::chrono::steady_clock::now();
+    listener.FollowTimeline(view);
     listener.Hear(false);
     listened.longest_pass_ms = std::max(listened.longest_pass_ms, ms_since(start));
   }

@@ -380,7 +380,7 @@ bool BeatRunner::PlayUntilKey(bool count_in) {
     const int64_t look = link_.LookWithinMs();
     if (look >= 0) ms = std::min(ms, look);
     const bool key = console_.WaitForKey(ms) || taps_.Stopped(clock_.NowMs());
-    if (listening()) listening_->Pass();
+    if (listening()) listening_->Pass(RuleView());
     return key || look >= 0;
   };
   bool stopped = false;

@@ -8,11 +8,17 @@ namespace cadencio::app {
 
 namespace {
 
-// The longest spacing of a rule's notes: at its slowest tempo.
-int64_t LongestSpacing(const audio::BeatRule& rule) {
+// The longest spacing of a rule's notes: at its slowest tempo, or the shared timeline's when
+// the rule follows it and that is slower.
+int64_t LongestSpacing(const audio::BeatRule& rule, const audio::TimelineView& view) {
   int32_t slowest = std::max(rule.bpm, 1);
   if (rule.trainer_target > 0) slowest = std::min(slowest, rule.trainer_target);
-  return audio::ScheduleFrame(1, std::max(rule.parts, 1), slowest, rule.rate) + 1;
+  const int parts = std::max(rule.parts, 1);
+  int64_t longest = audio::ScheduleFrame(1, parts, slowest, rule.rate) + 1;
+  if (rule.shared && view.Valid()) {
+    longest = std::max(longest, static_cast<int64_t>(std::ceil(view.frames_per_beat / parts)) + 1);
+  }
+  return longest;
 }
 
 // Frame `frame` of a stereo sound, mono; 0 past its end.
@@ -28,7 +34,10 @@ float MonoAt(const audio::Sound& sound, int64_t frame) {
 // with it, and the first point after a silent stretch is a downbeat.
 class GridWalk {
  public:
-  GridWalk(const audio::BeatRule& rule, int64_t from) : beats_(rule), layer_(rule) {
+  GridWalk(const audio::BeatRule& rule, int64_t from, const audio::TimelineView& view)
+      : beats_(rule), layer_(rule) {
+    beats_.Follow(view);
+    layer_.Follow(view);
     beats_.SkipTo(from);
     // A song's map that ended before the frame has no layer after it either.
     if (beats_.Ended()) {
@@ -74,8 +83,8 @@ void BeatTimeline::ForgetBefore(int64_t frame) {
 std::optional<GridPoint> BeatTimeline::NearestIn(const audio::BeatRule& rule, double frame,
                                                  int64_t until) const {
   if (!rule.playing) return std::nullopt;
-  const int64_t longest = LongestSpacing(rule);
-  GridWalk walk(rule, static_cast<int64_t>(std::floor(frame)) - 2 * longest);
+  const int64_t longest = LongestSpacing(rule, view_);
+  GridWalk walk(rule, static_cast<int64_t>(std::floor(frame)) - 2 * longest, view_);
   // Walks to the first point after the frame, keeping the two before it, and the one after that.
   std::optional<GridPoint> before;
   int64_t before_that = INT64_MIN;
@@ -139,9 +148,11 @@ std::optional<GridPoint> BeatTimeline::Nearest(double frame) const {
 }
 
 template <class Cursor>
-void BeatTimeline::StartNotes(Cursor& cursor, int64_t frame, Voice& channel, Voice& words) {
+void BeatTimeline::StartNotes(Cursor& cursor, int64_t frame, int64_t late, Voice& channel,
+                              Voice& words) {
   for (; cursor.Frame() <= frame; cursor.Advance()) {
-    if (cursor.Frame() < frame) continue;
+    const bool moved = cursor.FollowsTimeline() && cursor.Frame() >= frame - late;
+    if (cursor.Frame() < frame && !moved) continue;
     const audio::PatternNote note = cursor.Note();
     if (note.sound != nullptr) channel = {note.sound, frame};
     if (note.word != nullptr) words = {note.word, frame};
@@ -154,6 +165,9 @@ void BeatTimeline::Render(int64_t first, std::span<float> out, float beat_gain) 
     beat_ = layer_ = word_ = {};
   }
   next_render_ = first + static_cast<int64_t>(out.size());
+  // A shared rule's cursors follow the latest view, as the mixer's do every device buffer.
+  render_cursor_.Follow(view_);
+  render_layer_.Follow(view_);
   for (std::size_t i = 0; i < out.size(); ++i) {
     const int64_t frame = first + static_cast<int64_t>(i);
     // The rule that governs this frame; a new one starts its cursors here.
@@ -165,16 +179,20 @@ void BeatTimeline::Render(int64_t first, std::span<float> out, float beat_gain) 
       render_rule_ = governing;
       if (governing != SIZE_MAX) {
         render_cursor_ = audio::PatternCursor(rules_[governing]);
+        render_cursor_.Follow(view_);
         render_cursor_.SkipTo(frame);
         render_layer_ = audio::LayerCursor(rules_[governing]);
+        render_layer_.Follow(view_);
         render_layer_.SkipTo(frame);
       }
     }
     if (governing != SIZE_MAX && rules_[governing].playing) {
       // As the mixer walks them: the beat's notes, then the layer's, whose word (the two never
       // share a frame) is counted on the same channel.
-      StartNotes(render_cursor_, frame, beat_, word_);
-      StartNotes(render_layer_, frame, layer_, word_);
+      // 10 ms, as the mixer allows a note the session moved behind it.
+      const int64_t late = rules_[governing].rate / 100;
+      StartNotes(render_cursor_, frame, late, beat_, word_);
+      StartNotes(render_layer_, frame, late, layer_, word_);
     }
     float sample = 0.0f;
     if (beat_.sound != nullptr) sample += beat_gain * MonoAt(*beat_.sound, frame - beat_.start);

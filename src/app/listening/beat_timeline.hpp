@@ -2,7 +2,8 @@
 // From them it gives the grid point nearest to a note (every note of the pattern, the parts
 // between beats, the second layer's notes, muted measures and the trainer's steps included) and
 // the beat's own sound as the mixer plays it (the layer's too), so that it can be taken out of
-// what the microphone hears.
+// what the microphone hears. A rule shared with other programs (Ableton Link) has its notes
+// where the session's beats fall, as the program thread's latest view of them places them.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "audio/beat_pattern.hpp"
+#include "audio/shared_timeline.hpp"
 
 namespace cadencio::app {
 
@@ -27,6 +29,10 @@ class BeatTimeline {
   // A rule published: from its `from` frame on it replaces the rules before it (as the mixer
   // takes it).
   void Follow(const audio::BeatRule& rule);
+  // Where the shared timeline's beats fall in the stream now: the notes of a shared rule are
+  // placed by it, as the mixer's cursors place them (without a view, on the rule's own
+  // schedule). Rules that are not shared ignore it.
+  void FollowTimeline(const audio::TimelineView& view) { view_ = view; }
   // The grid point nearest to `frame`, or nothing where no rule plays.
   std::optional<GridPoint> Nearest(double frame) const;
   // The beat's sound, mono, over `out.size()` frames from `first`: the beat, the second layer
@@ -47,10 +53,12 @@ class BeatTimeline {
     int64_t start = 0;
   };
   // The notes of `cursor` (the beat's or the layer's) on `frame` start on `channel`, their words
-  // on `words`; the cursor moves past them.
+  // on `words`; the cursor moves past them. A note that the latest view moved up to `late`
+  // frames before `frame` starts on it, as the mixer starts it.
   template <class Cursor>
-  static void StartNotes(Cursor& cursor, int64_t frame, Voice& channel, Voice& words);
+  static void StartNotes(Cursor& cursor, int64_t frame, int64_t late, Voice& channel, Voice& words);
   std::vector<audio::BeatRule> rules_;
+  audio::TimelineView view_;
   // Rendering: the rule followed, its cursors, and what sounds on the beat, layer and count
   // channels.
   std::size_t render_rule_ = SIZE_MAX;

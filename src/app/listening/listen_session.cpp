@@ -31,8 +31,9 @@ void ListenSession::Follow(const audio::BeatRule& rule) {
   if (listener_) listener_->Follow(rule);
 }
 
-void ListenSession::Pass() {
+void ListenSession::Pass(const audio::TimelineView& view) {
   if (!listener_) return;
+  listener_->FollowTimeline(view);
   listener_->Hear(speech_.SpeechBusy());
   if (listener_->Stopped()) {
     Stop();

@@ -32,9 +32,10 @@ class ListenSession {
 
   // The beat's rules, as they are published.
   void Follow(const audio::BeatRule& rule);
-  // One pass while the beat plays: hears what came in. A device that stopped is told once
-  // ("O microfone parou") and listening ends; the beat goes on.
-  void Pass();
+  // One pass while the beat plays: hears what came in, a shared rule's beat placed by `view`
+  // (where the shared timeline's beats fall now; none for a rule of its own). A device that
+  // stopped is told once ("O microfone parou") and listening ends; the beat goes on.
+  void Pass(const audio::TimelineView& view = {});
   // The take so far (or the last one, after listening ended); nothing before any take.
   std::optional<Verdict> Result() const;
   // Says and writes the verdict; "Escuta desligada" when there has been no take.

@@ -43,6 +43,9 @@ class Listener {
 
   // A rule the metronome published.
   void Follow(const audio::BeatRule& rule) { timeline_.Follow(rule); }
+  // Where the shared timeline's beats fall now (Ableton Link's session, as the program thread
+  // sees it): a shared rule's beat is placed by it. Given before each pass while one is followed.
+  void FollowTimeline(const audio::TimelineView& view) { timeline_.FollowTimeline(view); }
   // Reads what the microphone heard since the last pass and judges it. `voice_busy`: the
   // program is speaking, and what is heard meanwhile is not the player.
   void Hear(bool voice_busy);

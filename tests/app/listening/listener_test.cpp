@@ -56,6 +56,19 @@ audio::BeatRule Rule(int32_t bpm, int32_t played = 0, int32_t muted = 0) {
   return rule;
 }
 
+// A session shared with other programs at `tempo`, its beat 0 three tenths of a beat after the
+// stream's frame 0: off a rule's own schedule (a rule of 120 BPM against 120.4, say).
+audio::TimelineView SessionView(double tempo) {
+  return {0, -0.3, kRate * 60.0 / tempo};
+}
+
+// `rule` played on a shared session's beats from its beat 0 on.
+audio::BeatRule Shared(audio::BeatRule rule) {
+  rule.shared = true;
+  rule.anchor = 0;
+  return rule;
+}
+
 // `rule` with `notes` of the second layer over each measure of `beats` (none: 0).
 audio::BeatRule WithLayer(audio::BeatRule rule, int beats, int notes) {
   rule.beats = beats;
@@ -65,23 +78,23 @@ audio::BeatRule WithLayer(audio::BeatRule rule, int beats, int notes) {
 }
 
 // The take: `offsets` played on the grid's points from the third on (or the second layer's
-// notes), heard in the room.
+// notes), heard in the room; a shared rule's on the beats of `view`, which the listener follows.
 Listened Take(const audio::BeatRule& rule, Instrument kind, const std::vector<double>& offsets,
-              bool click_heard, bool on_layer = false) {
+              bool click_heard, bool on_layer = false, const audio::TimelineView& view = {}) {
   const int64_t frames =
       audio::ScheduleFrame(static_cast<int64_t>(offsets.size()) + 8, 1, rule.bpm, kRate);
-  const std::vector<int64_t> grid =
-      on_layer ? listening::LayerFrames(rule, frames) : listening::GridFrames(rule, frames);
+  const std::vector<int64_t> grid = on_layer ? listening::LayerFrames(rule, frames, view)
+                                             : listening::GridFrames(rule, frames, view);
   listening::Playing playing{{}, listening::InstrumentNote(kind, kRate, 0.6), 0.5f, true};
   for (std::size_t n = 0; n < offsets.size(); ++n) {
     playing.frames.push_back(static_cast<double>(grid[n + 2]) + offsets[n] * kRate / 1000);
   }
   const listening::Room room{kRoomDelay, click_heard ? 0.4f : 0.0f, true, 0.003f};
   const auto heard =
-      listening::MicrophoneHears(listening::RenderedBeat(rule, frames), room, playing,
+      listening::MicrophoneHears(listening::RenderedBeat(rule, frames, 1.0f, view), room, playing,
                                  listening::FirstHeardFrame(kRate), frames, kRate);
-  return listening::ListenTo(rule, heard,
-                             click_heard ? std::nullopt : std::optional<double>(kRoomDelayMs));
+  return listening::ListenTo(
+      rule, heard, click_heard ? std::nullopt : std::optional<double>(kRoomDelayMs), {}, view);
 }
 
 double Mean(const std::vector<double>& values) {
@@ -107,6 +120,8 @@ TEST(Listener, JudgesTakesOfEveryInstrumentWithTheBeatHeardOrNot) {
     // Three notes of the second layer against two beats, heard with the beat; the player on
     // the layer's notes instead of the beats.
     bool layer = false, on_layer = false;
+    // With Ableton Link on: the rule shared, its beat played on the session's (SessionView).
+    bool shared = false;
   };
   const Case cases[] = {
       {Instrument::kStick, -12, 15, true, 0, 0},
@@ -121,16 +136,23 @@ TEST(Listener, JudgesTakesOfEveryInstrumentWithTheBeatHeardOrNot) {
       {Instrument::kMutedGuitar, 8, 10, true, 0, 0, true, false},
       {Instrument::kStick, -12, 15, true, 0, 0, true, true},
       {Instrument::kPiano, 10, 8, false, 0, 0, true, true},
+      {Instrument::kStick, -12, 15, true, 0, 0, false, false, true},
+      {Instrument::kBass, 8, 12, false, 0, 0, false, false, true},
+      {Instrument::kMutedGuitar, 8, 10, true, 0, 0, true, false, true},
+      {Instrument::kStick, -12, 15, true, 0, 0, true, true, true},
   };
   ASSERT_FALSE(BeatSound().samples.empty());
   for (const Case& c : cases) {
     const std::string why = std::string(listening::InstrumentName(c.kind)) +
                             (c.click_heard ? ", beat heard, mean " : ", headphones, mean ") +
                             std::to_string(c.mean_ms) + ", drift " + std::to_string(c.drift_ms) +
-                            (c.layer ? c.on_layer ? ", on the layer" : ", layer heard" : "");
+                            (c.layer ? c.on_layer ? ", on the layer" : ", layer heard" : "") +
+                            (c.shared ? ", shared" : "");
     const auto offsets = listening::Offsets(24, c.mean_ms, c.spread_ms, 5, c.drift_ms);
-    const audio::BeatRule rule = c.layer ? WithLayer(Rule(120), 2, 3) : Rule(120);
-    const Listened listened = Take(rule, c.kind, offsets, c.click_heard, c.on_layer);
+    audio::BeatRule rule = c.layer ? WithLayer(Rule(120), 2, 3) : Rule(120);
+    if (c.shared) rule = Shared(rule);
+    const Listened listened = Take(rule, c.kind, offsets, c.click_heard, c.on_layer,
+                                   c.shared ? SessionView(120.4) : audio::TimelineView{});
     EXPECT_EQ(listened.beat_heard, c.click_heard) << why;
     // A note more or less of 24, and within 3 ms: the benchmark measures how much closer.
     EXPECT_NEAR(listened.verdict.notes, 24, 1) << why;
@@ -202,6 +224,9 @@ TEST(BeatTimeline, FindsTheNearestPointOfEveryNoteOfTheRule) {
     int layer = 0;  // the second layer's notes over the measure
     int swing_num = 1, swing_den = 2;
     int64_t spacing = 0;  // to the nearer point beside it (0: not looked at)
+    // The tempo of the shared session the rule follows (0: none, the rule's own schedule); at
+    // 120.4 BPM its beats fall every 21976.7 frames from 6593.
+    double session = 0;
   };
   // 120 BPM at 44.1 kHz: a beat every 22050 frames, a measure of four every 88200; three notes
   // of the layer over it at 0, 29400 and 58800.
@@ -217,6 +242,16 @@ TEST(BeatTimeline, FindsTheNearestPointOfEveryNoteOfTheRule) {
       {1, 0, 0, 53000, 58800, false, 3, 1, 2, 7350},  // the layer's note: the beat after it
       {1, 1, 1, 120000, 117600, false, 3},            // the layer in a muted measure
       {1, 1, 1, 176000, 176400, true, 3},             // the layer's first after silence
+      // On a shared session's beats: the second, not the rule's own second beat at 22050.
+      {1, 0, 0, 30000, 28570, false, 0, 1, 2, 0, 120.4},
+      {2, 0, 0, 40000, 39558, false, 0, 1, 2, 0, 120.4},     // the part between
+      {2, 0, 0, 20000, 21244, false, 0, 2, 3, 7326, 120.4},  // the swung note
+      {1, 0, 0, 36000, 35895, false, 3, 1, 2, 7325, 120.4},  // the layer's note
+      {1, 1, 1, 182000, 182407, true, 0, 1, 2, 0, 120.4},    // after a muted measure
+      {1, 0, 0, -3000, 6593, false, 0, 1, 2, 0, 120.4},      // before the run
+      // A session far slower than the rule's tempo (not yet published anew): the point's
+      // spacing is the session's beat, its neighbour a whole beat of it back.
+      {1, 0, 0, 150000, 152145, false, 0, 1, 2, 66150, 40},
   };
   for (const Case& c : cases) {
     audio::BeatRule rule = Rule(120, c.played, c.muted);
@@ -225,6 +260,10 @@ TEST(BeatTimeline, FindsTheNearestPointOfEveryNoteOfTheRule) {
     rule.swing_den = c.swing_den;
     if (c.layer > 0) rule = WithLayer(rule, 4, c.layer);
     BeatTimeline timeline;
+    if (c.session > 0) {
+      rule = Shared(rule);
+      timeline.FollowTimeline(SessionView(c.session));
+    }
     timeline.Follow(rule);
     const auto point = timeline.Nearest(c.frame);
     ASSERT_TRUE(point.has_value()) << c.frame;
@@ -251,6 +290,8 @@ TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
     int32_t trainer_target = 0;
     float gain = 1.0f;
     bool counted = false;  // the layer's notes counted aloud, their words at their own level
+    int parts = 1, swing_num = 1, swing_den = 2;
+    bool shared = false;  // on the beats of a session at 100.4 BPM, as the mixer following it
   };
   const Case cases[] = {
       {"three against four"},
@@ -259,6 +300,10 @@ TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
       {"following the trainer's steps", 0, 0, 0, 150},
       {"at the beat volume", 0, 0, 0, 0, 0.4f},
       {"counted aloud", 0, 0, 0, 0, 0.4f, true},
+      {"on a shared session's beats", 0, 0, 0, 0, 1.0f, false, 1, 1, 2, true},
+      {"swung on a shared session's beats", 0, 0, 0, 0, 1.0f, false, 2, 2, 3, true},
+      {"counted aloud on a shared session's beats", 0, 0, 0, 0, 0.4f, true, 1, 1, 2, true},
+      {"muted measures on a shared session's beats", 0, 1, 1, 0, 1.0f, false, 1, 1, 2, true},
   };
   // A short sound stands for the counted words.
   const auto word = audio::LoadWavFile(
@@ -272,9 +317,15 @@ TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
     rule.trainer_every = 1;
     rule.count_aloud = rule.count_layer = c.counted;
     for (auto& layer_word : rule.layer_word) layer_word = &*word;
+    rule.parts = c.parts;
+    rule.swing_num = c.swing_num;
+    rule.swing_den = c.swing_den;
+    const audio::TimelineView view = c.shared ? SessionView(100.4) : audio::TimelineView{};
+    if (c.shared) rule = Shared(rule);
     const int64_t frames = 8 * kRate;
-    const std::vector<float> mixed = listening::RenderedBeat(rule, frames, c.gain);
+    const std::vector<float> mixed = listening::RenderedBeat(rule, frames, c.gain, view);
     BeatTimeline timeline;
+    timeline.FollowTimeline(view);
     timeline.Follow(rule);
     std::vector<float> rendered(static_cast<std::size_t>(frames));
     for (int64_t at = 0; at < frames; at += 1000) {
@@ -286,6 +337,45 @@ TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
       worst = std::max(worst, std::abs(mixed[i] - rendered[i]));
     }
     EXPECT_LT(worst, 1e-5f) << c.why;
+  }
+}
+
+// The session's beat measured anew between two passes: a note it moved just behind what was
+// rendered starts at once, as the mixer plays it; one moved far back (the session jumped to a
+// new phase) is not rendered late.
+TEST(BeatTimeline, RendersASharedNoteMovedBehindItAsTheMixerPlaysIt) {
+  struct Case {
+    const char* why;
+    double moved_back;  // frames, once the note at 33000 is near
+    int64_t onset;      // where the click starts (-1: no click before 40000)
+  };
+  const Case cases[] = {
+      {"not moved", 0, 33000},
+      {"20 frames back: at once", 20, 32990},
+      {"1000 frames back: skipped", 1000, -1},
+  };
+  for (const Case& c : cases) {
+    const audio::BeatRule rule = Shared(Rule(120));
+    BeatTimeline timeline;
+    timeline.FollowTimeline({0, 0, 33000});
+    timeline.Follow(rule);
+    std::vector<float> rendered(40000);
+    const std::span<float> all(rendered);
+    timeline.Render(0, all.first(32990), 1.0f);
+    timeline.FollowTimeline({0, c.moved_back / 33000, 33000});
+    timeline.Render(32990, all.subspan(32990), 1.0f);
+    // Where a click starts: its first sample that sounds, less the click's own lead (as the
+    // downbeat at 0 shows it); the downbeat has died away by 30000.
+    const auto sounding = [&](std::size_t from) -> int64_t {
+      for (std::size_t i = from; i < rendered.size(); ++i) {
+        if (rendered[i] != 0.0f) return static_cast<int64_t>(i);
+      }
+      return -1;
+    };
+    const int64_t lead = sounding(0);
+    const int64_t heard = sounding(30000);
+    const int64_t onset = heard < 0 ? -1 : heard - lead;
+    EXPECT_EQ(onset, c.onset) << c.why;
   }
 }
 
