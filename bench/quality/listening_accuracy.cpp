@@ -7,7 +7,9 @@
 // extra onsets, the mean offset and spread found against the truth; then, with muted measures,
 // the return after each silent stretch (the gap verdict) against its truth; then, with a second
 // layer of three notes against two beats sounding through the room (in the beat's sound or a
-// clave, at the layer's default volume), the player on the beats or on the layer's notes. Each
+// clave, at the layer's default volume), the player on the beats or on the layer's notes; then
+// the beat shared with an Ableton Link session whose beats lie off the rule's own schedule (0.3
+// of a beat later, 0.4 BPM faster), played and listened to on the session's beats. Each
 // note's truth is where it is heard to begin: the onset the detector finds on the instrument's
 // sample alone (`attack`, from the sample's first sound above 5 % of its peak).
 //
@@ -200,15 +202,16 @@ struct Figures {
 };
 
 // One take: the notes played at their offsets (on the beat's grid, or on the second layer's
-// notes), heard and judged; the notes counted against the truth from the verdict.
+// notes; a shared rule's on the beats of `view`), heard and judged; the notes counted against
+// the truth from the verdict.
 Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click_heard,
                 const app::OnsetSettings& settings, audio::BeatRule rule, bool detail,
-                bool on_layer = false) {
+                bool on_layer = false, const audio::TimelineView& view = {}) {
   rule.beat[0].sound = &beat_sound;
   for (int b = 1; b < rule.beats; ++b) rule.beat[static_cast<std::size_t>(b)].sound = &beat_sound;
   const int64_t frames = audio::ScheduleFrame(kNotes + 6, 1, rule.bpm, kRate);
-  const std::vector<int64_t> grid =
-      on_layer ? listening::LayerFrames(rule, frames) : listening::GridFrames(rule, frames);
+  const std::vector<int64_t> grid = on_layer ? listening::LayerFrames(rule, frames, view)
+                                             : listening::GridFrames(rule, frames, view);
   const std::vector<double> offsets = listening::Offsets(kNotes, kMeanMs, kSpreadMs, 11);
   listening::Playing playing{{}, source.sound, 0.5f, true};
   // The player's notes are heard at their offsets: each sample starts its attack's lead earlier.
@@ -217,12 +220,12 @@ Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click
                              offsets[static_cast<std::size_t>(n)] * kRate / 1000 - source.attack);
   }
   listening::Room room{kRoomDelay, click_heard ? 0.4f : 0.0f, true, 0.003f};
-  const auto beat = listening::RenderedBeat(rule, frames + kRate);
+  const auto beat = listening::RenderedBeat(rule, frames + kRate, 1.0f, view);
   const int64_t first = listening::FirstHeardFrame(kRate);
   const auto heard = listening::MicrophoneHears(beat, room, playing, first, frames + kRate, kRate);
   const std::optional<double> stored =
       click_heard ? std::nullopt : std::optional<double>(1000.0 * kRoomDelay / kRate);
-  const auto listened = listening::ListenTo(rule, heard, stored, settings);
+  const auto listened = listening::ListenTo(rule, heard, stored, settings, view);
   if (detail) {
     for (const app::PlacedNote& note : listened.notes) {
       const auto point = static_cast<int64_t>(std::lround(note.at_ms * kRate / 1000));
@@ -237,6 +240,7 @@ Figures RunTake(const audio::Sound& beat_sound, const Source& source, bool click
   // The truth of the gap verdict: the mean offset of the notes on the first point the beat
   // sounds after each muted stretch.
   app::BeatTimeline timeline;
+  timeline.FollowTimeline(view);
   timeline.Follow(rule);
   double return_sum = 0;
   for (int n = 0; n < kNotes; ++n) {
@@ -342,6 +346,23 @@ int main(int argc, char** argv) {
                     layer.name, on_layer ? "layer" : "beats", 100.0 * f.matched / kNotes,
                     100.0 * f.extra / kNotes, f.missed, f.mean_ms, f.spread_ms);
       }
+    }
+  }
+  // With Link on: the rule shared, its beats where the session's fall.
+  if (!detail.empty()) return 0;
+  audio::BeatRule shared = rule;
+  shared.shared = true;
+  const audio::TimelineView session{0, -0.3, kRate * 60.0 / (kBpm + 0.4)};
+  std::printf("\nshared with a Link session: 0.3 beat later, %.1f BPM\n", kBpm + 0.4);
+  std::printf("%-18s %-6s %8s %6s %7s %9s %9s\n", "instrument", "click", "matched", "extra",
+              "missed", "mean", "spread");
+  for (const Source& source : sources) {
+    for (bool heard : {true, false}) {
+      const Figures f =
+          RunTake(beat_sound, source, heard, app::OnsetSettings{}, shared, false, false, session);
+      std::printf("%-18s %-6s %7.1f%% %5.1f%% %7d %+8.2f %9.2f\n", source.name.c_str(),
+                  heard ? "heard" : "phones", 100.0 * f.matched / kNotes, 100.0 * f.extra / kNotes,
+                  f.missed, f.mean_ms, f.spread_ms);
     }
   }
   return 0;
