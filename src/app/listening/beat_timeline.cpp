@@ -191,6 +191,12 @@ void BeatTimeline::Render(int64_t first, std::span<float> out, float beat_gain) 
       // share a frame) is counted on the same channel.
       // 10 ms, as the mixer allows a note the session moved behind it.
       const int64_t late = rules_[governing].rate / 100;
+      // A song map's cue for the next section starts on the count channel between notes (or
+      // on a note whose word it silences), as the mixer starts it.
+      for (const audio::PatternCursor::Cue& cue :
+           {render_cursor_.HandedCue(), render_cursor_.NextCue()}) {
+        if (cue.frame == frame && cue.sound != nullptr) word_ = {cue.sound, frame};
+      }
       StartNotes(render_cursor_, frame, late, beat_, word_);
       StartNotes(render_layer_, frame, late, layer_, word_);
     }

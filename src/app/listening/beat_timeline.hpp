@@ -2,8 +2,9 @@
 // From them it gives the grid point nearest to a note (every note of the pattern, the parts
 // between beats, the second layer's notes, muted measures and the trainer's steps included) and
 // the beat's own sound as the mixer plays it (the layer's too), so that it can be taken out of
-// what the microphone hears. A rule shared with other programs (Ableton Link) has its notes
-// where the session's beats fall, as the program thread's latest view of them places them.
+// what the microphone hears (a song map's cues too). A rule shared with other programs (Ableton
+// Link) has its notes where the session's beats fall, as the program thread's latest view of them
+// places them.
 #pragma once
 
 #include <cstdint>

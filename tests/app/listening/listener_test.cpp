@@ -292,6 +292,7 @@ TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
     bool counted = false;  // the layer's notes counted aloud, their words at their own level
     int parts = 1, swing_num = 1, swing_den = 2;
     bool shared = false;  // on the beats of a session at 100.4 BPM, as the mixer following it
+    bool cued = false;    // a section of two measures, and the next one's cue before it
   };
   const Case cases[] = {
       {"three against four"},
@@ -304,6 +305,7 @@ TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
       {"swung on a shared session's beats", 0, 0, 0, 0, 1.0f, false, 2, 2, 3, true},
       {"counted aloud on a shared session's beats", 0, 0, 0, 0, 0.4f, true, 1, 1, 2, true},
       {"muted measures on a shared session's beats", 0, 1, 1, 0, 1.0f, false, 1, 1, 2, true},
+      {"a section's cue over the counted words", 0, 0, 0, 0, 1.0f, true, 1, 1, 2, false, true},
   };
   // A short sound stands for the counted words.
   const auto word = audio::LoadWavFile(
@@ -322,6 +324,13 @@ TEST(BeatTimeline, RendersTheLayerAsTheMixerPlaysIt) {
     rule.swing_den = c.swing_den;
     const audio::TimelineView view = c.shared ? SessionView(100.4) : audio::TimelineView{};
     if (c.shared) rule = Shared(rule);
+    audio::BeatRule next = rule;  // the section after, cued 0.7 s before its downbeat
+    if (c.cued) {
+      next.cue = &*word;
+      next.cue_lead = kRate * 7 / 10;
+      rule.measures = 2;
+      rule.then = &next;
+    }
     const int64_t frames = 8 * kRate;
     const std::vector<float> mixed = listening::RenderedBeat(rule, frames, c.gain, view);
     BeatTimeline timeline;
