@@ -7,6 +7,7 @@
 // reading of its text can take (ServiceLimits).
 #include "engines/speechd_engine.hpp"
 
+#include <pthread.h>
 #include <speech-dispatcher/libspeechd.h>
 
 #include <algorithm>
@@ -51,12 +52,20 @@ ServiceEvents& Events() {
 }
 
 void OnMessageDone(size_t message, size_t /*client*/, SPDNotificationType /*type*/) {
-  ServiceEvents& events = Events();
-  std::lock_guard lock(events.mutex);
-  events.ended_upto = std::max(events.ended_upto, static_cast<long>(message));
-  events.ended.notify_all();
-  // Posting only touches the thread-safe message queue.
-  if (events.loop != nullptr) events.loop->Post({base::MessageKind::kWakeEngine});
+  // The service's library ends this thread by cancelling it when the connection closes: the
+  // callback runs whole or not at all (a cancel inside it would unwind through the lock and the
+  // post), and a cancel waiting for it is taken after, in the library's own code.
+  int cancel_state = 0;
+  pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &cancel_state);
+  {
+    ServiceEvents& events = Events();
+    std::lock_guard lock(events.mutex);
+    events.ended_upto = std::max(events.ended_upto, static_cast<long>(message));
+    events.ended.notify_all();
+    // Posting only touches the thread-safe message queue.
+    if (events.loop != nullptr) events.loop->Post({base::MessageKind::kWakeEngine});
+  }
+  pthread_setcancelstate(cancel_state, nullptr);
 }
 
 class SpeechdEngine final : public EngineBinding {
