@@ -156,25 +156,28 @@ struct Playing {
   bool cut_at_next = true;
 };
 
+// The frames of the notes a cursor of `rule` walks up to `frames`.
+template <class Cursor>
+std::vector<int64_t> CursorFrames(const audio::BeatRule& rule, int64_t frames,
+                                  const audio::TimelineView& view) {
+  std::vector<int64_t> notes;
+  Cursor cursor(rule);
+  cursor.Follow(view);
+  for (; cursor.Frame() < frames; cursor.Advance()) notes.push_back(cursor.Frame());
+  return notes;
+}
+
 // The grid's frames of every note of `rule` from its start up to `frames`.
 inline std::vector<int64_t> GridFrames(const audio::BeatRule& rule, int64_t frames,
                                        const audio::TimelineView& view = {}) {
-  std::vector<int64_t> grid;
-  audio::PatternCursor cursor(rule);
-  cursor.Follow(view);
-  for (; cursor.Frame() < frames; cursor.Advance()) grid.push_back(cursor.Frame());
-  return grid;
+  return CursorFrames<audio::PatternCursor>(rule, frames, view);
 }
 
 // The frames of the second layer's notes of `rule` up to `frames`, the count-in's and muted
 // measures' included (where a player on the layer's rhythm plays on).
 inline std::vector<int64_t> LayerFrames(const audio::BeatRule& rule, int64_t frames,
                                         const audio::TimelineView& view = {}) {
-  std::vector<int64_t> notes;
-  audio::LayerCursor cursor(rule);
-  cursor.Follow(view);
-  for (; cursor.Frame() < frames; cursor.Advance()) notes.push_back(cursor.Frame());
-  return notes;
+  return CursorFrames<audio::LayerCursor>(rule, frames, view);
 }
 
 // Offsets of a take: `count` notes with mean `mean_ms` and standard deviation `spread_ms`
